@@ -130,9 +130,10 @@ void in_cell(cairo_t* cr, double x, double y, double w, double h, double margin,
 
 // Sheet helpers: cells of a C x R grid with square cells of size `cell`.
 struct Grid {
-    int cols, cell;
-    int x(int f) const { return (f % cols) * cell; }
-    int y(int f) const { return (f / cols) * cell; }
+    int cols;
+    double cell;
+    double x(int f) const { return (f % cols) * cell; }
+    double y(int f) const { return (f / cols) * cell; }
 };
 
 // Puts `count` frame regions "prefix N" of the grid into `regions`.

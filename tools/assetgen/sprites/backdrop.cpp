@@ -1,0 +1,6 @@
+#include "sprites.h"
+#include "../common/draw.h"
+
+namespace assetgen::sprites {
+void backdrop(Output&) {}
+}
