@@ -1,0 +1,43 @@
+# Duskwhirl 2: the front door.
+#   make run    install what is missing, build (Release), start the game
+#   make test   install what is missing, build, generate the assets, run every test
+#   make asan-test   the unit tests again under AddressSanitizer and UBSan
+#   make soak   the long autopilot soak run
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+RUN_ARGS   ?=
+
+.PHONY: all deps configure build run test asan-test soak clean
+
+all: build
+
+deps:
+	@bash scripts/setup-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/duskwhirl $(RUN_ARGS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900
+
+asan-test: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDW_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j$(JOBS) -L unit --timeout 900
+
+soak: build
+	@cd $(BUILD) && ctest --output-on-failure -L soak --timeout 3600
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

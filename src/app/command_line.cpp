@@ -1,0 +1,115 @@
+#include "app/command_line.h"
+
+#include <charconv>
+
+namespace dw {
+
+namespace {
+template <typename T>
+bool ParseNumber(const std::string& s, T& out) {
+    if (s.empty()) return false;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && p == s.data() + s.size();
+}
+}  // namespace
+
+const char* CommandLineUsage() {
+    return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--data FILE]\n"
+           "                 [--user-dir DIR] [--headless] [--fixed-step MS] [--frames N]\n"
+           "                 [--seed N] [--record FILE | --replay FILE] [--autopilot]\n"
+           "                 [--level N] [--timedemo] [--screenshot FILE] [--report FILE]\n"
+           "                 [--help] [--version]\n";
+}
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string& error) {
+    CommandLine cl;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) -> bool {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--windowed") {
+            cl.windowed = true;
+        } else if (a == "--fullscreen") {
+            cl.fullscreen = true;
+        } else if (a == "--size") {
+            if (!value(v)) return std::nullopt;
+            auto x = v.find('x');
+            if (x == std::string::npos || !ParseNumber(v.substr(0, x), cl.width) ||
+                !ParseNumber(v.substr(x + 1), cl.height) || cl.width < 100 || cl.height < 100 ||
+                cl.width > 16384 || cl.height > 16384) {
+                error = "--size wants WIDTHxHEIGHT, e.g. 1024x768";
+                return std::nullopt;
+            }
+        } else if (a == "--data") {
+            if (!value(cl.dataFile)) return std::nullopt;
+        } else if (a == "--user-dir") {
+            if (!value(cl.userDir)) return std::nullopt;
+        } else if (a == "--headless") {
+            cl.headless = true;
+        } else if (a == "--fixed-step") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseNumber(v, cl.fixedStep) || cl.fixedStep == 0 || cl.fixedStep > 1000) {
+                error = "--fixed-step wants milliseconds from 1 to 1000";
+                return std::nullopt;
+            }
+        } else if (a == "--frames") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseNumber(v, cl.frames) || cl.frames < 0) {
+                error = "--frames wants a count";
+                return std::nullopt;
+            }
+        } else if (a == "--seed") {
+            if (!value(v)) return std::nullopt;
+            std::uint32_t s = 0;
+            if (!ParseNumber(v, s)) {
+                error = "--seed wants an unsigned number";
+                return std::nullopt;
+            }
+            cl.seed = s;
+        } else if (a == "--record") {
+            if (!value(cl.recordFile)) return std::nullopt;
+        } else if (a == "--replay") {
+            if (!value(cl.replayFile)) return std::nullopt;
+        } else if (a == "--autopilot") {
+            cl.autopilot = true;
+        } else if (a == "--level") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseNumber(v, cl.level) || cl.level < 0 || cl.level > 9) {
+                error = "--level wants a level from 0 to 9";
+                return std::nullopt;
+            }
+        } else if (a == "--timedemo") {
+            cl.timedemo = true;
+        } else if (a == "--screenshot") {
+            if (!value(cl.screenshotFile)) return std::nullopt;
+        } else if (a == "--report") {
+            if (!value(cl.reportFile)) return std::nullopt;
+        } else if (a == "--help" || a == "-h") {
+            cl.help = true;
+        } else if (a == "--version") {
+            cl.version = true;
+        } else {
+            error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    if (cl.windowed && cl.fullscreen) {
+        error = "--windowed and --fullscreen exclude each other";
+        return std::nullopt;
+    }
+    if (!cl.recordFile.empty() && !cl.replayFile.empty()) {
+        error = "--record and --replay exclude each other";
+        return std::nullopt;
+    }
+    return cl;
+}
+
+}  // namespace dw

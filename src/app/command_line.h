@@ -1,0 +1,38 @@
+#pragma once
+// Options of the duskwhirl command line.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dw {
+
+struct CommandLine {
+    bool windowed = false;
+    bool fullscreen = false;
+    int width = 0, height = 0;        // --size WxH (0: not given)
+    std::string dataFile;             // --data FILE
+    std::string userDir;              // --user-dir DIR
+    bool headless = false;
+    std::uint32_t fixedStep = 0;      // --fixed-step MS (0: real clock)
+    std::int64_t frames = -1;         // --frames N (-1: until quit)
+    std::optional<std::uint32_t> seed;
+    std::string recordFile;
+    std::string replayFile;
+    bool autopilot = false;
+    int level = -1;                   // --level N
+    bool timedemo = false;
+    std::string screenshotFile;
+    std::string reportFile;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses argv. On a mistake returns nullopt and puts a one-line message in
+// `error`.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string& error);
+
+const char* CommandLineUsage();
+
+}  // namespace dw

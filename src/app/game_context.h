@@ -1,0 +1,183 @@
+#pragma once
+// The one shared record of the program. Every Game object keeps a pointer to
+// it and reaches everything through it: time, screen, device, managers,
+// camera and lights, input, settings, collision tables and the requests that
+// objects leave for one another.
+#include <cstdint>
+
+#include "engine/draw_entry.h"
+#include "game/slots.h"
+#include "platform/d3d_types.h"
+
+namespace gfx { class Device; }
+namespace platform {
+class Shell;
+class ModuleResources;
+class InputDevices;
+class InputDevice;
+class LibraryModule;
+}  // namespace platform
+
+namespace dw {
+
+class Log;
+class ListEngine;
+class MeshCache;
+class TextureCache;
+class SoundCache;
+class RenderQueue;
+class MyObject;
+struct LevelRecord;
+
+struct LightSet {
+    std::uint8_t ready;
+    D3DLIGHT8 lights[5];
+};
+
+struct RefreshRecord {
+    std::uint32_t width, height, bitsPerPixel, rate;
+};
+
+struct SoundRequest {
+    std::uint8_t flag;
+    std::uint32_t nextAllowed;
+};
+
+constexpr int kFrameTimeCount = 130;
+constexpr int kLevelCount = 10;
+constexpr int kPlayerShotSlots = 40;
+constexpr int kEnemyShotSlots = 40;
+constexpr int kRocketSlots = 20;
+constexpr int kShipSlots = 3;
+constexpr int kEnemySlots = 130;
+constexpr int kBonusSlots = 10;
+constexpr int kSoundRequests = 8;
+constexpr int kLightSets = 100;
+
+class GameContext {
+public:
+    GameContext();
+    GameContext(platform::Shell* window, platform::ModuleResources* module);
+    virtual ~GameContext();
+
+    // Sets every field to its start value, in the order of the system start
+    // (see ResetToStartValues in game_context.cpp).
+    void ResetToStartValues();
+
+    platform::Shell* hWnd = nullptr;
+    platform::ModuleResources* instance = nullptr;
+    std::int32_t screenWidth = 800;
+    std::int32_t screenHeight = 600;
+    std::uint8_t appInactive = 0;
+    const char* resourceLibraryName = "gamedata.res";
+    Log* log = nullptr;
+    std::uint32_t timeNow = 0;
+    std::uint32_t frameTimeAverage = 0;
+    std::uint32_t frameTimes[kFrameTimeCount] = {};
+    std::uint32_t frameTimeIndex = 0;
+    ListEngine* objectList = nullptr;
+    MeshCache* meshCache = nullptr;
+    MeshCache* preparedMeshCache = nullptr;
+    TextureCache* textureCache = nullptr;
+    SoundCache* soundCache = nullptr;
+    RenderQueue* renderQueue = nullptr;
+    gfx::Device* device = nullptr;
+    D3DMATRIX viewMatrix = {};
+    D3DMATRIX projectionMatrix = {};
+    LightSet lightSets[kLightSets] = {};
+    platform::InputDevices* directInput = nullptr;
+    platform::InputDevice* mouseDevice = nullptr;
+    platform::InputDevice* keyboardDevice = nullptr;
+    std::uint8_t reacquireMouse = 0;
+    std::uint8_t mouseButtons[3] = {};
+    float cursorDeltaX = 0;
+    float cursorDeltaY = 0;
+    std::uint8_t keys[256] = {};
+    std::int32_t musicStream = 0;
+    std::uint8_t soundReady = 0;
+    platform::LibraryModule* resourceLibraryModule = nullptr;
+    std::uint8_t canMipMap = 0;
+    std::uint8_t canMipLinear = 0;
+    std::int32_t musicVolume = 28;
+    std::int32_t soundVolume = 50;
+    std::uint32_t lightCounter = 0;
+    std::uint8_t gameStartPending = 0;
+    std::uint8_t screenChangeRequest = 0;
+    std::uint32_t requestedScreen = 0;
+    std::uint32_t currentScreen = 0;
+    std::uint32_t score = 0;
+    std::uint32_t bestScore = 0;
+    std::uint32_t musicRequest = 0;
+    float mouseSpeed = 1.0f;
+    std::uint8_t shipRemoveRequest = 0;
+    std::uint8_t shieldRequest = 0;
+    std::uint8_t shieldActive = 0;
+    std::uint8_t shipAlive = 0;
+    std::uint8_t shipEntryRequest = 0;
+    std::uint32_t shieldShipSlot = 0;
+    std::uint32_t laserLevel = 0;
+    std::uint32_t plasmaLevel = 0;
+    std::uint32_t energyGain = 0;
+    std::uint32_t energy = 0;
+    std::uint32_t body = 199;
+    std::uint32_t rockets = 0;
+    float scrollPosition = 0;
+    std::uint32_t shipsLeft = 0;
+    float respawnDelay = 0;
+    float groundScrollSpeed = 0.0002246f;
+    SoundRequest soundRequests[kSoundRequests] = {};
+    std::uint8_t scoreFromGame = 0;
+    std::uint8_t gameInProgress = 0;
+    std::uint8_t highScoreCheckRequest = 0;
+    std::uint8_t highScoresClosed = 0;
+    std::uint8_t optionsClosed = 0;
+    std::uint8_t helpClosed = 0;
+    std::uint8_t screenChanged = 0;
+    std::uint8_t menuRequest = 0;
+    std::uint8_t levelStartRequest = 0;
+    std::uint8_t newGameReset = 0;
+    ShotSlot playerShots[kPlayerShotSlots] = {};
+    ShotSlot enemyShots[kEnemyShotSlots] = {};
+    std::uint32_t weaponDamage[7] = {125, 125, 78, 45, 60, 125, 0};
+    std::uint32_t enemyShotDamage[10] = {50, 40, 120, 90, 0, 0, 0, 0, 0, 0};
+    RocketSlot rocketSlots[kRocketSlots] = {};
+    std::uint32_t rocketDamage = 250;
+    HitSlot shipSlots[kShipSlots] = {};
+    HitSlot enemySlots[kEnemySlots] = {};
+    std::uint32_t shipHitPoints = 3750;
+    std::uint32_t enemyHitPoints[20] = {90, 120, 320, 500, 90, 90, 60, 250, 120, 250,
+                                        180, 300, 500, 500, 2000, 50, 0, 0, 0, 0};
+    BonusSlot bonusSlots[kBonusSlots] = {};
+    LevelRecord* levelSpawnRecords[kLevelCount] = {};
+    LevelRecord* levelGroundRecords[kLevelCount] = {};
+    std::uint32_t levelSpawnCount[kLevelCount] = {};
+    std::uint32_t levelGroundCount[kLevelCount] = {};
+    std::uint32_t levelColumns[kLevelCount] = {};
+    std::uint32_t levelLength[kLevelCount] = {};
+    std::uint32_t currentLevel = 0;
+    std::uint32_t levelIds[kLevelCount] = {0, 716, 325, 584, 682, 146, 913, 762, 421, 258};
+    std::uint32_t levelIndex = 0;
+    MyObject* camera = nullptr;
+    D3DMATRIX cameraWorld = {};
+    D3DVECTOR eyePosition = {};
+    float fieldOfView = 0.5235988f;
+    DrawEntry drawRequest = {};
+    std::uint32_t gamePhase = 0;
+    RefreshRecord refreshTable[2] = {};
+    std::int32_t requestedWidth = 800;
+    std::int32_t requestedHeight = 600;
+    float layoutCursorX = 0;
+    float layoutCursorY = 0;
+    std::uint8_t introActive = 1;
+    std::uint8_t assetLoadingActive = 0;
+    std::uint8_t mouseActive = 0;
+    std::uint8_t quitRequest = 0;
+    std::uint8_t normalExit = 0;
+    BossLink bossLink = {};
+
+    // Set 0's ready flag and first light go by these names too.
+    std::uint8_t& lightReady() { return lightSets[0].ready; }
+    D3DLIGHT8& mainLight() { return lightSets[0].lights[0]; }
+};
+
+}  // namespace dw

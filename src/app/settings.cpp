@@ -1,0 +1,82 @@
+#include "app/settings.h"
+
+#include "app/game_context.h"
+#include "app/log.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+
+namespace dw {
+
+namespace {
+platform::SettingsStore* Store() { return platform::services().settings; }
+
+void SetDefaults(GameContext& ctx) {
+    ctx.musicVolume = 28;
+    ctx.soundVolume = 50;
+    ctx.mouseSpeed = 1.0f;
+    ctx.levelIndex = 0;
+}
+
+void LogLine(GameContext& ctx, const char* text) {
+    if (ctx.log) ctx.log->WriteLine(text);
+}
+}  // namespace
+
+HRESULT ReadIntRegKey(const char* key, const char* name, std::uint32_t& value,
+                      std::uint32_t defaultValue) {
+    value = defaultValue;
+    if (!Store()) return E_FAIL;
+    auto v = Store()->QueryValue(key, name);
+    if (!v) return E_FAIL;
+    value = *v;
+    return S_OK;
+}
+
+HRESULT WriteIntRegKey(const char* name, std::uint32_t value) {
+    if (!Store()) return E_FAIL;
+    if (Store()->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
+        return E_FAIL;
+    return Store()->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
+}
+
+bool SettingsKeyOpens() {
+    return Store() &&
+           Store()->CreateKey(kSettingsKey) != platform::SettingsStore::Disposition::Failed;
+}
+
+void ReadSettings(GameContext& ctx, CreationSize& creation) {
+    using D = platform::SettingsStore::Disposition;
+    const D disposition = Store() ? Store()->CreateKey(kSettingsKey) : D::Failed;
+    if (disposition != D::Failed) {
+        SetDefaults(ctx);
+        creation.width = static_cast<std::uint32_t>(ctx.requestedWidth);
+        creation.height = static_cast<std::uint32_t>(ctx.requestedHeight);
+
+        std::uint32_t v = 0;
+        ReadIntRegKey(kSettingsKey, "MusicVolume", v, 28);
+        ctx.musicVolume = static_cast<std::int32_t>(v > 100 ? 100 : v);
+        ReadIntRegKey(kSettingsKey, "SoundVolume", v, 50);
+        ctx.soundVolume = static_cast<std::int32_t>(v > 100 ? 100 : v);
+        ReadIntRegKey(kSettingsKey, "Mouse", v, 0);
+        ctx.mouseSpeed = static_cast<float>(v) / 1000.0f;
+        if (ctx.mouseSpeed < 0.5f || ctx.mouseSpeed > 1.5f) ctx.mouseSpeed = 1.0f;
+        ReadIntRegKey(kSettingsKey, "LevelID", v, 0);
+        if (v != 0) {
+            for (std::uint32_t i = 0; i < kLevelCount; ++i) {
+                if (ctx.levelIds[i] == v) {
+                    ctx.levelIndex = i;
+                    break;
+                }
+            }
+        }
+        LogLine(ctx, "Read Settings........... Succesful read settings");
+        if (disposition == D::OpenedExisting) return;
+    }
+    LogLine(ctx, "Read Settings....Fucking SHIT!!! Error occuried!");
+    creation.width = 800;
+    creation.height = 600;
+    creation.minDepthBits = 16;
+    SetDefaults(ctx);
+}
+
+}  // namespace dw

@@ -1,0 +1,34 @@
+#pragma once
+// The four persistent settings (level reached, mouse speed, sound and music
+// volume) under one key of the settings store.
+#include <cstdint>
+
+#include "platform/d3d_types.h"
+
+namespace dw {
+
+class GameContext;
+
+inline constexpr char kSettingsKey[] = "Software\\QVM\\Duskwhirl";
+
+// The window/full-screen size the application asks for, and the depth bits.
+struct CreationSize {
+    std::uint32_t width = 800;
+    std::uint32_t height = 600;
+    std::uint32_t minDepthBits = 16;
+};
+
+// Reads the settings into the Game context (music, sound, mouse speed,
+// level index) and the creation size, logging the outcome.
+void ReadSettings(GameContext& ctx, CreationSize& creation);
+
+// Reads a 32-bit value; stores `defaultValue` when it cannot be read.
+HRESULT ReadIntRegKey(const char* key, const char* name, std::uint32_t& value,
+                      std::uint32_t defaultValue);
+// Opens (creating) the settings key and writes a 32-bit value: S_OK or E_FAIL.
+HRESULT WriteIntRegKey(const char* name, std::uint32_t value);
+
+// True when the settings key can be opened (used at final clean-up).
+bool SettingsKeyOpens();
+
+}  // namespace dw

@@ -1,0 +1,80 @@
+#pragma once
+// The draw request every object fills and submits to the Render queue.
+#include <cstdint>
+
+#include "platform/d3d_types.h"
+
+class ID3DXMesh;
+
+namespace dw {
+
+// Pre-transformed screen vertex (28 bytes): XYZRHW | DIFFUSE | TEX1.
+struct ScreenVertex {
+    float x, y, z, rhw;
+    std::uint32_t diffuse;  // 0xAARRGGBB
+    float u, v;
+};
+static_assert(sizeof(ScreenVertex) == 28);
+
+// World vertex (24 bytes): XYZ | DIFFUSE | TEX1.
+struct WorldVertex {
+    float x, y, z;
+    std::uint32_t diffuse;
+    float u, v;
+};
+static_assert(sizeof(WorldVertex) == 24);
+
+// Mesh vertex (32 bytes): XYZ | NORMAL | TEX1.
+struct MeshVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+static_assert(sizeof(MeshVertex) == 32);
+
+// Shadow vertex (20 bytes): XYZ | TEX1.
+struct ShadowVertex {
+    float x, y, z;
+    float u, v;
+};
+static_assert(sizeof(ShadowVertex) == 20);
+
+// One camera-facing world quad of a world-quad entry.
+struct WorldQuad {
+    WorldVertex corners[4];  // strip (-w,-h), (-w,+h), (+w,-h), (+w,+h)
+    float position[3];
+    std::uint32_t word0, word1;
+    std::uint8_t hidden, justSpawned, justExpired;
+};
+
+struct DrawEntry {
+    std::uint8_t lit;
+    std::uint32_t lightSet;
+    std::uint8_t lightEnable[5];
+    std::uint8_t screenSpace;
+    std::uint8_t noDepth;
+    std::uint8_t alphaBlend;
+    std::uint8_t worldQuads;
+    float sortKey;
+    D3DMATRIX world;
+    const char* texture;       // asset name constant; asset::NoTexture for none
+    ID3DXMesh* mesh;
+    D3DMATERIAL8 material;
+    const void* vertices;      // ScreenVertex[] or WorldQuad[]
+    std::uint32_t primitiveCount;
+    std::uint32_t srcBlend, destBlend;
+    std::uint8_t quadsPresorted;
+    std::uint32_t shadowKind;  // 0 none, 1 one quad, 2 quad per position, 3 flattened mesh
+    float shadowLeft;
+    float shadowNear;
+    float shadowRight;
+    float shadowFar;
+    float shadowPosition[3];
+    float shadowSlopeX;
+    float shadowSlopeZ;
+    float groundHeight;
+    const float (*shadowPositions)[3];
+    std::uint32_t shadowCount;
+};
+
+}  // namespace dw

@@ -1,0 +1,47 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace platform {
+
+namespace {
+std::uint64_t SteadyNs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+Clock* g_clock = nullptr;
+}  // namespace
+
+RealClock::RealClock() : start_ns_(SteadyNs()) {}
+
+std::uint32_t RealClock::Milliseconds() {
+    // Start a little above zero so that "now - 0" style sums never look odd.
+    return static_cast<std::uint32_t>((SteadyNs() - start_ns_) / 1000000u) + 1000u;
+}
+
+void RealClock::Sleep(std::uint32_t ms) {
+    if (ms == 0) {
+        std::this_thread::yield();
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::uint64_t RealClock::TimeStampCounter() {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_ia32_rdtsc();
+#else
+    return SteadyNs();
+#endif
+}
+
+Clock& CurrentClock() {
+    static RealClock real;
+    return g_clock ? *g_clock : real;
+}
+
+void SetClock(Clock* clock) { g_clock = clock; }
+
+}  // namespace platform

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/application.h"
+#include "app/first_object.h"
+#include "app/game_context.h"
+#include "app/log.h"
+#include "app/settings.h"
+#include "app/system_report.h"
+#include "platform/clock.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+
+namespace fs = std::filesystem;
+
+namespace dw {
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("dw_app_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        platform::services().userDir = dir.string();
+        store = std::make_unique<platform::IniSettingsStore>((dir / "settings.ini").string());
+        platform::services().settings = store.get();
+        platform::SetClock(&clock);
+    }
+    void TearDown() override {
+        platform::SetClock(nullptr);
+        platform::services().settings = nullptr;
+        platform::services().userDir.clear();
+        fs::remove_all(dir);
+    }
+    void WriteSettings(const std::string& text) { std::ofstream(dir / "settings.ini") << text; }
+    std::string LogText() { return ReadFile(dir / "file.log"); }
+
+    fs::path dir;
+    std::unique_ptr<platform::IniSettingsStore> store;
+    platform::FixedStepClock clock;
+};
+
+TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
+    GameContext ctx;
+    ctx.requestedWidth = 1920;
+    ctx.requestedHeight = 1080;
+    Application app(&ctx);
+    EXPECT_EQ(LogText(),
+              "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
+              "Read Settings........... Succesful read settings\n"
+              "Read Settings....Fucking SHIT!!! Error occuried!\n");
+    EXPECT_EQ(app.creation.width, 800u);
+    EXPECT_EQ(app.creation.height, 600u);
+    EXPECT_EQ(ctx.musicVolume, 28);
+    EXPECT_EQ(ctx.soundVolume, 50);
+    EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.0f);
+
+    // The second run finds the key: desktop size, one success line.
+    GameContext ctx2;
+    ctx2.requestedWidth = 1920;
+    ctx2.requestedHeight = 1080;
+    Application app2(&ctx2);
+    EXPECT_EQ(app2.creation.width, 1920u);
+    EXPECT_EQ(app2.creation.height, 1080u);
+    EXPECT_EQ(LogText(),
+              "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
+              "Read Settings........... Succesful read settings\n");
+}
+
+struct SettingsCase {
+    const char* file;
+    float mouse;
+    std::uint32_t levelIndex;
+    std::int32_t music;
+    std::int32_t sound;
+};
+
+TEST_F(AppTest, SettingsBoundsAndMalformedFiles) {
+    const SettingsCase cases[] = {
+        {"[Software\\QVM\\Duskwhirl]\nMouse=1500\n", 1.5f, 0, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nMouse=1501\n", 1.0f, 0, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nMouse=499\n", 1.0f, 0, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nMouse=500\nLevelID=584\n", 0.5f, 3, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nLevelID=3\n", 1.0f, 0, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nLevelID=258\nMusicVolume=250\nSoundVolume=7\n", 1.0f, 9, 100, 7},
+        // garbage, huge and negative numbers read as absent; last duplicate wins
+        {"[Software\\QVM\\Duskwhirl]\nMusicVolume=loud\nSoundVolume=99999999999\nMouse=-700\n", 1.0f, 0, 28, 50},
+        {"[Software\\QVM\\Duskwhirl]\nSoundVolume=10\nSoundVolume=20\nMusicVolume=4294967295\n", 1.0f, 0, 100, 20},
+        {"", 1.0f, 0, 28, 50},
+        {"\x01\x02\xff\xfe[[[\n=\n[]\nMouse\n\0\0binary", 1.0f, 0, 28, 50},
+        {"[Other]\nMouse=1200\n", 1.0f, 0, 28, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteSettings(c.file);
+        GameContext ctx;
+        Application app(&ctx);
+        EXPECT_FLOAT_EQ(ctx.mouseSpeed, c.mouse);
+        EXPECT_EQ(ctx.levelIndex, c.levelIndex);
+        EXPECT_EQ(ctx.musicVolume, c.music);
+        EXPECT_EQ(ctx.soundVolume, c.sound);
+    }
+}
+
+TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
+    fs::create_directories(dir / "settings.ini");  // a directory where the file should be
+    GameContext ctx;
+    Application app(&ctx);
+    EXPECT_EQ(LogText(),
+              "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
+              "Read Settings....Fucking SHIT!!! Error occuried!\n");
+    EXPECT_EQ(ctx.musicVolume, 28);
+    EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);
+}
+
+TEST_F(AppTest, WrittenSettingsAreReadBack) {
+    ASSERT_EQ(WriteIntRegKey("MusicVolume", 77), S_OK);
+    ASSERT_EQ(WriteIntRegKey("Mouse", 1250), S_OK);
+    ASSERT_EQ(WriteIntRegKey("LevelID", 913), S_OK);
+    GameContext ctx;
+    Application app(&ctx);
+    EXPECT_EQ(ctx.musicVolume, 77);
+    EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.25f);
+    EXPECT_EQ(ctx.levelIndex, 6u);
+}
+
+TEST_F(AppTest, LogWritesPercentSignsVerbatimAndEmptiesAtStart) {
+    {
+        Log log((dir / "x.log").string());
+        log.WriteLine("100% %s %d %n");
+        log.WriteLine("");
+    }
+    EXPECT_EQ(ReadFile(dir / "x.log"), "100% %s %d %n\n\n");
+    Log again((dir / "x.log").string());
+    EXPECT_EQ(ReadFile(dir / "x.log"), "");
+}
+
+TEST_F(AppTest, FrameTimeRingAveragesFromTheStartFill) {
+    GameContext ctx;
+    Application app(&ctx);
+    app.OneTimeSceneInit();
+    ctx.ResetToStartValues();
+    EXPECT_EQ(ctx.frameTimeAverage, 0u);
+    for (int frame = 1; frame <= 21; ++frame) {
+        clock.Advance(16);
+        app.FrameMove();
+        EXPECT_EQ(ctx.frameTimeAverage, 10u) << "frame " << frame;
+    }
+    clock.Advance(16);
+    app.FrameMove();
+    EXPECT_EQ(ctx.frameTimeAverage, 11u);
+    EXPECT_EQ(ctx.timeNow, clock.Milliseconds());
+    // The ring wraps after 130 frames; after 130 frames of 16 ms, all are 16.
+    for (int i = 0; i < 130; ++i) {
+        clock.Advance(16);
+        app.FrameMove();
+    }
+    EXPECT_EQ(ctx.frameTimeAverage, 16u);
+    EXPECT_LT(ctx.frameTimeIndex, 130u);
+    app.ShutdownGame();
+}
+
+TEST_F(AppTest, QuitRequestClosesAtTheEndOfFrameMove) {
+    GameContext ctx;
+    Application app(&ctx);
+    app.OneTimeSceneInit();
+    app.FrameMove();
+    EXPECT_FALSE(app.closeRequested);
+    ctx.quitRequest = 1;
+    app.FrameMove();
+    EXPECT_TRUE(app.closeRequested);
+    app.ShutdownGame();
+}
+
+TEST(FirstObject, ServesMenuStartAndScreenRequestsInOrder) {
+    GameContext ctx;
+    FirstObject first(&ctx);
+    EXPECT_EQ(first.order, 1);
+    EXPECT_EQ(first.visible, 0);
+    ctx.menuRequest = 1;
+    ctx.currentScreen = 1;
+    ctx.gameStartPending = 1;
+    ctx.screenChangeRequest = 1;
+    ctx.requestedScreen = 1;
+    first.FrameMove();
+    EXPECT_EQ(ctx.menuRequest, 0);
+    EXPECT_EQ(ctx.gameInProgress, 1);
+    EXPECT_EQ(ctx.musicRequest, 1u);
+    // The start waits while a screen change is pending; the change is served.
+    EXPECT_EQ(ctx.gameStartPending, 1);
+    EXPECT_EQ(ctx.newGameReset, 0);
+    EXPECT_EQ(ctx.currentScreen, 1u);
+    EXPECT_EQ(ctx.requestedScreen, 0u);
+    EXPECT_EQ(ctx.screenChanged, 1);
+    first.FrameMove();
+    EXPECT_EQ(ctx.gameStartPending, 0);
+    EXPECT_EQ(ctx.newGameReset, 1);
+}
+
+TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
+    GameContext ctx;
+    EXPECT_EQ(ctx.introActive, 1);
+    EXPECT_EQ(ctx.body, 199u);
+    EXPECT_EQ(ctx.levelIds[0], 0u);
+    EXPECT_EQ(ctx.levelIds[3], 584u);
+    EXPECT_EQ(ctx.enemyHitPoints[14], 2000u);
+    EXPECT_EQ(ctx.weaponDamage[3], 45u);
+    EXPECT_FLOAT_EQ(ctx.cameraWorld._11, 1.0f);
+    ctx.musicVolume = 90;
+    ctx.canMipMap = 1;
+    ctx.score = 1234;
+    ctx.frameTimes[5] = 99;
+    ctx.ResetToStartValues();
+    EXPECT_EQ(ctx.musicVolume, 90);  // read from the settings before the system start
+    EXPECT_EQ(ctx.canMipMap, 1);     // chosen by the system report just before
+    EXPECT_EQ(ctx.score, 0u);
+    EXPECT_EQ(ctx.frameTimes[5], 10u);
+}
+
+TEST_F(AppTest, SystemReportLinesAndFilterFlags) {
+    GameContext ctx;
+    Application app(&ctx);
+    platform::FixedSystemInfo info;
+    D3DCAPS8 caps{};
+    caps.DeviceType = D3DDEVTYPE_HAL;
+    caps.TextureCaps = 1;
+    caps.TextureFilterCaps = 0;
+    caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
+    caps.MaxVertexShaderConst = 96;
+    WriteSystemReport(ctx, info.Gather(), caps);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("***------------ SYSTEM CONFIGURATION ------------***\nCPU ARCHITECURE:\n"
+                       " Architecure:\t\t\tIntel Compatible;\n"
+                       " Processor Type:\t\tHeadlessCPU 6.0.0;\n"),
+              std::string::npos);
+    EXPECT_NE(log.find(" Total PhMemory:\t\t1024 Mb;\n"), std::string::npos);
+    EXPECT_NE(log.find("CAPS: DeviceType............D3DDEVTYPE_HAL\n"
+                       "CAPS: Render2D..............Can did render 2D\n"
+                       "CAPS: MipMap................Supported\n"
+                       "CAPS: MipMap Linear.........Unsupported\n"
+                       "CAPS: Edge AntiAliasing.....Unsupported\n"
+                       "CAPS: VertexShader version..1.1\n"
+                       "CAPS: Max VSD constants.....96\n\n"),
+              std::string::npos);
+    EXPECT_EQ(ctx.canMipMap, 1);
+    EXPECT_EQ(ctx.canMipLinear, 0);
+}
+
+}  // namespace
+}  // namespace dw
