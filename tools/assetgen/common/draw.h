@@ -67,6 +67,23 @@ public:
     // Clears a rectangle to fully transparent.
     void clear_rect(double x, double y, double w, double h);
 
+    // Direct pixel access for procedural fills: call begin_pixels() before and
+    // end_pixels() after a run of blend() calls.
+    void begin_pixels() { cairo_surface_flush(surf_); }
+    void end_pixels() { cairo_surface_mark_dirty(surf_); }
+    // Composites colour c at alpha a over pixel (x, y) (ignored outside).
+    void blend(int x, int y, Rgb c, double a) {
+        if (x < 0 || y < 0 || x >= w_ || y >= h_ || a <= 0) return;
+        if (a > 1) a = 1;
+        auto* p = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surf_) +
+                                                   std::size_t(y) * cairo_image_surface_get_stride(surf_)) + x;
+        const double da = (*p >> 24) / 255.0, dr = ((*p >> 16) & 255) / 255.0, dg = ((*p >> 8) & 255) / 255.0,
+                     db = (*p & 255) / 255.0;
+        const double k = 1 - a;
+        auto q = [](double v) { return std::uint32_t(v <= 0 ? 0 : v >= 1 ? 255 : v * 255 + 0.5); };
+        *p = q(a + da * k) << 24 | q(c.r * a + dr * k) << 16 | q(c.g * a + dg * k) << 8 | q(c.b * a + db * k);
+    }
+
 private:
     int w_, h_;
     cairo_surface_t* surf_;
