@@ -1,0 +1,133 @@
+#pragma once
+// The graphics device seam: the subset of a Direct3D 8 device the game uses,
+// with its names, enums and semantics. Two implementations: OpenGL 3.3 core
+// (gfx_device_gl.cpp) for players, and a recording device
+// (gfx_device_null.cpp) for tests and headless runs.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/d3d_types.h"
+
+namespace gfx {
+
+// Reference-counted device resource (AddRef/Release as in COM).
+class Resource {
+public:
+    virtual ~Resource() = default;
+    std::uint32_t AddRef() { return ++refs_; }
+    std::uint32_t Release() {
+        const std::uint32_t left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+private:
+    std::uint32_t refs_ = 1;
+};
+
+class Texture : public Resource {
+public:
+    virtual std::uint32_t Width() const = 0;
+    virtual std::uint32_t Height() const = 0;
+    virtual std::uint32_t LevelCount() const = 0;
+    // Fills one mip level with straight-alpha pixels, 0xAARRGGBB per texel
+    // (D3DFMT_A8R8G8B8 memory order B, G, R, A), rows top to bottom.
+    virtual HRESULT SetLevel(std::uint32_t level, std::uint32_t width, std::uint32_t height,
+                             const std::uint32_t* argb) = 0;
+};
+
+class VertexBuffer : public Resource {
+public:
+    virtual std::uint32_t Length() const = 0;
+    // Lock with D3DLOCK_DISCARD gives fresh storage; the pointer stays valid
+    // until Unlock.
+    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
+                         DWORD flags) = 0;
+    virtual HRESULT Unlock() = 0;
+};
+
+class IndexBuffer : public Resource {
+public:
+    virtual std::uint32_t Length() const = 0;
+    virtual D3DFORMAT Format() const = 0;
+    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
+                         DWORD flags) = 0;
+    virtual HRESULT Unlock() = 0;
+};
+
+// Per-frame counters every device keeps (reset by ResetCounters).
+struct Counters {
+    std::uint64_t draws = 0;          // DrawPrimitive + DrawIndexedPrimitive calls
+    std::uint64_t vertices = 0;       // vertices submitted by draws
+    std::uint64_t textureBinds = 0;   // SetTexture calls that changed the texture
+    std::uint64_t stateChanges = 0;   // SetRenderState / SetTextureStageState calls
+    std::uint64_t clears = 0;
+    std::uint64_t presents = 0;
+};
+
+struct PresentParameters {
+    std::uint32_t backBufferWidth = 800;
+    std::uint32_t backBufferHeight = 600;
+    bool windowed = true;
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+
+    // Device state and frame.
+    virtual HRESULT TestCooperativeLevel() = 0;
+    virtual HRESULT Reset(const PresentParameters& params) = 0;
+    virtual HRESULT Present() = 0;
+    virtual HRESULT BeginScene() = 0;
+    virtual HRESULT EndScene() = 0;
+    virtual HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) = 0;
+    virtual HRESULT GetDeviceCaps(D3DCAPS8* caps) = 0;
+    virtual HRESULT SetClipStatus(DWORD clipUnion, DWORD clipIntersection) = 0;
+    virtual std::uint32_t BackBufferWidth() const = 0;
+    virtual std::uint32_t BackBufferHeight() const = 0;
+    virtual std::string AdapterDescription() const = 0;
+
+    // States.
+    virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
+    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
+    virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                         DWORD value) = 0;
+    virtual HRESULT SetTexture(DWORD stage, Texture* texture) = 0;
+    virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) = 0;
+    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) = 0;
+    virtual HRESULT SetMaterial(const D3DMATERIAL8* material) = 0;
+    virtual HRESULT SetLight(DWORD index, const D3DLIGHT8* light) = 0;
+    virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
+
+    // Resources. The caller owns one reference of what it gets.
+    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, Texture** out) = 0;
+    virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       VertexBuffer** out) = 0;
+    virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IndexBuffer** out) = 0;
+
+    // Drawing.
+    virtual HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) = 0;
+    virtual HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) = 0;
+    virtual HRESULT SetVertexShader(DWORD fvf) = 0;
+    virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                         UINT startIndex, UINT primitiveCount) = 0;
+
+    // Not Direct3D: counters, and the last presented image for screenshots
+    // (RGBA8, top row first; false when the device cannot read it back).
+    const Counters& counters() const { return counters_; }
+    void ResetCounters() { counters_ = Counters{}; }
+    virtual bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
+                                    std::uint32_t& height) = 0;
+
+protected:
+    Counters counters_;
+};
+
+}  // namespace gfx
