@@ -83,14 +83,18 @@ struct Osc {
 struct Svf {
     double ic1 = 0.0, ic2 = 0.0;
     double lp = 0.0, bp = 0.0, hp = 0.0;
+    double a1 = 1.0, a2 = 0.0, a3 = 0.0, k = 1.4;
 
-    void tick(double x, double fc, double q) {
+    // Sets cut-off and resonance; cheap enough to call every sample.
+    void set(double fc, double q) {
         fc = std::clamp(fc, 10.0, kRate * 0.45);
         const double g = std::tan(kPi * fc / kRate);
-        const double k = 1.0 / std::max(q, 0.05);
-        const double a1 = 1.0 / (1.0 + g * (g + k));
-        const double a2 = g * a1;
-        const double a3 = g * a2;
+        k = 1.0 / std::max(q, 0.05);
+        a1 = 1.0 / (1.0 + g * (g + k));
+        a2 = g * a1;
+        a3 = g * a2;
+    }
+    void run(double x) {
         const double v3 = x - ic2;
         const double v1 = a1 * ic1 + a2 * v3;
         const double v2 = ic2 + a2 * ic1 + a3 * v3;
@@ -99,6 +103,10 @@ struct Svf {
         lp = v2;
         bp = v1;
         hp = x - k * v1 - v2;
+    }
+    void tick(double x, double fc, double q) {
+        set(fc, q);
+        run(x);
     }
 };
 
