@@ -77,9 +77,9 @@ double loudness_db(const std::vector<float>& s) {
     }
     if (rms.empty()) return -200.0;
     std::sort(rms.begin(), rms.end(), std::greater<>());
-    // The loudest 100 ms (or the loudest quarter of a longer sound) sets the level,
-    // so a short zap and a long jingle come out equally present.
-    const std::size_t take = std::clamp<std::size_t>(rms.size() / 4, std::min<std::size_t>(5, rms.size()), rms.size());
+    // The loudest 100 ms set the level, so a short zap, the bang of an
+    // explosion and the peak of a jingle come out equally present.
+    const std::size_t take = std::min<std::size_t>(5, rms.size());
     double acc = 0.0;
     for (std::size_t i = 0; i < take; ++i) acc += rms[i];
     const double mean = acc / double(take);
