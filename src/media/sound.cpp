@@ -1,20 +1,194 @@
 #include "media/sound.h"
 
 #include "app/game_context.h"
+#include "app/log.h"
+#include "media/asset_names.h"
+#include "media/resource_read.h"
+#include "platform/resource_library.h"
+#include "platform/services.h"
+#include "platform/sound_library.h"
 
 namespace dw {
 
-const char* const kSoundRequestNames[8] = {"Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy",
-                                           "Game4Enemy", "Game0Explo", "Game1Explo", "Game2Explo"};
+const char* const kSoundRequestNames[8] = {
+    asset::Game0Enemy, asset::Game1Enemy, asset::Game2Enemy, asset::Game3Enemy,
+    asset::Game4Enemy, asset::Game0Explo, asset::Game1Explo, asset::Game2Explo};
 
-HRESULT LoadSample(GameContext*, const char*, std::int32_t& handle) {
-    handle = 0;
-    return E_FAIL;
+namespace {
+platform::SoundLibrary* Imx() { return platform::services().sound; }
+void LogLine(GameContext* ctx, const char* text) {
+    if (ctx->log) ctx->log->WriteLine(text);
 }
-std::int32_t PlaySound(GameContext*, const char*) { return 0; }
-void FreeSound(GameContext*, const char*) {}
-HRESULT OpenMusicStream(GameContext*, const char*, std::int32_t&) { return E_FAIL; }
-void UnloadAllSounds(GameContext*) {}
+}  // namespace
+
+SoundCache::~SoundCache() {
+    Entry* e = first_;
+    while (e) {
+        Entry* next = e->next;
+        delete e;
+        e = next;
+    }
+}
+
+SoundCache::Entry* SoundCache::Find(const char* key) {
+    for (Entry* e = first_; e; e = e->next)
+        if (e->key == key) return e;
+    return nullptr;
+}
+
+void SoundCache::Append(std::int32_t handle, const char* key) {
+    Entry* e = new Entry{nullptr, handle, 0, key};
+    if (!first_) {
+        first_ = last_ = e;
+    } else {
+        last_->next = e;
+        last_ = e;
+    }
+}
+
+void SoundCache::Unlink(Entry* entry) {
+    Entry* before = nullptr;
+    for (Entry* e = first_; e; before = e, e = e->next) {
+        if (e != entry) continue;
+        if (before) before->next = e->next; else first_ = e->next;
+        if (last_ == e) last_ = before;
+        delete e;
+        return;
+    }
+}
+
+std::uint32_t SoundCache::Count() const {
+    std::uint32_t n = 0;
+    for (Entry* e = first_; e; e = e->next) ++n;
+    return n;
+}
+
+HRESULT LoadSample(GameContext* ctx, const char* name, std::int32_t& handle) {
+    handle = 0;
+    if (!name || name == asset::NoTexture || !*name || !ctx->soundCache) return E_FAIL;
+    if (SoundCache::Entry* e = ctx->soundCache->Find(name)) {
+        handle = e->handle;
+        return S_OK;
+    }
+    platform::SoundLibrary* imx = Imx();
+    std::int32_t loaded = 0;
+    bool libraryAnswered = false;
+    ReadResource(ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
+        libraryAnswered = true;
+        loaded = imx ? imx->IMXSampleLoad(1, bytes, 0, size, 0, 0) : 0;
+        return loaded != 0;
+    });
+    if (!libraryAnswered) return E_FAIL;
+    if (loaded == 0) {
+        LogLine(ctx, "FAIL: Can not load sample in IFMOD!");
+        return E_FAIL;
+    }
+    ctx->soundCache->Append(loaded, name);
+    handle = loaded;
+    return S_OK;
+}
+
+std::int32_t PlaySound(GameContext* ctx, const char* name) {
+    if (!ctx->soundReady || !Imx()) return 0;
+    std::int32_t handle = 0;
+    if (FAILED(LoadSample(ctx, name, handle))) return 0;
+    Imx()->IMXSetGlobalVolumes(-1, ctx->soundVolume, -1);
+    const std::int32_t channel = Imx()->IMXSamplePlay(handle, 100, 0, 0, 0);
+    if (SoundCache::Entry* e = ctx->soundCache->Find(name)) e->channel = channel;
+    return 0;
+}
+
+void FreeSound(GameContext* ctx, const char* name) {
+    if (!ctx->soundCache) return;
+    SoundCache::Entry* e = ctx->soundCache->Find(name);
+    if (!e) return;
+    if (Imx()) {
+        if (e->channel != 0) Imx()->IMXChannelStop(e->channel);
+        Imx()->IMXSampleUnload(e->handle);
+    }
+    ctx->soundCache->Unlink(e);
+}
+
+HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place) {
+    platform::ResourceLibrary* lib = platform::services().resources;
+    platform::LibraryModule* module = ctx->resourceLibraryModule;
+    if (!module || !lib) {
+        LogLine(ctx, "FAIL: Can not load library in SFMOD!");
+        return E_FAIL;
+    }
+    const platform::ResourceHandle res = lib->FindResource(module, name);
+    if (!res) {
+        LogLine(ctx, "FAIL: Can not find resource in SFMOD!");
+        return E_FAIL;
+    }
+    const std::uint32_t size = lib->SizeofResource(module, res);
+    if (size == 0) {
+        LogLine(ctx, "FAIL: Can not size define in SFMOD!");
+        return E_FAIL;
+    }
+    if (!lib->LoadResource(module, res)) {
+        LogLine(ctx, "FAIL: Can not load resource in SFMOD!");
+        return E_FAIL;
+    }
+    const std::uint8_t* bytes = lib->LockResource(module, res);
+    if (!bytes) {
+        LogLine(ctx, "FAIL: Can not lock resource in SFMOD!");
+        return E_FAIL;
+    }
+    if (place > 0) {
+        if (Imx()) Imx()->IMXStreamClose(place);
+        place = 0;
+    }
+    place = Imx() ? Imx()->IMXStreamOpenFile(1, bytes, 0, size, 0) : 0;
+    if (place == 0) {
+        LogLine(ctx, "FAIL: Can not load stream in SFMOD!");
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void UnloadAllSounds(GameContext* ctx) {
+    if (!ctx->soundCache) return;
+    while (SoundCache::Entry* e = ctx->soundCache->First()) {
+        if (Imx()) Imx()->IMXSampleUnload(e->handle);
+        ctx->soundCache->Unlink(e);
+    }
+}
+
+void StartSound(GameContext* ctx) {
+    platform::SoundLibrary* imx = Imx();
+    ctx->soundReady = imx && imx->IMXInit(0, 44100, 0, 0xFFFFFFFFu) != 0 ? 1 : 0;
+    if (ctx->soundReady) imx->IMXStart();
+    if (platform::ResourceLibrary* lib = platform::services().resources)
+        ctx->resourceLibraryModule = lib->LoadLibrary(ctx->resourceLibraryName);
+}
+
+void ShutdownSound(GameContext* ctx) {
+    platform::SoundLibrary* imx = Imx();
+    if (ctx->soundReady && imx) {
+        if (ctx->musicStream > 0) {
+            imx->IMXStreamClose(ctx->musicStream);
+            ctx->musicStream = 0;
+        }
+        imx->IMXUninit();
+        ctx->soundReady = 0;
+    }
+    // The stream's bytes live in the library: free it only after the stream
+    // is closed (and always, so that a silent run does not leak it).
+    if (ctx->musicStream > 0 && imx) {
+        imx->IMXStreamClose(ctx->musicStream);
+        ctx->musicStream = 0;
+    }
+    if (ctx->resourceLibraryModule) {
+        if (platform::ResourceLibrary* lib = platform::services().resources)
+            lib->FreeLibrary(ctx->resourceLibraryModule);
+        ctx->resourceLibraryModule = nullptr;
+    }
+}
+
+void StopSoundOutput(GameContext* ctx) {
+    if (ctx->soundReady && Imx()) Imx()->IMXStop();
+}
 
 void RequestSound(GameContext* ctx, int slot) {
     if (slot < 0 || slot >= kSoundRequests) return;

@@ -1,9 +1,126 @@
 #include "media/textures.h"
 
+#include "app/game_context.h"
+#include "media/asset_names.h"
+#include "media/resource_read.h"
+#include "media/texture_create.h"
+#include "platform/gfx_device.h"
+
 namespace dw {
 
-HRESULT LoadTexture(GameContext*, const char*, D3DCOLOR, bool, std::uint32_t) { return E_FAIL; }
-HRESULT BindTexture(GameContext*, DWORD, const char*) { return E_FAIL; }
-void ReleaseTexture(GameContext*, const char*) {}
+TextureCache::~TextureCache() { ReleaseAll(); }
+
+gfx::Texture* TextureCache::Find(const char* key) {
+    Entry* saved = cursor_;
+    gfx::Texture* found = nullptr;
+    for (cursor_ = first_; cursor_; cursor_ = cursor_->next) {
+        if (cursor_->key == key) {
+            found = cursor_->texture;
+            break;
+        }
+    }
+    cursor_ = saved;
+    return found;
+}
+
+void TextureCache::Append(gfx::Texture* texture, const char* key) {
+    Entry* e = new Entry{nullptr, texture, key};
+    if (!first_) {
+        first_ = last_ = e;
+    } else {
+        last_->next = e;
+        last_ = e;
+    }
+}
+
+bool TextureCache::Remove(const char* key) {
+    before_ = nullptr;
+    for (cursor_ = first_; cursor_; before_ = cursor_, cursor_ = cursor_->next) {
+        if (cursor_->key != key) continue;
+        Entry* e = cursor_;
+        if (e->texture) e->texture->Release();
+        if (before_) before_->next = e->next; else first_ = e->next;
+        if (last_ == e) last_ = before_;
+        delete e;
+        cursor_ = before_ = nullptr;
+        return true;
+    }
+    cursor_ = before_ = nullptr;
+    return false;
+}
+
+void TextureCache::ReleaseAll() {
+    Entry* e = first_;
+    while (e) {
+        Entry* next = e->next;
+        if (e->texture) e->texture->Release();
+        delete e;
+        e = next;
+    }
+    first_ = last_ = cursor_ = before_ = nullptr;
+}
+
+std::uint32_t TextureCache::Count() const {
+    std::uint32_t n = 0;
+    for (Entry* e = first_; e; e = e->next) ++n;
+    return n;
+}
+
+namespace {
+bool IsNoTexture(const char* name) { return !name || name == asset::NoTexture || !*name; }
+}  // namespace
+
+HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey,
+                    std::uint32_t mipLevels) {
+    if (IsNoTexture(name) || !ctx->textureCache) return E_FAIL;
+    if (ctx->textureCache->Find(name)) return S_OK;
+    gfx::Texture* texture = nullptr;
+    const ReadStep step = ReadResource(ctx->resourceLibraryName, name,
+                                       [&](const std::uint8_t* bytes, std::uint32_t size) {
+        HRESULT hr;
+        if (useColourKey) {
+            hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT,
+                                                     D3DX_DEFAULT, 0, 0, D3DFMT_UNKNOWN,
+                                                     D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                                     colourKey, nullptr, nullptr, &texture);
+        } else {
+            hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT,
+                                                     D3DX_DEFAULT, mipLevels, 0, D3DFMT_UNKNOWN,
+                                                     D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                                     0, nullptr, nullptr, &texture);
+        }
+        return SUCCEEDED(hr) && texture;
+    });
+    if (step != ReadStep::Ok) return E_FAIL;
+    ctx->textureCache->Append(texture, name);
+    return S_OK;
+}
+
+HRESULT BindTexture(GameContext* ctx, DWORD stage, const char* name) {
+    gfx::Device* device = ctx->device;
+    if (IsNoTexture(name)) {
+        if (device) device->SetTexture(stage, nullptr);
+        return E_FAIL;
+    }
+    if (!device || !ctx->textureCache) return E_FAIL;
+    if (gfx::Texture* cached = ctx->textureCache->Find(name)) {
+        device->SetTexture(stage, cached);
+        return S_OK;
+    }
+    gfx::Texture* texture = nullptr;
+    const ReadStep step = ReadResource(ctx->resourceLibraryName, name,
+                                       [&](const std::uint8_t* bytes, std::uint32_t size) {
+        return SUCCEEDED(D3DXCreateTextureFromFileInMemory(device, bytes, size, &texture)) &&
+               texture;
+    });
+    if (step != ReadStep::Ok) return E_FAIL;
+    ctx->textureCache->Append(texture, name);
+    device->SetTexture(stage, texture);
+    return S_OK;
+}
+
+void ReleaseTexture(GameContext* ctx, const char* name) {
+    if (ctx->textureCache) ctx->textureCache->Remove(name);
+}
 
 }  // namespace dw

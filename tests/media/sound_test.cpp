@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/game_context.h"
+#include "app/log.h"
+#include "media/asset_list.h"
+#include "media/asset_names.h"
+#include "media/sound.h"
+#include "platform/resource_library.h"
+#include "platform/services.h"
+#include "platform/sound_library.h"
+
+namespace fs = std::filesystem;
+
+namespace dw {
+namespace {
+
+std::vector<std::uint8_t> FakeWav() { return {'R', 'I', 'F', 'F', 1, 2, 3, 4}; }
+std::vector<std::uint8_t> FakeOgg() { return {'O', 'g', 'g', 'S', 9, 9}; }
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        logPath = fs::temp_directory_path() / ("dw_sound_" + std::to_string(::getpid()) + ".log");
+        log = std::make_unique<Log>(logPath.string());
+        ctx.log = log.get();
+        ctx.soundCache = &cache;
+        auto& s = platform::services();
+        s.resources = &resources;
+        s.sound = &imx;
+        resources.blocks[asset::MenuSelect] = FakeWav();
+        resources.blocks[asset::Game0Explo] = FakeWav();
+        resources.blocks[asset::Theme0] = FakeOgg();
+        resources.blocks[asset::Theme1] = FakeOgg();
+        resources.blocks[asset::MenuError] = {'j', 'u', 'n', 'k'};
+    }
+    void TearDown() override {
+        UnloadAllSounds(&ctx);
+        ShutdownSound(&ctx);
+        auto& s = platform::services();
+        s.resources = nullptr;
+        s.sound = nullptr;
+        fs::remove(logPath);
+    }
+    std::string LogText() {
+        std::ifstream in(logPath);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    int Count(const std::string& prefix) {
+        return static_cast<int>(std::count_if(imx.calls.begin(), imx.calls.end(), [&](const std::string& c) {
+            return c.rfind(prefix, 0) == 0;
+        }));
+    }
+
+    GameContext ctx;
+    SoundCache cache;
+    platform::MemoryResourceLibrary resources;
+    platform::RecordingSoundLibrary imx;
+    fs::path logPath;
+    std::unique_ptr<Log> log;
+};
+
+TEST_F(SoundTest, PlayLoadsOnceRemembersTheLastChannelAndFreeStopsIt) {
+    StartSound(&ctx);
+    ASSERT_EQ(ctx.soundReady, 1);
+    ctx.soundVolume = 37;
+    PlaySound(&ctx, asset::MenuSelect);
+    PlaySound(&ctx, asset::MenuSelect);
+    EXPECT_EQ(Count("IMXSampleLoad"), 1);
+    EXPECT_EQ(Count("IMXSamplePlay"), 2);
+    EXPECT_EQ(Count("IMXSetGlobalVolumes -1 37 -1"), 2);
+    SoundCache::Entry* e = cache.Find(asset::MenuSelect);
+    ASSERT_NE(e, nullptr);
+    const std::int32_t lastChannel = e->channel;
+    EXPECT_NE(lastChannel, 0);
+    FreeSound(&ctx, asset::MenuSelect);
+    EXPECT_EQ(Count("IMXChannelStop " + std::to_string(lastChannel)), 1);
+    EXPECT_EQ(cache.Count(), 0u);
+    FreeSound(&ctx, asset::Game0Explo);  // never loaded: nothing happens
+    EXPECT_EQ(Count("IMXChannelStop"), 1);
+}
+
+TEST_F(SoundTest, KeysAreTheNameConstantsNotTheirText) {
+    StartSound(&ctx);
+    static const char other[] = "MenuSelect";  // same text, another constant
+    PlaySound(&ctx, asset::MenuSelect);
+    PlaySound(&ctx, other);
+    EXPECT_EQ(Count("IMXSampleLoad"), 2);
+    EXPECT_EQ(cache.Count(), 2u);
+}
+
+TEST_F(SoundTest, SilentRunsLoadButNeverPlay) {
+    imx.available = false;
+    StartSound(&ctx);
+    EXPECT_EQ(ctx.soundReady, 0);
+    EXPECT_EQ(Count("IMXStart"), 0);
+    PlaySound(&ctx, asset::MenuSelect);
+    EXPECT_EQ(Count("IMXSamplePlay"), 0);
+    std::int32_t h = 0;
+    EXPECT_EQ(LoadSample(&ctx, asset::MenuSelect, h), S_OK);  // loading still works
+    EXPECT_NE(h, 0);
+}
+
+TEST_F(SoundTest, BadSampleLogsAndMissingOnesStaySilent) {
+    StartSound(&ctx);
+    std::int32_t h = 7;
+    EXPECT_EQ(LoadSample(&ctx, asset::MenuError, h), E_FAIL);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(LoadSample(&ctx, asset::GameHealth, h), E_FAIL);  // not in the library: no line
+    EXPECT_EQ(LoadSample(&ctx, asset::NoTexture, h), E_FAIL);
+    EXPECT_EQ(LogText(), "FAIL: Can not load sample in IFMOD!\n");
+    EXPECT_EQ(cache.Count(), 0u);
+}
+
+TEST_F(SoundTest, MusicStreamReplacesTheOpenOneAndLogsEachFailure) {
+    StartSound(&ctx);
+    ASSERT_EQ(OpenMusicStream(&ctx, asset::Theme0, ctx.musicStream), S_OK);
+    const std::int32_t first = ctx.musicStream;
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(OpenMusicStream(&ctx, asset::Theme1, ctx.musicStream), S_OK);
+    EXPECT_EQ(Count("IMXStreamClose " + std::to_string(first)), 1);
+    EXPECT_EQ(imx.openStreams, 1);
+    EXPECT_EQ(OpenMusicStream(&ctx, asset::IntroTrackE, ctx.musicStream), E_FAIL);
+    EXPECT_EQ(OpenMusicStream(&ctx, asset::MenuError, ctx.musicStream), E_FAIL);
+    EXPECT_EQ(LogText(), "FAIL: Can not find resource in SFMOD!\nFAIL: Can not load stream in SFMOD!\n");
+    ShutdownSound(&ctx);
+    EXPECT_EQ(imx.openStreams, 0);
+    EXPECT_EQ(resources.openCount, 0);  // the kept library is freed at shutdown
+}
+
+TEST_F(SoundTest, NoLibraryMeansNoStream) {
+    resources.failOpen = true;
+    StartSound(&ctx);
+    EXPECT_EQ(ctx.resourceLibraryModule, nullptr);
+    EXPECT_EQ(OpenMusicStream(&ctx, asset::Theme0, ctx.musicStream), E_FAIL);
+    EXPECT_EQ(LogText(), "FAIL: Can not load library in SFMOD!\n");
+}
+
+TEST_F(SoundTest, RequestSlotsAreThrottledByTheirNextAllowedTime) {
+    ctx.timeNow = 1000;
+    ctx.soundRequests[5].nextAllowed = 1000;  // not yet earlier than now
+    RequestSound(&ctx, 5);
+    EXPECT_EQ(ctx.soundRequests[5].flag, 0);
+    ctx.timeNow = 1001;
+    RequestSound(&ctx, 5);
+    RequestSound(&ctx, 5);
+    EXPECT_EQ(ctx.soundRequests[5].flag, 1);
+    RequestSound(&ctx, 8);   // out of range: ignored
+    RequestSound(&ctx, -1);
+    EXPECT_STREQ(kSoundRequestNames[7], "Game2Explo");
+}
+
+TEST_F(SoundTest, AssetListLoadsOneEntryPerPassAndOpensTheMenuMusic) {
+    StartSound(&ctx);
+    AssetLoader loader;
+    RunAssetList(&ctx, loader);  // counting pass
+    EXPECT_EQ(loader.total, 73u);
+    EXPECT_EQ(Count("IMXSampleLoad"), 0);
+    loader.counting = false;
+    loader.cursor = 39;  // the first sound, "MenuSelect"
+    RunAssetList(&ctx, loader);
+    EXPECT_EQ(Count("IMXSampleLoad"), 1);
+    EXPECT_NE(cache.Find(asset::MenuSelect), nullptr);
+    EXPECT_GT(ctx.musicStream, 0);
+    EXPECT_STREQ(kStartupAssets[72].name, "Game2Explo");
+    EXPECT_STREQ(kStartupAssets[38].name, "BigBoss4");
+}
+
+}  // namespace
+}  // namespace dw
