@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -15,14 +16,26 @@
 namespace {
 
 // ---------------------------------------------------------------------------
-// Tokens. Commas and semicolons only separate values, so they are skipped
-// like white space; "//" and "#" start comments that run to the line end.
+// Tokens. In text files commas and semicolons only separate values, so they
+// are skipped like white space; "//" and "#" start comments that run to the
+// line end. Binary files carry the same tokens in tagged form.
 
 enum class Tok { End, Name, Number, String, LBrace, RBrace, Guid, Other, Error };
 
 struct Token {
     Tok kind = Tok::End;
-    std::string_view text;
+    std::string_view text;  // names, strings, and numbers of text files
+    bool binary = false;    // a number read from a binary list: see value
+    bool integer = false;
+    double value = 0.0;
+};
+
+class TokenStream {
+public:
+    virtual ~TokenStream() = default;
+    virtual Token Next() = 0;
+    // An upper bound on the number of values still to come.
+    virtual size_t Remaining() const = 0;
 };
 
 bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
@@ -32,28 +45,11 @@ bool IsNumberChar(char c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
 }
 
-class Lexer {
+class TextLexer final : public TokenStream {
 public:
-    Lexer(const char* begin, const char* end) : p_(begin), end_(end) {}
+    TextLexer(const char* begin, const char* end) : p_(begin), end_(end) {}
 
-    Token Next() {
-        if (peeked_) {
-            peeked_ = false;
-            return peek_;
-        }
-        return Scan();
-    }
-    const Token& Peek() {
-        if (!peeked_) {
-            peek_ = Scan();
-            peeked_ = true;
-        }
-        return peek_;
-    }
-    size_t Remaining() const { return static_cast<size_t>(end_ - p_); }
-
-private:
-    Token Scan() {
+    Token Next() override {
         for (;;) {
             while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n' || *p_ == ',' ||
                                  *p_ == ';' || *p_ == '\f' || *p_ == '\v'))
@@ -92,11 +88,127 @@ private:
         ++p_;
         return make(Tok::Other);
     }
+    size_t Remaining() const override { return static_cast<size_t>(end_ - p_); }
 
+private:
     const char* p_;
     const char* end_;
-    Token peek_;
-    bool peeked_ = false;
+};
+
+// Binary tokens: a 16-bit tag, then the token's own data (little-endian).
+class BinaryLexer final : public TokenStream {
+public:
+    BinaryLexer(const unsigned char* begin, const unsigned char* end, bool doubles)
+        : p_(begin), end_(end), floatSize_(doubles ? 8 : 4) {}
+
+    Token Next() override {
+        for (;;) {
+            if (listLeft_ > 0) return ListItem();
+            if (p_ == end_) return {Tok::End, {}};
+            uint16_t tag = 0;
+            if (!Read16(tag)) return Error();
+            switch (tag) {
+                case 1: {  // name
+                    uint32_t n = 0;
+                    if (!Read32(n) || n > Left()) return Error();
+                    Token t{Tok::Name, std::string_view(reinterpret_cast<const char*>(p_), n)};
+                    p_ += n;
+                    return t;
+                }
+                case 2: {  // string, then its terminating separator token
+                    uint32_t n = 0;
+                    uint16_t term = 0;
+                    if (!Read32(n) || n > Left()) return Error();
+                    Token t{Tok::String, std::string_view(reinterpret_cast<const char*>(p_), n)};
+                    p_ += n;
+                    if (!Read16(term)) return Error();
+                    return t;
+                }
+                case 3: {  // one integer
+                    uint32_t v = 0;
+                    if (!Read32(v)) return Error();
+                    return Number(v, true);
+                }
+                case 5:  // GUID
+                    if (Left() < 16) return Error();
+                    p_ += 16;
+                    return {Tok::Guid, {}};
+                case 6:  // integer list
+                case 7: {  // float list
+                    uint32_t n = 0;
+                    if (!Read32(n)) return Error();
+                    const size_t itemSize = tag == 6 ? 4 : floatSize_;
+                    if (n > Left() / itemSize) return Error();
+                    listLeft_ = n;
+                    listItemSize_ = itemSize;
+                    listFloats_ = tag == 7;
+                    continue;
+                }
+                case 10: return {Tok::LBrace, {}};
+                case 11: return {Tok::RBrace, {}};
+                case 19:  // comma
+                case 20:  // semicolon
+                    continue;
+                case 31: return {Tok::Name, "template"};
+                default:
+                    // Remaining punctuation and the type keywords of templates.
+                    if ((tag >= 12 && tag <= 18) || (tag >= 40 && tag <= 53)) return {Tok::Other, {}};
+                    return Error();
+            }
+        }
+    }
+    size_t Remaining() const override { return Left() / 4 + listLeft_; }
+
+private:
+    size_t Left() const { return static_cast<size_t>(end_ - p_); }
+    bool Read16(uint16_t& v) {
+        if (Left() < 2) return false;
+        v = static_cast<uint16_t>(p_[0] | (p_[1] << 8));
+        p_ += 2;
+        return true;
+    }
+    bool Read32(uint32_t& v) {
+        if (Left() < 4) return false;
+        v = uint32_t(p_[0]) | (uint32_t(p_[1]) << 8) | (uint32_t(p_[2]) << 16) | (uint32_t(p_[3]) << 24);
+        p_ += 4;
+        return true;
+    }
+    Token Error() {
+        p_ = end_;
+        listLeft_ = 0;
+        return {Tok::Error, {}};
+    }
+    static Token Number(double v, bool integer) {
+        Token t{Tok::Number, {}};
+        t.binary = true;
+        t.integer = integer;
+        t.value = v;
+        return t;
+    }
+    Token ListItem() {
+        --listLeft_;
+        const unsigned char* q = p_;
+        p_ += listItemSize_;  // the list's length was checked when it began
+        if (!listFloats_) {
+            const uint32_t v = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16) | (uint32_t(q[3]) << 24);
+            return Number(v, true);
+        }
+        if (listItemSize_ == 8) {
+            double d;
+            std::memcpy(&d, q, 8);
+            return Number(d, false);
+        }
+        float f;
+        std::memcpy(&f, q, 4);
+        return Number(f, false);
+    }
+
+    const unsigned char* p_;
+    const unsigned char* end_;
+    size_t floatSize_;
+    uint32_t listLeft_ = 0;
+    size_t listItemSize_ = 4;
+    bool listFloats_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -134,7 +246,7 @@ constexpr int kMaxFrameDepth = 64;
 
 class Parser {
 public:
-    Parser(const char* begin, const char* end) : lex_(begin, end) {}
+    explicit Parser(TokenStream& lex) : lex_(lex) {}
 
     bool Run() {
         for (;;) {
@@ -197,6 +309,11 @@ private:
     bool ReadFloat(float& out) {
         const Token t = lex_.Next();
         if (t.kind != Tok::Number) return false;
+        if (t.binary) {
+            if (!(std::fabs(t.value) <= 3.4e38)) return false;  // also refuses NaN
+            out = static_cast<float>(t.value);
+            return true;
+        }
         const char* b = t.text.data();
         const char* e = b + t.text.size();
         if (b < e && *b == '+') ++b;
@@ -207,6 +324,11 @@ private:
     bool ReadDword(DWORD& out) {
         const Token t = lex_.Next();
         if (t.kind != Tok::Number) return false;
+        if (t.binary) {
+            if (!t.integer) return false;
+            out = static_cast<DWORD>(t.value);
+            return true;
+        }
         const char* b = t.text.data();
         const char* e = b + t.text.size();
         const auto r = std::from_chars(b, e, out);
@@ -399,7 +521,7 @@ private:
         }
     }
 
-    Lexer lex_;
+    TokenStream& lex_;
     std::map<std::string, Material> namedMaterials_;
 };
 
@@ -567,10 +689,20 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
              DWORD* numMaterials, ID3DXMesh** meshOut) {
     if (!memory || size < 16) return E_FAIL;
     const char* text = static_cast<const char*>(memory);
-    if (std::memcmp(text, "xof ", 4) != 0 || std::memcmp(text + 8, "txt ", 4) != 0) return E_FAIL;
-    if (std::memcmp(text + 12, "0032", 4) != 0 && std::memcmp(text + 12, "0064", 4) != 0) return E_FAIL;
+    if (std::memcmp(text, "xof ", 4) != 0) return E_FAIL;
+    const bool doubles = std::memcmp(text + 12, "0064", 4) == 0;
+    if (!doubles && std::memcmp(text + 12, "0032", 4) != 0) return E_FAIL;
+    std::unique_ptr<TokenStream> lexer;
+    if (std::memcmp(text + 8, "txt ", 4) == 0) {
+        lexer = std::make_unique<TextLexer>(text + 16, text + size);
+    } else if (std::memcmp(text + 8, "bin ", 4) == 0) {
+        const auto* bytes = static_cast<const unsigned char*>(memory);
+        lexer = std::make_unique<BinaryLexer>(bytes + 16, bytes + size, doubles);
+    } else {
+        return E_FAIL;  // compressed files are not read
+    }
 
-    Parser parser(text + 16, text + size);
+    Parser parser(*lexer);
     if (!parser.Run()) return E_FAIL;
     Built built;
     if (!Build(parser, built)) return E_FAIL;

@@ -1,5 +1,6 @@
 #pragma once
-// DirectX .x mesh files (text format, "xof 0303txt 0032") read into one mesh.
+// DirectX .x mesh files (text "xof 0303txt 0032" or uncompressed binary
+// "xof 0303bin 0032") read into one mesh.
 #include "d3dx/d3dx_mesh.h"
 
 // Reads every Mesh of the file, each placed by the FrameTransformMatrix

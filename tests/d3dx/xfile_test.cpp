@@ -291,13 +291,119 @@ TEST(XFile, HostileInputFailsCleanly) {
         EXPECT_EQ(nullptr, x.materials);
         EXPECT_EQ(0u, x.numMaterials);
     }
-    // The binary header is read no further than its 16 bytes.
-    const std::string bin("xof 0303bin 0032\x01\x00\x02\x00", 20);
-    EXPECT_EQ(E_FAIL, Loaded(bin).hr);
+    // Binary files: a name whose length runs past the end, a list longer
+    // than the file, an unknown tag, a compressed file.
+    EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x01\x00\x02\x00", 20)).hr);
+    EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x01\x00\x04\x00\x00\x00Mesh\x0a\x00"
+                                         "\x06\x00\xff\xff\xff\x0f\x01\x00\x00\x00", 36)).hr);
+    EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x63\x00", 18)).hr);
+    EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bzip0032\x01\x00\x02\x00", 20)).hr);
     // No output pointer for the mesh is a caller's mistake.
     EXPECT_EQ(D3DERR_INVALIDCALL,
               D3DXLoadMeshFromXInMemory(kTwoMaterials, sizeof kTwoMaterials - 1, 0, nullptr, nullptr, nullptr,
                                         nullptr, nullptr));
+}
+
+// Writes the tagged tokens of a binary .x file.
+class BinaryX {
+public:
+    explicit BinaryX(bool doubles) : doubles_(doubles) {
+        const char* header = doubles ? "xof 0303bin 0064" : "xof 0303bin 0032";
+        bytes_.assign(header, header + 16);
+    }
+    BinaryX& Name(const std::string& n) { Tag(1); U32(static_cast<uint32_t>(n.size())); Raw(n); return *this; }
+    BinaryX& String(const std::string& s) { Tag(2); U32(static_cast<uint32_t>(s.size())); Raw(s); Tag(20); return *this; }
+    BinaryX& Ints(const std::vector<uint32_t>& v) {
+        Tag(6);
+        U32(static_cast<uint32_t>(v.size()));
+        for (uint32_t x : v) U32(x);
+        return *this;
+    }
+    BinaryX& Floats(const std::vector<double>& v) {
+        Tag(7);
+        U32(static_cast<uint32_t>(v.size()));
+        for (double d : v) {
+            if (doubles_) {
+                Raw(std::string(reinterpret_cast<const char*>(&d), 8));
+            } else {
+                const float f = static_cast<float>(d);
+                Raw(std::string(reinterpret_cast<const char*>(&f), 4));
+            }
+        }
+        return *this;
+    }
+    BinaryX& Open() { Tag(10); return *this; }
+    BinaryX& Close() { Tag(11); return *this; }
+    BinaryX& Template(const std::string& n) {
+        Tag(31);
+        Name(n).Open();
+        Tag(5);
+        Raw(std::string(16, '\x42'));
+        Tag(41);  // DWORD
+        Name("x");
+        Tag(20);
+        return Close();
+    }
+    std::string Bytes() const { return std::string(bytes_.begin(), bytes_.end()); }
+
+private:
+    void Tag(uint16_t t) { bytes_.push_back(char(t & 0xFF)); bytes_.push_back(char(t >> 8)); }
+    void U32(uint32_t v) { for (int i = 0; i < 4; ++i) bytes_.push_back(char((v >> (8 * i)) & 0xFF)); }
+    void Raw(const std::string& s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
+    bool doubles_;
+    std::vector<char> bytes_;
+};
+
+TEST(XFile, BinaryFilesReadLikeTheirTextTwins) {
+    const std::string text = R"(xof 0303txt 0032
+template Foo { <42424242-4242-4242-4242-424242424242> DWORD x; }
+Frame F {
+  FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,3,1;; }
+  Mesh M {
+    4; 0;0;0;, 0;1;0;, 1;1;0;, 1;0;0;;
+    2; 3;0,1,2;, 3;0,2,3;;
+    MeshMaterialList { 2; 2; 1,0;;
+      Material { 1;0;0;1;; 5; 1;1;1;; 0;0;0;; TextureFilename { "a.png"; } }
+      Material { 0;1;0;1;; 5; 1;1;1;; 0;0;0;; }
+    }
+  }
+})";
+    Loaded t(text);
+    ASSERT_EQ(S_OK, t.hr);
+    for (bool doubles : {false, true}) {
+        BinaryX b(doubles);
+        b.Template("Foo");
+        b.Name("Frame").Name("F").Open();
+        b.Name("FrameTransformMatrix").Open().Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 3, 1}).Close();
+        b.Name("Mesh").Name("M").Open().Ints({4}).Floats({0, 0, 0, 0, 1, 0, 1, 1, 0, 1, 0, 0});
+        b.Ints({2, 3, 0, 1, 2, 3, 0, 2, 3});
+        b.Name("MeshMaterialList").Open().Ints({2, 2, 1, 0});
+        b.Name("Material").Open().Floats({1, 0, 0, 1, 5, 1, 1, 1, 0, 0, 0});
+        b.Name("TextureFilename").Open().String("a.png").Close().Close();
+        b.Name("Material").Open().Floats({0, 1, 0, 1, 5, 1, 1, 1, 0, 0, 0}).Close();
+        b.Close().Close().Close();
+        const std::string file = b.Bytes();
+
+        Loaded x(file);
+        ASSERT_EQ(S_OK, x.hr) << doubles;
+        const auto tv = ReadVertices(t.mesh), xv = ReadVertices(x.mesh);
+        ASSERT_EQ(tv.size(), xv.size());
+        EXPECT_EQ(D3DXVECTOR3(1, 1, 3), xv[2].position);
+        EXPECT_EQ(0, std::memcmp(tv.data(), xv.data(), tv.size() * sizeof tv[0]));
+        EXPECT_EQ(ReadIndices(t.mesh), ReadIndices(x.mesh));
+        EXPECT_EQ(ReadAttributes(t.mesh), ReadAttributes(x.mesh));
+        EXPECT_EQ(t.Adjacency(), x.Adjacency());
+        ASSERT_EQ(2u, x.numMaterials);
+        const auto* mats = static_cast<const D3DXMATERIAL*>(x.materials->GetBufferPointer());
+        EXPECT_STREQ("a.png", mats[0].pTextureFilename);
+        EXPECT_FLOAT_EQ(1.0f, mats[1].MatD3D.Diffuse.g);
+
+        // Every cut fails without reading past it.
+        for (size_t n = 0; n + 1 < file.size(); ++n) {
+            Loaded cut(file.substr(0, n));
+            EXPECT_EQ(E_FAIL, cut.hr) << n;
+        }
+    }
 }
 
 TEST(XFile, DeepNestingFailsWithoutExhaustingTheStack) {
