@@ -1,6 +1,7 @@
-// libFuzzer entry for the level file parser. Not part of the default build:
-//   clang++ -std=c++20 -fsanitize=fuzzer,address -Isrc tools/fuzz/fuzz_level_format.cpp \
-//           src/game/level_format.cpp -o fuzz_level_format
+// libFuzzer entry for the level file parser. Not part of the default build;
+// from the repository root:
+//   clang++ -std=c++20 -fsanitize=fuzzer,address,undefined -Isrc
+//           tools/fuzz/fuzz_level_format.cpp src/game/level_format.cpp -o fuzz_level_format
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
