@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
             sources.push_back(a);
         }
     }
-    if (sources.empty() || (!out.empty() && sources.size() != 1) || (out.empty() && outDir.empty() && !summary))
+    if (sources.empty() || (!out.empty() && sources.size() != 1) || (out.empty() && outDir.empty() && !summary) ||
+        (!cpp.empty() && !shipped))
         return Usage();
 
     std::vector<std::string> errors;
@@ -120,12 +121,14 @@ int main(int argc, char** argv) {
             continue;
         }
         Job job;
+        const std::size_t errorsBefore = errors.size();
         job.level = levelgen::CompileLevelSource(path, text, errors);
+        const bool clean = errors.size() == errorsBefore;
         std::vector<dw::LevelRecord> spawns, ground;
         for (const auto& p : job.level.spawns) spawns.push_back(p.rec);
         for (const auto& p : job.level.ground) ground.push_back(p.rec);
         job.bytes = dw::SerializeLevelFile(job.level.columns, job.level.length, spawns, ground);
-        if (shipped) {
+        if (shipped && clean) {
             const auto back = dw::ParseLevelFile(job.bytes.data(), job.bytes.size());
             levelgen::CheckShippedFacts(job.level, back, errors);
         }
