@@ -1,10 +1,23 @@
 #include "app/application.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "app/game_context.h"
 #include "app/log.h"
+#include "app/system_report.h"
 #include "engine/list_engine.h"
+#include "engine/render_queue.h"
+#include "media/asset_names.h"
+#include "media/input_objects.h"
+#include "media/sound.h"
+#include "media/textures.h"
 #include "platform/clock.h"
+#include "platform/gfx_device.h"
+#include "platform/input.h"
 #include "platform/services.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
 
 namespace dw {
 
@@ -22,13 +35,358 @@ Application::Application(GameContext* ctx) : context(ctx) {
 }
 
 Application::~Application() {
+    if (!closed && (device || objectList)) {
+        // Never shut down: leave nothing behind.
+        if (device) {
+            InvalidateDeviceObjects();
+            DeleteDeviceObjects();
+        }
+        ShutdownGame();
+        if (shell) shell->ReleaseDevice();
+    }
     if (context->log == log) context->log = nullptr;
     delete log;
+    log = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// The framework
+
+const char* Application::DeviceErrorText(platform::DeviceError error) {
+    using E = platform::DeviceError;
+    switch (error) {
+    case E::NoDisplay:
+    case E::NoDirect3D: return app_text::kNoDirect3D;
+    case E::NoCompatibleDevice: return app_text::kNoCompatibleDevice;
+    case E::CannotRenderWindowed: return app_text::kNoWindowableDevice;
+    case E::OutOfMemory: return app_text::kOutOfMemory;
+    default: return app_text::kGeneric;
+    }
+}
+
+void Application::ShowError(const char* text, bool fatal) {
+    std::string message = text;
+    if (fatal) message += app_text::kWillExit;
+    if (shell) shell->MessageBox(windowTitle, message, true);
+}
+
+HRESULT Application::Create() {
+    shell = platform::services().shell;
+    if (!shell) return E_FAIL;
+
+    platform::WindowConfig config;
+    config.title = windowTitle;
+    config.width = static_cast<int>(creation.width);
+    config.height = static_cast<int>(creation.height);
+    config.fullscreen = false;
+    platform::DeviceError error = platform::DeviceError::None;
+    if (!shell->CreateMainWindow(config, error)) {
+        exitStatus = 1;
+        return E_FAIL;
+    }
+
+    OneTimeSceneInit();
+
+    device = shell->CreateDevice(error);
+    if (!device) {
+        // Without a display or the graphics API there is nobody to show a
+        // box to: the shell has said why on stderr.
+        if (error != platform::DeviceError::NoDisplay && error != platform::DeviceError::NoDirect3D)
+            ShowError(DeviceErrorText(error), true);
+        ShutdownGame();
+        shell->DestroyMainWindow();
+        closed = true;
+        exitStatus = 1;
+        return E_FAIL;
+    }
+    D3DCAPS8 caps{};
+    device->GetDeviceCaps(&caps);
+    if (FAILED(ConfirmDevice(caps, 0, D3DFMT_X8R8G8B8))) {
+        ShowError(app_text::kNoCompatibleDevice, true);
+        ShutdownGame();
+        shell->ReleaseDevice();
+        device = nullptr;
+        shell->DestroyMainWindow();
+        closed = true;
+        exitStatus = 1;
+        return E_FAIL;
+    }
+    UpdateBackBufferSize();
+    InitDeviceObjects();
+    RestoreDeviceObjects();
+    active = true;
+    InitScene();
+    ready = true;
+    return S_OK;
+}
+
+void Application::UpdateBackBufferSize() {
+    if (!device) return;
+    backBufferWidth = static_cast<std::int32_t>(device->BackBufferWidth());
+    backBufferHeight = static_cast<std::int32_t>(device->BackBufferHeight());
+}
+
+int Application::Run() {
+    while (Step()) {
+        if (!active) {
+            // Minimised: wait for the window to come back.
+            platform::ShellEvent event;
+            if (shell->WaitEvent(event, 100)) HandleEvent(event);
+        }
+    }
+    return exitStatus;
+}
+
+bool Application::Step() {
+    if (closed || !shell) return false;
+    platform::ShellEvent event;
+    while (!closed && shell->PollEvent(event)) HandleEvent(event);
+    if (closed) return false;
+    if (active && ready) {
+        if (FAILED(Render3DEnvironment())) {
+            exitStatus = 1;
+            shell->PostClose();
+        }
+    }
+    while (!closed && shell->PollEvent(event)) HandleEvent(event);
+    return !closed;
+}
+
+void Application::HandleEvent(const platform::ShellEvent& event) {
+    using T = platform::ShellEventType;
+    switch (event.type) {
+    case T::Close:
+        Shutdown();
+        break;
+    case T::Activate:
+        OnActivate();
+        break;
+    case T::Deactivate:
+        OnDeactivate();
+        break;
+    case T::Minimised:
+        active = false;
+        break;
+    case T::Restored:
+        active = true;
+        break;
+    case T::Resized:
+        // A new drawable size in the window: the device follows it.
+        if (active && ready && device && !shell->IsFullscreen() &&
+            (event.width != static_cast<int>(device->BackBufferWidth()) ||
+             event.height != static_cast<int>(device->BackBufferHeight())) &&
+            event.width > 0 && event.height > 0) {
+            if (FAILED(Resize3DEnvironment())) {
+                ShowError(app_text::kResetFailed, true);
+                exitStatus = 1;
+                Shutdown();
+            }
+        }
+        break;
+    case T::Expose:
+        break;  // the next frame draws the window again
+    case T::ToggleFullscreen:
+        if (ready && FAILED(ToggleFullscreen())) {
+            ShowError(app_text::kResetFailed, true);
+            exitStatus = 1;
+            Shutdown();
+        }
+        break;
+    case T::StopSoundMinimise:
+        StopSound();
+        shell->Minimise();
+        break;
+    }
+}
+
+HRESULT Application::Render3DEnvironment() {
+    if (!device) return E_FAIL;
+    const HRESULT level = device->TestCooperativeLevel();
+    if (FAILED(level)) {
+        if (level == D3DERR_DEVICELOST) {
+            platform::Sleep(10);  // wait for the device to come back
+            return S_OK;
+        }
+        if (level == D3DERR_DEVICENOTRESET) {
+            if (FAILED(Resize3DEnvironment())) return E_FAIL;
+            return S_OK;
+        }
+        return level;
+    }
+    if (frameMoving && FrameMove() != 0) return E_FAIL;
+    if (Render() != 0) return E_FAIL;
+
+    // At most one present per 10 ms.
+    const std::uint32_t since = platform::timeGetTime() - lastPresentTime;
+    platform::Sleep(since < 10 ? 10 - since : 0);
+    device->Present();
+    lastPresentTime = platform::timeGetTime();
+    ++frameCount;
+    return S_OK;
+}
+
+HRESULT Application::Resize3DEnvironment() {
+    if (!device) return E_FAIL;
+    gfx::PresentParameters params;
+    int w = 0, h = 0;
+    shell->DrawableSize(w, h);
+    params.backBufferWidth = static_cast<std::uint32_t>(w > 0 ? w : 1);
+    params.backBufferHeight = static_cast<std::uint32_t>(h > 0 ? h : 1);
+    params.windowed = !shell->IsFullscreen();
+    InvalidateDeviceObjects();
+    const HRESULT hr = device->Reset(params);
+    if (FAILED(hr)) return hr;
+    UpdateBackBufferSize();
+    RestoreDeviceObjects();
+    return S_OK;
+}
+
+HRESULT Application::ToggleFullscreen() {
+    if (!shell || !device) return E_FAIL;
+    if (!shell->SetFullscreen(!shell->IsFullscreen())) return E_FAIL;
+    return Resize3DEnvironment();
+}
+
+void Application::Shutdown() {
+    if (closed) return;
+    if (onShutdown) {
+        auto hook = std::move(onShutdown);
+        onShutdown = nullptr;
+        hook();
+    }
+    active = false;
+    ready = false;
+    if (device) {
+        InvalidateDeviceObjects();
+        DeleteDeviceObjects();
+        if (shell) shell->ReleaseDevice();
+        device = nullptr;
+        context->device = nullptr;
+    }
+    FinalCleanup();
+    if (shell) shell->DestroyMainWindow();
+    closed = true;
+}
+
+// ---------------------------------------------------------------------------
+// The game's slots
+
+HRESULT Application::ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFORMAT) {
+    constexpr DWORD kHardwareVertexProcessing = 0x40, kMixedVertexProcessing = 0x80;
+    if ((behaviour & (kHardwareVertexProcessing | kMixedVertexProcessing)) &&
+        caps.VertexShaderVersion < D3DVS_VERSION(1, 0))
+        return E_FAIL;
+    return S_OK;
 }
 
 std::int32_t Application::OneTimeSceneInit() {
     objectList = new ListEngine();
     context->objectList = objectList;
+    // MEDIA: the raw-mesh, prepared-mesh, texture and sound caches go here,
+    // in this order:
+    //   context->meshCache = new MeshCache();
+    //   context->preparedMeshCache = new MeshCache();
+    //   context->textureCache = new TextureCache();
+    //   context->soundCache = new SoundCache();
+    context->renderQueue = new RenderQueue(context);
+    return 0;
+}
+
+std::int32_t Application::InitScene() {
+    GameContext& c = *context;
+    // 1. Screen and device.
+    UpdateBackBufferSize();
+    c.screenWidth = backBufferWidth;
+    c.screenHeight = backBufferHeight;
+    c.device = device;
+    if (device) device->SetClipStatus(0xFFF, 0xFFF);
+
+    // 2. The system report (also decides canMipMap and canMipLinear).
+    platform::FixedSystemInfo fixedInfo;
+    platform::SystemInfo* info = platform::services().system;
+    if (!info) info = &fixedInfo;
+    platform::SystemFacts facts = info->Gather();
+    D3DCAPS8 caps{};
+    if (device) {
+        device->GetDeviceCaps(&caps);
+        facts.videoCard = device->AdapterDescription();
+    }
+    WriteSystemReport(c, facts, caps);
+
+    // 3. The system start: Game context start values, sound library,
+    // resource library, input devices.
+    c.hWnd = shell;
+    c.instance = platform::services().module;
+    c.ResetToStartValues();
+    // MEDIA: the sound library start (soundReady = IMXInit(0, 44100, 0,
+    // 0xFFFFFFFF) != 0, then IMXStart) and the resource library load into
+    // resourceLibraryModule go here.
+    StartInputDevices(c);
+
+    // 4. The resource library check, the random seed, the intro pictures.
+    std::srand(seed ? *seed : platform::GetTickCount());
+    // MEDIA: log "GAME: Resource Library is present" or "... is absent"
+    // (whether resourceLibraryName opens) here.
+    LoadTexture(&c, asset::IntroMap, 0xFF000000, false, 5);
+    LoadTexture(&c, asset::LoadMap, 0xFF000000, false, 5);
+    std::int32_t introTrack = 0;
+    LoadSample(&c, asset::IntroTrack, introTrack);
+
+    // 5. Render states.
+    if (device) {
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_CLIPPING, 0);
+        device->SetRenderState(D3DRS_LIGHTING, 1);
+        device->SetRenderState(D3DRS_AMBIENT, 0);
+        if (c.canMipMap) {
+            device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+            device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+            if (c.canMipLinear) device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+        }
+    }
+
+    // 6. The first objects.
+    CreateFirstObjects(c);
+
+    // 7. Full screen, unless the window was asked for.
+    if (!startWindowed && shell && device && !shell->IsFullscreen()) {
+        if (FAILED(ToggleFullscreen())) {
+            // Stay in the window: the game runs there just as well.
+            shell->SetFullscreen(false);
+            Resize3DEnvironment();
+        }
+    }
+    // 8.
+    platform::Sleep(20);
+    return 0;
+}
+
+std::int32_t Application::InitDeviceObjects() { return 0; }
+
+std::int32_t Application::RestoreDeviceObjects() {
+    GameContext& c = *context;
+    UpdateBackBufferSize();
+    c.screenWidth = backBufferWidth;
+    c.screenHeight = backBufferHeight;
+    c.device = device;
+    if (device) {
+        device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+        device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        device->SetRenderState(D3DRS_CLIPPING, 0);
+        device->SetRenderState(D3DRS_LIGHTING, 1);
+        if (c.canMipMap) {
+            device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+            device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+            if (c.canMipLinear) device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+            device->SetRenderState(D3DRS_AMBIENT, 0);
+        }
+    }
+    if (c.renderQueue) c.renderQueue->RestoreDeviceObjects();
+    if (objectList) objectList->RestoreAll();
+    // A device reset during play returns to the menu.
+    if (c.currentScreen == 1) c.menuRequest = 1;
+    c.timeNow = platform::timeGetTime();
     return 0;
 }
 
@@ -42,30 +400,83 @@ std::int32_t Application::FrameMove() {
     c.frameTimeAverage = sum / kFrameTimeCount;
     c.timeNow = now;
 
+    UpdateBackBufferSize();
     if (c.screenWidth != backBufferWidth) c.screenWidth = backBufferWidth;
     if (c.screenHeight != backBufferHeight) c.screenHeight = backBufferHeight;
 
     if (c.reacquireMouse) {
-        // The input seam re-acquires the mouse (see the input devices).
+        if (c.mouseDevice) c.mouseDevice->Acquire();
         c.reacquireMouse = 0;
     }
     if (objectList && objectList->CountObjects() != 0) objectList->FrameMoveAll();
-    if (c.quitRequest) closeRequested = true;
+    if (c.quitRequest) {
+        closeRequested = true;
+        if (shell) shell->PostClose();
+    }
     return 0;
 }
 
 std::int32_t Application::Render() {
     if (objectList) objectList->RenderAll();
+    if (context->renderQueue) {
+        context->renderQueue->Flush();
+        context->renderQueue->Clear();
+    }
     return 0;
 }
 
+std::int32_t Application::InvalidateDeviceObjects() {
+    platform::Sleep(100);
+    if (objectList) objectList->InvalidateAll();
+    if (context->renderQueue) context->renderQueue->InvalidateDeviceObjects();
+    // MEDIA: the prepared-mesh cache's invalidate goes here.
+    return 0;
+}
+
+std::int32_t Application::DeleteDeviceObjects() {
+    if (objectList) objectList->DeleteAll();
+    // MEDIA: the raw-mesh cache's and the texture cache's release go here.
+    return 0;
+}
+
+std::int32_t Application::FinalCleanup() {
+    if (!context->normalExit && SettingsKeyOpens() && log)
+        log->WriteLine("Unexpected Exit. Restore display settings.");
+    ShutdownGame();
+    if (context->log == log) context->log = nullptr;
+    delete log;
+    log = nullptr;
+    return 0;
+}
+
+void Application::StopSound() {
+    if (!context->soundReady) return;
+    // MEDIA: IMXStop() through the sound library seam goes here.
+}
+
 void Application::ShutdownGame() {
+    GameContext& c = *context;
+    if (c.soundReady) StopSound();
     if (objectList) {
         objectList->DestroyAll();
         delete objectList;
         objectList = nullptr;
-        context->objectList = nullptr;
+        c.objectList = nullptr;
     }
+    // MEDIA: release and destroy the raw-mesh, prepared-mesh, texture and
+    // sound caches here (UnloadAllSounds for the samples).
+    if (c.renderQueue) {
+        c.renderQueue->Clear();
+        delete c.renderQueue;
+        c.renderQueue = nullptr;
+    }
+    // The game systems: MEDIA: close the music stream, IMXUninit, free the
+    // resource library module here. Then the input devices.
+    ShutdownInputDevices(c);
+    c.camera = nullptr;
 }
+
+void Application::OnDeactivate() { context->appInactive = 1; }
+void Application::OnActivate() { context->appInactive = 0; }
 
 }  // namespace dw

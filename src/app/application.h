@@ -1,9 +1,22 @@
 #pragma once
-// The application shell: owns the managers, runs the frame and tears down
-// in order. The window and the graphics device come from the platform seams.
+// The application shell: the window and its events, the graphics device,
+// the managers and the first objects, the frame (time, move, draw, present)
+// and the tear-down in a fixed order. The window and the graphics device
+// come from the platform seams (platform::Shell).
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "app/settings.h"
+#include "platform/d3d_types.h"
+
+namespace gfx { class Device; }
+namespace platform {
+class Shell;
+struct ShellEvent;
+enum class DeviceError;
+}  // namespace platform
 
 namespace dw {
 
@@ -11,25 +24,84 @@ class GameContext;
 class ListEngine;
 class Log;
 
+// Message texts of the framework's failures.
+namespace app_text {
+inline constexpr char kNoDirect3D[] =
+    "Could not initialize Direct3D. You may\nwant to check that the latest version of\n"
+    "DirectX is correctly installed on your\nsystem. This application require DirectX 8.1\n"
+    "is been installed at least.";
+inline constexpr char kNoCompatibleDevice[] = "Could not find any compatible Direct3D\ndevices.";
+inline constexpr char kNoWindowableDevice[] =
+    "This application cannot run in a desktop\nwindow with the current display settings.\n"
+    "Please try change your desktop settings\nto a 32-bit display mode and re-run this\n"
+    "application.";
+inline constexpr char kMediaNotFound[] = "Could not load required media.";
+inline constexpr char kResetFailed[] = "Could not reset the Direct3D device.";
+inline constexpr char kOutOfMemory[] = "Not enough memory.";
+inline constexpr char kOutOfVideoMemory[] = "Not enough video memory.";
+inline constexpr char kGeneric[] =
+    "Generic application error. Enable\ndebug output for detailed information.";
+inline constexpr char kWillExit[] = "\n\nThis application will now exit.";
+}  // namespace app_text
+
 class Application {
 public:
     explicit Application(GameContext* ctx);
     virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
+    // --- the framework ----------------------------------------------------
+    // Window, device, managers, first objects. S_OK, or a failure after the
+    // message was shown (the caller exits).
+    HRESULT Create();
+    // The message loop: events and frames until the window is closed.
+    // Returns the exit status (0 after a clean close).
+    int Run();
+    // One pass of the loop: the waiting events, one frame when active and
+    // ready, then the events that frame raised (a quit request closes at the
+    // end of its own frame). False once the window has closed.
+    bool Step();
+    void HandleEvent(const platform::ShellEvent& event);
+    // One frame: device test, FrameMove, Render, the present limiter.
+    HRESULT Render3DEnvironment();
+    // Invalidate, device Reset at the drawable size, Restore.
+    HRESULT Resize3DEnvironment();
+    // Switches between full screen and the window, then resets the device.
+    HRESULT ToggleFullscreen();
+    // The close path: device objects, device, final clean-up, window.
+    void Shutdown();
+
+    // --- the game's slots ------------------------------------------------
+    virtual HRESULT ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFORMAT format);
+    virtual std::int32_t InitScene();
     // Creates the managers and stores them in the Game context.
     virtual std::int32_t OneTimeSceneInit();
+    virtual std::int32_t InitDeviceObjects();
+    virtual std::int32_t RestoreDeviceObjects();
     // Per-frame update: time ring and average, screen size, mouse
     // re-acquire, the object pass, the quit request.
     virtual std::int32_t FrameMove();
     // Per-frame drawing: objects submit, the Render queue draws and empties.
     virtual std::int32_t Render();
-    // Stops sound, destroys every object and manager.
+    virtual std::int32_t InvalidateDeviceObjects();
+    virtual std::int32_t DeleteDeviceObjects();
+    virtual std::int32_t FinalCleanup();
+    virtual void StopSound();
+    // Stops sound, destroys every object and manager, stops the systems.
     virtual void ShutdownGame();
+    virtual void OnDeactivate();
+    virtual void OnActivate();
+    virtual void Pause(int) {}
 
-    // Back-buffer size as the device reports it (the window's drawable size).
+    // Shows a message box with the window title; `fatal` adds the exit note.
+    void ShowError(const char* text, bool fatal);
+    static const char* DeviceErrorText(platform::DeviceError error);
+
+    // Back-buffer size (the device's when there is one).
     std::int32_t backBufferWidth = 800;
     std::int32_t backBufferHeight = 600;
-    // Set when a frame's FrameMove saw quitRequest: the shell closes the window.
+    // Set when a frame's FrameMove saw quitRequest: the window closes.
     bool closeRequested = false;
 
     GameContext* context;
@@ -38,6 +110,33 @@ public:
     CreationSize creation;
     std::uint32_t lastPresentTime = 0;
     const char* windowTitle = "Duskwhirl 2";
+
+    // Framework state.
+    platform::Shell* shell = nullptr;  // services().shell at Create
+    gfx::Device* device = nullptr;
+    bool active = false;      // not minimised: frames run
+    bool ready = false;       // created and not shut down
+    bool frameMoving = true;
+    bool closed = false;      // the window has gone (Shutdown ran)
+    int exitStatus = 0;
+
+    // Start-up choices of the runner: stay in the window (no switch to full
+    // screen at the end of InitScene), and the random seed (GetTickCount
+    // when none was given).
+    bool startWindowed = false;
+    std::optional<std::uint32_t> seed;
+    // Frames run so far (the frame counter of reports and tests).
+    std::uint64_t frameCount = 0;
+    // Called once when the close path starts, while the device, the objects
+    // and the last frame still exist (end-of-run reports, screenshots).
+    std::function<void()> onShutdown;
+
+private:
+    void UpdateBackBufferSize();
 };
+
+// Creates the first objects of the scene in their fixed order and adds each
+// to the object list at once (scene_init.cpp).
+void CreateFirstObjects(GameContext& ctx);
 
 }  // namespace dw

@@ -1,86 +1,208 @@
 #include "app/runner.h"
 
+#include <png.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/application.h"
-#include "app/first_object.h"
 #include "app/game_context.h"
+#include "app/headless_game.h"
 #include "app/report.h"
 #include "engine/list_engine.h"
+#include "engine/render_queue.h"
 #include "platform/clock.h"
+#include "platform/gfx_device.h"
+#include "platform/input.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
 
 namespace dw {
 
 namespace {
 
-// Chooses the user directory and the settings file inside it.
-bool SetUpUserDir(const CommandLine& cl) {
-    auto& s = platform::services();
+// Chooses the user directory: --user-dir, else the default one.
+bool ChooseUserDir(const CommandLine& cl, std::string& dir) {
     if (!cl.userDir.empty()) {
         if (!platform::MakeDirs(cl.userDir)) {
             std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n",
                          cl.userDir.c_str());
             return false;
         }
-        s.userDir = cl.userDir;
+        dir = cl.userDir;
     } else {
-        s.userDir = platform::DefaultUserDir();
+        dir = platform::DefaultUserDir();
+    }
+    return true;
+}
+
+int WriteEndReport(const CommandLine& cl, const GameContext& ctx, const ListEngine* objects,
+                   std::uint64_t frames, const gfx::Device* device, std::uint32_t batches) {
+    if (cl.reportFile.empty()) return 0;
+    RendererCounters renderer;
+    if (device) {
+        renderer.draws = device->counters().draws;
+        renderer.vertices = device->counters().vertices;
+        renderer.textureBinds = device->counters().textureBinds;
+    }
+    renderer.batches = batches;
+    if (!WriteReport(cl.reportFile, BuildReport(ctx, objects, frames, renderer))) {
+        std::fprintf(stderr, "duskwhirl: cannot write the report %s\n", cl.reportFile.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+bool SaveScreenshot(const std::string& path, gfx::Device& device) {
+    std::vector<std::uint8_t> rgba;
+    std::uint32_t w = 0, h = 0;
+    if (!device.ReadPresentedImage(rgba, w, h) || w == 0 || h == 0) {
+        std::fprintf(stderr, "duskwhirl: no frame to write to %s\n", path.c_str());
+        return false;
+    }
+    if (!WriteScreenshot(path.c_str(), rgba.data(), w, h)) {
+        std::fprintf(stderr, "duskwhirl: cannot write the screenshot %s\n", path.c_str());
+        return false;
     }
     return true;
 }
 
 }  // namespace
 
-int RunHeadless(const CommandLine& cl) {
-    if (!SetUpUserDir(cl)) return 1;
-    auto& services = platform::services();
-    platform::IniSettingsStore settings(platform::UserFile("settings.ini"));
-    services.settings = &settings;
-
-    platform::FixedStepClock clock;
-    platform::SetClock(&clock);
-    const std::uint32_t step = cl.fixedStep ? cl.fixedStep : 16;
-    if (cl.seed) std::srand(*cl.seed);
-
-    auto ctx = std::make_unique<GameContext>();
-    auto app = std::make_unique<Application>(ctx.get());
-    app->OneTimeSceneInit();
-    ctx->ResetToStartValues();
-    ctx->screenWidth = app->backBufferWidth;
-    ctx->screenHeight = app->backBufferHeight;
-    app->objectList->AddObject(new FirstObject(ctx.get()));
-
-    std::uint64_t frames = 0;
-    const std::int64_t limit = cl.frames >= 0 ? cl.frames : 600;
-    while (static_cast<std::int64_t>(frames) < limit) {
-        clock.Advance(step);
-        app->FrameMove();
-        app->Render();
-        ++frames;
-        if (app->closeRequested) break;
+bool WriteScreenshot(const char* path, const std::uint8_t* rgba, std::uint32_t width,
+                     std::uint32_t height) {
+    if (!rgba || width == 0 || height == 0) return false;
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = false;
+    if (png && info && !setjmp(png_jmpbuf(png))) {
+        png_init_io(png, f);
+        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        for (std::uint32_t y = 0; y < height; ++y)
+            png_write_row(png, const_cast<png_bytep>(rgba + static_cast<std::size_t>(y) * width * 4));
+        png_write_end(png, nullptr);
+        ok = true;
     }
+    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+    return std::fclose(f) == 0 && ok;
+}
+
+// At the close: the screenshot of the last frame and the report, while the
+// device and the objects still exist.
+std::function<void()> EndOfRunHook(const CommandLine& cl, Application& app, int& status,
+                                   std::function<std::uint32_t()> batches) {
+    return [&cl, &app, &status, batches] {
+        if (!cl.screenshotFile.empty() && (!app.device || !SaveScreenshot(cl.screenshotFile, *app.device)))
+            status = 1;
+        if (WriteEndReport(cl, *app.context, app.context->objectList, app.frameCount, app.device,
+                           batches()) != 0)
+            status = 1;
+    };
+}
+
+int RunHeadless(const CommandLine& cl) {
+    std::string dir;
+    if (!ChooseUserDir(cl, dir)) return 1;
+    HeadlessOptions options;
+    options.userDir = dir;
+    options.dataFile = cl.dataFile;
+    if (cl.width > 0) {
+        options.width = cl.width;
+        options.height = cl.height;
+    }
+    options.fullscreen = cl.fullscreen;
+    options.stepMs = cl.fixedStep ? cl.fixedStep : 16;
+    options.seed = cl.seed;
+    HeadlessGame game(options);
+    if (!game.Start()) return game.app().exitStatus ? game.app().exitStatus : 1;
 
     int status = 0;
-    if (!cl.reportFile.empty()) {
-        const std::string json = BuildReport(*ctx, app->objectList, frames, RendererCounters{});
-        if (!WriteReport(cl.reportFile, json)) {
-            std::fprintf(stderr, "duskwhirl: cannot write the report %s\n", cl.reportFile.c_str());
-            status = 1;
+    game.app().onShutdown = EndOfRunHook(cl, game.app(), status, [&game] { return game.lastBatches(); });
+    const std::uint64_t limit = cl.frames >= 0 ? static_cast<std::uint64_t>(cl.frames) : 600;
+    game.Run(limit);
+    game.Close();
+    return status != 0 ? status : game.app().exitStatus;
+}
+
+int RunWindowed(const CommandLine& cl) {
+    std::string dir;
+    if (!ChooseUserDir(cl, dir)) return 1;
+    auto& services = platform::services();
+    const platform::Services saved = services;
+    services.userDir = dir;
+
+    platform::IniSettingsStore settings(platform::UserFile("settings.ini"));
+    services.settings = &settings;
+    platform::RealSystemInfo system;
+    services.system = &system;
+    std::unique_ptr<platform::Shell> shell = platform::CreateSdlShell();
+    services.shell = shell.get();
+    std::unique_ptr<platform::InputDevices> input = platform::CreateSdlInput();
+    services.input = input.get();
+    // MEDIA: the sound library (SDL2_mixer) and the resource library
+    // (cl.dataFile or the default gamedata.res) are set up here.
+
+    int desktopWidth = 800, desktopHeight = 600;
+    shell->DesktopSize(desktopWidth, desktopHeight);
+
+    int status = 0;
+    {
+        auto ctx = std::make_unique<GameContext>();
+        ctx->requestedWidth = desktopWidth;
+        ctx->requestedHeight = desktopHeight;
+        for (int i = 0; i < 2; ++i) {
+            ctx->refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(desktopWidth),
+                                                 static_cast<std::uint32_t>(desktopHeight),
+                                                 i == 0 ? 16u : 32u, 60u};
+        }
+        Application app(ctx.get());
+        if (cl.width > 0) {
+            app.creation.width = static_cast<std::uint32_t>(cl.width);
+            app.creation.height = static_cast<std::uint32_t>(cl.height);
+        }
+        app.startWindowed = cl.windowed;
+        app.seed = cl.seed;
+
+        if (FAILED(app.Create())) {
+            status = app.exitStatus ? app.exitStatus : 1;
+        } else {
+            app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
+                return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
+            });
+            if (cl.frames >= 0) {
+                // A fixed number of frames, then the window closes.
+                while (static_cast<std::int64_t>(app.frameCount) < cl.frames && app.Step()) {
+                    if (!app.active) {
+                        platform::ShellEvent event;
+                        if (shell->WaitEvent(event, 100)) app.HandleEvent(event);
+                    }
+                }
+                app.Shutdown();
+                if (status == 0) status = app.exitStatus;
+            } else {
+                const int loop = app.Run();
+                if (status == 0) status = loop;
+            }
         }
     }
-    app->ShutdownGame();
-    app.reset();
-    platform::SetClock(nullptr);
-    services.settings = nullptr;
+    input.reset();
+    shell.reset();
+    services = saved;
     return status;
 }
 
 int RunProgram(const CommandLine& cl) {
-    return RunHeadless(cl);
+    if (cl.seed) std::srand(*cl.seed);
+    return cl.headless ? RunHeadless(cl) : RunWindowed(cl);
 }
 
 }  // namespace dw

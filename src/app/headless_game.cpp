@@ -1,0 +1,95 @@
+#include "app/headless_game.h"
+
+#include "app/application.h"
+#include "app/game_context.h"
+#include "engine/render_queue.h"
+#include "platform/settings_store.h"
+#include "platform/shell_stub_device.h"
+#include "platform/system_info.h"
+
+namespace dw {
+
+namespace {
+
+std::unique_ptr<gfx::Device> MakeRecordingDevice(int width, int height) {
+    // The recording device of the headless runs.
+    return std::make_unique<platform::StubDevice>(static_cast<std::uint32_t>(width),
+                                                  static_cast<std::uint32_t>(height));
+}
+
+}  // namespace
+
+HeadlessGame::HeadlessGame(HeadlessOptions options)
+    : options_(std::move(options)),
+      ownDevice_(options_.device ? nullptr : MakeRecordingDevice(options_.width, options_.height)),
+      device_(options_.device ? options_.device : ownDevice_.get()),
+      shell_(device_, options_.width, options_.height) {
+    auto& s = platform::services();
+    savedServices_ = s;
+    s.userDir = options_.userDir;
+    if (options_.settings) {
+        s.settings = options_.settings;
+    } else {
+        ownSettings_ = std::make_unique<platform::IniSettingsStore>(platform::UserFile("settings.ini"));
+        s.settings = ownSettings_.get();
+    }
+    system_ = std::make_unique<platform::FixedSystemInfo>();
+    s.system = system_.get();
+    s.shell = &shell_;
+    s.device = device_;
+    s.input = &input_;
+    platform::SetClock(&clock_);
+}
+
+HeadlessGame::~HeadlessGame() {
+    if (app_ && !app_->closed) app_->Shutdown();
+    app_.reset();
+    context_.reset();
+    platform::SetClock(nullptr);
+    platform::services() = savedServices_;
+}
+
+bool HeadlessGame::Start() {
+    context_ = std::make_unique<GameContext>();
+    context_->requestedWidth = shell_.desktopWidth;
+    context_->requestedHeight = shell_.desktopHeight;
+    for (int i = 0; i < 2; ++i) {
+        context_->refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(shell_.desktopWidth),
+                                                  static_cast<std::uint32_t>(shell_.desktopHeight),
+                                                  i == 0 ? 16u : 32u, 60u};
+    }
+    app_ = std::make_unique<Application>(context_.get());
+    // The window keeps the asked size, whatever the settings say.
+    app_->creation.width = static_cast<std::uint32_t>(options_.width);
+    app_->creation.height = static_cast<std::uint32_t>(options_.height);
+    app_->startWindowed = !options_.fullscreen;
+    app_->seed = options_.seed;
+    return SUCCEEDED(app_->Create());
+}
+
+bool HeadlessGame::Step() {
+    if (!app_ || app_->closed) return false;
+    clock_.Advance(options_.stepMs);
+    device_->ResetCounters();
+    const bool open = app_->Step();
+    if (context_->renderQueue) lastBatches_ = context_->renderQueue->lastBatchCount;
+    return open;
+}
+
+std::uint64_t HeadlessGame::Run(std::uint64_t frames) {
+    std::uint64_t run = 0;
+    while (run < frames && Step()) ++run;
+    return run;
+}
+
+void HeadlessGame::Close() {
+    if (!app_ || app_->closed) return;
+    shell_.PostClose();
+    app_->Step();
+}
+
+bool HeadlessGame::closed() const { return !app_ || app_->closed; }
+
+std::uint64_t HeadlessGame::frames() const { return app_ ? app_->frameCount : 0; }
+
+}  // namespace dw

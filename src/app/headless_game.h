@@ -1,0 +1,87 @@
+#pragma once
+// The whole game without a window, driven frame by frame: a null shell, a
+// recording graphics device, scripted input, a fixed-step clock and the
+// settings file in a user directory of its own. The headless runner uses
+// it, and so can any test that wants to play the game:
+//
+//   dw::HeadlessGame game({.userDir = dir});
+//   ASSERT_TRUE(game.Start());
+//   game.input().SetKey(DIK_RETURN, true);
+//   game.Step();                      // one frame of 16 ms
+//   EXPECT_EQ(game.context().currentScreen, 0u);
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+
+namespace gfx { class Device; }
+namespace platform {
+class SettingsStore;
+class SystemInfo;
+}
+
+namespace dw {
+
+class Application;
+class GameContext;
+
+struct HeadlessOptions {
+    std::string userDir;               // "file.log", "settings.ini"; empty: current directory
+    std::string dataFile;              // resource library (empty: the default name)
+    int width = 800, height = 600;     // the window's drawable size
+    bool fullscreen = false;           // switch to full screen at start (desktop 1280 x 960)
+    std::uint32_t stepMs = 16;         // clock advance per Step
+    std::optional<std::uint32_t> seed; // random seed (default: the clock)
+    gfx::Device* device = nullptr;     // injected device (default: a recording one)
+    platform::SettingsStore* settings = nullptr;  // injected store (default: INI in userDir)
+};
+
+class HeadlessGame {
+public:
+    explicit HeadlessGame(HeadlessOptions options = {});
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    // Constructs the application and creates window, device and scene.
+    bool Start();
+    // Advances the clock by one step and runs one pass of the loop (events,
+    // a frame, the events that frame raised). False once the window closed.
+    bool Step();
+    // Steps up to `frames` times; returns the frames run.
+    std::uint64_t Run(std::uint64_t frames);
+    // Closes the window as the user would (runs the shutdown).
+    void Close();
+    bool closed() const;
+
+    GameContext& context() { return *context_; }
+    Application& app() { return *app_; }
+    platform::ScriptedInput& input() { return input_; }
+    platform::NullShell& shell() { return shell_; }
+    gfx::Device& device() { return *device_; }
+    platform::FixedStepClock& clock() { return clock_; }
+    std::uint64_t frames() const;
+    // Batches the Render queue drew in the last frame.
+    std::uint32_t lastBatches() const { return lastBatches_; }
+
+private:
+    HeadlessOptions options_;
+    platform::Services savedServices_;
+    platform::FixedStepClock clock_;
+    platform::ScriptedInput input_;
+    std::unique_ptr<gfx::Device> ownDevice_;
+    gfx::Device* device_;
+    platform::NullShell shell_;
+    std::unique_ptr<platform::SettingsStore> ownSettings_;
+    std::unique_ptr<platform::SystemInfo> system_;
+    std::unique_ptr<GameContext> context_;
+    std::unique_ptr<Application> app_;
+    std::uint32_t lastBatches_ = 0;
+};
+
+}  // namespace dw

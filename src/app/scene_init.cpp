@@ -1,0 +1,36 @@
+// The first objects of the scene, created in this order and added to the
+// object list one by one.
+#include "app/application.h"
+#include "app/first_object.h"
+#include "app/game_context.h"
+#include "engine/list_engine.h"
+#include "media/cameras.h"
+#include "media/input_objects.h"
+
+namespace dw {
+
+void CreateFirstObjects(GameContext& ctx) {
+    ListEngine& list = *ctx.objectList;
+    list.AddObject(new MouseObject(&ctx));
+    list.AddObject(new KeysObject(&ctx));
+
+    auto* camera = new Camera(&ctx);
+    camera->enabled = 1;
+    camera->SetEyeTarget(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0));
+    list.AddObject(camera);
+    ctx.camera = camera;
+
+    list.AddObject(new FirstObject(&ctx));
+    list.AddObject(new MainCamera(&ctx));
+
+    // "bcgintro": the logo splash.
+    // list.AddObject(new IntroSplash(&ctx));
+    // "qvmload": the loading screen, set up with -1, -1, 0xFFC4C4C4, 50, 17, 90.
+    // "glevels": the level loader, given 0.
+    // "matrix": the Game table.
+    // "menu": the main menu.
+    // "gfone": the background.
+    // "gbord": the board.
+}
+
+}  // namespace dw

@@ -1,0 +1,135 @@
+#pragma once
+// Window seam: the one window, its events, its graphics device and message
+// boxes. The SDL implementation opens a real window with an OpenGL 3.3 core
+// context; the null implementation has no window at all and takes its events
+// from a queue that tests (or the headless runner) fill.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/gfx_device.h"
+
+namespace platform {
+
+// What happened to the window, already translated from the platform's
+// events (the accelerators included).
+enum class ShellEventType {
+    Close,              // the user closes the window (or PostClose was called)
+    Activate,           // the window got the input focus
+    Deactivate,         // the window lost the input focus
+    Minimised,          // iconified or hidden: frames stop
+    Restored,           // shown again after Minimised
+    Resized,            // the drawable size changed (windowed)
+    Expose,             // the window needs its last frame again
+    ToggleFullscreen,   // Alt+Enter
+    StopSoundMinimise,  // Ctrl+Space
+};
+
+struct ShellEvent {
+    ShellEventType type = ShellEventType::Expose;
+    int width = 0, height = 0;  // Resized: the new drawable size
+};
+
+struct WindowConfig {
+    std::string title = "Duskwhirl 2";
+    int width = 800;
+    int height = 600;
+    bool fullscreen = false;
+};
+
+// Why the graphics device could not be made.
+enum class DeviceError {
+    None,
+    NoDisplay,        // no window system at all
+    NoDirect3D,       // no graphics API of the required version
+    NoCompatibleDevice,
+    CannotRenderWindowed,
+    OutOfMemory,
+    Generic,
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Opens the window (hidden devices keep to the null one). False with
+    // `error` set when there is no display.
+    virtual bool CreateMainWindow(const WindowConfig& config, DeviceError& error) = 0;
+    // Creates the graphics device for the window. The shell owns it; null
+    // with `error` set on failure.
+    virtual gfx::Device* CreateDevice(DeviceError& error) = 0;
+    // Releases the device (before the window goes).
+    virtual void ReleaseDevice() = 0;
+    virtual void DestroyMainWindow() = 0;
+
+    // Next pending event; false when none is waiting.
+    virtual bool PollEvent(ShellEvent& event) = 0;
+    // Waits (at most `timeoutMs`) for the next event; false on time-out.
+    virtual bool WaitEvent(ShellEvent& event, std::uint32_t timeoutMs) = 0;
+    // Queues a Close event (the quit request's path).
+    virtual void PostClose() = 0;
+
+    virtual bool IsFullscreen() const = 0;
+    // Switches between full screen (at the desktop size) and the window.
+    virtual bool SetFullscreen(bool fullscreen) = 0;
+    virtual void Minimise() = 0;
+    virtual bool HasFocus() const = 0;
+    // Size of the drawable in pixels (the back buffer).
+    virtual void DrawableSize(int& width, int& height) const = 0;
+    // Desktop size of the display the window is on.
+    virtual void DesktopSize(int& width, int& height) const = 0;
+
+    // Modal message box with the window title as its caption.
+    virtual void MessageBox(const std::string& caption, const std::string& text, bool error) = 0;
+};
+
+// SDL2 window with an OpenGL 3.3 core context.
+std::unique_ptr<Shell> CreateSdlShell();
+
+// No window. The device is handed in (a recording device in tests); events
+// come from Push; message boxes are recorded.
+class NullShell final : public Shell {
+public:
+    explicit NullShell(gfx::Device* device = nullptr, int width = 800, int height = 600);
+
+    bool CreateMainWindow(const WindowConfig& config, DeviceError& error) override;
+    gfx::Device* CreateDevice(DeviceError& error) override;
+    void ReleaseDevice() override;
+    void DestroyMainWindow() override;
+    bool PollEvent(ShellEvent& event) override;
+    bool WaitEvent(ShellEvent& event, std::uint32_t timeoutMs) override;
+    void PostClose() override;
+    bool IsFullscreen() const override { return fullscreen_; }
+    bool SetFullscreen(bool fullscreen) override;
+    void Minimise() override;
+    bool HasFocus() const override { return focus_; }
+    void DrawableSize(int& width, int& height) const override;
+    void DesktopSize(int& width, int& height) const override;
+    void MessageBox(const std::string& caption, const std::string& text, bool error) override;
+
+    // Test side.
+    void Push(const ShellEvent& event) { events_.push_back(event); }
+    void Push(ShellEventType type) { events_.push_back(ShellEvent{type, 0, 0}); }
+    // Changes the drawable size and queues the Resized event.
+    void Resize(int width, int height);
+    void SetDevice(gfx::Device* device) { device_ = device; }
+    void SetFocus(bool focus) { focus_ = focus; }
+
+    bool windowOpen = false;
+    bool minimised = false;
+    int desktopWidth = 1280, desktopHeight = 960;
+    DeviceError failDevice = DeviceError::None;  // make CreateDevice fail
+    std::string lastMessageCaption, lastMessageText;
+    int messageBoxes = 0;
+
+private:
+    gfx::Device* device_;
+    std::deque<ShellEvent> events_;
+    int width_, height_;
+    int savedWidth_ = 0, savedHeight_ = 0;
+    bool fullscreen_ = false;
+    bool focus_ = true;
+};
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+#include "platform/shell.h"
+
+namespace platform {
+
+NullShell::NullShell(gfx::Device* device, int width, int height)
+    : device_(device), width_(width), height_(height) {}
+
+bool NullShell::CreateMainWindow(const WindowConfig& config, DeviceError& error) {
+    error = DeviceError::None;
+    width_ = config.width;
+    height_ = config.height;
+    windowOpen = true;
+    if (config.fullscreen) SetFullscreen(true);
+    return true;
+}
+
+gfx::Device* NullShell::CreateDevice(DeviceError& error) {
+    error = failDevice;
+    if (failDevice != DeviceError::None) return nullptr;
+    if (!device_) {
+        error = DeviceError::NoDirect3D;
+        return nullptr;
+    }
+    gfx::PresentParameters params;
+    params.backBufferWidth = static_cast<std::uint32_t>(width_);
+    params.backBufferHeight = static_cast<std::uint32_t>(height_);
+    params.windowed = !fullscreen_;
+    device_->Reset(params);
+    return device_;
+}
+
+void NullShell::ReleaseDevice() {}
+
+void NullShell::DestroyMainWindow() { windowOpen = false; }
+
+bool NullShell::PollEvent(ShellEvent& event) {
+    if (events_.empty()) return false;
+    event = events_.front();
+    events_.pop_front();
+    return true;
+}
+
+bool NullShell::WaitEvent(ShellEvent& event, std::uint32_t) { return PollEvent(event); }
+
+void NullShell::PostClose() { Push(ShellEventType::Close); }
+
+bool NullShell::SetFullscreen(bool fullscreen) {
+    if (fullscreen == fullscreen_) return true;
+    if (fullscreen) {
+        savedWidth_ = width_;
+        savedHeight_ = height_;
+        width_ = desktopWidth;
+        height_ = desktopHeight;
+    } else if (savedWidth_ > 0) {
+        width_ = savedWidth_;
+        height_ = savedHeight_;
+    }
+    fullscreen_ = fullscreen;
+    return true;
+}
+
+void NullShell::Minimise() {
+    minimised = true;
+    Push(ShellEventType::Minimised);
+}
+
+void NullShell::DrawableSize(int& width, int& height) const {
+    width = width_;
+    height = height_;
+}
+
+void NullShell::DesktopSize(int& width, int& height) const {
+    width = desktopWidth;
+    height = desktopHeight;
+}
+
+void NullShell::MessageBox(const std::string& caption, const std::string& text, bool) {
+    lastMessageCaption = caption;
+    lastMessageText = text;
+    ++messageBoxes;
+}
+
+void NullShell::Resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    Push(ShellEvent{ShellEventType::Resized, width, height});
+}
+
+}  // namespace platform

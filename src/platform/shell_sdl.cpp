@@ -1,0 +1,235 @@
+// The real window: SDL2 with an OpenGL 3.3 core context.
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "platform/shell.h"
+#include "platform/shell_stub_device.h"
+
+namespace platform {
+
+namespace {
+
+class SdlShell final : public Shell {
+public:
+    ~SdlShell() override {
+        ReleaseDevice();
+        DestroyMainWindow();
+        if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    bool CreateMainWindow(const WindowConfig& config, DeviceError& error) override {
+        error = DeviceError::None;
+        if (!InitVideo()) {
+            std::fprintf(stderr, "duskwhirl: no display available (%s)\n", SDL_GetError());
+            error = DeviceError::NoDisplay;
+            return false;
+        }
+        title_ = config.title;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+        if (config.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                   SDL_WINDOWPOS_UNDEFINED, config.width, config.height, flags);
+        if (!window_) {
+            std::fprintf(stderr, "duskwhirl: cannot open an OpenGL 3.3 window (%s)\n",
+                         SDL_GetError());
+            error = DeviceError::NoDirect3D;
+            return false;
+        }
+        SDL_SetWindowMinimumSize(window_, 100, 100);
+        return true;
+    }
+
+    gfx::Device* CreateDevice(DeviceError& error) override {
+        error = DeviceError::None;
+        if (device_) return device_.get();
+        if (!window_) {
+            error = DeviceError::NoDisplay;
+            return nullptr;
+        }
+        if (!context_) {
+            context_ = SDL_GL_CreateContext(window_);
+            if (!context_) {
+                std::fprintf(stderr, "duskwhirl: OpenGL 3.3 core is not available (%s)\n",
+                             SDL_GetError());
+                error = DeviceError::NoDirect3D;
+                return nullptr;
+            }
+            if (epoxy_gl_version() < 33) {
+                std::fprintf(stderr, "duskwhirl: OpenGL 3.3 core is not available (got %d.%d)\n",
+                             epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+                SDL_GL_DeleteContext(context_);
+                context_ = nullptr;
+                error = DeviceError::NoDirect3D;
+                return nullptr;
+            }
+            SDL_GL_SetSwapInterval(1);
+        }
+        SDL_GL_MakeCurrent(window_, context_);
+        auto size = [this](int& w, int& h) { DrawableSize(w, h); };
+        auto swap = [this] { SDL_GL_SwapWindow(window_); };
+        // The window's device. (The stand-in clears and presents; the full
+        // OpenGL device replaces it here.)
+        device_ = CreateStubGlDevice(size, swap);
+        return device_.get();
+    }
+
+    void ReleaseDevice() override {
+        device_.reset();
+        if (context_) {
+            SDL_GL_DeleteContext(context_);
+            context_ = nullptr;
+        }
+    }
+
+    void DestroyMainWindow() override {
+        if (window_) {
+            SDL_SetRelativeMouseMode(SDL_FALSE);
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+        }
+    }
+
+    bool PollEvent(ShellEvent& event) override {
+        for (;;) {
+            if (!pending_.empty()) {
+                event = pending_.front();
+                pending_.pop_front();
+                return true;
+            }
+            SDL_Event e;
+            if (!SDL_PollEvent(&e)) return false;
+            Translate(e);
+        }
+    }
+
+    bool WaitEvent(ShellEvent& event, std::uint32_t timeoutMs) override {
+        if (PollEvent(event)) return true;
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, static_cast<int>(timeoutMs))) return false;
+        Translate(e);
+        return PollEvent(event);
+    }
+
+    void PostClose() override { pending_.push_back(ShellEvent{ShellEventType::Close, 0, 0}); }
+
+    bool IsFullscreen() const override {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    }
+
+    bool SetFullscreen(bool fullscreen) override {
+        if (!window_) return false;
+        return SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+    }
+
+    void Minimise() override {
+        if (window_) SDL_MinimizeWindow(window_);
+    }
+
+    bool HasFocus() const override {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    }
+
+    void DrawableSize(int& width, int& height) const override {
+        width = height = 0;
+        if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+    }
+
+    void DesktopSize(int& width, int& height) const override {
+        SDL_DisplayMode mode{};
+        if (!const_cast<SdlShell*>(this)->InitVideo()) {
+            width = 800;
+            height = 600;
+            return;
+        }
+        const int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+        if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0) {
+            width = mode.w;
+            height = mode.h;
+        } else {
+            width = 800;
+            height = 600;
+        }
+    }
+
+    void MessageBox(const std::string& caption, const std::string& text, bool error) override {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING,
+                                 caption.c_str(), text.c_str(), window_);
+    }
+
+private:
+    bool InitVideo() {
+        if (!videoUp_ && !triedVideo_) {
+            triedVideo_ = true;
+            videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        }
+        return videoUp_;
+    }
+
+    void Push(ShellEventType type, int w = 0, int h = 0) {
+        pending_.push_back(ShellEvent{type, w, h});
+    }
+
+    void Translate(const SDL_Event& e) {
+        switch (e.type) {
+        case SDL_QUIT:
+            Push(ShellEventType::Close);
+            break;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+            case SDL_WINDOWEVENT_CLOSE: Push(ShellEventType::Close); break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED: Push(ShellEventType::Activate); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: Push(ShellEventType::Deactivate); break;
+            case SDL_WINDOWEVENT_MINIMIZED:
+            case SDL_WINDOWEVENT_HIDDEN: Push(ShellEventType::Minimised); break;
+            case SDL_WINDOWEVENT_RESTORED:
+            case SDL_WINDOWEVENT_SHOWN: Push(ShellEventType::Restored); break;
+            case SDL_WINDOWEVENT_EXPOSED: Push(ShellEventType::Expose); break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                int w = 0, h = 0;
+                DrawableSize(w, h);
+                Push(ShellEventType::Resized, w, h);
+                break;
+            }
+            default: break;
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (e.key.repeat) break;
+            if ((e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
+                 e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+                (e.key.keysym.mod & KMOD_ALT)) {
+                Push(ShellEventType::ToggleFullscreen);
+            } else if (e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_CTRL)) {
+                Push(ShellEventType::StopSoundMinimise);
+            }
+            break;
+        default: break;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    std::unique_ptr<gfx::Device> device_;
+    std::deque<ShellEvent> pending_;
+    std::string title_;
+    bool videoUp_ = false;
+    bool triedVideo_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Shell> CreateSdlShell() { return std::make_unique<SdlShell>(); }
+
+}  // namespace platform
