@@ -1,10 +1,21 @@
 #pragma once
 // The Render queue: collects the frame's draw entries, sorts and batches
 // them and draws the whole frame in few draw calls.
+//
+// Order of a frame: depth-tested world geometry (opaque, then blended),
+// depth-tested screen sprites, then the same without depth; blended groups
+// run back to front by sortKey. Runs of compatible entries become one
+// batch and one draw call. Ground shadows are drawn right before the first
+// run after the first that begins with a blended entry.
 #include <cstdint>
 #include <vector>
 
 #include "engine/draw_entry.h"
+
+namespace gfx {
+class VertexBuffer;
+class IndexBuffer;
+}  // namespace gfx
 
 namespace dw {
 
@@ -12,27 +23,127 @@ class GameContext;
 
 class RenderQueue {
 public:
+    // Capacities of the frame buffers, in vertices and indices. A frame with
+    // more geometry than fits is drawn in several passes.
+    static constexpr std::uint32_t kMeshVertices = 20000;
+    static constexpr std::uint32_t kMeshIndices = 30000;
+    static constexpr std::uint32_t kSpriteVertices = 30000;
+    static constexpr std::uint32_t kQuadVertices = 20000;
+    static constexpr std::uint32_t kQuadIndices = 30000;
+    static constexpr std::uint32_t kShadowVertices = 8000;
+    static constexpr std::uint32_t kShadowIndices = 12000;
+
     explicit RenderQueue(GameContext* ctx);
     ~RenderQueue();
     RenderQueue(const RenderQueue&) = delete;
     RenderQueue& operator=(const RenderQueue&) = delete;
 
     // Appends a copy of the entry; the Game context's drawRequest is zeroed.
+    // Sprite and world-quad copies lose their material and lighting fields.
     void Submit(const DrawEntry& entry);
     // Draws the whole frame. An empty queue draws nothing at all.
     HRESULT Flush();
     // Forgets every entry.
     void Clear();
+    // Creates (and releases) the seven dynamic buffers of the frame.
     HRESULT RestoreDeviceObjects();
     HRESULT InvalidateDeviceObjects();
 
     std::size_t EntryCount() const { return entries_.size(); }
-    // Batches drawn by the last Flush.
+    // Batches drawn by the last Flush (each one draw call).
     std::uint32_t lastBatchCount = 0;
+    // Buffer fills the last Flush needed (1 unless the frame overflowed).
+    std::uint32_t lastPassCount = 0;
+
+    // Buffer kinds (indices into the buffer table).
+    enum Buffer : int {
+        MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, BufferCount
+    };
+
+    struct Batch {
+        std::uint32_t kind;  // 0 meshes, 1 screen sprites, 2 world quads, 3 shadows
+        std::uint32_t firstVertex, vertexCount;
+        std::uint32_t firstIndex, indexCount;
+        std::uint8_t alphaBlend;
+        std::uint32_t srcBlend, destBlend;
+        std::uint8_t noDepth;
+        std::uint8_t worldQuads;
+        const char* texture;
+        D3DMATERIAL8 material;
+        std::uint8_t lit;
+        std::uint32_t lightSet;
+        std::uint8_t lightEnable[5];
+    };
 
 private:
+    struct Node {
+        DrawEntry entry;
+        std::uint32_t serial;
+    };
+    struct Sorted {
+        float distance;
+        const WorldQuad* quad;
+    };
+
+    int Compare(const DrawEntry& a, const DrawEntry& b) const;
+    void SortEntries();
+    bool Compatible(const DrawEntry& a, const DrawEntry& b) const;
+
+    // Pass handling: the buffers are locked for one pass, filled, unlocked
+    // and the pass's batches drawn.
+    bool BeginPass(Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32_t indices);
+    void EndPass();
+    bool Fits(Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32_t indices) const;
+    Batch& OpenBatch(const Batch& templ);
+    void CloseBatch();
+    // Makes room for the geometry (ending the pass when it does not fit);
+    // false when it cannot fit even an empty pass.
+    bool Reserve(const Batch& templ, Buffer vb, std::uint32_t vertices, Buffer ib,
+                 std::uint32_t indices);
+
+    void BuildMeshRun(std::size_t begin, std::size_t end, const Batch& templ);
+    void BuildSpriteRun(std::size_t begin, std::size_t end, const Batch& templ);
+    void BuildQuadRun(std::size_t begin, std::size_t end, const Batch& templ);
+    void BuildShadows();
+    void AppendShadowQuad(const Batch& templ, const DrawEntry& e, float x, float z);
+
+    void DrawBatch(const Batch& b);
+    void SetState(D3DRENDERSTATETYPE state, DWORD value);
+    void SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    void ForgetStates();
+    void CountEntry(const DrawEntry& e, std::uint64_t* need) const;
+    void CountShadows(std::uint64_t* need) const;
+
     GameContext* context_;
-    std::vector<DrawEntry> entries_;
+    std::vector<Node> entries_;
+    std::vector<std::uint32_t> order_;  // sorted positions into entries_
+    std::uint32_t serial_ = 0;
+    std::vector<Batch> batches_;        // of the current pass
+    std::vector<Sorted> scratch_;       // world quads of one run
+    D3DMATERIAL8 defaultMaterial_{};
+    bool batchOpen_ = false;
+    bool locked_ = false;
+
+    gfx::VertexBuffer* vertexBuffers_[BufferCount] = {};
+    gfx::IndexBuffer* indexBuffers_[BufferCount] = {};
+    std::uint8_t* mapped_[BufferCount] = {};
+    std::uint32_t used_[BufferCount] = {};     // elements written this pass
+    std::uint32_t lockedCap_[BufferCount] = {};  // elements locked this pass
+    std::size_t cursor_ = 0;                   // sorted position being built
+    bool shadowsDone_ = false;
+
+    // What the device was last given during this flush.
+    static constexpr int kStateSlots = 160;
+    DWORD renderState_[kStateSlots] = {};
+    bool renderKnown_[kStateSlots] = {};
+    DWORD stageState_[32] = {};
+    bool stageKnown_[32] = {};
+    const char* boundTexture_ = nullptr;
+    bool textureKnown_ = false;
+    D3DMATERIAL8 material_{};
+    bool materialKnown_ = false;
+    int lastKind_ = -1;
+    DWORD fvf_ = 0;
 };
 
 }  // namespace dw

@@ -67,6 +67,38 @@ struct Counters {
     std::uint64_t presents = 0;
 };
 
+// Capability bits the devices report (values of Direct3D 8).
+constexpr DWORD kTextureCapsMipMap = 0x00004000;       // D3DPTEXTURECAPS_MIPMAP
+constexpr DWORD kFilterCapsMinLinear = 0x00000200;     // D3DPTFILTERCAPS_MINFLINEAR
+constexpr DWORD kFilterCapsMipPoint = 0x00010000;      // D3DPTFILTERCAPS_MIPFPOINT
+constexpr DWORD kFilterCapsMipLinear = 0x00020000;     // D3DPTFILTERCAPS_MIPFLINEAR
+constexpr DWORD kFilterCapsMagLinear = 0x02000000;     // D3DPTFILTERCAPS_MAGFLINEAR
+constexpr DWORD kRasterCapsZTest = 0x00000010;         // D3DPRASTERCAPS_ZTEST
+
+// Vertex formats the game draws with.
+constexpr DWORD kFvfScreen = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144, 28 bytes
+constexpr DWORD kFvfWorld = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;      // 0x142, 24 bytes
+constexpr DWORD kFvfMesh = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;        // 0x112, 32 bytes
+constexpr DWORD kFvfShadow = D3DFVF_XYZ | D3DFVF_TEX1;                      // 0x102, 20 bytes
+
+// Bytes per vertex of a vertex format (0 for formats the devices do not know).
+std::uint32_t FvfStride(DWORD fvf);
+// Vertices a draw of this many primitives reads (0 for an unknown type).
+std::uint32_t PrimitiveVertexCount(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount);
+
+// Number of render states and texture stage states the devices keep.
+constexpr std::uint32_t kRenderStateCount = 256;
+constexpr std::uint32_t kStageCount = 8;
+constexpr std::uint32_t kStageStateCount = 32;
+constexpr std::uint32_t kMaxActiveLights = 8;
+
+// The state a device starts with and returns to after Reset. These are the
+// Direct3D 8 defaults, except that stage 0 combines alpha like colour:
+// texture alpha x diffuse alpha (ALPHAOP MODULATE, ALPHAARG1 DIFFUSE; the
+// game switches ALPHAARG2 between TEXTURE for sprites and CURRENT for meshes).
+DWORD DefaultRenderState(D3DRENDERSTATETYPE state);
+DWORD DefaultTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
+
 struct PresentParameters {
     std::uint32_t backBufferWidth = 800;
     std::uint32_t backBufferHeight = 600;

@@ -1,0 +1,525 @@
+#include "platform/gfx_device_null.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace gfx {
+
+namespace {
+
+// Keeps the device's count of live D3DPOOL_DEFAULT resources.
+class PoolTicket {
+public:
+    PoolTicket(std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
+        : counter_(pool == D3DPOOL_DEFAULT ? std::move(counter) : nullptr) {
+        if (counter_) ++*counter_;
+    }
+    ~PoolTicket() {
+        if (counter_) --*counter_;
+    }
+    PoolTicket(const PoolTicket&) = delete;
+    PoolTicket& operator=(const PoolTicket&) = delete;
+
+private:
+    std::shared_ptr<std::int64_t> counter_;
+};
+
+class NullTextureImpl final : public Texture {
+public:
+    NullTextureImpl(std::uint32_t w, std::uint32_t h, std::uint32_t levels,
+                    std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
+        : width_(w), height_(h), ticket_(std::move(counter), pool) {
+        levels_.resize(levels);
+        for (std::uint32_t i = 0; i < levels; ++i) {
+            levels_[i].assign(static_cast<std::size_t>(LevelWidth(i)) * LevelHeight(i), 0u);
+        }
+    }
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    std::uint32_t LevelCount() const override { return static_cast<std::uint32_t>(levels_.size()); }
+    HRESULT SetLevel(std::uint32_t level, std::uint32_t w, std::uint32_t h,
+                     const std::uint32_t* argb) override {
+        if (level >= levels_.size() || argb == nullptr || w != LevelWidth(level) ||
+            h != LevelHeight(level)) {
+            return D3DERR_INVALIDCALL;
+        }
+        std::copy(argb, argb + static_cast<std::size_t>(w) * h, levels_[level].begin());
+        return S_OK;
+    }
+    std::uint32_t LevelWidth(std::uint32_t level) const { return std::max(1u, width_ >> level); }
+    std::uint32_t LevelHeight(std::uint32_t level) const { return std::max(1u, height_ >> level); }
+
+private:
+    std::uint32_t width_, height_;
+    std::vector<std::vector<std::uint32_t>> levels_;
+    PoolTicket ticket_;
+};
+
+// Storage shared by the vertex and index buffers. A discarding lock swaps
+// to the other of two blocks and fills it with a pattern, so a caller that
+// relies on what it wrote before the discard reads garbage, as it would on
+// a real device.
+class NullStorage {
+public:
+    explicit NullStorage(std::uint32_t length) : length_(length) {
+        blocks_[0].assign(length, 0);
+        blocks_[1].assign(length, 0);
+    }
+    std::uint32_t Length() const { return length_; }
+    bool locked() const { return locked_; }
+    const std::uint8_t* data() const { return blocks_[current_].data(); }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** out, DWORD flags) {
+        if (out == nullptr) return D3DERR_INVALIDCALL;
+        *out = nullptr;
+        if (locked_) return D3DERR_INVALIDCALL;
+        if (size == 0 && offset == 0) size = length_;
+        if (offset > length_ || size > length_ - offset) return D3DERR_INVALIDCALL;
+        if (flags & D3DLOCK_DISCARD) {
+            current_ ^= 1;
+            std::fill(blocks_[current_].begin(), blocks_[current_].end(), std::uint8_t{0xCD});
+        }
+        locked_ = true;
+        *out = blocks_[current_].data() + offset;
+        return S_OK;
+    }
+    HRESULT Unlock() {
+        if (!locked_) return D3DERR_INVALIDCALL;
+        locked_ = false;
+        return S_OK;
+    }
+
+private:
+    std::uint32_t length_;
+    std::vector<std::uint8_t> blocks_[2];
+    int current_ = 0;
+    bool locked_ = false;
+};
+
+class NullVertexBuffer final : public VertexBuffer {
+public:
+    NullVertexBuffer(std::uint32_t length, std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
+        : storage_(length), ticket_(std::move(counter), pool) {}
+    std::uint32_t Length() const override { return storage_.Length(); }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
+                 DWORD flags) override {
+        return storage_.Lock(offset, size, data, flags);
+    }
+    HRESULT Unlock() override { return storage_.Unlock(); }
+    const NullStorage& storage() const { return storage_; }
+
+private:
+    NullStorage storage_;
+    PoolTicket ticket_;
+};
+
+class NullIndexBuffer final : public IndexBuffer {
+public:
+    NullIndexBuffer(std::uint32_t length, D3DFORMAT format, std::shared_ptr<std::int64_t> counter,
+                    D3DPOOL pool)
+        : storage_(length), format_(format), ticket_(std::move(counter), pool) {}
+    std::uint32_t Length() const override { return storage_.Length(); }
+    D3DFORMAT Format() const override { return format_; }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
+                 DWORD flags) override {
+        return storage_.Lock(offset, size, data, flags);
+    }
+    HRESULT Unlock() override { return storage_.Unlock(); }
+    const NullStorage& storage() const { return storage_; }
+    std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
+    std::uint32_t IndexAt(std::uint32_t i) const {
+        const std::uint8_t* p = storage_.data() + static_cast<std::size_t>(i) * IndexSize();
+        if (IndexSize() == 4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            return v;
+        }
+        std::uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+
+private:
+    NullStorage storage_;
+    D3DFORMAT format_;
+    PoolTicket ticket_;
+};
+
+template <typename T>
+void Rebind(T*& slot, T* value) {
+    if (slot == value) return;
+    if (value) value->AddRef();
+    if (slot) slot->Release();
+    slot = value;
+}
+
+D3DMATRIX Identity() {
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
+
+}  // namespace
+
+NullDevice::NullDevice(std::uint32_t width, std::uint32_t height)
+    : width_(width), height_(height), liveDefault_(std::make_shared<std::int64_t>(0)) {
+    ResetState();
+}
+
+NullDevice::~NullDevice() {
+    for (auto& t : textures_) Rebind<Texture>(t, nullptr);
+    Rebind<VertexBuffer>(stream_, nullptr);
+    Rebind<IndexBuffer>(indices_, nullptr);
+}
+
+void NullDevice::ResetState() {
+    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
+        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
+    }
+    for (std::uint32_t s = 0; s < kStageCount; ++s) {
+        for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
+            stageStates_[s][t] = DefaultTextureStageState(s, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
+        }
+    }
+    for (auto& t : textures_) Rebind<Texture>(t, nullptr);
+    Rebind<VertexBuffer>(stream_, nullptr);
+    Rebind<IndexBuffer>(indices_, nullptr);
+    streamStride_ = 0;
+    baseVertexIndex_ = 0;
+    fvf_ = 0;
+    world_ = view_ = projection_ = Identity();
+    material_ = D3DMATERIAL8{};
+    lights_.clear();
+    lightOn_.clear();
+}
+
+HRESULT NullDevice::Invalid() {
+    ++invalidCalls_;
+    return D3DERR_INVALIDCALL;
+}
+
+HRESULT NullDevice::TestCooperativeLevel() { return cooperative_; }
+
+HRESULT NullDevice::Reset(const PresentParameters& params) {
+    if (inScene_) return Invalid();
+    if (cooperative_ == D3DERR_DEVICELOST) return D3DERR_DEVICELOST;
+    if (*liveDefault_ != 0) return Invalid();
+    if (FAILED(resetFailure_)) return resetFailure_;
+    width_ = params.backBufferWidth;
+    height_ = params.backBufferHeight;
+    cooperative_ = S_OK;
+    ResetState();
+    return S_OK;
+}
+
+HRESULT NullDevice::Present() {
+    if (inScene_) return Invalid();
+    if (cooperative_ == D3DERR_DEVICELOST || cooperative_ == D3DERR_DEVICENOTRESET) {
+        return D3DERR_DEVICELOST;
+    }
+    ++counters_.presents;
+    presented_.swap(draws_);
+    draws_.clear();
+    return S_OK;
+}
+
+void NullDevice::FailBeginScene(std::uint32_t skip, std::uint32_t count) {
+    beginSkip_ = skip;
+    beginFail_ = count;
+}
+
+HRESULT NullDevice::BeginScene() {
+    if (inScene_) return Invalid();
+    if (beginFail_ > 0) {
+        if (beginSkip_ > 0) {
+            --beginSkip_;
+        } else {
+            --beginFail_;
+            return E_FAIL;
+        }
+    }
+    inScene_ = true;
+    return S_OK;
+}
+
+HRESULT NullDevice::EndScene() {
+    if (!inScene_) return Invalid();
+    inScene_ = false;
+    return S_OK;
+}
+
+HRESULT NullDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR, float z, DWORD) {
+    if ((count != 0) != (rects != nullptr)) return Invalid();
+    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return Invalid();
+    if ((flags & D3DCLEAR_ZBUFFER) && (z < 0.0f || z > 1.0f)) return Invalid();
+    ++clears_;
+    ++counters_.clears;
+    return S_OK;
+}
+
+HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps) {
+    if (caps == nullptr) return Invalid();
+    *caps = D3DCAPS8{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->Caps2 = 0;
+    caps->RasterCaps = kRasterCapsZTest;
+    caps->TextureCaps = kTextureCapsMipMap;
+    caps->TextureFilterCaps =
+        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
+    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
+    caps->MaxVertexShaderConst = 96;
+    caps->MaxTextureWidth = 4096;
+    caps->MaxTextureHeight = 4096;
+    return S_OK;
+}
+
+HRESULT NullDevice::SetClipStatus(DWORD, DWORD) { return S_OK; }
+
+HRESULT NullDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= kRenderStateCount) return Invalid();
+    ++counters_.stateChanges;
+    renderStates_[state] = value;
+    return S_OK;
+}
+
+HRESULT NullDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (state >= kRenderStateCount || value == nullptr) return Invalid();
+    *value = renderStates_[state];
+    return S_OK;
+}
+
+HRESULT NullDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= kStageCount || type >= kStageStateCount) return Invalid();
+    ++counters_.stateChanges;
+    stageStates_[stage][type] = value;
+    return S_OK;
+}
+
+HRESULT NullDevice::SetTexture(DWORD stage, Texture* texture) {
+    if (stage >= kStageCount) return Invalid();
+    if (textures_[stage] != texture) ++counters_.textureBinds;
+    Rebind(textures_[stage], texture);
+    return S_OK;
+}
+
+HRESULT NullDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
+    if (matrix == nullptr) return Invalid();
+    switch (type) {
+    case D3DTS_WORLD: world_ = *matrix; return S_OK;
+    case D3DTS_VIEW: view_ = *matrix; return S_OK;
+    case D3DTS_PROJECTION: projection_ = *matrix; return S_OK;
+    }
+    return Invalid();
+}
+
+HRESULT NullDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
+    if (matrix == nullptr) return Invalid();
+    switch (type) {
+    case D3DTS_WORLD: *matrix = world_; return S_OK;
+    case D3DTS_VIEW: *matrix = view_; return S_OK;
+    case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
+    }
+    return Invalid();
+}
+
+HRESULT NullDevice::SetMaterial(const D3DMATERIAL8* material) {
+    if (material == nullptr) return Invalid();
+    material_ = *material;
+    return S_OK;
+}
+
+// Lights are numbered freely (the game uses set x 5 + i); the tables grow
+// to the highest index used, with a sane cap.
+constexpr DWORD kMaxLightIndex = 4096;
+
+HRESULT NullDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
+    if (light == nullptr || index >= kMaxLightIndex) return Invalid();
+    if (light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) return Invalid();
+    if (index >= lights_.size()) {
+        lights_.resize(index + 1, D3DLIGHT8{});
+        lightOn_.resize(index + 1, 0);
+    }
+    lights_[index] = *light;
+    return S_OK;
+}
+
+HRESULT NullDevice::LightEnable(DWORD index, BOOL enable) {
+    if (index >= kMaxLightIndex) return Invalid();
+    if (index >= lights_.size()) {
+        // Direct3D 8 enables a light never set with the default light.
+        D3DLIGHT8 def{};
+        def.Type = D3DLIGHT_DIRECTIONAL;
+        def.Diffuse = {1, 1, 1, 0};
+        def.Direction = {0, 0, 1};
+        lights_.resize(index + 1, def);
+        lightOn_.resize(index + 1, 0);
+    }
+    if (enable) {
+        const auto on = static_cast<std::uint32_t>(std::count(lightOn_.begin(), lightOn_.end(), 1));
+        if (!lightOn_[index] && on >= kMaxActiveLights) return Invalid();
+    }
+    lightOn_[index] = enable ? 1 : 0;
+    return S_OK;
+}
+
+bool NullDevice::LightEnabled(DWORD index) const {
+    return index < lightOn_.size() && lightOn_[index] != 0;
+}
+
+HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
+                                  D3DPOOL pool, Texture** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > 4096 || height > 4096) return Invalid();
+    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return Invalid();
+    std::uint32_t full = 1;
+    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
+    if (levels == 0 || levels > full) levels = full;
+    *out = new NullTextureImpl(width, height, levels, liveDefault_, pool);
+    return S_OK;
+}
+
+HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool, VertexBuffer** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    if (length == 0) return Invalid();
+    *out = new NullVertexBuffer(length, liveDefault_, pool);
+    return S_OK;
+}
+
+HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL pool,
+                                      IndexBuffer** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return Invalid();
+    *out = new NullIndexBuffer(length, format, liveDefault_, pool);
+    return S_OK;
+}
+
+HRESULT NullDevice::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) {
+    if (stream != 0) return Invalid();
+    Rebind(stream_, buffer);
+    streamStride_ = stride;
+    return S_OK;
+}
+
+HRESULT NullDevice::SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) {
+    Rebind(indices_, buffer);
+    baseVertexIndex_ = baseVertexIndex;
+    return S_OK;
+}
+
+HRESULT NullDevice::SetVertexShader(DWORD fvf) {
+    if (FvfStride(fvf) == 0) return Invalid();
+    fvf_ = fvf;
+    return S_OK;
+}
+
+void NullDevice::FillRecord(DrawRecord& r) const {
+    r.fvf = fvf_;
+    r.stride = streamStride_;
+    r.stream = stream_;
+    r.indices = indices_;
+    r.texture = textures_[0];
+    r.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    r.srcBlend = renderStates_[D3DRS_SRCBLEND];
+    r.destBlend = renderStates_[D3DRS_DESTBLEND];
+    r.zEnable = renderStates_[D3DRS_ZENABLE] != 0;
+    r.zWrite = renderStates_[D3DRS_ZWRITEENABLE] != 0;
+    r.zFunc = renderStates_[D3DRS_ZFUNC];
+    r.lighting = renderStates_[D3DRS_LIGHTING] != 0;
+    r.ambientSource = renderStates_[D3DRS_AMBIENTMATERIALSOURCE];
+    r.emissiveSource = renderStates_[D3DRS_EMISSIVEMATERIALSOURCE];
+    r.colorOp = stageStates_[0][D3DTSS_COLOROP];
+    r.alphaOp = stageStates_[0][D3DTSS_ALPHAOP];
+    r.alphaArg1 = stageStates_[0][D3DTSS_ALPHAARG1];
+    r.alphaArg2 = stageStates_[0][D3DTSS_ALPHAARG2];
+    r.mipFilter = stageStates_[0][D3DTSS_MIPFILTER];
+    r.minFilter = stageStates_[0][D3DTSS_MINFILTER];
+    r.magFilter = stageStates_[0][D3DTSS_MAGFILTER];
+    r.material = material_;
+    r.world = world_;
+    r.lightCount = 0;
+    for (std::size_t i = 0; i < lightOn_.size() && r.lightCount < kMaxActiveLights; ++i) {
+        if (lightOn_[i]) r.lightsOn[r.lightCount++] = static_cast<DWORD>(i);
+    }
+}
+
+HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
+    if (!inScene_ || count == 0 || stream_ == nullptr || streamStride_ == 0) return Invalid();
+    const auto* vb = static_cast<const NullVertexBuffer*>(stream_);
+    if (vb->storage().locked()) return Invalid();
+    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * streamStride_;
+    if (end > vb->Length()) return Invalid();
+
+    DrawRecord& r = draws_.emplace_back();
+    r.indexed = false;
+    r.primitive = type;
+    r.startVertex = startVertex;
+    r.vertexRange = count;
+    r.primitiveCount = primitiveCount;
+    r.vertexCount = count;
+    FillRecord(r);
+    r.vertexBytes.clear();
+    if (captureGeometry_) {
+        const std::uint8_t* p = vb->storage().data() + static_cast<std::size_t>(startVertex) * streamStride_;
+        r.vertexBytes.assign(p, p + static_cast<std::size_t>(count) * streamStride_);
+    }
+    ++counters_.draws;
+    counters_.vertices += count;
+    return S_OK;
+}
+
+HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                         UINT startIndex, UINT primitiveCount) {
+    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
+    if (!inScene_ || count == 0 || stream_ == nullptr || streamStride_ == 0 || indices_ == nullptr) {
+        return Invalid();
+    }
+    const auto* vb = static_cast<const NullVertexBuffer*>(stream_);
+    const auto* ib = static_cast<const NullIndexBuffer*>(indices_);
+    if (vb->storage().locked() || ib->storage().locked()) return Invalid();
+    const std::uint64_t lastIndex = static_cast<std::uint64_t>(startIndex) + count;
+    if (lastIndex * ib->IndexSize() > ib->Length()) return Invalid();
+    const std::uint64_t vertexCapacity = vb->Length() / streamStride_;
+    // Every index must name a vertex inside the buffer and inside the range
+    // the call declares.
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t v = static_cast<std::uint64_t>(ib->IndexAt(startIndex + i)) + baseVertexIndex_;
+        if (v >= vertexCapacity || v < minIndex + static_cast<std::uint64_t>(baseVertexIndex_) ||
+            v >= static_cast<std::uint64_t>(minIndex) + numVertices + baseVertexIndex_) {
+            return Invalid();
+        }
+    }
+
+    DrawRecord& r = draws_.emplace_back();
+    r.indexed = true;
+    r.primitive = type;
+    r.startVertex = minIndex;
+    r.vertexRange = numVertices;
+    r.startIndex = startIndex;
+    r.primitiveCount = primitiveCount;
+    r.vertexCount = count;
+    FillRecord(r);
+    r.vertexBytes.clear();
+    if (captureGeometry_) {
+        r.vertexBytes.resize(static_cast<std::size_t>(count) * streamStride_);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::size_t v = ib->IndexAt(startIndex + i) + baseVertexIndex_;
+            std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * streamStride_,
+                        vb->storage().data() + v * streamStride_, streamStride_);
+        }
+    }
+    ++counters_.draws;
+    counters_.vertices += count;
+    return S_OK;
+}
+
+bool NullDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
+                                    std::uint32_t& height) {
+    rgba.clear();
+    width = height = 0;
+    return false;
+}
+
+}  // namespace gfx

@@ -1,0 +1,156 @@
+#pragma once
+// The recording device: keeps every state a Direct3D 8 device keeps, gives
+// textures and buffers real memory, and records each draw call with the
+// state it was made in, so tests and headless runs can check what a frame
+// drew. It draws no pixels.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx_device.h"
+
+namespace gfx {
+
+// One draw call and the state it was made in.
+struct DrawRecord {
+    bool indexed = false;
+    D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;
+    UINT startVertex = 0;   // DrawPrimitive: first vertex; indexed: minIndex
+    UINT vertexRange = 0;   // indexed: numVertices; otherwise vertices read
+    UINT startIndex = 0;    // indexed only
+    UINT primitiveCount = 0;
+    UINT vertexCount = 0;   // vertices (or indices) the primitives read
+    DWORD fvf = 0;
+    UINT stride = 0;
+    const VertexBuffer* stream = nullptr;
+    const IndexBuffer* indices = nullptr;
+    const Texture* texture = nullptr;
+    bool alphaBlend = false;
+    DWORD srcBlend = 0, destBlend = 0;
+    bool zEnable = false, zWrite = false;
+    DWORD zFunc = 0;
+    bool lighting = false;
+    DWORD ambientSource = 0, emissiveSource = 0;
+    DWORD colorOp = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    DWORD mipFilter = 0, minFilter = 0, magFilter = 0;
+    D3DMATERIAL8 material = {};
+    D3DMATRIX world = {};
+    std::array<DWORD, kMaxActiveLights> lightsOn = {};  // enabled light indices
+    std::uint32_t lightCount = 0;
+    // With geometry capture on: the bytes of every vertex the primitives
+    // read, in drawing order (indexed draws resolved through the indices).
+    std::vector<std::uint8_t> vertexBytes;
+};
+
+class NullTexture;
+
+class NullDevice : public Device {
+public:
+    explicit NullDevice(std::uint32_t width = 800, std::uint32_t height = 600);
+    ~NullDevice() override;
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT Reset(const PresentParameters& params) override;
+    HRESULT Present() override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT SetClipStatus(DWORD clipUnion, DWORD clipIntersection) override;
+    std::uint32_t BackBufferWidth() const override { return width_; }
+    std::uint32_t BackBufferHeight() const override { return height_; }
+    std::string AdapterDescription() const override { return "Recording device"; }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT SetTexture(DWORD stage, Texture* texture) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, Texture** out) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               VertexBuffer** out) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IndexBuffer** out) override;
+
+    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) override;
+    HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) override;
+    HRESULT SetVertexShader(DWORD fvf) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                 UINT startIndex, UINT primitiveCount) override;
+
+    // No pixels: always false.
+    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
+                            std::uint32_t& height) override;
+
+    // --- inspection -----------------------------------------------------
+    // Draws since the last Present (or ClearRecords).
+    const std::vector<DrawRecord>& draws() const { return draws_; }
+    // The draws of the frame the last Present showed.
+    const std::vector<DrawRecord>& presentedDraws() const { return presented_; }
+    void ClearRecords() { draws_.clear(); }
+    // Calls refused with D3DERR_INVALIDCALL (wrong nesting, bad ranges,
+    // drawing from a locked buffer ...) since construction.
+    std::uint32_t invalidCalls() const { return invalidCalls_; }
+    std::uint32_t clearCount() const { return clears_; }
+    bool inScene() const { return inScene_; }
+    // Textures, vertex and index buffers alive in D3DPOOL_DEFAULT: Reset
+    // refuses (D3DERR_INVALIDCALL) while there are any, as Direct3D does.
+    std::uint32_t liveDefaultPoolResources() const { return static_cast<std::uint32_t>(*liveDefault_); }
+    bool LightEnabled(DWORD index) const;
+    const D3DMATERIAL8& material() const { return material_; }
+    Texture* texture(DWORD stage) const { return stage < kStageCount ? textures_[stage] : nullptr; }
+
+    // --- injected behaviour ----------------------------------------------
+    // Copy the vertices of every draw into its record (off by default).
+    void SetCaptureGeometry(bool on) { captureGeometry_ = on; }
+    // The next `skip` BeginScene calls succeed, the `count` after them fail.
+    void FailBeginScene(std::uint32_t skip, std::uint32_t count);
+    // What TestCooperativeLevel reports (S_OK, D3DERR_DEVICELOST,
+    // D3DERR_DEVICENOTRESET). A successful Reset brings it back to S_OK.
+    void SetCooperativeLevel(HRESULT result) { cooperative_ = result; }
+    // Reset returns this result when it is a failure (S_OK: normal Reset).
+    void FailReset(HRESULT result) { resetFailure_ = result; }
+
+private:
+    HRESULT Invalid();
+    void FillRecord(DrawRecord& r) const;
+    void ResetState();
+
+    std::uint32_t width_, height_;
+    HRESULT cooperative_ = S_OK;
+    HRESULT resetFailure_ = S_OK;
+    bool inScene_ = false;
+    std::uint32_t beginSkip_ = 0, beginFail_ = 0;
+    bool captureGeometry_ = false;
+
+    std::array<DWORD, kRenderStateCount> renderStates_{};
+    std::array<std::array<DWORD, kStageStateCount>, kStageCount> stageStates_{};
+    std::array<Texture*, kStageCount> textures_{};
+    D3DMATRIX world_{}, view_{}, projection_{};
+    D3DMATERIAL8 material_{};
+    std::vector<D3DLIGHT8> lights_;
+    std::vector<std::uint8_t> lightOn_;
+
+    VertexBuffer* stream_ = nullptr;
+    UINT streamStride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+    UINT baseVertexIndex_ = 0;
+    DWORD fvf_ = 0;
+
+    std::vector<DrawRecord> draws_;
+    std::vector<DrawRecord> presented_;
+    std::uint32_t invalidCalls_ = 0;
+    std::uint32_t clears_ = 0;
+    std::shared_ptr<std::int64_t> liveDefault_;
+};
+
+}  // namespace gfx
