@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "audio.h"
 
@@ -32,7 +33,6 @@ struct Section {
     std::vector<std::string> lead;   // 16 steps per bar: degree digit, '.' hold, '-' rest
     unsigned parts = 0;
     int bass_style = 0;              // 0 long, 1 eighths, 2 rolling sixteenths, 3 whole notes
-    int lead_shift = 0;              // degrees added to the melody
 };
 
 struct Song {
@@ -292,8 +292,8 @@ std::vector<float> riser(Rng& rng, double len) {
     return out;
 }
 
-// Ping-pong echo with a darkening feedback path.
-void ping_pong(const Stereo& in, Stereo& out, std::size_t delay, double feedback) {
+// Ping-pong echo with a darkening feedback path; the echoes also feed the room.
+void ping_pong(const Stereo& in, Stereo& out, Stereo& room, std::size_t delay, double feedback, float to_room) {
     std::vector<float> bl(delay, 0.0f), br(delay, 0.0f);
     std::size_t p = 0;
     double lpl = 0.0, lpr = 0.0;
@@ -305,6 +305,8 @@ void ping_pong(const Stereo& in, Stereo& out, std::size_t delay, double feedback
         br[p] = float(lpl * feedback);
         out.l[i] += dl;
         out.r[i] += dr;
+        room.l[i] += dl * to_room;
+        room.r[i] += dr * to_room;
         if (++p == delay) p = 0;
     }
 }
@@ -330,7 +332,7 @@ Song menu_theme() {
         {bridge, melody_b, Pad | Arp | Bass | Kick | Snare | Hats | Lead | Fill, 0},
         {{5, 6, 0, 0}, {"5...........----", "6...........----", "7...............", "............----"},
          Pad | Lead | Bass | Riser, 3},
-        {verse, melody_a, Pad | Arp | Bass | Kick | Snare | Hats | Lead | Lead2 | Crash | Fill, 0, 7},
+        {verse, melody_a, Pad | Arp | Bass | Kick | Snare | Hats | Lead | Lead2 | Crash | Fill, 0},
         {verse, {}, Pad | Arp | Bass | Kick | Snare | Hats, 0},
     };
     return s;
@@ -434,7 +436,7 @@ Stereo render_theme(int index) {
         // Melody of the section.
         if (sec.parts & Lead) {
             for (const auto& ev : parse_melody(sec.lead)) {
-                const double note = s.key + degree_semis(ev.degree + sec.lead_shift);
+                const double note = s.key + degree_semis(ev.degree);
                 const double len = ev.len * step_s;
                 const long pos = sec_start + ev.start * step;
                 mix.put(lead_note(rng, note, len, drv), std::size_t(pos), -0.1, drv ? 0.32 : 0.4, 0.25, 0.3);
@@ -505,8 +507,9 @@ Stereo render_theme(int index) {
                 for (int st = 0, k = 0; st < 16; st += every, ++k) {
                     const double n = up[std::size_t(order[k % 8])] + 12;
                     const double pan = (k % 2) ? 0.45 : -0.45;
+                    const double vel = (st % 4 == 0 ? 1.0 : 0.8) * (0.9 + 0.2 * rng.uni());
                     mix.put(pluck_note(rng, n, step_s * every * 0.8, drv), std::size_t(bar_start + st * step), pan,
-                            drv ? 0.24 : 0.2, 0.15, drv ? 0.25 : 0.45);
+                            vel * (drv ? 0.26 : 0.22), 0.15, drv ? 0.25 : 0.45);
                 }
             }
             if (sec.parts & Kick) {
@@ -546,7 +549,7 @@ Stereo render_theme(int index) {
                     const bool play = (sec.parts & Ride) ? true : (drv ? offbeat : eighth);
                     if (!play) continue;
                     const bool open = drv && offbeat;
-                    const double vel = open ? 0.16 : (eighth ? 0.12 : 0.07);
+                    const double vel = (open ? 0.16 : (eighth ? 0.12 : 0.07)) * (0.85 + 0.3 * rng.uni());
                     mix.put(open ? hats_o[std::size_t(rng.below(4))] : hats_c[std::size_t(rng.below(4))],
                             std::size_t(bar_start + st * step), 0.3, vel * (drv ? 1.4 : 1.1), 0.05, 0.0);
                 }
@@ -575,22 +578,18 @@ Stereo render_theme(int index) {
         }
     }
 
-    Stereo out(std::size_t(loop + tail));
+    Stereo out = std::move(mix.dry);
     for (std::size_t i = 0; i < out.size(); ++i) {
-        out.l[i] = mix.dry.l[i] + mix.pad.l[i];
-        out.r[i] = mix.dry.r[i] + mix.pad.r[i];
+        out.l[i] += mix.pad.l[i];
+        out.r[i] += mix.pad.r[i];
     }
-    // Echo: dotted eighth, its output also feeding the room.
-    Stereo echoes(out.size());
-    ping_pong(mix.dly, echoes, std::size_t(step * 3), 0.38);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out.l[i] += echoes.l[i];
-        out.r[i] += echoes.r[i];
-        mix.rev.l[i] += echoes.l[i] * 0.4f;
-        mix.rev.r[i] += echoes.r[i] * 0.4f;
-    }
+    mix.pad = Stereo();
+    // Echo: dotted eighth.
+    ping_pong(mix.dly, out, mix.rev, std::size_t(step * 3), 0.38, 0.4f);
+    mix.dly = Stereo();
     Reverb room(drv ? 0.7 : 0.85, 0.45);
     room.process(mix.rev.l, mix.rev.r, out.l, out.r, drv ? 0.9 : 1.2);
+    mix.rev = Stereo();
 
     // Fold the tail onto the start: the end of the loop now flows into its beginning.
     for (long i = 0; i < tail; ++i) {
