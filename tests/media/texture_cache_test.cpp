@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include "app/game_context.h"
+#include "media/asset_names.h"
+#include "media/textures.h"
+#include "platform/gfx_device_null.h"
+#include "platform/resource_library.h"
+#include "platform/services.h"
+
+namespace dw {
+namespace {
+
+// A small RGBA PNG made with libpng.
+std::vector<std::uint8_t> MakePng(std::uint32_t w, std::uint32_t h, std::uint32_t rgba) {
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* v = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<std::uint8_t> row(w * 4);
+    for (std::uint32_t x = 0; x < w; ++x) {
+        row[x * 4 + 0] = (rgba >> 24) & 0xFF;
+        row[x * 4 + 1] = (rgba >> 16) & 0xFF;
+        row[x * 4 + 2] = (rgba >> 8) & 0xFF;
+        row[x * 4 + 3] = rgba & 0xFF;
+    }
+    for (std::uint32_t y = 0; y < h; ++y) png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+class TextureCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ctx.device = &device;
+        ctx.textureCache = &cache;
+        platform::services().resources = &resources;
+        resources.blocks[asset::ShotTex] = MakePng(16, 8, 0xFF8000FF);
+        resources.blocks[asset::BoardTex] = {'b', 'r', 'o', 'k', 'e', 'n'};
+    }
+    void TearDown() override {
+        cache.ReleaseAll();
+        platform::services().resources = nullptr;
+    }
+    GameContext ctx;
+    gfx::NullDevice device;
+    TextureCache cache;
+    platform::MemoryResourceLibrary resources;
+};
+
+TEST_F(TextureCacheTest, LoadsOnceAndKeysByTheConstant) {
+    ASSERT_EQ(LoadTexture(&ctx, asset::ShotTex, 0xFF000000, false, 2), S_OK);
+    const int opens = resources.loadCalls;
+    EXPECT_EQ(LoadTexture(&ctx, asset::ShotTex, 0xFF000000, false, 2), S_OK);
+    EXPECT_EQ(resources.loadCalls, opens);  // served from the cache
+    gfx::Texture* t = cache.Find(asset::ShotTex);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Width(), 16u);
+    EXPECT_EQ(t->LevelCount(), 2u);
+    static const char sameText[] = "ShotTex";
+    EXPECT_EQ(LoadTexture(&ctx, sameText, 0xFF000000, false, 2), S_OK);
+    EXPECT_EQ(resources.loadCalls, opens + 1);  // another constant reads again
+    EXPECT_EQ(cache.Count(), 2u);
+    EXPECT_EQ(resources.openCount, 0);  // the library is closed after each load
+}
+
+TEST_F(TextureCacheTest, BindLoadsOnDemandAndTheEmptyNameClearsTheStage) {
+    ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);
+    gfx::Texture* bound = device.texture(0);
+    ASSERT_NE(bound, nullptr);
+    EXPECT_EQ(bound->LevelCount(), 5u);  // full chain for 16 x 8
+    EXPECT_EQ(BindTexture(&ctx, 0, asset::NoTexture), E_FAIL);
+    EXPECT_EQ(device.texture(0), nullptr);
+    ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);
+    EXPECT_EQ(device.texture(0), bound);
+    // A broken image leaves the stage as it was.
+    EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
+    EXPECT_EQ(device.texture(0), bound);
+    EXPECT_EQ(LoadTexture(&ctx, asset::NoTexture, 0, false, 1), E_FAIL);
+}
+
+TEST_F(TextureCacheTest, ReleaseForgetsOneAndMissingLibraryFails) {
+    ASSERT_EQ(LoadTexture(&ctx, asset::ShotTex, 0, false, 1), S_OK);
+    ReleaseTexture(&ctx, asset::BoardTex);  // not cached: nothing
+    EXPECT_EQ(cache.Count(), 1u);
+    ReleaseTexture(&ctx, asset::ShotTex);
+    EXPECT_EQ(cache.Count(), 0u);
+    EXPECT_EQ(cache.Find(asset::ShotTex), nullptr);
+    resources.failOpen = true;
+    EXPECT_EQ(LoadTexture(&ctx, asset::ShotTex, 0, false, 1), E_FAIL);
+    EXPECT_EQ(cache.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace dw
