@@ -1,0 +1,354 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/game_context.h"
+#include "app/headless_game.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "media/cameras.h"
+#include "platform/shell_stub_device.h"
+#include "test_dir.h"
+
+namespace dw {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        out.push_back(text.substr(start, nl - start));
+    return out;
+}
+
+std::vector<std::string> ObjectNames(const GameContext& ctx) {
+    std::vector<std::string> names;
+    for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next)
+        names.push_back(n->object->name);
+    return names;
+}
+
+// Counts its frames; on frame `quitAt` raises the quit request.
+class Probe final : public MyObject {
+public:
+    Probe(GameContext* ctx, int order_, int quitAt_ = -1) : MyObject(ctx), quitAt(quitAt_) {
+        name = "probe";
+        order = order_;
+    }
+    std::int32_t FrameMove() override {
+        ++frames;
+        if (frames == quitAt) context->quitRequest = 1;
+        return 0;
+    }
+    std::int32_t InvalidateDeviceObjects() override {
+        events += "I";
+        return 0;
+    }
+    std::int32_t RestoreDeviceObjects() override {
+        events += "R";
+        return 0;
+    }
+    std::int32_t DeleteDeviceObjects() override {
+        events += "D";
+        return 0;
+    }
+    int frames = 0;
+    int quitAt;
+    std::string events;
+};
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override { dir = test::FreshDir("dw_shell_"); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    HeadlessOptions Options() {
+        HeadlessOptions o;
+        o.userDir = dir.string();
+        o.seed = 7;
+        return o;
+    }
+    std::string LogText() { return test::ReadText(dir / "file.log"); }
+
+    std::filesystem::path dir;
+};
+
+TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
+    {
+        HeadlessGame game(Options());
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        EXPECT_EQ(ctx.screenWidth, 800);
+        EXPECT_EQ(ctx.screenHeight, 600);
+        EXPECT_EQ(ctx.device, &game.device());
+        EXPECT_EQ(ctx.hWnd, &game.shell());
+        EXPECT_NE(ctx.renderQueue, nullptr);
+        EXPECT_NE(ctx.keyboardDevice, nullptr);
+        EXPECT_NE(ctx.mouseDevice, nullptr);
+        ASSERT_NE(ctx.camera, nullptr);
+        EXPECT_STREQ(ctx.camera->name, "camera");
+        EXPECT_EQ(ctx.canMipMap, 1);
+        // The system start ran after the report: its start values hold.
+        EXPECT_EQ(ctx.frameTimes[0], 10u);
+        EXPECT_EQ(ctx.frameTimeAverage, 0u);
+        EXPECT_EQ(ctx.introActive, 1);
+        // Every first object exists, in the list's frame order.
+        const std::vector<std::string> expected = {"keys", "first", "camera", "maincam", "mouse"};
+        EXPECT_EQ(ObjectNames(ctx), expected);
+        // Start-up render states, then the restore ones (culling stays CCW
+        // from the restore that the framework ran first).
+        auto& device = static_cast<platform::StubDevice&>(game.device());
+        EXPECT_EQ(device.renderStates[D3DRS_CULLMODE], static_cast<DWORD>(D3DCULL_NONE));
+        EXPECT_EQ(device.renderStates[D3DRS_ZFUNC], static_cast<DWORD>(D3DCMP_LESSEQUAL));
+        EXPECT_EQ(device.renderStates[D3DRS_LIGHTING], 1u);
+        EXPECT_EQ(game.Run(3), 3u);
+        EXPECT_EQ(game.frames(), 3u);
+        EXPECT_EQ(ctx.frameTimeAverage, 10u);
+        game.Close();
+        EXPECT_TRUE(game.closed());
+        EXPECT_EQ(ctx.objectList, nullptr);
+        EXPECT_EQ(ctx.renderQueue, nullptr);
+        EXPECT_EQ(ctx.device, nullptr);
+        EXPECT_EQ(ctx.keyboardDevice, nullptr);
+    }
+    const std::vector<std::string> log = Lines(LogText());
+    const std::vector<std::string> head = {
+        "Start Execute: \"Duskwhirl 2\".  Begin Log File",
+        "",
+        "Read Settings........... Succesful read settings",
+        "Read Settings....Fucking SHIT!!! Error occuried!",
+        "***------------ SYSTEM CONFIGURATION ------------***",
+        "CPU ARCHITECURE:",
+    };
+    ASSERT_GE(log.size(), head.size() + 10);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + head.size()), head);
+    std::size_t at = 0;
+    for (const std::string& want :
+         {std::string("VIDEO ADAPTER:"), std::string(" Video Card:\t\t\tStub device;"),
+          std::string("***----------------------------------------------***"), std::string(""),
+          std::string("CAPS: DeviceType............D3DDEVTYPE_HAL"),
+          std::string("CAPS: Max VSD constants.....96"), std::string(""),
+          std::string("Unexpected Exit. Restore display settings.")}) {
+        while (at < log.size() && log[at] != want) ++at;
+        EXPECT_LT(at, log.size()) << "missing or out of order: " << want;
+    }
+    EXPECT_EQ(log.back(), "Unexpected Exit. Restore display settings.");
+}
+
+TEST_F(Shell, NormalExitLeavesNoUnexpectedExitLine) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    game.Step();
+    game.context().normalExit = 1;
+    game.context().quitRequest = 1;
+    EXPECT_FALSE(game.Step());
+    EXPECT_EQ(LogText().find("Unexpected Exit"), std::string::npos);
+}
+
+TEST_F(Shell, QuitRequestClosesAtTheEndOfThatFrame) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    auto* early = new Probe(&game.context(), 50, 3);
+    auto* late = new Probe(&game.context(), 200);
+    game.context().objectList->AddObject(early);
+    game.context().objectList->AddObject(late);
+    std::string lateEvents;
+    int lateFrames = 0;
+    game.app().onShutdown = [&] {
+        lateFrames = late->frames;  // objects still alive when the close starts
+        lateEvents = late->events;
+    };
+    EXPECT_TRUE(game.Step());
+    EXPECT_TRUE(game.Step());
+    EXPECT_FALSE(game.Step());  // frame 3 raises the request: the window closes after it
+    EXPECT_TRUE(game.closed());
+    EXPECT_EQ(lateFrames, 3);  // the rest of that frame's FrameMove ran, and no more
+    EXPECT_EQ(game.frames(), 3u);
+    EXPECT_FALSE(game.Step());
+    EXPECT_EQ(game.frames(), 3u);
+}
+
+TEST_F(Shell, DeviceResetDuringPlayReturnsToTheMenu) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    auto* probe = new Probe(&ctx, 50);
+    ctx.objectList->AddObject(probe);
+    game.Step();
+
+    // In the menu a resize changes the size only.
+    game.shell().Resize(1024, 768);
+    game.Step();
+    EXPECT_EQ(probe->events, "IR");
+    EXPECT_EQ(ctx.screenWidth, 1024);
+    EXPECT_EQ(ctx.screenHeight, 768);
+    EXPECT_EQ(ctx.menuRequest, 0);
+    EXPECT_EQ(ctx.gameInProgress, 0);
+
+    // In play it returns to the menu: the first object serves the request
+    // in the next frame.
+    ctx.currentScreen = 1;
+    game.shell().Resize(640, 480);
+    game.Step();
+    EXPECT_EQ(ctx.currentScreen, 0u);
+    EXPECT_EQ(ctx.gameInProgress, 1);
+    EXPECT_EQ(ctx.musicRequest, 1u);
+    EXPECT_EQ(ctx.screenWidth, 640);
+
+    // The same through a lost device: frames stop while it is lost, the
+    // reset comes when it can be reset.
+    ctx.currentScreen = 1;
+    ctx.gameInProgress = 0;
+    auto& device = static_cast<platform::StubDevice&>(game.device());
+    device.cooperativeLevel = D3DERR_DEVICELOST;
+    const int framesBefore = probe->frames;
+    game.Step();
+    game.Step();
+    EXPECT_EQ(probe->frames, framesBefore);
+    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    game.Step();  // the reset
+    EXPECT_EQ(ctx.menuRequest, 1);
+    game.Step();
+    EXPECT_EQ(ctx.currentScreen, 0u);
+    EXPECT_EQ(ctx.gameInProgress, 1);
+    EXPECT_EQ(probe->frames, framesBefore + 1);
+}
+
+TEST_F(Shell, FailedResetShowsTheMessageAndCloses) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    auto& device = static_cast<platform::StubDevice&>(game.device());
+    device.resetResult = E_FAIL;
+    game.shell().Resize(1000, 700);
+    EXPECT_FALSE(game.Step());
+    EXPECT_EQ(game.shell().lastMessageCaption, "Duskwhirl 2");
+    EXPECT_EQ(game.shell().lastMessageText,
+              "Could not reset the Direct3D device.\n\nThis application will now exit.");
+    EXPECT_EQ(game.app().exitStatus, 1);
+    EXPECT_FALSE(game.shell().windowOpen);
+}
+
+TEST_F(Shell, FullscreenToggleResizesAndComesBack) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    game.shell().Push(platform::ShellEventType::ToggleFullscreen);
+    game.Step();
+    EXPECT_TRUE(game.shell().IsFullscreen());
+    EXPECT_EQ(ctx.screenWidth, 1280);
+    EXPECT_EQ(ctx.screenHeight, 960);
+    game.shell().Push(platform::ShellEventType::ToggleFullscreen);
+    game.Step();
+    EXPECT_FALSE(game.shell().IsFullscreen());
+    EXPECT_EQ(ctx.screenWidth, 800);
+    EXPECT_EQ(ctx.screenHeight, 600);
+}
+
+TEST_F(Shell, StartsFullScreenUnlessTheWindowWasAskedFor) {
+    HeadlessOptions o = Options();
+    o.fullscreen = true;
+    HeadlessGame game(o);
+    ASSERT_TRUE(game.Start());
+    EXPECT_TRUE(game.shell().IsFullscreen());
+    EXPECT_EQ(game.context().screenWidth, 1280);
+}
+
+TEST_F(Shell, FocusMinimiseAndStopSound) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    auto* probe = new Probe(&ctx, 50);
+    ctx.objectList->AddObject(probe);
+
+    // Losing the focus does not stop the frames.
+    game.shell().Push(platform::ShellEventType::Deactivate);
+    game.Step();
+    EXPECT_EQ(ctx.appInactive, 1);
+    EXPECT_EQ(probe->frames, 1);
+    game.shell().Push(platform::ShellEventType::Activate);
+    game.Step();
+    EXPECT_EQ(ctx.appInactive, 0);
+
+    // Ctrl+Space minimises: no frames until the window is back.
+    game.shell().Push(platform::ShellEventType::StopSoundMinimise);
+    game.Step();
+    EXPECT_TRUE(game.shell().minimised);
+    const int frames = probe->frames;
+    game.Step();
+    game.Step();
+    EXPECT_EQ(probe->frames, frames);
+    game.shell().Push(platform::ShellEventType::Restored);
+    game.Step();
+    EXPECT_EQ(probe->frames, frames + 1);
+}
+
+TEST_F(Shell, LostMouseIsReacquiredByTheFrame) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    game.Step();
+    const int acquires = game.input().mouseAcquires;
+    game.input().SetLost(true);
+    game.Step();  // the mouse read fails and asks for the mouse again
+    EXPECT_EQ(ctx.reacquireMouse, 1);
+    game.Step();  // the application tries (and fails while lost)
+    EXPECT_GT(game.input().mouseAcquires, acquires);
+    game.input().SetLost(false);
+    game.input().SetButton(0, true);
+    game.Step();  // acquired again at the start of this frame
+    EXPECT_EQ(ctx.reacquireMouse, 0);
+    EXPECT_EQ(ctx.mouseButtons[0], 1);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("FAIL: Get Mouse State\n"), std::string::npos);
+    EXPECT_NE(log.find("FAIL: Get Keyboard State\n"), std::string::npos);
+}
+
+TEST_F(Shell, DeviceCreationFailureShowsItsMessage) {
+    HeadlessGame game(Options());
+    game.shell().failDevice = platform::DeviceError::NoCompatibleDevice;
+    EXPECT_FALSE(game.Start());
+    EXPECT_EQ(game.shell().lastMessageText,
+              "Could not find any compatible Direct3D\ndevices.\n\nThis application will now exit.");
+    EXPECT_EQ(game.app().exitStatus, 1);
+    EXPECT_TRUE(game.closed());
+    EXPECT_FALSE(game.Step());
+    // No display at all: nothing to show a box on.
+    HeadlessGame headless(Options());
+    headless.shell().failDevice = platform::DeviceError::NoDisplay;
+    EXPECT_FALSE(headless.Start());
+    EXPECT_EQ(headless.shell().messageBoxes, 0);
+}
+
+TEST_F(Shell, TheIntroEndingHandsTheCameraToPlayAndOpensTheMenu) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    game.Run(3);
+    EXPECT_EQ(ctx.mouseActive, 0);
+    ctx.introActive = 0;
+    game.Step();  // maincam acts, the first object switches the screen next frame
+    EXPECT_EQ(ctx.mouseActive, 1);
+    EXPECT_NEAR(ctx.eyePosition.y, 99.0f, 1e-4f);
+    game.Step();
+    EXPECT_EQ(ctx.screenChanged, 1);
+    EXPECT_EQ(ctx.currentScreen, 0u);
+    // The mouse now moves the cursor.
+    game.input().MoveMouse(10, 0);
+    game.Step();
+    EXPECT_FLOAT_EQ(ctx.cursorDeltaX, 15.0f);
+}
+
+TEST_F(Shell, FramesArePacedByTheClock) {
+    HeadlessOptions o = Options();
+    o.stepMs = 25;
+    HeadlessGame game(o);
+    ASSERT_TRUE(game.Start());
+    GameContext& ctx = game.context();
+    game.Run(130);
+    EXPECT_EQ(ctx.frameTimeAverage, 25u);
+    EXPECT_EQ(ctx.timeNow, game.clock().Milliseconds());
+}
+
+}  // namespace
+}  // namespace dw
