@@ -1,0 +1,39 @@
+#pragma once
+// "gtext": a short-lived caption over the battlefield: the end of a level
+// (mode 1), a picture (2), the level number (3), the closing picture (4) and
+// game over (5). It animates, plays its sound and removes itself.
+#include <cstdint>
+
+#include "engine/draw_entry.h"
+#include "engine/my_object.h"
+
+namespace dw {
+
+class Caption : public MyObject {
+public:
+    explicit Caption(GameContext* ctx);
+
+    void SetMode(std::uint32_t mode, std::uint32_t number);
+    std::int32_t FrameMove() override;
+    std::int32_t Render() override;
+    std::int32_t RestoreDeviceObjects() override;
+
+    // Width of the level-number glyph (number 0..9; others as 9).
+    static float NumberWidth(std::uint32_t number);
+    // Left edge of the word in mode 3: the word and the glyph are centred on x 0.15.
+    static float NumberLeft(std::uint32_t number);
+
+    std::uint32_t mode = 0;
+    std::uint32_t number = 0;
+    std::uint32_t timer = 0;
+    float position = 0;
+    std::uint32_t stage = 0;
+
+    const ScreenVertex* Vertices() const { return vertices_; }
+
+private:
+    void Layout();
+    ScreenVertex vertices_[12] = {};
+};
+
+}  // namespace dw

@@ -1,0 +1,104 @@
+#pragma once
+// A headless Game context with an object list, a render queue, a fixed-step
+// clock, an in-memory settings store and a log in a temporary directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/game_context.h"
+#include "app/log.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "engine/render_queue.h"
+#include "game/level_loader.h"
+#include "platform/clock.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+
+namespace dw::testing {
+
+// Counts every value written, by name.
+class CountingSettingsStore final : public platform::SettingsStore {
+public:
+    Disposition CreateKey(const std::string& key) override { return inner.CreateKey(key); }
+    std::optional<std::uint32_t> QueryValue(const std::string& key, const std::string& name) override {
+        return inner.QueryValue(key, name);
+    }
+    bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override {
+        ++writes[name];
+        return inner.SetValue(key, name, value);
+    }
+    platform::MemorySettingsStore inner;
+    std::map<std::string, int> writes;
+};
+
+class GameFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClock(&clock);
+        dir = std::filesystem::temp_directory_path() /
+              ("dw_game_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        log = std::make_unique<Log>((dir / "file.log").string());
+        platform::services().settings = &settings;
+        ctx.log = log.get();
+        ctx.objectList = &list;
+        ctx.renderQueue = &queue;
+        ctx.timeNow = clock.Milliseconds();
+        ctx.frameTimeAverage = 16;
+        ctx.mouseActive = 1;
+        ctx.currentScreen = 1;
+    }
+    void TearDown() override {
+        list.DestroyAll();
+        FreeLevelBuffers(&ctx);
+        platform::services().settings = nullptr;
+        platform::SetClock(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    // One frame: time moves by the step, every object moves and draws.
+    void Frame(std::uint32_t step = 16) {
+        clock.Advance(step);
+        ctx.timeNow = clock.Milliseconds();
+        ctx.frameTimeAverage = step;
+        list.FrameMoveAll();
+        queue.Clear();
+        list.RenderAll();
+    }
+
+    std::string LogText() const {
+        std::ifstream in(dir / "file.log");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::vector<MyObject*> Objects(const std::string& objectName) const {
+        std::vector<MyObject*> out;
+        for (auto* n = list.Head(); n; n = n->next)
+            if (objectName == n->object->name) out.push_back(n->object);
+        return out;
+    }
+
+    platform::FixedStepClock clock{1000};
+    std::filesystem::path dir;
+    std::unique_ptr<Log> log;
+    CountingSettingsStore settings;
+    GameContext ctx;
+    ListEngine list;
+    RenderQueue queue{&ctx};
+};
+
+}  // namespace dw::testing
