@@ -1,0 +1,205 @@
+// Checks the generated resource library itself: it opens as a plain ZIP,
+// holds every asset the game asks for, and every texture cell the game samples
+// has something drawn in it (and nothing bleeding over the edge of animation
+// cells).
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../../tools/assetgen/zip_reader.h"
+
+namespace {
+
+const std::string kArchive = std::string(DW_BUILD_DIR) + "/gamedata.res";
+const std::string kRegions = std::string(DW_BUILD_DIR) + "/gamedata.regions";
+
+const std::vector<std::string> kTextures = {
+    "ShadowMap", "SymbolMap",  "SymbolMid",  "SymbolMin",  "BoardTex",  "ExploTex",  "FoneTex",
+    "MenuTex",   "ShotTex",    "StarWTex",   "BulletCTex", "Ship1Tex",  "Ship0Tex",  "Ship3Tex",
+    "GroundTex", "StationTex", "CannonTex",  "CtHeadTex",  "CtLongTex", "CtShortTex", "CtEngiTex",
+    "DlinniTex", "FastTex",    "JumperTex",  "KreiserTex", "TankerTex", "VertuhTex", "Help0Tex",
+    "Help5Tex",  "Help2Tex",   "Help3Tex",   "Help4Tex",   "Help6Tex",  "Help7Tex",  "BigBoss0",
+    "BigBoss1",  "BigBoss2",   "BigBoss3",   "BigBoss4",   "IntroMap",  "LoadMap",   "IntroMap2"};
+
+const std::vector<std::string> kSounds = {
+    "MenuSelect", "MenuPress",  "MenuError",  "MenuLoser",  "MenuWiner",  "MenuPlane",  "GameDamage",
+    "Game0Laser", "Game1Laser", "Game2Laser", "Game3Laser", "Game0Plasm", "Game1Plasm", "GameRocket",
+    "GameDiamon", "GameRubins", "GameTopaze", "GameIzumru", "GameEnergy", "GamePlasma", "GameEndwep",
+    "GameGetroc", "Game0Death", "GameShield", "Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy",
+    "Game4Enemy", "GameComple", "GameGameov", "Game0Explo", "Game1Explo", "Game2Explo", "GameHealth",
+    "IntroTrack", "IntroTrackB", "IntroTrackE", "Theme0",   "Theme1"};
+
+// Sheets made only of animation cells: every recorded cell must keep its
+// outermost texel ring clear, or neighbouring frames bleed into each other.
+const std::set<std::string> kFrameSheets = {
+    "StarWTex",  "BulletCTex", "Ship0Tex",  "Ship3Tex",   "StationTex", "CtHeadTex", "CtLongTex",
+    "CtShortTex", "CtEngiTex", "DlinniTex", "FastTex",    "JumperTex",  "KreiserTex", "TankerTex",
+    "VertuhTex", "ExploTex"};
+
+struct Image {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgba;
+    int alpha(int x, int y) const { return rgba[(std::size_t(y) * w + x) * 4 + 3]; }
+};
+
+bool decode(const std::vector<std::uint8_t>& bytes, Image& img) {
+    png_image pi{};
+    pi.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&pi, bytes.data(), bytes.size())) return false;
+    pi.format = PNG_FORMAT_RGBA;
+    img.w = int(pi.width);
+    img.h = int(pi.height);
+    img.rgba.assign(PNG_IMAGE_SIZE(pi), 0);
+    return png_image_finish_read(&pi, nullptr, img.rgba.data(), 0, nullptr) != 0;
+}
+
+struct RegionList {
+    struct R {
+        int x, y, w, h;
+        std::string label;
+    };
+    std::map<std::string, std::vector<R>> by_texture;
+};
+
+RegionList read_regions() {
+    RegionList out;
+    std::ifstream f(kRegions);
+    std::string line, current;
+    while (std::getline(f, line)) {
+        std::istringstream in(line);
+        std::string kind;
+        in >> kind;
+        if (kind == "T") {
+            in >> current;
+            out.by_texture[current];
+        } else if (kind == "R") {
+            RegionList::R r;
+            in >> r.x >> r.y >> r.w >> r.h;
+            std::getline(in >> std::ws, r.label);
+            out.by_texture[current].push_back(r);
+        }
+    }
+    return out;
+}
+
+class Archive : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { opened_ = zip_.open_file(kArchive); }
+    static assetgen::ZipReader zip_;
+    static bool opened_;
+};
+assetgen::ZipReader Archive::zip_;
+bool Archive::opened_ = false;
+
+TEST_F(Archive, OpensAndHoldsEveryAssetOnceWithinBudget) {
+    ASSERT_TRUE(opened_) << kArchive;
+    EXPECT_LE(zip_.archive_size(), 24u * 1024 * 1024);
+    std::vector<std::string> expected = kTextures;
+    expected.insert(expected.end(), kSounds.begin(), kSounds.end());
+    expected.push_back("GameTable");
+    EXPECT_EQ(expected.size(), 83u);
+    for (const std::string& name : expected) EXPECT_TRUE(zip_.entries().count(name)) << "missing " << name;
+    for (const auto& [name, e] : zip_.entries()) {
+        EXPECT_EQ(name.find('/'), std::string::npos) << "directory entry " << name;
+        std::vector<std::uint8_t> bytes;
+        EXPECT_TRUE(zip_.read(name, bytes)) << "damaged entry " << name;
+        EXPECT_FALSE(bytes.empty()) << name;
+    }
+}
+
+TEST_F(Archive, TexturesArePowerOfTwoImages) {
+    ASSERT_TRUE(opened_);
+    for (const std::string& name : kTextures) {
+        std::vector<std::uint8_t> bytes;
+        if (!zip_.read(name, bytes)) continue;  // reported by the test above
+        const bool jpeg = bytes.size() > 3 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+        if (jpeg) continue;
+        Image img;
+        ASSERT_TRUE(decode(bytes, img)) << name << " is neither PNG nor JPEG";
+        EXPECT_EQ(img.w & (img.w - 1), 0) << name;
+        EXPECT_EQ(img.h & (img.h - 1), 0) << name;
+    }
+}
+
+TEST_F(Archive, EveryRecordedRegionHasContentAndFramesStayInTheirCells) {
+    ASSERT_TRUE(opened_);
+    const RegionList regions = read_regions();
+    ASSERT_FALSE(regions.by_texture.empty()) << kRegions;
+    // The sprite sheets must all have recorded their cells.
+    for (const char* name : {"ShotTex", "BoardTex", "Ship1Tex", "FoneTex", "GroundTex", "CannonTex", "BigBoss3"}) {
+        auto it = regions.by_texture.find(name);
+        ASSERT_TRUE(it != regions.by_texture.end() && !it->second.empty()) << name;
+    }
+    for (const auto& [name, list] : regions.by_texture) {
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(zip_.read(name, bytes)) << name;
+        Image img;
+        if (!decode(bytes, img)) continue;  // opaque JPEG pictures have no alpha to check
+        for (const auto& r : list) {
+            ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.w <= img.w && r.y + r.h <= img.h) << name << ": " << r.label;
+            int max_alpha = 0;
+            for (int y = r.y; y < r.y + r.h; ++y)
+                for (int x = r.x; x < r.x + r.w; ++x) max_alpha = std::max(max_alpha, img.alpha(x, y));
+            EXPECT_GT(max_alpha, 0) << name << ": region \"" << r.label << "\" is empty";
+            if (kFrameSheets.count(name)) {
+                int edge = 0;
+                for (int x = r.x; x < r.x + r.w; ++x)
+                    edge = std::max({edge, img.alpha(x, r.y), img.alpha(x, r.y + r.h - 1)});
+                for (int y = r.y; y < r.y + r.h; ++y)
+                    edge = std::max({edge, img.alpha(r.x, y), img.alpha(r.x + r.w - 1, y)});
+                EXPECT_EQ(edge, 0) << name << ": " << r.label << " touches its cell edge";
+            }
+        }
+    }
+}
+
+TEST_F(Archive, GlyphAtlasCornerAndShadowEdgesAreTransparent) {
+    ASSERT_TRUE(opened_);
+    // Blank glyph places sample texel (0, 0) of the atlases.
+    for (const char* name : {"SymbolMap", "SymbolMid", "SymbolMin"}) {
+        std::vector<std::uint8_t> bytes;
+        if (!zip_.read(name, bytes)) continue;
+        Image img;
+        ASSERT_TRUE(decode(bytes, img)) << name;
+        EXPECT_EQ(img.alpha(0, 0), 0) << name;
+    }
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("ShadowMap", bytes));
+    Image img;
+    ASSERT_TRUE(decode(bytes, img));
+    EXPECT_EQ(img.alpha(0, 0), 0);
+    EXPECT_GT(img.alpha(img.w / 2, img.h / 2), 128);
+}
+
+TEST_F(Archive, TableMeshHasTwoMaterialRangesOverOneVertexSet) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("GameTable", bytes));
+    const std::string x(bytes.begin(), bytes.end());
+    EXPECT_EQ(x.rfind("xof 0303txt", 0), 0u);
+    for (const char* block : {"Mesh ", "MeshNormals", "MeshTextureCoords", "MeshMaterialList", "Material "})
+        EXPECT_NE(x.find(block), std::string::npos) << block;
+    // The material list: count, face count, then one index per face.
+    const std::size_t at = x.find("MeshMaterialList");
+    std::istringstream in(x.substr(x.find('{', at) + 1));
+    int materials = 0, faces = 0;
+    char sep;
+    in >> materials >> sep >> faces >> sep;
+    EXPECT_GE(materials, 2);
+    std::set<int> used;
+    for (int i = 0; i < faces; ++i) {
+        int m = -1;
+        in >> m >> sep;
+        used.insert(m);
+    }
+    EXPECT_EQ(int(used.size()), materials);
+    EXPECT_EQ(*used.begin(), 0);
+}
+
+}  // namespace
