@@ -27,17 +27,19 @@ bool glyph_cell(char c, int& col, int& row) {
 
 namespace {
 
-// Glyph quads are shown about 0.68 as wide as they are high (greeting,
-// high-score rows, last score), so the letters are drawn pre-squashed to
-// look upright there.
-constexpr double kShownAspect = 0.68;
+// Text places overlap: the owners space glyph quads at about 0.64 of their
+// width (greeting 0.018 apart for 0.028 wide quads, high-score rows 0.022
+// for 0.032). So each glyph keeps to the middle 0.62 of its cell, or the
+// letters would run into each other.
+constexpr double kAdvanceShare = 0.62;
+// Letter height (capital top to descender bottom) as a share of the cell.
+constexpr double kHeightShare = 0.8;
 
 Texture make_atlas(const std::string& name, int size, double outline) {
     Sheet sheet(size, size);
     cairo_t* cr = sheet.cr();
     cairo_font_face_t* face = font(Face::MonoBold, name);
     const double cw = double(size) / kGlyphCols, ch = double(size) / kGlyphRowCount;
-    const double sx = (cw / ch) / kShownAspect;
 
     cairo_save(cr);
     set_font(cr, face, 100);
@@ -46,8 +48,9 @@ Texture make_atlas(const std::string& name, int size, double outline) {
     cairo_text_extents(cr, "g", &g);
     cairo_restore(cr);
     const double cap = -h.y_bearing / 100.0, desc = (g.height + g.y_bearing) / 100.0;
-    const double em = 0.84 * ch / (cap + desc);
-    const double baseline = 0.08 * ch + cap * em;
+    const double em = kHeightShare * ch / (cap + desc);
+    const double baseline = (1 - kHeightShare) / 2 * ch + cap * em;
+    const double sx = kAdvanceShare * cw / (h.x_advance / 100.0 * em);
 
     for (int r = 0; r < kGlyphRowCount; ++r) {
         for (int k = 0; k < kGlyphCols; ++k) {
