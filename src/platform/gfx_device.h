@@ -157,6 +157,9 @@ public:
     void ResetCounters() { counters_ = Counters{}; }
     virtual bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
                                     std::uint32_t& height) = 0;
+    // Asks the device to keep a copy of every presented frame so that
+    // ReadPresentedImage is exact (turn it on before a screenshot run).
+    virtual void SetCaptureOnPresent(bool) {}
 
 protected:
     Counters counters_;

@@ -1,0 +1,1083 @@
+#include "platform/gfx_device_gl.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace gfx {
+
+namespace {
+
+// --- shaders -------------------------------------------------------------------
+
+const char* const kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aUV;
+layout(location = 4) in vec4 aSpecular;
+
+uniform int uPretransformed;
+uniform vec2 uTargetSize;
+// Row-vector matrices sent as they are: GL reads them transposed, so
+// M * v here is v * M there.
+uniform mat4 uWorld;
+uniform mat4 uView;
+uniform mat4 uProj;
+uniform int uLighting;
+uniform int uHasNormal;
+uniform int uHasColor;
+uniform int uHasSpecular;
+uniform int uDiffuseSrc;
+uniform int uAmbientSrc;
+uniform int uEmissiveSrc;
+uniform vec4 uMatDiffuse;
+uniform vec4 uMatAmbient;
+uniform vec4 uMatEmissive;
+uniform vec4 uGlobalAmbient;
+uniform int uLightCount;
+uniform int uLightType[8];
+uniform vec3 uLightDir[8];
+uniform vec3 uLightPos[8];
+uniform vec4 uLightDiffuse[8];
+uniform vec4 uLightAmbient[8];
+
+out vec4 vColor;
+out vec2 vUV;
+
+vec4 source(int src, vec4 mat) {
+    if (src == 1 && uHasColor == 1) return aColor;
+    if (src == 2 && uHasSpecular == 1) return aSpecular;
+    return mat;
+}
+
+void main() {
+    vUV = aUV;
+    if (uPretransformed == 1) {
+        // Pixels to clip space; pixel centres sit on whole coordinates.
+        float w = aPos.w > 0.0 ? 1.0 / aPos.w : 1.0;
+        vec2 ndc = vec2(2.0 * (aPos.x + 0.5) / uTargetSize.x - 1.0,
+                        1.0 - 2.0 * (aPos.y + 0.5) / uTargetSize.y);
+        gl_Position = vec4(ndc * w, (2.0 * aPos.z - 1.0) * w, w);
+        vColor = uHasColor == 1 ? aColor : vec4(1.0);
+        return;
+    }
+    vec4 world = uWorld * vec4(aPos.xyz, 1.0);
+    vec4 clip = uProj * (uView * world);
+    clip.z = 2.0 * clip.z - clip.w;  // depth 0..1 to GL's -1..1
+    gl_Position = clip;
+    if (uLighting == 0) {
+        vColor = uHasColor == 1 ? aColor : vec4(1.0);
+        return;
+    }
+    vec4 dif = source(uDiffuseSrc, uMatDiffuse);
+    vec4 amb = source(uAmbientSrc, uMatAmbient);
+    vec4 emi = source(uEmissiveSrc, uMatEmissive);
+    vec3 c = emi.rgb + amb.rgb * uGlobalAmbient.rgb;
+    vec3 n = mat3(uWorld) * aNormal;
+    bool hasNormal = uHasNormal == 1 && dot(n, n) > 0.0;
+    if (hasNormal) n = normalize(n);
+    for (int i = 0; i < uLightCount; ++i) {
+        c += uLightAmbient[i].rgb * amb.rgb;
+        if (!hasNormal) continue;
+        vec3 l = uLightType[i] == 3 ? -uLightDir[i] : uLightPos[i] - world.xyz;
+        if (dot(l, l) <= 0.0) continue;
+        c += max(dot(n, normalize(l)), 0.0) * uLightDiffuse[i].rgb * dif.rgb;
+    }
+    vColor = vec4(clamp(c, 0.0, 1.0), clamp(dif.a, 0.0, 1.0));
+}
+)";
+
+const char* const kFragmentShader = R"(#version 330 core
+in vec4 vColor;
+in vec2 vUV;
+
+uniform sampler2D uTex;
+uniform int uHasTexture;
+uniform int uColorOp;
+uniform int uColorArg1;
+uniform int uColorArg2;
+uniform int uAlphaOp;
+uniform int uAlphaArg1;
+uniform int uAlphaArg2;
+uniform int uAlphaTest;
+uniform int uAlphaFunc;
+uniform float uAlphaRef;
+
+out vec4 fragColor;
+
+vec4 arg(int a, vec4 tex) {
+    int base = a & 15;
+    vec4 v = vColor;                      // diffuse, and current at stage 0
+    if (base == 2) v = tex;
+    else if (base == 3) v = vec4(1.0);    // texture factor
+    else if (base == 4) v = vec4(0.0);    // specular
+    if ((a & 32) != 0) v = vec4(v.a);     // alpha replicate
+    if ((a & 16) != 0) v = vec4(1.0) - v; // complement
+    return v;
+}
+
+vec4 op(int o, vec4 a1, vec4 a2) {
+    if (o == 2) return a1;
+    if (o == 3) return a2;
+    if (o == 5) return min(a1 * a2 * 2.0, vec4(1.0));
+    if (o == 6) return min(a1 * a2 * 4.0, vec4(1.0));
+    if (o == 7) return min(a1 + a2, vec4(1.0));
+    if (o == 8) return clamp(a1 + a2 - 0.5, 0.0, 1.0);
+    return a1 * a2;
+}
+
+bool passes(int f, float a, float ref) {
+    if (f == 1) return false;
+    if (f == 2) return a < ref;
+    if (f == 3) return a == ref;
+    if (f == 4) return a <= ref;
+    if (f == 5) return a > ref;
+    if (f == 6) return a != ref;
+    if (f == 7) return a >= ref;
+    return true;
+}
+
+void main() {
+    vec4 c = vColor;
+    // Without a texture, or with stage 0 off, the diffuse colour and its
+    // alpha pass through.
+    if (uHasTexture == 1 && uColorOp != 1) {
+        vec4 tex = texture(uTex, vUV);
+        vec3 rgb = op(uColorOp, arg(uColorArg1, tex), arg(uColorArg2, tex)).rgb;
+        float a = uAlphaOp == 1 ? vColor.a : op(uAlphaOp, arg(uAlphaArg1, tex), arg(uAlphaArg2, tex)).a;
+        c = vec4(rgb, a);
+    }
+    if (uAlphaTest == 1 && !passes(uAlphaFunc, c.a, uAlphaRef)) discard;
+    fragColor = c;
+}
+)";
+
+GLenum BlendFactor(DWORD blend) {
+    switch (blend) {
+    case D3DBLEND_ZERO: return GL_ZERO;
+    case D3DBLEND_ONE: return GL_ONE;
+    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+    }
+    return GL_ONE;
+}
+
+GLenum CompareFunc(DWORD f) {
+    switch (f) {
+    case D3DCMP_NEVER: return GL_NEVER;
+    case D3DCMP_LESS: return GL_LESS;
+    case D3DCMP_EQUAL: return GL_EQUAL;
+    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
+    case D3DCMP_GREATER: return GL_GREATER;
+    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
+    case D3DCMP_ALWAYS: return GL_ALWAYS;
+    }
+    return GL_LEQUAL;
+}
+
+GLenum AddressMode(DWORD mode) {
+    switch (mode) {
+    case 2: return GL_MIRRORED_REPEAT;
+    case 3: return GL_CLAMP_TO_EDGE;
+    case 4: return GL_CLAMP_TO_BORDER;
+    default: return GL_REPEAT;
+    }
+}
+
+GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
+    switch (type) {
+    case D3DPT_POINTLIST: return GL_POINTS;
+    case D3DPT_LINELIST: return GL_LINES;
+    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+    }
+    return GL_TRIANGLES;
+}
+
+D3DMATRIX Identity() {
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
+
+// --- resources -------------------------------------------------------------------
+
+class GlTexture final : public Texture {
+public:
+    GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels,
+              bool opaque)
+        : alive_(std::move(alive)), width_(w), height_(h), levels_(levels) {
+        glGenTextures(1, &name_);
+        glBindTexture(GL_TEXTURE_2D, name_);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+        if (opaque) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+        for (std::uint32_t l = 0; l < levels; ++l) {
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(l), GL_RGBA8, static_cast<GLsizei>(LevelWidth(l)),
+                         static_cast<GLsizei>(LevelHeight(l)), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                         nullptr);
+        }
+    }
+    ~GlTexture() override {
+        if (*alive_ && name_ != 0) glDeleteTextures(1, &name_);
+    }
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    std::uint32_t LevelCount() const override { return levels_; }
+    HRESULT SetLevel(std::uint32_t level, std::uint32_t w, std::uint32_t h,
+                     const std::uint32_t* argb) override {
+        if (!*alive_ || level >= levels_ || argb == nullptr || w != LevelWidth(level) ||
+            h != LevelHeight(level)) {
+            return D3DERR_INVALIDCALL;
+        }
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        glBindTexture(GL_TEXTURE_2D, name_);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w),
+                        static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        return S_OK;
+    }
+    GLuint name() const { return name_; }
+
+private:
+    std::uint32_t LevelWidth(std::uint32_t l) const { return std::max(1u, width_ >> l); }
+    std::uint32_t LevelHeight(std::uint32_t l) const { return std::max(1u, height_ >> l); }
+
+    std::shared_ptr<bool> alive_;
+    std::uint32_t width_, height_, levels_;
+    GLuint name_ = 0;
+};
+
+// A GL buffer with a copy in memory: Lock hands out the copy, Unlock sends
+// the locked range. A discarding lock orphans the GL storage first, so the
+// driver need not wait for draws still reading the old contents.
+class GlBufferStore {
+public:
+    GlBufferStore(std::shared_ptr<bool> alive, GLenum target, std::uint32_t length)
+        : alive_(std::move(alive)), target_(target), shadow_(length, 0) {
+        glGenBuffers(1, &name_);
+        Bind();
+        glBufferData(target_, length, nullptr, GL_STREAM_DRAW);
+    }
+    ~GlBufferStore() {
+        if (*alive_ && name_ != 0) glDeleteBuffers(1, &name_);
+    }
+    std::uint32_t Length() const { return static_cast<std::uint32_t>(shadow_.size()); }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** out, DWORD flags) {
+        if (out == nullptr) return D3DERR_INVALIDCALL;
+        *out = nullptr;
+        if (locked_ || !*alive_) return D3DERR_INVALIDCALL;
+        if (size == 0 && offset == 0) size = Length();
+        if (offset > Length() || size > Length() - offset) return D3DERR_INVALIDCALL;
+        locked_ = true;
+        discard_ = (flags & D3DLOCK_DISCARD) != 0;
+        readOnly_ = (flags & D3DLOCK_READONLY) != 0;
+        offset_ = offset;
+        size_ = size;
+        *out = shadow_.data() + offset;
+        return S_OK;
+    }
+    HRESULT Unlock() {
+        if (!locked_) return D3DERR_INVALIDCALL;
+        locked_ = false;
+        if (readOnly_ || !*alive_) return S_OK;
+        Bind();
+        if (discard_) glBufferData(target_, Length(), nullptr, GL_STREAM_DRAW);
+        if (size_ > 0) glBufferSubData(target_, offset_, size_, shadow_.data() + offset_);
+        return S_OK;
+    }
+    void Bind() const { glBindBuffer(target_, name_); }
+    GLuint name() const { return name_; }
+    bool locked() const { return locked_; }
+
+private:
+    std::shared_ptr<bool> alive_;
+    GLenum target_;
+    GLuint name_ = 0;
+    std::vector<std::uint8_t> shadow_;
+    bool locked_ = false, discard_ = false, readOnly_ = false;
+    std::uint32_t offset_ = 0, size_ = 0;
+};
+
+class GlVertexBuffer final : public VertexBuffer {
+public:
+    GlVertexBuffer(std::shared_ptr<bool> alive, std::uint32_t length)
+        : store_(std::move(alive), GL_ARRAY_BUFFER, length) {}
+    std::uint32_t Length() const override { return store_.Length(); }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
+        return store_.Lock(offset, size, data, flags);
+    }
+    HRESULT Unlock() override { return store_.Unlock(); }
+    GlBufferStore& store() { return store_; }
+
+private:
+    GlBufferStore store_;
+};
+
+class GlIndexBuffer final : public IndexBuffer {
+public:
+    GlIndexBuffer(std::shared_ptr<bool> alive, std::uint32_t length, D3DFORMAT format)
+        : store_(std::move(alive), GL_ELEMENT_ARRAY_BUFFER, length), format_(format) {}
+    std::uint32_t Length() const override { return store_.Length(); }
+    D3DFORMAT Format() const override { return format_; }
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
+        return store_.Lock(offset, size, data, flags);
+    }
+    HRESULT Unlock() override { return store_.Unlock(); }
+    GlBufferStore& store() { return store_; }
+    std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
+
+private:
+    GlBufferStore store_;
+    D3DFORMAT format_;
+};
+
+template <typename T>
+void Rebind(T*& slot, T* value) {
+    if (slot == value) return;
+    if (value) value->AddRef();
+    if (slot) slot->Release();
+    slot = value;
+}
+
+GLuint Compile(GLenum type, const char* source, std::string& error) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
+        error = std::string(type == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") + log;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+}  // namespace
+
+// Uniform locations.
+struct GlDevice::Uniforms {
+    GLint pretransformed, targetSize, world, view, proj, lighting, hasNormal, hasColor, hasSpecular;
+    GLint diffuseSrc, ambientSrc, emissiveSrc, matDiffuse, matAmbient, matEmissive, globalAmbient;
+    GLint lightCount, lightType, lightDir, lightPos, lightDiffuse, lightAmbient;
+    GLint tex, hasTexture, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+    GLint alphaTest, alphaFunc, alphaRef;
+};
+
+// What GL was last told, so that nothing is sent twice.
+struct GlDevice::GlState {
+    int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
+    GLenum depthFunc = 0, blendSrc = 0, blendDst = 0, cullFace = 0;
+    GLuint texture = 0xFFFFFFFFu;
+    int hasTexture = -1;
+    GLuint layoutBuffer = 0xFFFFFFFFu;  // the buffer the attributes point into
+    DWORD layoutFvf = 0;
+    UINT layoutStride = 0;
+    std::uint32_t viewportW = 0, viewportH = 0;
+};
+
+GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
+    : drawableSize_(std::move(drawableSize)), swap_(std::move(swap)),
+      uniforms_(std::make_unique<Uniforms>()), gl_(std::make_unique<GlState>()),
+      alive_(std::make_shared<bool>(true)) {
+    int w = 0, h = 0;
+    if (drawableSize_) drawableSize_(w, h);
+    if (w > 0 && h > 0) {
+        width_ = static_cast<std::uint32_t>(w);
+        height_ = static_cast<std::uint32_t>(h);
+    }
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    adapter_ = std::string(renderer ? renderer : "OpenGL") + " (" + (version ? version : "?") + ")";
+
+    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
+        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
+    }
+    for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
+        stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
+    }
+    world_ = view_ = projection_ = Identity();
+
+    if (!BuildProgram()) return;
+    glGenVertexArrays(1, &vao_);
+    glBindVertexArray(vao_);
+    glGenSamplers(1, &sampler_);
+    glBindSampler(0, sampler_);
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(program_);
+    glUniform1i(uniforms_->tex, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+}
+
+GlDevice::~GlDevice() {
+    Rebind<Texture>(texture_, nullptr);
+    Rebind<VertexBuffer>(stream_, nullptr);
+    Rebind<IndexBuffer>(indices_, nullptr);
+    if (sampler_) glDeleteSamplers(1, &sampler_);
+    if (vao_) glDeleteVertexArrays(1, &vao_);
+    if (program_) glDeleteProgram(program_);
+    // Resources the game still holds must not touch GL any more.
+    *alive_ = false;
+}
+
+bool GlDevice::BuildProgram() {
+    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error_);
+    if (vs == 0) return false;
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error_);
+    if (fs == 0) {
+        glDeleteShader(vs);
+        return false;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
+        error_ = std::string("link: ") + log;
+        glDeleteProgram(program);
+        return false;
+    }
+    program_ = program;
+    Uniforms& u = *uniforms_;
+    auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
+    u.pretransformed = at("uPretransformed");
+    u.targetSize = at("uTargetSize");
+    u.world = at("uWorld");
+    u.view = at("uView");
+    u.proj = at("uProj");
+    u.lighting = at("uLighting");
+    u.hasNormal = at("uHasNormal");
+    u.hasColor = at("uHasColor");
+    u.hasSpecular = at("uHasSpecular");
+    u.diffuseSrc = at("uDiffuseSrc");
+    u.ambientSrc = at("uAmbientSrc");
+    u.emissiveSrc = at("uEmissiveSrc");
+    u.matDiffuse = at("uMatDiffuse");
+    u.matAmbient = at("uMatAmbient");
+    u.matEmissive = at("uMatEmissive");
+    u.globalAmbient = at("uGlobalAmbient");
+    u.lightCount = at("uLightCount");
+    u.lightType = at("uLightType");
+    u.lightDir = at("uLightDir");
+    u.lightPos = at("uLightPos");
+    u.lightDiffuse = at("uLightDiffuse");
+    u.lightAmbient = at("uLightAmbient");
+    u.tex = at("uTex");
+    u.hasTexture = at("uHasTexture");
+    u.colorOp = at("uColorOp");
+    u.colorArg1 = at("uColorArg1");
+    u.colorArg2 = at("uColorArg2");
+    u.alphaOp = at("uAlphaOp");
+    u.alphaArg1 = at("uAlphaArg1");
+    u.alphaArg2 = at("uAlphaArg2");
+    u.alphaTest = at("uAlphaTest");
+    u.alphaFunc = at("uAlphaFunc");
+    u.alphaRef = at("uAlphaRef");
+    return true;
+}
+
+// --- frame -------------------------------------------------------------------------
+
+HRESULT GlDevice::Reset(const PresentParameters& params) {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return D3DERR_INVALIDCALL;
+    width_ = params.backBufferWidth;
+    height_ = params.backBufferHeight;
+    // The GL context survives; only the states go back to their start.
+    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
+        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
+    }
+    for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
+        stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
+    }
+    Rebind<Texture>(texture_, nullptr);
+    Rebind<VertexBuffer>(stream_, nullptr);
+    Rebind<IndexBuffer>(indices_, nullptr);
+    world_ = view_ = projection_ = Identity();
+    material_ = D3DMATERIAL8{};
+    lights_.clear();
+    enabledLights_.clear();
+    dirtyStates_ = dirtySampler_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ = dirtyLayout_ = true;
+    *gl_ = GlState{};
+    return S_OK;
+}
+
+bool GlDevice::ReadBackBuffer() {
+    int w = 0, h = 0;
+    if (drawableSize_) drawableSize_(w, h);
+    if (w <= 0 || h <= 0) return false;
+    const auto rowBytes = static_cast<std::size_t>(w) * 4;
+    captured_.resize(rowBytes * static_cast<std::size_t>(h));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, captured_.data());
+    // GL's rows run bottom up.
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = 0; y < h / 2; ++y) {
+        std::uint8_t* a = captured_.data() + rowBytes * static_cast<std::size_t>(y);
+        std::uint8_t* b = captured_.data() + rowBytes * static_cast<std::size_t>(h - 1 - y);
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
+    for (std::size_t i = 3; i < captured_.size(); i += 4) captured_[i] = 255;
+    capturedWidth_ = static_cast<std::uint32_t>(w);
+    capturedHeight_ = static_cast<std::uint32_t>(h);
+    return true;
+}
+
+HRESULT GlDevice::Present() {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    if (captureOnPresent_) {
+        glReadBuffer(GL_BACK);
+        ReadBackBuffer();
+    }
+    if (swap_) swap_();
+    ++counters_.presents;
+    return S_OK;
+}
+
+bool GlDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
+                                  std::uint32_t& height) {
+    if (!captureOnPresent_ || captured_.empty()) {
+        glReadBuffer(GL_FRONT);
+        const bool ok = ReadBackBuffer();
+        glReadBuffer(GL_BACK);
+        if (!ok) return false;
+    }
+    rgba = captured_;
+    width = capturedWidth_;
+    height = capturedHeight_;
+    return true;
+}
+
+HRESULT GlDevice::BeginScene() {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    int w = 0, h = 0;
+    if (drawableSize_) drawableSize_(w, h);
+    if (w > 0 && h > 0 &&
+        (gl_->viewportW != static_cast<std::uint32_t>(w) || gl_->viewportH != static_cast<std::uint32_t>(h))) {
+        glViewport(0, 0, w, h);
+        gl_->viewportW = static_cast<std::uint32_t>(w);
+        gl_->viewportH = static_cast<std::uint32_t>(h);
+    }
+    return S_OK;
+}
+
+HRESULT GlDevice::EndScene() {
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return S_OK;
+}
+
+HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
+    if ((count != 0) != (rects != nullptr)) return D3DERR_INVALIDCALL;
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f,
+                     static_cast<float>((color >> 8) & 0xFF) / 255.0f,
+                     static_cast<float>(color & 0xFF) / 255.0f,
+                     static_cast<float>((color >> 24) & 0xFF) / 255.0f);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (mask == 0) return D3DERR_INVALIDCALL;
+    // Clearing ignores the depth write state, as on Direct3D.
+    if (gl_->depthMask != 1) {
+        glDepthMask(GL_TRUE);
+        gl_->depthMask = 1;
+        dirtyStates_ = true;
+    }
+    if (count == 0) {
+        glClear(mask);
+    } else {
+        // D3DRECT: x1, y1, x2, y2 in back-buffer pixels, top row 0.
+        const auto* r = static_cast<const std::int32_t*>(rects);
+        int dw = 0, dh = 0;
+        if (drawableSize_) drawableSize_(dw, dh);
+        const float sx = static_cast<float>(dw) / static_cast<float>(width_);
+        const float sy = static_cast<float>(dh) / static_cast<float>(height_);
+        glEnable(GL_SCISSOR_TEST);
+        for (DWORD i = 0; i < count; ++i, r += 4) {
+            const int x1 = static_cast<int>(static_cast<float>(r[0]) * sx);
+            const int x2 = static_cast<int>(static_cast<float>(r[2]) * sx);
+            const int y1 = static_cast<int>(static_cast<float>(r[1]) * sy);
+            const int y2 = static_cast<int>(static_cast<float>(r[3]) * sy);
+            if (x2 <= x1 || y2 <= y1) continue;
+            glScissor(x1, dh - y2, x2 - x1, y2 - y1);
+            glClear(mask);
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
+    ++counters_.clears;
+    return S_OK;
+}
+
+HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
+    if (caps == nullptr) return D3DERR_INVALIDCALL;
+    *caps = D3DCAPS8{};
+    GLint maxSize = 2048;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->RasterCaps = kRasterCapsZTest;
+    caps->TextureCaps = kTextureCapsMipMap;
+    caps->TextureFilterCaps =
+        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
+    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
+    caps->MaxVertexShaderConst = 96;
+    caps->MaxTextureWidth = static_cast<DWORD>(maxSize);
+    caps->MaxTextureHeight = static_cast<DWORD>(maxSize);
+    return S_OK;
+}
+
+// --- states --------------------------------------------------------------------------
+
+HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
+    ++counters_.stateChanges;
+    if (renderStates_[state] == value) return S_OK;
+    renderStates_[state] = value;
+    switch (state) {
+    case D3DRS_LIGHTING:
+    case D3DRS_AMBIENT:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_COLORVERTEX:
+        dirtyLighting_ = true;
+        break;
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAREF:
+    case D3DRS_ALPHAFUNC:
+        dirtyStage_ = true;
+        break;
+    default:
+        dirtyStates_ = true;
+    }
+    return S_OK;
+}
+
+HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (state >= kRenderStateCount || value == nullptr) return D3DERR_INVALIDCALL;
+    *value = renderStates_[state];
+    return S_OK;
+}
+
+HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= kStageCount || type >= kStageStateCount) return D3DERR_INVALIDCALL;
+    ++counters_.stateChanges;
+    if (stage != 0) return S_OK;  // one stage is all the game uses
+    if (stage0_[type] == value) return S_OK;
+    stage0_[type] = value;
+    switch (type) {
+    case D3DTSS_ADDRESSU:
+    case D3DTSS_ADDRESSV:
+    case D3DTSS_MAGFILTER:
+    case D3DTSS_MINFILTER:
+    case D3DTSS_MIPFILTER:
+        dirtySampler_ = true;
+        break;
+    default:
+        dirtyStage_ = true;
+    }
+    return S_OK;
+}
+
+HRESULT GlDevice::SetTexture(DWORD stage, Texture* texture) {
+    if (stage >= kStageCount) return D3DERR_INVALIDCALL;
+    if (stage != 0) return S_OK;
+    if (texture_ != texture) ++counters_.textureBinds;
+    Rebind(texture_, texture);
+    return S_OK;
+}
+
+HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
+    if (matrix == nullptr) return D3DERR_INVALIDCALL;
+    switch (type) {
+    case D3DTS_WORLD: world_ = *matrix; break;
+    case D3DTS_VIEW: view_ = *matrix; break;
+    case D3DTS_PROJECTION: projection_ = *matrix; break;
+    default: return D3DERR_INVALIDCALL;
+    }
+    dirtyTransforms_ = true;
+    return S_OK;
+}
+
+HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
+    if (matrix == nullptr) return D3DERR_INVALIDCALL;
+    switch (type) {
+    case D3DTS_WORLD: *matrix = world_; return S_OK;
+    case D3DTS_VIEW: *matrix = view_; return S_OK;
+    case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
+    }
+    return D3DERR_INVALIDCALL;
+}
+
+HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material) {
+    if (material == nullptr) return D3DERR_INVALIDCALL;
+    material_ = *material;
+    dirtyLighting_ = true;
+    return S_OK;
+}
+
+HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
+    if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
+        return D3DERR_INVALIDCALL;
+    }
+    lights_[index] = *light;
+    dirtyLighting_ = true;
+    return S_OK;
+}
+
+HRESULT GlDevice::LightEnable(DWORD index, BOOL enable) {
+    auto it = std::find(enabledLights_.begin(), enabledLights_.end(), index);
+    if (enable) {
+        if (it != enabledLights_.end()) return S_OK;
+        if (enabledLights_.size() >= kMaxActiveLights) return D3DERR_INVALIDCALL;
+        if (lights_.find(index) == lights_.end()) {
+            D3DLIGHT8 def{};
+            def.Type = D3DLIGHT_DIRECTIONAL;
+            def.Diffuse = {1, 1, 1, 0};
+            def.Direction = {0, 0, 1};
+            lights_[index] = def;
+        }
+        enabledLights_.push_back(index);
+    } else {
+        if (it == enabledLights_.end()) return S_OK;
+        enabledLights_.erase(it);
+    }
+    dirtyLighting_ = true;
+    return S_OK;
+}
+
+// --- resources -----------------------------------------------------------------------
+
+HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
+                                D3DPOOL, Texture** out) {
+    if (out == nullptr) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > 8192 || height > 8192) return D3DERR_INVALIDCALL;
+    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
+    std::uint32_t full = 1;
+    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
+    if (levels == 0 || levels > full) levels = full;
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    *out = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    // A deleted texture unbinds itself and its name may come back here.
+    gl_->texture = 0xFFFFFFFFu;
+    return S_OK;
+}
+
+HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL, VertexBuffer** out) {
+    if (out == nullptr) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0) return D3DERR_INVALIDCALL;
+    *out = new GlVertexBuffer(alive_, length);
+    // A new buffer may reuse the name of one deleted since.
+    gl_->layoutBuffer = 0xFFFFFFFFu;
+    return S_OK;
+}
+
+HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL, IndexBuffer** out) {
+    if (out == nullptr) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return D3DERR_INVALIDCALL;
+    *out = new GlIndexBuffer(alive_, length, format);
+    return S_OK;
+}
+
+HRESULT GlDevice::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) {
+    if (stream != 0) return D3DERR_INVALIDCALL;
+    if (stream_ != buffer || stride_ != stride) dirtyLayout_ = true;
+    Rebind(stream_, buffer);
+    stride_ = stride;
+    return S_OK;
+}
+
+HRESULT GlDevice::SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) {
+    Rebind(indices_, buffer);
+    baseVertex_ = baseVertexIndex;
+    return S_OK;
+}
+
+HRESULT GlDevice::SetVertexShader(DWORD fvf) {
+    if (FvfStride(fvf) == 0) return D3DERR_INVALIDCALL;
+    if (fvf_ != fvf) {
+        fvf_ = fvf;
+        dirtyLayout_ = true;
+        dirtyLighting_ = true;
+    }
+    return S_OK;
+}
+
+// --- drawing -----------------------------------------------------------------------------
+
+void GlDevice::ApplyRenderStates() {
+    GlState& g = *gl_;
+    const bool depth = renderStates_[D3DRS_ZENABLE] != 0;
+    if (g.depthTest != depth) {
+        depth ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+        g.depthTest = depth;
+    }
+    const int mask = renderStates_[D3DRS_ZWRITEENABLE] != 0;
+    if (g.depthMask != mask) {
+        glDepthMask(mask ? GL_TRUE : GL_FALSE);
+        g.depthMask = mask;
+    }
+    const GLenum func = CompareFunc(renderStates_[D3DRS_ZFUNC]);
+    if (g.depthFunc != func) {
+        glDepthFunc(func);
+        g.depthFunc = func;
+    }
+    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    if (g.blend != blend) {
+        blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+        g.blend = blend;
+    }
+    if (blend) {
+        GLenum src = BlendFactor(renderStates_[D3DRS_SRCBLEND]);
+        GLenum dst = BlendFactor(renderStates_[D3DRS_DESTBLEND]);
+        // The "both" factors set the pair from the source factor alone.
+        if (renderStates_[D3DRS_SRCBLEND] == 12) src = GL_SRC_ALPHA, dst = GL_ONE_MINUS_SRC_ALPHA;
+        if (renderStates_[D3DRS_SRCBLEND] == 13) src = GL_ONE_MINUS_SRC_ALPHA, dst = GL_SRC_ALPHA;
+        if (g.blendSrc != src || g.blendDst != dst) {
+            glBlendFunc(src, dst);
+            g.blendSrc = src;
+            g.blendDst = dst;
+        }
+    }
+    // Both judge the winding as it looks on screen: Direct3D's culled
+    // counter-clockwise faces are GL's front faces (front = CCW).
+    const DWORD cull = renderStates_[D3DRS_CULLMODE];
+    const int cullOn = cull == D3DCULL_CW || cull == D3DCULL_CCW;
+    if (g.cull != cullOn) {
+        cullOn ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+        g.cull = cullOn;
+    }
+    if (cullOn) {
+        const GLenum face = cull == D3DCULL_CCW ? GL_FRONT : GL_BACK;
+        if (g.cullFace != face) {
+            glFrontFace(GL_CCW);
+            glCullFace(face);
+            g.cullFace = face;
+        }
+    }
+}
+
+void GlDevice::ApplyTexture() {
+    GlState& g = *gl_;
+    const GLuint name = texture_ ? static_cast<GlTexture*>(texture_)->name() : 0;
+    if (g.texture != name) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        g.texture = name;
+    }
+    const int has = name != 0;
+    if (g.hasTexture != has) {
+        glUniform1i(uniforms_->hasTexture, has);
+        g.hasTexture = has;
+    }
+    if (dirtySampler_) {
+        const DWORD minF = stage0_[D3DTSS_MINFILTER], magF = stage0_[D3DTSS_MAGFILTER];
+        const DWORD mipF = stage0_[D3DTSS_MIPFILTER];
+        const bool minLinear = minF >= D3DTEXF_LINEAR;
+        GLenum min = minLinear ? GL_LINEAR : GL_NEAREST;
+        if (mipF == D3DTEXF_POINT) min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        if (mipF >= D3DTEXF_LINEAR) min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
+        glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(stage0_[D3DTSS_ADDRESSU])));
+        glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(stage0_[D3DTSS_ADDRESSV])));
+        dirtySampler_ = false;
+    }
+}
+
+void GlDevice::ApplyUniforms() {
+    const Uniforms& u = *uniforms_;
+    if (dirtyTransforms_) {
+        glUniformMatrix4fv(u.world, 1, GL_FALSE, &world_.m[0][0]);
+        glUniformMatrix4fv(u.view, 1, GL_FALSE, &view_.m[0][0]);
+        glUniformMatrix4fv(u.proj, 1, GL_FALSE, &projection_.m[0][0]);
+        glUniform2f(u.targetSize, static_cast<float>(width_), static_cast<float>(height_));
+        dirtyTransforms_ = false;
+    }
+    if (dirtyStage_) {
+        glUniform1i(u.colorOp, static_cast<GLint>(stage0_[D3DTSS_COLOROP]));
+        glUniform1i(u.colorArg1, static_cast<GLint>(stage0_[D3DTSS_COLORARG1]));
+        glUniform1i(u.colorArg2, static_cast<GLint>(stage0_[D3DTSS_COLORARG2]));
+        glUniform1i(u.alphaOp, static_cast<GLint>(stage0_[D3DTSS_ALPHAOP]));
+        glUniform1i(u.alphaArg1, static_cast<GLint>(stage0_[D3DTSS_ALPHAARG1]));
+        glUniform1i(u.alphaArg2, static_cast<GLint>(stage0_[D3DTSS_ALPHAARG2]));
+        glUniform1i(u.alphaTest, renderStates_[D3DRS_ALPHATESTENABLE] != 0);
+        glUniform1i(u.alphaFunc, static_cast<GLint>(renderStates_[D3DRS_ALPHAFUNC]));
+        glUniform1f(u.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
+        dirtyStage_ = false;
+    }
+    if (dirtyLighting_) {
+        const bool pre = (fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
+        const bool colorVertex = renderStates_[D3DRS_COLORVERTEX] != 0;
+        glUniform1i(u.pretransformed, pre);
+        glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != 0);
+        glUniform1i(u.hasNormal, (fvf_ & D3DFVF_NORMAL) != 0);
+        glUniform1i(u.hasColor, (fvf_ & D3DFVF_DIFFUSE) != 0);
+        glUniform1i(u.hasSpecular, (fvf_ & D3DFVF_SPECULAR) != 0);
+        auto src = [&](D3DRENDERSTATETYPE s) {
+            return colorVertex ? static_cast<GLint>(renderStates_[s]) : 0;
+        };
+        glUniform1i(u.diffuseSrc, src(D3DRS_DIFFUSEMATERIALSOURCE));
+        glUniform1i(u.ambientSrc, src(D3DRS_AMBIENTMATERIALSOURCE));
+        glUniform1i(u.emissiveSrc, src(D3DRS_EMISSIVEMATERIALSOURCE));
+        glUniform4fv(u.matDiffuse, 1, &material_.Diffuse.r);
+        glUniform4fv(u.matAmbient, 1, &material_.Ambient.r);
+        glUniform4fv(u.matEmissive, 1, &material_.Emissive.r);
+        const DWORD a = renderStates_[D3DRS_AMBIENT];
+        glUniform4f(u.globalAmbient, static_cast<float>((a >> 16) & 0xFF) / 255.0f,
+                    static_cast<float>((a >> 8) & 0xFF) / 255.0f, static_cast<float>(a & 0xFF) / 255.0f,
+                    static_cast<float>((a >> 24) & 0xFF) / 255.0f);
+        GLint types[kMaxActiveLights] = {};
+        float dirs[kMaxActiveLights * 3] = {}, pos[kMaxActiveLights * 3] = {};
+        float dif[kMaxActiveLights * 4] = {}, amb[kMaxActiveLights * 4] = {};
+        GLint count = 0;
+        for (DWORD index : enabledLights_) {
+            const D3DLIGHT8& l = lights_[index];
+            types[count] = static_cast<GLint>(l.Type);
+            std::memcpy(&dirs[3 * count], &l.Direction, 12);
+            std::memcpy(&pos[3 * count], &l.Position, 12);
+            std::memcpy(&dif[4 * count], &l.Diffuse, 16);
+            std::memcpy(&amb[4 * count], &l.Ambient, 16);
+            ++count;
+        }
+        glUniform1i(u.lightCount, count);
+        if (count > 0) {
+            glUniform1iv(u.lightType, count, types);
+            glUniform3fv(u.lightDir, count, dirs);
+            glUniform3fv(u.lightPos, count, pos);
+            glUniform4fv(u.lightDiffuse, count, dif);
+            glUniform4fv(u.lightAmbient, count, amb);
+        }
+        dirtyLighting_ = false;
+    }
+}
+
+void GlDevice::ApplyVertexLayout() {
+    GlState& g = *gl_;
+    auto& store = static_cast<GlVertexBuffer*>(stream_)->store();
+    if (!dirtyLayout_ && g.layoutBuffer == store.name() && g.layoutFvf == fvf_ &&
+        g.layoutStride == stride_) {
+        return;
+    }
+    // The attribute pointers remember the buffer bound when they are set.
+    store.Bind();
+    const auto stride = static_cast<GLsizei>(stride_);
+    std::uintptr_t offset = 0;
+    auto enable = [&](GLuint loc, GLint size, GLenum type, GLboolean norm, std::uintptr_t bytes) {
+        glEnableVertexAttribArray(loc);
+        glVertexAttribPointer(loc, size, type, norm, stride, reinterpret_cast<const void*>(offset));
+        offset += bytes;
+    };
+    if ((fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW) {
+        enable(0, 4, GL_FLOAT, GL_FALSE, 16);
+    } else {
+        enable(0, 3, GL_FLOAT, GL_FALSE, 12);
+    }
+    if (fvf_ & D3DFVF_NORMAL) {
+        enable(1, 3, GL_FLOAT, GL_FALSE, 12);
+    } else {
+        glDisableVertexAttribArray(1);
+        glVertexAttrib3f(1, 0.0f, 0.0f, 0.0f);
+    }
+    // Colours are 0xAARRGGBB words: bytes B, G, R, A in memory.
+    if (fvf_ & D3DFVF_DIFFUSE) {
+        enable(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
+    } else {
+        glDisableVertexAttribArray(2);
+        glVertexAttrib4f(2, 1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    if (fvf_ & D3DFVF_SPECULAR) {
+        enable(4, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
+    } else {
+        glDisableVertexAttribArray(4);
+        glVertexAttrib4f(4, 0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    if ((fvf_ & D3DFVF_TEXCOUNT_MASK) != 0) {
+        enable(3, 2, GL_FLOAT, GL_FALSE, 8);
+    } else {
+        glDisableVertexAttribArray(3);
+        glVertexAttrib2f(3, 0.0f, 0.0f);
+    }
+    g.layoutBuffer = store.name();
+    g.layoutFvf = fvf_;
+    g.layoutStride = stride_;
+    dirtyLayout_ = false;
+}
+
+bool GlDevice::PrepareDraw() {
+    if (!valid() || !inScene_ || stream_ == nullptr || stride_ == 0 || fvf_ == 0) return false;
+    if (static_cast<GlVertexBuffer*>(stream_)->store().locked()) return false;
+    if (dirtyStates_) {
+        ApplyRenderStates();
+        dirtyStates_ = false;
+    }
+    ApplyTexture();
+    ApplyUniforms();
+    ApplyVertexLayout();
+    return true;
+}
+
+HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
+    if (count == 0 || !PrepareDraw()) return D3DERR_INVALIDCALL;
+    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * stride_;
+    if (end > stream_->Length()) return D3DERR_INVALIDCALL;
+    glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+    ++counters_.draws;
+    counters_.vertices += count;
+    return S_OK;
+}
+
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex,
+                                       UINT primitiveCount) {
+    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
+    if (count == 0 || indices_ == nullptr || !PrepareDraw()) return D3DERR_INVALIDCALL;
+    auto* ib = static_cast<GlIndexBuffer*>(indices_);
+    if (ib->store().locked()) return D3DERR_INVALIDCALL;
+    const std::uint64_t end = (static_cast<std::uint64_t>(startIndex) + count) * ib->IndexSize();
+    if (end > ib->Length()) return D3DERR_INVALIDCALL;
+    ib->store().Bind();  // element binding lives in the vertex array
+    const GLenum type16 = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
+                             reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
+                             static_cast<GLint>(baseVertex_));
+    ++counters_.draws;
+    counters_.vertices += count;
+    return S_OK;
+}
+
+}  // namespace gfx

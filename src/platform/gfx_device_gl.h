@@ -1,0 +1,135 @@
+#pragma once
+// The OpenGL 3.3 core device. It draws into a GL context the shell has
+// created and made current; one shader pair stands in for the fixed
+// function pipeline: pre-transformed screen vertices, world vertices with
+// world/view/projection, directional (and simple point) lights, and
+// texture stage 0 with its colour and alpha operations.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gfx_device.h"
+
+namespace gfx {
+
+class GlDevice : public Device {
+public:
+    using SizeFunction = std::function<void(int& width, int& height)>;
+    using SwapFunction = std::function<void()>;
+
+    // The GL context must be current. drawableSize reports the window's
+    // drawable in pixels; swap shows the back buffer. The back buffer the
+    // game draws into has the drawable's size until Reset says otherwise;
+    // it is stretched over the drawable.
+    GlDevice(SizeFunction drawableSize, SwapFunction swap);
+    ~GlDevice() override;
+
+    // False when the shaders would not build (error() tells why); such a
+    // device must not be used.
+    bool valid() const { return program_ != 0; }
+    const std::string& error() const { return error_; }
+
+    // When on, every Present first reads the back buffer back, so that
+    // ReadPresentedImage returns exactly the last presented frame. Off by
+    // default (the read costs time); without it ReadPresentedImage reads
+    // the front buffer, which works on most systems but is not guaranteed.
+    void SetCaptureOnPresent(bool on) override { captureOnPresent_ = on; }
+
+    HRESULT TestCooperativeLevel() override { return S_OK; }
+    HRESULT Reset(const PresentParameters& params) override;
+    HRESULT Present() override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT SetClipStatus(DWORD, DWORD) override { return S_OK; }
+    std::uint32_t BackBufferWidth() const override { return width_; }
+    std::uint32_t BackBufferHeight() const override { return height_; }
+    std::string AdapterDescription() const override { return adapter_; }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT SetTexture(DWORD stage, Texture* texture) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, Texture** out) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               VertexBuffer** out) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IndexBuffer** out) override;
+
+    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) override;
+    HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) override;
+    HRESULT SetVertexShader(DWORD fvf) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                 UINT startIndex, UINT primitiveCount) override;
+
+    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
+                            std::uint32_t& height) override;
+
+private:
+    struct Uniforms;
+    struct GlState;
+
+    bool BuildProgram();
+    bool PrepareDraw();
+    void ApplyRenderStates();
+    void ApplyTexture();
+    void ApplyUniforms();
+    void ApplyVertexLayout();
+    bool ReadBackBuffer();
+
+    SizeFunction drawableSize_;
+    SwapFunction swap_;
+    std::string error_;
+    std::string adapter_;
+    std::uint32_t width_ = 800, height_ = 600;
+    bool inScene_ = false;
+    bool captureOnPresent_ = false;
+
+    unsigned program_ = 0;
+    unsigned vao_ = 0;
+    unsigned sampler_ = 0;
+    std::unique_ptr<Uniforms> uniforms_;
+    std::unique_ptr<GlState> gl_;
+    std::shared_ptr<bool> alive_;
+
+    std::array<DWORD, kRenderStateCount> renderStates_{};
+    std::array<DWORD, kStageStateCount> stage0_{};
+    Texture* texture_ = nullptr;
+    D3DMATRIX world_{}, view_{}, projection_{};
+    D3DMATERIAL8 material_{};
+    std::unordered_map<DWORD, D3DLIGHT8> lights_;
+    std::vector<DWORD> enabledLights_;
+
+    VertexBuffer* stream_ = nullptr;
+    UINT stride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+    UINT baseVertex_ = 0;
+    DWORD fvf_ = 0;
+
+    // What needs sending to GL before the next draw.
+    bool dirtyStates_ = true;
+    bool dirtySampler_ = true;
+    bool dirtyTransforms_ = true;
+    bool dirtyLighting_ = true;
+    bool dirtyStage_ = true;
+    bool dirtyLayout_ = true;
+
+    std::vector<std::uint8_t> captured_;
+    std::uint32_t capturedWidth_ = 0, capturedHeight_ = 0;
+};
+
+}  // namespace gfx

@@ -1,0 +1,15 @@
+#pragma once
+// Screenshots: an RGBA picture written as a PNG file.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// rgba: width * height * 4 bytes, R G B A, top row first. Writes an RGB
+// PNG (the alpha of a presented frame means nothing). False when the
+// arguments are unusable or the file cannot be written; no partial file
+// is left behind.
+bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t width,
+              std::uint32_t height);
+
+}  // namespace platform

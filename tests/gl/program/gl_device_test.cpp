@@ -1,0 +1,227 @@
+// The OpenGL device on a real (software) GL context: draws sprites, meshes
+// and blends through the device and checks the pixels it reads back.
+// Exit code 0: passed; 1: a check failed; 77: no display or no GL 3.3.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/draw_entry.h"
+#include "platform/gfx_device_gl.h"
+#include "platform/screenshot.h"
+
+namespace {
+
+int g_failures = 0;
+
+void Check(bool ok, const std::string& what) {
+    if (!ok) {
+        std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+        ++g_failures;
+    }
+}
+
+struct Pixel {
+    int r, g, b;
+};
+
+Pixel At(const std::vector<std::uint8_t>& img, std::uint32_t w, int x, int y) {
+    const std::uint8_t* p = img.data() + (static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)) * 4;
+    return {p[0], p[1], p[2]};
+}
+
+void ExpectPixel(const std::vector<std::uint8_t>& img, std::uint32_t w, int x, int y, Pixel want,
+                 const char* what) {
+    const Pixel got = At(img, w, x, y);
+    const bool ok = std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
+                    std::abs(got.b - want.b) <= 3;
+    char text[256];
+    std::snprintf(text, sizeof text, "%s at (%d,%d): got %d,%d,%d want %d,%d,%d", what, x, y, got.r,
+                  got.g, got.b, want.r, want.g, want.b);
+    Check(ok, text);
+}
+
+// Two triangles of a screen rectangle, clockwise as the game winds them.
+void Rect(std::vector<dw::ScreenVertex>& out, float x0, float y0, float x1, float y1, float z,
+          std::uint32_t colour) {
+    const dw::ScreenVertex a{x0, y0, z, 1, colour, 0, 0}, b{x1, y0, z, 1, colour, 1, 0},
+        c{x0, y1, z, 1, colour, 0, 1}, d{x1, y1, z, 1, colour, 1, 1};
+    out.insert(out.end(), {a, b, c, c, b, d});
+}
+
+}  // namespace
+
+int main() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "no video: %s\n", SDL_GetError());
+        return 77;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("gl device test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                          256, 256, SDL_WINDOW_OPENGL);
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 77;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        std::fprintf(stderr, "no GL 3.3 core context: %s\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 77;
+    }
+    SDL_GL_SetSwapInterval(0);
+
+    int status = 0;
+    {
+        gfx::GlDevice dev([window](int& w, int& h) { SDL_GL_GetDrawableSize(window, &w, &h); },
+                          [window] { SDL_GL_SwapWindow(window); });
+        if (!dev.valid()) {
+            std::fprintf(stderr, "shaders: %s\n", dev.error().c_str());
+            return 1;
+        }
+        std::printf("adapter: %s\n", dev.AdapterDescription().c_str());
+        Check(dev.BackBufferWidth() == 256 && dev.BackBufferHeight() == 256, "back buffer size");
+        dev.SetCaptureOnPresent(true);
+        // What the application sets at start-up.
+        dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        dev.SetRenderState(D3DRS_LIGHTING, 1);
+        dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+        dev.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+
+        // A 4x4 texture, one colour, half alpha in its alpha-test copy.
+        gfx::Texture* tex = nullptr;
+        Check(SUCCEEDED(dev.CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex)),
+              "create texture");
+        Check(tex != nullptr && tex->LevelCount() == 3, "full mip chain of a 4x4 texture");
+        for (std::uint32_t l = 0; l < 3; ++l) {
+            const std::uint32_t side = 4u >> l;
+            std::vector<std::uint32_t> texels(side * side, 0xFF80FF40u);
+            Check(SUCCEEDED(tex->SetLevel(l, side, side, texels.data())), "set level");
+        }
+        gfx::Texture* halfTex = nullptr;
+        dev.CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &halfTex);
+        std::vector<std::uint32_t> half(16, 0x80FFFFFFu);
+        halfTex->SetLevel(0, 4, 4, half.data());
+
+        std::vector<dw::ScreenVertex> v;
+        Rect(v, 10, 10, 60, 60, 0.5f, 0xFF808080u);       // 0: textured x grey
+        Rect(v, 100, 10, 150, 60, 0.5f, 0xFFFF0000u);     // 6: red under ...
+        Rect(v, 100, 10, 150, 60, 0.5f, 0x800000FFu);     // 12: ... half blue
+        Rect(v, 10, 100, 60, 150, 0.5f, 0xFF20A0E0u);     // 18: untextured
+        Rect(v, 100, 100, 150, 150, 0.2f, 0xFF00FF00u);   // 24: near green
+        Rect(v, 100, 100, 150, 150, 0.6f, 0xFFFF0000u);   // 30: far red, hidden
+        Rect(v, 180, 100, 230, 150, 0.5f, 0xFFFFFFFFu);   // 36: white under ...
+        Rect(v, 180, 100, 230, 150, 0.5f, 0x80000000u);   // 42: ... black, half texture alpha
+
+        gfx::VertexBuffer* vb = nullptr;
+        const auto bytes = static_cast<UINT>(v.size() * sizeof(dw::ScreenVertex));
+        Check(SUCCEEDED(dev.CreateVertexBuffer(bytes, D3DUSAGE_DYNAMIC, gfx::kFvfScreen, D3DPOOL_DEFAULT, &vb)),
+              "vertex buffer");
+        std::uint8_t* p = nullptr;
+        Check(SUCCEEDED(vb->Lock(0, bytes, &p, D3DLOCK_DISCARD)) && p, "lock");
+        std::memcpy(p, v.data(), bytes);
+        vb->Unlock();
+
+        dev.BeginScene();
+        dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
+        dev.SetVertexShader(gfx::kFvfScreen);
+        dev.SetTexture(0, tex);
+        Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "draw textured");
+        dev.SetTexture(0, nullptr);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 6, 2);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 12, 2);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 18, 2);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 24, 4);  // green, then red behind it
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 36, 2);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev.SetTexture(0, halfTex);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 42, 2);
+        dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+
+        // A lit mesh quad in the lower left of clip space: identity
+        // transforms, a light shining along +z onto a face looking along -z.
+        const dw::MeshVertex mesh[4] = {{-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {-0.9f, -0.9f, 0.5f, 0, 0, -1, 0, 1},
+                                        {-0.5f, -0.5f, 0.5f, 0, 0, -1, 1, 0},
+                                        {-0.5f, -0.9f, 0.5f, 0, 0, -1, 1, 1}};
+        const std::uint16_t idx[6] = {0, 2, 1, 1, 2, 3};
+        gfx::VertexBuffer* mvb = nullptr;
+        gfx::IndexBuffer* mib = nullptr;
+        dev.CreateVertexBuffer(sizeof mesh, D3DUSAGE_DYNAMIC, gfx::kFvfMesh, D3DPOOL_DEFAULT, &mvb);
+        dev.CreateIndexBuffer(sizeof idx, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &mib);
+        mvb->Lock(0, 0, &p, D3DLOCK_DISCARD);
+        std::memcpy(p, mesh, sizeof mesh);
+        mvb->Unlock();
+        mib->Lock(0, 0, &p, D3DLOCK_DISCARD);
+        std::memcpy(p, idx, sizeof idx);
+        mib->Unlock();
+        D3DLIGHT8 light{};
+        light.Type = D3DLIGHT_DIRECTIONAL;
+        light.Diffuse = {1, 1, 1, 1};
+        light.Direction = {0, 0, 1};
+        dev.SetLight(0, &light);
+        dev.LightEnable(0, 1);
+        D3DMATERIAL8 mat{};
+        mat.Diffuse = {1, 0, 0, 1};
+        mat.Emissive = {0, 0, 0.25f, 0};
+        dev.SetMaterial(&mat);
+        dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        dev.SetTexture(0, nullptr);
+        dev.SetStreamSource(0, mvb, sizeof(dw::MeshVertex));
+        dev.SetIndices(mib, 0);
+        dev.SetVertexShader(gfx::kFvfMesh);
+        Check(SUCCEEDED(dev.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2)), "draw mesh");
+        dev.EndScene();
+        Check(dev.counters().draws == 8, "eight draws counted");
+        Check(dev.counters().textureBinds == 4, "texture binds count changes only");
+        Check(SUCCEEDED(dev.Present()), "present");
+
+        std::vector<std::uint8_t> img;
+        std::uint32_t w = 0, h = 0;
+        Check(dev.ReadPresentedImage(img, w, h) && w == 256 && h == 256, "read back");
+        if (w == 256 && h == 256) {
+            ExpectPixel(img, w, 35, 35, {0x40, 0x80, 0x20}, "texture x diffuse");
+            ExpectPixel(img, w, 125, 35, {127, 0, 128}, "half blue blended over red");
+            ExpectPixel(img, w, 35, 125, {0x20, 0xA0, 0xE0}, "untextured diffuse");
+            ExpectPixel(img, w, 125, 125, {0, 255, 0}, "nearer quad wins the depth test");
+            // Texture alpha 0.5 x diffuse alpha 0.5: a quarter of black over white.
+            ExpectPixel(img, w, 205, 125, {191, 191, 191}, "texture alpha x diffuse alpha");
+            // Clip (-0.7, -0.7) is pixel (38, 217); lit red plus blue emissive.
+            ExpectPixel(img, w, 38, 217, {255, 0, 64}, "lit mesh");
+            ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
+            const char* out = std::getenv("DW_GL_TEST_PNG");
+            if (out) platform::WritePng(out, img.data(), w, h);
+        }
+
+        dev.SetStreamSource(0, nullptr, 0);
+        dev.SetIndices(nullptr, 0);
+        dev.SetTexture(0, nullptr);
+        vb->Release();
+        mvb->Release();
+        mib->Release();
+        tex->Release();
+        halfTex->Release();
+        status = g_failures == 0 ? 0 : 1;
+    }
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    if (status == 0) std::printf("gl device: all checks passed\n");
+    return status;
+}

@@ -1,0 +1,16 @@
+# The OpenGL device on a real GL context (Mesa's software renderer under
+# Xvfb): pixels of textured, blended, untextured and lit draws.
+add_executable(test_gl_device ${CMAKE_CURRENT_LIST_DIR}/program/gl_device_test.cpp)
+target_link_libraries(test_gl_device PRIVATE duskwhirl_core PkgConfig::SDL2 PkgConfig::EPOXY)
+dw_sanitize(test_gl_device)
+find_program(DW_XVFB_RUN xvfb-run)
+if(DW_XVFB_RUN)
+  add_test(NAME gl_device
+    COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24" $<TARGET_FILE:test_gl_device>)
+  set_tests_properties(gl_device PROPERTIES
+    LABELS "gl"
+    SKIP_RETURN_CODE 77
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy;DW_GL_TEST_PNG=${CMAKE_BINARY_DIR}/gl_device_test.png")
+else()
+  message(STATUS "xvfb-run not found: the GL device test is not run")
+endif()
