@@ -9,12 +9,14 @@
 #include "engine/list_engine.h"
 #include "engine/render_queue.h"
 #include "media/asset_names.h"
+#include "media/mesh_cache.h"
 #include "media/input_objects.h"
 #include "media/sound.h"
 #include "media/textures.h"
 #include "platform/clock.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"
+#include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -282,12 +284,10 @@ HRESULT Application::ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFOR
 std::int32_t Application::OneTimeSceneInit() {
     objectList = new ListEngine();
     context->objectList = objectList;
-    // MEDIA: the raw-mesh, prepared-mesh, texture and sound caches go here,
-    // in this order:
-    //   context->meshCache = new MeshCache();
-    //   context->preparedMeshCache = new MeshCache();
-    //   context->textureCache = new TextureCache();
-    //   context->soundCache = new SoundCache();
+    context->meshCache = new MeshCache();
+    context->preparedMeshCache = new MeshCache();
+    context->textureCache = new TextureCache();
+    context->soundCache = new SoundCache();
     context->renderQueue = new RenderQueue(context);
     return 0;
 }
@@ -318,15 +318,16 @@ std::int32_t Application::InitScene() {
     c.hWnd = shell;
     c.instance = platform::services().module;
     c.ResetToStartValues();
-    // MEDIA: the sound library start (soundReady = IMXInit(0, 44100, 0,
-    // 0xFFFFFFFF) != 0, then IMXStart) and the resource library load into
-    // resourceLibraryModule go here.
+    StartSound(&c);
     StartInputDevices(c);
 
     // 4. The resource library check, the random seed, the intro pictures.
     std::srand(seed ? *seed : platform::GetTickCount());
-    // MEDIA: log "GAME: Resource Library is present" or "... is absent"
-    // (whether resourceLibraryName opens) here.
+    platform::ResourceLibrary* library = platform::services().resources;
+    platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
+    if (c.log)
+        c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
+    if (module) library->FreeLibrary(module);
     LoadTexture(&c, asset::IntroMap, 0xFF000000, false, 5);
     LoadTexture(&c, asset::LoadMap, 0xFF000000, false, 5);
     std::int32_t introTrack = 0;
@@ -429,13 +430,14 @@ std::int32_t Application::InvalidateDeviceObjects() {
     platform::Sleep(100);
     if (objectList) objectList->InvalidateAll();
     if (context->renderQueue) context->renderQueue->InvalidateDeviceObjects();
-    // MEDIA: the prepared-mesh cache's invalidate goes here.
+    if (context->preparedMeshCache) context->preparedMeshCache->ReleaseAll();
     return 0;
 }
 
 std::int32_t Application::DeleteDeviceObjects() {
     if (objectList) objectList->DeleteAll();
-    // MEDIA: the raw-mesh cache's and the texture cache's release go here.
+    if (context->meshCache) context->meshCache->ReleaseAll();
+    if (context->textureCache) context->textureCache->ReleaseAll();
     return 0;
 }
 
@@ -451,7 +453,7 @@ std::int32_t Application::FinalCleanup() {
 
 void Application::StopSound() {
     if (!context->soundReady) return;
-    // MEDIA: IMXStop() through the sound library seam goes here.
+    StopSoundOutput(context);
 }
 
 void Application::ShutdownGame() {
@@ -463,15 +465,33 @@ void Application::ShutdownGame() {
         objectList = nullptr;
         c.objectList = nullptr;
     }
-    // MEDIA: release and destroy the raw-mesh, prepared-mesh, texture and
-    // sound caches here (UnloadAllSounds for the samples).
+    if (c.meshCache) {
+        c.meshCache->ReleaseAll();
+        delete c.meshCache;
+        c.meshCache = nullptr;
+    }
+    if (c.preparedMeshCache) {
+        c.preparedMeshCache->ReleaseAll();
+        delete c.preparedMeshCache;
+        c.preparedMeshCache = nullptr;
+    }
+    if (c.textureCache) {
+        c.textureCache->ReleaseAll();
+        delete c.textureCache;
+        c.textureCache = nullptr;
+    }
+    if (c.soundCache) {
+        UnloadAllSounds(&c);
+        delete c.soundCache;
+        c.soundCache = nullptr;
+    }
     if (c.renderQueue) {
         c.renderQueue->Clear();
         delete c.renderQueue;
         c.renderQueue = nullptr;
     }
-    // The game systems: MEDIA: close the music stream, IMXUninit, free the
-    // resource library module here. Then the input devices.
+    // The game systems: music stream, sound library, resource library, input.
+    ShutdownSound(&c);
     ShutdownInputDevices(c);
     c.camera = nullptr;
 }

@@ -1,10 +1,14 @@
 #include "app/headless_game.h"
 
+#include <unistd.h>
+
 #include "app/application.h"
 #include "app/game_context.h"
 #include "engine/render_queue.h"
+#include "platform/gfx_device_null.h"
+#include "platform/resource_library.h"
 #include "platform/settings_store.h"
-#include "platform/shell_stub_device.h"
+#include "platform/sound_library.h"
 #include "platform/system_info.h"
 
 namespace dw {
@@ -13,9 +17,32 @@ namespace {
 
 std::unique_ptr<gfx::Device> MakeRecordingDevice(int width, int height) {
     // The recording device of the headless runs.
-    return std::make_unique<platform::StubDevice>(static_cast<std::uint32_t>(width),
-                                                  static_cast<std::uint32_t>(height));
+    return std::make_unique<gfx::NullDevice>(static_cast<std::uint32_t>(width),
+                                             static_cast<std::uint32_t>(height));
 }
+
+}  // namespace
+
+// Directory of the running program (empty when unknown).
+std::string ExecutableDirectory() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string path(buf, static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
+}
+
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const std::string& dataFile) {
+    auto library = std::make_unique<platform::ZipResourceLibrary>();
+    if (!dataFile.empty()) library->SetOverride(dataFile);
+    const std::string exeDir = ExecutableDirectory();
+    if (!exeDir.empty()) library->AddSearchDirectory(exeDir);
+    library->AddSearchDirectory(DW_DATA_INSTALL_DIR);
+    return library;
+}
+
+namespace {
 
 }  // namespace
 
@@ -35,6 +62,18 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
     }
     system_ = std::make_unique<platform::FixedSystemInfo>();
     s.system = system_.get();
+    if (options_.sound) {
+        s.sound = options_.sound;
+    } else {
+        ownSound_ = std::make_unique<platform::RecordingSoundLibrary>();
+        s.sound = ownSound_.get();
+    }
+    if (options_.resources) {
+        s.resources = options_.resources;
+    } else {
+        ownResources_ = MakeResourceLibrary(options_.dataFile);
+        s.resources = ownResources_.get();
+    }
     s.shell = &shell_;
     s.device = device_;
     s.input = &input_;

@@ -23,6 +23,8 @@ namespace gfx { class Device; }
 namespace platform {
 class SettingsStore;
 class SystemInfo;
+class SoundLibrary;
+class ResourceLibrary;
 }
 
 namespace dw {
@@ -39,7 +41,16 @@ struct HeadlessOptions {
     std::optional<std::uint32_t> seed; // random seed (default: the clock)
     gfx::Device* device = nullptr;     // injected device (default: a recording one)
     platform::SettingsStore* settings = nullptr;  // injected store (default: INI in userDir)
+    platform::SoundLibrary* sound = nullptr;      // injected (default: a recording one)
+    // Injected resource library (default: the ZIP file `dataFile`, else
+    // "gamedata.res" beside the program, installed, or in the working directory).
+    platform::ResourceLibrary* resources = nullptr;
 };
+
+// The resource library of a run: the file `dataFile` when given, else
+// "gamedata.res" beside the executable, in the installed data directory or
+// in the working directory.
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const std::string& dataFile);
 
 class HeadlessGame {
 public:
@@ -79,6 +90,8 @@ private:
     platform::NullShell shell_;
     std::unique_ptr<platform::SettingsStore> ownSettings_;
     std::unique_ptr<platform::SystemInfo> system_;
+    std::unique_ptr<platform::SoundLibrary> ownSound_;
+    std::unique_ptr<platform::ResourceLibrary> ownResources_;
     std::unique_ptr<GameContext> context_;
     std::unique_ptr<Application> app_;
     std::uint32_t lastBatches_ = 0;

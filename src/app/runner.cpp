@@ -17,9 +17,11 @@
 #include "platform/clock.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"
+#include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/sound_library.h"
 #include "platform/system_info.h"
 
 namespace dw {
@@ -148,8 +150,10 @@ int RunWindowed(const CommandLine& cl) {
     services.shell = shell.get();
     std::unique_ptr<platform::InputDevices> input = platform::CreateSdlInput();
     services.input = input.get();
-    // MEDIA: the sound library (SDL2_mixer) and the resource library
-    // (cl.dataFile or the default gamedata.res) are set up here.
+    platform::MixerSoundLibrary sound;
+    services.sound = &sound;
+    std::unique_ptr<platform::ResourceLibrary> resources = MakeResourceLibrary(cl.dataFile);
+    services.resources = resources.get();
 
     int desktopWidth = 800, desktopHeight = 600;
     shell->DesktopSize(desktopWidth, desktopHeight);

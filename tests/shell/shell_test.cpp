@@ -9,7 +9,9 @@
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "media/cameras.h"
-#include "platform/shell_stub_device.h"
+#include "platform/gfx_device_null.h"
+#include "platform/resource_library.h"
+#include "platform/sound_library.h"
 #include "test_dir.h"
 
 namespace dw {
@@ -67,11 +69,15 @@ protected:
         HeadlessOptions o;
         o.userDir = dir.string();
         o.seed = 7;
+        o.resources = &library;
+        o.sound = &sound;
         return o;
     }
     std::string LogText() { return test::ReadText(dir / "file.log"); }
 
     std::filesystem::path dir;
+    platform::MemoryResourceLibrary library;
+    platform::RecordingSoundLibrary sound;
 };
 
 TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
@@ -93,15 +99,37 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
         EXPECT_EQ(ctx.frameTimes[0], 10u);
         EXPECT_EQ(ctx.frameTimeAverage, 0u);
         EXPECT_EQ(ctx.introActive, 1);
-        // Every first object exists, in the list's frame order.
+        // Every first object exists; the list runs them by order: the
+        // keyboard first, then "first", the camera, "maincam", ..., the mouse.
+        const std::vector<std::string> names = ObjectNames(ctx);
+        std::vector<std::string> mine;
+        for (const std::string& n : names)
+            if (n == "keys" || n == "first" || n == "camera" || n == "maincam" || n == "mouse")
+                mine.push_back(n);
         const std::vector<std::string> expected = {"keys", "first", "camera", "maincam", "mouse"};
-        EXPECT_EQ(ObjectNames(ctx), expected);
+        EXPECT_EQ(mine, expected);
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(names.front(), "keys");
+        int lastOrder = -1;
+        for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) {
+            EXPECT_GE(n->object->order, lastOrder) << n->object->name;
+            lastOrder = n->object->order;
+        }
         // Start-up render states, then the restore ones (culling stays CCW
         // from the restore that the framework ran first).
-        auto& device = static_cast<platform::StubDevice&>(game.device());
-        EXPECT_EQ(device.renderStates[D3DRS_CULLMODE], static_cast<DWORD>(D3DCULL_NONE));
-        EXPECT_EQ(device.renderStates[D3DRS_ZFUNC], static_cast<DWORD>(D3DCMP_LESSEQUAL));
-        EXPECT_EQ(device.renderStates[D3DRS_LIGHTING], 1u);
+        DWORD state = 0;
+        game.device().GetRenderState(D3DRS_CULLMODE, &state);
+        EXPECT_EQ(state, static_cast<DWORD>(D3DCULL_NONE));
+        game.device().GetRenderState(D3DRS_ZFUNC, &state);
+        EXPECT_EQ(state, static_cast<DWORD>(D3DCMP_LESSEQUAL));
+        game.device().GetRenderState(D3DRS_LIGHTING, &state);
+        EXPECT_EQ(state, 1u);
+        EXPECT_NE(ctx.textureCache, nullptr);
+        EXPECT_NE(ctx.meshCache, nullptr);
+        EXPECT_NE(ctx.preparedMeshCache, nullptr);
+        EXPECT_NE(ctx.soundCache, nullptr);
+        EXPECT_EQ(ctx.soundReady, 1);
+        EXPECT_NE(ctx.resourceLibraryModule, nullptr);
         EXPECT_EQ(game.Run(3), 3u);
         EXPECT_EQ(game.frames(), 3u);
         EXPECT_EQ(ctx.frameTimeAverage, 10u);
@@ -111,6 +139,9 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
         EXPECT_EQ(ctx.renderQueue, nullptr);
         EXPECT_EQ(ctx.device, nullptr);
         EXPECT_EQ(ctx.keyboardDevice, nullptr);
+        EXPECT_EQ(ctx.textureCache, nullptr);
+        EXPECT_EQ(ctx.soundReady, 0);
+        EXPECT_EQ(library.openCount, 0);  // every library opened was freed
     }
     const std::vector<std::string> log = Lines(LogText());
     const std::vector<std::string> head = {
@@ -125,10 +156,10 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + head.size()), head);
     std::size_t at = 0;
     for (const std::string& want :
-         {std::string("VIDEO ADAPTER:"), std::string(" Video Card:\t\t\tStub device;"),
+         {std::string("VIDEO ADAPTER:"), std::string(" Video Card:\t\t\tRecording device;"),
           std::string("***----------------------------------------------***"), std::string(""),
           std::string("CAPS: DeviceType............D3DDEVTYPE_HAL"),
-          std::string("CAPS: Max VSD constants.....96"), std::string(""),
+          std::string(""), std::string("GAME: Resource Library is present"),
           std::string("Unexpected Exit. Restore display settings.")}) {
         while (at < log.size() && log[at] != want) ++at;
         EXPECT_LT(at, log.size()) << "missing or out of order: " << want;
@@ -200,13 +231,13 @@ TEST_F(Shell, DeviceResetDuringPlayReturnsToTheMenu) {
     // reset comes when it can be reset.
     ctx.currentScreen = 1;
     ctx.gameInProgress = 0;
-    auto& device = static_cast<platform::StubDevice&>(game.device());
-    device.cooperativeLevel = D3DERR_DEVICELOST;
+    auto& device = static_cast<gfx::NullDevice&>(game.device());
+    device.SetCooperativeLevel(D3DERR_DEVICELOST);
     const int framesBefore = probe->frames;
     game.Step();
     game.Step();
     EXPECT_EQ(probe->frames, framesBefore);
-    device.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    device.SetCooperativeLevel(D3DERR_DEVICENOTRESET);
     game.Step();  // the reset
     EXPECT_EQ(ctx.menuRequest, 1);
     game.Step();
@@ -218,8 +249,7 @@ TEST_F(Shell, DeviceResetDuringPlayReturnsToTheMenu) {
 TEST_F(Shell, FailedResetShowsTheMessageAndCloses) {
     HeadlessGame game(Options());
     ASSERT_TRUE(game.Start());
-    auto& device = static_cast<platform::StubDevice&>(game.device());
-    device.resetResult = E_FAIL;
+    static_cast<gfx::NullDevice&>(game.device()).FailReset(E_FAIL);
     game.shell().Resize(1000, 700);
     EXPECT_FALSE(game.Step());
     EXPECT_EQ(game.shell().lastMessageCaption, "Duskwhirl 2");
@@ -330,8 +360,10 @@ TEST_F(Shell, TheIntroEndingHandsTheCameraToPlayAndOpensTheMenu) {
     game.Step();  // maincam acts, the first object switches the screen next frame
     EXPECT_EQ(ctx.mouseActive, 1);
     EXPECT_NEAR(ctx.eyePosition.y, 99.0f, 1e-4f);
+    EXPECT_EQ(ctx.screenChangeRequest, 1);
+    ctx.currentScreen = 1;
     game.Step();
-    EXPECT_EQ(ctx.screenChanged, 1);
+    EXPECT_EQ(ctx.screenChangeRequest, 0);
     EXPECT_EQ(ctx.currentScreen, 0u);
     // The mouse now moves the cursor.
     game.input().MoveMouse(10, 0);
@@ -348,6 +380,43 @@ TEST_F(Shell, FramesArePacedByTheClock) {
     game.Run(130);
     EXPECT_EQ(ctx.frameTimeAverage, 25u);
     EXPECT_EQ(ctx.timeNow, game.clock().Milliseconds());
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+TEST_F(Shell, MissingLibraryAndSoundCardLeaveASilentPicturelessGame) {
+    library.failOpen = true;
+    sound.available = false;
+    {
+        HeadlessGame game(Options());
+        ASSERT_TRUE(game.Start());
+        EXPECT_EQ(game.context().soundReady, 0);
+        EXPECT_EQ(game.context().resourceLibraryModule, nullptr);
+        EXPECT_EQ(game.Run(5), 5u);
+    }
+    EXPECT_NE(LogText().find("\nGAME: Resource Library is absent\n"), std::string::npos);
+    EXPECT_EQ(LogText().find("present"), std::string::npos);
+}
+
+TEST_F(Shell, StopSoundStopsOutputAndShutdownReleasesTheSoundLibrary) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    game.Step();
+    sound.calls.clear();
+    game.shell().Push(platform::ShellEventType::StopSoundMinimise);
+    game.Step();
+    ASSERT_FALSE(sound.calls.empty());
+    EXPECT_EQ(sound.calls.back(), "IMXStop");
+    // Coming back does not restart the sound by itself.
+    game.shell().Push(platform::ShellEventType::Restored);
+    game.Step();
+    EXPECT_EQ(sound.calls.back(), "IMXStop");
+    game.Close();
+    EXPECT_EQ(sound.calls.back(), "IMXUninit");
 }
 
 }  // namespace
