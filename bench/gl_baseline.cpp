@@ -1,0 +1,134 @@
+// The floor under the renderer: a bare SDL2 + OpenGL 3.3 program that
+// clears and draws four full-screen alpha-blended quads per frame, with no
+// game, no device layer and no vsync, and prints the frames per second.
+//
+//   gl_baseline [--seconds N] [--size WxH]
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* const kVertex = R"(#version 330 core
+layout(location = 0) in vec2 aPos;
+void main() { gl_Position = vec4(aPos, 0.5, 1.0); }
+)";
+
+const char* const kFragment = R"(#version 330 core
+uniform vec4 uColor;
+out vec4 fragColor;
+void main() { fragColor = uColor; }
+)";
+
+GLuint Compile(GLenum type, const char* src) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &src, nullptr);
+    glCompileShader(s);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char log[1024] = {};
+        glGetShaderInfoLog(s, sizeof log - 1, nullptr, log);
+        std::fprintf(stderr, "shader: %s\n", log);
+        std::exit(1);
+    }
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 5.0;
+    int width = 800, height = 600;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
+                std::fprintf(stderr, "bad --size\n");
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "usage: gl_baseline [--seconds N] [--size WxH]\n");
+            return 2;
+        }
+    }
+    if (seconds <= 0.0) seconds = 1.0;
+
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("gl baseline", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                          width, height, SDL_WINDOW_OPENGL);
+    if (window == nullptr) {
+        std::fprintf(stderr, "window: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        std::fprintf(stderr, "GL 3.3 core: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(0);
+
+    GLuint program = glCreateProgram();
+    glAttachShader(program, Compile(GL_VERTEX_SHADER, kVertex));
+    glAttachShader(program, Compile(GL_FRAGMENT_SHADER, kFragment));
+    glLinkProgram(program);
+    glUseProgram(program);
+    const GLint color = glGetUniformLocation(program, "uColor");
+
+    const float quad[12] = {-1, -1, 1, -1, -1, 1, -1, 1, 1, -1, 1, 1};
+    GLuint vao = 0, vbo = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glViewport(0, 0, width, height);
+
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    const Uint64 freq = SDL_GetPerformanceFrequency();
+    const Uint64 start = SDL_GetPerformanceCounter();
+    const auto limit = static_cast<Uint64>(seconds * static_cast<double>(freq));
+    long frames = 0;
+    bool quit = false;
+    while (!quit && SDL_GetPerformanceCounter() - start < limit) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (e.type == SDL_QUIT) quit = true;
+        }
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        for (int q = 0; q < 4; ++q) {
+            glUniform4f(color, 0.2f * static_cast<float>(q + 1), 0.5f, 1.0f - 0.2f * static_cast<float>(q), 0.5f);
+            glDrawArrays(GL_TRIANGLES, 0, 6);
+        }
+        SDL_GL_SwapWindow(window);
+        ++frames;
+    }
+    const double elapsed = static_cast<double>(SDL_GetPerformanceCounter() - start) / static_cast<double>(freq);
+    std::printf("%dx%d: %ld frames in %.2f s = %.1f frames per second\n", width, height, frames, elapsed,
+                static_cast<double>(frames) / elapsed);
+
+    glDeleteBuffers(1, &vbo);
+    glDeleteVertexArrays(1, &vao);
+    glDeleteProgram(program);
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 0;
+}
