@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -272,7 +273,12 @@ HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
     } else {
         std::vector<DWORD> order(numVertices_);
         for (DWORD v = 0; v < numVertices_; ++v) order[v] = v;
-        std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return pos(a, 0) < pos(b, 0); });
+        // NaNs sort last and match nothing, keeping the order strict.
+        auto sortKey = [&](DWORD v) {
+            const float x = pos(v, 0);
+            return std::isnan(x) ? std::numeric_limits<float>::infinity() : x;
+        };
+        std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return sortKey(a) < sortKey(b); });
         for (size_t i = 0; i < order.size(); ++i) {
             const DWORD v = order[i];
             rep[v] = v;
