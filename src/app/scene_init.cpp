@@ -4,6 +4,9 @@
 #include "app/first_object.h"
 #include "app/game_context.h"
 #include "engine/list_engine.h"
+#include "game/board.h"
+#include "game/game_table.h"
+#include "game/level_loader.h"
 #include "media/cameras.h"
 #include "media/input_objects.h"
 
@@ -27,10 +30,15 @@ void CreateFirstObjects(GameContext& ctx) {
     // list.AddObject(new IntroSplash(&ctx));
     // "qvmload": the loading screen, set up with -1, -1, 0xFFC4C4C4, 50, 17, 90.
     // "glevels": the level loader, given 0.
+    auto* levels = new GameLevels(&ctx);
+    levels->LoadLevels(0);
+    list.AddObject(levels);
     // "matrix": the Game table.
+    list.AddObject(new GameTable(&ctx));
     // "menu": the main menu.
     // "gfone": the background.
     // "gbord": the board.
+    list.AddObject(new Board(&ctx));
 }
 
 }  // namespace dw
