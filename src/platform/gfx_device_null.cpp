@@ -461,6 +461,24 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     r.vertexCount = count;
     FillRecord(r);
     r.vertexBytes.clear();
+    r.culledTriangles = 0;
+    const DWORD cull = renderStates_[D3DRS_CULLMODE];
+    if (type == D3DPT_TRIANGLELIST && (fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW &&
+        (cull == D3DCULL_CW || cull == D3DCULL_CCW) && streamStride_ >= 8) {
+        const std::uint8_t* base = vb->storage().data() + static_cast<std::size_t>(startVertex) * streamStride_;
+        for (std::uint32_t t = 0; t < primitiveCount; ++t) {
+            float p[3][2];
+            for (int k = 0; k < 3; ++k) {
+                std::memcpy(p[k], base + (3 * static_cast<std::size_t>(t) + k) * streamStride_, 8);
+            }
+            // Screen y runs down: a positive area is clockwise on screen.
+            const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) -
+                               (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]);
+            if ((cull == D3DCULL_CCW && area < 0.0f) || (cull == D3DCULL_CW && area > 0.0f)) {
+                ++r.culledTriangles;
+            }
+        }
+    }
     if (captureGeometry_) {
         const std::uint8_t* p = vb->storage().data() + static_cast<std::size_t>(startVertex) * streamStride_;
         r.vertexBytes.assign(p, p + static_cast<std::size_t>(count) * streamStride_);

@@ -38,6 +38,9 @@ struct DrawRecord {
     D3DMATRIX world = {};
     std::array<DWORD, kMaxActiveLights> lightsOn = {};  // enabled light indices
     std::uint32_t lightCount = 0;
+    // Screen-space triangle lists: triangles the cull mode throws away
+    // (wound the culled way on screen); they draw nothing on a real device.
+    std::uint32_t culledTriangles = 0;
     // With geometry capture on: the bytes of every vertex the primitives
     // read, in drawing order (indexed draws resolved through the indices).
     std::vector<std::uint8_t> vertexBytes;

@@ -35,8 +35,34 @@ TEST(NullDevice, SceneNestingAndDrawsOutsideScenesAreRefused) {
     vb->Unlock();
     dev.EndScene();
     EXPECT_EQ(dev.draws().size(), 1u);
+    EXPECT_EQ(dev.draws()[0].culledTriangles, 0u);  // all zero: no area
     EXPECT_EQ(dev.counters().draws, 1u);
     EXPECT_EQ(dev.counters().vertices, 3u);
+    dev.SetStreamSource(0, nullptr, 0);
+    vb->Release();
+}
+
+TEST(NullDevice, ScreenTrianglesWoundAgainstTheCullModeAreCounted) {
+    NullDevice dev;
+    VertexBuffer* vb = nullptr;
+    ASSERT_EQ(dev.CreateVertexBuffer(28 * 6, 0, kFvfScreen, D3DPOOL_DEFAULT, &vb), S_OK);
+    std::uint8_t* p = nullptr;
+    vb->Lock(0, 0, &p, 0);
+    // Clockwise on screen (y down), then the same triangle mirrored.
+    const float xy[6][2] = {{0, 0}, {10, 0}, {0, 10}, {10, 0}, {0, 0}, {0, 10}};
+    for (int i = 0; i < 6; ++i) std::memcpy(p + 28 * i, xy[i], 8);
+    vb->Unlock();
+    dev.SetStreamSource(0, vb, 28);
+    dev.SetVertexShader(kFvfScreen);
+    dev.BeginScene();
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+    dev.EndScene();
+    ASSERT_EQ(dev.draws().size(), 2u);
+    EXPECT_EQ(dev.draws()[0].culledTriangles, 1u);
+    EXPECT_EQ(dev.draws()[1].culledTriangles, 0u);
     dev.SetStreamSource(0, nullptr, 0);
     vb->Release();
 }
