@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/game_context.h"
 #include "engine/draw_entry.h"
+#include "engine/render_queue.h"
+#include "media/asset_names.h"
+#include "media/textures.h"
 #include "platform/gfx_device_gl.h"
 #include "platform/screenshot.h"
 
@@ -207,6 +211,83 @@ int main() {
             ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
             const char* out = std::getenv("DW_GL_TEST_PNG");
             if (out) platform::WritePng(out, img.data(), w, h);
+        }
+
+        // The same device under the Render queue: a textured sprite, a world
+        // quad, and a frame of 6000 small quads, more than the sprite buffer
+        // holds, drawn in two passes.
+        {
+            dw::GameContext ctx;
+            ctx.device = &dev;
+            ctx.canMipMap = ctx.canMipLinear = 1;
+            ctx.viewMatrix = ctx.projectionMatrix = {};
+            for (int i = 0; i < 4; ++i) {
+                ctx.viewMatrix.m[i][i] = 1.0f;
+                ctx.projectionMatrix.m[i][i] = 1.0f;
+            }
+            ctx.textureCache = new dw::TextureCache;
+            tex->AddRef();
+            ctx.textureCache->Append(tex, asset::ShotTex);
+            dw::RenderQueue queue(&ctx);
+            Check(SUCCEEDED(queue.RestoreDeviceObjects()), "queue buffers on GL");
+            dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+            dev.LightEnable(0, 0);
+
+            std::vector<dw::ScreenVertex> sprite;
+            Rect(sprite, 10, 10, 60, 60, 0.5f, 0xFF808080u);
+            dw::DrawEntry& e = ctx.drawRequest;
+            e.screenSpace = 1;
+            e.texture = asset::ShotTex;
+            e.vertices = sprite.data();
+            e.primitiveCount = 2;
+            queue.Submit(e);
+
+            dw::WorldQuad quad{};
+            const std::uint32_t qc = 0xFF30C060u;
+            quad.corners[0] = {0.2f, 0.6f, 0.5f, qc, 0, 0};
+            quad.corners[1] = {0.2f, 0.9f, 0.5f, qc, 0, 1};
+            quad.corners[2] = {0.6f, 0.6f, 0.5f, qc, 1, 0};
+            quad.corners[3] = {0.6f, 0.9f, 0.5f, qc, 1, 1};
+            dw::DrawEntry& q = ctx.drawRequest;
+            q.worldQuads = 1;
+            q.texture = asset::NoTexture;
+            q.vertices = &quad;
+            q.primitiveCount = 2;
+            queue.Submit(q);
+
+            std::vector<dw::ScreenVertex> grid;
+            for (int row = 0; row < 60; ++row) {
+                for (int col = 0; col < 100; ++col) {
+                    const float x = 20.0f + 2.0f * static_cast<float>(col);
+                    const float y = 130.0f + 2.0f * static_cast<float>(row);
+                    Rect(grid, x, y, x + 2.0f, y + 2.0f, 0.5f, 0xFFFFFFFFu);
+                }
+            }
+            dw::DrawEntry& g = ctx.drawRequest;
+            g.screenSpace = 1;
+            g.noDepth = 1;
+            g.texture = asset::NoTexture;
+            g.vertices = grid.data();
+            g.primitiveCount = 12000;
+            queue.Submit(g);
+
+            queue.Flush();
+            queue.Clear();
+            Check(queue.lastPassCount == 2, "two passes for 36000 sprite vertices");
+            Check(queue.lastBatchCount == 4, "four batches");
+            Check(SUCCEEDED(dev.Present()), "present queue frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back queue frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 35, 35, {0x40, 0x80, 0x20}, "queue: textured sprite");
+                ExpectPixel(img, w, 179, 32, {0x30, 0xC0, 0x60}, "queue: world quad in its vertex colour");
+                ExpectPixel(img, w, 21, 131, {255, 255, 255}, "queue: first small quad");
+                ExpectPixel(img, w, 218, 248, {255, 255, 255}, "queue: last small quad (second pass)");
+                ExpectPixel(img, w, 125, 125, {0, 0, 0}, "queue: cleared where nothing was drawn");
+            }
+            queue.InvalidateDeviceObjects();
+            ctx.textureCache->ReleaseAll();
+            delete ctx.textureCache;
+            ctx.textureCache = nullptr;
         }
 
         dev.SetStreamSource(0, nullptr, 0);
