@@ -113,7 +113,7 @@ Texture help0() {
     pointer(cr, ptr);
     const TextStyle st = caption_style();
     TextPlacement p;
-    p.cap_height = 0.42;
+    p.cap_height = 0.5;
     p.screen_aspect = 103.0 / 19.0;
     draw_text(s, box_of(kLabelSoundVolume), "Sound volume", st, p, "Help0Tex");
     record(s, "label Sound volume", kLabelSoundVolume);
