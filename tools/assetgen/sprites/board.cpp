@@ -204,14 +204,19 @@ void level_fill(Canvas& c) {
     cairo_pattern_destroy(p);
 }
 
-void soft_white(Canvas& c, const Rect& r, double peak, double power, double sx = 1.0, double sy = 1.0) {
+// A soft white dot. With `additive` its RGB fades to black along with its
+// alpha, so it also looks right where it is drawn with additive blending.
+void soft_white(Canvas& c, const Rect& r, double peak, double power, bool additive = false) {
     const double cx = r.x + r.w / 2.0, cy = r.y + r.h / 2.0;
     const double R = std::min(r.w, r.h) / 2.0 - 2.5;
     c.begin_pixels();
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x) {
-            const double d = std::hypot((x + 0.5 - cx) / (R * sx), (y + 0.5 - cy) / (R * sy));
-            if (d < 1) c.blend(x, y, {1, 1, 1}, peak * std::pow(1 - d, power));
+            const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy) / R;
+            if (d >= 1) continue;
+            const double a = peak * std::pow(1 - d, power);
+            const double k = additive ? std::min(1.0, a * 1.3) : 1.0;
+            c.blend(x, y, {k, k, k}, a);
         }
     c.end_pixels();
 }
@@ -272,7 +277,7 @@ void small_pieces(Canvas& c) {
                 const double halo = std::max(0.0, 1 - std::hypot(dx, dy));
                 const double a = clamp01(core * 1.4 + halo * halo * 0.5);
                 const double w = clamp01(core * 1.6);
-                c.blend(x, y, mix(rgb_hex(0x40c8ff), {1, 1, 1}, w), a);
+                c.blend(x, y, scale(mix(rgb_hex(0x40c8ff), {1, 1, 1}, w), std::min(1.0, a * 1.2)), a);
             }
         c.end_pixels();
     }
@@ -288,7 +293,7 @@ void small_pieces(Canvas& c) {
     cairo_new_path(cr);
     panel_line(cr, ft.x + 6, ft.y + 16, ft.x + ft.w - 6, ft.y + 16, 1.0, 0.35);
     // Sparks and beads (fixed cells).
-    soft_white(c, layout::kBoardSpark, 1.0, 1.7);
+    soft_white(c, layout::kBoardSpark, 1.0, 1.7, true);
     {
         const Rect hd = layout::kBoardHaloDot;
         soft_white(c, hd, 0.7, 2.0);

@@ -480,7 +480,7 @@ void boss4_body(cairo_t* cr) {
     cairo_new_path(cr);
     glow(cr, 0, 0.05, 0.17, rgb_hex(0x60c0ff), 1.0, 0.45);
     canopy(cr, 0, -0.5, 0.14, 0.1, rgb_hex(0xffd030));
-    stripe(cr, -0.45, 0.45, 0.45, 0.45, 0.06, acc);
+    stripe(cr, -0.45, 0.45, 0.45, 0.45, 0.03, acc);
 }
 
 void boss4_sheet(Output& out) {

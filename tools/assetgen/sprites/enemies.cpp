@@ -285,19 +285,21 @@ void jumper(cairo_t* cr, int f, int n) {
     // Four thruster legs fire in turn.
     for (int i = 0; i < 4; ++i) {
         const double a = kPi / 4 + i * kPi / 2;
-        const double x = 0.62 * std::cos(a), y = 0.62 * std::sin(a);
+        const double x = 0.76 * std::cos(a), y = 0.76 * std::sin(a);
         const double on = 0.55 + 0.45 * std::cos((ph - i * 0.25) * kTau);
-        engine_flame(cr, x, y, std::cos(a), std::sin(a), 0.09, 0.24, p.engine, on);
+        engine_flame(cr, x, y, std::cos(a), std::sin(a), 0.09, 0.2, p.engine, on);
+        // Strut and thruster pod.
+        kit::stripe(cr, 0, 0, x * 0.8, y * 0.8, 0.1, scale(p.dark, 1.4), 1.0);
         cairo_save(cr);
-        cairo_translate(cr, x * 0.7, y * 0.7);
+        cairo_translate(cr, x * 0.8, y * 0.8);
         cairo_rotate(cr, a + kPi / 2);
-        pod(cr, 0, 0, 0.2, 0.42, p.light, p.dark);
+        pod(cr, 0, 0, 0.22, 0.34, p.light, p.dark);
         cairo_restore(cr);
     }
-    hull(cr, {{0, -0.78}, {0.22, -0.64}, {0.42, -0.2}, {0.42, 0.3}, {0.24, 0.6}, {0, 0.66}}, p.light, p.dark);
-    kit::panel_pair(cr, 0.1, -0.5, 0.34, 0.2);
-    panel_line(cr, -0.36, 0.2, 0.36, 0.2, 1.0, 0.5);
-    stripe(cr, -0.3, 0.36, 0.3, 0.36, 0.07, p.accent);
+    hull(cr, {{0, -0.86}, {0.18, -0.7}, {0.34, -0.2}, {0.34, 0.3}, {0.2, 0.62}, {0, 0.7}}, p.light, p.dark);
+    kit::panel_pair(cr, 0.1, -0.5, 0.28, 0.2);
+    panel_line(cr, -0.3, 0.2, 0.3, 0.2, 1.0, 0.5);
+    stripe(cr, -0.26, 0.36, 0.26, 0.36, 0.07, p.accent);
     canopy(cr, 0, -0.3, 0.12, 0.18, p.glass);
     nav_light(cr, 0, 0.5, 0.05, p.lamp, blink(ph, 0, 0.3));
 }
