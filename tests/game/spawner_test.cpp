@@ -1,4 +1,8 @@
+#include <map>
+
 #include "game/level_format.h"
+#include "game/level_loader.h"
+#include "platform/embedded_resources.h"
 #include "game/spawner.h"
 #include "game_fixture.h"
 #include "recording_factory.h"
@@ -188,6 +192,47 @@ TEST_F(SpawnerTest, ScrollsOneAndAHalfRowsASecondAndProcessesOneRowPerFrame) {
     EXPECT_FLOAT_EQ(ctx.scrollPosition, held);
     EXPECT_EQ(currentRow, 3u);
     EXPECT_EQ(factory.Of("enemy").size(), 3u);
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+TEST_F(SpawnerTest, ShippedLevelZeroBringsInAFullRowInOneGo) {
+    if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "built without the level compiler";
+    GameLevels levels(&ctx);
+    levels.LoadLevels(0);
+    ctx.currentLevel = 0;
+    // The fullest row of flyers.
+    std::map<std::uint32_t, int> perRow;
+    for (std::uint32_t i = 0; i < ctx.levelSpawnCount[0]; ++i) {
+        const LevelRecord& r = ctx.levelSpawnRecords[0][i];
+        if (r.group == 3) ++perRow[r.row];
+    }
+    std::uint32_t row = 0;
+    int most = 0;
+    for (auto [r, n] : perRow)
+        if (n > most) most = n, row = r;
+    EXPECT_LE(most, 11);
+    EXPECT_GT(most, 1);
+    std::vector<std::uint32_t> codes;
+    for (std::uint32_t i = 0; i < ctx.levelSpawnCount[0]; ++i) {
+        const LevelRecord& r = ctx.levelSpawnRecords[0][i];
+        if (r.group == 3 && r.row == row) codes.push_back(r.type);
+    }
+    groundRow = row + 1;  // leave the ground out of it
+    Row(row);
+    std::vector<std::uint32_t> made;
+    for (const MadeCall& c : factory.calls) {
+        if (c.what == "segment" && c.segment > 0) continue;
+        if (c.what == "enemy" || c.what == "boss" || c.what == "segment") made.push_back(static_cast<std::uint32_t>(c.code));
+    }
+    std::vector<std::uint32_t> expected;
+    for (std::uint32_t c : codes)
+        if (c != 14) expected.push_back(c);
+    EXPECT_EQ(made, expected);
 }
 
 }  // namespace
