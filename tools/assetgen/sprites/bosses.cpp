@@ -97,7 +97,9 @@ void health_cell(Canvas& c, const Rect& r, Rgb hi, Rgb lo) {
                                      mix(hi, {1, 1, 1}, 0.5).b);
     cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
     cairo_set_source(cr, p);
-    cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+    // Two texels of bleed on the left and top: the game samples from just
+    // inside the cell's edge with bilinear filtering.
+    cairo_rectangle(cr, r.x - 2, r.y - 2, r.w + 2, r.h + 2);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
 }
