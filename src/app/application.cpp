@@ -215,6 +215,7 @@ HRESULT Application::Render3DEnvironment() {
         }
         return level;
     }
+    device->ResetCounters();  // the counters describe one frame
     if (frameMoving && FrameMove() != 0) return E_FAIL;
     if (Render() != 0) return E_FAIL;
 

@@ -109,7 +109,6 @@ bool HeadlessGame::Start() {
 bool HeadlessGame::Step() {
     if (!app_ || app_->closed) return false;
     clock_.Advance(options_.stepMs);
-    device_->ResetCounters();
     const bool open = app_->Step();
     if (context_->renderQueue) lastBatches_ = context_->renderQueue->lastBatchCount;
     return open;

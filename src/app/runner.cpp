@@ -1,7 +1,5 @@
 #include "app/runner.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -19,6 +17,7 @@
 #include "platform/input.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
+#include "platform/screenshot.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "platform/sound_library.h"
@@ -67,7 +66,7 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
         std::fprintf(stderr, "duskwhirl: no frame to write to %s\n", path.c_str());
         return false;
     }
-    if (!WriteScreenshot(path.c_str(), rgba.data(), w, h)) {
+    if (!platform::WritePng(path, rgba.data(), w, h)) {
         std::fprintf(stderr, "duskwhirl: cannot write the screenshot %s\n", path.c_str());
         return false;
     }
@@ -75,28 +74,6 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
 }
 
 }  // namespace
-
-bool WriteScreenshot(const char* path, const std::uint8_t* rgba, std::uint32_t width,
-                     std::uint32_t height) {
-    if (!rgba || width == 0 || height == 0) return false;
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    if (png && info && !setjmp(png_jmpbuf(png))) {
-        png_init_io(png, f);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (std::uint32_t y = 0; y < height; ++y)
-            png_write_row(png, const_cast<png_bytep>(rgba + static_cast<std::size_t>(y) * width * 4));
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    return std::fclose(f) == 0 && ok;
-}
 
 // At the close: the screenshot of the last frame and the report, while the
 // device and the objects still exist.
@@ -179,6 +156,7 @@ int RunWindowed(const CommandLine& cl) {
         if (FAILED(app.Create())) {
             status = app.exitStatus ? app.exitStatus : 1;
         } else {
+            if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
             app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
                 return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
             });

@@ -14,8 +14,4 @@ int RunWindowed(const CommandLine& cl);
 // `--frames N` frames (or until quit). Writes the report if asked.
 int RunHeadless(const CommandLine& cl);
 
-// Writes RGBA8 pixels (top row first) as a PNG file. False on failure.
-bool WriteScreenshot(const char* path, const std::uint8_t* rgba, std::uint32_t width,
-                     std::uint32_t height);
-
 }  // namespace dw

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <deque>
 
+#include "platform/gfx_device_gl.h"
 #include "platform/shell.h"
-#include "platform/shell_stub_device.h"
 
 namespace platform {
 
@@ -78,9 +78,14 @@ public:
         SDL_GL_MakeCurrent(window_, context_);
         auto size = [this](int& w, int& h) { DrawableSize(w, h); };
         auto swap = [this] { SDL_GL_SwapWindow(window_); };
-        // The window's device. (The stand-in clears and presents; the full
-        // OpenGL device replaces it here.)
-        device_ = CreateStubGlDevice(size, swap);
+        auto device = std::make_unique<gfx::GlDevice>(size, swap);
+        if (!device->valid()) {
+            std::fprintf(stderr, "duskwhirl: the OpenGL device cannot start (%s)\n",
+                         device->error().c_str());
+            error = DeviceError::NoDirect3D;
+            return nullptr;
+        }
+        device_ = std::move(device);
         return device_.get();
     }
 

@@ -5,7 +5,7 @@
 #include "app/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "media/cameras.h"
-#include "platform/shell_stub_device.h"
+#include "platform/gfx_device_null.h"
 
 namespace dw {
 namespace {
@@ -141,7 +141,7 @@ TEST(MainCamera, WaitsForIntroAndLoadingThenActsOnce) {
 
 TEST(MainCamera, RestoreInstallsTheSceneLight) {
     GameContext ctx;
-    platform::StubDevice device;
+    gfx::NullDevice device;
     ctx.device = &device;
     ctx.lightCounter = 9;
     ctx.mainLight().Specular.r = 5;
