@@ -380,7 +380,6 @@ std::int32_t GameTable::Render() {
     e.srcBlend = 5;
     e.destBlend = 6;
     e.sortKey = 2.6f;
-    e.material.Diffuse = {0.0f, 0.0f, 0.0f, 1.0f};  // colour 0xff000000
     e.texture = asset::SymbolMap;
     e.vertices = symbols_;
     e.primitiveCount = 2 * kSymbolQuads;

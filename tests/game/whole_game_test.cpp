@@ -1,0 +1,74 @@
+// The Game table inside the whole program: started by the scene, driven by
+// the start-up object's hand-shake, on the shipped level scripts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/game_context.h"
+#include "app/headless_game.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "platform/embedded_resources.h"
+
+namespace dw {
+namespace {
+
+int Count(GameContext& ctx, const char* objectName) {
+    int n = 0;
+    for (auto* node = ctx.objectList->Head(); node; node = node->next)
+        n += std::string(node->object->name) == objectName;
+    return n;
+}
+
+TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
+    const auto dir = std::filesystem::temp_directory_path() / "dw_whole_game_table";
+    std::filesystem::create_directories(dir);
+    {
+        HeadlessOptions options;
+        options.userDir = dir.string();
+        options.seed = 5u;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        EXPECT_EQ(Count(ctx, "glevels"), 1);
+        EXPECT_EQ(Count(ctx, "matrix"), 1);
+        EXPECT_EQ(Count(ctx, "gbord"), 1);
+        if (kEmbeddedLevelCount > 0) {
+            EXPECT_EQ(ctx.levelSpawnCount[0], 2705u);
+        }
+        game.Run(3);
+        ctx.introActive = 0;  // the splash is over
+        game.Run(2);
+        ASSERT_EQ(ctx.mouseActive, 1);
+
+        // What the menu does to start level 1.
+        ctx.currentLevel = 0;
+        ctx.screenChangeRequest = 1;
+        ctx.requestedScreen = 1;
+        ctx.musicRequest = 2;
+        ctx.levelStartRequest = 1;
+        game.Run(3);
+        EXPECT_EQ(ctx.currentScreen, 1u);
+        EXPECT_EQ(ctx.gamePhase, 10u);
+        EXPECT_EQ(ctx.score, 0u);
+        // After the 1000 ms of the intro the level number shows.
+        const std::uint32_t start = ctx.timeNow;
+        while (ctx.gamePhase == 10 && game.frames() < 2000) game.Step();
+        EXPECT_GE(ctx.timeNow - start, 1000u);
+        EXPECT_EQ(ctx.gamePhase, 11u);
+        game.Step();
+        EXPECT_EQ(ctx.gamePhase, 12u);
+        EXPECT_EQ(Count(ctx, "gtext"), 1);
+        EXPECT_EQ(ctx.scrollPosition, 0.0f);
+        while (ctx.gamePhase == 12 && game.frames() < 2000) game.Step();
+        game.Run(2);  // 3000 ms later play begins and the field scrolls
+        EXPECT_GT(ctx.scrollPosition, 0.0f);
+        EXPECT_NE(ctx.gamePhase, 10u);
+        game.Close();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace dw
