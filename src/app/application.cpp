@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"
+#include "platform/module_resources.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/shell.h"
@@ -317,7 +318,7 @@ std::int32_t Application::InitScene() {
     // 3. The system start: Game context start values, sound library,
     // resource library, input devices.
     c.hWnd = shell;
-    c.instance = platform::services().module;
+    c.instance = platform::services().module ? platform::services().module : &platform::EmbeddedModule();
     c.ResetToStartValues();
     StartSound(&c);
     StartInputDevices(c);

@@ -74,6 +74,7 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
         ownResources_ = MakeResourceLibrary(options_.dataFile);
         s.resources = ownResources_.get();
     }
+    s.module = options_.module;
     s.shell = &shell_;
     s.device = device_;
     s.input = &input_;

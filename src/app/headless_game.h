@@ -45,6 +45,8 @@ struct HeadlessOptions {
     // Injected resource library (default: the ZIP file `dataFile`, else
     // "gamedata.res" beside the program, installed, or in the working directory).
     platform::ResourceLibrary* resources = nullptr;
+    // Injected program resources (level files; default: the compiled-in ones).
+    platform::ModuleResources* module = nullptr;
 };
 
 // The resource library of a run: the file `dataFile` when given, else

@@ -421,3 +421,47 @@ TEST_F(Shell, StopSoundStopsOutputAndShutdownReleasesTheSoundLibrary) {
 
 }  // namespace
 }  // namespace dw
+
+namespace dw {
+namespace {
+
+// Time moves only by the steps of the test and by the program's sleeps.
+class SleepRecordingClock final : public platform::Clock {
+public:
+    std::uint32_t Milliseconds() override { return now; }
+    void Sleep(std::uint32_t ms) override {
+        sleeps.push_back(ms);
+        now += ms;
+    }
+    std::uint64_t TimeStampCounter() override { return now; }
+    std::uint32_t now = 5000;
+    std::vector<std::uint32_t> sleeps;
+};
+
+TEST_F(Shell, AtMostOnePresentEvery10Ms) {
+    HeadlessGame game(Options());
+    SleepRecordingClock clock;
+    platform::SetClock(&clock);  // the game's own clock is set aside
+    ASSERT_TRUE(game.Start());
+    game.app().Step();
+    // A fast frame (3 ms of work) waits out the rest of the 10 ms.
+    clock.sleeps.clear();
+    clock.now += 3;
+    game.app().Step();
+    ASSERT_FALSE(clock.sleeps.empty());
+    EXPECT_EQ(clock.sleeps.back(), 7u);
+    // A slow frame presents at once.
+    clock.now += 25;
+    game.app().Step();
+    EXPECT_EQ(clock.sleeps.back(), 0u);
+    // Frames with no work at all still come 10 ms apart.
+    game.app().Step();
+    EXPECT_EQ(clock.sleeps.back(), 10u);
+    const std::uint32_t before = game.context().timeNow;
+    game.app().Step();
+    EXPECT_EQ(game.context().timeNow - before, 10u);
+    game.Close();
+}
+
+}  // namespace
+}  // namespace dw
