@@ -178,6 +178,17 @@ private:
         if (!videoUp_ && !triedVideo_) {
             triedVideo_ = true;
             videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+            // SDL falls back to drivers that show nothing; without a real
+            // display the player would stare at nothing, so that counts as
+            // no display (unless those drivers were asked for by name).
+            const char* driver = videoUp_ ? SDL_GetCurrentVideoDriver() : nullptr;
+            const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+            if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+                !(asked && SDL_strcasecmp(asked, driver) == 0)) {
+                SDL_QuitSubSystem(SDL_INIT_VIDEO);
+                SDL_SetError("no window system (only the \"%s\" video driver)", driver);
+                videoUp_ = false;
+            }
         }
         return videoUp_;
     }
