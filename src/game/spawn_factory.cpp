@@ -2,6 +2,7 @@
 
 #include "app/game_context.h"
 #include "engine/my_object.h"
+#include "game/player_ship.h"
 
 namespace dw {
 
@@ -33,7 +34,11 @@ void AddGroundCell(MyObject* piece, std::uint32_t, std::uint32_t, std::uint32_t,
     if (!piece) return;
 }
 
-MyObject* CreateShip(GameContext*, int) { return nullptr; }
+MyObject* CreateShip(GameContext* ctx, int slot) {
+    auto* ship = new PlayerShip(ctx);
+    ship->AttachSlot(static_cast<std::uint32_t>(slot));
+    return ship;
+}
 
 ObjectFactory& DefaultObjectFactory() {
     static ObjectFactory factory;
