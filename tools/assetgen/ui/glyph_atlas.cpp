@@ -67,11 +67,8 @@ Texture make_atlas(const std::string& name, int size, double outline) {
             }
             if (c == ' ') continue;
             const std::string s(1, c);
-            cairo_new_path(cr);
-            text_path(cr, face, em, sx, 0, s, 0, 0);
             double ix0, iy0, ix1, iy1;
-            cairo_path_extents(cr, &ix0, &iy0, &ix1, &iy1);
-            cairo_new_path(cr);
+            measure_text(face, em, sx, 0, s, ix0, iy0, ix1, iy1);
             // Squeeze a glyph that is wider than the room (only "@" and "W" at small sizes).
             const double room = (cx1 - cx0) - 2 * outline;
             const double gx = std::min(1.0, room / std::max(1e-6, ix1 - ix0));

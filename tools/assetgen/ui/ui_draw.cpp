@@ -247,6 +247,17 @@ double text_path(cairo_t* cr, cairo_font_face_t* face, double size, double sx, d
     return pen;
 }
 
+void measure_text(cairo_font_face_t* face, double size, double sx, double tracking_em, const std::string& text,
+                  double& x0, double& y0, double& x1, double& y1) {
+    // An unbounded surface: on a sheet, letters far outside it would not be measured.
+    cairo_surface_t* rec = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
+    cairo_t* cr = cairo_create(rec);
+    text_path(cr, face, size, sx, tracking_em, text, 0, 0);
+    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
+    cairo_destroy(cr);
+    cairo_surface_destroy(rec);
+}
+
 void draw_text(Sheet& sheet, Box box, const std::string& text, const TextStyle& style, const TextPlacement& place,
                const std::string& asset) {
     cairo_font_face_t* face = font(style.face, asset);
@@ -266,11 +277,8 @@ void draw_text(Sheet& sheet, Box box, const std::string& text, const TextStyle& 
     double tracking = style.tracking;
 
     auto ink = [&](double sz, double tr, double& x0, double& x1) {
-        cairo_new_path(cr);
-        text_path(cr, face, sz, sx, tr, text, 0, 0);
         double y0, y1;
-        cairo_path_extents(cr, &x0, &y0, &x1, &y1);
-        cairo_new_path(cr);
+        measure_text(face, sz, sx, tr, text, x0, y0, x1, y1);
     };
     double x0, x1;
     ink(size, tracking, x0, x1);
@@ -653,15 +661,11 @@ void title_lettering(Sheet& sheet, double cx, double cy, double width, double sx
     cairo_t* cr = sheet.cr();
     const std::string word = "DUSKWHIRL";
     // Measure at size 100, then scale so that word and numeral fill `width`.
-    cairo_new_path(cr);
     const double track = 0.04;
-    text_path(cr, face, 100, sx, track, word, 0, 0);
     double wx0, wy0, wx1, wy1;
-    cairo_path_extents(cr, &wx0, &wy0, &wx1, &wy1);
-    cairo_new_path(cr);
-    text_path(cr, big, 190, sx, 0, "2", 0, 0);
+    measure_text(face, 100, sx, track, word, wx0, wy0, wx1, wy1);
     double nx0, ny0, nx1, ny1;
-    cairo_path_extents(cr, &nx0, &ny0, &nx1, &ny1);
+    measure_text(big, 190, sx, 0, "2", nx0, ny0, nx1, ny1);
     cairo_new_path(cr);
     const double gap = 8 * sx;
     const double k = width / ((wx1 - wx0) + gap + (nx1 - nx0));

@@ -105,6 +105,10 @@ struct TextPlacement {
 void draw_text(Sheet& sheet, Box box, const std::string& text, const TextStyle& style, const TextPlacement& place,
                const std::string& asset);
 
+// Outline extents of text_path(..., 0, 0).
+void measure_text(cairo_font_face_t* face, double size, double sx, double tracking_em, const std::string& text,
+                  double& x0, double& y0, double& x1, double& y1);
+
 // Selects `face` at `size` with unhinted outlines and metrics.
 void set_font(cairo_t* cr, cairo_font_face_t* face, double size);
 
