@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace gfx {
 
@@ -89,12 +90,15 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// Three builds of the fragment shader (VARIANT): 0 no texture (the
+// diffuse colour and alpha pass through), 1 texture x diffuse for colour and
+// alpha (the sprites' case), 2 stage 0 as its states say. Software
+// renderers run both sides of a branch, so the cheap cases get their own.
+const char* const kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vUV;
 
 uniform sampler2D uTex;
-uniform int uHasTexture;
 uniform int uColorOp;
 uniform int uColorArg1;
 uniform int uColorArg2;
@@ -140,15 +144,16 @@ bool passes(int f, float a, float ref) {
 }
 
 void main() {
+#if VARIANT == 0
     vec4 c = vColor;
-    // Without a texture, or with stage 0 off, the diffuse colour and its
-    // alpha pass through.
-    if (uHasTexture == 1 && uColorOp != 1) {
-        vec4 tex = texture(uTex, vUV);
-        vec3 rgb = op(uColorOp, arg(uColorArg1, tex), arg(uColorArg2, tex)).rgb;
-        float a = uAlphaOp == 1 ? vColor.a : op(uAlphaOp, arg(uAlphaArg1, tex), arg(uAlphaArg2, tex)).a;
-        c = vec4(rgb, a);
-    }
+#elif VARIANT == 1
+    vec4 c = texture(uTex, vUV) * vColor;
+#else
+    vec4 tex = texture(uTex, vUV);
+    vec3 rgb = op(uColorOp, arg(uColorArg1, tex), arg(uColorArg2, tex)).rgb;
+    float a = uAlphaOp == 1 ? vColor.a : op(uAlphaOp, arg(uAlphaArg1, tex), arg(uAlphaArg2, tex)).a;
+    vec4 c = vec4(rgb, a);
+#endif
     if (uAlphaTest == 1 && !passes(uAlphaFunc, c.a, uAlphaRef)) discard;
     fragColor = c;
 }
@@ -377,7 +382,7 @@ struct GlDevice::Uniforms {
     GLint pretransformed, targetSize, world, view, proj, lighting, hasNormal, hasColor, hasSpecular;
     GLint diffuseSrc, ambientSrc, emissiveSrc, matDiffuse, matAmbient, matEmissive, globalAmbient;
     GLint lightCount, lightType, lightDir, lightPos, lightDiffuse, lightAmbient;
-    GLint tex, hasTexture, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+    GLint tex, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
     GLint alphaTest, alphaFunc, alphaRef;
 };
 
@@ -386,7 +391,6 @@ struct GlDevice::GlState {
     int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
     GLenum depthFunc = 0, blendSrc = 0, blendDst = 0, cullFace = 0;
     GLuint texture = 0xFFFFFFFFu;
-    int hasTexture = -1;
     GLuint layoutBuffer = 0xFFFFFFFFu;  // the buffer the attributes point into
     DWORD layoutFvf = 0;
     UINT layoutStride = 0;
@@ -395,8 +399,8 @@ struct GlDevice::GlState {
 
 GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     : drawableSize_(std::move(drawableSize)), swap_(std::move(swap)),
-      uniforms_(std::make_unique<Uniforms>()), gl_(std::make_unique<GlState>()),
-      alive_(std::make_shared<bool>(true)) {
+      gl_(std::make_unique<GlState>()), alive_(std::make_shared<bool>(true)) {
+    for (auto& u : uniforms_) u = std::make_unique<Uniforms>();
     int w = 0, h = 0;
     if (drawableSize_) drawableSize_(w, h);
     if (w > 0 && h > 0) {
@@ -415,14 +419,17 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     }
     world_ = view_ = projection_ = Identity();
 
-    if (!BuildProgram()) return;
+    if (!BuildPrograms()) return;
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
     glGenSamplers(1, &sampler_);
     glBindSampler(0, sampler_);
     glActiveTexture(GL_TEXTURE0);
-    glUseProgram(program_);
-    glUniform1i(uniforms_->tex, 0);
+    for (int v = 0; v < kVariants; ++v) {
+        glUseProgram(programs_[v]);
+        glUniform1i(uniforms_[v]->tex, 0);
+    }
+    current_ = kVariants - 1;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
 }
 
@@ -432,71 +439,85 @@ GlDevice::~GlDevice() {
     Rebind<IndexBuffer>(indices_, nullptr);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
-    if (program_) glDeleteProgram(program_);
+    for (unsigned p : programs_) {
+        if (p) glDeleteProgram(p);
+    }
     // Resources the game still holds must not touch GL any more.
     *alive_ = false;
 }
 
-bool GlDevice::BuildProgram() {
+bool GlDevice::BuildPrograms() {
     GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error_);
     if (vs == 0) return false;
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error_);
-    if (fs == 0) {
-        glDeleteShader(vs);
-        return false;
+    bool ok = true;
+    for (int v = 0; v < kVariants && ok; ++v) {
+        const std::string source =
+            "#version 330 core\n#define VARIANT " + std::to_string(v) + "\n" + kFragmentShader;
+        GLuint fs = Compile(GL_FRAGMENT_SHADER, source.c_str(), error_);
+        if (fs == 0) {
+            ok = false;
+            break;
+        }
+        GLuint program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
+        glDetachShader(program, vs);
+        glDeleteShader(fs);
+        GLint linked = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        if (linked != GL_TRUE) {
+            char log[2048] = {};
+            glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
+            error_ = std::string("link: ") + log;
+            glDeleteProgram(program);
+            ok = false;
+            break;
+        }
+        programs_[v] = program;
+        Uniforms& u = *uniforms_[v];
+        auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
+        u.pretransformed = at("uPretransformed");
+        u.targetSize = at("uTargetSize");
+        u.world = at("uWorld");
+        u.view = at("uView");
+        u.proj = at("uProj");
+        u.lighting = at("uLighting");
+        u.hasNormal = at("uHasNormal");
+        u.hasColor = at("uHasColor");
+        u.hasSpecular = at("uHasSpecular");
+        u.diffuseSrc = at("uDiffuseSrc");
+        u.ambientSrc = at("uAmbientSrc");
+        u.emissiveSrc = at("uEmissiveSrc");
+        u.matDiffuse = at("uMatDiffuse");
+        u.matAmbient = at("uMatAmbient");
+        u.matEmissive = at("uMatEmissive");
+        u.globalAmbient = at("uGlobalAmbient");
+        u.lightCount = at("uLightCount");
+        u.lightType = at("uLightType");
+        u.lightDir = at("uLightDir");
+        u.lightPos = at("uLightPos");
+        u.lightDiffuse = at("uLightDiffuse");
+        u.lightAmbient = at("uLightAmbient");
+        u.tex = at("uTex");
+        u.colorOp = at("uColorOp");
+        u.colorArg1 = at("uColorArg1");
+        u.colorArg2 = at("uColorArg2");
+        u.alphaOp = at("uAlphaOp");
+        u.alphaArg1 = at("uAlphaArg1");
+        u.alphaArg2 = at("uAlphaArg2");
+        u.alphaTest = at("uAlphaTest");
+        u.alphaFunc = at("uAlphaFunc");
+        u.alphaRef = at("uAlphaRef");
     }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
     glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
-        error_ = std::string("link: ") + log;
-        glDeleteProgram(program);
-        return false;
+    if (!ok) {
+        for (auto& p : programs_) {
+            if (p) glDeleteProgram(p);
+            p = 0;
+        }
     }
-    program_ = program;
-    Uniforms& u = *uniforms_;
-    auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
-    u.pretransformed = at("uPretransformed");
-    u.targetSize = at("uTargetSize");
-    u.world = at("uWorld");
-    u.view = at("uView");
-    u.proj = at("uProj");
-    u.lighting = at("uLighting");
-    u.hasNormal = at("uHasNormal");
-    u.hasColor = at("uHasColor");
-    u.hasSpecular = at("uHasSpecular");
-    u.diffuseSrc = at("uDiffuseSrc");
-    u.ambientSrc = at("uAmbientSrc");
-    u.emissiveSrc = at("uEmissiveSrc");
-    u.matDiffuse = at("uMatDiffuse");
-    u.matAmbient = at("uMatAmbient");
-    u.matEmissive = at("uMatEmissive");
-    u.globalAmbient = at("uGlobalAmbient");
-    u.lightCount = at("uLightCount");
-    u.lightType = at("uLightType");
-    u.lightDir = at("uLightDir");
-    u.lightPos = at("uLightPos");
-    u.lightDiffuse = at("uLightDiffuse");
-    u.lightAmbient = at("uLightAmbient");
-    u.tex = at("uTex");
-    u.hasTexture = at("uHasTexture");
-    u.colorOp = at("uColorOp");
-    u.colorArg1 = at("uColorArg1");
-    u.colorArg2 = at("uColorArg2");
-    u.alphaOp = at("uAlphaOp");
-    u.alphaArg1 = at("uAlphaArg1");
-    u.alphaArg2 = at("uAlphaArg2");
-    u.alphaTest = at("uAlphaTest");
-    u.alphaFunc = at("uAlphaFunc");
-    u.alphaRef = at("uAlphaRef");
-    return true;
+    return ok;
 }
 
 // --- frame -------------------------------------------------------------------------
@@ -899,11 +920,6 @@ void GlDevice::ApplyTexture() {
         glBindTexture(GL_TEXTURE_2D, name);
         g.texture = name;
     }
-    const int has = name != 0;
-    if (g.hasTexture != has) {
-        glUniform1i(uniforms_->hasTexture, has);
-        g.hasTexture = has;
-    }
     if (dirtySampler_) {
         const DWORD minF = stage0_[D3DTSS_MINFILTER], magF = stage0_[D3DTSS_MAGFILTER];
         const DWORD mipF = stage0_[D3DTSS_MIPFILTER];
@@ -920,7 +936,7 @@ void GlDevice::ApplyTexture() {
 }
 
 void GlDevice::ApplyUniforms() {
-    const Uniforms& u = *uniforms_;
+    const Uniforms& u = *uniforms_[current_];
     if (dirtyTransforms_) {
         glUniformMatrix4fv(u.world, 1, GL_FALSE, &world_.m[0][0]);
         glUniformMatrix4fv(u.view, 1, GL_FALSE, &view_.m[0][0]);
@@ -1044,6 +1060,30 @@ bool GlDevice::PrepareDraw() {
     if (dirtyStates_) {
         ApplyRenderStates();
         dirtyStates_ = false;
+    }
+    // The cheapest fragment shader that does what stage 0 says.
+    int variant = 2;
+    const DWORD colorOp = stage0_[D3DTSS_COLOROP];
+    if (texture_ == nullptr || colorOp == D3DTOP_DISABLE) {
+        variant = 0;
+    } else {
+        // Texture with diffuse (or current, the same at stage 0), no modifiers.
+        auto pair = [](DWORD a, DWORD b) {
+            const bool aTex = a == D3DTA_TEXTURE, bTex = b == D3DTA_TEXTURE;
+            const bool aDif = a == D3DTA_DIFFUSE || a == D3DTA_CURRENT;
+            const bool bDif = b == D3DTA_DIFFUSE || b == D3DTA_CURRENT;
+            return (aTex && bDif) || (aDif && bTex);
+        };
+        if (colorOp == D3DTOP_MODULATE && stage0_[D3DTSS_ALPHAOP] == D3DTOP_MODULATE &&
+            pair(stage0_[D3DTSS_COLORARG1], stage0_[D3DTSS_COLORARG2]) &&
+            pair(stage0_[D3DTSS_ALPHAARG1], stage0_[D3DTSS_ALPHAARG2])) {
+            variant = 1;
+        }
+    }
+    if (variant != current_) {
+        glUseProgram(programs_[variant]);
+        current_ = variant;
+        dirtyTransforms_ = dirtyStage_ = dirtyLighting_ = true;
     }
     ApplyTexture();
     ApplyUniforms();

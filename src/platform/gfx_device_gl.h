@@ -30,7 +30,7 @@ public:
 
     // False when the shaders would not build (error() tells why); such a
     // device must not be used.
-    bool valid() const { return program_ != 0; }
+    bool valid() const { return programs_[0] != 0; }
     const std::string& error() const { return error_; }
 
     // When on, every Present first reads the back buffer back, so that
@@ -83,7 +83,7 @@ private:
     struct Uniforms;
     struct GlState;
 
-    bool BuildProgram();
+    bool BuildPrograms();
     bool PrepareDraw();
     void ApplyRenderStates();
     void ApplyTexture();
@@ -99,10 +99,13 @@ private:
     bool inScene_ = false;
     bool captureOnPresent_ = false;
 
-    unsigned program_ = 0;
+    // Fragment shader builds: no texture, texture x diffuse, stage 0 in full.
+    static constexpr int kVariants = 3;
+    std::array<unsigned, kVariants> programs_{};
+    int current_ = 0;
     unsigned vao_ = 0;
     unsigned sampler_ = 0;
-    std::unique_ptr<Uniforms> uniforms_;
+    std::array<std::unique_ptr<Uniforms>, kVariants> uniforms_;
     std::unique_ptr<GlState> gl_;
     std::shared_ptr<bool> alive_;
 

@@ -127,6 +127,7 @@ int main() {
         Rect(v, 100, 100, 150, 150, 0.6f, 0xFFFF0000u);   // 30: far red, hidden
         Rect(v, 180, 100, 230, 150, 0.5f, 0xFFFFFFFFu);   // 36: white under ...
         Rect(v, 180, 100, 230, 150, 0.5f, 0x80000000u);   // 42: ... black, half texture alpha
+        Rect(v, 180, 10, 230, 60, 0.5f, 0xFF000000u);     // 48: texture alone, diffuse ignored
 
         gfx::VertexBuffer* vb = nullptr;
         const auto bytes = static_cast<UINT>(v.size() * sizeof(dw::ScreenVertex));
@@ -157,6 +158,10 @@ int main() {
         dev.SetTexture(0, halfTex);
         dev.DrawPrimitive(D3DPT_TRIANGLELIST, 42, 2);
         dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+        dev.SetTexture(0, tex);
+        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        dev.DrawPrimitive(D3DPT_TRIANGLELIST, 48, 2);
+        dev.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
 
         // A lit mesh quad in the lower left of clip space: identity
         // transforms, a light shining along +z onto a face looking along -z.
@@ -192,8 +197,8 @@ int main() {
         dev.SetVertexShader(gfx::kFvfMesh);
         Check(SUCCEEDED(dev.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2)), "draw mesh");
         dev.EndScene();
-        Check(dev.counters().draws == 8, "eight draws counted");
-        Check(dev.counters().textureBinds == 4, "texture binds count changes only");
+        Check(dev.counters().draws == 9, "nine draws counted");
+        Check(dev.counters().textureBinds == 5, "texture binds count changes only");
         Check(SUCCEEDED(dev.Present()), "present");
 
         std::vector<std::uint8_t> img;
@@ -206,6 +211,7 @@ int main() {
             ExpectPixel(img, w, 125, 125, {0, 255, 0}, "nearer quad wins the depth test");
             // Texture alpha 0.5 x diffuse alpha 0.5: a quarter of black over white.
             ExpectPixel(img, w, 205, 125, {191, 191, 191}, "texture alpha x diffuse alpha");
+            ExpectPixel(img, w, 205, 35, {0x80, 0xFF, 0x40}, "colour op select texture");
             // Clip (-0.7, -0.7) is pixel (38, 217); lit red plus blue emissive.
             ExpectPixel(img, w, 38, 217, {255, 0, 64}, "lit mesh");
             ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
