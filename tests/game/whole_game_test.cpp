@@ -63,7 +63,15 @@ TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
         while (ctx.gamePhase == 12 && game.frames() < 2000) game.Step();
         game.Run(2);  // 3000 ms later play begins and the field scrolls
         EXPECT_GT(ctx.scrollPosition, 0.0f);
-        EXPECT_NE(ctx.gamePhase, 10u);
+        EXPECT_EQ(ctx.gamePhase, 0u);
+        EXPECT_EQ(Count(ctx, "swolf"), 1);
+        EXPECT_EQ(ctx.shipsLeft, 3u);
+
+        // Half a minute of play with the fire button held.
+        game.input().SetButton(0, true);
+        game.Run(1900);
+        EXPECT_EQ(ctx.currentScreen, 1u);
+        EXPECT_GT(ctx.scrollPosition, 40.0f);
         game.Close();
     }
     std::error_code ec;
