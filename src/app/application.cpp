@@ -171,14 +171,15 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
         active = false;
         break;
     case T::Restored:
-        active = true;
-        break;
-    case T::Resized:
-        // A new drawable size in the window: the device follows it.
-        if (active && ready && device && !shell->IsFullscreen() &&
-            (event.width != static_cast<int>(device->BackBufferWidth()) ||
-             event.height != static_cast<int>(device->BackBufferHeight())) &&
-            event.width > 0 && event.height > 0) {
+    case T::Resized: {
+        if (event.type == T::Restored) active = true;
+        // The device follows the window's drawable (a size that changed
+        // while minimised counts when the window comes back).
+        int w = 0, h = 0;
+        shell->DrawableSize(w, h);
+        if (active && ready && device && !shell->IsFullscreen() && w > 0 && h > 0 &&
+            (w != static_cast<int>(device->BackBufferWidth()) ||
+             h != static_cast<int>(device->BackBufferHeight()))) {
             if (FAILED(Resize3DEnvironment())) {
                 ShowError(app_text::kResetFailed, true);
                 exitStatus = 1;
@@ -186,6 +187,7 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
             }
         }
         break;
+    }
     case T::Expose:
         break;  // the next frame draws the window again
     case T::ToggleFullscreen:

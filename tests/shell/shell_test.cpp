@@ -465,3 +465,24 @@ TEST_F(Shell, AtMostOnePresentEvery10Ms) {
 
 }  // namespace
 }  // namespace dw
+
+namespace dw {
+namespace {
+
+TEST_F(Shell, ASizeChangedWhileMinimisedIsTakenWhenTheWindowReturns) {
+    HeadlessGame game(Options());
+    ASSERT_TRUE(game.Start());
+    game.shell().Minimise();
+    game.Step();
+    game.shell().Resize(1024, 700);
+    game.Step();
+    EXPECT_EQ(game.context().screenWidth, 800);  // no frames, no reset while minimised
+    game.shell().Push(platform::ShellEventType::Restored);
+    game.Step();
+    EXPECT_EQ(game.context().screenWidth, 1024);
+    EXPECT_EQ(game.context().screenHeight, 700);
+    EXPECT_EQ(game.device().BackBufferWidth(), 1024u);
+}
+
+}  // namespace
+}  // namespace dw
