@@ -84,6 +84,7 @@ HRESULT Application::Create() {
     config.fullscreen = false;
     platform::DeviceError error = platform::DeviceError::None;
     if (!shell->CreateMainWindow(config, error)) {
+        closed = true;
         exitStatus = 1;
         return E_FAIL;
     }
