@@ -103,6 +103,7 @@ TEST_F(BoardTest, ShowsAtMostThreeShipIcons) {
 }
 
 TEST_F(BoardTest, DamageFlashesRedAndFadesOut) {
+    testing::SoundHarness sound(ctx);
     ctx.energy = 1875;
     ctx.body = 1875;
     Frame();
@@ -112,6 +113,7 @@ TEST_F(BoardTest, DamageFlashesRedAndFadesOut) {
     Frame();
     EXPECT_EQ(board->flashOn, 1);
     EXPECT_FLOAT_EQ(board->flashLevel, 1.0f);
+    EXPECT_EQ(sound.Played(), std::vector<std::string>{"GameDamage"});
     EXPECT_EQ(Quad(Board::kFlash2)[5].diffuse, Board::FlashColour(1.0f));
     EXPECT_EQ(Board::FlashColour(1.0f), 0xfffefefeu);
     EXPECT_EQ(Board::FlashColour(0.5f), 0xffa90000u);
@@ -127,6 +129,7 @@ TEST_F(BoardTest, DamageFlashesRedAndFadesOut) {
     ctx.body = 0;
     Frame();
     EXPECT_EQ(board->flashOn, 1);
+    EXPECT_EQ(sound.Played().size(), 1u) << "a killing hit flashes silently";
 }
 
 TEST_F(BoardTest, PulseLightBreathesOnItsOwnRhythm) {
@@ -183,6 +186,7 @@ TEST_F(CaptionTest, TimingsDoNotDependOnTheFrameRate) {
 }
 
 TEST_F(CaptionTest, GameOverHalvesMeetWithAGapInTheMiddle) {
+    testing::SoundHarness sound(ctx);
     Caption* c = Show(5);
     for (int i = 0; i < 40; ++i) Frame();
     EXPECT_EQ(c->stage, 1u);
@@ -190,6 +194,7 @@ TEST_F(CaptionTest, GameOverHalvesMeetWithAGapInTheMiddle) {
     const ScreenVertex* v = c->Vertices();
     EXPECT_NEAR(v[5].y / 300.0f - 1.0f, -0.05f, 1e-4f);      // bottom of the top half
     EXPECT_NEAR(v[6].y / 300.0f - 1.0f, 0.05f, 1e-4f);       // top of the bottom half
+    EXPECT_EQ(sound.Played(), std::vector<std::string>{"GameGameov"});
 }
 
 TEST_F(CaptionTest, LevelNumberAndWordStayCentredEvenForTheWideTen) {

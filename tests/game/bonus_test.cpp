@@ -66,7 +66,8 @@ TEST_F(BonusTest, StartsWithItsLookAndTheSurpriseKeepsItsOwnStrip) {
     EXPECT_FLOAT_EQ(death.vBase, 0.8125f);
 }
 
-TEST_F(BonusTest, EachKindAppliesItsEffectOnce) {
+TEST_F(BonusTest, EachKindAppliesItsEffectOnceWithItsSound) {
+    testing::SoundHarness sound(ctx);
     ctx.laserLevel = 1;
     ctx.plasmaLevel = 2;
     ctx.score = 1000;
@@ -83,6 +84,10 @@ TEST_F(BonusTest, EachKindAppliesItsEffectOnce) {
     EXPECT_EQ(ctx.rockets, 10u);
     EXPECT_EQ(ctx.shipRemoveRequest, 1);
     EXPECT_TRUE(Objects("bonus").empty());
+    const std::vector<std::string> sounds = {"GameEnergy", "GameEndwep", "GameRubins", "GameTopaze",
+                                             "GameDiamon", "GameIzumru", "GameShield", "GameHealth",
+                                             "GameGetroc", "Game0Death"};
+    EXPECT_EQ(sound.Played(), sounds);
     for (const BonusSlot& s : ctx.bonusSlots) {
         EXPECT_EQ(s.active, 0);
         EXPECT_EQ(s.taken, 0);
@@ -93,11 +98,13 @@ TEST_F(BonusTest, EachKindAppliesItsEffectOnce) {
 }
 
 TEST_F(BonusTest, LaserStopsAtThree) {
+    testing::SoundHarness sound(ctx);
     ctx.laserLevel = 3;
     Make(0, 0);
     Take(0);
     Frame();
     EXPECT_EQ(ctx.laserLevel, 3u);
+    EXPECT_EQ(sound.Played(), std::vector<std::string>{"GameEndwep"});
 }
 
 TEST_F(BonusTest, DriftsDownWritesItsBoxAndLeavesAtTheBottom) {

@@ -20,7 +20,11 @@
 #include "engine/my_object.h"
 #include "engine/render_queue.h"
 #include "game/level_loader.h"
+#include "media/asset_names.h"
+#include "media/sound.h"
 #include "platform/clock.h"
+#include "platform/resource_library.h"
+#include "platform/sound_library.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
 
@@ -39,6 +43,54 @@ public:
     }
     platform::MemorySettingsStore inner;
     std::map<std::string, int> writes;
+};
+
+// Every sample in a memory library and a recording sound library: tells
+// which samples were played, by name, in order.
+class SoundHarness {
+public:
+    explicit SoundHarness(GameContext& ctx) : ctx_(ctx) {
+        std::size_t i = 0;
+        for (const char* name : asset::kAllSamples) {
+            std::vector<std::uint8_t> bytes = {'R', 'I', 'F', 'F'};
+            bytes.resize(16 + i++, 0);  // the size tells the samples apart
+            sizes_[static_cast<long long>(bytes.size())] = name;
+            library.blocks[name] = std::move(bytes);
+        }
+        saved_ = platform::services();
+        platform::services().resources = &library;
+        platform::services().sound = &imx;
+        ctx.soundCache = &cache;
+        ctx.soundReady = 1;
+    }
+    ~SoundHarness() {
+        ctx_.soundCache = nullptr;
+        platform::services().resources = saved_.resources;
+        platform::services().sound = saved_.sound;
+    }
+    std::vector<std::string> Played() const {
+        std::map<long long, std::string> byHandle;
+        std::vector<std::string> out;
+        for (const std::string& call : imx.calls) {
+            std::istringstream in(call);
+            std::string fn;
+            long long a = 0, b = 0;
+            in >> fn >> a >> b;
+            if (fn == "IMXSampleLoad" && sizes_.count(a)) byHandle[b] = sizes_.at(a);
+            if (fn == "IMXSamplePlay") out.push_back(byHandle.count(a) ? byHandle[a] : "?");
+        }
+        return out;
+    }
+    void Forget() { imx.calls.clear(); }
+
+    platform::MemoryResourceLibrary library;
+    platform::RecordingSoundLibrary imx;
+    SoundCache cache;
+
+private:
+    GameContext& ctx_;
+    platform::Services saved_;
+    std::map<long long, std::string> sizes_;
 };
 
 class GameFixture : public ::testing::Test {

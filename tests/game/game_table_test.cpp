@@ -128,6 +128,7 @@ TEST_F(GameTableTest, StartsAsTheVisibleControllerAndLogsAMissingMesh) {
 }
 
 TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
+    testing::SoundHarness sound(ctx);
     StartLevel(0);  // level 0 has no records and length 0
     ASSERT_TRUE(RunUntil([&] { return ctx.currentLevel == 1 && ctx.gamePhase == 0; }));
     const std::vector<std::uint32_t> expected = {10, 11, 12, 0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 0};
@@ -139,6 +140,8 @@ TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
     EXPECT_EQ(settings.inner.QueryValue(kSettingsKey, "LevelID"), 716u);
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> captionsShown = {{3, 0}, {1, 0}, {3, 1}};
     EXPECT_EQ(shown, captionsShown);
+    const std::vector<std::string> sounds = {"MenuPlane", "GameComple"};
+    EXPECT_EQ(sound.Played(), sounds);
     EXPECT_EQ(factory.Of("ship").size(), 1u);
     EXPECT_EQ(ctx.shipsLeft, 3u);
 }
@@ -236,6 +239,7 @@ TEST_F(GameTableTest, EscapeAsksForTheMenuOncePerPress) {
 }
 
 TEST_F(GameTableTest, SoundRequestsAreServedOncePerFrameEvenOffTheGameScreen) {
+    testing::SoundHarness sound(ctx);
     ctx.currentScreen = 0;
     RequestSound(&ctx, 6);
     RequestSound(&ctx, 6);
@@ -244,6 +248,8 @@ TEST_F(GameTableTest, SoundRequestsAreServedOncePerFrameEvenOffTheGameScreen) {
     EXPECT_EQ(ctx.soundRequests[6].flag, 0);
     EXPECT_EQ(ctx.soundRequests[2].flag, 0);
     EXPECT_EQ(ctx.soundRequests[6].nextAllowed, ctx.timeNow + 60);
+    const std::vector<std::string> sounds = {"MenuPlane", "Game2Enemy", "Game1Explo"};
+    EXPECT_EQ(sound.Played(), sounds);
     const std::uint32_t served = ctx.timeNow;
     clock.Advance(30);
     ctx.timeNow = clock.Milliseconds();
