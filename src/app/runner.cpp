@@ -1,5 +1,7 @@
 #include "app/runner.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -114,7 +116,14 @@ int RunHeadless(const CommandLine& cl) {
 
 int RunWindowed(const CommandLine& cl) {
     std::string dir;
-    if (!ChooseUserDir(cl, dir)) return 1;
+    if (cl.userDir.empty()) {
+        // The player's data directory ($XDG_DATA_HOME/QVM/Duskwhirl).
+        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
+            dir = pref;
+            SDL_free(pref);
+        }
+    }
+    if (dir.empty() && !ChooseUserDir(cl, dir)) return 1;
     auto& services = platform::services();
     const platform::Services saved = services;
     services.userDir = dir;

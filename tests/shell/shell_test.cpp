@@ -486,3 +486,37 @@ TEST_F(Shell, ASizeChangedWhileMinimisedIsTakenWhenTheWindowReturns) {
 
 }  // namespace
 }  // namespace dw
+
+#include "app/command_line.h"
+#include "app/runner.h"
+
+namespace dw {
+namespace {
+
+TEST_F(Shell, HeadlessRunWritesItsReportAndLeavesTheServicesAsFound) {
+    std::string error;
+    const auto cl = ParseCommandLine({"--headless", "--frames", "12", "--seed", "3", "--user-dir",
+                                      dir.string(), "--report", (dir / "report.json").string(),
+                                      "--data", (dir / "missing.res").string()},
+                                     error);
+    ASSERT_TRUE(cl) << error;
+    EXPECT_EQ(RunProgram(*cl), 0);
+    const std::string report = test::ReadText(dir / "report.json");
+    EXPECT_EQ(report.rfind("{\"frames\": 12,", 0), 0u) << report.substr(0, 80);
+    EXPECT_NE(report.find("\"renderer\": {\"draws\": "), std::string::npos);
+    EXPECT_NE(report.find("\"keys\": 1"), std::string::npos);
+    EXPECT_NE(LogText().find("GAME: Resource Library is absent"), std::string::npos);
+    EXPECT_EQ(platform::services().shell, nullptr);
+    EXPECT_EQ(platform::services().device, nullptr);
+    EXPECT_EQ(platform::services().input, nullptr);
+
+    // An unwritable report is a failure of the run.
+    const auto bad = ParseCommandLine({"--headless", "--frames", "1", "--user-dir", dir.string(),
+                                       "--report", (dir / "no" / "such" / "dir.json").string()},
+                                      error);
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(RunProgram(*bad), 1);
+}
+
+}  // namespace
+}  // namespace dw
