@@ -121,6 +121,14 @@ std::uint64_t HeadlessGame::Run(std::uint64_t frames) {
     return run;
 }
 
+bool HeadlessGame::RunUntil(const std::function<bool()>& done, std::uint64_t maxFrames) {
+    for (std::uint64_t i = 0; i < maxFrames; ++i) {
+        if (done()) return true;
+        if (!Step()) return done();
+    }
+    return done();
+}
+
 void HeadlessGame::Close() {
     if (!app_ || app_->closed) return;
     shell_.PostClose();

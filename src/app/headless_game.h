@@ -10,6 +10,7 @@
 //   game.Step();                      // one frame of 16 ms
 //   EXPECT_EQ(game.context().currentScreen, 0u);
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,6 +69,9 @@ public:
     bool Step();
     // Steps up to `frames` times; returns the frames run.
     std::uint64_t Run(std::uint64_t frames);
+    // Steps until `done` holds (checked before each step) or `maxFrames`
+    // have run; true when `done` held.
+    bool RunUntil(const std::function<bool()>& done, std::uint64_t maxFrames);
     // Closes the window as the user would (runs the shutdown).
     void Close();
     bool closed() const;

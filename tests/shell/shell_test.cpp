@@ -357,8 +357,10 @@ TEST_F(Shell, TheIntroEndingHandsTheCameraToPlayAndOpensTheMenu) {
     game.Run(3);
     EXPECT_EQ(ctx.mouseActive, 0);
     ctx.introActive = 0;
-    game.Step();  // maincam acts, the first object switches the screen next frame
-    EXPECT_EQ(ctx.mouseActive, 1);
+    // maincam acts in the next frame; the first object switches the screen
+    // in the frame after.
+    EXPECT_TRUE(game.RunUntil([&] { return ctx.mouseActive == 1; }, 5));
+    EXPECT_EQ(game.frames(), 4u);
     EXPECT_NEAR(ctx.eyePosition.y, 99.0f, 1e-4f);
     EXPECT_EQ(ctx.screenChangeRequest, 1);
     ctx.currentScreen = 1;
