@@ -223,6 +223,7 @@ std::int32_t Board::Render() {
     auto submit = [ctx](const char* texture, float depth, const ScreenVertex* v, std::uint32_t triangles) {
         DrawEntry& e = ctx->drawRequest;
         e.screenSpace = 1;
+        e.noDepth = 1;  // drawn over the battlefield in depth-key order
         e.alphaBlend = 1;
         e.srcBlend = 5;
         e.destBlend = 6;

@@ -161,6 +161,7 @@ std::int32_t Bonus::Render() {
     if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
     DrawEntry& e = ctx->drawRequest;
     e.screenSpace = 1;
+    e.noDepth = 1;  // drawn over the battlefield in depth-key order
     e.alphaBlend = 1;
     e.srcBlend = 5;
     e.destBlend = 6;
