@@ -80,5 +80,84 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
                                const D3DXVECTOR3* up);
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovy, float aspect, float zn, float zf);
 
+// The same functions on the plain Direct3D records, for fields declared as
+// D3DMATRIX / D3DVECTOR (the Game context's matrices, for one). Arguments of
+// the D3DX types still pick the functions above; any mix lands here.
+inline D3DMATRIX* D3DXMatrixIdentity(D3DMATRIX* out) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixIdentity(&r);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* a, const D3DMATRIX* b) {
+    const D3DXMATRIX x(*a), y(*b);
+    D3DXMATRIX r;
+    *out = *D3DXMatrixMultiply(&r, &x, &y);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixTranspose(D3DMATRIX* out, const D3DMATRIX* m) {
+    const D3DXMATRIX x(*m);
+    D3DXMATRIX r;
+    *out = *D3DXMatrixTranspose(&r, &x);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixInverse(D3DMATRIX* out, float* determinant, const D3DMATRIX* m) {
+    const D3DXMATRIX x(*m);
+    D3DXMATRIX r;
+    if (!D3DXMatrixInverse(&r, determinant, &x)) return nullptr;
+    *out = r;
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixTranslation(&r, x, y, z);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixScaling(D3DMATRIX* out, float sx, float sy, float sz) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixScaling(&r, sx, sy, sz);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixRotationX(D3DMATRIX* out, float angle) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixRotationX(&r, angle);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixRotationY(D3DMATRIX* out, float angle) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixRotationY(&r, angle);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixRotationZ(D3DMATRIX* out, float angle) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixRotationZ(&r, angle);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixLookAtLH(D3DMATRIX* out, const D3DVECTOR* eye, const D3DVECTOR* at,
+                                     const D3DVECTOR* up) {
+    const D3DXVECTOR3 e(*eye), a(*at), u(*up);
+    D3DXMATRIX r;
+    *out = *D3DXMatrixLookAtLH(&r, &e, &a, &u);
+    return out;
+}
+inline D3DMATRIX* D3DXMatrixPerspectiveFovLH(D3DMATRIX* out, float fovy, float aspect, float zn, float zf) {
+    D3DXMATRIX r;
+    *out = *D3DXMatrixPerspectiveFovLH(&r, fovy, aspect, zn, zf);
+    return out;
+}
+inline D3DVECTOR* D3DXVec3TransformCoord(D3DVECTOR* out, const D3DVECTOR* v, const D3DMATRIX* m) {
+    const D3DXVECTOR3 x(*v);
+    const D3DXMATRIX y(*m);
+    D3DXVECTOR3 r;
+    *out = *D3DXVec3TransformCoord(&r, &x, &y);
+    return out;
+}
+inline D3DVECTOR* D3DXVec3TransformNormal(D3DVECTOR* out, const D3DVECTOR* v, const D3DMATRIX* m) {
+    const D3DXVECTOR3 x(*v);
+    const D3DXMATRIX y(*m);
+    D3DXVECTOR3 r;
+    *out = *D3DXVec3TransformNormal(&r, &x, &y);
+    return out;
+}
+
 // Bytes per vertex of a flexible vertex format.
 UINT D3DXGetFVFVertexSize(DWORD fvf);

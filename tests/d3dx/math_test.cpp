@@ -187,6 +187,31 @@ TEST(D3DXMath, VectorHelpers) {
     EXPECT_EQ(D3DXVECTOR3(0, 0, 1), c);
 }
 
+TEST(D3DXMath, PlainRecordOverloadsGiveTheSameResults) {
+    // Fields of the plain types (and any mix with the D3DX ones) work directly.
+    D3DMATRIX view, inv;
+    const D3DVECTOR eye{3, 40, -7}, at{0, 0, 5};
+    const D3DXVECTOR3 up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMATRIX expected;
+    const D3DXVECTOR3 e(eye), a(at);
+    D3DXMatrixLookAtLH(&expected, &e, &a, &up);
+    EXPECT_EQ(expected, D3DXMATRIX(view));
+    ASSERT_NE(nullptr, D3DXMatrixInverse(&inv, nullptr, &view));
+    D3DVECTOR back;
+    const D3DVECTOR origin{0, 0, 0};
+    D3DXVec3TransformCoord(&back, &origin, &inv);
+    ExpectVectorNear(e, back, 1e-4f);
+    D3DMATRIX product;
+    const D3DXMATRIX invX(inv);
+    D3DXMatrixMultiply(&product, &view, &invX);  // mixed argument types
+    D3DXMATRIX id;
+    D3DXMatrixIdentity(&id);
+    ExpectMatrixNear(id, product, 1e-4f);
+    const D3DMATRIX zero{};
+    EXPECT_EQ(nullptr, D3DXMatrixInverse(&inv, nullptr, &zero));
+}
+
 TEST(D3DXMath, FvfVertexSizes) {
     EXPECT_EQ(32u, D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1));
     EXPECT_EQ(28u, D3DXGetFVFVertexSize(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1));
