@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -157,6 +159,67 @@ TEST_F(Archive, EveryRecordedRegionHasContentAndFramesStayInTheirCells) {
             }
         }
     }
+}
+
+TEST_F(Archive, SpriteSheetCellsDoNotOverlap) {
+    ASSERT_TRUE(opened_);
+    const RegionList regions = read_regions();
+    // Sheets whose cells all have their own place; one cell nested inside
+    // another is a deliberate share (the boss-3 puff inside its arm light).
+    for (const char* name : {"BoardTex", "ShotTex", "Ship1Tex", "FoneTex", "GroundTex", "CannonTex", "BigBoss0",
+                             "BigBoss1", "BigBoss2", "BigBoss3", "BigBoss4", "ExploTex", "Ship3Tex"}) {
+        auto it = regions.by_texture.find(name);
+        ASSERT_TRUE(it != regions.by_texture.end()) << name;
+        const auto& list = it->second;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            for (std::size_t k = i + 1; k < list.size(); ++k) {
+                const auto &a = list[i], &b = list[k];
+                const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
+                const bool nested = b.x >= a.x && b.y >= a.y && b.x + b.w <= a.x + a.w && b.y + b.h <= a.y + a.h;
+                EXPECT_TRUE(apart || nested) << name << ": \"" << a.label << "\" overlaps \"" << b.label << "\"";
+            }
+    }
+}
+
+TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("FoneTex", bytes));
+    Image img;
+    ASSERT_TRUE(decode(bytes, img));
+    ASSERT_EQ(img.w, 512);
+    auto px = [&](int x, int y, int c) { return int(img.rgba[(std::size_t(y) * img.w + x) * 4 + c]); };
+    // The three far-layer tiles: 256 texels each, repeating in both directions.
+    for (auto [x0, y0] : {std::pair{0, 0}, std::pair{0, 256}, std::pair{256, 0}}) {
+        double seam = 0, inner = 0;
+        for (int i = 0; i < 256; ++i)
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(px(x0 + i, y0 + i, 3), 255);
+                seam += std::abs(px(x0 + 255, y0 + i, c) - px(x0, y0 + i, c));   // right edge -> left edge
+                seam += std::abs(px(x0 + i, y0 + 255, c) - px(x0 + i, y0, c));   // bottom -> top
+                inner += std::abs(px(x0 + 127, y0 + i, c) - px(x0 + 128, y0 + i, c));
+                inner += std::abs(px(x0 + i, y0 + 127, c) - px(x0 + i, y0 + 128, c));
+            }
+        EXPECT_LT(seam, inner * 2.5 + 256) << "tile at " << x0 << "," << y0 << " shows a seam";
+    }
+}
+
+TEST_F(Archive, ExplosionFadesOutOverItsCells) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("ExploTex", bytes));
+    Image img;
+    ASSERT_TRUE(decode(bytes, img));
+    auto peak = [&](int f) {
+        const int c = img.w / 6, x0 = (f % 6) * c, y0 = (f / 6) * c;
+        int m = 0;
+        for (int y = y0; y < y0 + c; ++y)
+            for (int x = x0; x < x0 + c; ++x) m = std::max(m, img.alpha(x, y));
+        return m;
+    };
+    EXPECT_GT(peak(0), 200);
+    EXPECT_GT(peak(10), 200);
+    EXPECT_LT(peak(35), 40);
 }
 
 TEST_F(Archive, GlyphAtlasCornerAndShadowEdgesAreTransparent) {
