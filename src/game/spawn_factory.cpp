@@ -2,19 +2,51 @@
 
 #include "app/game_context.h"
 #include "engine/my_object.h"
+#include "game/enemies.h"
 #include "game/player_ship.h"
 
 namespace dw {
 
 // Each class adds its case here when it exists.
 
-MyObject* CreateEnemy(GameContext*, int code, float, float, int) {
+namespace {
+template <class T>
+MyObject* Place(T* enemy, float x, float y, int slot) {
+    enemy->SetStart(x, y);
+    enemy->AttachSlot(static_cast<std::uint32_t>(slot));
+    return enemy;
+}
+}  // namespace
+
+MyObject* CreateEnemy(GameContext* ctx, int code, float x, float y, int slot) {
     switch (code) {
+        case 1: return Place(new SmallFighter(ctx), x, y, slot);
+        case 2: return Place(new Drone(ctx), x, y, slot);
+        case 3: return Place(new Station(ctx), x, y, slot);
+        case 4: return Place(new Weaver(ctx), x, y, slot);
+        case 5: return Place(new Looper(ctx), x, y, slot);
+        case 6: return Place(new Jumper(ctx), x, y, slot);
+        case 7: return Place(new HeavyFighter(ctx), x, y, slot);
+        case 8:
+        case 9: {
+            auto* fighter = new Interceptor(ctx);
+            fighter->SetStart(x, y);
+            fighter->AttachSlot(static_cast<std::uint32_t>(slot), code == 9 ? 1u : 0u);
+            return fighter;
+        }
+        case 10: return Place(new Gunship(ctx), x, y, slot);
+        case 12: return Place(new Cruiser(ctx), x, y, slot);
+        case 13: return Place(new Tanker(ctx), x, y, slot);
         default: return nullptr;
     }
 }
 
-MyObject* CreateSegment(GameContext*, float, float, int, int, int) { return nullptr; }
+MyObject* CreateSegment(GameContext* ctx, float x, float y, int segment, int part, int slot) {
+    auto* piece = new Segment(ctx);
+    piece->AttachSlot(static_cast<std::uint32_t>(slot), static_cast<std::uint32_t>(part));
+    piece->SetStart(x, y, static_cast<std::uint32_t>(segment));
+    return piece;
+}
 
 MyObject* CreateBoss(GameContext*, int code, float, float, float, int) {
     switch (code) {

@@ -1,0 +1,531 @@
+#include "game/enemies.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/game_context.h"
+#include "engine/list_engine.h"
+#include "game/enemy_bullets.h"
+#include "game/explosion.h"
+#include "game/player_shots.h"
+#include "game/sprite_util.h"
+#include "media/asset_names.h"
+#include "media/sound.h"
+
+namespace dw {
+
+namespace {
+constexpr const char kSenemy1[] = "senemy1";
+constexpr const char kSenemy2[] = "senemy2";
+constexpr const char kSenemy3[] = "senemy3";
+constexpr const char kSenemy4[] = "senemy4";
+constexpr const char kSenemy5[] = "senemy5";
+constexpr const char kSenemy6[] = "senemy6";
+constexpr const char kHenemy1[] = "henemy1";
+constexpr const char kHenemy2[] = "henemy2";
+constexpr const char kHenemy3[] = "henemy3";
+constexpr const char kHenemy4[] = "henemy4";
+constexpr const char kHenemy5[] = "henemy5";
+constexpr const char kHenemy6[] = "henemy6";
+
+// Sound request slots of the explosions.
+constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
+
+float Rand01(int n) { return static_cast<float>(std::rand() % n); }
+}  // namespace
+
+// --- senemy1 --------------------------------------------------------------------
+
+SmallFighter::SmallFighter(GameContext* ctx) : HaloEnemy(ctx, kSenemy1) {
+    const float w = Rand01(30) * 0.0006f + 0.04f;
+    halfWidth = w;
+    halfHeight = 1.333f * w;
+    topAnchored = true;
+    texture = asset::Ship3Tex;
+    columns = 8;
+    frameCount = 40;
+    animRate = 0.038f;
+    animForward = (std::rand() % 2) ? 1 : 0;
+    depthKey = 2.6f - 0.1f * w;
+    shadowShift = 0.04f;
+    vertexZ = 0.49f + 0.1f * w;
+    colour = 0xffffeecc;
+    valueIndex = 0;
+    exploSize = 1.1f;
+    exploKind = 3;
+    exploSound = kGame0Explo;
+    InitHalo(1.25f * w, vertexZ, 2.6f - 0.1f * w + depthJitter);
+    RebuildQuads();
+}
+
+void SmallFighter::Move(float ft) { y += ft * (y < -0.5f ? 0.0003f : 0.0012f); }
+
+// --- senemy2 --------------------------------------------------------------------
+
+Drone::Drone(GameContext* ctx) : Enemy(ctx, kSenemy2) {
+    halfWidth = halfHeight = 0.05f;
+    topAnchored = true;
+    texture = asset::Ship3Tex;
+    columns = 8;
+    firstCell = 40;  // rows 5 to 7
+    frameCount = 24;
+    animRate = 0.07f;
+    animForward = 0;
+    depthKey = 2.581f;
+    depthJitter = 0;
+    vertexZ = 0.491f;
+    valueIndex = 2;
+    exploSize = 0.9f;
+    exploKind = 0;
+    exploSound = kGame1Explo;
+    RebuildQuads();
+}
+
+void Drone::Move(float ft) { y += ft * 0.0004f; }
+
+void Drone::Explode() {
+    Enemy::Explode();
+    FireCrossBurst(context, x, y, false);
+}
+
+// --- senemy3 --------------------------------------------------------------------
+
+Station::Station(GameContext* ctx) : HaloEnemy(ctx, kSenemy3) {
+    halfWidth = halfHeight = 0.062f;
+    texture = asset::StationTex;
+    columns = 4;
+    frameCount = 12;
+    animRate = 0.03f;
+    depthJitter = Rand01(9) * 0.0001f;
+    depthKey = 2.562f;
+    shadowShift = 0.04f;
+    vertexZ = 0.398f;
+    valueIndex = 3;
+    exploSize = 1.3f;
+    exploKind = 4;
+    exploSound = kGame0Explo;
+    InitHalo(1.25f * halfWidth, vertexZ, depthKey + depthJitter);
+    RebuildQuads();
+}
+
+void Station::Move(float ft) { y += ft * speed; }
+
+// --- senemy4 --------------------------------------------------------------------
+
+Weaver::Weaver(GameContext* ctx) : Enemy(ctx, kSenemy4) {
+    halfWidth = 0.12f;
+    halfHeight = 0.03996f;
+    texture = asset::DlinniTex;
+    columns = 3;
+    frameCount = 9;
+    animRate = 0.04f;
+    depthKey = 2.573f;
+    depthJitter = 0;
+    valueIndex = 4;
+    exploSize = 0.7f;
+    exploKind = 4;
+    exploSound = kGame1Explo;
+    RebuildQuads();
+}
+
+void Weaver::SetStart(float px, float py) {
+    yBase = py;
+    phase = ((px + 0.6f) * 0.6666667f - 0.5f) * kPi;
+    Enemy::SetStart(px, py);
+}
+
+void Weaver::Move(float ft) {
+    angle += ft * 0.0045f;
+    yBase += ft * 0.0003f;
+    phase += ft * 0.001f;
+    x = 0.75f * std::sin(phase) + 0.15f;
+    y = yBase;
+}
+
+void Weaver::WriteHitBox() {
+    // The box around the four turned corners of the craft.
+    const float hx = halfWidth * static_cast<float>(context->screenWidth) * 0.5f;
+    const float hy = halfHeight * static_cast<float>(context->screenHeight) * 0.5f;
+    const float c = std::fabs(std::cos(angle)), s = std::fabs(std::sin(angle));
+    const float ex = (hx * c + hy * s) * 2.0f / static_cast<float>(context->screenWidth);
+    const float ey = (hx * s + hy * c) * 2.0f / static_cast<float>(context->screenHeight);
+    HitSlot& slotRef = context->enemySlots[slot];
+    slotRef.boxMin[0] = x - ex;
+    slotRef.boxMax[0] = x + ex;
+    slotRef.boxMin[1] = y - ey;
+    slotRef.boxMax[1] = y + ey;
+}
+
+// --- senemy5 --------------------------------------------------------------------
+
+Looper::Looper(GameContext* ctx) : Enemy(ctx, kSenemy5) {
+    halfWidth = 0.08f;
+    halfHeight = 0.0728f;
+    texture = asset::VertuhTex;
+    columns = 4;
+    frameCount = 16;
+    animRate = 0.05f;
+    depthKey = 2.574f;
+    depthJitter = 0;
+    shadowShift = 0.02f;
+    valueIndex = 5;
+    exploSize = 0.9f;
+    exploKind = 3;
+    exploSound = kGame1Explo;
+    RebuildQuads();
+}
+
+void Looper::SetStart(float px, float py) {
+    yBase = py;
+    Enemy::SetStart(px, py);
+}
+
+void Looper::Move(float ft) {
+    yBase += ft * 0.0003f;
+    phase -= ft * 0.002f;
+    x = 0.25f * std::cos(phase) + startX;
+    y = 0.1f * std::fabs(std::cos(phase)) + yBase;
+}
+
+// --- senemy6 --------------------------------------------------------------------
+
+Jumper::Jumper(GameContext* ctx) : Enemy(ctx, kSenemy6) {
+    halfWidth = halfHeight = 0.07f;
+    texture = asset::JumperTex;
+    columns = 6;
+    frameCount = 24;
+    animRate = 0.055f;
+    depthKey = 2.571f;
+    shadowShift = 0.04f;
+    valueIndex = 6;
+    exploSize = 0.9f;
+    exploKind = 3;
+    exploSound = kGame0Explo;
+    y = startY = 1.1f;
+    RebuildQuads();
+}
+
+void Jumper::Move(float ft) {
+    angle -= ft * 0.001f;
+    switch (state) {
+        case 0:
+            y -= ft * 0.0008f;
+            if (y < -0.7f) {
+                context->enemySlots[slot].noContact = 0;
+                state = 1;
+            }
+            break;
+        case 1:
+            if (x >= 0.15f) {
+                x += ft * 0.0004f;
+                if (x > 0.9f) state = 2;
+            } else {
+                x -= ft * 0.0004f;
+                if (x < -0.6f) state = 2;
+            }
+            break;
+        default:
+            y += ft * 0.0012f;
+            break;
+    }
+}
+
+// --- henemy1 --------------------------------------------------------------------
+
+HeavyFighter::HeavyFighter(GameContext* ctx) : HaloEnemy(ctx, kHenemy1) {
+    halfWidth = 0.076f;
+    halfHeight = 0.05016f;
+    topAnchored = true;
+    texture = asset::Ship1Tex;
+    columns = 8;
+    frameCount = 5;
+    animRate = 0.035f;
+    zH = 0.49f + Rand01(10) * 0.001f;
+    vertexZ = zH;
+    depthKey = 3.0f - zH;
+    depthJitter = 0;
+    shadowShift = 0.04f;
+    valueIndex = 1;
+    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploKind = 3;
+    exploSound = kGame0Explo;
+    InitHalo(1.15f * halfWidth, zH, 3.0f - zH);
+    flame = new EngineFlame(ctx);
+    flame->sortKey = 3.0f - zH + 0.005f;
+    flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1, 1,
+                        0.312f, 0, 0.063f, 0.063f, x, y + 0.025f, 0.487f);
+    flame->SetFadeColours(0xffffffff, 0xff00aaff);
+    if (ctx->objectList) ctx->objectList->AddObject(flame);
+    RebuildQuads();
+}
+
+void HeavyFighter::SetStart(float px, float py) {
+    HaloEnemy::SetStart(px, py);
+    // The flame starts where the ship is, not where it was built.
+    if (flame) {
+        flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1,
+                            1, 0.312f, 0, 0.063f, 0.063f, x, y + 0.025f, 0.487f);
+        flame->SetFadeColours(0xffffffff, 0xff00aaff);
+    }
+}
+
+void HeavyFighter::Move(float ft) {
+    y += ft * (y < -0.7f ? 0.0003f : 0.001f);
+    if (y > -0.7f) {
+        fireAccumulator += ft * 0.0001f;
+        if (fireAccumulator > 1.0f) {
+            fireAccumulator = 0;
+            const int entry = TakeEnemyShot(context, 0, x, y + 0.04f);
+            if (entry >= 0) {
+                auto* bullet = new SlowBullet(context);
+                bullet->SetStart(x, y + 0.04f);
+                bullet->Fire(static_cast<std::uint32_t>(entry), 0, 1, 0);
+                context->objectList->AddObject(bullet);
+            }
+        }
+    }
+    if (flame) flame->EmitAlong(x + 0.0005f, y + 0.025f, 0.487f);
+}
+
+std::int32_t HeavyFighter::FinalCleanup() {
+    if (flame) {
+        flame->Release();
+        flame = nullptr;
+    }
+    return HaloEnemy::FinalCleanup();
+}
+
+// --- henemy2 --------------------------------------------------------------------
+
+Interceptor::Interceptor(GameContext* ctx) : Enemy(ctx, kHenemy2) {
+    halfWidth = 0.05f;
+    halfHeight = 0.06f;
+    texture = asset::FastTex;
+    columns = 4;
+    frameCount = 16;
+    animRate = 0.045f;
+    const float z = 0.492f + Rand01(100) * 0.0001f;
+    vertexZ = z;
+    depthKey = 3.0f - z;
+    depthJitter = 0;
+    shadowShift = 0.02f;
+    valueIndex = 8;
+    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploKind = 3;
+    exploAtCentre = true;
+    exploSound = kGame0Explo;
+    RebuildQuads();
+}
+
+void Interceptor::AttachSlot(std::uint32_t s, std::uint32_t eliteFlag) {
+    Enemy::AttachSlot(s);
+    if (eliteFlag != 0) {
+        elite = 1;
+        texture = asset::Ship0Tex;
+        context->enemySlots[slot].hitPoints = 5000;
+        halfHeight *= 0.7f;
+        exploSound = kGame2Explo;
+        speed = 0.0013f;
+        RebuildQuads();
+    }
+}
+
+void Interceptor::Move(float ft) { y += ft * speed; }
+
+bool Interceptor::PastExit() const { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
+
+void Interceptor::Explode() {
+    StartExplosion(x, y, exploSize * halfWidth, exploKind, exploFlag);
+    context->score += elite ? 50000 : Value();
+    RequestSound(context, exploSound);
+}
+
+// --- henemy3 --------------------------------------------------------------------
+
+Gunship::Gunship(GameContext* ctx) : Enemy(ctx, kHenemy3) {
+    halfWidth = 0.09f;
+    halfHeight = 0.08f;
+    texture = asset::Ship0Tex;
+    columns = 4;
+    frameCount = 5;
+    animRate = 0.04f;
+    const float z = 0.495f + Rand01(100) * 0.0001f;
+    vertexZ = z;
+    depthKey = 3.0f - z;
+    depthJitter = 0;
+    shadowShift = 0.02f;
+    valueIndex = 9;
+    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploKind = 3;
+    exploAtCentre = true;
+    exploSound = kGame1Explo;
+    angle = kPi;  // faces down the field until it aims
+    RebuildQuads();
+}
+
+void Gunship::Move(float ft) { y += ft * 0.0009f * (y < -0.6f ? 1.0f : 0.3f); }
+
+bool Gunship::PastExit() const { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
+
+// --- henemy4 --------------------------------------------------------------------
+
+namespace {
+struct PartLook {
+    const char* texture;
+    float halfWidth;        // x base size
+    float heightFactor;     // halfHeight = factor x (halfWidth or base size)
+    bool heightOfBase;      // the factor applies to the base size
+    std::uint32_t frames;
+    float rate;
+    float offset;           // y offset factor
+};
+constexpr float kSegmentBase = 0.09f;
+const PartLook kParts[4] = {
+    {asset::CtHeadTex, 0.516f, 0.75f, false, 16, 0.03f, 0.0f},
+    {asset::CtLongTex, 1.0f, 0.484f, true, 15, 0.04f, 2.17f},
+    {asset::CtShortTex, 0.757f, 0.55f, false, 15, 0.04f, 1.05f},
+    {asset::CtEngiTex, 0.574f, 1.553f, false, 12, 0.06f, 3.97f},
+};
+}  // namespace
+
+Segment::Segment(GameContext* ctx) : Enemy(ctx, kHenemy4) {
+    columns = 4;
+    shadowShift = 0.02f;
+    valueIndex = 10;
+    exploSize = 0.9f;
+    exploKind = 3;
+    exploSound = kGame0Explo;
+    SetPart(0);
+}
+
+void Segment::AttachSlot(std::uint32_t s, std::uint32_t p) {
+    SetPart(p);
+    Enemy::AttachSlot(s);
+}
+
+void Segment::SetPart(std::uint32_t p) {
+    part = p > 3 ? 3 : p;
+    const PartLook& look = kParts[part];
+    texture = look.texture;
+    halfWidth = look.halfWidth * kSegmentBase;
+    halfHeight = look.heightFactor * (look.heightOfBase ? kSegmentBase : halfWidth);
+    frameCount = look.frames;
+    animRate = look.rate;
+}
+
+void Segment::SetStart(float px, float py, std::uint32_t index) {
+    const float k = 0.5625f * static_cast<float>(context->screenWidth) /
+                    static_cast<float>(context->screenHeight) * kSegmentBase;
+    depthJitter += static_cast<float>(index + 2) * 0.0001f;
+    Enemy::SetStart(px, py - kParts[part].offset * k);
+}
+
+void Segment::Animate(float ft) {
+    if (part == 0 || part == 3) {
+        Enemy::Animate(ft);
+        return;
+    }
+    // The body parts unfold once, on screen, and stay open.
+    if (y <= -0.8f) return;
+    while (animTime > 1.0f && frame + 1 < frameCount) {
+        ++frame;
+        animTime -= 1.0f;
+    }
+    if (frame + 1 < frameCount) animTime += ft * animRate;
+}
+
+void Segment::Move(float ft) { y += ft * 0.0008f; }
+
+void Segment::RebuildQuads() {
+    depthKey = 2.575f - (y + 2.0f) * 0.0002f;
+    Enemy::RebuildQuads();
+}
+
+// --- henemy5 --------------------------------------------------------------------
+
+Cruiser::Cruiser(GameContext* ctx) : Enemy(ctx, kHenemy5) {
+    halfWidth = 0.087f;
+    halfHeight = 0.120843f;
+    texture = asset::KreiserTex;
+    columns = 4;
+    frameCount = 16;
+    animRate = 0.035f;
+    depthKey = 2.572f;
+    depthJitter = 0;
+    shadowShift = 0.015f;
+    valueIndex = 11;
+    exploSize = 0.7f * halfHeight / halfWidth;
+    exploKind = 4;
+    exploSound = kGame2Explo;
+    RebuildQuads();
+}
+
+void Cruiser::Move(float ft) { y += ft * 0.0005f; }
+
+// --- henemy6 --------------------------------------------------------------------
+
+Tanker::Tanker(GameContext* ctx) : Enemy(ctx, kHenemy6) {
+    halfWidth = 0.093f;
+    halfHeight = 0.12927f;
+    texture = asset::TankerTex;
+    columns = 4;
+    frameCount = 16;
+    animRate = 0.027f;
+    depthKey = 2.579f;
+    depthJitter = 0;
+    shadowShift = 0.015f;
+    valueIndex = 12;
+    exploSound = kGame2Explo;
+    RebuildQuads();
+}
+
+void Tanker::Move(float ft) { y += ft * 0.00035f; }
+
+void Tanker::Explode() {
+    const float w = halfWidth, h = halfHeight;
+    StartExplosion(x, y + w, 1.1f * h, 0, 0);
+    const std::uint32_t delays[4] = {150, 300, 450, 600};
+    for (int n = 0; n < 4; ++n) {
+        const float t = Rand01(360) * kDegree;
+        const float d = Rand01(7) * w * 0.4f;
+        const float px = x + 0.4f * d * std::sin(t);
+        const float py = y + w + d * std::cos(t);
+        const float size = (0.7f + 0.1f * Rand01(10)) * w * 0.8f;
+        auto* blast = new Explosion(context);
+        blast->Setup(px, py, size, 2, (n == 0 || n == 3) ? 1 : 0);
+        blast->SetDelay(delays[n]);
+        context->objectList->AddObject(blast);
+    }
+    // The blast: everything within 0.75 of the wreck's centre is hurt, the
+    // more the closer it is.
+    const HitSlot& own = context->enemySlots[slot];
+    const float cx = (own.boxMin[0] + own.boxMax[0]) * 0.5f;
+    const float cy = (own.boxMin[1] + own.boxMax[1]) * 0.5f;
+    auto hurt = [&](HitSlot& s) {
+        const float sx = (s.boxMin[0] + s.boxMax[0]) * 0.5f - cx;
+        const float sy = (s.boxMin[1] + s.boxMax[1]) * 0.5f - cy;
+        const float d = std::sqrt(sx * sx + sy * sy);
+        if (!(d < 0.75f)) return;
+        const auto amount = static_cast<std::uint32_t>((0.75f - d) * 1000.0f);
+        if (amount >= s.hitPoints)
+            s.destroyed = 1;
+        else
+            s.hitPoints -= amount;
+    };
+    for (int i = 0; i < kEnemySlots; ++i) {
+        HitSlot& s = context->enemySlots[i];
+        if (static_cast<std::uint32_t>(i) == slot || !s.active || s.destroyed) continue;
+        hurt(s);
+    }
+    for (int i = 0; i < kShipSlots; ++i) {
+        HitSlot& s = context->shipSlots[i];
+        if (!s.active || s.destroyed) continue;
+        if (context->shieldActive && context->shieldShipSlot == static_cast<std::uint32_t>(i)) continue;
+        hurt(s);
+    }
+    context->score += Value();
+    RequestSound(context, exploSound);
+}
+
+}  // namespace dw
