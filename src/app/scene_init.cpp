@@ -4,6 +4,9 @@
 #include "app/first_object.h"
 #include "app/game_context.h"
 #include "engine/list_engine.h"
+#include "frontend/intro_splash.h"
+#include "frontend/loading_screen.h"
+#include "frontend/main_menu.h"
 #include "game/board.h"
 #include "game/game_table.h"
 #include "game/level_loader.h"
@@ -27,8 +30,11 @@ void CreateFirstObjects(GameContext& ctx) {
     list.AddObject(new MainCamera(&ctx));
 
     // "bcgintro": the logo splash.
-    // list.AddObject(new IntroSplash(&ctx));
+    list.AddObject(new IntroSplash(&ctx));
     // "qvmload": the loading screen, set up with -1, -1, 0xFFC4C4C4, 50, 17, 90.
+    auto* loading = new LoadingScreen(&ctx);
+    loading->SetLook(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFC4C4C4u, 50, 17, 90);
+    list.AddObject(loading);
     // "glevels": the level loader, given 0.
     auto* levels = new GameLevels(&ctx);
     levels->LoadLevels(0);
@@ -36,6 +42,7 @@ void CreateFirstObjects(GameContext& ctx) {
     // "matrix": the Game table.
     list.AddObject(new GameTable(&ctx));
     // "menu": the main menu.
+    list.AddObject(new MainMenu(&ctx));
     // "gfone": the background.
     // "gbord": the board.
     list.AddObject(new Board(&ctx));

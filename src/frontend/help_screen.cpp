@@ -1,0 +1,148 @@
+#include "frontend/help_screen.h"
+
+#include "app/game_context.h"
+#include "frontend/ui_common.h"
+#include "media/asset_names.h"
+#include "media/sound.h"
+#include "platform/input.h"
+
+namespace dw {
+
+namespace {
+
+constexpr float kZ = 0.55f;
+constexpr float kButtonTop = 0.515f, kButtonBottom = 0.57f;
+
+}  // namespace
+
+HelpScreen::HelpScreen(GameContext* ctx) : MyObject(ctx) {
+    name = "help";
+    order = 48;
+    visible = 1;
+    RestoreDeviceObjects();
+}
+
+void HelpScreen::LayoutIcons() {
+    for (int k = 0; k < kIcons; ++k) {
+        const Icon& ic = icons[k];
+        const float u = ic.baseU + 0.0625f * static_cast<float>(ic.frame % ic.columns);
+        const float v = ic.baseV + 0.0625f * static_cast<float>(ic.frame / ic.columns);
+        const float y = 0.099f * static_cast<float>(k) - 0.36f;
+        SetQuadScreen(icons_ + 6 * k, 0.165f, 0.224f, y, y + 0.079f, u + 0.001f, u + 0.062f,
+                      v + 0.001f, v + 0.062f);
+    }
+    ui::PrepareQuads(icons_, kIcons, kZ, 0xFFFFFFFFu);
+}
+
+std::int32_t HelpScreen::RestoreDeviceObjects() {
+    SetQuadScreen(frame_, 0.13f, 0.74f, -0.45f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1,
+                  ui::kHelpFrame.v0, ui::kHelpFrame.v1);
+    ui::PrepareQuads(frame_, 1, kZ, 0xFFFFFFFFu);
+    SetQuadScreen(buttons_, 0.174f, 0.292f, kButtonTop, kButtonBottom, ui::kBackButton.u0,
+                  ui::kBackButton.u1, ui::kBackButton.v0, ui::kBackButton.v1);
+    SetQuadScreen(buttons_ + 6, 0.518f, 0.692f, kButtonTop, kButtonBottom,
+                  ui::kNextPageButton.u0, ui::kNextPageButton.u1, ui::kNextPageButton.v0,
+                  ui::kNextPageButton.v1);
+    SetQuadScreen(buttons_ + 12, 0.426f, 0.692f, kButtonTop, kButtonBottom,
+                  ui::kPrevPageButton.u0, ui::kPrevPageButton.u1, ui::kPrevPageButton.v0,
+                  ui::kPrevPageButton.v1);
+    ui::PrepareQuads(buttons_, 3, kZ, 0xFFFFFFFFu);
+    if (backHoverShown) ui::ColourQuads(buttons_, 1, ui::PulseGreen(pulse));
+    LayoutIcons();
+    for (int k = 0; k < kIcons; ++k) {
+        const float y = 0.099f * static_cast<float>(k);
+        const float v = 0.039f * static_cast<float>(k);
+        SetQuadScreen(lines_ + 6 * k, 0.25f, 0.7f, y - 0.346f, y - 0.29f, 0.507f, 0.948f,
+                      v + 0.093f, v + 0.127f);
+    }
+    ui::PrepareQuads(lines_, kIcons, kZ, 0xFFFFFFFFu);
+    for (int k = 0; k < kPage2Lines; ++k) {
+        const ui::Cell cell = ui::HelpPage2Cell(k);
+        const float y = -0.40f + 0.085f * static_cast<float>(k);
+        SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0,
+                      cell.v1);
+    }
+    ui::PrepareQuads(page2_, kPage2Lines, kZ, 0xFFFFFFFFu);
+    return 0;
+}
+
+std::int32_t HelpScreen::FrameMove() {
+    GameContext& c = *context;
+    if (!ui::FrontEndActive(&c) || dead) return 0;
+    const float x = c.layoutCursorX, y = c.layoutCursorY;
+    const bool inRow = y > kButtonTop && y < kButtonBottom;
+    backHover = inRow && x > 0.174f && x < 0.292f;
+    pageHover = inRow && x > (page2 ? 0.426f : 0.518f) && x < 0.692f;
+
+    // 1. Hover feedback.
+    const std::uint32_t green = ui::PulseGreen(pulse);
+    if (backHover != backHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        if (!backHover) ui::ColourQuads(buttons_, 1, 0xFFFFFFFFu);
+        backHoverShown = backHover;
+    }
+    if (backHover) ui::ColourQuads(buttons_, 1, green);
+    if (pageHover != pageHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        if (!pageHover && !page2) ui::ColourQuads(buttons_ + 6, 1, 0xFFFFFFFFu);
+        pageHoverShown = pageHover;
+    }
+    if (pageHover && !page2) ui::ColourQuads(buttons_ + 6, 1, green);
+
+    // 2. Escape.
+    if (c.keys[DIK_ESCAPE] && !escapeHeld) {
+        escapeHeld = 1;
+        c.helpClosed = 1;
+        dead = 1;
+        PlaySound(&c, asset::MenuPress);
+    }
+    // 3. Back button.
+    if (!dead && backHover && c.mouseButtons[0] && !clickHeld) {
+        clickHeld = 1;
+        c.helpClosed = 1;
+        dead = 1;
+        PlaySound(&c, asset::MenuPress);
+    }
+    // 4. Page button.
+    if (!dead && pageHover && c.mouseButtons[0] && !clickHeld) {
+        page2 = !page2;
+        pageHoverShown = 1;
+        ui::ColourQuads(buttons_ + 6, 2, 0xFFFFFFFFu);
+        clickHeld = 1;
+        PlaySound(&c, asset::MenuPress);
+    }
+    // 5. Release.
+    if (!c.mouseButtons[0]) clickHeld = 0;
+    if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
+    // 6. Animation.
+    pulse += static_cast<float>(c.frameTimeAverage) * 0.005f;
+    if (!page2) {
+        iconTime += static_cast<float>(c.frameTimeAverage) * 0.025f;
+        if (iconTime > 1.0f) {
+            iconTime = 0;
+            for (Icon& ic : icons) ic.frame = (ic.frame + 1) % ic.frames;
+            LayoutIcons();
+        }
+    }
+    return 0;
+}
+
+std::int32_t HelpScreen::Render() {
+    if (!ui::FrontEndActive(context) || dead) return 0;
+    // Back and the page's own button, side by side in one entry.
+    for (int i = 0; i < 6; ++i) {
+        drawButtons_[i] = buttons_[i];
+        drawButtons_[6 + i] = page2 ? buttons_[12 + i] : buttons_[6 + i];
+    }
+    ui::SubmitSprites(context, asset::Help5Tex, frame_, 2, 2.58f);
+    ui::SubmitSprites(context, asset::Help5Tex, drawButtons_, 4, 2.58f);
+    if (!page2) {
+        ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * kIcons, 2.58f);
+        ui::SubmitSprites(context, asset::Ship1Tex, icons_, 2 * kIcons, 2.58f);
+    } else {
+        ui::SubmitSprites(context, asset::Help2Tex, page2_, 2 * kPage2Lines, 2.58f);
+    }
+    return 0;
+}
+
+}  // namespace dw

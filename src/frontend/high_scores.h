@@ -1,0 +1,67 @@
+#pragma once
+// "records": the high-score screen. Shows the eight places of
+// "records.csm"; after a game it inserts the score, lets the player type a
+// name in place and saves the table. Escape or the back button closes it.
+#include <cstdint>
+
+#include "engine/draw_entry.h"
+#include "engine/my_object.h"
+#include "frontend/records_table.h"
+
+namespace dw {
+
+class HighScores : public MyObject {
+public:
+    static constexpr int kNameGlyphs = 16;
+    static constexpr int kScoreGlyphs = 7;
+    static constexpr int kGlyphs = RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs) + 7 + 6;
+
+    explicit HighScores(GameContext* ctx);
+
+    std::int32_t FrameMove() override;
+    std::int32_t Render() override;
+    std::int32_t RestoreDeviceObjects() override;
+
+    RecordTable table{};
+    char typedName[17] = {};
+    int place = 0;
+    std::uint8_t nameEntry = 0;
+    std::uint8_t caretVisible = 0;
+    std::uint32_t lastCaretToggle = 0;
+    std::uint8_t held[256] = {};
+    std::uint8_t backHover = 0, backHoverShown = 0;
+    std::uint8_t clickHeld = 1, escapeHeld = 0;
+    float phase = 0;
+
+    const ScreenVertex* Glyphs() const { return glyphs_; }
+    const ScreenVertex* NameGlyphs(int row) const { return glyphs_ + 6 * kNameGlyphs * row; }
+    const ScreenVertex* ScoreGlyphs(int row) const {
+        return glyphs_ + 6 * (RecordTable::kPlaces * kNameGlyphs + kScoreGlyphs * row);
+    }
+    const ScreenVertex* LastScoreGlyphs() const {
+        return glyphs_ + 6 * (RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs));
+    }
+    const ScreenVertex* Caret() const { return caret_; }
+    const ScreenVertex* BackButton() const { return panel_ + 6; }
+
+    // Saves the table to the user directory (name entry ends).
+    void Save();
+
+private:
+    void Refresh();
+    void TypeCharacters();
+    ScreenVertex* NameRun(int row) { return glyphs_ + 6 * kNameGlyphs * row; }
+    ScreenVertex* ScoreRun(int row) {
+        return glyphs_ + 6 * (RecordTable::kPlaces * kNameGlyphs + kScoreGlyphs * row);
+    }
+    ScreenVertex* SevenRun() {
+        return glyphs_ + 6 * (RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs));
+    }
+    ScreenVertex* SixRun() { return SevenRun() + 6 * 7; }
+
+    ScreenVertex panel_[12] = {};  // panel, back button
+    ScreenVertex caret_[6] = {};
+    ScreenVertex glyphs_[6 * kGlyphs] = {};
+};
+
+}  // namespace dw

@@ -1,0 +1,53 @@
+#pragma once
+// The eight-place high-score table and its file "records.csm": 168 bytes,
+// no header; eight names of 17 bytes (at most 16 characters, zero-terminated)
+// followed by eight unsigned 32-bit little-endian scores. Place 1 first.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace dw {
+
+inline constexpr char kRecordsFile[] = "records.csm";
+inline constexpr char kRecordsWriteFailed[] = "FAIL: I can't write the highscores table !";
+
+struct RecordTable {
+    static constexpr int kPlaces = 8;
+    static constexpr int kNameBytes = 17;
+    static constexpr std::size_t kFileSize = kPlaces * kNameBytes + kPlaces * 4;  // 168
+    static constexpr std::uint32_t kScoreCap = 9999999;
+
+    char names[kPlaces][kNameBytes];
+    std::uint32_t scores[kPlaces];
+};
+static_assert(sizeof(RecordTable) == RecordTable::kFileSize);
+
+// The table used when there is no usable file.
+RecordTable DefaultRecordTable();
+
+// Reads a table from file bytes: fewer than 168 bytes give the default
+// table; bytes past the 168th are ignored; a name without a terminator in
+// its field is cut to 16 characters.
+RecordTable ParseRecordTable(const std::uint8_t* data, std::size_t size);
+// The 168 bytes of a table (each name's bytes after its terminator zeroed).
+std::string SerializeRecordTable(const RecordTable& table);
+
+// Reads the table from a file; `complete` tells whether a full table was
+// read (otherwise the default table is returned).
+RecordTable LoadRecordTable(const std::string& path, bool* complete = nullptr);
+
+enum class RecordWrite { Written, NotOpened, Incomplete };
+// Writes the table through a temporary file that replaces the old one only
+// when complete, so a failed write never loses the table on disk.
+RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table);
+
+// Where a score enters the table: the number of places whose score is at
+// least `score`; 8 when it does not enter.
+int InsertionPlace(const RecordTable& table, std::uint32_t score);
+// Moves places p..7 down one (the last drops out) and puts `score` with an
+// empty name at p.
+void InsertScore(RecordTable& table, int place, std::uint32_t score);
+// Lowers every score above the cap to the cap.
+void CapScores(RecordTable& table);
+
+}  // namespace dw

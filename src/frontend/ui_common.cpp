@@ -1,0 +1,48 @@
+#include "frontend/ui_common.h"
+
+#include <cmath>
+
+#include "app/game_context.h"
+#include "engine/render_queue.h"
+
+namespace dw::ui {
+
+std::uint32_t PulseGreen(float phase) {
+    const auto t = static_cast<std::uint32_t>((std::sin(phase) + 1.0f) * 22.0f);
+    return 0xFF000000u + ((t + 210u) << 8);
+}
+
+void PrepareQuads(ScreenVertex* v, int quads, float z, std::uint32_t colour) {
+    for (int i = 0; i < 6 * quads; ++i) {
+        v[i].z = z;
+        v[i].rhw = z;
+        v[i].diffuse = colour;
+    }
+}
+
+void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour) {
+    for (int i = 0; i < 6 * quads; ++i) v[i].diffuse = colour;
+}
+
+void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
+                   std::uint32_t triangles, float sortKey, bool noDepth, bool alphaBlend) {
+    if (!ctx->renderQueue || triangles == 0) return;
+    DrawEntry& e = ctx->drawRequest;
+    e.screenSpace = 1;
+    e.noDepth = noDepth ? 1 : 0;
+    e.alphaBlend = alphaBlend ? 1 : 0;
+    e.worldQuads = 0;
+    e.srcBlend = 5;
+    e.destBlend = 6;
+    e.sortKey = sortKey;
+    e.texture = texture;
+    e.vertices = v;
+    e.primitiveCount = triangles;
+    ctx->renderQueue->Submit(e);
+}
+
+bool FrontEndActive(const GameContext* ctx) {
+    return ctx->mouseActive == 1 && ctx->currentScreen == 0;
+}
+
+}  // namespace dw::ui

@@ -1,0 +1,73 @@
+#pragma once
+// Small helpers shared by the front-end screens: submitting screen sprites,
+// colouring quads, the pulsing green of a highlighted item, and the cells of
+// the interface sheets whose places are ours to choose (they match the
+// layout the asset generator draws, tools/assetgen/ui/ui_layout.h and
+// tools/assetgen/sprite_layout.h).
+#include <cstdint>
+
+#include "engine/draw_entry.h"
+
+namespace dw {
+
+class GameContext;
+
+namespace ui {
+
+// A rectangle of a sheet in texture coordinates.
+struct Cell {
+    float u0, u1, v0, v1;
+};
+
+// A texel rectangle of a `sheet`-sized texture, inset by 0.001 on each side.
+constexpr Cell TexelCell(int x, int y, int w, int h, int sheet = 512) {
+    return {static_cast<float>(x) / static_cast<float>(sheet) + 0.001f,
+            static_cast<float>(x + w) / static_cast<float>(sheet) - 0.001f,
+            static_cast<float>(y) / static_cast<float>(sheet) + 0.001f,
+            static_cast<float>(y + h) / static_cast<float>(sheet) - 0.001f};
+}
+
+// "Help0Tex": option labels, slider track and knob.
+inline constexpr Cell kLabelSoundVolume = TexelCell(0, 0, 256, 48);
+inline constexpr Cell kLabelMusicVolume = TexelCell(0, 48, 256, 48);
+inline constexpr Cell kLabelMouseSpeed = TexelCell(0, 96, 256, 48);
+inline constexpr Cell kSliderTrack = TexelCell(0, 160, 256, 32);
+inline constexpr Cell kSliderKnob = TexelCell(288, 0, 32, 52);
+// "Help5Tex": screen titles (the caption cells), back and page buttons, help frame.
+inline constexpr Cell kTitleHighScores = TexelCell(0, 128, 256, 64);
+inline constexpr Cell kTitleOptions = TexelCell(0, 256, 256, 64);
+inline constexpr Cell kBackButton = TexelCell(256, 384, 128, 32);
+inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
+inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
+inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
+// "Help2Tex": the ten lines of the second help page.
+inline constexpr int kHelpPage2Lines = 10;
+constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28); }
+// "BoardTex": the caret of name entry and the menu's emblem plate.
+inline constexpr Cell kCaret = TexelCell(96, 128, 16, 32);
+inline constexpr Cell kMenuEmblem = TexelCell(256, 192, 128, 74);
+// "ShotTex": the pieces of the menu's picture frame.
+inline constexpr Cell kFrameCorner = TexelCell(0, 256, 64, 64);
+inline constexpr Cell kFrameEdgeH = TexelCell(64, 256, 128, 32);
+inline constexpr Cell kFrameEdgeV = TexelCell(0, 320, 32, 128);
+inline constexpr Cell kFrameGem = TexelCell(64, 320, 64, 64);
+
+// Opaque green pulsing between 210 and 254 with the phase.
+std::uint32_t PulseGreen(float phase);
+
+// Sets z, rhw and the colour of `quads` six-vertex blocks.
+void PrepareQuads(ScreenVertex* v, int quads, float z, std::uint32_t colour);
+// Sets the colour of `quads` six-vertex blocks.
+void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour);
+
+// Submits a screen-sprite entry. `noDepth` and `alphaBlend` are the entry's
+// switches; blending is source alpha over inverse source alpha.
+void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
+                   std::uint32_t triangles, float sortKey, bool noDepth = true,
+                   bool alphaBlend = true);
+
+// True when the front end runs: the mouse is live and the menu screen shows.
+bool FrontEndActive(const GameContext* ctx);
+
+}  // namespace ui
+}  // namespace dw
