@@ -75,15 +75,15 @@ TEST(ZipResourceLibrary, EachStepOfAReadAndTheSearchPath) {
     fs::create_directories(dir / "data");
     const auto zip = testzip::Build({{"ShotTex", testzip::Bytes("png bytes"), true},
                                      {"Hollow", {}, false}});
-    std::ofstream(dir / "data" / "gamedata.res", std::ios::binary)
+    std::ofstream(dir / "data" / "dwtest-archive.res", std::ios::binary)
         .write(reinterpret_cast<const char*>(zip.data()), static_cast<long>(zip.size()));
     std::ofstream(dir / "junk.res") << "not a zip archive at all";
 
     ZipResourceLibrary lib;
-    EXPECT_EQ(lib.LoadLibrary("gamedata.res"), nullptr);  // not in the search path yet
+    EXPECT_EQ(lib.LoadLibrary("dwtest-archive.res"), nullptr);  // not in the search path yet
     lib.AddSearchDirectory((dir / "nowhere").string());
     lib.AddSearchDirectory((dir / "data").string());
-    platform::LibraryModule* m = lib.LoadLibrary("gamedata.res");
+    platform::LibraryModule* m = lib.LoadLibrary("dwtest-archive.res");
     ASSERT_NE(m, nullptr);
     auto res = lib.FindResource(m, "ShotTex");
     ASSERT_TRUE(res);
@@ -95,7 +95,7 @@ TEST(ZipResourceLibrary, EachStepOfAReadAndTheSearchPath) {
     lib.FreeLibrary(m);
 
     lib.SetOverride((dir / "junk.res").string());
-    EXPECT_EQ(lib.LoadLibrary("gamedata.res"), nullptr);
+    EXPECT_EQ(lib.LoadLibrary("dwtest-archive.res"), nullptr);
     fs::remove_all(dir);
 }
 
