@@ -264,31 +264,40 @@ void explo_tex(Output& out) {
 void bulletc_tex(Output& out) {
     // 3 x 3 frames of a pulsing plasma ball; cells are 0.332 of the sheet.
     Canvas c(256, 256);
+    cairo_t* cr = c.cr();
     const double cell = 256 * 0.332;
-    Noise n(99);
-    c.begin_pixels();
+    const Rgb cyan = rgb_hex(0x50d0ff), deep = rgb_hex(0x2060ff);
     for (int f = 0; f < 9; ++f) {
-        const double ph = f / 9.0 * kTau;
-        const double cx = (f % 3) * cell + cell / 2, cy = (f / 3) * cell + cell / 2;
-        const double R = cell / 2 - 4;
-        const double pulse = 0.88 + 0.12 * std::sin(ph);
-        for (int y = int(cy - R) - 1; y <= int(cy + R) + 1; ++y)
-            for (int x = int(cx - R) - 1; x <= int(cx + R) + 1; ++x) {
-                const double dx = (x + 0.5 - cx) / R, dy = (y + 0.5 - cy) / R, d = std::hypot(dx, dy);
-                if (d >= 1) continue;
-                // Swirling filaments: noise in rotating polar coordinates.
-                const double ang = std::atan2(dy, dx);
-                const double sw = n.fbm(std::cos(ang + ph / 3) * 2 + d * 3 + 5, std::sin(ang + ph / 3) * 2 + d * 3 + 5, 3);
-                const double body = smoothstep(0.62 * pulse, 0.3 * pulse, d);
-                const double halo = std::pow(clamp01(1 - d), 2.2) * 0.75;
-                const double fil = smoothstep(0.55, 0.75, sw) * smoothstep(0.95, 0.4, d) * 0.8;
-                const double a = clamp01(std::max({body, halo, fil}));
-                const double w = clamp01(body + fil * 0.6);
-                const Rgb col = mix(rgb_hex(0x5ad2ff), {1, 1, 1}, w);
-                c.blend(x, y, col, a);
+        const double ph = f / 9.0;
+        const double pulse = 0.9 + 0.1 * std::sin(ph * kTau);
+        in_cell(cr, (f % 3) * cell, (f / 3) * cell, cell, cell, 4, [&] {
+            glow(cr, 0, 0, 1.0, deep, 0.8 * pulse);
+            glow(cr, 0, 0, 0.8 * pulse, cyan, 1.0, 0.3);
+            // Three electric arcs swirling round the core; a third of a turn loops.
+            for (int i = 0; i < 3; ++i) {
+                const double a0 = ph * kTau / 3 + i * kTau / 3;
+                cairo_new_path(cr);
+                for (int k = 0; k <= 24; ++k) {
+                    const double t = k / 24.0;
+                    const double r = 0.3 + 0.48 * t;
+                    const double a = a0 + t * 1.5 + 0.12 * std::sin(t * 9 + i * 2 + ph * kTau);
+                    if (k == 0)
+                        cairo_move_to(cr, r * std::cos(a), r * std::sin(a));
+                    else
+                        cairo_line_to(cr, r * std::cos(a), r * std::sin(a));
+                }
+                cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+                cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+                cairo_set_line_width(cr, 0.14);
+                set_rgb(cr, cyan, 0.25);
+                cairo_stroke_preserve(cr);
+                cairo_set_line_width(cr, 0.045);
+                set_rgb(cr, mix(cyan, {1, 1, 1}, 0.7), 0.85);
+                cairo_stroke(cr);
             }
+            glow(cr, 0, 0, 0.55 * pulse, {1, 1, 1}, 1.0, 0.5);
+        });
     }
-    c.end_pixels();
     std::vector<Region> regs;
     for (int f = 0; f < 9; ++f) {
         const int x0 = int(std::ceil((f % 3) * cell)), y0 = int(std::ceil((f / 3) * cell));
