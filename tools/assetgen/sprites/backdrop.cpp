@@ -223,40 +223,46 @@ void plate_tile(Canvas& c, int x0, bool upper, int variant) {
         // Status lamps.
         nav_light(cr, 10, 63, 1.6, variant ? rgb_hex(0x40ff90) : rgb_hex(0xff5030), 1.0);
     } else {
-        // Girder lattice: a frame and two diagonals, transparent between.
-        const double w = 16;
-        cairo_rectangle(cr, 0, 0, S, w);
-        cairo_rectangle(cr, 0, 126 - w, S, w);
-        cairo_rectangle(cr, 0, 0, w, 126);
-        cairo_rectangle(cr, S - w, 0, w, 126);
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        shade_hull(cr, mix(base, {1, 1, 1}, 0.2), scale(base, 0.5), 0.0);
-        cairo_new_path(cr);
-        cairo_set_line_width(cr, 11);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+        // Girder lattice: a frame and braces, each beam shaded on its own,
+        // open between them so the far backdrop shows through.
+        const double w = 16, H = 126;
+        auto beam = [&](double x0, double y0, double x1, double y1, double width) {
+            const double dx = x1 - x0, dy = y1 - y0, len = std::hypot(dx, dy);
+            const double px = -dy / len * width / 2, py = dx / len * width / 2;
+            cairo_move_to(cr, x0 + px, y0 + py);
+            cairo_line_to(cr, x1 + px, y1 + py);
+            cairo_line_to(cr, x1 - px, y1 - py);
+            cairo_line_to(cr, x0 - px, y0 - py);
+            cairo_close_path(cr);
+            shade_hull(cr, mix(base, {1, 1, 1}, 0.25), scale(base, 0.45), 0.7);
+            cairo_new_path(cr);
+            // A flange line down the middle of the beam.
+            panel_line(cr, x0, y0, x1, y1, 1.0, 0.45);
+        };
         if (variant == 0) {
-            cairo_move_to(cr, w, w);
-            cairo_line_to(cr, S - w, 126 - w);
-            cairo_move_to(cr, S - w, w);
-            cairo_line_to(cr, w, 126 - w);
+            beam(w, w, S - w, H - w, 11);
+            beam(S - w, w, w, H - w, 11);
         } else {
-            cairo_move_to(cr, S / 2.0, w);
-            cairo_line_to(cr, S / 2.0, 126 - w);
-            cairo_move_to(cr, w, 63);
-            cairo_line_to(cr, S - w, 63);
+            beam(S / 2.0, w, S / 2.0, H - w, 12);
+            beam(w, H / 2, S - w, H / 2, 12);
         }
-        cairo_stroke_preserve(cr);
-        set_rgb(cr, scale(base, 0.8));
-        cairo_stroke(cr);
-        // Beam edges and holes.
-        for (double p : {4.0, 124.0})
+        beam(0, w / 2, S, w / 2, w);
+        beam(0, H - w / 2, S, H - w / 2, w);
+        beam(w / 2, w, w / 2, H - w, w);
+        beam(S - w / 2, w, S - w / 2, H - w, w);
+        // Bolt holes along the chords.
+        for (double yy : {8.0, 118.0})
             for (int i = 0; i < 8; ++i) {
-                cairo_arc(cr, 8 + i * 16, p == 4.0 ? 8 : 118, 2.6, 0, kTau);
+                cairo_arc(cr, 8 + i * 16, yy, 2.4, 0, kTau);
                 set_rgb(cr, scale(base, 0.3));
                 cairo_fill(cr);
             }
-        panel_line(cr, 0, w, S, w, 1.0, 0.6);
-        panel_line(cr, 0, 126 - w, S, 126 - w, 1.0, 0.6);
+        // Gusset plates at the corners.
+        for (auto [gx, gy] : {std::pair{w, w}, std::pair{S - w, w}, std::pair{w, H - w}, std::pair{S - w, H - w}}) {
+            cairo_arc(cr, gx, gy, 7, 0, kTau);
+            shade_hull(cr, mix(base, {1, 1, 1}, 0.35), scale(base, 0.5), 0.7);
+            cairo_new_path(cr);
+        }
         nav_light(cr, 64, 8, 1.8, rgb_hex(0xffb040), 1.0);
     }
     cairo_restore(cr);

@@ -262,8 +262,10 @@ void ship1_tex(Output& out) {
 // "Ship0Tex": the gunship, drawn nose up; the game turns it to aim.
 void gunship(cairo_t* cr, int f, int n) {
     const Palette& p = kSteel;
-    const double ph = double(f) / n;
-    const double eng = flicker(f, n, 0.65, 7);
+    // Three light cycles per 16-frame loop: the elite plays all 16 frames,
+    // the gunship only the first five, which then make almost one cycle.
+    const double ph = 3.0 * f / n;
+    const double eng = 0.82 + 0.18 * std::sin(ph * kTau);
     for (double s : {-1.0, 1.0}) exhaust(cr, s * 0.22, 0.7, 0.1, 0.22, p.engine, eng);
     exhaust(cr, 0, 0.78, 0.12, 0.18, p.engine, eng);
     wings(cr, {{0.3, -0.2}, {0.86, 0.1}, {0.86, 0.5}, {0.62, 0.62}, {0.3, 0.5}}, p.light, p.dark);
