@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "../../tools/assetgen/zip_reader.h"
+#include "d3dx/d3dx_mesh.h"
+#include "d3dx/d3dx_xfile.h"
 
 namespace {
 
@@ -263,6 +265,41 @@ TEST_F(Archive, TableMeshHasTwoMaterialRangesOverOneVertexSet) {
     }
     EXPECT_EQ(int(used.size()), materials);
     EXPECT_EQ(*used.begin(), 0);
+}
+
+TEST_F(Archive, TableMeshLoadsWithTwoMaterialsThatShareEdges) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("GameTable", bytes));
+    ID3DXBuffer* adjacency = nullptr;
+    ID3DXBuffer* materials = nullptr;
+    DWORD count = 0;
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(D3DXLoadMeshFromXInMemory(bytes.data(), DWORD(bytes.size()), D3DXMESH_MANAGED, nullptr, &adjacency,
+                                        &materials, &count, &mesh),
+              S_OK);
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_NE(adjacency, nullptr);
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(mesh->GetNumBytesPerVertex(), 32u);
+    EXPECT_LT(mesh->GetNumVertices(), 20000u);
+    const DWORD faces = mesh->GetNumFaces();
+    DWORD* attr = nullptr;
+    ASSERT_EQ(mesh->LockAttributeBuffer(0, &attr), S_OK);
+    const auto* adj = static_cast<const DWORD*>(adjacency->GetBufferPointer());
+    int across = 0, open_edges = 0;
+    for (DWORD f = 0; f < faces; ++f)
+        for (int e = 0; e < 3; ++e) {
+            const DWORD n = adj[f * 3 + e];
+            if (n == D3DX_NO_NEIGHBOR) ++open_edges;
+            else if (n < faces && attr[n] != attr[f]) ++across;
+        }
+    mesh->UnlockAttributeBuffer();
+    EXPECT_GT(across, 0) << "the felt and the frame should meet along shared edges";
+    EXPECT_GT(open_edges, 0) << "the skirt's lower rim is open";
+    mesh->Release();
+    adjacency->Release();
+    if (materials) materials->Release();
 }
 
 }  // namespace
