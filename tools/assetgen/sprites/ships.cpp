@@ -181,12 +181,20 @@ void icon_health(cairo_t* cr) {
     cairo_new_path(cr);
 }
 void icon_rocket(cairo_t* cr) {
-    cairo_save(cr);
-    cairo_rotate(cr, kPi / 4);
-    hull(cr, {{0, -0.5}, {0.1, -0.3}, {0.1, 0.25}, {0.22, 0.42}, {0.1, 0.4}, {0, 0.38}}, rgb_hex(0xffffff),
-         rgb_hex(0x707880));
-    exhaust(cr, 0, 0.4, 0.07, 0.2, rgb_hex(0xff9040), 1.0);
-    cairo_restore(cr);
+    // Two rockets side by side, noses up.
+    for (double x : {-0.17, 0.17}) {
+        exhaust(cr, x, 0.32, 0.08, 0.16, rgb_hex(0xff9040), 1.0);
+        cairo_save(cr);
+        cairo_translate(cr, x, 0);
+        hull(cr, {{0, -0.5}, {0.09, -0.32}, {0.09, 0.3}, {0.16, 0.4}, {0.0, 0.36}}, rgb_hex(0xffffff), rgb_hex(0x8890a0));
+        cairo_move_to(cr, 0, -0.5);
+        cairo_line_to(cr, 0.09, -0.32);
+        cairo_line_to(cr, -0.09, -0.32);
+        cairo_close_path(cr);
+        set_rgb(cr, rgb_hex(0xff4030));
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
 }
 void icon_question(cairo_t* cr, cairo_font_face_t* face) {
     cairo_set_source_rgba(cr, 1, 0.9, 1, 1);
