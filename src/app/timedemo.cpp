@@ -1,0 +1,95 @@
+#include "app/timedemo.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace dw {
+
+std::uint64_t (*allocationCounter)() = nullptr;
+
+std::uint64_t ThreadCpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
+FrameTimer::FrameTimer(std::size_t expected) { samples_.reserve(expected); }
+
+void FrameTimer::Begin() {
+    startAllocs_ = allocationCounter ? allocationCounter() : 0;
+    startNs_ = ThreadCpuNs();
+}
+
+void FrameTimer::End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices,
+                     std::uint32_t textureBinds) {
+    const std::uint64_t now = ThreadCpuNs();
+    FrameSample s;
+    s.cpuNs = now - startNs_;
+    s.draws = draws;
+    s.batches = batches;
+    s.vertices = vertices;
+    s.textureBinds = textureBinds;
+    s.allocations = allocationCounter ? static_cast<std::uint32_t>(allocationCounter() - startAllocs_) : 0;
+    samples_.push_back(s);
+}
+
+TimedemoSummary FrameTimer::Summarise(std::size_t warmup) const {
+    TimedemoSummary out;
+    out.frames = samples_.size();
+    out.allocationsCounted = allocationCounter != nullptr;
+    if (samples_.empty()) return out;
+    std::vector<std::uint64_t> times;
+    times.reserve(samples_.size());
+    double draws = 0, batches = 0, vertices = 0, binds = 0, allocs = 0, steady = 0;
+    std::size_t steadyFrames = 0;
+    for (std::size_t i = 0; i < samples_.size(); ++i) {
+        const FrameSample& s = samples_[i];
+        times.push_back(s.cpuNs);
+        draws += s.draws;
+        batches += s.batches;
+        vertices += s.vertices;
+        binds += s.textureBinds;
+        allocs += s.allocations;
+        if (i >= warmup) {
+            steady += s.allocations;
+            ++steadyFrames;
+        }
+    }
+    std::sort(times.begin(), times.end());
+    const auto at = [&](double q) {
+        const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(times.size() - 1) + 0.5);
+        return static_cast<double>(times[std::min(i, times.size() - 1)]) / 1e6;
+    };
+    const double n = static_cast<double>(samples_.size());
+    out.medianMs = at(0.5);
+    out.p99Ms = at(0.99);
+    out.maxMs = static_cast<double>(times.back()) / 1e6;
+    out.draws = draws / n;
+    out.batches = batches / n;
+    out.vertices = vertices / n;
+    out.textureBinds = binds / n;
+    out.allocations = allocs / n;
+    out.allocationsSteady = steadyFrames ? steady / static_cast<double>(steadyFrames) : 0;
+    return out;
+}
+
+std::string FormatSummary(const std::string& label, const TimedemoSummary& s) {
+    char buf[512];
+    char allocs[96];
+    if (s.allocationsCounted)
+        std::snprintf(allocs, sizeof allocs, "%.2f (%.2f after the first second)", s.allocations,
+                      s.allocationsSteady);
+    else
+        std::snprintf(allocs, sizeof allocs, "not counted");
+    std::snprintf(buf, sizeof buf,
+                  "timedemo %s: frames %llu, cpu per frame median %.3f ms, p99 %.3f ms, max %.3f ms; "
+                  "per frame: draws %.1f, batches %.1f, vertices %.0f, texture binds %.1f, "
+                  "heap allocations %s\n",
+                  label.c_str(), static_cast<unsigned long long>(s.frames), s.medianMs, s.p99Ms,
+                  s.maxMs, s.draws, s.batches, s.vertices, s.textureBinds, allocs);
+    return buf;
+}
+
+}  // namespace dw
