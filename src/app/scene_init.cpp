@@ -7,6 +7,7 @@
 #include "frontend/intro_splash.h"
 #include "frontend/loading_screen.h"
 #include "frontend/main_menu.h"
+#include "game/background.h"
 #include "game/board.h"
 #include "game/game_table.h"
 #include "game/level_loader.h"
@@ -44,6 +45,7 @@ void CreateFirstObjects(GameContext& ctx) {
     // "menu": the main menu.
     list.AddObject(new MainMenu(&ctx));
     // "gfone": the background.
+    list.AddObject(new Background(&ctx));
     // "gbord": the board.
     list.AddObject(new Board(&ctx));
 }

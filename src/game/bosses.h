@@ -110,6 +110,7 @@ public:
     std::int32_t FinalCleanup() override;
     std::uint32_t State() const { return state; }
     std::uint32_t Index() const { return index; }
+    std::uint32_t Slot() const { return slot; }
     float X() const { return x; }
     float Y() const { return y; }
 
