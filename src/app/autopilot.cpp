@@ -1,0 +1,209 @@
+#include "app/autopilot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/input.h"
+
+namespace dw {
+
+namespace {
+
+constexpr float kMinX = -0.65f, kMaxX = 0.87f;   // where the ship can go
+constexpr float kMinY = -0.85f, kMaxY = 0.76f;
+constexpr float kHomeY = 0.56f;                   // resting height: room to see bullets coming
+constexpr float kMaxSpeed = 0.045f;               // per frame
+constexpr int kHorizon = 24;                      // frames looked ahead
+constexpr int kBigTargetHitPoints = 500;
+
+bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, float bx1,
+              float by1) {
+    return ax0 < bx1 && bx0 < ax1 && ay0 < by1 && by0 < ay1;
+}
+
+float Step(float from, float to, float t) {
+    const float d = to - from;
+    const float reach = kMaxSpeed * t;
+    if (std::fabs(d) <= reach) return to;
+    return from + (d > 0 ? reach : -reach);
+}
+
+template <typename Slot>
+void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, float& tvy,
+            std::uint8_t& seen) {
+    (void)sizeof(Slot);
+    if (!active) {
+        seen = 0;
+        return;
+    }
+    if (seen && std::fabs(x - tx) < 0.2f && std::fabs(y - ty) < 0.2f) {
+        tvx = x - tx;
+        tvy = y - ty;
+        seen = 2;
+    } else {
+        tvx = 0;
+        tvy = 0.02f;  // new: assume it comes down
+        seen = 1;
+    }
+    tx = x;
+    ty = y;
+}
+
+}  // namespace
+
+float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
+                          float halfW, float height) const {
+    float danger = 0;
+    for (int t = 1; t <= kHorizon; ++t) {
+        const float ft = static_cast<float>(t);
+        const float sx = Step(fromX, toX, ft);
+        const float sy = Step(fromY, toY, ft);
+        const float weight = 1.0f / (1.0f + 0.15f * ft);
+        for (int i = 0; i < kEnemyShotSlots; ++i) {
+            const Track& b = shots_[i];
+            if (!b.seen || !ctx.enemyShots[i].active) continue;
+            const float r = ctx.enemyShots[i].size * 0.5f + 0.025f;
+            const float bx = b.x + b.vx * ft, by = b.y + b.vy * ft;
+            if (Overlaps(sx - halfW - r, sy - r, sx + halfW + r, sy + height + r, bx, by, bx, by))
+                danger += weight;
+        }
+        for (int i = 0; i < kEnemySlots; ++i) {
+            const HitSlot& e = ctx.enemySlots[i];
+            const Track& m = enemies_[i];
+            if (!e.active || e.destroyed || e.noContact || !m.seen) continue;
+            const float ox = m.vx * ft, oy = m.vy * ft;
+            const float g = 0.03f;
+            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox,
+                         e.boxMin[1] + oy, e.boxMax[0] + ox, e.boxMax[1] + oy))
+                danger += 2.0f * weight;
+        }
+    }
+    return danger;
+}
+
+void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
+    ++frame_;
+    // The ship: the first live one.
+    const HitSlot* ship = nullptr;
+    for (const HitSlot& s : ctx.shipSlots)
+        if (s.active && !s.destroyed) {
+            ship = &s;
+            break;
+        }
+
+    for (int i = 0; i < kEnemyShotSlots; ++i) {
+        const ShotSlot& s = ctx.enemyShots[i];
+        Track& t = shots_[i];
+        Follow<ShotSlot>(s.x, s.y, s.active != 0, t.x, t.y, t.vx, t.vy, t.seen);
+    }
+    for (int i = 0; i < kEnemySlots; ++i) {
+        const HitSlot& s = ctx.enemySlots[i];
+        Track& t = enemies_[i];
+        Follow<HitSlot>((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f,
+                        s.active && !s.destroyed, t.x, t.y, t.vx, t.vy, t.seen);
+        if (t.seen == 1) t.vy = 0;  // a new enemy: its motion is unknown yet
+    }
+
+    const bool playing = ctx.currentScreen == 1 && ship != nullptr && ctx.gamePhase == 0;
+    if (!playing) {
+        shipSeen_ = false;
+        input.buttons[0] = input.buttons[1] = 0;
+        rocketHeld_ = false;
+        danger = 0;
+        return;
+    }
+
+    const float halfW = (ship->boxMax[0] - ship->boxMin[0]) * 0.5f;
+    const float height = ship->boxMax[1] - ship->boxMin[1];
+    const float sx = (ship->boxMin[0] + ship->boxMax[0]) * 0.5f;
+    const float sy = ship->boxMin[1];
+    if (shipSeen_) {
+        shipVx_ = sx - shipX_;
+        shipVy_ = sy - shipY_;
+    } else {
+        shipVx_ = shipVy_ = 0;
+    }
+    shipSeen_ = true;
+    shipX_ = sx;
+    shipY_ = sy;
+
+    // The target: a bonus worth the trip, else the enemy nearest above.
+    float goalX = sx, goalY = kHomeY;
+    bool haveGoal = false;
+    for (const BonusSlot& b : ctx.bonusSlots) {
+        if (!b.active || b.taken) continue;
+        const float bx = (b.boxMin[0] + b.boxMax[0]) * 0.5f, by = (b.boxMin[1] + b.boxMax[1]) * 0.5f;
+        if (by < -0.2f || by > 0.9f) continue;
+        goalX = bx;
+        goalY = std::clamp(by, 0.15f, kMaxY);
+        haveGoal = true;
+        break;
+    }
+    const HitSlot* target = nullptr;
+    float bestScore = 1e9f;
+    for (const HitSlot& e : ctx.enemySlots) {
+        if (!e.active || e.destroyed || e.shotProof) continue;
+        const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f, ey = e.boxMax[1];
+        if (ey > sy || ey < -1.0f || ex < kMinX - 0.1f || ex > kMaxX + 0.1f) continue;
+        const float score = std::fabs(ex - sx) + 0.25f * (sy - ey);
+        if (score < bestScore) {
+            bestScore = score;
+            target = &e;
+        }
+    }
+    if (!haveGoal && target) goalX = (target->boxMin[0] + target->boxMax[0]) * 0.5f;
+    goalX = std::clamp(goalX, kMinX, kMaxX);
+
+    // Candidates around the ship; the safest one nearest the goal wins.
+    float bestX = sx, bestY = sy, bestCost = 1e9f;
+    static constexpr float kOffsets[] = {0.0f, -0.05f, 0.05f, -0.1f, 0.1f, -0.18f, 0.18f,
+                                         -0.28f, 0.28f, -0.4f, 0.4f};
+    const float ys[] = {std::clamp(goalY, kMinY, kMaxY), kMaxY, 0.4f, 0.25f};
+    const float towardGoal = std::clamp(goalX - sx, -0.4f, 0.4f);
+    for (float y : ys) {
+        for (float off : kOffsets) {
+            for (int pass = 0; pass < 2; ++pass) {
+                const float cx = std::clamp(sx + off + (pass ? towardGoal : 0.0f), kMinX, kMaxX);
+                const float d = DangerAt(ctx, sx, sy, cx, y, halfW, height);
+                const float cost = d * 10.0f + std::fabs(cx - goalX) + 0.3f * std::fabs(y - goalY);
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    bestX = cx;
+                    bestY = y;
+                }
+            }
+        }
+    }
+    targetX = bestX;
+    targetY = bestY;
+    danger = bestCost;
+
+    // Mouse motion that brings the ship's velocity to the wanted one:
+    // v' = 0.75 v + k * motion.
+    const float speed = ctx.mouseSpeed > 0 ? ctx.mouseSpeed : 1.0f;
+    const float w = static_cast<float>(ctx.screenWidth > 0 ? ctx.screenWidth : 800);
+    const float h = static_cast<float>(ctx.screenHeight > 0 ? ctx.screenHeight : 600);
+    const float kx = speed * w * 0.001875f * 0.48f / w;
+    const float ky = speed * w * 0.001875f * 0.36f / h;
+    const float wantVx = std::clamp((bestX - sx) * 0.6f, -kMaxSpeed, kMaxSpeed);
+    const float wantVy = std::clamp((bestY - sy) * 0.6f, -kMaxSpeed, kMaxSpeed);
+    input.mouseX = static_cast<std::int32_t>(std::lround((wantVx - 0.75f * shipVx_) / kx));
+    input.mouseY = static_cast<std::int32_t>(std::lround((wantVy - 0.75f * shipVy_) / ky));
+
+    // Fire all the time; a rocket (a click) at big targets in line.
+    input.buttons[0] = 0x80;
+    if (rocketCooldown_) --rocketCooldown_;
+    if (rocketHeld_) {
+        input.buttons[1] = 0;
+        rocketHeld_ = false;
+    } else if (ctx.rockets > 0 && rocketCooldown_ == 0 && target &&
+               target->hitPoints >= static_cast<std::uint32_t>(kBigTargetHitPoints) &&
+               std::fabs((target->boxMin[0] + target->boxMax[0]) * 0.5f - sx) < 0.15f) {
+        input.buttons[1] = 0x80;
+        rocketHeld_ = true;
+        rocketCooldown_ = 30;
+        ++rocketsFired;
+    }
+}
+
+}  // namespace dw

@@ -1,0 +1,41 @@
+#pragma once
+// The built-in player (--autopilot). It looks only at what a player sees on
+// the screen (the ship, the enemies, their bullets and the bonuses, as the
+// collision tables hold them) and plays through the scripted input: mouse
+// motion to steer, the left button to fire, the right one for rockets.
+#include <cstdint>
+
+#include "app/game_context.h"
+
+namespace platform { class ScriptedInput; }
+
+namespace dw {
+
+class Autopilot {
+public:
+    // Sets the input for the next frame from what the last frame left.
+    void Drive(const GameContext& ctx, platform::ScriptedInput& input);
+
+    // What it decided last (for tests and the curious).
+    float targetX = 0, targetY = 0;
+    float danger = 0;
+    std::uint32_t rocketsFired = 0;
+
+private:
+    struct Track {
+        float x = 0, y = 0, vx = 0, vy = 0;
+        std::uint8_t seen = 0;  // 0 none, 1 position only, 2 with velocity
+    };
+    float DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
+                   float halfW, float height) const;
+
+    Track shots_[kEnemyShotSlots];
+    Track enemies_[kEnemySlots];
+    bool shipSeen_ = false;
+    float shipX_ = 0, shipY_ = 0, shipVx_ = 0, shipVy_ = 0;
+    bool rocketHeld_ = false;
+    std::uint32_t rocketCooldown_ = 0;
+    std::uint32_t frame_ = 0;
+};
+
+}  // namespace dw

@@ -1,0 +1,116 @@
+#pragma once
+// Demo files: a recorded session that plays back exactly.
+//
+// File layout (little endian):
+//   "DWDEMO" u16 version
+//   u32 seed, u32 mouse setting (thousandths), u32 level id setting,
+//   i8 start level (-1: the menu), u16 width, u16 height, u32 clock at start
+//   frames, each: u8 flags (never 0xFF), varint step ms, then what the flags
+//   announce:
+//     kKeys:    varint count (1..256), count x (u8 scan code, u8 down)
+//     kMotion:  zigzag varint dx, zigzag varint dy
+//     kButtons: u8 bit mask of the four mouse buttons
+//     kLost:    the devices reported "input lost" this frame
+//   trailer: u8 0xFF, u32 frame count
+// A file without its trailer (a crashed recording, a cut download) is refused.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/input.h"
+
+namespace dw {
+
+inline constexpr char kDemoMagic[6] = {'D', 'W', 'D', 'E', 'M', 'O'};
+inline constexpr std::uint16_t kDemoVersion = 1;
+// A demo longer than this (about 10 hours at 16 ms) is taken for garbage.
+inline constexpr std::uint32_t kDemoMaxFrames = 2'500'000;
+
+struct DemoHeader {
+    std::uint32_t seed = 0;
+    std::uint32_t mouseSetting = 1000;  // mouse speed x 1000
+    std::uint32_t levelIdSetting = 0;   // the level reached (its id; 0: none)
+    std::int8_t startLevel = -1;        // -1: from the menu
+    std::uint16_t width = 800, height = 600;
+    std::uint32_t startClock = 1000;
+};
+
+struct DemoKeyChange {
+    std::uint8_t code;
+    std::uint8_t down;
+};
+
+struct DemoFrame {
+    std::uint32_t stepMs = 16;
+    std::int32_t dx = 0, dy = 0;
+    std::uint8_t buttons = 0;  // bit i: button i held
+    std::uint8_t lost = 0;
+    std::uint32_t keyBegin = 0, keyCount = 0;  // into Demo::keyChanges
+};
+
+struct Demo {
+    DemoHeader header;
+    std::vector<DemoFrame> frames;
+    std::vector<DemoKeyChange> keyChanges;
+};
+
+// The bytes of a demo file.
+std::vector<std::uint8_t> EncodeDemo(const Demo& demo);
+// Reads a demo from bytes; on any fault (wrong magic, other version,
+// truncation, values out of range, bytes after the trailer) returns false
+// with a one-line reason in `error`. Never reads outside [data, data+size).
+bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::string& error);
+
+bool LoadDemoFile(const std::string& path, Demo& out, std::string& error);
+bool SaveDemoFile(const std::string& path, const Demo& demo, std::string& error);
+
+// Records what the game's input objects read: sits between the game and the
+// real input devices (SDL in a window, the scripted input headless).
+class DemoRecorder final : public platform::InputDevices {
+public:
+    DemoRecorder(platform::InputDevices* inner, DemoHeader header);
+    ~DemoRecorder() override;
+
+    platform::InputDevice* CreateDevice(platform::InputDeviceKind kind) override;
+    void ReleaseDevices() override;
+
+    // Around each frame: the step the clock made before it, then the close.
+    void BeginFrame(std::uint32_t stepMs);
+    void EndFrame();
+
+    const Demo& demo() const { return demo_; }
+    Demo& demo() { return demo_; }
+
+    class Device;
+
+private:
+    friend class Device;
+    void OnRead(platform::InputDeviceKind kind, HRESULT hr, const void* data);
+
+    platform::InputDevices* inner_;
+    Demo demo_;
+    DemoFrame current_;
+    std::uint8_t keys_[256] = {};  // the keyboard as last read
+    std::uint8_t buttons_ = 0;
+    bool inFrame_ = false;
+    std::unique_ptr<Device> keyboard_, mouse_;
+};
+
+// Feeds a demo into the scripted input, frame by frame.
+class DemoPlayer {
+public:
+    explicit DemoPlayer(const Demo& demo) : demo_(demo) {}
+    bool done() const { return next_ >= demo_.frames.size(); }
+    std::size_t position() const { return next_; }
+    // Sets the input for the next frame and returns the step its clock
+    // makes; false when the demo is over.
+    bool Feed(platform::ScriptedInput& input, std::uint32_t& stepMs);
+
+private:
+    const Demo& demo_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace dw

@@ -1,0 +1,221 @@
+#include "app/demo_session.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+#include "app/application.h"
+#include "app/game_context.h"
+#include "app/settings.h"
+#include "engine/list_engine.h"
+#include "engine/render_queue.h"
+#include "platform/gfx_device.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+
+namespace dw {
+
+// The end-of-run screenshot and report of the runner.
+std::function<void()> EndOfRunHook(const CommandLine& cl, Application& app, int& status,
+                                   std::function<std::uint32_t()> batches);
+
+namespace {
+// Frames after which the start hand-shake acts: the splash is left, then
+// the level is asked for as the menu would ask.
+constexpr std::uint64_t kLeaveIntroFrame = 3;
+constexpr std::uint64_t kStartLevelFrame = 5;
+}  // namespace
+
+DemoSession::DemoSession(SessionOptions options) : options_(std::move(options)) {}
+
+DemoSession::~DemoSession() {
+    if (game_) game_->Close();
+}
+
+bool DemoSession::Start(std::string& error) {
+    HeadlessOptions& h = options_.headless;
+    if (options_.replay) {
+        header_ = options_.replay->header;
+        h.width = header_.width;
+        h.height = header_.height;
+        h.seed = header_.seed;
+        options_.startLevel = header_.startLevel;
+        // The settings that change play, as they were; the rest at defaults.
+        replaySettings_ = std::make_unique<platform::MemorySettingsStore>();
+        replaySettings_->CreateKey(kSettingsKey);
+        replaySettings_->SetValue(kSettingsKey, "Mouse", header_.mouseSetting);
+        if (header_.levelIdSetting) replaySettings_->SetValue(kSettingsKey, "LevelID", header_.levelIdSetting);
+        h.settings = replaySettings_.get();
+        player_ = std::make_unique<DemoPlayer>(*options_.replay);
+    } else {
+        if (!h.seed) {
+            h.seed = static_cast<std::uint32_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu);
+        }
+        header_.seed = *h.seed;
+        header_.width = static_cast<std::uint16_t>(h.width);
+        header_.height = static_cast<std::uint16_t>(h.height);
+        header_.startLevel = static_cast<std::int8_t>(options_.startLevel);
+    }
+    game_ = std::make_unique<HeadlessGame>(h);
+    game_->clock().Set(header_.startClock);
+    if (options_.record) {
+        recorder_ = std::make_unique<DemoRecorder>(&game_->input(), header_);
+        platform::services().input = recorder_.get();
+    }
+    if (options_.timedFrames) timer_ = FrameTimer(options_.timedFrames);
+    if (!game_->Start()) {
+        error = "the game did not start";
+        return false;
+    }
+    if (recorder_) {
+        const GameContext& c = game_->context();
+        DemoHeader& rh = recorder_->demo().header;
+        rh.mouseSetting = static_cast<std::uint32_t>(std::lround(c.mouseSpeed * 1000.0f));
+        rh.levelIdSetting = c.levelIndex > 0 && c.levelIndex < kLevelCount ? c.levelIds[c.levelIndex] : 0;
+    }
+    return true;
+}
+
+void DemoSession::StartHandshake() {
+    if (options_.startLevel < 0) return;
+    GameContext& c = game_->context();
+    if (steps_ == kLeaveIntroFrame) c.introActive = 0;
+    if (steps_ == kStartLevelFrame) {
+        c.currentLevel = static_cast<std::uint32_t>(options_.startLevel);
+        c.newGameReset = 1;
+        c.screenChangeRequest = 1;
+        c.requestedScreen = 1;
+        c.musicRequest = 2;
+        c.levelStartRequest = 1;
+    }
+}
+
+bool DemoSession::Step() {
+    if (!game_ || game_->closed()) return false;
+    std::uint32_t step = options_.headless.stepMs;
+    if (player_) {
+        if (!player_->Feed(game_->input(), step)) return false;
+    } else if (options_.autopilot) {
+        autopilot_.Drive(game_->context(), game_->input());
+    }
+    if (recorder_) recorder_->BeginFrame(step);
+    if (options_.timedFrames) timer_.Begin();
+    game_->clock().Advance(step);
+    const bool open = game_->app().Step();
+    if (options_.timedFrames) {
+        const GameContext& c = game_->context();
+        const auto& n = game_->device().counters();
+        timer_.End(static_cast<std::uint32_t>(n.draws),
+                   c.renderQueue ? c.renderQueue->lastBatchCount : 0,
+                   static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds));
+    }
+    if (recorder_) recorder_->EndFrame();
+    ++steps_;
+    StartHandshake();
+    return open;
+}
+
+void DemoSession::Close() {
+    if (game_) game_->Close();
+}
+
+const Demo& DemoSession::recorded() const {
+    static const Demo kEmpty;
+    return recorder_ ? recorder_->demo() : kEmpty;
+}
+
+// --- the command line's runs ------------------------------------------------
+
+bool UsesDemoSession(const CommandLine& cl) {
+    return cl.headless && (!cl.recordFile.empty() || !cl.replayFile.empty() || cl.autopilot ||
+                           cl.level >= 0 || cl.timedemo);
+}
+
+int RunDemoSession(const CommandLine& cl) {
+    Demo demo;
+    std::string error;
+    if (!cl.replayFile.empty() && !LoadDemoFile(cl.replayFile, demo, error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        return 1;
+    }
+    SessionOptions options;
+    HeadlessOptions& h = options.headless;
+    if (!cl.userDir.empty()) {
+        if (!platform::MakeDirs(cl.userDir)) {
+            std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n", cl.userDir.c_str());
+            return 1;
+        }
+        h.userDir = cl.userDir;
+    } else {
+        h.userDir = platform::DefaultUserDir();
+    }
+    h.dataFile = cl.dataFile;
+    if (cl.width > 0) {
+        h.width = cl.width;
+        h.height = cl.height;
+    }
+    h.fullscreen = cl.fullscreen;
+    h.stepMs = cl.fixedStep ? cl.fixedStep : 16;
+    h.seed = cl.seed;
+    options.record = !cl.recordFile.empty();
+    options.autopilot = cl.autopilot && cl.replayFile.empty();
+    options.startLevel = cl.level >= 0 ? cl.level : (options.autopilot ? 0 : -1);
+    if (!cl.replayFile.empty()) options.replay = &demo;
+
+    // How long: the demo's length, else --frames, else (autopilot) until the
+    // game is over, at most 30 minutes of game time; else 600 frames.
+    std::uint64_t limit = 600;
+    bool untilGameOver = false;
+    if (cl.frames >= 0) {
+        limit = static_cast<std::uint64_t>(cl.frames);
+    } else if (options.replay) {
+        limit = demo.frames.size();
+    } else if (options.autopilot) {
+        limit = 30ull * 60 * 1000 / h.stepMs;
+        untilGameOver = true;
+    }
+    if (cl.timedemo) options.timedFrames = static_cast<std::size_t>(std::min<std::uint64_t>(limit, 1u << 22));
+
+    DemoSession session(options);
+    if (!session.Start(error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        const int code = session.game().app().exitStatus;
+        return code ? code : 1;
+    }
+    int status = 0;
+    HeadlessGame& game = session.game();
+    game.app().onShutdown =
+        EndOfRunHook(cl, game.app(), status, [&game] { return game.lastBatches(); });
+    bool played = false;
+    while (session.steps() < limit) {
+        if (!session.Step()) break;
+        const GameContext& c = session.context();
+        if (c.currentScreen == 1) played = true;
+        if (untilGameOver && played && c.currentScreen != 1) break;
+    }
+    const std::uint64_t frames = session.steps();
+    const bool replayShort = options.replay && cl.frames < 0 && frames < demo.frames.size();
+    session.Close();
+
+    if (options.record && !SaveDemoFile(cl.recordFile, session.recorded(), error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status = 1;
+    }
+    if (cl.timedemo) {
+        const std::string label = !cl.replayFile.empty() ? cl.replayFile
+                                  : options.autopilot   ? std::string("autopilot")
+                                                        : std::string("run");
+        const std::size_t warmup = 1000 / h.stepMs;
+        std::fputs(FormatSummary(label, session.timer().Summarise(warmup)).c_str(), stdout);
+    }
+    if (replayShort) {
+        std::fprintf(stderr, "duskwhirl: the game closed after %llu of the demo's %zu frames\n",
+                     static_cast<unsigned long long>(frames), demo.frames.size());
+        if (status == 0) status = 1;
+    }
+    return status != 0 ? status : game.app().exitStatus;
+}
+
+}  // namespace dw

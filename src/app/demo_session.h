@@ -1,0 +1,69 @@
+#pragma once
+// A headless session that records, replays or plays itself (autopilot),
+// optionally timing every frame. The command line's --record, --replay,
+// --autopilot, --level and --timedemo runs are built on it, and so are the
+// tests that need a whole game played.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/autopilot.h"
+#include "app/command_line.h"
+#include "app/demo.h"
+#include "app/headless_game.h"
+#include "app/timedemo.h"
+
+namespace platform { class MemorySettingsStore; }
+
+namespace dw {
+
+struct SessionOptions {
+    HeadlessOptions headless;          // the seed and size come from the demo header when replaying
+    const Demo* replay = nullptr;      // play this demo back
+    bool record = false;               // keep what the input objects read
+    bool autopilot = false;            // the built-in player drives the input
+    int startLevel = -1;               // -1: the menu; else straight into that level
+    std::size_t timedFrames = 0;       // > 0: time each frame (room reserved for this many)
+};
+
+class DemoSession {
+public:
+    explicit DemoSession(SessionOptions options);
+    ~DemoSession();
+
+    bool Start(std::string& error);
+    // One frame: the input (demo, autopilot or whatever the caller set),
+    // the clock step, the frame. False once the window closed or the demo ran out.
+    bool Step();
+    void Close();
+
+    HeadlessGame& game() { return *game_; }
+    GameContext& context() { return game_->context(); }
+    Autopilot& autopilot() { return autopilot_; }
+    const FrameTimer& timer() const { return timer_; }
+    // The recording so far (header and frames).
+    const Demo& recorded() const;
+    std::uint64_t steps() const { return steps_; }
+    bool replayDone() const { return player_ && player_->done(); }
+    std::uint32_t stepMs() const { return options_.headless.stepMs; }
+
+private:
+    void StartHandshake();
+
+    SessionOptions options_;
+    DemoHeader header_;
+    std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
+    std::unique_ptr<HeadlessGame> game_;
+    std::unique_ptr<DemoRecorder> recorder_;
+    std::unique_ptr<DemoPlayer> player_;
+    Autopilot autopilot_;
+    FrameTimer timer_;
+    std::uint64_t steps_ = 0;
+};
+
+// The runs of --record, --replay, --autopilot, --level and --timedemo.
+bool UsesDemoSession(const CommandLine& cl);
+int RunDemoSession(const CommandLine& cl);
+
+}  // namespace dw

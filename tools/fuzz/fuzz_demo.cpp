@@ -1,0 +1,31 @@
+// libFuzzer entry for the demo file reader. Not part of the default build;
+// from the repository root:
+//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_demo.cpp \
+//           src/app/demo.cpp src/platform/input_scripted.cpp -o fuzz_demo
+// Seeds: bench/*.dwdemo.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/demo.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    dw::Demo demo;
+    std::string error;
+    if (!dw::DecodeDemo(data, size, demo, error)) {
+        if (error.empty()) std::abort();  // a refusal always says why
+        return 0;
+    }
+    // Whatever was accepted indexes only its own key changes ...
+    for (const dw::DemoFrame& f : demo.frames) {
+        if (f.keyBegin + f.keyCount > demo.keyChanges.size()) std::abort();
+        if (f.stepMs == 0) std::abort();
+    }
+    // ... and writes back to the very same bytes.
+    const std::vector<std::uint8_t> again = dw::EncodeDemo(demo);
+    if (again.size() != size || !std::equal(again.begin(), again.end(), data)) std::abort();
+    return 0;
+}
