@@ -41,6 +41,15 @@ void IntroSplash::SetOverlayAlpha() {
 
 std::int32_t IntroSplash::FrameMove() {
     GameContext& c = *context;
+    if (!c.introActive) {
+        // Someone went past the splash (a direct start): leave without
+        // handing over to the loading screen.
+        fadeLevel = 0;
+        ReleaseTexture(&c, asset::IntroMap2);
+        waiting = fadingIn = holding = fadingOut = 0;
+        dead = 1;
+        return 0;
+    }
     const float step = static_cast<float>(c.frameTimeAverage);
     if (waiting && phaseStart + 1500u < c.timeNow) {
         phaseStart = c.timeNow;

@@ -1,0 +1,52 @@
+#pragma once
+// The game fixture on the front-end screen, with the user directory (where
+// "records.csm" lives) in the fixture's temporary directory.
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "../game/game_fixture.h"
+#include "platform/input.h"
+
+namespace dw::testing {
+
+class FrontEndFixture : public GameFixture {
+protected:
+    void SetUp() override {
+        GameFixture::SetUp();
+        savedUserDir = platform::services().userDir;
+        platform::services().userDir = dir.string();
+        ctx.currentScreen = 0;
+    }
+    void TearDown() override {
+        platform::services().userDir = savedUserDir;
+        GameFixture::TearDown();
+    }
+
+    std::string RecordsPath() const { return (dir / "records.csm").string(); }
+    std::string ReadRecords() const {
+        std::ifstream in(RecordsPath(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    void WriteRecords(const std::string& bytes) const {
+        std::ofstream out(RecordsPath(), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    // Presses a key for one frame and lets it go the next.
+    void Tap(std::uint8_t key) {
+        ctx.keys[key] = 0x80;
+        Frame();
+        ctx.keys[key] = 0;
+        Frame();
+    }
+    void Click() {
+        ctx.mouseButtons[0] = 0x80;
+        Frame();
+        ctx.mouseButtons[0] = 0;
+        Frame();
+    }
+
+    std::string savedUserDir;
+};
+
+}  // namespace dw::testing

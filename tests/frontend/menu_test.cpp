@@ -1,0 +1,232 @@
+// The main menu: the cursor, arrows, hover and clicks, the pages and the
+// hand-shakes with the game through the context.
+#include <gtest/gtest.h>
+
+#include "frontend/help_screen.h"
+#include "frontend/main_menu.h"
+#include "frontend/records_table.h"
+#include "frontend_fixture.h"
+#include "platform/desktop.h"
+
+namespace dw {
+namespace {
+
+class Menu : public testing::FrontEndFixture {
+protected:
+    void SetUp() override {
+        FrontEndFixture::SetUp();
+        platform::services().desktop = &desktop;
+    }
+    void TearDown() override {
+        platform::services().desktop = nullptr;
+        FrontEndFixture::TearDown();
+    }
+    MainMenu* Make() {
+        auto* m = new MainMenu(&ctx);
+        m->RestoreDeviceObjects();
+        list.AddObject(m);
+        Frame();  // takes the first page
+        return m;
+    }
+    // Puts the cursor at (x, y) and lets it settle.
+    void MoveTo(MainMenu* m, float x, float y) {
+        m->cursorX = x;
+        m->cursorY = y;
+        m->velocityX = m->velocityY = 0;
+        Frame();
+    }
+    int Count(const char* objectName) { return static_cast<int>(Objects(objectName).size()); }
+
+    platform::RecordingDesktop desktop;
+};
+
+TEST_F(Menu, AMissingRecordsFileIsCreatedAndGivesTheBestScore) {
+    ctx.score = 900000;
+    MainMenu* m = Make();
+    EXPECT_EQ(ReadRecords(), SerializeRecordTable(DefaultRecordTable()));
+    EXPECT_EQ(ctx.bestScore, 900000u);
+    EXPECT_EQ(Count("site"), 5);
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->captionCount, 5u);
+
+    RecordTable t = DefaultRecordTable();
+    t.scores[0] = 1234567;
+    WriteRecords(SerializeRecordTable(t));
+    ctx.score = 0;
+    EXPECT_EQ(ReadBestScore(&ctx), 1234567u);
+    WriteRecords(SerializeRecordTable(t).substr(0, 100));
+    EXPECT_EQ(ReadBestScore(&ctx), 800000u);
+}
+
+TEST_F(Menu, ANewGameChoosesAReachedLevelAndAsksTheGameToStart) {
+    ctx.levelIndex = 3;
+    MainMenu* m = Make();
+    Tap(DIK_RETURN);  // "new game" on the main page
+    Frame();
+    ASSERT_EQ(m->page, 8u);
+    // Arrows stop at the last reached level; holding Down moves one step.
+    ctx.keys[DIK_DOWN] = 0x80;
+    Frame();
+    Frame();
+    Frame();
+    ctx.keys[DIK_DOWN] = 0;
+    Frame();
+    EXPECT_EQ(m->selection, 1u);
+    for (int i = 0; i < 6; ++i) Tap(DIK_DOWN);
+    EXPECT_EQ(m->selection, 3u);
+    // Rows above the reached level are grey; hover and click skip them.
+    EXPECT_EQ(m->Captions()[6 * (14 + 4)].diffuse, 0xFF999999u);
+    MoveTo(m, 0.4f, -0.4875f + 0.1f * 6 + 0.03f);
+    EXPECT_EQ(m->selection, 3u);
+    ctx.mouseButtons[0] = 0x80;
+    Frame();
+    ctx.mouseButtons[0] = 0;
+    EXPECT_EQ(ctx.levelStartRequest, 0);
+    // Hover onto level 2 and click it.
+    MoveTo(m, 0.4f, -0.4875f + 0.1f * 2 + 0.03f);
+    EXPECT_EQ(m->selection, 2u);
+    ctx.mouseButtons[0] = 0x80;
+    Frame();
+    EXPECT_EQ(ctx.levelStartRequest, 1);
+    EXPECT_EQ(ctx.currentLevel, 2u);
+    EXPECT_EQ(ctx.screenChanged, 1);
+    // The game runs; when it is left the menu shows the resume variant.
+    ctx.currentScreen = 1;
+    Frame();
+    ctx.mouseButtons[0] = 0;
+    ctx.currentScreen = 0;
+    ctx.gameInProgress = 1;
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->firstCaption, 5u);
+    EXPECT_EQ(m->captionCount, 6u);
+    EXPECT_EQ(m->selection, 0u);
+    Tap(DIK_RETURN);  // resume
+    EXPECT_EQ(ctx.screenChangeRequest, 1);
+    EXPECT_EQ(ctx.requestedScreen, 1u);
+    EXPECT_EQ(ctx.musicRequest, 2u);
+}
+
+TEST_F(Menu, ArrowsWaitForAStillMouseAndUpWinsOverDown) {
+    MainMenu* m = Make();
+    m->selection = 2;
+    ctx.cursorDeltaX = 40;  // the mouse moves: arrows do nothing this frame
+    ctx.keys[DIK_DOWN] = 0x80;
+    Frame();
+    ctx.cursorDeltaX = 0;
+    EXPECT_EQ(m->selection, 2u);
+    ctx.keys[DIK_DOWN] = 0;
+    // Still moving by the velocity's tail; wait until it settles.
+    for (int i = 0; i < 40; ++i) Frame();
+    ctx.keys[DIK_UP] = 0x80;
+    ctx.keys[DIK_DOWN] = 0x80;
+    Frame();
+    EXPECT_EQ(m->selection, 1u);
+    ctx.keys[DIK_UP] = ctx.keys[DIK_DOWN] = 0;
+    // The cursor stops at the edges.
+    ctx.cursorDeltaX = 100000;
+    ctx.cursorDeltaY = -100000;
+    Frame();
+    EXPECT_EQ(ctx.layoutCursorX, 1.0f);
+    EXPECT_EQ(ctx.layoutCursorY, -1.0f);
+}
+
+TEST_F(Menu, ChildScreensOpenAndHandBackTheirItem) {
+    MainMenu* m = Make();
+    // Options: row 3 of five.
+    MoveTo(m, 0.4f, -0.425f + 0.175f * 3 + 0.05f);
+    EXPECT_EQ(m->selection, 3u);
+    Click();
+    EXPECT_EQ(m->page, 4u);
+    EXPECT_EQ(Count("options"), 1);
+    Tap(DIK_ESCAPE);
+    Frame();
+    EXPECT_EQ(Count("options"), 0);
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->selection, 3u);
+    // Help from the keyboard: Up once to item 2.
+    Tap(DIK_UP);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(m->page, 3u);
+    EXPECT_EQ(Count("help"), 1);
+    Tap(DIK_ESCAPE);
+    Frame();
+    EXPECT_EQ(m->selection, 2u);
+    EXPECT_EQ(ctx.helpClosed, 0);
+}
+
+TEST_F(Menu, AFinishedGameOpensTheTableWithItsScore) {
+    MainMenu* m = Make();
+    ctx.gameInProgress = 1;
+    ctx.score = 450000;
+    ctx.highScoreCheckRequest = 1;
+    Frame();
+    EXPECT_EQ(m->page, 2u);
+    EXPECT_EQ(ctx.gameInProgress, 0);
+    EXPECT_EQ(ctx.scoreFromGame, 1);
+    ASSERT_EQ(Count("records"), 1);
+    Tap(DIK_ESCAPE);
+    Frame();
+    EXPECT_EQ(ctx.scoreFromGame, 0);
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->captionCount, 5u);
+    EXPECT_EQ(m->selection, 1u);
+}
+
+TEST_F(Menu, ExitAsksFirstWhenAGameIsInProgress) {
+    MainMenu* m = Make();
+    ctx.gameInProgress = 1;
+    ctx.optionsClosed = 1;  // any close signal re-reads the variant
+    Frame();
+    ASSERT_EQ(m->captionCount, 6u);
+    m->selection = 5;
+    Tap(DIK_RETURN);
+    Frame();
+    EXPECT_EQ(m->page, 7u);
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);  // "no"
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->selection, 5u);
+    EXPECT_EQ(ctx.quitRequest, 0);
+    Tap(DIK_RETURN);
+    Frame();
+    Tap(DIK_RETURN);  // "yes"
+    EXPECT_EQ(ctx.quitRequest, 1);
+    EXPECT_EQ(ctx.normalExit, 1);
+}
+
+TEST_F(Menu, ASiteButtonOpensThePageForTheLanguageAndQuits) {
+    desktop.langId = 0x0407;  // German
+    MainMenu* m = Make();
+    SiteButton* b = m->siteButtons[2];
+    EXPECT_NE(b->address.find("de.html"), std::string::npos) << b->address;
+    EXPECT_EQ(b->address.rfind("file:///", 0), 0u);
+    EXPECT_TRUE(m->siteButtons[0]->address.empty());  // the title is no link
+    // The title never reacts.
+    MoveTo(m, -0.07f, 0.65f);
+    Click();
+    EXPECT_EQ(ctx.quitRequest, 0);
+    MoveTo(m, 0.02f, 0.83f);
+    Frame();
+    EXPECT_TRUE(b->hover);
+    Click();
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0], b->address);
+    EXPECT_EQ(ctx.quitRequest, 1);
+}
+
+TEST(SitePages, LanguagesWithoutAPageGetTheInternationalOne) {
+    EXPECT_STREQ(SitePageFor(7), "de.html");
+    EXPECT_STREQ(SitePageFor(25), "ru.html");
+    EXPECT_STREQ(SitePageFor(9), "index.html");
+    EXPECT_STREQ(SitePageFor(11), "index.html");  // Finnish
+    EXPECT_EQ(platform::PrimaryLanguageOfLocale("fr_CA.UTF-8"), 12);
+    EXPECT_EQ(platform::PrimaryLanguageOfLocale("C"), 9);
+    EXPECT_EQ(platform::PrimaryLanguageOfLocale(""), 9);
+    EXPECT_EQ(platform::PrimaryLanguageOfLocale("ES"), 10);
+    EXPECT_EQ(platform::FileUrl("/a b/ü.html"), "file:///a%20b/%C3%BC.html");
+}
+
+}  // namespace
+}  // namespace dw

@@ -1,0 +1,185 @@
+// The high-score table: the file's bytes, bad files, insertion and name
+// entry from the keyboard.
+#include <gtest/gtest.h>
+
+#include "frontend/high_scores.h"
+#include "frontend/records_table.h"
+#include "media/glyph_text.h"
+#include "frontend_fixture.h"
+
+namespace dw {
+namespace {
+
+using testing::SoundHarness;
+
+using testing::FrontEndFixture;
+
+std::string Bytes(const RecordTable& t) { return SerializeRecordTable(t); }
+
+std::uint32_t ScoreAt(const std::string& bytes, int place) {
+    std::uint32_t v = 0;
+    for (int b = 3; b >= 0; --b)
+        v = v << 8 | static_cast<std::uint8_t>(bytes[static_cast<std::size_t>(136 + 4 * place + b)]);
+    return v;
+}
+
+TEST(RecordTableBytes, LayoutIsNamesThenLittleEndianScores) {
+    RecordTable t = DefaultRecordTable();
+    std::strcpy(t.names[2], "Ada");
+    t.scores[2] = 0x01020304;
+    const std::string b = Bytes(t);
+    ASSERT_EQ(b.size(), 168u);
+    EXPECT_EQ(b.substr(0, 16), std::string("Vexlar Wardenry") + '\0');
+    EXPECT_EQ(b.substr(34, 17), std::string("Ada") + std::string(14, '\0'));
+    EXPECT_EQ(b.substr(136 + 8, 4), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(ScoreAt(b, 0), 800000u);
+    EXPECT_EQ(ScoreAt(b, 7), 100000u);
+
+    const RecordTable back =
+        ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    EXPECT_EQ(Bytes(back), b);
+}
+
+TEST(RecordTableBytes, ShortFilesGiveTheDefaultsAndLongNamesStopAtSixteen) {
+    std::string b(167, 'x');
+    const RecordTable shortTable =
+        ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    EXPECT_EQ(Bytes(shortTable), Bytes(DefaultRecordTable()));
+
+    b.assign(200, 'x');  // no terminator anywhere; bytes past 168 ignored
+    const RecordTable t = ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(std::string(t.names[i]), std::string(16, 'x'));
+    EXPECT_EQ(t.scores[7], 0x78787878u);
+}
+
+TEST(RecordTableBytes, InsertionGoesBelowEqualScoresAndDropsTheLastPlace) {
+    RecordTable t = DefaultRecordTable();
+    EXPECT_EQ(InsertionPlace(t, 100000), 8);  // equal to place 8: not entered
+    EXPECT_EQ(InsertionPlace(t, 600000), 3);  // equal to place 3: enters at place 4
+    EXPECT_EQ(InsertionPlace(t, 900000), 0);
+    std::strcpy(t.names[7], "Last");
+    InsertScore(t, 0, 900000);
+    EXPECT_EQ(t.scores[0], 900000u);
+    EXPECT_EQ(t.names[0][0], '\0');
+    EXPECT_EQ(t.scores[1], 800000u);
+    EXPECT_EQ(t.scores[7], 200000u);
+}
+
+TEST(RecordTableBytes, AFailedWriteKeepsTheOldFile) {
+    const auto dir = std::filesystem::temp_directory_path() / ("dw_records_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "records.csm").string();
+    RecordTable t = DefaultRecordTable();
+    ASSERT_EQ(SaveRecordTable(path, t), RecordWrite::Written);
+    // A directory in the way of the temporary file: nothing opens, the file stays.
+    std::filesystem::create_directories(path + ".tmp");
+    t.scores[0] = 1;
+    EXPECT_EQ(SaveRecordTable(path, t), RecordWrite::NotOpened);
+    bool complete = false;
+    EXPECT_EQ(LoadRecordTable(path, &complete).scores[0], 800000u);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), t), RecordWrite::NotOpened);
+    std::filesystem::remove_all(dir);
+}
+
+class HighScoreScreen : public FrontEndFixture {
+protected:
+    HighScores* Open(std::uint32_t score, bool fromGame) {
+        ctx.score = score;
+        ctx.scoreFromGame = fromGame ? 1 : 0;
+        auto* s = new HighScores(&ctx);
+        s->RestoreDeviceObjects();
+        list.AddObject(s);
+        return s;
+    }
+};
+
+TEST_F(HighScoreScreen, ANameTypedWithTheKeyboardIsSavedAtItsPlace) {
+    SoundHarness sound(ctx);
+    HighScores* s = Open(650000, true);
+    EXPECT_EQ(sound.Played(), std::vector<std::string>{"MenuWiner"});
+    ASSERT_TRUE(s->nameEntry);
+    EXPECT_EQ(s->place, 2);
+
+    ctx.keys[DIK_LSHIFT] = 0x80;
+    Tap(DIK_R);                     // "R"
+    ctx.keys[DIK_LSHIFT] = 0;
+    ctx.keys[DIK_O] = 0x80;         // held for several frames: one "o"
+    Frame();
+    Frame();
+    Frame();
+    ctx.keys[DIK_O] = 0;
+    Frame();
+    Tap(DIK_X);
+    Tap(DIK_BACK);
+    Tap(DIK_Y);
+    Tap(DIK_SEMICOLON);             // ":" without Shift
+    ctx.keys[DIK_RSHIFT] = 0x80;
+    Tap(DIK_SEMICOLON);             // ";" with Shift
+    Tap(DIK_2);                     // "@"
+    ctx.keys[DIK_RSHIFT] = 0;
+    EXPECT_STREQ(s->typedName, "Roy:;@");
+    Tap(DIK_RETURN);
+    EXPECT_FALSE(s->nameEntry);
+
+    const std::string b = ReadRecords();
+    ASSERT_EQ(b.size(), 168u);
+    EXPECT_EQ(b.substr(2 * 17, 7), std::string("Roy:;@") + '\0');
+    EXPECT_EQ(ScoreAt(b, 2), 650000u);
+    EXPECT_EQ(ScoreAt(b, 3), 600000u);
+    EXPECT_EQ(ScoreAt(b, 7), 200000u);
+}
+
+TEST_F(HighScoreScreen, NamesStopAtSixteenAndBackspaceOnEmptyDoesNothing) {
+    HighScores* s = Open(900000, true);
+    Tap(DIK_BACK);
+    EXPECT_STREQ(s->typedName, "");
+    for (int i = 0; i < 20; ++i) Tap(DIK_A);
+    EXPECT_EQ(std::string(s->typedName), std::string(16, 'a'));
+    // Escape saves what was typed and closes.
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(ctx.highScoresClosed, 1);
+    EXPECT_EQ(ReadRecords().substr(0, 17), std::string(16, 'a') + '\0');
+}
+
+TEST_F(HighScoreScreen, BadFilesAreShownWithoutHarmAndScoresAreCapped) {
+    SoundHarness sound(ctx);
+    WriteRecords(std::string(100, 'z'));  // too short: the default table
+    HighScores* s = Open(0, false);
+    EXPECT_EQ(s->table.scores[0], 800000u);
+    EXPECT_FALSE(s->nameEntry);
+    Tap(DIK_ESCAPE);
+
+    RecordTable big = DefaultRecordTable();
+    std::memset(big.names[0], 'N', 17);  // no terminator in the field
+    big.scores[0] = 12345678;
+    WriteRecords(SerializeRecordTable(big).replace(0, 17, std::string(17, 'N')));
+    s = Open(100000, true);  // equal to place 8: not entered
+    EXPECT_EQ(sound.Played().back(), "MenuLoser");
+    EXPECT_EQ(s->table.scores[0], 9999999u);
+    EXPECT_EQ(std::string(s->table.names[0]), std::string(16, 'N'));
+    // The first score row shows seven nines.
+    ScreenVertex nine[6] = {};
+    SetGlyphText(nine, "9");
+    for (int j = 0; j < 7; ++j) EXPECT_EQ(s->ScoreGlyphs(0)[6 * j].u, nine[0].u) << j;
+    s->Save();
+    EXPECT_EQ(ScoreAt(ReadRecords(), 0), 9999999u);
+}
+
+TEST_F(HighScoreScreen, TheBackButtonTakesOnlyAFreshClick) {
+    HighScores* s = Open(0, false);
+    ctx.layoutCursorX = 0.2f;
+    ctx.layoutCursorY = 0.54f;
+    ctx.mouseButtons[0] = 0x80;  // still held from the menu
+    Frame();
+    EXPECT_FALSE(s->dead);
+    EXPECT_TRUE(s->backHover);
+    ctx.mouseButtons[0] = 0;
+    Frame();
+    ctx.mouseButtons[0] = 0x80;
+    Frame();
+    EXPECT_EQ(ctx.highScoresClosed, 1);
+}
+
+}  // namespace
+}  // namespace dw

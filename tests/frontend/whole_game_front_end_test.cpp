@@ -1,0 +1,149 @@
+// The whole program from start-up to the high-score table and back: the
+// splash skipped with Space, the loading screen, a new game from the menu,
+// game over, a name typed with the keyboard, and "records.csm" read again
+// by the next run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+#include "app/game_context.h"
+#include "app/headless_game.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "frontend/high_scores.h"
+#include "frontend/main_menu.h"
+#include "frontend/records_table.h"
+#include "platform/desktop.h"
+#include "platform/input.h"
+#include "platform/services.h"
+
+namespace dw {
+namespace {
+
+template <typename T>
+T* Find(GameContext& ctx, const char* objectName) {
+    for (auto* node = ctx.objectList->Head(); node; node = node->next)
+        if (std::string(node->object->name) == objectName) return dynamic_cast<T*>(node->object);
+    return nullptr;
+}
+
+void Press(HeadlessGame& game, std::uint8_t key) {
+    game.input().SetKey(key, true);
+    game.Run(2);
+    game.input().SetKey(key, false);
+    game.Run(2);
+}
+
+// Start-up to the menu: Space skips the splash, the loading screen reads
+// every asset, then the main camera opens the menu.
+MainMenu* ToMenu(HeadlessGame& game) {
+    GameContext& ctx = game.context();
+    game.Run(2);
+    EXPECT_EQ(ctx.introActive, 1);
+    EXPECT_NE(Find<MyObject>(ctx, "bcgintro"), nullptr);
+    game.input().SetKey(DIK_SPACE, true);
+    game.Step();
+    game.input().SetKey(DIK_SPACE, false);
+    EXPECT_TRUE(game.RunUntil([&] { return ctx.introActive == 0; }, 5));
+    EXPECT_EQ(ctx.assetLoadingActive, 1);
+    const std::uint64_t loadStart = game.frames();
+    EXPECT_TRUE(game.RunUntil([&] { return ctx.assetLoadingActive == 0; }, 400));
+    EXPECT_GE(game.frames() - loadStart, 73u);
+    EXPECT_TRUE(game.RunUntil([&] { return ctx.mouseActive == 1; }, 10));
+    game.Run(2);
+    EXPECT_EQ(Find<MyObject>(ctx, "qvmload"), nullptr);
+    EXPECT_EQ(Find<MyObject>(ctx, "bcgintro"), nullptr);
+    return Find<MainMenu>(ctx, "menu");
+}
+
+TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("dw_whole_front_end_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::uint32_t finalScore = 0;
+    int place = -1;
+    {
+        HeadlessOptions options;
+        options.userDir = dir.string();
+        options.seed = 11u;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        MainMenu* menu = ToMenu(game);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->page, 0u);
+        EXPECT_EQ(ctx.bestScore, 800000u);
+        EXPECT_TRUE(std::filesystem::exists(dir / "records.csm"));
+
+        // New game, level 1 (index 0).
+        Press(game, DIK_RETURN);
+        EXPECT_EQ(menu->page, 8u);
+        Press(game, DIK_RETURN);
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.currentScreen == 1u; }, 10));
+        EXPECT_EQ(ctx.currentLevel, 0u);
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == 0u && ctx.shipAlive; }, 600));
+
+        // A good score, then the last ship goes.
+        ctx.score = 345678;
+        ctx.shipsLeft = 0;
+        ctx.shipRemoveRequest = 1;
+        ASSERT_TRUE(game.RunUntil([&] { return Find<HighScores>(ctx, "records") != nullptr; },
+                                  3000));
+        EXPECT_EQ(ctx.currentScreen, 0u);
+        EXPECT_EQ(ctx.gameInProgress, 0);
+        HighScores* table = Find<HighScores>(ctx, "records");
+        ASSERT_TRUE(table->nameEntry);
+        finalScore = ctx.score;
+        place = table->place;
+        EXPECT_EQ(place, InsertionPlace(DefaultRecordTable(), finalScore));
+
+        game.input().SetKey(DIK_LSHIFT, true);
+        Press(game, DIK_A);
+        game.input().SetKey(DIK_LSHIFT, false);
+        Press(game, DIK_C);
+        Press(game, DIK_E);
+        Press(game, DIK_RETURN);
+        EXPECT_FALSE(table->nameEntry);
+        Press(game, DIK_ESCAPE);
+        EXPECT_EQ(Find<HighScores>(ctx, "records"), nullptr);
+        EXPECT_EQ(menu->page, 0u);
+        EXPECT_EQ(menu->captionCount, 5u);
+        game.Close();
+    }
+    // The file: the name and score at their place, the rest moved down.
+    std::ifstream in(dir / "records.csm", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 168u);
+    ASSERT_GE(place, 0);
+    RecordTable expected = DefaultRecordTable();
+    InsertScore(expected, place, finalScore);
+    std::strcpy(expected.names[place], "Ace");
+    EXPECT_EQ(bytes, SerializeRecordTable(expected));
+
+    {
+        HeadlessOptions options;
+        options.userDir = dir.string();
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        MainMenu* menu = ToMenu(game);
+        ASSERT_NE(menu, nullptr);
+        Press(game, DIK_DOWN);  // high scores
+        Press(game, DIK_RETURN);
+        HighScores* table = Find<HighScores>(ctx, "records");
+        ASSERT_NE(table, nullptr);
+        EXPECT_FALSE(table->nameEntry);
+        EXPECT_STREQ(table->table.names[place], "Ace");
+        EXPECT_EQ(table->table.scores[place], finalScore);
+        game.Close();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace dw
