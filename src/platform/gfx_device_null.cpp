@@ -213,12 +213,14 @@ HRESULT NullDevice::Reset(const PresentParameters& params) {
 
 HRESULT NullDevice::Present() {
     if (inScene_) return Invalid();
+    // The frame's records go either way, so a lost device cannot make
+    // them pile up.
+    presented_.swap(draws_);
+    draws_.clear();
     if (cooperative_ == D3DERR_DEVICELOST || cooperative_ == D3DERR_DEVICENOTRESET) {
         return D3DERR_DEVICELOST;
     }
     ++counters_.presents;
-    presented_.swap(draws_);
-    draws_.clear();
     return S_OK;
 }
 
