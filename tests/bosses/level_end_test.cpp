@@ -1,0 +1,85 @@
+// A boss inside the whole program: the level waits for it and ends once it
+// and everything it brought along are gone.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/game_context.h"
+#include "app/headless_game.h"
+#include "engine/list_engine.h"
+#include "game/game_table.h"
+#include "platform/embedded_resources.h"
+
+namespace dw {
+namespace {
+
+MyObject* Find(GameContext& ctx, const char* objectName) {
+    for (auto* node = ctx.objectList->Head(); node; node = node->next)
+        if (std::string(node->object->name) == objectName) return node->object;
+    return nullptr;
+}
+
+TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
+    if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "levels are not built into this program";
+    const auto dir = std::filesystem::temp_directory_path() / "dw_boss_level_end";
+    std::filesystem::create_directories(dir);
+    {
+        HeadlessOptions options;
+        options.userDir = dir.string();
+        options.seed = 11u;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        game.Run(3);
+        ctx.introActive = 0;
+        game.Run(2);
+        ctx.currentLevel = 0;
+        ctx.screenChangeRequest = 1;
+        ctx.requestedScreen = 1;
+        ctx.musicRequest = 2;
+        ctx.levelStartRequest = 1;
+        game.Run(3);
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == 0 && ctx.scrollPosition > 0; }, 2000));
+        // The table's position, moved to just before the boss's row.
+        auto* table = static_cast<GameTable*>(Find(ctx, "matrix"));
+        ASSERT_NE(table, nullptr);
+        table->currentRow = table->groundRow = 896;
+        ctx.scrollPosition = 896.0f;
+        auto keepShipAlive = [&] {
+            for (HitSlot& s : ctx.shipSlots)
+                if (s.active) s.hitPoints = 1000000;
+        };
+        ASSERT_TRUE(game.RunUntil([&] {
+            keepShipAlive();
+            return Find(ctx, "bigbos0") != nullptr;
+        }, 600));
+        // Past the level's length, but the boss lives: no end.
+        for (int i = 0; i < 400; ++i) {
+            keepShipAlive();
+            game.Step();
+        }
+        EXPECT_GT(table->currentRow, ctx.levelLength[0]);
+        EXPECT_EQ(ctx.currentLevel, 0u);
+        EXPECT_EQ(ctx.gamePhase, 0u);
+        ASSERT_NE(Find(ctx, "bigbos0"), nullptr);
+
+        // Destroy whatever is left, the boss included.
+        const std::uint32_t before = ctx.score;
+        ASSERT_TRUE(game.RunUntil([&] {
+            keepShipAlive();
+            for (HitSlot& s : ctx.enemySlots)
+                if (s.active) s.destroyed = 1;
+            return ctx.currentLevel == 1;
+        }, 3000));
+        EXPECT_GE(ctx.score - before, 100000u);
+        EXPECT_EQ(Find(ctx, "bigbos0"), nullptr);
+        EXPECT_EQ(Find(ctx, "rball"), nullptr);
+        game.Close();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace dw
