@@ -65,8 +65,9 @@ void rear_engine(cairo_t* cr, double x, double y, double r, Rgb flame) {
 void portrait(Canvas& c, const Rect& r, Rgb tint, const std::function<void()>& body, double ex, double ey) {
     cairo_t* cr = c.cr();
     cairo_save(cr);
-    round_rect(cr, r.x + 2, r.y + 2, r.w - 4, r.h - 4, 6);
-    shade_hull(cr, rgb_hex(0x9aa4b8), rgb_hex(0x222833));
+    // The frame fills the whole cell: the panel shows all of it.
+    cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+    shade_hull(cr, rgb_hex(0x9aa4b8), rgb_hex(0x222833), 0.0);
     cairo_new_path(cr);
     round_rect(cr, r.x + 6, r.y + 6, r.w - 12, r.h - 12, 4);
     cairo_pattern_t* p = cairo_pattern_create_radial(r.x + r.w / 2.0, r.y + r.h / 2.0, 2, r.x + r.w / 2.0,
