@@ -23,6 +23,10 @@ GameLevels::GameLevels(GameContext* ctx) : MyObject(ctx) {
     loaded = 0;
 }
 
+GameLevels::~GameLevels() {
+    if (loaded) FreeLevelBuffers(context);
+}
+
 std::int32_t GameLevels::LoadLevels(std::uint8_t) {
     loaded = 1;
     for (std::uint32_t n = 0; n < kLevelCount; ++n) LoadLevel(n);

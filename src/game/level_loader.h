@@ -12,6 +12,9 @@ namespace dw {
 class GameLevels : public MyObject {
 public:
     explicit GameLevels(GameContext* ctx);
+    // The buffers go with the loader (at shutdown the list destroys it
+    // without FinalCleanup).
+    ~GameLevels() override;
 
     // Loads levels 0 to 9 in order; a level that fails stays empty.
     std::int32_t LoadLevels(std::uint8_t flag);
