@@ -102,8 +102,12 @@ std::vector<ZipEntry> encode_all(const Output& out) {
             for (std::size_t i = std::size_t(part); i < out.textures.size(); i += 2) {
                 const Texture& t = out.textures[i];
                 entries[i].name = t.name;
-                entries[i].data = t.opaque_jpeg ? encode_jpeg(t.rgba.data(), t.width, t.height)
-                                                : encode_png(t.rgba.data(), t.width, t.height);
+                try {
+                    entries[i].data = t.opaque_jpeg ? encode_jpeg(t.rgba.data(), t.width, t.height)
+                                                    : encode_png(t.rgba.data(), t.width, t.height);
+                } catch (const std::exception& e) {
+                    throw std::runtime_error(t.name + ": " + e.what());
+                }
             }
         } catch (...) {
             errors[part] = std::current_exception();
