@@ -141,7 +141,7 @@ void ArmedStation::Move(float ft) {
         if ((y < -0.9f && moveY < 0) || (y > -0.2f && moveY > 0)) moveY = -moveY;
         Normalise(moveX, moveY);
     }
-    if (mode == 0) spinAngle += moveX >= 0 ? -0.002f : 0.002f;
+    if (mode == 0) spinAngle += (moveX >= 0 ? -0.002f : 0.002f) * ft;
 }
 
 // --- henemy2 --------------------------------------------------------------------
