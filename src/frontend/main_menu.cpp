@@ -70,6 +70,7 @@ MainMenu::MainMenu(GameContext* ctx) : MyObject(ctx) {
         if (ctx->objectList) ctx->objectList->AddObject(site);
     }
     ctx->bestScore = ReadBestScore(ctx);
+    RestoreDeviceObjects();
 }
 
 std::int32_t MainMenu::RestoreDeviceObjects() {
