@@ -10,7 +10,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 
-.PHONY: all deps configure build run test asan-test soak clean
+.PHONY: all deps configure build run test asan-test soak fuzz clean
 
 all: build
 
@@ -41,3 +41,14 @@ soak: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || (apt-get install -y -qq clang libclang-rt-14-dev)
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	@for f in $(FUZZ_BUILD)/tools/fuzz/fuzz_*; do \
+	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 || exit 1; done

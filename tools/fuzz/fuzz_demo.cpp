@@ -1,6 +1,6 @@
 // libFuzzer entry for the demo file reader. Not part of the default build;
 // from the repository root:
-//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_demo.cpp \
+//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_demo.cpp
 //           src/app/demo.cpp src/platform/input_scripted.cpp -o fuzz_demo
 // Seeds: bench/*.dwdemo.
 #include <algorithm>

@@ -1,6 +1,6 @@
 // libFuzzer entry for the PNG/JPEG texture decoder. Not part of the default
 // build:
-//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_image.cpp \
+//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_image.cpp
 //           src/d3dx/d3dx_image.cpp -lpng -ljpeg -lz -o fuzz_image
 // Seeds: any small PNG or JPEG files.
 #include <cstddef>

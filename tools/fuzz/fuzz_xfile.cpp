@@ -1,6 +1,6 @@
 // libFuzzer entry for the X-file mesh loader and the attribute sort that the
 // asset library runs on every loaded mesh. Not part of the default build:
-//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_xfile.cpp \
+//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Isrc tools/fuzz/fuzz_xfile.cpp
 //           src/d3dx/d3dx_xfile.cpp src/d3dx/d3dx_mesh.cpp src/d3dx/d3dx_math.cpp -o fuzz_xfile
 // Seeds: any text .x file, e.g. one the asset generator writes.
 #include <cstddef>
