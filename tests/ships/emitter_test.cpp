@@ -124,6 +124,34 @@ TEST_F(EmitterTest, AStoppedEmitterSpawnsNothingButLetsItsParticlesAge) {
     EXPECT_EQ(e.LiveCount(), 0u);
 }
 
+TEST_F(EmitterTest, AZeroIntervalLaysOneParticlePerPathStepInsteadOfHanging) {
+    ProbeEmitter e(&ctx, 64);
+    e.path = true;
+    Start(e, 0, 1000);
+    Step(e);
+    Step(e);
+    EXPECT_GE(e.LiveCount(), 2u);
+    EXPECT_LE(e.LiveCount(), 4u);
+}
+
+TEST_F(EmitterTest, ParticlesDatedAheadOfTheClockCountAsNewborn) {
+    class Ager : public ProbeEmitter {
+    public:
+        using ProbeEmitter::ProbeEmitter;
+        std::int32_t UpdateParticle(std::uint32_t i) override {
+            maxAge = std::max(maxAge, AgeOf(i));
+            return 0;
+        }
+        std::uint32_t maxAge = 0;
+    };
+    Ager e(&ctx, 64);
+    e.path = true;
+    Start(e, 7, 1000);
+    Step(e, 10);  // the first path particle is dated 4 ms after now
+    Step(e, 1);
+    EXPECT_LT(e.maxAge, 100u);
+}
+
 TEST_F(EmitterTest, FinalCleanupFreesTheArraysAndLeavesAnInertEmitter) {
     ProbeEmitter e(&ctx, 8);
     Start(e, 4, 40);
