@@ -514,6 +514,97 @@ TEST_F(RenderQueueTest, MeshesWithDifferentWorldsShareOneDrawAndAreTransformed) 
     mesh->Release();
 }
 
+ID3DXMesh* Strip(float base, DWORD vertices) {
+    const DWORD faces = vertices / 3;
+    ID3DXMesh* mesh = nullptr;
+    if (FAILED(D3DXCreateMeshFVF(faces, vertices, D3DXMESH_MANAGED, gfx::kFvfMesh, nullptr, &mesh))) {
+        return nullptr;
+    }
+    BYTE* v = nullptr;
+    mesh->LockVertexBuffer(0, &v);
+    for (DWORD i = 0; i < vertices; ++i) {
+        const MeshVertex mv{base + static_cast<float>(i), 0, 0, 0, 1, 0, 0, 0};
+        std::memcpy(v + i * sizeof mv, &mv, sizeof mv);
+    }
+    mesh->UnlockVertexBuffer();
+    BYTE* ix = nullptr;
+    mesh->LockIndexBuffer(0, &ix);
+    for (DWORD i = 0; i < 3 * faces; ++i) {
+        const auto idx = static_cast<std::uint16_t>(i);
+        std::memcpy(ix + 2 * i, &idx, 2);
+    }
+    mesh->UnlockIndexBuffer();
+    return mesh;
+}
+
+TEST_F(RenderQueueTest, MeshesBeyondTheBufferGoToASecondPassWithTheirOwnIndices) {
+    // Three meshes of 8000 vertices: 24000, the buffer holds 20000.
+    ID3DXMesh* meshes[3];
+    for (int m = 0; m < 3; ++m) {
+        meshes[m] = Strip(100000.0f * static_cast<float>(m), 8000);
+        ASSERT_NE(meshes[m], nullptr);
+        DrawEntry& e = ctx.drawRequest;
+        e.mesh = meshes[m];
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        e.world = identity;
+        e.texture = asset::GroundTex;
+        queue.Submit(e);
+    }
+    Frame();
+    EXPECT_EQ(queue.lastPassCount, 2u);
+    EXPECT_EQ(device.invalidCalls(), 0u);  // every index inside its pass's range
+    std::vector<float> xs;
+    for (const auto& d : device.draws()) {
+        for (std::size_t i = 0; i < d.vertexBytes.size(); i += sizeof(MeshVertex)) {
+            float x;
+            std::memcpy(&x, d.vertexBytes.data() + i, sizeof x);
+            xs.push_back(x);
+        }
+    }
+    ASSERT_EQ(xs.size(), 3u * 7998u);
+    std::sort(xs.begin(), xs.end());
+    for (int m = 0; m < 3; ++m) {
+        for (int i = 0; i < 7998; ++i) {
+            ASSERT_EQ(xs[static_cast<std::size_t>(m * 7998 + i)], 100000.0f * static_cast<float>(m) + static_cast<float>(i));
+        }
+    }
+    for (ID3DXMesh* m : meshes) m->Release();
+}
+
+TEST_F(RenderQueueTest, FlattenedMeshShadowLiesOnTheGround) {
+    ID3DXMesh* mesh = Triangle(0.0f);  // (0,0,0), (0,1,0), (1,0,0)
+    ASSERT_NE(mesh, nullptr);
+    D3DXMATRIX lift;
+    D3DXMatrixTranslation(&lift, 0.0f, 10.0f, 0.0f);
+    DrawEntry& e = ctx.drawRequest;
+    e.mesh = mesh;
+    e.world = lift;
+    e.texture = asset::GroundTex;
+    e.shadowKind = 3;
+    e.groundHeight = 2.0f;
+    e.shadowSlopeX = 0.5f;
+    e.shadowSlopeZ = 0.25f;
+    queue.Submit(e);
+    Blended(2.0f, 1);
+    Submit();
+    Frame();
+    ASSERT_EQ(device.draws().size(), 3u);
+    const auto& s = device.draws()[1];
+    EXPECT_EQ(s.fvf, gfx::kFvfShadow);
+    EXPECT_EQ(s.texture, nullptr);
+    ShadowVertex v[3];
+    ASSERT_EQ(s.vertexBytes.size(), sizeof v);
+    std::memcpy(v, s.vertexBytes.data(), sizeof v);
+    // (0, 11, 0) lifted 9 above the ground: x -= 4.5, z -= 2.25.
+    EXPECT_FLOAT_EQ(v[1].y, 2.0f);
+    EXPECT_FLOAT_EQ(v[1].x, -4.5f);
+    EXPECT_FLOAT_EQ(v[1].z, -2.25f);
+    EXPECT_FLOAT_EQ(v[2].x, 1.0f - 4.0f);
+    EXPECT_EQ(device.invalidCalls(), 0u);
+    mesh->Release();
+}
+
 TEST_F(RenderQueueTest, WorldQuadsSortFarToNearAndSkipHidden) {
     WorldQuad quads[3] = {};
     const float z[3] = {5.0f, 50.0f, 20.0f};
