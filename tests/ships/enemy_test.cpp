@@ -52,6 +52,28 @@ TEST_F(EnemyTest, ADestroyedEnemyExplodesScoresAndRequestsItsSound) {
     EXPECT_EQ(ctx.enemyShots[0].damage, 40u);
 }
 
+TEST_F(EnemyTest, SpritesShowTheirSheetCellsAndTheDroneRunsBackwardsFromRowFive) {
+    auto* d = Spawn<Drone>(0, 0, -0.5f);
+    EXPECT_NEAR(d->SpriteQuad()[0].v, 0.626f, 1e-5f);
+    EXPECT_NEAR(d->SpriteQuad()[0].u, 0.001f, 1e-5f);
+    EXPECT_NEAR(d->SpriteQuad()[5].u, 0.124f, 1e-5f);
+    Frames(2);  // 0.07 frames per ms: the first step is due
+    EXPECT_EQ(d->Frame(), 23u);
+    // Cell 40 + 23 = 63: column 7 of row 7.
+    EXPECT_NEAR(d->SpriteQuad()[0].u, 7 * 0.125f + 0.001f, 1e-5f);
+    EXPECT_NEAR(d->SpriteQuad()[0].v, 7 * 0.125f + 0.001f, 1e-5f);
+    // Top-anchored: the quad hangs from y, one screen-width-scaled side tall.
+    EXPECT_NEAR(d->SpriteQuad()[0].y, (d->Y() + 1.0f) * 300.0f, 1e-3f);
+    EXPECT_NEAR(d->SpriteQuad()[5].y - d->SpriteQuad()[0].y, 800.0f * 0.05f, 1e-3f);
+
+    auto* t = Spawn<Tanker>(1, 0.2f, 0);
+    // Centred, with a black shadow shifted down by 0.015 of its side.
+    Frame();
+    const float side = 800.0f * 0.093f;
+    EXPECT_NEAR((t->SpriteQuad()[0].y + t->SpriteQuad()[5].y) * 0.5f, (t->Y() + 1.0f) * 300.0f, 1e-3f);
+    EXPECT_NEAR(t->SpriteQuad()[5].x - t->SpriteQuad()[0].x, side, 1e-3f);
+}
+
 TEST_F(EnemyTest, AnEnemyFlyingOffTheBottomVanishesWithoutScoreOrSound) {
     Spawn<SmallFighter>(0, 0, 1.15f);
     Frames(5);
