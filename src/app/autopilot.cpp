@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "game/bonus.h"
 #include "platform/input.h"
 
 namespace dw {
@@ -11,10 +15,12 @@ namespace {
 
 constexpr float kMinX = -0.65f, kMaxX = 0.87f;   // where the ship can go
 constexpr float kMinY = -0.85f, kMaxY = 0.76f;
-constexpr float kHomeY = 0.56f;                   // resting height: room to see bullets coming
-constexpr float kMaxSpeed = 0.045f;               // per frame
+constexpr float kHomeY = 0.70f;                   // resting height: room to see bullets coming
+constexpr float kMaxSpeed = 0.06f;               // per frame
 constexpr int kHorizon = 24;                      // frames looked ahead
 constexpr int kBigTargetHitPoints = 500;
+constexpr std::uint32_t kDeathBonusKind = 9;   // the skull: touching it loses the ship
+constexpr std::uint32_t kShotDownHitPoints = 400;  // what the guns clear before it arrives
 
 bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, float bx1,
               float by1) {
@@ -23,7 +29,7 @@ bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, 
 
 float Step(float from, float to, float t) {
     const float d = to - from;
-    const float reach = kMaxSpeed * t;
+    const float reach = kMaxSpeed * 0.7f * t;
     if (std::fabs(d) <= reach) return to;
     return from + (d > 0 ? reach : -reach);
 }
@@ -72,10 +78,25 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             const Track& m = enemies_[i];
             if (!e.active || e.destroyed || e.noContact || !m.seen) continue;
             const float ox = m.vx * ft, oy = m.vy * ft;
-            const float g = 0.03f;
+            // One in the line of fire, weak and not yet close, is shot down first.
+            const float half = (e.boxMax[0] - e.boxMin[0]) * 0.5f;
+            const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f + ox;
+            if (!e.shotProof && e.hitPoints <= kShotDownHitPoints && std::fabs(ex - sx) < half * 0.7f &&
+                e.boxMax[1] + oy < sy - 0.04f)
+                continue;
+            const float g = 0.05f;
             if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox,
                          e.boxMin[1] + oy, e.boxMax[0] + ox, e.boxMax[1] + oy))
-                danger += 2.0f * weight;
+                danger += (e.shotProof ? 10.0f : 3.0f) * weight;
+        }
+        // The skull is a wall.
+        for (int i = 0; i < kBonusSlots; ++i) {
+            const BonusSlot& b = ctx.bonusSlots[i];
+            if (!b.active || !skull_[i]) continue;
+            const float g = 0.04f;
+            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, b.boxMin[0],
+                         b.boxMin[1] + 0.01f * ft, b.boxMax[0], b.boxMax[1] + 0.01f * ft))
+                danger += 10.0f * weight;
         }
     }
     return danger;
@@ -104,6 +125,18 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
         if (t.seen == 1) t.vy = 0;  // a new enemy: its motion is unknown yet
     }
 
+    // The pickups' pictures: which of them is the skull.
+    for (bool& b : skull_) b = false;
+    if (ctx.objectList) {
+        for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) {
+            const MyObject* o = n->object;
+            if (!o || !o->name || std::strcmp(o->name, "bonus") != 0) continue;
+            const auto* bonus = static_cast<const Bonus*>(o);
+            if (bonus->slot < static_cast<std::uint32_t>(kBonusSlots) && bonus->kind == kDeathBonusKind)
+                skull_[bonus->slot] = true;
+        }
+    }
+
     const bool playing = ctx.currentScreen == 1 && ship != nullptr && ctx.gamePhase == 0;
     if (!playing) {
         shipSeen_ = false;
@@ -130,8 +163,9 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     // The target: a bonus worth the trip, else the enemy nearest above.
     float goalX = sx, goalY = kHomeY;
     bool haveGoal = false;
-    for (const BonusSlot& b : ctx.bonusSlots) {
-        if (!b.active || b.taken) continue;
+    for (int i = 0; i < kBonusSlots; ++i) {
+        const BonusSlot& b = ctx.bonusSlots[i];
+        if (!b.active || b.taken || skull_[i]) continue;
         const float bx = (b.boxMin[0] + b.boxMax[0]) * 0.5f, by = (b.boxMin[1] + b.boxMax[1]) * 0.5f;
         if (by < -0.2f || by > 0.9f) continue;
         goalX = bx;
@@ -157,15 +191,15 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     // Candidates around the ship; the safest one nearest the goal wins.
     float bestX = sx, bestY = sy, bestCost = 1e9f;
     static constexpr float kOffsets[] = {0.0f, -0.05f, 0.05f, -0.1f, 0.1f, -0.18f, 0.18f,
-                                         -0.28f, 0.28f, -0.4f, 0.4f};
-    const float ys[] = {std::clamp(goalY, kMinY, kMaxY), kMaxY, 0.4f, 0.25f};
+                                         -0.28f, 0.28f, -0.4f, 0.4f, -0.6f, 0.6f};
+    const float ys[] = {std::clamp(goalY, kMinY, kMaxY), kMaxY, 0.55f, 0.4f};
     const float towardGoal = std::clamp(goalX - sx, -0.4f, 0.4f);
     for (float y : ys) {
         for (float off : kOffsets) {
             for (int pass = 0; pass < 2; ++pass) {
                 const float cx = std::clamp(sx + off + (pass ? towardGoal : 0.0f), kMinX, kMaxX);
                 const float d = DangerAt(ctx, sx, sy, cx, y, halfW, height);
-                const float cost = d * 10.0f + std::fabs(cx - goalX) + 0.3f * std::fabs(y - goalY);
+                const float cost = d * 30.0f + std::fabs(cx - goalX) + 0.3f * std::fabs(y - goalY);
                 if (cost < bestCost) {
                     bestCost = cost;
                     bestX = cx;
@@ -178,17 +212,18 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     targetY = bestY;
     danger = bestCost;
 
-    // Mouse motion that brings the ship's velocity to the wanted one:
-    // v' = 0.75 v + k * motion.
+    // Mouse motion: the ship's speed follows the mouse with a lag (it keeps
+    // 3/4 of its speed each frame and the motion reaches it a frame late), so
+    // steer for a speed proportional to the distance, damped by the speed it has.
     const float speed = ctx.mouseSpeed > 0 ? ctx.mouseSpeed : 1.0f;
     const float w = static_cast<float>(ctx.screenWidth > 0 ? ctx.screenWidth : 800);
     const float h = static_cast<float>(ctx.screenHeight > 0 ? ctx.screenHeight : 600);
-    const float kx = speed * w * 0.001875f * 0.48f / w;
-    const float ky = speed * w * 0.001875f * 0.36f / h;
-    const float wantVx = std::clamp((bestX - sx) * 0.6f, -kMaxSpeed, kMaxSpeed);
-    const float wantVy = std::clamp((bestY - sy) * 0.6f, -kMaxSpeed, kMaxSpeed);
-    input.mouseX = static_cast<std::int32_t>(std::lround((wantVx - 0.75f * shipVx_) / kx));
-    input.mouseY = static_cast<std::int32_t>(std::lround((wantVy - 0.75f * shipVy_) / ky));
+    const float kx = 4.0f * speed * w * 0.001875f * 0.48f / w;  // steady speed per count
+    const float ky = 4.0f * speed * w * 0.001875f * 0.36f / h;
+    const float wantVx = std::clamp((bestX - sx) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVx_;
+    const float wantVy = std::clamp((bestY - sy) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVy_;
+    input.mouseX = static_cast<std::int32_t>(std::lround(wantVx / kx));
+    input.mouseY = static_cast<std::int32_t>(std::lround(wantVy / ky));
 
     // Fire all the time; a rocket (a click) at big targets in line.
     input.buttons[0] = 0x80;

@@ -1,7 +1,7 @@
 #pragma once
 // The built-in player (--autopilot). It looks only at what a player sees on
 // the screen (the ship, the enemies, their bullets and the bonuses, as the
-// collision tables hold them) and plays through the scripted input: mouse
+// collision tables hold them, and which pickup shows the skull) and plays through the scripted input: mouse
 // motion to steer, the left button to fire, the right one for rockets.
 #include <cstdint>
 
@@ -31,6 +31,7 @@ private:
 
     Track shots_[kEnemyShotSlots];
     Track enemies_[kEnemySlots];
+    bool skull_[kBonusSlots] = {};
     bool shipSeen_ = false;
     float shipX_ = 0, shipY_ = 0, shipVx_ = 0, shipVy_ = 0;
     bool rocketHeld_ = false;

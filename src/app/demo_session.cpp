@@ -104,6 +104,7 @@ bool DemoSession::Step() {
     if (options_.timedFrames) timer_.Begin();
     game_->clock().Advance(step);
     const bool open = game_->app().Step();
+    if (const RenderQueue* q = game_->context().renderQueue) lastBatches_ = q->lastBatchCount;
     if (options_.timedFrames) {
         const GameContext& c = game_->context();
         const auto& n = game_->device().counters();
@@ -187,7 +188,7 @@ int RunDemoSession(const CommandLine& cl) {
     int status = 0;
     HeadlessGame& game = session.game();
     game.app().onShutdown =
-        EndOfRunHook(cl, game.app(), status, [&game] { return game.lastBatches(); });
+        EndOfRunHook(cl, game.app(), status, [&session] { return session.lastBatches(); });
     bool played = false;
     while (session.steps() < limit) {
         if (!session.Step()) break;

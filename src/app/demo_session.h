@@ -47,6 +47,8 @@ public:
     std::uint64_t steps() const { return steps_; }
     bool replayDone() const { return player_ && player_->done(); }
     std::uint32_t stepMs() const { return options_.headless.stepMs; }
+    // Batches the Render queue drew in the last frame.
+    std::uint32_t lastBatches() const { return lastBatches_; }
 
 private:
     void StartHandshake();
@@ -60,6 +62,7 @@ private:
     Autopilot autopilot_;
     FrameTimer timer_;
     std::uint64_t steps_ = 0;
+    std::uint32_t lastBatches_ = 0;
 };
 
 // The runs of --record, --replay, --autopilot, --level and --timedemo.
