@@ -134,7 +134,9 @@ std::int32_t HelpScreen::Render() {
         drawButtons_[i] = buttons_[i];
         drawButtons_[6 + i] = page2 ? buttons_[12 + i] : buttons_[6 + i];
     }
-    ui::SubmitSprites(context, asset::Help5Tex, frame_, 2, 2.58f);
+    // The frame lies behind the page: a hair further back than the rest, so
+    // that it is drawn first whatever the sheets' names.
+    ui::SubmitSprites(context, asset::Help5Tex, frame_, 2, 2.585f);
     ui::SubmitSprites(context, asset::Help5Tex, drawButtons_, 4, 2.58f);
     if (!page2) {
         ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * kIcons, 2.58f);
