@@ -1,0 +1,70 @@
+// The help screen: closing only on a fresh click, the page button's hot
+// area on each page, what each page draws, the icons' animation.
+#include <gtest/gtest.h>
+
+#include "engine/render_queue.h"
+#include "frontend/help_screen.h"
+#include "frontend_fixture.h"
+
+namespace dw {
+namespace {
+
+class Help : public testing::FrontEndFixture {
+protected:
+    HelpScreen* Open() {
+        auto* h = new HelpScreen(&ctx);
+        list.AddObject(h);
+        return h;
+    }
+    void Cursor(float x, float y) {
+        ctx.layoutCursorX = x;
+        ctx.layoutCursorY = y;
+    }
+};
+
+TEST_F(Help, AHeldClickDoesNotCloseItAndThePageButtonTurnsThePage) {
+    HelpScreen* h = Open();
+    Cursor(0.2f, 0.54f);  // on the back button, button still held from the menu
+    ctx.mouseButtons[0] = 0x80;
+    Frame();
+    EXPECT_EQ(ctx.helpClosed, 0);
+    ctx.mouseButtons[0] = 0;
+    Frame();
+    // The page button's area starts at 0.518 on page 1.
+    Cursor(0.47f, 0.54f);
+    Click();
+    EXPECT_EQ(h->page2, 0);
+    Cursor(0.6f, 0.54f);
+    Click();
+    EXPECT_EQ(h->page2, 1);
+    EXPECT_EQ(queue.EntryCount(), 3u);  // frame, buttons, the page-2 sheet
+    // On page 2 it starts at 0.426.
+    Cursor(0.47f, 0.54f);
+    Click();
+    EXPECT_EQ(h->page2, 0);
+    EXPECT_EQ(queue.EntryCount(), 4u);  // frame, buttons, text lines, icons
+    Cursor(0.2f, 0.54f);
+    Click();
+    EXPECT_EQ(ctx.helpClosed, 1);
+    EXPECT_TRUE(Objects("help").empty());
+}
+
+TEST_F(Help, IconsStepAtTwentyFiveFramesASecondAndWrap) {
+    HelpScreen* h = Open();
+    for (int i = 0; i < 100; ++i) Frame(10);  // one second
+    // A step each time the timer passes 1 (every 50 ms at 10 ms a frame,
+    // counting the frame that resets it).
+    const std::uint32_t steps = h->icons[7].frame;  // 32 frames: no wrap yet
+    EXPECT_GE(steps, 19u);
+    EXPECT_LE(steps, 25u);
+    EXPECT_EQ(h->icons[0].frame, steps % 8);
+    EXPECT_EQ(h->icons[1].frame, steps % 16);
+    EXPECT_EQ(h->icons[4].frame, (8 + steps) % 16);
+    // Icon 7 has two rows of 16 cells.
+    h->icons[7].frame = 17;
+    for (int i = 0; i < 5; ++i) Frame(10);
+    EXPECT_GT(h->IconQuads()[6 * 7].v, 0.8125f + 0.0625f);
+}
+
+}  // namespace
+}  // namespace dw
