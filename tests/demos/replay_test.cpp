@@ -1,0 +1,142 @@
+// Whole games recorded and played back headless: the same frames give the
+// same game, frame by frame; the built-in player gets through the first
+// waves of the first level.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/demo_session.h"
+#include "app/game_context.h"
+#include "app/report.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+
+namespace dw {
+namespace {
+
+struct TempDir {
+    explicit TempDir(const char* name) : path(std::filesystem::temp_directory_path() / name) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::filesystem::path path;
+};
+
+// What a frame looks like from outside: enough to tell two runs apart.
+struct FrameFacts {
+    std::uint32_t timeNow, score, gamePhase, currentScreen, objects, energy;
+    float scroll;
+    bool operator==(const FrameFacts&) const = default;
+};
+
+FrameFacts Facts(GameContext& c) {
+    std::uint32_t objects = 0;
+    for (auto* n = c.objectList->Head(); n; n = n->next) ++objects;
+    return {c.timeNow, c.score, c.gamePhase, c.currentScreen, objects, c.energy, c.scrollPosition};
+}
+
+std::string Report(DemoSession& s) {
+    return BuildReport(s.context(), s.context().objectList, s.game().frames(), RendererCounters{});
+}
+
+// A player's hand: circles, fires in bursts, a rocket now and then, Escape
+// into the menu and Return back out.
+void ScriptedHand(platform::ScriptedInput& in, std::uint64_t frame) {
+    in.MoveMouse(static_cast<std::int32_t>(frame % 90) < 45 ? 9 : -9,
+                 static_cast<std::int32_t>(frame % 60) < 30 ? 4 : -4);
+    in.SetButton(0, frame % 50 < 35);
+    in.SetButton(1, frame % 200 == 120);
+    in.SetKey(DIK_ESCAPE, frame == 700);
+    in.SetKey(DIK_RETURN, frame == 760 || frame == 820);
+}
+
+struct Played {
+    std::vector<FrameFacts> facts;
+    std::string report;
+};
+
+Played Play(DemoSession& session, std::uint64_t frames, bool scripted) {
+    Played run;
+    for (std::uint64_t f = 0; f < frames; ++f) {
+        if (scripted) ScriptedHand(session.game().input(), f);
+        if (!session.Step()) break;
+        run.facts.push_back(Facts(session.context()));
+    }
+    run.report = Report(session);
+    return run;
+}
+
+TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
+    TempDir dir("dw_demo_replay");
+    const std::uint64_t kFrames = 1300;  // into play, the menu and back
+    for (int startLevel : {0, -1}) {
+        SessionOptions rec;
+        rec.headless.userDir = dir.path.string();
+        rec.headless.seed = 77u;
+        rec.record = true;
+        rec.startLevel = startLevel;
+        Played original;
+        Demo demo;
+        {
+            DemoSession session(rec);
+            std::string error;
+            ASSERT_TRUE(session.Start(error)) << error;
+            original = Play(session, kFrames, true);
+            const std::vector<std::uint8_t> bytes = EncodeDemo(session.recorded());
+            ASSERT_TRUE(DecodeDemo(bytes.data(), bytes.size(), demo, error)) << error;
+        }
+        ASSERT_EQ(demo.frames.size(), kFrames);
+        if (startLevel == 0) {
+            EXPECT_GT(original.facts.back().score + original.facts[600].score, 0u)
+                << "the scripted hand should hit something";
+        }
+        for (int again = 0; again < 2; ++again) {
+            SessionOptions rep;
+            rep.headless.userDir = dir.path.string();
+            rep.replay = &demo;
+            DemoSession session(rep);
+            std::string error;
+            ASSERT_TRUE(session.Start(error)) << error;
+            const Played replayed = Play(session, kFrames + 5, false);
+            EXPECT_TRUE(session.replayDone());
+            ASSERT_EQ(replayed.facts.size(), original.facts.size()) << "start level " << startLevel;
+            for (std::size_t i = 0; i < original.facts.size(); ++i)
+                ASSERT_TRUE(replayed.facts[i] == original.facts[i])
+                    << "start level " << startLevel << ", run " << again << ": frame " << i
+                    << " differs (score " << replayed.facts[i].score << " vs "
+                    << original.facts[i].score << ", objects " << replayed.facts[i].objects
+                    << " vs " << original.facts[i].objects << ")";
+            EXPECT_EQ(replayed.report, original.report);
+        }
+    }
+}
+
+TEST(Autopilot, GetsThroughTheFirstWaves) {
+    TempDir dir("dw_demo_autopilot");
+    SessionOptions options;
+    options.headless.userDir = dir.path.string();
+    options.headless.seed = 3u;
+    options.autopilot = true;
+    options.startLevel = 0;
+    DemoSession session(options);
+    std::string error;
+    ASSERT_TRUE(session.Start(error)) << error;
+    GameContext& c = session.context();
+    // A minute of play.
+    std::uint32_t bestScore = 0;
+    for (int f = 0; f < 60 * 1000 / 16 && session.Step(); ++f) bestScore = std::max(bestScore, c.score);
+    EXPECT_EQ(c.currentScreen, 1u) << "still in the game";
+    EXPECT_GT(c.scrollPosition, 20.0f);
+    EXPECT_GT(bestScore, 1000u);
+    EXPECT_GE(c.shipsLeft + c.shipAlive, 2u) << "lost more than one ship in the first minute";
+}
+
+}  // namespace
+}  // namespace dw

@@ -1,0 +1,90 @@
+// The built-in player plays on and on: games over several levels, back to
+// the menu and into the next level. Nothing may crash, and the object list
+// may hold only what the screen shows: at every return to the menu the
+// list is as long as at the first. Under the sanitizers this is also the
+// leak check. DW_SOAK_MINUTES sets the game time (default 2.5 minutes; the
+// "soak" test runs 30).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "app/demo_session.h"
+#include "app/game_context.h"
+#include "engine/list_engine.h"
+
+namespace dw {
+namespace {
+
+std::uint32_t CountObjects(GameContext& c) {
+    std::uint32_t n = 0;
+    for (auto* node = c.objectList->Head(); node; node = node->next) ++n;
+    return n;
+}
+
+TEST(Soak, TheAutopilotPlaysLevelAfterLevel) {
+    double minutes = 2.5;
+    if (const char* env = std::getenv("DW_SOAK_MINUTES")) minutes = std::atof(env);
+    const auto dir = std::filesystem::temp_directory_path() / "dw_soak";
+    std::filesystem::create_directories(dir);
+    {
+        SessionOptions options;
+        options.headless.userDir = dir.string();
+        options.headless.seed = 11u;
+        options.autopilot = true;
+        options.startLevel = 0;
+        DemoSession session(options);
+        std::string error;
+        ASSERT_TRUE(session.Start(error)) << error;
+        GameContext& c = session.context();
+
+        const std::uint64_t frames = static_cast<std::uint64_t>(minutes * 60000.0 / 16.0);
+        std::uint32_t level = 0, most = 0;
+        std::uint32_t levelsPlayed = 1, gamesPlayed = 1;
+        std::vector<std::uint32_t> atMenu;  // list length at each return to the menu
+        std::uint32_t menuFrames = 0;
+        for (std::uint64_t f = 0; f < frames; ++f) {
+            ASSERT_TRUE(session.Step()) << "the game closed at frame " << f;
+            const std::uint32_t n = CountObjects(c);
+            most = std::max(most, n);
+            ASSERT_LT(n, 1000u) << "object list grows at frame " << f;
+            if (c.currentScreen == 1) {
+                if (c.currentLevel != level) {
+                    level = c.currentLevel;
+                    ++levelsPlayed;
+                }
+                menuFrames = 0;
+                continue;
+            }
+            if (f < 10) continue;
+            if (++menuFrames == 120) {
+                // Back at the menu and settled: the next game starts a level further.
+                atMenu.push_back(n);
+                level = (level + 1) % kLevelCount;
+                c.currentLevel = level;
+                c.newGameReset = 1;
+                c.screenChangeRequest = 1;
+                c.requestedScreen = 1;
+                c.musicRequest = 2;
+                c.levelStartRequest = 1;
+                ++gamesPlayed;
+                ++levelsPlayed;
+            }
+        }
+        RecordProperty("levels", static_cast<int>(levelsPlayed));
+        RecordProperty("most_objects", static_cast<int>(most));
+        std::printf("soak: %.1f minutes, %u games, %u levels, at most %u objects, at the menu:",
+                    minutes, gamesPlayed, levelsPlayed, most);
+        for (std::uint32_t n : atMenu) std::printf(" %u", n);
+        std::printf("\n");
+        for (std::size_t i = 1; i < atMenu.size(); ++i)
+            EXPECT_LE(atMenu[i], atMenu[0] + 2) << "objects left behind by game " << i;
+        session.Close();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace dw
