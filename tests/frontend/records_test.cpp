@@ -166,6 +166,20 @@ TEST_F(HighScoreScreen, BadFilesAreShownWithoutHarmAndScoresAreCapped) {
     EXPECT_EQ(ScoreAt(ReadRecords(), 0), 9999999u);
 }
 
+TEST_F(HighScoreScreen, AnIncompleteWriteIsLoggedAndTheOldFileStays) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    WriteRecords(SerializeRecordTable(DefaultRecordTable()));
+    // The new table goes to a device that is always full.
+    std::filesystem::create_symlink("/dev/full", RecordsPath() + ".tmp");
+    HighScores* s = Open(750000, true);
+    Tap(DIK_Z);
+    Tap(DIK_RETURN);
+    EXPECT_FALSE(s->nameEntry);
+    EXPECT_NE(LogText().find("FAIL: I can't write the highscores table !\n"), std::string::npos);
+    EXPECT_EQ(ReadRecords(), SerializeRecordTable(DefaultRecordTable()));
+    EXPECT_EQ(s->table.scores[1], 750000u);  // the table in memory keeps the entry
+}
+
 TEST_F(HighScoreScreen, TheBackButtonTakesOnlyAFreshClick) {
     HighScores* s = Open(0, false);
     ctx.layoutCursorX = 0.2f;
