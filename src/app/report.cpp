@@ -47,7 +47,10 @@ public:
     }
     void Push(const std::string& name, const std::string& raw) {
         if (!body_.empty()) body_ += ", ";
-        body_ += "\"" + Escape(name) + "\": " + raw;
+        body_ += '"';
+        body_ += Escape(name);
+        body_ += "\": ";
+        body_ += raw;
     }
     std::string Str() const { return "{" + body_ + "}"; }
 

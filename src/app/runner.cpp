@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/demo_session.h"
 #include "app/game_context.h"
 #include "app/headless_game.h"
 #include "app/report.h"
@@ -193,6 +194,7 @@ int RunWindowed(const CommandLine& cl) {
 
 int RunProgram(const CommandLine& cl) {
     if (cl.seed) std::srand(*cl.seed);
+    if (UsesDemoSession(cl)) return RunDemoSession(cl);
     return cl.headless ? RunHeadless(cl) : RunWindowed(cl);
 }
 
