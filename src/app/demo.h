@@ -79,6 +79,8 @@ public:
     // Around each frame: the step the clock made before it, then the close.
     void BeginFrame(std::uint32_t stepMs);
     void EndFrame();
+    // Forgets the frame begun (the pass ran no frame: minimised, inactive).
+    void CancelFrame() { inFrame_ = false; demo_.keyChanges.resize(current_.keyBegin); }
 
     const Demo& demo() const { return demo_; }
     Demo& demo() { return demo_; }

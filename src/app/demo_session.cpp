@@ -1,5 +1,7 @@
 #include "app/demo_session.h"
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +15,12 @@
 #include "platform/gfx_device.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/resource_library.h"
+#include "platform/shell.h"
+#include "platform/sound_library.h"
+#include "platform/system_info.h"
 
 namespace dw {
 
@@ -129,12 +137,15 @@ const Demo& DemoSession::recorded() const {
 
 // --- the command line's runs ------------------------------------------------
 
+int RunDemoWindowed(const CommandLine& cl);
+
 bool UsesDemoSession(const CommandLine& cl) {
-    return cl.headless && (!cl.recordFile.empty() || !cl.replayFile.empty() || cl.autopilot ||
+    return (!cl.recordFile.empty() || !cl.replayFile.empty() || cl.autopilot ||
                            cl.level >= 0 || cl.timedemo);
 }
 
 int RunDemoSession(const CommandLine& cl) {
+    if (!cl.headless) return RunDemoWindowed(cl);
     Demo demo;
     std::string error;
     if (!cl.replayFile.empty() && !LoadDemoFile(cl.replayFile, demo, error)) {
@@ -217,6 +228,228 @@ int RunDemoSession(const CommandLine& cl) {
         if (status == 0) status = 1;
     }
     return status != 0 ? status : game.app().exitStatus;
+}
+
+// --- in a window ------------------------------------------------------------
+
+namespace {
+
+// The real clock, read once per frame: every reading within a frame gives
+// the time the frame began, so that the step recorded is the whole truth.
+class LatchedClock final : public platform::Clock {
+public:
+    explicit LatchedClock(std::uint32_t start) : offset_(start - real_.Milliseconds()), now_(start) {}
+    std::uint32_t Milliseconds() override { return now_; }
+    void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
+    std::uint64_t TimeStampCounter() override { return real_.TimeStampCounter(); }
+    // Moves to the real time; returns the step made.
+    std::uint32_t Latch() {
+        const std::uint32_t next = real_.Milliseconds() + offset_;
+        const std::uint32_t step = next - now_;
+        now_ = next;
+        return step;
+    }
+
+private:
+    platform::RealClock real_;
+    std::uint32_t offset_;
+    std::uint32_t now_;
+};
+
+}  // namespace
+
+int RunDemoWindowed(const CommandLine& cl) {
+    Demo demo;
+    std::string error;
+    const bool replaying = !cl.replayFile.empty();
+    if (replaying && !LoadDemoFile(cl.replayFile, demo, error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        return 1;
+    }
+    std::string dir = cl.userDir;
+    if (dir.empty()) {
+        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
+            dir = pref;
+            SDL_free(pref);
+        }
+    }
+    if (dir.empty()) dir = platform::DefaultUserDir();
+    if (!platform::MakeDirs(dir)) {
+        std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n", dir.c_str());
+        return 1;
+    }
+    auto& services = platform::services();
+    const platform::Services saved = services;
+    services.userDir = dir;
+
+    DemoHeader header;
+    if (replaying) header = demo.header;
+    platform::IniSettingsStore iniSettings(platform::UserFile("settings.ini"));
+    platform::MemorySettingsStore demoSettings;
+    if (replaying) {
+        demoSettings.CreateKey(kSettingsKey);
+        demoSettings.SetValue(kSettingsKey, "Mouse", header.mouseSetting);
+        if (header.levelIdSetting) demoSettings.SetValue(kSettingsKey, "LevelID", header.levelIdSetting);
+        services.settings = &demoSettings;
+    } else {
+        services.settings = &iniSettings;
+    }
+    platform::RealSystemInfo system;
+    services.system = &system;
+    std::unique_ptr<platform::Shell> shell = platform::CreateSdlShell();
+    services.shell = shell.get();
+    // Input: the real devices (recorded when asked), or a script for the
+    // replay and the built-in player.
+    const bool scripted = replaying || cl.autopilot;
+    std::unique_ptr<platform::InputDevices> sdlInput = scripted ? nullptr : platform::CreateSdlInput();
+    platform::ScriptedInput scriptedInput;
+    platform::InputDevices* input = scripted ? static_cast<platform::InputDevices*>(&scriptedInput) : sdlInput.get();
+    std::unique_ptr<DemoRecorder> recorder;
+    if (!cl.recordFile.empty()) {
+        recorder = std::make_unique<DemoRecorder>(input, header);
+        input = recorder.get();
+    }
+    services.input = input;
+    platform::MixerSoundLibrary sound;
+    services.sound = &sound;
+    std::unique_ptr<platform::ResourceLibrary> resources = MakeResourceLibrary(cl.dataFile);
+    services.resources = resources.get();
+    // The clock: a replay steps as recorded; else the real time, read once a frame.
+    platform::FixedStepClock fixedClock(header.startClock);
+    LatchedClock latchedClock(header.startClock);
+    if (replaying || cl.timedemo)
+        platform::SetClock(&fixedClock);
+    else
+        platform::SetClock(&latchedClock);
+
+    if (!replaying) {
+        header.seed = cl.seed ? *cl.seed
+                              : static_cast<std::uint32_t>(
+                                    std::chrono::steady_clock::now().time_since_epoch().count());
+        header.startLevel = static_cast<std::int8_t>(cl.level >= 0 ? cl.level : (cl.autopilot ? 0 : -1));
+    }
+
+    int status = 0;
+    std::uint64_t steps = 0;
+    const std::size_t expected = replaying ? demo.frames.size() : 1u << 16;
+    FrameTimer timer(cl.timedemo ? expected : 0);
+    {
+        auto ctx = std::make_unique<GameContext>();
+        int desktopWidth = 800, desktopHeight = 600;
+        shell->DesktopSize(desktopWidth, desktopHeight);
+        ctx->requestedWidth = desktopWidth;
+        ctx->requestedHeight = desktopHeight;
+        for (int i = 0; i < 2; ++i)
+            ctx->refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(desktopWidth),
+                                                 static_cast<std::uint32_t>(desktopHeight),
+                                                 i == 0 ? 16u : 32u, 60u};
+        Application app(ctx.get());
+        if (replaying) {
+            app.creation.width = header.width;
+            app.creation.height = header.height;
+            app.startWindowed = true;  // the recorded size
+        } else {
+            if (cl.width > 0) {
+                app.creation.width = static_cast<std::uint32_t>(cl.width);
+                app.creation.height = static_cast<std::uint32_t>(cl.height);
+            }
+            app.startWindowed = cl.windowed || recorder != nullptr;
+        }
+        app.seed = header.seed;
+        if (FAILED(app.Create())) {
+            status = app.exitStatus ? app.exitStatus : 1;
+        } else {
+            if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
+            app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
+                return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
+            });
+            if (recorder) {
+                DemoHeader& rh = recorder->demo().header;
+                rh = header;
+                rh.width = static_cast<std::uint16_t>(ctx->screenWidth);
+                rh.height = static_cast<std::uint16_t>(ctx->screenHeight);
+                rh.mouseSetting = static_cast<std::uint32_t>(std::lround(ctx->mouseSpeed * 1000.0f));
+                rh.levelIdSetting =
+                    ctx->levelIndex > 0 && ctx->levelIndex < kLevelCount ? ctx->levelIds[ctx->levelIndex] : 0;
+            }
+            DemoPlayer player(demo);
+            Autopilot autopilot;
+            const std::uint64_t limit = cl.frames >= 0 ? static_cast<std::uint64_t>(cl.frames)
+                                        : replaying    ? demo.frames.size()
+                                                       : ~0ull;
+            std::uint32_t carried = 0;  // time of passes that ran no frame
+            while (steps < limit) {
+                std::uint32_t step = cl.fixedStep ? cl.fixedStep : 16;
+                if (replaying) {
+                    if (!player.Feed(scriptedInput, step)) break;
+                    fixedClock.Advance(step);
+                } else {
+                    if (cl.autopilot) autopilot.Drive(*ctx, scriptedInput);
+                    if (cl.timedemo) fixedClock.Advance(step);
+                    else step = latchedClock.Latch();
+                }
+                if (recorder) recorder->BeginFrame(step + carried);
+                const std::uint64_t before = app.frameCount;
+                if (cl.timedemo) timer.Begin();
+                const bool open = app.Step();
+                const bool ran = app.frameCount != before;
+                if (cl.timedemo && ran) {
+                    const auto& n = app.device->counters();
+                    timer.End(static_cast<std::uint32_t>(n.draws),
+                              ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0,
+                              static_cast<std::uint32_t>(n.vertices),
+                              static_cast<std::uint32_t>(n.textureBinds));
+                }
+                if (recorder) {
+                    if (ran) {
+                        recorder->EndFrame();
+                        carried = 0;
+                    } else {
+                        recorder->CancelFrame();
+                        carried += step;
+                    }
+                }
+                if (ran) {
+                    ++steps;
+                    if (header.startLevel >= 0 && steps == kLeaveIntroFrame) ctx->introActive = 0;
+                    if (header.startLevel >= 0 && steps == kStartLevelFrame) {
+                        ctx->currentLevel = static_cast<std::uint32_t>(header.startLevel);
+                        ctx->newGameReset = 1;
+                        ctx->screenChangeRequest = 1;
+                        ctx->requestedScreen = 1;
+                        ctx->musicRequest = 2;
+                        ctx->levelStartRequest = 1;
+                    }
+                }
+                if (!open) break;
+                if (!app.active) {
+                    platform::ShellEvent event;
+                    if (shell->WaitEvent(event, 100)) app.HandleEvent(event);
+                }
+            }
+            if (!app.closed) app.Shutdown();
+            if (status == 0) status = app.exitStatus;
+        }
+    }
+    if (recorder && !SaveDemoFile(cl.recordFile, recorder->demo(), error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status = 1;
+    }
+    if (cl.timedemo) {
+        const std::string label = replaying ? cl.replayFile : std::string("autopilot");
+        std::fputs(FormatSummary(label + " (window)", timer.Summarise(1000 / 16)).c_str(), stdout);
+    }
+    if (replaying && cl.frames < 0 && steps < demo.frames.size()) {
+        std::fprintf(stderr, "duskwhirl: the game closed after %llu of the demo's %zu frames\n",
+                     static_cast<unsigned long long>(steps), demo.frames.size());
+        if (status == 0) status = 1;
+    }
+    platform::SetClock(nullptr);
+    recorder.reset();
+    sdlInput.reset();
+    shell.reset();
+    services = saved;
+    return status;
 }
 
 }  // namespace dw
