@@ -36,8 +36,13 @@ asan-test: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS) -L unit --timeout 900
 
-soak: build
-	@cd $(BUILD) && ctest --output-on-failure -L soak --timeout 3600
+# The soak runs in the sanitizer build: a leak or a stray write ends it.
+soak: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDW_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -L soak --timeout 3600
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -14,7 +14,10 @@
 #include "app/headless_game.h"
 #include "app/timedemo.h"
 
-namespace platform { class MemorySettingsStore; }
+namespace platform {
+class MemorySettingsStore;
+class SoundLibrary;
+}
 
 namespace dw {
 
@@ -56,6 +59,7 @@ private:
     SessionOptions options_;
     DemoHeader header_;
     std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
+    std::unique_ptr<platform::SoundLibrary> quietSound_;
     std::unique_ptr<HeadlessGame> game_;
     std::unique_ptr<DemoRecorder> recorder_;
     std::unique_ptr<DemoPlayer> player_;

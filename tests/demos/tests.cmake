@@ -11,3 +11,11 @@ if(TARGET duskwhirl)
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/autopilot-check.sh $<TARGET_FILE:duskwhirl>)
   set_tests_properties(demos_autopilot_check PROPERTIES LABELS "slow" TIMEOUT 1200)
 endif()
+# A file that is not a demo: a clear message and a failing exit, no crash.
+if(TARGET duskwhirl)
+  add_test(NAME demos_replay_refuses_garbage
+           COMMAND sh -c "\"$0\" --headless --replay \"$1\" --user-dir \"$2\"; echo \"exit status $?\""
+                   $<TARGET_FILE:duskwhirl> ${CMAKE_CURRENT_LIST_FILE} ${CMAKE_BINARY_DIR}/demos-garbage-user)
+  set_tests_properties(demos_replay_refuses_garbage PROPERTIES LABELS "unit"
+                       PASS_REGULAR_EXPRESSION "not a demo file.*exit status [1-9]")
+endif()
