@@ -19,3 +19,13 @@ if(TARGET duskwhirl)
   set_tests_properties(demos_replay_refuses_garbage PROPERTIES LABELS "unit"
                        PASS_REGULAR_EXPRESSION "not a demo file.*exit status [1-9]")
 endif()
+# Recorded in a window under Xvfb, replayed headless.
+find_program(DW_XVFB_RUN xvfb-run)
+if(TARGET duskwhirl AND DW_XVFB_RUN)
+  add_test(NAME demos_window_replay
+           COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24"
+                   ${CMAKE_CURRENT_LIST_DIR}/window_replay.sh $<TARGET_FILE:duskwhirl>
+                   ${CMAKE_BINARY_DIR}/demos-window-replay)
+  set_tests_properties(demos_window_replay PROPERTIES LABELS "gl" TIMEOUT 600
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()
