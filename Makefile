@@ -1,8 +1,8 @@
 # Duskwhirl 2: the front door.
 #   make run    install what is missing, build (Release), start the game
-#   make test   install what is missing, build, generate the assets, run every test
+#   make test   install what is missing, build, generate the assets, run every test but the soak
 #   make asan-test   the unit tests again under AddressSanitizer and UBSan
-#   make soak   the long autopilot soak run
+#   make soak   the long autopilot soak run (sanitizer build)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -27,7 +27,7 @@ run: build
 	./$(BUILD)/duskwhirl $(RUN_ARGS)
 
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 -LE soak
 
 asan-test: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDW_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
