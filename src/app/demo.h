@@ -12,7 +12,9 @@
 //     kButtons: u8 bit mask of the four mouse buttons
 //     kLost:    the devices reported "input lost" this frame
 //   trailer: u8 0xFF, u32 frame count
-// A file without its trailer (a crashed recording, a cut download) is refused.
+// Numbers take their shortest form and a frame announces only what is not
+// zero, so that a demo has exactly one spelling. A file without its trailer
+// (a crashed recording, a cut download) is refused.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
