@@ -34,10 +34,10 @@ float Step(float from, float to, float t) {
     return from + (d > 0 ? reach : -reach);
 }
 
-template <typename Slot>
+// Keeps a slot's last position and, from the second sighting on, its motion
+// per frame (a jump means the slot was reused by something new).
 void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, float& tvy,
             std::uint8_t& seen) {
-    (void)sizeof(Slot);
     if (!active) {
         seen = 0;
         return;
@@ -103,7 +103,6 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
 }
 
 void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
-    ++frame_;
     // The ship: the first live one.
     const HitSlot* ship = nullptr;
     for (const HitSlot& s : ctx.shipSlots)
@@ -115,12 +114,12 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     for (int i = 0; i < kEnemyShotSlots; ++i) {
         const ShotSlot& s = ctx.enemyShots[i];
         Track& t = shots_[i];
-        Follow<ShotSlot>(s.x, s.y, s.active != 0, t.x, t.y, t.vx, t.vy, t.seen);
+        Follow(s.x, s.y, s.active != 0, t.x, t.y, t.vx, t.vy, t.seen);
     }
     for (int i = 0; i < kEnemySlots; ++i) {
         const HitSlot& s = ctx.enemySlots[i];
         Track& t = enemies_[i];
-        Follow<HitSlot>((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f,
+        Follow((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f,
                         s.active && !s.destroyed, t.x, t.y, t.vx, t.vy, t.seen);
         if (t.seen == 1) t.vy = 0;  // a new enemy: its motion is unknown yet
     }

@@ -36,7 +36,6 @@ private:
     float shipX_ = 0, shipY_ = 0, shipVx_ = 0, shipVy_ = 0;
     bool rocketHeld_ = false;
     std::uint32_t rocketCooldown_ = 0;
-    std::uint32_t frame_ = 0;
 };
 
 }  // namespace dw
