@@ -89,7 +89,10 @@ public:
     void IMXStop() override;
     void IMXUninit() override;
 
+    static constexpr std::size_t kMaxCalls = 4096;
+
 private:
+    void Note(std::string call);
     std::int32_t next_ = 1;
 };
 

@@ -7,16 +7,25 @@ namespace platform {
 namespace {
 std::string Join(const char* fn, std::initializer_list<long long> args) {
     std::string s = fn;
-    for (long long a : args) s += " " + std::to_string(a);
+    for (long long a : args) {
+        s.push_back(' ');
+        s.append(std::to_string(a));
+    }
     return s;
 }
 }  // namespace
 
+void RecordingSoundLibrary::Note(std::string call) {
+    // Keep the most recent calls only, so that long headless runs stay small.
+    if (calls.size() >= kMaxCalls) calls.erase(calls.begin(), calls.begin() + kMaxCalls / 2);
+    calls.push_back(std::move(call));
+}
+
 std::uint8_t RecordingSoundLibrary::IMXInit(int flags, int rate, int reserved, std::uint32_t mask) {
-    calls.push_back(Join("IMXInit", {flags, rate, reserved, static_cast<long long>(mask)}));
+    Note(Join("IMXInit", {flags, rate, reserved, static_cast<long long>(mask)}));
     return available ? 1 : 0;
 }
-void RecordingSoundLibrary::IMXStart() { calls.push_back("IMXStart"); }
+void RecordingSoundLibrary::IMXStart() { Note("IMXStart"); }
 
 std::int32_t RecordingSoundLibrary::IMXSampleLoad(int, const void* bytes, int, std::uint32_t size,
                                                   int, int) {
@@ -28,27 +37,27 @@ std::int32_t RecordingSoundLibrary::IMXSampleLoad(int, const void* bytes, int, s
          (b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S'));
     const std::int32_t h = looksLikeSound ? next_++ : 0;
     if (h) ++liveSamples;
-    calls.push_back(Join("IMXSampleLoad", {static_cast<long long>(size), h}));
+    Note(Join("IMXSampleLoad", {static_cast<long long>(size), h}));
     return h;
 }
 
 void RecordingSoundLibrary::IMXSetGlobalVolumes(int music, int sound, int stream) {
     if (music >= 0) musicVolume = music;
     if (sound >= 0) soundVolume = sound;
-    calls.push_back(Join("IMXSetGlobalVolumes", {music, sound, stream}));
+    Note(Join("IMXSetGlobalVolumes", {music, sound, stream}));
 }
 
 std::int32_t RecordingSoundLibrary::IMXSamplePlay(std::int32_t sample, int volume, int, int, int) {
     const std::int32_t ch = sample ? next_++ : 0;
-    calls.push_back(Join("IMXSamplePlay", {sample, volume, ch}));
+    Note(Join("IMXSamplePlay", {sample, volume, ch}));
     return ch;
 }
 void RecordingSoundLibrary::IMXChannelStop(std::int32_t channel) {
-    calls.push_back(Join("IMXChannelStop", {channel}));
+    Note(Join("IMXChannelStop", {channel}));
 }
 void RecordingSoundLibrary::IMXSampleUnload(std::int32_t sample) {
     if (sample) --liveSamples;
-    calls.push_back(Join("IMXSampleUnload", {sample}));
+    Note(Join("IMXSampleUnload", {sample}));
 }
 std::int32_t RecordingSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int,
                                                       std::uint32_t size, int) {
@@ -56,19 +65,19 @@ std::int32_t RecordingSoundLibrary::IMXStreamOpenFile(int, const void* bytes, in
     const bool ogg = bytes && size >= 4 && b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S';
     const std::int32_t h = ogg ? next_++ : 0;
     if (h) ++openStreams;
-    calls.push_back(Join("IMXStreamOpenFile", {static_cast<long long>(size), h}));
+    Note(Join("IMXStreamOpenFile", {static_cast<long long>(size), h}));
     return h;
 }
 void RecordingSoundLibrary::IMXStreamPlay(std::int32_t stream, int loop) {
     playingStream = stream;
-    calls.push_back(Join("IMXStreamPlay", {stream, loop}));
+    Note(Join("IMXStreamPlay", {stream, loop}));
 }
 void RecordingSoundLibrary::IMXStreamClose(std::int32_t stream) {
     if (stream) --openStreams;
     if (stream == playingStream) playingStream = 0;
-    calls.push_back(Join("IMXStreamClose", {stream}));
+    Note(Join("IMXStreamClose", {stream}));
 }
-void RecordingSoundLibrary::IMXStop() { calls.push_back("IMXStop"); }
-void RecordingSoundLibrary::IMXUninit() { calls.push_back("IMXUninit"); }
+void RecordingSoundLibrary::IMXStop() { Note("IMXStop"); }
+void RecordingSoundLibrary::IMXUninit() { Note("IMXUninit"); }
 
 }  // namespace platform
