@@ -57,9 +57,13 @@ void main() {
     vUV = aUV;
     if (uPretransformed == 1) {
         // Pixels to clip space; pixel centres sit on whole coordinates.
+        // Edges that fall on pixel centres are nudged up and left by a
+        // sliver so that the top and left edges of a quad own their pixels
+        // (without it the top screen row was left uncovered under GL's
+        // fill rule with y flipped).
         float w = aPos.w > 0.0 ? 1.0 / aPos.w : 1.0;
-        vec2 ndc = vec2(2.0 * (aPos.x + 0.5) / uTargetSize.x - 1.0,
-                        1.0 - 2.0 * (aPos.y + 0.5) / uTargetSize.y);
+        vec2 ndc = vec2(2.0 * (aPos.x + 0.5 - 1.0 / 256.0) / uTargetSize.x - 1.0,
+                        1.0 - 2.0 * (aPos.y + 0.5 - 1.0 / 256.0) / uTargetSize.y);
         gl_Position = vec4(ndc * w, (2.0 * aPos.z - 1.0) * w, w);
         vColor = uHasColor == 1 ? aColor : vec4(1.0);
         return;

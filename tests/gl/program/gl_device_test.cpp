@@ -215,6 +215,13 @@ int main() {
             // Clip (-0.7, -0.7) is pixel (38, 217); lit red plus blue emissive.
             ExpectPixel(img, w, 38, 217, {255, 0, 64}, "lit mesh");
             ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
+            // A rectangle owns its top row and left column, not its bottom
+            // row or right column (the top screen row of a frame drawn from
+            // y = 0 must be covered).
+            ExpectPixel(img, w, 35, 100, {0x20, 0xA0, 0xE0}, "top edge row covered");
+            ExpectPixel(img, w, 10, 125, {0x20, 0xA0, 0xE0}, "left edge column covered");
+            ExpectPixel(img, w, 35, 150, {0, 0, 0}, "bottom edge row left out");
+            ExpectPixel(img, w, 60, 125, {0, 0, 0}, "right edge column left out");
             const char* out = std::getenv("DW_GL_TEST_PNG");
             if (out) platform::WritePng(out, img.data(), w, h);
         }
