@@ -821,4 +821,22 @@ HRESULT RenderQueue::Flush() {
     return S_OK;
 }
 
+void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
+                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend,
+                  std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
+    if (!ctx->renderQueue || triangles == 0) return;
+    DrawEntry& e = ctx->drawRequest;
+    e.screenSpace = 1;
+    e.noDepth = noDepth ? 1 : 0;
+    e.alphaBlend = alphaBlend ? 1 : 0;
+    e.worldQuads = 0;
+    e.srcBlend = srcBlend;
+    e.destBlend = destBlend;
+    e.sortKey = sortKey;
+    e.texture = texture;
+    e.vertices = vertices;
+    e.primitiveCount = triangles;
+    ctx->renderQueue->Submit(e);
+}
+
 }  // namespace dw

@@ -146,4 +146,11 @@ private:
     DWORD fvf_ = 0;
 };
 
+// Queues pre-transformed screen sprites: the entry every object submits.
+// By default alpha-blended (source alpha over inverse source alpha) and
+// drawn without depth test; an empty run submits nothing.
+void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
+                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = 5,
+                  std::uint32_t destBlend = 6, bool noDepth = true, bool alphaBlend = true);
+
 }  // namespace dw

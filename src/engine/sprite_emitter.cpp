@@ -259,17 +259,7 @@ std::uint32_t SpriteEmitter::FadeColour(float amount) const {
 
 void SpriteEmitter::SubmitParticles(float sortKey, std::uint32_t srcBlend, std::uint32_t destBlend) {
     if (!active || liveCount == 0 || !drawArray || !context->renderQueue) return;
-    DrawEntry& e = context->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;
-    e.alphaBlend = 1;
-    e.srcBlend = srcBlend;
-    e.destBlend = destBlend;
-    e.sortKey = sortKey;
-    e.texture = textureName;
-    e.vertices = drawArray;
-    e.primitiveCount = 2 * liveCount;
-    context->renderQueue->Submit(e);
+    SubmitSprite(context, textureName, drawArray, 2 * liveCount, sortKey, srcBlend, destBlend);
 }
 
 }  // namespace dw

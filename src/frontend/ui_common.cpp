@@ -26,19 +26,7 @@ void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour) {
 
 void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
                    std::uint32_t triangles, float sortKey, bool noDepth, bool alphaBlend) {
-    if (!ctx->renderQueue || triangles == 0) return;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = noDepth ? 1 : 0;
-    e.alphaBlend = alphaBlend ? 1 : 0;
-    e.worldQuads = 0;
-    e.srcBlend = 5;
-    e.destBlend = 6;
-    e.sortKey = sortKey;
-    e.texture = texture;
-    e.vertices = v;
-    e.primitiveCount = triangles;
-    ctx->renderQueue->Submit(e);
+    SubmitSprite(ctx, texture, v, triangles, sortKey, 5, 6, noDepth, alphaBlend);
 }
 
 bool FrontEndActive(const GameContext* ctx) {

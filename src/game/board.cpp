@@ -220,18 +220,9 @@ std::int32_t Board::FrameMove() {
 std::int32_t Board::Render() {
     GameContext* ctx = context;
     if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
+    // Drawn over the battlefield in depth-key order.
     auto submit = [ctx](const char* texture, float depth, const ScreenVertex* v, std::uint32_t triangles) {
-        DrawEntry& e = ctx->drawRequest;
-        e.screenSpace = 1;
-        e.noDepth = 1;  // drawn over the battlefield in depth-key order
-        e.alphaBlend = 1;
-        e.srcBlend = 5;
-        e.destBlend = 6;
-        e.sortKey = depth;
-        e.texture = texture;
-        e.vertices = v;
-        e.primitiveCount = triangles;
-        ctx->renderQueue->Submit(e);
+        SubmitSprite(ctx, texture, v, triangles, depth);
     };
     submit(asset::BoardTex, 1.72f, board_, 2 * kBoardQuads);
     if (const std::uint32_t icons = IconsShown()) submit(asset::BoardTex, 1.71f, icons_, 4 * icons);

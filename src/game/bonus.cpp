@@ -159,17 +159,8 @@ std::int32_t Bonus::FrameMove() {
 std::int32_t Bonus::Render() {
     GameContext* ctx = context;
     if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;  // drawn over the battlefield in depth-key order
-    e.alphaBlend = 1;
-    e.srcBlend = 5;
-    e.destBlend = 6;
-    e.sortKey = 1.95f;
-    e.texture = asset::Ship1Tex;
-    e.vertices = vertices_;
-    e.primitiveCount = 2;
-    ctx->renderQueue->Submit(e);
+    // Drawn over the battlefield in depth-key order.
+    SubmitSprite(ctx, asset::Ship1Tex, vertices_, 2, 1.95f);
     return 0;
 }
 

@@ -159,17 +159,8 @@ std::int32_t Caption::Render() {
     if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
     if (mode < 1 || mode > 5) return 0;
     const bool picture = mode == 2 || mode == 4;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;  // drawn over the battlefield in depth-key order
-    e.alphaBlend = 1;
-    e.srcBlend = 5;
-    e.destBlend = 6;
-    e.sortKey = 1.85f;
-    e.texture = picture ? asset::Help3Tex : asset::Help4Tex;
-    e.vertices = vertices_;
-    e.primitiveCount = picture ? 2 : 4;
-    ctx->renderQueue->Submit(e);
+    // Drawn over the battlefield in depth-key order.
+    SubmitSprite(ctx, picture ? asset::Help3Tex : asset::Help4Tex, vertices_, picture ? 2 : 4, 1.85f);
     return 0;
 }
 

@@ -374,17 +374,8 @@ std::int32_t GameTable::DeleteDeviceObjects() {
 std::int32_t GameTable::Render() {
     GameContext* ctx = context;
     if (ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;  // drawn over the battlefield in depth-key order
-    e.alphaBlend = 1;
-    e.srcBlend = 5;
-    e.destBlend = 6;
-    e.sortKey = 2.6f;
-    e.texture = asset::SymbolMap;
-    e.vertices = symbols_;
-    e.primitiveCount = 2 * kSymbolQuads;
-    ctx->renderQueue->Submit(e);
+    // Drawn over the battlefield in depth-key order.
+    SubmitSprite(ctx, asset::SymbolMap, symbols_, 2 * kSymbolQuads, 2.6f);
     return 0;
 }
 

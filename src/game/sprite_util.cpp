@@ -47,23 +47,6 @@ void SetVertexLook(ScreenVertex* v, int count, std::uint32_t colour, float z) {
     }
 }
 
-void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend,
-                  std::uint32_t destBlend) {
-    if (!ctx->renderQueue || triangles == 0) return;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;
-    e.alphaBlend = 1;
-    e.srcBlend = srcBlend;
-    e.destBlend = destBlend;
-    e.sortKey = sortKey;
-    e.texture = texture;
-    e.vertices = vertices;
-    e.primitiveCount = triangles;
-    ctx->renderQueue->Submit(e);
-}
-
 bool GameRunning(const GameContext* ctx) { return ctx->mouseActive && ctx->currentScreen == 1; }
 
 int FirstFreeShot(const ShotSlot* table, int count) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/draw_entry.h"
+#include "engine/render_queue.h"  // SubmitSprite
 
 namespace dw {
 
@@ -24,11 +25,6 @@ void PlaceQuad(ScreenVertex* block, float cx, float cy, float w, float h, float 
 void SetQuadTexture(ScreenVertex* block, float u0, float u1, float v0, float v1);
 // Sets colour, z and rhw of `count` vertices.
 void SetVertexLook(ScreenVertex* v, int count, std::uint32_t colour, float z);
-
-// Queues an alpha-blended screen sprite without depth test.
-void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = 5,
-                  std::uint32_t destBlend = 6);
 
 // True while the game screen runs (objects move and draw only then).
 bool GameRunning(const GameContext* ctx);
