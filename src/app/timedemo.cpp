@@ -15,6 +15,12 @@ std::uint64_t ThreadCpuNs() {
     return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
+std::uint64_t WallNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
 FrameTimer::FrameTimer(std::size_t expected) { samples_.reserve(expected); }
 
 void FrameTimer::Begin() {
@@ -23,29 +29,37 @@ void FrameTimer::Begin() {
 }
 
 void FrameTimer::End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices,
-                     std::uint32_t textureBinds) {
+                     std::uint32_t textureBinds, bool loading) {
     const std::uint64_t now = ThreadCpuNs();
     FrameSample s;
     s.cpuNs = now - startNs_;
+    s.wallNs = WallNs();
     s.draws = draws;
     s.batches = batches;
     s.vertices = vertices;
     s.textureBinds = textureBinds;
+    s.loading = loading;
     s.allocations = allocationCounter ? static_cast<std::uint32_t>(allocationCounter() - startAllocs_) : 0;
     samples_.push_back(s);
 }
 
-TimedemoSummary FrameTimer::Summarise(std::size_t warmup) const {
+TimedemoSummary SummariseFrames(const std::vector<FrameSample>& all, std::size_t warmup) {
     TimedemoSummary out;
-    out.frames = samples_.size();
+    out.frames = all.size();
     out.allocationsCounted = allocationCounter != nullptr;
-    if (samples_.empty()) return out;
+    std::vector<FrameSample> frames;
+    frames.reserve(all.size());
+    for (const FrameSample& s : all) {
+        if (s.loading) ++out.loadingFrames;
+        else frames.push_back(s);
+    }
+    if (frames.empty()) return out;
     std::vector<std::uint64_t> times;
-    times.reserve(samples_.size());
+    times.reserve(frames.size());
     double draws = 0, batches = 0, vertices = 0, binds = 0, allocs = 0, steady = 0;
     std::size_t steadyFrames = 0;
-    for (std::size_t i = 0; i < samples_.size(); ++i) {
-        const FrameSample& s = samples_[i];
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const FrameSample& s = frames[i];
         times.push_back(s.cpuNs);
         draws += s.draws;
         batches += s.batches;
@@ -62,7 +76,7 @@ TimedemoSummary FrameTimer::Summarise(std::size_t warmup) const {
         const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(times.size() - 1) + 0.5);
         return static_cast<double>(times[std::min(i, times.size() - 1)]) / 1e6;
     };
-    const double n = static_cast<double>(samples_.size());
+    const double n = static_cast<double>(frames.size());
     out.medianMs = at(0.5);
     out.p99Ms = at(0.99);
     out.maxMs = static_cast<double>(times.back()) / 1e6;
@@ -72,23 +86,34 @@ TimedemoSummary FrameTimer::Summarise(std::size_t warmup) const {
     out.textureBinds = binds / n;
     out.allocations = allocs / n;
     out.allocationsSteady = steadyFrames ? steady / static_cast<double>(steadyFrames) : 0;
+    // Frames ended after the warm-up over the time between the first and the
+    // last of them: what a player would see with the limiter off.
+    if (frames.size() > warmup + 1) {
+        const std::uint64_t span = frames.back().wallNs - frames[warmup].wallNs;
+        if (span > 0)
+            out.framesPerSecond = static_cast<double>(frames.size() - warmup - 1) * 1e9 / static_cast<double>(span);
+    }
     return out;
 }
 
 std::string FormatSummary(const std::string& label, const TimedemoSummary& s) {
     char buf[512];
     char allocs[96];
+    char loading[64] = "";
+    if (s.loadingFrames)
+        std::snprintf(loading, sizeof loading, " (%llu loading assets, left out)",
+                      static_cast<unsigned long long>(s.loadingFrames));
     if (s.allocationsCounted)
         std::snprintf(allocs, sizeof allocs, "%.2f (%.2f after the first second)", s.allocations,
                       s.allocationsSteady);
     else
         std::snprintf(allocs, sizeof allocs, "not counted");
     std::snprintf(buf, sizeof buf,
-                  "timedemo %s: frames %llu, cpu per frame median %.3f ms, p99 %.3f ms, max %.3f ms; "
+                  "timedemo %s: frames %llu%s, cpu per frame median %.3f ms, p99 %.3f ms, max %.3f ms; "
                   "per frame: draws %.1f, batches %.1f, vertices %.0f, texture binds %.1f, "
-                  "heap allocations %s\n",
-                  label.c_str(), static_cast<unsigned long long>(s.frames), s.medianMs, s.p99Ms,
-                  s.maxMs, s.draws, s.batches, s.vertices, s.textureBinds, allocs);
+                  "heap allocations %s; %.1f frames per second after the first second\n",
+                  label.c_str(), static_cast<unsigned long long>(s.frames), loading, s.medianMs, s.p99Ms,
+                  s.maxMs, s.draws, s.batches, s.vertices, s.textureBinds, allocs, s.framesPerSecond);
     return buf;
 }
 

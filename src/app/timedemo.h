@@ -13,18 +13,27 @@ extern std::uint64_t (*allocationCounter)();
 
 struct FrameSample {
     std::uint64_t cpuNs = 0;
+    std::uint64_t wallNs = 0;  // monotonic time at the frame's end
     std::uint32_t draws = 0, batches = 0, vertices = 0, textureBinds = 0;
     std::uint32_t allocations = 0;
+    bool loading = false;  // the assets were loading (the loading screen)
 };
 
 struct TimedemoSummary {
     std::uint64_t frames = 0;
+    std::uint64_t loadingFrames = 0;  // of those, spent loading: left out of the figures
     double medianMs = 0, p99Ms = 0, maxMs = 0;
     double draws = 0, batches = 0, vertices = 0, textureBinds = 0;
     double allocations = 0;          // per frame, all frames
     double allocationsSteady = 0;    // per frame, after the first `warmup` frames
+    double framesPerSecond = 0;      // wall clock, after the first `warmup` frames
     bool allocationsCounted = false;
 };
+
+// Median, 99th percentile and maximum CPU time, per frame averages, the
+// allocations and the wall-clock frame rate after the first `warmup` frames,
+// all over the frames that were not loading assets.
+TimedemoSummary SummariseFrames(const std::vector<FrameSample>& samples, std::size_t warmup);
 
 class FrameTimer {
 public:
@@ -33,9 +42,9 @@ public:
     void Begin();
     // Ends the frame; the renderer counters are the frame's.
     void End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices,
-             std::uint32_t textureBinds);
+             std::uint32_t textureBinds, bool loading = false);
     const std::vector<FrameSample>& samples() const { return samples_; }
-    TimedemoSummary Summarise(std::size_t warmup) const;
+    TimedemoSummary Summarise(std::size_t warmup) const { return SummariseFrames(samples_, warmup); }
 
 private:
     std::vector<FrameSample> samples_;
@@ -45,6 +54,8 @@ private:
 
 // CPU time of the calling thread in nanoseconds.
 std::uint64_t ThreadCpuNs();
+// Monotonic wall time in nanoseconds.
+std::uint64_t WallNs();
 
 // One line per run: "timedemo <label>: frames N, cpu median X ms, p99 Y ms, ...".
 std::string FormatSummary(const std::string& label, const TimedemoSummary& s);
