@@ -96,8 +96,9 @@ void main() {
 
 // Three builds of the fragment shader (VARIANT): 0 no texture (the
 // diffuse colour and alpha pass through), 1 texture x diffuse for colour and
-// alpha (the sprites' case), 2 stage 0 as its states say. Software
-// renderers run both sides of a branch, so the cheap cases get their own.
+// alpha (the sprites' case), 2 stage 0 as its states say, and the only one
+// that tests alpha. Software renderers run both sides of a branch, so the
+// cheap cases get their own.
 const char* const kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vUV;
@@ -158,7 +159,9 @@ void main() {
     float a = uAlphaOp == 1 ? vColor.a : op(uAlphaOp, arg(uAlphaArg1, tex), arg(uAlphaArg2, tex)).a;
     vec4 c = vec4(rgb, a);
 #endif
+#if VARIANT == 2
     if (uAlphaTest == 1 && !passes(uAlphaFunc, c.a, uAlphaRef)) discard;
+#endif
     fragColor = c;
 }
 )";
@@ -435,12 +438,22 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     }
     current_ = kVariants - 1;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    GLint depthType = GL_NONE, depthBits = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                          &depthType);
+    if (depthType != GL_NONE)
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                              &depthBits);
+    windowDepth_ = depthBits > 0;
 }
 
 GlDevice::~GlDevice() {
     Rebind<Texture>(texture_, nullptr);
     Rebind<VertexBuffer>(stream_, nullptr);
     Rebind<IndexBuffer>(indices_, nullptr);
+    if (depthFbo_) glDeleteFramebuffers(1, &depthFbo_);
+    if (depthColor_) glDeleteRenderbuffers(1, &depthColor_);
+    if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     for (unsigned p : programs_) {
@@ -547,6 +560,11 @@ HRESULT GlDevice::Reset(const PresentParameters& params) {
     enabledLights_.clear();
     dirtyStates_ = dirtySampler_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ = dirtyLayout_ = true;
     *gl_ = GlState{};
+    // The frame in hand is dropped and depth starts afresh.
+    if (offscreen_) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    offscreen_ = false;
+    depthClears_.clear();
+    depthTargetW_ = depthTargetH_ = 0;
     return S_OK;
 }
 
@@ -575,6 +593,7 @@ bool GlDevice::ReadBackBuffer() {
 
 HRESULT GlDevice::Present() {
     if (inScene_) return D3DERR_INVALIDCALL;
+    LeaveDepthTarget();
     if (captureOnPresent_) {
         glReadBuffer(GL_BACK);
         ReadBackBuffer();
@@ -620,6 +639,8 @@ HRESULT GlDevice::EndScene() {
 
 HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
     if ((count != 0) != (rects != nullptr)) return D3DERR_INVALIDCALL;
+    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) == 0) return D3DERR_INVALIDCALL;
+    const auto* r = static_cast<const std::int32_t*>(rects);
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f,
@@ -629,39 +650,116 @@ HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR co
         mask |= GL_COLOR_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_ZBUFFER) {
-        glClearDepth(std::clamp(z, 0.0f, 1.0f));
-        mask |= GL_DEPTH_BUFFER_BIT;
+        z = std::clamp(z, 0.0f, 1.0f);
+        if (windowDepth_ || offscreen_) {
+            glClearDepth(z);
+            mask |= GL_DEPTH_BUFFER_BIT;
+        } else {
+            // Kept for the depth target; a whole clear makes the ones
+            // before it moot.
+            if (count == 0) {
+                depthClears_.clear();
+                depthClears_.push_back({true, 0, 0, 0, 0, z});
+            }
+            for (DWORD i = 0; i < count; ++i) {
+                depthClears_.push_back({false, r[4 * i], r[4 * i + 1], r[4 * i + 2], r[4 * i + 3], z});
+            }
+            // Partial clears pile up only while nothing is drawn with depth:
+            // past a few, carry them out on the target now.
+            if (depthClears_.size() > 64) {
+                EnterDepthTarget();
+                if (offscreen_) LeaveDepthTarget();
+                else depthClears_.clear();  // no depth target to be had
+            }
+        }
     }
-    if (mask == 0) return D3DERR_INVALIDCALL;
+    if (mask != 0) ClearPixels(count, r, mask);
+    ++counters_.clears;
+    return S_OK;
+}
+
+void GlDevice::ClearPixels(DWORD count, const std::int32_t* r, unsigned mask) {
     // Clearing ignores the depth write state, as on Direct3D.
-    if (gl_->depthMask != 1) {
+    if ((mask & GL_DEPTH_BUFFER_BIT) && gl_->depthMask != 1) {
         glDepthMask(GL_TRUE);
         gl_->depthMask = 1;
         dirtyStates_ = true;
     }
     if (count == 0) {
         glClear(mask);
-    } else {
-        // D3DRECT: x1, y1, x2, y2 in back-buffer pixels, top row 0.
-        const auto* r = static_cast<const std::int32_t*>(rects);
-        int dw = 0, dh = 0;
-        if (drawableSize_) drawableSize_(dw, dh);
-        const float sx = static_cast<float>(dw) / static_cast<float>(width_);
-        const float sy = static_cast<float>(dh) / static_cast<float>(height_);
-        glEnable(GL_SCISSOR_TEST);
-        for (DWORD i = 0; i < count; ++i, r += 4) {
-            const int x1 = static_cast<int>(static_cast<float>(r[0]) * sx);
-            const int x2 = static_cast<int>(static_cast<float>(r[2]) * sx);
-            const int y1 = static_cast<int>(static_cast<float>(r[1]) * sy);
-            const int y2 = static_cast<int>(static_cast<float>(r[3]) * sy);
-            if (x2 <= x1 || y2 <= y1) continue;
-            glScissor(x1, dh - y2, x2 - x1, y2 - y1);
-            glClear(mask);
-        }
-        glDisable(GL_SCISSOR_TEST);
+        return;
     }
-    ++counters_.clears;
-    return S_OK;
+    // D3DRECT: x1, y1, x2, y2 in back-buffer pixels, top row 0.
+    int dw = 0, dh = 0;
+    if (drawableSize_) drawableSize_(dw, dh);
+    const float sx = static_cast<float>(dw) / static_cast<float>(width_);
+    const float sy = static_cast<float>(dh) / static_cast<float>(height_);
+    glEnable(GL_SCISSOR_TEST);
+    for (DWORD i = 0; i < count; ++i, r += 4) {
+        const int x1 = static_cast<int>(static_cast<float>(r[0]) * sx);
+        const int x2 = static_cast<int>(static_cast<float>(r[2]) * sx);
+        const int y1 = static_cast<int>(static_cast<float>(r[1]) * sy);
+        const int y2 = static_cast<int>(static_cast<float>(r[3]) * sy);
+        if (x2 <= x1 || y2 <= y1) continue;
+        glScissor(x1, dh - y2, x2 - x1, y2 - y1);
+        glClear(mask);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void GlDevice::EnterDepthTarget() {
+    if (windowDepth_ || offscreen_) return;
+    int w = 0, h = 0;
+    if (drawableSize_) drawableSize_(w, h);
+    if (w <= 0 || h <= 0) return;
+    if (depthFbo_ == 0) {
+        glGenFramebuffers(1, &depthFbo_);
+        glGenRenderbuffers(1, &depthColor_);
+        glGenRenderbuffers(1, &depthBuffer_);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, depthFbo_);
+    if (w != depthTargetW_ || h != depthTargetH_) {
+        // A new size starts with depth 1, as a reset device would.
+        glBindRenderbuffer(GL_RENDERBUFFER, depthColor_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, depthColor_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+        depthTargetW_ = w;
+        depthTargetH_ = h;
+        depthClears_.insert(depthClears_.begin(), DepthClear{true, 0, 0, 0, 0, 1.0f});
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        depthTargetW_ = depthTargetH_ = 0;
+        return;
+    }
+    // The frame so far comes along.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthFbo_);
+    offscreen_ = true;
+    ApplyDepthClears();
+}
+
+void GlDevice::ApplyDepthClears() {
+    for (const DepthClear& c : depthClears_) {
+        glClearDepth(c.z);
+        const std::int32_t rect[4] = {c.x1, c.y1, c.x2, c.y2};
+        ClearPixels(c.whole ? 0 : 1, rect, GL_DEPTH_BUFFER_BIT);
+    }
+    depthClears_.clear();
+}
+
+void GlDevice::LeaveDepthTarget() {
+    if (!offscreen_) return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, depthFbo_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, depthTargetW_, depthTargetH_, 0, 0, depthTargetW_, depthTargetH_, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    offscreen_ = false;
 }
 
 HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
@@ -1061,6 +1159,7 @@ void GlDevice::ApplyVertexLayout() {
 bool GlDevice::PrepareDraw() {
     if (!valid() || !inScene_ || stream_ == nullptr || stride_ == 0 || fvf_ == 0) return false;
     if (static_cast<GlVertexBuffer*>(stream_)->store().locked()) return false;
+    if (!offscreen_ && !windowDepth_ && renderStates_[D3DRS_ZENABLE] != 0) EnterDepthTarget();
     if (dirtyStates_) {
         ApplyRenderStates();
         dirtyStates_ = false;
@@ -1068,7 +1167,9 @@ bool GlDevice::PrepareDraw() {
     // The cheapest fragment shader that does what stage 0 says.
     int variant = 2;
     const DWORD colorOp = stage0_[D3DTSS_COLOROP];
-    if (texture_ == nullptr || colorOp == D3DTOP_DISABLE) {
+    if (renderStates_[D3DRS_ALPHATESTENABLE] != 0) {
+        variant = 2;  // only the full build tests alpha
+    } else if (texture_ == nullptr || colorOp == D3DTOP_DISABLE) {
         variant = 0;
     } else {
         // Texture with diffuse (or current, the same at stage 0), no modifiers.

@@ -90,6 +90,10 @@ private:
     void ApplyUniforms();
     void ApplyVertexLayout();
     bool ReadBackBuffer();
+    void ClearPixels(DWORD count, const std::int32_t* rects, unsigned mask);
+    void EnterDepthTarget();
+    void LeaveDepthTarget();
+    void ApplyDepthClears();
 
     SizeFunction drawableSize_;
     SwapFunction swap_;
@@ -130,6 +134,22 @@ private:
     bool dirtyLighting_ = true;
     bool dirtyStage_ = true;
     bool dirtyLayout_ = true;
+
+    // A window without a depth buffer keeps Mesa's software renderer on its
+    // fast path for the flat sprite frames the game draws. Depth lives in an
+    // off-screen target instead: a frame moves there (its pixels copied
+    // along) at its first depth-tested draw and is copied back at Present.
+    // Depth clears asked for meanwhile wait, in order, until then.
+    struct DepthClear {
+        bool whole;
+        std::int32_t x1, y1, x2, y2;  // back-buffer pixels, top row 0
+        float z;
+    };
+    bool windowDepth_ = true;
+    bool offscreen_ = false;
+    unsigned depthFbo_ = 0, depthColor_ = 0, depthBuffer_ = 0;
+    int depthTargetW_ = 0, depthTargetH_ = 0;
+    std::vector<DepthClear> depthClears_;
 
     std::vector<std::uint8_t> captured_;
     std::uint32_t capturedWidth_ = 0, capturedHeight_ = 0;

@@ -7,7 +7,9 @@ find_program(DW_XVFB_RUN xvfb-run)
 if(DW_XVFB_RUN)
   add_test(NAME gl_device
     COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24" $<TARGET_FILE:test_gl_device>)
-  set_tests_properties(gl_device PROPERTIES
+  add_test(NAME gl_device_window_depth
+    COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24" $<TARGET_FILE:test_gl_device> --window-depth 24)
+  set_tests_properties(gl_device gl_device_window_depth PROPERTIES
     LABELS "gl"
     SKIP_RETURN_CODE 77
     # Sanitizer builds: the display and driver libraries keep a few blocks

@@ -1,5 +1,7 @@
 // The OpenGL device on a real (software) GL context: draws sprites, meshes
 // and blends through the device and checks the pixels it reads back.
+// Runs with the window the game opens (no depth buffer: depth lives off
+// screen) or, with --window-depth N, with a depth buffer of N bits.
 // Exit code 0: passed; 1: a check failed; 77: no display or no GL 3.3.
 #include <SDL.h>
 
@@ -58,7 +60,9 @@ void Rect(std::vector<dw::ScreenVertex>& out, float x0, float y0, float x1, floa
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    int windowDepth = 0;
+    if (argc == 3 && std::strcmp(argv[1], "--window-depth") == 0) windowDepth = std::atoi(argv[2]);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "no video: %s\n", SDL_GetError());
         return 77;
@@ -66,7 +70,7 @@ int main() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, windowDepth);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow("gl device test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                           256, 256, SDL_WINDOW_OPENGL);
@@ -301,6 +305,58 @@ int main() {
             ctx.textureCache->ReleaseAll();
             delete ctx.textureCache;
             ctx.textureCache = nullptr;
+        }
+
+        // Depth in the middle of a frame: what was drawn before the first
+        // depth-tested draw stays, depth clears asked for before it (a whole
+        // one, then a rectangle) hold, and the next frame without depth
+        // starts clean.
+        {
+            std::vector<dw::ScreenVertex> v;
+            Rect(v, 10, 10, 60, 60, 0.5f, 0xFFFF0000u);      // red, depth off
+            Rect(v, 100, 100, 200, 200, 0.5f, 0xFF00FF00u);  // green, depth on
+            Rect(v, 10, 10, 60, 60, 0.5f, 0xFF0000FFu);      // blue, next frame
+            std::uint8_t* q = nullptr;
+            Check(SUCCEEDED(vb->Lock(0, 0, &q, D3DLOCK_DISCARD)) && q, "lock depth frame");
+            std::memcpy(q, v.data(), v.size() * sizeof v[0]);
+            vb->Unlock();
+            dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
+            dev.SetVertexShader(gfx::kFvfScreen);
+            dev.SetTexture(0, nullptr);
+            dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+            dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+            dev.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+            dev.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+            Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0)),
+                  "clear target and depth");
+            dev.BeginScene();
+            dev.SetRenderState(D3DRS_ZENABLE, 0);
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "draw without depth");
+            const std::int32_t nearRect[4] = {100, 100, 150, 150};
+            Check(SUCCEEDED(dev.Clear(1, nearRect, D3DCLEAR_ZBUFFER, 0, 0.0f, 0)), "clear a depth rectangle");
+            dev.SetRenderState(D3DRS_ZENABLE, 1);
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 6, 2)), "draw with depth");
+            dev.EndScene();
+            Check(SUCCEEDED(dev.Present()), "present depth frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back depth frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 35, 35, {255, 0, 0}, "depth frame: earlier draw kept");
+                ExpectPixel(img, w, 125, 125, {0, 0, 0}, "depth frame: rectangle cleared to near holds");
+                ExpectPixel(img, w, 175, 175, {0, 255, 0}, "depth frame: whole clear to far holds");
+                ExpectPixel(img, w, 5, 250, {0, 0, 0}, "depth frame: cleared elsewhere");
+            }
+            Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0)),
+                  "clear the next frame");
+            dev.BeginScene();
+            dev.SetRenderState(D3DRS_ZENABLE, 0);
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 12, 2)), "draw the next frame");
+            dev.EndScene();
+            Check(SUCCEEDED(dev.Present()), "present the next frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back the next frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 35, 35, {0, 0, 255}, "next frame: its own draw");
+                ExpectPixel(img, w, 175, 175, {0, 0, 0}, "next frame: nothing left of the last");
+            }
         }
 
         dev.SetStreamSource(0, nullptr, 0);
