@@ -17,8 +17,8 @@ const char* CommandLineUsage() {
     return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--data FILE]\n"
            "                 [--user-dir DIR] [--headless] [--fixed-step MS] [--frames N]\n"
            "                 [--seed N] [--record FILE | --replay FILE] [--autopilot]\n"
-           "                 [--level N] [--timedemo] [--screenshot FILE] [--report FILE]\n"
-           "                 [--help] [--version]\n";
+           "                 [--level N [--arsenal LASER,PLASMA,ROCKETS]] [--timedemo]\n"
+           "                 [--screenshot FILE] [--report FILE] [--help] [--version]\n";
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
@@ -86,6 +86,20 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                 error = "--level wants a level from 0 to 9";
                 return std::nullopt;
             }
+        } else if (a == "--arsenal") {
+            if (!value(v)) return std::nullopt;
+            const auto c1 = v.find(','), c2 = c1 == std::string::npos ? c1 : v.find(',', c1 + 1);
+            unsigned laser = 0, plasma = 0, rockets = 0;
+            if (c2 == std::string::npos || !ParseNumber(v.substr(0, c1), laser) ||
+                !ParseNumber(v.substr(c1 + 1, c2 - c1 - 1), plasma) || !ParseNumber(v.substr(c2 + 1), rockets) ||
+                laser > 3 || plasma > 2 || rockets > 999) {
+                error = "--arsenal wants LASER,PLASMA,ROCKETS: laser 0 to 3, plasma 0 to 2, rockets 0 to 999";
+                return std::nullopt;
+            }
+            cl.arsenal = true;
+            cl.arsenalLaser = static_cast<std::uint8_t>(laser);
+            cl.arsenalPlasma = static_cast<std::uint8_t>(plasma);
+            cl.arsenalRockets = static_cast<std::uint16_t>(rockets);
         } else if (a == "--timedemo") {
             cl.timedemo = true;
         } else if (a == "--screenshot") {
@@ -103,6 +117,14 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
     if (cl.windowed && cl.fullscreen) {
         error = "--windowed and --fullscreen exclude each other";
+        return std::nullopt;
+    }
+    if (cl.arsenal && cl.level < 0) {
+        error = "--arsenal goes with --level";
+        return std::nullopt;
+    }
+    if (cl.arsenal && !cl.replayFile.empty()) {
+        error = "--arsenal and --replay exclude each other (a demo brings its own)";
         return std::nullopt;
     }
     if (!cl.recordFile.empty() && !cl.replayFile.empty()) {

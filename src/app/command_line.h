@@ -21,6 +21,11 @@ struct CommandLine {
     std::string replayFile;
     bool autopilot = false;
     int level = -1;                   // --level N
+    // --arsenal L,P,R: the ship enters the --level with laser L (0-3), plasma
+    // P (0-2) and R rockets (0-999), for stress demos and tests.
+    bool arsenal = false;
+    std::uint8_t arsenalLaser = 0, arsenalPlasma = 0;
+    std::uint16_t arsenalRockets = 0;
     bool timedemo = false;
     std::string screenshotFile;
     std::string reportFile;

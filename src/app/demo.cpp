@@ -107,6 +107,10 @@ std::vector<std::uint8_t> EncodeDemo(const Demo& demo) {
     w.U16(h.width);
     w.U16(h.height);
     w.U32(h.startClock);
+    w.U8(h.arsenal ? 1 : 0);
+    w.U8(h.laser);
+    w.U8(h.plasma);
+    w.U16(h.rockets);
     for (const DemoFrame& f : demo.frames) {
         std::uint8_t flags = 0;
         if (f.keyCount) flags |= kKeys;
@@ -143,15 +147,26 @@ bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::stri
         return Fail(error, "not a demo file (no DWDEMO mark)");
     std::uint16_t version = 0;
     if (!r.U16(version)) return Fail(error, "demo file cut short in its header");
-    if (version != kDemoVersion)
+    if (version != kDemoVersion && version != 1)
         return Fail(error, "demo file of version " + std::to_string(version) +
-                               ", this program reads version " + std::to_string(kDemoVersion));
+                               ", this program reads versions 1 to " + std::to_string(kDemoVersion));
     DemoHeader& h = out.header;
     std::uint8_t level = 0;
     if (!r.U32(h.seed) || !r.U32(h.mouseSetting) || !r.U32(h.levelIdSetting) || !r.U8(level) ||
         !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
+    if (version >= 2) {
+        std::uint8_t given = 0;
+        if (!r.U8(given) || !r.U8(h.laser) || !r.U8(h.plasma) || !r.U16(h.rockets))
+            return Fail(error, "demo file cut short in its header");
+        if (given > 1 || h.laser > 3 || h.plasma > 2 || h.rockets > 999)
+            return Fail(error, "demo file damaged: its arsenal is out of range");
+        h.arsenal = given == 1;
+        if (!h.arsenal && (h.laser || h.plasma || h.rockets))
+            return Fail(error, "demo file damaged: weapons without an arsenal");
+    }
     h.startLevel = static_cast<std::int8_t>(level);
+    if (h.arsenal && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
     if (h.startLevel < -1 || h.startLevel > 9)
         return Fail(error, "demo file names level " + std::to_string(h.startLevel) +
                                " (0 to 9, or -1 for the menu)");

@@ -4,7 +4,8 @@
 // File layout (little endian):
 //   "DWDEMO" u16 version
 //   u32 seed, u32 mouse setting (thousandths), u32 level id setting,
-//   i8 start level (-1: the menu), u16 width, u16 height, u32 clock at start
+//   i8 start level (-1: the menu), u16 width, u16 height, u32 clock at start,
+//   since version 2: u8 arsenal given (0/1), u8 laser, u8 plasma, u16 rockets
 //   frames, each: u8 flags (never 0xFF), varint step ms, then what the flags
 //   announce:
 //     kKeys:    varint count (1..256), count x (u8 scan code, u8 down)
@@ -14,7 +15,8 @@
 //   trailer: u8 0xFF, u32 frame count
 // Numbers take their shortest form and a frame announces only what is not
 // zero, so that a demo has exactly one spelling. A file without its trailer
-// (a crashed recording, a cut download) is refused.
+// (a crashed recording, a cut download) is refused. Version 1 files (no
+// arsenal) still play.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,7 +28,7 @@
 namespace dw {
 
 inline constexpr char kDemoMagic[6] = {'D', 'W', 'D', 'E', 'M', 'O'};
-inline constexpr std::uint16_t kDemoVersion = 1;
+inline constexpr std::uint16_t kDemoVersion = 2;
 // A demo longer than this (about 10 hours at 16 ms) is taken for garbage.
 inline constexpr std::uint32_t kDemoMaxFrames = 2'500'000;
 
@@ -37,6 +39,10 @@ struct DemoHeader {
     std::int8_t startLevel = -1;        // -1: from the menu
     std::uint16_t width = 800, height = 600;
     std::uint32_t startClock = 1000;
+    // Weapons the ship is handed when it enters the start level.
+    bool arsenal = false;
+    std::uint8_t laser = 0, plasma = 0;
+    std::uint16_t rockets = 0;
 };
 
 struct DemoKeyChange {

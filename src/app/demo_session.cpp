@@ -33,6 +33,13 @@ namespace {
 // the level is asked for as the menu would ask.
 constexpr std::uint64_t kLeaveIntroFrame = 3;
 constexpr std::uint64_t kStartLevelFrame = 5;
+
+void ArsenalFromCommandLine(const CommandLine& cl, DemoHeader& h) {
+    h.arsenal = cl.arsenal;
+    h.laser = cl.arsenalLaser;
+    h.plasma = cl.arsenalPlasma;
+    h.rockets = cl.arsenalRockets;
+}
 }  // namespace
 
 // Sound for long headless runs: the handles of the recording library (the
@@ -99,7 +106,12 @@ bool DemoSession::Start(std::string& error) {
         header_.width = static_cast<std::uint16_t>(h.width);
         header_.height = static_cast<std::uint16_t>(h.height);
         header_.startLevel = static_cast<std::int8_t>(options_.startLevel);
+        header_.arsenal = options_.arsenal.arsenal;
+        header_.laser = options_.arsenal.laser;
+        header_.plasma = options_.arsenal.plasma;
+        header_.rockets = options_.arsenal.rockets;
     }
+    starter_.emplace(header_);
     if (!h.sound) {
         quietSound_ = std::make_unique<QuietSoundLibrary>();
         h.sound = quietSound_.get();
@@ -124,17 +136,23 @@ bool DemoSession::Start(std::string& error) {
     return true;
 }
 
-void DemoSession::StartHandshake() {
-    if (options_.startLevel < 0) return;
-    GameContext& c = game_->context();
-    if (steps_ == kLeaveIntroFrame) c.introActive = 0;
-    if (steps_ == kStartLevelFrame) {
-        c.currentLevel = static_cast<std::uint32_t>(options_.startLevel);
+void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
+    if (header_.startLevel < 0) return;
+    if (steps == kLeaveIntroFrame) c.introActive = 0;
+    if (steps == kStartLevelFrame) {
+        c.currentLevel = static_cast<std::uint32_t>(header_.startLevel);
         c.newGameReset = 1;
         c.screenChangeRequest = 1;
         c.requestedScreen = 1;
         c.musicRequest = 2;
         c.levelStartRequest = 1;
+    }
+    // A new ship starts unarmed; the arsenal comes after it.
+    if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == 1) {
+        c.laserLevel = header_.laser;
+        c.plasmaLevel = header_.plasma;
+        c.rockets = header_.rockets;
+        armed_ = false;
     }
 }
 
@@ -156,11 +174,12 @@ bool DemoSession::Step() {
         const auto& n = game_->device().counters();
         timer_.End(static_cast<std::uint32_t>(n.draws),
                    c.renderQueue ? c.renderQueue->lastBatchCount : 0,
-                   static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds));
+                   static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds),
+                   c.assetLoadingActive != 0);
     }
     if (recorder_) recorder_->EndFrame();
     ++steps_;
-    StartHandshake();
+    starter_->AfterFrame(game_->context(), steps_);
     return open;
 }
 
@@ -212,6 +231,7 @@ int RunDemoSession(const CommandLine& cl) {
     options.record = !cl.recordFile.empty();
     options.autopilot = cl.autopilot && cl.replayFile.empty();
     options.startLevel = cl.level >= 0 ? cl.level : (options.autopilot ? 0 : -1);
+    ArsenalFromCommandLine(cl, options.arsenal);
     if (!cl.replayFile.empty()) options.replay = &demo;
 
     // How long: the demo's length, else --frames, else (autopilot) until the
@@ -365,7 +385,9 @@ int RunDemoWindowed(const CommandLine& cl) {
                               : static_cast<std::uint32_t>(
                                     std::chrono::steady_clock::now().time_since_epoch().count());
         header.startLevel = static_cast<std::int8_t>(cl.level >= 0 ? cl.level : (cl.autopilot ? 0 : -1));
+        ArsenalFromCommandLine(cl, header);
     }
+    LevelStarter starter(header);
 
     int status = 0;
     std::uint64_t steps = 0;
@@ -436,7 +458,7 @@ int RunDemoWindowed(const CommandLine& cl) {
                     timer.End(static_cast<std::uint32_t>(n.draws),
                               ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0,
                               static_cast<std::uint32_t>(n.vertices),
-                              static_cast<std::uint32_t>(n.textureBinds));
+                              static_cast<std::uint32_t>(n.textureBinds), ctx->assetLoadingActive != 0);
                 }
                 if (recorder) {
                     if (ran) {
@@ -447,18 +469,7 @@ int RunDemoWindowed(const CommandLine& cl) {
                         carried += step;
                     }
                 }
-                if (ran) {
-                    ++steps;
-                    if (header.startLevel >= 0 && steps == kLeaveIntroFrame) ctx->introActive = 0;
-                    if (header.startLevel >= 0 && steps == kStartLevelFrame) {
-                        ctx->currentLevel = static_cast<std::uint32_t>(header.startLevel);
-                        ctx->newGameReset = 1;
-                        ctx->screenChangeRequest = 1;
-                        ctx->requestedScreen = 1;
-                        ctx->musicRequest = 2;
-                        ctx->levelStartRequest = 1;
-                    }
-                }
+                if (ran) starter.AfterFrame(*ctx, ++steps);
                 if (!open) break;
                 if (!app.active) {
                     platform::ShellEvent event;

@@ -21,12 +21,28 @@ class SoundLibrary;
 
 namespace dw {
 
+// The start of a run straight into a level, the same for a recording, its
+// replay and the autopilot: after a few frames the splash is left and the
+// level asked for as the menu would ask; once the ship is in, it is handed
+// the header's arsenal.
+class LevelStarter {
+public:
+    explicit LevelStarter(const DemoHeader& header) : header_(header), armed_(header.arsenal) {}
+    // After frame `steps` (counted from 1).
+    void AfterFrame(GameContext& c, std::uint64_t steps);
+
+private:
+    DemoHeader header_;
+    bool armed_;
+};
+
 struct SessionOptions {
     HeadlessOptions headless;          // the seed and size come from the demo header when replaying
     const Demo* replay = nullptr;      // play this demo back
     bool record = false;               // keep what the input objects read
     bool autopilot = false;            // the built-in player drives the input
     int startLevel = -1;               // -1: the menu; else straight into that level
+    DemoHeader arsenal;                // its arsenal fields: the ship's weapons at that start
     std::size_t timedFrames = 0;       // > 0: time each frame (room reserved for this many)
 };
 
@@ -54,10 +70,10 @@ public:
     std::uint32_t lastBatches() const { return lastBatches_; }
 
 private:
-    void StartHandshake();
 
     SessionOptions options_;
     DemoHeader header_;
+    std::optional<LevelStarter> starter_;
     std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
     std::unique_ptr<platform::SoundLibrary> quietSound_;
     std::unique_ptr<HeadlessGame> game_;

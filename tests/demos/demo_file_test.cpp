@@ -21,6 +21,10 @@ Demo SampleDemo() {
     d.header.width = 1024;
     d.header.height = 768;
     d.header.startClock = 0xFFFFFF00u;  // near the wrap of the 32-bit clock
+    d.header.arsenal = true;
+    d.header.laser = 3;
+    d.header.plasma = 2;
+    d.header.rockets = 999;
     auto frame = [&](std::uint32_t step, std::int32_t dx, std::int32_t dy, std::uint8_t buttons,
                      std::vector<DemoKeyChange> keys, std::uint8_t lost = 0) {
         DemoFrame f;
@@ -52,6 +56,10 @@ void ExpectSame(const Demo& a, const Demo& b) {
     EXPECT_EQ(a.header.width, b.header.width);
     EXPECT_EQ(a.header.height, b.header.height);
     EXPECT_EQ(a.header.startClock, b.header.startClock);
+    EXPECT_EQ(a.header.arsenal, b.header.arsenal);
+    EXPECT_EQ(a.header.laser, b.header.laser);
+    EXPECT_EQ(a.header.plasma, b.header.plasma);
+    EXPECT_EQ(a.header.rockets, b.header.rockets);
     ASSERT_EQ(a.frames.size(), b.frames.size());
     for (std::size_t i = 0; i < a.frames.size(); ++i) {
         const DemoFrame &x = a.frames[i], &y = b.frames[i];
@@ -102,7 +110,7 @@ TEST(DemoFile, EveryCutIsRefusedWithAReason) {
 
 TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
     const std::vector<std::uint8_t> good = EncodeDemo(SampleDemo());
-    const std::size_t header = 6 + 2 + 4 + 4 + 4 + 1 + 2 + 2 + 4;
+    const std::size_t header = 6 + 2 + 4 + 4 + 4 + 1 + 2 + 2 + 4 + 5;
     struct Case {
         const char* what;
         std::size_t at;
@@ -111,8 +119,14 @@ TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
     };
     const Case cases[] = {
         {"magic", 0, 'X', "not a demo"},
-        {"version", 6, 2, "version 2"},
+        {"version", 6, 3, "version 3"},
+        {"version 0", 6, 0, "version 0"},
         {"start level", 20, 10, "level 10"},
+        {"arsenal flag", 29, 2, "arsenal is out of range"},
+        {"laser", 30, 4, "arsenal is out of range"},
+        {"plasma", 31, 3, "arsenal is out of range"},
+        {"rockets", 33, 0x04, "arsenal is out of range"},  // 999 + 1024
+        {"menu start with an arsenal", 20, 0xFF, "without a start level"},
         {"width", 21, 0, "size"},
         {"unknown flag", header, 0x40, "unknown flags"},
         {"zero step", header + 1, 0, "steps 0"},
@@ -150,6 +164,27 @@ TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
         Decodes(withHeader, error);
         Decodes(noise, error);
     }
+}
+
+TEST(DemoFile, VersionOneFilesStillPlayAndWeaponsNeedAnArsenal) {
+    // A version 1 file is the version 2 one without the five arsenal bytes.
+    Demo d = SampleDemo();
+    d.header.arsenal = false;
+    d.header.laser = d.header.plasma = 0;
+    d.header.rockets = 0;
+    std::vector<std::uint8_t> bytes = EncodeDemo(d);
+    std::vector<std::uint8_t> v1(bytes.begin(), bytes.begin() + 29);
+    v1.insert(v1.end(), bytes.begin() + 34, bytes.end());
+    v1[6] = 1;
+    Demo back;
+    std::string error;
+    ASSERT_TRUE(DecodeDemo(v1.data(), v1.size(), back, error)) << error;
+    ExpectSame(d, back);
+
+    // Weapons named while the arsenal is off: not a file we wrote.
+    bytes[30] = 1;
+    EXPECT_FALSE(Decodes(bytes, error));
+    EXPECT_NE(error.find("weapons without an arsenal"), std::string::npos) << error;
 }
 
 TEST(DemoFile, FilesOnDisk) {
@@ -245,6 +280,33 @@ TEST(DemoRecording, ThePlayerGivesBackWhatTheDevicesRead) {
     std::uint32_t step = 0;
     EXPECT_FALSE(player.Feed(replay, step));
     EXPECT_TRUE(player.done());
+}
+
+}  // namespace
+}  // namespace dw
+
+#include "app/command_line.h"
+
+namespace dw {
+namespace {
+
+TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
+    std::string error;
+    auto cl = ParseCommandLine({"--level", "4", "--arsenal", "3,2,999"}, error);
+    ASSERT_TRUE(cl) << error;
+    EXPECT_TRUE(cl->arsenal);
+    EXPECT_EQ(cl->arsenalLaser, 3);
+    EXPECT_EQ(cl->arsenalPlasma, 2);
+    EXPECT_EQ(cl->arsenalRockets, 999);
+    for (const char* bad : {"4,0,0", "0,3,0", "0,0,1000", "1,1", "1,1,1,1", "a,b,c", "", ",,", "1,,2", "-1,0,0",
+                            "0,0,70000"}) {
+        EXPECT_FALSE(ParseCommandLine({"--level", "0", "--arsenal", bad}, error)) << bad;
+        EXPECT_NE(error.find("--arsenal"), std::string::npos) << bad << ": " << error;
+    }
+    EXPECT_FALSE(ParseCommandLine({"--arsenal", "1,1,1"}, error));
+    EXPECT_NE(error.find("goes with --level"), std::string::npos) << error;
+    EXPECT_FALSE(ParseCommandLine({"--level", "1", "--arsenal", "1,1,1", "--replay", "x.dwdemo"}, error));
+    EXPECT_FALSE(ParseCommandLine({"--level", "1", "--arsenal"}, error));
 }
 
 }  // namespace
