@@ -118,6 +118,85 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
     }
 }
 
+TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
+    TempDir dir("dw_demo_arsenal");
+    SessionOptions rec;
+    rec.headless.userDir = dir.path.string();
+    rec.headless.seed = 5u;
+    rec.record = true;
+    rec.startLevel = 2;
+    rec.arsenal.arsenal = true;
+    rec.arsenal.laser = 3;
+    rec.arsenal.plasma = 1;
+    rec.arsenal.rockets = 40;
+    Demo demo;
+    std::string original;
+    {
+        DemoSession session(rec);
+        std::string error;
+        ASSERT_TRUE(session.Start(error)) << error;
+        Play(session, 400, false);
+        const GameContext& c = session.context();
+        EXPECT_EQ(c.currentLevel, 2u);
+        EXPECT_EQ(c.laserLevel, 3u);
+        EXPECT_EQ(c.plasmaLevel, 1u);
+        EXPECT_EQ(c.rockets, 40u);
+        // Handed over once: rockets fired later are not given back.
+        session.game().input().SetButton(1, true);
+        Play(session, 2, false);
+        session.game().input().SetButton(1, false);
+        Play(session, 30, false);
+        EXPECT_EQ(session.context().rockets, 38u);
+        original = Report(session);
+        const std::vector<std::uint8_t> bytes = EncodeDemo(session.recorded());
+        ASSERT_TRUE(DecodeDemo(bytes.data(), bytes.size(), demo, error)) << error;
+    }
+    EXPECT_TRUE(demo.header.arsenal);
+    EXPECT_EQ(demo.header.rockets, 40u);
+    SessionOptions rep;
+    rep.headless.userDir = dir.path.string();
+    rep.replay = &demo;
+    DemoSession session(rep);
+    std::string error;
+    ASSERT_TRUE(session.Start(error)) << error;
+    Play(session, 1000, false);
+    EXPECT_TRUE(session.replayDone());
+    EXPECT_EQ(Report(session), original);
+}
+
+// The shots-and-rockets stress demo of bench/ still does what it is for:
+// every rocket slot in the air at once, the shot slots well filled, things
+// blowing up, and the ship alive at the end.
+TEST(DemoReplay, TheBarrageDemoFillsTheAir) {
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(LoadDemoFile(std::string(DW_SOURCE_DIR) + "/bench/barrage.dwdemo", demo, error)) << error;
+    TempDir dir("dw_demo_barrage");
+    SessionOptions rep;
+    rep.headless.userDir = dir.path.string();
+    rep.replay = &demo;
+    DemoSession session(rep);
+    ASSERT_TRUE(session.Start(error)) << error;
+    int mostShots = 0, mostRockets = 0, mostExplosions = 0;
+    while (session.Step()) {
+        const GameContext& c = session.context();
+        int shots = 0, rockets = 0, explosions = 0;
+        for (const auto& s : c.playerShots) shots += s.active ? 1 : 0;
+        for (const auto& r : c.rocketSlots) rockets += r.active ? 1 : 0;
+        for (auto* n = c.objectList->Head(); n; n = n->next)
+            explosions += n->object->name && std::string(n->object->name) == "explo";
+        mostShots = std::max(mostShots, shots);
+        mostRockets = std::max(mostRockets, rockets);
+        mostExplosions = std::max(mostExplosions, explosions);
+    }
+    EXPECT_TRUE(session.replayDone());
+    EXPECT_EQ(mostRockets, kRocketSlots);
+    EXPECT_GE(mostShots, 28);
+    EXPECT_GE(mostExplosions, 4);
+    EXPECT_EQ(session.context().currentLevel, 4u);
+    EXPECT_EQ(session.context().shipAlive, 1u);
+}
+
 TEST(Autopilot, GetsThroughTheFirstWaves) {
     TempDir dir("dw_demo_autopilot");
     SessionOptions options;
