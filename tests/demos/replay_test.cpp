@@ -57,6 +57,13 @@ void ScriptedHand(platform::ScriptedInput& in, std::uint64_t frame) {
     in.SetKey(DIK_RETURN, frame == 760 || frame == 820);
 }
 
+SessionOptions ReplayOf(const Demo& demo, const TempDir& dir) {
+    SessionOptions rep;
+    rep.headless.userDir = dir.path.string();
+    rep.replay = &demo;
+    return rep;
+}
+
 struct Played {
     std::vector<FrameFacts> facts;
     std::string report;
@@ -98,10 +105,7 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
                 << "the scripted hand should hit something";
         }
         for (int again = 0; again < 2; ++again) {
-            SessionOptions rep;
-            rep.headless.userDir = dir.path.string();
-            rep.replay = &demo;
-            DemoSession session(rep);
+            DemoSession session(ReplayOf(demo, dir));
             std::string error;
             ASSERT_TRUE(session.Start(error)) << error;
             const Played replayed = Play(session, kFrames + 5, false);
@@ -153,10 +157,7 @@ TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
     }
     EXPECT_TRUE(demo.header.arsenal);
     EXPECT_EQ(demo.header.rockets, 40u);
-    SessionOptions rep;
-    rep.headless.userDir = dir.path.string();
-    rep.replay = &demo;
-    DemoSession session(rep);
+    DemoSession session(ReplayOf(demo, dir));
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
     Play(session, 1000, false);
@@ -172,10 +173,7 @@ TEST(DemoReplay, TheBarrageDemoFillsTheAir) {
     std::string error;
     ASSERT_TRUE(LoadDemoFile(std::string(DW_SOURCE_DIR) + "/bench/barrage.dwdemo", demo, error)) << error;
     TempDir dir("dw_demo_barrage");
-    SessionOptions rep;
-    rep.headless.userDir = dir.path.string();
-    rep.replay = &demo;
-    DemoSession session(rep);
+    DemoSession session(ReplayOf(demo, dir));
     ASSERT_TRUE(session.Start(error)) << error;
     int mostShots = 0, mostRockets = 0, mostExplosions = 0;
     while (session.Step()) {
