@@ -16,7 +16,6 @@
 #include "app/demo_session.h"
 #include "app/game_context.h"
 #include "engine/list_engine.h"
-#include "engine/my_object.h"
 
 namespace {
 
@@ -24,14 +23,6 @@ constexpr int kLevel = 4;
 constexpr std::uint32_t kSeed = 4;
 constexpr int kBurstEvery = 120;  // frames between the starts of two bursts
 constexpr int kBurstFrames = 20;  // ten clicks: pressed on even frames, released on odd
-
-int Count(const dw::GameContext& c, const char* name) {
-    int n = 0;
-    if (!c.objectList) return 0;
-    for (const dw::ListEngine::Node* node = c.objectList->Head(); node; node = node->next)
-        if (node->object->name && std::strcmp(node->object->name, name) == 0) ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -86,7 +77,7 @@ int main(int argc, char** argv) {
         int shots = 0, rockets = 0;
         for (const auto& s : c.playerShots) shots += s.active ? 1 : 0;
         for (const auto& r : c.rocketSlots) rockets += r.active ? 1 : 0;
-        const int explosions = Count(c, "explo");
+        const int explosions = static_cast<int>(c.objectList->CountNamed("explo"));
         if (shots + rockets > bestShots + bestRockets ||
             (shots + rockets == bestShots + bestRockets && explosions > bestExplosions)) {
             bestShots = shots;

@@ -2,6 +2,8 @@
 
 #include "engine/my_object.h"
 
+#include <cstring>
+
 namespace dw {
 
 std::uint32_t ListEngine::AddObject(MyObject* object) {
@@ -28,6 +30,13 @@ std::uint32_t ListEngine::AddObject(MyObject* object) {
     tail_->next = node;
     tail_ = node;
     return CountObjects();
+}
+
+std::uint32_t ListEngine::CountNamed(const char* name) const {
+    std::uint32_t n = 0;
+    for (const Node* node = head_; node; node = node->next)
+        n += node->object->name && name && std::strcmp(node->object->name, name) == 0;
+    return n;
 }
 
 std::uint32_t ListEngine::FindObject(MyObject* object) {

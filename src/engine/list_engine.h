@@ -32,6 +32,8 @@ public:
 
     // Read-only walk for tools (reports, tests): head of the list.
     const Node* Head() const { return head_; }
+    // Live objects whose name is `name`.
+    std::uint32_t CountNamed(const char* name) const;
 
 private:
     Node* NodeOf(MyObject* object) const;

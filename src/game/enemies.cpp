@@ -33,6 +33,8 @@ constexpr const char kHenemy6[] = "henemy6";
 constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
 
 float Rand01(int n) { return static_cast<float>(std::rand() % n); }
+// Big craft leave by any side of a field a little wider than the screen.
+bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
 }  // namespace
 
 // --- senemy1 --------------------------------------------------------------------
@@ -242,9 +244,7 @@ HeavyFighter::HeavyFighter(GameContext* ctx) : HaloEnemy(ctx, kHenemy1) {
     frameCount = 5;
     animRate = 0.035f;
     zH = 0.49f + Rand01(10) * 0.001f;
-    vertexZ = zH;
-    depthKey = 3.0f - zH;
-    depthJitter = 0;
+    FlyAtDepth(zH);
     shadowShift = 0.04f;
     valueIndex = 1;
     exploSize = 0.7f + 0.1f * Rand01(7);
@@ -305,10 +305,7 @@ Interceptor::Interceptor(GameContext* ctx) : Enemy(ctx, kHenemy2) {
     columns = 4;
     frameCount = 16;
     animRate = 0.045f;
-    const float z = 0.492f + Rand01(100) * 0.0001f;
-    vertexZ = z;
-    depthKey = 3.0f - z;
-    depthJitter = 0;
+    FlyAtDepth(0.492f + Rand01(100) * 0.0001f);
     shadowShift = 0.02f;
     valueIndex = 8;
     exploSize = 0.7f + 0.1f * Rand01(7);
@@ -333,7 +330,7 @@ void Interceptor::AttachSlot(std::uint32_t s, std::uint32_t eliteFlag) {
 
 void Interceptor::Move(float ft) { y += ft * speed; }
 
-bool Interceptor::PastExit() const { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
+bool Interceptor::PastExit() const { return OutsideWideField(x, y); }
 
 void Interceptor::Explode() {
     StartExplosion(x, y, exploSize * halfWidth, exploKind, exploFlag);
@@ -350,10 +347,7 @@ Gunship::Gunship(GameContext* ctx) : Enemy(ctx, kHenemy3) {
     columns = 4;
     frameCount = 5;
     animRate = 0.04f;
-    const float z = 0.495f + Rand01(100) * 0.0001f;
-    vertexZ = z;
-    depthKey = 3.0f - z;
-    depthJitter = 0;
+    FlyAtDepth(0.495f + Rand01(100) * 0.0001f);
     shadowShift = 0.02f;
     valueIndex = 9;
     exploSize = 0.7f + 0.1f * Rand01(7);
@@ -366,7 +360,7 @@ Gunship::Gunship(GameContext* ctx) : Enemy(ctx, kHenemy3) {
 
 void Gunship::Move(float ft) { y += ft * 0.0009f * (y < -0.6f ? 1.0f : 0.3f); }
 
-bool Gunship::PastExit() const { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
+bool Gunship::PastExit() const { return OutsideWideField(x, y); }
 
 // --- henemy4 --------------------------------------------------------------------
 

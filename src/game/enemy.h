@@ -42,6 +42,12 @@ protected:
     virtual void Animate(float ft);
     // Step 5: sprite and shadow quads (and the halo) from the current state.
     virtual void RebuildQuads();
+    // The big craft fly at a depth `z` of their own, drawn in its order.
+    void FlyAtDepth(float z) {
+        vertexZ = z;
+        depthKey = 3.0f - z;
+        depthJitter = 0;
+    }
     // Step 6: the hit box into the slot.
     virtual void WriteHitBox();
     // Step 8 with `award` set: explosion, score, burst and sound.

@@ -178,11 +178,10 @@ TEST(DemoReplay, TheBarrageDemoFillsTheAir) {
     int mostShots = 0, mostRockets = 0, mostExplosions = 0;
     while (session.Step()) {
         const GameContext& c = session.context();
-        int shots = 0, rockets = 0, explosions = 0;
+        int shots = 0, rockets = 0;
         for (const auto& s : c.playerShots) shots += s.active ? 1 : 0;
         for (const auto& r : c.rocketSlots) rockets += r.active ? 1 : 0;
-        for (auto* n = c.objectList->Head(); n; n = n->next)
-            explosions += n->object->name && std::string(n->object->name) == "explo";
+        const int explosions = static_cast<int>(c.objectList->CountNamed("explo"));
         mostShots = std::max(mostShots, shots);
         mostRockets = std::max(mostRockets, rockets);
         mostExplosions = std::max(mostExplosions, explosions);

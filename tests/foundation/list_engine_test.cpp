@@ -81,6 +81,18 @@ TEST_F(ListEngineTest, OrdersByKeyAndKeepsInsertionOrderForEqualKeys) {
     EXPECT_EQ(list.CountObjects(), 5u);
 }
 
+TEST_F(ListEngineTest, CountNamedCountsByNameAndSkipsUnnamed) {
+    Add("a", 10);
+    Add("b", 20)->name = "other";
+    Add("c", 30)->name = nullptr;
+    Add("d", 40);
+    EXPECT_EQ(list.CountNamed("probe"), 2u);
+    EXPECT_EQ(list.CountNamed("other"), 1u);
+    EXPECT_EQ(list.CountNamed("none"), 0u);
+    EXPECT_EQ(list.CountNamed(nullptr), 0u);
+    list.DestroyAll();
+}
+
 TEST_F(ListEngineTest, DeathsOfFirstMiddleAndLastDuringOnePass) {
     auto* a = Add("a", 1);
     Add("b", 2);

@@ -14,10 +14,7 @@ namespace dw {
 namespace {
 
 int Count(GameContext& ctx, const char* objectName) {
-    int n = 0;
-    for (auto* node = ctx.objectList->Head(); node; node = node->next)
-        n += std::string(node->object->name) == objectName;
-    return n;
+    return static_cast<int>(ctx.objectList->CountNamed(objectName));
 }
 
 TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
