@@ -47,10 +47,7 @@ int main(int argc, char** argv) {
     options.headless.seed = kSeed;
     options.record = true;
     options.startLevel = kLevel;
-    options.arsenal.arsenal = true;
-    options.arsenal.laser = 3;
-    options.arsenal.plasma = 2;
-    options.arsenal.rockets = 999;
+    options.arsenal = {true, 3, 2, 999};
 
     dw::DemoSession session(options);
     std::string error;

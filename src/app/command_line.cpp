@@ -96,10 +96,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                 error = "--arsenal wants LASER,PLASMA,ROCKETS: laser 0 to 3, plasma 0 to 2, rockets 0 to 999";
                 return std::nullopt;
             }
-            cl.arsenal = true;
-            cl.arsenalLaser = static_cast<std::uint8_t>(laser);
-            cl.arsenalPlasma = static_cast<std::uint8_t>(plasma);
-            cl.arsenalRockets = static_cast<std::uint16_t>(rockets);
+            cl.arsenal = {true, static_cast<std::uint8_t>(laser), static_cast<std::uint8_t>(plasma),
+                          static_cast<std::uint16_t>(rockets)};
         } else if (a == "--timedemo") {
             cl.timedemo = true;
         } else if (a == "--screenshot") {
@@ -119,11 +117,11 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         error = "--windowed and --fullscreen exclude each other";
         return std::nullopt;
     }
-    if (cl.arsenal && cl.level < 0) {
+    if (cl.arsenal.given && cl.level < 0) {
         error = "--arsenal goes with --level";
         return std::nullopt;
     }
-    if (cl.arsenal && !cl.replayFile.empty()) {
+    if (cl.arsenal.given && !cl.replayFile.empty()) {
         error = "--arsenal and --replay exclude each other (a demo brings its own)";
         return std::nullopt;
     }

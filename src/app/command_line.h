@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/arsenal.h"
+
 namespace dw {
 
 struct CommandLine {
@@ -23,9 +25,7 @@ struct CommandLine {
     int level = -1;                   // --level N
     // --arsenal L,P,R: the ship enters the --level with laser L (0-3), plasma
     // P (0-2) and R rockets (0-999), for stress demos and tests.
-    bool arsenal = false;
-    std::uint8_t arsenalLaser = 0, arsenalPlasma = 0;
-    std::uint16_t arsenalRockets = 0;
+    Arsenal arsenal;
     bool timedemo = false;
     std::string screenshotFile;
     std::string reportFile;

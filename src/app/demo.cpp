@@ -107,10 +107,10 @@ std::vector<std::uint8_t> EncodeDemo(const Demo& demo) {
     w.U16(h.width);
     w.U16(h.height);
     w.U32(h.startClock);
-    w.U8(h.arsenal ? 1 : 0);
-    w.U8(h.laser);
-    w.U8(h.plasma);
-    w.U16(h.rockets);
+    w.U8(h.arsenal.given ? 1 : 0);
+    w.U8(h.arsenal.laser);
+    w.U8(h.arsenal.plasma);
+    w.U16(h.arsenal.rockets);
     for (const DemoFrame& f : demo.frames) {
         std::uint8_t flags = 0;
         if (f.keyCount) flags |= kKeys;
@@ -156,17 +156,18 @@ bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::stri
         !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
     if (version >= 2) {
+        Arsenal& a = h.arsenal;
         std::uint8_t given = 0;
-        if (!r.U8(given) || !r.U8(h.laser) || !r.U8(h.plasma) || !r.U16(h.rockets))
+        if (!r.U8(given) || !r.U8(a.laser) || !r.U8(a.plasma) || !r.U16(a.rockets))
             return Fail(error, "demo file cut short in its header");
-        if (given > 1 || h.laser > 3 || h.plasma > 2 || h.rockets > 999)
+        if (given > 1 || a.laser > 3 || a.plasma > 2 || a.rockets > 999)
             return Fail(error, "demo file damaged: its arsenal is out of range");
-        h.arsenal = given == 1;
-        if (!h.arsenal && (h.laser || h.plasma || h.rockets))
+        a.given = given == 1;
+        if (!a.given && (a.laser || a.plasma || a.rockets))
             return Fail(error, "demo file damaged: weapons without an arsenal");
     }
     h.startLevel = static_cast<std::int8_t>(level);
-    if (h.arsenal && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
+    if (h.arsenal.given && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
     if (h.startLevel < -1 || h.startLevel > 9)
         return Fail(error, "demo file names level " + std::to_string(h.startLevel) +
                                " (0 to 9, or -1 for the menu)");

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/arsenal.h"
 #include "platform/input.h"
 
 namespace dw {
@@ -39,10 +40,7 @@ struct DemoHeader {
     std::int8_t startLevel = -1;        // -1: from the menu
     std::uint16_t width = 800, height = 600;
     std::uint32_t startClock = 1000;
-    // Weapons the ship is handed when it enters the start level.
-    bool arsenal = false;
-    std::uint8_t laser = 0, plasma = 0;
-    std::uint16_t rockets = 0;
+    Arsenal arsenal;  // handed to the ship when it enters the start level
 };
 
 struct DemoKeyChange {

@@ -33,13 +33,6 @@ namespace {
 // the level is asked for as the menu would ask.
 constexpr std::uint64_t kLeaveIntroFrame = 3;
 constexpr std::uint64_t kStartLevelFrame = 5;
-
-void ArsenalFromCommandLine(const CommandLine& cl, DemoHeader& h) {
-    h.arsenal = cl.arsenal;
-    h.laser = cl.arsenalLaser;
-    h.plasma = cl.arsenalPlasma;
-    h.rockets = cl.arsenalRockets;
-}
 }  // namespace
 
 // Sound for long headless runs: the handles of the recording library (the
@@ -106,10 +99,7 @@ bool DemoSession::Start(std::string& error) {
         header_.width = static_cast<std::uint16_t>(h.width);
         header_.height = static_cast<std::uint16_t>(h.height);
         header_.startLevel = static_cast<std::int8_t>(options_.startLevel);
-        header_.arsenal = options_.arsenal.arsenal;
-        header_.laser = options_.arsenal.laser;
-        header_.plasma = options_.arsenal.plasma;
-        header_.rockets = options_.arsenal.rockets;
+        header_.arsenal = options_.arsenal;
     }
     starter_.emplace(header_);
     if (!h.sound) {
@@ -149,9 +139,9 @@ void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
     }
     // A new ship starts unarmed; the arsenal comes after it.
     if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == 1) {
-        c.laserLevel = header_.laser;
-        c.plasmaLevel = header_.plasma;
-        c.rockets = header_.rockets;
+        c.laserLevel = header_.arsenal.laser;
+        c.plasmaLevel = header_.arsenal.plasma;
+        c.rockets = header_.arsenal.rockets;
         armed_ = false;
     }
 }
@@ -231,7 +221,7 @@ int RunDemoSession(const CommandLine& cl) {
     options.record = !cl.recordFile.empty();
     options.autopilot = cl.autopilot && cl.replayFile.empty();
     options.startLevel = cl.level >= 0 ? cl.level : (options.autopilot ? 0 : -1);
-    ArsenalFromCommandLine(cl, options.arsenal);
+    options.arsenal = cl.arsenal;
     if (!cl.replayFile.empty()) options.replay = &demo;
 
     // How long: the demo's length, else --frames, else (autopilot) until the
@@ -385,7 +375,7 @@ int RunDemoWindowed(const CommandLine& cl) {
                               : static_cast<std::uint32_t>(
                                     std::chrono::steady_clock::now().time_since_epoch().count());
         header.startLevel = static_cast<std::int8_t>(cl.level >= 0 ? cl.level : (cl.autopilot ? 0 : -1));
-        ArsenalFromCommandLine(cl, header);
+        header.arsenal = cl.arsenal;
     }
     LevelStarter starter(header);
 

@@ -27,7 +27,7 @@ namespace dw {
 // the header's arsenal.
 class LevelStarter {
 public:
-    explicit LevelStarter(const DemoHeader& header) : header_(header), armed_(header.arsenal) {}
+    explicit LevelStarter(const DemoHeader& header) : header_(header), armed_(header.arsenal.given) {}
     // After frame `steps` (counted from 1).
     void AfterFrame(GameContext& c, std::uint64_t steps);
 
@@ -42,7 +42,7 @@ struct SessionOptions {
     bool record = false;               // keep what the input objects read
     bool autopilot = false;            // the built-in player drives the input
     int startLevel = -1;               // -1: the menu; else straight into that level
-    DemoHeader arsenal;                // its arsenal fields: the ship's weapons at that start
+    Arsenal arsenal;                   // the ship's weapons at that start
     std::size_t timedFrames = 0;       // > 0: time each frame (room reserved for this many)
 };
 

@@ -21,10 +21,7 @@ Demo SampleDemo() {
     d.header.width = 1024;
     d.header.height = 768;
     d.header.startClock = 0xFFFFFF00u;  // near the wrap of the 32-bit clock
-    d.header.arsenal = true;
-    d.header.laser = 3;
-    d.header.plasma = 2;
-    d.header.rockets = 999;
+    d.header.arsenal = {true, 3, 2, 999};
     auto frame = [&](std::uint32_t step, std::int32_t dx, std::int32_t dy, std::uint8_t buttons,
                      std::vector<DemoKeyChange> keys, std::uint8_t lost = 0) {
         DemoFrame f;
@@ -56,10 +53,10 @@ void ExpectSame(const Demo& a, const Demo& b) {
     EXPECT_EQ(a.header.width, b.header.width);
     EXPECT_EQ(a.header.height, b.header.height);
     EXPECT_EQ(a.header.startClock, b.header.startClock);
-    EXPECT_EQ(a.header.arsenal, b.header.arsenal);
-    EXPECT_EQ(a.header.laser, b.header.laser);
-    EXPECT_EQ(a.header.plasma, b.header.plasma);
-    EXPECT_EQ(a.header.rockets, b.header.rockets);
+    EXPECT_EQ(a.header.arsenal.given, b.header.arsenal.given);
+    EXPECT_EQ(a.header.arsenal.laser, b.header.arsenal.laser);
+    EXPECT_EQ(a.header.arsenal.plasma, b.header.arsenal.plasma);
+    EXPECT_EQ(a.header.arsenal.rockets, b.header.arsenal.rockets);
     ASSERT_EQ(a.frames.size(), b.frames.size());
     for (std::size_t i = 0; i < a.frames.size(); ++i) {
         const DemoFrame &x = a.frames[i], &y = b.frames[i];
@@ -169,9 +166,7 @@ TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
 TEST(DemoFile, VersionOneFilesStillPlayAndWeaponsNeedAnArsenal) {
     // A version 1 file is the version 2 one without the five arsenal bytes.
     Demo d = SampleDemo();
-    d.header.arsenal = false;
-    d.header.laser = d.header.plasma = 0;
-    d.header.rockets = 0;
+    d.header.arsenal = {};
     std::vector<std::uint8_t> bytes = EncodeDemo(d);
     std::vector<std::uint8_t> v1(bytes.begin(), bytes.begin() + 29);
     v1.insert(v1.end(), bytes.begin() + 34, bytes.end());
@@ -294,10 +289,10 @@ TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     std::string error;
     auto cl = ParseCommandLine({"--level", "4", "--arsenal", "3,2,999"}, error);
     ASSERT_TRUE(cl) << error;
-    EXPECT_TRUE(cl->arsenal);
-    EXPECT_EQ(cl->arsenalLaser, 3);
-    EXPECT_EQ(cl->arsenalPlasma, 2);
-    EXPECT_EQ(cl->arsenalRockets, 999);
+    EXPECT_TRUE(cl->arsenal.given);
+    EXPECT_EQ(cl->arsenal.laser, 3);
+    EXPECT_EQ(cl->arsenal.plasma, 2);
+    EXPECT_EQ(cl->arsenal.rockets, 999);
     for (const char* bad : {"4,0,0", "0,3,0", "0,0,1000", "1,1", "1,1,1,1", "a,b,c", "", ",,", "1,,2", "-1,0,0",
                             "0,0,70000"}) {
         EXPECT_FALSE(ParseCommandLine({"--level", "0", "--arsenal", bad}, error)) << bad;

@@ -129,10 +129,7 @@ TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
     rec.headless.seed = 5u;
     rec.record = true;
     rec.startLevel = 2;
-    rec.arsenal.arsenal = true;
-    rec.arsenal.laser = 3;
-    rec.arsenal.plasma = 1;
-    rec.arsenal.rockets = 40;
+    rec.arsenal = {true, 3, 1, 40};
     Demo demo;
     std::string original;
     {
@@ -155,8 +152,8 @@ TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
         const std::vector<std::uint8_t> bytes = EncodeDemo(session.recorded());
         ASSERT_TRUE(DecodeDemo(bytes.data(), bytes.size(), demo, error)) << error;
     }
-    EXPECT_TRUE(demo.header.arsenal);
-    EXPECT_EQ(demo.header.rockets, 40u);
+    EXPECT_TRUE(demo.header.arsenal.given);
+    EXPECT_EQ(demo.header.arsenal.rockets, 40u);
     DemoSession session(ReplayOf(demo, dir));
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
