@@ -121,9 +121,21 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         error = "--arsenal goes with --level";
         return std::nullopt;
     }
-    if (cl.arsenal.given && !cl.replayFile.empty()) {
-        error = "--arsenal and --replay exclude each other (a demo brings its own)";
-        return std::nullopt;
+    if (!cl.replayFile.empty()) {
+        // A demo carries its own start, seed, arsenal, window size and time
+        // steps; taking any of them from the command line would silently play
+        // another game.
+        const char* clash = cl.arsenal.given ? "--arsenal"
+                            : cl.level >= 0  ? "--level"
+                            : cl.seed        ? "--seed"
+                            : cl.width > 0   ? "--size"
+                            : cl.fixedStep   ? "--fixed-step"
+                            : cl.autopilot   ? "--autopilot"
+                                             : nullptr;
+        if (clash) {
+            error = std::string(clash) + " and --replay exclude each other (a demo brings its own)";
+            return std::nullopt;
+        }
     }
     if (!cl.recordFile.empty() && !cl.replayFile.empty()) {
         error = "--record and --replay exclude each other";

@@ -383,6 +383,7 @@ int RunDemoWindowed(const CommandLine& cl) {
     std::uint64_t steps = 0;
     const std::size_t expected = replaying ? demo.frames.size() : 1u << 16;
     FrameTimer timer(cl.timedemo ? expected : 0);
+    std::string windowSize;  // as the game got it, for the timedemo line
     {
         auto ctx = std::make_unique<GameContext>();
         int desktopWidth = 800, desktopHeight = 600;
@@ -409,6 +410,7 @@ int RunDemoWindowed(const CommandLine& cl) {
         if (FAILED(app.Create())) {
             status = app.exitStatus ? app.exitStatus : 1;
         } else {
+            windowSize = std::to_string(ctx->screenWidth) + "x" + std::to_string(ctx->screenHeight);
             if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
             app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
                 return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
@@ -476,7 +478,7 @@ int RunDemoWindowed(const CommandLine& cl) {
     }
     if (cl.timedemo) {
         const std::string label = replaying ? cl.replayFile : std::string("autopilot");
-        std::fputs(FormatSummary(label + " (window)", timer.Summarise(1000 / 16)).c_str(), stdout);
+        std::fputs(FormatSummary(label + " (window " + windowSize + ")", timer.Summarise(1000 / 16)).c_str(), stdout);
     }
     if (replaying && cl.frames < 0 && steps < demo.frames.size()) {
         std::fprintf(stderr, "duskwhirl: the game closed after %llu of the demo's %zu frames\n",

@@ -304,5 +304,23 @@ TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     EXPECT_FALSE(ParseCommandLine({"--level", "1", "--arsenal"}, error));
 }
 
+// A replay takes its start, seed, window size and steps from the demo; the same
+// options on the command line are refused rather than quietly dropped.
+TEST(CommandLine, AReplayRefusesWhatTheDemoDecides) {
+    std::string error;
+    const std::vector<std::vector<std::string>> clashes = {
+        {"--size", "1024x768"}, {"--level", "2"}, {"--seed", "7"}, {"--autopilot"}, {"--fixed-step", "16"}};
+    for (const auto& extra : clashes) {
+        std::vector<std::string> args = {"--replay", "x.dwdemo"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_FALSE(ParseCommandLine(args, error)) << extra[0];
+        EXPECT_NE(error.find(extra[0] + " and --replay"), std::string::npos) << error;
+    }
+    auto cl = ParseCommandLine({"--windowed", "--replay", "x.dwdemo", "--timedemo", "--frames", "100", "--report", "r.json", "--screenshot", "s.png"},
+                               error);
+    ASSERT_TRUE(cl) << error;
+    EXPECT_EQ(cl->replayFile, "x.dwdemo");
+}
+
 }  // namespace
 }  // namespace dw
