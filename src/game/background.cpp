@@ -76,10 +76,7 @@ std::int32_t Background::FrameMove() {
 
 std::int32_t Background::Render() {
     if (!GameRunning(context)) return 0;
-    // Layer A is opaque art and the first thing on the cleared screen, so
-    // blending it would change no pixel; drawn straight it spares a software
-    // renderer reading back the whole screen.
-    SubmitSprite(context, asset::FoneTex, layerA, 32, 3.5f, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, true, false);
+    SubmitSprite(context, asset::FoneTex, layerA, 32, 3.5f);
     SubmitSprite(context, asset::FoneTex, layerB, 32, 3.3f);
     return 0;
 }

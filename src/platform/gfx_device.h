@@ -65,6 +65,7 @@ struct Counters {
     std::uint64_t stateChanges = 0;   // SetRenderState / SetTextureStageState calls
     std::uint64_t clears = 0;
     std::uint64_t presents = 0;
+    std::uint64_t opaqueTriangles = 0;  // of blended draws, drawn straight as they were opaque (GL)
 };
 
 // Capability bits the devices report (values of Direct3D 8).

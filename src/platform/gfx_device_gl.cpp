@@ -1,4 +1,5 @@
 #include "platform/gfx_device_gl.h"
+#include "platform/texel_opacity.h"
 
 #include <epoxy/gl.h>
 
@@ -230,7 +231,7 @@ class GlTexture final : public Texture {
 public:
     GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels,
               bool opaque)
-        : alive_(std::move(alive)), width_(w), height_(h), levels_(levels) {
+        : alive_(std::move(alive)), width_(w), height_(h), levels_(levels), alphaIgnored_(opaque) {
         glGenTextures(1, &name_);
         glBindTexture(GL_TEXTURE_2D, name_);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
@@ -261,9 +262,11 @@ public:
         glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w),
                         static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        if (level == 0) opacity_.Build(w, h, argb, alphaIgnored_);
         return S_OK;
     }
     GLuint name() const { return name_; }
+    const TexelOpacity& opacity() const { return opacity_; }
 
 private:
     std::uint32_t LevelWidth(std::uint32_t l) const { return std::max(1u, width_ >> l); }
@@ -271,7 +274,9 @@ private:
 
     std::shared_ptr<bool> alive_;
     std::uint32_t width_, height_, levels_;
+    bool alphaIgnored_;
     GLuint name_ = 0;
+    TexelOpacity opacity_;
 };
 
 // A GL buffer with a copy in memory: Lock hands out the copy, Unlock sends
@@ -314,6 +319,7 @@ public:
     }
     void Bind() const { glBindBuffer(target_, name_); }
     GLuint name() const { return name_; }
+    const std::uint8_t* data() const { return shadow_.data(); }
     bool locked() const { return locked_; }
 
 private:
@@ -1196,12 +1202,56 @@ bool GlDevice::PrepareDraw() {
     return true;
 }
 
+// A blended sprite draw whose texture has opaque regions: triangles that
+// show only opaque texels under opaque vertices are drawn without blending
+// (source alpha 1 replaces the target exactly, so no pixel changes), the
+// rest as asked, in their order. Returns false when the draw does not
+// qualify or holds no opaque run; the caller then draws it whole.
+bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+    static_assert(sizeof(SpriteVertexView) == 28);
+    if (type != D3DPT_TRIANGLELIST || fvf_ != kSpriteFvf || stride_ != sizeof(SpriteVertexView)) return false;
+    if (current_ != 1 || texture_ == nullptr) return false;  // texture x diffuse, no alpha test
+    if (renderStates_[D3DRS_ALPHABLENDENABLE] == 0) return false;
+    const DWORD src = renderStates_[D3DRS_SRCBLEND], dst = renderStates_[D3DRS_DESTBLEND];
+    constexpr DWORD kBothSrcAlpha = 12;  // source alpha and its inverse, from one state
+    if (!(src == D3DBLEND_SRCALPHA && dst == D3DBLEND_INVSRCALPHA) && src != kBothSrcAlpha) return false;
+    const auto* texture = static_cast<GlTexture*>(texture_);
+    if (!texture->opacity().anyOpaque()) return false;
+    // Lower mip levels are not mapped; they are only read with mip filtering.
+    if (texture->LevelCount() > 1 && stage0_[D3DTSS_MIPFILTER] != D3DTEXF_NONE) return false;
+
+    const auto* vertices = reinterpret_cast<const SpriteVertexView*>(
+        static_cast<GlVertexBuffer*>(stream_)->store().data() + static_cast<std::size_t>(startVertex) * stride_);
+    GlState& g = *gl_;
+    bool split = false;
+    SplitOpaqueRuns(texture->opacity(), vertices, primitiveCount, 2,
+                    [&](std::uint32_t first, std::uint32_t count, bool opaque) {
+                        if (!split && !opaque && count == primitiveCount) return;  // nothing opaque
+                        split = true;
+                        const int blend = opaque ? 0 : 1;
+                        if (g.blend != blend) {
+                            blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+                            g.blend = blend;
+                        }
+                        if (opaque) counters_.opaqueTriangles += count;
+                        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(startVertex + 3 * first),
+                                     static_cast<GLsizei>(3 * count));
+                    });
+    if (g.blend != 1) {  // the device state says blend; keep GL in step with it
+        glEnable(GL_BLEND);
+        g.blend = 1;
+    }
+    return split;
+}
+
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
     if (count == 0 || !PrepareDraw()) return D3DERR_INVALIDCALL;
     const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * stride_;
     if (end > stream_->Length()) return D3DERR_INVALIDCALL;
-    glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+    if (!DrawOpaqueRunsStraight(type, startVertex, primitiveCount))
+        glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;

@@ -85,6 +85,7 @@ private:
 
     bool BuildPrograms();
     bool PrepareDraw();
+    bool DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
     void ApplyRenderStates();
     void ApplyTexture();
     void ApplyUniforms();

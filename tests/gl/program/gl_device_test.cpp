@@ -359,6 +359,60 @@ int main(int argc, char** argv) {
             }
         }
 
+        // A blended draw over a texture with opaque and clear halves: the
+        // quads over opaque texels with opaque vertices go without blending,
+        // the rest blend, all in the order given, pixels as if all blended.
+        {
+            gfx::Texture* halves = nullptr;
+            dev.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &halves);
+            std::vector<std::uint32_t> texels(64);
+            for (int i = 0; i < 64; ++i) texels[i] = (i % 8) < 4 ? 0xFFFF0000u : 0x00FFFFFFu;
+            halves->SetLevel(0, 8, 8, texels.data());
+            auto quad = [](std::vector<dw::ScreenVertex>& out, float x0, float x1, float u0, float u1,
+                           std::uint32_t colour) {
+                Rect(out, x0, 10, x1, 60, 0.5f, colour);
+                for (std::size_t i = out.size() - 6; i < out.size(); ++i) {
+                    out[i].u = out[i].u == 0 ? u0 : u1;
+                    out[i].v = out[i].v == 0 ? 0.1f : 0.9f;
+                }
+            };
+            std::vector<dw::ScreenVertex> v;
+            quad(v, 10, 60, 0.1f, 0.4f, 0xFFFFFFFFu);    // opaque texels: straight
+            quad(v, 70, 120, 0.6f, 0.9f, 0xFFFFFFFFu);   // clear texels: blended, nothing shows
+            quad(v, 130, 180, 0.1f, 0.4f, 0x80FFFFFFu);  // half vertex alpha: blended
+            quad(v, 190, 240, 0.1f, 0.4f, 0x80FFFFFFu);  // blended first ...
+            quad(v, 190, 240, 0.1f, 0.4f, 0xFF808080u);  // ... then straight over it: dark red
+            std::uint8_t* q = nullptr;
+            Check(SUCCEEDED(vb->Lock(0, 0, &q, D3DLOCK_DISCARD)) && q, "lock opaque-run frame");
+            std::memcpy(q, v.data(), v.size() * sizeof v[0]);
+            vb->Unlock();
+            Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FFu, 1.0f, 0)),
+                  "clear to blue");
+            dev.BeginScene();
+            dev.SetRenderState(D3DRS_ZENABLE, 0);
+            dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+            dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+            dev.SetTexture(0, halves);
+            const auto before = dev.counters().opaqueTriangles;
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 10)), "draw the halves");
+            Check(dev.counters().opaqueTriangles - before == 4, "two quads drawn straight");
+            // Blending stays on for the next draw: a clear quad still shows nothing.
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 6, 2)), "draw a clear quad again");
+            dev.EndScene();
+            Check(SUCCEEDED(dev.Present()), "present opaque-run frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back opaque-run frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 35, 35, {255, 0, 0}, "opaque run: texture");
+                ExpectPixel(img, w, 95, 35, {0, 0, 255}, "clear texels: background");
+                ExpectPixel(img, w, 155, 35, {128, 0, 127}, "half vertex alpha: blended");
+                ExpectPixel(img, w, 215, 35, {128, 0, 0}, "order kept: the later straight quad wins");
+            }
+            dev.SetTexture(0, nullptr);
+            halves->Release();
+        }
+
         dev.SetStreamSource(0, nullptr, 0);
         dev.SetIndices(nullptr, 0);
         dev.SetTexture(0, nullptr);
