@@ -58,6 +58,16 @@ void Rect(std::vector<dw::ScreenVertex>& out, float x0, float y0, float x1, floa
     out.insert(out.end(), {a, b, c, c, b, d});
 }
 
+// Puts a frame's vertices into the buffer (a discarding lock, as the queue does).
+void Upload(gfx::VertexBuffer* vb, const std::vector<dw::ScreenVertex>& v, const char* what) {
+    std::uint8_t* p = nullptr;
+    const bool locked = SUCCEEDED(vb->Lock(0, 0, &p, D3DLOCK_DISCARD)) && p;
+    Check(locked, what);
+    if (!locked) return;
+    std::memcpy(p, v.data(), v.size() * sizeof v[0]);
+    vb->Unlock();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -316,10 +326,7 @@ int main(int argc, char** argv) {
             Rect(v, 10, 10, 60, 60, 0.5f, 0xFFFF0000u);      // red, depth off
             Rect(v, 100, 100, 200, 200, 0.5f, 0xFF00FF00u);  // green, depth on
             Rect(v, 10, 10, 60, 60, 0.5f, 0xFF0000FFu);      // blue, next frame
-            std::uint8_t* q = nullptr;
-            Check(SUCCEEDED(vb->Lock(0, 0, &q, D3DLOCK_DISCARD)) && q, "lock depth frame");
-            std::memcpy(q, v.data(), v.size() * sizeof v[0]);
-            vb->Unlock();
+            Upload(vb, v, "lock depth frame");
             dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
             dev.SetVertexShader(gfx::kFvfScreen);
             dev.SetTexture(0, nullptr);
@@ -382,10 +389,7 @@ int main(int argc, char** argv) {
             quad(v, 130, 180, 0.1f, 0.4f, 0x80FFFFFFu);  // half vertex alpha: blended
             quad(v, 190, 240, 0.1f, 0.4f, 0x80FFFFFFu);  // blended first ...
             quad(v, 190, 240, 0.1f, 0.4f, 0xFF808080u);  // ... then straight over it: dark red
-            std::uint8_t* q = nullptr;
-            Check(SUCCEEDED(vb->Lock(0, 0, &q, D3DLOCK_DISCARD)) && q, "lock opaque-run frame");
-            std::memcpy(q, v.data(), v.size() * sizeof v[0]);
-            vb->Unlock();
+            Upload(vb, v, "lock opaque-run frame");
             Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FFu, 1.0f, 0)),
                   "clear to blue");
             dev.BeginScene();
