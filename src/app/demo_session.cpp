@@ -33,6 +33,13 @@ namespace {
 // the level is asked for as the menu would ask.
 constexpr std::uint64_t kLeaveIntroFrame = 3;
 constexpr std::uint64_t kStartLevelFrame = 5;
+
+// Ends a timed frame with the device's counters and the queue's batches.
+void EndTimedFrame(FrameTimer& timer, const gfx::Counters& n, const GameContext& c) {
+    timer.End(static_cast<std::uint32_t>(n.draws), c.renderQueue ? c.renderQueue->lastBatchCount : 0,
+              static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds),
+              c.assetLoadingActive != 0);
+}
 }  // namespace
 
 // Sound for long headless runs: the handles of the recording library (the
@@ -160,12 +167,7 @@ bool DemoSession::Step() {
     const bool open = game_->app().Step();
     if (const RenderQueue* q = game_->context().renderQueue) lastBatches_ = q->lastBatchCount;
     if (options_.timedFrames) {
-        const GameContext& c = game_->context();
-        const auto& n = game_->device().counters();
-        timer_.End(static_cast<std::uint32_t>(n.draws),
-                   c.renderQueue ? c.renderQueue->lastBatchCount : 0,
-                   static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds),
-                   c.assetLoadingActive != 0);
+        EndTimedFrame(timer_, game_->device().counters(), game_->context());
     }
     if (recorder_) recorder_->EndFrame();
     ++steps_;
@@ -445,13 +447,7 @@ int RunDemoWindowed(const CommandLine& cl) {
                 if (cl.timedemo) timer.Begin();
                 const bool open = app.Step();
                 const bool ran = app.frameCount != before;
-                if (cl.timedemo && ran) {
-                    const auto& n = app.device->counters();
-                    timer.End(static_cast<std::uint32_t>(n.draws),
-                              ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0,
-                              static_cast<std::uint32_t>(n.vertices),
-                              static_cast<std::uint32_t>(n.textureBinds), ctx->assetLoadingActive != 0);
-                }
+                if (cl.timedemo && ran) EndTimedFrame(timer, app.device->counters(), *ctx);
                 if (recorder) {
                     if (ran) {
                         recorder->EndFrame();

@@ -9,17 +9,16 @@ namespace dw {
 
 std::uint64_t (*allocationCounter)() = nullptr;
 
-std::uint64_t ThreadCpuNs() {
+namespace {
+std::uint64_t ClockNs(clockid_t clock) {
     timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    clock_gettime(clock, &ts);
     return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
 }
+}  // namespace
 
-std::uint64_t WallNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
-}
+std::uint64_t ThreadCpuNs() { return ClockNs(CLOCK_THREAD_CPUTIME_ID); }
+std::uint64_t WallNs() { return ClockNs(CLOCK_MONOTONIC); }
 
 FrameTimer::FrameTimer(std::size_t expected) { samples_.reserve(expected); }
 

@@ -47,17 +47,14 @@ struct SpriteVertexView {
     float u, v;
 };
 
-// Splits a triangle list of sprite vertices into runs of triangles that are
-// all opaque (every vertex alpha 255, every texel opaque) or not. Calls
-// emit(firstTriangle, count, opaque) in order, for runs that cover the list.
-// Opaque runs shorter than `minRun` triangles are folded into their blended
-// neighbours, so a scatter of small opaque bits does not cost extra draws.
-template <typename Emit>
-void SplitOpaqueRuns(const TexelOpacity& map, const SpriteVertexView* v, std::uint32_t triangles,
-                     std::uint32_t minRun, Emit&& emit);
-
+// Every vertex alpha 255 and every texel the triangle can show opaque.
 bool OpaqueTriangle(const TexelOpacity& map, const SpriteVertexView* t);
 
+// Splits a triangle list of sprite vertices into runs of triangles that are
+// all opaque or not. Calls emit(firstTriangle, count, opaque) in order, for
+// runs that cover the list. Opaque runs shorter than `minRun` triangles are
+// folded into their blended neighbours, so a scatter of small opaque bits
+// does not cost extra draws.
 template <typename Emit>
 void SplitOpaqueRuns(const TexelOpacity& map, const SpriteVertexView* v, std::uint32_t triangles,
                      std::uint32_t minRun, Emit&& emit) {

@@ -57,6 +57,15 @@ void ScriptedHand(platform::ScriptedInput& in, std::uint64_t frame) {
     in.SetKey(DIK_RETURN, frame == 760 || frame == 820);
 }
 
+// A session in `dir` with `seed`, straight into `startLevel` (-1: the menu).
+SessionOptions StartAt(const TempDir& dir, std::uint32_t seed, int startLevel) {
+    SessionOptions o;
+    o.headless.userDir = dir.path.string();
+    o.headless.seed = seed;
+    o.startLevel = startLevel;
+    return o;
+}
+
 SessionOptions ReplayOf(const Demo& demo, const TempDir& dir) {
     SessionOptions rep;
     rep.headless.userDir = dir.path.string();
@@ -84,11 +93,8 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
     TempDir dir("dw_demo_replay");
     const std::uint64_t kFrames = 1300;  // into play, the menu and back
     for (int startLevel : {0, -1}) {
-        SessionOptions rec;
-        rec.headless.userDir = dir.path.string();
-        rec.headless.seed = 77u;
+        SessionOptions rec = StartAt(dir, 77u, startLevel);
         rec.record = true;
-        rec.startLevel = startLevel;
         Played original;
         Demo demo;
         {
@@ -124,11 +130,8 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
 
 TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
     TempDir dir("dw_demo_arsenal");
-    SessionOptions rec;
-    rec.headless.userDir = dir.path.string();
-    rec.headless.seed = 5u;
+    SessionOptions rec = StartAt(dir, 5u, 2);
     rec.record = true;
-    rec.startLevel = 2;
     rec.arsenal = {true, 3, 1, 40};
     Demo demo;
     std::string original;
@@ -193,11 +196,8 @@ TEST(DemoReplay, TheBarrageDemoFillsTheAir) {
 
 TEST(Autopilot, GetsThroughTheFirstWaves) {
     TempDir dir("dw_demo_autopilot");
-    SessionOptions options;
-    options.headless.userDir = dir.path.string();
-    options.headless.seed = 3u;
+    SessionOptions options = StartAt(dir, 3u, 0);
     options.autopilot = true;
-    options.startLevel = 0;
     DemoSession session(options);
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
