@@ -11,9 +11,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/game_context.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
 #include "platform/gfx_device_gl.h"
 
 namespace {

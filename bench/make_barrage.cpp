@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/demo_session.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 
 namespace {

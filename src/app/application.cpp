@@ -3,16 +3,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "app/system_report.h"
 #include "engine/list_engine.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
-#include "media/mesh_cache.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
+#include "assets/mesh_cache.h"
 #include "media/input_objects.h"
-#include "media/sound.h"
-#include "media/textures.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
 #include "platform/clock.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"

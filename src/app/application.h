@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/d3d_types.h"
 
 namespace gfx { class Device; }

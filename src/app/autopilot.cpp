@@ -59,7 +59,7 @@ void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, flo
 
 float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
                           float halfW, float height) const {
-    float danger = 0;
+    float risk = 0;
     for (int t = 1; t <= kHorizon; ++t) {
         const float ft = static_cast<float>(t);
         const float sx = Step(fromX, toX, ft);
@@ -71,7 +71,7 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             const float r = ctx.enemyShots[i].size * 0.5f + 0.025f;
             const float bx = b.x + b.vx * ft, by = b.y + b.vy * ft;
             if (Overlaps(sx - halfW - r, sy - r, sx + halfW + r, sy + height + r, bx, by, bx, by))
-                danger += weight;
+                risk += weight;
         }
         for (int i = 0; i < kEnemySlots; ++i) {
             const HitSlot& e = ctx.enemySlots[i];
@@ -87,7 +87,7 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             const float g = 0.05f;
             if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox,
                          e.boxMin[1] + oy, e.boxMax[0] + ox, e.boxMax[1] + oy))
-                danger += (e.shotProof ? 10.0f : 3.0f) * weight;
+                risk += (e.shotProof ? 10.0f : 3.0f) * weight;
         }
         // The skull is a wall.
         for (int i = 0; i < kBonusSlots; ++i) {
@@ -96,10 +96,10 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             const float g = 0.04f;
             if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, b.boxMin[0],
                          b.boxMin[1] + 0.01f * ft, b.boxMax[0], b.boxMax[1] + 0.01f * ft))
-                danger += 10.0f * weight;
+                risk += 10.0f * weight;
         }
     }
-    return danger;
+    return risk;
 }
 
 void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {

@@ -5,7 +5,7 @@
 // motion to steer, the left button to fire, the right one for rockets.
 #include <cstdint>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 
 namespace platform { class ScriptedInput; }
 

@@ -8,10 +8,10 @@
 #include <functional>
 
 #include "app/application.h"
-#include "app/game_context.h"
-#include "app/settings.h"
+#include "core/game_context.h"
+#include "core/settings.h"
 #include "engine/list_engine.h"
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 #include "platform/gfx_device.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"

@@ -1,6 +1,6 @@
 #include "app/first_object.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 
 namespace dw {
 

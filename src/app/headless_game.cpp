@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include "app/application.h"
-#include "app/game_context.h"
-#include "engine/render_queue.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
 #include "platform/gfx_device_null.h"
 #include "platform/resource_library.h"
 #include "platform/settings_store.h"

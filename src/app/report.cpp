@@ -4,7 +4,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 

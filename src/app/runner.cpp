@@ -10,11 +10,11 @@
 
 #include "app/application.h"
 #include "app/demo_session.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/headless_game.h"
 #include "app/report.h"
 #include "engine/list_engine.h"
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 #include "platform/clock.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"

@@ -2,7 +2,7 @@
 // object list one by one.
 #include "app/application.h"
 #include "app/first_object.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "frontend/intro_splash.h"
 #include "frontend/loading_screen.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 
 namespace dw {
 

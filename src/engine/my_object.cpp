@@ -1,6 +1,6 @@
 #include "engine/my_object.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 
 namespace dw {
 

@@ -2,7 +2,7 @@
 // Base class of every Game object: anything that acts or draws in a frame.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 
 namespace dw {
 

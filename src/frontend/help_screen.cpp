@@ -1,9 +1,9 @@
 #include "frontend/help_screen.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 #include "platform/input.h"
 
 namespace dw {

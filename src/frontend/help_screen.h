@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
+#include "assets/asset_names.h"
 #include "media/glyph_text.h"
 #include "media/input_objects.h"
-#include "media/sound.h"
+#include "assets/sound.h"
 #include "platform/input.h"
 #include "platform/services.h"
 

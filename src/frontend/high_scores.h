@@ -4,7 +4,7 @@
 // name in place and saves the table. Escape or the back button closes it.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 #include "frontend/records_table.h"
 

@@ -1,10 +1,10 @@
 #include "frontend/intro_splash.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
-#include "media/textures.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
 #include "platform/input.h"
 
 namespace dw {

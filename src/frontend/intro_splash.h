@@ -4,7 +4,7 @@
 // mouse button ends it at once. Then the loading screen takes over.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

@@ -1,9 +1,9 @@
 #include "frontend/loading_screen.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
-#include "media/textures.h"
+#include "assets/asset_names.h"
+#include "assets/textures.h"
 #include "platform/clock.h"
 
 namespace dw {

@@ -4,7 +4,7 @@
 // bar, stays half a second after the last one and asks for the menu theme.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 #include "media/asset_list.h"
 

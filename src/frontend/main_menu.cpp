@@ -4,17 +4,17 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "engine/list_engine.h"
 #include "frontend/help_screen.h"
 #include "frontend/high_scores.h"
 #include "frontend/options_screen.h"
 #include "frontend/records_table.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
+#include "assets/asset_names.h"
 #include "media/glyph_text.h"
-#include "media/sound.h"
+#include "assets/sound.h"
 #include "platform/input.h"
 #include "platform/services.h"
 

@@ -6,7 +6,7 @@
 // ends the program. It also publishes the front-end cursor.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

@@ -4,7 +4,7 @@
 // settings store when the screen is left with Escape or the back button.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "frontend/help_screen.h"
 #include "frontend/ui_common.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 #include "platform/desktop.h"
 
 namespace dw {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/game_context.h"
-#include "engine/render_queue.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
 
 namespace dw::ui {
 

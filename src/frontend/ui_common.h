@@ -6,7 +6,7 @@
 // tools/assetgen/sprite_layout.h).
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 
 namespace dw {
 

@@ -1,9 +1,9 @@
 #include "game/background.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/sprite_util.h"
-#include "media/asset_names.h"
+#include "assets/asset_names.h"
 
 namespace dw {
 

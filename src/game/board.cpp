@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../../tools/assetgen/sprite_layout.h"
-#include "app/game_context.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
+#include "assets/sprite_layout.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
 #include "media/glyph_text.h"
-#include "media/sound.h"
+#include "assets/sound.h"
 
 namespace dw {
 

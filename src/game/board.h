@@ -4,7 +4,7 @@
 // score). It flashes red and plays a sound when the ship takes damage.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "app/game_context.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 
 namespace dw {
 

@@ -4,7 +4,7 @@
 // effect to the Game context, plays its sound and disappears.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

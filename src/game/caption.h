@@ -4,7 +4,7 @@
 // game over (5). It animates, plays its sound and removes itself.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 
 namespace dw {

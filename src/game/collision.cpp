@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/bonus.h"
 

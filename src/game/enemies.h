@@ -100,7 +100,7 @@ class Interceptor : public Enemy {
 public:
     explicit Interceptor(GameContext* ctx);
     virtual void AttachSlot(std::uint32_t slot, std::uint32_t elite);
-    void AttachSlot(std::uint32_t slot) override { AttachSlot(slot, 0); }
+    void AttachSlot(std::uint32_t slotIndex) override { AttachSlot(slotIndex, 0); }
     bool Elite() const { return elite != 0; }
 
 protected:
@@ -126,10 +126,10 @@ protected:
 class Segment : public Enemy {
 public:
     explicit Segment(GameContext* ctx);
-    void AttachSlot(std::uint32_t slot, std::uint32_t part);
-    void AttachSlot(std::uint32_t slot) override { AttachSlot(slot, part); }
-    void SetStart(float x, float y, std::uint32_t index);
-    void SetStart(float x, float y) override { SetStart(x, y, 0); }
+    void AttachSlot(std::uint32_t slotIndex, std::uint32_t partIndex);
+    void AttachSlot(std::uint32_t slotIndex) override { AttachSlot(slotIndex, part); }
+    void SetStart(float atX, float atY, std::uint32_t index);
+    void SetStart(float atX, float atY) override { SetStart(atX, atY, 0); }
     std::uint32_t Part() const { return part; }
 
 protected:
@@ -146,7 +146,7 @@ protected:
 class Cruiser : public Enemy {
 public:
     explicit Cruiser(GameContext* ctx);
-    void SetStart(float x, float y, float) { SetStart(x, y); }
+    void SetStart(float atX, float atY, float) { SetStart(atX, atY); }
     using Enemy::SetStart;
 
 protected:
@@ -157,7 +157,7 @@ protected:
 class Tanker : public Enemy {
 public:
     explicit Tanker(GameContext* ctx);
-    void SetStart(float x, float y, float) { SetStart(x, y); }
+    void SetStart(float atX, float atY, float) { SetStart(atX, atY); }
     using Enemy::SetStart;
 
 protected:

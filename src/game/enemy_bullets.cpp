@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "game/sprite_util.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 
 namespace dw {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engine/my_object.h"
-#include "engine/sprite_emitter.h"
+#include "render/sprite_emitter.h"
 
 namespace dw {
 

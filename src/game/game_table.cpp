@@ -3,18 +3,18 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/game_context.h"
-#include "app/log.h"
-#include "app/settings.h"
+#include "core/game_context.h"
+#include "core/log.h"
+#include "core/settings.h"
 #include "engine/list_engine.h"
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 #include "game/caption.h"
 #include "game/collision.h"
 #include "game/spawn_factory.h"
 #include "game/spawner.h"
-#include "media/asset_names.h"
-#include "media/mesh_cache.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/mesh_cache.h"
+#include "assets/sound.h"
 #include "platform/services.h"
 #include "platform/sound_library.h"
 

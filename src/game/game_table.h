@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 #include "engine/my_object.h"
 #include "platform/d3d_types.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "game/level_format.h"
 #include "platform/d3d_types.h"
 #include "platform/module_resources.h"

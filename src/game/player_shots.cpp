@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "../../tools/assetgen/sprite_layout.h"
-#include "app/game_context.h"
+#include "assets/sprite_layout.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/explosion.h"
 #include "game/sprite_util.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 
 namespace dw {
 

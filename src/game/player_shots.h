@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/my_object.h"
-#include "engine/sprite_emitter.h"
+#include "render/sprite_emitter.h"
 
 namespace dw {
 
@@ -13,7 +13,7 @@ namespace dw {
 // lifetime and, with fade colours set, move from the start to the end colour.
 class TrailEmitter : public SpriteEmitter {
 public:
-    TrailEmitter(GameContext* ctx, std::uint32_t capacity) : SpriteEmitter(ctx, capacity) {}
+    TrailEmitter(GameContext* ctx, std::uint32_t slots) : SpriteEmitter(ctx, slots) {}
     std::int32_t UpdateParticle(std::uint32_t i) override;
 };
 

@@ -1,6 +1,6 @@
 #include "game/spawn_factory.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/my_object.h"
 #include "game/armed_enemies.h"
 #include "game/background.h"

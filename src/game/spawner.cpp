@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "game/level_format.h"

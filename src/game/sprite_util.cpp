@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/my_object.h"
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 
 namespace dw {
 

@@ -3,8 +3,8 @@
 // field-to-pixel conversion, turned quads, sprite submission, slot search.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
-#include "engine/render_queue.h"  // SubmitSprite
+#include "core/draw_entry.h"
+#include "render/render_queue.h"  // SubmitSprite
 
 namespace dw {
 

@@ -1,9 +1,9 @@
 #include "media/asset_list.h"
 
-#include "app/game_context.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
-#include "media/textures.h"
+#include "core/game_context.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
 
 namespace dw {
 

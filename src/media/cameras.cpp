@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/gfx_device.h"
 
 namespace dw {

@@ -3,7 +3,7 @@
 // the quads once; these only rewrite texture coordinates.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 
 namespace dw {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/headless_game.h"
 #include "engine/list_engine.h"
 #include "game/game_table.h"

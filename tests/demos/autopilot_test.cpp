@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/autopilot.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/input.h"
 
 namespace dw {

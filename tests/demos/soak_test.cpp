@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/demo_session.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 

@@ -6,9 +6,9 @@
 
 #include "app/application.h"
 #include "app/first_object.h"
-#include "app/game_context.h"
-#include "app/log.h"
-#include "app/settings.h"
+#include "core/game_context.h"
+#include "core/log.h"
+#include "core/settings.h"
 #include "app/system_report.h"
 #include "platform/clock.h"
 #include "platform/services.h"

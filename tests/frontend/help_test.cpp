@@ -2,7 +2,7 @@
 // area on each page, what each page draws, the icons' animation.
 #include <gtest/gtest.h>
 
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 #include "frontend/help_screen.h"
 #include "frontend_fixture.h"
 

@@ -2,7 +2,7 @@
 // keys, timings and the loading cursor.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "frontend/intro_splash.h"
 #include "frontend/loading_screen.h"
 #include "frontend/options_screen.h"

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"

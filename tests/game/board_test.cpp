@@ -3,7 +3,7 @@
 #include "game/board.h"
 #include "game/caption.h"
 #include "game_fixture.h"
-#include "media/asset_names.h"
+#include "assets/asset_names.h"
 
 namespace dw {
 namespace {

@@ -14,14 +14,14 @@
 
 #include <unistd.h>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 #include "game/level_loader.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 #include "platform/clock.h"
 #include "platform/resource_library.h"
 #include "platform/sound_library.h"

@@ -1,10 +1,10 @@
 #include <set>
 
 #include "app/first_object.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "game/caption.h"
 #include "game/game_table.h"
-#include "media/sound.h"
+#include "assets/sound.h"
 #include "game_fixture.h"
 #include "platform/sound_library.h"
 #include "recording_factory.h"

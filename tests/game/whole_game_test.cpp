@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"

@@ -1,7 +1,7 @@
 # The OpenGL device on a real GL context (Mesa's software renderer under
 # Xvfb): pixels of textured, blended, untextured and lit draws.
 add_executable(test_gl_device ${CMAKE_CURRENT_LIST_DIR}/program/gl_device_test.cpp)
-target_link_libraries(test_gl_device PRIVATE duskwhirl_core PkgConfig::SDL2 PkgConfig::EPOXY)
+target_link_libraries(test_gl_device PRIVATE duskwhirl_libs PkgConfig::SDL2 PkgConfig::EPOXY)
 dw_sanitize(test_gl_device)
 find_program(DW_XVFB_RUN xvfb-run)
 if(DW_XVFB_RUN)

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/game_context.h"
-#include "media/asset_names.h"
-#include "media/mesh_cache.h"
-#include "media/sound.h"
-#include "media/textures.h"
+#include "core/game_context.h"
+#include "assets/asset_names.h"
+#include "assets/mesh_cache.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
 #include "platform/gfx_device_null.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"

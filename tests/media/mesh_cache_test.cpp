@@ -4,11 +4,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "d3dx/d3dx_mesh.h"
-#include "media/asset_names.h"
-#include "media/mesh_cache.h"
+#include "assets/asset_names.h"
+#include "assets/mesh_cache.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "media/asset_list.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/sound_library.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include "app/game_context.h"
-#include "media/asset_names.h"
-#include "media/textures.h"
+#include "core/game_context.h"
+#include "assets/asset_names.h"
+#include "assets/textures.h"
 #include "platform/gfx_device_null.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"

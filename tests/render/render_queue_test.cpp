@@ -9,11 +9,11 @@
 #include <new>
 #include <vector>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "d3dx/d3dx_mesh.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
 #include "platform/gfx_device_null.h"
 
 // Counts heap allocations while armed (for the steady-state test).

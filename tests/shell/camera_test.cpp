@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "media/cameras.h"
 #include "platform/gfx_device_null.h"

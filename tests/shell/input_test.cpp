@@ -1,8 +1,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "media/input_objects.h"
 #include "platform/input.h"
 #include "platform/services.h"

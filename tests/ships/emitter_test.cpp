@@ -1,4 +1,4 @@
-#include "engine/sprite_emitter.h"
+#include "render/sprite_emitter.h"
 
 #include "ships_fixture.h"
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
-#include "media/sound.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
+#include "assets/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx_device_null.h"
 #include "platform/resource_library.h"

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/game_context.h"
-#include "engine/draw_entry.h"
-#include "engine/render_queue.h"
-#include "media/asset_names.h"
-#include "media/textures.h"
+#include "core/game_context.h"
+#include "core/draw_entry.h"
+#include "render/render_queue.h"
+#include "assets/asset_names.h"
+#include "assets/textures.h"
 #include "platform/gfx_device_gl.h"
 #include "platform/screenshot.h"
 

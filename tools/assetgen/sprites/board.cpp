@@ -5,7 +5,7 @@
 
 #include "../common/draw.h"
 #include "../common/noise.h"
-#include "../sprite_layout.h"
+#include "assets/sprite_layout.h"
 #include "shipkit.h"
 #include "sprites.h"
 

@@ -5,8 +5,8 @@
 // objects leave for one another.
 #include <cstdint>
 
-#include "engine/draw_entry.h"
-#include "game/slots.h"
+#include "core/draw_entry.h"
+#include "core/slots.h"
 #include "platform/d3d_types.h"
 
 namespace gfx { class Device; }

@@ -1,14 +1,14 @@
-#include "media/mesh_cache.h"
+#include "assets/mesh_cache.h"
 
 #include <cstring>
 #include <vector>
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "d3dx/d3dx_math.h"
 #include "d3dx/d3dx_mesh.h"
 #include "d3dx/d3dx_xfile.h"
-#include "media/resource_read.h"
+#include "assets/resource_read.h"
 
 namespace dw {
 

@@ -1,14 +1,14 @@
-#include "engine/render_queue.h"
+#include "render/render_queue.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "d3dx/d3dx_mesh.h"
-#include "media/asset_names.h"
-#include "media/textures.h"
+#include "assets/asset_names.h"
+#include "assets/textures.h"
 #include "platform/gfx_device.h"
 
 namespace dw {

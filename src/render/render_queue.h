@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/draw_entry.h"
+#include "core/draw_entry.h"
 
 namespace gfx {
 class VertexBuffer;

@@ -1,4 +1,4 @@
-#include "media/texture_create.h"
+#include "assets/texture_create.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
-#include "app/game_context.h"
-#include "app/log.h"
+#include "core/game_context.h"
+#include "core/log.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
 

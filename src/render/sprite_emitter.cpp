@@ -1,7 +1,7 @@
-#include "engine/sprite_emitter.h"
+#include "render/sprite_emitter.h"
 
-#include "app/game_context.h"
-#include "engine/render_queue.h"
+#include "core/game_context.h"
+#include "render/render_queue.h"
 
 namespace dw {
 

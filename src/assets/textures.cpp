@@ -1,9 +1,9 @@
-#include "media/textures.h"
+#include "assets/textures.h"
 
-#include "app/game_context.h"
-#include "media/asset_names.h"
-#include "media/resource_read.h"
-#include "media/texture_create.h"
+#include "core/game_context.h"
+#include "assets/asset_names.h"
+#include "assets/resource_read.h"
+#include "assets/texture_create.h"
 #include "platform/gfx_device.h"
 
 namespace dw {
