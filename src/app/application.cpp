@@ -327,7 +327,7 @@ std::int32_t Application::InitScene() {
     StartInputDevices(c);
 
     // 4. The resource library check, the random seed, the intro pictures.
-    std::srand(seed ? *seed : platform::GetTickCount());
+    c.random.Seed(seed ? *seed : platform::GetTickCount());
     platform::ResourceLibrary* library = platform::services().resources;
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
     if (c.log)

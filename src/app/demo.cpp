@@ -147,15 +147,19 @@ bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::stri
         return Fail(error, "not a demo file (no DWDEMO mark)");
     std::uint16_t version = 0;
     if (!r.U16(version)) return Fail(error, "demo file cut short in its header");
-    if (version != kDemoVersion && version != 1)
+    if (version == 1 || version == 2)
         return Fail(error, "demo file of version " + std::to_string(version) +
-                               ", this program reads versions 1 to " + std::to_string(kDemoVersion));
+                               ", recorded before the game had its own random generator: it cannot replay"
+                               " (record it again)");
+    if (version != kDemoVersion)
+        return Fail(error, "demo file of version " + std::to_string(version) +
+                               ", this program reads version " + std::to_string(kDemoVersion));
     DemoHeader& h = out.header;
     std::uint8_t level = 0;
     if (!r.U32(h.seed) || !r.U32(h.mouseSetting) || !r.U32(h.levelIdSetting) || !r.U8(level) ||
         !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
-    if (version >= 2) {
+    {
         Arsenal& a = h.arsenal;
         std::uint8_t given = 0;
         if (!r.U8(given) || !r.U8(a.laser) || !r.U8(a.plasma) || !r.U16(a.rockets))

@@ -5,7 +5,7 @@
 //   "DWDEMO" u16 version
 //   u32 seed, u32 mouse setting (thousandths), u32 level id setting,
 //   i8 start level (-1: the menu), u16 width, u16 height, u32 clock at start,
-//   since version 2: u8 arsenal given (0/1), u8 laser, u8 plasma, u16 rockets
+//   u8 arsenal given (0/1), u8 laser, u8 plasma, u16 rockets
 //   frames, each: u8 flags (never 0xFF), varint step ms, then what the flags
 //   announce:
 //     kKeys:    varint count (1..256), count x (u8 scan code, u8 down)
@@ -15,8 +15,9 @@
 //   trailer: u8 0xFF, u32 frame count
 // Numbers take their shortest form and a frame announces only what is not
 // zero, so that a demo has exactly one spelling. A file without its trailer
-// (a crashed recording, a cut download) is refused. Version 1 files (no
-// arsenal) still play.
+// (a crashed recording, a cut download) is refused. Files of versions 1 and
+// 2 are refused with their reason: they were recorded with the C library's
+// random generator, so they would not replay.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,7 +30,7 @@
 namespace dw {
 
 inline constexpr char kDemoMagic[6] = {'D', 'W', 'D', 'E', 'M', 'O'};
-inline constexpr std::uint16_t kDemoVersion = 2;
+inline constexpr std::uint16_t kDemoVersion = 3;
 // A demo longer than this (about 10 hours at 16 ms) is taken for garbage.
 inline constexpr std::uint32_t kDemoMaxFrames = 2'500'000;
 

@@ -193,7 +193,6 @@ int RunWindowed(const CommandLine& cl) {
 }
 
 int RunProgram(const CommandLine& cl) {
-    if (cl.seed) std::srand(*cl.seed);
     if (UsesDemoSession(cl)) return RunDemoSession(cl);
     return cl.headless ? RunHeadless(cl) : RunWindowed(cl);
 }

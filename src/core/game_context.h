@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/draw_entry.h"
+#include "core/random.h"
 #include "core/slots.h"
 #include "platform/d3d_types.h"
 
@@ -174,6 +175,10 @@ public:
     std::uint8_t quitRequest = 0;
     std::uint8_t normalExit = 0;
     BossLink bossLink = {};
+
+    // The one source of randomness; seeded once per session, kept across
+    // the system start and every new game.
+    Random random;
 
     // Set 0's ready flag and first light go by these names too.
     std::uint8_t& lightReady() { return lightSets[0].ready; }

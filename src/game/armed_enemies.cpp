@@ -15,7 +15,6 @@ namespace dw {
 namespace {
 constexpr char kGunfour[] = "gunfour";
 constexpr char kGuntank[] = "guntank";
-float Rnd(int n) { return static_cast<float>(std::rand() % n); }
 bool Before(std::uint32_t deadline, std::uint32_t now) {
     return static_cast<std::int32_t>(deadline - now) < 0;
 }
@@ -133,10 +132,10 @@ void ArmedStation::Move(float ft) {
         }
     } else {
         mode = 0;
-        speed = Rnd(20) * 1e-5f + 0.0002f;
-        if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(std::rand() % 1500);
-        moveX = std::sin(Rnd(360) * kDegree);
-        moveY = std::sin(Rnd(360) * kDegree);
+        speed = context->random.Below(20) * 1e-5f + 0.0002f;
+        if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
+        moveX = std::sin(context->random.Below(360) * kDegree);
+        moveY = std::sin(context->random.Below(360) * kDegree);
         if ((x < -0.65f && moveX < 0) || (x > 0.85f && moveX > 0)) moveX = -moveX;
         if ((y < -0.9f && moveY < 0) || (y > -0.2f && moveY > 0)) moveY = -moveY;
         Normalise(moveX, moveY);
@@ -183,8 +182,8 @@ void ArmedInterceptor::Move(float ft) {
                 speed = 0.0013f;
                 stateTime = now + 600;
             } else {
-                speed = Rnd(30) * 1e-5f + 0.0009f;
-                stateTime = now + 400 + static_cast<std::uint32_t>(std::rand() % 250);
+                speed = context->random.Below(30) * 1e-5f + 0.0009f;
+                stateTime = now + 400 + static_cast<std::uint32_t>(context->random.Next() % 250);
             }
             break;
         case 1:
@@ -197,7 +196,7 @@ void ArmedInterceptor::Move(float ft) {
         case 2:
             if (!turnRequest && animMode == 0) {
                 state = 3;
-                stateTime = now + 300 + static_cast<std::uint32_t>(std::rand() % 450);
+                stateTime = now + 300 + static_cast<std::uint32_t>(context->random.Next() % 450);
                 FireFastBullet(context, x + 0.75f * aim.aimX * halfHeight, y + aim.aimY * halfHeight,
                                aim.aimX, aim.aimY);
             }
@@ -233,14 +232,14 @@ void ArmedGunship::Move(float ft) {
             state = 1;
             speed = 0.0009f;
             stateTime = now + 500;
-            strafeRight = (std::rand() % 2 == 0) ? 1 : 0;
+            strafeRight = (context->random.Next() % 2 == 0) ? 1 : 0;
             break;
         case 1:
             y += speed * ft;
             if (Before(stateTime, now)) {
                 state = 2;
-                stateTime = now + 2000 + static_cast<std::uint32_t>(std::rand() % 3000);
-                speed = Rnd(30) * 1e-5f + 0.0002f;
+                stateTime = now + 2000 + static_cast<std::uint32_t>(context->random.Next() % 3000);
+                speed = context->random.Below(30) * 1e-5f + 0.0002f;
             }
             break;
         case 2:
@@ -267,7 +266,7 @@ void ArmedGunship::Move(float ft) {
                                y + 0.8f * aim.aimY * halfHeight, dx, dy);
                 if (++shotsFired > 3) {
                     state = 2;
-                    stateTime = now + 2000 + static_cast<std::uint32_t>(std::rand() % 3000);
+                    stateTime = now + 2000 + static_cast<std::uint32_t>(context->random.Next() % 3000);
                 }
             }
             break;
@@ -343,7 +342,7 @@ void GroundGun::Place(float ft) {
 FourWayGun::FourWayGun(GameContext* ctx) : GroundGun(ctx, kGunfour) {
     frameCount = assetgen::layout::kCannon.frames;
     animRate = 0.023f;
-    turretAngle = Rnd(100) * 0.0314159f;
+    turretAngle = context->random.Below(100) * 0.0314159f;
     angle = turretAngle;
 }
 

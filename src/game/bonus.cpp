@@ -44,7 +44,7 @@ Bonus::Bonus(GameContext* ctx) : MyObject(ctx) {
     visible = 1;
     alive = 1;
     halfSize = 0.025f;
-    SetKind(KindForDraw(static_cast<std::uint32_t>(std::rand()) % 390));
+    SetKind(KindForDraw(static_cast<std::uint32_t>(context->random.Next()) % 390));
 }
 
 std::uint32_t Bonus::KindForDraw(std::uint32_t r) { return Pick(kWeights, r); }
@@ -58,7 +58,7 @@ void Bonus::SetKind(std::uint32_t k) {
     frameCount = look.frames;
     framesPerRow = look.perRow;
     frame = 0;
-    effect = kind == 10 ? SurpriseEffectForDraw(static_cast<std::uint32_t>(std::rand()) % 330) : kind;
+    effect = kind == 10 ? SurpriseEffectForDraw(static_cast<std::uint32_t>(context->random.Next()) % 330) : kind;
     BuildQuad();
 }
 

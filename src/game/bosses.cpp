@@ -31,7 +31,6 @@ constexpr char kFufig[] = "fufig";
 constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
 constexpr float kThird = 2.0943952f;
 
-float Rnd(int n) { return static_cast<float>(std::rand() % n); }
 bool Before(std::uint32_t deadline, std::uint32_t now) {
     return static_cast<std::int32_t>(deadline - now) < 0;
 }
@@ -191,9 +190,9 @@ void Boss::Explode() {
     const float hh = BlastHeight();
     Blast(context, x, y + 0.3f * hh, 1.1f * hh, 0, 1);
     for (int n = 1; n <= 5; ++n) {
-        const float t = Rnd(360) * kDegree;
-        const float d = Rnd(10) * halfWidth * 0.1f;
-        const float size = (0.4f + 0.05f * Rnd(10)) * halfWidth;
+        const float t = context->random.Below(360) * kDegree;
+        const float d = context->random.Below(10) * halfWidth * 0.1f;
+        const float size = (0.4f + 0.05f * context->random.Below(10)) * halfWidth;
         Blast(context, x + 0.4f * d * std::sin(t), y + 0.3f * hh + 0.5f * d * std::cos(t), size, 5, 1,
               150u * static_cast<std::uint32_t>(n));
     }
@@ -311,7 +310,7 @@ void CarrierBoss::Move(float ft) {
             break;
         case 1: {
             float target;
-            do target = Rnd(102) * 0.01f - 0.4f;
+            do target = context->random.Below(102) * 0.01f - 0.4f;
             while (std::fabs(x - target) < 0.3f);
             gx0 = x;
             gx1 = target;
@@ -728,7 +727,7 @@ void BomberBoss::Move(float ft) {
         case 1:
             gx0 = x;
             gx1 = x <= 0.1f ? 0.61f : -0.4f;
-            speedFactor = 1.1f + 0.1f * Rnd(6);
+            speedFactor = 1.1f + 0.1f * context->random.Below(6);
             state = 2;
             break;
         case 2:
@@ -831,8 +830,8 @@ void Bomb::AttachSlot(std::uint32_t s) { slot = s; }
 void Bomb::Detonate() {
     const float hw = kHalfWidth;
     Blast(context, x, y + hw, 3.5f * hw, 0, 1);
-    const float t = Rnd(360) * kDegree, d = Rnd(10) * 0.4f * hw;
-    Blast(context, x + 0.4f * d * std::sin(t), y + hw + d * std::cos(t), (0.7f + 0.1f * Rnd(10)) * 2.5f * hw, 2, 1,
+    const float t = context->random.Below(360) * kDegree, d = context->random.Below(10) * 0.4f * hw;
+    Blast(context, x + 0.4f * d * std::sin(t), y + hw + d * std::cos(t), (0.7f + 0.1f * context->random.Below(10)) * 2.5f * hw, 2, 1,
           150);
     for (int i = 0; i < kShipSlots; ++i) {
         HitSlot& s = context->shipSlots[i];

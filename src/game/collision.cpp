@@ -146,7 +146,7 @@ HRESULT RectsOverlap(float a1x, float a1y, float a2x, float a2y, float b1x, floa
 }
 
 bool RollBonus(GameContext* ctx, float cx, float cy) {
-    if (std::rand() % 5 != 0) return false;
+    if (ctx->random.Next() % 5 != 0) return false;
     for (int b = 0; b < kBonusSlots; ++b) {
         BonusSlot& slot = ctx->bonusSlots[b];
         if (slot.active) continue;

@@ -32,7 +32,6 @@ constexpr const char kHenemy6[] = "henemy6";
 // Sound request slots of the explosions.
 constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
 
-float Rand01(int n) { return static_cast<float>(std::rand() % n); }
 // Big craft leave by any side of a field a little wider than the screen.
 bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
 }  // namespace
@@ -40,7 +39,7 @@ bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1
 // --- senemy1 --------------------------------------------------------------------
 
 SmallFighter::SmallFighter(GameContext* ctx) : HaloEnemy(ctx, kSenemy1) {
-    const float w = Rand01(30) * 0.0006f + 0.04f;
+    const float w = context->random.Below(30) * 0.0006f + 0.04f;
     halfWidth = w;
     halfHeight = 1.333f * w;
     topAnchored = true;
@@ -48,7 +47,7 @@ SmallFighter::SmallFighter(GameContext* ctx) : HaloEnemy(ctx, kSenemy1) {
     columns = 8;
     frameCount = 40;
     animRate = 0.038f;
-    animForward = (std::rand() % 2) ? 1 : 0;
+    animForward = (context->random.Next() % 2) ? 1 : 0;
     depthKey = 2.6f - 0.1f * w;
     shadowShift = 0.04f;
     vertexZ = 0.49f + 0.1f * w;
@@ -99,7 +98,7 @@ Station::Station(GameContext* ctx) : HaloEnemy(ctx, kSenemy3) {
     columns = 4;
     frameCount = 12;
     animRate = 0.03f;
-    depthJitter = Rand01(9) * 0.0001f;
+    depthJitter = context->random.Below(9) * 0.0001f;
     depthKey = 2.562f;
     shadowShift = 0.04f;
     vertexZ = 0.398f;
@@ -243,11 +242,11 @@ HeavyFighter::HeavyFighter(GameContext* ctx) : HaloEnemy(ctx, kHenemy1) {
     columns = 8;
     frameCount = 5;
     animRate = 0.035f;
-    zH = 0.49f + Rand01(10) * 0.001f;
+    zH = 0.49f + context->random.Below(10) * 0.001f;
     FlyAtDepth(zH);
     shadowShift = 0.04f;
     valueIndex = 1;
-    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploSize = 0.7f + 0.1f * context->random.Below(7);
     exploKind = 3;
     exploSound = kGame0Explo;
     InitHalo(1.15f * halfWidth, zH, 3.0f - zH);
@@ -305,10 +304,10 @@ Interceptor::Interceptor(GameContext* ctx) : Enemy(ctx, kHenemy2) {
     columns = 4;
     frameCount = 16;
     animRate = 0.045f;
-    FlyAtDepth(0.492f + Rand01(100) * 0.0001f);
+    FlyAtDepth(0.492f + context->random.Below(100) * 0.0001f);
     shadowShift = 0.02f;
     valueIndex = 8;
-    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploSize = 0.7f + 0.1f * context->random.Below(7);
     exploKind = 3;
     exploAtCentre = true;
     exploSound = kGame0Explo;
@@ -347,10 +346,10 @@ Gunship::Gunship(GameContext* ctx) : Enemy(ctx, kHenemy3) {
     columns = 4;
     frameCount = 5;
     animRate = 0.04f;
-    FlyAtDepth(0.495f + Rand01(100) * 0.0001f);
+    FlyAtDepth(0.495f + context->random.Below(100) * 0.0001f);
     shadowShift = 0.02f;
     valueIndex = 9;
-    exploSize = 0.7f + 0.1f * Rand01(7);
+    exploSize = 0.7f + 0.1f * context->random.Below(7);
     exploKind = 3;
     exploAtCentre = true;
     exploSound = kGame1Explo;
@@ -481,11 +480,11 @@ void Tanker::Explode() {
     StartExplosion(x, y + w, 1.1f * h, 0, 0);
     const std::uint32_t delays[4] = {150, 300, 450, 600};
     for (int n = 0; n < 4; ++n) {
-        const float t = Rand01(360) * kDegree;
-        const float d = Rand01(7) * w * 0.4f;
+        const float t = context->random.Below(360) * kDegree;
+        const float d = context->random.Below(7) * w * 0.4f;
         const float px = x + 0.4f * d * std::sin(t);
         const float py = y + w + d * std::cos(t);
-        const float size = (0.7f + 0.1f * Rand01(10)) * w * 0.8f;
+        const float size = (0.7f + 0.1f * context->random.Below(10)) * w * 0.8f;
         auto* blast = new Explosion(context);
         blast->Setup(px, py, size, 2, (n == 0 || n == 3) ? 1 : 0);
         blast->SetDelay(delays[n]);

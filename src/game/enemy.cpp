@@ -17,7 +17,7 @@ Enemy::Enemy(GameContext* ctx, const char* objectName) : MyObject(ctx) {
     name = objectName;
     order = 60;
     visible = 1;
-    depthJitter = static_cast<float>(std::rand() % 10) * 1e-5f;
+    depthJitter = static_cast<float>(context->random.Next() % 10) * 1e-5f;
 }
 
 void Enemy::SetStart(float px, float py) {
@@ -142,7 +142,7 @@ void HaloEnemy::InitHalo(float radius, float vertexDepth, float key) {
     haloRadius = radius;
     haloDepth = key;
     haloVertexDepth = vertexDepth;
-    variant = (std::rand() % 15 == 0) ? static_cast<std::uint32_t>(std::rand() % 3) + 1 : 0;
+    variant = (context->random.Next() % 15 == 0) ? static_cast<std::uint32_t>(context->random.Next() % 3) + 1 : 0;
     for (int q = 0; q < 182; ++q)
         SetQuadTexture(haloVertices + 6 * q, 0.313f, 0.374f, 0.063f, 0.124f);
     SetQuadTexture(haloVertices, 256.0f / 512.0f, 320.0f / 512.0f, 384.0f / 512.0f, 448.0f / 512.0f);

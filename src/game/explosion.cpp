@@ -24,10 +24,10 @@ void TextureFromRect(ScreenVertex* b, const assetgen::layout::Rect& r, float she
 }
 
 // Opaque warm colour: red high, green varying, blue low.
-std::uint32_t WarmColour() {
-    const std::uint32_t r = 230 + static_cast<std::uint32_t>(std::rand() % 26);
-    const std::uint32_t g = 120 + static_cast<std::uint32_t>(std::rand() % 120);
-    const std::uint32_t b = static_cast<std::uint32_t>(std::rand() % 60);
+std::uint32_t WarmColour(Random& random) {
+    const std::uint32_t r = 230 + static_cast<std::uint32_t>(random.Next() % 26);
+    const std::uint32_t g = 120 + static_cast<std::uint32_t>(random.Next() % 120);
+    const std::uint32_t b = static_cast<std::uint32_t>(random.Next() % 60);
     return 0xff000000u | (r << 16) | (g << 8) | b;
 }
 }  // namespace
@@ -36,7 +36,7 @@ Explosion::Explosion(GameContext* ctx) : MyObject(ctx) {
     name = kExploName;
     order = 80;
     visible = 1;
-    sign = (std::rand() % 2) ? 1.0f : -1.0f;
+    sign = (context->random.Next() % 2) ? 1.0f : -1.0f;
     SetVertexLook(flashQuad, 6, 0xffffffff, kVertexZ);
     SetVertexLook(fireQuad, 6, 0xffffffff, kVertexZ);
     SetVertexLook(blastQuad, 6, 0xffffffff, kVertexZ);
@@ -51,7 +51,7 @@ void Explosion::Setup(float px, float py, float s, std::uint32_t kind, std::uint
     flag = f;
     started = 1;
     waiting = 1;
-    fragments = kind == 0 ? 0 : kind - 1 + static_cast<std::uint32_t>(std::rand() % 3);
+    fragments = kind == 0 ? 0 : kind - 1 + static_cast<std::uint32_t>(context->random.Next() % 3);
     Layout();
 }
 
@@ -88,8 +88,8 @@ std::int32_t Explosion::FrameMove() {
     if (started && waiting && startTime < context->timeNow) {
         waiting = 0;
         for (std::uint32_t n = 0; n < fragments; ++n) {
-            const float a = static_cast<float>(std::rand() % 360) * kDegree;
-            const float r = static_cast<float>(std::rand() % 5) * 0.1f + 0.8f;
+            const float a = static_cast<float>(context->random.Next() % 360) * kDegree;
+            const float r = static_cast<float>(context->random.Next() % 5) * 0.1f + 0.8f;
             auto* part = new Fragment(context);
             part->StartEmitter(0, 0, 0xffffffff, 10, 300, 1.0f, 0, asset::ShotTex, 0, 8, 8, 1,
                                0.75f, 0.75f, 0.25f, 0.25f, x + r * std::sin(a) * size * 0.3f,
@@ -105,8 +105,8 @@ std::int32_t Explosion::FrameMove() {
         return 0;
     }
     Layout();
-    if (phase < 0.1f) SetVertexLook(flashQuad, 6, WarmColour(), kVertexZ);
-    if (phase < 1.0f) SetVertexLook(fireQuad, 6, WarmColour(), kVertexZ);
+    if (phase < 0.1f) SetVertexLook(flashQuad, 6, WarmColour(context->random), kVertexZ);
+    if (phase < 1.0f) SetVertexLook(fireQuad, 6, WarmColour(context->random), kVertexZ);
     spin += ft * 0.003f;
     phase += ft * 0.0025f;
     return 0;

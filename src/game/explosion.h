@@ -12,7 +12,7 @@ class Explosion : public MyObject {
 public:
     explicit Explosion(GameContext* ctx);
 
-    // kind 0 throws no fragments; kind k > 0 throws k - 1 + (rand() mod 3).
+    // kind 0 throws no fragments; kind k > 0 throws k - 1 + (a random draw mod 3).
     void Setup(float x, float y, float size, std::uint32_t kind = 0, std::uint8_t flag = 1);
     void SetDelay(std::uint32_t ms);
 

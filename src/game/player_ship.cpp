@@ -78,11 +78,11 @@ void PlayerShip::Die(bool explode) {
     ClearSlot();
     if (!explode) return;
     for (std::uint32_t k = 0; k < 6; ++k) {
-        const float a = static_cast<float>(std::rand() % 360) * kDegree;
-        const float r = static_cast<float>(std::rand() % 10) * halfWidth * 0.2f;
+        const float a = static_cast<float>(context->random.Next() % 360) * kDegree;
+        const float r = static_cast<float>(context->random.Next() % 10) * halfWidth * 0.2f;
         const float px = x + std::sin(a) * r * 0.4f;
         const float py = y + halfWidth + std::cos(a) * r;
-        const float size = (static_cast<float>(std::rand() % 10) * 0.1f + 0.7f) * halfWidth;
+        const float size = (static_cast<float>(context->random.Next() % 10) * 0.1f + 0.7f) * halfWidth;
         auto* blast = new Explosion(context);
         blast->Setup(px, py, size);
         blast->SetDelay(150 * k);

@@ -116,7 +116,7 @@ TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
     };
     const Case cases[] = {
         {"magic", 0, 'X', "not a demo"},
-        {"version", 6, 3, "version 3"},
+        {"version", 6, 4, "version 4"},
         {"version 0", 6, 0, "version 0"},
         {"start level", 20, 10, "level 10"},
         {"arsenal flag", 29, 2, "arsenal is out of range"},
@@ -163,18 +163,22 @@ TEST(DemoFile, ForeignOrDamagedBytesAreRefused) {
     }
 }
 
-TEST(DemoFile, VersionOneFilesStillPlayAndWeaponsNeedAnArsenal) {
-    // A version 1 file is the version 2 one without the five arsenal bytes.
+TEST(DemoFile, OlderVersionsAreRefusedWithTheirReasonAndWeaponsNeedAnArsenal) {
+    // Versions 1 and 2 were recorded with the C library's generator.
     Demo d = SampleDemo();
     d.header.arsenal = {};
     std::vector<std::uint8_t> bytes = EncodeDemo(d);
-    std::vector<std::uint8_t> v1(bytes.begin(), bytes.begin() + 29);
-    v1.insert(v1.end(), bytes.begin() + 34, bytes.end());
-    v1[6] = 1;
-    Demo back;
     std::string error;
-    ASSERT_TRUE(DecodeDemo(v1.data(), v1.size(), back, error)) << error;
-    ExpectSame(d, back);
+    for (std::uint8_t old : {1, 2}) {
+        std::vector<std::uint8_t> v = bytes;
+        v[6] = old;
+        EXPECT_FALSE(Decodes(v, error));
+        EXPECT_NE(error.find("record it again"), std::string::npos) << error;
+    }
+    std::vector<std::uint8_t> future = bytes;
+    future[6] = 4;
+    EXPECT_FALSE(Decodes(future, error));
+    EXPECT_NE(error.find("reads version 3"), std::string::npos) << error;
 
     // Weapons named while the arsenal is off: not a file we wrote.
     bytes[30] = 1;

@@ -44,7 +44,7 @@ TEST(BonusKinds, DrawsFollowTheWeights) {
 }
 
 TEST_F(BonusTest, StartsWithItsLookAndTheSurpriseKeepsItsOwnStrip) {
-    std::srand(7);
+    ctx.random.Seed(7);
     for (int i = 0; i < 200; ++i) {
         Bonus b(&ctx);
         ASSERT_LE(b.kind, 10u);

@@ -69,7 +69,7 @@ protected:
     }
     void SetUp() override {
         GameFixture::SetUp();
-        std::srand(1);
+        ctx.random.Seed(1);
     }
 };
 

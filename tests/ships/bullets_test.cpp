@@ -147,7 +147,7 @@ TEST_F(BulletsTest, ACloudCannotLeaveBeforeItHasPassedItsPoint) {
 class ExplosionTest : public testing::ShipsFixture {};
 
 TEST_F(ExplosionTest, ADelayedBlastWaitsThenRunsItsFullCourse) {
-    std::srand(11);
+    ctx.random.Seed(11);
     auto* e = new Explosion(&ctx);
     e->Setup(0, 0, 0.1f, 5);
     e->SetDelay(900);

@@ -147,7 +147,7 @@ TEST_F(EnemyTest, APlainEnemyHasNoHaloAndNoBurst) {
 }
 
 TEST_F(EnemyTest, HaloVariantsAppearAboutOnceIn45) {
-    std::srand(7);
+    ctx.random.Seed(7);
     int counts[4] = {};
     for (int i = 0; i < 9000; ++i) {
         SmallFighter f(&ctx);
