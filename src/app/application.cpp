@@ -391,7 +391,7 @@ std::int32_t Application::RestoreDeviceObjects() {
     if (c.renderQueue) c.renderQueue->RestoreDeviceObjects();
     if (objectList) objectList->RestoreAll();
     // A device reset during play returns to the menu.
-    if (c.currentScreen == 1) c.menuRequest = 1;
+    if (c.currentScreen == Screen::Game) c.menuRequest = 1;
     c.timeNow = platform::timeGetTime();
     return 0;
 }

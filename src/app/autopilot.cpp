@@ -136,7 +136,7 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
         }
     }
 
-    const bool playing = ctx.currentScreen == 1 && ship != nullptr && ctx.gamePhase == 0;
+    const bool playing = ctx.currentScreen == Screen::Game && ship != nullptr && ctx.gamePhase == GamePhase::Playing;
     if (!playing) {
         shipSeen_ = false;
         input.buttons[0] = input.buttons[1] = 0;

@@ -140,12 +140,12 @@ void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
         c.currentLevel = static_cast<std::uint32_t>(header_.startLevel);
         c.newGameReset = 1;
         c.screenChangeRequest = 1;
-        c.requestedScreen = 1;
-        c.musicRequest = 2;
+        c.requestedScreen = Screen::Game;
+        c.musicRequest = MusicRequest::GameTheme;
         c.levelStartRequest = 1;
     }
     // A new ship starts unarmed; the arsenal comes after it.
-    if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == 1) {
+    if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == Screen::Game) {
         c.laserLevel = header_.arsenal.laser;
         c.plasmaLevel = header_.arsenal.plasma;
         c.rockets = header_.arsenal.rockets;
@@ -254,8 +254,8 @@ int RunDemoSession(const CommandLine& cl) {
     while (session.steps() < limit) {
         if (!session.Step()) break;
         const GameContext& c = session.context();
-        if (c.currentScreen == 1) played = true;
-        if (untilGameOver && played && c.currentScreen != 1) break;
+        if (c.currentScreen == Screen::Game) played = true;
+        if (untilGameOver && played && c.currentScreen != Screen::Game) break;
     }
     const std::uint64_t frames = session.steps();
     const bool replayShort = options.replay && cl.frames < 0 && frames < demo.frames.size();

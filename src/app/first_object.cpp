@@ -16,8 +16,8 @@ std::int32_t FirstObject::FrameMove() {
     if (c.menuRequest) {
         c.menuRequest = 0;
         c.gameInProgress = 1;
-        c.currentScreen = 0;
-        c.musicRequest = 1;
+        c.currentScreen = Screen::Menu;
+        c.musicRequest = MusicRequest::MenuTheme;
     }
     if (c.gameStartPending && !c.screenChangeRequest) {
         c.gameStartPending = 0;
@@ -26,7 +26,7 @@ std::int32_t FirstObject::FrameMove() {
     if (c.screenChangeRequest) {
         c.screenChangeRequest = 0;
         c.currentScreen = c.requestedScreen;
-        c.requestedScreen = 0;
+        c.requestedScreen = Screen::Menu;
         c.screenChanged = 1;
     }
     return 0;

@@ -8,7 +8,7 @@
 //   ASSERT_TRUE(game.Start());
 //   game.input().SetKey(DIK_RETURN, true);
 //   game.Step();                      // one frame of 16 ms
-//   EXPECT_EQ(game.context().currentScreen, 0u);
+//   EXPECT_EQ(game.context().currentScreen, Screen::Menu);
 #include <cstdint>
 #include <functional>
 #include <memory>

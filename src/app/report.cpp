@@ -38,6 +38,8 @@ public:
             char buf[64];
             std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(value));
             v << buf;
+        } else if constexpr (std::is_enum_v<T>) {
+            v << static_cast<std::uint64_t>(value);  // a named state reports its number
         } else if constexpr (sizeof(T) == 1) {
             v << static_cast<unsigned>(value);
         } else {

@@ -3,11 +3,13 @@
 // it and reaches everything through it: time, screen, device, managers,
 // camera and lights, input, settings, collision tables and the requests that
 // objects leave for one another.
+#include <array>
 #include <cstdint>
 
 #include "core/draw_entry.h"
 #include "core/random.h"
 #include "core/slots.h"
+#include "core/states.h"
 #include "platform/d3d_types.h"
 
 namespace gfx { class Device; }
@@ -55,40 +57,30 @@ constexpr int kBonusSlots = 10;
 constexpr int kSoundRequests = 8;
 constexpr int kLightSets = 100;
 
-class GameContext {
-public:
-    GameContext();
-    GameContext(platform::Shell* window, platform::ModuleResources* module);
-    virtual ~GameContext();
+// The frame-time history starts as if every frame had taken 10 ms.
+constexpr std::array<std::uint32_t, kFrameTimeCount> FilledFrameTimes() {
+    std::array<std::uint32_t, kFrameTimeCount> t{};
+    for (auto& v : t) v = 10;
+    return t;
+}
 
-    // Sets every field to its start value, in the order of the system start
-    // (see ResetToStartValues in game_context.cpp).
-    void ResetToStartValues();
+constexpr D3DMATRIX IdentityMatrix() {
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
 
-    platform::Shell* hWnd = nullptr;
-    platform::ModuleResources* instance = nullptr;
-    std::int32_t screenWidth = 800;
-    std::int32_t screenHeight = 600;
-    std::uint8_t appInactive = 0;
+// Every field that the system start (ResetToStartValues) sets to its start
+// value, with that value: the one place where they are written down. The
+// constructor and the reset both take them from here.
+struct GameStartValues {
     const char* resourceLibraryName = "gamedata.res";
-    Log* log = nullptr;
-    std::uint32_t timeNow = 0;
+    std::uint8_t appInactive = 0;
+    std::uint32_t timeNow = 0;  // read from the clock by the constructor and the reset
     std::uint32_t frameTimeAverage = 0;
-    std::uint32_t frameTimes[kFrameTimeCount] = {};
+    std::array<std::uint32_t, kFrameTimeCount> frameTimes = FilledFrameTimes();
     std::uint32_t frameTimeIndex = 0;
-    ListEngine* objectList = nullptr;
-    MeshCache* meshCache = nullptr;
-    MeshCache* preparedMeshCache = nullptr;
-    TextureCache* textureCache = nullptr;
-    SoundCache* soundCache = nullptr;
-    RenderQueue* renderQueue = nullptr;
-    gfx::Device* device = nullptr;
-    D3DMATRIX viewMatrix = {};
-    D3DMATRIX projectionMatrix = {};
     LightSet lightSets[kLightSets] = {};
-    platform::InputDevices* directInput = nullptr;
-    platform::InputDevice* mouseDevice = nullptr;
-    platform::InputDevice* keyboardDevice = nullptr;
     std::uint8_t reacquireMouse = 0;
     std::uint8_t mouseButtons[3] = {};
     float cursorDeltaX = 0;
@@ -97,19 +89,14 @@ public:
     std::int32_t musicStream = 0;
     std::uint8_t soundReady = 0;
     platform::LibraryModule* resourceLibraryModule = nullptr;
-    std::uint8_t canMipMap = 0;
-    std::uint8_t canMipLinear = 0;
-    std::int32_t musicVolume = 28;
-    std::int32_t soundVolume = 50;
     std::uint32_t lightCounter = 0;
     std::uint8_t gameStartPending = 0;
     std::uint8_t screenChangeRequest = 0;
-    std::uint32_t requestedScreen = 0;
-    std::uint32_t currentScreen = 0;
+    Screen requestedScreen = Screen::Menu;
+    Screen currentScreen = Screen::Menu;
     std::uint32_t score = 0;
     std::uint32_t bestScore = 0;
-    std::uint32_t musicRequest = 0;
-    float mouseSpeed = 1.0f;
+    MusicRequest musicRequest = MusicRequest::None;
     std::uint8_t shipRemoveRequest = 0;
     std::uint8_t shieldRequest = 0;
     std::uint8_t shieldActive = 0;
@@ -149,24 +136,13 @@ public:
     std::uint32_t enemyHitPoints[20] = {90, 120, 320, 500, 90, 90, 60, 250, 120, 250,
                                         180, 300, 500, 500, 2000, 50, 0, 0, 0, 0};
     BonusSlot bonusSlots[kBonusSlots] = {};
-    LevelRecord* levelSpawnRecords[kLevelCount] = {};
-    LevelRecord* levelGroundRecords[kLevelCount] = {};
-    std::uint32_t levelSpawnCount[kLevelCount] = {};
-    std::uint32_t levelGroundCount[kLevelCount] = {};
-    std::uint32_t levelColumns[kLevelCount] = {};
-    std::uint32_t levelLength[kLevelCount] = {};
     std::uint32_t currentLevel = 0;
-    std::uint32_t levelIds[kLevelCount] = {0, 716, 325, 584, 682, 146, 913, 762, 421, 258};
-    std::uint32_t levelIndex = 0;
     MyObject* camera = nullptr;
-    D3DMATRIX cameraWorld = {};
+    D3DMATRIX cameraWorld = IdentityMatrix();
     D3DVECTOR eyePosition = {};
     float fieldOfView = 0.5235988f;
     DrawEntry drawRequest = {};
-    std::uint32_t gamePhase = 0;
-    RefreshRecord refreshTable[2] = {};
-    std::int32_t requestedWidth = 800;
-    std::int32_t requestedHeight = 600;
+    GamePhase gamePhase = GamePhase::Playing;
     float layoutCursorX = 0;
     float layoutCursorY = 0;
     std::uint8_t introActive = 1;
@@ -175,6 +151,51 @@ public:
     std::uint8_t quitRequest = 0;
     std::uint8_t normalExit = 0;
     BossLink bossLink = {};
+};
+
+class GameContext : public GameStartValues {
+public:
+    GameContext();
+    GameContext(platform::Shell* window, platform::ModuleResources* module);
+    virtual ~GameContext();
+
+    // Sets every field to its start value, in the order of the system start
+    // (see ResetToStartValues in game_context.cpp).
+    void ResetToStartValues();
+
+    platform::Shell* hWnd = nullptr;
+    platform::ModuleResources* instance = nullptr;
+    std::int32_t screenWidth = 800;
+    std::int32_t screenHeight = 600;
+    Log* log = nullptr;
+    ListEngine* objectList = nullptr;
+    MeshCache* meshCache = nullptr;
+    MeshCache* preparedMeshCache = nullptr;
+    TextureCache* textureCache = nullptr;
+    SoundCache* soundCache = nullptr;
+    RenderQueue* renderQueue = nullptr;
+    gfx::Device* device = nullptr;
+    D3DMATRIX viewMatrix = {};
+    D3DMATRIX projectionMatrix = {};
+    platform::InputDevices* directInput = nullptr;
+    platform::InputDevice* mouseDevice = nullptr;
+    platform::InputDevice* keyboardDevice = nullptr;
+    std::uint8_t canMipMap = 0;
+    std::uint8_t canMipLinear = 0;
+    std::int32_t musicVolume = 28;
+    std::int32_t soundVolume = 50;
+    float mouseSpeed = 1.0f;
+    LevelRecord* levelSpawnRecords[kLevelCount] = {};
+    LevelRecord* levelGroundRecords[kLevelCount] = {};
+    std::uint32_t levelSpawnCount[kLevelCount] = {};
+    std::uint32_t levelGroundCount[kLevelCount] = {};
+    std::uint32_t levelColumns[kLevelCount] = {};
+    std::uint32_t levelLength[kLevelCount] = {};
+    std::uint32_t levelIds[kLevelCount] = {0, 716, 325, 584, 682, 146, 913, 762, 421, 258};
+    std::uint32_t levelIndex = 0;
+    RefreshRecord refreshTable[2] = {};
+    std::int32_t requestedWidth = 800;
+    std::int32_t requestedHeight = 600;
 
     // The one source of randomness; seeded once per session, kept across
     // the system start and every new game.

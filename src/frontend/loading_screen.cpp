@@ -71,7 +71,7 @@ std::int32_t LoadingScreen::FrameMove() {
         c.assetLoadingActive = 0;
         ReleaseTexture(&c, asset::LoadMap);
         dead = 1;
-        c.musicRequest = 1;
+        c.musicRequest = MusicRequest::MenuTheme;
     }
     return 0;
 }

@@ -201,8 +201,8 @@ void MainMenu::Activate() {
             switch (item) {
                 case 0:
                     c.screenChangeRequest = 1;
-                    c.requestedScreen = 1;
-                    c.musicRequest = 2;
+                    c.requestedScreen = Screen::Game;
+                    c.musicRequest = MusicRequest::GameTheme;
                     break;
                 case 1:
                     if (inGame)

@@ -30,7 +30,7 @@ void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
 }
 
 bool FrontEndActive(const GameContext* ctx) {
-    return ctx->mouseActive == 1 && ctx->currentScreen == 0;
+    return ctx->mouseActive == 1 && ctx->currentScreen == Screen::Menu;
 }
 
 }  // namespace dw::ui

@@ -190,7 +190,7 @@ std::int32_t Board::RestoreDeviceObjects() {
 
 std::int32_t Board::FrameMove() {
     GameContext* ctx = context;
-    if (!ctx->mouseActive || ctx->currentScreen != 1) return 0;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game) return 0;
     const float ft = static_cast<float>(ctx->frameTimeAverage);
     if (pulseOn) {
         pulsePhase += ft * 0.004f;
@@ -219,7 +219,7 @@ std::int32_t Board::FrameMove() {
 
 std::int32_t Board::Render() {
     GameContext* ctx = context;
-    if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game || !ctx->renderQueue) return 0;
     // Drawn over the battlefield in depth-key order.
     auto submit = [ctx](const char* texture, float depth, const ScreenVertex* v, std::uint32_t triangles) {
         SubmitSprite(ctx, texture, v, triangles, depth);

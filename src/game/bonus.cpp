@@ -124,7 +124,7 @@ void Bonus::ApplyEffect() {
 
 std::int32_t Bonus::FrameMove() {
     GameContext* ctx = context;
-    if (!ctx->mouseActive || ctx->currentScreen != 1 || !alive) return 0;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game || !alive) return 0;
     const float ft = static_cast<float>(ctx->frameTimeAverage);
     BonusSlot& s = ctx->bonusSlots[slot];
 
@@ -158,7 +158,7 @@ std::int32_t Bonus::FrameMove() {
 
 std::int32_t Bonus::Render() {
     GameContext* ctx = context;
-    if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game || !ctx->renderQueue) return 0;
     // Drawn over the battlefield in depth-key order.
     SubmitSprite(ctx, asset::Ship1Tex, vertices_, 2, 1.95f);
     return 0;

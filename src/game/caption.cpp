@@ -39,13 +39,13 @@ Caption::Caption(GameContext* ctx) : MyObject(ctx) {
 float Caption::NumberWidth(std::uint32_t n) { return GlyphOf(n).w; }
 float Caption::NumberLeft(std::uint32_t n) { return 0.15f - (NumberWidth(n) + 0.75f) / 2; }
 
-void Caption::SetMode(std::uint32_t m, std::uint32_t n) {
+void Caption::SetMode(CaptionMode m, std::uint32_t n) {
     mode = m;
     number = n;
     timer = 0;
     position = 0;
     stage = 0;
-    if (mode == 3) position = -1.2f;
+    if (mode == CaptionMode::LevelNumber) position = -1.2f;
     Layout();
 }
 
@@ -59,30 +59,30 @@ void Caption::Layout() {
     ScreenVertex* a = vertices_;
     ScreenVertex* b = vertices_ + 6;
     switch (mode) {
-        case 1:
+        case CaptionMode::LevelComplete:
             SetQuadScreen(a, -0.2f, 0.5f, -0.25f - 0.95f * p, -0.05f - 0.95f * p, 0.004f, 0.496f,
                           0.004f, 0.121f);
             SetQuadScreen(b, -0.447f, 0.747f, 0.05f + 0.95f * p, 0.25f + 0.95f * p, 0.004f, 0.844f,
                           0.875f, 0.992f);
             break;
-        case 2:
+        case CaptionMode::Picture:
             SetQuadScreen(a, -0.44f, 0.66f, -0.367f, 0.367f, 0.001f, 0.999f, 0.001f, 0.492f);
             break;
-        case 3: {
+        case CaptionMode::LevelNumber: {
             const Glyph& g = GlyphOf(number);
             const float left = NumberLeft(number);
             SetQuadScreen(a, left, left + 0.7f, p, p + 0.2f, 0.004f, 0.496f, 0.004f, 0.121f);
             SetQuadScreen(b, left + 0.75f, left + 0.75f + g.w, p, p + 0.2f, g.u0, g.u1, g.v0, g.v1);
             break;
         }
-        case 4: {
+        case CaptionMode::ClosingPicture: {
             const float w = static_cast<float>(context->screenWidth);
             const float h = static_cast<float>(context->screenHeight);
             SetQuadPixels(a, 0.555f * w - w / 4, h / 2 - w / 8, w / 2, w / 4, 0.001f, 0.999f, 0.501f,
                           0.992f);
             break;
         }
-        case 5:
+        case CaptionMode::GameOver:
             SetQuadScreen(a, -0.172f, 0.472f, 0.95f * p - 1.2f, 0.95f * p - 1.0f, 0.523f, 0.977f,
                           0.004f, 0.123f);
             SetQuadScreen(b, -0.172f, 0.472f, 1.0f - 0.95f * p, 1.2f - 0.95f * p, 0.523f, 0.977f,
@@ -99,25 +99,25 @@ void Caption::Layout() {
 
 std::int32_t Caption::FrameMove() {
     GameContext* ctx = context;
-    if (mode < 1 || mode > 5 || ctx->gameStartPending) {
+    if (!Known(mode) || ctx->gameStartPending) {
         dead = 1;
         return 0;
     }
-    if (!ctx->mouseActive || ctx->currentScreen != 1) return 0;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game) return 0;
     const std::uint32_t ft = ctx->frameTimeAverage;
     const float step = static_cast<float>(ft);
     timer += ft;
     switch (mode) {
-        case 1:
+        case CaptionMode::LevelComplete:
             if (timer > 1500) {
                 position += step * 0.002f;
                 if (position >= 1.0f) dead = 1;
             }
             break;
-        case 2:
+        case CaptionMode::Picture:
             if (timer > 10000) dead = 1;
             break;
-        case 3:
+        case CaptionMode::LevelNumber:
             if (stage == 0) {
                 position += step * 0.0009f;
                 if (position >= kHoldPoint) {
@@ -132,10 +132,10 @@ std::int32_t Caption::FrameMove() {
                 if (position >= 1.0f) dead = 1;
             }
             break;
-        case 4:
+        case CaptionMode::ClosingPicture:
             if (timer > 19000) dead = 1;
             break;
-        case 5:
+        case CaptionMode::GameOver:
             if (stage == 0) {
                 position += step * 0.002f;
                 if (position >= 1.0f) {
@@ -156,9 +156,9 @@ std::int32_t Caption::FrameMove() {
 
 std::int32_t Caption::Render() {
     GameContext* ctx = context;
-    if (!ctx->mouseActive || ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
-    if (mode < 1 || mode > 5) return 0;
-    const bool picture = mode == 2 || mode == 4;
+    if (!ctx->mouseActive || ctx->currentScreen != Screen::Game || !ctx->renderQueue) return 0;
+    if (!Known(mode)) return 0;
+    const bool picture = mode == CaptionMode::Picture || mode == CaptionMode::ClosingPicture;
     // Drawn over the battlefield in depth-key order.
     SubmitSprite(ctx, picture ? asset::Help3Tex : asset::Help4Tex, vertices_, picture ? 2 : 4, 1.85f);
     return 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/draw_entry.h"
+#include "core/states.h"
 #include "engine/my_object.h"
 
 namespace dw {
@@ -13,7 +14,7 @@ class Caption : public MyObject {
 public:
     explicit Caption(GameContext* ctx);
 
-    void SetMode(std::uint32_t mode, std::uint32_t number);
+    void SetMode(CaptionMode mode, std::uint32_t number);
     std::int32_t FrameMove() override;
     std::int32_t Render() override;
     std::int32_t RestoreDeviceObjects() override;
@@ -23,7 +24,9 @@ public:
     // Left edge of the word in mode 3: the word and the glyph are centred on x 0.15.
     static float NumberLeft(std::uint32_t number);
 
-    std::uint32_t mode = 0;
+    CaptionMode mode = CaptionMode::None;
+    // Modes 1 to 5 show something; any other ends the caption at once.
+    static bool Known(CaptionMode m) { return Number(m) >= 1 && Number(m) <= 5; }
     std::uint32_t number = 0;
     std::uint32_t timer = 0;
     float position = 0;

@@ -93,8 +93,8 @@ void GameTable::MusicService() {
         introTimer += ctx->frameTimeAverage;
     }
 
-    if (musicEnabled && ctx->musicRequest != 0) {
-        const std::uint32_t request = ctx->musicRequest;
+    if (musicEnabled && ctx->musicRequest != MusicRequest::None) {
+        const MusicRequest request = ctx->musicRequest;
         // The current loudness becomes a fade-out from 90 % of it. A request
         // that arrives while a fade-out is running keeps fading out.
         if (musicTheme == 0)
@@ -102,9 +102,10 @@ void GameTable::MusicService() {
         else
             musicLevel = std::fabs(musicLevel) * -0.9f;
         // A switch between the two themes cuts at once.
-        if ((musicTheme > 1 && request == 1) || (musicTheme == 1 && request > 1)) musicLevel = -0.00001f;
-        musicTheme = request == 9 ? 0 : request;
-        ctx->musicRequest = 0;
+        if ((musicTheme > 1 && request == MusicRequest::MenuTheme) || (musicTheme == 1 && Number(request) > 1))
+            musicLevel = -0.00001f;
+        musicTheme = request == MusicRequest::FadeOut ? 0 : Number(request);
+        ctx->musicRequest = MusicRequest::None;
     }
 
     const float v = static_cast<float>(ctx->musicVolume);
@@ -157,15 +158,15 @@ void GameTable::NewGame() {
     ctx->plasmaLevel = 0;
     ctx->shipAlive = 0;
     ctx->respawnDelay = 0;
-    ctx->gamePhase = 10;
+    ctx->gamePhase = GamePhase::LevelIntro;
 }
 
 void GameTable::LevelStart() {
     GameContext* ctx = context;
     ctx->levelStartRequest = 0;
     ctx->screenChangeRequest = 1;
-    ctx->requestedScreen = 1;
-    ctx->musicRequest = 2;
+    ctx->requestedScreen = Screen::Game;
+    ctx->musicRequest = MusicRequest::GameTheme;
     ctx->gameStartPending = 1;
     ctx->scrollPosition = 0;
 }
@@ -212,7 +213,7 @@ bool GameTable::PhaseTimeUp(std::uint32_t limit) {
     return true;
 }
 
-void GameTable::ShowCaption(std::uint32_t mode, std::uint32_t number) {
+void GameTable::ShowCaption(CaptionMode mode, std::uint32_t number) {
     auto* caption = new Caption(context);
     caption->SetMode(mode, number);
     if (context->objectList)
@@ -223,33 +224,33 @@ void GameTable::ShowCaption(std::uint32_t mode, std::uint32_t number) {
 
 void GameTable::Phases() {
     GameContext* ctx = context;
-    std::uint32_t& phase = ctx->gamePhase;
-    if (phase == 16 && PhaseTimeUp(3100)) {
-        phase = 0;
+    GamePhase& phase = ctx->gamePhase;
+    if (phase == GamePhase::GameOverShown && PhaseTimeUp(3100)) {
+        phase = GamePhase::Playing;
         ctx->highScoreCheckRequest = 1;
         ctx->menuRequest = 1;
     }
-    if (phase == 15) {
-        ShowCaption(5, 0);
-        phase = 16;
+    if (phase == GamePhase::GameOver) {
+        ShowCaption(CaptionMode::GameOver, 0);
+        phase = GamePhase::GameOverShown;
     }
-    if (phase == 14 && PhaseTimeUp(20000)) {
-        phase = 0;
+    if (phase == GamePhase::ClosingPicture && PhaseTimeUp(20000)) {
+        phase = GamePhase::Playing;
         ctx->highScoreCheckRequest = 1;
         ctx->menuRequest = 1;
     }
-    if (phase == 13) {
-        ShowCaption(4, 0);
-        phase = 14;
+    if (phase == GamePhase::AllLevelsDone) {
+        ShowCaption(CaptionMode::ClosingPicture, 0);
+        phase = GamePhase::ClosingPicture;
     }
-    if (phase == 12 && PhaseTimeUp(3000)) phase = 0;
-    if (phase == 11) {
-        ShowCaption(3, ctx->currentLevel);
-        phase = 12;
+    if (phase == GamePhase::LevelNumberShown && PhaseTimeUp(3000)) phase = GamePhase::Playing;
+    if (phase == GamePhase::ShowLevelNumber) {
+        ShowCaption(CaptionMode::LevelNumber, ctx->currentLevel);
+        phase = GamePhase::LevelNumberShown;
     }
-    if (phase == 10 && PhaseTimeUp(1000)) phase = 11;
-    if (phase == 8 && PhaseTimeUp(3000)) phase = 9;
-    if (phase == 7) {
+    if (phase == GamePhase::LevelIntro && PhaseTimeUp(1000)) phase = GamePhase::ShowLevelNumber;
+    if (phase == GamePhase::BetweenLevels && PhaseTimeUp(3000)) phase = GamePhase::NextLevelReady;
+    if (phase == GamePhase::Advance) {
         if (ctx->currentLevel < 9) {
             currentRow = 0;
             groundRow = 0;
@@ -260,17 +261,17 @@ void GameTable::Phases() {
                 WriteIntRegKey("LevelID", ctx->levelIds[ctx->currentLevel]);  // failure ignored
             }
             phaseTimer = 0;
-            phase = 8;
+            phase = GamePhase::BetweenLevels;
         } else {
-            phase = 13;
+            phase = GamePhase::AllLevelsDone;
         }
     }
-    if (phase == 5) phase = 7;
-    if (phase == 4 && PhaseTimeUp(3000)) phase = 5;
-    if (phase == 3) {
-        ShowCaption(1, 0);
+    if (phase == GamePhase::LevelCompleteDone) phase = GamePhase::Advance;
+    if (phase == GamePhase::LevelCompleteShown && PhaseTimeUp(3000)) phase = GamePhase::LevelCompleteDone;
+    if (phase == GamePhase::LevelComplete) {
+        ShowCaption(CaptionMode::LevelComplete, 0);
         PlaySound(ctx, asset::GameComple);
-        phase = 4;
+        phase = GamePhase::LevelCompleteShown;
     }
 }
 
@@ -279,9 +280,9 @@ void GameTable::LevelEnd() {
     const bool shipsRemain = ctx->shipAlive || ctx->shipsLeft > 0;
     if (endPending && endRow + 4 < currentRow && shipsRemain) {
         endPending = 0;
-        ctx->gamePhase = 1;
+        ctx->gamePhase = GamePhase::LevelEndReached;
     }
-    if (endPending || ctx->gamePhase != 0 || !shipsRemain) return;
+    if (endPending || ctx->gamePhase != GamePhase::Playing || !shipsRemain) return;
     const std::uint32_t length =
         ctx->currentLevel < static_cast<std::uint32_t>(kLevelCount) ? ctx->levelLength[ctx->currentLevel] : 0;
     if (currentRow <= length) return;
@@ -310,11 +311,11 @@ std::int32_t GameTable::FrameMove() {
     if (ctx->newGameReset) NewGame();
     if (ctx->levelStartRequest) LevelStart();
 
-    if (ctx->currentScreen == 1) {
+    if (ctx->currentScreen == Screen::Game) {
         Ships();
         if (gameOverPending && gameOverRow + 2 < currentRow) {
             gameOverPending = 0;
-            ctx->gamePhase = 15;
+            ctx->gamePhase = GamePhase::GameOver;
         }
         Phases();
         LevelEnd();
@@ -373,7 +374,7 @@ std::int32_t GameTable::DeleteDeviceObjects() {
 
 std::int32_t GameTable::Render() {
     GameContext* ctx = context;
-    if (ctx->currentScreen != 1 || !ctx->renderQueue) return 0;
+    if (ctx->currentScreen != Screen::Game || !ctx->renderQueue) return 0;
     // Drawn over the battlefield in depth-key order.
     SubmitSprite(ctx, asset::SymbolMap, symbols_, 2 * kSymbolQuads, 2.6f);
     return 0;

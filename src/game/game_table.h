@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/draw_entry.h"
+#include "core/states.h"
 #include "engine/my_object.h"
 #include "platform/d3d_types.h"
 
@@ -54,7 +55,7 @@ private:
     void SoundRequests();
     // Adds ft to phaseTimer; true (timer cleared) once it passes the limit.
     bool PhaseTimeUp(std::uint32_t limit);
-    void ShowCaption(std::uint32_t mode, std::uint32_t number);
+    void ShowCaption(CaptionMode mode, std::uint32_t number);
     void SetMusicVolumes(std::int32_t level);
 
     std::unique_ptr<CD3DFile_Mesh> mesh_;

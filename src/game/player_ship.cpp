@@ -136,23 +136,23 @@ std::int32_t PlayerShip::FrameMove() {
     s.boxMax[1] = y + sw * height * 1.5f / sh;
 
     // 4. Level exit.
-    if (ctx->gamePhase == 1) {
-        ctx->gamePhase = 2;
+    if (ctx->gamePhase == GamePhase::LevelEndReached) {
+        ctx->gamePhase = GamePhase::ShipLeaving;
         leaving = 1;
         controllable = 0;
         exitTimer = 0;
     }
-    if (ctx->gamePhase == 2) {
+    if (ctx->gamePhase == GamePhase::ShipLeaving) {
         exitTimer += ctx->frameTimeAverage;
         if (exitTimer > 3000) {
             exitTimer = 0;
-            ctx->gamePhase = 3;
+            ctx->gamePhase = GamePhase::LevelComplete;
         }
     }
 
     // 5. Next level.
-    if (ctx->gamePhase == 9) {
-        ctx->gamePhase = 10;
+    if (ctx->gamePhase == GamePhase::NextLevelReady) {
+        ctx->gamePhase = GamePhase::LevelIntro;
         controllable = leaving = 0;
         x = 0.11f;
         y = 1.1f;

@@ -149,7 +149,7 @@ void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, Objec
 
 void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow,
                ObjectFactory& factory) {
-    if (!ctx->gameStartPending && ctx->gamePhase < 7)
+    if (!ctx->gameStartPending && ctx->gamePhase < GamePhase::Advance)
         ctx->scrollPosition += static_cast<float>(ctx->frameTimeAverage) * 0.0015f;
     if (static_cast<float>(currentRow) < ctx->scrollPosition) {
         SpawnRow(ctx, currentRow, groundRow, factory);

@@ -47,7 +47,7 @@ void SetVertexLook(ScreenVertex* v, int count, std::uint32_t colour, float z) {
     }
 }
 
-bool GameRunning(const GameContext* ctx) { return ctx->mouseActive && ctx->currentScreen == 1; }
+bool GameRunning(const GameContext* ctx) { return ctx->mouseActive && ctx->currentScreen == Screen::Game; }
 
 int FirstFreeShot(const ShotSlot* table, int count) {
     for (int i = 0; i < count; ++i)

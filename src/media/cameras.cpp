@@ -104,7 +104,7 @@ std::int32_t MainCamera::FrameMove() {
         camera->FrameMove();
     }
     c.mouseActive = 1;
-    c.requestedScreen = 0;
+    c.requestedScreen = Screen::Menu;
     c.screenChangeRequest = 1;
     return 0;
 }

@@ -63,7 +63,7 @@ TEST_F(GroundTest, BackgroundShowsEachLevelsTint) {
     EXPECT_FLOAT_EQ(fone->LayerA()[5].x - fone->LayerA()[0].x, ctx.screenWidth / 4.0f);
     EXPECT_GT(fone->ScrollB(), fone->ScrollA());
     // Nothing moves or draws off the game screen.
-    ctx.currentScreen = 0;
+    ctx.currentScreen = Screen::Menu;
     const float a = fone->ScrollA();
     Frame();
     EXPECT_EQ(fone->ScrollA(), a);

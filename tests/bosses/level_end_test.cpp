@@ -36,11 +36,11 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         game.Run(2);
         ctx.currentLevel = 0;
         ctx.screenChangeRequest = 1;
-        ctx.requestedScreen = 1;
-        ctx.musicRequest = 2;
+        ctx.requestedScreen = Screen::Game;
+        ctx.musicRequest = MusicRequest::GameTheme;
         ctx.levelStartRequest = 1;
         game.Run(3);
-        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == 0 && ctx.scrollPosition > 0; }, 2000));
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.scrollPosition > 0; }, 2000));
         // The table's position, moved to just before the boss's row.
         auto* table = static_cast<GameTable*>(Find(ctx, "matrix"));
         ASSERT_NE(table, nullptr);
@@ -61,7 +61,7 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         }
         EXPECT_GT(table->currentRow, ctx.levelLength[0]);
         EXPECT_EQ(ctx.currentLevel, 0u);
-        EXPECT_EQ(ctx.gamePhase, 0u);
+        EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
         ASSERT_NE(Find(ctx, "bigbos0"), nullptr);
 
         // Destroy whatever is left, the boss included.

@@ -15,8 +15,8 @@ namespace {
 
 struct Scene {
     Scene() : ctx(std::make_unique<GameContext>()) {
-        ctx->currentScreen = 1;
-        ctx->gamePhase = 0;
+        ctx->currentScreen = Screen::Game;
+        ctx->gamePhase = GamePhase::Playing;
         PlaceShip(0.1f, 0.7f);
     }
     void PlaceShip(float x, float y) {
@@ -35,7 +35,7 @@ struct Scene {
 
 TEST(AutopilotChoices, OutsidePlayItLetsGo) {
     Scene s;
-    s.ctx->currentScreen = 0;
+    s.ctx->currentScreen = Screen::Menu;
     s.input.buttons[0] = s.input.buttons[1] = 0x80;
     s.Drive();
     EXPECT_EQ(s.input.buttons[0], 0);

@@ -31,7 +31,10 @@ struct TempDir {
 
 // What a frame looks like from outside: enough to tell two runs apart.
 struct FrameFacts {
-    std::uint32_t timeNow, score, gamePhase, currentScreen, objects, energy;
+    std::uint32_t timeNow, score;
+    GamePhase gamePhase;
+    Screen currentScreen;
+    std::uint32_t objects, energy;
     float scroll;
     bool operator==(const FrameFacts&) const = default;
 };
@@ -205,7 +208,7 @@ TEST(Autopilot, GetsThroughTheFirstWaves) {
     // A minute of play.
     std::uint32_t bestScore = 0;
     for (int f = 0; f < 60 * 1000 / 16 && session.Step(); ++f) bestScore = std::max(bestScore, c.score);
-    EXPECT_EQ(c.currentScreen, 1u) << "still in the game";
+    EXPECT_EQ(c.currentScreen, Screen::Game) << "still in the game";
     EXPECT_GT(c.scrollPosition, 20.0f);
     EXPECT_GT(bestScore, 1000u);
     EXPECT_GE(c.shipsLeft + c.shipAlive, 2u) << "lost more than one ship in the first minute";

@@ -73,7 +73,7 @@ TEST(Soak, TheAutopilotPlaysLevelAfterLevel) {
             const std::uint32_t allowed = 40 + 2 * OnScreen(c);
             ASSERT_LE(n - effects, allowed) << "objects outlive what they show, frame " << f;
             ASSERT_LT(effects, 400u) << "explosions pile up at frame " << f;
-            if (c.currentScreen == 1) {
+            if (c.currentScreen == Screen::Game) {
                 if (c.currentLevel != level) {
                     level = c.currentLevel;
                     ++levelsPlayed;
@@ -89,8 +89,8 @@ TEST(Soak, TheAutopilotPlaysLevelAfterLevel) {
                 c.currentLevel = level;
                 c.newGameReset = 1;
                 c.screenChangeRequest = 1;
-                c.requestedScreen = 1;
-                c.musicRequest = 2;
+                c.requestedScreen = Screen::Game;
+                c.musicRequest = MusicRequest::GameTheme;
                 c.levelStartRequest = 1;
                 ++gamesPlayed;
                 ++levelsPlayed;

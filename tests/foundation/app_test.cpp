@@ -191,19 +191,19 @@ TEST(FirstObject, ServesMenuStartAndScreenRequestsInOrder) {
     EXPECT_EQ(first.order, 1);
     EXPECT_EQ(first.visible, 0);
     ctx.menuRequest = 1;
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     ctx.gameStartPending = 1;
     ctx.screenChangeRequest = 1;
-    ctx.requestedScreen = 1;
+    ctx.requestedScreen = Screen::Game;
     first.FrameMove();
     EXPECT_EQ(ctx.menuRequest, 0);
     EXPECT_EQ(ctx.gameInProgress, 1);
-    EXPECT_EQ(ctx.musicRequest, 1u);
+    EXPECT_EQ(ctx.musicRequest, MusicRequest::MenuTheme);
     // The start waits while a screen change is pending; the change is served.
     EXPECT_EQ(ctx.gameStartPending, 1);
     EXPECT_EQ(ctx.newGameReset, 0);
-    EXPECT_EQ(ctx.currentScreen, 1u);
-    EXPECT_EQ(ctx.requestedScreen, 0u);
+    EXPECT_EQ(ctx.currentScreen, Screen::Game);
+    EXPECT_EQ(ctx.requestedScreen, Screen::Menu);
     EXPECT_EQ(ctx.screenChanged, 1);
     first.FrameMove();
     EXPECT_EQ(ctx.gameStartPending, 0);

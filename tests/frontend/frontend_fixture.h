@@ -16,7 +16,7 @@ protected:
         GameFixture::SetUp();
         savedUserDir = platform::services().userDir;
         platform::services().userDir = dir.string();
-        ctx.currentScreen = 0;
+        ctx.currentScreen = Screen::Menu;
     }
     void TearDown() override {
         platform::services().userDir = savedUserDir;

@@ -91,10 +91,10 @@ TEST_F(Menu, ANewGameChoosesAReachedLevelAndAsksTheGameToStart) {
     EXPECT_EQ(ctx.currentLevel, 2u);
     EXPECT_EQ(ctx.screenChanged, 1);
     // The game runs; when it is left the menu shows the resume variant.
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     Frame();
     ctx.mouseButtons[0] = 0;
-    ctx.currentScreen = 0;
+    ctx.currentScreen = Screen::Menu;
     ctx.gameInProgress = 1;
     Frame();
     EXPECT_EQ(m->page, 0u);
@@ -103,8 +103,8 @@ TEST_F(Menu, ANewGameChoosesAReachedLevelAndAsksTheGameToStart) {
     EXPECT_EQ(m->selection, 0u);
     Tap(DIK_RETURN);  // resume
     EXPECT_EQ(ctx.screenChangeRequest, 1);
-    EXPECT_EQ(ctx.requestedScreen, 1u);
-    EXPECT_EQ(ctx.musicRequest, 2u);
+    EXPECT_EQ(ctx.requestedScreen, Screen::Game);
+    EXPECT_EQ(ctx.musicRequest, MusicRequest::GameTheme);
 }
 
 TEST_F(Menu, ArrowsWaitForAStillMouseAndUpWinsOverDown) {

@@ -142,7 +142,7 @@ TEST_F(Intro, SpaceEndsTheSplashAtOnceAndTheLoaderCountsEveryAsset) {
     }
     EXPECT_GE(frames, 73 + 500 / 16);
     EXPECT_LE(frames, 73 + 500 / 16 + 2);
-    EXPECT_EQ(ctx.musicRequest, 1u);
+    EXPECT_EQ(ctx.musicRequest, MusicRequest::MenuTheme);
 }
 
 TEST_F(Intro, TheSplashRunsItsPhasesAndPlaysTheMusicWhenTheLogoShows) {

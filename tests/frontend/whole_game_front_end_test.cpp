@@ -86,9 +86,9 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         Press(game, DIK_RETURN);
         EXPECT_EQ(menu->page, 8u);
         Press(game, DIK_RETURN);
-        ASSERT_TRUE(game.RunUntil([&] { return ctx.currentScreen == 1u; }, 10));
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.currentScreen == Screen::Game; }, 10));
         EXPECT_EQ(ctx.currentLevel, 0u);
-        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == 0u && ctx.shipAlive; }, 600));
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.shipAlive; }, 600));
 
         // A good score, then the last ship goes.
         ctx.score = 345678;
@@ -96,7 +96,7 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         ctx.shipRemoveRequest = 1;
         ASSERT_TRUE(game.RunUntil([&] { return Find<HighScores>(ctx, "records") != nullptr; },
                                   3000));
-        EXPECT_EQ(ctx.currentScreen, 0u);
+        EXPECT_EQ(ctx.currentScreen, Screen::Menu);
         EXPECT_EQ(ctx.gameInProgress, 0);
         HighScores* table = Find<HighScores>(ctx, "records");
         ASSERT_TRUE(table->nameEntry);

@@ -146,7 +146,7 @@ TEST_F(BoardTest, DrawsThreeBatchesOnlyOnTheGameScreen) {
     ctx.shipsLeft = 2;
     Frame();
     EXPECT_EQ(queue.EntryCount(), 3u);
-    ctx.currentScreen = 0;
+    ctx.currentScreen = Screen::Menu;
     Frame();
     EXPECT_EQ(queue.EntryCount(), 0u);
 }
@@ -155,14 +155,14 @@ TEST_F(BoardTest, DrawsThreeBatchesOnlyOnTheGameScreen) {
 
 class CaptionTest : public GameFixture {
 protected:
-    Caption* Show(std::uint32_t mode, std::uint32_t number = 0) {
+    Caption* Show(CaptionMode mode, std::uint32_t number = 0) {
         auto* c = new Caption(&ctx);
         c->SetMode(mode, number);
         list.AddObject(c);
         return c;
     }
     // Milliseconds until the caption has gone, at the given frame time.
-    int Lifetime(std::uint32_t mode, std::uint32_t step, std::uint32_t number = 0) {
+    int Lifetime(CaptionMode mode, std::uint32_t step, std::uint32_t number = 0) {
         Show(mode, number);
         int ms = 0;
         while (!Objects("gtext").empty() && ms < 60000) {
@@ -174,20 +174,20 @@ protected:
 };
 
 TEST_F(CaptionTest, TimingsDoNotDependOnTheFrameRate) {
-    EXPECT_NEAR(Lifetime(1, 16), 2000, 40);
-    EXPECT_NEAR(Lifetime(1, 33), 2000, 70);
-    EXPECT_NEAR(Lifetime(1, 5), 2000, 12);
-    EXPECT_NEAR(Lifetime(2, 16), 10000, 20);
-    EXPECT_NEAR(Lifetime(4, 16), 19000, 20);
+    EXPECT_NEAR(Lifetime(CaptionMode::LevelComplete, 16), 2000, 40);
+    EXPECT_NEAR(Lifetime(CaptionMode::LevelComplete, 33), 2000, 70);
+    EXPECT_NEAR(Lifetime(CaptionMode::LevelComplete, 5), 2000, 12);
+    EXPECT_NEAR(Lifetime(CaptionMode::Picture, 16), 10000, 20);
+    EXPECT_NEAR(Lifetime(CaptionMode::ClosingPicture, 16), 19000, 20);
     // Mode 3: 1.1 up at 0.0009 per ms, 800 ms hold, 1.1 out.
-    EXPECT_NEAR(Lifetime(3, 16, 4), 1222 + 800 + 1222, 60);
+    EXPECT_NEAR(Lifetime(CaptionMode::LevelNumber, 16, 4), 1222 + 800 + 1222, 60);
     // Mode 5: the halves meet after 500 ms; 2500 ms later it ends.
-    EXPECT_NEAR(Lifetime(5, 16), 3000, 40);
+    EXPECT_NEAR(Lifetime(CaptionMode::GameOver, 16), 3000, 40);
 }
 
 TEST_F(CaptionTest, GameOverHalvesMeetWithAGapInTheMiddle) {
     testing::SoundHarness sound(ctx);
-    Caption* c = Show(5);
+    Caption* c = Show(CaptionMode::GameOver);
     for (int i = 0; i < 40; ++i) Frame();
     EXPECT_EQ(c->stage, 1u);
     EXPECT_FLOAT_EQ(c->position, 1.0f);
@@ -200,7 +200,7 @@ TEST_F(CaptionTest, GameOverHalvesMeetWithAGapInTheMiddle) {
 TEST_F(CaptionTest, LevelNumberAndWordStayCentredEvenForTheWideTen) {
     for (std::uint32_t n : {0u, 9u}) {
         Caption c(&ctx);
-        c.SetMode(3, n);
+        c.SetMode(CaptionMode::LevelNumber, n);
         EXPECT_FLOAT_EQ(c.position, -1.2f);
         const ScreenVertex* v = c.Vertices();
         const float left = v[0].x / 400.0f - 1.0f;
@@ -210,18 +210,18 @@ TEST_F(CaptionTest, LevelNumberAndWordStayCentredEvenForTheWideTen) {
     }
     EXPECT_FLOAT_EQ(Caption::NumberWidth(9), 0.2387f);
     Caption ten(&ctx);
-    ten.SetMode(3, 9);
+    ten.SetMode(CaptionMode::LevelNumber, 9);
     EXPECT_FLOAT_EQ(ten.Vertices()[6].u, 0.125f);
     EXPECT_FLOAT_EQ(ten.Vertices()[11].v, 0.508f);
 }
 
 TEST_F(CaptionTest, UnknownModesAndLevelStartsEndAtOnce) {
-    Show(0);
-    Show(6);
+    Show(CaptionMode::None);
+    Show(static_cast<CaptionMode>(6));
     Frame();
     EXPECT_TRUE(Objects("gtext").empty());
-    Show(4);
-    ctx.currentScreen = 0;  // paused off the game screen
+    Show(CaptionMode::ClosingPicture);
+    ctx.currentScreen = Screen::Menu;  // paused off the game screen
     for (int i = 0; i < 2000; ++i) Frame();
     EXPECT_EQ(Objects("gtext").size(), 1u);
     ctx.gameStartPending = 1;

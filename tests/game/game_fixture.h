@@ -109,7 +109,7 @@ protected:
         ctx.timeNow = clock.Milliseconds();
         ctx.frameTimeAverage = 16;
         ctx.mouseActive = 1;
-        ctx.currentScreen = 1;
+        ctx.currentScreen = Screen::Game;
     }
     void TearDown() override {
         list.DestroyAll();

@@ -16,7 +16,7 @@ using testing::GameFixture;
 using testing::RecordingFactory;
 
 // Phases as the ship sees them (after the Game table's turn) and as it sets them.
-std::vector<std::uint32_t>* gPhaseTrail = nullptr;
+std::vector<GamePhase>* gPhaseTrail = nullptr;
 std::uint32_t gRowAtLevelEnd = 0;
 GameTable* gTable = nullptr;
 
@@ -32,19 +32,19 @@ public:
     }
     std::int32_t FrameMove() override {
         GameContext* c = context;
-        if (!c->mouseActive || c->currentScreen != 1) return 0;
+        if (!c->mouseActive || c->currentScreen != Screen::Game) return 0;
         Note();
         HitSlot& s = c->shipSlots[slot];
         s.noContact = 0;
-        if (c->gamePhase == 1) {
+        if (c->gamePhase == GamePhase::LevelEndReached) {
             if (gTable) gRowAtLevelEnd = gTable->currentRow;
-            c->gamePhase = 2;
+            c->gamePhase = GamePhase::ShipLeaving;
             exitTimer = 0;
-        } else if (c->gamePhase == 2) {
+        } else if (c->gamePhase == GamePhase::ShipLeaving) {
             exitTimer += c->frameTimeAverage;
-            if (exitTimer > 3000) c->gamePhase = 3;
-        } else if (c->gamePhase == 9) {
-            c->gamePhase = 10;
+            if (exitTimer > 3000) c->gamePhase = GamePhase::LevelComplete;
+        } else if (c->gamePhase == GamePhase::NextLevelReady) {
+            c->gamePhase = GamePhase::LevelIntro;
             c->shipEntryRequest = 1;
         }
         Note();
@@ -108,16 +108,16 @@ protected:
         return pred();
     }
     void StartLevel(std::uint32_t level) {
-        ctx.currentScreen = 0;
+        ctx.currentScreen = Screen::Menu;
         ctx.currentLevel = level;
         ctx.levelStartRequest = 1;
     }
 
     RecordingFactory factory;
     GameTable* table = nullptr;
-    std::vector<std::uint32_t> trail;
+    std::vector<GamePhase> trail;
     std::set<MyObject*> captions;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> shown;
+    std::vector<std::pair<CaptionMode, std::uint32_t>> shown;
 };
 
 TEST_F(GameTableTest, StartsAsTheVisibleControllerAndLogsAMissingMesh) {
@@ -130,15 +130,18 @@ TEST_F(GameTableTest, StartsAsTheVisibleControllerAndLogsAMissingMesh) {
 TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
     testing::SoundHarness sound(ctx);
     StartLevel(0);  // level 0 has no records and length 0
-    ASSERT_TRUE(RunUntil([&] { return ctx.currentLevel == 1 && ctx.gamePhase == 0; }));
-    const std::vector<std::uint32_t> expected = {10, 11, 12, 0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 0};
+    ASSERT_TRUE(RunUntil([&] { return ctx.currentLevel == 1 && ctx.gamePhase == GamePhase::Playing; }));
+    using P = GamePhase;
+    const std::vector<GamePhase> expected = {
+        P::LevelIntro, P::ShowLevelNumber, P::LevelNumberShown, P::Playing, P::LevelEndReached, P::ShipLeaving, P::LevelComplete, P::LevelCompleteShown, P::LevelCompleteDone, P::Advance, P::BetweenLevels, P::NextLevelReady, P::LevelIntro, P::ShowLevelNumber, P::LevelNumberShown, P::Playing};
     EXPECT_EQ(trail, expected);
     EXPECT_EQ(table->endRow, 1u);
     EXPECT_EQ(gRowAtLevelEnd, 6u);
     EXPECT_EQ(ctx.levelIndex, 1u);
     EXPECT_EQ(settings.writes["LevelID"], 1);
     EXPECT_EQ(settings.inner.QueryValue(kSettingsKey, "LevelID"), 716u);
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> captionsShown = {{3, 0}, {1, 0}, {3, 1}};
+    const std::vector<std::pair<CaptionMode, std::uint32_t>> captionsShown = {
+        {CaptionMode::LevelNumber, 0}, {CaptionMode::LevelComplete, 0}, {CaptionMode::LevelNumber, 1}};
     EXPECT_EQ(shown, captionsShown);
     const std::vector<std::string> sounds = {"MenuPlane", "GameComple"};
     EXPECT_EQ(sound.Played(), sounds);
@@ -149,9 +152,9 @@ TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
 TEST_F(GameTableTest, ReplayingALowerLevelWritesNothing) {
     ctx.levelIndex = 4;
     ctx.currentLevel = 2;
-    ctx.gamePhase = 7;
+    ctx.gamePhase = GamePhase::Advance;
     Run(1);
-    EXPECT_EQ(ctx.gamePhase, 8u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::BetweenLevels);
     EXPECT_EQ(ctx.currentLevel, 3u);
     EXPECT_EQ(ctx.levelIndex, 4u);
     EXPECT_EQ(settings.writes.count("LevelID"), 0u);
@@ -159,19 +162,19 @@ TEST_F(GameTableTest, ReplayingALowerLevelWritesNothing) {
 
 TEST_F(GameTableTest, AfterTheTenthLevelTheClosingPictureLeadsToTheMenu) {
     ctx.currentLevel = 9;
-    ctx.gamePhase = 7;
+    ctx.gamePhase = GamePhase::Advance;
     Run(2);
-    EXPECT_EQ(ctx.gamePhase, 14u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::ClosingPicture);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].first, 4u);
+    EXPECT_EQ(shown[0].first, CaptionMode::ClosingPicture);
     ctx.menuRequest = 0;
     Run(20000 / 16);
-    EXPECT_EQ(ctx.gamePhase, 14u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::ClosingPicture);
     Run(2);
-    EXPECT_EQ(ctx.gamePhase, 0u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
     EXPECT_EQ(ctx.highScoreCheckRequest, 1);
     EXPECT_EQ(ctx.currentLevel, 9u);
-    EXPECT_EQ(ctx.currentScreen, 0u) << "the menu request was served";
+    EXPECT_EQ(ctx.currentScreen, Screen::Menu) << "the menu request was served";
 }
 
 TEST_F(GameTableTest, LosingFourShipsEndsTheGameThreeRowsLater) {
@@ -186,38 +189,38 @@ TEST_F(GameTableTest, LosingFourShipsEndsTheGameThreeRowsLater) {
     }
     EXPECT_EQ(factory.Of("ship").size(), 4u);
     EXPECT_EQ(ctx.shipsLeft, 0u);
-    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == 16; }));
+    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == GamePhase::GameOverShown; }));
     EXPECT_EQ(table->currentRow, table->gameOverRow + 3);
     EXPECT_EQ(table->gameOverPending, 0);
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.back().first, 5u);
+    EXPECT_EQ(shown.back().first, CaptionMode::GameOver);
     EXPECT_EQ(factory.Of("ship").size(), 4u) << "no fifth ship";
     Run(3100 / 16);
-    EXPECT_EQ(ctx.gamePhase, 16u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::GameOverShown);
     Run(1);
-    EXPECT_EQ(ctx.gamePhase, 0u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
     EXPECT_EQ(ctx.highScoreCheckRequest, 1);
     EXPECT_EQ(ctx.menuRequest, 1);
     Run(1);
-    EXPECT_EQ(ctx.currentScreen, 0u) << "back to the menu";
+    EXPECT_EQ(ctx.currentScreen, Screen::Menu) << "back to the menu";
 }
 
 TEST_F(GameTableTest, EnemiesStillFlyingHoldTheLevelEnd) {
     ctx.levelLength[0] = 0;
     StartLevel(0);
-    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == 0; }));
+    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == GamePhase::Playing; }));
     ctx.enemySlots[77].active = 1;  // far away from the ship
     ctx.enemySlots[77].noContact = 1;
     Run(600);
-    EXPECT_EQ(ctx.gamePhase, 0u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
     EXPECT_EQ(table->endPending, 0);
     ctx.enemySlots[77].active = 0;
-    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == 2; }, 1000));
+    ASSERT_TRUE(RunUntil([&] { return ctx.gamePhase == GamePhase::ShipLeaving; }, 1000));
     EXPECT_EQ(gRowAtLevelEnd, table->endRow + 5);
 }
 
 TEST_F(GameTableTest, EscapeAsksForTheMenuOncePerPress) {
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     ctx.keys[1] = 0x80;
     Run(1);
     EXPECT_EQ(ctx.menuRequest, 1);
@@ -240,7 +243,7 @@ TEST_F(GameTableTest, EscapeAsksForTheMenuOncePerPress) {
 
 TEST_F(GameTableTest, SoundRequestsAreServedOncePerFrameEvenOffTheGameScreen) {
     testing::SoundHarness sound(ctx);
-    ctx.currentScreen = 0;
+    ctx.currentScreen = Screen::Menu;
     RequestSound(&ctx, 6);
     RequestSound(&ctx, 6);
     RequestSound(&ctx, 2);
@@ -274,14 +277,14 @@ TEST_F(GameTableTest, NothingHappensWithoutTheMouse) {
 TEST_F(GameTableTest, MusicWaitsFiveSecondsThenFadesBetweenThemes) {
     platform::RecordingSoundLibrary imx;
     platform::services().sound = &imx;
-    ctx.currentScreen = 0;
+    ctx.currentScreen = Screen::Menu;
     ctx.musicVolume = 28;
-    ctx.musicRequest = 1;
+    ctx.musicRequest = MusicRequest::MenuTheme;
     Run(300);  // 4800 ms
     EXPECT_EQ(table->introSoundPlayed, 1);
-    EXPECT_EQ(ctx.musicRequest, 1u) << "requests wait for the music service";
+    EXPECT_EQ(ctx.musicRequest, MusicRequest::MenuTheme) << "requests wait for the music service";
     EXPECT_EQ(table->musicTheme, 0u);
-    ASSERT_TRUE(RunUntil([&] { return ctx.musicRequest == 0; }, 100));
+    ASSERT_TRUE(RunUntil([&] { return ctx.musicRequest == MusicRequest::None; }, 100));
     EXPECT_EQ(table->musicTheme, 1u);
     // Fade in from silence at 0.025 per ms to the music volume.
     Run(1);
@@ -293,7 +296,7 @@ TEST_F(GameTableTest, MusicWaitsFiveSecondsThenFadesBetweenThemes) {
     EXPECT_EQ(imx.musicVolume, 28);
 
     // The game theme cuts the menu theme at once and fades in from silence.
-    ctx.musicRequest = 2;
+    ctx.musicRequest = MusicRequest::GameTheme;
     Run(1);
     EXPECT_EQ(table->musicTheme, 2u);
     EXPECT_GT(table->musicLevel, 0.0f);
@@ -301,7 +304,7 @@ TEST_F(GameTableTest, MusicWaitsFiveSecondsThenFadesBetweenThemes) {
     Run(100);
 
     // Asking for the game theme again fades it out from 90 % first.
-    ctx.musicRequest = 2;
+    ctx.musicRequest = MusicRequest::GameTheme;
     Run(1);
     EXPECT_NEAR(table->musicLevel, -28.0f * 0.9f + 16 * 0.015f, 1e-3f);
     EXPECT_EQ(imx.musicVolume, 24);
@@ -310,7 +313,7 @@ TEST_F(GameTableTest, MusicWaitsFiveSecondsThenFadesBetweenThemes) {
 
     // Silence asked for in the middle of that fade keeps fading out, at 0.03
     // per ms, and puts the volume back at the end.
-    ctx.musicRequest = 9;
+    ctx.musicRequest = MusicRequest::FadeOut;
     Run(1);
     EXPECT_EQ(table->musicTheme, 0u);
     EXPECT_LT(table->musicLevel, 0.0f);

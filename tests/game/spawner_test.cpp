@@ -170,13 +170,13 @@ TEST_F(SpawnerTest, GroundRunBecomesOnePieceCarryingItsTurrets) {
 
 TEST_F(SpawnerTest, ScrollsOneAndAHalfRowsASecondAndProcessesOneRowPerFrame) {
     SetLevel(13, {{0, 0, 3, 1}, {0, 1, 3, 1}, {0, 2, 3, 1}}, {});
-    ctx.gamePhase = 10;  // level intro: no scrolling
+    ctx.gamePhase = GamePhase::LevelIntro;  // level intro: no scrolling
     ctx.frameTimeAverage = 16;
     SpawnStep(&ctx, currentRow, groundRow, factory);
     EXPECT_FLOAT_EQ(ctx.scrollPosition, 0.0f);
     EXPECT_EQ(currentRow, 0u);
 
-    ctx.gamePhase = 0;
+    ctx.gamePhase = GamePhase::Playing;
     SpawnStep(&ctx, currentRow, groundRow, factory);  // first frame of play: row 0
     EXPECT_FLOAT_EQ(ctx.scrollPosition, 0.024f);
     EXPECT_EQ(currentRow, 1u);

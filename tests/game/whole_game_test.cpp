@@ -41,33 +41,33 @@ TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
         // What the menu does to start level 1.
         ctx.currentLevel = 0;
         ctx.screenChangeRequest = 1;
-        ctx.requestedScreen = 1;
-        ctx.musicRequest = 2;
+        ctx.requestedScreen = Screen::Game;
+        ctx.musicRequest = MusicRequest::GameTheme;
         ctx.levelStartRequest = 1;
         game.Run(3);
-        EXPECT_EQ(ctx.currentScreen, 1u);
-        EXPECT_EQ(ctx.gamePhase, 10u);
+        EXPECT_EQ(ctx.currentScreen, Screen::Game);
+        EXPECT_EQ(ctx.gamePhase, GamePhase::LevelIntro);
         EXPECT_EQ(ctx.score, 0u);
         // After the 1000 ms of the intro the level number shows.
         const std::uint32_t start = ctx.timeNow;
-        while (ctx.gamePhase == 10 && game.frames() < 2000) game.Step();
+        while (ctx.gamePhase == GamePhase::LevelIntro && game.frames() < 2000) game.Step();
         EXPECT_GE(ctx.timeNow - start, 1000u);
-        EXPECT_EQ(ctx.gamePhase, 11u);
+        EXPECT_EQ(ctx.gamePhase, GamePhase::ShowLevelNumber);
         game.Step();
-        EXPECT_EQ(ctx.gamePhase, 12u);
+        EXPECT_EQ(ctx.gamePhase, GamePhase::LevelNumberShown);
         EXPECT_EQ(Count(ctx, "gtext"), 1);
         EXPECT_EQ(ctx.scrollPosition, 0.0f);
-        while (ctx.gamePhase == 12 && game.frames() < 2000) game.Step();
+        while (ctx.gamePhase == GamePhase::LevelNumberShown && game.frames() < 2000) game.Step();
         game.Run(2);  // 3000 ms later play begins and the field scrolls
         EXPECT_GT(ctx.scrollPosition, 0.0f);
-        EXPECT_EQ(ctx.gamePhase, 0u);
+        EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
         EXPECT_EQ(Count(ctx, "swolf"), 1);
         EXPECT_EQ(ctx.shipsLeft, 3u);
 
         // Half a minute of play with the fire button held.
         game.input().SetButton(0, true);
         game.Run(1900);
-        EXPECT_EQ(ctx.currentScreen, 1u);
+        EXPECT_EQ(ctx.currentScreen, Screen::Game);
         EXPECT_GT(ctx.scrollPosition, 40.0f);
         game.Close();
     }

@@ -124,12 +124,12 @@ TEST(MainCamera, WaitsForIntroAndLoadingThenActsOnce) {
     EXPECT_EQ(ctx.mouseActive, 0);
     EXPECT_EQ(ctx.screenChangeRequest, 0);
     ctx.assetLoadingActive = 0;
-    ctx.requestedScreen = 7;
+    ctx.requestedScreen = Screen::Game;  // whatever was asked before
     main.FrameMove();
     EXPECT_EQ(main.done, 1);
     EXPECT_EQ(ctx.mouseActive, 1);
     EXPECT_EQ(ctx.screenChangeRequest, 1);
-    EXPECT_EQ(ctx.requestedScreen, 0u);
+    EXPECT_EQ(ctx.requestedScreen, Screen::Menu);
     ExpectVec(ctx.eyePosition, 0, 99, 0);  // the camera ran at once
 
     ctx.screenChangeRequest = 0;

@@ -219,17 +219,17 @@ TEST_F(Shell, DeviceResetDuringPlayReturnsToTheMenu) {
 
     // In play it returns to the menu: the first object serves the request
     // in the next frame.
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     game.shell().Resize(640, 480);
     game.Step();
-    EXPECT_EQ(ctx.currentScreen, 0u);
+    EXPECT_EQ(ctx.currentScreen, Screen::Menu);
     EXPECT_EQ(ctx.gameInProgress, 1);
-    EXPECT_EQ(ctx.musicRequest, 1u);
+    EXPECT_EQ(ctx.musicRequest, MusicRequest::MenuTheme);
     EXPECT_EQ(ctx.screenWidth, 640);
 
     // The same through a lost device: frames stop while it is lost, the
     // reset comes when it can be reset.
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     ctx.gameInProgress = 0;
     auto& device = static_cast<gfx::NullDevice&>(game.device());
     device.SetCooperativeLevel(D3DERR_DEVICELOST);
@@ -241,7 +241,7 @@ TEST_F(Shell, DeviceResetDuringPlayReturnsToTheMenu) {
     game.Step();  // the reset
     EXPECT_EQ(ctx.menuRequest, 1);
     game.Step();
-    EXPECT_EQ(ctx.currentScreen, 0u);
+    EXPECT_EQ(ctx.currentScreen, Screen::Menu);
     EXPECT_EQ(ctx.gameInProgress, 1);
     EXPECT_EQ(probe->frames, framesBefore + 1);
 }
@@ -363,10 +363,10 @@ TEST_F(Shell, TheIntroEndingHandsTheCameraToPlayAndOpensTheMenu) {
     EXPECT_EQ(game.frames(), 4u);
     EXPECT_NEAR(ctx.eyePosition.y, 99.0f, 1e-4f);
     EXPECT_EQ(ctx.screenChangeRequest, 1);
-    ctx.currentScreen = 1;
+    ctx.currentScreen = Screen::Game;
     game.Step();
     EXPECT_EQ(ctx.screenChangeRequest, 0);
-    EXPECT_EQ(ctx.currentScreen, 0u);
+    EXPECT_EQ(ctx.currentScreen, Screen::Menu);
     // The mouse now moves the cursor.
     game.input().MoveMouse(10, 0);
     game.Step();

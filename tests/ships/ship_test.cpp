@@ -266,23 +266,23 @@ TEST_F(ShipTest, ALevelStartRemovesTheShipSilently) {
 TEST_F(ShipTest, TheShipFliesOutAtTheLevelEndAndBackInForTheNextLevel) {
     PlayerShip* ship = SpawnControllable();
     ctx.mouseButtons[0] = 1;
-    ctx.gamePhase = 1;
+    ctx.gamePhase = GamePhase::LevelEndReached;
     Frame();
-    EXPECT_EQ(ctx.gamePhase, 2u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::ShipLeaving);
     EXPECT_TRUE(ship->Leaving());
     const int before = Count("smbul");
     Frames(186);  // 2992 ms in phase 2
-    EXPECT_EQ(ctx.gamePhase, 2u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::ShipLeaving);
     EXPECT_EQ(Count("smbul"), 0);  // no fire while leaving; earlier bolts are gone
     EXPECT_LE(before, 1);
     Frame();
-    EXPECT_EQ(ctx.gamePhase, 3u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::LevelComplete);
     EXPECT_LT(ship->Y(), -1.1f);
 
-    ctx.gamePhase = 9;
+    ctx.gamePhase = GamePhase::NextLevelReady;
     ctx.shipSlots[0].hitPoints = 100;
     Frame();
-    EXPECT_EQ(ctx.gamePhase, 10u);
+    EXPECT_EQ(ctx.gamePhase, GamePhase::LevelIntro);
     EXPECT_FALSE(ship->Leaving());
     EXPECT_FALSE(ship->Controllable());
     EXPECT_EQ(ctx.shipSlots[0].hitPoints, 3750u);

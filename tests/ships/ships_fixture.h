@@ -37,7 +37,7 @@ protected:
         ctx.soundCache = &sounds;
         ctx.soundReady = 1;
         ctx.mouseActive = 1;
-        ctx.currentScreen = 1;
+        ctx.currentScreen = Screen::Game;
         ctx.timeNow = clock.Milliseconds();
         ctx.frameTimeAverage = 16;
     }
