@@ -116,7 +116,8 @@ void CarrierBoss::Move(float ft) {
             if (Before(stateTime, now)) state = 1;
             break;
     }
-    if (state > 0) RunBay(ft);
+    // The bay is a cycle of its own: it runs from the arrival, during the fall too.
+    RunBay(ft);
 }
 
 void CarrierBoss::Publish() {

@@ -79,6 +79,15 @@ TEST_F(BossTest, CarrierReleasesNineBallsAndRegeneratesEveryMissingOne) {
     EXPECT_EQ(Count("rball"), 9);
 }
 
+// The ball bay is a cycle of its own: the balls come out while the carrier
+// is still falling in (the fall takes 4.5 s, the bay opens in about 1.1 s).
+TEST_F(BossTest, CarrierReleasesItsBallsWhileItFallsIn) {
+    Boss* boss = Spawn(15);
+    ASSERT_TRUE(RunUntil([&] { return Count("rball") == 9; }, 2000));
+    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_LT(boss->Y(), -0.5f);
+}
+
 TEST_F(BossTest, StationsRepairTheGunshipUntilTheyAreDestroyed) {
     Boss* boss = Spawn(16);
     ASSERT_EQ(Count("hstat"), 2);
