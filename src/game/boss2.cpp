@@ -17,6 +17,7 @@ BomberBoss::BomberBoss(GameContext* ctx) : Boss(ctx, kBigbos2, asset::BigBoss2, 
     l.boss2Done = 0;
     l.boss2X = x;
     l.boss2BayY = y;
+    nextVolley = ctx->timeNow + 1000;  // the first fire cycle, as after a cycle
     const layout::Rect& r = layout::kBoss2Body;
     SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
     RestoreDeviceObjects();
@@ -40,10 +41,24 @@ void BomberBoss::Move(float ft) {
             landed = 1;
             state = 1;
             bayState = 1;
-            nextVolley = now + 1000;
         }
-        return;
+    } else {
+        MoveAndDrop(ft, now);
     }
+    // The turret spins and fires from the start; only the bomb bay waits for the landing.
+    turretAngle += 0.0015f * ft;
+    if (Before(nextVolley, now)) {
+        Volley();
+        if (++volleyCount >= 3) {
+            volleyCount = 0;
+            nextVolley = now + 1000;
+        } else {
+            nextVolley = now + 200;
+        }
+    }
+}
+
+void BomberBoss::MoveAndDrop(float ft, std::uint32_t now) {
     switch (state) {
         case 1:
             gx0 = x;
@@ -95,16 +110,6 @@ void BomberBoss::Move(float ft) {
         default:
             if (Before(bayTime, now)) bayState = 1;
             break;
-    }
-    turretAngle += 0.0015f * ft;
-    if (Before(nextVolley, now)) {
-        Volley();
-        if (++volleyCount >= 3) {
-            volleyCount = 0;
-            nextVolley = now + 1000;
-        } else {
-            nextVolley = now + 200;
-        }
     }
 }
 

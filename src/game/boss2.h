@@ -16,6 +16,8 @@ protected:
     void BuildQuads() override;
     void RenderParts() override;
     void Volley();
+    // The glide legs and the bomb bay, once the bomber has landed.
+    void MoveAndDrop(float ft, std::uint32_t now);
 
     float speedFactor = 1;
     std::uint8_t landed = 0;

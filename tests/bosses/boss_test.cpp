@@ -171,6 +171,20 @@ TEST_F(BossTest, BomberDropsBombsThatFollowItUntilTheyFall) {
     EXPECT_FLOAT_EQ(bomb->X(), ctx.bossLink.boss2X);
 }
 
+// Only the bomb bay waits for the landing: the turret fires its first cycle
+// a second after the bomber appears, while it still falls in.
+TEST_F(BossTest, BomberTurretFiresWhileItFallsInButNoBombDrops) {
+    Boss* boss = Spawn(17);
+    const std::uint32_t start = ctx.timeNow;
+    ASSERT_TRUE(RunUntil([&] { return Count("bulfast") > 0; }, 2000));
+    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_GE(ctx.timeNow - start, 1000u);
+    EXPECT_LE(ctx.timeNow - start, 1100u);
+    EXPECT_EQ(Count("bulfast"), 3);
+    ASSERT_TRUE(RunUntil([&] { return boss->State() != 0; }, 2000));
+    EXPECT_EQ(Count("dbomb"), 0);
+}
+
 TEST_F(BossTest, CloudLauncherIsShotProofFromSalvoStartUntilHalfASecondAfterTheFourthVolley) {
     Boss* boss = Spawn(18);
     HitSlot& slot = ctx.enemySlots[bossSlot];
