@@ -41,6 +41,7 @@ TEST_F(ShipTest, ANewShipStartsFullWithAShieldAndFliesInBeforeTheMouseSteers) {
     EXPECT_EQ(ctx.shipAlive, 1);
     EXPECT_EQ(ctx.shipSlots[0].hitPoints, 3750u);
     EXPECT_EQ(Count("wflame"), 1);
+    EXPECT_EQ(Objects("wflame").front()->order, 72);
 
     ctx.cursorDeltaX = 500;  // ignored during the entry
     Frame();
