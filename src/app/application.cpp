@@ -361,6 +361,9 @@ std::int32_t Application::InitScene() {
             shell->SetFullscreen(false);
             Resize3DEnvironment();
         }
+    } else if (objectList) {
+        // No switch, so no reset: the first objects still get their restore pass.
+        objectList->RestoreAll();
     }
     // 8.
     platform::Sleep(20);

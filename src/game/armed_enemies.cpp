@@ -153,12 +153,12 @@ void ArmedInterceptor::AttachSlot(std::uint32_t s, std::uint32_t eliteFlag) {
 }
 
 void ArmedInterceptor::Animate(float ft) {
-    // Two loops of eight frames: flying (0-7) and banking through the turn
-    // (8-15); the loop changes only when one has run to its end.
+    // One 16-frame loop, flying (animMode 0) or banking through the turn
+    // (animMode 1); the mode changes only when a loop has run to its end.
+    // The sheet holds eight cells of each, so every cell shows for two frames.
     while (animTime > 1.0f) {
-        std::uint32_t f = frame % 8 + 1;
-        if (f >= 8) {
-            f = 0;
+        if (++loopFrame >= 16) {
+            loopFrame = 0;
             if (animMode == 0 && turnRequest) {
                 animMode = 1;
                 turnRequest = 0;
@@ -166,7 +166,7 @@ void ArmedInterceptor::Animate(float ft) {
                 animMode = 0;
             }
         }
-        frame = animMode * 8 + f;
+        frame = animMode * 8 + loopFrame / 2;
         animTime -= 1.0f;
     }
     animTime += ft * animRate;

@@ -66,6 +66,7 @@ public:
     void AttachSlot(std::uint32_t slot, std::uint32_t elite) override;
     std::uint32_t State() const { return state; }
     const ShipAim& Aim() const { return aim; }
+    std::uint32_t AnimMode() const { return animMode; }
 
 protected:
     void Animate(float ft) override;
@@ -76,6 +77,7 @@ protected:
     std::uint32_t stateTime = 0;
     std::uint8_t turnRequest = 0;
     std::uint32_t animMode = 0;
+    std::uint32_t loopFrame = 0;  // 0-15 within the current loop
 };
 
 // "henemy3": descends, strafes, fires bursts of four aimed bullets.

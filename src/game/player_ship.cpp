@@ -435,7 +435,8 @@ void PlayerShip::BuildRing() {
 std::int32_t PlayerShip::Render() {
     if (!GameRunning(context)) return 0;
     SubmitSprite(context, asset::StarWTex, sprite, 2, 2.5f);
-    if (flash) SubmitSprite(context, asset::BoardTex, flashQuad, 2, 2.55f, 5, 2);
+    // The flash is alpha-blended; only the shield ring below is additive.
+    if (flash) SubmitSprite(context, asset::BoardTex, flashQuad, 2, 2.55f);
     SubmitSprite(context, asset::StarWTex, shadow, 2, 2.83f);
     if (context->shieldActive && ringQuads > 0)
         SubmitSprite(context, asset::BoardTex, ring, 2 * ringQuads, 2.48f, 5, 2);

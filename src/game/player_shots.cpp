@@ -303,7 +303,7 @@ std::int32_t Rocket::MoveEmitter() {
 
 EngineFlame::EngineFlame(GameContext* ctx) : TrailEmitter(ctx, 40) {
     name = kFlameName;
-    order = 71;
+    order = 72;  // the object order table: one after the shots
     visible = 1;
 }
 

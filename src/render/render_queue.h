@@ -50,6 +50,8 @@ public:
     HRESULT InvalidateDeviceObjects();
 
     std::size_t EntryCount() const { return entries_.size(); }
+    // The i-th entry submitted since the last Clear.
+    const DrawEntry& EntryAt(std::size_t i) const { return entries_[i].entry; }
     // Batches drawn by the last Flush (each one draw call).
     std::uint32_t lastBatchCount = 0;
     // Buffer fills the last Flush needed (1 unless the frame overflowed).

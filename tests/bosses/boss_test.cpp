@@ -79,6 +79,15 @@ TEST_F(BossTest, CarrierReleasesNineBallsAndRegeneratesEveryMissingOne) {
     EXPECT_EQ(Count("rball"), 9);
 }
 
+// The ball bay is a cycle of its own: the balls come out while the carrier
+// is still falling in (the fall takes 4.5 s, the bay opens in about 1.1 s).
+TEST_F(BossTest, CarrierReleasesItsBallsWhileItFallsIn) {
+    Boss* boss = Spawn(15);
+    ASSERT_TRUE(RunUntil([&] { return Count("rball") == 9; }, 2000));
+    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_LT(boss->Y(), -0.5f);
+}
+
 TEST_F(BossTest, StationsRepairTheGunshipUntilTheyAreDestroyed) {
     Boss* boss = Spawn(16);
     ASSERT_EQ(Count("hstat"), 2);
@@ -160,6 +169,20 @@ TEST_F(BossTest, BomberDropsBombsThatFollowItUntilTheyFall) {
     auto* bomb = Objects<Bomb>("dbomb").front();
     Frames(10);
     EXPECT_FLOAT_EQ(bomb->X(), ctx.bossLink.boss2X);
+}
+
+// Only the bomb bay waits for the landing: the turret fires its first cycle
+// a second after the bomber appears, while it still falls in.
+TEST_F(BossTest, BomberTurretFiresWhileItFallsInButNoBombDrops) {
+    Boss* boss = Spawn(17);
+    const std::uint32_t start = ctx.timeNow;
+    ASSERT_TRUE(RunUntil([&] { return Count("bulfast") > 0; }, 2000));
+    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_GE(ctx.timeNow - start, 1000u);
+    EXPECT_LE(ctx.timeNow - start, 1100u);
+    EXPECT_EQ(Count("bulfast"), 3);
+    ASSERT_TRUE(RunUntil([&] { return boss->State() != 0; }, 2000));
+    EXPECT_EQ(Count("dbomb"), 0);
 }
 
 TEST_F(BossTest, CloudLauncherIsShotProofFromSalvoStartUntilHalfASecondAfterTheFourthVolley) {

@@ -219,6 +219,33 @@ TEST_F(GroundTest, InterceptorFiresAtTheShipThenChargesAlongItsLastAim) {
     EXPECT_NEAR(mx * ay - my * ax, 0.0f, 1e-4f);
 }
 
+// The turn takes the rest of the running 16-frame loop plus one whole 16-frame
+// banking loop (0.045 frames a millisecond): 356 to 711 ms after the dive ends.
+TEST_F(GroundTest, InterceptorTurnsThroughWholeSixteenFrameLoops) {
+    PlaceShip(1, 0.0f, 0.7f);
+    const int s = TakeEnemySlot(&ctx, 120, -1.2f, false, false);
+    auto* fighter = Add<ArmedInterceptor>(CreateEnemy(&ctx, 8, 0.3f, -1.2f, s));
+    std::uint32_t turnStart = 0, banking = 0, flyingCells = 0;
+    for (int i = 0; i < 300 && Count("bulfast") == 0; ++i) {
+        if (fighter->State() < 2) flyingCells |= 1u << fighter->Frame();
+        if (fighter->State() == 2 && turnStart == 0) turnStart = ctx.timeNow;
+        if (fighter->AnimMode() == 1) {
+            ++banking;
+            EXPECT_GE(fighter->Frame(), 8u);
+        }
+        Frame();
+    }
+    ASSERT_EQ(Count("bulfast"), 1);
+    const std::uint32_t took = ctx.timeNow - turnStart;
+    EXPECT_GE(took, 340u);
+    EXPECT_LE(took, 730u);
+    // The banking loop lasts 16 frames of 22 ms: about 22 game frames of 16 ms.
+    EXPECT_GE(banking, 20u);
+    EXPECT_LE(banking, 24u);
+    // Flying, the fighter runs through all eight of its flight cells.
+    EXPECT_EQ(flyingCells & 0xffu, 0xffu);
+}
+
 TEST_F(GroundTest, EliteInterceptorWaitsWithoutAShip) {
     const int s = TakeEnemySlot(&ctx, 120, -1.2f, false, false);
     auto* elite = Add<ArmedInterceptor>(CreateEnemy(&ctx, 9, 0.0f, -1.2f, s));

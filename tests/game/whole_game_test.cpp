@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "core/game_context.h"
 #include "app/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
+#include "game/game_table.h"
 #include "platform/embedded_resources.h"
 
 namespace dw {
@@ -69,6 +71,31 @@ TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
         game.Run(1900);
         EXPECT_EQ(ctx.currentScreen, Screen::Game);
         EXPECT_GT(ctx.scrollPosition, 40.0f);
+        game.Close();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+// A windowed start skips the switch to full screen, and with it the reset
+// that restores the device objects: the first objects get that pass anyway.
+TEST(WholeGame, AWindowedStartStillRestoresTheFirstObjects) {
+    const auto dir = std::filesystem::temp_directory_path() / "dw_whole_game_windowed";
+    std::filesystem::create_directories(dir);
+    {
+        HeadlessOptions options;
+        options.userDir = dir.string();
+        options.seed = 5u;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        EXPECT_EQ(ctx.lightReady(), 1);
+        EXPECT_EQ(ctx.mainLight().Type, D3DLIGHT_DIRECTIONAL);
+        const GameTable* table = nullptr;
+        for (auto* n = ctx.objectList->Head(); n; n = n->next)
+            if (std::string(n->object->name) == "matrix") table = static_cast<const GameTable*>(n->object);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->lights[0].Type, D3DLIGHT_DIRECTIONAL);
         game.Close();
     }
     std::error_code ec;

@@ -41,6 +41,7 @@ TEST_F(ShipTest, ANewShipStartsFullWithAShieldAndFliesInBeforeTheMouseSteers) {
     EXPECT_EQ(ctx.shipAlive, 1);
     EXPECT_EQ(ctx.shipSlots[0].hitPoints, 3750u);
     EXPECT_EQ(Count("wflame"), 1);
+    EXPECT_EQ(Objects("wflame").front()->order, 72);
 
     ctx.cursorDeltaX = 500;  // ignored during the entry
     Frame();
@@ -184,6 +185,29 @@ TEST_F(ShipTest, RocketsFireInPairsOncePerPress) {
     ctx.mouseButtons[1] = 1;
     Frame();
     EXPECT_EQ(Plays(asset::GameRocket), 2);
+}
+
+// The muzzle flash is blended over what lies below (source alpha over
+// inverse source alpha); only the shield ring adds its light.
+TEST_F(ShipTest, MuzzleFlashIsAlphaBlendedAndOnlyTheShieldRingIsAdditive) {
+    SpawnControllable();
+    ctx.shieldActive = 1;
+    ctx.mouseButtons[0] = 1;
+    Frame();
+    const DrawEntry* flash = nullptr;
+    const DrawEntry* ring = nullptr;
+    for (std::size_t i = 0; i < queue.EntryCount(); ++i) {
+        const DrawEntry& e = queue.EntryAt(i);
+        if (e.texture != asset::BoardTex) continue;
+        if (e.sortKey == 2.55f) flash = &e;
+        if (e.sortKey == 2.48f) ring = &e;
+    }
+    ASSERT_NE(flash, nullptr);
+    EXPECT_EQ(flash->srcBlend, static_cast<std::uint32_t>(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(flash->destBlend, static_cast<std::uint32_t>(D3DBLEND_INVSRCALPHA));
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->srcBlend, static_cast<std::uint32_t>(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(ring->destBlend, static_cast<std::uint32_t>(D3DBLEND_ONE));
 }
 
 TEST_F(ShipTest, TheShieldLasts5000MsAndItsRingShrinksOverTheLast1500) {
