@@ -502,6 +502,8 @@ int main(int argc, char** argv) {
             std::vector<dw::ScreenVertex> v;
             Rect(v, 20, 20, 220, 220, 0.5f, 0xFFFFFFFFu);
             Upload(vb, v, "lock the panel");
+            dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
+            dev.SetVertexShader(gfx::kFvfScreen);
             Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FFu, 1.0f, 0)),
                   "clear to blue");
             dev.BeginScene();
