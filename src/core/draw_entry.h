@@ -16,6 +16,16 @@ struct ScreenVertex {
 };
 static_assert(sizeof(ScreenVertex) == 28);
 
+// Pre-transformed screen vertex with two coordinate sets (36 bytes):
+// XYZRHW | DIFFUSE | TEX2; (u, v) for texture stage 0, (u1, v1) for stage 1.
+struct ScreenVertex2 {
+    float x, y, z, rhw;
+    std::uint32_t diffuse;
+    float u, v;
+    float u1, v1;
+};
+static_assert(sizeof(ScreenVertex2) == 36);
+
 // World vertex (24 bytes): XYZ | DIFFUSE | TEX1.
 struct WorldVertex {
     float x, y, z;
@@ -75,6 +85,13 @@ struct DrawEntry {
     float groundHeight;
     const float (*shadowPositions)[3];
     std::uint32_t shadowCount;
+    // A screen entry with a second texture stage: `vertices` are
+    // ScreenVertex2, stage 0 is `texture` x diffuse (first coordinate set),
+    // and `underTexture` (second set) shows through where stage 0's alpha is
+    // low: colour = stage0 * a0 + under * (1 - a0). The result is written
+    // without blending; the entry sorts as its blended form would.
+    std::uint8_t twoStage;
+    const char* underTexture;
 };
 
 }  // namespace dw

@@ -1,5 +1,8 @@
 #include "game/background.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/sprite_util.h"
@@ -57,6 +60,75 @@ void Background::Layout() {
             }
         SetVertexLook(quads, 96, layer == 0 ? 0xffffffffu : colourB, layer == 0 ? 0.8f : 0.76f);
     }
+    LayoutMerged(level);
+}
+
+// The two grids share their columns; their rows are offset. Cutting every
+// column at the row edges of both gives bands inside which each layer's
+// coordinates run straight, so one quad per band carries both sets, and
+// every pixel samples both layers where the separate grids did.
+void Background::LayoutMerged(std::uint32_t level) {
+    mergedTriangles = 0;
+    const float tile = static_cast<float>(context->screenWidth) / 4.0f;
+    const float height = static_cast<float>(context->screenHeight);
+    // Row edges as Layout places them.
+    auto edge = [tile](float scroll, int r) { return (scroll - 1.0f + static_cast<float>(r)) * tile; };
+    const float topA = edge(scrollA, 0), topB = edge(scrollB, 0);
+    const float top = std::max(topA, topB);
+    const float bottom = std::min(edge(scrollA, 3) + tile, edge(scrollB, 3) + tile);
+    // Where only one grid covers a visible pixel the merged form would
+    // draw it differently: leave it to the two separate layers.
+    if (!(tile > 0) || top > 0.0f || bottom < height) return;
+
+    // Top, the inner edges of both grids in order, bottom: at most ten.
+    float edges[10];
+    int count = 0;
+    edges[count++] = top;
+    for (int r = 1; r < 4; ++r) {
+        for (float scroll : {scrollA, scrollB}) {
+            const float y = edge(scroll, r);
+            if (!(y > top && y < bottom)) continue;
+            int at = count++;
+            for (; at > 1 && edges[at - 1] > y; --at) edges[at] = edges[at - 1];
+            edges[at] = y;
+        }
+    }
+    edges[count++] = bottom;
+
+    const Cell cellA = LayerCell(level, 0), cellB = LayerCell(level, 1);
+    // Texture coordinate of a layer at screen row y: straight within the
+    // tile row that holds `mid`.
+    auto v = [&](float y, float mid, float scroll, const Cell& cell) {
+        const int row = static_cast<int>(std::floor(mid / tile - (scroll - 1.0f)));
+        const float rowTop = edge(scroll, row);
+        return cell.v0 + (y - rowTop) / tile * (cell.v1 - cell.v0);
+    };
+    ScreenVertex2* q = merged;
+    for (int c = 0; c < 4; ++c) {
+        const float x0 = static_cast<float>(c) * tile, x1 = x0 + tile;
+        for (int i = 0; i + 1 < count; ++i) {
+            const float y0 = edges[i], y1 = edges[i + 1];
+            if (!(y1 > y0)) continue;
+            const float mid = 0.5f * (y0 + y1);
+            const float b0 = v(y0, mid, scrollB, cellB), b1 = v(y1, mid, scrollB, cellB);
+            const float a0 = v(y0, mid, scrollA, cellA), a1 = v(y1, mid, scrollA, cellA);
+            // The corner order of every sprite quad: (top-left, top-right,
+            // bottom-left), (bottom-left, top-right, bottom-right).
+            auto set = [&](ScreenVertex2& p, float x, float y, bool right, bool low) {
+                p = ScreenVertex2{x, y, 0.76f, 0.76f, colourB,
+                                  right ? cellB.u1 : cellB.u0, low ? b1 : b0,
+                                  right ? cellA.u1 : cellA.u0, low ? a1 : a0};
+            };
+            set(q[0], x0, y0, false, false);
+            set(q[1], x1, y0, true, false);
+            set(q[2], x0, y1, false, true);
+            set(q[3], x0, y1, false, true);
+            set(q[4], x1, y0, true, false);
+            set(q[5], x1, y1, true, true);
+            q += 6;
+            mergedTriangles += 2;
+        }
+    }
 }
 
 std::int32_t Background::FrameMove() {
@@ -76,6 +148,11 @@ std::int32_t Background::FrameMove() {
 
 std::int32_t Background::Render() {
     if (!GameRunning(context)) return 0;
+    if (mergedTriangles > 0 && context->renderQueue && context->renderQueue->SecondStage()) {
+        // One opaque pass where layer A would have been drawn.
+        SubmitTwoStage(context, asset::FoneTex, asset::FoneTex, merged, mergedTriangles, 3.5f);
+        return 0;
+    }
     SubmitSprite(context, asset::FoneTex, layerA, 32, 3.5f);
     SubmitSprite(context, asset::FoneTex, layerB, 32, 3.3f);
     return 0;

@@ -22,6 +22,13 @@ public:
     std::uint32_t TintLevel() const { return tintLevel; }
     const ScreenVertex* LayerA() const { return layerA; }
     const ScreenVertex* LayerB() const { return layerB; }
+    // Both layers in one grid for a device with a second texture stage:
+    // layer B (tinted) on stage 0 over layer A on stage 1. Empty when the
+    // two grids do not both cover the screen; then the layers go as two.
+    const ScreenVertex2* Merged() const { return merged; }
+    std::uint32_t MergedTriangles() const { return mergedTriangles; }
+    // Quads of the merged grid at most: four columns of up to nine bands.
+    static constexpr std::uint32_t kMergedQuads = 36;
 
     // Cell of "FoneTex" for layer 0 (A) or 1 (B) of a level, and layer B's
     // colour.
@@ -33,12 +40,15 @@ public:
 
 private:
     void Layout();
+    void LayoutMerged(std::uint32_t level);
 
     float scrollA = 0, scrollB = 0;
     std::uint32_t tintLevel = 0xffffffffu;
     std::uint32_t colourB = 0xffffffffu;
     ScreenVertex layerA[96] = {};
     ScreenVertex layerB[96] = {};
+    ScreenVertex2 merged[6 * kMergedQuads] = {};
+    std::uint32_t mergedTriangles = 0;
 };
 
 class GroundPiece : public MyObject {

@@ -117,6 +117,7 @@ enum D3DTEXTURESTAGESTATETYPE : std::uint32_t {
     D3DTSS_ALPHAOP = 4,
     D3DTSS_ALPHAARG1 = 5,
     D3DTSS_ALPHAARG2 = 6,
+    D3DTSS_TEXCOORDINDEX = 11,
     D3DTSS_ADDRESSU = 13,
     D3DTSS_ADDRESSV = 14,
     D3DTSS_MAGFILTER = 16,
@@ -132,6 +133,7 @@ constexpr DWORD D3DTA_CURRENT = 1;
 constexpr DWORD D3DTA_TEXTURE = 2;
 enum D3DTEXTUREOP : std::uint32_t {
     D3DTOP_DISABLE = 1, D3DTOP_SELECTARG1 = 2, D3DTOP_SELECTARG2 = 3, D3DTOP_MODULATE = 4,
+    D3DTOP_BLENDDIFFUSEALPHA = 12, D3DTOP_BLENDTEXTUREALPHA = 13, D3DTOP_BLENDCURRENTALPHA = 16,
 };
 
 enum D3DTRANSFORMSTATETYPE : std::uint32_t {
@@ -186,6 +188,8 @@ struct D3DCAPS8 {
     DWORD MaxVertexShaderConst;
     DWORD MaxTextureWidth;
     DWORD MaxTextureHeight;
+    DWORD MaxTextureBlendStages;
+    DWORD MaxSimultaneousTextures;
 };
 
 #define D3DVS_VERSION(major, minor) (0xFFFE0000u | ((major) << 8) | (minor))

@@ -64,6 +64,7 @@ DWORD DefaultTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
     case D3DTSS_MAGFILTER:
     case D3DTSS_MINFILTER: return D3DTEXF_POINT;
     case D3DTSS_MIPFILTER: return D3DTEXF_NONE;
+    case D3DTSS_TEXCOORDINDEX: return stage;
     }
     return 0;
 }

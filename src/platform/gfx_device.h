@@ -81,6 +81,8 @@ constexpr DWORD kFvfScreen = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0
 constexpr DWORD kFvfWorld = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;      // 0x142, 24 bytes
 constexpr DWORD kFvfMesh = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;        // 0x112, 32 bytes
 constexpr DWORD kFvfShadow = D3DFVF_XYZ | D3DFVF_TEX1;                      // 0x102, 20 bytes
+// Screen vertices with a coordinate set for each of two texture stages.
+constexpr DWORD kFvfScreen2 = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2; // 0x244, 36 bytes
 
 // Bytes per vertex of a vertex format (0 for formats the devices do not know).
 std::uint32_t FvfStride(DWORD fvf);

@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,6 +20,7 @@ layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
 layout(location = 3) in vec2 aUV;
 layout(location = 4) in vec4 aSpecular;
+layout(location = 5) in vec2 aUV1;
 
 uniform int uPretransformed;
 uniform vec2 uTargetSize;
@@ -47,6 +49,7 @@ uniform vec4 uLightAmbient[8];
 
 out vec4 vColor;
 out vec2 vUV;
+out vec2 vUV1;
 
 vec4 source(int src, vec4 mat) {
     if (src == 1 && uHasColor == 1) return aColor;
@@ -56,6 +59,7 @@ vec4 source(int src, vec4 mat) {
 
 void main() {
     vUV = aUV;
+    vUV1 = aUV1;
     if (uPretransformed == 1) {
         // Pixels to clip space; pixel centres sit on whole coordinates.
         // Edges that fall on pixel centres are nudged up and left by a
@@ -103,8 +107,10 @@ void main() {
 const char* const kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vUV;
+in vec2 vUV1;
 
 uniform sampler2D uTex;
+uniform sampler2D uTex1;
 uniform int uColorOp;
 uniform int uColorArg1;
 uniform int uColorArg2;
@@ -154,6 +160,10 @@ void main() {
     vec4 c = vColor;
 #elif VARIANT == 1
     vec4 c = texture(uTex, vUV) * vColor;
+#elif VARIANT == 3
+    vec4 top = texture(uTex, vUV) * vColor;
+    vec4 under = texture(uTex1, vUV1);
+    vec4 c = vec4(top.rgb * top.a + under.rgb * (1.0 - top.a), under.a);
 #else
     vec4 tex = texture(uTex, vUV);
     vec3 rgb = op(uColorOp, arg(uColorArg1, tex), arg(uColorArg2, tex)).rgb;
@@ -395,7 +405,7 @@ struct GlDevice::Uniforms {
     GLint pretransformed, targetSize, world, view, proj, lighting, hasNormal, hasColor, hasSpecular;
     GLint diffuseSrc, ambientSrc, emissiveSrc, matDiffuse, matAmbient, matEmissive, globalAmbient;
     GLint lightCount, lightType, lightDir, lightPos, lightDiffuse, lightAmbient;
-    GLint tex, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+    GLint tex, tex1, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
     GLint alphaTest, alphaFunc, alphaRef;
 };
 
@@ -404,6 +414,7 @@ struct GlDevice::GlState {
     int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
     GLenum depthFunc = 0, blendSrc = 0, blendDst = 0, cullFace = 0;
     GLuint texture = 0xFFFFFFFFu;
+    GLuint texture1 = 0xFFFFFFFFu;  // unit 1
     GLuint layoutBuffer = 0xFFFFFFFFu;  // the buffer the attributes point into
     DWORD layoutFvf = 0;
     UINT layoutStride = 0;
@@ -429,6 +440,7 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     }
     for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
         stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
+        stage1_[t] = DefaultTextureStageState(1, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
     }
     world_ = view_ = projection_ = Identity();
 
@@ -437,10 +449,13 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     glBindVertexArray(vao_);
     glGenSamplers(1, &sampler_);
     glBindSampler(0, sampler_);
+    glGenSamplers(1, &sampler1_);
+    glBindSampler(1, sampler1_);
     glActiveTexture(GL_TEXTURE0);
     for (int v = 0; v < kVariants; ++v) {
         glUseProgram(programs_[v]);
         glUniform1i(uniforms_[v]->tex, 0);
+        if (uniforms_[v]->tex1 >= 0) glUniform1i(uniforms_[v]->tex1, 1);
     }
     current_ = kVariants - 1;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -455,12 +470,15 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
 
 GlDevice::~GlDevice() {
     Rebind<Texture>(texture_, nullptr);
+    Rebind<Texture>(texture1_, nullptr);
     Rebind<VertexBuffer>(stream_, nullptr);
     Rebind<IndexBuffer>(indices_, nullptr);
     if (depthFbo_) glDeleteFramebuffers(1, &depthFbo_);
     if (depthColor_) glDeleteRenderbuffers(1, &depthColor_);
     if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
+    if (sampler1_) glDeleteSamplers(1, &sampler1_);
+    if (splitBuffer_) glDeleteBuffers(1, &splitBuffer_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     for (unsigned p : programs_) {
         if (p) glDeleteProgram(p);
@@ -523,6 +541,7 @@ bool GlDevice::BuildPrograms() {
         u.lightDiffuse = at("uLightDiffuse");
         u.lightAmbient = at("uLightAmbient");
         u.tex = at("uTex");
+        u.tex1 = at("uTex1");
         u.colorOp = at("uColorOp");
         u.colorArg1 = at("uColorArg1");
         u.colorArg2 = at("uColorArg2");
@@ -556,15 +575,18 @@ HRESULT GlDevice::Reset(const PresentParameters& params) {
     }
     for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
         stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
+        stage1_[t] = DefaultTextureStageState(1, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
     }
     Rebind<Texture>(texture_, nullptr);
+    Rebind<Texture>(texture1_, nullptr);
     Rebind<VertexBuffer>(stream_, nullptr);
     Rebind<IndexBuffer>(indices_, nullptr);
     world_ = view_ = projection_ = Identity();
     material_ = D3DMATERIAL8{};
     lights_.clear();
     enabledLights_.clear();
-    dirtyStates_ = dirtySampler_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ = dirtyLayout_ = true;
+    dirtyStates_ = dirtySampler_ = dirtySampler1_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ =
+        dirtyLayout_ = true;
     *gl_ = GlState{};
     // The frame in hand is dropped and depth starts afresh.
     if (offscreen_) glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -782,6 +804,12 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
     caps->MaxVertexShaderConst = 96;
     caps->MaxTextureWidth = static_cast<DWORD>(maxSize);
     caps->MaxTextureHeight = static_cast<DWORD>(maxSize);
+    // DUSKWHIRL_GL_STAGES=1 hides the second stage, so the one-stage way of
+    // drawing can be seen (and compared) on this device too.
+    const char* stages = std::getenv("DUSKWHIRL_GL_STAGES");
+    const DWORD count = stages != nullptr && std::strcmp(stages, "1") == 0 ? 1 : 2;
+    caps->MaxTextureBlendStages = count;
+    caps->MaxSimultaneousTextures = count;
     return S_OK;
 }
 
@@ -821,7 +849,13 @@ HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
     if (stage >= kStageCount || type >= kStageStateCount) return D3DERR_INVALIDCALL;
     ++counters_.stateChanges;
-    if (stage != 0) return S_OK;  // one stage is all the game uses
+    if (stage == 1) {
+        if (stage1_[type] == value) return S_OK;
+        stage1_[type] = value;
+        if (type >= D3DTSS_ADDRESSU && type <= D3DTSS_MIPFILTER) dirtySampler1_ = true;
+        return S_OK;
+    }
+    if (stage != 0) return S_OK;  // two stages are all the game uses
     if (stage0_[type] == value) return S_OK;
     stage0_[type] = value;
     switch (type) {
@@ -840,9 +874,10 @@ HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE typ
 
 HRESULT GlDevice::SetTexture(DWORD stage, Texture* texture) {
     if (stage >= kStageCount) return D3DERR_INVALIDCALL;
-    if (stage != 0) return S_OK;
-    if (texture_ != texture) ++counters_.textureBinds;
-    Rebind(texture_, texture);
+    if (stage > 1) return S_OK;
+    Texture*& slot = stage == 0 ? texture_ : texture1_;
+    if (slot != texture) ++counters_.textureBinds;
+    Rebind(slot, texture);
     return S_OK;
 }
 
@@ -921,7 +956,7 @@ HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3D
     *out = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     // A deleted texture unbinds itself and its name may come back here.
-    gl_->texture = 0xFFFFFFFFu;
+    gl_->texture = gl_->texture1 = 0xFFFFFFFFu;
     return S_OK;
 }
 
@@ -1021,6 +1056,23 @@ void GlDevice::ApplyRenderStates() {
     }
 }
 
+namespace {
+
+void SetSampler(GLuint sampler, const std::array<DWORD, kStageStateCount>& stage) {
+    const DWORD minF = stage[D3DTSS_MINFILTER], magF = stage[D3DTSS_MAGFILTER];
+    const DWORD mipF = stage[D3DTSS_MIPFILTER];
+    const bool minLinear = minF >= D3DTEXF_LINEAR;
+    GLenum min = minLinear ? GL_LINEAR : GL_NEAREST;
+    if (mipF == D3DTEXF_POINT) min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    if (mipF >= D3DTEXF_LINEAR) min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSU])));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSV])));
+}
+
+}  // namespace
+
 void GlDevice::ApplyTexture() {
     GlState& g = *gl_;
     const GLuint name = texture_ ? static_cast<GlTexture*>(texture_)->name() : 0;
@@ -1029,17 +1081,20 @@ void GlDevice::ApplyTexture() {
         g.texture = name;
     }
     if (dirtySampler_) {
-        const DWORD minF = stage0_[D3DTSS_MINFILTER], magF = stage0_[D3DTSS_MAGFILTER];
-        const DWORD mipF = stage0_[D3DTSS_MIPFILTER];
-        const bool minLinear = minF >= D3DTEXF_LINEAR;
-        GLenum min = minLinear ? GL_LINEAR : GL_NEAREST;
-        if (mipF == D3DTEXF_POINT) min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-        if (mipF >= D3DTEXF_LINEAR) min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-        glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
-        glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(stage0_[D3DTSS_ADDRESSU])));
-        glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(stage0_[D3DTSS_ADDRESSV])));
+        SetSampler(sampler_, stage0_);
         dirtySampler_ = false;
+    }
+    if (current_ != 3) return;  // only the two-stage build reads unit 1
+    const GLuint name1 = texture1_ ? static_cast<GlTexture*>(texture1_)->name() : 0;
+    if (g.texture1 != name1) {
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, name1);
+        glActiveTexture(GL_TEXTURE0);
+        g.texture1 = name1;
+    }
+    if (dirtySampler1_) {
+        SetSampler(sampler1_, stage1_);
+        dirtySampler1_ = false;
     }
 }
 
@@ -1156,6 +1211,12 @@ void GlDevice::ApplyVertexLayout() {
         glDisableVertexAttribArray(3);
         glVertexAttrib2f(3, 0.0f, 0.0f);
     }
+    if ((fvf_ & D3DFVF_TEXCOUNT_MASK) >= D3DFVF_TEX2) {
+        enable(5, 2, GL_FLOAT, GL_FALSE, 8);
+    } else {
+        glDisableVertexAttribArray(5);
+        glVertexAttrib2f(5, 0.0f, 0.0f);
+    }
     g.layoutBuffer = store.name();
     g.layoutFvf = fvf_;
     g.layoutStride = stride_;
@@ -1188,7 +1249,7 @@ bool GlDevice::PrepareDraw() {
         if (colorOp == D3DTOP_MODULATE && stage0_[D3DTSS_ALPHAOP] == D3DTOP_MODULATE &&
             pair(stage0_[D3DTSS_COLORARG1], stage0_[D3DTSS_COLORARG2]) &&
             pair(stage0_[D3DTSS_ALPHAARG1], stage0_[D3DTSS_ALPHAARG2])) {
-            variant = 1;
+            variant = StageOneBlends() ? 3 : 1;
         }
     }
     if (variant != current_) {
@@ -1200,6 +1261,16 @@ bool GlDevice::PrepareDraw() {
     ApplyUniforms();
     ApplyVertexLayout();
     return true;
+}
+
+// Stage 1 as the two-stage build draws it: its texture, through the second
+// coordinate set, under stage 0 by stage 0's alpha; alpha from the texture.
+bool GlDevice::StageOneBlends() const {
+    if (texture1_ == nullptr || (fvf_ & D3DFVF_TEXCOUNT_MASK) < D3DFVF_TEX2) return false;
+    const auto& s = stage1_;
+    return s[D3DTSS_COLOROP] == D3DTOP_BLENDCURRENTALPHA && s[D3DTSS_COLORARG1] == D3DTA_CURRENT &&
+           s[D3DTSS_COLORARG2] == D3DTA_TEXTURE && s[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
+           s[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE && s[D3DTSS_TEXCOORDINDEX] == 1;
 }
 
 // A blended sprite draw whose texture has opaque regions: triangles that
@@ -1223,6 +1294,7 @@ bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, U
 
     const auto* vertices = reinterpret_cast<const SpriteVertexView*>(
         static_cast<GlVertexBuffer*>(stream_)->store().data() + static_cast<std::size_t>(startVertex) * stride_);
+    if (DrawLargeQuadsSplit(vertices, primitiveCount)) return true;
     GlState& g = *gl_;
     bool split = false;
     SplitOpaqueRuns(texture->opacity(), vertices, primitiveCount, 2,
@@ -1243,6 +1315,144 @@ bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, U
         g.blend = 1;
     }
     return split;
+}
+
+namespace {
+
+// Quads of at least this many pixels are worth cutting up, in cells of
+// kCell pixels a side, counted from the quad's top-left corner.
+constexpr float kLargeQuad = 8192.0f;
+constexpr float kCell = 16.0f;
+
+// Triangles t and t + 1 as a sprite quad lays them out: (top-left,
+// top-right, bottom-left), (bottom-left, top-right, bottom-right), square
+// to the screen and to the texture, one colour.
+bool AxisQuad(const SpriteVertexView* v) {
+    auto same = [](const SpriteVertexView& a, const SpriteVertexView& b) {
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    return same(v[2], v[3]) && same(v[1], v[4]) && v[0].y == v[1].y && v[0].x == v[2].x &&
+           v[5].x == v[1].x && v[5].y == v[2].y && v[0].v == v[1].v && v[0].u == v[2].u &&
+           v[5].u == v[1].u && v[5].v == v[2].v && v[1].x > v[0].x && v[2].y > v[0].y &&
+           v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse && v[0].diffuse == v[5].diffuse &&
+           v[0].z == v[5].z && v[0].rhw == v[5].rhw && v[0].z == v[1].z && v[0].z == v[2].z &&
+           v[0].rhw == v[1].rhw && v[0].rhw == v[2].rhw;
+}
+
+bool LargeQuad(const SpriteVertexView* v) {
+    return (v[5].x - v[0].x) * (v[5].y - v[0].y) >= kLargeQuad && AxisQuad(v);
+}
+
+}  // namespace
+
+// A blended draw whose large quads are opaque only in part (a panel whose
+// art is opaque but for its rim): such a quad is cut into cells, and the
+// runs of opaque cells along each row go without blending. Every piece keeps
+// the coordinates the whole quad gives its pixels, and the pieces of a quad
+// never overlap, so the pixels are those of the whole draw. False when the
+// draw holds no such quad with an opaque cell; nothing is drawn then.
+bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
+    const auto* v = static_cast<const SpriteVertexView*>(data);
+    const auto& map = static_cast<GlTexture*>(texture_)->opacity();
+    auto cellOpaque = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1) {
+        const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
+        const float u0 = q[0].u + (x0 - q[0].x) / w * (q[5].u - q[0].u);
+        const float u1 = q[0].u + (x1 - q[0].x) / w * (q[5].u - q[0].u);
+        const float v0 = q[0].v + (y0 - q[0].y) / h * (q[5].v - q[0].v);
+        const float v1 = q[0].v + (y1 - q[0].y) / h * (q[5].v - q[0].v);
+        return map.OpaqueBox(u0, v0, u1, v1);
+    };
+    // Only quads that are not opaque whole and have an opaque cell count.
+    auto worth = [&](const SpriteVertexView* q) {
+        if ((q[0].diffuse >> 24) != 0xFFu || !LargeQuad(q)) return false;
+        if (OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3)) return false;
+        for (float y = q[0].y; y < q[5].y; y += kCell)
+            for (float x = q[0].x; x < q[5].x; x += kCell)
+                if (cellOpaque(q, x, std::min(x + kCell, q[5].x), y, std::min(y + kCell, q[5].y))) return true;
+        return false;
+    };
+    bool any = false;
+    for (UINT t = 0; t + 1 < primitiveCount && !any; ++t) any = worth(v + 3 * static_cast<std::size_t>(t));
+    if (!any) return false;
+
+    splitVertices_.clear();
+    splitRuns_.clear();
+    std::uint32_t written = 0;
+    auto add = [&](const SpriteVertexView* tri, std::uint32_t triangles, bool opaque) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(tri);
+        splitVertices_.insert(splitVertices_.end(), bytes, bytes + 3 * triangles * sizeof(SpriteVertexView));
+        if (!splitRuns_.empty() && splitRuns_.back().opaque == opaque) {
+            splitRuns_.back().count += 3 * triangles;
+        } else {
+            splitRuns_.push_back({written, 3 * triangles, opaque});
+        }
+        written += 3 * triangles;
+    };
+    // One piece of quad q: the rectangle [x0, x1] x [y0, y1] of it.
+    auto piece = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1, bool opaque) {
+        const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
+        auto at = [&](float x, float y) {
+            SpriteVertexView p = q[0];
+            p.x = x;
+            p.y = y;
+            p.u = x == q[0].x ? q[0].u : x == q[5].x ? q[5].u : q[0].u + (x - q[0].x) / w * (q[5].u - q[0].u);
+            p.v = y == q[0].y ? q[0].v : y == q[5].y ? q[5].v : q[0].v + (y - q[0].y) / h * (q[5].v - q[0].v);
+            return p;
+        };
+        const SpriteVertexView tl = at(x0, y0), tr = at(x1, y0), bl = at(x0, y1), br = at(x1, y1);
+        const SpriteVertexView quad[6] = {tl, tr, bl, bl, tr, br};
+        add(quad, 2, opaque);
+    };
+    for (UINT t = 0; t < primitiveCount; ++t) {
+        const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
+        if (t + 1 < primitiveCount && worth(q)) {
+            for (float y = q[0].y; y < q[5].y; y += kCell) {
+                const float y1 = std::min(y + kCell, q[5].y);
+                float start = q[0].x;
+                bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
+                for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
+                    const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
+                    if (opaque == startOpaque) continue;
+                    piece(q, start, x, y, y1, startOpaque);
+                    start = x;
+                    startOpaque = opaque;
+                }
+                piece(q, start, q[5].x, y, y1, startOpaque);
+            }
+            ++t;  // the quad's second triangle went with it
+            continue;
+        }
+        add(q, 1, OpaqueTriangle(map, q));
+    }
+
+    // Through a buffer of the device's own, laid out as the sprite stream.
+    GlState& g = *gl_;
+    if (splitBuffer_ == 0) glGenBuffers(1, &splitBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, splitBuffer_);
+    if (splitVertices_.size() > splitBufferBytes_) {
+        splitBufferBytes_ = std::max<std::size_t>(splitVertices_.size(), 64 * 1024);
+    }
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(splitBufferBytes_), nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(splitVertices_.size()), splitVertices_.data());
+    constexpr GLsizei kStride = sizeof(SpriteVertexView);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(0));
+    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kStride, reinterpret_cast<const void*>(16));
+    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(20));
+    g.layoutBuffer = splitBuffer_;  // the next draw points the attributes back
+    for (const SplitRun& r : splitRuns_) {
+        const int blend = r.opaque ? 0 : 1;
+        if (g.blend != blend) {
+            blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+            g.blend = blend;
+        }
+        if (r.opaque) counters_.opaqueTriangles += r.count / 3;
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(r.first), static_cast<GLsizei>(r.count));
+    }
+    if (g.blend != 1) {
+        glEnable(GL_BLEND);
+        g.blend = 1;
+    }
+    return true;
 }
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {

@@ -85,7 +85,9 @@ private:
 
     bool BuildPrograms();
     bool PrepareDraw();
+    bool StageOneBlends() const;
     bool DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
+    bool DrawLargeQuadsSplit(const void* vertices, UINT primitiveCount);
     void ApplyRenderStates();
     void ApplyTexture();
     void ApplyUniforms();
@@ -104,19 +106,24 @@ private:
     bool inScene_ = false;
     bool captureOnPresent_ = false;
 
-    // Fragment shader builds: no texture, texture x diffuse, stage 0 in full.
-    static constexpr int kVariants = 3;
+    // Fragment shader builds: no texture, texture x diffuse, stage 0 in full,
+    // and two stages: texture x diffuse laid over stage 1's texture by its
+    // alpha (D3DTOP_BLENDCURRENTALPHA), the only use of stage 1 it draws.
+    static constexpr int kVariants = 4;
     std::array<unsigned, kVariants> programs_{};
     int current_ = 0;
     unsigned vao_ = 0;
     unsigned sampler_ = 0;
+    unsigned sampler1_ = 0;
     std::array<std::unique_ptr<Uniforms>, kVariants> uniforms_;
     std::unique_ptr<GlState> gl_;
     std::shared_ptr<bool> alive_;
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     std::array<DWORD, kStageStateCount> stage0_{};
+    std::array<DWORD, kStageStateCount> stage1_{};
     Texture* texture_ = nullptr;
+    Texture* texture1_ = nullptr;
     D3DMATRIX world_{}, view_{}, projection_{};
     D3DMATERIAL8 material_{};
     std::unordered_map<DWORD, D3DLIGHT8> lights_;
@@ -131,6 +138,7 @@ private:
     // What needs sending to GL before the next draw.
     bool dirtyStates_ = true;
     bool dirtySampler_ = true;
+    bool dirtySampler1_ = true;
     bool dirtyTransforms_ = true;
     bool dirtyLighting_ = true;
     bool dirtyStage_ = true;
@@ -151,6 +159,17 @@ private:
     unsigned depthFbo_ = 0, depthColor_ = 0, depthBuffer_ = 0;
     int depthTargetW_ = 0, depthTargetH_ = 0;
     std::vector<DepthClear> depthClears_;
+
+    // Large blended quads cut into opaque and blended pieces: the pieces'
+    // vertices (sprite layout), their runs, and the buffer they go through.
+    struct SplitRun {
+        std::uint32_t first, count;
+        bool opaque;
+    };
+    std::vector<std::uint8_t> splitVertices_;
+    std::vector<SplitRun> splitRuns_;
+    unsigned splitBuffer_ = 0;
+    std::size_t splitBufferBytes_ = 0;
 
     std::vector<std::uint8_t> captured_;
     std::uint32_t capturedWidth_ = 0, capturedHeight_ = 0;

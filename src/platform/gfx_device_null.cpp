@@ -271,6 +271,8 @@ HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps) {
     caps->MaxVertexShaderConst = 96;
     caps->MaxTextureWidth = 4096;
     caps->MaxTextureHeight = 4096;
+    caps->MaxTextureBlendStages = blendStages_;
+    caps->MaxSimultaneousTextures = blendStages_;
     return S_OK;
 }
 
@@ -422,6 +424,11 @@ void NullDevice::FillRecord(DrawRecord& r) const {
     r.stream = stream_;
     r.indices = indices_;
     r.texture = textures_[0];
+    r.texture1 = textures_[1];
+    r.colorOp1 = stageStates_[1][D3DTSS_COLOROP];
+    r.colorArg1_1 = stageStates_[1][D3DTSS_COLORARG1];
+    r.colorArg2_1 = stageStates_[1][D3DTSS_COLORARG2];
+    r.texCoordIndex1 = stageStates_[1][D3DTSS_TEXCOORDINDEX];
     r.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
     r.srcBlend = renderStates_[D3DRS_SRCBLEND];
     r.destBlend = renderStates_[D3DRS_DESTBLEND];

@@ -26,6 +26,9 @@ struct DrawRecord {
     const VertexBuffer* stream = nullptr;
     const IndexBuffer* indices = nullptr;
     const Texture* texture = nullptr;
+    // Stage 1: its texture and colour operation (D3DTOP_DISABLE when off).
+    const Texture* texture1 = nullptr;
+    DWORD colorOp1 = 0, colorArg1_1 = 0, colorArg2_1 = 0, texCoordIndex1 = 0;
     bool alphaBlend = false;
     DWORD srcBlend = 0, destBlend = 0;
     bool zEnable = false, zWrite = false;
@@ -122,6 +125,9 @@ public:
     void SetCooperativeLevel(HRESULT result) { cooperative_ = result; }
     // Reset returns this result when it is a failure (S_OK: normal Reset).
     void FailReset(HRESULT result) { resetFailure_ = result; }
+    // Texture stages the caps report (2 by default; 1 stands for a device
+    // without a second stage).
+    void SetBlendStages(DWORD stages) { blendStages_ = stages; }
 
 private:
     HRESULT Invalid();
@@ -134,6 +140,7 @@ private:
     bool inScene_ = false;
     std::uint32_t beginSkip_ = 0, beginFail_ = 0;
     bool captureGeometry_ = false;
+    DWORD blendStages_ = 2;
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     std::array<std::array<DWORD, kStageStateCount>, kStageCount> stageStates_{};

@@ -15,19 +15,20 @@ namespace dw {
 
 namespace {
 
-constexpr std::uint32_t kElementSize[RenderQueue::BufferCount] = {32, 2, 28, 24, 2, 20, 2};
+constexpr std::uint32_t kElementSize[RenderQueue::BufferCount] = {32, 2, 28, 24, 2, 20, 2, 36};
 constexpr std::uint32_t kCapacity[RenderQueue::BufferCount] = {
     RenderQueue::kMeshVertices, RenderQueue::kMeshIndices, RenderQueue::kSpriteVertices,
     RenderQueue::kQuadVertices, RenderQueue::kQuadIndices, RenderQueue::kShadowVertices,
-    RenderQueue::kShadowIndices};
+    RenderQueue::kShadowIndices, RenderQueue::kTwoStageVertices};
 constexpr bool kIsIndexBuffer[RenderQueue::BufferCount] = {false, true, false, false,
-                                                           true,  false, true};
+                                                           true,  false, true, false};
 constexpr DWORD kUsageFirst = 0x288;  // dynamic | rt-patches | write-only
 constexpr DWORD kUsageRest = 0x308;   // dynamic | n-patches | write-only
 constexpr RenderQueue::Buffer kNone = RenderQueue::BufferCount;
 
 constexpr DWORD kOn = 1, kOff = 0;
-constexpr std::uint32_t kKindMesh = 0, kKindSprite = 1, kKindQuad = 2, kKindShadow = 3;
+constexpr std::uint32_t kKindMesh = 0, kKindSprite = 1, kKindQuad = 2, kKindShadow = 3,
+                        kKindTwoStage = 4;
 
 // Texture names compare over their first 30 characters as signed bytes.
 int CompareNames(const char* a, const char* b) {
@@ -75,7 +76,7 @@ int Cmp(T a, T b) {
 bool IsMesh(const DrawEntry& e) { return !e.screenSpace && !e.worldQuads; }
 
 std::uint32_t KindOf(const DrawEntry& e) {
-    if (e.screenSpace) return kKindSprite;
+    if (e.screenSpace) return e.twoStage ? kKindTwoStage : kKindSprite;
     if (e.worldQuads) return kKindQuad;
     return kKindMesh;
 }
@@ -195,7 +196,8 @@ HRESULT RenderQueue::RestoreDeviceObjects() {
                                            &indexBuffers_[b]);
         } else {
             static constexpr DWORD kFvf[BufferCount] = {gfx::kFvfMesh, 0, gfx::kFvfScreen,
-                                                        gfx::kFvfWorld, 0, gfx::kFvfShadow, 0};
+                                                        gfx::kFvfWorld, 0, gfx::kFvfShadow, 0,
+                                                        gfx::kFvfScreen2};
             hr = device->CreateVertexBuffer(bytes, usage, kFvf[b], D3DPOOL_DEFAULT,
                                             &vertexBuffers_[b]);
         }
@@ -204,6 +206,9 @@ HRESULT RenderQueue::RestoreDeviceObjects() {
             return hr;
         }
     }
+    D3DCAPS8 caps{};
+    secondStage_ = SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.MaxTextureBlendStages >= 2 &&
+                   caps.MaxSimultaneousTextures >= 2;
     return S_OK;
 }
 
@@ -287,7 +292,8 @@ bool RenderQueue::Compatible(const DrawEntry& a, const DrawEntry& b) const {
            a.alphaBlend == b.alphaBlend && CompareNames(a.texture, b.texture) == 0 &&
            a.worldQuads == b.worldQuads && MaterialTag(a.material) == MaterialTag(b.material) &&
            a.lightSet == b.lightSet && LightBits(a) == LightBits(b) &&
-           a.quadsPresorted == b.quadsPresorted &&
+           a.quadsPresorted == b.quadsPresorted && a.twoStage == b.twoStage &&
+           (!a.twoStage || CompareNames(a.underTexture, b.underTexture) == 0) &&
            (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
 }
 
@@ -303,6 +309,9 @@ void RenderQueue::CountEntry(const DrawEntry& e, std::uint64_t* need) const {
         break;
     case kKindSprite:
         if (e.vertices) need[SpriteVB] += 3ull * e.primitiveCount;
+        break;
+    case kKindTwoStage:
+        if (e.vertices) need[TwoStageVB] += 3ull * e.primitiveCount;
         break;
     case kKindQuad:
         if (e.vertices) {
@@ -389,10 +398,11 @@ bool RenderQueue::Fits(Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32
 
 RenderQueue::Batch& RenderQueue::OpenBatch(const Batch& templ) {
     Batch& b = batches_.emplace_back(templ);
-    const Buffer vb = templ.kind == kKindMesh     ? MeshVB
-                      : templ.kind == kKindSprite ? SpriteVB
-                      : templ.kind == kKindQuad   ? QuadVB
-                                                  : ShadowVB;
+    const Buffer vb = templ.kind == kKindMesh       ? MeshVB
+                      : templ.kind == kKindSprite   ? SpriteVB
+                      : templ.kind == kKindTwoStage ? TwoStageVB
+                      : templ.kind == kKindQuad     ? QuadVB
+                                                    : ShadowVB;
     const Buffer ib = templ.kind == kKindMesh   ? MeshIB
                       : templ.kind == kKindQuad ? QuadIB
                       : templ.kind == kKindShadow ? ShadowIB
@@ -464,27 +474,31 @@ void RenderQueue::BuildMeshRun(std::size_t begin, std::size_t end, const Batch& 
 }
 
 void RenderQueue::BuildSpriteRun(std::size_t begin, std::size_t end, const Batch& templ) {
+    const bool two = templ.kind == kKindTwoStage;
+    const Buffer vb = two ? TwoStageVB : SpriteVB;
+    const std::size_t size = kElementSize[vb];
+    const std::uint32_t most = kCapacity[vb] / 3;
     OpenBatch(templ);
     for (std::size_t k = begin; k < end; ++k) {
         cursor_ = k;
         const DrawEntry& e = entries_[order_[k]].entry;
         if (e.vertices == nullptr) continue;
-        const auto* src = static_cast<const ScreenVertex*>(e.vertices);
+        const auto* src = static_cast<const std::uint8_t*>(e.vertices);
         std::uint32_t left = e.primitiveCount;
         while (left > 0) {
             // Take whole triangles; a long entry spreads over passes.
-            std::uint32_t room = mapped_[SpriteVB] ? (lockedCap_[SpriteVB] - used_[SpriteVB]) / 3 : 0;
+            std::uint32_t room = mapped_[vb] ? (lockedCap_[vb] - used_[vb]) / 3 : 0;
             if (room == 0) {
-                Reserve(templ, SpriteVB, std::min(left, kSpriteVertices / 3) * 3, kNone, 0);
-                room = mapped_[SpriteVB] ? (lockedCap_[SpriteVB] - used_[SpriteVB]) / 3 : 0;
+                Reserve(templ, vb, std::min(left, most) * 3, kNone, 0);
+                room = mapped_[vb] ? (lockedCap_[vb] - used_[vb]) / 3 : 0;
                 if (room == 0) return CloseBatch();  // the buffer would not lock
             }
             const std::uint32_t take = std::min(left, room);
-            std::memcpy(mapped_[SpriteVB] + static_cast<std::size_t>(used_[SpriteVB]) * sizeof(ScreenVertex),
-                        src, static_cast<std::size_t>(take) * 3 * sizeof(ScreenVertex));
-            used_[SpriteVB] += 3 * take;
+            std::memcpy(mapped_[vb] + static_cast<std::size_t>(used_[vb]) * size, src,
+                        static_cast<std::size_t>(take) * 3 * size);
+            used_[vb] += 3 * take;
             batches_.back().vertexCount += 3 * take;
-            src += 3 * take;
+            src += static_cast<std::size_t>(take) * 3 * size;
             left -= take;
         }
     }
@@ -622,7 +636,9 @@ void RenderQueue::BuildShadows() {
 
 void RenderQueue::ForgetStates() {
     std::fill(std::begin(renderKnown_), std::end(renderKnown_), false);
-    std::fill(std::begin(stageKnown_), std::end(stageKnown_), false);
+    std::fill(&stageKnown_[0][0], &stageKnown_[0][0] + 2 * 32, false);
+    underTexture_ = nullptr;
+    stageOneOn_ = false;
     textureKnown_ = false;
     boundTexture_ = nullptr;
     materialKnown_ = false;
@@ -639,13 +655,45 @@ void RenderQueue::SetState(D3DRENDERSTATETYPE state, DWORD value) {
     }
 }
 
-void RenderQueue::SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (type < 32 && stageKnown_[type] && stageState_[type] == value) return;
-    context_->device->SetTextureStageState(0, type, value);
+void RenderQueue::SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value, DWORD stage) {
+    if (type < 32 && stageKnown_[stage][type] && stageState_[stage][type] == value) return;
+    context_->device->SetTextureStageState(stage, type, value);
     if (type < 32) {
-        stageKnown_[type] = true;
-        stageState_[type] = value;
+        stageKnown_[stage][type] = true;
+        stageState_[stage][type] = value;
     }
+}
+
+// Stage 1 is on only for two-stage sprites: it takes the under texture
+// through the second coordinate set and lays stage 0 over it by stage 0's
+// alpha. Its filters follow the ones the program gives stage 0.
+void RenderQueue::SetUnderStage(const Batch& b) {
+    gfx::Device* device = context_->device;
+    if (b.kind != kKindTwoStage) {
+        if (stageOneOn_) {
+            SetStageState(D3DTSS_COLOROP, D3DTOP_DISABLE, 1);
+            SetStageState(D3DTSS_ALPHAOP, D3DTOP_DISABLE, 1);
+            device->SetTexture(1, nullptr);
+            underTexture_ = nullptr;
+            stageOneOn_ = false;
+        }
+        return;
+    }
+    if (!stageOneOn_ || CompareNames(underTexture_, b.underTexture) != 0) {
+        if (FAILED(BindTexture(context_, 1, b.underTexture))) device->SetTexture(1, nullptr);
+        underTexture_ = b.underTexture;
+    }
+    stageOneOn_ = true;
+    const DWORD filter = context_->canMipMap ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+    SetStageState(D3DTSS_MAGFILTER, filter, 1);
+    SetStageState(D3DTSS_MINFILTER, filter, 1);
+    SetStageState(D3DTSS_MIPFILTER, D3DTEXF_NONE, 1);
+    SetStageState(D3DTSS_TEXCOORDINDEX, 1, 1);
+    SetStageState(D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA, 1);
+    SetStageState(D3DTSS_COLORARG1, D3DTA_CURRENT, 1);
+    SetStageState(D3DTSS_COLORARG2, D3DTA_TEXTURE, 1);
+    SetStageState(D3DTSS_ALPHAOP, D3DTOP_SELECTARG1, 1);
+    SetStageState(D3DTSS_ALPHAARG1, D3DTA_TEXTURE, 1);
 }
 
 void RenderQueue::DrawBatch(const Batch& b) {
@@ -659,8 +707,10 @@ void RenderQueue::DrawBatch(const Batch& b) {
     SetState(D3DRS_ZWRITEENABLE, (b.noDepth || b.worldQuads) ? kOff : kOn);
     SetState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
 
-    SetState(D3DRS_ALPHABLENDENABLE, b.alphaBlend ? kOn : kOff);
-    if (b.alphaBlend) {
+    // A two-stage sprite does its blending in the stages.
+    const bool blend = b.alphaBlend && b.kind != kKindTwoStage;
+    SetState(D3DRS_ALPHABLENDENABLE, blend ? kOn : kOff);
+    if (blend) {
         SetState(D3DRS_SRCBLEND, b.srcBlend);
         SetState(D3DRS_DESTBLEND, b.destBlend);
     }
@@ -681,6 +731,7 @@ void RenderQueue::DrawBatch(const Batch& b) {
         boundTexture_ = b.texture;
         textureKnown_ = true;
     }
+    SetUnderStage(b);
     if (!materialKnown_ || std::memcmp(&material_, &b.material, sizeof material_) != 0) {
         device->SetMaterial(&b.material);
         material_ = b.material;
@@ -726,6 +777,14 @@ void RenderQueue::DrawBatch(const Batch& b) {
             device->SetIndices(nullptr, 0);
         }
         shader(gfx::kFvfScreen);
+        hr = device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
+        break;
+    case kKindTwoStage:
+        if (!sameKind) {
+            device->SetStreamSource(0, vertexBuffers_[TwoStageVB], sizeof(ScreenVertex2));
+            device->SetIndices(nullptr, 0);
+        }
+        shader(gfx::kFvfScreen2);
         hr = device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
         break;
     case kKindQuad:
@@ -788,6 +847,7 @@ HRESULT RenderQueue::Flush() {
         templ.noDepth = first.noDepth;
         templ.worldQuads = first.worldQuads;
         templ.texture = first.texture ? first.texture : asset::NoTexture;
+        templ.underTexture = first.underTexture ? first.underTexture : asset::NoTexture;
         templ.material = templ.kind == kKindMesh ? first.material : defaultMaterial_;
         templ.lit = first.lit;
         templ.lightSet = first.lightSet;
@@ -796,7 +856,8 @@ HRESULT RenderQueue::Flush() {
         cursor_ = k;
         switch (templ.kind) {
         case kKindMesh: BuildMeshRun(k, end, templ); break;
-        case kKindSprite: BuildSpriteRun(k, end, templ); break;
+        case kKindSprite:
+        case kKindTwoStage: BuildSpriteRun(k, end, templ); break;
         case kKindQuad: BuildQuadRun(k, end, templ); break;
         }
         k = end;
@@ -817,6 +878,12 @@ HRESULT RenderQueue::Flush() {
     device->SetRenderState(D3DRS_ZWRITEENABLE, kOn);
     device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
     device->SetTexture(0, nullptr);
+    if (stageOneOn_) {
+        device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+        device->SetTexture(1, nullptr);
+        stageOneOn_ = false;
+    }
     if (scene) device->EndScene();
     return S_OK;
 }
@@ -836,6 +903,25 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
     e.texture = texture;
     e.vertices = vertices;
     e.primitiveCount = triangles;
+    ctx->renderQueue->Submit(e);
+}
+
+void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture,
+                    const ScreenVertex2* vertices, std::uint32_t triangles, float sortKey) {
+    if (!ctx->renderQueue || triangles == 0) return;
+    DrawEntry& e = ctx->drawRequest;
+    e.screenSpace = 1;
+    e.noDepth = 1;
+    e.alphaBlend = 1;
+    e.worldQuads = 0;
+    e.srcBlend = D3DBLEND_SRCALPHA;
+    e.destBlend = D3DBLEND_INVSRCALPHA;
+    e.sortKey = sortKey;
+    e.texture = texture;
+    e.vertices = vertices;
+    e.primitiveCount = triangles;
+    e.twoStage = 1;
+    e.underTexture = underTexture;
     ctx->renderQueue->Submit(e);
 }
 

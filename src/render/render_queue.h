@@ -32,6 +32,7 @@ public:
     static constexpr std::uint32_t kQuadIndices = 30000;
     static constexpr std::uint32_t kShadowVertices = 8000;
     static constexpr std::uint32_t kShadowIndices = 12000;
+    static constexpr std::uint32_t kTwoStageVertices = 1200;
 
     explicit RenderQueue(GameContext* ctx);
     ~RenderQueue();
@@ -45,13 +46,16 @@ public:
     HRESULT Flush();
     // Forgets every entry.
     void Clear();
-    // Creates (and releases) the seven dynamic buffers of the frame.
+    // Creates (and releases) the eight dynamic buffers of the frame.
     HRESULT RestoreDeviceObjects();
     HRESULT InvalidateDeviceObjects();
 
     std::size_t EntryCount() const { return entries_.size(); }
     // The i-th entry submitted since the last Clear.
     const DrawEntry& EntryAt(std::size_t i) const { return entries_[i].entry; }
+    // Whether the device blends a second texture stage (known once the
+    // buffers are restored): two-stage entries need it.
+    bool SecondStage() const { return secondStage_; }
     // Batches drawn by the last Flush (each one draw call).
     std::uint32_t lastBatchCount = 0;
     // Buffer fills the last Flush needed (1 unless the frame overflowed).
@@ -59,11 +63,11 @@ public:
 
     // Buffer kinds (indices into the buffer table).
     enum Buffer : int {
-        MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, BufferCount
+        MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, TwoStageVB, BufferCount
     };
 
     struct Batch {
-        std::uint32_t kind;  // 0 meshes, 1 screen sprites, 2 world quads, 3 shadows
+        std::uint32_t kind;  // 0 meshes, 1 screen sprites, 2 world quads, 3 shadows, 4 two-stage sprites
         std::uint32_t firstVertex, vertexCount;
         std::uint32_t firstIndex, indexCount;
         std::uint8_t alphaBlend;
@@ -71,6 +75,7 @@ public:
         std::uint8_t noDepth;
         std::uint8_t worldQuads;
         const char* texture;
+        const char* underTexture;  // stage 1 of two-stage sprites
         D3DMATERIAL8 material;
         std::uint8_t lit;
         std::uint32_t lightSet;
@@ -111,7 +116,8 @@ private:
 
     void DrawBatch(const Batch& b);
     void SetState(D3DRENDERSTATETYPE state, DWORD value);
-    void SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    void SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value, DWORD stage = 0);
+    void SetUnderStage(const Batch& b);
     void ForgetStates();
     void CountEntry(const DrawEntry& e, std::uint64_t* need) const;
     void CountShadows(std::uint64_t* need) const;
@@ -138,10 +144,13 @@ private:
     static constexpr int kStateSlots = 160;
     DWORD renderState_[kStateSlots] = {};
     bool renderKnown_[kStateSlots] = {};
-    DWORD stageState_[32] = {};
-    bool stageKnown_[32] = {};
+    DWORD stageState_[2][32] = {};
+    bool stageKnown_[2][32] = {};
     const char* boundTexture_ = nullptr;
     bool textureKnown_ = false;
+    const char* underTexture_ = nullptr;  // stage 1, while it is on
+    bool stageOneOn_ = false;
+    bool secondStage_ = false;
     D3DMATERIAL8 material_{};
     bool materialKnown_ = false;
     int lastKind_ = -1;
@@ -154,5 +163,10 @@ private:
 void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
                   std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = 5,
                   std::uint32_t destBlend = 6, bool noDepth = true, bool alphaBlend = true);
+
+// Queues a two-stage screen entry (see DrawEntry::twoStage): drawn opaque,
+// without depth, sorted among the blended screen sprites by sortKey.
+void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture,
+                    const ScreenVertex2* vertices, std::uint32_t triangles, float sortKey);
 
 }  // namespace dw

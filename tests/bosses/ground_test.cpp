@@ -69,6 +69,94 @@ TEST_F(GroundTest, BackgroundShowsEachLevelsTint) {
     EXPECT_EQ(fone->ScrollA(), a);
 }
 
+// Where the point (px, py) lies in a triangle list, the coordinates there
+// (barycentric); false when no triangle holds it.
+template <class V, class Get>
+bool Sample(const V* v, std::uint32_t triangles, float px, float py, Get get, float out[2]) {
+    for (std::uint32_t t = 0; t < triangles; ++t) {
+        const V& a = v[3 * t];
+        const V& b = v[3 * t + 1];
+        const V& c = v[3 * t + 2];
+        const float d = (b.y - c.y) * (a.x - c.x) + (c.x - b.x) * (a.y - c.y);
+        if (d == 0) continue;
+        const float l0 = ((b.y - c.y) * (px - c.x) + (c.x - b.x) * (py - c.y)) / d;
+        const float l1 = ((c.y - a.y) * (px - c.x) + (a.x - c.x) * (py - c.y)) / d;
+        const float l2 = 1 - l0 - l1;
+        if (l0 < 0 || l1 < 0 || l2 < 0) continue;
+        float ua[2], ub[2], uc[2];
+        get(a, ua);
+        get(b, ub);
+        get(c, uc);
+        for (int k = 0; k < 2; ++k) out[k] = l0 * ua[k] + l1 * ub[k] + l2 * uc[k];
+        return true;
+    }
+    return false;
+}
+
+TEST_F(GroundTest, MergedBackgroundSamplesBothLayersWhereTheSeparateGridsDo) {
+    auto* fone = Add<Background>(new Background(&ctx));
+    ctx.currentLevel = 4;
+    int checked = 0;
+    // Scroll positions all through both layers' cycles, the wrap included.
+    for (int frame = 0; frame < 600; ++frame) {
+        Frame(23);
+        if (frame % 37 != 0) continue;
+        const std::uint32_t triangles = fone->MergedTriangles();
+        ASSERT_GT(triangles, 0u);
+        ASSERT_LE(triangles, 2 * Background::kMergedQuads);
+        const ScreenVertex2* m = fone->Merged();
+        for (std::uint32_t i = 0; i < 3 * triangles; ++i) {
+            EXPECT_EQ(m[i].diffuse, fone->LayerB()[0].diffuse);
+        }
+        // Pixel centres across the screen, near the tile edges too.
+        for (float py = 0.5f; py < ctx.screenHeight; py += 7.25f)
+            for (float px = 0.5f; px < ctx.screenWidth; px += 49.5f) {
+                float a[2], b[2], ma[2], mb[2];
+                ASSERT_TRUE(Sample(fone->LayerA(), 32, px, py,
+                                   [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, a));
+                ASSERT_TRUE(Sample(fone->LayerB(), 32, px, py,
+                                   [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, b));
+                ASSERT_TRUE(Sample(m, triangles, px, py,
+                                   [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, mb));
+                ASSERT_TRUE(Sample(m, triangles, px, py,
+                                   [](const ScreenVertex2& v, float* o) { o[0] = v.u1, o[1] = v.v1; }, ma));
+                // Well under a texel of the 512 sheet.
+                EXPECT_NEAR(ma[0], a[0], 1e-5f);
+                EXPECT_NEAR(ma[1], a[1], 1e-5f) << "at " << px << ", " << py;
+                EXPECT_NEAR(mb[0], b[0], 1e-5f);
+                EXPECT_NEAR(mb[1], b[1], 1e-5f) << "at " << px << ", " << py;
+                ++checked;
+            }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+TEST_F(GroundTest, BackgroundIsOneEntryOnlyWhenTheDeviceHasASecondStage) {
+    auto* fone = Add<Background>(new Background(&ctx));
+    ctx.screenWidth = 800;
+    ctx.screenHeight = 600;
+    device.SetBlendStages(1);
+    ASSERT_EQ(queue.RestoreDeviceObjects(), S_OK);
+    EXPECT_FALSE(queue.SecondStage());
+    Frame();
+    EXPECT_EQ(queue.EntryCount(), 2u);
+
+    device.SetBlendStages(2);
+    ASSERT_EQ(queue.RestoreDeviceObjects(), S_OK);
+    EXPECT_TRUE(queue.SecondStage());
+    Frame();
+    EXPECT_EQ(queue.EntryCount(), 1u);
+
+    // A screen taller than the tiles cover keeps the two layers as they
+    // were: the merged grid would not draw the strip one layer leaves bare.
+    ctx.screenHeight = 1000;
+    fone->RestoreDeviceObjects();
+    Frame();
+    EXPECT_EQ(fone->MergedTriangles(), 0u);
+    EXPECT_EQ(queue.EntryCount(), 2u);
+    queue.InvalidateDeviceObjects();
+}
+
 TEST_F(GroundTest, PiecesLineUpWithTheSpawnersColumnsAndCarryTheirTurrets) {
     auto* piece = Add<GroundPiece>(CreateGroundPiece(&ctx));
     for (std::uint32_t c = 0; c < 13; ++c) {

@@ -18,3 +18,13 @@ if(DW_XVFB_RUN)
 else()
   message(STATUS "xvfb-run not found: the GL device test is not run")
 endif()
+# The background's one two-stage pass against its two blended passes, on the
+# barrage demo's busiest frames.
+if(TARGET duskwhirl AND DW_XVFB_RUN)
+  add_test(NAME gl_background_two_stages
+    COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24"
+            ${CMAKE_CURRENT_LIST_DIR}/two_stage_screenshot.sh $<TARGET_FILE:duskwhirl>
+            ${CMAKE_SOURCE_DIR}/bench/barrage.dwdemo ${CMAKE_BINARY_DIR}/gl-two-stages)
+  set_tests_properties(gl_background_two_stages PROPERTIES LABELS "gl" TIMEOUT 600
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()

@@ -249,6 +249,54 @@ TEST_F(RenderQueueTest, StatesAreSetOnlyWhenTheyDiffer) {
     EXPECT_EQ(device.counters().stateChanges, oneBatch);
 }
 
+TEST_F(RenderQueueTest, TwoStageEntryIsOneOpaqueDrawInItsBlendedPlace) {
+    ASSERT_TRUE(queue.SecondStage());
+    std::vector<ScreenVertex2> merged(12);
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        merged[i] = {77.0f, static_cast<float>(i), 0.76f, 0.76f, 0xff339900u, 0.5f, 0.6f, 0.1f, 0.2f};
+    Blended(3.6f, 1).noDepth = 1;  // behind the background
+    Submit();
+    Blended(2.0f, 2);  // depth-tested: before everything without depth
+    Submit();
+    SubmitTwoStage(&ctx, asset::FoneTex, asset::FoneTex, merged.data(), 4, 3.5f);
+    EXPECT_EQ(ctx.drawRequest.twoStage, 0);
+    Blended(2.0f, 3);
+    ctx.drawRequest.noDepth = 1;
+    Submit();
+    Frame();
+    const auto& draws = device.draws();
+    // 3.6, the background, then 2.0 without depth; the depth-tested 2.0 first.
+    ASSERT_EQ(draws.size(), 4u);
+    EXPECT_EQ(queue.lastBatchCount, 4u);
+    const gfx::DrawRecord& bg = draws[2];
+    EXPECT_EQ(bg.fvf, gfx::kFvfScreen2);
+    EXPECT_EQ(bg.stride, sizeof(ScreenVertex2));
+    EXPECT_EQ(bg.primitiveCount, 4u);
+    EXPECT_FALSE(bg.alphaBlend);
+    EXPECT_FALSE(bg.zEnable);
+    EXPECT_EQ(bg.colorOp1, static_cast<DWORD>(D3DTOP_BLENDCURRENTALPHA));
+    EXPECT_EQ(bg.colorArg1_1, D3DTA_CURRENT);
+    EXPECT_EQ(bg.colorArg2_1, D3DTA_TEXTURE);
+    EXPECT_EQ(bg.texCoordIndex1, 1u);
+    ASSERT_EQ(bg.vertexBytes.size(), 12 * sizeof(ScreenVertex2));
+    EXPECT_EQ(std::memcmp(bg.vertexBytes.data(), merged.data(), bg.vertexBytes.size()), 0);
+    // Stage 1 is off for every other draw, and after the frame.
+    for (std::size_t i : {0u, 1u, 3u}) {
+        EXPECT_EQ(draws[i].colorOp1, static_cast<DWORD>(D3DTOP_DISABLE)) << i;
+        EXPECT_EQ(draws[i].fvf, gfx::kFvfScreen) << i;
+    }
+    EXPECT_TRUE(draws[3].alphaBlend);
+    EXPECT_EQ(DrawnTags(), (std::vector<std::uint32_t>{2, 1, 3}));
+    EXPECT_EQ(device.texture(1), nullptr);
+    EXPECT_EQ(device.invalidCalls(), 0u);
+}
+
+TEST_F(RenderQueueTest, DeviceWithoutASecondStageIsReported) {
+    device.SetBlendStages(1);
+    ASSERT_EQ(queue.RestoreDeviceObjects(), S_OK);
+    EXPECT_FALSE(queue.SecondStage());
+}
+
 TEST_F(RenderQueueTest, DefaultStateIsRestoredAfterTheFrame) {
     {
         DrawEntry& e = Blended(2.0f, 1);

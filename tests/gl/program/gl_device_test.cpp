@@ -417,6 +417,119 @@ int main(int argc, char** argv) {
             halves->Release();
         }
 
+        // Two stages: stage 0's texture x diffuse laid over stage 1's
+        // texture by stage 0's alpha, written without blending.
+        {
+            gfx::Texture* top = nullptr;
+            gfx::Texture* under = nullptr;
+            dev.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &top);
+            dev.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &under);
+            std::vector<std::uint32_t> texels(64), green(64, 0xFF00FF00u);
+            for (int i = 0; i < 64; ++i) texels[i] = (i % 8) < 4 ? 0xFFFF0000u : 0x80FFFFFFu;
+            top->SetLevel(0, 8, 8, texels.data());
+            under->SetLevel(0, 8, 8, green.data());
+            D3DCAPS8 caps{};
+            dev.GetDeviceCaps(&caps);
+            Check(caps.MaxTextureBlendStages >= 2, "two blend stages reported");
+            gfx::VertexBuffer* vb2 = nullptr;
+            dev.CreateVertexBuffer(64 * sizeof(dw::ScreenVertex2), 0, gfx::kFvfScreen2, D3DPOOL_DEFAULT, &vb2);
+            std::vector<dw::ScreenVertex2> v;
+            auto quad = [&](float x0, float x1, float u0, float u1) {
+                const std::uint32_t c = 0xFF808080u;
+                const dw::ScreenVertex2 a{x0, 10, 0.5f, 1, c, u0, 0.1f, 0.2f, 0.2f},
+                    b{x1, 10, 0.5f, 1, c, u1, 0.1f, 0.8f, 0.2f}, d{x0, 60, 0.5f, 1, c, u0, 0.9f, 0.2f, 0.8f},
+                    e{x1, 60, 0.5f, 1, c, u1, 0.9f, 0.8f, 0.8f};
+                v.insert(v.end(), {a, b, d, d, b, e});
+            };
+            quad(10, 60, 0.1f, 0.4f);   // opaque red, tinted: dark red
+            quad(70, 120, 0.6f, 0.9f);  // half-clear white, tinted, over green
+            std::uint8_t* p = nullptr;
+            Check(SUCCEEDED(vb2->Lock(0, 0, &p, D3DLOCK_DISCARD)) && p, "lock two-stage frame");
+            if (p) std::memcpy(p, v.data(), v.size() * sizeof v[0]);
+            vb2->Unlock();
+            Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FFu, 1.0f, 0)),
+                  "clear to blue");
+            dev.BeginScene();
+            dev.SetRenderState(D3DRS_ZENABLE, 0);
+            dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+            dev.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+            dev.SetTextureStageState(1, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+            dev.SetTextureStageState(1, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+            dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+            dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA);
+            dev.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+            dev.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+            dev.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+            dev.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+            dev.SetTexture(0, top);
+            dev.SetTexture(1, under);
+            dev.SetStreamSource(0, vb2, sizeof(dw::ScreenVertex2));
+            dev.SetVertexShader(gfx::kFvfScreen2);
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 4)), "draw two stages");
+            // Stage 1 off again: a plain sprite draw shows stage 0 alone.
+            dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+            dev.SetTexture(1, nullptr);
+            dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
+            dev.SetVertexShader(gfx::kFvfScreen);
+            std::vector<dw::ScreenVertex> plain;
+            Rect(plain, 130, 10, 180, 60, 0.5f, 0xFF808080u);
+            for (auto& pv : plain) pv.u = pv.u == 0 ? 0.1f : 0.4f;
+            Upload(vb, plain, "lock the plain quad");
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "draw after two stages");
+            dev.EndScene();
+            Check(SUCCEEDED(dev.Present()), "present two-stage frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back two-stage frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 35, 35, {128, 0, 0}, "two stages: opaque top");
+                ExpectPixel(img, w, 95, 35, {64, 191, 64}, "two stages: half-clear top over green");
+                ExpectPixel(img, w, 155, 35, {128, 0, 0}, "one stage again");
+            }
+            dev.SetTexture(0, nullptr);
+            dev.SetStreamSource(0, nullptr, 0);
+            vb2->Release();
+            top->Release();
+            under->Release();
+        }
+
+        // A large blended quad whose art is opaque but for its right rim:
+        // the opaque cells go without blending, the pixels stay as blended.
+        {
+            gfx::Texture* panel = nullptr;
+            dev.CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &panel);
+            std::vector<std::uint32_t> texels(64 * 64);
+            for (int i = 0; i < 64 * 64; ++i) texels[i] = (i % 64) < 56 ? 0xFF20C040u : 0x40FFFFFFu;
+            panel->SetLevel(0, 64, 64, texels.data());
+            std::vector<dw::ScreenVertex> v;
+            Rect(v, 20, 20, 220, 220, 0.5f, 0xFFFFFFFFu);
+            Upload(vb, v, "lock the panel");
+            dev.SetStreamSource(0, vb, sizeof(dw::ScreenVertex));
+            dev.SetVertexShader(gfx::kFvfScreen);
+            Check(SUCCEEDED(dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FFu, 1.0f, 0)),
+                  "clear to blue");
+            dev.BeginScene();
+            dev.SetRenderState(D3DRS_ZENABLE, 0);
+            dev.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+            dev.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            dev.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            dev.SetTexture(0, panel);
+            const auto before = dev.counters().opaqueTriangles;
+            const auto draws = dev.counters().draws;
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "draw the panel");
+            Check(dev.counters().opaqueTriangles - before >= 2, "the panel's opaque cells drawn straight");
+            Check(dev.counters().draws - draws == 1, "still one draw call counted");
+            dev.EndScene();
+            Check(SUCCEEDED(dev.Present()), "present panel frame");
+            Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back panel frame");
+            if (w == 256 && h == 256) {
+                ExpectPixel(img, w, 30, 30, {32, 192, 64}, "panel body");
+                ExpectPixel(img, w, 150, 200, {32, 192, 64}, "panel body low down");
+                ExpectPixel(img, w, 215, 100, {64, 64, 255}, "panel rim blended over blue");
+                ExpectPixel(img, w, 240, 100, {0, 0, 255}, "outside the panel");
+            }
+            dev.SetTexture(0, nullptr);
+            panel->Release();
+        }
+
         dev.SetStreamSource(0, nullptr, 0);
         dev.SetIndices(nullptr, 0);
         dev.SetTexture(0, nullptr);
