@@ -169,6 +169,7 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
         OnDeactivate();
         break;
     case T::Minimised:
+        PauseOnFocusLoss();
         active = false;
         break;
     case T::Restored:
@@ -399,7 +400,10 @@ std::int32_t Application::RestoreDeviceObjects() {
 std::int32_t Application::FrameMove() {
     GameContext& c = *context;
     const std::uint32_t now = platform::timeGetTime();
-    c.frameTimes[c.frameTimeIndex] = now - c.timeNow;
+    // A stall (a minimised window, a debugger, a slow disk) counts as the
+    // longest frame at most, so the world moves only a little after it.
+    const std::uint32_t step = now - c.timeNow;
+    c.frameTimes[c.frameTimeIndex] = step < kLongestFrameMs ? step : kLongestFrameMs;
     if (++c.frameTimeIndex >= static_cast<std::uint32_t>(kFrameTimeCount)) c.frameTimeIndex = 0;
     std::uint32_t sum = 0;
     for (std::uint32_t t : c.frameTimes) sum += t;
@@ -501,7 +505,15 @@ void Application::ShutdownGame() {
     c.camera = nullptr;
 }
 
-void Application::OnDeactivate() { context->appInactive = 1; }
+void Application::OnDeactivate() {
+    context->appInactive = 1;
+    PauseOnFocusLoss();
+}
+
+void Application::PauseOnFocusLoss() {
+    // As Escape does: the menu opens with the game in progress.
+    if (context->currentScreen == 1) context->menuRequest = 1;
+}
 void Application::OnActivate() { context->appInactive = 0; }
 
 }  // namespace dw

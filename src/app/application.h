@@ -92,6 +92,8 @@ public:
     virtual void ShutdownGame();
     virtual void OnDeactivate();
     virtual void OnActivate();
+    // Play loses the focus or the window is minimised: to the menu.
+    void PauseOnFocusLoss();
     virtual void Pause(int) {}
 
     // Shows a message box with the window title; `fatal` adds the exit note.

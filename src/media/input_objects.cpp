@@ -38,6 +38,9 @@ std::int32_t KeysObject::FrameMove() {
     const HRESULT hr = keyboard ? keyboard->GetDeviceState(sizeof state, state) : E_FAIL;
     if (FAILED(hr)) {
         if (keyboard && (hr == DIERR_INPUTLOST || hr == DIERR_NOTACQUIRED)) keyboard->Acquire();
+        // The window lost the focus: play pauses in the menu, as on Escape
+        // (also when a demo replays the loss).
+        if (hr == DIERR_INPUTLOST && c.currentScreen == 1) c.menuRequest = 1;
         if (!errorReported) {
             if (c.log) c.log->WriteLine("FAIL: Get Keyboard State");
             errorReported = 1;
