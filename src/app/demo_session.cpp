@@ -116,7 +116,7 @@ bool DemoSession::Start(std::string& error) {
     game_ = std::make_unique<HeadlessGame>(h);
     game_->clock().Set(header_.startClock);
     if (options_.record) {
-        recorder_ = std::make_unique<DemoRecorder>(&game_->input(), header_);
+        recorder_ = std::make_unique<DemoRecorder>(&game_->inputSeam(), header_);
         platform::services().input = recorder_.get();
     }
     if (options_.timedFrames) timer_ = FrameTimer(options_.timedFrames);

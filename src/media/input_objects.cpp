@@ -31,6 +31,8 @@ KeysObject::KeysObject(GameContext* ctx) : MyObject(ctx) {
 
 std::int32_t KeysObject::FrameMove() {
     GameContext& c = *context;
+    if (c.directInput)
+        c.directInput->SetMode(c.currentScreen == 1 ? platform::InputMode::Play : platform::InputMode::Menu);
     // At most one poll per 4 ms (unsigned time arithmetic).
     if (static_cast<std::int32_t>(c.timeNow - (lastPoll + 4)) < 0) return 0;
     lastPoll = c.timeNow;
