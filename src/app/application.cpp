@@ -1,10 +1,12 @@
 #include "app/application.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "core/game_context.h"
 #include "core/log.h"
+#include "app/screenshot_key.h"
 #include "app/system_report.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
@@ -115,7 +117,13 @@ HRESULT Application::Create() {
         exitStatus = 1;
         return E_FAIL;
     }
+    // The game draws at the size the window really got.
+    const gfx::PresentParameters picture = PictureParameters();
+    if (picture.backBufferWidth != device->BackBufferWidth() ||
+        picture.backBufferHeight != device->BackBufferHeight() || !picture.keepAspect)
+        device->Reset(picture);
     UpdateBackBufferSize();
+    if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
     InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
@@ -179,9 +187,14 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
         // while minimised counts when the window comes back).
         int w = 0, h = 0;
         shell->DrawableSize(w, h);
-        if (active && ready && device && !shell->IsFullscreen() && w > 0 && h > 0 &&
-            (w != static_cast<int>(device->BackBufferWidth()) ||
-             h != static_cast<int>(device->BackBufferHeight()))) {
+        if (w > 0 && h > 0 && !shell->IsFullscreen()) {
+            windowedWidth_ = w;
+            windowedHeight_ = h;
+        }
+        const gfx::PresentParameters picture = PictureParameters();
+        if (active && ready && device && w > 0 && h > 0 &&
+            (picture.backBufferWidth != device->BackBufferWidth() ||
+             picture.backBufferHeight != device->BackBufferHeight())) {
             if (FAILED(Resize3DEnvironment())) {
                 ShowError(app_text::kResetFailed, true);
                 exitStatus = 1;
@@ -202,6 +215,13 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
     case T::StopSoundMinimise:
         StopSound();
         shell->Minimise();
+        break;
+    case T::Screenshot:
+        if (device && !screenshotPending_) {
+            screenshotPending_ = true;
+            captureBefore_ = device->CaptureOnPresent();
+            device->SetCaptureOnPresent(true);
+        }
         break;
     }
 }
@@ -229,18 +249,18 @@ HRESULT Application::Render3DEnvironment() {
     platform::Sleep(since < 10 ? 10 - since : 0);
     device->Present();
     lastPresentTime = platform::timeGetTime();
+    if (screenshotPending_) {
+        screenshotPending_ = false;
+        SaveScreenshotNow(*device, log);
+        device->SetCaptureOnPresent(captureBefore_);
+    }
     ++frameCount;
     return S_OK;
 }
 
 HRESULT Application::Resize3DEnvironment() {
     if (!device) return E_FAIL;
-    gfx::PresentParameters params;
-    int w = 0, h = 0;
-    shell->DrawableSize(w, h);
-    params.backBufferWidth = static_cast<std::uint32_t>(w > 0 ? w : 1);
-    params.backBufferHeight = static_cast<std::uint32_t>(h > 0 ? h : 1);
-    params.windowed = !shell->IsFullscreen();
+    const gfx::PresentParameters params = PictureParameters();
     InvalidateDeviceObjects();
     const HRESULT hr = device->Reset(params);
     if (FAILED(hr)) return hr;
@@ -249,8 +269,29 @@ HRESULT Application::Resize3DEnvironment() {
     return S_OK;
 }
 
+gfx::PresentParameters Application::PictureParameters() const {
+    gfx::PresentParameters params;
+    int w = 0, h = 0;
+    if (shell) shell->DrawableSize(w, h);
+    w = w > 0 ? w : 1;
+    h = h > 0 ? h : 1;
+    params.keepAspect = !creation.stretch;
+    if (params.keepAspect) {
+        // 4:3 at most as wide or as tall as the drawable.
+        if (static_cast<std::int64_t>(w) * 3 > static_cast<std::int64_t>(h) * 4)
+            w = std::max(1, (h * 4 + 1) / 3);
+        else
+            h = std::max(1, (w * 3 + 2) / 4);
+    }
+    params.backBufferWidth = static_cast<std::uint32_t>(w);
+    params.backBufferHeight = static_cast<std::uint32_t>(h);
+    params.windowed = !(shell && shell->IsFullscreen());
+    return params;
+}
+
 HRESULT Application::ToggleFullscreen() {
     if (!shell || !device) return E_FAIL;
+    if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
     if (!shell->SetFullscreen(!shell->IsFullscreen())) return E_FAIL;
     return Resize3DEnvironment();
 }
@@ -264,6 +305,9 @@ void Application::Shutdown() {
     }
     active = false;
     ready = false;
+    if (rememberWindow && shell)
+        WriteWindowSettings(static_cast<std::uint32_t>(windowedWidth_),
+                            static_cast<std::uint32_t>(windowedHeight_), shell->IsFullscreen());
     if (device) {
         InvalidateDeviceObjects();
         DeleteDeviceObjects();

@@ -160,7 +160,9 @@ int RunWindowed(const CommandLine& cl) {
             app.creation.width = static_cast<std::uint32_t>(cl.width);
             app.creation.height = static_cast<std::uint32_t>(cl.height);
         }
-        app.startWindowed = cl.windowed;
+        // Full screen or the window as the player left it, unless asked.
+        app.startWindowed = cl.windowed || (!cl.fullscreen && !app.creation.fullscreen);
+        app.rememberWindow = true;
         app.seed = cl.seed;
 
         if (FAILED(app.Create())) {

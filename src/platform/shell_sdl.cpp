@@ -231,6 +231,9 @@ private:
                 Push(ShellEventType::ToggleFullscreen);
             } else if (e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_CTRL)) {
                 Push(ShellEventType::StopSoundMinimise);
+            } else if (e.key.keysym.scancode == SDL_SCANCODE_F12 ||
+                       e.key.keysym.scancode == SDL_SCANCODE_PRINTSCREEN) {
+                Push(ShellEventType::Screenshot);
             }
             break;
         default: break;
