@@ -638,9 +638,23 @@ HRESULT GlDevice::BeginScene() {
             gl_->viewportH = static_cast<std::uint32_t>(h);
         }
         if (pictureW_ != w || pictureH_ != h) {
-            // The bars around the picture.
+            // The bars beside the picture (never the picture: a frame may
+            // hold several scenes).
             glClearColor(0, 0, 0, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
+            glEnable(GL_SCISSOR_TEST);
+            if (pictureX_ > 0) {
+                glScissor(0, 0, pictureX_, h);
+                glClear(GL_COLOR_BUFFER_BIT);
+                glScissor(pictureX_ + pictureW_, 0, w - pictureX_ - pictureW_, h);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            if (pictureY_ > 0) {
+                glScissor(0, 0, w, pictureY_);
+                glClear(GL_COLOR_BUFFER_BIT);
+                glScissor(0, pictureY_ + pictureH_, w, h - pictureY_ - pictureH_);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            glDisable(GL_SCISSOR_TEST);
         }
     }
     return S_OK;
