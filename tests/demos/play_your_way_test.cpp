@@ -16,6 +16,8 @@
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/player_ship.h"
+#include "frontend/records_table.h"
+#include "platform/services.h"
 #include "platform/steering.h"
 
 namespace dw {
@@ -446,6 +448,125 @@ TEST_F(Gamepad, MappingsComeFromTheUserDirectory) {
     SDL_JoystickClose(joystick);
     SDL_JoystickDetachVirtual(index);
     EXPECT_EQ(pads->Read().pads, 0);
+}
+
+}  // namespace
+}  // namespace dw
+
+// --- replays of the games played ---------------------------------------------
+
+namespace dw {
+namespace {
+
+SessionOptions Keeping(const TempDir& dir, int startLevel) {
+    SessionOptions o = StartAt(dir, 31u, startLevel);
+    o.keepGames = (dir.path / "replays").string();
+    o.headless.steering = true;
+    return o;
+}
+
+TEST(GameReplays, AGameClosedMidwayIsKeptAndReplaysToTheSameScore) {
+    TempDir dir("dw_pyw_keep_close");
+    std::string original;
+    std::uint32_t score = 0;
+    {
+        DemoSession session(Keeping(dir, 0));
+        std::string error;
+        ASSERT_TRUE(session.Start(error)) << error;
+        platform::ScriptedInput& in = session.game().input();
+        for (int f = 0; f < 1200; ++f) {
+            in.SetKey(DIK_LEFT, f % 100 < 30);
+            in.SetKey(DIK_RIGHT, f % 100 >= 50 && f % 100 < 80);
+            in.SetKey(DIK_Z, f % 30 < 20);
+            ASSERT_TRUE(session.Step());
+        }
+        score = session.context().score;
+        original = Report(session);
+        EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "last.dwdemo")) << "still playing";
+        session.Close();
+    }
+    EXPECT_GT(score, 0u);
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(LoadDemoFile((dir.path / "replays" / "last.dwdemo").string(), demo, error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "best-1.dwdemo"));
+    TempDir replayDir("dw_pyw_keep_close_replay");
+    SessionOptions rep;
+    rep.headless.userDir = replayDir.path.string();
+    rep.replay = &demo;
+    rep.keepGames = (replayDir.path / "replays").string();  // a replay is never kept
+    DemoSession session(rep);
+    ASSERT_TRUE(session.Start(error)) << error;
+    while (session.Step()) {
+    }
+    EXPECT_TRUE(session.replayDone());
+    EXPECT_EQ(session.context().score, score);
+    EXPECT_EQ(Report(session), original);
+    session.Close();
+    EXPECT_FALSE(std::filesystem::exists(replayDir.path / "replays"));
+}
+
+TEST(GameReplays, AGameOverThatEntersTheTableIsAlsoKeptByPlace) {
+    TempDir dir("dw_pyw_keep_best");
+    DemoSession session(Keeping(dir, 0));
+    std::string error;
+    ASSERT_TRUE(session.Start(error)) << error;
+    UntilSteerable(session);
+    GameContext& c = session.context();
+    c.score = 5'000'000;
+    c.gamePhase = 13;  // game over
+    const auto last = dir.path / "replays" / "last.dwdemo";
+    for (int f = 0; f < 3000 && !std::filesystem::exists(last); ++f) ASSERT_TRUE(session.Step());
+    ASSERT_TRUE(std::filesystem::exists(last));
+    EXPECT_TRUE(std::filesystem::exists(dir.path / "replays" / "best-1.dwdemo"));
+    EXPECT_EQ(c.gameInProgress, 0u);
+}
+
+// The table's replays move down as the table does.
+TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
+    TempDir dir("dw_pyw_keep_shift");
+    platform::Services saved = platform::services();
+    platform::services().userDir = dir.path.string();
+    GameReplays replays((dir.path / "replays").string());
+    std::filesystem::create_directories(dir.path / "replays");
+    for (int p = 0; p < RecordTable::kPlaces; ++p)
+        std::ofstream(replays.BestFile(p)) << "old " << p + 1;
+    // The default table on disk; a score between its second and third.
+    RecordTable table = DefaultRecordTable();
+    ASSERT_EQ(SaveRecordTable((dir.path / kRecordsFile).string(), table), RecordWrite::Written);
+    const std::uint32_t score = table.scores[2] + 1;
+    ASSERT_EQ(InsertionPlace(table, score), 2);
+
+    Demo recording;
+    recording.frames.resize(3);
+    GameContext c;
+    c.currentScreen = 1;
+    replays.AfterFrame(c, recording);  // a game is on
+    c.currentScreen = 0;
+    c.score = score;
+    c.scoreFromGame = 1;  // over: its score goes to the table
+    replays.AfterFrame(c, recording);
+    platform::services() = saved;
+
+    auto text = [](const std::string& path) {
+        std::ifstream in(path);
+        std::string s;
+        std::getline(in, s);
+        return s;
+    };
+    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
+    EXPECT_EQ(text(replays.BestFile(1)), "old 2");
+    Demo kept;
+    std::string error;
+    EXPECT_TRUE(LoadDemoFile(replays.BestFile(2), kept, error)) << error;
+    EXPECT_EQ(kept.frames.size(), 3u);
+    EXPECT_EQ(text(replays.BestFile(3)), "old 3");
+    EXPECT_EQ(text(replays.BestFile(7)), "old 7");  // old 8 dropped out
+    EXPECT_TRUE(LoadDemoFile(replays.LastFile(), kept, error)) << error;
+    // Shown once: the next frames keep nothing more.
+    std::filesystem::remove(replays.LastFile());
+    replays.AfterFrame(c, recording);
+    EXPECT_FALSE(std::filesystem::exists(replays.LastFile()));
 }
 
 }  // namespace
