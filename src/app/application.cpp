@@ -1,10 +1,12 @@
 #include "app/application.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "core/game_context.h"
 #include "core/log.h"
+#include "app/screenshot_key.h"
 #include "app/system_report.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
@@ -115,7 +117,13 @@ HRESULT Application::Create() {
         exitStatus = 1;
         return E_FAIL;
     }
+    // The game draws at the size the window really got.
+    const gfx::PresentParameters picture = PictureParameters();
+    if (picture.backBufferWidth != device->BackBufferWidth() ||
+        picture.backBufferHeight != device->BackBufferHeight() || !picture.keepAspect)
+        device->Reset(picture);
     UpdateBackBufferSize();
+    if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
     InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
@@ -169,6 +177,7 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
         OnDeactivate();
         break;
     case T::Minimised:
+        PauseOnFocusLoss();
         active = false;
         break;
     case T::Restored:
@@ -178,9 +187,14 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
         // while minimised counts when the window comes back).
         int w = 0, h = 0;
         shell->DrawableSize(w, h);
-        if (active && ready && device && !shell->IsFullscreen() && w > 0 && h > 0 &&
-            (w != static_cast<int>(device->BackBufferWidth()) ||
-             h != static_cast<int>(device->BackBufferHeight()))) {
+        if (w > 0 && h > 0 && !shell->IsFullscreen()) {
+            windowedWidth_ = w;
+            windowedHeight_ = h;
+        }
+        const gfx::PresentParameters picture = PictureParameters();
+        if (active && ready && device && w > 0 && h > 0 &&
+            (picture.backBufferWidth != device->BackBufferWidth() ||
+             picture.backBufferHeight != device->BackBufferHeight())) {
             if (FAILED(Resize3DEnvironment())) {
                 ShowError(app_text::kResetFailed, true);
                 exitStatus = 1;
@@ -201,6 +215,13 @@ void Application::HandleEvent(const platform::ShellEvent& event) {
     case T::StopSoundMinimise:
         StopSound();
         shell->Minimise();
+        break;
+    case T::Screenshot:
+        if (device && !screenshotPending_) {
+            screenshotPending_ = true;
+            captureBefore_ = device->CaptureOnPresent();
+            device->SetCaptureOnPresent(true);
+        }
         break;
     }
 }
@@ -228,18 +249,18 @@ HRESULT Application::Render3DEnvironment() {
     platform::Sleep(since < 10 ? 10 - since : 0);
     device->Present();
     lastPresentTime = platform::timeGetTime();
+    if (screenshotPending_) {
+        screenshotPending_ = false;
+        SaveScreenshotNow(*device, log);
+        device->SetCaptureOnPresent(captureBefore_);
+    }
     ++frameCount;
     return S_OK;
 }
 
 HRESULT Application::Resize3DEnvironment() {
     if (!device) return E_FAIL;
-    gfx::PresentParameters params;
-    int w = 0, h = 0;
-    shell->DrawableSize(w, h);
-    params.backBufferWidth = static_cast<std::uint32_t>(w > 0 ? w : 1);
-    params.backBufferHeight = static_cast<std::uint32_t>(h > 0 ? h : 1);
-    params.windowed = !shell->IsFullscreen();
+    const gfx::PresentParameters params = PictureParameters();
     InvalidateDeviceObjects();
     const HRESULT hr = device->Reset(params);
     if (FAILED(hr)) return hr;
@@ -248,8 +269,29 @@ HRESULT Application::Resize3DEnvironment() {
     return S_OK;
 }
 
+gfx::PresentParameters Application::PictureParameters() const {
+    gfx::PresentParameters params;
+    int w = 0, h = 0;
+    if (shell) shell->DrawableSize(w, h);
+    w = w > 0 ? w : 1;
+    h = h > 0 ? h : 1;
+    params.keepAspect = !creation.stretch;
+    if (params.keepAspect) {
+        // 4:3 at most as wide or as tall as the drawable.
+        if (static_cast<std::int64_t>(w) * 3 > static_cast<std::int64_t>(h) * 4)
+            w = std::max(1, (h * 4 + 1) / 3);
+        else
+            h = std::max(1, (w * 3 + 2) / 4);
+    }
+    params.backBufferWidth = static_cast<std::uint32_t>(w);
+    params.backBufferHeight = static_cast<std::uint32_t>(h);
+    params.windowed = !(shell && shell->IsFullscreen());
+    return params;
+}
+
 HRESULT Application::ToggleFullscreen() {
     if (!shell || !device) return E_FAIL;
+    if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
     if (!shell->SetFullscreen(!shell->IsFullscreen())) return E_FAIL;
     return Resize3DEnvironment();
 }
@@ -263,6 +305,9 @@ void Application::Shutdown() {
     }
     active = false;
     ready = false;
+    if (rememberWindow && shell)
+        WriteWindowSettings(static_cast<std::uint32_t>(windowedWidth_),
+                            static_cast<std::uint32_t>(windowedHeight_), shell->IsFullscreen());
     if (device) {
         InvalidateDeviceObjects();
         DeleteDeviceObjects();
@@ -402,7 +447,10 @@ std::int32_t Application::RestoreDeviceObjects() {
 std::int32_t Application::FrameMove() {
     GameContext& c = *context;
     const std::uint32_t now = platform::timeGetTime();
-    c.frameTimes[c.frameTimeIndex] = now - c.timeNow;
+    // A stall (a minimised window, a debugger, a slow disk) counts as the
+    // longest frame at most, so the world moves only a little after it.
+    const std::uint32_t step = now - c.timeNow;
+    c.frameTimes[c.frameTimeIndex] = step < kLongestFrameMs ? step : kLongestFrameMs;
     if (++c.frameTimeIndex >= static_cast<std::uint32_t>(kFrameTimeCount)) c.frameTimeIndex = 0;
     std::uint32_t sum = 0;
     for (std::uint32_t t : c.frameTimes) sum += t;
@@ -504,7 +552,15 @@ void Application::ShutdownGame() {
     c.camera = nullptr;
 }
 
-void Application::OnDeactivate() { context->appInactive = 1; }
+void Application::OnDeactivate() {
+    context->appInactive = 1;
+    PauseOnFocusLoss();
+}
+
+void Application::PauseOnFocusLoss() {
+    // As Escape does: the menu opens with the game in progress.
+    if (context->currentScreen == 1) context->menuRequest = 1;
+}
 void Application::OnActivate() { context->appInactive = 0; }
 
 }  // namespace dw

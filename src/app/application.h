@@ -10,8 +10,8 @@
 
 #include "core/settings.h"
 #include "platform/d3d_types.h"
+#include "platform/gfx_device.h"
 
-namespace gfx { class Device; }
 namespace platform {
 class Shell;
 struct ShellEvent;
@@ -92,6 +92,8 @@ public:
     virtual void ShutdownGame();
     virtual void OnDeactivate();
     virtual void OnActivate();
+    // Play loses the focus or the window is minimised: to the menu.
+    void PauseOnFocusLoss();
     virtual void Pause(int) {}
 
     // Shows a message box with the window title; `fatal` adds the exit note.
@@ -125,14 +127,26 @@ public:
     // when none was given).
     bool startWindowed = false;
     std::optional<std::uint32_t> seed;
+    // Write the window's size and full-screen state to the settings at the
+    // close (the windowed runs, not replays or headless ones).
+    bool rememberWindow = false;
     // Frames run so far (the frame counter of reports and tests).
     std::uint64_t frameCount = 0;
     // Called once when the close path starts, while the device, the objects
     // and the last frame still exist (end-of-run reports, screenshots).
     std::function<void()> onShutdown;
 
+    // The back buffer for the window's drawable as it is now: the whole of
+    // it with Stretch=1, else the largest 4:3 picture in it.
+    gfx::PresentParameters PictureParameters() const;
+
 private:
     void UpdateBackBufferSize();
+    // The window's size while it is not full screen (for the settings).
+    int windowedWidth_ = 0, windowedHeight_ = 0;
+    // The screenshot key: the next presented frame is written.
+    bool screenshotPending_ = false;
+    bool captureBefore_ = false;
 };
 
 // Creates the first objects of the scene in their fixed order and adds each

@@ -82,6 +82,9 @@ public:
 
     platform::InputDevice* CreateDevice(platform::InputDeviceKind kind) override;
     void ReleaseDevices() override;
+    void SetMode(platform::InputMode mode) override {
+        if (inner_) inner_->SetMode(mode);
+    }
 
     // Around each frame: the step the clock made before it, then the close.
     void BeginFrame(std::uint32_t stepMs);

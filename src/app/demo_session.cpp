@@ -109,6 +109,10 @@ bool DemoSession::Start(std::string& error) {
         header_.arsenal = options_.arsenal;
     }
     starter_.emplace(header_);
+    if (!options_.keepGames.empty() && !options_.replay) {
+        options_.record = true;
+        replays_.emplace(options_.keepGames);
+    }
     if (!h.sound) {
         quietSound_ = std::make_unique<QuietSoundLibrary>();
         h.sound = quietSound_.get();
@@ -116,7 +120,7 @@ bool DemoSession::Start(std::string& error) {
     game_ = std::make_unique<HeadlessGame>(h);
     game_->clock().Set(header_.startClock);
     if (options_.record) {
-        recorder_ = std::make_unique<DemoRecorder>(&game_->input(), header_);
+        recorder_ = std::make_unique<DemoRecorder>(&game_->inputSeam(), header_);
         platform::services().input = recorder_.get();
     }
     if (options_.timedFrames) timer_ = FrameTimer(options_.timedFrames);
@@ -172,10 +176,12 @@ bool DemoSession::Step() {
     if (recorder_) recorder_->EndFrame();
     ++steps_;
     starter_->AfterFrame(game_->context(), steps_);
+    if (replays_ && recorder_) replays_->AfterFrame(game_->context(), recorder_->demo());
     return open;
 }
 
 void DemoSession::Close() {
+    if (replays_ && recorder_ && game_) replays_->AtClose(game_->context(), recorder_->demo());
     if (game_) game_->Close();
 }
 
@@ -185,8 +191,6 @@ const Demo& DemoSession::recorded() const {
 }
 
 // --- the command line's runs ------------------------------------------------
-
-int RunDemoWindowed(const CommandLine& cl);
 
 bool UsesDemoSession(const CommandLine& cl) {
     return (!cl.recordFile.empty() || !cl.replayFile.empty() || cl.autopilot ||
@@ -225,6 +229,7 @@ int RunDemoSession(const CommandLine& cl) {
     options.startLevel = cl.level >= 0 ? cl.level : (options.autopilot ? 0 : -1);
     options.arsenal = cl.arsenal;
     if (!cl.replayFile.empty()) options.replay = &demo;
+    if (!cl.timedemo) options.keepGames = h.userDir + "/replays";
 
     // How long: the demo's length, else --frames, else (autopilot) until the
     // game is over, at most 30 minutes of game time; else 600 frames.
@@ -355,7 +360,10 @@ int RunDemoWindowed(const CommandLine& cl) {
     platform::ScriptedInput scriptedInput;
     platform::InputDevices* input = scripted ? static_cast<platform::InputDevices*>(&scriptedInput) : sdlInput.get();
     std::unique_ptr<DemoRecorder> recorder;
-    if (!cl.recordFile.empty()) {
+    // The games played are kept as replays: the session is recorded.
+    std::optional<GameReplays> replays;
+    if (!replaying && !cl.timedemo) replays.emplace(dir + "/replays");
+    if (!cl.recordFile.empty() || replays) {
         recorder = std::make_unique<DemoRecorder>(input, header);
         input = recorder.get();
     }
@@ -406,7 +414,11 @@ int RunDemoWindowed(const CommandLine& cl) {
                 app.creation.width = static_cast<std::uint32_t>(cl.width);
                 app.creation.height = static_cast<std::uint32_t>(cl.height);
             }
-            app.startWindowed = cl.windowed || recorder != nullptr;
+            // A recording keeps the window's size; else the window as the
+            // player left it, unless asked.
+            app.startWindowed = cl.windowed || !cl.recordFile.empty() ||
+                                (!cl.fullscreen && !app.creation.fullscreen);
+            app.rememberWindow = true;
         }
         app.seed = header.seed;
         if (FAILED(app.Create())) {
@@ -458,17 +470,19 @@ int RunDemoWindowed(const CommandLine& cl) {
                     }
                 }
                 if (ran) starter.AfterFrame(*ctx, ++steps);
+                if (ran && replays) replays->AfterFrame(*ctx, recorder->demo());
                 if (!open) break;
                 if (!app.active) {
                     platform::ShellEvent event;
                     if (shell->WaitEvent(event, 100)) app.HandleEvent(event);
                 }
             }
+            if (replays) replays->AtClose(*ctx, recorder->demo());
             if (!app.closed) app.Shutdown();
             if (status == 0) status = app.exitStatus;
         }
     }
-    if (recorder && !SaveDemoFile(cl.recordFile, recorder->demo(), error)) {
+    if (!cl.recordFile.empty() && !SaveDemoFile(cl.recordFile, recorder->demo(), error)) {
         std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
         status = 1;
     }

@@ -11,6 +11,7 @@
 #include "app/autopilot.h"
 #include "app/command_line.h"
 #include "app/demo.h"
+#include "app/game_replays.h"
 #include "app/headless_game.h"
 #include "app/timedemo.h"
 
@@ -44,6 +45,7 @@ struct SessionOptions {
     int startLevel = -1;               // -1: the menu; else straight into that level
     Arsenal arsenal;                   // the ship's weapons at that start
     std::size_t timedFrames = 0;       // > 0: time each frame (room reserved for this many)
+    std::string keepGames;             // the replays directory of the games played ("": none)
 };
 
 class DemoSession {
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<HeadlessGame> game_;
     std::unique_ptr<DemoRecorder> recorder_;
     std::unique_ptr<DemoPlayer> player_;
+    std::optional<GameReplays> replays_;
     Autopilot autopilot_;
     FrameTimer timer_;
     std::uint64_t steps_ = 0;
@@ -88,5 +91,8 @@ private:
 // The runs of --record, --replay, --autopilot, --level and --timedemo.
 bool UsesDemoSession(const CommandLine& cl);
 int RunDemoSession(const CommandLine& cl);
+// The game in a window (also plain play: the games played are kept as
+// replays, the window as the player left it).
+int RunDemoWindowed(const CommandLine& cl);
 
 }  // namespace dw

@@ -9,6 +9,7 @@
 #include "platform/resource_library.h"
 #include "platform/settings_store.h"
 #include "platform/sound_library.h"
+#include "platform/steering.h"
 #include "platform/system_info.h"
 
 namespace dw {
@@ -77,7 +78,9 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
     s.module = options_.module;
     s.shell = &shell_;
     s.device = device_;
-    s.input = &input_;
+    if (options_.steering || options_.gamepads)
+        steering_ = std::make_unique<platform::SteeringInput>(&input_, options_.gamepads);
+    s.input = &inputSeam();
     platform::SetClock(&clock_);
 }
 
@@ -133,6 +136,11 @@ void HeadlessGame::Close() {
     if (!app_ || app_->closed) return;
     shell_.PostClose();
     app_->Step();
+}
+
+platform::InputDevices& HeadlessGame::inputSeam() {
+    if (steering_) return *steering_;
+    return input_;
 }
 
 bool HeadlessGame::closed() const { return !app_ || app_->closed; }

@@ -23,6 +23,8 @@
 namespace gfx { class Device; }
 namespace platform {
 class SettingsStore;
+class SteeringInput;
+class Gamepads;
 class SystemInfo;
 class SoundLibrary;
 class ResourceLibrary;
@@ -48,6 +50,10 @@ struct HeadlessOptions {
     platform::ResourceLibrary* resources = nullptr;
     // Injected program resources (level files; default: the compiled-in ones).
     platform::ModuleResources* module = nullptr;
+    // Keyboard steering over the scripted input (as in a window), with these
+    // gamepads when given.
+    bool steering = false;
+    platform::Gamepads* gamepads = nullptr;
 };
 
 // The resource library of a run: the file `dataFile` when given, else
@@ -79,6 +85,8 @@ public:
     GameContext& context() { return *context_; }
     Application& app() { return *app_; }
     platform::ScriptedInput& input() { return input_; }
+    // What the game reads: the scripted input, or the steering over it.
+    platform::InputDevices& inputSeam();
     platform::NullShell& shell() { return shell_; }
     gfx::Device& device() { return *device_; }
     platform::FixedStepClock& clock() { return clock_; }
@@ -91,6 +99,7 @@ private:
     platform::Services savedServices_;
     platform::FixedStepClock clock_;
     platform::ScriptedInput input_;
+    std::unique_ptr<platform::SteeringInput> steering_;
     std::unique_ptr<gfx::Device> ownDevice_;
     gfx::Device* device_;
     platform::NullShell shell_;

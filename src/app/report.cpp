@@ -7,6 +7,7 @@
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
+#include "game/player_ship.h"
 
 namespace dw {
 
@@ -103,8 +104,23 @@ std::string BuildReport(const GameContext& c, const ListEngine* objects, std::ui
     renderer.Add("vertices", r.vertices);
     renderer.Add("textureBinds", r.textureBinds);
 
+    // The live ship in field units, for tools that watch the steering.
+    std::string ship = "null";
+    if (objects && c.shipAlive) {
+        for (const ListEngine::Node* n = objects->Head(); n; n = n->next) {
+            const auto* s = dynamic_cast<const PlayerShip*>(n->object);
+            if (!s || s->dead) continue;
+            JsonFields at;
+            at.Add("x", s->X());
+            at.Add("y", s->Y());
+            ship = at.Str();
+            break;
+        }
+    }
+
     JsonFields top;
     top.Add("frames", frames);
+    top.Push("ship", ship);
     top.Push("context", ctx.Str());
     top.Push("objects", objs.Str());
     top.Push("renderer", renderer.Str());

@@ -116,80 +116,8 @@ int RunHeadless(const CommandLine& cl) {
 }
 
 int RunWindowed(const CommandLine& cl) {
-    std::string dir;
-    if (cl.userDir.empty()) {
-        // The player's data directory ($XDG_DATA_HOME/QVM/Duskwhirl).
-        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
-            dir = pref;
-            SDL_free(pref);
-        }
-    }
-    if (dir.empty() && !ChooseUserDir(cl, dir)) return 1;
-    auto& services = platform::services();
-    const platform::Services saved = services;
-    services.userDir = dir;
-
-    platform::IniSettingsStore settings(platform::UserFile("settings.ini"));
-    services.settings = &settings;
-    platform::RealSystemInfo system;
-    services.system = &system;
-    std::unique_ptr<platform::Shell> shell = platform::CreateSdlShell();
-    services.shell = shell.get();
-    std::unique_ptr<platform::InputDevices> input = platform::CreateSdlInput();
-    services.input = input.get();
-    platform::MixerSoundLibrary sound;
-    services.sound = &sound;
-    std::unique_ptr<platform::ResourceLibrary> resources = MakeResourceLibrary(cl.dataFile);
-    services.resources = resources.get();
-
-    int desktopWidth = 800, desktopHeight = 600;
-    shell->DesktopSize(desktopWidth, desktopHeight);
-
-    int status = 0;
-    {
-        auto ctx = std::make_unique<GameContext>();
-        ctx->requestedWidth = desktopWidth;
-        ctx->requestedHeight = desktopHeight;
-        for (int i = 0; i < 2; ++i) {
-            ctx->refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(desktopWidth),
-                                                 static_cast<std::uint32_t>(desktopHeight),
-                                                 i == 0 ? 16u : 32u, 60u};
-        }
-        Application app(ctx.get());
-        if (cl.width > 0) {
-            app.creation.width = static_cast<std::uint32_t>(cl.width);
-            app.creation.height = static_cast<std::uint32_t>(cl.height);
-        }
-        app.startWindowed = cl.windowed;
-        app.seed = cl.seed;
-
-        if (FAILED(app.Create())) {
-            status = app.exitStatus ? app.exitStatus : 1;
-        } else {
-            if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
-            app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
-                return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
-            });
-            if (cl.frames >= 0) {
-                // A fixed number of frames, then the window closes.
-                while (static_cast<std::int64_t>(app.frameCount) < cl.frames && app.Step()) {
-                    if (!app.active) {
-                        platform::ShellEvent event;
-                        if (shell->WaitEvent(event, 100)) app.HandleEvent(event);
-                    }
-                }
-                app.Shutdown();
-                if (status == 0) status = app.exitStatus;
-            } else {
-                const int loop = app.Run();
-                if (status == 0) status = loop;
-            }
-        }
-    }
-    input.reset();
-    shell.reset();
-    services = saved;
-    return status;
+    // Plain play runs as a session that keeps its games as replays.
+    return RunDemoWindowed(cl);
 }
 
 int RunProgram(const CommandLine& cl) {

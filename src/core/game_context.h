@@ -47,6 +47,8 @@ struct SoundRequest {
 };
 
 constexpr int kFrameTimeCount = 130;
+// The longest frame time stored in the ring (ms).
+constexpr std::uint32_t kLongestFrameMs = 100;
 constexpr int kLevelCount = 10;
 constexpr int kPlayerShotSlots = 40;
 constexpr int kEnemyShotSlots = 40;

@@ -17,6 +17,21 @@ void SetDefaults(GameContext& ctx) {
     ctx.levelIndex = 0;
 }
 
+// The window of the last run; files without these keys keep the defaults.
+void ReadWindowSettings(CreationSize& creation) {
+    std::uint32_t w = 0, h = 0, v = 0;
+    ReadIntRegKey(kSettingsKey, "WindowWidth", w, 0);
+    ReadIntRegKey(kSettingsKey, "WindowHeight", h, 0);
+    if (w >= 320 && h >= 200 && w <= 16384 && h <= 16384) {
+        creation.width = w;
+        creation.height = h;
+    }
+    ReadIntRegKey(kSettingsKey, "FullScreen", v, 1);
+    creation.fullscreen = v != 0;
+    ReadIntRegKey(kSettingsKey, "Stretch", v, 0);
+    creation.stretch = v != 0;
+}
+
 void LogLine(GameContext& ctx, const char* text) {
     if (ctx.log) ctx.log->WriteLine(text);
 }
@@ -37,6 +52,14 @@ HRESULT WriteIntRegKey(const char* name, std::uint32_t value) {
     if (Store()->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
         return E_FAIL;
     return Store()->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
+}
+
+void WriteWindowSettings(std::uint32_t width, std::uint32_t height, bool fullscreen) {
+    if (width >= 320 && height >= 200) {
+        WriteIntRegKey("WindowWidth", width);
+        WriteIntRegKey("WindowHeight", height);
+    }
+    WriteIntRegKey("FullScreen", fullscreen ? 1 : 0);
 }
 
 bool SettingsKeyOpens() {
@@ -69,6 +92,7 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
                 }
             }
         }
+        ReadWindowSettings(creation);
         LogLine(ctx, "Read Settings........... Succesful read settings");
         if (disposition == D::OpenedExisting) return;
     }

@@ -16,7 +16,14 @@ struct CreationSize {
     std::uint32_t width = 800;
     std::uint32_t height = 600;
     std::uint32_t minDepthBits = 16;
+    // The window as it was left: full screen or not; Stretch=1 fills the
+    // window instead of showing the 4:3 picture with bars.
+    bool fullscreen = true;
+    bool stretch = false;
 };
+
+// Remembers the window for the next start (the window's size, full screen).
+void WriteWindowSettings(std::uint32_t width, std::uint32_t height, bool fullscreen);
 
 // Reads the settings into the Game context (music, sound, mouse speed,
 // level index) and the creation size, logging the outcome.

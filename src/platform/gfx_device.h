@@ -106,6 +106,9 @@ struct PresentParameters {
     std::uint32_t backBufferWidth = 800;
     std::uint32_t backBufferHeight = 600;
     bool windowed = true;
+    // Keep the back buffer's shape in a window of another shape: the picture
+    // is centred with black bars (else it is stretched to fill).
+    bool keepAspect = true;
 };
 
 class Device {
@@ -163,6 +166,7 @@ public:
     // Asks the device to keep a copy of every presented frame so that
     // ReadPresentedImage is exact (turn it on before a screenshot run).
     virtual void SetCaptureOnPresent(bool) {}
+    virtual bool CaptureOnPresent() const { return false; }
 
 protected:
     Counters counters_;

@@ -569,6 +569,8 @@ HRESULT GlDevice::Reset(const PresentParameters& params) {
     if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return D3DERR_INVALIDCALL;
     width_ = params.backBufferWidth;
     height_ = params.backBufferHeight;
+    keepAspect_ = params.keepAspect;
+    gl_->viewportW = gl_->viewportH = 0;  // placed afresh at the next scene
     // The GL context survives; only the states go back to their start.
     for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
         renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
@@ -650,13 +652,50 @@ HRESULT GlDevice::BeginScene() {
     inScene_ = true;
     int w = 0, h = 0;
     if (drawableSize_) drawableSize_(w, h);
-    if (w > 0 && h > 0 &&
-        (gl_->viewportW != static_cast<std::uint32_t>(w) || gl_->viewportH != static_cast<std::uint32_t>(h))) {
-        glViewport(0, 0, w, h);
-        gl_->viewportW = static_cast<std::uint32_t>(w);
-        gl_->viewportH = static_cast<std::uint32_t>(h);
+    if (w > 0 && h > 0) {
+        if (gl_->viewportW != static_cast<std::uint32_t>(w) || gl_->viewportH != static_cast<std::uint32_t>(h)) {
+            PlacePicture(w, h);
+            glViewport(pictureX_, pictureY_, pictureW_, pictureH_);
+            gl_->viewportW = static_cast<std::uint32_t>(w);
+            gl_->viewportH = static_cast<std::uint32_t>(h);
+        }
+        if (pictureW_ != w || pictureH_ != h) {
+            // The bars beside the picture (never the picture: a frame may
+            // hold several scenes).
+            glClearColor(0, 0, 0, 1);
+            glEnable(GL_SCISSOR_TEST);
+            if (pictureX_ > 0) {
+                glScissor(0, 0, pictureX_, h);
+                glClear(GL_COLOR_BUFFER_BIT);
+                glScissor(pictureX_ + pictureW_, 0, w - pictureX_ - pictureW_, h);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            if (pictureY_ > 0) {
+                glScissor(0, 0, w, pictureY_);
+                glClear(GL_COLOR_BUFFER_BIT);
+                glScissor(0, pictureY_ + pictureH_, w, h - pictureY_ - pictureH_);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            glDisable(GL_SCISSOR_TEST);
+        }
     }
     return S_OK;
+}
+
+void GlDevice::PlacePicture(int drawableW, int drawableH) {
+    pictureX_ = pictureY_ = 0;
+    pictureW_ = drawableW;
+    pictureH_ = drawableH;
+    if (!keepAspect_ || drawableW <= 0 || drawableH <= 0 || width_ == 0 || height_ == 0) return;
+    // The largest picture of the back buffer's shape, centred.
+    const auto dw = static_cast<std::uint64_t>(drawableW), dh = static_cast<std::uint64_t>(drawableH);
+    if (dw * height_ > dh * width_) {
+        pictureW_ = static_cast<int>((dh * width_ + height_ / 2) / height_);
+        pictureX_ = (drawableW - pictureW_) / 2;
+    } else {
+        pictureH_ = static_cast<int>((dw * height_ + width_ / 2) / width_);
+        pictureY_ = (drawableH - pictureH_) / 2;
+    }
 }
 
 HRESULT GlDevice::EndScene() {
@@ -713,15 +752,24 @@ void GlDevice::ClearPixels(DWORD count, const std::int32_t* r, unsigned mask) {
         gl_->depthMask = 1;
         dirtyStates_ = true;
     }
+    int dw = 0, dh = 0;
+    if (drawableSize_) drawableSize_(dw, dh);
+    PlacePicture(dw, dh);
     if (count == 0) {
+        if (pictureW_ == dw && pictureH_ == dh) {
+            glClear(mask);
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(pictureX_, pictureY_, pictureW_, pictureH_);
         glClear(mask);
+        glDisable(GL_SCISSOR_TEST);
         return;
     }
     // D3DRECT: x1, y1, x2, y2 in back-buffer pixels, top row 0.
-    int dw = 0, dh = 0;
-    if (drawableSize_) drawableSize_(dw, dh);
-    const float sx = static_cast<float>(dw) / static_cast<float>(width_);
-    const float sy = static_cast<float>(dh) / static_cast<float>(height_);
+    const float sx = static_cast<float>(pictureW_) / static_cast<float>(width_);
+    const float sy = static_cast<float>(pictureH_) / static_cast<float>(height_);
+    const int top = pictureY_ + pictureH_;
     glEnable(GL_SCISSOR_TEST);
     for (DWORD i = 0; i < count; ++i, r += 4) {
         const int x1 = static_cast<int>(static_cast<float>(r[0]) * sx);
@@ -729,7 +777,7 @@ void GlDevice::ClearPixels(DWORD count, const std::int32_t* r, unsigned mask) {
         const int y1 = static_cast<int>(static_cast<float>(r[1]) * sy);
         const int y2 = static_cast<int>(static_cast<float>(r[3]) * sy);
         if (x2 <= x1 || y2 <= y1) continue;
-        glScissor(x1, dh - y2, x2 - x1, y2 - y1);
+        glScissor(pictureX_ + x1, top - y2, x2 - x1, y2 - y1);
         glClear(mask);
     }
     glDisable(GL_SCISSOR_TEST);

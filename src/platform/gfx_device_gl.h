@@ -38,6 +38,7 @@ public:
     // default (the read costs time); without it ReadPresentedImage reads
     // the front buffer, which works on most systems but is not guaranteed.
     void SetCaptureOnPresent(bool on) override { captureOnPresent_ = on; }
+    bool CaptureOnPresent() const override { return captureOnPresent_; }
 
     HRESULT TestCooperativeLevel() override { return S_OK; }
     HRESULT Reset(const PresentParameters& params) override;
@@ -103,6 +104,11 @@ private:
     std::string error_;
     std::string adapter_;
     std::uint32_t width_ = 800, height_ = 600;
+    // Where the back buffer lands in the drawable (GL pixels, bottom up):
+    // all of it, or the centred picture of the back buffer's shape.
+    bool keepAspect_ = true;
+    int pictureX_ = 0, pictureY_ = 0, pictureW_ = 0, pictureH_ = 0;
+    void PlacePicture(int drawableW, int drawableH);
     bool inScene_ = false;
     bool captureOnPresent_ = false;
 

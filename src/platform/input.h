@@ -50,6 +50,10 @@ namespace platform {
 
 enum class InputDeviceKind { Keyboard, Mouse };
 
+// What the input is for at the moment: the menus take keys; play steers the
+// ship (keyboard steering and gamepads read differently in each).
+enum class InputMode { Menu, Play };
+
 // One polled device.
 class InputDevice {
 public:
@@ -73,13 +77,17 @@ public:
     virtual InputDevice* CreateDevice(InputDeviceKind kind) = 0;
     // Releases both devices (they are unusable afterwards).
     virtual void ReleaseDevices() = 0;
+    // The game says, every frame, whether it is in play or in the menus.
+    virtual void SetMode(InputMode) {}
 };
 
 // DirectInput scan code for an SDL scancode; 0 for keys the game has no
 // code for.
 std::uint8_t DikFromSdlScancode(int sdlScancode);
 
-// Real keyboard and mouse of the SDL window (SDL's video must be up).
+// Real keyboard and mouse of the SDL window (SDL's video must be up), with
+// keyboard steering and the gamepads over them (steering.h); the gamepad
+// mappings of "gamecontrollerdb.txt" in the user directory are read.
 std::unique_ptr<InputDevices> CreateSdlInput();
 
 // Input from a script. The state set here is what the next reads return;

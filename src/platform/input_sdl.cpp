@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "platform/input.h"
+#include "platform/services.h"
+#include "platform/steering.h"
 
 namespace platform {
 
@@ -178,6 +180,10 @@ std::uint8_t DikFromSdlScancode(int sdlScancode) {
     return table.dik[sdlScancode];
 }
 
-std::unique_ptr<InputDevices> CreateSdlInput() { return std::make_unique<SdlInput>(); }
+std::unique_ptr<InputDevices> CreateSdlInput() {
+    // Keyboard steering and the gamepads sit over the real devices.
+    return std::make_unique<SteeringInput>(std::make_unique<SdlInput>(),
+                                           CreateSdlGamepads(UserFile("gamecontrollerdb.txt")));
+}
 
 }  // namespace platform

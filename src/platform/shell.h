@@ -24,6 +24,7 @@ enum class ShellEventType {
     Expose,             // the window needs its last frame again
     ToggleFullscreen,   // Alt+Enter
     StopSoundMinimise,  // Ctrl+Space
+    Screenshot,         // F12 or Print Screen
 };
 
 struct ShellEvent {

@@ -6,6 +6,7 @@
 #include <deque>
 
 #include "platform/gfx_device_gl.h"
+#include "platform/glx_size.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -78,6 +79,7 @@ public:
             SDL_GL_SetSwapInterval(1);
         }
         SDL_GL_MakeCurrent(window_, context_);
+        AskRealSize();
         auto size = [this](int& w, int& h) { DrawableSize(w, h); };
         auto swap = [this] { SDL_GL_SwapWindow(window_); };
         auto device = std::make_unique<gfx::GlDevice>(size, swap);
@@ -93,6 +95,7 @@ public:
 
     void ReleaseDevice() override {
         device_.reset();
+        realWidth_ = realHeight_ = 0;
         if (context_) {
             SDL_GL_DeleteContext(context_);
             context_ = nullptr;
@@ -136,7 +139,9 @@ public:
 
     bool SetFullscreen(bool fullscreen) override {
         if (!window_) return false;
-        return SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+        const bool ok = SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+        AskRealSize();
+        return ok;
     }
 
     void Minimise() override {
@@ -149,7 +154,12 @@ public:
 
     void DrawableSize(int& width, int& height) const override {
         width = height = 0;
-        if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+        if (!window_) return;
+        SDL_GL_GetDrawableSize(window_, &width, &height);
+        if (realWidth_ > 0 && realHeight_ > 0) {
+            width = realWidth_;
+            height = realHeight_;
+        }
     }
 
     void DesktopSize(int& width, int& height) const override {
@@ -195,6 +205,19 @@ private:
         return videoUp_;
     }
 
+    // SDL takes a full-screen request for done at once; without a window
+    // manager to carry it out the window keeps its old size. On X the
+    // server knows the truth: the size of the drawable the context draws to.
+    void AskRealSize() {
+        realWidth_ = realHeight_ = 0;
+        if (!context_ || SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) return;
+        int w = 0, h = 0;
+        if (CurrentGlxDrawableSize(w, h)) {
+            realWidth_ = w;
+            realHeight_ = h;
+        }
+    }
+
     void Push(ShellEventType type, int w = 0, int h = 0) {
         pending_.push_back(ShellEvent{type, w, h});
     }
@@ -215,6 +238,7 @@ private:
             case SDL_WINDOWEVENT_SHOWN: Push(ShellEventType::Restored); break;
             case SDL_WINDOWEVENT_EXPOSED: Push(ShellEventType::Expose); break;
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                AskRealSize();
                 int w = 0, h = 0;
                 DrawableSize(w, h);
                 Push(ShellEventType::Resized, w, h);
@@ -231,6 +255,9 @@ private:
                 Push(ShellEventType::ToggleFullscreen);
             } else if (e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_CTRL)) {
                 Push(ShellEventType::StopSoundMinimise);
+            } else if (e.key.keysym.scancode == SDL_SCANCODE_F12 ||
+                       e.key.keysym.scancode == SDL_SCANCODE_PRINTSCREEN) {
+                Push(ShellEventType::Screenshot);
             }
             break;
         default: break;
@@ -244,6 +271,7 @@ private:
     std::string title_;
     bool videoUp_ = false;
     bool triedVideo_ = false;
+    int realWidth_ = 0, realHeight_ = 0;  // the window's size as the X server has it
 };
 
 }  // namespace

@@ -528,6 +528,39 @@ int main(int argc, char** argv) {
             }
             dev.SetTexture(0, nullptr);
             panel->Release();
+        // A back buffer of another shape than the window: centred between
+        // black bars (clears and draws stay inside), or stretched to fill.
+        {
+            dev.SetStreamSource(0, nullptr, 0);
+            dev.SetTexture(0, nullptr);
+            gfx::PresentParameters wide;
+            wide.backBufferWidth = 256;
+            wide.backBufferHeight = 128;
+            std::vector<std::uint8_t> img;
+            std::uint32_t w = 0, h = 0;
+            for (const bool keep : {true, false}) {
+                wide.keepAspect = keep;
+                Check(SUCCEEDED(dev.Reset(wide)), "reset to a wide back buffer");
+                dev.BeginScene();
+                dev.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+                const std::int32_t corner[4] = {0, 0, 32, 32};  // x1, y1, x2, y2
+                dev.Clear(1, corner, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
+                dev.EndScene();
+                Check(SUCCEEDED(dev.Present()), "present the wide frame");
+                Check(dev.ReadPresentedImage(img, w, h) && w == 256 && h == 256, "read back the wide frame");
+                if (w != 256 || h != 256) continue;
+                if (keep) {
+                    ExpectPixel(img, w, 128, 20, {0, 0, 0}, "letterbox: the bar above");
+                    ExpectPixel(img, w, 128, 236, {0, 0, 0}, "letterbox: the bar below");
+                    ExpectPixel(img, w, 128, 128, {255, 0, 0}, "letterbox: the picture");
+                    ExpectPixel(img, w, 10, 74, {0, 255, 0}, "letterbox: a rectangle clear lands in the picture");
+                    ExpectPixel(img, w, 10, 40, {0, 0, 0}, "letterbox: ... and not in the bar");
+                } else {
+                    ExpectPixel(img, w, 128, 20, {255, 0, 0}, "stretch: no bar above");
+                    ExpectPixel(img, w, 128, 236, {255, 0, 0}, "stretch: no bar below");
+                    ExpectPixel(img, w, 10, 50, {0, 255, 0}, "stretch: a rectangle clear stretches too");
+                }
+            }
         }
 
         dev.SetStreamSource(0, nullptr, 0);

@@ -1,0 +1,37 @@
+#pragma once
+// Replays of the games played: the session is recorded from its first
+// frame, and when a game ends (game over, the last level done, or the
+// program closed during it) the recording so far is kept as
+// replays/last.dwdemo; a game that entered the high-score table also as
+// replays/best-<place>.dwdemo, the older ones moving down with the table.
+// --replay plays them back exactly.
+#include <string>
+
+namespace dw {
+
+class GameContext;
+struct Demo;
+
+class GameReplays {
+public:
+    // `dir`: the replays directory (made when the first game is kept).
+    explicit GameReplays(std::string dir) : dir_(std::move(dir)) {}
+
+    // After every frame, with the session recorded so far.
+    void AfterFrame(const GameContext& c, const Demo& recording);
+    // The program closes: a game still going is kept as it stands.
+    void AtClose(const GameContext& c, const Demo& recording);
+
+    // The file of a place in the table (0 is the first).
+    std::string BestFile(int place) const;
+    std::string LastFile() const { return dir_ + "/last.dwdemo"; }
+
+private:
+    void Keep(const Demo& recording, int place);
+
+    std::string dir_;
+    bool inGame_ = false;
+    bool scoreShown_ = false;  // the score of a game went to the table
+};
+
+}  // namespace dw

@@ -1,0 +1,152 @@
+#include "platform/steering.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+namespace {
+
+constexpr float kDeadZone = 0.2f;
+constexpr float kCurve = 1.6f;          // a gentle start, full speed at the rim
+constexpr float kStickAsKey = 0.5f;     // a stick this far counts as an arrow key
+constexpr float kTriggerDown = 0.5f;
+constexpr std::uint32_t kLongestStepMs = 100;
+
+bool Held(const std::uint8_t* keys, std::uint8_t dik) { return (keys[dik] & 0x80) != 0; }
+void Press(std::uint8_t* keys, std::uint8_t dik) { keys[dik] = 0x80; }
+
+}  // namespace
+
+float StickResponse(float raw) {
+    const float m = std::fabs(raw);
+    if (m <= kDeadZone) return 0.0f;
+    const float t = std::fmin((m - kDeadZone) / (1.0f - kDeadZone), 1.0f);
+    const float shaped = std::pow(t, kCurve);
+    return raw < 0 ? -shaped : shaped;
+}
+
+class SteeringInput::Device final : public InputDevice {
+public:
+    Device(SteeringInput* owner, InputDevice* inner, InputDeviceKind kind)
+        : owner_(owner), inner_(inner), kind_(kind) {}
+    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
+    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
+    HRESULT Acquire() override { return inner_->Acquire(); }
+    HRESULT Unacquire() override { return inner_->Unacquire(); }
+    HRESULT GetDeviceState(DWORD size, void* data) override {
+        const HRESULT hr = inner_->GetDeviceState(size, data);
+        if (FAILED(hr)) return hr;
+        if (kind_ == InputDeviceKind::Keyboard) {
+            if (size == 256) owner_->AddToKeys(static_cast<std::uint8_t*>(data));
+        } else if (size == sizeof(DIMOUSESTATE)) {
+            DIMOUSESTATE state;
+            std::memcpy(&state, data, sizeof state);
+            owner_->AddToMouse(state);
+            std::memcpy(data, &state, sizeof state);
+        }
+        return hr;
+    }
+
+private:
+    SteeringInput* owner_;
+    InputDevice* inner_;
+    InputDeviceKind kind_;
+};
+
+SteeringInput::SteeringInput(InputDevices* inner, Gamepads* pads) : inner_(inner), pads_(pads) {}
+
+SteeringInput::SteeringInput(std::unique_ptr<InputDevices> inner, std::unique_ptr<Gamepads> pads)
+    : ownInner_(std::move(inner)), ownPads_(std::move(pads)), inner_(ownInner_.get()), pads_(ownPads_.get()) {}
+
+SteeringInput::~SteeringInput() {
+    keyboard_.reset();
+    mouse_.reset();
+}
+
+InputDevice* SteeringInput::CreateDevice(InputDeviceKind kind) {
+    InputDevice* dev = inner_ ? inner_->CreateDevice(kind) : nullptr;
+    if (!dev) return nullptr;
+    auto& slot = kind == InputDeviceKind::Keyboard ? keyboard_ : mouse_;
+    slot = std::make_unique<Device>(this, dev, kind);
+    if (kind == InputDeviceKind::Keyboard) innerKeyboard_ = dev;
+    return slot.get();
+}
+
+void SteeringInput::ReleaseDevices() {
+    if (inner_) inner_->ReleaseDevices();
+    innerKeyboard_ = nullptr;
+    keyboard_.reset();
+    mouse_.reset();
+}
+
+GamepadState SteeringInput::ReadPads() { return pads_ ? pads_->Read() : GamepadState{}; }
+
+void SteeringInput::AddToKeys(std::uint8_t* keys) {
+    const GamepadState pad = ReadPads();
+    if (pad.pads == 0) return;
+    if (mode_ == InputMode::Play) {
+        if (pad.start || pad.back) Press(keys, DIK_ESCAPE);
+        return;
+    }
+    if (pad.up || pad.leftY < -kStickAsKey) Press(keys, DIK_UP);
+    if (pad.down || pad.leftY > kStickAsKey) Press(keys, DIK_DOWN);
+    if (pad.left || pad.leftX < -kStickAsKey) Press(keys, DIK_LEFT);
+    if (pad.right || pad.leftX > kStickAsKey) Press(keys, DIK_RIGHT);
+    if (pad.a) Press(keys, DIK_RETURN);
+    if (pad.b) Press(keys, DIK_ESCAPE);
+}
+
+void SteeringInput::AddToMouse(DIMOUSESTATE& state) {
+    const std::uint32_t now = timeGetTime();
+    std::uint32_t stepMs = mouseReadBefore_ ? now - lastMouseRead_ : 0;
+    if (stepMs > kLongestStepMs) stepMs = kLongestStepMs;
+    lastMouseRead_ = now;
+    mouseReadBefore_ = true;
+
+    const GamepadState pad = ReadPads();
+    float moveX = 0, moveY = 0;  // counts per ms
+    // The stick moves the ship in play and the pointer in the menus.
+    if (pad.pads > 0) {
+        float sx = StickResponse(pad.leftX), sy = StickResponse(pad.leftY);
+        if (mode_ == InputMode::Play) {
+            if (pad.left) sx = -1;
+            if (pad.right) sx = 1;
+            if (pad.up) sy = -1;
+            if (pad.down) sy = 1;
+        }
+        moveX += sx * kStickCountsPerMs;
+        moveY += sy * kStickCountsPerMs;
+    }
+    if (mode_ == InputMode::Play) {
+        std::uint8_t keys[256] = {};
+        if (innerKeyboard_ && SUCCEEDED(innerKeyboard_->GetDeviceState(sizeof keys, keys))) {
+            const int right = Held(keys, DIK_RIGHT) || Held(keys, DIK_D);
+            const int left = Held(keys, DIK_LEFT) || Held(keys, DIK_A);
+            const int down = Held(keys, DIK_DOWN) || Held(keys, DIK_S);
+            const int up = Held(keys, DIK_UP) || Held(keys, DIK_W);
+            moveX += static_cast<float>(right - left) * kKeyCountsPerMs;
+            moveY += static_cast<float>(down - up) * kKeyCountsPerMs;
+            if (Held(keys, DIK_LCONTROL) || Held(keys, DIK_Z)) state.rgbButtons[0] = 0x80;
+            if (Held(keys, DIK_LMENU) || Held(keys, DIK_X)) state.rgbButtons[1] = 0x80;
+        }
+        if (pad.a || pad.rightTrigger > kTriggerDown) state.rgbButtons[0] = 0x80;
+        if (pad.b || pad.leftTrigger > kTriggerDown) state.rgbButtons[1] = 0x80;
+    }
+    if (moveX == 0 && moveY == 0) {
+        restX_ = restY_ = 0;
+        return;
+    }
+    restX_ += moveX * static_cast<float>(stepMs);
+    restY_ += moveY * static_cast<float>(stepMs);
+    const auto wholeX = static_cast<std::int32_t>(restX_);
+    const auto wholeY = static_cast<std::int32_t>(restY_);
+    restX_ -= static_cast<float>(wholeX);
+    restY_ -= static_cast<float>(wholeY);
+    state.lX += wholeX;
+    state.lY += wholeY;
+}
+
+}  // namespace platform
