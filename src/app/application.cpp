@@ -559,7 +559,7 @@ void Application::OnDeactivate() {
 
 void Application::PauseOnFocusLoss() {
     // As Escape does: the menu opens with the game in progress.
-    if (context->currentScreen == 1) context->menuRequest = 1;
+    if (context->currentScreen == Screen::Game) context->menuRequest = 1;
 }
 void Application::OnActivate() { context->appInactive = 0; }
 

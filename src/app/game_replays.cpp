@@ -20,7 +20,7 @@ void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
     scoreShown_ = c.scoreFromGame != 0;
     if (!inGame_) {
         // A game has begun once play shows.
-        inGame_ = c.currentScreen == 1;
+        inGame_ = c.currentScreen == Screen::Game;
         return;
     }
     if (!over) return;

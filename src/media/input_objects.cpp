@@ -32,7 +32,7 @@ KeysObject::KeysObject(GameContext* ctx) : MyObject(ctx) {
 std::int32_t KeysObject::FrameMove() {
     GameContext& c = *context;
     if (c.directInput)
-        c.directInput->SetMode(c.currentScreen == 1 ? platform::InputMode::Play : platform::InputMode::Menu);
+        c.directInput->SetMode(c.currentScreen == Screen::Game ? platform::InputMode::Play : platform::InputMode::Menu);
     // At most one poll per 4 ms (unsigned time arithmetic).
     if (static_cast<std::int32_t>(c.timeNow - (lastPoll + 4)) < 0) return 0;
     lastPoll = c.timeNow;
@@ -42,7 +42,7 @@ std::int32_t KeysObject::FrameMove() {
         if (keyboard && (hr == DIERR_INPUTLOST || hr == DIERR_NOTACQUIRED)) keyboard->Acquire();
         // The window lost the focus: play pauses in the menu, as on Escape
         // (also when a demo replays the loss).
-        if (hr == DIERR_INPUTLOST && c.currentScreen == 1) c.menuRequest = 1;
+        if (hr == DIERR_INPUTLOST && c.currentScreen == Screen::Game) c.menuRequest = 1;
         if (!errorReported) {
             if (c.log) c.log->WriteLine("FAIL: Get Keyboard State");
             errorReported = 1;

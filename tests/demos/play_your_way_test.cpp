@@ -53,7 +53,7 @@ SessionOptions StartAt(const TempDir& dir, std::uint32_t seed, int startLevel) {
 void UntilSteerable(DemoSession& s) {
     for (int i = 0; i < 600; ++i) {
         const PlayerShip* ship = LiveShip(s.context());
-        if (ship && ship->Controllable() && s.context().currentScreen == 1) return;
+        if (ship && ship->Controllable() && s.context().currentScreen == Screen::Game) return;
         ASSERT_TRUE(s.Step());
     }
     FAIL() << "the ship never became steerable";
@@ -101,7 +101,7 @@ TEST(NoTimeWarp, AThirtySecondFrameInPlayMovesTheWorldOnlyALittle) {
         << "the stall is stored as the longest frame";
     Steps(session, 5);
     EXPECT_LE(c.frameTimeAverage, 17u);
-    EXPECT_EQ(c.currentScreen, 1u);
+    EXPECT_EQ(c.currentScreen, Screen::Game);
     EXPECT_EQ(c.shipAlive, 1u);
     EXPECT_NE(LiveShip(session.context()), nullptr);
 }
@@ -131,7 +131,7 @@ TEST(FocusLoss, InPlayOpensTheMenuWithTheGameInProgress) {
         }
         Steps(session, 3);
         const GameContext& c = session.context();
-        EXPECT_EQ(c.currentScreen, 0u) << static_cast<int>(how);
+        EXPECT_EQ(c.currentScreen, Screen::Menu) << static_cast<int>(how);
         EXPECT_EQ(c.gameInProgress, 1u) << static_cast<int>(how);
     }
 }
@@ -146,7 +146,7 @@ TEST(FocusLoss, ALossTheInputReportsPausesToo_SoReplaysAgree) {
     Steps(session, 2);
     session.game().input().SetLost(false);
     Steps(session, 3);
-    EXPECT_EQ(session.context().currentScreen, 0u);
+    EXPECT_EQ(session.context().currentScreen, Screen::Menu);
     EXPECT_EQ(session.context().gameInProgress, 1u);
 }
 
@@ -390,7 +390,7 @@ TEST_F(Gamepad, SteersFiresAndPausesInPlayAndComesAndGoes) {
         Steps(session, 3);
         pad.Button(SDL_CONTROLLER_BUTTON_START, false);
         Steps(session, 3);
-        EXPECT_EQ(c.currentScreen, 0u);
+        EXPECT_EQ(c.currentScreen, Screen::Menu);
         EXPECT_EQ(c.gameInProgress, 1u);
         // In the menu: the D-pad is the arrow keys, A is Enter, B Escape.
         pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
@@ -514,7 +514,7 @@ TEST(GameReplays, AGameOverThatEntersTheTableIsAlsoKeptByPlace) {
     UntilSteerable(session);
     GameContext& c = session.context();
     c.score = 5'000'000;
-    c.gamePhase = 13;  // game over
+    c.gamePhase = GamePhase::AllLevelsDone;  // game over
     const auto last = dir.path / "replays" / "last.dwdemo";
     for (int f = 0; f < 3000 && !std::filesystem::exists(last); ++f) ASSERT_TRUE(session.Step());
     ASSERT_TRUE(std::filesystem::exists(last));
@@ -540,9 +540,9 @@ TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     Demo recording;
     recording.frames.resize(3);
     GameContext c;
-    c.currentScreen = 1;
+    c.currentScreen = Screen::Game;
     replays.AfterFrame(c, recording);  // a game is on
-    c.currentScreen = 0;
+    c.currentScreen = Screen::Menu;
     c.score = score;
     c.scoreFromGame = 1;  // over: its score goes to the table
     replays.AfterFrame(c, recording);

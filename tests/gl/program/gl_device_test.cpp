@@ -528,6 +528,8 @@ int main(int argc, char** argv) {
             }
             dev.SetTexture(0, nullptr);
             panel->Release();
+        }
+
         // A back buffer of another shape than the window: centred between
         // black bars (clears and draws stay inside), or stretched to fill.
         {
