@@ -3,14 +3,18 @@
 #   make test   install what is missing, build, generate the assets, run every test but the soak
 #   make asan-test   the unit tests again under AddressSanitizer and UBSan
 #   make soak   the long autopilot soak run (sanitizer build)
+#   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
+#   make uninstall [PREFIX=/usr/local] [DESTDIR=] remove what install put there
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
-.PHONY: all deps configure build run test asan-test soak fuzz clean
+.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall
 
 all: build
 
@@ -46,6 +50,17 @@ soak: deps
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# The build is configured for PREFIX (its last place to look for the data);
+# the program finds its data relative to itself first, so DESTDIR staging
+# and moving the tree afterwards both work.
+install: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX)) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+	@DESTDIR=$(if $(DESTDIR),$(abspath $(DESTDIR))) cmake --install $(BUILD)
+
+uninstall:
+	@bash scripts/uninstall.sh $(BUILD) $(abspath $(PREFIX)) $(if $(DESTDIR),$(abspath $(DESTDIR)))
 
 # Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
 FUZZ_BUILD ?= build-fuzz

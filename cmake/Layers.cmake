@@ -45,9 +45,7 @@ foreach(layer ${DW_LAYERS})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PRIVATE ${tree})
   target_compile_options(${target} PRIVATE -Wshadow)
-  target_compile_definitions(${target} PRIVATE
-    DW_VERSION="${PROJECT_VERSION}"
-    DW_DATA_INSTALL_DIR="${CMAKE_INSTALL_PREFIX}/share/duskwhirl")
+  target_compile_definitions(${target} PRIVATE DW_VERSION="${PROJECT_VERSION}")
   foreach(used ${DW_USES_${layer}})
     target_link_libraries(${target} PUBLIC dw_${used})
   endforeach()

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -33,6 +34,16 @@ Application::Application(GameContext* ctx) : context(ctx) {
     context->log = log;
     log->WriteLine("Start Execute: \"Duskwhirl 2\".  Begin Log File");
     log->WriteLine("");
+    // A user directory that cannot be written costs the settings and the
+    // high scores: say so once, and play on.
+    if (const std::string& dir = platform::services().userDir; !dir.empty()) {
+        const std::string problem = platform::UserDirProblem(dir);
+        if (!problem.empty()) {
+            const std::string warning = "settings and high scores will not be saved: " + problem;
+            std::fprintf(stderr, "duskwhirl: %s\n", warning.c_str());
+            log->WriteLine(warning);
+        }
+    }
     static constexpr std::uint32_t kLevelIds[kLevelCount] = {0,   716, 325, 584, 682,
                                                             146, 913, 762, 421, 258};
     for (int i = 0; i < kLevelCount; ++i) context->levelIds[i] = kLevelIds[i];
@@ -377,6 +388,10 @@ std::int32_t Application::InitScene() {
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
     if (c.log)
         c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
+    if (c.log && module) {
+        const std::string file = library->FilePath(c.resourceLibraryName);
+        if (!file.empty()) c.log->WriteLine("GAME: Resource Library file: " + file);
+    }
     if (module) library->FreeLibrary(module);
     LoadTexture(&c, asset::IntroMap, 0xFF000000, false, 5);
     LoadTexture(&c, asset::LoadMap, 0xFF000000, false, 5);

@@ -21,6 +21,55 @@ const char* CommandLineUsage() {
            "                 [--screenshot FILE] [--report FILE] [--help] [--version]\n";
 }
 
+const char* CommandLineHelp() {
+    return "Duskwhirl 2: an arcade space shoot-'em-up.\n"
+           "\n"
+           "usage: duskwhirl [OPTION]...\n"
+           "\n"
+           "Options:\n"
+           "  --windowed              play in a window (default: full screen)\n"
+           "  --fullscreen            play full screen\n"
+           "  --size WxH              window size, e.g. 1024x768 (100 to 16384 each way)\n"
+           "  --data FILE             the game data file to use instead of gamedata.res\n"
+           "  --user-dir DIR          keep settings, high scores and the log in DIR\n"
+           "  --headless              run without a window or sound (for tests)\n"
+           "  --fixed-step MS         advance the clock MS milliseconds a frame (1 to 1000)\n"
+           "  --frames N              stop after N frames\n"
+           "  --seed N                seed of the random generator\n"
+           "  --record FILE           record the game into the demo FILE\n"
+           "  --replay FILE           play back the demo FILE\n"
+           "  --autopilot             let the built-in player play\n"
+           "  --level N               start a new game at level N (0 to 9), past the menu\n"
+           "  --arsenal L,P,R         with --level: laser 0-3, plasma 0-2, rockets 0-999\n"
+           "  --timedemo              run as fast as possible and print frame-time figures\n"
+           "  --screenshot FILE       write the last frame to FILE as PNG\n"
+           "  --report FILE           write the game's state at exit to FILE as JSON\n"
+           "  -h, --help              show this help and exit\n"
+           "  --version               show the version and exit\n"
+           "\n"
+           "Controls:\n"
+           "  mouse                   steer the ship, point in menus\n"
+           "  left button             fire the main weapon\n"
+           "  right button            launch a homing rocket\n"
+           "  Escape                  back to the menu (pause)\n"
+           "  arrow keys, Enter       choose menu items\n"
+           "  Alt+Enter               switch between full screen and window\n"
+           "  Ctrl+Space              stop the sound and minimise\n"
+           "\n"
+           "Files:\n"
+           "  gamedata.res     the pictures, sounds and music; the first usable one of:\n"
+           "                   --data FILE, $DUSKWHIRL_DATA, next to the program,\n"
+           "                   <program>/../share/duskwhirl, each $XDG_DATA_DIRS/duskwhirl,\n"
+           "                   the data directory the game was built for\n"
+           "  user directory   --user-dir DIR, else $XDG_DATA_HOME/QVM/Duskwhirl\n"
+           "                   (~/.local/share/QVM/Duskwhirl): settings.ini, records.csm\n"
+           "                   (high scores), file.log (the log of the last run)\n"
+           "\n"
+           "Exit status: 0 when the game ends normally, 1 when it cannot run (no game data\n"
+           "in a window, no display, an output file that cannot be written), 2 for a\n"
+           "mistake on the command line. See duskwhirl(6).\n";
+}
+
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error) {
     CommandLine cl;
@@ -50,8 +99,17 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             }
         } else if (a == "--data") {
             if (!value(cl.dataFile)) return std::nullopt;
+            if (cl.dataFile.empty()) {
+                error = "--data wants a file name";
+                return std::nullopt;
+            }
         } else if (a == "--user-dir") {
             if (!value(cl.userDir)) return std::nullopt;
+            // An empty name would put the files in the working directory.
+            if (cl.userDir.empty()) {
+                error = "--user-dir wants a directory name";
+                return std::nullopt;
+            }
         } else if (a == "--headless") {
             cl.headless = true;
         } else if (a == "--fixed-step") {

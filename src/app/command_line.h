@@ -38,6 +38,9 @@ struct CommandLine {
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
 
+// The usage lines (after a mistake).
 const char* CommandLineUsage();
+// --help: every option with one line each, the controls, where files live.
+const char* CommandLineHelp();
 
 }  // namespace dw

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/application.h"
+#include "app/runner.h"
 #include "core/game_context.h"
 #include "core/settings.h"
 #include "engine/list_engine.h"
@@ -207,15 +208,7 @@ int RunDemoSession(const CommandLine& cl) {
     }
     SessionOptions options;
     HeadlessOptions& h = options.headless;
-    if (!cl.userDir.empty()) {
-        if (!platform::MakeDirs(cl.userDir)) {
-            std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n", cl.userDir.c_str());
-            return 1;
-        }
-        h.userDir = cl.userDir;
-    } else {
-        h.userDir = platform::DefaultUserDir();
-    }
+    h.userDir = UserDirectoryFor(cl, false);
     h.dataFile = cl.dataFile;
     if (cl.width > 0) {
         h.width = cl.width;
@@ -253,6 +246,7 @@ int RunDemoSession(const CommandLine& cl) {
     }
     int status = 0;
     HeadlessGame& game = session.game();
+    if (game.dataSearch().file.empty()) WarnMissingData(game.dataSearch());
     game.app().onShutdown =
         EndOfRunHook(cl, game.app(), status, [&session] { return session.lastBatches(); });
     bool played = false;
@@ -321,21 +315,10 @@ int RunDemoWindowed(const CommandLine& cl) {
         std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
         return 1;
     }
-    std::string dir = cl.userDir;
-    if (dir.empty()) {
-        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
-            dir = pref;
-            SDL_free(pref);
-        }
-    }
-    if (dir.empty()) dir = platform::DefaultUserDir();
-    if (!platform::MakeDirs(dir)) {
-        std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n", dir.c_str());
-        return 1;
-    }
+    const platform::DataSearch data = FindGameData(cl.dataFile);
     auto& services = platform::services();
     const platform::Services saved = services;
-    services.userDir = dir;
+    services.userDir = UserDirectoryFor(cl, true);
 
     DemoHeader header;
     if (replaying) header = demo.header;
@@ -362,7 +345,7 @@ int RunDemoWindowed(const CommandLine& cl) {
     std::unique_ptr<DemoRecorder> recorder;
     // The games played are kept as replays: the session is recorded.
     std::optional<GameReplays> replays;
-    if (!replaying && !cl.timedemo) replays.emplace(dir + "/replays");
+    if (!replaying && !cl.timedemo && !services.userDir.empty()) replays.emplace(services.userDir + "/replays");
     if (!cl.recordFile.empty() || replays) {
         recorder = std::make_unique<DemoRecorder>(input, header);
         input = recorder.get();
@@ -370,7 +353,7 @@ int RunDemoWindowed(const CommandLine& cl) {
     services.input = input;
     platform::MixerSoundLibrary sound;
     services.sound = &sound;
-    std::unique_ptr<platform::ResourceLibrary> resources = MakeResourceLibrary(cl.dataFile);
+    std::unique_ptr<platform::ResourceLibrary> resources = MakeResourceLibrary(data);
     services.resources = resources.get();
     // The clock: a replay steps as recorded; else the real time, read once a frame.
     platform::FixedStepClock fixedClock(header.startClock);
@@ -421,9 +404,13 @@ int RunDemoWindowed(const CommandLine& cl) {
             app.rememberWindow = true;
         }
         app.seed = header.seed;
-        if (FAILED(app.Create())) {
+        if (data.file.empty()) {
+            ReportMissingData(data, *shell, app.log);
+            status = 1;
+        } else if (FAILED(app.Create())) {
             status = app.exitStatus ? app.exitStatus : 1;
         } else {
+            SetWindowIconFromData(*resources, ctx->resourceLibraryName, *shell);
             windowSize = std::to_string(ctx->screenWidth) + "x" + std::to_string(ctx->screenHeight);
             if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
             app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {

@@ -1,10 +1,11 @@
 #include "app/headless_game.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include "app/application.h"
 #include "core/game_context.h"
 #include "render/render_queue.h"
+#include "assets/asset_names.h"
 #include "platform/gfx_device_null.h"
 #include "platform/resource_library.h"
 #include "platform/settings_store.h"
@@ -24,28 +25,24 @@ std::unique_ptr<gfx::Device> MakeRecordingDevice(int width, int height) {
 
 }  // namespace
 
-// Directory of the running program (empty when unknown).
-std::string ExecutableDirectory() {
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    std::string path(buf, static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
+platform::DataSearch FindGameData(const std::string& dataOption) {
+    // What the intro shows and plays first: without these the game cannot start.
+    return platform::FindDataFile(platform::ProcessDataSearchInputs(
+        dataOption, {asset::IntroMap, asset::LoadMap, asset::IntroTrack}));
 }
 
-std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const std::string& dataFile) {
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search) {
+    if (search.file.empty()) {
+        auto none = std::make_unique<platform::MemoryResourceLibrary>();
+        none->failOpen = true;
+        return none;
+    }
     auto library = std::make_unique<platform::ZipResourceLibrary>();
-    if (!dataFile.empty()) library->SetOverride(dataFile);
-    const std::string exeDir = ExecutableDirectory();
-    if (!exeDir.empty()) library->AddSearchDirectory(exeDir);
-    library->AddSearchDirectory(DW_DATA_INSTALL_DIR);
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(search.file, ec);
+    library->SetOverride(ec ? search.file : absolute.lexically_normal().string());
     return library;
 }
-
-namespace {
-
-}  // namespace
 
 HeadlessGame::HeadlessGame(HeadlessOptions options)
     : options_(std::move(options)),
@@ -72,7 +69,8 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
     if (options_.resources) {
         s.resources = options_.resources;
     } else {
-        ownResources_ = MakeResourceLibrary(options_.dataFile);
+        dataSearch_ = FindGameData(options_.dataFile);
+        ownResources_ = MakeResourceLibrary(dataSearch_);
         s.resources = ownResources_.get();
     }
     s.module = options_.module;

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/game_data.h"
+
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/services.h"
@@ -45,8 +47,8 @@ struct HeadlessOptions {
     gfx::Device* device = nullptr;     // injected device (default: a recording one)
     platform::SettingsStore* settings = nullptr;  // injected store (default: INI in userDir)
     platform::SoundLibrary* sound = nullptr;      // injected (default: a recording one)
-    // Injected resource library (default: the ZIP file `dataFile`, else
-    // "gamedata.res" beside the program, installed, or in the working directory).
+    // Injected resource library (default: the usable "gamedata.res" that
+    // FindGameData finds with `dataFile` as the --data option).
     platform::ResourceLibrary* resources = nullptr;
     // Injected program resources (level files; default: the compiled-in ones).
     platform::ModuleResources* module = nullptr;
@@ -56,10 +58,14 @@ struct HeadlessOptions {
     platform::Gamepads* gamepads = nullptr;
 };
 
-// The resource library of a run: the file `dataFile` when given, else
-// "gamedata.res" beside the executable, in the installed data directory or
-// in the working directory.
-std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const std::string& dataFile);
+// Looks for a usable "gamedata.res" (platform/game_data.h: --data, then
+// DUSKWHIRL_DATA, beside the program, installed, ...); usable means it holds
+// the pictures and music the intro starts with.
+platform::DataSearch FindGameData(const std::string& dataOption);
+
+// The resource library of a run: the file the search found, or a library
+// that opens nothing ("GAME: Resource Library is absent") when it found none.
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search);
 
 class HeadlessGame {
 public:
@@ -93,6 +99,8 @@ public:
     std::uint64_t frames() const;
     // Batches the Render queue drew in the last frame.
     std::uint32_t lastBatches() const { return lastBatches_; }
+    // Where the data file was looked for (empty when a library was injected).
+    const platform::DataSearch& dataSearch() const { return dataSearch_; }
 
 private:
     HeadlessOptions options_;
@@ -106,6 +114,7 @@ private:
     std::unique_ptr<platform::SettingsStore> ownSettings_;
     std::unique_ptr<platform::SystemInfo> system_;
     std::unique_ptr<platform::SoundLibrary> ownSound_;
+    platform::DataSearch dataSearch_;
     std::unique_ptr<platform::ResourceLibrary> ownResources_;
     std::unique_ptr<GameContext> context_;
     std::unique_ptr<Application> app_;

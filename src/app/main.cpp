@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cl->help) {
-        std::fputs(dw::CommandLineUsage(), stdout);
+        std::fputs(dw::CommandLineHelp(), stdout);
         return 0;
     }
     if (cl->version) {

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -12,10 +13,14 @@
 #include "app/demo_session.h"
 #include "core/game_context.h"
 #include "app/headless_game.h"
+#include "core/log.h"
 #include "app/report.h"
+#include "d3dx/d3dx_image.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
+#include "assets/asset_names.h"
 #include "platform/clock.h"
+#include "platform/game_data.h"
 #include "platform/gfx_device.h"
 #include "platform/input.h"
 #include "platform/resource_library.h"
@@ -29,21 +34,6 @@
 namespace dw {
 
 namespace {
-
-// Chooses the user directory: --user-dir, else the default one.
-bool ChooseUserDir(const CommandLine& cl, std::string& dir) {
-    if (!cl.userDir.empty()) {
-        if (!platform::MakeDirs(cl.userDir)) {
-            std::fprintf(stderr, "duskwhirl: cannot create the user directory %s\n",
-                         cl.userDir.c_str());
-            return false;
-        }
-        dir = cl.userDir;
-    } else {
-        dir = platform::DefaultUserDir();
-    }
-    return true;
-}
 
 int WriteEndReport(const CommandLine& cl, const GameContext& ctx, const ListEngine* objects,
                    std::uint64_t frames, const gfx::Device* device, std::uint32_t batches) {
@@ -78,6 +68,66 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
 
 }  // namespace
 
+std::string UserDirectoryFor(const CommandLine& cl, bool windowed) {
+    if (!cl.userDir.empty()) {
+        platform::MakeDirs(cl.userDir);  // a failure is reported at start
+        return cl.userDir;
+    }
+    if (windowed) {
+        // The player's data directory ($XDG_DATA_HOME/QVM/Duskwhirl).
+        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
+            std::string dir = pref;
+            SDL_free(pref);
+            return dir;
+        }
+    }
+    return platform::DefaultUserDir();
+}
+
+void ReportMissingData(const platform::DataSearch& data, platform::Shell& shell, Log* log) {
+    const std::string text = "No usable game data was found, so the game cannot start.\n\n" +
+                             platform::DataSearchFailureText(data);
+    if (log) {
+        log->WriteLine("GAME: Resource Library is absent");
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            log->WriteLine(text.substr(at, end - at));
+            at = end + 1;
+        }
+    }
+    shell.MessageBox("Duskwhirl 2", text, true);  // also printed on stderr
+}
+
+void WarnMissingData(const platform::DataSearch& data) {
+    std::fprintf(stderr, "duskwhirl: warning: no usable game data; running without pictures and sounds.\n%s",
+                 platform::DataSearchFailureText(data).c_str());
+}
+
+bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName,
+                           platform::Shell& shell) {
+    platform::LibraryModule* module = library.LoadLibrary(libraryName);
+    if (!module) return false;
+    bool set = false;
+    const platform::ResourceHandle res = library.FindResource(module, asset::WindowIcon);
+    const std::uint32_t size = res ? library.SizeofResource(module, res) : 0;
+    if (size > 0 && library.LoadResource(module, res)) {
+        if (const std::uint8_t* bytes = library.LockResource(module, res)) {
+            d3dx::DecodeOptions options;
+            options.mipLevels = 1;
+            options.maxDimension = 512;
+            d3dx::Image image;
+            if (d3dx::DecodeImage(bytes, size, options, image) && !image.levels.empty()) {
+                shell.SetWindowIcon(image.levels[0].rgba.data(), static_cast<int>(image.width),
+                                    static_cast<int>(image.height));
+                set = true;
+            }
+        }
+    }
+    library.FreeLibrary(module);
+    return set;
+}
+
 // At the close: the screenshot of the last frame and the report, while the
 // device and the objects still exist.
 std::function<void()> EndOfRunHook(const CommandLine& cl, Application& app, int& status,
@@ -92,10 +142,8 @@ std::function<void()> EndOfRunHook(const CommandLine& cl, Application& app, int&
 }
 
 int RunHeadless(const CommandLine& cl) {
-    std::string dir;
-    if (!ChooseUserDir(cl, dir)) return 1;
     HeadlessOptions options;
-    options.userDir = dir;
+    options.userDir = UserDirectoryFor(cl, false);
     options.dataFile = cl.dataFile;
     if (cl.width > 0) {
         options.width = cl.width;
@@ -105,6 +153,7 @@ int RunHeadless(const CommandLine& cl) {
     options.stepMs = cl.fixedStep ? cl.fixedStep : 16;
     options.seed = cl.seed;
     HeadlessGame game(options);
+    if (game.dataSearch().file.empty()) WarnMissingData(game.dataSearch());
     if (!game.Start()) return game.app().exitStatus ? game.app().exitStatus : 1;
 
     int status = 0;

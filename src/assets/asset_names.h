@@ -100,6 +100,10 @@ inline constexpr char Theme1[] = "Theme1";
 // Meshes
 inline constexpr char GameTable[] = "GameTable";
 
+// The window's icon (64 x 64 PNG, the desktop icon's picture). Read by the
+// runner, not by the game, so it is in none of the lists below.
+inline constexpr char WindowIcon[] = "WindowIcon";
+
 // Every name, by kind (asset tests and tools walk these).
 inline constexpr const char* kAllTextures[] = {
     ShadowMap,

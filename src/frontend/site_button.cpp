@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 
@@ -9,33 +7,23 @@
 #include "assets/asset_names.h"
 #include "assets/sound.h"
 #include "platform/desktop.h"
+#include "platform/game_data.h"
 
 namespace dw {
 
 namespace {
 
-std::string ProgramDirectory() {
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    std::string path(buf, static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
-}
-
 // Where the shipped pages may be: beside the program, in the source tree of
 // a build directory, installed.
 std::string FindSitePage(const char* file) {
-    const std::string exe = ProgramDirectory();
+    const std::string exe = platform::ProgramDirectory();
     std::vector<std::string> dirs;
     if (!exe.empty()) {
         dirs.push_back(exe + "/site");
         dirs.push_back(exe + "/../data/site");
         dirs.push_back(exe + "/../share/duskwhirl/site");
     }
-#ifdef DW_DATA_INSTALL_DIR
-    dirs.push_back(std::string(DW_DATA_INSTALL_DIR) + "/site");
-#endif
+    dirs.push_back(std::string(platform::BuildTimeDataDirectory()) + "/site");
     std::error_code ec;
     for (const auto& d : dirs) {
         const std::filesystem::path p = std::filesystem::path(d) / file;

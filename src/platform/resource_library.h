@@ -34,6 +34,8 @@ public:
     virtual bool LoadResource(LibraryModule* module, ResourceHandle res) = 0;
     virtual const std::uint8_t* LockResource(LibraryModule* module, ResourceHandle res) = 0;
     virtual void FreeLibrary(LibraryModule* module) = 0;
+    // The file a name opens, for the log (empty when there is no such file).
+    virtual std::string FilePath(const char* /*fileName*/) const { return {}; }
 };
 
 // A parsed ZIP archive over a block of bytes (memory-mapped file or buffer).
@@ -91,6 +93,7 @@ public:
     bool LoadResource(LibraryModule* module, ResourceHandle res) override;
     const std::uint8_t* LockResource(LibraryModule* module, ResourceHandle res) override;
     void FreeLibrary(LibraryModule* module) override;
+    std::string FilePath(const char* fileName) const override { return Resolve(fileName); }
 
 private:
     std::string override_;

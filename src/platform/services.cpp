@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -42,7 +44,30 @@ std::string DefaultUserDir() {
         return {};
     }
     std::string dir = base + "/QVM/Duskwhirl";
-    return MakeDirs(dir) ? dir : std::string{};
+    MakeDirs(dir);  // a failure is reported at start (UserDirProblem)
+    return dir;
+}
+
+std::string UserDirProblem(const std::string& dir) {
+    if (dir.empty()) return "no user directory (HOME is not set; use --user-dir DIR)";
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) return dir + " is not a directory";
+    } else if (!MakeDirs(dir)) {
+        return "cannot create " + dir + ": " + std::strerror(errno);
+    }
+    std::string probe = dir + "/.duskwhirl-write-test-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return "cannot write in " + dir + ": " + std::strerror(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    for (const char* name : {"settings.ini", "records.csm"}) {
+        const std::string file = dir + "/" + name;
+        if (::stat(file.c_str(), &st) != 0) continue;  // made at the first save
+        if (!S_ISREG(st.st_mode)) return file + " is not a regular file";
+        if (::access(file.c_str(), W_OK) != 0) return "cannot write " + file + ": " + std::strerror(errno);
+    }
+    return {};
 }
 
 }  // namespace platform

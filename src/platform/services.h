@@ -36,10 +36,15 @@ Services& services();
 std::string UserFile(const std::string& fileName);
 
 // The default user directory: $XDG_DATA_HOME/QVM/Duskwhirl or
-// ~/.local/share/QVM/Duskwhirl, created when missing. Empty on failure.
+// ~/.local/share/QVM/Duskwhirl, created when missing (UserDirProblem tells
+// whether that worked). Empty when neither variable is set.
 std::string DefaultUserDir();
 
 // Creates a directory and its parents. True when it exists afterwards.
 bool MakeDirs(const std::string& path);
+
+// Why files cannot be written in the user directory `dir` (empty when they
+// can): it cannot be created, is not a directory, or refuses a new file.
+std::string UserDirProblem(const std::string& dir);
 
 }  // namespace platform

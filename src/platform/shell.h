@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gfx_device.h"
 
@@ -83,6 +84,9 @@ public:
 
     // Modal message box with the window title as its caption.
     virtual void MessageBox(const std::string& caption, const std::string& text, bool error) = 0;
+    // The window's icon: width x height straight-alpha RGBA bytes, top row
+    // first. Ignored while there is no window.
+    virtual void SetWindowIcon(const std::uint8_t* rgba, int width, int height) = 0;
 };
 
 // SDL2 window with an OpenGL 3.3 core context.
@@ -108,6 +112,7 @@ public:
     void DrawableSize(int& width, int& height) const override;
     void DesktopSize(int& width, int& height) const override;
     void MessageBox(const std::string& caption, const std::string& text, bool error) override;
+    void SetWindowIcon(const std::uint8_t* rgba, int width, int height) override;
 
     // Test side.
     void Push(const ShellEvent& event) { events_.push_back(event); }
@@ -123,6 +128,8 @@ public:
     DeviceError failDevice = DeviceError::None;  // make CreateDevice fail
     std::string lastMessageCaption, lastMessageText;
     int messageBoxes = 0;
+    int iconWidth = 0, iconHeight = 0;  // the last icon set (0: none)
+    std::vector<std::uint8_t> iconRgba;
 
 private:
     gfx::Device* device_;

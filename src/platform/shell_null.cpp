@@ -80,6 +80,13 @@ void NullShell::MessageBox(const std::string& caption, const std::string& text, 
     ++messageBoxes;
 }
 
+void NullShell::SetWindowIcon(const std::uint8_t* rgba, int width, int height) {
+    if (!windowOpen || !rgba || width <= 0 || height <= 0) return;
+    iconWidth = width;
+    iconHeight = height;
+    iconRgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+}
+
 void NullShell::Resize(int width, int height) {
     width_ = width;
     height_ = height;

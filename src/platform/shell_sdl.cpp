@@ -185,6 +185,16 @@ public:
                                  caption.c_str(), text.c_str(), window_);
     }
 
+    void SetWindowIcon(const std::uint8_t* rgba, int width, int height) override {
+        if (!window_ || !rgba || width <= 0 || height <= 0) return;
+        // RGBA in byte order, whatever the machine's.
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<std::uint8_t*>(rgba), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+        if (!icon) return;
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+
 private:
     bool InitVideo() {
         if (!videoUp_ && !triedVideo_) {

@@ -30,7 +30,8 @@ TEST(Sprites, GeneratesEverySheetIdenticallyOnEveryRun) {
         "ShadowMap", "BoardTex",  "ShotTex",    "ExploTex",  "FoneTex",   "StarWTex",  "BulletCTex",
         "Ship1Tex",  "Ship0Tex",  "Ship3Tex",   "GroundTex", "StationTex", "CannonTex", "CtHeadTex",
         "CtLongTex", "CtShortTex", "CtEngiTex", "DlinniTex", "FastTex",   "JumperTex", "KreiserTex",
-        "TankerTex", "VertuhTex", "BigBoss0",   "BigBoss1",  "BigBoss2",  "BigBoss3",  "BigBoss4"};
+        "TankerTex", "VertuhTex", "BigBoss0",   "BigBoss1",  "BigBoss2",  "BigBoss3",  "BigBoss4",
+        "WindowIcon"};  // the desktop icon's picture, for the window
     EXPECT_EQ(names, expected);
     EXPECT_EQ(names.size(), a.textures.size()) << "a sheet was generated twice";
 }

@@ -21,7 +21,7 @@ if(TARGET duskwhirl)
 endif()
 # Recorded in a window under Xvfb, replayed headless.
 find_program(DW_XVFB_RUN xvfb-run)
-if(TARGET duskwhirl AND DW_XVFB_RUN)
+if(TARGET duskwhirl AND TARGET gamedata AND DW_XVFB_RUN)
   add_test(NAME demos_window_replay
            COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24"
                    ${CMAKE_CURRENT_LIST_DIR}/window_replay.sh $<TARGET_FILE:duskwhirl>

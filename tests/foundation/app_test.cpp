@@ -119,8 +119,11 @@ TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
     fs::create_directories(dir / "settings.ini");  // a directory where the file should be
     GameContext ctx;
     Application app(&ctx);
+    // The save warning at start, then the settings' own error line.
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
+              "settings and high scores will not be saved: " + (dir / "settings.ini").string() +
+                  " is not a regular file\n"
               "Read Settings....Fucking SHIT!!! Error occuried!\n");
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);

@@ -3,7 +3,7 @@
 find_program(XVFB_RUN xvfb-run)
 add_executable(shell_png_check ${CMAKE_SOURCE_DIR}/tests/shell/tools/png_check.cpp)
 target_link_libraries(shell_png_check PRIVATE PNG::PNG)
-if(XVFB_RUN)
+if(XVFB_RUN AND TARGET gamedata)  # without data a window stops at a message box
   set(_shot_dir ${CMAKE_BINARY_DIR}/shell_gl)
   add_test(NAME shell_window_screenshot
     COMMAND sh -c "rm -rf '${_shot_dir}' && mkdir -p '${_shot_dir}' && \

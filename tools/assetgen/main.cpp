@@ -3,6 +3,7 @@
 //
 //   assetgen --out FILE [--regions FILE]   write the archive (and a region list)
 //   assetgen --contact-sheet DIR           one labelled PNG per texture
+//   assetgen --icons DIR --icon-name NAME  the desktop icon (hicolor PNGs and an SVG)
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -17,6 +18,7 @@
 #include "asset_sink.h"
 #include "pack/contact.h"
 #include "pack/encode.h"
+#include "sprites/sprites.h"
 
 namespace {
 
@@ -152,21 +154,34 @@ void write_regions(const std::string& path, const Output& out) {
 int usage() {
     std::fprintf(stderr,
                  "usage: assetgen --out FILE [--regions FILE]\n"
-                 "       assetgen --contact-sheet DIR\n");
+                 "       assetgen --contact-sheet DIR\n"
+                 "       assetgen --icons DIR --icon-name NAME\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string out_path, regions_path, sheet_dir;
+    std::string out_path, regions_path, sheet_dir, icon_dir, icon_name;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if ((a == "--out" || a == "--regions" || a == "--contact-sheet") && i + 1 < argc) {
             (a == "--out" ? out_path : a == "--regions" ? regions_path : sheet_dir) = argv[++i];
+        } else if ((a == "--icons" || a == "--icon-name") && i + 1 < argc) {
+            (a == "--icons" ? icon_dir : icon_name) = argv[++i];
         } else {
             return usage();
         }
+    }
+    if (!icon_dir.empty()) {
+        if (icon_name.empty() || !out_path.empty() || !sheet_dir.empty()) return usage();
+        try {
+            assetgen::sprites::write_icons(icon_dir, icon_name);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "assetgen: %s\n", e.what());
+            return 1;
+        }
+        return 0;
     }
     if (out_path.empty() && sheet_dir.empty()) return usage();
     const auto t0 = std::chrono::steady_clock::now();

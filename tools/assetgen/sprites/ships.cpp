@@ -26,6 +26,8 @@ void frame_cell(Canvas& c, const Grid& g, int f, double margin, bool nose_down, 
     });
 }
 
+}  // namespace
+
 // ---------------------------------------------------------------- player ----
 void player_ship(cairo_t* cr, int f) {
     const Palette& p = kPlayer;
@@ -57,6 +59,8 @@ void player_ship(cairo_t* cr, int f) {
     nav_light(cr, 0.86, 0.58, 0.035, rgb_hex(0x40ff70), blink(ph, 0.5, 0.3));
     nav_light(cr, 0, 0.62, 0.03, {1, 1, 1}, 0.4 + 0.6 * blink(ph, 0.25, 0.12));
 }
+
+namespace {
 
 void starw_tex(Output& out) {
     Canvas c(512, 512);

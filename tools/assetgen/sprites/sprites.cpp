@@ -9,6 +9,7 @@ void generate_sprite_textures(Output& out) {
     sprites::ships(out);
     sprites::enemies(out);
     sprites::bosses(out);
+    sprites::window_icon(out);
 }
 
 }  // namespace assetgen

@@ -1,0 +1,61 @@
+# The installed layout, in the GNU directory variables a packager can change
+# (e.g. -DCMAKE_INSTALL_BINDIR=games):
+#   bin/duskwhirl
+#   share/duskwhirl/          gamedata.res, site/ (the local manual pages)
+#   share/applications/       the desktop entry
+#   share/icons/hicolor/      the icon at 16 .. 512 px and as SVG
+#   share/metainfo/           the AppStream description
+#   share/man/man6/           duskwhirl.6
+#   share/doc/duskwhirl/      LICENSE, README.md
+# The program finds its data relative to itself first, so the whole tree can
+# be moved; the directory configured here is its last resort.
+include(GNUInstallDirs)
+
+set(DW_APP_ID io.github.duskwhirl.duskwhirl)
+set(DW_DATA_INSTALL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/duskwhirl)
+set(DW_ICON_SIZES 16 24 32 48 64 128 256 512)
+
+# Only src/platform/game_data.cpp reads the generated header, so a new
+# prefix rebuilds one file.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/dw_install_dirs.h.in
+               ${CMAKE_BINARY_DIR}/generated/dw_install_dirs.h @ONLY)
+target_include_directories(dw_platform PRIVATE ${CMAKE_BINARY_DIR}/generated)
+
+# The desktop icon, drawn by the asset generator from the fighter's art.
+if(TARGET assetgen)
+  set(DW_ICON_FILES ${CMAKE_BINARY_DIR}/icons/hicolor/scalable/apps/${DW_APP_ID}.svg)
+  foreach(size ${DW_ICON_SIZES})
+    list(APPEND DW_ICON_FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${DW_APP_ID}.png)
+  endforeach()
+  add_custom_command(
+    OUTPUT ${DW_ICON_FILES}
+    COMMAND assetgen --icons ${CMAKE_BINARY_DIR}/icons --icon-name ${DW_APP_ID}
+    DEPENDS assetgen
+    COMMENT "Drawing the desktop icon"
+    VERBATIM)
+  add_custom_target(icons ALL DEPENDS ${DW_ICON_FILES})
+endif()
+
+install(TARGETS duskwhirl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET gamedata)
+  install(FILES ${CMAKE_BINARY_DIR}/gamedata.res DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl)
+endif()
+if(TARGET icons)
+  foreach(size ${DW_ICON_SIZES})
+    install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${DW_APP_ID}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/scalable/apps/${DW_APP_ID}.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+file(GLOB DW_SITE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/site/*.html
+     ${CMAKE_SOURCE_DIR}/data/site/*.css)
+install(FILES ${DW_SITE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl/site)
+install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/data/duskwhirl.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+

@@ -1,0 +1,37 @@
+# The files a desktop and a packager read, checked with the distributions'
+# own tools, and the installed tree run from another directory.
+find_program(DW_DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(DW_APPSTREAMCLI appstreamcli)
+find_program(DW_GROFF groff)
+if(DW_DESKTOP_FILE_VALIDATE)
+  add_test(NAME install_desktop_entry
+           COMMAND ${DW_DESKTOP_FILE_VALIDATE} ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop)
+  set_tests_properties(install_desktop_entry PROPERTIES LABELS "install" FAIL_REGULAR_EXPRESSION ".")
+endif()
+if(DW_APPSTREAMCLI)
+  add_test(NAME install_metainfo
+           COMMAND ${DW_APPSTREAMCLI} validate --no-net --pedantic
+                   ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.metainfo.xml)
+  set_tests_properties(install_metainfo PROPERTIES LABELS "install")
+endif()
+if(DW_GROFF)
+  # -ww: every warning; any output on stderr fails the test.
+  add_test(NAME install_manual_page
+           COMMAND sh -c "out=$(LC_ALL=C.UTF-8 '${DW_GROFF}' -ww -man -Tutf8 -z '${CMAKE_SOURCE_DIR}/data/duskwhirl.6' 2>&1) && [ -z \"$out\" ] || { echo \"$out\"; exit 1; }")
+  set_tests_properties(install_manual_page PROPERTIES LABELS "install")
+endif()
+if(TARGET duskwhirl AND TARGET gamedata AND TARGET icons)
+  string(JOIN " " _dw_sizes ${DW_ICON_SIZES})
+  add_test(NAME install_tree
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_check.sh ${CMAKE_BINARY_DIR}
+                   ${CMAKE_SOURCE_DIR} ${DW_APP_ID} ${PROJECT_VERSION} "${_dw_sizes}")
+  set_tests_properties(install_tree PROPERTIES LABELS "install" TIMEOUT 300
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()
+if(TARGET duskwhirl)
+  add_test(NAME install_window_refuses_bad_data
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_bad_data.sh $<TARGET_FILE:duskwhirl>
+                   ${CMAKE_BINARY_DIR}/window-bad-data)
+  set_tests_properties(install_window_refuses_bad_data PROPERTIES LABELS "install" TIMEOUT 120
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()
