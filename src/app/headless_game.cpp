@@ -76,6 +76,7 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
     }
     s.module = options_.module;
     s.shell = &shell_;
+    s.desktop = &desktop_;
     s.device = device_;
     s.input = &input_;
     platform::SetClock(&clock_);
