@@ -176,6 +176,9 @@ TEST(DemoFile, VersionOneFilesStillPlayAndWeaponsNeedAnArsenal) {
     std::string error;
     ASSERT_TRUE(DecodeDemo(v1.data(), v1.size(), back, error)) << error;
     ExpectSame(d, back);
+    // Written again, it is a version 2 file of the same demo (the fuzzer once
+    // took the rewrite of a version 1 file for a fault).
+    EXPECT_EQ(EncodeDemo(back), bytes);
 
     // Weapons named while the arsenal is off: not a file we wrote.
     bytes[30] = 1;
