@@ -5,6 +5,7 @@
 #   make soak   the long autopilot soak run (sanitizer build)
 #   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
 #   make uninstall [PREFIX=/usr/local] [DESTDIR=] remove what install put there
+#   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -63,12 +64,14 @@ uninstall:
 	@bash scripts/uninstall.sh $(BUILD) $(abspath $(PREFIX)) $(if $(DESTDIR),$(abspath $(DESTDIR)))
 
 # Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
+# Seeds come from the shipped data of the Release build; each target runs
+# FUZZ_SECONDS and its coverage and corpus size are printed. New inputs stay
+# in $(FUZZ_BUILD)/corpus/, findings in $(FUZZ_BUILD)/findings/.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-fuzz: deps
-	@command -v clang++ >/dev/null || (apt-get install -y -qq clang libclang-rt-14-dev)
+fuzz: build
+	@bash scripts/setup-deps.sh --fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j$(JOBS)
-	@for f in $(FUZZ_BUILD)/tools/fuzz/fuzz_*; do \
-	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 || exit 1; done
+	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF -DDW_FUZZ_DATA_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -54,7 +54,7 @@ foreach(layer ${DW_LAYERS})
 endforeach()
 
 target_link_libraries(dw_platform PUBLIC duskwhirl_levels
-  PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB)
+  PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB PkgConfig::LIBZIP)
 target_link_libraries(dw_d3dx PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB)
 
 # Everything but main(), for the executable, the tests, the fuzzers and the

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/stored_file.h"
+
 namespace dw {
 
 namespace {
@@ -227,7 +229,9 @@ bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::stri
 }
 
 bool LoadDemoFile(const std::string& path, Demo& out, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    bool notRegular = false;
+    std::FILE* f = platform::OpenRegularFile(path, "rb", &notRegular);
+    if (!f && notRegular) return Fail(error, "the demo file " + path + " is not a regular file");
     if (!f) return Fail(error, "cannot open the demo file " + path);
     std::vector<std::uint8_t> bytes;
     std::uint8_t buf[65536];
@@ -251,6 +255,8 @@ bool LoadDemoFile(const std::string& path, Demo& out, std::string& error) {
 
 bool SaveDemoFile(const std::string& path, const Demo& demo, std::string& error) {
     const std::vector<std::uint8_t> bytes = EncodeDemo(demo);
+    if (platform::KindOfPath(path) == platform::PathKind::Other)
+        return Fail(error, "the demo file " + path + " is not a regular file");
     const std::string temp = path + ".part";
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) return Fail(error, "cannot write the demo file " + path);

@@ -17,6 +17,7 @@
 #include "platform/services.h"
 #include "platform/settings_store.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/resource_library.h"
 #include "platform/shell.h"
@@ -334,6 +335,9 @@ int RunDemoWindowed(const CommandLine& cl) {
     }
     platform::RealSystemInfo system;
     services.system = &system;
+    // A replay or the built-in player clicks no site open in a browser.
+    platform::QuietDesktop quietDesktop;
+    if (replaying || cl.autopilot) services.desktop = &quietDesktop;
     std::unique_ptr<platform::Shell> shell = platform::CreateSdlShell();
     services.shell = shell.get();
     // Input: the real devices (recorded when asked), or a script for the

@@ -75,6 +75,7 @@ HeadlessGame::HeadlessGame(HeadlessOptions options)
     }
     s.module = options_.module;
     s.shell = &shell_;
+    s.desktop = &desktop_;
     s.device = device_;
     if (options_.steering || options_.gamepads)
         steering_ = std::make_unique<platform::SteeringInput>(&input_, options_.gamepads);

@@ -18,6 +18,7 @@
 #include "platform/game_data.h"
 
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/services.h"
 #include "platform/shell.h"
@@ -111,6 +112,7 @@ private:
     std::unique_ptr<gfx::Device> ownDevice_;
     gfx::Device* device_;
     platform::NullShell shell_;
+    platform::QuietDesktop desktop_;  // a headless run never opens a browser
     std::unique_ptr<platform::SettingsStore> ownSettings_;
     std::unique_ptr<platform::SystemInfo> system_;
     std::unique_ptr<platform::SoundLibrary> ownSound_;

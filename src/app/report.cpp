@@ -1,5 +1,6 @@
 #include "app/report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -36,9 +37,15 @@ public:
     void Add(const char* name, T value) {
         std::ostringstream v;
         if constexpr (std::is_floating_point_v<T>) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(value));
-            v << buf;
+            // JSON has no NaN or infinity: a non-finite number is null.
+            const double d = static_cast<double>(value);
+            if (std::isfinite(d)) {
+                char buf[64];
+                std::snprintf(buf, sizeof buf, "%.9g", d);
+                v << buf;
+            } else {
+                v << "null";
+            }
         } else if constexpr (std::is_enum_v<T>) {
             v << static_cast<std::uint64_t>(value);  // a named state reports its number
         } else if constexpr (sizeof(T) == 1) {

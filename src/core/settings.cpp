@@ -96,6 +96,8 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
         LogLine(ctx, "Read Settings........... Succesful read settings");
         if (disposition == D::OpenedExisting) return;
     }
+    if (disposition == D::Failed && Store() && !Store()->Problem().empty())
+        LogLine(ctx, Store()->Problem().c_str());
     LogLine(ctx, "Read Settings....Fucking SHIT!!! Error occuried!");
     creation.width = 800;
     creation.height = 600;

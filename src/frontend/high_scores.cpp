@@ -55,7 +55,9 @@ HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
     name = "records";
     order = 46;
     visible = 1;
-    table = LoadRecordTable(platform::UserFile(kRecordsFile));
+    RecordRead read = RecordRead::Missing;
+    table = LoadRecordTable(platform::UserFile(kRecordsFile), &read);
+    if (read == RecordRead::NotRegular && ctx->log) ctx->log->WriteLine(kRecordsNotRegular);
     lastCaretToggle = ctx->timeNow;
     if (!ctx->scoreFromGame) return;
     const int p = InsertionPlace(table, ctx->score);
@@ -137,8 +139,8 @@ void HighScores::Save() {
     nameEntry = 0;
     caretVisible = 0;
     CapScores(table);
-    if (SaveRecordTable(platform::UserFile(kRecordsFile), table) == RecordWrite::Incomplete &&
-        c.log)
+    // Any save that did not reach the disk is logged.
+    if (SaveRecordTable(platform::UserFile(kRecordsFile), table) != RecordWrite::Written && c.log)
         c.log->WriteLine(kRecordsWriteFailed);
     Refresh();
 }

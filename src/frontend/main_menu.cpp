@@ -45,13 +45,14 @@ std::int32_t Thousandths(float v) { return static_cast<std::int32_t>(v * 1000.0f
 std::uint32_t ReadBestScore(GameContext* ctx) {
     const std::string path = platform::UserFile(kRecordsFile);
     std::uint32_t best = 800000;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::uint8_t block[RecordTable::kFileSize];
-        const std::size_t got = std::fread(block, 1, sizeof block, f);
-        std::fclose(f);
-        if (got == sizeof block) best = ParseRecordTable(block, got).scores[0];
-    } else if (SaveRecordTable(path, DefaultRecordTable()) == RecordWrite::Incomplete &&
-               ctx->log) {
+    RecordRead read = RecordRead::Missing;
+    const RecordTable table = LoadRecordTable(path, &read);
+    if (read == RecordRead::Complete) {
+        best = table.scores[0];
+    } else if (read == RecordRead::NotRegular) {
+        if (ctx->log) ctx->log->WriteLine(kRecordsNotRegular);
+    } else if (read == RecordRead::Missing &&
+               SaveRecordTable(path, DefaultRecordTable()) != RecordWrite::Written && ctx->log) {
         ctx->log->WriteLine(kRecordsWriteFailed);
     }
     return std::max(best, ctx->score);

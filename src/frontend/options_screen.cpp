@@ -75,12 +75,14 @@ void OptionsScreen::PlaceKnobs() {
 
 void OptionsScreen::Leave() {
     GameContext& c = *context;
-    if (SettingsKeyOpens()) {
-        WriteIntRegKey("MusicVolume", static_cast<std::uint32_t>(c.musicVolume));
-        WriteIntRegKey("SoundVolume", static_cast<std::uint32_t>(c.soundVolume));
-        WriteIntRegKey("Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f));
-        if (c.log) c.log->WriteLine(kSettingsWritten);
+    // The success line only when every value reached the file.
+    bool written = SettingsKeyOpens();
+    if (written) {
+        written = WriteIntRegKey("MusicVolume", static_cast<std::uint32_t>(c.musicVolume)) == S_OK;
+        written = WriteIntRegKey("SoundVolume", static_cast<std::uint32_t>(c.soundVolume)) == S_OK && written;
+        written = WriteIntRegKey("Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)) == S_OK && written;
     }
+    if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
     dead = 1;
     PlaySound(&c, asset::MenuPress);

@@ -10,6 +10,7 @@
 namespace dw {
 
 inline constexpr char kSettingsWritten[] = "Write Settings......... Succesful write settings";
+inline constexpr char kSettingsNotWritten[] = "Write Settings....Fucking SHIT!!! Error occuried!";
 
 class OptionsScreen : public MyObject {
 public:

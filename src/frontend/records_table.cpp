@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/stored_file.h"
+
 namespace dw {
 
 RecordTable DefaultRecordTable() {
@@ -45,29 +47,30 @@ std::string SerializeRecordTable(const RecordTable& table) {
     return out;
 }
 
-RecordTable LoadRecordTable(const std::string& path, bool* complete) {
-    if (complete) *complete = false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return DefaultRecordTable();
+RecordTable LoadRecordTable(const std::string& path, RecordRead* status) {
+    if (status) *status = RecordRead::Missing;
+    bool notRegular = false;
+    std::FILE* f = platform::OpenRegularFile(path, "rb", &notRegular);
+    if (!f) {
+        if (status && notRegular) *status = RecordRead::NotRegular;
+        return DefaultRecordTable();
+    }
     std::uint8_t block[RecordTable::kFileSize];
     const std::size_t got = std::fread(block, 1, sizeof block, f);
     std::fclose(f);
-    if (complete) *complete = got == sizeof block;
+    if (status) *status = got == sizeof block ? RecordRead::Complete : RecordRead::Short;
     return ParseRecordTable(block, got);
 }
 
 RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table) {
-    const std::string bytes = SerializeRecordTable(table);
-    const std::string temp = path + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return RecordWrite::NotOpened;
-    const std::size_t put = std::fwrite(bytes.data(), 1, bytes.size(), f);
-    const bool closed = std::fclose(f) == 0;
-    if (put != bytes.size() || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return RecordWrite::Incomplete;
+    switch (platform::StoreFile(path, SerializeRecordTable(table))) {
+        case platform::StoreResult::Written: return RecordWrite::Written;
+        case platform::StoreResult::NotRegular: return RecordWrite::NotRegular;
+        case platform::StoreResult::ReadOnly: return RecordWrite::ReadOnly;
+        case platform::StoreResult::Failed: break;
     }
-    return RecordWrite::Written;
+    return platform::KindOfPath(path) == platform::PathKind::Missing ? RecordWrite::NotOpened
+                                                                     : RecordWrite::Incomplete;
 }
 
 int InsertionPlace(const RecordTable& table, std::uint32_t score) {

@@ -10,6 +10,7 @@ namespace dw {
 
 inline constexpr char kRecordsFile[] = "records.csm";
 inline constexpr char kRecordsWriteFailed[] = "FAIL: I can't write the highscores table !";
+inline constexpr char kRecordsNotRegular[] = "records.csm is not a regular file: the highscores table is not read";
 
 struct RecordTable {
     static constexpr int kPlaces = 8;
@@ -32,13 +33,16 @@ RecordTable ParseRecordTable(const std::uint8_t* data, std::size_t size);
 // The 168 bytes of a table (each name's bytes after its terminator zeroed).
 std::string SerializeRecordTable(const RecordTable& table);
 
-// Reads the table from a file; `complete` tells whether a full table was
-// read (otherwise the default table is returned).
-RecordTable LoadRecordTable(const std::string& path, bool* complete = nullptr);
+enum class RecordRead { Complete, Missing, Short, NotRegular };
+// Reads the table from a file (the default table unless a full one was
+// read). A FIFO, directory or device in its place is never opened.
+RecordTable LoadRecordTable(const std::string& path, RecordRead* status = nullptr);
 
-enum class RecordWrite { Written, NotOpened, Incomplete };
-// Writes the table through a temporary file that replaces the old one only
-// when complete, so a failed write never loses the table on disk.
+enum class RecordWrite { Written, NotOpened, Incomplete, NotRegular, ReadOnly };
+// Writes the table without ever losing the one on disk: through a temporary
+// file and a rename where the directory allows it, else in place through the
+// existing file (a symbolic link stays a link). A read-only file, or one
+// that is not regular, is left alone.
 RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table);
 
 // Where a score enters the table: the number of places whose score is at

@@ -25,6 +25,21 @@ public:
     bool OpenUrl(const std::string& url) override;
 };
 
+// The user's language, but no browser: headless runs and replays, which
+// must never reach the desktop, keep the addresses they were asked to open.
+class QuietDesktop final : public Desktop {
+public:
+    std::uint16_t UserDefaultLangID() override { return real_.UserDefaultLangID(); }
+    bool OpenUrl(const std::string& url) override {
+        opened.push_back(url);
+        return false;
+    }
+    std::vector<std::string> opened;
+
+private:
+    SdlDesktop real_;
+};
+
 class RecordingDesktop final : public Desktop {
 public:
     std::uint16_t UserDefaultLangID() override { return langId; }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/zip_archive.h"
+
 namespace platform {
 
 class LibraryModule {
@@ -38,43 +40,8 @@ public:
     virtual std::string FilePath(const char* /*fileName*/) const { return {}; }
 };
 
-// A parsed ZIP archive over a block of bytes (memory-mapped file or buffer).
-// Every offset is checked against the block; a corrupt entry fails to load
-// and never reads outside the block.
-class ZipArchive {
-public:
-    struct Entry {
-        std::string name;
-        std::uint16_t method = 0;        // 0 stored, 8 deflated
-        std::uint32_t crc = 0;
-        std::uint64_t compressedSize = 0;
-        std::uint64_t size = 0;
-        std::uint64_t localHeaderOffset = 0;
-    };
-
-    // Parses the central directory; false for anything that is not a sound
-    // archive (truncated, bad signatures, offsets out of range).
-    bool Open(const std::uint8_t* data, std::size_t size);
-    const std::vector<Entry>& entries() const { return entries_; }
-    int Find(const std::string& name) const;  // -1 when absent
-    // Extracts an entry (inflating and checking its CRC). Entries larger than
-    // kMaxEntrySize are refused.
-    bool Extract(int index, std::vector<std::uint8_t>& out) const;
-    // The stored bytes of an uncompressed entry, without copying (null when
-    // the entry is compressed or broken).
-    const std::uint8_t* StoredBytes(int index) const;
-
-    static constexpr std::uint64_t kMaxEntrySize = 256ull << 20;
-
-private:
-    bool DataRange(int index, std::uint64_t& offset) const;
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::vector<Entry> entries_;
-    std::map<std::string, int> byName_;
-};
-
-// The real library: a ZIP file, memory-mapped while open. Relative names are
+// The real library: a ZIP file (platform::ZipArchive), open while the
+// library is; each resource is extracted when it is loaded. Relative names are
 // looked for in the search directories in order (set by the runner: the
 // directory of the executable, the installed data directory); an absolute
 // path or a --data override is used as it is.

@@ -1,8 +1,8 @@
 #include "platform/settings_store.h"
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
+
+#include "platform/stored_file.h"
 
 namespace platform {
 
@@ -48,45 +48,144 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
     return static_cast<std::uint32_t>(v);
 }
 
+constexpr char kFileHeader[] = "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers.\n";
+
 }  // namespace
+
+// --- IniDocument ------------------------------------------------------------
+
+namespace {
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+
+bool EndsWithCr(const std::string& line) { return !line.empty() && line.back() == '\r'; }
+}  // namespace
+
+IniDocument::IniDocument(const std::string& text) {
+    std::size_t at = 0;
+    if (text.compare(0, 3, kBom) == 0) {
+        bom_ = true;
+        at = 3;
+    }
+    while (at < text.size()) {
+        const std::size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) {
+            lines_.push_back(text.substr(at));
+            finalNewline_ = false;
+            break;
+        }
+        lines_.push_back(text.substr(at, nl - at));
+        at = nl + 1;
+    }
+    Reparse();
+}
+
+void IniDocument::Reparse() {
+    values_.clear();
+    valueLine_.clear();
+    lastLineOf_.clear();
+    firstLoose_ = kNoLine;
+    enum { kLoose, kIn, kNone } state = kLoose;
+    std::string section;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].size() > kMaxLine) continue;
+        const std::string line = Trim(lines_[i]);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line.front() == '[') {
+            state = kNone;
+            if (line.back() != ']' || line.size() < 3) continue;
+            section = Trim(line.substr(1, line.size() - 2));
+            if (section.empty()) continue;
+            state = kIn;
+            values_[section];
+            lastLineOf_[section] = i;
+            continue;
+        }
+        if (state == kNone) continue;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string name = Trim(line.substr(0, eq));
+        if (name.empty()) continue;
+        const std::string key = state == kLoose ? std::string{} : section;
+        Values& values = values_[key];
+        if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
+            values[name] = *value;
+        } else {
+            values.erase(name);
+        }
+        valueLine_[key][name] = i;
+        lastLineOf_[key] = i;
+        if (key.empty() && firstLoose_ == kNoLine) firstLoose_ = i;
+    }
+}
+
+bool IniDocument::HasSection(const std::string& key) const {
+    return !key.empty() && values_.count(key) != 0;
+}
+
+const IniDocument::Values* IniDocument::Section(const std::string& key) const {
+    auto it = values_.find(key);
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+bool IniDocument::AdoptLoose(const std::string& key) {
+    if (key.empty() || HasSection(key) || firstLoose_ == kNoLine) return false;
+    const bool cr = EndsWithCr(lines_[firstLoose_]);
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(firstLoose_),
+                  "[" + key + "]" + (cr ? "\r" : ""));
+    finalNewline_ = true;
+    Reparse();
+    return true;
+}
+
+void IniDocument::AddSection(const std::string& key) {
+    if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
+    lines_.push_back("[" + key + "]");
+    finalNewline_ = true;
+    Reparse();
+}
+
+void IniDocument::Set(const std::string& key, const std::string& name, std::uint32_t value) {
+    if (!HasSection(key)) AddSection(key);
+    const std::string text = name + "=" + std::to_string(value);
+    auto line = valueLine_[key].find(name);
+    if (line != valueLine_[key].end()) {
+        std::string& old = lines_[line->second];
+        old = text + (EndsWithCr(old) ? "\r" : "");
+    } else {
+        const std::size_t after = lastLineOf_[key];
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1),
+                      text + (EndsWithCr(lines_[after]) ? "\r" : ""));
+    }
+    finalNewline_ = true;
+    Reparse();
+}
+
+std::string IniDocument::Text() const {
+    std::string out = bom_ ? kBom : "";
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        out += lines_[i];
+        if (i + 1 < lines_.size() || finalNewline_) out += '\n';
+    }
+    return out;
+}
+
+// --- IniSettingsStore --------------------------------------------------------
 
 IniSettingsStore::Parsed IniSettingsStore::Parse(const std::string& text) {
     Parsed out;
-    std::string section;
-    bool inSection = false;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        if (line.front() == '[') {
-            if (line.back() != ']' || line.size() < 3) {
-                inSection = false;
-                continue;
-            }
-            section = Trim(line.substr(1, line.size() - 2));
-            inSection = !section.empty();
-            if (inSection) out.sections[section] = true;
-            continue;
-        }
-        if (!inSection) continue;
-        auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string name = Trim(line.substr(0, eq));
-        if (name.empty()) continue;
-        auto value = ParseDword(Trim(line.substr(eq + 1)));
-        if (value) {
-            out.values[section][name] = *value;
-        } else {
-            out.values[section].erase(name);
-        }
+    const IniDocument doc(text);
+    for (const auto& [section, values] : doc.Sections()) {
+        if (section.empty()) continue;
+        out.sections[section] = true;
+        if (!values.empty()) out.values[section] = values;
     }
     return out;
 }
 
 std::string IniSettingsStore::Format(const Parsed& parsed) {
     std::ostringstream out;
-    out << "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers.\n";
+    out << kFileHeader;
     for (const auto& [section, present] : parsed.sections) {
         (void)present;
         out << "[" << section << "]\n";
@@ -99,67 +198,64 @@ std::string IniSettingsStore::Format(const Parsed& parsed) {
     return out.str();
 }
 
-bool IniSettingsStore::Load(Parsed& out, bool& exists) const {
-    std::ifstream in(path_, std::ios::binary);
-    exists = static_cast<bool>(in);
-    out = Parsed{};
-    if (!in) return true;  // a missing file is an empty store
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return false;
-    // Binary junk is fine: the parser ignores what it does not understand.
-    out = Parse(text.str());
+bool IniSettingsStore::Load() {
+    if (loaded_) return usable_;
+    loaded_ = true;
+    std::string text;
+    bool exists = false, notRegular = false;
+    if (!ReadRegularFile(path_, text, &exists, &notRegular)) {
+        if (!exists) {
+            doc_ = IniDocument(kFileHeader);
+            usable_ = true;
+            return true;
+        }
+        problem_ = path_ + (notRegular ? " is not a regular file" : " cannot be read") +
+                   ": the settings are neither read nor written";
+        return false;
+    }
+    doc_ = IniDocument(text);
+    usable_ = true;
     return true;
 }
 
-bool IniSettingsStore::Save(const Parsed& parsed) const {
-    const std::string tmp = path_ + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << Format(parsed);
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), path_.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+bool IniSettingsStore::Save() {
+    const StoreResult r = StoreFile(path_, doc_.Text());
+    if (r == StoreResult::NotRegular)
+        problem_ = path_ + " is not a regular file: the settings are not written";
+    return r == StoreResult::Written;
 }
 
 SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
-    Parsed parsed;
-    bool exists = false;
-    if (!Load(parsed, exists)) return Disposition::Failed;
-    if (parsed.sections.count(key)) return Disposition::OpenedExisting;
-    parsed.sections[key] = true;
-    return Save(parsed) ? Disposition::CreatedNew : Disposition::Failed;
+    if (!Load()) return Disposition::Failed;
+    if (doc_.HasSection(key)) return Disposition::OpenedExisting;
+    // Values without their section line (a hand-edited file): they are the
+    // key's, and the line is put back with the next write.
+    if (doc_.AdoptLoose(key)) return Disposition::OpenedExisting;
+    const IniDocument before = doc_;
+    doc_.AddSection(key);
+    if (Save()) return Disposition::CreatedNew;
+    doc_ = before;
+    return Disposition::Failed;
 }
 
 std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key,
                                                           const std::string& name) {
-    Parsed parsed;
-    bool exists = false;
-    if (!Load(parsed, exists)) return std::nullopt;
-    auto s = parsed.values.find(key);
-    if (s == parsed.values.end()) return std::nullopt;
-    auto v = s->second.find(name);
-    if (v == s->second.end()) return std::nullopt;
+    if (!Load()) return std::nullopt;
+    const Values* values = doc_.Section(key);
+    if (!values) return std::nullopt;
+    auto v = values->find(name);
+    if (v == values->end()) return std::nullopt;
     return v->second;
 }
 
 bool IniSettingsStore::SetValue(const std::string& key, const std::string& name,
                                 std::uint32_t value) {
-    Parsed parsed;
-    bool exists = false;
-    if (!Load(parsed, exists)) return false;
-    parsed.sections[key] = true;
-    parsed.values[key][name] = value;
-    return Save(parsed);
+    if (!Load()) return false;
+    const IniDocument before = doc_;
+    doc_.Set(key, name, value);
+    if (Save()) return true;
+    doc_ = before;  // memory stays what the disk holds
+    return false;
 }
 
 }  // namespace platform

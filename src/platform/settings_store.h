@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -23,6 +24,8 @@ public:
     // RegSetValueEx of a 32-bit value; false when it could not be stored.
     virtual bool SetValue(const std::string& key, const std::string& name,
                           std::uint32_t value) = 0;
+    // Why the store cannot be used, for the log (empty when it can).
+    virtual std::string Problem() const { return {}; }
 };
 
 class MemorySettingsStore final : public SettingsStore {
@@ -36,11 +39,54 @@ public:
     bool failCreate = false;
 };
 
-// INI file. Reads the file afresh on every call and rewrites it whole (via a
-// temporary file and rename) on every change, so that a crash never leaves a
-// half-written file. Lines that do not parse are ignored; values that are not
-// plain decimal numbers within 32 bits read as absent; of duplicate names the
-// last one counts.
+// The text of an INI file as lines, edited in place: a value is set by
+// changing its own line (or adding one to its section), so comments, lines
+// the reader does not understand and their order survive a rewrite.
+// Reading rules: a UTF-8 byte-order mark is skipped (and kept); blank lines
+// and lines starting with ';' or '#' are comments; "[name]" opens a section;
+// "name=value" inside a section sets a value when the value is a plain
+// decimal number within 32 bits (anything else reads as absent), the last
+// line of a name counting. Lines longer than 4 KiB are not read. Values
+// before the first section line are "loose": a file whose section line was
+// lost still has them (see AdoptLoose).
+class IniDocument {
+public:
+    static constexpr std::size_t kMaxLine = 4096;
+    using Values = SettingsStore::Values;
+
+    explicit IniDocument(const std::string& text = {});
+    bool HasSection(const std::string& key) const;
+    // The values of a section (the loose ones for an empty key).
+    const Values* Section(const std::string& key) const;
+    // Gives the loose values a section line of `key` (when the file has no
+    // section of that name): true when there were any.
+    bool AdoptLoose(const std::string& key);
+    // Adds an empty section at the end.
+    void AddSection(const std::string& key);
+    // Sets a value, adding its section when missing.
+    void Set(const std::string& key, const std::string& name, std::uint32_t value);
+    std::string Text() const;
+    // Every section seen, with its values ("" holds the loose values).
+    const std::map<std::string, Values>& Sections() const { return values_; }
+
+private:
+    void Reparse();
+    bool bom_ = false;
+    bool finalNewline_ = true;
+    std::vector<std::string> lines_;
+    // Filled by Reparse: values per section, and for each section the line
+    // of its header ("" : -1) and of each value.
+    std::map<std::string, Values> values_;
+    std::map<std::string, std::map<std::string, std::size_t>> valueLine_;
+    std::map<std::string, std::size_t> lastLineOf_;  // last header or value line
+    std::size_t firstLoose_ = 0;
+};
+
+// INI file ("settings.ini"). Read once, on first use, and kept in memory;
+// rewritten whole on every change (platform::StoreFile: a temporary file and
+// a rename, or in place through a link or in a directory that cannot be
+// written). A file that is not regular (FIFO, directory, device) or cannot
+// be read is never written: every call fails and Problem() says why.
 class IniSettingsStore final : public SettingsStore {
 public:
     explicit IniSettingsStore(std::string path) : path_(std::move(path)) {}
@@ -48,6 +94,7 @@ public:
     std::optional<std::uint32_t> QueryValue(const std::string& key,
                                             const std::string& name) override;
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
+    std::string Problem() const override { return problem_; }
 
     const std::string& path() const { return path_; }
 
@@ -61,9 +108,12 @@ public:
     static std::string Format(const Parsed& parsed);
 
 private:
-    bool Load(Parsed& out, bool& exists) const;
-    bool Save(const Parsed& parsed) const;
+    bool Load();
+    bool Save();
     std::string path_;
+    bool loaded_ = false, usable_ = false;
+    IniDocument doc_;
+    std::string problem_;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -14,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../../tools/assetgen/zip_reader.h"
+#include "platform/zip_archive.h"
 #include "d3dx/d3dx_mesh.h"
 #include "d3dx/d3dx_xfile.h"
 
@@ -94,25 +95,26 @@ RegionList read_regions() {
 
 class Archive : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { opened_ = zip_.open_file(kArchive); }
-    static assetgen::ZipReader zip_;
+    static void SetUpTestSuite() { opened_ = zip_.OpenFile(kArchive); }
+    static platform::ZipArchive zip_;
     static bool opened_;
 };
-assetgen::ZipReader Archive::zip_;
+platform::ZipArchive Archive::zip_;
 bool Archive::opened_ = false;
 
 TEST_F(Archive, OpensAndHoldsEveryAssetOnceWithinBudget) {
     ASSERT_TRUE(opened_) << kArchive;
-    EXPECT_LE(zip_.archive_size(), 24u * 1024 * 1024);
+    EXPECT_LE(std::filesystem::file_size(kArchive), 24u * 1024 * 1024);
     std::vector<std::string> expected = kTextures;
     expected.insert(expected.end(), kSounds.begin(), kSounds.end());
     expected.push_back("GameTable");
     EXPECT_EQ(expected.size(), 83u);
-    for (const std::string& name : expected) EXPECT_TRUE(zip_.entries().count(name)) << "missing " << name;
-    for (const auto& [name, e] : zip_.entries()) {
+    for (const std::string& name : expected) EXPECT_TRUE((zip_.Find(name) >= 0)) << "missing " << name;
+    for (const auto& e : zip_.entries()) {
+        const std::string& name = e.name;
         EXPECT_EQ(name.find('/'), std::string::npos) << "directory entry " << name;
         std::vector<std::uint8_t> bytes;
-        EXPECT_TRUE(zip_.read(name, bytes)) << "damaged entry " << name;
+        EXPECT_TRUE(zip_.Read(name, bytes)) << "damaged entry " << name;
         EXPECT_FALSE(bytes.empty()) << name;
     }
 }
@@ -121,7 +123,7 @@ TEST_F(Archive, TexturesArePowerOfTwoImages) {
     ASSERT_TRUE(opened_);
     for (const std::string& name : kTextures) {
         std::vector<std::uint8_t> bytes;
-        if (!zip_.read(name, bytes)) continue;  // reported by the test above
+        if (!zip_.Read(name, bytes)) continue;  // reported by the test above
         const bool jpeg = bytes.size() > 3 && bytes[0] == 0xFF && bytes[1] == 0xD8;
         if (jpeg) continue;
         Image img;
@@ -142,7 +144,7 @@ TEST_F(Archive, EveryRecordedRegionHasContentAndFramesStayInTheirCells) {
     }
     for (const auto& [name, list] : regions.by_texture) {
         std::vector<std::uint8_t> bytes;
-        ASSERT_TRUE(zip_.read(name, bytes)) << name;
+        ASSERT_TRUE(zip_.Read(name, bytes)) << name;
         Image img;
         if (!decode(bytes, img)) continue;  // opaque JPEG pictures have no alpha to check
         for (const auto& r : list) {
@@ -186,7 +188,7 @@ TEST_F(Archive, SpriteSheetCellsDoNotOverlap) {
 TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("FoneTex", bytes));
+    ASSERT_TRUE(zip_.Read("FoneTex", bytes));
     Image img;
     ASSERT_TRUE(decode(bytes, img));
     ASSERT_EQ(img.w, 512);
@@ -209,7 +211,7 @@ TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
 TEST_F(Archive, ExplosionFadesOutOverItsCells) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("ExploTex", bytes));
+    ASSERT_TRUE(zip_.Read("ExploTex", bytes));
     Image img;
     ASSERT_TRUE(decode(bytes, img));
     auto peak = [&](int f) {
@@ -229,13 +231,13 @@ TEST_F(Archive, GlyphAtlasCornerAndShadowEdgesAreTransparent) {
     // Blank glyph places sample texel (0, 0) of the atlases.
     for (const char* name : {"SymbolMap", "SymbolMid", "SymbolMin"}) {
         std::vector<std::uint8_t> bytes;
-        if (!zip_.read(name, bytes)) continue;
+        if (!zip_.Read(name, bytes)) continue;
         Image img;
         ASSERT_TRUE(decode(bytes, img)) << name;
         EXPECT_EQ(img.alpha(0, 0), 0) << name;
     }
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("ShadowMap", bytes));
+    ASSERT_TRUE(zip_.Read("ShadowMap", bytes));
     Image img;
     ASSERT_TRUE(decode(bytes, img));
     EXPECT_EQ(img.alpha(0, 0), 0);
@@ -245,7 +247,7 @@ TEST_F(Archive, GlyphAtlasCornerAndShadowEdgesAreTransparent) {
 TEST_F(Archive, TableMeshHasTwoMaterialRangesOverOneVertexSet) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("GameTable", bytes));
+    ASSERT_TRUE(zip_.Read("GameTable", bytes));
     const std::string x(bytes.begin(), bytes.end());
     EXPECT_EQ(x.rfind("xof 0303txt", 0), 0u);
     for (const char* block : {"Mesh ", "MeshNormals", "MeshTextureCoords", "MeshMaterialList", "Material "})
@@ -270,7 +272,7 @@ TEST_F(Archive, TableMeshHasTwoMaterialRangesOverOneVertexSet) {
 TEST_F(Archive, TableMeshLoadsWithTwoMaterialsThatShareEdges) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("GameTable", bytes));
+    ASSERT_TRUE(zip_.Read("GameTable", bytes));
     ID3DXBuffer* adjacency = nullptr;
     ID3DXBuffer* materials = nullptr;
     DWORD count = 0;

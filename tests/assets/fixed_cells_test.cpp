@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../../tools/assetgen/zip_reader.h"
+#include "platform/zip_archive.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ struct Uv {
 struct Picture {
     int w = 0, h = 0;
     std::vector<unsigned char> rgba;
-    bool load(const assetgen::ZipReader& zip, const std::string& name) {
+    bool load(const platform::ZipArchive& zip, const std::string& name) {
         std::vector<std::uint8_t> bytes;
-        if (!zip.read(name, bytes)) return false;
+        if (!zip.Read(name, bytes)) return false;
         png_image pi{};
         pi.version = PNG_IMAGE_VERSION;
         if (!png_image_begin_read_from_memory(&pi, bytes.data(), bytes.size())) return false;
@@ -49,8 +49,8 @@ struct Picture {
 
 class SpecCells : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { opened_ = zip_.open_file(std::string(DW_BUILD_DIR) + "/gamedata.res"); }
-    static assetgen::ZipReader zip_;
+    static void SetUpTestSuite() { opened_ = zip_.OpenFile(std::string(DW_BUILD_DIR) + "/gamedata.res"); }
+    static platform::ZipArchive zip_;
     static bool opened_;
 
     // Every rectangle must show something; `solid` ones must be opaque all over.
@@ -68,7 +68,7 @@ protected:
         }
     }
 };
-assetgen::ZipReader SpecCells::zip_;
+platform::ZipArchive SpecCells::zip_;
 bool SpecCells::opened_ = false;
 
 TEST_F(SpecCells, BoardPiecesAndFills) {

@@ -1,5 +1,5 @@
-// The packer's pieces on their own: the ZIP writer against the reader the
-// tests use, the PNG encoder, the tiling noise and the canvas conversion.
+// The packer's pieces on their own: the archive writer against the game's
+// reader, the PNG encoder, the tiling noise and the canvas conversion.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +8,7 @@
 #include "common/draw.h"
 #include "common/noise.h"
 #include "pack/encode.h"
-#include "zip_reader.h"
+#include "platform/zip_archive.h"
 
 namespace {
 
@@ -31,38 +31,42 @@ TEST(Zip, RoundTripsStoredAndDeflatedEntriesWithFixedStamps) {
     const auto entries = sample_entries();
     const auto zip = build_zip(entries);
     EXPECT_EQ(zip, build_zip(entries)) << "same input must give the same bytes";
-    ZipReader r;
-    ASSERT_TRUE(r.open_memory(zip));
+    platform::ZipArchive r;
+    ASSERT_TRUE(r.Open(zip.data(), zip.size()));
     ASSERT_EQ(r.entries().size(), entries.size());
-    for (const auto& e : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        EXPECT_EQ(r.entries()[i].name, e.name);  // names and order kept
         std::vector<std::uint8_t> back;
-        ASSERT_TRUE(r.read(e.name, back)) << e.name;
+        ASSERT_TRUE(r.Read(e.name, back)) << e.name;
         EXPECT_EQ(back, e.data) << e.name;
     }
-    EXPECT_EQ(r.entries().at("Text").method, 8u);
-    EXPECT_LT(r.entries().at("Text").packed, r.entries().at("Text").size);
-    EXPECT_EQ(r.entries().at("Picture").method, 0u);
-    EXPECT_EQ(r.entries().at("Noise").method, 0u);  // deflate would not save anything
+    auto entry = [&](const char* name) { return r.entries()[std::size_t(r.Find(name))]; };
+    EXPECT_EQ(entry("Text").method, 8u);
+    EXPECT_LT(entry("Text").compressedSize, entry("Text").size);
+    EXPECT_EQ(entry("Picture").method, 0u);
+    EXPECT_EQ(entry("Noise").method, 0u);  // deflate would not save anything
     // First local header: DOS time 0, date 1980-01-01.
     EXPECT_EQ(zip[10] | zip[11] << 8, 0);
     EXPECT_EQ(zip[12] | zip[13] << 8, 0x21);
     std::vector<std::uint8_t> none;
-    EXPECT_FALSE(r.read("Missing", none));
+    EXPECT_FALSE(r.Read("Missing", none));
 }
 
 TEST(Zip, DamagedArchivesAreRejected) {
     auto zip = build_zip(sample_entries());
-    ZipReader r;
-    ASSERT_TRUE(r.open_memory(zip));
+    platform::ZipArchive r;
+    ASSERT_TRUE(r.Open(zip.data(), zip.size()));
     // Corrupt a byte inside the first entry's body: the CRC check must fail.
     auto bad = zip;
     bad[30 + 4 + 5] ^= 0x55;
-    ASSERT_TRUE(r.open_memory(bad));
+    ASSERT_TRUE(r.Open(bad.data(), bad.size()));
     std::vector<std::uint8_t> out;
-    EXPECT_FALSE(r.read("Text", out));
+    EXPECT_FALSE(r.Read("Text", out));
     // Cut off the central directory.
-    EXPECT_FALSE(r.open_memory(std::vector<std::uint8_t>(zip.begin(), zip.begin() + long(zip.size() / 2))));
-    EXPECT_FALSE(r.open_memory({}));
+    const std::vector<std::uint8_t> half(zip.begin(), zip.begin() + long(zip.size() / 2));
+    EXPECT_FALSE(r.Open(half.data(), half.size()));
+    EXPECT_FALSE(r.Open(nullptr, 0));
 }
 
 TEST(Png, EncodesDeterministicallyAndDecodesToTheSamePixels) {

@@ -1,6 +1,7 @@
 // The demo file: what is written reads back the same, and bytes that are not
 // a whole demo of this version are refused with a reason.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -206,6 +207,16 @@ TEST(DemoFile, FilesOnDisk) {
     std::fclose(f);
     EXPECT_FALSE(LoadDemoFile(path, back, error));
     EXPECT_NE(error.find(path), std::string::npos);
+    // A FIFO or a directory is refused at once, and never replaced.
+    const std::string fifo = (dir / "fifo.dwdemo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(LoadDemoFile(fifo, back, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(SaveDemoFile(fifo, SampleDemo(), error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_FALSE(LoadDemoFile(dir.string(), back, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
     std::filesystem::remove_all(dir);
 }
 

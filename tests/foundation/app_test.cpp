@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -45,7 +47,17 @@ protected:
         platform::services().userDir.clear();
         fs::remove_all(dir);
     }
-    void WriteSettings(const std::string& text) { std::ofstream(dir / "settings.ini") << text; }
+    // A file written before a start: the store of the next start reads it.
+    void WriteSettings(const std::string& text) {
+        std::ofstream(dir / "settings.ini", std::ios::binary) << text;
+        NewStart();
+    }
+    // The settings store of a new start (the file is read once per start).
+    void NewStart() {
+        store = std::make_unique<platform::IniSettingsStore>((dir / "settings.ini").string());
+        platform::services().settings = store.get();
+    }
+    std::string SettingsText() { return ReadFile(dir / "settings.ini"); }
     std::string LogText() { return ReadFile(dir / "file.log"); }
 
     fs::path dir;
@@ -123,10 +135,97 @@ TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
               "settings and high scores will not be saved: " + (dir / "settings.ini").string() +
-                  " is not a regular file\n"
-              "Read Settings....Fucking SHIT!!! Error occuried!\n");
+                  " is not a regular file\n" + (dir / "settings.ini").string() +
+                  " is not a regular file: the settings are neither read nor written\n"
+                  "Read Settings....Fucking SHIT!!! Error occuried!\n");
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);
+}
+
+TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
+    const std::string bom = "\xEF\xBB\xBF";
+    WriteSettings(bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n");
+    {
+        GameContext ctx;
+        Application app(&ctx);
+        EXPECT_EQ(ctx.musicVolume, 70);
+        EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.2f);
+        EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
+    }
+    ASSERT_EQ(WriteIntRegKey("SoundVolume", 9), S_OK);
+    EXPECT_EQ(SettingsText(), bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n"
+                                    "SoundVolume=9\r\n");
+
+    // The section line lost in a hand edit: the values are the game's.
+    WriteSettings("; mine\nMusicVolume=66\nSoundVolume=12\n");
+    {
+        GameContext ctx;
+        Application app(&ctx);
+        EXPECT_EQ(ctx.musicVolume, 66);
+        EXPECT_EQ(ctx.soundVolume, 12);
+        EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
+    }
+    ASSERT_EQ(WriteIntRegKey("Mouse", 800), S_OK);
+    EXPECT_EQ(SettingsText(), "; mine\n[Software\\QVM\\Duskwhirl]\nMusicVolume=66\nSoundVolume=12\nMouse=800\n");
+    NewStart();
+    GameContext ctx;
+    Application app(&ctx);
+    EXPECT_EQ(ctx.musicVolume, 66);
+    EXPECT_FLOAT_EQ(ctx.mouseSpeed, 0.8f);
+}
+
+TEST_F(AppTest, LinesTheReaderDoesNotKnowSurviveARewrite) {
+    const std::string file =
+        "# written by hand\n[Software\\QVM\\Duskwhirl]\nMusicVolume=40\nColour=blue\n"
+        "; a note\nMouse=fast\n\n[Elsewhere]\nX=1\n";
+    WriteSettings(file);
+    ASSERT_EQ(WriteIntRegKey("MusicVolume", 41), S_OK);
+    ASSERT_EQ(WriteIntRegKey("Mouse", 1100), S_OK);
+    ASSERT_EQ(WriteIntRegKey("LevelID", 584), S_OK);
+    EXPECT_EQ(SettingsText(),
+              "# written by hand\n[Software\\QVM\\Duskwhirl]\nMusicVolume=41\nColour=blue\n"
+              "; a note\nMouse=1100\nLevelID=584\n\n[Elsewhere]\nX=1\n");
+}
+
+TEST_F(AppTest, TheFileIsReadOnceAndOverlongLinesAreNotRead) {
+    // A line of 4 KiB is read, a longer one is not.
+    const std::string music = "MusicVolume=70", sound = "SoundVolume=70";
+    WriteSettings("[Software\\QVM\\Duskwhirl]\n" + music + std::string(4096 - music.size(), ' ') + "\n" +
+                  sound + std::string(4097 - sound.size(), ' ') + "\n");
+    std::uint32_t v = 0;
+    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(v, 70u);
+    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "SoundVolume", v, 5), E_FAIL);
+    EXPECT_EQ(v, 5u);
+    // Changed behind the game's back: this start keeps what it read.
+    std::ofstream(dir / "settings.ini") << "[Software\\QVM\\Duskwhirl]\nMusicVolume=1\n";
+    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(v, 70u);
+    NewStart();
+    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(v, 1u);
+}
+
+TEST_F(AppTest, AFifoForTheSettingsIsRefusedAndStartUpGoesOn) {
+    ASSERT_EQ(::mkfifo((dir / "settings.ini").c_str(), 0644), 0);
+    NewStart();
+    GameContext ctx;
+    Application app(&ctx);  // does not hang
+    EXPECT_EQ(ctx.musicVolume, 28);
+    EXPECT_NE(LogText().find("settings.ini is not a regular file: the settings are neither read nor "
+                             "written\nRead Settings....Fucking SHIT!!! Error occuried!\n"),
+              std::string::npos)
+        << LogText();
+    EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);
+    EXPECT_TRUE(fs::is_fifo(dir / "settings.ini"));
+}
+
+TEST_F(AppTest, AFifoForTheLogIsNeverOpened) {
+    ASSERT_EQ(::mkfifo((dir / "file.log").c_str(), 0644), 0);
+    Log log((dir / "file.log").string());  // does not hang
+    EXPECT_TRUE(log.refused());
+    log.WriteLine("nothing");
+    EXPECT_TRUE(fs::is_fifo(dir / "file.log"));
 }
 
 TEST_F(AppTest, WrittenSettingsAreReadBack) {

@@ -2,7 +2,11 @@
 // keys, timings and the loading cursor.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/settings.h"
+#include "platform/settings_store.h"
 #include "frontend/intro_splash.h"
 #include "frontend/loading_screen.h"
 #include "frontend/options_screen.h"
@@ -93,7 +97,61 @@ TEST_F(Options, AStoreThatCannotOpenWritesNothingButStillCloses) {
     Tap(DIK_ESCAPE);
     EXPECT_EQ(ctx.optionsClosed, 1);
     EXPECT_TRUE(settings.writes.empty());
-    EXPECT_EQ(LogText().find("Write Settings"), std::string::npos);
+    EXPECT_EQ(LogText().find(kSettingsWritten), std::string::npos);
+    EXPECT_NE(LogText().find(std::string(kSettingsNotWritten) + "\n"), std::string::npos);
+}
+
+// The real file: what the screen does not write is kept; a file that cannot
+// be written never gets the success line.
+class OptionsFile : public Options {
+protected:
+    void SetUp() override {
+        Options::SetUp();
+        path = (dir / "settings.ini").string();
+    }
+    void TearDown() override {
+        platform::services().settings = &settings;
+        Options::TearDown();
+    }
+    void Leave(const std::string& file) {
+        std::ofstream(path, std::ios::binary) << file;
+        platform::IniSettingsStore store(path);
+        platform::services().settings = &store;
+        Open();
+        ctx.soundVolume = 61;
+        ctx.musicVolume = 62;
+        ctx.mouseSpeed = 0.75f;
+        Tap(DIK_ESCAPE);
+        EXPECT_EQ(ctx.optionsClosed, 1);
+        platform::services().settings = &settings;
+    }
+    std::string Text() const {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::string path;
+};
+
+TEST_F(OptionsFile, UnknownLinesAreKeptAcrossASave) {
+    Leave("; tuned by hand\n[Software\\QVM\\Duskwhirl]\nMouse=1300\nGamma=2.2\nLevelID=584\n[Keys]\nFire=Space\n");
+    EXPECT_EQ(Text(), "; tuned by hand\n[Software\\QVM\\Duskwhirl]\nMouse=750\nGamma=2.2\nLevelID=584\n"
+                      "MusicVolume=62\nSoundVolume=61\n[Keys]\nFire=Space\n");
+    EXPECT_NE(LogText().find(std::string(kSettingsWritten) + "\n"), std::string::npos);
+}
+
+TEST_F(OptionsFile, AReadOnlyFileNeverGetsTheSuccessLine) {
+    const std::string file = "[Software\\QVM\\Duskwhirl]\nMouse=1300\n";
+    std::ofstream(path) << file;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    // Leave() rewrites the file first: do it by hand here.
+    platform::IniSettingsStore store(path);
+    platform::services().settings = &store;
+    Open();
+    Tap(DIK_ESCAPE);
+    platform::services().settings = &settings;
+    EXPECT_EQ(Text(), file);
+    EXPECT_EQ(LogText().find(kSettingsWritten), std::string::npos);
+    EXPECT_NE(LogText().find(std::string(kSettingsNotWritten) + "\n"), std::string::npos);
 }
 
 class Intro : public testing::FrontEndFixture {

@@ -2,10 +2,15 @@
 // entry from the keyboard.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "frontend/high_scores.h"
 #include "frontend/records_table.h"
 #include "media/glyph_text.h"
 #include "frontend_fixture.h"
+#include "common/unprivileged.h"
 
 namespace dw {
 namespace {
@@ -65,21 +70,83 @@ TEST(RecordTableBytes, InsertionGoesBelowEqualScoresAndDropsTheLastPlace) {
     EXPECT_EQ(t.scores[7], 200000u);
 }
 
-TEST(RecordTableBytes, AFailedWriteKeepsTheOldFile) {
-    const auto dir = std::filesystem::temp_directory_path() / ("dw_records_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "records.csm").string();
-    RecordTable t = DefaultRecordTable();
-    ASSERT_EQ(SaveRecordTable(path, t), RecordWrite::Written);
-    // A directory in the way of the temporary file: nothing opens, the file stays.
+// A directory of its own for each records file test.
+class RecordsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("dw_records_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        path = (dir / "records.csm").string();
+    }
+    void TearDown() override {
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        std::filesystem::remove_all(dir);
+    }
+    static RecordTable WithTop(std::uint32_t score) {
+        RecordTable t = DefaultRecordTable();
+        t.scores[0] = score;
+        return t;
+    }
+    std::filesystem::path dir;
+    std::string path;
+};
+
+TEST_F(RecordsFile, SomethingInTheWayOfTheTemporaryFileKeepsTheOldFile) {
+    ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
     std::filesystem::create_directories(path + ".tmp");
-    t.scores[0] = 1;
-    EXPECT_EQ(SaveRecordTable(path, t), RecordWrite::NotOpened);
-    bool complete = false;
-    EXPECT_EQ(LoadRecordTable(path, &complete).scores[0], 800000u);
-    EXPECT_TRUE(complete);
-    EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), t), RecordWrite::NotOpened);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(SaveRecordTable(path, WithTop(1)), RecordWrite::Incomplete);
+    RecordRead read = RecordRead::Missing;
+    EXPECT_EQ(LoadRecordTable(path, &read).scores[0], 900000u);
+    EXPECT_EQ(read, RecordRead::Complete);
+    EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), WithTop(1)),
+              RecordWrite::NotOpened);
+}
+
+TEST_F(RecordsFile, AReadOnlyDirectoryWithAWritableFileTakesTheTableInPlace) {
+    ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_read |
+                                          std::filesystem::perms::owner_exec);
+    // Root writes any directory: the save runs as an ordinary user then.
+    const RecordWrite w = testing::RunAsOrdinaryUser({dir.string(), path},
+                                                     [&] { return SaveRecordTable(path, WithTop(950000)); });
+    EXPECT_EQ(w, RecordWrite::Written);
+    EXPECT_EQ(LoadRecordTable(path).scores[0], 950000u);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    // No file and no way to make one: nothing reaches the disk.
+    std::filesystem::remove(path);
+    EXPECT_EQ(testing::RunAsOrdinaryUser({dir.string()}, [&] { return SaveRecordTable(path, WithTop(1)); }),
+              RecordWrite::NotOpened);
+}
+
+TEST_F(RecordsFile, ALinkStaysALinkAndItsTargetHoldsTheTable) {
+    const auto target = dir / "elsewhere" / "table.bin";
+    std::filesystem::create_directories(target.parent_path());
+    ASSERT_EQ(SaveRecordTable(target.string(), WithTop(900000)), RecordWrite::Written);
+    std::filesystem::create_symlink(target, path);
+    EXPECT_EQ(SaveRecordTable(path, WithTop(970000)), RecordWrite::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(LoadRecordTable(target.string()).scores[0], 970000u);
+}
+
+TEST_F(RecordsFile, AReadOnlyFileIsLeftAlone) {
+    ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_EQ(SaveRecordTable(path, WithTop(1)), RecordWrite::ReadOnly);
+    EXPECT_EQ(LoadRecordTable(path).scores[0], 900000u);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read);
+}
+
+TEST_F(RecordsFile, AFifoIsNeitherReadNorReplaced) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    RecordRead read = RecordRead::Complete;
+    EXPECT_EQ(LoadRecordTable(path, &read).scores[0], 800000u);  // returns at once
+    EXPECT_EQ(read, RecordRead::NotRegular);
+    EXPECT_EQ(SaveRecordTable(path, WithTop(1)), RecordWrite::NotRegular);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
 }
 
 class HighScoreScreen : public FrontEndFixture {
@@ -178,6 +245,27 @@ TEST_F(HighScoreScreen, AnIncompleteWriteIsLoggedAndTheOldFileStays) {
     EXPECT_NE(LogText().find("FAIL: I can't write the highscores table !\n"), std::string::npos);
     EXPECT_EQ(ReadRecords(), SerializeRecordTable(DefaultRecordTable()));
     EXPECT_EQ(s->table.scores[1], 750000u);  // the table in memory keeps the entry
+}
+
+TEST_F(HighScoreScreen, AReadOnlyTableIsLeftAloneAndTheFailureLogged) {
+    WriteRecords(SerializeRecordTable(DefaultRecordTable()));
+    std::filesystem::permissions(RecordsPath(), std::filesystem::perms::owner_read);
+    HighScores* s = Open(750000, true);
+    Tap(DIK_Z);
+    Tap(DIK_RETURN);
+    EXPECT_FALSE(s->nameEntry);
+    EXPECT_NE(LogText().find("FAIL: I can't write the highscores table !\n"), std::string::npos);
+    EXPECT_EQ(ReadRecords(), SerializeRecordTable(DefaultRecordTable()));
+}
+
+TEST_F(HighScoreScreen, AFifoForTheTableIsRefusedWithALogLine) {
+    ASSERT_EQ(::mkfifo(RecordsPath().c_str(), 0644), 0);
+    HighScores* s = Open(750000, true);  // does not hang
+    EXPECT_EQ(s->table.scores[1], 750000u);
+    EXPECT_NE(LogText().find(std::string(kRecordsNotRegular) + "\n"), std::string::npos);
+    Tap(DIK_RETURN);
+    EXPECT_NE(LogText().find("FAIL: I can't write the highscores table !\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_fifo(RecordsPath()));
 }
 
 TEST_F(HighScoreScreen, TheBackButtonTakesOnlyAFreshClick) {

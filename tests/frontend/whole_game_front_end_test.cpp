@@ -7,12 +7,16 @@
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "core/game_context.h"
 #include "app/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
+#include "frontend/help_screen.h"
 #include "frontend/high_scores.h"
 #include "frontend/main_menu.h"
 #include "frontend/records_table.h"
@@ -146,6 +150,65 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
     }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+// A headless session never reaches the desktop: a site button clicked there
+// quits as it should, but no browser is started. A stand-in "xdg-open" (what
+// SDL runs to open an address) on the PATH would leave a mark if it were.
+// The same session has a FIFO in place of each file it keeps: start-up
+// reaches the menu all the same.
+TEST(HeadlessSession, ASiteButtonOpensNothingAndFifosDoNotHoldUpStartUp) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("dw_headless_site_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    const auto user = dir / "user", bin = dir / "bin";
+    std::filesystem::create_directories(user);
+    std::filesystem::create_directories(bin);
+    const auto mark = dir / "opened";
+    for (const char* opener : {"xdg-open", "gio", "sensible-browser", "x-www-browser"}) {
+        const auto script = bin / opener;
+        std::ofstream(script) << "#!/bin/sh\necho \"$@\" >> '" << mark.string() << "'\n";
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    }
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    ::setenv("PATH", (bin.string() + ":" + savedPath).c_str(), 1);
+    for (const char* file : {"records.csm", "settings.ini", "file.log"})
+        ASSERT_EQ(::mkfifo((user / file).c_str(), 0644), 0) << file;
+    {
+        HeadlessOptions options;
+        options.userDir = user.string();
+        options.seed = 5u;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        MainMenu* menu = ToMenu(game);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(ctx.bestScore, 800000u);
+        SiteButton* site = menu->siteButtons[2];
+        ASSERT_FALSE(site->address.empty());
+        menu->cursorX = 0.02f;
+        menu->cursorY = 0.83f;
+        menu->velocityX = menu->velocityY = 0;
+        game.Run(2);
+        ASSERT_TRUE(site->hover);
+        game.input().SetButton(0, true);
+        game.Run(2);
+        game.input().SetButton(0, false);
+        EXPECT_EQ(ctx.quitRequest, 1);  // the click was taken
+    }
+    ::setenv("PATH", savedPath.c_str(), 1);
+    ::usleep(300 * 1000);  // an opener started in the background would have written by now
+    EXPECT_FALSE(std::filesystem::exists(mark));
+    for (const char* file : {"records.csm", "settings.ini", "file.log"})
+        EXPECT_TRUE(std::filesystem::is_fifo(user / file)) << file;
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

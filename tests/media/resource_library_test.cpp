@@ -31,10 +31,15 @@ TEST(ZipArchive, StoredAndDeflatedEntriesRoundTripByName) {
     std::vector<std::uint8_t> out;
     ASSERT_TRUE(a.Extract(a.Find("Theme0"), out));
     EXPECT_EQ(out, big);
-    EXPECT_EQ(a.StoredBytes(a.Find("Theme0")), nullptr);  // deflated: no zero-copy view
-    const std::uint8_t* stored = a.StoredBytes(a.Find("BoardTex"));
-    ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored), 12), "stored bytes");
+    EXPECT_EQ(a.entries()[static_cast<std::size_t>(a.Find("Theme0"))].method, 8u);
+    ASSERT_TRUE(a.Read("BoardTex", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "stored bytes");
+    EXPECT_EQ(a.entries()[static_cast<std::size_t>(a.Find("BoardTex"))].method, 0u);
+    ASSERT_TRUE(a.Read("Empty", out));
+    EXPECT_TRUE(out.empty());
+    // The archive keeps the names in the order they were written.
+    EXPECT_EQ(a.entries()[0].name, "BoardTex");
+    EXPECT_EQ(a.entries()[2].name, "Empty");
     EXPECT_EQ(a.Find("boardtex"), a.Find("BoardTex"));  // names match without case
     EXPECT_EQ(a.Find("Missing"), -1);
     EXPECT_FALSE(a.Extract(-1, out));

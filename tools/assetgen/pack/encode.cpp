@@ -9,6 +9,8 @@
 #include <jpeglib.h>
 #include <stdexcept>
 
+#include "platform/zip_archive.h"
+
 namespace assetgen {
 
 namespace {
@@ -114,98 +116,35 @@ std::vector<std::uint8_t> encode_jpeg(const std::uint8_t* rgba, int w, int h, in
 }
 
 namespace {
-void put16(std::vector<std::uint8_t>& v, unsigned x) {
-    v.push_back(std::uint8_t(x & 255));
-    v.push_back(std::uint8_t((x >> 8) & 255));
-}
-void put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    put16(v, x & 0xFFFF);
-    put16(v, x >> 16);
-}
 bool already_compressed(const std::vector<std::uint8_t>& d) {
     if (d.size() >= 8 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G') return true;
     if (d.size() >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) return true;
     if (d.size() >= 4 && std::memcmp(d.data(), "OggS", 4) == 0) return true;
     return false;
 }
-std::vector<std::uint8_t> raw_deflate(const std::vector<std::uint8_t>& in) {
-    z_stream z{};
-    if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("zlib: deflateInit2 failed");
-    std::vector<std::uint8_t> out(deflateBound(&z, uLong(in.size())) + 16);
-    z.next_in = const_cast<Bytef*>(in.data());
-    z.avail_in = uInt(in.size());
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    const int rc = deflate(&z, Z_FINISH);
-    deflateEnd(&z);
-    if (rc != Z_STREAM_END) throw std::runtime_error("zlib: deflate failed");
-    out.resize(z.total_out);
-    return out;
+// Whether deflating saves space (zlib's bound of a zlib stream is a little
+// above the raw stream the archive holds, so the test is on the safe side).
+bool deflate_saves(const std::vector<std::uint8_t>& in) {
+    uLongf size = compressBound(uLong(in.size()));
+    std::vector<std::uint8_t> out(size);
+    if (compress2(out.data(), &size, in.data(), uLong(in.size()), 6) != Z_OK)
+        throw std::runtime_error("zlib: compress failed");
+    return size < in.size();
 }
 }  // namespace
 
 std::vector<std::uint8_t> build_zip(const std::vector<ZipEntry>& entries) {
-    constexpr unsigned kDosTime = 0;       // 00:00:00
-    constexpr unsigned kDosDate = 0x0021;  // 1980-01-01
-    std::vector<std::uint8_t> out, central;
+    if (entries.size() > 0xFFFF) throw std::runtime_error("zip: too many entries");
+    std::vector<platform::ZipFile> files;
+    files.reserve(entries.size());
     for (const ZipEntry& e : entries) {
         if (e.name.empty() || e.name.size() > 0xFFFF) throw std::runtime_error("zip: bad entry name");
-        const std::uint32_t crc = std::uint32_t(crc32(0L, e.data.data(), uInt(e.data.size())));
-        std::vector<std::uint8_t> packed;
-        unsigned method = 0;
-        if (!already_compressed(e.data) && e.data.size() > 64) {
-            packed = raw_deflate(e.data);
-            if (packed.size() < e.data.size()) method = 8;
-        }
-        const std::vector<std::uint8_t>& body = method == 8 ? packed : e.data;
-        if (out.size() > 0xFFFFFFF0u || body.size() > 0xFFFFFFF0u) throw std::runtime_error("zip: archive too large");
-        const std::uint32_t offset = std::uint32_t(out.size());
-        put32(out, 0x04034b50);
-        put16(out, 20);  // version needed
-        put16(out, 0);   // flags
-        put16(out, method);
-        put16(out, kDosTime);
-        put16(out, kDosDate);
-        put32(out, crc);
-        put32(out, std::uint32_t(body.size()));
-        put32(out, std::uint32_t(e.data.size()));
-        put16(out, unsigned(e.name.size()));
-        put16(out, 0);
-        out.insert(out.end(), e.name.begin(), e.name.end());
-        out.insert(out.end(), body.begin(), body.end());
-
-        put32(central, 0x02014b50);
-        put16(central, 20);  // made by
-        put16(central, 20);
-        put16(central, 0);
-        put16(central, method);
-        put16(central, kDosTime);
-        put16(central, kDosDate);
-        put32(central, crc);
-        put32(central, std::uint32_t(body.size()));
-        put32(central, std::uint32_t(e.data.size()));
-        put16(central, unsigned(e.name.size()));
-        put16(central, 0);  // extra
-        put16(central, 0);  // comment
-        put16(central, 0);  // disk
-        put16(central, 0);  // internal attributes
-        put32(central, 0);  // external attributes
-        put32(central, offset);
-        central.insert(central.end(), e.name.begin(), e.name.end());
+        const bool deflate = !already_compressed(e.data) && e.data.size() > 64 && deflate_saves(e.data);
+        files.push_back({e.name, e.data, deflate});
     }
-    if (entries.size() > 0xFFFF) throw std::runtime_error("zip: too many entries");
-    const std::uint32_t cd_offset = std::uint32_t(out.size());
-    out.insert(out.end(), central.begin(), central.end());
-    put32(out, 0x06054b50);
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, unsigned(entries.size()));
-    put16(out, unsigned(entries.size()));
-    put32(out, std::uint32_t(central.size()));
-    put32(out, cd_offset);
-    put16(out, 0);
-    return out;
+    std::vector<std::uint8_t> zip = platform::WriteZipArchive(files);
+    if (zip.empty()) throw std::runtime_error("zip: the archive could not be written");
+    return zip;
 }
 
 }  // namespace assetgen

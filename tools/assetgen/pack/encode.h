@@ -18,9 +18,9 @@ struct ZipEntry {
     std::vector<std::uint8_t> data;
 };
 
-// A plain ZIP (no directories, no extra fields, fixed 1980-01-01 time
-// stamps). Entries whose content is already compressed (PNG, JPEG, Ogg) are
-// stored; the rest are deflated when that saves space.
+// A plain ZIP written by libzip (platform::WriteZipArchive: no directories,
+// fixed 1980-01-01 time stamps). Entries whose content is already compressed
+// (PNG, JPEG, Ogg) are stored; the rest are deflated when that saves space.
 std::vector<std::uint8_t> build_zip(const std::vector<ZipEntry>& entries);
 
 }  // namespace assetgen

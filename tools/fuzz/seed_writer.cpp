@@ -1,0 +1,154 @@
+// Writes the seed corpus of every fuzz target from the shipped data:
+//   fuzz_seed_writer OUT_DIR DATA_BUILD_DIR [DEMO...]
+// DATA_BUILD_DIR holds levels/GAMELEVEL<n>.bin and gamedata.res (a build that
+// generated them). Each seed also gets a few truncations, the inputs a cut
+// download or a full disk leave behind.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "frontend/records_table.h"
+#include "platform/settings_store.h"
+#include "platform/zip_archive.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+// The seed itself and its first half, first quarter and first 16 bytes.
+void Seed(const fs::path& dir, const std::string& name, const Bytes& bytes) {
+    WriteFile(dir / name, bytes.data(), bytes.size());
+    for (std::size_t cut : {bytes.size() / 2, bytes.size() / 4, std::size_t{16}}) {
+        if (cut == 0 || cut >= bytes.size()) continue;
+        WriteFile(dir / (name + ".cut" + std::to_string(cut)), bytes.data(), cut);
+    }
+}
+
+constexpr std::size_t kMaxImageSeed = 64 * 1024;
+
+Bytes FromText(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+struct Entry {
+    std::string name;
+    Bytes bytes;
+};
+
+std::vector<Entry> ArchiveEntries(const fs::path& path) {
+    std::vector<Entry> out;
+    platform::ZipArchive archive;
+    if (!archive.OpenFile(path.string())) return out;
+    for (std::size_t i = 0; i < archive.entries().size(); ++i) {
+        Entry e{archive.entries()[i].name, {}};
+        if (archive.Extract(static_cast<int>(i), e.bytes)) out.push_back(std::move(e));
+    }
+    return out;
+}
+
+bool StartsWith(const Bytes& b, const char* magic, std::size_t n) {
+    return b.size() >= n && std::equal(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n),
+                                       reinterpret_cast<const std::uint8_t*>(magic));
+}
+
+// A small archive of a few entries, one stored and one deflated, so that the
+// archive fuzzer has a quick seed beside the 11 MB of gamedata.res.
+Bytes SmallArchive(const std::vector<Entry>& entries) {
+    std::vector<platform::ZipFile> files;
+    for (const Entry& e : entries) {
+        if (e.bytes.size() > 4096 || files.size() == 3) continue;
+        files.push_back({e.name, e.bytes, files.size() % 2 == 1});
+    }
+    return platform::WriteZipArchive(files);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s OUT_DIR DATA_BUILD_DIR [DEMO...]\n", argv[0]);
+        return 2;
+    }
+    const fs::path out = argv[1], data = argv[2];
+    auto dir = [&](const char* target) {
+        const fs::path d = out / target;
+        fs::remove_all(d);
+        fs::create_directories(d);
+        return d;
+    };
+
+    const fs::path levels = dir("fuzz_level_format");
+    for (int n = 0; n < 10; ++n) {
+        const std::string name = "GAMELEVEL" + std::to_string(n) + ".bin";
+        const Bytes b = ReadFile(data / "levels" / name);
+        if (!b.empty()) Seed(levels, name, b);
+    }
+
+    const std::string table = dw::SerializeRecordTable(dw::DefaultRecordTable());
+    Seed(dir("fuzz_records"), "records.csm", FromText(table));
+
+    platform::IniSettingsStore::Parsed parsed;
+    parsed.sections[dw::kSettingsKey] = true;
+    auto& values = parsed.values[dw::kSettingsKey];
+    values["MusicVolume"] = 28;
+    values["SoundVolume"] = 50;
+    values["Mouse"] = 1000;
+    values["LevelID"] = 0;
+    const std::string ini = platform::IniSettingsStore::Format(parsed);
+    const fs::path settings = dir("fuzz_settings");
+    Seed(settings, "settings.ini", FromText(ini));
+    Seed(settings, "settings-bom.ini", FromText("\xEF\xBB\xBF" + ini));
+    Seed(settings, "settings-no-section.ini", FromText("MusicVolume=70\r\nMouse=1200\r\n"));
+
+    const fs::path demos = dir("fuzz_demo");
+    for (int i = 3; i < argc; ++i) {
+        const Bytes b = ReadFile(argv[i]);
+        if (!b.empty()) Seed(demos, fs::path(argv[i]).filename().string(), b);
+    }
+
+    const fs::path archivePath = data / "gamedata.res";
+    const std::vector<Entry> entries = ArchiveEntries(archivePath);
+    const fs::path images = dir("fuzz_image"), meshes = dir("fuzz_xfile");
+    for (const Entry& e : entries) {
+        if (StartsWith(e.bytes, "\x89PNG", 4) || StartsWith(e.bytes, "\xFF\xD8\xFF", 3)) {
+            // Big textures decode slowly: of those only the start (the
+            // headers and first rows) is a seed, so each run stays quick.
+            if (e.bytes.size() <= kMaxImageSeed)
+                Seed(images, e.name, e.bytes);
+            else
+                WriteFile(images / (e.name + ".head"), e.bytes.data(), 4096);
+        }
+        else if (StartsWith(e.bytes, "xof ", 4))
+            Seed(meshes, e.name + ".x", e.bytes);
+    }
+
+    const fs::path zips = dir("fuzz_zip");
+    const Bytes archive = ReadFile(archivePath);
+    if (!archive.empty()) {
+        Seed(zips, "gamedata.res", archive);
+        // The directory is at the end: its last 64 KiB alone are a seed too.
+        const std::size_t tail = std::min<std::size_t>(archive.size(), 65536);
+        WriteFile(zips / "gamedata.res.tail", archive.data() + archive.size() - tail, tail);
+    }
+    const Bytes small = SmallArchive(entries);
+    if (!small.empty()) Seed(zips, "small.zip", small);
+
+    std::printf("fuzz seeds: %zu archive entries, written to %s\n", entries.size(),
+                out.c_str());
+    return entries.empty() ? 1 : 0;
+}
