@@ -236,12 +236,16 @@ void MainMenu::Activate() {
                 SetPending(kMain, 6, 5);
             break;
         case kLevels:
-            c.currentLevel = selection;
-            c.levelStartRequest = 1;
-            SetPending(kMain, 6, 0);
+            ChooseLevel(selection);
             break;
         default: break;
     }
+}
+
+void MainMenu::ChooseLevel(std::uint32_t level) {
+    context->currentLevel = level;
+    context->levelStartRequest = 1;
+    SetPending(kMain, 6, 0);
 }
 
 void MainMenu::MoveCursor() {
