@@ -163,6 +163,7 @@ void MainMenu::SetPending(std::uint32_t newPage, std::uint32_t items,
 void MainMenu::OpenChild(std::uint32_t childPage) {
     // The child screen takes over at once; the menu shows no page meanwhile.
     page = childPage;
+    // Deliberate (docs/DECISIONS.md): a child screen clears the pending page.
     pendingChange = 0;
     captionCount = 0;
     MyObject* child = nullptr;

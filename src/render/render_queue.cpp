@@ -288,6 +288,7 @@ bool RenderQueue::Compatible(const DrawEntry& a, const DrawEntry& b) const {
            a.worldQuads == b.worldQuads && MaterialTag(a.material) == MaterialTag(b.material) &&
            a.lightSet == b.lightSet && LightBits(a) == LightBits(b) &&
            a.quadsPresorted == b.quadsPresorted &&
+           // Deliberate (docs/DECISIONS.md): blend factors decide batch compatibility.
            (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
 }
 
