@@ -12,6 +12,7 @@
 #include "core/game_context.h"
 #include "core/settings.h"
 #include "engine/list_engine.h"
+#include "frontend/main_menu.h"
 #include "render/render_queue.h"
 #include "platform/gfx_device.h"
 #include "platform/services.h"
@@ -143,12 +144,21 @@ void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
     if (header_.startLevel < 0) return;
     if (steps == kLeaveIntroFrame) c.introActive = 0;
     if (steps == kStartLevelFrame) {
-        c.currentLevel = static_cast<std::uint32_t>(header_.startLevel);
+        const auto level = static_cast<std::uint32_t>(header_.startLevel);
         c.newGameReset = 1;
         c.screenChangeRequest = 1;
         c.requestedScreen = Screen::Game;
         c.musicRequest = MusicRequest::GameTheme;
-        c.levelStartRequest = 1;
+        // As the menu's level choice, so Escape shows the page with a game to resume.
+        MainMenu* menu = nullptr;
+        for (auto* n = c.objectList ? c.objectList->Head() : nullptr; n && !menu; n = n->next)
+            menu = dynamic_cast<MainMenu*>(n->object);
+        if (menu) {
+            menu->ChooseLevel(level);
+        } else {
+            c.currentLevel = level;
+            c.levelStartRequest = 1;
+        }
     }
     // A new ship starts unarmed; the arsenal comes after it.
     if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == Screen::Game) {

@@ -15,6 +15,7 @@ GameContext::GameContext(platform::Shell* window, platform::ModuleResources* mod
 GameContext::~GameContext() = default;
 
 void GameContext::ResetToStartValues() {
+    // Deliberate (docs/DECISIONS.md): the settings survive the system start.
     // The system start runs after the settings were read, the managers were
     // created, the device was set and the system report chose the filter
     // flags. Those fields (the ones of GameContext itself) keep what they

@@ -115,6 +115,7 @@ void HighScores::Refresh() {
         SetGlyphNumber(ScoreRun(r) + 6 * (kScoreGlyphs - digits), table.scores[r]);
     }
     if (c.scoreFromGame) {
+        // Deliberate (docs/DECISIONS.md): the last score shown is capped.
         const std::uint32_t shown =
             c.score > RecordTable::kScoreCap ? RecordTable::kScoreCap : c.score;
         const std::uint32_t n = DecimalDigits(shown);

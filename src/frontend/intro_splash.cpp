@@ -58,6 +58,7 @@ std::int32_t IntroSplash::FrameMove() {
     }
     if (fadingIn) {
         SetOverlayAlpha();
+        // Deliberate (docs/DECISIONS.md): one fade step per frame.
         if (fadeLevel <= 255.0f) fadeLevel += step * 0.32f;
         if (fadeLevel > 255.0f) {
             fadeLevel = 255.0f;

@@ -164,6 +164,7 @@ void MainMenu::SetPending(std::uint32_t newPage, std::uint32_t items,
 void MainMenu::OpenChild(std::uint32_t childPage) {
     // The child screen takes over at once; the menu shows no page meanwhile.
     page = childPage;
+    // Deliberate (docs/DECISIONS.md): a child screen clears the pending page.
     pendingChange = 0;
     captionCount = 0;
     MyObject* child = nullptr;
@@ -237,12 +238,16 @@ void MainMenu::Activate() {
                 SetPending(kMain, 6, 5);
             break;
         case kLevels:
-            c.currentLevel = selection;
-            c.levelStartRequest = 1;
-            SetPending(kMain, 6, 0);
+            ChooseLevel(selection);
             break;
         default: break;
     }
+}
+
+void MainMenu::ChooseLevel(std::uint32_t level) {
+    context->currentLevel = level;
+    context->levelStartRequest = 1;
+    SetPending(kMain, 6, 0);
 }
 
 void MainMenu::MoveCursor() {

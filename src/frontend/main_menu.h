@@ -32,6 +32,9 @@ public:
 
     // Carries out the highlighted item.
     void Activate();
+    // What choosing a level does: start it and make the page with a game to
+    // resume the next one shown.
+    void ChooseLevel(std::uint32_t level);
 
     std::uint32_t page = kMain;
     std::uint32_t selection = 0;

@@ -37,10 +37,29 @@ std::string FindSitePage(const char* file) {
 
 const char* SitePageFor(std::uint16_t primaryLanguage) {
     switch (primaryLanguage) {
+        case 4: return "zh.html";
+        case 5: return "cs.html";
         case 7: return "de.html";
+        case 8: return "el.html";
         case 10: return "es.html";
         case 12: return "fr.html";
+        case 13: return "he.html";
+        case 14: return "hu.html";
+        case 16: return "it.html";
+        case 17: return "ja.html";
+        case 18: return "ko.html";
+        case 19: return "nl.html";
+        case 21: return "pl.html";
+        case 22: return "pt.html";
+        case 24: return "ro.html";
         case 25: return "ru.html";
+        case 26: return "hr.html";
+        case 29: return "sv.html";
+        case 31: return "tr.html";
+        case 33: return "id.html";
+        case 34: return "uk.html";
+        case 36: return "sl.html";
+        case 37: return "et.html";
         default: return "index.html";
     }
 }

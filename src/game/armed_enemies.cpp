@@ -153,6 +153,7 @@ void ArmedInterceptor::AttachSlot(std::uint32_t s, std::uint32_t eliteFlag) {
 }
 
 void ArmedInterceptor::Animate(float ft) {
+    // Deliberate (docs/DECISIONS.md): eight cells spread over each 16-frame loop.
     // One 16-frame loop, flying (animMode 0) or banking through the turn
     // (animMode 1); the mode changes only when a loop has run to its end.
     // The sheet holds eight cells of each, so every cell shows for two frames.

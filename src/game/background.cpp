@@ -174,6 +174,7 @@ GroundPiece::GroundPiece(GameContext* ctx) : MyObject(ctx) {
 void GroundPiece::AddCell(std::uint32_t layer, std::uint32_t tile, std::uint32_t column,
                           std::uint32_t rowOffset) {
     std::vector<GroundCell>& cells = layer ? upper : lower;
+    // Deliberate (docs/DECISIONS.md): the 104-cell wall is drawn whole.
     if (cells.size() >= kLayerCells) {
         // A full layer hands the rest of the run to a piece of its own that
         // moves in step with this one.

@@ -37,14 +37,14 @@ void CarrierBoss::RunBay(float ft) {
     BossLink& l = context->bossLink;
     const std::uint32_t now = context->timeNow;
     switch (bayState) {
-        case 0:
+        case kBayWaiting:
             for (auto b : l.ballPresent)
                 if (!b) {
-                    bayState = 1;
+                    bayState = kBayOpening;
                     break;
                 }
             break;
-        case 1:
+        case kBayOpening:
             bayOpen += 0.0009f * ft;
             if (bayOpen >= 1.0f) {
                 bayOpen = 1.0f;
@@ -58,23 +58,23 @@ void CarrierBoss::RunBay(float ft) {
                     Add(context, ball);
                     l.ballPresent[k] = 1;
                 }
-                bayState = 2;
+                bayState = kBayOpen;
                 bayTime = now + 500;
             }
             break;
-        case 2:
-            if (Before(bayTime, now)) bayState = 3;
+        case kBayOpen:
+            if (Before(bayTime, now)) bayState = kBayClosing;
             break;
-        case 3:
+        case kBayClosing:
             bayOpen -= 0.0009f * ft;
             if (bayOpen <= 0) {
                 bayOpen = 0;
-                bayState = 4;
+                bayState = kBayClosed;
                 bayTime = now + 1000;
             }
             break;
         default:
-            if (Before(bayTime, now)) bayState = 0;
+            if (Before(bayTime, now)) bayState = kBayWaiting;
             break;
     }
 }
@@ -82,38 +82,38 @@ void CarrierBoss::RunBay(float ft) {
 void CarrierBoss::Move(float ft) {
     const std::uint32_t now = context->timeNow;
     switch (state) {
-        case 0:
+        case kFalling:
             y += 0.0002f * ft;
-            if (y > -0.5f) state = 1;
+            if (y > -0.5f) state = kNewLeg;
             break;
-        case 1: {
+        case kNewLeg: {
             float target;
             do target = context->random.Below(102) * 0.01f - 0.4f;
             while (std::fabs(x - target) < 0.3f);
             gx0 = x;
             gx1 = target;
-            state = 2;
+            state = kGliding;
             break;
         }
-        case 2:
+        case kGliding:
             if (Glide(ft, 0.00039f)) {
-                state = 3;
+                state = kFiring;
                 volleys = 0;
                 stateTime = now + 300;
             }
             break;
-        case 3:
+        case kFiring:
             if (Before(stateTime, now)) {
                 Volley();
                 stateTime = now + 300;
                 if (++volleys >= 3) {
-                    state = 4;
+                    state = kPausing;
                     stateTime = now + 700;
                 }
             }
             break;
         default:
-            if (Before(stateTime, now)) state = 1;
+            if (Before(stateTime, now)) state = kNewLeg;
             break;
     }
     // The bay is a cycle of its own: it runs from the arrival, during the fall too.

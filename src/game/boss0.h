@@ -8,6 +8,11 @@ namespace dw {
 // "bigbos0": carrier with nine orbiting balls.
 class CarrierBoss : public Boss {
 public:
+    // Movement: the fall, then legs of glide, three volleys and a pause.
+    enum State : std::uint32_t { kFalling = 0, kNewLeg = 1, kGliding = 2, kFiring = 3, kPausing = 4 };
+    // The ball bay, a cycle of its own.
+    enum Bay : std::uint32_t { kBayWaiting = 0, kBayOpening = 1, kBayOpen = 2, kBayClosing = 3, kBayClosed = 4 };
+
     explicit CarrierBoss(GameContext* ctx);
     std::uint32_t BayState() const { return bayState; }
     float BayOpen() const { return bayOpen; }
@@ -21,7 +26,7 @@ protected:
     void RunBay(float ft);
 
     std::uint32_t volleys = 0;
-    std::uint32_t bayState = 0;
+    std::uint32_t bayState = kBayWaiting;
     std::uint32_t bayTime = 0;
     float bayOpen = 0;
     float nextFireAngle = 0;

@@ -43,20 +43,20 @@ void GunshipBoss::FireDown() {
 void GunshipBoss::Move(float ft) {
     const std::uint32_t now = context->timeNow;
     BossLink& l = context->bossLink;
-    if (state == 0) {
+    if (state == kFalling) {
         y += 0.0002f * ft;
         if (y > -0.8f) {
-            state = 1;
+            state = kDescending;
             nextShot = now;
         }
-    } else if (state == 1) {
+    } else if (state == kDescending) {
         y += 0.0002f * ft;
         if (Before(nextShot, now)) {
             nextShot = now + 200;
             FireDown();
         }
         if (y > -0.5f) {
-            state = 2;
+            state = kTurret;
             l.boss1Ready = 1;
             turretOn = 1;
             volleys = 0;

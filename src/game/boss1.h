@@ -8,6 +8,9 @@ namespace dw {
 // "bigbos1": gunship repaired by two stations.
 class GunshipBoss : public Boss {
 public:
+    // The fall, the last stretch firing straight down, then the turret.
+    enum State : std::uint32_t { kFalling = 0, kDescending = 1, kTurret = 2 };
+
     explicit GunshipBoss(GameContext* ctx);
     void AttachSlot(std::uint32_t slot) override;
     float TurretAimX() const { return aimX; }

@@ -39,8 +39,8 @@ void BomberBoss::Move(float ft) {
         if (y > -0.5f) {
             y = -0.5f;
             landed = 1;
-            state = 1;
-            bayState = 1;
+            state = kNewLeg;
+            bayState = kBayOpening;
         }
     } else {
         MoveAndDrop(ft, now);
@@ -60,31 +60,31 @@ void BomberBoss::Move(float ft) {
 
 void BomberBoss::MoveAndDrop(float ft, std::uint32_t now) {
     switch (state) {
-        case 1:
+        case kNewLeg:
             gx0 = x;
             gx1 = x <= 0.1f ? 0.61f : -0.4f;
             speedFactor = 1.1f + 0.1f * context->random.Below(6);
-            state = 2;
+            state = kGliding;
             break;
-        case 2:
+        case kGliding:
             if (Glide(ft, 0.0003f * speedFactor)) {
-                state = 3;
+                state = kPausing;
                 stateTime = now + 100;
             }
             break;
         default:
-            if (Before(stateTime, now)) state = 1;
+            if (Before(stateTime, now)) state = kNewLeg;
             break;
     }
     switch (bayState) {
-        case 1:
+        case kBayOpening:
             doors += 0.0025f * ft;
             if (doors >= 1.0f) {
                 doors = 1.0f;
-                bayState = 2;
+                bayState = kBayDropping;
             }
             break;
-        case 2: {
+        case kBayDropping: {
             const int s = TakeChildSlot(context, context->enemyHitPoints[14], -1.2f, false);
             if (s >= 0) {
                 auto* bomb = new Bomb(context);
@@ -92,23 +92,23 @@ void BomberBoss::MoveAndDrop(float ft, std::uint32_t now) {
                 bomb->AttachSlot(static_cast<std::uint32_t>(s));
                 Add(context, bomb);
             }
-            bayState = 3;
+            bayState = kBayOpen;
             bayTime = now + 600;
             break;
         }
-        case 3:
-            if (Before(bayTime, now)) bayState = 4;
+        case kBayOpen:
+            if (Before(bayTime, now)) bayState = kBayClosing;
             break;
-        case 4:
+        case kBayClosing:
             doors -= 0.0025f * ft;
             if (doors <= 0) {
                 doors = 0;
-                bayState = 5;
+                bayState = kBayClosed;
                 bayTime = now + 100;
             }
             break;
         default:
-            if (Before(bayTime, now)) bayState = 1;
+            if (Before(bayTime, now)) bayState = kBayOpening;
             break;
     }
 }

@@ -8,6 +8,11 @@ namespace dw {
 // "bigbos2": bomber crossing the screen.
 class BomberBoss : public Boss {
 public:
+    // Movement: the fall, then legs across the screen with a short pause.
+    enum State : std::uint32_t { kFalling = 0, kNewLeg = 1, kGliding = 2, kPausing = 3 };
+    // The bomb bay, from the landing on.
+    enum Bay : std::uint32_t { kBayOpening = 1, kBayDropping = 2, kBayOpen = 3, kBayClosing = 4, kBayClosed = 5 };
+
     explicit BomberBoss(GameContext* ctx);
 
 protected:
@@ -21,7 +26,7 @@ protected:
 
     float speedFactor = 1;
     std::uint8_t landed = 0;
-    std::uint32_t bayState = 1, bayTime = 0;
+    std::uint32_t bayState = kBayOpening, bayTime = 0;
     float doors = 0;
     float turretAngle = 0;
     std::uint32_t volleyCount = 0, nextVolley = 0;

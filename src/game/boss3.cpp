@@ -85,7 +85,7 @@ void CloudBoss::Volley() {
 void CloudBoss::Move(float ft) {
     const std::uint32_t now = context->timeNow;
     switch (state) {
-        case 0:
+        case kFalling:
             y += 0.0002f * ft;
             bodyAngle += 0.0007f * ft;
             if (bodyAngle >= target) target += kThird;
@@ -93,22 +93,22 @@ void CloudBoss::Move(float ft) {
                 y = -0.4f;
                 // Come to rest on the next three-fold position ahead.
                 target = (std::floor(bodyAngle / kThird) + 1.0f) * kThird;
-                state = 1;
+                state = kComingToRest;
             }
             break;
-        case 1:
+        case kComingToRest:
             if (TurnTo(ft, 0.0007f)) {
                 ArmGeometry();
-                state = 2;
+                state = kArming;
             }
             break;
-        case 2:
+        case kArming:
             volleys = 0;
             nextVolley = now + 1000;
             OwnSlot().shotProof = 1;
-            state = 3;
+            state = kSalvo;
             break;
-        case 3:
+        case kSalvo:
             glowPhase += 0.018f * ft;
             if (volleys < 4) {
                 if (Before(nextVolley, now)) {
@@ -118,13 +118,13 @@ void CloudBoss::Move(float ft) {
             } else if (Before(nextVolley, now)) {
                 OwnSlot().shotProof = 0;
                 target += kThird;
-                state = 4;
+                state = kTurning;
             }
             break;
         default:
             if (TurnTo(ft, 0.0009f)) {
                 ArmGeometry();
-                state = 2;
+                state = kArming;
             }
             break;
     }
@@ -144,14 +144,14 @@ void CloudBoss::BuildQuads() {
         Texels(v, layout::kBoss3Light);
         SetVertexLook(v, 6, colour, 0.5f);
     };
-    const bool resting = state == 2 || state == 3;
+    const bool resting = state == kArming || state == kSalvo;
     for (int i = 0; i < 6 && resting; ++i) put(armX[i], armY[i], light, 0xffffe0a0);
     for (int i = 0; i < 6 && resting; ++i) {
-        const float pulse = state == 3 ? 0.02f * std::sin(static_cast<float>(i % 2) * kPi + glowPhase) : 0.0f;
+        const float pulse = state == kSalvo ? 0.02f * std::sin(static_cast<float>(i % 2) * kPi + glowPhase) : 0.0f;
         put(emitX[i] + emitDX[i] * pulse, emitY[i] + emitDY[i] * pulse, light * 0.7f, 0xffff3070);
     }
     static constexpr int kBeams[3][2] = {{0, 3}, {2, 5}, {4, 1}};
-    for (int b = 0; b < 3 && state == 3; ++b)
+    for (int b = 0; b < 3 && state == kSalvo; ++b)
         for (int p = 1; p <= 10; ++p) {
             const float f = static_cast<float>(p) / 11.0f;
             const int a = kBeams[b][0], c = kBeams[b][1];
@@ -161,8 +161,8 @@ void CloudBoss::BuildQuads() {
 }
 
 void CloudBoss::RenderParts() {
-    const bool resting = state == 2 || state == 3;
+    const bool resting = state == kArming || state == kSalvo;
     if (!resting) return;
-    SubmitSprite(context, sheet, lights, state == 3 ? 84 : 24, 2.5785f, 5, 2);
+    SubmitSprite(context, sheet, lights, state == kSalvo ? 84 : 24, 2.5785f, 5, 2);
 }
 }  // namespace dw

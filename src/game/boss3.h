@@ -8,6 +8,9 @@ namespace dw {
 // "bigbos3": three-armed cloud launcher.
 class CloudBoss : public Boss {
 public:
+    // The spinning fall, coming to rest, then salvos between turns of a third.
+    enum State : std::uint32_t { kFalling = 0, kComingToRest = 1, kArming = 2, kSalvo = 3, kTurning = 4 };
+
     explicit CloudBoss(GameContext* ctx);
     float BodyAngle() const { return bodyAngle; }
 

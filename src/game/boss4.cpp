@@ -56,13 +56,13 @@ void FortressBoss::Launch() {
 
 void FortressBoss::Move(float ft) {
     const std::uint32_t now = context->timeNow;
-    if (state == 0) {
+    if (state == kFalling) {
         y += 0.0002f * ft;
         if (y > -0.45f) {
             y = -0.45f;
             anchorX = x;
             anchorY = y;
-            state = 1;
+            state = kHovering;
             nextVolley = now + 1000;
             lastLaunch = now;
         }

@@ -8,6 +8,9 @@ namespace dw {
 // "bigbos4": fortress hovering in a figure eight, launching figures.
 class FortressBoss : public Boss {
 public:
+    // The fall, then the figure eight.
+    enum State : std::uint32_t { kFalling = 0, kHovering = 1 };
+
     explicit FortressBoss(GameContext* ctx);
     std::uint32_t Launched() const { return launched; }
 

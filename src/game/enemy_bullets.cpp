@@ -267,6 +267,8 @@ std::int32_t FastBulletBase::MoveEmitter() {
         FreeEntry(e);
         return 0;
     }
+    // Deliberate (docs/DECISIONS.md): fast bullets pause with the menu.
+    // Paused with the rest of play while the menu is open (no hits are counted then).
     if (!GameRunning(context)) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
     const float y = position[1] + ft * dirY * speed;

@@ -97,6 +97,7 @@ void GameTable::MusicService() {
         const MusicRequest request = ctx->musicRequest;
         // The current loudness becomes a fade-out from 90 % of it. A request
         // that arrives while a fade-out is running keeps fading out.
+        // Deliberate (docs/DECISIONS.md): fade out from the magnitude.
         if (musicTheme == 0)
             musicLevel = -0.00001f;
         else

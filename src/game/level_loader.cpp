@@ -24,6 +24,7 @@ GameLevels::GameLevels(GameContext* ctx) : MyObject(ctx) {
 }
 
 GameLevels::~GameLevels() {
+    // Deliberate (docs/DECISIONS.md): level buffers are freed.
     if (loaded) FreeLevelBuffers(context);
 }
 

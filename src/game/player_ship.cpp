@@ -204,6 +204,7 @@ std::int32_t PlayerShip::FrameMove() {
         ctx->energyGain = 0;
         if (ctx->energy > ctx->shipHitPoints / 2) ctx->energy = ctx->shipHitPoints / 2;
         // The slot follows, so that the gain is not read as damage taken back.
+        // Deliberate (docs/DECISIONS.md): the energy bonus updates the slot.
         totalHitPoints = ctx->energy + ctx->body;
         if (s.active) s.hitPoints = totalHitPoints;
     }

@@ -255,6 +255,7 @@ std::int32_t Rocket::MoveEmitter() {
     if (!GameRunning(context)) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
     float x = position[0], y = position[1];
+    // Deliberate (docs/DECISIONS.md): the lock is taken once.
     if (!hasTarget && !lockDone && lockTime < now) {
         lockDone = 1;
         lockTime = 0;

@@ -294,6 +294,7 @@ bool RenderQueue::Compatible(const DrawEntry& a, const DrawEntry& b) const {
            a.lightSet == b.lightSet && LightBits(a) == LightBits(b) &&
            a.quadsPresorted == b.quadsPresorted && a.twoStage == b.twoStage &&
            (!a.twoStage || CompareNames(a.underTexture, b.underTexture) == 0) &&
+           // Deliberate (docs/DECISIONS.md): blend factors decide batch compatibility.
            (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
 }
 

@@ -13,6 +13,7 @@ SpriteEmitter::SpriteEmitter(GameContext* ctx, std::uint32_t count) : MyObject(c
 }
 
 SpriteEmitter::~SpriteEmitter() {
+    // Deliberate (docs/DECISIONS.md): emitter arrays are freed.
     // Objects destroyed at shutdown never see FinalCleanup; free what is left.
     delete[] particles;
     delete[] blocks;

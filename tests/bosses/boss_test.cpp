@@ -84,7 +84,7 @@ TEST_F(BossTest, CarrierReleasesNineBallsAndRegeneratesEveryMissingOne) {
 TEST_F(BossTest, CarrierReleasesItsBallsWhileItFallsIn) {
     Boss* boss = Spawn(15);
     ASSERT_TRUE(RunUntil([&] { return Count("rball") == 9; }, 2000));
-    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_EQ(boss->State(), CarrierBoss::kFalling);
     EXPECT_LT(boss->Y(), -0.5f);
 }
 
@@ -177,11 +177,11 @@ TEST_F(BossTest, BomberTurretFiresWhileItFallsInButNoBombDrops) {
     Boss* boss = Spawn(17);
     const std::uint32_t start = ctx.timeNow;
     ASSERT_TRUE(RunUntil([&] { return Count("bulfast") > 0; }, 2000));
-    EXPECT_EQ(boss->State(), 0u);
+    EXPECT_EQ(boss->State(), BomberBoss::kFalling);
     EXPECT_GE(ctx.timeNow - start, 1000u);
     EXPECT_LE(ctx.timeNow - start, 1100u);
     EXPECT_EQ(Count("bulfast"), 3);
-    ASSERT_TRUE(RunUntil([&] { return boss->State() != 0; }, 2000));
+    ASSERT_TRUE(RunUntil([&] { return boss->State() != BomberBoss::kFalling; }, 2000));
     EXPECT_EQ(Count("dbomb"), 0);
 }
 
@@ -216,7 +216,7 @@ TEST_F(BossTest, CloudLauncherIsShotProofFromSalvoStartUntilHalfASecondAfterTheF
     EXPECT_GE(clearedAt, volleyTimes[3] + 500);
     EXPECT_LE(clearedAt, volleyTimes[3] + 500 + 32);
     // It then turns a third of a turn and can be hurt while turning.
-    EXPECT_EQ(boss->State(), 4u);
+    EXPECT_EQ(boss->State(), CloudBoss::kTurning);
     Frame();
     EXPECT_EQ(slot.shotProof, 0);
 }

@@ -168,6 +168,33 @@ TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {
     EXPECT_EQ(Report(session), original);
 }
 
+// A game started with --level is a game in progress, as one started from the
+// menu's level list: Escape shows the page to resume it and Enter resumes.
+TEST(DemoReplay, ALevelStartIsAGameToResume) {
+    TempDir dir("dw_demo_level_resume");
+    DemoSession session(StartAt(dir, 3u, 1));
+    std::string error;
+    ASSERT_TRUE(session.Start(error)) << error;
+    Play(session, 400, false);
+    GameContext& c = session.context();
+    ASSERT_EQ(c.currentScreen, Screen::Game);
+    ASSERT_EQ(c.currentLevel, 1u);
+    const float scroll = c.scrollPosition;
+    platform::ScriptedInput& in = session.game().input();
+    in.SetKey(DIK_ESCAPE, true);
+    Play(session, 1, false);
+    in.SetKey(DIK_ESCAPE, false);
+    Play(session, 30, false);
+    ASSERT_NE(c.currentScreen, 1u);
+    in.SetKey(DIK_RETURN, true);
+    Play(session, 1, false);
+    in.SetKey(DIK_RETURN, false);
+    Play(session, 30, false);
+    EXPECT_EQ(c.currentScreen, Screen::Game);
+    EXPECT_EQ(c.currentLevel, 1u);
+    EXPECT_GE(c.scrollPosition, scroll);
+}
+
 // The shots-and-rockets stress demo of bench/ still does what it is for:
 // every rocket slot in the air at once, the shot slots well filled, things
 // blowing up, and the ship alive at the end.

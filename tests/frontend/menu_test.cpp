@@ -2,6 +2,11 @@
 // hand-shakes with the game through the context.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+
 #include "frontend/help_screen.h"
 #include "frontend/main_menu.h"
 #include "frontend/records_table.h"
@@ -214,6 +219,24 @@ TEST_F(Menu, ASiteButtonOpensThePageForTheLanguageAndQuits) {
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0], b->address);
     EXPECT_EQ(ctx.quitRequest, 1);
+}
+
+// Twenty-three languages have a page of their own, shipped in data/site and
+// written in that language; the others get the international page.
+TEST(SitePages, EveryListedLanguageHasItsOwnShippedPage) {
+    const std::pair<std::uint16_t, const char*> pages[] = {
+        {4, "zh"},  {5, "cs"},  {7, "de"},  {8, "el"},  {10, "es"}, {12, "fr"}, {13, "he"}, {14, "hu"},
+        {16, "it"}, {17, "ja"}, {18, "ko"}, {19, "nl"}, {21, "pl"}, {22, "pt"}, {24, "ro"}, {25, "ru"},
+        {26, "hr"}, {29, "sv"}, {31, "tr"}, {33, "id"}, {34, "uk"}, {36, "sl"}, {37, "et"}};
+    for (const auto& [language, code] : pages) {
+        const std::string file = std::string(code) + ".html";
+        EXPECT_EQ(SitePageFor(language), file);
+        std::ifstream in(std::string(DW_SOURCE_DIR) + "/data/site/" + file);
+        ASSERT_TRUE(in) << file;
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("<html lang=\"" + std::string(code) + "\""), std::string::npos) << file;
+        EXPECT_NE(text.find("style.css"), std::string::npos) << file;
+    }
 }
 
 TEST(SitePages, LanguagesWithoutAPageGetTheInternationalOne) {

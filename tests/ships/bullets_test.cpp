@@ -93,6 +93,22 @@ TEST_F(BulletsTest, AFastBulletCorrectsForTheAspectAndLingersOneFrameOutside) {
     EXPECT_EQ(ctx.enemyShots[0].active, 0);
 }
 
+// The menu opened mid-game pauses the fast bullets with the rest of play: one
+// flying on while nothing can be hit would pass through the waiting ship.
+TEST_F(BulletsTest, AFastBulletWaitsWithTheRestOfPlayWhileTheMenuIsOpen) {
+    Fast(0.0f, 0.5f, 0, 1);
+    Frame();
+    const float y = ctx.enemyShots[0].y;
+    ctx.currentScreen = Screen::Menu;
+    Frames(200);
+    EXPECT_EQ(Count("bulfast"), 1);
+    EXPECT_EQ(ctx.enemyShots[0].active, 1);
+    EXPECT_EQ(ctx.enemyShots[0].y, y);
+    ctx.currentScreen = Screen::Game;
+    Frame();
+    EXPECT_NEAR(ctx.enemyShots[0].y, y + 16 * 0.0012f, 1e-5f);
+}
+
 TEST_F(BulletsTest, AFastBulletsTrailShrinksAndFades) {
     FastBullet* b = Fast(0, -0.5f, 0, 1);
     Frames(3);
