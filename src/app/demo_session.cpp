@@ -251,11 +251,17 @@ int RunDemoSession(const CommandLine& cl) {
     game.app().onShutdown =
         EndOfRunHook(cl, game.app(), status, [&session] { return session.lastBatches(); });
     bool played = false;
+    const bool oneLevel = cl.oneLevel && options.autopilot;
+    const std::uint32_t firstLevel = static_cast<std::uint32_t>(options.startLevel);
     while (session.steps() < limit) {
         if (!session.Step()) break;
         const GameContext& c = session.context();
         if (c.currentScreen == 1) played = true;
         if (untilGameOver && played && c.currentScreen != 1) break;
+        // The level is over once the next one begins, the game is won
+        // (phase 13) or lost (phase 15), or the play screen is left.
+        if (oneLevel && played &&
+            (c.currentScreen != 1 || c.currentLevel != firstLevel || c.gamePhase >= 13)) break;
     }
     const std::uint64_t frames = session.steps();
     const bool replayShort = options.replay && cl.frames < 0 && frames < demo.frames.size();

@@ -46,6 +46,7 @@ private:
     ScreenVertex* PageQuad() { return page2 ? buttons_ + 12 : buttons_ + 6; }
 
     ScreenVertex frame_[6] = {};
+    ScreenVertex title_[6] = {};  // page 1's title
     ScreenVertex buttons_[18] = {};
     ScreenVertex icons_[6 * kIcons] = {};
     ScreenVertex lines_[6 * kIcons] = {};

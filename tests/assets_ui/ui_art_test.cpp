@@ -320,6 +320,11 @@ TEST(UiTextures, OpenPiecesLieWhereTheLayoutSaysAndDoNotOverlapBoundCells) {
         EXPECT_GE(c.y, int(0.4 * 512) + 1) << "below the page-1 lines";
         EXPECT_LE(c.y + c.h, 512);
     }
+    // Page 1's title: drawn, left of the page-1 lines and above page 2's.
+    const auto t = kHelpPage1Title;
+    EXPECT_GT(ink(h2, t.x, t.y, t.w, t.h).coverage(), 0.03);
+    EXPECT_LE(t.x + t.w, int(0.507 * 512));
+    EXPECT_LE(t.y + t.h, help_page2_cell(0).y);
 }
 
 }  // namespace
