@@ -111,7 +111,8 @@ void overlay_veil(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
 }
 
 // Thin curling wisps: ridged noise, faded in and out along its length.
-void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, double width, double warp) {
+void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, double width, double warp,
+                   double strength = 1.0) {
     Noise n(seed, 3), m(seed + 7, 2), wx(seed + 1, 3), wy(seed + 2, 3);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
@@ -119,7 +120,7 @@ void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, doub
             const double u = double(x) / size, v = double(y) / size;
             const double r = ridge(warped(n, wx, wy, 3, u, v, 4, warp), width);
             const double fade = smoothstep(0.35, 0.75, m.fbm(u * 2, v * 2, 3));
-            c.blend(x0 + x, y0 + y, {1, 1, 1}, r * fade * kVeilAlpha);
+            c.blend(x0 + x, y0 + y, {1, 1, 1}, r * fade * kVeilAlpha * strength);
         }
     c.end_pixels();
 }
@@ -134,7 +135,7 @@ void overlay_dust(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
             const double u = double(x) / size, v = double(y) / size;
             const double patch = smoothstep(0.45, 0.8, warped(n, wx, wy, 2, u, v, 4, 1.0));
             const double g = 0.55 + 0.45 * grain.fbm(u * 32, v * 32, 2);
-            c.blend(x0 + x, y0 + y, {1, 1, 1}, patch * g * kVeilAlpha * 0.7);
+            c.blend(x0 + x, y0 + y, {1, 1, 1}, patch * g * kVeilAlpha * 0.5);
         }
     c.end_pixels();
 }
@@ -153,7 +154,7 @@ void fone_tex(Output& out) {
     overlay_veil(c, 256, 256, 128, 51);
     overlay_wisps(c, 384, 256, 128, 61, 0.05, 1.1);
     overlay_dust(c, 256, 384, 128, 71);
-    overlay_wisps(c, 256, 384, 128, 73, 0.035, 0.7);
+    overlay_wisps(c, 256, 384, 128, 73, 0.035, 0.7, 0.6);
     std::vector<Region> regs = {
         {"F1 backdrop 1", 0, 0, 256, 256},       {"F2 backdrop 2", 0, 256, 256, 256},
         {"F3 backdrop 3", 256, 0, 256, 256},     {"F4 overlay 1", 256, 256, 128, 128},
