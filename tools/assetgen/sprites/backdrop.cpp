@@ -75,7 +75,7 @@ void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
             col = mix(col, lk.gas_a, cloud * 0.3);
             col = mix(col, lk.gas_b, haze * 0.3 * (0.5 + 0.5 * cloud));
             col = mix(col, mix(lk.gas_a, lk.gas_b, 0.5), f * lk.filament * (0.35 + 0.65 * cloud));
-            col = mix(col, lk.lane, smoothstep(0.55, 0.75, l) * 0.25);  // dark dust lanes
+            col = mix(col, lk.lane, smoothstep(0.55, 0.75, l) * 0.15);  // dark dust lanes
             const double g = (grain.at(u * 16, v * 16) - 0.5) * 0.012;  // a little grain
             c.blend(x0 + x, y0 + y, {col.r + g, col.g + g, col.b + g}, 1.0);
         }
