@@ -5,7 +5,7 @@
 # over before the level was cleared).
 #   scripts/difficulty.sh [path/to/duskwhirl]
 #   LEVELS="0 1 2" SEEDS="1 2 3 4 5" scripts/difficulty.sh
-# Runs are CPU-heavy: they go one after the other, at low priority.
+# Runs are CPU-heavy: they go one after the other, at low priority (NICE, default 10).
 set -u
 exe=${1:-build/duskwhirl}
 levels=${LEVELS:-0 1 2 3 4 5 6 7 8 9}
@@ -22,7 +22,7 @@ for level in $levels; do
   total=0 runs=0 cleared=0
   for seed in $seeds; do
     report="$work/report-$level-$seed.json"
-    if ! nice -n 15 "$exe" --headless --autopilot --one-level --level "$level" --seed "$seed" \
+    if ! nice -n "${NICE:-10}" "$exe" --headless --autopilot --one-level --level "$level" --seed "$seed" \
          --frames "$frames" --user-dir "$work/user-$level-$seed" --report "$report" >/dev/null 2>&1; then
       printf '\tfail'
       continue
