@@ -16,7 +16,7 @@ bool ParseNumber(const std::string& s, T& out) {
 const char* CommandLineUsage() {
     return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--data FILE]\n"
            "                 [--user-dir DIR] [--headless] [--fixed-step MS] [--frames N]\n"
-           "                 [--seed N] [--record FILE | --replay FILE] [--autopilot]\n"
+           "                 [--seed N] [--record FILE | --replay FILE] [--autopilot [--one-level]]\n"
            "                 [--level N [--arsenal LASER,PLASMA,ROCKETS]] [--timedemo]\n"
            "                 [--screenshot FILE] [--report FILE] [--help] [--version]\n";
 }
@@ -138,6 +138,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             if (!value(cl.replayFile)) return std::nullopt;
         } else if (a == "--autopilot") {
             cl.autopilot = true;
+        } else if (a == "--one-level") {
+            cl.oneLevel = true;
         } else if (a == "--level") {
             if (!value(v)) return std::nullopt;
             if (!ParseNumber(v, cl.level) || cl.level < 0 || cl.level > 9) {
@@ -177,6 +179,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
     if (cl.arsenal.given && cl.level < 0) {
         error = "--arsenal goes with --level";
+        return std::nullopt;
+    }
+    if (cl.oneLevel && !cl.autopilot) {
+        error = "--one-level goes with --autopilot";
         return std::nullopt;
     }
     if (!cl.replayFile.empty()) {

@@ -22,6 +22,9 @@ struct CommandLine {
     std::string recordFile;
     std::string replayFile;
     bool autopilot = false;
+    // --one-level: an autopilot run ends as soon as its first level is over
+    // (cleared or lost), so the report tells what that level alone cost.
+    bool oneLevel = false;
     int level = -1;                   // --level N
     // --arsenal L,P,R: the ship enters the --level with laser L (0-3), plasma
     // P (0-2) and R rockets (0-999), for stress demos and tests.

@@ -261,11 +261,17 @@ int RunDemoSession(const CommandLine& cl) {
     game.app().onShutdown =
         EndOfRunHook(cl, game.app(), status, [&session] { return session.lastBatches(); });
     bool played = false;
+    const bool oneLevel = cl.oneLevel && options.autopilot;
+    const std::uint32_t firstLevel = static_cast<std::uint32_t>(options.startLevel);
     while (session.steps() < limit) {
         if (!session.Step()) break;
         const GameContext& c = session.context();
         if (c.currentScreen == Screen::Game) played = true;
         if (untilGameOver && played && c.currentScreen != Screen::Game) break;
+        // The level is over once the next one begins, the game is won
+        // (phase 13) or lost (phase 15), or the play screen is left.
+        if (oneLevel && played &&
+            (c.currentScreen != Screen::Game || c.currentLevel != firstLevel || c.gamePhase >= GamePhase::AllLevelsDone)) break;
     }
     const std::uint64_t frames = session.steps();
     const bool replayShort = options.replay && cl.frames < 0 && frames < demo.frames.size();

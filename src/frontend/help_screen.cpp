@@ -35,7 +35,8 @@ void HelpScreen::LayoutIcons() {
 }
 
 std::int32_t HelpScreen::RestoreDeviceObjects() {
-    SetQuadScreen(frame_, 0.13f, 0.74f, -0.45f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1,
+    // The frame fills the menu column's backing; its top band holds the title.
+    SetQuadScreen(frame_, 0.13f, 0.74f, -0.6f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1,
                   ui::kHelpFrame.v0, ui::kHelpFrame.v1);
     ui::PrepareQuads(frame_, 1, kZ, 0xFFFFFFFFu);
     SetQuadScreen(buttons_, 0.174f, 0.292f, kButtonTop, kButtonBottom, ui::kBackButton.u0,
@@ -55,10 +56,13 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
         SetQuadScreen(lines_ + 6 * k, 0.25f, 0.7f, y - 0.346f, y - 0.29f, 0.507f, 0.948f,
                       v + 0.093f, v + 0.127f);
     }
-    ui::PrepareQuads(lines_, kIcons, kZ, 0xFFFFFFFFu);
+    // Page 1's title rides with the lines: one sheet, one batch.
+    SetQuadScreen(lines_ + 6 * kIcons, 0.2f, 0.67f, -0.555f, -0.465f, ui::kHelpPage1Title.u0,
+                  ui::kHelpPage1Title.u1, ui::kHelpPage1Title.v0, ui::kHelpPage1Title.v1);
+    ui::PrepareQuads(lines_, kIcons + 1, kZ, 0xFFFFFFFFu);
     for (int k = 0; k < kPage2Lines; ++k) {
         const ui::Cell cell = ui::HelpPage2Cell(k);
-        const float y = -0.40f + 0.085f * static_cast<float>(k);
+        const float y = -0.53f + 0.092f * static_cast<float>(k);  // the title in the frame's band
         SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0,
                       cell.v1);
     }
@@ -139,7 +143,7 @@ std::int32_t HelpScreen::Render() {
     ui::SubmitSprites(context, asset::Help5Tex, frame_, 2, 2.585f);
     ui::SubmitSprites(context, asset::Help5Tex, drawButtons_, 4, 2.58f);
     if (!page2) {
-        ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * kIcons, 2.58f);
+        ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * (kIcons + 1), 2.58f);
         ui::SubmitSprites(context, asset::Ship1Tex, icons_, 2 * kIcons, 2.58f);
     } else {
         ui::SubmitSprites(context, asset::Help2Tex, page2_, 2 * kPage2Lines, 2.58f);

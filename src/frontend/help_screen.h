@@ -48,7 +48,7 @@ private:
     ScreenVertex frame_[6] = {};
     ScreenVertex buttons_[18] = {};
     ScreenVertex icons_[6 * kIcons] = {};
-    ScreenVertex lines_[6 * kIcons] = {};
+    ScreenVertex lines_[6 * (kIcons + 1)] = {};  // the text lines, then page 1's title
     ScreenVertex page2_[6 * kPage2Lines] = {};
     ScreenVertex drawButtons_[12] = {};  // back and the current page button, drawn together
 };

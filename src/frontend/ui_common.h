@@ -40,7 +40,8 @@ inline constexpr Cell kBackButton = TexelCell(256, 384, 128, 32);
 inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
 inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
-// "Help2Tex": the ten lines of the second help page.
+// "Help2Tex": the first help page's title and the ten lines of the second page.
+inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;
 constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28); }
 // "BoardTex": the caret of name entry and the menu's emblem plate.

@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -206,6 +207,63 @@ TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
             }
         EXPECT_LT(seam, inner * 2.5 + 256) << "tile at " << x0 << "," << y0 << " shows a seam";
     }
+}
+
+// The backdrop never competes with the fight: the far tiles stay dim and
+// unsaturated (no texel as bright as the dimmest enemy bullet), and the
+// tinted front layer is a faint veil.
+TEST_F(Archive, BackdropStaysFarBelowTheBulletsInBrightness) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("FoneTex", bytes));
+    Image img;
+    ASSERT_TRUE(decode(bytes, img));
+    ASSERT_EQ(img.w, 512);
+    auto px = [&](int x, int y, int c) { return int(img.rgba[(std::size_t(y) * img.w + x) * 4 + c]); };
+    for (auto [x0, y0] : {std::pair{0, 0}, std::pair{0, 256}, std::pair{256, 0}}) {
+        int brightest = 0, most_chroma = 0;
+        for (int y = y0; y < y0 + 256; ++y)
+            for (int x = x0; x < x0 + 256; ++x) {
+                const int r = px(x, y, 0), g = px(x, y, 1), b = px(x, y, 2);
+                brightest = std::max({brightest, r, g, b});
+                most_chroma = std::max(most_chroma, std::max({r, g, b}) - std::min({r, g, b}));
+            }
+        EXPECT_LE(brightest, 150) << "tile at " << x0 << "," << y0;
+        EXPECT_LE(most_chroma, 90) << "tile at " << x0 << "," << y0;
+    }
+    for (auto [x0, y0] : {std::pair{256, 256}, std::pair{384, 256}, std::pair{256, 384}}) {
+        int densest = 0;
+        for (int y = y0; y < y0 + 128; ++y)
+            for (int x = x0; x < x0 + 128; ++x) densest = std::max(densest, px(x, y, 3));
+        EXPECT_GT(densest, 8) << "overlay at " << x0 << "," << y0 << " is empty";
+        EXPECT_LE(densest, 64) << "overlay at " << x0 << "," << y0;
+    }
+}
+
+// The explosion flash is stretched to many times the blast, so its light must
+// sit in a small core: most of the cell's alpha lies within a third of its
+// radius, and the outer half is nearly clear.
+TEST_F(Archive, ExplosionFlashKeepsItsLightInASmallCore) {
+    ASSERT_TRUE(opened_);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(zip_.read("ShotTex", bytes));
+    Image img;
+    ASSERT_TRUE(decode(bytes, img));
+    const int x0 = 0, y0 = 0, side = 128;  // the flash cell
+    const double c = side / 2.0;
+    double inner = 0, outer = 0, all = 0;
+    for (int y = y0; y < y0 + side; ++y)
+        for (int x = x0; x < x0 + side; ++x) {
+            const double d = std::hypot(x + 0.5 - c, y + 0.5 - c) / c;
+            const double a = img.alpha(x, y) / 255.0;
+            all += a;
+            if (d < 0.33) inner += a;
+            if (d > 0.5) outer += a;
+        }
+    EXPECT_GT(img.alpha(side / 2, side / 2), 240);
+    ASSERT_GT(all, 0);
+    EXPECT_GT(inner / all, 0.6);
+    EXPECT_LT(outer / all, 0.1);
 }
 
 TEST_F(Archive, ExplosionFadesOutOverItsCells) {

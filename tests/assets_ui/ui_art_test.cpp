@@ -279,6 +279,21 @@ TEST(UiTextures, LevelNumberGlyphsFillTheirCellsAndStayInside) {
     }
 }
 
+TEST(UiTextures, LoadingPictureStaysInsideItsRegion) {
+    // Between the picture (v up to 0.703) and the caption (v from 0.709) the
+    // sheet stays empty: nothing of the picture (its planet) runs on into the
+    // caption below it.
+    const Texture& t = tex("LoadMap");
+    const int gap_top = int(std::ceil(0.705 * t.height)), gap_bottom = int(std::floor(0.709 * t.height));
+    ASSERT_LT(gap_top, gap_bottom);
+    EXPECT_EQ(ink(t, 0, gap_top, t.width, gap_bottom - gap_top, 1).count, 0);
+    // The caption's plate is see-through at its corners: the texel there is
+    // the plate's own dark blue, not a warm planet showing through.
+    const int x = int(0.02 * t.width), y = int(0.95 * t.height);
+    const std::uint8_t* p = &t.rgba[(std::size_t(y) * t.width + x) * 4];
+    EXPECT_LE(p[0], p[2] + 8) << "red " << int(p[0]) << " blue " << int(p[2]);
+}
+
 TEST(UiTextures, LoadingBarIsPaintedFullUnderTheGreyCover) {
     // The grey cover spans x 0.385 W .. 0.615 W, 0.01242 W high at 0.82 H; in
     // caption texture coordinates that is u 0.0135..0.5865, v 0.8392..0.8839.
@@ -320,6 +335,11 @@ TEST(UiTextures, OpenPiecesLieWhereTheLayoutSaysAndDoNotOverlapBoundCells) {
         EXPECT_GE(c.y, int(0.4 * 512) + 1) << "below the page-1 lines";
         EXPECT_LE(c.y + c.h, 512);
     }
+    // Page 1's title: drawn, left of the page-1 lines and above page 2's.
+    const auto t = kHelpPage1Title;
+    EXPECT_GT(ink(h2, t.x, t.y, t.w, t.h).coverage(), 0.03);
+    EXPECT_LE(t.x + t.w, int(0.507 * 512));
+    EXPECT_LE(t.y + t.h, help_page2_cell(0).y);
 }
 
 }  // namespace

@@ -319,6 +319,15 @@ TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     EXPECT_FALSE(ParseCommandLine({"--level", "1", "--arsenal"}, error));
 }
 
+TEST(CommandLine, OneLevelGoesWithTheAutopilot) {
+    std::string error;
+    auto cl = ParseCommandLine({"--autopilot", "--one-level", "--level", "9"}, error);
+    ASSERT_TRUE(cl) << error;
+    EXPECT_TRUE(cl->oneLevel);
+    EXPECT_FALSE(ParseCommandLine({"--one-level", "--level", "9"}, error));
+    EXPECT_NE(error.find("--one-level goes with --autopilot"), std::string::npos) << error;
+}
+
 // A replay takes its start, seed, window size and steps from the demo; the same
 // options on the command line are refused rather than quietly dropped.
 TEST(CommandLine, AReplayRefusesWhatTheDemoDecides) {

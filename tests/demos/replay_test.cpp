@@ -185,7 +185,7 @@ TEST(DemoReplay, ALevelStartIsAGameToResume) {
     Play(session, 1, false);
     in.SetKey(DIK_ESCAPE, false);
     Play(session, 30, false);
-    ASSERT_NE(c.currentScreen, 1u);
+    ASSERT_NE(c.currentScreen, Screen::Game);
     in.SetKey(DIK_RETURN, true);
     Play(session, 1, false);
     in.SetKey(DIK_RETURN, false);

@@ -29,3 +29,20 @@ if(TARGET duskwhirl AND TARGET gamedata AND DW_XVFB_RUN)
   set_tests_properties(demos_window_replay PROPERTIES LABELS "gl" TIMEOUT 600
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+# Explosion flashes must not blind: in the barrage demo at its fullest
+# moment (frame 2330, 19 explosions, 800 x 600), at most 8 % of the play
+# field may be washed out yellow-white.
+add_executable(demos_flash_wash ${CMAKE_SOURCE_DIR}/tests/demos/tools/flash_wash.cpp)
+target_link_libraries(demos_flash_wash PRIVATE PNG::PNG)
+if(TARGET duskwhirl AND DW_XVFB_RUN)
+  set(_flash_dir ${CMAKE_BINARY_DIR}/demos-barrage-flash)
+  add_test(NAME demos_barrage_flash
+    COMMAND sh -c "rm -rf '${_flash_dir}' && mkdir -p '${_flash_dir}' && \
+${DW_XVFB_RUN} -a -s '-screen 0 1024x768x24' $<TARGET_FILE:duskwhirl> --windowed \
+--replay '${CMAKE_SOURCE_DIR}/bench/barrage.dwdemo' --frames 2330 --user-dir '${_flash_dir}' \
+--screenshot '${_flash_dir}/barrage-2330.png' && \
+$<TARGET_FILE:demos_flash_wash> '${_flash_dir}/barrage-2330.png' 8"
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(demos_barrage_flash PROPERTIES LABELS "gl" TIMEOUT 900
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()

@@ -42,7 +42,7 @@ TEST_F(Help, AHeldClickDoesNotCloseItAndThePageButtonTurnsThePage) {
     Cursor(0.47f, 0.54f);
     Click();
     EXPECT_EQ(h->page2, 0);
-    EXPECT_EQ(queue.EntryCount(), 4u);  // frame, buttons, text lines, icons
+    EXPECT_EQ(queue.EntryCount(), 4u);  // frame, buttons, text lines and title, icons
     Cursor(0.2f, 0.54f);
     Click();
     EXPECT_EQ(ctx.helpClosed, 1);

@@ -14,130 +14,147 @@ using namespace gfx;
 
 namespace {
 
-struct Nebula {
-    Rgb deep, glow_a, glow_b;
+// The backdrop stays behind the fight: nothing in it may be as bright or as
+// saturated as the dimmest enemy bullet, and nothing may look like a shot or
+// a pickup. The layout repeats one cell 4 x 4 times across the screen, so no
+// cell holds a landmark: the stars are small, faint and irregular, and the
+// gas is low in contrast with structure on several scales.
+constexpr double kMaxStar = 0.56;  // brightest star, on the 0..1 scale of a channel
+
+struct Look {
+    Rgb deep, gas_a, gas_b, lane;
     std::uint32_t seed;
+    double gas;       // how much of the tile the gas covers, 0..1
+    double filament;  // share of thin ridged filaments in the gas
+    int stars;        // faint stars per tile
 };
 
-// Draws `fn(px, py)` at the 9 wrapped copies of a point so that anything near a
-// tile edge continues on the opposite edge. The caller clips to the tile.
-template <class Fn>
-void wrapped(double size, Fn&& fn) {
-    for (int oy = -1; oy <= 1; ++oy)
-        for (int ox = -1; ox <= 1; ++ox) fn(ox * size, oy * size);
+// Periodic domain-warped noise over the unit tile: repeats every 1.0 in u
+// and v whatever the warp, because the warp is periodic too.
+double warped(const Noise& base, const Noise& wx, const Noise& wy, int period, double u, double v, int oct,
+              double warp) {
+    const double ox = (wx.fbm(u * 3, v * 3, 3) - 0.5) * warp, oy = (wy.fbm(u * 3, v * 3, 3) - 0.5) * warp;
+    return base.fbm((u + ox) * period, (v + oy) * period, oct, 0.55);
 }
 
-void star(cairo_t* cr, double x, double y, double r, Rgb c, double a) {
-    glow(cr, x, y, r * 3.5, c, a * 0.35);
-    cairo_arc(cr, x, y, r * 0.6, 0, kTau);
-    set_rgb(cr, mix(c, {1, 1, 1}, 0.6), a);
-    cairo_fill(cr);
+// Ridged noise: thin bright lines where the noise crosses its middle.
+double ridge(double n, double width) { return std::pow(clamp01(1 - std::fabs(n - 0.5) / width), 3.0); }
+
+// A faint star: a texel-sized point with a tiny soft rim, no spikes. The
+// tile (x0, y0, size) wraps, so a star near an edge shows on the opposite one.
+void faint_star(Canvas& c, int x0, int y0, int size, double x, double y, double r, Rgb col, double a) {
+    const int reach = int(std::ceil(r + 1));
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const int px = int(std::floor(x)) + dx, py = int(std::floor(y)) + dy;
+            const double d = std::hypot(px + 0.5 - x, py + 0.5 - y);
+            const double k = clamp01(1 - d / (r + 0.8));
+            if (k <= 0) continue;
+            c.blend(x0 + (px % size + size) % size, y0 + (py % size + size) % size, col, a * k * k);
+        }
 }
 
-// An opaque deep-space tile: nebula clouds and three depths of stars.
-void space_tile(Canvas& c, int x0, int y0, int size, const Nebula& nb) {
-    Noise n1(nb.seed, 4), n2(nb.seed + 101, 3), n3(nb.seed + 202, 8);
+// An opaque deep-space tile.
+void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
+    // No feature as large as the cell: a cell-sized blob would repeat as a
+    // lattice. The gas is built from structure 4 to 7 times finer than the
+    // cell, warped so that it never lines up with the cell's edges.
+    Noise gas(lk.seed, 4), gas2(lk.seed + 101, 7), fil(lk.seed + 202, 5), lanes(lk.seed + 303, 6);
+    Noise wx(lk.seed + 404, 3), wy(lk.seed + 505, 3), grain(lk.seed + 606, 16);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double u = double(x) / size, v = double(y) / size;
-            const double a = n1.fbm(u * 4, v * 4, 5, 0.55);
-            const double b = n2.fbm(u * 3, v * 3, 4, 0.5);
-            const double dust = n3.fbm(u * 8, v * 8, 3, 0.5);
-            const double cloud_a = smoothstep(0.42, 0.78, a);
-            const double cloud_b = smoothstep(0.5, 0.82, b) * 0.8;
-            Rgb col = nb.deep;
-            col = mix(col, nb.glow_a, cloud_a * 0.55);
-            col = mix(col, nb.glow_b, cloud_b * 0.45);
-            col = mix(col, scale(nb.deep, 0.5), smoothstep(0.55, 0.75, dust) * 0.5);  // dark lanes
-            c.blend(x0 + x, y0 + y, col, 1.0);
+            const double a = warped(gas, wx, wy, 4, u, v, 5, 0.5);
+            const double b = warped(gas2, wy, wx, 7, u, v, 4, 0.3);
+            const double f = ridge(warped(fil, wx, wy, 5, u + 0.37, v, 4, 0.6), 0.08);
+            const double l = warped(lanes, wy, wx, 6, u, v + 0.21, 4, 0.5);
+            const double cloud = smoothstep(0.42 - 0.12 * lk.gas, 0.82, a);
+            const double haze = smoothstep(0.4, 0.8, b);
+            Rgb col = lk.deep;
+            col = mix(col, lk.gas_a, cloud * 0.3);
+            col = mix(col, lk.gas_b, haze * 0.3 * (0.5 + 0.5 * cloud));
+            col = mix(col, mix(lk.gas_a, lk.gas_b, 0.5), f * lk.filament * (0.35 + 0.65 * cloud));
+            col = mix(col, lk.lane, smoothstep(0.55, 0.75, l) * 0.15);  // dark dust lanes
+            const double g = (grain.at(u * 16, v * 16) - 0.5) * 0.012;  // a little grain
+            c.blend(x0 + x, y0 + y, {col.r + g, col.g + g, col.b + g}, 1.0);
         }
-    c.end_pixels();
-    cairo_t* cr = c.cr();
-    cairo_save(cr);
-    cairo_rectangle(cr, x0, y0, size, size);
-    cairo_clip(cr);
-    Rng rng(nb.seed * 31 + 7);
-    const int count = size * size / 260;
-    for (int i = 0; i < count; ++i) {
+    // Stars: many faint points, a handful a little brighter, none with spikes.
+    Rng rng(lk.seed * 31 + 7);
+    for (int i = 0; i < lk.stars; ++i) {
         const double sx = rng.uniform() * size, sy = rng.uniform() * size;
         const double k = rng.uniform();
-        const double r = k < 0.85 ? 0.5 + rng.uniform() * 0.4 : k < 0.97 ? 0.9 + rng.uniform() * 0.5 : 1.4 + rng.uniform();
-        const double a = k < 0.85 ? 0.35 + rng.uniform() * 0.4 : 0.85;
-        const Rgb tint = mix({1, 1, 1}, rng.uniform() < 0.5 ? rgb_hex(0x9fc4ff) : rgb_hex(0xffe0b0), rng.uniform() * 0.7);
-        wrapped(size, [&](double ox, double oy) { star(cr, x0 + sx + ox, y0 + sy + oy, r, tint, a); });
-        if (r > 1.6) {  // a few bright ones get cross spikes
-            wrapped(size, [&](double ox, double oy) {
-                const double px = x0 + sx + ox, py = y0 + sy + oy;
-                cairo_set_line_width(cr, 0.8);
-                cairo_pattern_t* p = cairo_pattern_create_radial(px, py, 0, px, py, r * 6);
-                cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 0.7);
-                cairo_pattern_add_color_stop_rgba(p, 1, 1, 1, 1, 0);
-                cairo_set_source(cr, p);
-                cairo_move_to(cr, px - r * 6, py);
-                cairo_line_to(cr, px + r * 6, py);
-                cairo_move_to(cr, px, py - r * 6);
-                cairo_line_to(cr, px, py + r * 6);
-                cairo_stroke(cr);
-                cairo_pattern_destroy(p);
-            });
-        }
+        const double r = k < 0.9 ? 0.2 + rng.uniform() * 0.35 : 0.5 + rng.uniform() * 0.4;
+        const double a = k < 0.9 ? 0.3 + rng.uniform() * 0.45 : 0.75 + rng.uniform() * 0.25;
+        const Rgb tint = mix({1, 1, 1}, rng.uniform() < 0.5 ? rgb_hex(0xa8c4ff) : rgb_hex(0xffdcb0), rng.uniform() * 0.5);
+        faint_star(c, x0, y0, size, sx, sy, r, scale(tint, kMaxStar), a);
     }
-    cairo_restore(cr);
+    c.end_pixels();
 }
 
-// Mostly transparent white overlays for the tinted front layer.
-void overlay_clouds(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
-    Noise n(seed, 4);
+// Layer B cells are drawn white and tinted by the game; they must stay a
+// faint veil, far below the fight in contrast.
+constexpr double kVeilAlpha = 0.22;
+
+// A soft, broad veil of gas.
+void overlay_veil(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
+    Noise n(seed, 3), wx(seed + 1, 3), wy(seed + 2, 3);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double u = double(x) / size, v = double(y) / size;
-            const double a = n.fbm(u * 4, v * 4, 5, 0.55);
-            const double d = smoothstep(0.5, 0.85, a);
-            c.blend(x0 + x, y0 + y, {0.9 + 0.1 * d, 0.9 + 0.1 * d, 0.92 + 0.08 * d}, d * 0.55);
+            const double a = warped(n, wx, wy, 3, u, v, 5, 0.8);
+            const double d = smoothstep(0.52, 0.85, a);
+            c.blend(x0 + x, y0 + y, {1, 1, 1}, d * kVeilAlpha);
         }
     c.end_pixels();
 }
 
+// Thin curling wisps: ridged noise, faded in and out along its length.
+void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, double width, double warp,
+                   double strength = 1.0) {
+    Noise n(seed, 3), m(seed + 7, 2), wx(seed + 1, 3), wy(seed + 2, 3);
+    c.begin_pixels();
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double u = double(x) / size, v = double(y) / size;
+            const double r = ridge(warped(n, wx, wy, 3, u, v, 4, warp), width);
+            const double fade = smoothstep(0.35, 0.75, m.fbm(u * 2, v * 2, 3));
+            c.blend(x0 + x, y0 + y, {1, 1, 1}, r * fade * kVeilAlpha * strength);
+        }
+    c.end_pixels();
+}
+
+// Distant dust: a grainy haze in patches, with no grain strong enough to
+// read as a point.
 void overlay_dust(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
-    cairo_t* cr = c.cr();
-    cairo_save(cr);
-    cairo_rectangle(cr, x0, y0, size, size);
-    cairo_clip(cr);
-    Rng rng(seed);
-    for (int i = 0; i < 46; ++i) {
-        const double sx = rng.uniform() * size, sy = rng.uniform() * size;
-        const double r = 0.6 + rng.uniform() * rng.uniform() * 2.2;
-        wrapped(size, [&](double ox, double oy) { star(cr, x0 + sx + ox, y0 + sy + oy, r, {1, 1, 1}, 0.9); });
-    }
-    cairo_restore(cr);
-}
-
-void overlay_streaks(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
-    Noise n(seed, 4);
+    Noise n(seed, 2), wx(seed + 1, 3), wy(seed + 2, 3), grain(seed + 3, 32);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double u = double(x) / size, v = double(y) / size;
-            // Stretched along y: long wisps that read as speed.
-            const double a = n.fbm(u * 4, v * 4 * 0.25 * 4, 4, 0.6);
-            const double w = std::fabs(std::sin((u + (a - 0.5) * 0.35) * kTau * 3));
-            const double d = smoothstep(0.8, 1.0, w) * smoothstep(0.35, 0.7, a);
-            c.blend(x0 + x, y0 + y, {1, 1, 1}, d * 0.45);
+            const double patch = smoothstep(0.45, 0.8, warped(n, wx, wy, 2, u, v, 4, 1.0));
+            const double g = 0.55 + 0.45 * grain.fbm(u * 32, v * 32, 2);
+            c.blend(x0 + x, y0 + y, {1, 1, 1}, patch * g * kVeilAlpha * 0.5);
         }
     c.end_pixels();
-    overlay_dust(c, x0, y0, size, seed + 5);
 }
 
 void fone_tex(Output& out) {
     Canvas c(512, 512);
-    space_tile(c, 0, 0, 256, {rgb_hex(0x03040c), rgb_hex(0x1c2f6a), rgb_hex(0x3a1850), 11});
-    space_tile(c, 0, 256, 256, {rgb_hex(0x070309), rgb_hex(0x5a1a3a), rgb_hex(0x6a3a18), 23});
-    space_tile(c, 256, 0, 256, {rgb_hex(0x020807), rgb_hex(0x134a4a), rgb_hex(0x1a2a5a), 37});
-    overlay_clouds(c, 256, 256, 128, 51);
-    overlay_dust(c, 384, 256, 128, 61);
-    overlay_streaks(c, 256, 384, 128, 71);
+    // Look 1: cold blue-violet gas, plenty of faint stars.
+    space_tile(c, 0, 0, 256, {rgb_hex(0x03040b), rgb_hex(0x16245a), rgb_hex(0x2c1546), rgb_hex(0x010207), 11, 0.8,
+                              0.25, 900});
+    // Look 2: warm dusk, wine and amber gas crossed by dark lanes, fewer stars.
+    space_tile(c, 0, 256, 256, {rgb_hex(0x060308), rgb_hex(0x40142c), rgb_hex(0x4a2a12), rgb_hex(0x020103), 23, 1.0,
+                                0.15, 600});
+    // Look 3: near-black teal with thin filaments of gas.
+    space_tile(c, 256, 0, 256, {rgb_hex(0x020606), rgb_hex(0x0e3636), rgb_hex(0x142044), rgb_hex(0x010303), 37, 0.6,
+                                0.9, 750});
+    overlay_veil(c, 256, 256, 128, 51);
+    overlay_wisps(c, 384, 256, 128, 61, 0.05, 1.1);
+    overlay_dust(c, 256, 384, 128, 71);
+    overlay_wisps(c, 256, 384, 128, 73, 0.035, 0.7, 0.6);
     std::vector<Region> regs = {
         {"F1 backdrop 1", 0, 0, 256, 256},       {"F2 backdrop 2", 0, 256, 256, 256},
         {"F3 backdrop 3", 256, 0, 256, 256},     {"F4 overlay 1", 256, 256, 128, 128},

@@ -164,8 +164,38 @@ void panel(Canvas& c) {
 
     // Rockets and score read-outs.
     const Rect rk = layout::kPanelRocketsDigits, sc = layout::kPanelScoreDigits;
-    label(cr, cond, 10, "Rockets", 14, rk.y - 5);
-    recess(cr, rk.x - 2, rk.y - 2, rk.w + 4, rk.h + 4, 3);
+    // The rockets count shows twice, once per launcher: two pods side by
+    // side, each a capsule with a fin and its own read-out window over five
+    // glyph places.
+    label(cr, cond, 10, "Rockets", 14, rk.y - 7);
+    for (int side = 0; side < 2; ++side) {
+        const double half = rk.w / 2.0;
+        const double x0 = rk.x + side * half, x1 = x0 + half;
+        const double outer = side ? x1 + 1.5 : x0 - 1.5;  // the fin side
+        // Fin: a small swept plate on the pod's outer side.
+        const double fs = side ? 1.0 : -1.0;
+        cairo_move_to(cr, outer, rk.y - 1);
+        cairo_line_to(cr, outer + fs * 4.5, rk.y + 3);
+        cairo_line_to(cr, outer + fs * 4.5, rk.y + rk.h + 2);
+        cairo_line_to(cr, outer, rk.y + rk.h + 1);
+        cairo_close_path(cr);
+        shade_hull(cr, rgb_hex(0x8a96ac), rgb_hex(0x1a2030), 0.7);
+        cairo_new_path(cr);
+        // Pod casing: rounded toward the fin, square where the two pods meet.
+        const double cx0 = side ? x0 + 0.8 : x0 - 2.5, cx1 = side ? x1 + 2.5 : x1 - 0.8;
+        round_rect(cr, cx0, rk.y - 3.5, cx1 - cx0, rk.h + 7, 6);
+        shade_hull(cr, rgb_hex(0x7c889e), rgb_hex(0x182030), 0.8);
+        cairo_new_path(cr);
+        // Tube mouths at the front (bottom) of the casing.
+        for (int t = 0; t < 3; ++t) {
+            const double tx = x0 + half * (0.3 + 0.2 * t);
+            cairo_arc(cr, tx, rk.y + rk.h + 2.2, 0.9, 0, kTau);
+            cairo_set_source_rgba(cr, 0.02, 0.03, 0.05, 0.9);
+            cairo_fill(cr);
+        }
+        recess(cr, x0 + (side ? 1.6 : 0.2), rk.y - 1.2, half - 1.8, rk.h + 2.4, 2.5);
+        nav_light(cr, side ? x1 + 0.6 : x0 - 0.6, rk.y - 2.5, 1.1, rgb_hex(0xff7a30), 0.8);
+    }
     label(cr, cond, 10, "Score", 14, sc.y - 5);
     recess(cr, sc.x - 2, sc.y - 2, sc.w + 4, sc.h + 4, 3);
 
@@ -286,12 +316,34 @@ void small_pieces(Canvas& c) {
     round_rect(cr, ca.x + 5, ca.y + 3, ca.w - 10, ca.h - 6, 2);
     set_rgb(cr, {0.95, 1.0, 1.0});
     cairo_fill(cr);
-    // Flash trim: a light, nearly white metal tile (tinted red on damage).
+    // Flash trim: the game stretches this cell down the panel's inner edge
+    // (about 6 x 195 px per quad) and tints it (85, 0, 0) at rest, bright red
+    // to white on damage. So it is a dark rail, the panel's own edge, with a
+    // row of light lamp lenses in it: at rest they read as unlit red
+    // indicator lamps in the frame, on damage they light up.
     const Rect ft = layout::kBoardFlashTrim;
-    round_rect(cr, ft.x + 2, ft.y + 2, ft.w - 4, ft.h - 4, 3);
-    shade_hull(cr, rgb_hex(0xf4f6fa), rgb_hex(0x9aa2b0));
-    cairo_new_path(cr);
-    panel_line(cr, ft.x + 6, ft.y + 16, ft.x + ft.w - 6, ft.y + 16, 1.0, 0.35);
+    cairo_rectangle(cr, ft.x, ft.y, ft.w, ft.h);
+    cairo_pattern_t* rail = cairo_pattern_create_linear(ft.x, 0, ft.x + ft.w, 0);
+    cairo_pattern_add_color_stop_rgb(rail, 0.0, 0.02, 0.02, 0.03);
+    cairo_pattern_add_color_stop_rgb(rail, 0.15, 0.16, 0.17, 0.2);
+    cairo_pattern_add_color_stop_rgb(rail, 0.3, 0.05, 0.05, 0.06);
+    cairo_pattern_add_color_stop_rgb(rail, 0.7, 0.05, 0.05, 0.06);
+    cairo_pattern_add_color_stop_rgb(rail, 0.85, 0.12, 0.13, 0.15);
+    cairo_pattern_add_color_stop_rgb(rail, 1.0, 0.02, 0.02, 0.03);
+    cairo_set_source(cr, rail);
+    cairo_fill(cr);
+    cairo_pattern_destroy(rail);
+    for (int i = 0; i < 4; ++i) {  // four lenses per quad, 2.5 texels apart
+        const double y = ft.y + 1.25 + i * 8.0;
+        round_rect(cr, ft.x + 10, y, ft.w - 20, 5.5, 2.5);
+        cairo_pattern_t* lens = cairo_pattern_create_linear(ft.x + 10, 0, ft.x + ft.w - 10, 0);
+        cairo_pattern_add_color_stop_rgb(lens, 0.0, 0.55, 0.55, 0.55);
+        cairo_pattern_add_color_stop_rgb(lens, 0.4, 1.0, 1.0, 1.0);
+        cairo_pattern_add_color_stop_rgb(lens, 1.0, 0.6, 0.6, 0.6);
+        cairo_set_source(cr, lens);
+        cairo_fill(cr);
+        cairo_pattern_destroy(lens);
+    }
     // Sparks and beads (fixed cells).
     soft_white(c, layout::kBoardSpark, 1.0, 1.7, true);
     {

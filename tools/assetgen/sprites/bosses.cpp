@@ -116,6 +116,139 @@ void soft_ball(Canvas& c, const Rect& r, double edge_margin) {
     c.end_pixels();
 }
 
+// Finishes a boss hull drawn in the cell `r`: plating that follows the
+// hull's outline (bands at fixed depths from the edge, split into staggered
+// plates), engraved seams, rivets along them, running lights near the rim,
+// and an alpha edge that fades over `feather` texels, so that the drawn
+// black shadow falls off softly instead of reading as a hole in space.
+void hull_finish(Canvas& c, const Rect& r, std::uint32_t seed, Rgb light_a, Rgb light_b, double feather = 7.0) {
+    cairo_surface_t* surf = c.surface();
+    cairo_surface_flush(surf);
+    unsigned char* data = cairo_image_surface_get_data(surf);
+    const int stride = cairo_image_surface_get_stride(surf);
+    const int W = r.w, H = r.h;
+    auto pix = [&](int x, int y) -> std::uint32_t& {
+        return reinterpret_cast<std::uint32_t*>(data + std::size_t(r.y + y) * stride)[r.x + x];
+    };
+    // Distance from the outline (chamfer 1 / sqrt 2), inside texels only.
+    const double inf = 1e9;
+    std::vector<double> d(std::size_t(W) * H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) d[std::size_t(y) * W + x] = (pix(x, y) >> 24) >= 128 ? inf : 0.0;
+    auto at = [&](int x, int y) { return (x < 0 || y < 0 || x >= W || y >= H) ? 0.0 : d[std::size_t(y) * W + x]; };
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            double& v = d[std::size_t(y) * W + x];
+            v = std::min({v, at(x - 1, y) + 1, at(x, y - 1) + 1, at(x - 1, y - 1) + 1.414, at(x + 1, y - 1) + 1.414});
+        }
+    for (int y = H - 1; y >= 0; --y)
+        for (int x = W - 1; x >= 0; --x) {
+            double& v = d[std::size_t(y) * W + x];
+            v = std::min({v, at(x + 1, y) + 1, at(x, y + 1) + 1, at(x + 1, y + 1) + 1.414, at(x - 1, y + 1) + 1.414});
+        }
+    const double cx = W / 2.0, cy = H / 2.0;
+    const double band = std::max(14.0, std::min(W, H) / 9.0);
+    auto hash = [&](int a, int b) {
+        std::uint32_t h = seed * 0x9E3779B1u ^ std::uint32_t(a) * 0x85EBCA6Bu ^ std::uint32_t(b) * 0xC2B2AE35u;
+        h ^= h >> 15;
+        h *= 0x2C1B3C6Du;
+        h ^= h >> 12;
+        return double(h & 0xFFFF) / 65535.0;
+    };
+    struct Lamp {
+        double x, y;
+        int k;
+    };
+    std::vector<Lamp> lamps;
+    std::vector<bool> lamp_taken(16, false);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            std::uint32_t& p = pix(x, y);
+            const double a = (p >> 24) / 255.0;
+            if (a <= 0) continue;
+            const double dist = d[std::size_t(y) * W + x];
+            double R = ((p >> 16) & 255) / 255.0, G = ((p >> 8) & 255) / 255.0, B = (p & 255) / 255.0;
+            if (a >= 0.5 && dist < inf) {
+                // Straight colour, to judge what this texel is.
+                const double r0 = R / a, g0 = G / a, b0 = B / a;
+                const double chroma = std::max({r0, g0, b0}) - std::min({r0, g0, b0});
+                const double lum = 0.3 * r0 + 0.59 * g0 + 0.11 * b0;
+                // Plating only on metal: not on lights, glows and dark openings.
+                const double metal = smoothstep(0.45, 0.2, chroma) * smoothstep(0.1, 0.22, lum) * smoothstep(0.97, 0.85, lum);
+                const double depth = dist - 5.0;
+                double k = 1.0, add = 0.0;
+                if (depth > 0 && metal > 0) {
+                    const double ang = std::atan2(y + 0.5 - cy, x + 0.5 - cx);
+                    const double rad = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+                    const double arc = (ang / kTau + 0.5) * kTau * rad;
+                    const int ring = int(depth / band);
+                    double seam = 0, lip = 0;  // distances to the nearest seams
+                    int pa = 0, pb = 0;         // which plate
+                    if (ring < 3) {
+                        // Rim bands: plates laid along the outline, staggered.
+                        const double in_ring = depth - ring * band;
+                        const double len = band * 2.6;
+                        const double along = arc / len + (ring % 2 ? 0.5 : 0.0);
+                        const double across = std::fabs(along - std::round(along)) * len;
+                        seam = std::min(in_ring, across);
+                        pa = ring;
+                        pb = int(std::floor(along));
+                        // Rivets a little inside each band's outer seam.
+                        if (std::fabs(in_ring - 3.5) < 0.8 && std::fmod(arc + 1000.0, 9.0) < 1.3) add += 0.16;
+                    } else {
+                        // The core: larger plates in staggered rows.
+                        const double pw = band * 2.4, ph = band * 1.6;
+                        const double row = (y + 0.5) / ph;
+                        const int ri = int(std::floor(row));
+                        const double col = (x + 0.5) / pw + (ri % 2 ? 0.5 : 0.0);
+                        seam = std::min(std::fabs(row - std::round(row)) * ph, std::fabs(col - std::round(col)) * pw);
+                        seam = std::min(seam, depth - 3 * band);
+                        pa = 10 + ri;
+                        pb = int(std::floor(col));
+                    }
+                    (void)lip;
+                    k *= 0.93 + 0.12 * hash(pa, pb);
+                    if (seam < 0.9) k *= 0.62;         // seam groove
+                    else if (seam < 1.9) add += 0.06;  // its lit lip
+                    k = 1 + (k - 1) * metal;
+                    add *= metal;
+                }
+                R = std::min(a, R * k + add * a);
+                G = std::min(a, G * k + add * a);
+                B = std::min(a, B * k + add * a);
+                // Running lights: one per sixteenth of a turn, 5 texels in.
+                if (std::fabs(dist - 5.0) < 0.5) {
+                    const double ang = std::atan2(y + 0.5 - cy, x + 0.5 - cx);
+                    const int slot = int((ang / kTau + 0.5) * 16) % 16;
+                    if (!lamp_taken[slot] && hash(slot, 99) < 0.55) {
+                        lamp_taken[slot] = true;
+                        lamps.push_back({r.x + x + 0.5, r.y + y + 0.5, slot});
+                    }
+                }
+            }
+            // The soft edge: fade the outer `feather` texels.
+            const double f = dist >= inf ? 1.0 : smoothstep(0.0, feather, dist);
+            auto q = [](double v) { return std::uint32_t(std::clamp(v, 0.0, 1.0) * 255 + 0.5); };
+            const double na = a * (a >= 0.5 ? f : f * 0.5);
+            const double s = a > 0 ? na / a : 0;
+            p = q(na) << 24 | q(R * s) << 16 | q(G * s) << 8 | q(B * s);
+        }
+    cairo_surface_mark_dirty(surf);
+    cairo_t* cr = c.cr();
+    for (const Lamp& l : lamps) nav_light(cr, l.x, l.y, 1.7, l.k % 2 ? light_a : light_b, 1.0);
+}
+
+// A gun housing: an armoured block round a barrel's root, with a dark port.
+void gun_housing(cairo_t* cr, double x, double y, double w, double h, Rgb L, Rgb D) {
+    round_rect(cr, x - w / 2, y - h / 2, w, h, std::min(w, h) * 0.25);
+    shade_hull(cr, mix(L, {1, 1, 1}, 0.1), D, 0.8);
+    cairo_new_path(cr);
+    panel_line(cr, x - w * 0.4, y - h * 0.2, x + w * 0.4, y - h * 0.2, 1.0, 0.5);
+    round_rect(cr, x - w * 0.22, y + h * 0.05, w * 0.44, h * 0.3, w * 0.08);
+    set_rgb(cr, scale(D, 0.6));
+    cairo_fill(cr);
+}
+
 // ------------------------------------------------------------------ boss 0 --
 // Ball carrier: a wide hull (x +-2, y +-1) with a bay in the middle.
 void boss0_body(cairo_t* cr) {
@@ -137,6 +270,7 @@ void boss0_body(cairo_t* cr) {
         panel_line(cr, s * 1.0, -0.6, s * 1.15, 0.5, 1.0, 0.5);
         stripe(cr, s * 1.25, 0.3, s * 1.85, 0.38, 0.06, acc);
         // Guns near the lower edge at +-0.38 of the half width.
+        gun_housing(cr, s * 0.76, 0.56, 0.3, 0.22, L, D);
         barrel(cr, s * 0.76, 0.6, 0, 1, 0.34, 0.09);
         nav_light(cr, s * 1.9, 0.3, 0.04, rgb_hex(0xff5030), 1.0);
     }
@@ -156,6 +290,7 @@ void boss0_sheet(Output& out) {
     cairo_t* cr = c.cr();
     std::vector<Region> regs;
     fit(cr, layout::kBoss0Body, 2.0, 1.0, 2, [&] { boss0_body(cr); });
+    hull_finish(c, layout::kBoss0Body, 500, rgb_hex(0xff5030), rgb_hex(0xffc060));
     regs.push_back(reg("body", layout::kBoss0Body));
     // Open bay: the lit interior the balls come out of.
     fit(cr, layout::kBoss0BayOpen, 1.0, 0.5, 2, [&] {
@@ -223,6 +358,7 @@ void boss1_body(cairo_t* cr, bool with_turret) {
     for (double x : {-0.4, 0.0, 0.4}) rear_engine(cr, x, -0.78, 0.11, rgb_hex(0x60ffb0));
     for (double s : {-1.0, 1.0}) {
         // Barrels at +-0.245 of the half width, pointing down.
+        gun_housing(cr, s * 0.245, 0.52, 0.22, 0.2, L, D);
         barrel(cr, s * 0.245, 0.55, 0, 1, 0.42, 0.09);
         panel_line(cr, s * 0.62, -0.4, s * 0.95, 0.0, 1.0, 0.5);
         stripe(cr, s * 0.7, 0.15, s * 0.95, 0.2, 0.06, acc);
@@ -271,6 +407,7 @@ void boss1_sheet(Output& out) {
     cairo_t* cr = c.cr();
     std::vector<Region> regs;
     fit(cr, layout::kBoss1Body, 1.0, 1.0, 4, [&] { boss1_body(cr, false); });
+    hull_finish(c, layout::kBoss1Body, 600, rgb_hex(0x40e080), rgb_hex(0xff5030));
     regs.push_back(reg("body", layout::kBoss1Body));
     fit(cr, layout::kBoss1Turret, 1.0, 1.0, 3, [&] { boss1_turret(cr); });
     regs.push_back(reg("turret", layout::kBoss1Turret));
@@ -314,10 +451,20 @@ void boss2_body(cairo_t* cr, bool closed_doors) {
         stripe(cr, s * 0.7, -0.1, s * 1.35, -0.05, 0.07, acc);
         nav_light(cr, s * 1.45, -0.05, 0.04, acc, 1.0);
     }
-    // Turret socket in the middle and the bomb bay below it.
-    cairo_arc(cr, 0, -0.1, 0.3, 0, kTau);
-    set_rgb(cr, rgb_hex(0x120e16));
+    // Turret mount in the middle (a ring of armour round a lit well, not a
+    // hole) and the bomb bay below it.
+    cairo_arc(cr, 0, -0.1, 0.34, 0, kTau);
+    shade_hull(cr, mix(L, D, 0.2), D, 0.8);
+    cairo_new_path(cr);
+    cairo_arc(cr, 0, -0.1, 0.26, 0, kTau);
+    set_rgb(cr, mix(D, L, 0.25));
     cairo_fill(cr);
+    for (int i = 0; i < 12; ++i) {
+        const double a = i * kTau / 12;
+        cairo_arc(cr, 0.3 * std::cos(a), -0.1 + 0.3 * std::sin(a), 0.016, 0, kTau);
+        set_rgb(cr, mix(L, {1, 1, 1}, 0.3));
+        cairo_fill(cr);
+    }
     round_rect(cr, -0.32, 0.45, 0.64, 0.36, 0.06);
     set_rgb(cr, rgb_hex(0x0c0a0e));
     cairo_fill(cr);
@@ -361,6 +508,7 @@ void boss2_sheet(Output& out) {
     cairo_t* cr = c.cr();
     std::vector<Region> regs;
     fit(cr, layout::kBoss2Body, 1.5, 1.0, 3, [&] { boss2_body(cr, false); });
+    hull_finish(c, layout::kBoss2Body, 700, rgb_hex(0xc070ff), rgb_hex(0xff5030));
     regs.push_back(reg("body", layout::kBoss2Body));
     for (int side = 0; side < 2; ++side) {
         const Rect& r = side ? layout::kBoss2DoorR : layout::kBoss2DoorL;
@@ -427,6 +575,7 @@ void boss3_sheet(Output& out) {
     cairo_t* cr = c.cr();
     std::vector<Region> regs;
     fit(cr, layout::kBoss3Body, 1.0, 1.0, 4, [&] { boss3_body(cr); });
+    hull_finish(c, layout::kBoss3Body, 800, rgb_hex(0xff3070), rgb_hex(0xffe060));
     regs.push_back(reg("body", layout::kBoss3Body));
     // Arm light, beam dot and cloud puff share one soft white ball.
     soft_ball(c, layout::kBoss3Light, 1);
@@ -471,6 +620,7 @@ void boss4_body(cairo_t* cr) {
     for (double x : {-0.28, 0.28}) rear_engine(cr, x, -0.82, 0.12, rgb_hex(0x60c0ff));
     // Slow-bullet ports low on both sides (x +-0.73 of the half width).
     for (double s : {-1.0, 1.0}) {
+        gun_housing(cr, s * 0.4, 0.8, 0.3, 0.26, L, D);
         cairo_arc(cr, s * 0.4, 0.82, 0.09, 0, kTau);
         set_rgb(cr, rgb_hex(0x100808));
         cairo_fill(cr);
@@ -491,6 +641,7 @@ void boss4_sheet(Output& out) {
     cairo_t* cr = c.cr();
     std::vector<Region> regs;
     fit(cr, layout::kBoss4Body, 1.0, 1.0, 4, [&] { boss4_body(cr); });
+    hull_finish(c, layout::kBoss4Body, 900, rgb_hex(0xffd030), rgb_hex(0x60c0ff));
     regs.push_back(reg("body", layout::kBoss4Body));
     // fufig: a small drone, nose down.
     fit(cr, layout::kBoss4Figure, 1.0, 1.0, 3, [&] {

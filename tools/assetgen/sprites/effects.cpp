@@ -123,9 +123,28 @@ void shot_tex(Output& out) {
     flare(c, s5, 4, 1.0, 0.1);
     regs.push_back(reg("S5 halo glint", s5));
 
-    // Explosion flash: a white burst with many faint rays.
-    flare(c, layout::kShotExploFlash, 12, 1.0, 0.35, 0.1);
-    soft_dot(c, layout::kShotExploFlash, 0.9, 1.3, 0.3);
+    // Explosion flash. The game grows this quad to many times the blast's
+    // size and tints it warm, so the cell keeps its light in the middle: a
+    // small white-hot core, a halo that falls off fast and short faint rays.
+    // Overlapping flashes then stay readable instead of washing the field out.
+    {
+        const Rect r = layout::kShotExploFlash;
+        const double cx = r.x + r.w / 2.0, cy = r.y + r.h / 2.0, R = r.w / 2.0 - 3.0;
+        c.begin_pixels();
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                const double dx = (x + 0.5 - cx) / R, dy = (y + 0.5 - cy) / R, d = std::hypot(dx, dy);
+                if (d >= 1) continue;
+                const double ang = std::atan2(dy, dx) - 0.1;
+                const double lobe = std::pow(std::fabs(std::cos(ang * 4.0)), 24.0);  // 8 narrow rays
+                const double ray = 0.16 * lobe * std::pow(std::max(0.0, 1 - d / 0.42), 2.0);
+                const double core = smoothstep(0.11, 0.025, d);
+                const double halo = 0.42 * std::exp(-d * 10.0);
+                const double a = clamp01(std::max(core, halo + ray)) * smoothstep(1.0, 0.8, d);
+                c.blend(x, y, {1, 1, 1}, a);
+            }
+        c.end_pixels();
+    }
     regs.push_back(reg("S6 explosion flash", layout::kShotExploFlash));
 
     // Fireball: a soft white ball with billowing grey-white texture.
@@ -213,8 +232,10 @@ void shot_tex(Output& out) {
 
 // Fire colour ramp by temperature 0..1 (smoke .. white-hot).
 Rgb fire(double t) {
-    static const Rgb stops[] = {{0.40, 0.38, 0.37}, {0.42, 0.26, 0.18}, {0.86, 0.26, 0.05},
-                                {1.0, 0.56, 0.12},  {1.0, 0.86, 0.40}, {1.0, 1.0, 0.92}};
+    // Deep orange goes straight to a pale white-hot, so the yellow band
+    // between them (the colour that washes a busy screen out) stays narrow.
+    static const Rgb stops[] = {{0.36, 0.34, 0.34}, {0.40, 0.24, 0.17}, {0.80, 0.22, 0.05},
+                                {1.0, 0.46, 0.10},  {1.0, 0.82, 0.70}, {1.0, 0.97, 0.93}};
     t = clamp01(t) * 5;
     const int i = std::min(4, int(t));
     return mix(stops[i], stops[i + 1], t - i);
@@ -230,7 +251,7 @@ void explo_tex(Output& out) {
         const double x0 = g.x(f), y0 = g.y(f), cx = x0 + g.cell / 2, cy = y0 + g.cell / 2;
         const double R = g.cell / 2 - 3.5;                 // largest radius that keeps the margin
         const double radius = 0.34 + 0.62 * std::sqrt(t);  // relative to R
-        const double heat = clamp01(1.25 - 1.45 * t);      // core temperature
+        const double heat = clamp01(1.15 - 1.8 * t);       // core temperature: cools fast
         const double fade = t < 0.6 ? 1.0 : std::pow(clamp01((1 - t) / 0.4), 1.2) * 0.96 + 0.04;
         for (int y = int(y0) + 1; y < int(y0 + g.cell); ++y)
             for (int x = int(x0) + 1; x < int(x0 + g.cell); ++x) {
@@ -247,7 +268,7 @@ void explo_tex(Output& out) {
                 if (t > 0.45) dens *= clamp01(0.6 + 1.2 * (q - 0.35) + 0.3 * (1 - t));  // smoke breaks up
                 dens = clamp01(dens) * smoothstep(0.995, 0.88, d);
                 if (dens <= 0.002) continue;
-                const double temp = heat * (1.2 - rr * 0.95) + (q - 0.5) * 0.45;
+                const double temp = heat * (1.15 - rr * 1.3) + (q - 0.5) * 0.4;  // hot only near the middle
                 const double light = std::clamp(0.85 + (q3 - ql) * 3.0 + (1 - d) * 0.15, 0.55, 1.1);
                 Rgb col = fire(temp);
                 const double lit = light + (1.0 - light) * smoothstep(0.3, 0.65, temp);  // fire glows, smoke is lit

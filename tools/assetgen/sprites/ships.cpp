@@ -91,8 +91,15 @@ void medium_fighter(cairo_t* cr, int f, int n) {
 // a revolution. `icon` draws in the badge's unit circle.
 void badge(cairo_t* cr, double turn, Rgb rim, const std::function<void()>& icon) {
     const double k = std::cos(turn * kPi);
-    const double w = std::max(0.12, std::fabs(k));
-    glow(cr, 0, 0, 1.0, rim, 0.45);
+    const double w = std::max(0.3, std::fabs(k));
+    // A backing plate that does not turn: a lit disc with a bright rim, so the
+    // pickup reads on dark backgrounds (the help page's navy panel too) in
+    // every frame, edge-on ones included.
+    glow(cr, 0, 0, 1.0, rim, 0.6);
+    cairo_arc(cr, 0, 0, 0.9, 0, kTau);
+    set_rgb(cr, mix(rim, {1, 1, 1}, 0.55), 0.9);
+    cairo_set_line_width(cr, 0.1);
+    cairo_stroke(cr);
     cairo_save(cr);
     cairo_scale(cr, w, 1);
     cairo_arc(cr, 0, 0, 0.78, 0, kTau);
@@ -242,7 +249,13 @@ void ship1_tex(Output& out) {
     pickup_row(c, regs, "death", 0, 0.8125, 32, 16, [&](int f) {
         const double ph = f / 32.0;
         const double pulse = 0.5 + 0.5 * std::sin(ph * kTau * 2);
-        glow(cr, 0, 0, 1.0, rgb_hex(0xff1010), 0.35 + 0.35 * pulse);
+        glow(cr, 0, 0, 1.0, rgb_hex(0xff1010), 0.5 + 0.35 * pulse);
+        // A bright warning ring behind the spikes: the mine is dark, the ring
+        // keeps it visible on dark space and on the help page.
+        cairo_arc(cr, 0, 0, 0.9, 0, kTau);
+        set_rgb(cr, mix(rgb_hex(0xff3020), rgb_hex(0xffc040), 0.3 + 0.4 * pulse), 0.95);
+        cairo_set_line_width(cr, 0.1);
+        cairo_stroke(cr);
         cairo_save(cr);
         cairo_rotate(cr, ph * kTau / 4);  // 8 spikes: a quarter turn loops
         for (int i = 0; i < 8; ++i) {

@@ -197,10 +197,11 @@ Texture help5() {
     menu_caption(s, box_of(kPrevPageButton), "Previous page", 106, 16.5, 0.48);
     record(s, "button Previous page", kPrevPageButton);
 
-    // The help screen's frame, drawn for its 244 x 321 px on screen.
+    // The help screen's frame, drawn for its 244 x 366 px on screen: the
+    // whole menu column, with a title band (the page titles) at the top.
     {
         const Cell c = kHelpFrame;
-        const double dw = 244, dh = 321;
+        const double dw = 244, dh = 366;
         cairo_t* cr = s.cr();
         cairo_save(cr);
         cairo_translate(cr, c.x, c.y);
@@ -215,6 +216,28 @@ Texture help5() {
                 cairo_fill(cr);
             }
         }
+        // The title band: a lighter strip under the top edge, closed by a rule
+        // with a small gem in its middle.
+        const double band = 56;
+        cairo_rectangle(cr, 14, 14, dw - 28, band - 14);
+        cairo_pattern_t* g = cairo_pattern_create_linear(0, 14, 0, band);
+        cairo_pattern_add_color_stop_rgba(g, 0, 0.25, 0.4, 0.8, 0.28);
+        cairo_pattern_add_color_stop_rgba(g, 1, 0.25, 0.4, 0.8, 0.05);
+        cairo_set_source(cr, g);
+        cairo_fill(cr);
+        cairo_pattern_destroy(g);
+        cairo_set_line_width(cr, 1.5);
+        set_source(cr, hex(0x9CC8FF, 0.7));
+        cairo_move_to(cr, 20, band);
+        cairo_line_to(cr, dw - 20, band);
+        cairo_stroke(cr);
+        cairo_move_to(cr, dw / 2, band - 5);
+        cairo_line_to(cr, dw / 2 + 6, band);
+        cairo_line_to(cr, dw / 2, band + 5);
+        cairo_line_to(cr, dw / 2 - 6, band);
+        cairo_close_path(cr);
+        set_source(cr, hex(0xFFB060, 0.95));
+        cairo_fill(cr);
         cairo_restore(cr);
         record(s, "help frame", kHelpFrame);
     }
@@ -243,6 +266,22 @@ Texture help2() {
         TextStyle ls = st;
         if (k == 7) ls.bottom = hex(0xFFB0A0);
         draw_text(s, b, lines[k], ls, p, "Help2Tex");
+    }
+    // Page 1's title, in the style of page 2's first line.
+    {
+        const Cell c = kHelpPage1Title;
+        const Quad q = kHelpPage1TitleQuad;
+        TextStyle ts = st;
+        ts.top = hex(0xFFF6D8);
+        ts.bottom = hex(0xFFB060);
+        ts.glow = hex(0xFF8040, 0.5);
+        ts.tracking = 0.15;
+        TextPlacement tp = p;
+        tp.align = Align::Centre;
+        tp.cap_height = 0.56;
+        tp.screen_aspect = ((q.x1 - q.x0) * 400) / ((q.y1 - q.y0) * 300);
+        draw_text(s, box_of(c), "BONUSES", ts, tp, "Help2Tex");
+        record(s, "help page 1 title", c);
     }
     static const char* const page2[kHelpPage2Lines] = {
         "HOW TO FLY",

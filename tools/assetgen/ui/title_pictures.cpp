@@ -151,6 +151,11 @@ Texture load_map() {
     sheet.region_uv("loading picture", 0.001, 0.999, 0.001, 0.703);
     const Box pic{0, 0, 512, 0.705 * 512};
     const double dw = 416, dh = 234;
+    // Everything of the picture stays inside its region: the planet and the
+    // glows would otherwise spill into the caption below.
+    cairo_save(cr);
+    cairo_rectangle(cr, pic.x, pic.y, pic.w, pic.h);
+    cairo_clip(cr);
     SpaceLook look;
     look.seed = 41;
     look.whirl_x = 0.66;
@@ -172,6 +177,7 @@ Texture load_map() {
     cairo_restore(cr);
     const double ky = pic.h / dh, kx = pic.w / dw;
     title_lettering(sheet, pic.x + pic.w * 0.42, pic.y + 58 * ky, 300 * kx, kx / ky, "LoadMap");
+    cairo_restore(cr);
 
     // Caption with the progress bar painted full; the game covers the part
     // still to load with a grey bar.

@@ -38,14 +38,19 @@ constexpr Cell kNextPageButton{256, 416, 128, 32, 512, 512};
 constexpr Cell kPrevPageButton{256, 448, 128, 32, 512, 512};
 constexpr Cell kHelpFrame{384, 384, 128, 128, 512, 512};
 // Where the help screen shows its frame and its page buttons.
-constexpr Quad kHelpFrameQuad{0.13, 0.74, -0.45, 0.62};
+// The frame fills the menu column's backing from top to bottom (y 120..486 px
+// at 800 x 600), with a title band over the page.
+constexpr Quad kHelpFrameQuad{0.13, 0.74, -0.6, 0.62};
 constexpr Quad kNextPageQuad{0.518, 0.692, 0.515, 0.57};
 constexpr Quad kPrevPageQuad{0.426, 0.692, 0.515, 0.57};
 
 // --- "Help2Tex" (512 x 512): page 2 of the help, ten lines ---------------
 constexpr int kHelpPage2Lines = 10;
 constexpr Cell help_page2_cell(int k) { return {0, 208 + 30 * k, 384, 28, 512, 512}; }
-constexpr Quad help_page2_quad(int k) { return {0.17, 0.70, -0.40 + 0.085 * k, -0.34 + 0.085 * k}; }
+constexpr Quad help_page2_quad(int k) { return {0.17, 0.70, -0.53 + 0.092 * k, -0.47 + 0.092 * k}; }
+// Page 1's title, in the frame's title band (free corner of the sheet).
+constexpr Cell kHelpPage1Title{0, 160, 256, 40, 512, 512};
+constexpr Quad kHelpPage1TitleQuad{0.2, 0.67, -0.555, -0.465};
 
 // --- "MenuTex": the calm backing behind the menu column (800 x 600 px) ----
 struct PixelBox {
