@@ -215,7 +215,7 @@ TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
 TEST_F(Archive, BackdropStaysFarBelowTheBulletsInBrightness) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("FoneTex", bytes));
+    ASSERT_TRUE(zip_.Read("FoneTex", bytes));
     Image img;
     ASSERT_TRUE(decode(bytes, img));
     ASSERT_EQ(img.w, 512);
@@ -246,7 +246,7 @@ TEST_F(Archive, BackdropStaysFarBelowTheBulletsInBrightness) {
 TEST_F(Archive, ExplosionFlashKeepsItsLightInASmallCore) {
     ASSERT_TRUE(opened_);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(zip_.read("ShotTex", bytes));
+    ASSERT_TRUE(zip_.Read("ShotTex", bytes));
     Image img;
     ASSERT_TRUE(decode(bytes, img));
     const int x0 = 0, y0 = 0, side = 128;  // the flash cell
