@@ -42,6 +42,7 @@ void Seed(const fs::path& dir, const std::string& name, const Bytes& bytes) {
 }
 
 constexpr std::size_t kMaxImageSeed = 64 * 1024;
+constexpr std::size_t kMaxArchiveSeed = 1024 * 1024;
 
 Bytes FromText(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
@@ -140,7 +141,14 @@ int main(int argc, char** argv) {
     const fs::path zips = dir("fuzz_zip");
     const Bytes archive = ReadFile(archivePath);
     if (!archive.empty()) {
-        Seed(zips, "gamedata.res", archive);
+        // libFuzzer keeps only the first max_len bytes (1 MiB) of a seed, and the
+        // directory of a ZIP is at its end: a bigger archive would be a seed
+        // without a directory. Its cuts and its tail stay useful.
+        if (archive.size() <= kMaxArchiveSeed)
+            Seed(zips, "gamedata.res", archive);
+        else
+            for (std::size_t cut : {std::size_t{4096}, std::size_t{65536}})
+                WriteFile(zips / ("gamedata.res.cut" + std::to_string(cut)), archive.data(), cut);
         // The directory is at the end: its last 64 KiB alone are a seed too.
         const std::size_t tail = std::min<std::size_t>(archive.size(), 65536);
         WriteFile(zips / "gamedata.res.tail", archive.data() + archive.size() - tail, tail);
