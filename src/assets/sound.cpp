@@ -190,9 +190,10 @@ void StopSoundOutput(GameContext* ctx) {
     if (ctx->soundReady && Imx()) Imx()->IMXStop();
 }
 
-void RequestSound(GameContext* ctx, int slot) {
-    if (slot < 0 || slot >= kSoundRequests) return;
-    SoundRequest& r = ctx->soundRequests[slot];
+void RequestSound(GameContext* ctx, SoundSlot slot) {
+    const std::uint32_t index = Number(slot);
+    if (index >= static_cast<std::uint32_t>(kSoundRequests)) return;
+    SoundRequest& r = ctx->soundRequests[index];
     if (r.nextAllowed < ctx->timeNow) r.flag = 1;
 }
 

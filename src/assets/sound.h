@@ -2,6 +2,7 @@
 // Sound effects by name (cached samples) and the one music stream.
 #include <cstdint>
 
+#include "core/states.h"
 #include "engine/list_engine.h"
 #include "platform/d3d_types.h"
 
@@ -56,6 +57,6 @@ void StopSoundOutput(GameContext* ctx);
 
 // Raises a throttled request: only when the slot's next-allowed time has
 // passed. The Game table plays raised requests once per frame.
-void RequestSound(GameContext* ctx, int slot);
+void RequestSound(GameContext* ctx, SoundSlot slot);
 
 }  // namespace dw

@@ -50,6 +50,19 @@ enum class CaptionMode : std::uint32_t {
     GameOver = 5,
 };
 
+// The eight throttled sound requests (`soundRequests`), by index: the Game
+// table plays a raised request at most once per 60 ms.
+enum class SoundSlot : std::uint32_t {
+    Game0Enemy = 0,
+    Game1Enemy = 1,
+    Game2Enemy = 2,
+    Game3Enemy = 3,
+    Game4Enemy = 4,
+    Game0Explo = 5,
+    Game1Explo = 6,
+    Game2Explo = 7,
+};
+
 // The value behind a named state, for reports and logs.
 template <typename E>
 constexpr std::uint32_t Number(E e) {

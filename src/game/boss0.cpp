@@ -184,7 +184,7 @@ void OrbitBall::Die(bool award) {
     if (!award) return;
     Blast(context, x, y + 0.075f, 1.3f * 0.075f, 4, 1);
     context->score += context->enemyHitPoints[13];
-    RequestSound(context, kGame1Explo);
+    RequestSound(context, SoundSlot::Game1Explo);
 }
 
 std::int32_t OrbitBall::FrameMove() {

@@ -189,7 +189,7 @@ std::int32_t RepairStation::FrameMove() {
     dead = 1;
     Blast(context, x, y + hw, 1.3f * hh, 4, 1);
     context->score += 15000;
-    RequestSound(context, kGame2Explo);
+    RequestSound(context, SoundSlot::Game2Explo);
     return 0;
 }
 

@@ -173,7 +173,7 @@ void Bomb::Detonate() {
             s.hitPoints -= amount;
     }
     context->score += context->enemyHitPoints[13];
-    RequestSound(context, kGame2Explo);
+    RequestSound(context, SoundSlot::Game2Explo);
 }
 
 std::int32_t Bomb::FrameMove() {

@@ -163,7 +163,7 @@ std::int32_t Figure::FrameMove() {
     dead = 1;
     Blast(context, x, y + 0.04f, 1.3f * 0.04f, 1, 1);
     context->score += context->enemyHitPoints[13];
-    RequestSound(context, kGame0Explo);
+    RequestSound(context, SoundSlot::Game0Explo);
     return 0;
 }
 

@@ -123,7 +123,7 @@ void Boss::Explode() {
               150u * static_cast<std::uint32_t>(n));
     }
     context->score += 100000;
-    RequestSound(context, kGame2Explo);
+    RequestSound(context, SoundSlot::Game2Explo);
 }
 
 std::int32_t Boss::FrameMove() {

@@ -30,7 +30,6 @@ constexpr char kHstat[] = "hstat";
 constexpr char kLtdot[] = "ltdot";
 constexpr char kDbomb[] = "dbomb";
 constexpr char kFufig[] = "fufig";
-constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
 constexpr float kThird = 2.0943952f;
 
 inline bool Before(std::uint32_t deadline, std::uint32_t now) {

@@ -15,7 +15,6 @@ constexpr const char kCloudName[] = "bulcloud";
 constexpr const char kFastName[] = "bulfast";
 
 // Sound request slots.
-constexpr int kGame0Enemy = 0, kGame1Enemy = 1, kGame2Enemy = 2, kGame3Enemy = 3, kGame4Enemy = 4;
 
 void FreeEntry(ShotSlot& s) {
     s.active = 0;
@@ -73,9 +72,9 @@ void SlowBullet::Fire(std::uint32_t e, float dx, float dy, std::uint32_t kind) {
     dirX = dx;
     dirY = dy;
     if (soundKind == 0)
-        RequestSound(context, kGame0Enemy);
+        RequestSound(context, SoundSlot::Game0Enemy);
     else if (soundKind == 4)
-        RequestSound(context, kGame4Enemy);
+        RequestSound(context, SoundSlot::Game4Enemy);
 }
 
 void SlowBullet::End() {
@@ -179,7 +178,7 @@ std::int32_t CloudBullet::FrameMove() {
             speed = 0.0018f;
             phase = 0;
             state = 1;
-            RequestSound(context, kGame1Enemy);
+            RequestSound(context, SoundSlot::Game1Enemy);
         }
     } else {
         if (!passed) {
@@ -292,14 +291,14 @@ std::int32_t FastBulletBase::Render() {
 void FastBullet::ArmBullet(std::uint32_t e, std::uint32_t kind, float v, std::uint32_t soundKind) {
     Arm(e, kind, v);
     if (soundKind == 0)
-        RequestSound(context, kGame1Enemy);
+        RequestSound(context, SoundSlot::Game1Enemy);
     else if (soundKind == 1)
-        RequestSound(context, kGame3Enemy);
+        RequestSound(context, SoundSlot::Game3Enemy);
 }
 
 void BurstBullet::ArmBullet(std::uint32_t e, std::uint32_t kind, float v) {
     Arm(e, kind, v);
-    RequestSound(context, kGame2Enemy);
+    RequestSound(context, SoundSlot::Game2Enemy);
 }
 
 }  // namespace dw

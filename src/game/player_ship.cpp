@@ -92,50 +92,78 @@ void PlayerShip::Die(bool explode) {
     big->Setup(x, y + halfWidth, halfWidth * 2.2f, 5);
     big->SetDelay(900);
     context->objectList->AddObject(big);
-    RequestSound(context, 7);
+    RequestSound(context, SoundSlot::Game2Explo);
 }
 
 std::int32_t PlayerShip::FrameMove() {
     GameContext* ctx = context;
     if (!GameRunning(ctx) || !running || dead) return 0;
     const float ft = static_cast<float>(ctx->frameTimeAverage);
-    const std::uint32_t now = ctx->timeNow;
-    const float sw = static_cast<float>(ctx->screenWidth);
-    const float sh = static_cast<float>(ctx->screenHeight);
     HitSlot& s = ctx->shipSlots[slot];
 
-    // 1. Animation.
+    Animate(ft);
+    Steer(ft);
+    WriteHitBox(s);
+    FlyOutOfLevel();
+    EnterNextLevel(s);
+    ServeDeathBonus();
+    RunShield();
+    TakeDamage(s);
+    TakeEnergyBonus(s);
+    if (s.destroyed || !s.active) {
+        Die(true);
+        return 0;
+    }
+    if (ctx->gameStartPending) {  // a new game: this ship goes without a trace
+        Die(false);
+        return 0;
+    }
+    s.noContact = 0;  // spawn immunity ends
+    UpdateFlameAndFlash();
+    HoldFireAfterEntry();
+    ReadTriggers();
+    BuildSprite();
+    return 0;
+}
+
+void PlayerShip::Animate(float ft) {
     while (framePhase > 1.0f) {
         framePhase -= 1.0f;
         frame = (frame + 1) % frameCount;
     }
     framePhase += ft * 0.02f;
+}
 
-    // 2. Movement.
+void PlayerShip::Steer(float ft) {
+    const GameContext* ctx = context;
     if (!controllable && !leaving) {
         y -= ft * 0.0004f;
         if (y < 0.7f) controllable = 1;
     } else if (leaving) {
         if (y > -1.2f) y -= ft * 0.0012f;
     }
-    if (controllable) {
-        vx = vx * 0.75f + ctx->cursorDeltaX * 0.48f / sw;
-        vy = vy * 0.75f + ctx->cursorDeltaY * 0.36f / sh;
-        x += vx;
-        y += vy;
-        if (x > 0.87f) x = 0.87f;
-        if (y > 0.76f) y = 0.76f;
-        if (x < -0.65f) x = -0.65f;
-        if (y < -0.85f) y = -0.85f;
-    }
+    if (!controllable) return;
+    vx = vx * 0.75f + ctx->cursorDeltaX * 0.48f / static_cast<float>(ctx->screenWidth);
+    vy = vy * 0.75f + ctx->cursorDeltaY * 0.36f / static_cast<float>(ctx->screenHeight);
+    x += vx;
+    y += vy;
+    if (x > 0.87f) x = 0.87f;
+    if (y > 0.76f) y = 0.76f;
+    if (x < -0.65f) x = -0.65f;
+    if (y < -0.85f) y = -0.85f;
+}
 
-    // 3. Hit box.
+void PlayerShip::WriteHitBox(HitSlot& s) const {
+    const float sw = static_cast<float>(context->screenWidth);
+    const float sh = static_cast<float>(context->screenHeight);
     s.boxMin[0] = x - halfWidth;
     s.boxMin[1] = y;
     s.boxMax[0] = x + halfWidth;
     s.boxMax[1] = y + sw * height * 1.5f / sh;
+}
 
-    // 4. Level exit.
+void PlayerShip::FlyOutOfLevel() {
+    GameContext* ctx = context;
     if (ctx->gamePhase == GamePhase::LevelEndReached) {
         ctx->gamePhase = GamePhase::ShipLeaving;
         leaving = 1;
@@ -149,114 +177,110 @@ std::int32_t PlayerShip::FrameMove() {
             ctx->gamePhase = GamePhase::LevelComplete;
         }
     }
+}
 
-    // 5. Next level.
-    if (ctx->gamePhase == GamePhase::NextLevelReady) {
-        ctx->gamePhase = GamePhase::LevelIntro;
-        controllable = leaving = 0;
-        x = 0.11f;
-        y = 1.1f;
-        vx = vy = 0;
-        ctx->shipEntryRequest = 1;
-        ctx->shieldRequest = 1;
-        ctx->energy = ctx->body = ctx->shipHitPoints / 2;
-        totalHitPoints = ctx->energy + ctx->body;
-        s.hitPoints = totalHitPoints;
-    }
+void PlayerShip::EnterNextLevel(HitSlot& s) {
+    GameContext* ctx = context;
+    if (ctx->gamePhase != GamePhase::NextLevelReady) return;
+    ctx->gamePhase = GamePhase::LevelIntro;
+    controllable = leaving = 0;
+    x = 0.11f;
+    y = 1.1f;
+    vx = vy = 0;
+    ctx->shipEntryRequest = 1;
+    ctx->shieldRequest = 1;
+    ctx->energy = ctx->body = ctx->shipHitPoints / 2;
+    totalHitPoints = ctx->energy + ctx->body;
+    s.hitPoints = totalHitPoints;
+}
 
-    // 6. Death bonus.
-    if (ctx->shipRemoveRequest) {
-        ctx->shipRemoveRequest = 0;
-        if (!ctx->shieldActive) ClearSlot();
-    }
+void PlayerShip::ServeDeathBonus() {
+    GameContext* ctx = context;
+    if (!ctx->shipRemoveRequest) return;
+    ctx->shipRemoveRequest = 0;
+    if (!ctx->shieldActive) ClearSlot();
+}
 
-    // 7. Shield.
+void PlayerShip::RunShield() {
+    GameContext* ctx = context;
     if (ctx->shieldRequest) {
         ctx->shieldRequest = 0;
         shieldTimer = 0;
         ctx->shieldActive = 1;
     }
-    if (ctx->shieldActive) {
-        ringSegments = 90;
-        if (shieldTimer > 5000) {
-            ctx->shieldActive = 0;
-        } else if (shieldTimer > 3500) {
-            ringSegments = static_cast<std::uint32_t>((5000.0f - static_cast<float>(shieldTimer)) * 0.06f);
-        }
-        BuildRing();
-        shieldTimer += ctx->frameTimeAverage;
+    if (!ctx->shieldActive) return;
+    ringSegments = 90;
+    if (shieldTimer > 5000) {
+        ctx->shieldActive = 0;
+    } else if (shieldTimer > 3500) {
+        ringSegments = static_cast<std::uint32_t>((5000.0f - static_cast<float>(shieldTimer)) * 0.06f);
     }
+    BuildRing();
+    shieldTimer += ctx->frameTimeAverage;
+}
 
-    // 8. Damage: energy goes first, then the body.
-    if (s.hitPoints < totalHitPoints) {
-        std::uint32_t loss = totalHitPoints - s.hitPoints;
-        const std::uint32_t fromEnergy = loss < ctx->energy ? loss : ctx->energy;
-        ctx->energy -= fromEnergy;
-        loss -= fromEnergy;
-        ctx->body = loss < ctx->body ? ctx->body - loss : 0;
-        totalHitPoints = ctx->energy + ctx->body;
-        s.hitPoints = totalHitPoints;
-    }
+void PlayerShip::TakeDamage(HitSlot& s) {
+    GameContext* ctx = context;
+    if (s.hitPoints >= totalHitPoints) return;
+    // Energy goes first, then the body.
+    std::uint32_t loss = totalHitPoints - s.hitPoints;
+    const std::uint32_t fromEnergy = loss < ctx->energy ? loss : ctx->energy;
+    ctx->energy -= fromEnergy;
+    loss -= fromEnergy;
+    ctx->body = loss < ctx->body ? ctx->body - loss : 0;
+    totalHitPoints = ctx->energy + ctx->body;
+    s.hitPoints = totalHitPoints;
+}
 
-    // 9. Energy bonus.
-    if (ctx->energyGain != 0) {
-        ctx->energy += ctx->energyGain;
-        ctx->energyGain = 0;
-        if (ctx->energy > ctx->shipHitPoints / 2) ctx->energy = ctx->shipHitPoints / 2;
-        // The slot follows, so that the gain is not read as damage taken back.
-        // Deliberate (docs/DECISIONS.md): the energy bonus updates the slot.
-        totalHitPoints = ctx->energy + ctx->body;
-        if (s.active) s.hitPoints = totalHitPoints;
-    }
+void PlayerShip::TakeEnergyBonus(HitSlot& s) {
+    GameContext* ctx = context;
+    if (ctx->energyGain == 0) return;
+    ctx->energy += ctx->energyGain;
+    ctx->energyGain = 0;
+    if (ctx->energy > ctx->shipHitPoints / 2) ctx->energy = ctx->shipHitPoints / 2;
+    // The slot follows, so that the gain is not read as damage taken back.
+    // Deliberate (docs/DECISIONS.md): the energy bonus updates the slot.
+    totalHitPoints = ctx->energy + ctx->body;
+    if (s.active) s.hitPoints = totalHitPoints;
+}
 
-    // 10. Death.
-    if (s.destroyed || !s.active) {
-        Die(true);
-        return 0;
-    }
-    // 11. Level start.
-    if (ctx->gameStartPending) {
-        Die(false);
-        return 0;
-    }
-    // 12. Spawn immunity ends.
-    s.noContact = 0;
-
-    // 13. Flame and muzzle flash.
+void PlayerShip::UpdateFlameAndFlash() {
+    const float sw = static_cast<float>(context->screenWidth);
+    const float sh = static_cast<float>(context->screenHeight);
     if (flame) flame->EmitAlong(x, y + 0.09f * sw / sh, kShipZ);
-    if (flash && flashTime + 50 < now) flash = 0;
+    if (flash && flashTime + 50 < context->timeNow) flash = 0;
+}
 
-    // 14. Entry hold.
+void PlayerShip::HoldFireAfterEntry() {
+    GameContext* ctx = context;
     if (ctx->shipEntryRequest) {
         ctx->shipEntryRequest = 0;
         holdFire = 1;
         holdTimer = 0;
     }
-    if (holdFire) {
-        if (holdTimer > 1000) holdFire = 0;
-        holdTimer += ctx->frameTimeAverage;
-    }
+    if (!holdFire) return;
+    if (holdTimer > 1000) holdFire = 0;
+    holdTimer += ctx->frameTimeAverage;
+}
 
-    // 15. Fire.
+void PlayerShip::ReadTriggers() {
+    const GameContext* ctx = context;
+    // Left button: lasers and plasma while held; right button: one pair of
+    // rockets per press.
     if (ctx->mouseButtons[0]) fireLatch = 1;
     if (fireLatch && !holdFire && !leaving) {
         FireLasers();
         FirePlasma();
     }
-    // 16. Rockets.
     if (ctx->mouseButtons[1] && !rocketLatch) {
         rocketLatch = 1;
         FireRockets();
     }
-    // 17. Releases.
     if (!ctx->mouseButtons[0]) {
         fireLatch = 0;
         holdFire = 0;
     }
     if (!ctx->mouseButtons[1]) rocketLatch = 0;
-
-    BuildSprite();
-    return 0;
 }
 
 bool PlayerShip::FireLaserShot(int type, std::uint32_t kind, float px, float py, float dx, float dy) {

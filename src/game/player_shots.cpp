@@ -248,7 +248,7 @@ std::int32_t Rocket::MoveEmitter() {
             auto* blast = new Explosion(context);
             blast->Setup(position[0], position[1], 0.015f * 5.5f, 1);
             context->objectList->AddObject(blast);
-            RequestSound(context, 6);
+            RequestSound(context, SoundSlot::Game1Explo);
         }
         return 0;
     }

@@ -244,9 +244,9 @@ TEST_F(GameTableTest, EscapeAsksForTheMenuOncePerPress) {
 TEST_F(GameTableTest, SoundRequestsAreServedOncePerFrameEvenOffTheGameScreen) {
     testing::SoundHarness sound(ctx);
     ctx.currentScreen = Screen::Menu;
-    RequestSound(&ctx, 6);
-    RequestSound(&ctx, 6);
-    RequestSound(&ctx, 2);
+    RequestSound(&ctx, SoundSlot::Game1Explo);
+    RequestSound(&ctx, SoundSlot::Game1Explo);
+    RequestSound(&ctx, SoundSlot::Game2Enemy);
     Run(1);
     EXPECT_EQ(ctx.soundRequests[6].flag, 0);
     EXPECT_EQ(ctx.soundRequests[2].flag, 0);
@@ -256,10 +256,10 @@ TEST_F(GameTableTest, SoundRequestsAreServedOncePerFrameEvenOffTheGameScreen) {
     const std::uint32_t served = ctx.timeNow;
     clock.Advance(30);
     ctx.timeNow = clock.Milliseconds();
-    RequestSound(&ctx, 6);  // 30 ms later: refused by the requester
+    RequestSound(&ctx, SoundSlot::Game1Explo);  // 30 ms later: refused by the requester
     EXPECT_EQ(ctx.soundRequests[6].flag, 0);
     Run(3);
-    RequestSound(&ctx, 6);
+    RequestSound(&ctx, SoundSlot::Game1Explo);
     EXPECT_EQ(ctx.soundRequests[6].flag, 1);
     EXPECT_GT(ctx.timeNow, served + 60);
 }

@@ -145,14 +145,14 @@ TEST_F(SoundTest, NoLibraryMeansNoStream) {
 TEST_F(SoundTest, RequestSlotsAreThrottledByTheirNextAllowedTime) {
     ctx.timeNow = 1000;
     ctx.soundRequests[5].nextAllowed = 1000;  // not yet earlier than now
-    RequestSound(&ctx, 5);
+    RequestSound(&ctx, SoundSlot::Game0Explo);
     EXPECT_EQ(ctx.soundRequests[5].flag, 0);
     ctx.timeNow = 1001;
-    RequestSound(&ctx, 5);
-    RequestSound(&ctx, 5);
+    RequestSound(&ctx, SoundSlot::Game0Explo);
+    RequestSound(&ctx, SoundSlot::Game0Explo);
     EXPECT_EQ(ctx.soundRequests[5].flag, 1);
-    RequestSound(&ctx, 8);   // out of range: ignored
-    RequestSound(&ctx, -1);
+    RequestSound(&ctx, static_cast<SoundSlot>(8));   // out of range: ignored
+    RequestSound(&ctx, static_cast<SoundSlot>(0xffffffffu));
     EXPECT_STREQ(kSoundRequestNames[7], "Game2Explo");
 }
 
