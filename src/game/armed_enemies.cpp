@@ -7,6 +7,7 @@
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/enemy_bullets.h"
+#include "game/enemy_looks.h"
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 
@@ -302,15 +303,7 @@ void ArmedCruiser::Move(float ft) {
 
 GroundGun::GroundGun(GameContext* ctx, const char* objectName) : Enemy(ctx, objectName) {
     order = 59;
-    texture = asset::CannonTex;
-    columns = assetgen::layout::kCannon.columns;
-    depthKey = 2.62f;
-    shadowShift = 0.05f;
-    vertexZ = 0.5f;
-    valueIndex = 7;
-    exploSize = 1.0f;
-    exploKind = 4;
-    exploSound = 5;  // "Game0Explo"
+    ApplyLook(LookOf(EnemyClass::GroundGun));
     scrollSpeed = ctx->groundScrollSpeed * 1.275f;
     const std::uint32_t level = ctx->currentLevel < static_cast<std::uint32_t>(kLevelCount) ? ctx->currentLevel : 0;
     const std::uint32_t cols = ctx->levelColumns[level];

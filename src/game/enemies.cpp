@@ -7,6 +7,7 @@
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/enemy_bullets.h"
+#include "game/enemy_looks.h"
 #include "game/explosion.h"
 #include "game/player_shots.h"
 #include "game/sprite_util.h"
@@ -29,8 +30,6 @@ constexpr const char kHenemy4[] = "henemy4";
 constexpr const char kHenemy5[] = "henemy5";
 constexpr const char kHenemy6[] = "henemy6";
 
-// Sound request slots of the explosions.
-constexpr int kGame0Explo = 5, kGame1Explo = 6, kGame2Explo = 7;
 
 // Big craft leave by any side of a field a little wider than the screen.
 bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
@@ -39,23 +38,13 @@ bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1
 // --- senemy1 --------------------------------------------------------------------
 
 SmallFighter::SmallFighter(GameContext* ctx) : HaloEnemy(ctx, kSenemy1) {
+    ApplyLook(LookOf(EnemyClass::SmallFighter));
     const float w = context->random.Below(30) * 0.0006f + 0.04f;
     halfWidth = w;
     halfHeight = 1.333f * w;
-    topAnchored = true;
-    texture = asset::Ship3Tex;
-    columns = 8;
-    frameCount = 40;
-    animRate = 0.038f;
     animForward = (context->random.Next() % 2) ? 1 : 0;
     depthKey = 2.6f - 0.1f * w;
-    shadowShift = 0.04f;
     vertexZ = 0.49f + 0.1f * w;
-    colour = 0xffffeecc;
-    valueIndex = 0;
-    exploSize = 1.1f;
-    exploKind = 3;
-    exploSound = kGame0Explo;
     InitHalo(1.25f * w, vertexZ, 2.6f - 0.1f * w + depthJitter);
     RebuildQuads();
 }
@@ -65,21 +54,8 @@ void SmallFighter::Move(float ft) { y += ft * (y < -0.5f ? 0.0003f : 0.0012f); }
 // --- senemy2 --------------------------------------------------------------------
 
 Drone::Drone(GameContext* ctx) : Enemy(ctx, kSenemy2) {
-    halfWidth = halfHeight = 0.05f;
-    topAnchored = true;
-    texture = asset::Ship3Tex;
-    columns = 8;
-    firstCell = 40;  // rows 5 to 7
-    frameCount = 24;
-    animRate = 0.07f;
+    ApplyLook(LookOf(EnemyClass::Drone));
     animForward = 0;
-    depthKey = 2.581f;
-    depthJitter = 0;
-    vertexZ = 0.491f;
-    valueIndex = 2;
-    exploSize = 0.9f;
-    exploKind = 0;
-    exploSound = kGame1Explo;
     RebuildQuads();
 }
 
@@ -93,19 +69,8 @@ void Drone::Explode() {
 // --- senemy3 --------------------------------------------------------------------
 
 Station::Station(GameContext* ctx) : HaloEnemy(ctx, kSenemy3) {
-    halfWidth = halfHeight = 0.062f;
-    texture = asset::StationTex;
-    columns = 4;
-    frameCount = 12;
-    animRate = 0.03f;
+    ApplyLook(LookOf(EnemyClass::Station));
     depthJitter = context->random.Below(9) * 0.0001f;
-    depthKey = 2.562f;
-    shadowShift = 0.04f;
-    vertexZ = 0.398f;
-    valueIndex = 3;
-    exploSize = 1.3f;
-    exploKind = 4;
-    exploSound = kGame0Explo;
     InitHalo(1.25f * halfWidth, vertexZ, depthKey + depthJitter);
     RebuildQuads();
 }
@@ -115,18 +80,7 @@ void Station::Move(float ft) { y += ft * speed; }
 // --- senemy4 --------------------------------------------------------------------
 
 Weaver::Weaver(GameContext* ctx) : Enemy(ctx, kSenemy4) {
-    halfWidth = 0.12f;
-    halfHeight = 0.03996f;
-    texture = asset::DlinniTex;
-    columns = 3;
-    frameCount = 9;
-    animRate = 0.04f;
-    depthKey = 2.573f;
-    depthJitter = 0;
-    valueIndex = 4;
-    exploSize = 0.7f;
-    exploKind = 4;
-    exploSound = kGame1Explo;
+    ApplyLook(LookOf(EnemyClass::Weaver));
     RebuildQuads();
 }
 
@@ -161,19 +115,7 @@ void Weaver::WriteHitBox() {
 // --- senemy5 --------------------------------------------------------------------
 
 Looper::Looper(GameContext* ctx) : Enemy(ctx, kSenemy5) {
-    halfWidth = 0.08f;
-    halfHeight = 0.0728f;
-    texture = asset::VertuhTex;
-    columns = 4;
-    frameCount = 16;
-    animRate = 0.05f;
-    depthKey = 2.574f;
-    depthJitter = 0;
-    shadowShift = 0.02f;
-    valueIndex = 5;
-    exploSize = 0.9f;
-    exploKind = 3;
-    exploSound = kGame1Explo;
+    ApplyLook(LookOf(EnemyClass::Looper));
     RebuildQuads();
 }
 
@@ -192,17 +134,7 @@ void Looper::Move(float ft) {
 // --- senemy6 --------------------------------------------------------------------
 
 Jumper::Jumper(GameContext* ctx) : Enemy(ctx, kSenemy6) {
-    halfWidth = halfHeight = 0.07f;
-    texture = asset::JumperTex;
-    columns = 6;
-    frameCount = 24;
-    animRate = 0.055f;
-    depthKey = 2.571f;
-    shadowShift = 0.04f;
-    valueIndex = 6;
-    exploSize = 0.9f;
-    exploKind = 3;
-    exploSound = kGame0Explo;
+    ApplyLook(LookOf(EnemyClass::Jumper));
     y = startY = 1.1f;
     RebuildQuads();
 }
@@ -235,20 +167,10 @@ void Jumper::Move(float ft) {
 // --- henemy1 --------------------------------------------------------------------
 
 HeavyFighter::HeavyFighter(GameContext* ctx) : HaloEnemy(ctx, kHenemy1) {
-    halfWidth = 0.076f;
-    halfHeight = 0.05016f;
-    topAnchored = true;
-    texture = asset::Ship1Tex;
-    columns = 8;
-    frameCount = 5;
-    animRate = 0.035f;
+    ApplyLook(LookOf(EnemyClass::HeavyFighter));
     zH = 0.49f + context->random.Below(10) * 0.001f;
     FlyAtDepth(zH);
-    shadowShift = 0.04f;
-    valueIndex = 1;
     exploSize = 0.7f + 0.1f * context->random.Below(7);
-    exploKind = 3;
-    exploSound = kGame0Explo;
     InitHalo(1.15f * halfWidth, zH, 3.0f - zH);
     flame = new EngineFlame(ctx);
     flame->sortKey = 3.0f - zH + 0.005f;
@@ -298,19 +220,9 @@ std::int32_t HeavyFighter::FinalCleanup() {
 // --- henemy2 --------------------------------------------------------------------
 
 Interceptor::Interceptor(GameContext* ctx) : Enemy(ctx, kHenemy2) {
-    halfWidth = 0.05f;
-    halfHeight = 0.06f;
-    texture = asset::FastTex;
-    columns = 4;
-    frameCount = 16;
-    animRate = 0.045f;
+    ApplyLook(LookOf(EnemyClass::Interceptor));
     FlyAtDepth(0.492f + context->random.Below(100) * 0.0001f);
-    shadowShift = 0.02f;
-    valueIndex = 8;
     exploSize = 0.7f + 0.1f * context->random.Below(7);
-    exploKind = 3;
-    exploAtCentre = true;
-    exploSound = kGame0Explo;
     RebuildQuads();
 }
 
@@ -321,7 +233,7 @@ void Interceptor::AttachSlot(std::uint32_t s, std::uint32_t eliteFlag) {
         texture = asset::Ship0Tex;
         context->enemySlots[slot].hitPoints = 5000;
         halfHeight *= 0.7f;
-        exploSound = kGame2Explo;
+        exploSound = SoundSlot::Game2Explo;
         speed = 0.0013f;
         RebuildQuads();
     }
@@ -340,19 +252,9 @@ void Interceptor::Explode() {
 // --- henemy3 --------------------------------------------------------------------
 
 Gunship::Gunship(GameContext* ctx) : Enemy(ctx, kHenemy3) {
-    halfWidth = 0.09f;
-    halfHeight = 0.08f;
-    texture = asset::Ship0Tex;
-    columns = 4;
-    frameCount = 5;
-    animRate = 0.04f;
+    ApplyLook(LookOf(EnemyClass::Gunship));
     FlyAtDepth(0.495f + context->random.Below(100) * 0.0001f);
-    shadowShift = 0.02f;
-    valueIndex = 9;
     exploSize = 0.7f + 0.1f * context->random.Below(7);
-    exploKind = 3;
-    exploAtCentre = true;
-    exploSound = kGame1Explo;
     angle = kPi;  // faces down the field until it aims
     RebuildQuads();
 }
@@ -383,12 +285,7 @@ const PartLook kParts[4] = {
 }  // namespace
 
 Segment::Segment(GameContext* ctx) : Enemy(ctx, kHenemy4) {
-    columns = 4;
-    shadowShift = 0.02f;
-    valueIndex = 10;
-    exploSize = 0.9f;
-    exploKind = 3;
-    exploSound = kGame0Explo;
+    ApplyLook(LookOf(EnemyClass::Segment));
     SetPart(0);
 }
 
@@ -438,19 +335,8 @@ void Segment::RebuildQuads() {
 // --- henemy5 --------------------------------------------------------------------
 
 Cruiser::Cruiser(GameContext* ctx) : Enemy(ctx, kHenemy5) {
-    halfWidth = 0.087f;
-    halfHeight = 0.120843f;
-    texture = asset::KreiserTex;
-    columns = 4;
-    frameCount = 16;
-    animRate = 0.035f;
-    depthKey = 2.572f;
-    depthJitter = 0;
-    shadowShift = 0.015f;
-    valueIndex = 11;
+    ApplyLook(LookOf(EnemyClass::Cruiser));
     exploSize = 0.7f * halfHeight / halfWidth;
-    exploKind = 4;
-    exploSound = kGame2Explo;
     RebuildQuads();
 }
 
@@ -459,17 +345,7 @@ void Cruiser::Move(float ft) { y += ft * 0.0005f; }
 // --- henemy6 --------------------------------------------------------------------
 
 Tanker::Tanker(GameContext* ctx) : Enemy(ctx, kHenemy6) {
-    halfWidth = 0.093f;
-    halfHeight = 0.12927f;
-    texture = asset::TankerTex;
-    columns = 4;
-    frameCount = 16;
-    animRate = 0.027f;
-    depthKey = 2.579f;
-    depthJitter = 0;
-    shadowShift = 0.015f;
-    valueIndex = 12;
-    exploSound = kGame2Explo;
+    ApplyLook(LookOf(EnemyClass::Tanker));
     RebuildQuads();
 }
 

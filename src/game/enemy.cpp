@@ -20,6 +20,27 @@ Enemy::Enemy(GameContext* ctx, const char* objectName) : MyObject(ctx) {
     depthJitter = static_cast<float>(context->random.Next() % 10) * 1e-5f;
 }
 
+void Enemy::ApplyLook(const EnemyLook& look) {
+    texture = look.texture;
+    columns = look.columns;
+    firstCell = look.firstCell;
+    frameCount = look.frameCount;
+    animRate = look.animRate;
+    halfWidth = look.halfWidth;
+    halfHeight = look.halfHeight;
+    depthKey = look.depthKey;
+    if (look.steadyDepth) depthJitter = 0;
+    shadowShift = look.shadowShift;
+    vertexZ = look.vertexZ;
+    colour = look.colour;
+    topAnchored = look.topAnchored;
+    valueIndex = look.valueIndex;
+    exploSize = look.exploSize;
+    exploKind = look.exploKind;
+    exploAtCentre = look.exploAtCentre;
+    exploSound = look.exploSound;
+}
+
 void Enemy::SetStart(float px, float py) {
     x = startX = px;
     y = startY = py;

@@ -5,9 +5,32 @@
 // halo variant (HaloEnemy) adds a ring of light that makes an enemy tougher.
 #include <cstdint>
 
+#include "core/states.h"
 #include "engine/my_object.h"
 
 namespace dw {
+
+// How an enemy class looks and ends: one row of a table per class. The
+// defaults are those of a plain Enemy.
+struct EnemyLook {
+    const char* texture = nullptr;
+    std::uint32_t columns = 1;      // grid columns of the sheet
+    std::uint32_t firstCell = 0;    // cell of frame 0
+    std::uint32_t frameCount = 0;
+    float animRate = 0;             // frames per ms
+    float halfWidth = 0.05f, halfHeight = 0.05f;
+    float depthKey = 2.6f;
+    bool steadyDepth = false;       // no random depth jitter
+    float shadowShift = 0;          // 0: no shadow
+    float vertexZ = 0.5f;
+    std::uint32_t colour = 0xffffffff;
+    bool topAnchored = false;
+    std::uint32_t valueIndex = 0;   // entry of enemyHitPoints
+    float exploSize = 1.0f;         // x halfWidth
+    std::uint32_t exploKind = 3;
+    bool exploAtCentre = false;
+    SoundSlot exploSound = SoundSlot::Game0Explo;
+};
 
 class Enemy : public MyObject {
 public:
@@ -48,6 +71,8 @@ protected:
         depthKey = 3.0f - z;
         depthJitter = 0;
     }
+    // Sets the class's look and end from its table row.
+    void ApplyLook(const EnemyLook& look);
     // Step 6: the hit box into the slot.
     virtual void WriteHitBox();
     // Step 8 with `award` set: explosion, score, burst and sound.
@@ -90,7 +115,7 @@ protected:
     std::uint32_t exploKind = 3;
     std::uint8_t exploFlag = 1;
     bool exploAtCentre = false;    // (x, y) instead of (x, y + halfWidth)
-    int exploSound = 5;            // sound request slot
+    SoundSlot exploSound = SoundSlot::Game0Explo;
 };
 
 class HaloEnemy : public Enemy {

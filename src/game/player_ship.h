@@ -9,6 +9,7 @@
 namespace dw {
 
 class EngineFlame;
+struct HitSlot;
 
 class PlayerShip : public MyObject {
 public:
@@ -32,6 +33,20 @@ public:
     void SetPosition(float px, float py) { x = px; y = py; }
 
 private:
+    // The steps of a frame, in this order.
+    void Animate(float ft);
+    void Steer(float ft);
+    void WriteHitBox(HitSlot& s) const;
+    void FlyOutOfLevel();
+    void EnterNextLevel(HitSlot& s);
+    void ServeDeathBonus();
+    void RunShield();
+    void TakeDamage(HitSlot& s);
+    void TakeEnergyBonus(HitSlot& s);
+    void UpdateFlameAndFlash();
+    void HoldFireAfterEntry();
+    void ReadTriggers();
+
     void Die(bool explode);
     void ClearSlot();
     void FireLasers();
