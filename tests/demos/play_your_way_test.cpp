@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/demo_session.h"
+#include "common/temp_dir.h"
 #include "app/report.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
@@ -22,18 +23,6 @@
 
 namespace dw {
 namespace {
-
-struct TempDir {
-    explicit TempDir(const char* name) : path(std::filesystem::temp_directory_path() / name) {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path path;
-};
 
 const PlayerShip* LiveShip(GameContext& c) {
     for (auto* n = c.objectList->Head(); n; n = n->next)

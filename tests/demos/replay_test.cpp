@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/demo_session.h"
+#include "common/temp_dir.h"
 #include "core/game_context.h"
 #include "app/report.h"
 #include "engine/list_engine.h"
@@ -16,18 +17,6 @@
 
 namespace dw {
 namespace {
-
-struct TempDir {
-    explicit TempDir(const char* name) : path(std::filesystem::temp_directory_path() / name) {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path path;
-};
 
 // What a frame looks like from outside: enough to tell two runs apart.
 struct FrameFacts {
