@@ -1,5 +1,7 @@
 #include "platform/gfx_device.h"
 
+#include <cstring>
+
 namespace gfx {
 
 std::uint32_t FvfStride(DWORD fvf) {
@@ -27,6 +29,32 @@ std::uint32_t PrimitiveVertexCount(D3DPRIMITIVETYPE type, std::uint32_t count) {
     case D3DPT_TRIANGLEFAN: return count + 2;
     }
     return 0;
+}
+
+std::uint32_t IndexAt(const std::uint8_t* indices, D3DFORMAT format, std::uint32_t i) {
+    if (format == D3DFMT_INDEX32) {
+        std::uint32_t v;
+        std::memcpy(&v, indices + 4 * static_cast<std::size_t>(i), 4);
+        return v;
+    }
+    std::uint16_t v;
+    std::memcpy(&v, indices + 2 * static_cast<std::size_t>(i), 2);
+    return v;
+}
+
+void FillCaps(D3DCAPS8& caps, DWORD maxTextureSide, DWORD blendStages) {
+    caps = D3DCAPS8{};
+    caps.DeviceType = D3DDEVTYPE_HAL;
+    caps.RasterCaps = kRasterCapsZTest;
+    caps.TextureCaps = kTextureCapsMipMap;
+    caps.TextureFilterCaps =
+        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
+    caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
+    caps.MaxVertexShaderConst = 96;
+    caps.MaxTextureWidth = maxTextureSide;
+    caps.MaxTextureHeight = maxTextureSide;
+    caps.MaxTextureBlendStages = blendStages;
+    caps.MaxSimultaneousTextures = blendStages;
 }
 
 HRESULT Device::Invalid() {

@@ -94,6 +94,12 @@ constexpr DWORD kFvfShadow = D3DFVF_XYZ | D3DFVF_TEX1;                      // 0
 // Screen vertices with a coordinate set for each of two texture stages.
 constexpr DWORD kFvfScreen2 = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2; // 0x244, 36 bytes
 
+// Index i of an index array of the given format (D3DFMT_INDEX16 or 32).
+std::uint32_t IndexAt(const std::uint8_t* indices, D3DFORMAT format, std::uint32_t i);
+
+// The capabilities both devices share; the rest is each device's own.
+void FillCaps(D3DCAPS8& caps, DWORD maxTextureSide, DWORD blendStages);
+
 // Bytes per vertex of a vertex format (0 for formats the devices do not know).
 std::uint32_t FvfStride(DWORD fvf);
 // Vertices a draw of this many primitives reads (0 for an unknown type).

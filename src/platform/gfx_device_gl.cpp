@@ -798,25 +798,13 @@ void GlDevice::LeaveDepthTarget() {
 }
 
 HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
-    if (caps == nullptr) return D3DERR_INVALIDCALL;
-    *caps = D3DCAPS8{};
+    if (caps == nullptr) return Invalid();
     GLint maxSize = 2048;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->RasterCaps = kRasterCapsZTest;
-    caps->TextureCaps = kTextureCapsMipMap;
-    caps->TextureFilterCaps =
-        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
-    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
-    caps->MaxVertexShaderConst = 96;
-    caps->MaxTextureWidth = static_cast<DWORD>(maxSize);
-    caps->MaxTextureHeight = static_cast<DWORD>(maxSize);
     // DUSKWHIRL_GL_STAGES=1 hides the second stage, so the one-stage way of
     // drawing can be seen (and compared) on this device too.
     const char* stages = std::getenv("DUSKWHIRL_GL_STAGES");
-    const DWORD count = stages != nullptr && std::strcmp(stages, "1") == 0 ? 1 : 2;
-    caps->MaxTextureBlendStages = count;
-    caps->MaxSimultaneousTextures = count;
+    FillCaps(*caps, static_cast<DWORD>(maxSize), stages != nullptr && std::strcmp(stages, "1") == 0 ? 1 : 2);
     return S_OK;
 }
 

@@ -127,19 +127,6 @@ public:
     HRESULT Unlock() override { return storage_.Unlock(); }
     bool Locked() const override { return storage_.locked(); }
     const std::uint8_t* Contents() const override { return storage_.data(); }
-    std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
-    std::uint32_t IndexAt(std::uint32_t i) const {
-        const std::uint8_t* p = storage_.data() + static_cast<std::size_t>(i) * IndexSize();
-        if (IndexSize() == 4) {
-            std::uint32_t v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
-        std::uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-
 private:
     NullStorage storage_;
     D3DFORMAT format_;
@@ -211,19 +198,7 @@ HRESULT NullDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR,
 
 HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps) {
     if (caps == nullptr) return Invalid();
-    *caps = D3DCAPS8{};
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->Caps2 = 0;
-    caps->RasterCaps = kRasterCapsZTest;
-    caps->TextureCaps = kTextureCapsMipMap;
-    caps->TextureFilterCaps =
-        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
-    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
-    caps->MaxVertexShaderConst = 96;
-    caps->MaxTextureWidth = 4096;
-    caps->MaxTextureHeight = 4096;
-    caps->MaxTextureBlendStages = blendStages_;
-    caps->MaxSimultaneousTextures = blendStages_;
+    FillCaps(*caps, 4096, blendStages_);
     return S_OK;
 }
 
@@ -259,7 +234,18 @@ HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DP
     return S_OK;
 }
 
-void NullDevice::FillRecord(DrawRecord& r) const {
+DrawRecord& NullDevice::Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount,
+                               UINT count) {
+    DrawRecord& r = draws_.emplace_back();
+    r.indexed = false;
+    r.primitive = type;
+    r.startVertex = start;
+    r.vertexRange = range;
+    r.startIndex = 0;
+    r.primitiveCount = primitiveCount;
+    r.vertexCount = count;
+    r.culledTriangles = 0;
+    r.vertexBytes.clear();
     const RenderState& s = state_;
     const auto& stage0 = s.stage(0);
     const auto& stage1 = s.stage(1);
@@ -293,6 +279,7 @@ void NullDevice::FillRecord(DrawRecord& r) const {
     r.world = s.world();
     r.lightCount = 0;
     for (DWORD index : s.enabledLights()) r.lightsOn[r.lightCount++] = index;
+    return r;
 }
 
 HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
@@ -301,16 +288,7 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     const UINT stride = state_.stride();
     const std::uint8_t* base = state_.stream()->Contents() + static_cast<std::size_t>(startVertex) * stride;
 
-    DrawRecord& r = draws_.emplace_back();
-    r.indexed = false;
-    r.primitive = type;
-    r.startVertex = startVertex;
-    r.vertexRange = count;
-    r.primitiveCount = primitiveCount;
-    r.vertexCount = count;
-    FillRecord(r);
-    r.vertexBytes.clear();
-    r.culledTriangles = 0;
+    DrawRecord& r = Record(type, startVertex, count, primitiveCount, count);
     const DWORD cull = state_.renderState(D3DRS_CULLMODE);
     if (type == D3DPT_TRIANGLELIST && (state_.fvf() & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW &&
         (cull == D3DCULL_CW || cull == D3DCULL_CCW) && stride >= 8) {
@@ -338,23 +316,16 @@ HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, U
     const std::uint32_t count = state_.CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount);
     if (count == 0) return Invalid();
 
-    DrawRecord& r = draws_.emplace_back();
+    DrawRecord& r = Record(type, minIndex, numVertices, primitiveCount, count);
     r.indexed = true;
-    r.primitive = type;
-    r.startVertex = minIndex;
-    r.vertexRange = numVertices;
     r.startIndex = startIndex;
-    r.primitiveCount = primitiveCount;
-    r.vertexCount = count;
-    FillRecord(r);
-    r.vertexBytes.clear();
     if (captureGeometry_) {
-        const auto* ib = static_cast<const NullIndexBuffer*>(state_.indices());
+        const IndexBuffer* ib = state_.indices();
         const std::uint8_t* vertices = state_.stream()->Contents();
         const UINT stride = state_.stride();
         r.vertexBytes.resize(static_cast<std::size_t>(count) * stride);
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::size_t v = ib->IndexAt(startIndex + i) + state_.baseVertexIndex();
+            const std::size_t v = IndexAt(ib->Contents(), ib->Format(), startIndex + i) + state_.baseVertexIndex();
             std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * stride, vertices + v * stride,
                         stride);
         }

@@ -112,7 +112,8 @@ public:
     void SetBlendStages(DWORD stages) { blendStages_ = stages; }
 
 private:
-    void FillRecord(DrawRecord& r) const;
+    // A new record of a draw, with the state it is made in.
+    DrawRecord& Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount, UINT count);
 
     std::uint32_t width_, height_;
     HRESULT cooperative_ = S_OK;

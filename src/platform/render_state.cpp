@@ -1,7 +1,5 @@
 #include "platform/render_state.h"
 
-#include <cstring>
-
 #include "platform/gfx_device.h"
 
 namespace gfx {
@@ -65,18 +63,6 @@ D3DMATRIX Identity() {
 constexpr StateChange kRefused{D3DERR_INVALIDCALL, false};
 constexpr StateChange kMoved{S_OK, true};
 constexpr StateChange kKept{S_OK, false};
-
-std::uint32_t IndexAt(const IndexBuffer& ib, std::uint32_t i) {
-    const std::uint8_t* p = ib.Contents();
-    if (ib.Format() == D3DFMT_INDEX32) {
-        std::uint32_t v;
-        std::memcpy(&v, p + 4 * static_cast<std::size_t>(i), 4);
-        return v;
-    }
-    std::uint16_t v;
-    std::memcpy(&v, p + 2 * static_cast<std::size_t>(i), 2);
-    return v;
-}
 
 }  // namespace
 
@@ -258,7 +244,7 @@ std::uint32_t RenderState::CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex
     const std::uint64_t first = static_cast<std::uint64_t>(minIndex) + baseVertex_;
     const std::uint64_t last = first + numVertices;  // one past
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t v = static_cast<std::uint64_t>(IndexAt(*indices_, startIndex + i)) + baseVertex_;
+        const std::uint64_t v = static_cast<std::uint64_t>(IndexAt(indices_->Contents(), indices_->Format(), startIndex + i)) + baseVertex_;
         if (v >= vertexCapacity || v < first || v >= last) return 0;
     }
     return count;

@@ -134,14 +134,7 @@ public:
         return v;
     }
     std::uint32_t Index(std::uint32_t i) const {
-        if (wide_) {
-            std::uint32_t v;
-            std::memcpy(&v, indices_ + 4 * static_cast<std::size_t>(i), 4);
-            return v;
-        }
-        std::uint16_t v;
-        std::memcpy(&v, indices_ + 2 * static_cast<std::size_t>(i), 2);
-        return v;
+        return gfx::IndexAt(indices_, wide_ ? D3DFMT_INDEX32 : D3DFMT_INDEX16, i);
     }
 
 private:
