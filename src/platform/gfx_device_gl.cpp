@@ -399,6 +399,13 @@ struct GlDevice::Uniforms {
     GLint alphaTest, alphaFunc, alphaRef;
 };
 
+// A piece of a large quad cut for drawing: two triangles, and whether they
+// show only opaque texels.
+struct GlDevice::QuadPiece {
+    SpriteVertexView vertices[6];
+    bool opaque;
+};
+
 // What GL was last told, so that nothing is sent twice.
 struct GlDevice::GlState {
     int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
@@ -1255,18 +1262,11 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         const float v1 = q[0].v + (y1 - q[0].y) / h * (q[5].v - q[0].v);
         return map.OpaqueBox(u0, v0, u1, v1);
     };
-    // Only quads that are not opaque whole and have an opaque cell count.
-    auto worth = [&](const SpriteVertexView* q) {
-        if ((q[0].diffuse >> 24) != 0xFFu || !LargeQuad(q)) return false;
-        if (OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3)) return false;
-        for (float y = q[0].y; y < q[5].y; y += kCell)
-            for (float x = q[0].x; x < q[5].x; x += kCell)
-                if (cellOpaque(q, x, std::min(x + kCell, q[5].x), y, std::min(y + kCell, q[5].y))) return true;
-        return false;
+    // Only quads not opaque whole are cut; they count when a cell is opaque.
+    auto candidate = [&](const SpriteVertexView* q) {
+        return (q[0].diffuse >> 24) == 0xFFu && LargeQuad(q) &&
+               !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
     };
-    bool any = false;
-    for (UINT t = 0; t + 1 < primitiveCount && !any; ++t) any = worth(v + 3 * static_cast<std::size_t>(t));
-    if (!any) return false;
 
     splitVertices_.clear();
     splitRuns_.clear();
@@ -1293,30 +1293,49 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
             return p;
         };
         const SpriteVertexView tl = at(x0, y0), tr = at(x1, y0), bl = at(x0, y1), br = at(x1, y1);
-        const SpriteVertexView quad[6] = {tl, tr, bl, bl, tr, br};
-        add(quad, 2, opaque);
+        quadPieces_.push_back({{tl, tr, bl, bl, tr, br}, opaque});
     };
-    for (UINT t = 0; t < primitiveCount; ++t) {
-        const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
-        if (t + 1 < primitiveCount && worth(q)) {
-            for (float y = q[0].y; y < q[5].y; y += kCell) {
-                const float y1 = std::min(y + kCell, q[5].y);
-                float start = q[0].x;
-                bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
-                for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
-                    const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
-                    if (opaque == startOpaque) continue;
-                    piece(q, start, x, y, y1, startOpaque);
-                    start = x;
-                    startOpaque = opaque;
-                }
-                piece(q, start, q[5].x, y, y1, startOpaque);
-            }
-            ++t;  // the quad's second triangle went with it
-            continue;
+    // One pass: each candidate quad's cells are tested once, its pieces kept
+    // aside until a cell proves opaque. The triangles before it go in whole
+    // (each opaque or not) once a quad is cut, so a draw with nothing to cut
+    // copies nothing.
+    bool any = false;
+    UINT pending = 0;  // the first triangle not yet in splitVertices_
+    auto flush = [&](UINT end) {
+        for (; pending < end; ++pending) {
+            const SpriteVertexView* tri = v + 3 * static_cast<std::size_t>(pending);
+            add(tri, 1, OpaqueTriangle(map, tri));
         }
-        add(q, 1, OpaqueTriangle(map, q));
+    };
+    for (UINT t = 0; t + 1 < primitiveCount; ++t) {
+        const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
+        if (!candidate(q)) continue;
+        quadPieces_.clear();
+        bool opaqueCell = false;
+        for (float y = q[0].y; y < q[5].y; y += kCell) {
+            const float y1 = std::min(y + kCell, q[5].y);
+            float start = q[0].x;
+            bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
+            opaqueCell = opaqueCell || startOpaque;
+            for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
+                const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
+                if (opaque == startOpaque) continue;
+                opaqueCell = true;  // the run changes, so one of the two is opaque
+                piece(q, start, x, y, y1, startOpaque);
+                start = x;
+                startOpaque = opaque;
+            }
+            piece(q, start, q[5].x, y, y1, startOpaque);
+        }
+        if (!opaqueCell) continue;  // drawn as two triangles, like any other
+        any = true;
+        flush(t);
+        for (const QuadPiece& p : quadPieces_) add(p.vertices, 2, p.opaque);
+        pending = t + 2;
+        ++t;  // the quad's second triangle went with it
     }
+    if (!any) return false;
+    flush(primitiveCount);
 
     // Through a buffer of the device's own, laid out as the sprite stream.
     GlState& g = *gl_;

@@ -145,8 +145,10 @@ private:
         std::uint32_t first, count;
         bool opaque;
     };
+    struct QuadPiece;
     std::vector<std::uint8_t> splitVertices_;
     std::vector<SplitRun> splitRuns_;
+    std::vector<QuadPiece> quadPieces_;  // one quad's pieces, until it proves worth cutting
     unsigned splitBuffer_ = 0;
     std::size_t splitBufferBytes_ = 0;
 
