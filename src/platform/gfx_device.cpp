@@ -1,5 +1,6 @@
 #include "platform/gfx_device.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace gfx {
@@ -108,6 +109,36 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
     return Settle(state_.LightEnable(index, enable), StateKind::Light, 0, index);
+}
+
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format, D3DPOOL pool,
+                              Texture** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    const std::uint32_t side = MaxTextureSide();
+    if (width == 0 || height == 0 || width > side || height > side) return Invalid();
+    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return Invalid();
+    std::uint32_t full = 1;
+    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
+    if (levels == 0 || levels > full) levels = full;
+    *out = NewTexture(width, height, levels, format, pool);
+    return S_OK;
+}
+
+HRESULT Device::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool, VertexBuffer** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    if (length == 0) return Invalid();
+    *out = NewVertexBuffer(length, pool);
+    return S_OK;
+}
+
+HRESULT Device::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL pool, IndexBuffer** out) {
+    if (out == nullptr) return Invalid();
+    *out = nullptr;
+    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return Invalid();
+    *out = NewIndexBuffer(length, format, pool);
+    return S_OK;
 }
 
 HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) {

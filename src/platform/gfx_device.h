@@ -144,13 +144,13 @@ public:
     HRESULT SetLight(DWORD index, const D3DLIGHT8* light);
     HRESULT LightEnable(DWORD index, BOOL enable);
 
-    // Resources. The caller owns one reference of what it gets.
-    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                  D3DFORMAT format, D3DPOOL pool, Texture** out) = 0;
-    virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                       VertexBuffer** out) = 0;
-    virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                      IndexBuffer** out) = 0;
+    // Resources. The caller owns one reference of what it gets. The sizes,
+    // formats and lengths are checked here, alike for every device.
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, Texture** out);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** out);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IndexBuffer** out);
 
     // Drawing. The draws are checked by RenderState::CheckDraw and
     // CheckIndexedDraw before a device draws.
@@ -183,6 +183,13 @@ protected:
     virtual void StateChanged(StateKind, DWORD /*stage*/, DWORD /*which*/) {}
     // Counts a refused call and returns D3DERR_INVALIDCALL.
     HRESULT Invalid();
+    // What a device makes once the arguments have passed: the largest
+    // texture side it takes, and textures (levels already counted: 1 to the
+    // full chain) and buffers of a length above 0 and a known format.
+    virtual std::uint32_t MaxTextureSide() const = 0;
+    virtual Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) = 0;
+    virtual VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) = 0;
+    virtual IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) = 0;
 
     Counters counters_;
     RenderState state_;

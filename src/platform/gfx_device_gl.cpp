@@ -867,40 +867,24 @@ void GlDevice::StateChanged(StateKind kind, DWORD stage, DWORD which) {
 
 // --- resources -----------------------------------------------------------------------
 
-HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
-                                D3DPOOL, Texture** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192) return D3DERR_INVALIDCALL;
-    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
-    std::uint32_t full = 1;
-    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
-    if (levels == 0 || levels > full) levels = full;
+Texture* GlDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL) {
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    *out = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
+    auto* texture = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     // A deleted texture unbinds itself and its name may come back here.
     gl_->texture = gl_->texture1 = 0xFFFFFFFFu;
-    return S_OK;
+    return texture;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL, VertexBuffer** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (length == 0) return D3DERR_INVALIDCALL;
-    *out = new GlVertexBuffer(alive_, length);
+VertexBuffer* GlDevice::NewVertexBuffer(UINT length, D3DPOOL) {
     // A new buffer may reuse the name of one deleted since.
     gl_->layoutBuffer = 0xFFFFFFFFu;
-    return S_OK;
+    return new GlVertexBuffer(alive_, length);
 }
 
-HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL, IndexBuffer** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return D3DERR_INVALIDCALL;
-    *out = new GlIndexBuffer(alive_, length, format);
-    return S_OK;
+IndexBuffer* GlDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL) {
+    return new GlIndexBuffer(alive_, length, format);
 }
 
 // --- drawing -----------------------------------------------------------------------------

@@ -52,13 +52,6 @@ public:
     std::uint32_t BackBufferHeight() const override { return height_; }
     std::string AdapterDescription() const override { return adapter_; }
 
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture** out) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                               VertexBuffer** out) override;
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBuffer** out) override;
-
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
@@ -69,6 +62,10 @@ public:
 protected:
     // Marks what must be sent to GL before the next draw.
     void StateChanged(StateKind kind, DWORD stage, DWORD which) override;
+    std::uint32_t MaxTextureSide() const override { return 8192; }
+    Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) override;
+    VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) override;
+    IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
     struct Uniforms;

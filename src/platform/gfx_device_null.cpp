@@ -204,34 +204,16 @@ HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps) {
 
 HRESULT NullDevice::SetClipStatus(DWORD, DWORD) { return S_OK; }
 
-HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
-                                  D3DPOOL pool, Texture** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (width == 0 || height == 0 || width > 4096 || height > 4096) return Invalid();
-    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return Invalid();
-    std::uint32_t full = 1;
-    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
-    if (levels == 0 || levels > full) levels = full;
-    *out = new NullTextureImpl(width, height, levels, liveDefault_, pool);
-    return S_OK;
+Texture* NullDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT, D3DPOOL pool) {
+    return new NullTextureImpl(width, height, levels, liveDefault_, pool);
 }
 
-HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool, VertexBuffer** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (length == 0) return Invalid();
-    *out = new NullVertexBuffer(length, liveDefault_, pool);
-    return S_OK;
+VertexBuffer* NullDevice::NewVertexBuffer(UINT length, D3DPOOL pool) {
+    return new NullVertexBuffer(length, liveDefault_, pool);
 }
 
-HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL pool,
-                                      IndexBuffer** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return Invalid();
-    *out = new NullIndexBuffer(length, format, liveDefault_, pool);
-    return S_OK;
+IndexBuffer* NullDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) {
+    return new NullIndexBuffer(length, format, liveDefault_, pool);
 }
 
 DrawRecord& NullDevice::Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount,

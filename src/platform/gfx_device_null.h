@@ -69,13 +69,6 @@ public:
     std::uint32_t BackBufferHeight() const override { return height_; }
     std::string AdapterDescription() const override { return "Recording device"; }
 
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture** out) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                               VertexBuffer** out) override;
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBuffer** out) override;
-
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
@@ -110,6 +103,12 @@ public:
     // Texture stages the caps report (2 by default; 1 stands for a device
     // without a second stage).
     void SetBlendStages(DWORD stages) { blendStages_ = stages; }
+
+protected:
+    std::uint32_t MaxTextureSide() const override { return 4096; }
+    Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) override;
+    VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) override;
+    IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
     // A new record of a draw, with the state it is made in.
