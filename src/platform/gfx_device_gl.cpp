@@ -551,7 +551,7 @@ bool GlDevice::BuildPrograms() {
 
 HRESULT GlDevice::Reset(const PresentParameters& params) {
     if (state_.inScene()) return Invalid();
-    if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return D3DERR_INVALIDCALL;
+    if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return Invalid();
     width_ = params.backBufferWidth;
     height_ = params.backBufferHeight;
     keepAspect_ = params.keepAspect;
@@ -671,8 +671,8 @@ void GlDevice::PlacePicture(int drawableW, int drawableH) {
 HRESULT GlDevice::EndScene() { return FAILED(state_.EndScene()) ? Invalid() : S_OK; }
 
 HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
-    if ((count != 0) != (rects != nullptr)) return D3DERR_INVALIDCALL;
-    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) == 0) return D3DERR_INVALIDCALL;
+    if ((count != 0) != (rects != nullptr)) return Invalid();
+    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) == 0) return Invalid();
     const auto* r = static_cast<const std::int32_t*>(rects);
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
