@@ -2,13 +2,17 @@
 // The graphics device seam: the subset of a Direct3D 8 device the game uses,
 // with its names, enums and semantics. Two implementations: OpenGL 3.3 core
 // (gfx_device_gl.cpp) for players, and a recording device
-// (gfx_device_null.cpp) for tests and headless runs.
+// (gfx_device_null.cpp) for tests and headless runs. Both keep their state
+// and check their calls through the one RenderState (render_state.h) the
+// Device holds, so the recording device accepts, refuses and keeps exactly
+// what the OpenGL device does.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/d3d_types.h"
+#include "platform/render_state.h"
 
 namespace gfx {
 
@@ -46,6 +50,10 @@ public:
     virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
                          DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
+    // Not Direct3D: whether it is locked, and its bytes as last written
+    // (every device keeps a copy in memory).
+    virtual bool Locked() const = 0;
+    virtual const std::uint8_t* Contents() const = 0;
 };
 
 class IndexBuffer : public Resource {
@@ -55,6 +63,8 @@ public:
     virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
                          DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
+    virtual bool Locked() const = 0;
+    virtual const std::uint8_t* Contents() const = 0;
 };
 
 // Per-frame counters every device keeps (reset by ResetCounters).
@@ -84,23 +94,16 @@ constexpr DWORD kFvfShadow = D3DFVF_XYZ | D3DFVF_TEX1;                      // 0
 // Screen vertices with a coordinate set for each of two texture stages.
 constexpr DWORD kFvfScreen2 = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2; // 0x244, 36 bytes
 
+// Index i of an index array of the given format (D3DFMT_INDEX16 or 32).
+std::uint32_t IndexAt(const std::uint8_t* indices, D3DFORMAT format, std::uint32_t i);
+
+// The capabilities both devices share; the rest is each device's own.
+void FillCaps(D3DCAPS8& caps, DWORD maxTextureSide, DWORD blendStages);
+
 // Bytes per vertex of a vertex format (0 for formats the devices do not know).
 std::uint32_t FvfStride(DWORD fvf);
 // Vertices a draw of this many primitives reads (0 for an unknown type).
 std::uint32_t PrimitiveVertexCount(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount);
-
-// Number of render states and texture stage states the devices keep.
-constexpr std::uint32_t kRenderStateCount = 256;
-constexpr std::uint32_t kStageCount = 8;
-constexpr std::uint32_t kStageStateCount = 32;
-constexpr std::uint32_t kMaxActiveLights = 8;
-
-// The state a device starts with and returns to after Reset. These are the
-// Direct3D 8 defaults, except that stage 0 combines alpha like colour:
-// texture alpha x diffuse alpha (ALPHAOP MODULATE, ALPHAARG1 DIFFUSE; the
-// game switches ALPHAARG2 between TEXTURE for sprites and CURRENT for meshes).
-DWORD DefaultRenderState(D3DRENDERSTATETYPE state);
-DWORD DefaultTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
 
 struct PresentParameters {
     std::uint32_t backBufferWidth = 800;
@@ -129,30 +132,31 @@ public:
     virtual std::uint32_t BackBufferHeight() const = 0;
     virtual std::string AdapterDescription() const = 0;
 
-    // States.
-    virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
-    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
-    virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                         DWORD value) = 0;
-    virtual HRESULT SetTexture(DWORD stage, Texture* texture) = 0;
-    virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) = 0;
-    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) = 0;
-    virtual HRESULT SetMaterial(const D3DMATERIAL8* material) = 0;
-    virtual HRESULT SetLight(DWORD index, const D3DLIGHT8* light) = 0;
-    virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
+    // States, kept and checked by the device's RenderState; a refused call
+    // returns D3DERR_INVALIDCALL and changes nothing.
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value);
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    HRESULT SetTexture(DWORD stage, Texture* texture);
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix);
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix);
+    HRESULT SetMaterial(const D3DMATERIAL8* material);
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light);
+    HRESULT LightEnable(DWORD index, BOOL enable);
 
-    // Resources. The caller owns one reference of what it gets.
-    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                  D3DFORMAT format, D3DPOOL pool, Texture** out) = 0;
-    virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                       VertexBuffer** out) = 0;
-    virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                      IndexBuffer** out) = 0;
+    // Resources. The caller owns one reference of what it gets. The sizes,
+    // formats and lengths are checked here, alike for every device.
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, Texture** out);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** out);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IndexBuffer** out);
 
-    // Drawing.
-    virtual HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) = 0;
-    virtual HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) = 0;
-    virtual HRESULT SetVertexShader(DWORD fvf) = 0;
+    // Drawing. The draws are checked by RenderState::CheckDraw and
+    // CheckIndexedDraw before a device draws.
+    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride);
+    HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex);
+    HRESULT SetVertexShader(DWORD fvf);
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
     virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                          UINT startIndex, UINT primitiveCount) = 0;
@@ -167,9 +171,34 @@ public:
     // ReadPresentedImage is exact (turn it on before a screenshot run).
     virtual void SetCaptureOnPresent(bool) {}
     virtual bool CaptureOnPresent() const { return false; }
+    // The state as the device keeps it.
+    const RenderState& state() const { return state_; }
+    // Calls refused with D3DERR_INVALIDCALL (wrong nesting, bad ranges,
+    // drawing from a locked buffer ...) since construction.
+    std::uint32_t invalidCalls() const { return invalidCalls_; }
 
 protected:
+    // Told of every accepted call that moved the state (see StateKind for
+    // what stage and which name), for a device that passes state on.
+    virtual void StateChanged(StateKind, DWORD /*stage*/, DWORD /*which*/) {}
+    // Counts a refused call and returns D3DERR_INVALIDCALL.
+    HRESULT Invalid();
+    // What a device makes once the arguments have passed: the largest
+    // texture side it takes, and textures (levels already counted: 1 to the
+    // full chain) and buffers of a length above 0 and a known format.
+    virtual std::uint32_t MaxTextureSide() const = 0;
+    virtual Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) = 0;
+    virtual VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) = 0;
+    virtual IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) = 0;
+
     Counters counters_;
+    RenderState state_;
+
+private:
+    HRESULT Settle(StateChange change, StateKind kind, DWORD stage, DWORD which);
+    HRESULT Checked(HRESULT result);
+
+    std::uint32_t invalidCalls_ = 0;
 };
 
 }  // namespace gfx

@@ -229,12 +229,6 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
     return GL_TRIANGLES;
 }
 
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 // --- resources -------------------------------------------------------------------
 
 class GlTexture final : public Texture {
@@ -350,6 +344,8 @@ public:
         return store_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return store_.Unlock(); }
+    bool Locked() const override { return store_.locked(); }
+    const std::uint8_t* Contents() const override { return store_.data(); }
     GlBufferStore& store() { return store_; }
 
 private:
@@ -366,6 +362,8 @@ public:
         return store_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return store_.Unlock(); }
+    bool Locked() const override { return store_.locked(); }
+    const std::uint8_t* Contents() const override { return store_.data(); }
     GlBufferStore& store() { return store_; }
     std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
 
@@ -373,14 +371,6 @@ private:
     GlBufferStore store_;
     D3DFORMAT format_;
 };
-
-template <typename T>
-void Rebind(T*& slot, T* value) {
-    if (slot == value) return;
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
 
 GLuint Compile(GLenum type, const char* source, std::string& error) {
     GLuint shader = glCreateShader(type);
@@ -409,6 +399,13 @@ struct GlDevice::Uniforms {
     GLint alphaTest, alphaFunc, alphaRef;
 };
 
+// A piece of a large quad cut for drawing: two triangles, and whether they
+// show only opaque texels.
+struct GlDevice::QuadPiece {
+    SpriteVertexView vertices[6];
+    bool opaque;
+};
+
 // What GL was last told, so that nothing is sent twice.
 struct GlDevice::GlState {
     int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
@@ -435,15 +432,6 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     adapter_ = std::string(renderer ? renderer : "OpenGL") + " (" + (version ? version : "?") + ")";
 
-    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
-        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
-    }
-    for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
-        stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
-        stage1_[t] = DefaultTextureStageState(1, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
-    }
-    world_ = view_ = projection_ = Identity();
-
     if (!BuildPrograms()) return;
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
@@ -469,10 +457,7 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
 }
 
 GlDevice::~GlDevice() {
-    Rebind<Texture>(texture_, nullptr);
-    Rebind<Texture>(texture1_, nullptr);
-    Rebind<VertexBuffer>(stream_, nullptr);
-    Rebind<IndexBuffer>(indices_, nullptr);
+    state_.Reset();  // what it holds goes while GL is still there
     if (depthFbo_) glDeleteFramebuffers(1, &depthFbo_);
     if (depthColor_) glDeleteRenderbuffers(1, &depthColor_);
     if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
@@ -565,28 +550,14 @@ bool GlDevice::BuildPrograms() {
 // --- frame -------------------------------------------------------------------------
 
 HRESULT GlDevice::Reset(const PresentParameters& params) {
-    if (inScene_) return D3DERR_INVALIDCALL;
-    if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return D3DERR_INVALIDCALL;
+    if (state_.inScene()) return Invalid();
+    if (params.backBufferWidth == 0 || params.backBufferHeight == 0) return Invalid();
     width_ = params.backBufferWidth;
     height_ = params.backBufferHeight;
     keepAspect_ = params.keepAspect;
     gl_->viewportW = gl_->viewportH = 0;  // placed afresh at the next scene
     // The GL context survives; only the states go back to their start.
-    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
-        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
-    }
-    for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
-        stage0_[t] = DefaultTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
-        stage1_[t] = DefaultTextureStageState(1, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
-    }
-    Rebind<Texture>(texture_, nullptr);
-    Rebind<Texture>(texture1_, nullptr);
-    Rebind<VertexBuffer>(stream_, nullptr);
-    Rebind<IndexBuffer>(indices_, nullptr);
-    world_ = view_ = projection_ = Identity();
-    material_ = D3DMATERIAL8{};
-    lights_.clear();
-    enabledLights_.clear();
+    state_.Reset();
     dirtyStates_ = dirtySampler_ = dirtySampler1_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ =
         dirtyLayout_ = true;
     *gl_ = GlState{};
@@ -622,7 +593,7 @@ bool GlDevice::ReadBackBuffer() {
 }
 
 HRESULT GlDevice::Present() {
-    if (inScene_) return D3DERR_INVALIDCALL;
+    if (state_.inScene()) return Invalid();
     LeaveDepthTarget();
     if (captureOnPresent_) {
         glReadBuffer(GL_BACK);
@@ -648,8 +619,7 @@ bool GlDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t
 }
 
 HRESULT GlDevice::BeginScene() {
-    if (inScene_) return D3DERR_INVALIDCALL;
-    inScene_ = true;
+    if (FAILED(state_.BeginScene())) return Invalid();
     int w = 0, h = 0;
     if (drawableSize_) drawableSize_(w, h);
     if (w > 0 && h > 0) {
@@ -698,15 +668,11 @@ void GlDevice::PlacePicture(int drawableW, int drawableH) {
     }
 }
 
-HRESULT GlDevice::EndScene() {
-    if (!inScene_) return D3DERR_INVALIDCALL;
-    inScene_ = false;
-    return S_OK;
-}
+HRESULT GlDevice::EndScene() { return FAILED(state_.EndScene()) ? Invalid() : S_OK; }
 
 HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
-    if ((count != 0) != (rects != nullptr)) return D3DERR_INVALIDCALL;
-    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) == 0) return D3DERR_INVALIDCALL;
+    if ((count != 0) != (rects != nullptr)) return Invalid();
+    if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) == 0) return Invalid();
     const auto* r = static_cast<const std::int32_t*>(rects);
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
@@ -839,247 +805,118 @@ void GlDevice::LeaveDepthTarget() {
 }
 
 HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
-    if (caps == nullptr) return D3DERR_INVALIDCALL;
-    *caps = D3DCAPS8{};
+    if (caps == nullptr) return Invalid();
     GLint maxSize = 2048;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->RasterCaps = kRasterCapsZTest;
-    caps->TextureCaps = kTextureCapsMipMap;
-    caps->TextureFilterCaps =
-        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
-    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
-    caps->MaxVertexShaderConst = 96;
-    caps->MaxTextureWidth = static_cast<DWORD>(maxSize);
-    caps->MaxTextureHeight = static_cast<DWORD>(maxSize);
     // DUSKWHIRL_GL_STAGES=1 hides the second stage, so the one-stage way of
     // drawing can be seen (and compared) on this device too.
     const char* stages = std::getenv("DUSKWHIRL_GL_STAGES");
-    const DWORD count = stages != nullptr && std::strcmp(stages, "1") == 0 ? 1 : 2;
-    caps->MaxTextureBlendStages = count;
-    caps->MaxSimultaneousTextures = count;
+    FillCaps(*caps, static_cast<DWORD>(maxSize), stages != nullptr && std::strcmp(stages, "1") == 0 ? 1 : 2);
     return S_OK;
 }
 
 // --- states --------------------------------------------------------------------------
 
-HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
-    ++counters_.stateChanges;
-    if (renderStates_[state] == value) return S_OK;
-    renderStates_[state] = value;
-    switch (state) {
-    case D3DRS_LIGHTING:
-    case D3DRS_AMBIENT:
-    case D3DRS_DIFFUSEMATERIALSOURCE:
-    case D3DRS_AMBIENTMATERIALSOURCE:
-    case D3DRS_EMISSIVEMATERIALSOURCE:
-    case D3DRS_COLORVERTEX:
-        dirtyLighting_ = true;
-        break;
-    case D3DRS_ALPHATESTENABLE:
-    case D3DRS_ALPHAREF:
-    case D3DRS_ALPHAFUNC:
-        dirtyStage_ = true;
-        break;
-    default:
-        dirtyStates_ = true;
-    }
-    return S_OK;
-}
-
-HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    if (state >= kRenderStateCount || value == nullptr) return D3DERR_INVALIDCALL;
-    *value = renderStates_[state];
-    return S_OK;
-}
-
-HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= kStageCount || type >= kStageStateCount) return D3DERR_INVALIDCALL;
-    ++counters_.stateChanges;
-    if (stage == 1) {
-        if (stage1_[type] == value) return S_OK;
-        stage1_[type] = value;
-        if (type >= D3DTSS_ADDRESSU && type <= D3DTSS_MIPFILTER) dirtySampler1_ = true;
-        return S_OK;
-    }
-    if (stage != 0) return S_OK;  // two stages are all the game uses
-    if (stage0_[type] == value) return S_OK;
-    stage0_[type] = value;
-    switch (type) {
-    case D3DTSS_ADDRESSU:
-    case D3DTSS_ADDRESSV:
-    case D3DTSS_MAGFILTER:
-    case D3DTSS_MINFILTER:
-    case D3DTSS_MIPFILTER:
-        dirtySampler_ = true;
-        break;
-    default:
-        dirtyStage_ = true;
-    }
-    return S_OK;
-}
-
-HRESULT GlDevice::SetTexture(DWORD stage, Texture* texture) {
-    if (stage >= kStageCount) return D3DERR_INVALIDCALL;
-    if (stage > 1) return S_OK;
-    Texture*& slot = stage == 0 ? texture_ : texture1_;
-    if (slot != texture) ++counters_.textureBinds;
-    Rebind(slot, texture);
-    return S_OK;
-}
-
-HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
-    if (matrix == nullptr) return D3DERR_INVALIDCALL;
-    switch (type) {
-    case D3DTS_WORLD: world_ = *matrix; break;
-    case D3DTS_VIEW: view_ = *matrix; break;
-    case D3DTS_PROJECTION: projection_ = *matrix; break;
-    default: return D3DERR_INVALIDCALL;
-    }
-    dirtyTransforms_ = true;
-    return S_OK;
-}
-
-HRESULT GlDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
-    if (matrix == nullptr) return D3DERR_INVALIDCALL;
-    switch (type) {
-    case D3DTS_WORLD: *matrix = world_; return S_OK;
-    case D3DTS_VIEW: *matrix = view_; return S_OK;
-    case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
-    }
-    return D3DERR_INVALIDCALL;
-}
-
-HRESULT GlDevice::SetMaterial(const D3DMATERIAL8* material) {
-    if (material == nullptr) return D3DERR_INVALIDCALL;
-    material_ = *material;
-    dirtyLighting_ = true;
-    return S_OK;
-}
-
-HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
-    if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
-        return D3DERR_INVALIDCALL;
-    }
-    lights_[index] = *light;
-    dirtyLighting_ = true;
-    return S_OK;
-}
-
-HRESULT GlDevice::LightEnable(DWORD index, BOOL enable) {
-    auto it = std::find(enabledLights_.begin(), enabledLights_.end(), index);
-    if (enable) {
-        if (it != enabledLights_.end()) return S_OK;
-        if (enabledLights_.size() >= kMaxActiveLights) return D3DERR_INVALIDCALL;
-        if (lights_.find(index) == lights_.end()) {
-            D3DLIGHT8 def{};
-            def.Type = D3DLIGHT_DIRECTIONAL;
-            def.Diffuse = {1, 1, 1, 0};
-            def.Direction = {0, 0, 1};
-            lights_[index] = def;
+void GlDevice::StateChanged(StateKind kind, DWORD stage, DWORD which) {
+    switch (kind) {
+    case StateKind::RenderState:
+        switch (which) {
+        case D3DRS_LIGHTING:
+        case D3DRS_AMBIENT:
+        case D3DRS_DIFFUSEMATERIALSOURCE:
+        case D3DRS_AMBIENTMATERIALSOURCE:
+        case D3DRS_EMISSIVEMATERIALSOURCE:
+        case D3DRS_COLORVERTEX:
+            dirtyLighting_ = true;
+            break;
+        case D3DRS_ALPHATESTENABLE:
+        case D3DRS_ALPHAREF:
+        case D3DRS_ALPHAFUNC:
+            dirtyStage_ = true;
+            break;
+        default:
+            dirtyStates_ = true;
         }
-        enabledLights_.push_back(index);
-    } else {
-        if (it == enabledLights_.end()) return S_OK;
-        enabledLights_.erase(it);
+        return;
+    case StateKind::StageState:
+        // Two stages are all the game uses; stage 1 is read at each draw
+        // but for its sampler.
+        if (stage == 1 && which >= D3DTSS_ADDRESSU && which <= D3DTSS_MIPFILTER) dirtySampler1_ = true;
+        if (stage != 0) return;
+        switch (which) {
+        case D3DTSS_ADDRESSU:
+        case D3DTSS_ADDRESSV:
+        case D3DTSS_MAGFILTER:
+        case D3DTSS_MINFILTER:
+        case D3DTSS_MIPFILTER:
+            dirtySampler_ = true;
+            break;
+        default:
+            dirtyStage_ = true;
+        }
+        return;
+    case StateKind::Transform: dirtyTransforms_ = true; return;
+    case StateKind::Material:
+    case StateKind::Light: dirtyLighting_ = true; return;
+    case StateKind::Stream: dirtyLayout_ = true; return;
+    case StateKind::VertexFormat: dirtyLayout_ = dirtyLighting_ = true; return;
+    case StateKind::Texture:
+    case StateKind::Indices: return;
     }
-    dirtyLighting_ = true;
-    return S_OK;
 }
 
 // --- resources -----------------------------------------------------------------------
 
-HRESULT GlDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
-                                D3DPOOL, Texture** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (width == 0 || height == 0 || width > 8192 || height > 8192) return D3DERR_INVALIDCALL;
-    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
-    std::uint32_t full = 1;
-    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
-    if (levels == 0 || levels > full) levels = full;
+Texture* GlDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL) {
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    *out = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
+    auto* texture = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     // A deleted texture unbinds itself and its name may come back here.
     gl_->texture = gl_->texture1 = 0xFFFFFFFFu;
-    return S_OK;
+    return texture;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL, VertexBuffer** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (length == 0) return D3DERR_INVALIDCALL;
-    *out = new GlVertexBuffer(alive_, length);
+VertexBuffer* GlDevice::NewVertexBuffer(UINT length, D3DPOOL) {
     // A new buffer may reuse the name of one deleted since.
     gl_->layoutBuffer = 0xFFFFFFFFu;
-    return S_OK;
+    return new GlVertexBuffer(alive_, length);
 }
 
-HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL, IndexBuffer** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return D3DERR_INVALIDCALL;
-    *out = new GlIndexBuffer(alive_, length, format);
-    return S_OK;
-}
-
-HRESULT GlDevice::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) {
-    if (stream != 0) return D3DERR_INVALIDCALL;
-    if (stream_ != buffer || stride_ != stride) dirtyLayout_ = true;
-    Rebind(stream_, buffer);
-    stride_ = stride;
-    return S_OK;
-}
-
-HRESULT GlDevice::SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) {
-    Rebind(indices_, buffer);
-    baseVertex_ = baseVertexIndex;
-    return S_OK;
-}
-
-HRESULT GlDevice::SetVertexShader(DWORD fvf) {
-    if (FvfStride(fvf) == 0) return D3DERR_INVALIDCALL;
-    if (fvf_ != fvf) {
-        fvf_ = fvf;
-        dirtyLayout_ = true;
-        dirtyLighting_ = true;
-    }
-    return S_OK;
+IndexBuffer* GlDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL) {
+    return new GlIndexBuffer(alive_, length, format);
 }
 
 // --- drawing -----------------------------------------------------------------------------
 
 void GlDevice::ApplyRenderStates() {
     GlState& g = *gl_;
-    const bool depth = renderStates_[D3DRS_ZENABLE] != 0;
+    const bool depth = state_.renderState(D3DRS_ZENABLE) != 0;
     if (g.depthTest != depth) {
         depth ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         g.depthTest = depth;
     }
-    const int mask = renderStates_[D3DRS_ZWRITEENABLE] != 0;
+    const int mask = state_.renderState(D3DRS_ZWRITEENABLE) != 0;
     if (g.depthMask != mask) {
         glDepthMask(mask ? GL_TRUE : GL_FALSE);
         g.depthMask = mask;
     }
-    const GLenum func = CompareFunc(renderStates_[D3DRS_ZFUNC]);
+    const GLenum func = CompareFunc(state_.renderState(D3DRS_ZFUNC));
     if (g.depthFunc != func) {
         glDepthFunc(func);
         g.depthFunc = func;
     }
-    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    const bool blend = state_.renderState(D3DRS_ALPHABLENDENABLE) != 0;
     if (g.blend != blend) {
         blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
         g.blend = blend;
     }
     if (blend) {
-        GLenum src = BlendFactor(renderStates_[D3DRS_SRCBLEND]);
-        GLenum dst = BlendFactor(renderStates_[D3DRS_DESTBLEND]);
+        GLenum src = BlendFactor(state_.renderState(D3DRS_SRCBLEND));
+        GLenum dst = BlendFactor(state_.renderState(D3DRS_DESTBLEND));
         // The "both" factors set the pair from the source factor alone.
-        if (renderStates_[D3DRS_SRCBLEND] == 12) src = GL_SRC_ALPHA, dst = GL_ONE_MINUS_SRC_ALPHA;
-        if (renderStates_[D3DRS_SRCBLEND] == 13) src = GL_ONE_MINUS_SRC_ALPHA, dst = GL_SRC_ALPHA;
+        if (state_.renderState(D3DRS_SRCBLEND) == 12) src = GL_SRC_ALPHA, dst = GL_ONE_MINUS_SRC_ALPHA;
+        if (state_.renderState(D3DRS_SRCBLEND) == 13) src = GL_ONE_MINUS_SRC_ALPHA, dst = GL_SRC_ALPHA;
         if (g.blendSrc != src || g.blendDst != dst) {
             glBlendFunc(src, dst);
             g.blendSrc = src;
@@ -1088,7 +925,7 @@ void GlDevice::ApplyRenderStates() {
     }
     // Both judge the winding as it looks on screen: Direct3D's culled
     // counter-clockwise faces are GL's front faces (front = CCW).
-    const DWORD cull = renderStates_[D3DRS_CULLMODE];
+    const DWORD cull = state_.renderState(D3DRS_CULLMODE);
     const int cullOn = cull == D3DCULL_CW || cull == D3DCULL_CCW;
     if (g.cull != cullOn) {
         cullOn ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
@@ -1123,17 +960,17 @@ void SetSampler(GLuint sampler, const std::array<DWORD, kStageStateCount>& stage
 
 void GlDevice::ApplyTexture() {
     GlState& g = *gl_;
-    const GLuint name = texture_ ? static_cast<GlTexture*>(texture_)->name() : 0;
+    const GLuint name = state_.texture(0) ? static_cast<GlTexture*>(state_.texture(0))->name() : 0;
     if (g.texture != name) {
         glBindTexture(GL_TEXTURE_2D, name);
         g.texture = name;
     }
     if (dirtySampler_) {
-        SetSampler(sampler_, stage0_);
+        SetSampler(sampler_, state_.stage(0));
         dirtySampler_ = false;
     }
     if (current_ != 3) return;  // only the two-stage build reads unit 1
-    const GLuint name1 = texture1_ ? static_cast<GlTexture*>(texture1_)->name() : 0;
+    const GLuint name1 = state_.texture(1) ? static_cast<GlTexture*>(state_.texture(1))->name() : 0;
     if (g.texture1 != name1) {
         glActiveTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_2D, name1);
@@ -1141,7 +978,7 @@ void GlDevice::ApplyTexture() {
         g.texture1 = name1;
     }
     if (dirtySampler1_) {
-        SetSampler(sampler1_, stage1_);
+        SetSampler(sampler1_, state_.stage(1));
         dirtySampler1_ = false;
     }
 }
@@ -1149,42 +986,42 @@ void GlDevice::ApplyTexture() {
 void GlDevice::ApplyUniforms() {
     const Uniforms& u = *uniforms_[current_];
     if (dirtyTransforms_) {
-        glUniformMatrix4fv(u.world, 1, GL_FALSE, &world_.m[0][0]);
-        glUniformMatrix4fv(u.view, 1, GL_FALSE, &view_.m[0][0]);
-        glUniformMatrix4fv(u.proj, 1, GL_FALSE, &projection_.m[0][0]);
+        glUniformMatrix4fv(u.world, 1, GL_FALSE, &state_.world().m[0][0]);
+        glUniformMatrix4fv(u.view, 1, GL_FALSE, &state_.view().m[0][0]);
+        glUniformMatrix4fv(u.proj, 1, GL_FALSE, &state_.projection().m[0][0]);
         glUniform2f(u.targetSize, static_cast<float>(width_), static_cast<float>(height_));
         dirtyTransforms_ = false;
     }
     if (dirtyStage_) {
-        glUniform1i(u.colorOp, static_cast<GLint>(stage0_[D3DTSS_COLOROP]));
-        glUniform1i(u.colorArg1, static_cast<GLint>(stage0_[D3DTSS_COLORARG1]));
-        glUniform1i(u.colorArg2, static_cast<GLint>(stage0_[D3DTSS_COLORARG2]));
-        glUniform1i(u.alphaOp, static_cast<GLint>(stage0_[D3DTSS_ALPHAOP]));
-        glUniform1i(u.alphaArg1, static_cast<GLint>(stage0_[D3DTSS_ALPHAARG1]));
-        glUniform1i(u.alphaArg2, static_cast<GLint>(stage0_[D3DTSS_ALPHAARG2]));
-        glUniform1i(u.alphaTest, renderStates_[D3DRS_ALPHATESTENABLE] != 0);
-        glUniform1i(u.alphaFunc, static_cast<GLint>(renderStates_[D3DRS_ALPHAFUNC]));
-        glUniform1f(u.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
+        glUniform1i(u.colorOp, static_cast<GLint>(state_.stageState(0, D3DTSS_COLOROP)));
+        glUniform1i(u.colorArg1, static_cast<GLint>(state_.stageState(0, D3DTSS_COLORARG1)));
+        glUniform1i(u.colorArg2, static_cast<GLint>(state_.stageState(0, D3DTSS_COLORARG2)));
+        glUniform1i(u.alphaOp, static_cast<GLint>(state_.stageState(0, D3DTSS_ALPHAOP)));
+        glUniform1i(u.alphaArg1, static_cast<GLint>(state_.stageState(0, D3DTSS_ALPHAARG1)));
+        glUniform1i(u.alphaArg2, static_cast<GLint>(state_.stageState(0, D3DTSS_ALPHAARG2)));
+        glUniform1i(u.alphaTest, state_.renderState(D3DRS_ALPHATESTENABLE) != 0);
+        glUniform1i(u.alphaFunc, static_cast<GLint>(state_.renderState(D3DRS_ALPHAFUNC)));
+        glUniform1f(u.alphaRef, static_cast<float>(state_.renderState(D3DRS_ALPHAREF) & 0xFF) / 255.0f);
         dirtyStage_ = false;
     }
     if (dirtyLighting_) {
-        const bool pre = (fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
-        const bool colorVertex = renderStates_[D3DRS_COLORVERTEX] != 0;
+        const bool pre = (state_.fvf() & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
+        const bool colorVertex = state_.renderState(D3DRS_COLORVERTEX) != 0;
         glUniform1i(u.pretransformed, pre);
-        glUniform1i(u.lighting, renderStates_[D3DRS_LIGHTING] != 0);
-        glUniform1i(u.hasNormal, (fvf_ & D3DFVF_NORMAL) != 0);
-        glUniform1i(u.hasColor, (fvf_ & D3DFVF_DIFFUSE) != 0);
-        glUniform1i(u.hasSpecular, (fvf_ & D3DFVF_SPECULAR) != 0);
+        glUniform1i(u.lighting, state_.renderState(D3DRS_LIGHTING) != 0);
+        glUniform1i(u.hasNormal, (state_.fvf() & D3DFVF_NORMAL) != 0);
+        glUniform1i(u.hasColor, (state_.fvf() & D3DFVF_DIFFUSE) != 0);
+        glUniform1i(u.hasSpecular, (state_.fvf() & D3DFVF_SPECULAR) != 0);
         auto src = [&](D3DRENDERSTATETYPE s) {
-            return colorVertex ? static_cast<GLint>(renderStates_[s]) : 0;
+            return colorVertex ? static_cast<GLint>(state_.renderState(s)) : 0;
         };
         glUniform1i(u.diffuseSrc, src(D3DRS_DIFFUSEMATERIALSOURCE));
         glUniform1i(u.ambientSrc, src(D3DRS_AMBIENTMATERIALSOURCE));
         glUniform1i(u.emissiveSrc, src(D3DRS_EMISSIVEMATERIALSOURCE));
-        glUniform4fv(u.matDiffuse, 1, &material_.Diffuse.r);
-        glUniform4fv(u.matAmbient, 1, &material_.Ambient.r);
-        glUniform4fv(u.matEmissive, 1, &material_.Emissive.r);
-        const DWORD a = renderStates_[D3DRS_AMBIENT];
+        glUniform4fv(u.matDiffuse, 1, &state_.material().Diffuse.r);
+        glUniform4fv(u.matAmbient, 1, &state_.material().Ambient.r);
+        glUniform4fv(u.matEmissive, 1, &state_.material().Emissive.r);
+        const DWORD a = state_.renderState(D3DRS_AMBIENT);
         glUniform4f(u.globalAmbient, static_cast<float>((a >> 16) & 0xFF) / 255.0f,
                     static_cast<float>((a >> 8) & 0xFF) / 255.0f, static_cast<float>(a & 0xFF) / 255.0f,
                     static_cast<float>((a >> 24) & 0xFF) / 255.0f);
@@ -1192,8 +1029,8 @@ void GlDevice::ApplyUniforms() {
         float dirs[kMaxActiveLights * 3] = {}, pos[kMaxActiveLights * 3] = {};
         float dif[kMaxActiveLights * 4] = {}, amb[kMaxActiveLights * 4] = {};
         GLint count = 0;
-        for (DWORD index : enabledLights_) {
-            const D3DLIGHT8& l = lights_[index];
+        for (DWORD index : state_.enabledLights()) {
+            const D3DLIGHT8& l = state_.light(index);
             types[count] = static_cast<GLint>(l.Type);
             std::memcpy(&dirs[3 * count], &l.Direction, 12);
             std::memcpy(&pos[3 * count], &l.Position, 12);
@@ -1215,76 +1052,75 @@ void GlDevice::ApplyUniforms() {
 
 void GlDevice::ApplyVertexLayout() {
     GlState& g = *gl_;
-    auto& store = static_cast<GlVertexBuffer*>(stream_)->store();
-    if (!dirtyLayout_ && g.layoutBuffer == store.name() && g.layoutFvf == fvf_ &&
-        g.layoutStride == stride_) {
+    auto& store = static_cast<GlVertexBuffer*>(state_.stream())->store();
+    if (!dirtyLayout_ && g.layoutBuffer == store.name() && g.layoutFvf == state_.fvf() &&
+        g.layoutStride == state_.stride()) {
         return;
     }
     // The attribute pointers remember the buffer bound when they are set.
     store.Bind();
-    const auto stride = static_cast<GLsizei>(stride_);
+    const auto stride = static_cast<GLsizei>(state_.stride());
     std::uintptr_t offset = 0;
     auto enable = [&](GLuint loc, GLint size, GLenum type, GLboolean norm, std::uintptr_t bytes) {
         glEnableVertexAttribArray(loc);
         glVertexAttribPointer(loc, size, type, norm, stride, reinterpret_cast<const void*>(offset));
         offset += bytes;
     };
-    if ((fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW) {
+    if ((state_.fvf() & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW) {
         enable(0, 4, GL_FLOAT, GL_FALSE, 16);
     } else {
         enable(0, 3, GL_FLOAT, GL_FALSE, 12);
     }
-    if (fvf_ & D3DFVF_NORMAL) {
+    if (state_.fvf() & D3DFVF_NORMAL) {
         enable(1, 3, GL_FLOAT, GL_FALSE, 12);
     } else {
         glDisableVertexAttribArray(1);
         glVertexAttrib3f(1, 0.0f, 0.0f, 0.0f);
     }
     // Colours are 0xAARRGGBB words: bytes B, G, R, A in memory.
-    if (fvf_ & D3DFVF_DIFFUSE) {
+    if (state_.fvf() & D3DFVF_DIFFUSE) {
         enable(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
     } else {
         glDisableVertexAttribArray(2);
         glVertexAttrib4f(2, 1.0f, 1.0f, 1.0f, 1.0f);
     }
-    if (fvf_ & D3DFVF_SPECULAR) {
+    if (state_.fvf() & D3DFVF_SPECULAR) {
         enable(4, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
     } else {
         glDisableVertexAttribArray(4);
         glVertexAttrib4f(4, 0.0f, 0.0f, 0.0f, 0.0f);
     }
-    if ((fvf_ & D3DFVF_TEXCOUNT_MASK) != 0) {
+    if ((state_.fvf() & D3DFVF_TEXCOUNT_MASK) != 0) {
         enable(3, 2, GL_FLOAT, GL_FALSE, 8);
     } else {
         glDisableVertexAttribArray(3);
         glVertexAttrib2f(3, 0.0f, 0.0f);
     }
-    if ((fvf_ & D3DFVF_TEXCOUNT_MASK) >= D3DFVF_TEX2) {
+    if ((state_.fvf() & D3DFVF_TEXCOUNT_MASK) >= D3DFVF_TEX2) {
         enable(5, 2, GL_FLOAT, GL_FALSE, 8);
     } else {
         glDisableVertexAttribArray(5);
         glVertexAttrib2f(5, 0.0f, 0.0f);
     }
     g.layoutBuffer = store.name();
-    g.layoutFvf = fvf_;
-    g.layoutStride = stride_;
+    g.layoutFvf = state_.fvf();
+    g.layoutStride = state_.stride();
     dirtyLayout_ = false;
 }
 
 bool GlDevice::PrepareDraw() {
-    if (!valid() || !inScene_ || stream_ == nullptr || stride_ == 0 || fvf_ == 0) return false;
-    if (static_cast<GlVertexBuffer*>(stream_)->store().locked()) return false;
-    if (!offscreen_ && !windowDepth_ && renderStates_[D3DRS_ZENABLE] != 0) EnterDepthTarget();
+    if (!valid()) return false;
+    if (!offscreen_ && !windowDepth_ && state_.renderState(D3DRS_ZENABLE) != 0) EnterDepthTarget();
     if (dirtyStates_) {
         ApplyRenderStates();
         dirtyStates_ = false;
     }
     // The cheapest fragment shader that does what stage 0 says.
     int variant = 2;
-    const DWORD colorOp = stage0_[D3DTSS_COLOROP];
-    if (renderStates_[D3DRS_ALPHATESTENABLE] != 0) {
+    const DWORD colorOp = state_.stageState(0, D3DTSS_COLOROP);
+    if (state_.renderState(D3DRS_ALPHATESTENABLE) != 0) {
         variant = 2;  // only the full build tests alpha
-    } else if (texture_ == nullptr || colorOp == D3DTOP_DISABLE) {
+    } else if (state_.texture(0) == nullptr || colorOp == D3DTOP_DISABLE) {
         variant = 0;
     } else {
         // Texture with diffuse (or current, the same at stage 0), no modifiers.
@@ -1294,9 +1130,9 @@ bool GlDevice::PrepareDraw() {
             const bool bDif = b == D3DTA_DIFFUSE || b == D3DTA_CURRENT;
             return (aTex && bDif) || (aDif && bTex);
         };
-        if (colorOp == D3DTOP_MODULATE && stage0_[D3DTSS_ALPHAOP] == D3DTOP_MODULATE &&
-            pair(stage0_[D3DTSS_COLORARG1], stage0_[D3DTSS_COLORARG2]) &&
-            pair(stage0_[D3DTSS_ALPHAARG1], stage0_[D3DTSS_ALPHAARG2])) {
+        if (colorOp == D3DTOP_MODULATE && state_.stageState(0, D3DTSS_ALPHAOP) == D3DTOP_MODULATE &&
+            pair(state_.stageState(0, D3DTSS_COLORARG1), state_.stageState(0, D3DTSS_COLORARG2)) &&
+            pair(state_.stageState(0, D3DTSS_ALPHAARG1), state_.stageState(0, D3DTSS_ALPHAARG2))) {
             variant = StageOneBlends() ? 3 : 1;
         }
     }
@@ -1314,8 +1150,8 @@ bool GlDevice::PrepareDraw() {
 // Stage 1 as the two-stage build draws it: its texture, through the second
 // coordinate set, under stage 0 by stage 0's alpha; alpha from the texture.
 bool GlDevice::StageOneBlends() const {
-    if (texture1_ == nullptr || (fvf_ & D3DFVF_TEXCOUNT_MASK) < D3DFVF_TEX2) return false;
-    const auto& s = stage1_;
+    if (state_.texture(1) == nullptr || (state_.fvf() & D3DFVF_TEXCOUNT_MASK) < D3DFVF_TEX2) return false;
+    const auto& s = state_.stage(1);
     return s[D3DTSS_COLOROP] == D3DTOP_BLENDCURRENTALPHA && s[D3DTSS_COLORARG1] == D3DTA_CURRENT &&
            s[D3DTSS_COLORARG2] == D3DTA_TEXTURE && s[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
            s[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE && s[D3DTSS_TEXCOORDINDEX] == 1;
@@ -1329,19 +1165,19 @@ bool GlDevice::StageOneBlends() const {
 bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
     static_assert(sizeof(SpriteVertexView) == 28);
-    if (type != D3DPT_TRIANGLELIST || fvf_ != kSpriteFvf || stride_ != sizeof(SpriteVertexView)) return false;
-    if (current_ != 1 || texture_ == nullptr) return false;  // texture x diffuse, no alpha test
-    if (renderStates_[D3DRS_ALPHABLENDENABLE] == 0) return false;
-    const DWORD src = renderStates_[D3DRS_SRCBLEND], dst = renderStates_[D3DRS_DESTBLEND];
+    if (type != D3DPT_TRIANGLELIST || state_.fvf() != kSpriteFvf || state_.stride() != sizeof(SpriteVertexView)) return false;
+    if (current_ != 1 || state_.texture(0) == nullptr) return false;  // texture x diffuse, no alpha test
+    if (state_.renderState(D3DRS_ALPHABLENDENABLE) == 0) return false;
+    const DWORD src = state_.renderState(D3DRS_SRCBLEND), dst = state_.renderState(D3DRS_DESTBLEND);
     constexpr DWORD kBothSrcAlpha = 12;  // source alpha and its inverse, from one state
     if (!(src == D3DBLEND_SRCALPHA && dst == D3DBLEND_INVSRCALPHA) && src != kBothSrcAlpha) return false;
-    const auto* texture = static_cast<GlTexture*>(texture_);
+    const auto* texture = static_cast<GlTexture*>(state_.texture(0));
     if (!texture->opacity().anyOpaque()) return false;
     // Lower mip levels are not mapped; they are only read with mip filtering.
-    if (texture->LevelCount() > 1 && stage0_[D3DTSS_MIPFILTER] != D3DTEXF_NONE) return false;
+    if (texture->LevelCount() > 1 && state_.stageState(0, D3DTSS_MIPFILTER) != D3DTEXF_NONE) return false;
 
     const auto* vertices = reinterpret_cast<const SpriteVertexView*>(
-        static_cast<GlVertexBuffer*>(stream_)->store().data() + static_cast<std::size_t>(startVertex) * stride_);
+        static_cast<GlVertexBuffer*>(state_.stream())->store().data() + static_cast<std::size_t>(startVertex) * state_.stride());
     if (DrawLargeQuadsSplit(vertices, primitiveCount)) return true;
     GlState& g = *gl_;
     bool split = false;
@@ -1401,7 +1237,7 @@ bool LargeQuad(const SpriteVertexView* v) {
 // draw holds no such quad with an opaque cell; nothing is drawn then.
 bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
     const auto* v = static_cast<const SpriteVertexView*>(data);
-    const auto& map = static_cast<GlTexture*>(texture_)->opacity();
+    const auto& map = static_cast<GlTexture*>(state_.texture(0))->opacity();
     auto cellOpaque = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1) {
         const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
         const float u0 = q[0].u + (x0 - q[0].x) / w * (q[5].u - q[0].u);
@@ -1410,18 +1246,11 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         const float v1 = q[0].v + (y1 - q[0].y) / h * (q[5].v - q[0].v);
         return map.OpaqueBox(u0, v0, u1, v1);
     };
-    // Only quads that are not opaque whole and have an opaque cell count.
-    auto worth = [&](const SpriteVertexView* q) {
-        if ((q[0].diffuse >> 24) != 0xFFu || !LargeQuad(q)) return false;
-        if (OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3)) return false;
-        for (float y = q[0].y; y < q[5].y; y += kCell)
-            for (float x = q[0].x; x < q[5].x; x += kCell)
-                if (cellOpaque(q, x, std::min(x + kCell, q[5].x), y, std::min(y + kCell, q[5].y))) return true;
-        return false;
+    // Only quads not opaque whole are cut; they count when a cell is opaque.
+    auto candidate = [&](const SpriteVertexView* q) {
+        return (q[0].diffuse >> 24) == 0xFFu && LargeQuad(q) &&
+               !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
     };
-    bool any = false;
-    for (UINT t = 0; t + 1 < primitiveCount && !any; ++t) any = worth(v + 3 * static_cast<std::size_t>(t));
-    if (!any) return false;
 
     splitVertices_.clear();
     splitRuns_.clear();
@@ -1448,30 +1277,49 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
             return p;
         };
         const SpriteVertexView tl = at(x0, y0), tr = at(x1, y0), bl = at(x0, y1), br = at(x1, y1);
-        const SpriteVertexView quad[6] = {tl, tr, bl, bl, tr, br};
-        add(quad, 2, opaque);
+        quadPieces_.push_back({{tl, tr, bl, bl, tr, br}, opaque});
     };
-    for (UINT t = 0; t < primitiveCount; ++t) {
-        const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
-        if (t + 1 < primitiveCount && worth(q)) {
-            for (float y = q[0].y; y < q[5].y; y += kCell) {
-                const float y1 = std::min(y + kCell, q[5].y);
-                float start = q[0].x;
-                bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
-                for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
-                    const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
-                    if (opaque == startOpaque) continue;
-                    piece(q, start, x, y, y1, startOpaque);
-                    start = x;
-                    startOpaque = opaque;
-                }
-                piece(q, start, q[5].x, y, y1, startOpaque);
-            }
-            ++t;  // the quad's second triangle went with it
-            continue;
+    // One pass: each candidate quad's cells are tested once, its pieces kept
+    // aside until a cell proves opaque. The triangles before it go in whole
+    // (each opaque or not) once a quad is cut, so a draw with nothing to cut
+    // copies nothing.
+    bool any = false;
+    UINT pending = 0;  // the first triangle not yet in splitVertices_
+    auto flush = [&](UINT end) {
+        for (; pending < end; ++pending) {
+            const SpriteVertexView* tri = v + 3 * static_cast<std::size_t>(pending);
+            add(tri, 1, OpaqueTriangle(map, tri));
         }
-        add(q, 1, OpaqueTriangle(map, q));
+    };
+    for (UINT t = 0; t + 1 < primitiveCount; ++t) {
+        const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
+        if (!candidate(q)) continue;
+        quadPieces_.clear();
+        bool opaqueCell = false;
+        for (float y = q[0].y; y < q[5].y; y += kCell) {
+            const float y1 = std::min(y + kCell, q[5].y);
+            float start = q[0].x;
+            bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
+            opaqueCell = opaqueCell || startOpaque;
+            for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
+                const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
+                if (opaque == startOpaque) continue;
+                opaqueCell = true;  // the run changes, so one of the two is opaque
+                piece(q, start, x, y, y1, startOpaque);
+                start = x;
+                startOpaque = opaque;
+            }
+            piece(q, start, q[5].x, y, y1, startOpaque);
+        }
+        if (!opaqueCell) continue;  // drawn as two triangles, like any other
+        any = true;
+        flush(t);
+        for (const QuadPiece& p : quadPieces_) add(p.vertices, 2, p.opaque);
+        pending = t + 2;
+        ++t;  // the quad's second triangle went with it
     }
+    if (!any) return false;
+    flush(primitiveCount);
 
     // Through a buffer of the device's own, laid out as the sprite stream.
     GlState& g = *gl_;
@@ -1504,10 +1352,8 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
 }
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
-    if (count == 0 || !PrepareDraw()) return D3DERR_INVALIDCALL;
-    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * stride_;
-    if (end > stream_->Length()) return D3DERR_INVALIDCALL;
+    const std::uint32_t count = state_.CheckDraw(type, startVertex, primitiveCount);
+    if (count == 0 || !PrepareDraw()) return Invalid();
     if (!DrawOpaqueRunsStraight(type, startVertex, primitiveCount))
         glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
     ++counters_.draws;
@@ -1515,19 +1361,16 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     return S_OK;
 }
 
-HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex,
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                        UINT primitiveCount) {
-    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
-    if (count == 0 || indices_ == nullptr || !PrepareDraw()) return D3DERR_INVALIDCALL;
-    auto* ib = static_cast<GlIndexBuffer*>(indices_);
-    if (ib->store().locked()) return D3DERR_INVALIDCALL;
-    const std::uint64_t end = (static_cast<std::uint64_t>(startIndex) + count) * ib->IndexSize();
-    if (end > ib->Length()) return D3DERR_INVALIDCALL;
+    const std::uint32_t count = state_.CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount);
+    if (count == 0 || !PrepareDraw()) return Invalid();
+    auto* ib = static_cast<GlIndexBuffer*>(state_.indices());
     ib->store().Bind();  // element binding lives in the vertex array
     const GLenum type16 = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
                              reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
-                             static_cast<GLint>(baseVertex_));
+                             static_cast<GLint>(state_.baseVertexIndex()));
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gfx_device.h"
@@ -53,32 +52,20 @@ public:
     std::uint32_t BackBufferHeight() const override { return height_; }
     std::string AdapterDescription() const override { return adapter_; }
 
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-    HRESULT SetTexture(DWORD stage, Texture* texture) override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture** out) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                               VertexBuffer** out) override;
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBuffer** out) override;
-
-    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) override;
-    HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) override;
-    HRESULT SetVertexShader(DWORD fvf) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
 
     bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
                             std::uint32_t& height) override;
+
+protected:
+    // Marks what must be sent to GL before the next draw.
+    void StateChanged(StateKind kind, DWORD stage, DWORD which) override;
+    std::uint32_t MaxTextureSide() const override { return 8192; }
+    Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) override;
+    VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) override;
+    IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
     struct Uniforms;
@@ -109,7 +96,6 @@ private:
     bool keepAspect_ = true;
     int pictureX_ = 0, pictureY_ = 0, pictureW_ = 0, pictureH_ = 0;
     void PlacePicture(int drawableW, int drawableH);
-    bool inScene_ = false;
     bool captureOnPresent_ = false;
 
     // Fragment shader builds: no texture, texture x diffuse, stage 0 in full,
@@ -124,22 +110,6 @@ private:
     std::array<std::unique_ptr<Uniforms>, kVariants> uniforms_;
     std::unique_ptr<GlState> gl_;
     std::shared_ptr<bool> alive_;
-
-    std::array<DWORD, kRenderStateCount> renderStates_{};
-    std::array<DWORD, kStageStateCount> stage0_{};
-    std::array<DWORD, kStageStateCount> stage1_{};
-    Texture* texture_ = nullptr;
-    Texture* texture1_ = nullptr;
-    D3DMATRIX world_{}, view_{}, projection_{};
-    D3DMATERIAL8 material_{};
-    std::unordered_map<DWORD, D3DLIGHT8> lights_;
-    std::vector<DWORD> enabledLights_;
-
-    VertexBuffer* stream_ = nullptr;
-    UINT stride_ = 0;
-    IndexBuffer* indices_ = nullptr;
-    UINT baseVertex_ = 0;
-    DWORD fvf_ = 0;
 
     // What needs sending to GL before the next draw.
     bool dirtyStates_ = true;
@@ -172,8 +142,10 @@ private:
         std::uint32_t first, count;
         bool opaque;
     };
+    struct QuadPiece;
     std::vector<std::uint8_t> splitVertices_;
     std::vector<SplitRun> splitRuns_;
+    std::vector<QuadPiece> quadPieces_;  // one quad's pieces, until it proves worth cutting
     unsigned splitBuffer_ = 0;
     std::size_t splitBufferBytes_ = 0;
 

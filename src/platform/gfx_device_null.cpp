@@ -105,7 +105,8 @@ public:
         return storage_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return storage_.Unlock(); }
-    const NullStorage& storage() const { return storage_; }
+    bool Locked() const override { return storage_.locked(); }
+    const std::uint8_t* Contents() const override { return storage_.data(); }
 
 private:
     NullStorage storage_;
@@ -124,95 +125,37 @@ public:
         return storage_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return storage_.Unlock(); }
-    const NullStorage& storage() const { return storage_; }
-    std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
-    std::uint32_t IndexAt(std::uint32_t i) const {
-        const std::uint8_t* p = storage_.data() + static_cast<std::size_t>(i) * IndexSize();
-        if (IndexSize() == 4) {
-            std::uint32_t v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
-        std::uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-
+    bool Locked() const override { return storage_.locked(); }
+    const std::uint8_t* Contents() const override { return storage_.data(); }
 private:
     NullStorage storage_;
     D3DFORMAT format_;
     PoolTicket ticket_;
 };
 
-template <typename T>
-void Rebind(T*& slot, T* value) {
-    if (slot == value) return;
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
-
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 }  // namespace
 
 NullDevice::NullDevice(std::uint32_t width, std::uint32_t height)
-    : width_(width), height_(height), liveDefault_(std::make_shared<std::int64_t>(0)) {
-    ResetState();
-}
+    : width_(width), height_(height), liveDefault_(std::make_shared<std::int64_t>(0)) {}
 
-NullDevice::~NullDevice() {
-    for (auto& t : textures_) Rebind<Texture>(t, nullptr);
-    Rebind<VertexBuffer>(stream_, nullptr);
-    Rebind<IndexBuffer>(indices_, nullptr);
-}
-
-void NullDevice::ResetState() {
-    for (std::uint32_t i = 0; i < kRenderStateCount; ++i) {
-        renderStates_[i] = DefaultRenderState(static_cast<D3DRENDERSTATETYPE>(i));
-    }
-    for (std::uint32_t s = 0; s < kStageCount; ++s) {
-        for (std::uint32_t t = 0; t < kStageStateCount; ++t) {
-            stageStates_[s][t] = DefaultTextureStageState(s, static_cast<D3DTEXTURESTAGESTATETYPE>(t));
-        }
-    }
-    for (auto& t : textures_) Rebind<Texture>(t, nullptr);
-    Rebind<VertexBuffer>(stream_, nullptr);
-    Rebind<IndexBuffer>(indices_, nullptr);
-    streamStride_ = 0;
-    baseVertexIndex_ = 0;
-    fvf_ = 0;
-    world_ = view_ = projection_ = Identity();
-    material_ = D3DMATERIAL8{};
-    lights_.clear();
-    lightOn_.clear();
-}
-
-HRESULT NullDevice::Invalid() {
-    ++invalidCalls_;
-    return D3DERR_INVALIDCALL;
-}
+NullDevice::~NullDevice() = default;
 
 HRESULT NullDevice::TestCooperativeLevel() { return cooperative_; }
 
 HRESULT NullDevice::Reset(const PresentParameters& params) {
-    if (inScene_) return Invalid();
+    if (state_.inScene()) return Invalid();
     if (cooperative_ == D3DERR_DEVICELOST) return D3DERR_DEVICELOST;
     if (*liveDefault_ != 0) return Invalid();
     if (FAILED(resetFailure_)) return resetFailure_;
     width_ = params.backBufferWidth;
     height_ = params.backBufferHeight;
     cooperative_ = S_OK;
-    ResetState();
+    state_.Reset();
     return S_OK;
 }
 
 HRESULT NullDevice::Present() {
-    if (inScene_) return Invalid();
+    if (state_.inScene()) return Invalid();
     // The frame's records go either way, so a lost device cannot make
     // them pile up.
     presented_.swap(draws_);
@@ -230,7 +173,7 @@ void NullDevice::FailBeginScene(std::uint32_t skip, std::uint32_t count) {
 }
 
 HRESULT NullDevice::BeginScene() {
-    if (inScene_) return Invalid();
+    if (state_.inScene()) return Invalid();
     if (beginFail_ > 0) {
         if (beginSkip_ > 0) {
             --beginSkip_;
@@ -239,15 +182,10 @@ HRESULT NullDevice::BeginScene() {
             return E_FAIL;
         }
     }
-    inScene_ = true;
-    return S_OK;
+    return state_.BeginScene();
 }
 
-HRESULT NullDevice::EndScene() {
-    if (!inScene_) return Invalid();
-    inScene_ = false;
-    return S_OK;
-}
+HRESULT NullDevice::EndScene() { return FAILED(state_.EndScene()) ? Invalid() : S_OK; }
 
 HRESULT NullDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR, float z, DWORD) {
     if ((count != 0) != (rects != nullptr)) return Invalid();
@@ -260,225 +198,86 @@ HRESULT NullDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR,
 
 HRESULT NullDevice::GetDeviceCaps(D3DCAPS8* caps) {
     if (caps == nullptr) return Invalid();
-    *caps = D3DCAPS8{};
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->Caps2 = 0;
-    caps->RasterCaps = kRasterCapsZTest;
-    caps->TextureCaps = kTextureCapsMipMap;
-    caps->TextureFilterCaps =
-        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
-    caps->VertexShaderVersion = D3DVS_VERSION(1, 1);
-    caps->MaxVertexShaderConst = 96;
-    caps->MaxTextureWidth = 4096;
-    caps->MaxTextureHeight = 4096;
-    caps->MaxTextureBlendStages = blendStages_;
-    caps->MaxSimultaneousTextures = blendStages_;
+    FillCaps(*caps, 4096, blendStages_);
     return S_OK;
 }
 
 HRESULT NullDevice::SetClipStatus(DWORD, DWORD) { return S_OK; }
 
-HRESULT NullDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= kRenderStateCount) return Invalid();
-    ++counters_.stateChanges;
-    renderStates_[state] = value;
-    return S_OK;
+Texture* NullDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT, D3DPOOL pool) {
+    return new NullTextureImpl(width, height, levels, liveDefault_, pool);
 }
 
-HRESULT NullDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    if (state >= kRenderStateCount || value == nullptr) return Invalid();
-    *value = renderStates_[state];
-    return S_OK;
+VertexBuffer* NullDevice::NewVertexBuffer(UINT length, D3DPOOL pool) {
+    return new NullVertexBuffer(length, liveDefault_, pool);
 }
 
-HRESULT NullDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= kStageCount || type >= kStageStateCount) return Invalid();
-    ++counters_.stateChanges;
-    stageStates_[stage][type] = value;
-    return S_OK;
+IndexBuffer* NullDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) {
+    return new NullIndexBuffer(length, format, liveDefault_, pool);
 }
 
-HRESULT NullDevice::SetTexture(DWORD stage, Texture* texture) {
-    if (stage >= kStageCount) return Invalid();
-    if (textures_[stage] != texture) ++counters_.textureBinds;
-    Rebind(textures_[stage], texture);
-    return S_OK;
-}
-
-HRESULT NullDevice::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
-    if (matrix == nullptr) return Invalid();
-    switch (type) {
-    case D3DTS_WORLD: world_ = *matrix; return S_OK;
-    case D3DTS_VIEW: view_ = *matrix; return S_OK;
-    case D3DTS_PROJECTION: projection_ = *matrix; return S_OK;
-    }
-    return Invalid();
-}
-
-HRESULT NullDevice::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
-    if (matrix == nullptr) return Invalid();
-    switch (type) {
-    case D3DTS_WORLD: *matrix = world_; return S_OK;
-    case D3DTS_VIEW: *matrix = view_; return S_OK;
-    case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
-    }
-    return Invalid();
-}
-
-HRESULT NullDevice::SetMaterial(const D3DMATERIAL8* material) {
-    if (material == nullptr) return Invalid();
-    material_ = *material;
-    return S_OK;
-}
-
-// Lights are numbered freely (the game uses set x 5 + i); the tables grow
-// to the highest index used, with a sane cap.
-constexpr DWORD kMaxLightIndex = 4096;
-
-HRESULT NullDevice::SetLight(DWORD index, const D3DLIGHT8* light) {
-    if (light == nullptr || index >= kMaxLightIndex) return Invalid();
-    if (light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) return Invalid();
-    if (index >= lights_.size()) {
-        lights_.resize(index + 1, D3DLIGHT8{});
-        lightOn_.resize(index + 1, 0);
-    }
-    lights_[index] = *light;
-    return S_OK;
-}
-
-HRESULT NullDevice::LightEnable(DWORD index, BOOL enable) {
-    if (index >= kMaxLightIndex) return Invalid();
-    if (index >= lights_.size()) {
-        // Direct3D 8 enables a light never set with the default light.
-        D3DLIGHT8 def{};
-        def.Type = D3DLIGHT_DIRECTIONAL;
-        def.Diffuse = {1, 1, 1, 0};
-        def.Direction = {0, 0, 1};
-        lights_.resize(index + 1, def);
-        lightOn_.resize(index + 1, 0);
-    }
-    if (enable) {
-        const auto on = static_cast<std::uint32_t>(std::count(lightOn_.begin(), lightOn_.end(), 1));
-        if (!lightOn_[index] && on >= kMaxActiveLights) return Invalid();
-    }
-    lightOn_[index] = enable ? 1 : 0;
-    return S_OK;
-}
-
-bool NullDevice::LightEnabled(DWORD index) const {
-    return index < lightOn_.size() && lightOn_[index] != 0;
-}
-
-HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD, D3DFORMAT format,
-                                  D3DPOOL pool, Texture** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (width == 0 || height == 0 || width > 4096 || height > 4096) return Invalid();
-    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return Invalid();
-    std::uint32_t full = 1;
-    while ((std::max(width, height) >> (full - 1)) > 1) ++full;
-    if (levels == 0 || levels > full) levels = full;
-    *out = new NullTextureImpl(width, height, levels, liveDefault_, pool);
-    return S_OK;
-}
-
-HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool, VertexBuffer** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (length == 0) return Invalid();
-    *out = new NullVertexBuffer(length, liveDefault_, pool);
-    return S_OK;
-}
-
-HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL pool,
-                                      IndexBuffer** out) {
-    if (out == nullptr) return Invalid();
-    *out = nullptr;
-    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) return Invalid();
-    *out = new NullIndexBuffer(length, format, liveDefault_, pool);
-    return S_OK;
-}
-
-HRESULT NullDevice::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) {
-    if (stream != 0) return Invalid();
-    Rebind(stream_, buffer);
-    streamStride_ = stride;
-    return S_OK;
-}
-
-HRESULT NullDevice::SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) {
-    Rebind(indices_, buffer);
-    baseVertexIndex_ = baseVertexIndex;
-    return S_OK;
-}
-
-HRESULT NullDevice::SetVertexShader(DWORD fvf) {
-    if (FvfStride(fvf) == 0) return Invalid();
-    fvf_ = fvf;
-    return S_OK;
-}
-
-void NullDevice::FillRecord(DrawRecord& r) const {
-    r.fvf = fvf_;
-    r.stride = streamStride_;
-    r.stream = stream_;
-    r.indices = indices_;
-    r.texture = textures_[0];
-    r.texture1 = textures_[1];
-    r.colorOp1 = stageStates_[1][D3DTSS_COLOROP];
-    r.colorArg1_1 = stageStates_[1][D3DTSS_COLORARG1];
-    r.colorArg2_1 = stageStates_[1][D3DTSS_COLORARG2];
-    r.texCoordIndex1 = stageStates_[1][D3DTSS_TEXCOORDINDEX];
-    r.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
-    r.srcBlend = renderStates_[D3DRS_SRCBLEND];
-    r.destBlend = renderStates_[D3DRS_DESTBLEND];
-    r.zEnable = renderStates_[D3DRS_ZENABLE] != 0;
-    r.zWrite = renderStates_[D3DRS_ZWRITEENABLE] != 0;
-    r.zFunc = renderStates_[D3DRS_ZFUNC];
-    r.lighting = renderStates_[D3DRS_LIGHTING] != 0;
-    r.ambientSource = renderStates_[D3DRS_AMBIENTMATERIALSOURCE];
-    r.emissiveSource = renderStates_[D3DRS_EMISSIVEMATERIALSOURCE];
-    r.colorOp = stageStates_[0][D3DTSS_COLOROP];
-    r.alphaOp = stageStates_[0][D3DTSS_ALPHAOP];
-    r.alphaArg1 = stageStates_[0][D3DTSS_ALPHAARG1];
-    r.alphaArg2 = stageStates_[0][D3DTSS_ALPHAARG2];
-    r.mipFilter = stageStates_[0][D3DTSS_MIPFILTER];
-    r.minFilter = stageStates_[0][D3DTSS_MINFILTER];
-    r.magFilter = stageStates_[0][D3DTSS_MAGFILTER];
-    r.material = material_;
-    r.world = world_;
-    r.lightCount = 0;
-    for (std::size_t i = 0; i < lightOn_.size() && r.lightCount < kMaxActiveLights; ++i) {
-        if (lightOn_[i]) r.lightsOn[r.lightCount++] = static_cast<DWORD>(i);
-    }
-}
-
-HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
-    if (!inScene_ || count == 0 || stream_ == nullptr || streamStride_ == 0) return Invalid();
-    const auto* vb = static_cast<const NullVertexBuffer*>(stream_);
-    if (vb->storage().locked()) return Invalid();
-    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * streamStride_;
-    if (end > vb->Length()) return Invalid();
-
+DrawRecord& NullDevice::Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount,
+                               UINT count) {
     DrawRecord& r = draws_.emplace_back();
     r.indexed = false;
     r.primitive = type;
-    r.startVertex = startVertex;
-    r.vertexRange = count;
+    r.startVertex = start;
+    r.vertexRange = range;
+    r.startIndex = 0;
     r.primitiveCount = primitiveCount;
     r.vertexCount = count;
-    FillRecord(r);
-    r.vertexBytes.clear();
     r.culledTriangles = 0;
-    const DWORD cull = renderStates_[D3DRS_CULLMODE];
-    if (type == D3DPT_TRIANGLELIST && (fvf_ & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW &&
-        (cull == D3DCULL_CW || cull == D3DCULL_CCW) && streamStride_ >= 8) {
-        const std::uint8_t* base = vb->storage().data() + static_cast<std::size_t>(startVertex) * streamStride_;
+    r.vertexBytes.clear();
+    const RenderState& s = state_;
+    const auto& stage0 = s.stage(0);
+    const auto& stage1 = s.stage(1);
+    r.fvf = s.fvf();
+    r.stride = s.stride();
+    r.stream = s.stream();
+    r.indices = s.indices();
+    r.texture = s.texture(0);
+    r.texture1 = s.texture(1);
+    r.colorOp1 = stage1[D3DTSS_COLOROP];
+    r.colorArg1_1 = stage1[D3DTSS_COLORARG1];
+    r.colorArg2_1 = stage1[D3DTSS_COLORARG2];
+    r.texCoordIndex1 = stage1[D3DTSS_TEXCOORDINDEX];
+    r.alphaBlend = s.renderState(D3DRS_ALPHABLENDENABLE) != 0;
+    r.srcBlend = s.renderState(D3DRS_SRCBLEND);
+    r.destBlend = s.renderState(D3DRS_DESTBLEND);
+    r.zEnable = s.renderState(D3DRS_ZENABLE) != 0;
+    r.zWrite = s.renderState(D3DRS_ZWRITEENABLE) != 0;
+    r.zFunc = s.renderState(D3DRS_ZFUNC);
+    r.lighting = s.renderState(D3DRS_LIGHTING) != 0;
+    r.ambientSource = s.renderState(D3DRS_AMBIENTMATERIALSOURCE);
+    r.emissiveSource = s.renderState(D3DRS_EMISSIVEMATERIALSOURCE);
+    r.colorOp = stage0[D3DTSS_COLOROP];
+    r.alphaOp = stage0[D3DTSS_ALPHAOP];
+    r.alphaArg1 = stage0[D3DTSS_ALPHAARG1];
+    r.alphaArg2 = stage0[D3DTSS_ALPHAARG2];
+    r.mipFilter = stage0[D3DTSS_MIPFILTER];
+    r.minFilter = stage0[D3DTSS_MINFILTER];
+    r.magFilter = stage0[D3DTSS_MAGFILTER];
+    r.material = s.material();
+    r.world = s.world();
+    r.lightCount = 0;
+    for (DWORD index : s.enabledLights()) r.lightsOn[r.lightCount++] = index;
+    return r;
+}
+
+HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const std::uint32_t count = state_.CheckDraw(type, startVertex, primitiveCount);
+    if (count == 0) return Invalid();
+    const UINT stride = state_.stride();
+    const std::uint8_t* base = state_.stream()->Contents() + static_cast<std::size_t>(startVertex) * stride;
+
+    DrawRecord& r = Record(type, startVertex, count, primitiveCount, count);
+    const DWORD cull = state_.renderState(D3DRS_CULLMODE);
+    if (type == D3DPT_TRIANGLELIST && (state_.fvf() & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW &&
+        (cull == D3DCULL_CW || cull == D3DCULL_CCW) && stride >= 8) {
         for (std::uint32_t t = 0; t < primitiveCount; ++t) {
             float p[3][2];
             for (int k = 0; k < 3; ++k) {
-                std::memcpy(p[k], base + (3 * static_cast<std::size_t>(t) + k) * streamStride_, 8);
+                std::memcpy(p[k], base + (3 * static_cast<std::size_t>(t) + k) * stride, 8);
             }
             // Screen y runs down: a positive area is clockwise on screen.
             const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) -
@@ -488,10 +287,7 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
             }
         }
     }
-    if (captureGeometry_) {
-        const std::uint8_t* p = vb->storage().data() + static_cast<std::size_t>(startVertex) * streamStride_;
-        r.vertexBytes.assign(p, p + static_cast<std::size_t>(count) * streamStride_);
-    }
+    if (captureGeometry_) r.vertexBytes.assign(base, base + static_cast<std::size_t>(count) * stride);
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;
@@ -499,42 +295,21 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
 
 HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                          UINT startIndex, UINT primitiveCount) {
-    const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
-    if (!inScene_ || count == 0 || stream_ == nullptr || streamStride_ == 0 || indices_ == nullptr) {
-        return Invalid();
-    }
-    const auto* vb = static_cast<const NullVertexBuffer*>(stream_);
-    const auto* ib = static_cast<const NullIndexBuffer*>(indices_);
-    if (vb->storage().locked() || ib->storage().locked()) return Invalid();
-    const std::uint64_t lastIndex = static_cast<std::uint64_t>(startIndex) + count;
-    if (lastIndex * ib->IndexSize() > ib->Length()) return Invalid();
-    const std::uint64_t vertexCapacity = vb->Length() / streamStride_;
-    // Every index must name a vertex inside the buffer and inside the range
-    // the call declares.
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t v = static_cast<std::uint64_t>(ib->IndexAt(startIndex + i)) + baseVertexIndex_;
-        if (v >= vertexCapacity || v < minIndex + static_cast<std::uint64_t>(baseVertexIndex_) ||
-            v >= static_cast<std::uint64_t>(minIndex) + numVertices + baseVertexIndex_) {
-            return Invalid();
-        }
-    }
+    const std::uint32_t count = state_.CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount);
+    if (count == 0) return Invalid();
 
-    DrawRecord& r = draws_.emplace_back();
+    DrawRecord& r = Record(type, minIndex, numVertices, primitiveCount, count);
     r.indexed = true;
-    r.primitive = type;
-    r.startVertex = minIndex;
-    r.vertexRange = numVertices;
     r.startIndex = startIndex;
-    r.primitiveCount = primitiveCount;
-    r.vertexCount = count;
-    FillRecord(r);
-    r.vertexBytes.clear();
     if (captureGeometry_) {
-        r.vertexBytes.resize(static_cast<std::size_t>(count) * streamStride_);
+        const IndexBuffer* ib = state_.indices();
+        const std::uint8_t* vertices = state_.stream()->Contents();
+        const UINT stride = state_.stride();
+        r.vertexBytes.resize(static_cast<std::size_t>(count) * stride);
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::size_t v = ib->IndexAt(startIndex + i) + baseVertexIndex_;
-            std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * streamStride_,
-                        vb->storage().data() + v * streamStride_, streamStride_);
+            const std::size_t v = IndexAt(ib->Contents(), ib->Format(), startIndex + i) + state_.baseVertexIndex();
+            std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * stride, vertices + v * stride,
+                        stride);
         }
     }
     ++counters_.draws;

@@ -1,8 +1,8 @@
 #pragma once
-// The recording device: keeps every state a Direct3D 8 device keeps, gives
-// textures and buffers real memory, and records each draw call with the
-// state it was made in, so tests and headless runs can check what a frame
-// drew. It draws no pixels.
+// The recording device: gives textures and buffers real memory and records
+// each draw call with the state it was made in (the state and its checks
+// are the Device's RenderState, as on the OpenGL device), so tests and
+// headless runs can check what a frame drew. It draws no pixels.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -69,26 +69,6 @@ public:
     std::uint32_t BackBufferHeight() const override { return height_; }
     std::string AdapterDescription() const override { return "Recording device"; }
 
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
-    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-    HRESULT SetTexture(DWORD stage, Texture* texture) override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override;
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
-    HRESULT LightEnable(DWORD index, BOOL enable) override;
-
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture** out) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                               VertexBuffer** out) override;
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBuffer** out) override;
-
-    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) override;
-    HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex) override;
-    HRESULT SetVertexShader(DWORD fvf) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
@@ -103,17 +83,12 @@ public:
     // The draws of the frame the last Present showed.
     const std::vector<DrawRecord>& presentedDraws() const { return presented_; }
     void ClearRecords() { draws_.clear(); }
-    // Calls refused with D3DERR_INVALIDCALL (wrong nesting, bad ranges,
-    // drawing from a locked buffer ...) since construction.
-    std::uint32_t invalidCalls() const { return invalidCalls_; }
     std::uint32_t clearCount() const { return clears_; }
-    bool inScene() const { return inScene_; }
+    bool inScene() const { return state_.inScene(); }
     // Textures, vertex and index buffers alive in D3DPOOL_DEFAULT: Reset
     // refuses (D3DERR_INVALIDCALL) while there are any, as Direct3D does.
     std::uint32_t liveDefaultPoolResources() const { return static_cast<std::uint32_t>(*liveDefault_); }
-    bool LightEnabled(DWORD index) const;
-    const D3DMATERIAL8& material() const { return material_; }
-    Texture* texture(DWORD stage) const { return stage < kStageCount ? textures_[stage] : nullptr; }
+    Texture* texture(DWORD stage) const { return state_.texture(stage); }
 
     // --- injected behaviour ----------------------------------------------
     // Copy the vertices of every draw into its record (off by default).
@@ -129,36 +104,25 @@ public:
     // without a second stage).
     void SetBlendStages(DWORD stages) { blendStages_ = stages; }
 
+protected:
+    std::uint32_t MaxTextureSide() const override { return 4096; }
+    Texture* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool) override;
+    VertexBuffer* NewVertexBuffer(UINT length, D3DPOOL pool) override;
+    IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) override;
+
 private:
-    HRESULT Invalid();
-    void FillRecord(DrawRecord& r) const;
-    void ResetState();
+    // A new record of a draw, with the state it is made in.
+    DrawRecord& Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount, UINT count);
 
     std::uint32_t width_, height_;
     HRESULT cooperative_ = S_OK;
     HRESULT resetFailure_ = S_OK;
-    bool inScene_ = false;
     std::uint32_t beginSkip_ = 0, beginFail_ = 0;
     bool captureGeometry_ = false;
     DWORD blendStages_ = 2;
 
-    std::array<DWORD, kRenderStateCount> renderStates_{};
-    std::array<std::array<DWORD, kStageStateCount>, kStageCount> stageStates_{};
-    std::array<Texture*, kStageCount> textures_{};
-    D3DMATRIX world_{}, view_{}, projection_{};
-    D3DMATERIAL8 material_{};
-    std::vector<D3DLIGHT8> lights_;
-    std::vector<std::uint8_t> lightOn_;
-
-    VertexBuffer* stream_ = nullptr;
-    UINT streamStride_ = 0;
-    IndexBuffer* indices_ = nullptr;
-    UINT baseVertexIndex_ = 0;
-    DWORD fvf_ = 0;
-
     std::vector<DrawRecord> draws_;
     std::vector<DrawRecord> presented_;
-    std::uint32_t invalidCalls_ = 0;
     std::uint32_t clears_ = 0;
     std::shared_ptr<std::int64_t> liveDefault_;
 };

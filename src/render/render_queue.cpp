@@ -134,14 +134,7 @@ public:
         return v;
     }
     std::uint32_t Index(std::uint32_t i) const {
-        if (wide_) {
-            std::uint32_t v;
-            std::memcpy(&v, indices_ + 4 * static_cast<std::size_t>(i), 4);
-            return v;
-        }
-        std::uint16_t v;
-        std::memcpy(&v, indices_ + 2 * static_cast<std::size_t>(i), 2);
-        return v;
+        return gfx::IndexAt(indices_, wide_ ? D3DFMT_INDEX32 : D3DFMT_INDEX16, i);
     }
 
 private:
@@ -889,10 +882,13 @@ HRESULT RenderQueue::Flush() {
     return S_OK;
 }
 
-void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend,
-                  std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
-    if (!ctx->renderQueue || triangles == 0) return;
+namespace {
+
+// The context's draw request filled as a screen entry; the caller adds what
+// is its own and submits it.
+DrawEntry& ScreenEntry(GameContext* ctx, const char* texture, const void* vertices, std::uint32_t triangles,
+                       float sortKey, std::uint32_t srcBlend, std::uint32_t destBlend, bool noDepth,
+                       bool alphaBlend) {
     DrawEntry& e = ctx->drawRequest;
     e.screenSpace = 1;
     e.noDepth = noDepth ? 1 : 0;
@@ -904,23 +900,24 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
     e.texture = texture;
     e.vertices = vertices;
     e.primitiveCount = triangles;
-    ctx->renderQueue->Submit(e);
+    return e;
+}
+
+}  // namespace
+
+void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
+                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend,
+                  std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
+    if (!ctx->renderQueue || triangles == 0) return;
+    ctx->renderQueue->Submit(
+        ScreenEntry(ctx, texture, vertices, triangles, sortKey, srcBlend, destBlend, noDepth, alphaBlend));
 }
 
 void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture,
                     const ScreenVertex2* vertices, std::uint32_t triangles, float sortKey) {
     if (!ctx->renderQueue || triangles == 0) return;
-    DrawEntry& e = ctx->drawRequest;
-    e.screenSpace = 1;
-    e.noDepth = 1;
-    e.alphaBlend = 1;
-    e.worldQuads = 0;
-    e.srcBlend = D3DBLEND_SRCALPHA;
-    e.destBlend = D3DBLEND_INVSRCALPHA;
-    e.sortKey = sortKey;
-    e.texture = texture;
-    e.vertices = vertices;
-    e.primitiveCount = triangles;
+    DrawEntry& e = ScreenEntry(ctx, texture, vertices, triangles, sortKey, D3DBLEND_SRCALPHA,
+                               D3DBLEND_INVSRCALPHA, true, true);
     e.twoStage = 1;
     e.underTexture = underTexture;
     ctx->renderQueue->Submit(e);

@@ -2,6 +2,7 @@
 # Xvfb): pixels of textured, blended, untextured and lit draws.
 add_executable(test_gl_device ${CMAKE_CURRENT_LIST_DIR}/program/gl_device_test.cpp)
 target_link_libraries(test_gl_device PRIVATE duskwhirl_libs PkgConfig::SDL2 PkgConfig::EPOXY)
+target_include_directories(test_gl_device PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 dw_sanitize(test_gl_device)
 find_program(DW_XVFB_RUN xvfb-run)
 if(DW_XVFB_RUN)

@@ -18,6 +18,7 @@
 #include "assets/textures.h"
 #include "platform/gfx_device_gl.h"
 #include "platform/screenshot.h"
+#include "common/device_state_script.h"
 
 namespace {
 
@@ -563,6 +564,13 @@ int main(int argc, char** argv) {
                     ExpectPixel(img, w, 10, 50, {0, 255, 0}, "stretch: a rectangle clear stretches too");
                 }
             }
+        }
+
+        // The calls the recording device accepts and refuses, answered alike,
+        // and the state they leave.
+        {
+            const std::string transcript = dwtest::RunStateScript(dev);
+            Check(transcript == dwtest::kStateScriptTranscript, "the state script gave:\n" + transcript);
         }
 
         dev.SetStreamSource(0, nullptr, 0);
