@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/application.h"
@@ -152,7 +153,7 @@ struct WindowDevices {
     // The clock: a replay and a timedemo step as told; else the real time,
     // read once a frame.
     platform::FixedStepClock fixedClock;
-    platform::LatchedClock latchedClock;
+    std::optional<platform::LatchedClock> latchedClock;  // made only when used
     std::unique_ptr<platform::Shell> shell;  // SDL is up while it lives
     std::unique_ptr<platform::InputDevices> sdlInput;
     platform::ScriptedInput script;
@@ -161,7 +162,7 @@ struct WindowDevices {
 };
 
 WindowDevices::WindowDevices(const CommandLine& cl, const PlayOptions& play, const std::string& userDir)
-    : data(FindGameData(cl.dataFile)), fixedClock(StartClockOf(play)), latchedClock(StartClockOf(play)) {
+    : data(FindGameData(cl.dataFile)), fixedClock(StartClockOf(play)) {
     platform::Services& s = services;
     s.userDir = userDir;
     if (play.replay) {
@@ -175,7 +176,12 @@ WindowDevices::WindowDevices(const CommandLine& cl, const PlayOptions& play, con
     const bool scripted = play.replay || play.autopilot;
     // A replay or the built-in player clicks no site open in a browser.
     s.desktop = scripted ? static_cast<platform::Desktop*>(&quietDesktop) : &desktop;
-    s.clock = play.replay || cl.timedemo ? static_cast<platform::Clock*>(&fixedClock) : &latchedClock;
+    if (play.replay || cl.timedemo) {
+        s.clock = &fixedClock;
+    } else {
+        latchedClock.emplace(StartClockOf(play));
+        s.clock = &*latchedClock;
+    }
     shell = platform::CreateSdlShell();
     s.shell = shell.get();
     // Input: the real devices, or a script for the replay and the built-in player.

@@ -30,11 +30,6 @@ void EndTimedFrame(FrameTimer& timer, const gfx::Counters& n, const GameContext&
               static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds),
               c.assetLoadingActive != 0);
 }
-
-const Demo& EmptyDemo() {
-    static const Demo kEmpty;
-    return kEmpty;
-}
 }  // namespace
 
 void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
@@ -213,6 +208,6 @@ int Session::exitStatus() const { return app_ ? app_->exitStatus : 1; }
 
 bool Session::closed() const { return !app_ || app_->closed; }
 
-const Demo& Session::recorded() const { return recorder_ ? recorder_->demo() : EmptyDemo(); }
+const Demo& Session::recorded() const { return recorder_ ? recorder_->demo() : notRecorded_; }
 
 }  // namespace dw

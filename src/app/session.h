@@ -136,6 +136,7 @@ private:
     DemoHeader header_;
     std::optional<LevelStarter> starter_;
     std::unique_ptr<DemoRecorder> recorder_;
+    Demo notRecorded_;  // recorded() of a session that does not record
     std::unique_ptr<DemoPlayer> player_;
     std::optional<GameReplays> replays_;
     Autopilot autopilot_;
