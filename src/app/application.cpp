@@ -28,15 +28,16 @@
 namespace dw {
 
 Application::Application(GameContext* ctx) : context(ctx) {
-    lastPresentTime = platform::timeGetTime();
+    // The session's seams come first: the clock, the user directory, the settings.
+    lastPresentTime = context->clock().Milliseconds();
     creation = CreationSize{};
-    log = new Log(platform::UserFile("file.log"));
+    log = new Log(context->UserFile("file.log"));
     context->log = log;
     log->WriteLine("Start Execute: \"Duskwhirl 2\".  Begin Log File");
     log->WriteLine("");
     // A user directory that cannot be written costs the settings and the
     // high scores: say so once, and play on.
-    if (const std::string& dir = platform::services().userDir; !dir.empty()) {
+    if (const std::string& dir = context->services->userDir; !dir.empty()) {
         const std::string problem = platform::UserDirProblem(dir);
         if (!problem.empty()) {
             const std::string warning = "settings and high scores will not be saved: " + problem;
@@ -87,7 +88,7 @@ void Application::ShowError(const char* text, bool fatal) {
 }
 
 HRESULT Application::Create() {
-    shell = platform::services().shell;
+    shell = context->services->shell;
     if (!shell) return E_FAIL;
 
     platform::WindowConfig config;
@@ -242,7 +243,7 @@ HRESULT Application::Render3DEnvironment() {
     const HRESULT level = device->TestCooperativeLevel();
     if (FAILED(level)) {
         if (level == D3DERR_DEVICELOST) {
-            platform::Sleep(10);  // wait for the device to come back
+            context->clock().Sleep(10);  // wait for the device to come back
             return S_OK;
         }
         if (level == D3DERR_DEVICENOTRESET) {
@@ -256,13 +257,14 @@ HRESULT Application::Render3DEnvironment() {
     if (Render() != 0) return E_FAIL;
 
     // At most one present per 10 ms.
-    const std::uint32_t since = platform::timeGetTime() - lastPresentTime;
-    platform::Sleep(since < 10 ? 10 - since : 0);
+    platform::Clock& clock = context->clock();
+    const std::uint32_t since = clock.Milliseconds() - lastPresentTime;
+    clock.Sleep(since < 10 ? 10 - since : 0);
     device->Present();
-    lastPresentTime = platform::timeGetTime();
+    lastPresentTime = clock.Milliseconds();
     if (screenshotPending_) {
         screenshotPending_ = false;
-        SaveScreenshotNow(*device, log);
+        SaveScreenshotNow(*device, context->UserFile("screenshots"), log);
         device->SetCaptureOnPresent(captureBefore_);
     }
     ++frameCount;
@@ -317,7 +319,7 @@ void Application::Shutdown() {
     active = false;
     ready = false;
     if (rememberWindow && shell)
-        WriteWindowSettings(static_cast<std::uint32_t>(windowedWidth_),
+        WriteWindowSettings(*context, static_cast<std::uint32_t>(windowedWidth_),
                             static_cast<std::uint32_t>(windowedHeight_), shell->IsFullscreen());
     if (device) {
         InvalidateDeviceObjects();
@@ -363,9 +365,8 @@ std::int32_t Application::InitScene() {
     if (device) device->SetClipStatus(0xFFF, 0xFFF);
 
     // 2. The system report (also decides canMipMap and canMipLinear).
-    platform::FixedSystemInfo fixedInfo;
-    platform::SystemInfo* info = platform::services().system;
-    if (!info) info = &fixedInfo;
+    platform::SystemInfo* info = c.services->system;
+    if (!info) platform::MissingSeam("system information");
     platform::SystemFacts facts = info->Gather();
     D3DCAPS8 caps{};
     if (device) {
@@ -377,14 +378,14 @@ std::int32_t Application::InitScene() {
     // 3. The system start: Game context start values, sound library,
     // resource library, input devices.
     c.hWnd = shell;
-    c.instance = platform::services().module ? platform::services().module : &platform::EmbeddedModule();
+    c.instance = c.services->module ? c.services->module : &platform::EmbeddedModule();
     c.ResetToStartValues();
     StartSound(&c);
     StartInputDevices(c);
 
     // 4. The resource library check, the random seed, the intro pictures.
-    c.random.Seed(seed ? *seed : platform::GetTickCount());
-    platform::ResourceLibrary* library = platform::services().resources;
+    c.random.Seed(seed ? *seed : c.clock().Milliseconds());
+    platform::ResourceLibrary* library = c.resourceLibrary();
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
     if (c.log)
         c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
@@ -426,7 +427,7 @@ std::int32_t Application::InitScene() {
         objectList->RestoreAll();
     }
     // 8.
-    platform::Sleep(20);
+    c.clock().Sleep(20);
     return 0;
 }
 
@@ -455,13 +456,13 @@ std::int32_t Application::RestoreDeviceObjects() {
     if (objectList) objectList->RestoreAll();
     // A device reset during play returns to the menu.
     if (c.currentScreen == Screen::Game) c.menuRequest = 1;
-    c.timeNow = platform::timeGetTime();
+    c.timeNow = c.clock().Milliseconds();
     return 0;
 }
 
 std::int32_t Application::FrameMove() {
     GameContext& c = *context;
-    const std::uint32_t now = platform::timeGetTime();
+    const std::uint32_t now = c.clock().Milliseconds();
     // A stall (a minimised window, a debugger, a slow disk) counts as the
     // longest frame at most, so the world moves only a little after it.
     const std::uint32_t step = now - c.timeNow;
@@ -498,7 +499,7 @@ std::int32_t Application::Render() {
 }
 
 std::int32_t Application::InvalidateDeviceObjects() {
-    platform::Sleep(100);
+    context->clock().Sleep(100);
     if (objectList) objectList->InvalidateAll();
     if (context->renderQueue) context->renderQueue->InvalidateDeviceObjects();
     if (context->preparedMeshCache) context->preparedMeshCache->ReleaseAll();
@@ -513,7 +514,7 @@ std::int32_t Application::DeleteDeviceObjects() {
 }
 
 std::int32_t Application::FinalCleanup() {
-    if (!context->normalExit && SettingsKeyOpens() && log)
+    if (!context->normalExit && SettingsKeyOpens(*context) && log)
         log->WriteLine("Unexpected Exit. Restore display settings.");
     ShutdownGame();
     if (context->log == log) context->log = nullptr;

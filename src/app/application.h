@@ -123,7 +123,7 @@ public:
     int exitStatus = 0;
 
     // Start-up choices of the runner: stay in the window (no switch to full
-    // screen at the end of InitScene), and the random seed (GetTickCount
+    // screen at the end of InitScene), and the random seed (the session's clock
     // when none was given).
     bool startWindowed = false;
     std::optional<std::uint32_t> seed;

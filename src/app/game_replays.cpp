@@ -26,7 +26,7 @@ void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
     if (!over) return;
     inGame_ = false;
     // The table on disk does not hold this score yet.
-    const int place = InsertionPlace(LoadRecordTable(platform::UserFile(kRecordsFile)), c.score);
+    const int place = InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score);
     Keep(recording, place);
 }
 

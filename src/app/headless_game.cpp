@@ -44,78 +44,86 @@ std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::D
     return library;
 }
 
-HeadlessGame::HeadlessGame(HeadlessOptions options)
-    : options_(std::move(options)),
-      ownDevice_(options_.device ? nullptr : MakeRecordingDevice(options_.width, options_.height)),
-      device_(options_.device ? options_.device : ownDevice_.get()),
-      shell_(device_, options_.width, options_.height) {
-    auto& s = platform::services();
-    savedServices_ = s;
-    s.userDir = options_.userDir;
-    if (options_.settings) {
-        s.settings = options_.settings;
-    } else {
-        ownSettings_ = std::make_unique<platform::IniSettingsStore>(platform::UserFile("settings.ini"));
-        s.settings = ownSettings_.get();
-    }
-    system_ = std::make_unique<platform::FixedSystemInfo>();
-    s.system = system_.get();
-    if (options_.sound) {
-        s.sound = options_.sound;
-    } else {
-        ownSound_ = std::make_unique<platform::RecordingSoundLibrary>();
-        s.sound = ownSound_.get();
-    }
-    if (options_.resources) {
-        s.resources = options_.resources;
-    } else {
-        dataSearch_ = FindGameData(options_.dataFile);
-        ownResources_ = MakeResourceLibrary(dataSearch_);
-        s.resources = ownResources_.get();
-    }
-    s.module = options_.module;
-    s.shell = &shell_;
-    s.desktop = &desktop_;
-    s.device = device_;
-    if (options_.steering || options_.gamepads)
-        steering_ = std::make_unique<platform::SteeringInput>(&input_, options_.gamepads);
-    s.input = &inputSeam();
-    platform::SetClock(&clock_);
+std::int32_t QuietSoundLibrary::IMXSampleLoad(int, const void* bytes, int, std::uint32_t size, int, int) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    const bool sound = bytes && size >= 4 &&
+                       ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F' && b[3] == 'F') ||
+                        (b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S'));
+    return sound ? next_++ : 0;
 }
 
-HeadlessGame::~HeadlessGame() {
-    if (app_ && !app_->closed) app_->Shutdown();
-    app_.reset();
-    context_.reset();
-    platform::SetClock(nullptr);
-    platform::services() = savedServices_;
+std::int32_t QuietSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int, std::uint32_t size, int) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    const bool ogg = bytes && size >= 4 && b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S';
+    return ogg ? next_++ : 0;
 }
+
+HeadlessDevices::HeadlessDevices(const HeadlessOptions& options)
+    : clock(options.startClock),
+      ownDevice(options.device ? nullptr : MakeRecordingDevice(options.width, options.height)),
+      device(options.device ? options.device : ownDevice.get()),
+      shell(device, options.width, options.height) {
+    platform::Services& s = services;
+    s.userDir = options.userDir;
+    if (options.settings) {
+        s.settings = options.settings;
+    } else {
+        ownSettings = std::make_unique<platform::IniSettingsStore>(s.UserFile("settings.ini"));
+        s.settings = ownSettings.get();
+    }
+    system = std::make_unique<platform::FixedSystemInfo>();
+    s.system = system.get();
+    if (options.sound) {
+        s.sound = options.sound;
+    } else {
+        if (options.quietSound)
+            ownSound = std::make_unique<QuietSoundLibrary>();
+        else
+            ownSound = std::make_unique<platform::RecordingSoundLibrary>();
+        s.sound = ownSound.get();
+    }
+    if (options.resources) {
+        s.resources = options.resources;
+    } else {
+        dataSearch = FindGameData(options.dataFile);
+        ownResources = MakeResourceLibrary(dataSearch);
+        s.resources = ownResources.get();
+    }
+    s.module = options.module;
+    s.shell = &shell;
+    s.desktop = &desktop;
+    s.device = device;
+    s.clock = &clock;
+    if (options.steering || options.gamepads)
+        steering = std::make_unique<platform::SteeringInput>(&input, options.gamepads, clock);
+    s.input = steering ? static_cast<platform::InputDevices*>(steering.get()) : &input;
+}
+
+HeadlessDevices::~HeadlessDevices() = default;
+
+HeadlessGame::HeadlessGame(HeadlessOptions options, PlayOptions play)
+    : options_(std::move(options)), play_(std::move(play)), devices_(options_) {}
+
+HeadlessGame::~HeadlessGame() { session_.reset(); }
 
 bool HeadlessGame::Start() {
-    context_ = std::make_unique<GameContext>();
-    context_->requestedWidth = shell_.desktopWidth;
-    context_->requestedHeight = shell_.desktopHeight;
-    for (int i = 0; i < 2; ++i) {
-        context_->refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(shell_.desktopWidth),
-                                                  static_cast<std::uint32_t>(shell_.desktopHeight),
-                                                  i == 0 ? 16u : 32u, 60u};
-    }
-    app_ = std::make_unique<Application>(context_.get());
-    // The window keeps the asked size, whatever the settings say.
-    app_->creation.width = static_cast<std::uint32_t>(options_.width);
-    app_->creation.height = static_cast<std::uint32_t>(options_.height);
-    app_->startWindowed = !options_.fullscreen;
-    app_->seed = options_.seed;
-    return SUCCEEDED(app_->Create());
+    std::string error;
+    return Start(error);
 }
 
-bool HeadlessGame::Step() {
-    if (!app_ || app_->closed) return false;
-    clock_.Advance(options_.stepMs);
-    const bool open = app_->Step();
-    if (context_->renderQueue) lastBatches_ = context_->renderQueue->lastBatchCount;
-    return open;
+bool HeadlessGame::Start(std::string& error) {
+    SessionStart start;
+    // The window keeps the asked size, whatever the settings say.
+    start.width = options_.width;
+    start.height = options_.height;
+    start.window = options_.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
+    start.seed = options_.seed;
+    start.stepMs = options_.stepMs;
+    session_ = std::make_unique<Session>(devices_.services, &devices_.input, play_, start);
+    return session_->Start(error);
 }
+
+bool HeadlessGame::Step() { return session_ && session_->Step(); }
 
 std::uint64_t HeadlessGame::Run(std::uint64_t frames) {
     std::uint64_t run = 0;
@@ -132,18 +140,13 @@ bool HeadlessGame::RunUntil(const std::function<bool()>& done, std::uint64_t max
 }
 
 void HeadlessGame::Close() {
-    if (!app_ || app_->closed) return;
-    shell_.PostClose();
-    app_->Step();
+    if (session_) session_->Close();
 }
 
-platform::InputDevices& HeadlessGame::inputSeam() {
-    if (steering_) return *steering_;
-    return input_;
+bool HeadlessGame::closed() const { return !session_ || session_->closed(); }
+
+std::uint64_t HeadlessGame::frames() const {
+    return session_ && session_->started() ? session_->app().frameCount : 0;
 }
-
-bool HeadlessGame::closed() const { return !app_ || app_->closed; }
-
-std::uint64_t HeadlessGame::frames() const { return app_ ? app_->frameCount : 0; }
 
 }  // namespace dw

@@ -3,14 +3,18 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/application.h"
 #include "app/demo_session.h"
+#include "app/session.h"
+#include "platform/desktop.h"
 #include "core/game_context.h"
 #include "app/headless_game.h"
 #include "core/log.h"
@@ -68,18 +72,10 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
 
 }  // namespace
 
-std::string UserDirectoryFor(const CommandLine& cl, bool windowed) {
+std::string UserDirectoryFor(const CommandLine& cl) {
     if (!cl.userDir.empty()) {
         platform::MakeDirs(cl.userDir);  // a failure is reported at start
         return cl.userDir;
-    }
-    if (windowed) {
-        // The player's data directory ($XDG_DATA_HOME/QVM/Duskwhirl).
-        if (char* pref = SDL_GetPrefPath("QVM", "Duskwhirl")) {
-            std::string dir = pref;
-            SDL_free(pref);
-            return dir;
-        }
     }
     return platform::DefaultUserDir();
 }
@@ -141,37 +137,213 @@ std::function<void()> EndOfRunHook(const CommandLine& cl, Application& app, int&
     };
 }
 
-int RunHeadless(const CommandLine& cl) {
-    HeadlessOptions options;
-    options.userDir = UserDirectoryFor(cl, false);
-    options.dataFile = cl.dataFile;
-    if (cl.width > 0) {
-        options.width = cl.width;
-        options.height = cl.height;
+namespace {
+
+// The devices of a game in a window.
+struct WindowDevices {
+    WindowDevices(const CommandLine& cl, const PlayOptions& play, const std::string& userDir);
+
+    platform::Services services;
+    platform::DataSearch data;
+    std::unique_ptr<platform::MemorySettingsStore> replaySettings;
+    std::unique_ptr<platform::IniSettingsStore> iniSettings;
+    platform::RealSystemInfo system;
+    platform::SdlDesktop desktop;
+    platform::QuietDesktop quietDesktop;
+    // The clock: a replay and a timedemo step as told; else the real time,
+    // read once a frame.
+    platform::FixedStepClock fixedClock;
+    std::optional<platform::LatchedClock> latchedClock;  // made only when used
+    std::unique_ptr<platform::Shell> shell;  // SDL is up while it lives
+    std::unique_ptr<platform::InputDevices> sdlInput;
+    platform::ScriptedInput script;
+    std::unique_ptr<platform::MixerSoundLibrary> sound;
+    std::unique_ptr<platform::ResourceLibrary> resources;
+};
+
+WindowDevices::WindowDevices(const CommandLine& cl, const PlayOptions& play, const std::string& userDir)
+    : data(FindGameData(cl.dataFile)), fixedClock(StartClockOf(play)) {
+    platform::Services& s = services;
+    s.userDir = userDir;
+    if (play.replay) {
+        replaySettings = ReplaySettings(play.replay->header);
+        s.settings = replaySettings.get();
+    } else {
+        iniSettings = std::make_unique<platform::IniSettingsStore>(s.UserFile("settings.ini"));
+        s.settings = iniSettings.get();
     }
-    options.fullscreen = cl.fullscreen;
-    options.stepMs = cl.fixedStep ? cl.fixedStep : 16;
-    options.seed = cl.seed;
-    HeadlessGame game(options);
-    if (game.dataSearch().file.empty()) WarnMissingData(game.dataSearch());
-    if (!game.Start()) return game.app().exitStatus ? game.app().exitStatus : 1;
-
-    int status = 0;
-    game.app().onShutdown = EndOfRunHook(cl, game.app(), status, [&game] { return game.lastBatches(); });
-    const std::uint64_t limit = cl.frames >= 0 ? static_cast<std::uint64_t>(cl.frames) : 600;
-    game.Run(limit);
-    game.Close();
-    return status != 0 ? status : game.app().exitStatus;
+    s.system = &system;
+    const bool scripted = play.replay || play.autopilot;
+    // A replay or the built-in player clicks no site open in a browser.
+    s.desktop = scripted ? static_cast<platform::Desktop*>(&quietDesktop) : &desktop;
+    if (play.replay || cl.timedemo) {
+        s.clock = &fixedClock;
+    } else {
+        latchedClock.emplace(StartClockOf(play));
+        s.clock = &*latchedClock;
+    }
+    shell = platform::CreateSdlShell();
+    s.shell = shell.get();
+    // Input: the real devices, or a script for the replay and the built-in player.
+    if (!scripted) sdlInput = platform::CreateSdlInput(s.UserFile("gamecontrollerdb.txt"), *s.clock);
+    s.input = scripted ? static_cast<platform::InputDevices*>(&script) : sdlInput.get();
+    sound = std::make_unique<platform::MixerSoundLibrary>();
+    s.sound = sound.get();
+    resources = MakeResourceLibrary(data);
+    s.resources = resources.get();
 }
 
-int RunWindowed(const CommandLine& cl) {
-    // Plain play runs as a session that keeps its games as replays.
-    return RunDemoWindowed(cl);
+std::uint32_t WallClockSeed() {
+    return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu);
 }
+
+}  // namespace
 
 int RunProgram(const CommandLine& cl) {
-    if (UsesDemoSession(cl)) return RunDemoSession(cl);
-    return cl.headless ? RunHeadless(cl) : RunWindowed(cl);
+    Demo demo;
+    std::string error;
+    const bool replaying = !cl.replayFile.empty();
+    if (replaying && !LoadDemoFile(cl.replayFile, demo, error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        return 1;
+    }
+    const bool windowed = !cl.headless;
+    // A plain headless run plays the menu for a while; a window, a recording,
+    // a replay, the autopilot, a level or a timedemo is a session of play.
+    const bool play = windowed || !cl.recordFile.empty() || replaying || cl.autopilot || cl.level >= 0 ||
+                      cl.timedemo;
+    const std::string userDir = UserDirectoryFor(cl);
+    const std::uint32_t stepMs = cl.fixedStep ? cl.fixedStep : 16;
+
+    PlayOptions options;
+    if (replaying) options.replay = &demo;
+    options.record = !cl.recordFile.empty();
+    options.autopilot = cl.autopilot && !replaying;
+    options.startLevel = cl.level >= 0 ? cl.level : (options.autopilot ? 0 : -1);
+    options.arsenal = cl.arsenal;
+    // The games played are kept as replays.
+    if (play && !cl.timedemo && !userDir.empty()) options.keepGames = userDir + "/replays";
+
+    // How long: --frames, else the demo's length; headless, the autopilot
+    // plays until the game is over (30 minutes of game time at most) and
+    // anything else 600 frames; a window runs until it is closed.
+    std::uint64_t limit = windowed ? ~0ull : 600;
+    bool untilGameOver = false;
+    if (cl.frames >= 0) {
+        limit = static_cast<std::uint64_t>(cl.frames);
+    } else if (replaying) {
+        limit = demo.frames.size();
+    } else if (options.autopilot && !windowed) {
+        limit = 30ull * 60 * 1000 / stepMs;
+        untilGameOver = true;
+    }
+    if (cl.timedemo)  // room for the frames (a window closed by hand: a good while)
+        options.timedFrames = static_cast<std::size_t>(limit == ~0ull ? 1u << 16 : std::min<std::uint64_t>(limit, 1u << 22));
+
+    SessionStart start;
+    start.stepMs = stepMs;
+    start.seed = cl.seed;
+    if (!start.seed && play) start.seed = WallClockSeed();  // the program's choice, kept in the demo
+    if (cl.width > 0) {
+        start.width = cl.width;
+        start.height = cl.height;
+    }
+
+    // The devices.
+    std::unique_ptr<WindowDevices> window;
+    std::unique_ptr<platform::MemorySettingsStore> replaySettings;
+    std::unique_ptr<HeadlessDevices> headless;
+    const platform::Services* devices = nullptr;
+    platform::ScriptedInput* script = nullptr;
+    platform::Shell* shell = nullptr;
+    if (windowed) {
+        window = std::make_unique<WindowDevices>(cl, options, userDir);
+        devices = &window->services;
+        script = &window->script;
+        shell = window->shell.get();
+        // A recording keeps the window's size; else the window as the
+        // player left it, unless asked.
+        start.window = replaying || cl.windowed || !cl.recordFile.empty() ? WindowStart::Window
+                       : cl.fullscreen                                  ? WindowStart::FullScreen
+                                                                        : WindowStart::AsLeft;
+        start.rememberWindow = !replaying;
+        start.requiredData = &window->data;  // a window without its data would show nothing
+    } else {
+        HeadlessOptions h;
+        h.userDir = userDir;
+        h.dataFile = cl.dataFile;
+        if (cl.width > 0) {
+            h.width = cl.width;
+            h.height = cl.height;
+        }
+        h.fullscreen = cl.fullscreen;
+        h.stepMs = stepMs;
+        headless = std::make_unique<HeadlessDevices>(HeadlessOptionsFor(h, options, replaySettings));
+        devices = &headless->services;
+        script = &headless->input;
+        shell = &headless->shell;
+        start.width = h.width;
+        start.height = h.height;
+        start.window = cl.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
+        if (headless->dataSearch.file.empty()) WarnMissingData(headless->dataSearch);
+    }
+
+    int status = 0;
+    std::string windowSize;  // as the game got it, for the timedemo line
+    Session session(*devices, script, options, start);
+    if (!session.Start(error)) {
+        if (!error.empty()) std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status = session.exitStatus() ? session.exitStatus() : 1;
+    } else {
+        Application& app = session.app();
+        GameContext& c = session.context();
+        if (windowed) {
+            SetWindowIconFromData(*window->resources, c.resourceLibraryName, *shell);
+            if (!cl.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
+        }
+        windowSize = std::to_string(c.screenWidth) + "x" + std::to_string(c.screenHeight);
+        app.onShutdown = EndOfRunHook(cl, app, status, [&session] { return session.lastBatches(); });
+
+        // The loop of every run.
+        bool played = false;
+        const bool oneLevel = cl.oneLevel && options.autopilot;
+        const auto firstLevel = static_cast<std::uint32_t>(options.startLevel);
+        while (session.steps() < limit) {
+            if (!session.Step()) break;
+            if (c.currentScreen == Screen::Game) played = true;
+            if (untilGameOver && played && c.currentScreen != Screen::Game) break;
+            // The level is over once the next one begins, the game is won
+            // or lost, or the play screen is left.
+            if (oneLevel && played &&
+                (c.currentScreen != Screen::Game || c.currentLevel != firstLevel ||
+                 c.gamePhase >= GamePhase::AllLevelsDone))
+                break;
+            if (!app.active) {
+                // Minimised: wait for the window to come back.
+                platform::ShellEvent event;
+                if (shell->WaitEvent(event, 100)) app.HandleEvent(event);
+            }
+        }
+        session.Close();
+        if (status == 0) status = app.exitStatus;
+    }
+    const std::uint64_t frames = session.steps();
+
+    if (!cl.recordFile.empty() && !SaveDemoFile(cl.recordFile, session.recorded(), error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status = 1;
+    }
+    if (cl.timedemo) {
+        std::string label = replaying ? cl.replayFile : options.autopilot ? std::string("autopilot") : std::string("run");
+        if (windowed) label += " (window " + windowSize + ")";
+        std::fputs(FormatSummary(label, session.timer().Summarise(1000 / stepMs)).c_str(), stdout);
+    }
+    if (replaying && cl.frames < 0 && frames < demo.frames.size()) {
+        std::fprintf(stderr, "duskwhirl: the game closed after %llu of the demo's %zu frames\n",
+                     static_cast<unsigned long long>(frames), demo.frames.size());
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace dw

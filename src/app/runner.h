@@ -13,10 +13,11 @@ namespace dw {
 
 class Log;
 
-// The user directory of a run: --user-dir, else the player's own
-// ($XDG_DATA_HOME/QVM/Duskwhirl), created when missing. One that cannot be
+// The user directory of a run, headless or in a window: --user-dir, else the
+// player's own ($XDG_DATA_HOME/QVM/Duskwhirl, else
+// ~/.local/share/QVM/Duskwhirl), created when missing. One that cannot be
 // used is reported once by the application at start; the game goes on.
-std::string UserDirectoryFor(const CommandLine& cl, bool windowed);
+std::string UserDirectoryFor(const CommandLine& cl);
 
 // A window without its data would show nothing: the places looked at go to
 // a message box, stderr and the log ("GAME: Resource Library is absent").
@@ -30,14 +31,14 @@ bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libra
                            platform::Shell& shell);
 
 // Runs the program as the command line says; returns the exit status.
+// Every run is one session (app/session.h) in one loop; what differs is
+// the devices it is given:
+//   --headless: the headless devices (null shell and graphics device,
+//     scripted input, fixed-step clock, no sound card, no browser);
+//   else: an SDL window with OpenGL, the sound card, the real clock read
+//     once a frame (fixed steps for a replay or a timedemo), the keyboard,
+//     mouse and gamepads (a script for a replay or the autopilot), the
+//     desktop's browser (none for a replay or the autopilot).
 int RunProgram(const CommandLine& cl);
-
-// The windowed run: SDL window with OpenGL, the real clock, keyboard and
-// mouse, settings in the user directory.
-int RunWindowed(const CommandLine& cl);
-
-// The headless run: fixed-step clock, no window, no sound card, for
-// `--frames N` frames (or until quit). Writes the report if asked.
-int RunHeadless(const CommandLine& cl);
 
 }  // namespace dw

@@ -21,8 +21,7 @@ std::string ScreenshotPath(const std::string& dir, const std::tm& when,
     return path;
 }
 
-std::string SaveScreenshotNow(gfx::Device& device, Log* log) {
-    const std::string dir = platform::UserFile("screenshots");
+std::string SaveScreenshotNow(gfx::Device& device, const std::string& dir, Log* log) {
     std::vector<std::uint8_t> rgba;
     std::uint32_t w = 0, h = 0;
     if (!platform::MakeDirs(dir) || !device.ReadPresentedImage(rgba, w, h) || w == 0 || h == 0) {

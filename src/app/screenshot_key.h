@@ -18,8 +18,9 @@ class Log;
 std::string ScreenshotPath(const std::string& dir, const std::tm& when,
                            const std::function<bool(const std::string&)>& exists);
 
-// Writes the frame the device presented last; logs and returns the path
-// ("" when nothing could be written).
-std::string SaveScreenshotNow(gfx::Device& device, Log* log);
+// Writes the frame the device presented last to `dir` (the user
+// directory's "screenshots"); logs and returns the path ("" when nothing
+// could be written).
+std::string SaveScreenshotNow(gfx::Device& device, const std::string& dir, Log* log);
 
 }  // namespace dw

@@ -79,7 +79,7 @@ HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName
         DWORD materialCount = 0;
         HRESULT loadResult = S_OK;
         const ReadStep step = ReadResource(
-            libraryFileName, meshName, [&](const std::uint8_t* bytes, std::uint32_t size) {
+            *context, libraryFileName, meshName, [&](const std::uint8_t* bytes, std::uint32_t size) {
                 if (adjacency) {
                     // The old buffer belongs to the cache entry of the old key.
                     adjacency = nullptr;

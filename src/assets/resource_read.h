@@ -17,22 +17,22 @@ enum class ReadStep {
     BuildFailed,  // the bytes were read but the asset could not be made of them
 };
 
-// Opens the library `libraryName`, finds `name`, sizes, loads and locks it,
+// Opens the library `libraryName` of the session's resource library, finds `name`, sizes, loads and locks it,
 // hands the bytes to `build` (which returns false when it cannot use them)
 // and frees the library on every path once it was opened.
 template <typename Build>
-ReadStep ReadResource(const char* libraryName, const char* name, Build&& build);
+ReadStep ReadResource(const GameContext& ctx, const char* libraryName, const char* name, Build&& build);
 
 }  // namespace dw
 
+#include "core/game_context.h"
 #include "platform/resource_library.h"
-#include "platform/services.h"
 
 namespace dw {
 
 template <typename Build>
-ReadStep ReadResource(const char* libraryName, const char* name, Build&& build) {
-    platform::ResourceLibrary* lib = platform::services().resources;
+ReadStep ReadResource(const GameContext& ctx, const char* libraryName, const char* name, Build&& build) {
+    platform::ResourceLibrary* lib = ctx.resourceLibrary();
     if (!lib) return ReadStep::NoLibrary;
     platform::LibraryModule* module = lib->LoadLibrary(libraryName);
     if (!module) return ReadStep::NoLibrary;

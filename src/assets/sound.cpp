@@ -5,7 +5,6 @@
 #include "assets/asset_names.h"
 #include "assets/resource_read.h"
 #include "platform/resource_library.h"
-#include "platform/services.h"
 #include "platform/sound_library.h"
 
 namespace dw {
@@ -15,7 +14,6 @@ const char* const kSoundRequestNames[8] = {
     asset::Game4Enemy, asset::Game0Explo, asset::Game1Explo, asset::Game2Explo};
 
 namespace {
-platform::SoundLibrary* Imx() { return platform::services().sound; }
 void LogLine(GameContext* ctx, const char* text) {
     if (ctx->log) ctx->log->WriteLine(text);
 }
@@ -70,10 +68,10 @@ HRESULT LoadSample(GameContext* ctx, const char* name, std::int32_t& handle) {
         handle = e->handle;
         return S_OK;
     }
-    platform::SoundLibrary* imx = Imx();
+    platform::SoundLibrary* imx = ctx->soundLibrary();
     std::int32_t loaded = 0;
     bool libraryAnswered = false;
-    ReadResource(ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
+    ReadResource(*ctx, ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
         libraryAnswered = true;
         loaded = imx ? imx->IMXSampleLoad(1, bytes, 0, size, 0, 0) : 0;
         return loaded != 0;
@@ -89,11 +87,11 @@ HRESULT LoadSample(GameContext* ctx, const char* name, std::int32_t& handle) {
 }
 
 std::int32_t PlaySound(GameContext* ctx, const char* name) {
-    if (!ctx->soundReady || !Imx()) return 0;
+    if (!ctx->soundReady || !ctx->soundLibrary()) return 0;
     std::int32_t handle = 0;
     if (FAILED(LoadSample(ctx, name, handle))) return 0;
-    Imx()->IMXSetGlobalVolumes(-1, ctx->soundVolume, -1);
-    const std::int32_t channel = Imx()->IMXSamplePlay(handle, 100, 0, 0, 0);
+    ctx->soundLibrary()->IMXSetGlobalVolumes(-1, ctx->soundVolume, -1);
+    const std::int32_t channel = ctx->soundLibrary()->IMXSamplePlay(handle, 100, 0, 0, 0);
     if (SoundCache::Entry* e = ctx->soundCache->Find(name)) e->channel = channel;
     return 0;
 }
@@ -102,15 +100,15 @@ void FreeSound(GameContext* ctx, const char* name) {
     if (!ctx->soundCache) return;
     SoundCache::Entry* e = ctx->soundCache->Find(name);
     if (!e) return;
-    if (Imx()) {
-        if (e->channel != 0) Imx()->IMXChannelStop(e->channel);
-        Imx()->IMXSampleUnload(e->handle);
+    if (ctx->soundLibrary()) {
+        if (e->channel != 0) ctx->soundLibrary()->IMXChannelStop(e->channel);
+        ctx->soundLibrary()->IMXSampleUnload(e->handle);
     }
     ctx->soundCache->Unlink(e);
 }
 
 HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place) {
-    platform::ResourceLibrary* lib = platform::services().resources;
+    platform::ResourceLibrary* lib = ctx->resourceLibrary();
     platform::LibraryModule* module = ctx->resourceLibraryModule;
     if (!module || !lib) {
         LogLine(ctx, "FAIL: Can not load library in SFMOD!");
@@ -136,10 +134,10 @@ HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place)
         return E_FAIL;
     }
     if (place > 0) {
-        if (Imx()) Imx()->IMXStreamClose(place);
+        if (ctx->soundLibrary()) ctx->soundLibrary()->IMXStreamClose(place);
         place = 0;
     }
-    place = Imx() ? Imx()->IMXStreamOpenFile(1, bytes, 0, size, 0) : 0;
+    place = ctx->soundLibrary() ? ctx->soundLibrary()->IMXStreamOpenFile(1, bytes, 0, size, 0) : 0;
     if (place == 0) {
         LogLine(ctx, "FAIL: Can not load stream in SFMOD!");
         return E_FAIL;
@@ -150,21 +148,21 @@ HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place)
 void UnloadAllSounds(GameContext* ctx) {
     if (!ctx->soundCache) return;
     while (SoundCache::Entry* e = ctx->soundCache->First()) {
-        if (Imx()) Imx()->IMXSampleUnload(e->handle);
+        if (ctx->soundLibrary()) ctx->soundLibrary()->IMXSampleUnload(e->handle);
         ctx->soundCache->Unlink(e);
     }
 }
 
 void StartSound(GameContext* ctx) {
-    platform::SoundLibrary* imx = Imx();
+    platform::SoundLibrary* imx = ctx->soundLibrary();
     ctx->soundReady = imx && imx->IMXInit(0, 44100, 0, 0xFFFFFFFFu) != 0 ? 1 : 0;
     if (ctx->soundReady) imx->IMXStart();
-    if (platform::ResourceLibrary* lib = platform::services().resources)
+    if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
         ctx->resourceLibraryModule = lib->LoadLibrary(ctx->resourceLibraryName);
 }
 
 void ShutdownSound(GameContext* ctx) {
-    platform::SoundLibrary* imx = Imx();
+    platform::SoundLibrary* imx = ctx->soundLibrary();
     if (ctx->soundReady && imx) {
         if (ctx->musicStream > 0) {
             imx->IMXStreamClose(ctx->musicStream);
@@ -180,14 +178,14 @@ void ShutdownSound(GameContext* ctx) {
         ctx->musicStream = 0;
     }
     if (ctx->resourceLibraryModule) {
-        if (platform::ResourceLibrary* lib = platform::services().resources)
+        if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
             lib->FreeLibrary(ctx->resourceLibraryModule);
         ctx->resourceLibraryModule = nullptr;
     }
 }
 
 void StopSoundOutput(GameContext* ctx) {
-    if (ctx->soundReady && Imx()) Imx()->IMXStop();
+    if (ctx->soundReady && ctx->soundLibrary()) ctx->soundLibrary()->IMXStop();
 }
 
 void RequestSound(GameContext* ctx, SoundSlot slot) {

@@ -75,7 +75,7 @@ HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool
     if (IsNoTexture(name) || !ctx->textureCache) return E_FAIL;
     if (ctx->textureCache->Find(name)) return S_OK;
     gfx::Texture* texture = nullptr;
-    const ReadStep step = ReadResource(ctx->resourceLibraryName, name,
+    const ReadStep step = ReadResource(*ctx, ctx->resourceLibraryName, name,
                                        [&](const std::uint8_t* bytes, std::uint32_t size) {
         HRESULT hr;
         if (useColourKey) {
@@ -108,7 +108,7 @@ HRESULT BindTexture(GameContext* ctx, DWORD stage, const char* name) {
         return S_OK;
     }
     gfx::Texture* texture = nullptr;
-    const ReadStep step = ReadResource(ctx->resourceLibraryName, name,
+    const ReadStep step = ReadResource(*ctx, ctx->resourceLibraryName, name,
                                        [&](const std::uint8_t* bytes, std::uint32_t size) {
         return SUCCEEDED(D3DXCreateTextureFromFileInMemory(device, bytes, size, &texture)) &&
                texture;

@@ -1,16 +1,11 @@
 #include "core/game_context.h"
 
 #include "platform/clock.h"
+#include "platform/services.h"
 
 namespace dw {
 
-GameContext::GameContext() { timeNow = platform::GetTickCount(); }
-
-GameContext::GameContext(platform::Shell* window, platform::ModuleResources* module) {
-    hWnd = window;
-    instance = module;
-    timeNow = platform::GetTickCount();
-}
+GameContext::GameContext() = default;
 
 GameContext::~GameContext() = default;
 
@@ -21,7 +16,26 @@ void GameContext::ResetToStartValues() {
     // flags. Those fields (the ones of GameContext itself) keep what they
     // hold; everything of GameStartValues takes its start value.
     static_cast<GameStartValues&>(*this) = GameStartValues{};
-    timeNow = platform::GetTickCount();
+    timeNow = clock().Milliseconds();
+}
+
+platform::Clock& GameContext::clock() const {
+    if (!services) platform::MissingSeam("services record");
+    return services->Time();
+}
+
+platform::Desktop& GameContext::desktop() const {
+    if (!services) platform::MissingSeam("services record");
+    return services->Browser();
+}
+
+platform::SoundLibrary* GameContext::soundLibrary() const { return services ? services->sound : nullptr; }
+platform::ResourceLibrary* GameContext::resourceLibrary() const { return services ? services->resources : nullptr; }
+platform::SettingsStore* GameContext::settingsStore() const { return services ? services->settings : nullptr; }
+platform::InputDevices* GameContext::inputDevices() const { return services ? services->input : nullptr; }
+
+std::string GameContext::UserFile(const std::string& fileName) const {
+    return services ? services->UserFile(fileName) : fileName;
 }
 
 }  // namespace dw

@@ -5,6 +5,7 @@
 // objects leave for one another.
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/draw_entry.h"
 #include "core/random.h"
@@ -14,6 +15,12 @@
 
 namespace gfx { class Device; }
 namespace platform {
+struct Services;
+class Clock;
+class Desktop;
+class SoundLibrary;
+class ResourceLibrary;
+class SettingsStore;
 class Shell;
 class ModuleResources;
 class InputDevices;
@@ -78,7 +85,7 @@ constexpr D3DMATRIX IdentityMatrix() {
 struct GameStartValues {
     const char* resourceLibraryName = "gamedata.res";
     std::uint8_t appInactive = 0;
-    std::uint32_t timeNow = 0;  // read from the clock by the constructor and the reset
+    std::uint32_t timeNow = 0;  // read from the session's clock by the reset
     std::uint32_t frameTimeAverage = 0;
     std::array<std::uint32_t, kFrameTimeCount> frameTimes = FilledFrameTimes();
     std::uint32_t frameTimeIndex = 0;
@@ -158,12 +165,29 @@ struct GameStartValues {
 class GameContext : public GameStartValues {
 public:
     GameContext();
-    GameContext(platform::Shell* window, platform::ModuleResources* module);
     virtual ~GameContext();
 
     // Sets every field to its start value, in the order of the system start
     // (see ResetToStartValues in game_context.cpp).
     void ResetToStartValues();
+
+    // The platform seams of the session (device, shell, clock, input, sound
+    // library, resources, settings store, desktop, system information, user
+    // directory), set once by whoever runs the session; not owned.
+    platform::Services* services = nullptr;
+    // The session's clock and desktop: a context without them is a fault of
+    // the program, which ends naming the missing seam (never the real clock
+    // or browser in their place).
+    platform::Clock& clock() const;
+    platform::Desktop& desktop() const;
+    // The optional seams: null when the session has none (no sound, no
+    // resource library, no input, no settings).
+    platform::SoundLibrary* soundLibrary() const;
+    platform::ResourceLibrary* resourceLibrary() const;
+    platform::SettingsStore* settingsStore() const;
+    platform::InputDevices* inputDevices() const;
+    // Full path of a file in the session's user directory.
+    std::string UserFile(const std::string& fileName) const;
 
     platform::Shell* hWnd = nullptr;
     platform::ModuleResources* instance = nullptr;

@@ -2,13 +2,11 @@
 
 #include "core/game_context.h"
 #include "core/log.h"
-#include "platform/services.h"
 #include "platform/settings_store.h"
 
 namespace dw {
 
 namespace {
-platform::SettingsStore* Store() { return platform::services().settings; }
 
 void SetDefaults(GameContext& ctx) {
     ctx.musicVolume = 28;
@@ -18,17 +16,17 @@ void SetDefaults(GameContext& ctx) {
 }
 
 // The window of the last run; files without these keys keep the defaults.
-void ReadWindowSettings(CreationSize& creation) {
+void ReadWindowSettings(const GameContext& ctx, CreationSize& creation) {
     std::uint32_t w = 0, h = 0, v = 0;
-    ReadIntRegKey(kSettingsKey, "WindowWidth", w, 0);
-    ReadIntRegKey(kSettingsKey, "WindowHeight", h, 0);
+    ReadIntRegKey(ctx, kSettingsKey, "WindowWidth", w, 0);
+    ReadIntRegKey(ctx, kSettingsKey, "WindowHeight", h, 0);
     if (w >= 320 && h >= 200 && w <= 16384 && h <= 16384) {
         creation.width = w;
         creation.height = h;
     }
-    ReadIntRegKey(kSettingsKey, "FullScreen", v, 1);
+    ReadIntRegKey(ctx, kSettingsKey, "FullScreen", v, 1);
     creation.fullscreen = v != 0;
-    ReadIntRegKey(kSettingsKey, "Stretch", v, 0);
+    ReadIntRegKey(ctx, kSettingsKey, "Stretch", v, 0);
     creation.stretch = v != 0;
 }
 
@@ -37,53 +35,56 @@ void LogLine(GameContext& ctx, const char* text) {
 }
 }  // namespace
 
-HRESULT ReadIntRegKey(const char* key, const char* name, std::uint32_t& value,
+HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name, std::uint32_t& value,
                       std::uint32_t defaultValue) {
     value = defaultValue;
-    if (!Store()) return E_FAIL;
-    auto v = Store()->QueryValue(key, name);
+    platform::SettingsStore* store = ctx.settingsStore();
+    if (!store) return E_FAIL;
+    auto v = store->QueryValue(key, name);
     if (!v) return E_FAIL;
     value = *v;
     return S_OK;
 }
 
-HRESULT WriteIntRegKey(const char* name, std::uint32_t value) {
-    if (!Store()) return E_FAIL;
-    if (Store()->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
+HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t value) {
+    platform::SettingsStore* store = ctx.settingsStore();
+    if (!store) return E_FAIL;
+    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
         return E_FAIL;
-    return Store()->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
+    return store->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
 }
 
-void WriteWindowSettings(std::uint32_t width, std::uint32_t height, bool fullscreen) {
+void WriteWindowSettings(const GameContext& ctx, std::uint32_t width, std::uint32_t height, bool fullscreen) {
     if (width >= 320 && height >= 200) {
-        WriteIntRegKey("WindowWidth", width);
-        WriteIntRegKey("WindowHeight", height);
+        WriteIntRegKey(ctx, "WindowWidth", width);
+        WriteIntRegKey(ctx, "WindowHeight", height);
     }
-    WriteIntRegKey("FullScreen", fullscreen ? 1 : 0);
+    WriteIntRegKey(ctx, "FullScreen", fullscreen ? 1 : 0);
 }
 
-bool SettingsKeyOpens() {
-    return Store() &&
-           Store()->CreateKey(kSettingsKey) != platform::SettingsStore::Disposition::Failed;
+bool SettingsKeyOpens(const GameContext& ctx) {
+    platform::SettingsStore* store = ctx.settingsStore();
+    return store && store->CreateKey(kSettingsKey) != platform::SettingsStore::Disposition::Failed;
 }
 
 void ReadSettings(GameContext& ctx, CreationSize& creation) {
     using D = platform::SettingsStore::Disposition;
-    const D disposition = Store() ? Store()->CreateKey(kSettingsKey) : D::Failed;
+    platform::SettingsStore* store = ctx.settingsStore();
+    const D disposition = store ? store->CreateKey(kSettingsKey) : D::Failed;
     if (disposition != D::Failed) {
         SetDefaults(ctx);
         creation.width = static_cast<std::uint32_t>(ctx.requestedWidth);
         creation.height = static_cast<std::uint32_t>(ctx.requestedHeight);
 
         std::uint32_t v = 0;
-        ReadIntRegKey(kSettingsKey, "MusicVolume", v, 28);
+        ReadIntRegKey(ctx, kSettingsKey, "MusicVolume", v, 28);
         ctx.musicVolume = static_cast<std::int32_t>(v > 100 ? 100 : v);
-        ReadIntRegKey(kSettingsKey, "SoundVolume", v, 50);
+        ReadIntRegKey(ctx, kSettingsKey, "SoundVolume", v, 50);
         ctx.soundVolume = static_cast<std::int32_t>(v > 100 ? 100 : v);
-        ReadIntRegKey(kSettingsKey, "Mouse", v, 0);
+        ReadIntRegKey(ctx, kSettingsKey, "Mouse", v, 0);
         ctx.mouseSpeed = static_cast<float>(v) / 1000.0f;
         if (ctx.mouseSpeed < 0.5f || ctx.mouseSpeed > 1.5f) ctx.mouseSpeed = 1.0f;
-        ReadIntRegKey(kSettingsKey, "LevelID", v, 0);
+        ReadIntRegKey(ctx, kSettingsKey, "LevelID", v, 0);
         if (v != 0) {
             for (std::uint32_t i = 0; i < kLevelCount; ++i) {
                 if (ctx.levelIds[i] == v) {
@@ -92,12 +93,12 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
                 }
             }
         }
-        ReadWindowSettings(creation);
+        ReadWindowSettings(ctx, creation);
         LogLine(ctx, "Read Settings........... Succesful read settings");
         if (disposition == D::OpenedExisting) return;
     }
-    if (disposition == D::Failed && Store() && !Store()->Problem().empty())
-        LogLine(ctx, Store()->Problem().c_str());
+    if (disposition == D::Failed && store && !store->Problem().empty())
+        LogLine(ctx, store->Problem().c_str());
     LogLine(ctx, "Read Settings....Fucking SHIT!!! Error occuried!");
     creation.width = 800;
     creation.height = 600;

@@ -23,19 +23,20 @@ struct CreationSize {
 };
 
 // Remembers the window for the next start (the window's size, full screen).
-void WriteWindowSettings(std::uint32_t width, std::uint32_t height, bool fullscreen);
+void WriteWindowSettings(const GameContext& ctx, std::uint32_t width, std::uint32_t height, bool fullscreen);
 
 // Reads the settings into the Game context (music, sound, mouse speed,
 // level index) and the creation size, logging the outcome.
 void ReadSettings(GameContext& ctx, CreationSize& creation);
 
-// Reads a 32-bit value; stores `defaultValue` when it cannot be read.
-HRESULT ReadIntRegKey(const char* key, const char* name, std::uint32_t& value,
+// Reads a 32-bit value from the session's settings store; stores
+// `defaultValue` when it cannot be read.
+HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name, std::uint32_t& value,
                       std::uint32_t defaultValue);
 // Opens (creating) the settings key and writes a 32-bit value: S_OK or E_FAIL.
-HRESULT WriteIntRegKey(const char* name, std::uint32_t value);
+HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t value);
 
 // True when the settings key can be opened (used at final clean-up).
-bool SettingsKeyOpens();
+bool SettingsKeyOpens(const GameContext& ctx);
 
 }  // namespace dw

@@ -56,7 +56,7 @@ HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
     order = 46;
     visible = 1;
     RecordRead read = RecordRead::Missing;
-    table = LoadRecordTable(platform::UserFile(kRecordsFile), &read);
+    table = LoadRecordTable(ctx->UserFile(kRecordsFile), &read);
     if (read == RecordRead::NotRegular && ctx->log) ctx->log->WriteLine(kRecordsNotRegular);
     lastCaretToggle = ctx->timeNow;
     if (!ctx->scoreFromGame) return;
@@ -141,7 +141,7 @@ void HighScores::Save() {
     caretVisible = 0;
     CapScores(table);
     // Any save that did not reach the disk is logged.
-    if (SaveRecordTable(platform::UserFile(kRecordsFile), table) != RecordWrite::Written && c.log)
+    if (SaveRecordTable(c.UserFile(kRecordsFile), table) != RecordWrite::Written && c.log)
         c.log->WriteLine(kRecordsWriteFailed);
     Refresh();
 }

@@ -57,7 +57,7 @@ std::int32_t LoadingScreen::FrameMove() {
     if (loader.total == 0) {
         progress = 1.0f;
     } else {
-        platform::Sleep(15);
+        c.clock().Sleep(15);
         RunAssetList(&c, loader);
         loader.cursor += 1;
         progress = static_cast<float>(loader.cursor) / static_cast<float>(loader.total);

@@ -43,7 +43,7 @@ std::int32_t Thousandths(float v) { return static_cast<std::int32_t>(v * 1000.0f
 }  // namespace
 
 std::uint32_t ReadBestScore(GameContext* ctx) {
-    const std::string path = platform::UserFile(kRecordsFile);
+    const std::string path = ctx->UserFile(kRecordsFile);
     std::uint32_t best = 800000;
     RecordRead read = RecordRead::Missing;
     const RecordTable table = LoadRecordTable(path, &read);

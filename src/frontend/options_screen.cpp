@@ -76,11 +76,11 @@ void OptionsScreen::PlaceKnobs() {
 void OptionsScreen::Leave() {
     GameContext& c = *context;
     // The success line only when every value reached the file.
-    bool written = SettingsKeyOpens();
+    bool written = SettingsKeyOpens(c);
     if (written) {
-        written = WriteIntRegKey("MusicVolume", static_cast<std::uint32_t>(c.musicVolume)) == S_OK;
-        written = WriteIntRegKey("SoundVolume", static_cast<std::uint32_t>(c.soundVolume)) == S_OK && written;
-        written = WriteIntRegKey("Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)) == S_OK && written;
+        written = WriteIntRegKey(c, "MusicVolume", static_cast<std::uint32_t>(c.musicVolume)) == S_OK;
+        written = WriteIntRegKey(c, "SoundVolume", static_cast<std::uint32_t>(c.soundVolume)) == S_OK && written;
+        written = WriteIntRegKey(c, "Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)) == S_OK && written;
     }
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
@@ -120,9 +120,8 @@ std::int32_t OptionsScreen::FrameMove() {
             }
         } else if (slider == kMusic) {
             c.musicVolume = VolumeAt(x);
-            if (c.soundReady && platform::services().sound)
-                platform::services().sound->IMXSetGlobalVolumes(c.musicVolume, -1,
-                                                                c.musicVolume);
+            if (platform::SoundLibrary* imx = c.soundLibrary(); c.soundReady && imx)
+                imx->IMXSetGlobalVolumes(c.musicVolume, -1, c.musicVolume);
             PlaceKnobs();
         } else {
             const float s = (x - 0.27f) * 3.0769231f + 0.5f;

@@ -89,7 +89,7 @@ void SiteButton::Setup(float cx, float hw, float cy, float hhf, float ul, float 
     enabled = en;
     address = addr ? addr : "";
     if (enabled && address.empty())
-        address = SiteAddressFor(platform::CurrentDesktop().UserDefaultLangID());
+        address = SiteAddressFor(context->desktop().UserDefaultLangID());
     RestoreDeviceObjects();
 }
 
@@ -129,7 +129,7 @@ std::int32_t SiteButton::FrameMove() {
     if (hover && c.mouseButtons[0] && !clickHeld) {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);
-        platform::CurrentDesktop().OpenUrl(address);  // the outcome does not matter
+        c.desktop().OpenUrl(address);  // the outcome does not matter
         c.quitRequest = 1;
     }
     if (!c.mouseButtons[0]) clickHeld = 0;

@@ -74,7 +74,7 @@ void GameTable::SetFactory(ObjectFactory* factory) {
 // Music
 
 void GameTable::SetMusicVolumes(std::int32_t level) {
-    if (platform::SoundLibrary* imx = platform::services().sound) imx->IMXSetGlobalVolumes(level, -1, level);
+    if (platform::SoundLibrary* imx = context->soundLibrary()) imx->IMXSetGlobalVolumes(level, -1, level);
 }
 
 void GameTable::MusicService() {
@@ -121,7 +121,7 @@ void GameTable::MusicService() {
         if (musicLevel < 0 && musicTheme != 0 && musicLevel + step >= 0) {
             OpenMusicStream(ctx, musicTheme == 1 ? asset::Theme0 : asset::Theme1, ctx->musicStream);
             if (ctx->musicStream > 0)
-                if (platform::SoundLibrary* imx = platform::services().sound)
+                if (platform::SoundLibrary* imx = ctx->soundLibrary())
                     imx->IMXStreamPlay(ctx->musicStream, 1);
         }
         musicLevel += step;
@@ -259,7 +259,7 @@ void GameTable::Phases() {
             ctx->currentLevel += 1;
             if (ctx->levelIndex < ctx->currentLevel) {
                 ctx->levelIndex = ctx->currentLevel;
-                WriteIntRegKey("LevelID", ctx->levelIds[ctx->currentLevel]);  // failure ignored
+                WriteIntRegKey(*ctx, "LevelID", ctx->levelIds[ctx->currentLevel]);  // failure ignored
             }
             phaseTimer = 0;
             phase = GamePhase::BetweenLevels;

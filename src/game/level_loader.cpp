@@ -36,7 +36,7 @@ std::int32_t GameLevels::LoadLevels(std::uint8_t) {
 
 platform::ModuleResources& GameLevels::Module() const {
     if (context->instance) return *context->instance;
-    if (platform::services().module) return *platform::services().module;
+    if (context->services && context->services->module) return *context->services->module;
     return platform::EmbeddedModule();
 }
 

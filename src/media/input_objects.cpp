@@ -131,7 +131,7 @@ std::uint8_t CharToScanCode(char c) {
 }
 
 void StartInputDevices(GameContext& ctx) {
-    platform::InputDevices* input = platform::services().input;
+    platform::InputDevices* input = ctx.inputDevices();
     ctx.directInput = input;
     ctx.keyboardDevice = nullptr;
     ctx.mouseDevice = nullptr;

@@ -37,7 +37,7 @@ public:
 std::uint8_t CharToScanCode(char c);
 
 // System start of the input devices: creates the keyboard and the mouse
-// through platform::services().input, sets their formats and cooperative
+// through the session's input seam (GameContext::services), sets their formats and cooperative
 // levels and acquires them. Each failure shows a "Warning" box and the game
 // goes on without that device.
 void StartInputDevices(GameContext& ctx);

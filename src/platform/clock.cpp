@@ -10,8 +10,6 @@ std::uint64_t SteadyNs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now().time_since_epoch()).count());
 }
-
-Clock* g_clock = nullptr;
 }  // namespace
 
 RealClock::RealClock() : start_ns_(SteadyNs()) {}
@@ -37,11 +35,13 @@ std::uint64_t RealClock::TimeStampCounter() {
 #endif
 }
 
-Clock& CurrentClock() {
-    static RealClock real;
-    return g_clock ? *g_clock : real;
-}
+LatchedClock::LatchedClock(std::uint32_t start) : offset_(start - real_.Milliseconds()), now_(start) {}
 
-void SetClock(Clock* clock) { g_clock = clock; }
+std::uint32_t LatchedClock::Tick(std::uint32_t) {
+    const std::uint32_t next = real_.Milliseconds() + offset_;
+    const std::uint32_t step = next - now_;
+    now_ = next;
+    return step;
+}
 
 }  // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
-// Time seam. The game reads milliseconds through these functions; the clock
-// behind them is the real steady clock or, in tests and headless runs, a
-// fixed-step clock that moves only when told to.
+// Time seam. The game reads milliseconds from the clock of its session
+// (GameContext::services): the real steady clock read once a frame in a
+// window, or a fixed-step clock that moves only when told to in headless
+// runs, replays and tests. There is no process-wide clock.
 #include <cstdint>
 
 namespace platform {
@@ -12,6 +13,10 @@ public:
     virtual std::uint32_t Milliseconds() = 0;  // timeGetTime / GetTickCount
     virtual void Sleep(std::uint32_t ms) = 0;
     virtual std::uint64_t TimeStampCounter() = 0;
+    // The start of a frame the session runs with the step `step` (ms; from
+    // the demo or the fixed step): the clock moves to the frame's time and
+    // returns the step it made.
+    virtual std::uint32_t Tick(std::uint32_t step) { return step; }
 };
 
 // Steady clock in milliseconds since the clock was made (plus an offset so
@@ -34,6 +39,10 @@ public:
     std::uint32_t Milliseconds() override { return now_; }
     void Sleep(std::uint32_t) override {}
     std::uint64_t TimeStampCounter() override { return static_cast<std::uint64_t>(now_) * 1000000u; }
+    std::uint32_t Tick(std::uint32_t step) override {
+        now_ += step;
+        return step;
+    }
     void Advance(std::uint32_t ms) { now_ += ms; }
     void Set(std::uint32_t ms) { now_ = ms; }
 
@@ -41,12 +50,21 @@ private:
     std::uint32_t now_;
 };
 
-// The clock in use (a RealClock until SetClock is called). Not owned.
-Clock& CurrentClock();
-void SetClock(Clock* clock);  // nullptr restores the real clock
+// The real clock, read once per frame: every reading within a frame gives
+// the time the frame began, so that the step recorded is the whole truth.
+class LatchedClock final : public Clock {
+public:
+    explicit LatchedClock(std::uint32_t start);
+    std::uint32_t Milliseconds() override { return now_; }
+    void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
+    std::uint64_t TimeStampCounter() override { return real_.TimeStampCounter(); }
+    // Moves to the real time (the fixed step is not used); returns the step made.
+    std::uint32_t Tick(std::uint32_t) override;
 
-inline std::uint32_t timeGetTime() { return CurrentClock().Milliseconds(); }
-inline std::uint32_t GetTickCount() { return CurrentClock().Milliseconds(); }
-inline void Sleep(std::uint32_t ms) { CurrentClock().Sleep(ms); }
+private:
+    RealClock real_;
+    std::uint32_t offset_;
+    std::uint32_t now_;
+};
 
 }  // namespace platform

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/services.h"
 
 namespace platform {
 
@@ -58,12 +57,6 @@ std::uint16_t SdlDesktop::UserDefaultLangID() {
 
 bool SdlDesktop::OpenUrl(const std::string& url) {
     return !url.empty() && SDL_OpenURL(url.c_str()) == 0;
-}
-
-Desktop& CurrentDesktop() {
-    if (services().desktop) return *services().desktop;
-    static SdlDesktop real;
-    return real;
 }
 
 std::string FileUrl(const std::string& absolutePath) {

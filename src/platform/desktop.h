@@ -58,9 +58,6 @@ std::uint16_t PrimaryLanguageOfLocale(const std::string& locale);
 // The locale that counts for messages: LC_ALL, else LC_MESSAGES, else LANG.
 std::string MessagesLocale();
 
-// The desktop in use: services().desktop, else a process-wide real one.
-Desktop& CurrentDesktop();
-
 // A file:// address for an absolute path (characters outside the
 // unreserved set percent-encoded).
 std::string FileUrl(const std::string& absolutePath);

@@ -1,5 +1,6 @@
 #include "platform/game_data.h"
 
+#include <SDL.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -72,12 +73,13 @@ std::string DataFileProblem(const std::string& path, const std::vector<std::stri
 }
 
 std::string ProgramDirectory() {
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    std::string path(buf, static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string{} : path.substr(0, slash == 0 ? 1 : slash);
+    // SDL knows where the program lies (it needs no SDL_Init for that).
+    char* base = SDL_GetBasePath();
+    if (!base) return {};
+    std::string dir = base;
+    SDL_free(base);
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
 }
 
 const char* BuildTimeDataDirectory() { return DW_DATA_INSTALL_DIR; }

@@ -53,7 +53,8 @@ std::string DataFileProblem(const std::string& path, const std::vector<std::stri
 // there, and what to do about it (several lines, ending in a newline).
 std::string DataSearchFailureText(const DataSearch& search);
 
-// Directory of the running program (empty when unknown).
+// Directory of the running program, as SDL_GetBasePath tells it, without the
+// closing '/' (empty when unknown).
 std::string ProgramDirectory();
 
 // The installed data directory this build was configured for.

@@ -6,6 +6,7 @@
 // sets frame by frame.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/d3d_types.h"
 
@@ -86,9 +87,11 @@ public:
 std::uint8_t DikFromSdlScancode(int sdlScancode);
 
 // Real keyboard and mouse of the SDL window (SDL's video must be up), with
-// keyboard steering and the gamepads over them (steering.h); the gamepad
-// mappings of "gamecontrollerdb.txt" in the user directory are read.
-std::unique_ptr<InputDevices> CreateSdlInput();
+// keyboard steering and the gamepads over them (steering.h), moving by
+// `clock`; the gamepad mappings of `mappingFile` ("gamecontrollerdb.txt" in
+// the user directory) are read.
+class Clock;
+std::unique_ptr<InputDevices> CreateSdlInput(const std::string& mappingFile, Clock& clock);
 
 // Input from a script. The state set here is what the next reads return;
 // mouse motion accumulates until it is read.

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/input.h"
-#include "platform/services.h"
 #include "platform/steering.h"
 
 namespace platform {
@@ -180,10 +179,9 @@ std::uint8_t DikFromSdlScancode(int sdlScancode) {
     return table.dik[sdlScancode];
 }
 
-std::unique_ptr<InputDevices> CreateSdlInput() {
+std::unique_ptr<InputDevices> CreateSdlInput(const std::string& mappingFile, Clock& clock) {
     // Keyboard steering and the gamepads sit over the real devices.
-    return std::make_unique<SteeringInput>(std::make_unique<SdlInput>(),
-                                           CreateSdlGamepads(UserFile("gamecontrollerdb.txt")));
+    return std::make_unique<SteeringInput>(std::make_unique<SdlInput>(), CreateSdlGamepads(mappingFile), clock);
 }
 
 }  // namespace platform

@@ -1,20 +1,47 @@
 #include "platform/services.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace platform {
 
-Services& services() {
-    static Services s;
-    return s;
+std::vector<std::string> Services::Missing() const {
+    std::vector<std::string> missing;
+    const std::pair<const void*, const char*> seams[] = {
+        {shell, "shell"},         {input, "input"},       {sound, "sound library"},
+        {resources, "resources"}, {settings, "settings store"}, {desktop, "desktop"},
+        {system, "system information"}, {clock, "clock"},
+    };
+    for (const auto& [seam, name] : seams)
+        if (!seam) missing.emplace_back(name);
+    return missing;
 }
 
-std::string UserFile(const std::string& fileName) {
-    const std::string& dir = services().userDir;
+void MissingSeam(const char* seam) {
+    std::fprintf(stderr, "duskwhirl: the session has no %s\n", seam);
+    std::fflush(stderr);
+    std::abort();
+}
+
+Clock& Services::Time() const {
+    if (!clock) MissingSeam("clock");
+    return *clock;
+}
+
+Desktop& Services::Browser() const {
+    if (!desktop) MissingSeam("desktop");
+    return *desktop;
+}
+
+std::string Services::UserFile(const std::string& fileName) const { return FileIn(userDir, fileName); }
+
+std::string FileIn(const std::string& dir, const std::string& fileName) {
     if (dir.empty()) return fileName;
     if (dir.back() == '/') return dir + fileName;
     return dir + "/" + fileName;

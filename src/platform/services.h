@@ -1,7 +1,9 @@
 #pragma once
-// The platform seams in use by this process. main() (or a test) fills them
-// in before the application is constructed; nothing here is owned.
+// The platform seams of one session: the record a runner (or a test) fills
+// in and the Game context points to (GameContext::services). Nothing here is
+// owned and nothing is process-wide: two sessions have two records.
 #include <string>
+#include <vector>
 
 namespace gfx { class Device; }
 
@@ -15,6 +17,7 @@ class ResourceLibrary;
 class ModuleResources;
 class Desktop;
 class SystemInfo;
+class Clock;
 
 struct Services {
     SettingsStore* settings = nullptr;
@@ -26,14 +29,30 @@ struct Services {
     ModuleResources* module = nullptr;
     Desktop* desktop = nullptr;
     SystemInfo* system = nullptr;
+    Clock* clock = nullptr;
     std::string userDir;  // where "file.log", "records.csm" and "settings.ini" live
+
+    // The seams a session must have, as they are named in messages: shell,
+    // input, sound library, resources, settings store, desktop, system
+    // information, clock. (The device comes from the shell; the program's
+    // resources default to the compiled-in ones.)
+    std::vector<std::string> Missing() const;
+    // The clock and the desktop. A record without them is a fault of the
+    // program: the call says which seam is missing on stderr and aborts,
+    // rather than read the wall clock or open a browser in its place.
+    Clock& Time() const;
+    Desktop& Browser() const;
+    // Full path of a file in the user directory (the file name alone when
+    // the directory is empty).
+    std::string UserFile(const std::string& fileName) const;
 };
 
-Services& services();
+// Ends the program: "duskwhirl: the session has no <seam>".
+[[noreturn]] void MissingSeam(const char* seam);
 
-// Full path of a file in the user directory (the file name alone when the
-// directory is empty).
-std::string UserFile(const std::string& fileName);
+// Full path of `fileName` in the directory `dir` (the name alone when `dir`
+// is empty).
+std::string FileIn(const std::string& dir, const std::string& fileName);
 
 // The default user directory: $XDG_DATA_HOME/QVM/Duskwhirl or
 // ~/.local/share/QVM/Duskwhirl, created when missing (UserDirProblem tells

@@ -56,10 +56,12 @@ private:
     InputDeviceKind kind_;
 };
 
-SteeringInput::SteeringInput(InputDevices* inner, Gamepads* pads) : inner_(inner), pads_(pads) {}
+SteeringInput::SteeringInput(InputDevices* inner, Gamepads* pads, Clock& clock)
+    : inner_(inner), pads_(pads), clock_(clock) {}
 
-SteeringInput::SteeringInput(std::unique_ptr<InputDevices> inner, std::unique_ptr<Gamepads> pads)
-    : ownInner_(std::move(inner)), ownPads_(std::move(pads)), inner_(ownInner_.get()), pads_(ownPads_.get()) {}
+SteeringInput::SteeringInput(std::unique_ptr<InputDevices> inner, std::unique_ptr<Gamepads> pads, Clock& clock)
+    : ownInner_(std::move(inner)), ownPads_(std::move(pads)), inner_(ownInner_.get()), pads_(ownPads_.get()),
+      clock_(clock) {}
 
 SteeringInput::~SteeringInput() {
     keyboard_.reset();
@@ -100,7 +102,7 @@ void SteeringInput::AddToKeys(std::uint8_t* keys) {
 }
 
 void SteeringInput::AddToMouse(DIMOUSESTATE& state) {
-    const std::uint32_t now = timeGetTime();
+    const std::uint32_t now = clock_.Milliseconds();
     std::uint32_t stepMs = mouseReadBefore_ ? now - lastMouseRead_ : 0;
     if (stepMs > kLongestStepMs) stepMs = kLongestStepMs;
     lastMouseRead_ = now;

@@ -22,6 +22,8 @@ struct GamepadState {
     bool a = false, b = false, start = false, back = false;
 };
 
+class Clock;
+
 class Gamepads {
 public:
     virtual ~Gamepads() = default;
@@ -43,11 +45,11 @@ inline constexpr float kStickCountsPerMs = 0.55f;
 
 // The layer itself. `inner` gives the real (or scripted) keyboard and mouse;
 // `pads` may be null (no gamepads). Motion is made per millisecond of the
-// clock seam, so it does not depend on the frame rate.
+// session's clock, so it does not depend on the frame rate.
 class SteeringInput final : public InputDevices {
 public:
-    SteeringInput(InputDevices* inner, Gamepads* pads);
-    SteeringInput(std::unique_ptr<InputDevices> inner, std::unique_ptr<Gamepads> pads);
+    SteeringInput(InputDevices* inner, Gamepads* pads, Clock& clock);
+    SteeringInput(std::unique_ptr<InputDevices> inner, std::unique_ptr<Gamepads> pads, Clock& clock);
     ~SteeringInput() override;
 
     InputDevice* CreateDevice(InputDeviceKind kind) override;
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<Gamepads> ownPads_;
     InputDevices* inner_;
     Gamepads* pads_;
+    Clock& clock_;
     InputDevice* innerKeyboard_ = nullptr;
     InputMode mode_ = InputMode::Menu;
     std::uint32_t lastMouseRead_ = 0;

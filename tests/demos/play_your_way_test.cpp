@@ -514,8 +514,8 @@ TEST(GameReplays, AGameOverThatEntersTheTableIsAlsoKeptByPlace) {
 // The table's replays move down as the table does.
 TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     TempDir dir("dw_pyw_keep_shift");
-    platform::Services saved = platform::services();
-    platform::services().userDir = dir.path.string();
+    platform::Services seams;
+    seams.userDir = dir.path.string();
     GameReplays replays((dir.path / "replays").string());
     std::filesystem::create_directories(dir.path / "replays");
     for (int p = 0; p < RecordTable::kPlaces; ++p)
@@ -529,13 +529,13 @@ TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     Demo recording;
     recording.frames.resize(3);
     GameContext c;
+    c.services = &seams;
     c.currentScreen = Screen::Game;
     replays.AfterFrame(c, recording);  // a game is on
     c.currentScreen = Screen::Menu;
     c.score = score;
     c.scoreFromGame = 1;  // over: its score goes to the table
     replays.AfterFrame(c, recording);
-    platform::services() = saved;
 
     auto text = [](const std::string& path) {
         std::ifstream in(path);

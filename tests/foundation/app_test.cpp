@@ -36,17 +36,13 @@ protected:
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
-        platform::services().userDir = dir.string();
+        services.userDir = dir.string();
         store = std::make_unique<platform::IniSettingsStore>((dir / "settings.ini").string());
-        platform::services().settings = store.get();
-        platform::SetClock(&clock);
+        services.settings = store.get();
+        services.clock = &clock;
+        settingsCtx.services = &services;
     }
-    void TearDown() override {
-        platform::SetClock(nullptr);
-        platform::services().settings = nullptr;
-        platform::services().userDir.clear();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { fs::remove_all(dir); }
     // A file written before a start: the store of the next start reads it.
     void WriteSettings(const std::string& text) {
         std::ofstream(dir / "settings.ini", std::ios::binary) << text;
@@ -55,7 +51,7 @@ protected:
     // The settings store of a new start (the file is read once per start).
     void NewStart() {
         store = std::make_unique<platform::IniSettingsStore>((dir / "settings.ini").string());
-        platform::services().settings = store.get();
+        services.settings = store.get();
     }
     std::string SettingsText() { return ReadFile(dir / "settings.ini"); }
     std::string LogText() { return ReadFile(dir / "file.log"); }
@@ -63,10 +59,18 @@ protected:
     fs::path dir;
     std::unique_ptr<platform::IniSettingsStore> store;
     platform::FixedStepClock clock;
+    // The seams of the fixture's contexts (clock, settings, user directory).
+    platform::Services services;
+    GameContext settingsCtx;  // for reading and writing single settings
+};
+
+// A Game context on a record of seams.
+struct SessionContext : GameContext {
+    explicit SessionContext(platform::Services& seams) { services = &seams; }
 };
 
 TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
-    GameContext ctx;
+    SessionContext ctx{services};
     ctx.requestedWidth = 1920;
     ctx.requestedHeight = 1080;
     Application app(&ctx);
@@ -81,7 +85,7 @@ TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.0f);
 
     // The second run finds the key: desktop size, one success line.
-    GameContext ctx2;
+    SessionContext ctx2{services};
     ctx2.requestedWidth = 1920;
     ctx2.requestedHeight = 1080;
     Application app2(&ctx2);
@@ -118,7 +122,7 @@ TEST_F(AppTest, SettingsBoundsAndMalformedFiles) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         WriteSettings(c.file);
-        GameContext ctx;
+        SessionContext ctx{services};
         Application app(&ctx);
         EXPECT_FLOAT_EQ(ctx.mouseSpeed, c.mouse);
         EXPECT_EQ(ctx.levelIndex, c.levelIndex);
@@ -129,7 +133,7 @@ TEST_F(AppTest, SettingsBoundsAndMalformedFiles) {
 
 TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
     fs::create_directories(dir / "settings.ini");  // a directory where the file should be
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);
     // The save warning at start, then the settings' own error line.
     EXPECT_EQ(LogText(),
@@ -139,36 +143,36 @@ TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
                   " is not a regular file: the settings are neither read nor written\n"
                   "Read Settings....Fucking SHIT!!! Error occuried!\n");
     EXPECT_EQ(ctx.musicVolume, 28);
-    EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);
+    EXPECT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1200), E_FAIL);
 }
 
 TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
     const std::string bom = "\xEF\xBB\xBF";
     WriteSettings(bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n");
     {
-        GameContext ctx;
+        SessionContext ctx{services};
         Application app(&ctx);
         EXPECT_EQ(ctx.musicVolume, 70);
         EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.2f);
         EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
     }
-    ASSERT_EQ(WriteIntRegKey("SoundVolume", 9), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "SoundVolume", 9), S_OK);
     EXPECT_EQ(SettingsText(), bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n"
                                     "SoundVolume=9\r\n");
 
     // The section line lost in a hand edit: the values are the game's.
     WriteSettings("; mine\nMusicVolume=66\nSoundVolume=12\n");
     {
-        GameContext ctx;
+        SessionContext ctx{services};
         Application app(&ctx);
         EXPECT_EQ(ctx.musicVolume, 66);
         EXPECT_EQ(ctx.soundVolume, 12);
         EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
     }
-    ASSERT_EQ(WriteIntRegKey("Mouse", 800), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 800), S_OK);
     EXPECT_EQ(SettingsText(), "; mine\n[Software\\QVM\\Duskwhirl]\nMusicVolume=66\nSoundVolume=12\nMouse=800\n");
     NewStart();
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);
     EXPECT_EQ(ctx.musicVolume, 66);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 0.8f);
@@ -179,9 +183,9 @@ TEST_F(AppTest, LinesTheReaderDoesNotKnowSurviveARewrite) {
         "# written by hand\n[Software\\QVM\\Duskwhirl]\nMusicVolume=40\nColour=blue\n"
         "; a note\nMouse=fast\n\n[Elsewhere]\nX=1\n";
     WriteSettings(file);
-    ASSERT_EQ(WriteIntRegKey("MusicVolume", 41), S_OK);
-    ASSERT_EQ(WriteIntRegKey("Mouse", 1100), S_OK);
-    ASSERT_EQ(WriteIntRegKey("LevelID", 584), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "MusicVolume", 41), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1100), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "LevelID", 584), S_OK);
     EXPECT_EQ(SettingsText(),
               "# written by hand\n[Software\\QVM\\Duskwhirl]\nMusicVolume=41\nColour=blue\n"
               "; a note\nMouse=1100\nLevelID=584\n\n[Elsewhere]\nX=1\n");
@@ -193,30 +197,30 @@ TEST_F(AppTest, TheFileIsReadOnceAndOverlongLinesAreNotRead) {
     WriteSettings("[Software\\QVM\\Duskwhirl]\n" + music + std::string(4096 - music.size(), ' ') + "\n" +
                   sound + std::string(4097 - sound.size(), ' ') + "\n");
     std::uint32_t v = 0;
-    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(ReadIntRegKey(settingsCtx, kSettingsKey, "MusicVolume", v, 5), S_OK);
     EXPECT_EQ(v, 70u);
-    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "SoundVolume", v, 5), E_FAIL);
+    EXPECT_EQ(ReadIntRegKey(settingsCtx, kSettingsKey, "SoundVolume", v, 5), E_FAIL);
     EXPECT_EQ(v, 5u);
     // Changed behind the game's back: this start keeps what it read.
     std::ofstream(dir / "settings.ini") << "[Software\\QVM\\Duskwhirl]\nMusicVolume=1\n";
-    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(ReadIntRegKey(settingsCtx, kSettingsKey, "MusicVolume", v, 5), S_OK);
     EXPECT_EQ(v, 70u);
     NewStart();
-    EXPECT_EQ(ReadIntRegKey(kSettingsKey, "MusicVolume", v, 5), S_OK);
+    EXPECT_EQ(ReadIntRegKey(settingsCtx, kSettingsKey, "MusicVolume", v, 5), S_OK);
     EXPECT_EQ(v, 1u);
 }
 
 TEST_F(AppTest, AFifoForTheSettingsIsRefusedAndStartUpGoesOn) {
     ASSERT_EQ(::mkfifo((dir / "settings.ini").c_str(), 0644), 0);
     NewStart();
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);  // does not hang
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_NE(LogText().find("settings.ini is not a regular file: the settings are neither read nor "
                              "written\nRead Settings....Fucking SHIT!!! Error occuried!\n"),
               std::string::npos)
         << LogText();
-    EXPECT_EQ(WriteIntRegKey("Mouse", 1200), E_FAIL);
+    EXPECT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1200), E_FAIL);
     EXPECT_TRUE(fs::is_fifo(dir / "settings.ini"));
 }
 
@@ -229,10 +233,10 @@ TEST_F(AppTest, AFifoForTheLogIsNeverOpened) {
 }
 
 TEST_F(AppTest, WrittenSettingsAreReadBack) {
-    ASSERT_EQ(WriteIntRegKey("MusicVolume", 77), S_OK);
-    ASSERT_EQ(WriteIntRegKey("Mouse", 1250), S_OK);
-    ASSERT_EQ(WriteIntRegKey("LevelID", 913), S_OK);
-    GameContext ctx;
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "MusicVolume", 77), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1250), S_OK);
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "LevelID", 913), S_OK);
+    SessionContext ctx{services};
     Application app(&ctx);
     EXPECT_EQ(ctx.musicVolume, 77);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.25f);
@@ -251,7 +255,7 @@ TEST_F(AppTest, LogWritesPercentSignsVerbatimAndEmptiesAtStart) {
 }
 
 TEST_F(AppTest, FrameTimeRingAveragesFromTheStartFill) {
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);
     app.OneTimeSceneInit();
     ctx.ResetToStartValues();
@@ -276,7 +280,7 @@ TEST_F(AppTest, FrameTimeRingAveragesFromTheStartFill) {
 }
 
 TEST_F(AppTest, QuitRequestClosesAtTheEndOfFrameMove) {
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);
     app.OneTimeSceneInit();
     app.FrameMove();
@@ -313,7 +317,11 @@ TEST(FirstObject, ServesMenuStartAndScreenRequestsInOrder) {
 }
 
 TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
+    platform::FixedStepClock clock(4321);
+    platform::Services seams;
+    seams.clock = &clock;
     GameContext ctx;
+    ctx.services = &seams;
     EXPECT_EQ(ctx.introActive, 1);
     EXPECT_EQ(ctx.body, 199u);
     EXPECT_EQ(ctx.levelIds[0], 0u);
@@ -326,6 +334,7 @@ TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
     ctx.score = 1234;
     ctx.frameTimes[5] = 99;
     ctx.ResetToStartValues();
+    EXPECT_EQ(ctx.timeNow, 4321u);   // the session's clock
     EXPECT_EQ(ctx.musicVolume, 90);  // read from the settings before the system start
     EXPECT_EQ(ctx.canMipMap, 1);     // chosen by the system report just before
     EXPECT_EQ(ctx.score, 0u);
@@ -333,7 +342,7 @@ TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
 }
 
 TEST_F(AppTest, SystemReportLinesAndFilterFlags) {
-    GameContext ctx;
+    SessionContext ctx{services};
     Application app(&ctx);
     platform::FixedSystemInfo info;
     D3DCAPS8 caps{};

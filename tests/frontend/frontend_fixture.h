@@ -14,13 +14,7 @@ class FrontEndFixture : public GameFixture {
 protected:
     void SetUp() override {
         GameFixture::SetUp();
-        savedUserDir = platform::services().userDir;
-        platform::services().userDir = dir.string();
         ctx.currentScreen = Screen::Menu;
-    }
-    void TearDown() override {
-        platform::services().userDir = savedUserDir;
-        GameFixture::TearDown();
     }
 
     std::string RecordsPath() const { return (dir / "records.csm").string(); }
@@ -45,8 +39,6 @@ protected:
         ctx.mouseButtons[0] = 0;
         Frame();
     }
-
-    std::string savedUserDir;
 };
 
 }  // namespace dw::testing

@@ -20,11 +20,7 @@ class Menu : public testing::FrontEndFixture {
 protected:
     void SetUp() override {
         FrontEndFixture::SetUp();
-        platform::services().desktop = &desktop;
-    }
-    void TearDown() override {
-        platform::services().desktop = nullptr;
-        FrontEndFixture::TearDown();
+        services.desktop = &desktop;
     }
     MainMenu* Make() {
         auto* m = new MainMenu(&ctx);

@@ -110,20 +110,20 @@ protected:
         path = (dir / "settings.ini").string();
     }
     void TearDown() override {
-        platform::services().settings = &settings;
+        services.settings = &settings;
         Options::TearDown();
     }
     void Leave(const std::string& file) {
         std::ofstream(path, std::ios::binary) << file;
         platform::IniSettingsStore store(path);
-        platform::services().settings = &store;
+        services.settings = &store;
         Open();
         ctx.soundVolume = 61;
         ctx.musicVolume = 62;
         ctx.mouseSpeed = 0.75f;
         Tap(DIK_ESCAPE);
         EXPECT_EQ(ctx.optionsClosed, 1);
-        platform::services().settings = &settings;
+        services.settings = &settings;
     }
     std::string Text() const {
         std::ifstream in(path, std::ios::binary);
@@ -145,10 +145,10 @@ TEST_F(OptionsFile, AReadOnlyFileNeverGetsTheSuccessLine) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     // Leave() rewrites the file first: do it by hand here.
     platform::IniSettingsStore store(path);
-    platform::services().settings = &store;
+    services.settings = &store;
     Open();
     Tap(DIK_ESCAPE);
-    platform::services().settings = &settings;
+    services.settings = &settings;
     EXPECT_EQ(Text(), file);
     EXPECT_EQ(LogText().find(kSettingsWritten), std::string::npos);
     EXPECT_NE(LogText().find(std::string(kSettingsNotWritten) + "\n"), std::string::npos);

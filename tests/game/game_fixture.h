@@ -23,6 +23,7 @@
 #include "assets/asset_names.h"
 #include "assets/sound.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/resource_library.h"
 #include "platform/sound_library.h"
 #include "platform/services.h"
@@ -57,16 +58,21 @@ public:
             sizes_[static_cast<long long>(bytes.size())] = name;
             library.blocks[name] = std::move(bytes);
         }
-        saved_ = platform::services();
-        platform::services().resources = &library;
-        platform::services().sound = &imx;
+        if (!ctx.services) {
+            ctx.services = &own_;
+            ownRecord_ = true;
+        }
+        saved_ = *ctx.services;
+        ctx.services->resources = &library;
+        ctx.services->sound = &imx;
         ctx.soundCache = &cache;
         ctx.soundReady = 1;
     }
     ~SoundHarness() {
         ctx_.soundCache = nullptr;
-        platform::services().resources = saved_.resources;
-        platform::services().sound = saved_.sound;
+        ctx_.services->resources = saved_.resources;
+        ctx_.services->sound = saved_.sound;
+        if (ownRecord_) ctx_.services = nullptr;
     }
     std::vector<std::string> Played() const {
         std::map<long long, std::string> byHandle;
@@ -89,6 +95,8 @@ public:
 
 private:
     GameContext& ctx_;
+    platform::Services own_;  // when the context had no record of its own
+    bool ownRecord_ = false;
     platform::Services saved_;
     std::map<long long, std::string> sizes_;
 };
@@ -96,13 +104,16 @@ private:
 class GameFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetClock(&clock);
+        services.clock = &clock;
+        services.desktop = &fixtureDesktop;
         dir = std::filesystem::temp_directory_path() /
               ("dw_game_" + std::to_string(::getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         log = std::make_unique<Log>((dir / "file.log").string());
-        platform::services().settings = &settings;
+        services.settings = &settings;
+        services.userDir = dir.string();
+        ctx.services = &services;
         ctx.log = log.get();
         ctx.objectList = &list;
         ctx.renderQueue = &queue;
@@ -114,8 +125,6 @@ protected:
     void TearDown() override {
         list.DestroyAll();
         FreeLevelBuffers(&ctx);
-        platform::services().settings = nullptr;
-        platform::SetClock(nullptr);
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
@@ -145,6 +154,9 @@ protected:
     }
 
     platform::FixedStepClock clock{1000};
+    platform::RecordingDesktop fixtureDesktop;
+    // The seams of the fixture's context (clock, desktop, settings, user directory).
+    platform::Services services;
     std::filesystem::path dir;
     std::unique_ptr<Log> log;
     CountingSettingsStore settings;

@@ -81,7 +81,7 @@ protected:
     void TearDown() override {
         gTable = nullptr;
         gPhaseTrail = nullptr;
-        platform::services().sound = nullptr;
+        services.sound = nullptr;
         GameFixture::TearDown();
     }
     // Frames, noting every caption that appears as (mode, number).
@@ -276,7 +276,7 @@ TEST_F(GameTableTest, NothingHappensWithoutTheMouse) {
 
 TEST_F(GameTableTest, MusicWaitsFiveSecondsThenFadesBetweenThemes) {
     platform::RecordingSoundLibrary imx;
-    platform::services().sound = &imx;
+    services.sound = &imx;
     ctx.currentScreen = Screen::Menu;
     ctx.musicVolume = 28;
     ctx.musicRequest = MusicRequest::MenuTheme;

@@ -23,10 +23,11 @@ const std::string kArchive = std::string(DW_BUILD_DIR) + "/gamedata.res";
 class GameDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.services = &services;
         if (!std::filesystem::exists(kArchive)) GTEST_SKIP() << "no gamedata.res in this build";
         library.SetOverride(kArchive);
-        platform::services().resources = &library;
-        platform::services().sound = &mixer;
+        services.resources = &library;
+        services.sound = &mixer;
         ctx.device = &device;
         ctx.textureCache = &textures;
         ctx.soundCache = &sounds;
@@ -41,13 +42,14 @@ protected:
         textures.ReleaseAll();
         prepared.ReleaseAll();
         meshes.ReleaseAll();
-        platform::services().resources = nullptr;
-        platform::services().sound = nullptr;
+        services.resources = nullptr;
+        services.sound = nullptr;
     }
 
     platform::ZipResourceLibrary library;
     platform::MixerSoundLibrary mixer;
     gfx::NullDevice device;
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     TextureCache textures;
     SoundCache sounds;

@@ -36,12 +36,13 @@ Mesh {
 class MeshCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.services = &services;
         logPath = fs::temp_directory_path() / ("dw_mesh_" + std::to_string(::getpid()) + ".log");
         log = std::make_unique<Log>(logPath.string());
         ctx.log = log.get();
         ctx.meshCache = &raw;
         ctx.preparedMeshCache = &prepared;
-        platform::services().resources = &resources;
+        services.resources = &resources;
         resources.blocks[asset::GameTable] =
             std::vector<std::uint8_t>(kTwoMaterialX, kTwoMaterialX + sizeof kTwoMaterialX - 1);
         resources.blocks[asset::BoardTex] = {'n', 'o', 't', ' ', 'x'};
@@ -49,7 +50,7 @@ protected:
     void TearDown() override {
         prepared.ReleaseAll();
         raw.ReleaseAll();
-        platform::services().resources = nullptr;
+        services.resources = nullptr;
         fs::remove(logPath);
     }
     std::string LogText() {
@@ -58,6 +59,7 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     MeshCache raw, prepared;
     platform::MemoryResourceLibrary resources;

@@ -25,11 +25,12 @@ std::vector<std::uint8_t> FakeOgg() { return {'O', 'g', 'g', 'S', 9, 9}; }
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.services = &services;
         logPath = fs::temp_directory_path() / ("dw_sound_" + std::to_string(::getpid()) + ".log");
         log = std::make_unique<Log>(logPath.string());
         ctx.log = log.get();
         ctx.soundCache = &cache;
-        auto& s = platform::services();
+        auto& s = services;
         s.resources = &resources;
         s.sound = &imx;
         resources.blocks[asset::MenuSelect] = FakeWav();
@@ -41,7 +42,7 @@ protected:
     void TearDown() override {
         UnloadAllSounds(&ctx);
         ShutdownSound(&ctx);
-        auto& s = platform::services();
+        auto& s = services;
         s.resources = nullptr;
         s.sound = nullptr;
         fs::remove(logPath);
@@ -58,6 +59,7 @@ protected:
         }));
     }
 
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     SoundCache cache;
     platform::MemoryResourceLibrary resources;

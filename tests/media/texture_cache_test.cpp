@@ -42,16 +42,18 @@ std::vector<std::uint8_t> MakePng(std::uint32_t w, std::uint32_t h, std::uint32_
 class TextureCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.services = &services;
         ctx.device = &device;
         ctx.textureCache = &cache;
-        platform::services().resources = &resources;
+        services.resources = &resources;
         resources.blocks[asset::ShotTex] = MakePng(16, 8, 0xFF8000FF);
         resources.blocks[asset::BoardTex] = {'b', 'r', 'o', 'k', 'e', 'n'};
     }
     void TearDown() override {
         cache.ReleaseAll();
-        platform::services().resources = nullptr;
+        services.resources = nullptr;
     }
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     gfx::NullDevice device;
     TextureCache cache;

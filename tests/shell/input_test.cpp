@@ -67,24 +67,26 @@ TEST(ScanCodes, CharactersOfNameEntry) {
 class InputObjects : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.services = &services;
         dir = test::FreshDir("dw_input_");
         log = std::make_unique<Log>((dir / "file.log").string());
         ctx.log = log.get();
         ctx.screenWidth = 800;
         ctx.screenHeight = 600;
         ctx.timeNow = 1000;
-        platform::services().input = &input;
+        services.input = &input;
         StartInputDevices(ctx);
     }
     void TearDown() override {
         ShutdownInputDevices(ctx);
-        platform::services().input = nullptr;
+        services.input = nullptr;
         std::filesystem::remove_all(dir);
     }
     std::string LogText() { return test::ReadText(dir / "file.log"); }
 
     std::filesystem::path dir;
     std::unique_ptr<Log> log;
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     platform::ScriptedInput input;
 };
@@ -271,9 +273,11 @@ TEST(InputStart, MissingDevicesWarnAndTheGameGoesOn) {
         input.failMouse = c.failMouse;
         input.failMouseFormat = c.failFormat;
         input.failMouseCooperative = c.failCooperative;
-        platform::services().input = c.noInput ? nullptr : &input;
+        platform::Services seams;
+        seams.input = c.noInput ? nullptr : &input;
         platform::NullShell shell;
         GameContext ctx;
+        ctx.services = &seams;
         ctx.hWnd = &shell;
         StartInputDevices(ctx);
         EXPECT_EQ(shell.messageBoxes, 1);
@@ -289,7 +293,6 @@ TEST(InputStart, MissingDevicesWarnAndTheGameGoesOn) {
         mouse.FrameMove();
         ShutdownInputDevices(ctx);
         EXPECT_EQ(ctx.directInput, nullptr);
-        platform::services().input = nullptr;
     }
 }
 

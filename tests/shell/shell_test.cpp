@@ -443,7 +443,7 @@ public:
 TEST_F(Shell, AtMostOnePresentEvery10Ms) {
     HeadlessGame game(Options());
     SleepRecordingClock clock;
-    platform::SetClock(&clock);  // the game's own clock is set aside
+    game.services().clock = &clock;  // the game's own clock is set aside
     ASSERT_TRUE(game.Start());
     game.app().Step();
     // A fast frame (3 ms of work) waits out the rest of the 10 ms.
@@ -495,7 +495,7 @@ TEST_F(Shell, ASizeChangedWhileMinimisedIsTakenWhenTheWindowReturns) {
 namespace dw {
 namespace {
 
-TEST_F(Shell, HeadlessRunWritesItsReportAndLeavesTheServicesAsFound) {
+TEST_F(Shell, HeadlessRunWritesItsReport) {
     std::string error;
     const auto cl = ParseCommandLine({"--headless", "--frames", "12", "--seed", "3", "--user-dir",
                                       dir.string(), "--report", (dir / "report.json").string(),
@@ -508,9 +508,6 @@ TEST_F(Shell, HeadlessRunWritesItsReportAndLeavesTheServicesAsFound) {
     EXPECT_NE(report.find("\"renderer\": {\"draws\": "), std::string::npos);
     EXPECT_NE(report.find("\"keys\": 1"), std::string::npos);
     EXPECT_NE(LogText().find("GAME: Resource Library is absent"), std::string::npos);
-    EXPECT_EQ(platform::services().shell, nullptr);
-    EXPECT_EQ(platform::services().device, nullptr);
-    EXPECT_EQ(platform::services().input, nullptr);
 
     // An unwritable report is a failure of the run.
     const auto bad = ParseCommandLine({"--headless", "--frames", "1", "--user-dir", dir.string(),
@@ -518,6 +515,88 @@ TEST_F(Shell, HeadlessRunWritesItsReportAndLeavesTheServicesAsFound) {
                                       error);
     ASSERT_TRUE(bad);
     EXPECT_EQ(RunProgram(*bad), 1);
+}
+
+}  // namespace
+}  // namespace dw
+
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/services.h"
+
+namespace dw {
+namespace {
+
+// Every seam of a session is given to it: one forgotten is named, and the
+// session does not start on a real device in its place.
+TEST_F(Shell, ASessionWithoutOneOfItsSeamsDoesNotStartAndSaysWhich) {
+    const std::pair<const char*, void (*)(platform::Services&)> cases[] = {
+        {"clock", [](platform::Services& s) { s.clock = nullptr; }},
+        {"desktop", [](platform::Services& s) { s.desktop = nullptr; }},
+        {"input", [](platform::Services& s) { s.input = nullptr; }},
+        {"shell", [](platform::Services& s) { s.shell = nullptr; }},
+        {"sound library", [](platform::Services& s) { s.sound = nullptr; }},
+        {"resources", [](platform::Services& s) { s.resources = nullptr; }},
+        {"settings store", [](platform::Services& s) { s.settings = nullptr; }},
+        {"system information", [](platform::Services& s) { s.system = nullptr; }},
+    };
+    for (const auto& [seam, forget] : cases) {
+        SCOPED_TRACE(seam);
+        HeadlessGame game(Options());
+        forget(game.services());
+        std::string error;
+        EXPECT_FALSE(game.Start(error));
+        EXPECT_EQ(error, std::string("the session has no ") + seam);
+        EXPECT_FALSE(game.Step());
+    }
+    // A replay needs the script its demo drives.
+    Demo demo;
+    demo.frames.resize(2);
+    PlayOptions replay;
+    replay.replay = &demo;
+    HeadlessGame complete(Options());
+    Session session(complete.services(), nullptr, replay, SessionStart{});
+    std::string error;
+    EXPECT_FALSE(session.Start(error));
+    EXPECT_EQ(error, "the session has no script");
+}
+
+// Past the start, an object that reaches for a seam its context lacks ends
+// the program with the seam's name instead of using the real one.
+TEST(SeamsDeathTest, AContextWithoutItsClockOrDesktopEndsTheProgramNamingIt) {
+    platform::Services seams;
+    GameContext ctx;
+    EXPECT_DEATH(ctx.clock(), "the session has no services record");
+    ctx.services = &seams;
+    EXPECT_DEATH(ctx.clock(), "the session has no clock");
+    EXPECT_DEATH(ctx.desktop(), "the session has no desktop");
+    EXPECT_DEATH(ctx.ResetToStartValues(), "the session has no clock");
+    // The optional seams are simply absent.
+    EXPECT_EQ(ctx.soundLibrary(), nullptr);
+    EXPECT_EQ(ctx.resourceLibrary(), nullptr);
+}
+
+// A headless session's time is its fixed-step clock and nothing else, and
+// its desktop keeps the pages it was asked to open.
+TEST_F(Shell, AHeadlessSessionNeverReadsTheWallClockNorOpensABrowser) {
+    HeadlessOptions o = Options();
+    o.startClock = 50'000;
+    HeadlessGame game(o);
+    ASSERT_TRUE(game.Start());
+    EXPECT_EQ(game.context().timeNow, 50'000u);
+    EXPECT_EQ(game.Run(40), 40u);
+    EXPECT_EQ(game.context().timeNow, 50'000u + 40 * 16);
+    auto* desktop = dynamic_cast<platform::QuietDesktop*>(game.session().services().desktop);
+    ASSERT_NE(desktop, nullptr);
+    EXPECT_FALSE(game.context().desktop().OpenUrl("https://example.org/"));
+    EXPECT_EQ(desktop->opened, std::vector<std::string>{"https://example.org/"});
+    // Two sessions side by side keep their own seams.
+    HeadlessGame other(Options());
+    ASSERT_TRUE(other.Start());
+    EXPECT_NE(other.context().services, game.context().services);
+    EXPECT_EQ(other.context().timeNow, 1000u);
+    game.Close();
+    other.Close();
 }
 
 }  // namespace

@@ -104,8 +104,9 @@ TEST_F(WindowShape, TheWindowIsRememberedForTheNextStart) {
 
     GameContext ctx;
     CreationSize creation;
-    platform::Services saved = platform::services();
-    platform::services().settings = &settings;
+    platform::Services seams;
+    seams.settings = &settings;
+    ctx.services = &seams;
     ReadSettings(ctx, creation);
     EXPECT_EQ(creation.width, 1100u);
     EXPECT_EQ(creation.height, 700u);
@@ -116,7 +117,6 @@ TEST_F(WindowShape, TheWindowIsRememberedForTheNextStart) {
     settings.SetValue(kSettingsKey, "FullScreen", 0);
     ReadSettings(ctx, creation);
     EXPECT_FALSE(creation.fullscreen);
-    platform::services() = saved;
 }
 
 TEST_F(WindowShape, SettingsWithoutTheWindowKeysStillRead) {
@@ -127,10 +127,10 @@ TEST_F(WindowShape, SettingsWithoutTheWindowKeysStillRead) {
     ctx.requestedWidth = 1280;
     ctx.requestedHeight = 960;
     CreationSize creation;
-    platform::Services saved = platform::services();
-    platform::services().settings = &settings;
+    platform::Services seams;
+    seams.settings = &settings;
+    ctx.services = &seams;
     ReadSettings(ctx, creation);
-    platform::services() = saved;
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.2f);
     EXPECT_EQ(creation.width, 1280u);
     EXPECT_TRUE(creation.fullscreen);

@@ -25,8 +25,9 @@ namespace dw::testing {
 class ShipsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetClock(&clock);
-        auto& s = platform::services();
+        ctx.services = &services;
+        auto& s = services;
+        s.clock = &clock;
         s.resources = &resources;
         s.sound = &imx;
         for (const char* sample : asset::kAllSamples)
@@ -44,10 +45,9 @@ protected:
     void TearDown() override {
         list.DestroyAll();
         queue.Clear();
-        auto& s = platform::services();
+        auto& s = services;
         s.resources = nullptr;
         s.sound = nullptr;
-        platform::SetClock(nullptr);
     }
 
     // One frame: time moves by the step, every object moves and draws.
@@ -106,6 +106,7 @@ protected:
     platform::MemoryResourceLibrary resources;
     platform::RecordingSoundLibrary imx;
     gfx::NullDevice device;
+    platform::Services services;  // the seams of `ctx`
     GameContext ctx;
     ListEngine list;
     RenderQueue queue{&ctx};

@@ -1,0 +1,151 @@
+#pragma once
+// One session of the game on the devices it is given: the Game context and
+// the application over one record of platform seams, and what a run adds
+// frame by frame (a replayed demo or the built-in player at the input, the
+// recorder, the frame timer, the start straight into a level, the games
+// kept as replays). Headless runs, windows, recordings, replays, the
+// autopilot and the timedemo are all this class over different devices:
+//
+//   platform::Services devices = ...;   // shell, input, clock, sound, ...
+//   Session session(devices, &script, play, start);
+//   if (!session.Start(error)) ...;
+//   while (session.Step()) ...;          // one frame each
+//   session.Close();
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/arsenal.h"
+#include "app/autopilot.h"
+#include "app/demo.h"
+#include "app/game_replays.h"
+#include "app/timedemo.h"
+#include "platform/services.h"
+
+namespace platform {
+class MemorySettingsStore;
+class ScriptedInput;
+struct DataSearch;
+}  // namespace platform
+
+namespace dw {
+
+class Application;
+class GameContext;
+
+// What a session plays: the same for a window and a headless run.
+struct PlayOptions {
+    const Demo* replay = nullptr;  // play this demo back (its header decides seed and size)
+    bool record = false;           // keep what the input objects read (recorded())
+    bool autopilot = false;        // the built-in player drives the input
+    int startLevel = -1;           // -1: the menu; else straight into that level
+    Arsenal arsenal;               // the ship's weapons at that start
+    std::size_t timedFrames = 0;   // > 0: time each frame (room reserved for this many)
+    std::string keepGames;         // the replays directory of the games played ("": none)
+};
+
+// How the window starts.
+enum class WindowStart {
+    Window,      // in the window
+    FullScreen,  // switched to full screen at the end of the scene's start
+    AsLeft,      // as the player left it (the settings' FullScreen)
+};
+
+// The start of a session's application.
+struct SessionStart {
+    int width = 0, height = 0;         // the window asked for (0: the settings' size)
+    WindowStart window = WindowStart::Window;
+    bool rememberWindow = false;       // write the window's size to the settings at the close
+    std::optional<std::uint32_t> seed; // random seed (default: the session's clock at the start)
+    std::uint32_t stepMs = 16;         // the step of a frame on a fixed-step clock
+    // When given and it found no file, the session does not start: the
+    // places looked at are shown (message box, stderr, log).
+    const platform::DataSearch* requiredData = nullptr;
+};
+
+// The start of a run straight into a level, the same for a recording, its
+// replay and the autopilot: after a few frames the splash is left and the
+// level asked for as the menu would ask; once the ship is in, it is handed
+// the header's arsenal.
+class LevelStarter {
+public:
+    explicit LevelStarter(const DemoHeader& header) : header_(header), armed_(header.arsenal.given) {}
+    // After frame `steps` (counted from 1).
+    void AfterFrame(GameContext& c, std::uint64_t steps);
+
+private:
+    DemoHeader header_;
+    bool armed_;
+};
+
+// The settings a demo was recorded with (those that change play); the rest
+// at their defaults.
+std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& header);
+
+// The clock's reading at the first frame: the demo's, else the usual one.
+std::uint32_t StartClockOf(const PlayOptions& play);
+
+class Session {
+public:
+    // `devices` (every seam but `device`, which the shell makes) and
+    // `script` (the input a replay or the autopilot drives; may be null
+    // when neither is asked) must outlive the session. The session keeps
+    // its own copy of the record: the Game context points to that copy.
+    Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play,
+            SessionStart start);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Checks the seams (a missing one is named in `error`), constructs the
+    // Game context and the application, creates window, device and scene.
+    bool Start(std::string& error);
+    // One pass: the input (demo or autopilot), the clock's tick, the loop's
+    // pass (events, a frame, the events it raised) and what the run keeps of
+    // the frame. False once the window closed or the demo ran out.
+    bool Step();
+    // Keeps the game in progress as a replay and closes the window.
+    void Close();
+    bool closed() const;
+
+    GameContext& context() { return *context_; }
+    const GameContext& context() const { return *context_; }
+    Application& app() { return *app_; }
+    const Application& app() const { return *app_; }
+    bool started() const { return app_ != nullptr; }
+    // The application's exit status (1 when it never came to be).
+    int exitStatus() const;
+    const platform::Services& services() const { return services_; }
+    Autopilot& autopilot() { return autopilot_; }
+    const FrameTimer& timer() const { return timer_; }
+    // The recording so far (header and frames; empty when not recording).
+    const Demo& recorded() const;
+    // Frames run.
+    std::uint64_t steps() const { return steps_; }
+    bool replayDone() const { return player_ && player_->done(); }
+    std::uint32_t stepMs() const { return start_.stepMs; }
+    // Batches the Render queue drew in the last frame.
+    std::uint32_t lastBatches() const { return lastBatches_; }
+
+private:
+    platform::Services services_;
+    platform::ScriptedInput* script_;
+    PlayOptions play_;
+    SessionStart start_;
+    DemoHeader header_;
+    std::optional<LevelStarter> starter_;
+    std::unique_ptr<DemoRecorder> recorder_;
+    Demo notRecorded_;  // recorded() of a session that does not record
+    std::unique_ptr<DemoPlayer> player_;
+    std::optional<GameReplays> replays_;
+    Autopilot autopilot_;
+    FrameTimer timer_;
+    std::unique_ptr<GameContext> context_;
+    std::unique_ptr<Application> app_;
+    std::uint64_t steps_ = 0;
+    std::uint32_t carried_ = 0;  // time of passes that ran no frame
+    std::uint32_t lastBatches_ = 0;
+};
+
+}  // namespace dw
