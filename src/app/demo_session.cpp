@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/application.h"
+#include "app/attract_mode.h"
 #include "app/runner.h"
 #include "core/game_context.h"
 #include "core/settings.h"
@@ -308,6 +309,9 @@ public:
     std::uint32_t Milliseconds() override { return now_; }
     void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
     std::uint64_t TimeStampCounter() override { return real_.TimeStampCounter(); }
+    // Forgets the time since the last latch (an attract demo played): the
+    // next step counts from now.
+    void Skip() { offset_ = now_ - real_.Milliseconds(); }
     // Moves to the real time; returns the step made.
     std::uint32_t Latch() {
         const std::uint32_t next = real_.Milliseconds() + offset_;
@@ -362,6 +366,10 @@ int RunDemoWindowed(const CommandLine& cl) {
     std::unique_ptr<platform::InputDevices> sdlInput = scripted ? nullptr : platform::CreateSdlInput();
     platform::ScriptedInput scriptedInput;
     platform::InputDevices* input = scripted ? static_cast<platform::InputDevices*>(&scriptedInput) : sdlInput.get();
+    // Plain play left alone on the menu shows the game's demos (attract_mode.h).
+    const bool attractMode = !replaying && !cl.autopilot && !cl.timedemo;
+    AttractMode attract({FindAttractDemos(data.file), data.file});
+    if (attractMode) input = attract.Watch(input);
     std::unique_ptr<DemoRecorder> recorder;
     // The games played are kept as replays: the session is recorded.
     std::optional<GameReplays> replays;
@@ -436,6 +444,8 @@ int RunDemoWindowed(const CommandLine& cl) {
             app.onShutdown = EndOfRunHook(cl, app, status, [&ctx] {
                 return ctx->renderQueue ? ctx->renderQueue->lastBatchCount : 0u;
             });
+            attract.options().sharedDevice = app.device;
+            attract.options().paced = true;
             if (recorder) {
                 DemoHeader& rh = recorder->demo().header;
                 rh = header;
@@ -452,6 +462,14 @@ int RunDemoWindowed(const CommandLine& cl) {
                                                        : ~0ull;
             std::uint32_t carried = 0;  // time of passes that ran no frame
             while (steps < limit) {
+                if (attract.playing()) {
+                    // A demo plays instead of the menu's frames; the menu's
+                    // clock stands still meanwhile.
+                    const std::uint64_t shown = attract.demoFrames();
+                    if (!attract.Step()) latchedClock.Skip();
+                    if (attract.demoFrames() != shown) ++steps;
+                    continue;
+                }
                 std::uint32_t step = cl.fixedStep ? cl.fixedStep : 16;
                 if (replaying) {
                     if (!player.Feed(scriptedInput, step)) break;
@@ -478,6 +496,7 @@ int RunDemoWindowed(const CommandLine& cl) {
                 }
                 if (ran) starter.AfterFrame(*ctx, ++steps);
                 if (ran && replays) replays->AfterFrame(*ctx, recorder->demo());
+                if (ran && attractMode) attract.AfterHostFrame(app);
                 if (!open) break;
                 if (!app.active) {
                     platform::ShellEvent event;

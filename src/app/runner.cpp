@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/attract_mode.h"
 #include "app/demo_session.h"
 #include "core/game_context.h"
 #include "app/headless_game.h"
@@ -152,14 +153,19 @@ int RunHeadless(const CommandLine& cl) {
     options.fullscreen = cl.fullscreen;
     options.stepMs = cl.fixedStep ? cl.fixedStep : 16;
     options.seed = cl.seed;
+    AttractMode attract({});  // outlives the game, which reads input through it
     HeadlessGame game(options);
     if (game.dataSearch().file.empty()) WarnMissingData(game.dataSearch());
+    // Left alone on the menu, the game plays its demos (attract_mode.h).
+    attract.options().demos = FindAttractDemos(game.dataSearch().file);
+    attract.options().dataFile = game.dataSearch().file;
+    platform::services().input = attract.Watch(&game.inputSeam());
     if (!game.Start()) return game.app().exitStatus ? game.app().exitStatus : 1;
 
     int status = 0;
     game.app().onShutdown = EndOfRunHook(cl, game.app(), status, [&game] { return game.lastBatches(); });
     const std::uint64_t limit = cl.frames >= 0 ? static_cast<std::uint64_t>(cl.frames) : 600;
-    game.Run(limit);
+    attract.RunHeadless(game, limit);
     game.Close();
     return status != 0 ? status : game.app().exitStatus;
 }
