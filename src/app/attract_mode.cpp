@@ -57,8 +57,10 @@ public:
 private:
     void Layout() {
         // The battlefield spans x -0.75 .. 0.962 (the board is at the left).
-        constexpr float kWidth = 0.085f, kGap = 0.012f, kCentre = 0.106f;
-        constexpr float kTop = -0.86f, kBottom = -0.72f;
+        // Large enough to read at 800 x 600, a little wider than the atlas's
+        // own cells, set close.
+        constexpr float kWidth = 0.08f, kGap = -0.006f, kCentre = 0.106f;
+        constexpr float kTop = -0.87f, kBottom = -0.70f;
         const float left = kCentre - (kGlyphs * kWidth + (kGlyphs - 1) * kGap) / 2;
         for (int i = 0; i < kGlyphs; ++i) {
             const float x = left + static_cast<float>(i) * (kWidth + kGap);
@@ -146,7 +148,7 @@ void AttractInput::ReleaseDevices() {
 }
 
 bool AttractInput::TakeActivity() {
-    const bool any = activity_;
+    const bool any = activity_ || GamepadActive();
     activity_ = false;
     return any;
 }
@@ -176,7 +178,7 @@ void AttractInput::Filter(platform::InputDeviceKind kind, void* data) {
 }
 
 bool AttractInput::PollForInput() {
-    bool input = false;
+    bool input = GamepadActive();
     // A device that was never created or is not acquired has nothing to say;
     // one that was lost (the window lost the focus) ends the demo.
     auto read = [&input](Device* device, DWORD size, void* data) {

@@ -66,11 +66,14 @@ public:
     void SetMode(platform::InputMode mode) override {
         if (inner_) inner_->SetMode(mode);
     }
+    bool GamepadActive() override { return inner_ && inner_->GamepadActive(); }
 
-    // True when the game has read any input since the last call.
+    // True when the game has read any input since the last call, or a
+    // gamepad is busy now (also with buttons the game does not read).
     bool TakeActivity();
     // Reads the devices as the game would (the demo plays meanwhile); true
-    // for any key or button held, mouse motion, or a device that was lost.
+    // for any key or button held, mouse motion, a busy gamepad, or a device
+    // that was lost.
     // What is held is hidden from the game until released.
     bool PollForInput();
 

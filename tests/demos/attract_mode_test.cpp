@@ -20,6 +20,7 @@
 #include "frontend/records_table.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
+#include "platform/steering.h"
 
 namespace dw {
 namespace {
@@ -83,12 +84,14 @@ std::string DataFile() { return std::string(DW_BUILD_DIR) + "/gamedata.res"; }
 
 // The menu's session as the headless runner builds it.
 struct Host {
-    Host(const fs::path& userDir, AttractOptions options) : attract(std::move(options)) {
+    Host(const fs::path& userDir, AttractOptions options, platform::Gamepads* pads = nullptr)
+        : attract(std::move(options)) {
         HeadlessOptions o;
         o.userDir = userDir.string();
         o.seed = 7;
+        o.gamepads = pads;
         game = std::make_unique<HeadlessGame>(o);
-        platform::services().input = attract.Watch(&game->input());
+        platform::services().input = attract.Watch(&game->inputSeam());
         started = game->Start();
     }
     ~Host() { game.reset(); }  // before the attract mode it reads input through
@@ -305,6 +308,44 @@ TEST(AttractMode, DemosPlayInTurnToTheirEndAndABrokenOneIsLeftOut) {
     int leftOut = 0;
     while (std::getline(log, line)) leftOut += line.find("r-broken.dwdemo left out") != std::string::npos;
     EXPECT_EQ(leftOut, 1);
+}
+
+// A gamepad ends a demo with any button, also one the menus do not use, and
+// with either stick past its dead zone; a pad held so keeps the menu from
+// counting idle time.
+struct FakePads final : platform::Gamepads {
+    platform::GamepadState state;
+    platform::GamepadState Read() override { return state; }
+};
+
+TEST(AttractMode, AnyGamepadButtonOrStickEndsTheDemo) {
+    TempDir dir("dw_attract_pad");
+    FakePads pads;
+    pads.state.pads = 1;
+    Host host(dir.path, {FindAttractDemos(DataFile()), DataFile()}, &pads);
+    ASSERT_TRUE(host.started);
+    ASSERT_TRUE(UntilIdleCounts(host));
+    using S = platform::GamepadState;
+    const std::vector<std::pair<const char*, void (*)(S&)>> inputs = {
+        {"Y", [](S& s) { s.other = true; }},
+        {"Start", [](S& s) { s.start = true; }},
+        {"left trigger", [](S& s) { s.leftTrigger = 0.6f; }},
+        {"left stick", [](S& s) { s.leftX = -0.35f; }},
+        {"D-pad", [](S& s) { s.down = true; }},
+    };
+    for (const auto& [name, press] : inputs) {
+        while (!host.attract.playing()) host.Frames(1);
+        host.Frames(10);
+        pads.state.leftX = 0.1f;  // inside the dead zone: nothing
+        ASSERT_TRUE(host.attract.Step()) << name;
+        press(pads.state);
+        EXPECT_FALSE(host.attract.Step()) << name;
+        host.Frames(200);
+        EXPECT_EQ(host.attract.idleMs(), 0u) << name << ": held, and the menu counts idle time";
+        pads.state = S{};
+        pads.state.pads = 1;
+    }
+    EXPECT_EQ(host.context().currentScreen, Screen::Menu);
 }
 
 // With a game in progress (the menu opened with Escape in play) the menu
