@@ -292,6 +292,8 @@ bool AttractMode::Start() {
                 session_.reset();
                 platform::services() = hostServices_;
                 platform::SetClock(hostClock_);
+                // It may have set the window's device to its own size.
+                if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
             }
         }
         if (!ok) {
