@@ -1,7 +1,7 @@
 # The installed layout, in the GNU directory variables a packager can change
 # (e.g. -DCMAKE_INSTALL_BINDIR=games):
 #   bin/duskwhirl
-#   share/duskwhirl/          gamedata.res, site/ (the local manual pages)
+#   share/duskwhirl/          gamedata.res, site/ (the local manual pages), demos/
 #   share/applications/       the desktop entry
 #   share/icons/hicolor/      the icon at 16 .. 512 px and as SVG
 #   share/metainfo/           the AppStream description
@@ -48,6 +48,28 @@ if(TARGET icons)
   install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/scalable/apps/${DW_APP_ID}.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
+# The demos of the attract mode, beside gamedata.res in the build tree
+# (build/demos) as installed (share/duskwhirl/demos), where the game looks for
+# them: the bench recordings of whole levels up to their bosses, and the
+# opening of the last level. barrage.dwdemo is left out: a synthetic stress
+# test, not a game anyone would watch.
+file(GLOB DW_ATTRACT_DEMOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/level*-with-boss.dwdemo
+     ${CMAKE_SOURCE_DIR}/bench/level9-opening.dwdemo)
+set(DW_ATTRACT_DEMO_COPIES)
+foreach(demo ${DW_ATTRACT_DEMOS})
+  get_filename_component(demo_name ${demo} NAME)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/demos/${demo_name}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/demos
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${demo} ${CMAKE_BINARY_DIR}/demos/${demo_name}
+    DEPENDS ${demo}
+    VERBATIM)
+  list(APPEND DW_ATTRACT_DEMO_COPIES ${CMAKE_BINARY_DIR}/demos/${demo_name})
+endforeach()
+add_custom_target(attract_demos ALL DEPENDS ${DW_ATTRACT_DEMO_COPIES})
+add_dependencies(duskwhirl attract_demos)
+install(FILES ${DW_ATTRACT_DEMOS} DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl/demos)
+
 file(GLOB DW_SITE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/site/*.html
      ${CMAKE_SOURCE_DIR}/data/site/*.css)
 install(FILES ${DW_SITE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl/site)

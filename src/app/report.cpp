@@ -127,6 +127,7 @@ std::string BuildReport(const GameContext& c, const ListEngine* objects, std::ui
 
     JsonFields top;
     top.Add("frames", frames);
+    top.Add("attract", c.attractDemo);
     top.Push("ship", ship);
     top.Push("context", ctx.Str());
     top.Push("objects", objs.Str());

@@ -1,6 +1,6 @@
 #pragma once
 // The end-of-run report (--report FILE): one JSON object with the frame
-// count, every scalar of the Game context, the live objects by name and the
+// count, whether an attract demo plays (1) or not (0), every scalar of the Game context, the live objects by name and the
 // last frame's renderer counters.
 #include <cstdint>
 #include <string>

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/attract_mode.h"
 #include "app/demo_session.h"
 #include "app/session.h"
 #include "platform/desktop.h"
@@ -288,6 +289,17 @@ int RunProgram(const CommandLine& cl) {
         if (headless->dataSearch.file.empty()) WarnMissingData(headless->dataSearch);
     }
 
+    // Plain play left alone on the menu shows the game's demos (attract_mode.h):
+    // in a window that is not a replay, the autopilot or a timedemo, and in a
+    // plain headless run. The menu's session reads its input through it.
+    std::optional<AttractMode> attract;
+    if (windowed ? !replaying && !cl.autopilot && !cl.timedemo : !play) {
+        const std::string& dataFile = windowed ? window->data.file : headless->dataSearch.file;
+        attract.emplace(AttractOptions{FindAttractDemos(dataFile), dataFile});
+        platform::Services& seams = windowed ? window->services : headless->services;
+        seams.input = attract->Watch(seams.input);
+    }
+
     int status = 0;
     std::string windowSize;  // as the game got it, for the timedemo line
     Session session(*devices, script, options, start);
@@ -303,13 +315,28 @@ int RunProgram(const CommandLine& cl) {
         }
         windowSize = std::to_string(c.screenWidth) + "x" + std::to_string(c.screenHeight);
         app.onShutdown = EndOfRunHook(cl, app, status, [&session] { return session.lastBatches(); });
+        if (attract && windowed) {
+            // The demo draws with the window's device, at the pace it was recorded.
+            attract->options().sharedDevice = app.device;
+            attract->options().paced = true;
+        }
 
         // The loop of every run.
         bool played = false;
         const bool oneLevel = cl.oneLevel && options.autopilot;
         const auto firstLevel = static_cast<std::uint32_t>(options.startLevel);
-        while (session.steps() < limit) {
+        std::uint64_t demoFrames = 0;  // the frames of attract demos count as the program's
+        while (session.steps() + demoFrames < limit) {
+            if (attract && attract->playing()) {
+                // A demo plays instead of the menu's frames; the menu's
+                // clock stands still meanwhile.
+                const std::uint64_t shown = attract->demoFrames();
+                if (!attract->Step() && window && window->latchedClock) window->latchedClock->Skip();
+                if (attract->demoFrames() != shown) ++demoFrames;
+                continue;
+            }
             if (!session.Step()) break;
+            if (attract) attract->AfterHostFrame(app);
             if (c.currentScreen == Screen::Game) played = true;
             if (untilGameOver && played && c.currentScreen != Screen::Game) break;
             // The level is over once the next one begins, the game is won

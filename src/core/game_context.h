@@ -222,6 +222,9 @@ public:
     RefreshRecord refreshTable[2] = {};
     std::int32_t requestedWidth = 800;
     std::int32_t requestedHeight = 600;
+    // Set while an attract demo plays over this (idle) menu: the demo has a
+    // Game context of its own and leaves this one alone.
+    std::uint8_t attractDemo = 0;
 
     // The one source of randomness; seeded once per session, kept across
     // the system start and every new game.

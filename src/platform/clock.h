@@ -60,6 +60,9 @@ public:
     std::uint64_t TimeStampCounter() override { return real_.TimeStampCounter(); }
     // Moves to the real time (the fixed step is not used); returns the step made.
     std::uint32_t Tick(std::uint32_t) override;
+    // Forgets the real time since the last tick (the program showed
+    // something else meanwhile): the next step counts from now.
+    void Skip() { offset_ = now_ - real_.Milliseconds(); }
 
 private:
     RealClock real_;

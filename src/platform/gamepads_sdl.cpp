@@ -75,6 +75,13 @@ public:
             s.b |= Button(pad, SDL_CONTROLLER_BUTTON_B);
             s.start |= Button(pad, SDL_CONTROLLER_BUTTON_START);
             s.back |= Button(pad, SDL_CONTROLLER_BUTTON_BACK);
+            for (const SDL_GameControllerButton b :
+                 {SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y, SDL_CONTROLLER_BUTTON_GUIDE,
+                  SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+                  SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER})
+                s.other |= Button(pad, b);
+            s.other |= StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTX)) != 0.0f ||
+                       StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY)) != 0.0f;
         }
         return s;
     }

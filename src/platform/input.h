@@ -80,6 +80,10 @@ public:
     virtual void ReleaseDevices() = 0;
     // The game says, every frame, whether it is in play or in the menus.
     virtual void SetMode(InputMode) {}
+    // True while a gamepad button is held or a stick or trigger is past its
+    // dead zone, whether the game reads it or not (the attract mode ends on
+    // any of them).
+    virtual bool GamepadActive() { return false; }
 };
 
 // DirectInput scan code for an SDL scancode; 0 for keys the game has no

@@ -86,6 +86,14 @@ void SteeringInput::ReleaseDevices() {
 
 GamepadState SteeringInput::ReadPads() { return pads_ ? pads_->Read() : GamepadState{}; }
 
+bool GamepadState::Active() const {
+    return up || down || left || right || a || b || start || back || other ||
+           StickResponse(leftX) != 0.0f || StickResponse(leftY) != 0.0f || leftTrigger > kDeadZone ||
+           rightTrigger > kDeadZone;
+}
+
+bool SteeringInput::GamepadActive() { return pads_ && pads_->Read().Active(); }
+
 void SteeringInput::AddToKeys(std::uint8_t* keys) {
     const GamepadState pad = ReadPads();
     if (pad.pads == 0) return;

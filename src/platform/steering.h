@@ -20,6 +20,12 @@ struct GamepadState {
     float leftTrigger = 0, rightTrigger = 0;  // 0..1
     bool up = false, down = false, left = false, right = false;  // the D-pad
     bool a = false, b = false, start = false, back = false;
+    // Anything else: another button (X, Y, the shoulders, the sticks, Guide)
+    // held, or the right stick past the dead zone.
+    bool other = false;
+
+    // Any button held, or a stick or trigger past the dead zone.
+    bool Active() const;
 };
 
 class Clock;
@@ -55,6 +61,7 @@ public:
     InputDevice* CreateDevice(InputDeviceKind kind) override;
     void ReleaseDevices() override;
     void SetMode(InputMode mode) override { mode_ = mode; }
+    bool GamepadActive() override;
     InputMode mode() const { return mode_; }
 
     class Device;

@@ -46,3 +46,16 @@ $<TARGET_FILE:demos_flash_wash> '${_flash_dir}/barrage-2330.png' 8"
   set_tests_properties(demos_barrage_flash PROPERTIES LABELS "gl" TIMEOUT 900
     ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+# Left alone, the headless program's menu plays a demo after 30 s, and the
+# report says so (2700 frames of 16 ms: the intro, the menu's 30 s, a demo).
+if(TARGET duskwhirl AND TARGET gamedata)
+  set(_attract_dir ${CMAKE_BINARY_DIR}/demos-attract-report)
+  add_test(NAME demos_attract_report
+           COMMAND sh -c "rm -rf \"$1\" && mkdir -p \"$1\" && \"$0\" --headless --fixed-step 16 --frames 2700 \
+--data \"$2\" --user-dir \"$1\" --report \"$1/report.json\" && cat \"$1/report.json\" && ls \"$1\""
+                   $<TARGET_FILE:duskwhirl> ${_attract_dir} ${CMAKE_BINARY_DIR}/gamedata.res)
+  set_tests_properties(demos_attract_report PROPERTIES LABELS "unit" TIMEOUT 300
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy"
+                       PASS_REGULAR_EXPRESSION "\"frames\": 2700, \"attract\": 1,"
+                       FAIL_REGULAR_EXPRESSION "replays")
+endif()

@@ -18,6 +18,9 @@ for f in bin/duskwhirl share/duskwhirl/gamedata.res share/duskwhirl/site/index.h
   [ -s "$prefix/$f" ] || bad "not installed: $f"
 done
 [ -x "$prefix/bin/duskwhirl" ] || bad "bin/duskwhirl is not executable"
+# The attract mode's demos, beside the data (and no stress test among them).
+ls "$prefix"/share/duskwhirl/demos/level*.dwdemo >/dev/null 2>&1 || bad "no demos in share/duskwhirl/demos"
+[ ! -e "$prefix/share/duskwhirl/demos/barrage.dwdemo" ] || bad "the barrage stress test is installed as a demo"
 # Every PNG size, and a PNG of that size (IHDR width and height).
 for s in $sizes; do
   png=$prefix/share/icons/hicolor/${s}x${s}/apps/$id.png

@@ -1,0 +1,420 @@
+#include "app/attract_mode.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+
+#include "app/application.h"
+#include "app/demo_session.h"
+#include "app/headless_game.h"
+#include "assets/asset_names.h"
+#include "assets/textures.h"
+#include "core/game_context.h"
+#include "core/log.h"
+#include "engine/list_engine.h"
+#include "engine/my_object.h"
+#include "frontend/main_menu.h"
+#include "frontend/records_table.h"
+#include "frontend/ui_common.h"
+#include "media/glyph_text.h"
+#include "platform/shell.h"
+#include "render/render_queue.h"
+
+namespace dw {
+
+namespace {
+
+// The blinking "DEMO" over the demo's picture, in the large glyph atlas,
+// centred over the battlefield near its top.
+class DemoCaption final : public MyObject {
+public:
+    static constexpr int kGlyphs = 4;
+    // Shown for this part of every second.
+    static constexpr std::uint32_t kPeriodMs = 1000, kShownMs = 650;
+
+    explicit DemoCaption(GameContext* ctx) : MyObject(ctx), start_(ctx->timeNow) {
+        name = "demo caption";
+        order = 100;
+        visible = 1;
+        Layout();
+    }
+    std::int32_t RestoreDeviceObjects() override {
+        Layout();
+        return 0;
+    }
+    std::int32_t Render() override {
+        GameContext* c = context;
+        if ((c->timeNow - start_) % kPeriodMs >= kShownMs) return 0;
+        // Not before the glyphs are loaded: an unloaded texture draws white.
+        if (!c->textureCache || !c->textureCache->Find(asset::SymbolMap)) return 0;
+        // Over everything else of the picture.
+        ui::SubmitSprites(c, asset::SymbolMap, quads_, 2 * kGlyphs, 0.5f);
+        return 0;
+    }
+
+private:
+    void Layout() {
+        // The battlefield spans x -0.75 .. 0.962 (the board is at the left).
+        // Large enough to read at 800 x 600, a little wider than the atlas's
+        // own cells, set close.
+        constexpr float kWidth = 0.08f, kGap = -0.006f, kCentre = 0.106f;
+        constexpr float kTop = -0.87f, kBottom = -0.70f;
+        const float left = kCentre - (kGlyphs * kWidth + (kGlyphs - 1) * kGap) / 2;
+        for (int i = 0; i < kGlyphs; ++i) {
+            const float x = left + static_cast<float>(i) * (kWidth + kGap);
+            SetQuadScreen(quads_ + 6 * i, x, x + kWidth, kTop, kBottom, 0, 0, 0, 0);
+        }
+        ui::PrepareQuads(quads_, kGlyphs, 0.0f, 0xFFFFFFFFu);
+        SetGlyphText(quads_, "DEMO");
+    }
+
+    std::uint32_t start_;
+    ScreenVertex quads_[6 * kGlyphs] = {};
+};
+
+// A private, empty directory for the demo's session (its log, its score
+// table); empty on failure.
+std::string MakeScratchDir() {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) base = "/tmp";
+    std::string pattern = (base / "duskwhirl-demo-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return {};
+    return pattern;
+}
+
+bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (bytes[i] & 0x80) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> FindAttractDemos(const std::string& dataFile) {
+    std::vector<std::string> demos;
+    if (dataFile.empty()) return demos;
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::path(dataFile).parent_path() / kAttractDemoFolder;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().extension() == ".dwdemo" && it->is_regular_file(ec))
+            demos.push_back(it->path().lexically_normal().string());
+    }
+    std::sort(demos.begin(), demos.end());
+    return demos;
+}
+
+// --- the input layer of the menu's session -----------------------------------
+
+class AttractInput::Device final : public platform::InputDevice {
+public:
+    Device(AttractInput* owner, platform::InputDevice* inner, platform::InputDeviceKind kind)
+        : owner_(owner), inner_(inner), kind_(kind) {}
+    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
+    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
+    HRESULT Acquire() override { return inner_->Acquire(); }
+    HRESULT Unacquire() override { return inner_->Unacquire(); }
+    HRESULT GetDeviceState(DWORD size, void* data) override {
+        const HRESULT hr = inner_->GetDeviceState(size, data);
+        const DWORD want = kind_ == platform::InputDeviceKind::Keyboard ? 256 : sizeof(DIMOUSESTATE);
+        if (SUCCEEDED(hr) && size == want && data) owner_->Filter(kind_, data);
+        return hr;
+    }
+    platform::InputDevice* inner() { return inner_; }
+
+private:
+    AttractInput* owner_;
+    platform::InputDevice* inner_;
+    platform::InputDeviceKind kind_;
+};
+
+AttractInput::AttractInput(platform::InputDevices* inner) : inner_(inner) {}
+
+AttractInput::~AttractInput() = default;
+
+platform::InputDevice* AttractInput::CreateDevice(platform::InputDeviceKind kind) {
+    platform::InputDevice* dev = inner_ ? inner_->CreateDevice(kind) : nullptr;
+    auto& slot = kind == platform::InputDeviceKind::Keyboard ? keyboard_ : mouse_;
+    slot = dev ? std::make_unique<Device>(this, dev, kind) : nullptr;
+    return slot.get();
+}
+
+void AttractInput::ReleaseDevices() {
+    if (inner_) inner_->ReleaseDevices();
+    keyboard_.reset();
+    mouse_.reset();
+}
+
+bool AttractInput::TakeActivity() {
+    const bool any = activity_ || GamepadActive();
+    activity_ = false;
+    return any;
+}
+
+void AttractInput::Filter(platform::InputDeviceKind kind, void* data) {
+    if (kind == platform::InputDeviceKind::Keyboard) {
+        auto* keys = static_cast<std::uint8_t*>(data);
+        if (AnyHeld(keys, 256)) activity_ = true;
+        for (int k = 0; k < 256; ++k) {
+            if (!hiddenKeys_[k]) continue;
+            if (keys[k] & 0x80)
+                keys[k] = 0;  // still held since it ended a demo
+            else
+                hiddenKeys_[k] = 0;
+        }
+        return;
+    }
+    auto* mouse = static_cast<DIMOUSESTATE*>(data);
+    if (mouse->lX || mouse->lY || mouse->lZ || AnyHeld(mouse->rgbButtons, 4)) activity_ = true;
+    for (int b = 0; b < 4; ++b) {
+        if (!hiddenButtons_[b]) continue;
+        if (mouse->rgbButtons[b] & 0x80)
+            mouse->rgbButtons[b] = 0;
+        else
+            hiddenButtons_[b] = 0;
+    }
+}
+
+bool AttractInput::PollForInput() {
+    bool input = GamepadActive();
+    // A device that was never created or is not acquired has nothing to say;
+    // one that was lost (the window lost the focus) ends the demo.
+    auto read = [&input](Device* device, DWORD size, void* data) {
+        if (!device) return false;
+        HRESULT hr = device->inner()->GetDeviceState(size, data);
+        if (hr == DIERR_NOTACQUIRED && SUCCEEDED(device->inner()->Acquire()))
+            hr = device->inner()->GetDeviceState(size, data);
+        if (hr == DIERR_INPUTLOST) input = true;
+        return SUCCEEDED(hr);
+    };
+    std::uint8_t keys[256] = {};
+    if (read(keyboard_.get(), sizeof keys, keys)) {
+        for (int k = 0; k < 256; ++k) {
+            if (!(keys[k] & 0x80)) continue;
+            hiddenKeys_[k] = 1;
+            input = true;
+        }
+    }
+    DIMOUSESTATE mouse{};
+    if (read(mouse_.get(), sizeof mouse, &mouse)) {
+        if (mouse.lX || mouse.lY || mouse.lZ) input = true;
+        for (int b = 0; b < 4; ++b) {
+            if (!(mouse.rgbButtons[b] & 0x80)) continue;
+            hiddenButtons_[b] = 1;
+            input = true;
+        }
+    }
+    return input;
+}
+
+// --- the attract mode ----------------------------------------------------------
+
+AttractMode::AttractMode(AttractOptions options) : options_(std::move(options)) {}
+
+AttractMode::~AttractMode() { Stop(); }
+
+platform::InputDevices* AttractMode::Watch(platform::InputDevices* inner) {
+    input_ = std::make_unique<AttractInput>(inner);
+    return input_.get();
+}
+
+bool AttractMode::OnIdleMainMenu(const GameContext& c) const {
+    if (c.currentScreen != Screen::Menu || c.introActive || c.assetLoadingActive || c.gameInProgress ||
+        c.appInactive || c.quitRequest || c.screenChangeRequest || !c.objectList)
+        return false;
+    // The main page itself, not a question, the level choice or a screen
+    // opened over the menu.
+    for (const ListEngine::Node* n = c.objectList->Head(); n; n = n->next)
+        if (const auto* menu = dynamic_cast<const MainMenu*>(n->object))
+            return !menu->dead && menu->page == MainMenu::kMain;
+    return false;
+}
+
+bool AttractMode::AfterHostFrame(Application& host) {
+    if (session_) return true;
+    host_ = &host;
+    const GameContext& c = *host.context;
+    const std::uint32_t elapsed = hostTimeKnown_ ? c.timeNow - lastHostTime_ : 0;
+    lastHostTime_ = c.timeNow;
+    hostTimeKnown_ = true;
+    const bool input = input_ && input_->TakeActivity();
+    if (input || options_.demos.empty() || !OnIdleMainMenu(c)) {
+        idle_ = 0;
+        return false;
+    }
+    idle_ += std::min(elapsed, options_.idleMs);
+    if (idle_ < options_.idleMs) return false;
+    idle_ = 0;
+    return Start();
+}
+
+bool AttractMode::Start() {
+    Log* log = host_ ? host_->context->log : nullptr;
+    while (!options_.demos.empty()) {
+        if (next_ >= options_.demos.size()) next_ = 0;
+        const std::string path = options_.demos[next_];
+        std::string error;
+        bool ok = LoadDemoFile(path, demo_, error);
+        std::string scratch;
+        if (ok) {
+            scratch = MakeScratchDir();
+            if (scratch.empty()) {
+                if (log) log->WriteLine("GAME: no demo: no scratch directory for it");
+                return false;  // try again the next time the menu is idle
+            }
+        }
+        if (ok) {
+            // The best score the demo shows is the player's; the demo's
+            // session writes only its own copy.
+            RecordRead read = RecordRead::Missing;
+            const RecordTable table =
+                host_ ? LoadRecordTable(host_->context->UserFile(kRecordsFile), &read) : RecordTable{};
+            if (read == RecordRead::Complete) SaveRecordTable(scratch + "/" + kRecordsFile, table);
+
+            SessionOptions o;
+            o.headless.userDir = scratch;
+            o.headless.dataFile = options_.dataFile;
+            o.headless.device = options_.sharedDevice;
+            o.replay = &demo_;
+            session_ = std::make_unique<DemoSession>(o);
+            // The demo's session has seams of its own; the menu's are untouched.
+            ok = session_->Start(error);
+            if (!ok) {
+                session_.reset();
+                // It may have set the window's device to its own size.
+                if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
+            }
+        }
+        if (!ok) {
+            // A demo that cannot be read or started is not tried again.
+            if (log) log->WriteLine("GAME: demo " + path + " left out: " + error);
+            if (!scratch.empty()) {
+                std::error_code ec;
+                std::filesystem::remove_all(scratch, ec);
+            }
+            options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
+            continue;
+        }
+        ++next_;
+        scratchDir_ = scratch;
+        currentDemo_ = path;
+        demoFrames_ = 0;
+        demoPlayed_ = false;
+        ++started_;
+        GameContext& demoContext = session_->context();
+        if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
+        if (host_) {
+            host_->context->attractDemo = 1;
+            // The program may close while the demo plays: the end-of-run
+            // report still sees it, then the demo ends before the device goes.
+            savedHook_ = std::move(host_->onShutdown);
+            host_->onShutdown = [this] {
+                auto hook = std::move(savedHook_);
+                savedHook_ = nullptr;
+                if (hook) hook();
+                Finish(true);
+            };
+        }
+        if (log) log->WriteLine("GAME: demo " + path);
+        paceStart_ = std::chrono::steady_clock::now();
+        pacedMs_ = 0;
+        return true;
+    }
+    return false;
+}
+
+bool AttractMode::Step() {
+    if (!session_) return false;
+    // The window's events: anything but a repaint hands back to the menu's
+    // session, which then takes the event. A close ends the demo from the
+    // close path, after the end-of-run report.
+    if (host_ && host_->shell) {
+        platform::ShellEvent event;
+        while (host_->shell->PollEvent(event)) {
+            if (event.type == platform::ShellEventType::Expose) continue;
+            if (event.type != platform::ShellEventType::Close) Finish(false);
+            host_->HandleEvent(event);
+            Finish(false);  // the close path has ended it already
+            return false;
+        }
+    }
+    if (input_ && input_->PollForInput()) {
+        Finish(false);
+        return false;
+    }
+
+    const std::uint64_t before = session_->steps();
+    const bool open = session_->Step();
+    const bool ran = session_->steps() != before;
+    const GameContext& c = session_->context();
+    if (c.currentScreen == Screen::Game) demoPlayed_ = true;
+    // Over at its end, or once its play has ended (game over, the last
+    // level done, or a demo that no longer matches the game left play).
+    const bool over = !open || session_->replayDone() || c.quitRequest ||
+                      (demoPlayed_ && c.currentScreen != Screen::Game);
+    const std::uint32_t stepMs = ran && demoFrames_ < demo_.frames.size()
+                                     ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs
+                                     : 0;
+    if (ran) {
+        ++demoFrames_;
+        if (host_) ++host_->frameCount;  // the program's frames
+    }
+    if (options_.paced && ran) {
+        // As fast as the demo was recorded, not as fast as it draws.
+        pacedMs_ += stepMs;
+        const auto due = paceStart_ + std::chrono::milliseconds(pacedMs_);
+        const auto now = std::chrono::steady_clock::now();
+        if (due > now) {
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                due - now, std::chrono::milliseconds(100)));
+        } else if (now - due > std::chrono::milliseconds(250)) {
+            paceStart_ = now;  // too slow to keep up: no rush to catch up
+            pacedMs_ = 0;
+        }
+    }
+    if (over) {
+        Finish(false);
+        return false;
+    }
+    return true;
+}
+
+void AttractMode::Stop() { Finish(false); }
+
+void AttractMode::Finish(bool hostClosing) {
+    if (!session_) return;
+    session_.reset();
+    std::error_code ec;
+    if (!scratchDir_.empty()) std::filesystem::remove_all(scratchDir_, ec);
+    scratchDir_.clear();
+    idle_ = 0;
+    hostTimeKnown_ = false;
+    if (!host_) return;
+    host_->context->attractDemo = 0;
+    if (hostClosing) return;
+    host_->onShutdown = std::move(savedHook_);
+    savedHook_ = nullptr;
+    // The demo drew with the window's device at its own size: the menu's
+    // picture comes back.
+    if (options_.sharedDevice && !host_->closed && host_->device) host_->Resize3DEnvironment();
+}
+
+std::uint64_t AttractMode::RunHeadless(HeadlessGame& game, std::uint64_t frames) {
+    std::uint64_t run = 0;
+    while (run < frames) {
+        if (playing()) {
+            const std::uint64_t before = demoFrames_;
+            Step();
+            if (demoFrames_ != before) ++run;
+            continue;
+        }
+        if (!game.Step()) break;
+        ++run;
+        AfterHostFrame(game.app());
+    }
+    return run;
+}
+
+}  // namespace dw

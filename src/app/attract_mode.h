@@ -1,0 +1,168 @@
+#pragma once
+// The attract mode: left alone on the main menu (no game in progress) for
+// 30 s of its time, the game plays one of the demos it ships with, each in
+// turn, behind a blinking "DEMO" caption and without sound effects. Any
+// key, mouse button, mouse motion, gamepad button or stick returns to the
+// menu exactly as it was.
+//
+// The demo plays as a replay in a session of its own: its own Game context,
+// objects, caches and random generator, settings in memory, silent sound, a
+// scratch user directory that is removed afterwards. The menu's session is
+// simply not stepped meanwhile, so nothing of it changes: not the menu, not
+// the score table or the level reached, and none of the player's files
+// (records.csm, settings.ini, replays) is written. The menu's clock stands
+// still while a demo plays; its music plays on.
+//
+// The runner's hooks (runner.cpp):
+//   AttractMode attract(options);
+//   services.input = attract.Watch(services.input);  // before the session starts
+//   loop:
+//     if (attract.playing()) { attract.Step(); continue; }
+//     ... one frame of the session ...
+//     attract.AfterHostFrame(app);
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/demo.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/services.h"
+
+namespace gfx { class Device; }
+
+namespace dw {
+
+class Application;
+class DemoSession;
+class GameContext;
+class HeadlessGame;
+
+// Time on the idle main menu before a demo starts (ms of the game's clock).
+inline constexpr std::uint32_t kAttractIdleMs = 30000;
+// The folder beside the game's data file that holds the demos.
+inline constexpr char kAttractDemoFolder[] = "demos";
+
+// The demos that ship with the game: the *.dwdemo files of the "demos"
+// folder beside the data file `dataFile`, in name order. Empty when there
+// is none (the menu then simply stays).
+std::vector<std::string> FindAttractDemos(const std::string& dataFile);
+
+// The input of the menu's session goes through this layer: it notices any
+// input the game reads (so that the idle time starts again), lets the
+// attract mode poll the real devices while a demo plays, and afterwards
+// hides the keys and buttons that ended the demo until they are released,
+// so that the press that stopped the demo does nothing in the menu.
+class AttractInput final : public platform::InputDevices {
+public:
+    explicit AttractInput(platform::InputDevices* inner);
+    ~AttractInput() override;
+
+    platform::InputDevice* CreateDevice(platform::InputDeviceKind kind) override;
+    void ReleaseDevices() override;
+    void SetMode(platform::InputMode mode) override {
+        if (inner_) inner_->SetMode(mode);
+    }
+    bool GamepadActive() override { return inner_ && inner_->GamepadActive(); }
+
+    // True when the game has read any input since the last call, or a
+    // gamepad is busy now (also with buttons the game does not read).
+    bool TakeActivity();
+    // Reads the devices as the game would (the demo plays meanwhile); true
+    // for any key or button held, mouse motion, a busy gamepad, or a device
+    // that was lost.
+    // What is held is hidden from the game until released.
+    bool PollForInput();
+
+    class Device;
+
+private:
+    friend class Device;
+    void Filter(platform::InputDeviceKind kind, void* data);
+
+    platform::InputDevices* inner_;
+    std::unique_ptr<Device> keyboard_, mouse_;
+    bool activity_ = false;
+    std::uint8_t hiddenKeys_[256] = {};
+    std::uint8_t hiddenButtons_[4] = {};
+};
+
+struct AttractOptions {
+    std::vector<std::string> demos;      // played in this order, round and round
+    std::string dataFile;                // the game's data (the demo session opens it too)
+    std::uint32_t idleMs = kAttractIdleMs;
+    // The window: the demo draws with the window's device and keeps to the
+    // real time of its frames; the menu's device is set up again afterwards.
+    // Null: the demo has a recording device of its own (headless).
+    gfx::Device* sharedDevice = nullptr;
+    bool paced = false;
+};
+
+class AttractMode {
+public:
+    explicit AttractMode(AttractOptions options);
+    ~AttractMode();
+    AttractMode(const AttractMode&) = delete;
+    AttractMode& operator=(const AttractMode&) = delete;
+
+    // The demos, the data file and the device may be known only later.
+    AttractOptions& options() { return options_; }
+
+    // The input layer over `inner` that the menu's session must read.
+    platform::InputDevices* Watch(platform::InputDevices* inner);
+
+    // After every frame of the menu's session: counts the idle time on the
+    // main menu and starts the next demo once it is due. True when a demo
+    // plays now.
+    bool AfterHostFrame(Application& host);
+    bool playing() const { return session_ != nullptr; }
+    // One frame of the demo. False once it has ended (input, the window's
+    // events, the demo's end or the end of its play); the menu's session
+    // then goes on as it was.
+    bool Step();
+    // Ends the demo now (nothing happens when none plays).
+    void Stop();
+
+    // Steps the headless game, or the demo while one plays, `frames` times
+    // (fewer when the window closes). Returns the frames run.
+    std::uint64_t RunHeadless(HeadlessGame& game, std::uint64_t frames);
+
+    // What plays: the demo's file, the frames it has run, the demos started.
+    const std::string& currentDemo() const { return currentDemo_; }
+    std::uint64_t demoFrames() const { return demoFrames_; }
+    std::uint32_t demosStarted() const { return started_; }
+    std::uint32_t idleMs() const { return idle_; }
+    // The demo's own session (null when none plays), for tests.
+    DemoSession* session() { return session_.get(); }
+
+private:
+    bool OnIdleMainMenu(const GameContext& c) const;
+    bool Start();
+    // Ends the demo; `hostClosing`: from the menu's session's close.
+    void Finish(bool hostClosing);
+
+    AttractOptions options_;
+    std::unique_ptr<AttractInput> input_;
+    Application* host_ = nullptr;
+    std::uint32_t idle_ = 0;
+    std::uint32_t lastHostTime_ = 0;
+    bool hostTimeKnown_ = false;
+    std::size_t next_ = 0;     // the demo that plays next
+    std::uint32_t started_ = 0;
+
+    // The demo that plays.
+    Demo demo_;
+    std::string currentDemo_;
+    std::string scratchDir_;
+    std::unique_ptr<DemoSession> session_;
+    std::function<void()> savedHook_;  // the menu's session's close hook
+    std::uint64_t demoFrames_ = 0;
+    bool demoPlayed_ = false;  // its play has begun
+    std::chrono::steady_clock::time_point paceStart_;
+    std::uint64_t pacedMs_ = 0;
+};
+
+}  // namespace dw
