@@ -108,25 +108,19 @@ std::vector<std::string> FindAttractDemos(const std::string& dataFile) {
 
 // --- the input layer of the menu's session -----------------------------------
 
-class AttractInput::Device final : public platform::InputDevice {
+class AttractInput::Device final : public platform::ForwardingInputDevice {
 public:
     Device(AttractInput* owner, platform::InputDevice* inner, platform::InputDeviceKind kind)
-        : owner_(owner), inner_(inner), kind_(kind) {}
-    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
-    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
-    HRESULT Acquire() override { return inner_->Acquire(); }
-    HRESULT Unacquire() override { return inner_->Unacquire(); }
+        : ForwardingInputDevice(inner), owner_(owner), kind_(kind) {}
     HRESULT GetDeviceState(DWORD size, void* data) override {
         const HRESULT hr = inner_->GetDeviceState(size, data);
         const DWORD want = kind_ == platform::InputDeviceKind::Keyboard ? 256 : sizeof(DIMOUSESTATE);
         if (SUCCEEDED(hr) && size == want && data) owner_->Filter(kind_, data);
         return hr;
     }
-    platform::InputDevice* inner() { return inner_; }
 
 private:
     AttractInput* owner_;
-    platform::InputDevice* inner_;
     platform::InputDeviceKind kind_;
 };
 

@@ -70,6 +70,22 @@ public:
     virtual HRESULT GetDeviceState(DWORD size, void* data) = 0;
 };
 
+// A layer over a device: hands every call on. The layers over the input
+// (keyboard steering, the attract mode) override GetDeviceState.
+class ForwardingInputDevice : public InputDevice {
+public:
+    explicit ForwardingInputDevice(InputDevice* inner) : inner_(inner) {}
+    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
+    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
+    HRESULT Acquire() override { return inner_->Acquire(); }
+    HRESULT Unacquire() override { return inner_->Unacquire(); }
+    HRESULT GetDeviceState(DWORD size, void* data) override { return inner_->GetDeviceState(size, data); }
+    InputDevice* inner() { return inner_; }
+
+protected:
+    InputDevice* inner_;
+};
+
 // The input system ("DirectInput"): creates and owns the two devices.
 class InputDevices {
 public:

@@ -28,14 +28,10 @@ float StickResponse(float raw) {
     return raw < 0 ? -shaped : shaped;
 }
 
-class SteeringInput::Device final : public InputDevice {
+class SteeringInput::Device final : public ForwardingInputDevice {
 public:
     Device(SteeringInput* owner, InputDevice* inner, InputDeviceKind kind)
-        : owner_(owner), inner_(inner), kind_(kind) {}
-    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
-    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
-    HRESULT Acquire() override { return inner_->Acquire(); }
-    HRESULT Unacquire() override { return inner_->Unacquire(); }
+        : ForwardingInputDevice(inner), owner_(owner), kind_(kind) {}
     HRESULT GetDeviceState(DWORD size, void* data) override {
         const HRESULT hr = inner_->GetDeviceState(size, data);
         if (FAILED(hr)) return hr;
@@ -52,7 +48,6 @@ public:
 
 private:
     SteeringInput* owner_;
-    InputDevice* inner_;
     InputDeviceKind kind_;
 };
 
