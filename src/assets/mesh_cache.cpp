@@ -106,6 +106,10 @@ HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName
         adjacency = adj;
         context->meshCache->Append(mesh, key, nullptr, 0, adj);
     }
+    return UsePreparedMesh(device);
+}
+
+HRESULT CD3DFile_Mesh::UsePreparedMesh(gfx::Device* device) {
     if (MeshCache::Entry* p = context->preparedMeshCache->Find(key)) {
         preparedMesh = p->mesh;
         parts = p->parts;
@@ -244,16 +248,7 @@ HRESULT CD3DFile_Mesh::SplitIntoParts(const std::uint32_t* adjacencyIn) {
 HRESULT CD3DFile_Mesh::RestoreMesh(gfx::Device* device) {
     if (!rawMesh) return E_FAIL;
     if (!context->preparedMeshCache) return E_FAIL;
-    if (MeshCache::Entry* p = context->preparedMeshCache->Find(key)) {
-        preparedMesh = p->mesh;
-        parts = p->parts;
-        partCount = p->partCount;
-    } else {
-        if (FAILED(PrepareMesh(device))) return E_FAIL;
-        context->preparedMeshCache->Append(preparedMesh, key, parts, partCount, nullptr);
-    }
-    vertexStride = D3DXGetFVFVertexSize(preparedMesh->GetFVF());
-    return S_OK;
+    return UsePreparedMesh(device);
 }
 
 void CD3DFile_Mesh::InvalidateMesh() {

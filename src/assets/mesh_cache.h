@@ -63,6 +63,8 @@ public:
     std::uint32_t vertexStride = 0;
 
 private:
+    // The prepared mesh of `key` from the prepared cache, else made and added.
+    HRESULT UsePreparedMesh(gfx::Device* device);
     HRESULT PrepareMesh(gfx::Device* device);
     HRESULT SplitIntoParts(const std::uint32_t* adjacencyOut);
 };
