@@ -402,7 +402,7 @@ struct GlDevice::Uniforms {
 // A piece of a large quad cut for drawing: two triangles, and whether they
 // show only opaque texels.
 struct GlDevice::QuadPiece {
-    SpriteVertexView vertices[6];
+    float x0, x1, y0, y1;  // the rectangle of the quad it covers, in pixels
     bool opaque;
 };
 
@@ -1191,6 +1191,7 @@ bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, U
                             g.blend = blend;
                         }
                         if (opaque) counters_.opaqueTriangles += count;
+                        ++counters_.apiDraws;
                         glDrawArrays(GL_TRIANGLES, static_cast<GLint>(startVertex + 3 * first),
                                      static_cast<GLsizei>(3 * count));
                     });
@@ -1265,19 +1266,21 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         }
         written += 3 * triangles;
     };
-    // One piece of quad q: the rectangle [x0, x1] x [y0, y1] of it.
-    auto piece = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1, bool opaque) {
+    // Piece p of quad q as two triangles, with the coordinates the whole
+    // quad gives its corners.
+    auto addPiece = [&](const SpriteVertexView* q, const QuadPiece& p) {
         const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
         auto at = [&](float x, float y) {
-            SpriteVertexView p = q[0];
-            p.x = x;
-            p.y = y;
-            p.u = x == q[0].x ? q[0].u : x == q[5].x ? q[5].u : q[0].u + (x - q[0].x) / w * (q[5].u - q[0].u);
-            p.v = y == q[0].y ? q[0].v : y == q[5].y ? q[5].v : q[0].v + (y - q[0].y) / h * (q[5].v - q[0].v);
-            return p;
+            SpriteVertexView c = q[0];
+            c.x = x;
+            c.y = y;
+            c.u = x == q[0].x ? q[0].u : x == q[5].x ? q[5].u : q[0].u + (x - q[0].x) / w * (q[5].u - q[0].u);
+            c.v = y == q[0].y ? q[0].v : y == q[5].y ? q[5].v : q[0].v + (y - q[0].y) / h * (q[5].v - q[0].v);
+            return c;
         };
-        const SpriteVertexView tl = at(x0, y0), tr = at(x1, y0), bl = at(x0, y1), br = at(x1, y1);
-        quadPieces_.push_back({{tl, tr, bl, bl, tr, br}, opaque});
+        const SpriteVertexView tl = at(p.x0, p.y0), tr = at(p.x1, p.y0), bl = at(p.x0, p.y1), br = at(p.x1, p.y1);
+        const SpriteVertexView corners[6] = {tl, tr, bl, bl, tr, br};
+        add(corners, 2, p.opaque);
     };
     // One pass: each candidate quad's cells are tested once, its pieces kept
     // aside until a cell proves opaque. The triangles before it go in whole
@@ -1296,8 +1299,10 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         if (!candidate(q)) continue;
         quadPieces_.clear();
         bool opaqueCell = false;
+        std::size_t above = 0;  // the first piece of the row above
         for (float y = q[0].y; y < q[5].y; y += kCell) {
             const float y1 = std::min(y + kCell, q[5].y);
+            const std::size_t row = quadPieces_.size();
             float start = q[0].x;
             bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
             opaqueCell = opaqueCell || startOpaque;
@@ -1305,16 +1310,34 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
                 const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
                 if (opaque == startOpaque) continue;
                 opaqueCell = true;  // the run changes, so one of the two is opaque
-                piece(q, start, x, y, y1, startOpaque);
+                quadPieces_.push_back({start, x, y, y1, startOpaque});
                 start = x;
                 startOpaque = opaque;
             }
-            piece(q, start, q[5].x, y, y1, startOpaque);
+            quadPieces_.push_back({start, q[5].x, y, y1, startOpaque});
+            // A row cut as the row above lengthens that row's pieces instead,
+            // so an opaque panel goes as a few tall pieces.
+            const std::size_t n = quadPieces_.size() - row;
+            bool same = row > 0 && row - above == n;
+            for (std::size_t k = 0; same && k < n; ++k) {
+                const QuadPiece &a = quadPieces_[above + k], &b = quadPieces_[row + k];
+                same = a.x0 == b.x0 && a.x1 == b.x1 && a.opaque == b.opaque;
+            }
+            if (same) {
+                for (std::size_t k = 0; k < n; ++k) quadPieces_[above + k].y1 = y1;
+                quadPieces_.resize(row);
+            } else {
+                above = row;
+            }
         }
         if (!opaqueCell) continue;  // drawn as two triangles, like any other
         any = true;
         flush(t);
-        for (const QuadPiece& p : quadPieces_) add(p.vertices, 2, p.opaque);
+        // The pieces of one quad never overlap, so the opaque ones may all
+        // go first: one blend switch a quad rather than two a row.
+        for (const bool opaque : {true, false})
+            for (const QuadPiece& p : quadPieces_)
+                if (p.opaque == opaque) addPiece(q, p);
         pending = t + 2;
         ++t;  // the quad's second triangle went with it
     }
@@ -1342,6 +1365,7 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
             g.blend = blend;
         }
         if (r.opaque) counters_.opaqueTriangles += r.count / 3;
+        ++counters_.apiDraws;
         glDrawArrays(GL_TRIANGLES, static_cast<GLint>(r.first), static_cast<GLsizei>(r.count));
     }
     if (g.blend != 1) {
@@ -1354,8 +1378,10 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const std::uint32_t count = state_.CheckDraw(type, startVertex, primitiveCount);
     if (count == 0 || !PrepareDraw()) return Invalid();
-    if (!DrawOpaqueRunsStraight(type, startVertex, primitiveCount))
+    if (!DrawOpaqueRunsStraight(type, startVertex, primitiveCount)) {
+        ++counters_.apiDraws;
         glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+    }
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;
@@ -1368,6 +1394,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     auto* ib = static_cast<GlIndexBuffer*>(state_.indices());
     ib->store().Bind();  // element binding lives in the vertex array
     const GLenum type16 = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    ++counters_.apiDraws;
     glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
                              reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
                              static_cast<GLint>(state_.baseVertexIndex()));
