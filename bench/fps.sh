@@ -7,7 +7,9 @@
 # the size it was recorded at, or level:N, the autopilot on level N at WxH
 # (default 800x600) with every weapon at its top. The baseline runs at the
 # size the game got.
-# FRAMES=N sets how many frames of the scene to play (default 2500); RUNS=N
+# FRAMES=N sets how many frames of the scene to time (default 2500); FROM=N
+# plays the first N frames of a demo undrawn and times the FRAMES after them
+# (a with-boss demo's boss fight is near its end); RUNS=N
 # how many game-then-baseline pairs to run (default 3): a shared machine's
 # speed wanders by ±10 % between runs, so the median pair is what is printed.
 # Needs xvfb-run when there is no display.
@@ -17,6 +19,7 @@ build=${1:-build}
 size=${2:-800x600}
 scene=${3:-$here/level4-with-boss.dwdemo}
 frames=${FRAMES:-2500}
+from=${FROM:-0}
 runs=${RUNS:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -29,7 +32,7 @@ h=${size#*x}
 cat > "$work/measure" <<SCRIPT
 set -eu
 for run in \$(seq $runs); do
-  "$build/duskwhirl" --windowed $game_args --timedemo --frames $frames --user-dir "$work/user" 2>/dev/null | tee "$work/game"
+  "$build/duskwhirl" --windowed $game_args --timedemo --timedemo-from $from --frames $((from + frames)) --user-dir "$work/user" 2>/dev/null | tee "$work/game"
   got=\$(sed -n 's/.*(window \([0-9]*x[0-9]*\)).*/\1/p' "$work/game")
   "$build/bench/gl_baseline" --seconds 6 --size "\$got" | tail -1 | tee "$work/base"
   g=\$(sed -n 's/.*; \([0-9.]*\) frames per second after the first second.*/\1/p' "$work/game")

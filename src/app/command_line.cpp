@@ -17,7 +17,7 @@ const char* CommandLineUsage() {
     return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--data FILE]\n"
            "                 [--user-dir DIR] [--headless] [--fixed-step MS] [--frames N]\n"
            "                 [--seed N] [--record FILE | --replay FILE] [--autopilot [--one-level]]\n"
-           "                 [--level N [--arsenal LASER,PLASMA,ROCKETS]] [--timedemo]\n"
+           "                 [--level N [--arsenal LASER,PLASMA,ROCKETS]] [--timedemo [--timedemo-from N]]\n"
            "                 [--screenshot FILE] [--report FILE] [--help] [--version]\n";
 }
 
@@ -42,6 +42,7 @@ const char* CommandLineHelp() {
            "  --level N               start a new game at level N (0 to 9), past the menu\n"
            "  --arsenal L,P,R         with --level: laser 0-3, plasma 0-2, rockets 0-999\n"
            "  --timedemo              run as fast as possible and print frame-time figures\n"
+           "  --timedemo-from N       with --timedemo: play the first N frames undrawn and time the rest\n"
            "  --screenshot FILE       write the last frame to FILE as PNG\n"
            "  --report FILE           write the game's state at exit to FILE as JSON\n"
            "  -h, --help              show this help and exit\n"
@@ -160,6 +161,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
                           static_cast<std::uint16_t>(rockets)};
         } else if (a == "--timedemo") {
             cl.timedemo = true;
+        } else if (a == "--timedemo-from") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseNumber(v, cl.timedemoFrom)) {
+                error = "--timedemo-from wants a frame count";
+                return std::nullopt;
+            }
         } else if (a == "--screenshot") {
             if (!value(cl.screenshotFile)) return std::nullopt;
         } else if (a == "--report") {
@@ -179,6 +186,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     }
     if (cl.arsenal.given && cl.level < 0) {
         error = "--arsenal goes with --level";
+        return std::nullopt;
+    }
+    if (cl.timedemoFrom > 0 && !cl.timedemo) {
+        error = "--timedemo-from goes with --timedemo";
         return std::nullopt;
     }
     if (cl.oneLevel && !cl.autopilot) {

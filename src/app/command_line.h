@@ -30,6 +30,7 @@ struct CommandLine {
     // P (0-2) and R rockets (0-999), for stress demos and tests.
     Arsenal arsenal;
     bool timedemo = false;
+    std::uint64_t timedemoFrom = 0;  // frames played undrawn before the timing starts
     std::string screenshotFile;
     std::string reportFile;
     bool help = false;

@@ -240,6 +240,7 @@ int RunProgram(const CommandLine& cl) {
     }
     if (cl.timedemo)  // room for the frames (a window closed by hand: a good while)
         options.timedFrames = static_cast<std::size_t>(limit == ~0ull ? 1u << 16 : std::min<std::uint64_t>(limit, 1u << 22));
+    options.timedFrom = cl.timedemoFrom;
 
     SessionStart start;
     start.stepMs = stepMs;

@@ -177,11 +177,14 @@ bool Session::Step() {
     step = services_.clock->Tick(step);
     if (recorder_) recorder_->BeginFrame(step + carried_);
     const std::uint64_t before = app_->frameCount;
-    if (play_.timedFrames) timer_.Begin();
+    // A timed run that starts late plays its way there without drawing.
+    const bool timed = play_.timedFrames && steps_ >= play_.timedFrom;
+    if (play_.timedFrom) app_->device->SetDrawingSkipped(!timed);
+    if (timed) timer_.Begin();
     const bool open = app_->Step();
     const bool ran = app_->frameCount != before;
     if (c.renderQueue) lastBatches_ = c.renderQueue->lastBatchCount;
-    if (play_.timedFrames && ran) EndTimedFrame(timer_, app_->device->counters(), c);
+    if (timed && ran) EndTimedFrame(timer_, app_->device->counters(), c);
     if (recorder_) {
         if (ran) {
             recorder_->EndFrame();

@@ -42,6 +42,7 @@ struct PlayOptions {
     int startLevel = -1;           // -1: the menu; else straight into that level
     Arsenal arsenal;               // the ship's weapons at that start
     std::size_t timedFrames = 0;   // > 0: time each frame (room reserved for this many)
+    std::uint64_t timedFrom = 0;   // the frames before this one go undrawn and untimed
     std::string keepGames;         // the replays directory of the games played ("": none)
 };
 

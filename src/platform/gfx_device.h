@@ -166,6 +166,9 @@ public:
     // (RGBA8, top row first; false when the device cannot read it back).
     const Counters& counters() const { return counters_; }
     void ResetCounters() { counters_ = Counters{}; }
+    // Leaves out the drawing and the presenting (every call is still checked
+    // and counted), for a timed run that starts late in a demo.
+    void SetDrawingSkipped(bool skip) { drawingSkipped_ = skip; }
     virtual bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
                                     std::uint32_t& height) = 0;
     // Asks the device to keep a copy of every presented frame so that
@@ -194,6 +197,7 @@ protected:
 
     Counters counters_;
     RenderState state_;
+    bool drawingSkipped_ = false;
 
 private:
     HRESULT Settle(StateChange change, StateKind kind, DWORD stage, DWORD which);

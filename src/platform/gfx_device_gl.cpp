@@ -599,7 +599,7 @@ HRESULT GlDevice::Present() {
         glReadBuffer(GL_BACK);
         ReadBackBuffer();
     }
-    if (swap_) swap_();
+    if (swap_ && !drawingSkipped_) swap_();
     ++counters_.presents;
     return S_OK;
 }
@@ -1378,7 +1378,7 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const std::uint32_t count = state_.CheckDraw(type, startVertex, primitiveCount);
     if (count == 0 || !PrepareDraw()) return Invalid();
-    if (!DrawOpaqueRunsStraight(type, startVertex, primitiveCount)) {
+    if (!drawingSkipped_ && !DrawOpaqueRunsStraight(type, startVertex, primitiveCount)) {
         ++counters_.apiDraws;
         glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
     }
@@ -1394,10 +1394,12 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     auto* ib = static_cast<GlIndexBuffer*>(state_.indices());
     ib->store().Bind();  // element binding lives in the vertex array
     const GLenum type16 = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-    ++counters_.apiDraws;
-    glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
-                             reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
-                             static_cast<GLint>(state_.baseVertexIndex()));
+    if (!drawingSkipped_) {
+        ++counters_.apiDraws;
+        glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
+                                 reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
+                                 static_cast<GLint>(state_.baseVertexIndex()));
+    }
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;

@@ -319,6 +319,17 @@ TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     EXPECT_FALSE(ParseCommandLine({"--level", "1", "--arsenal"}, error));
 }
 
+TEST(CommandLine, ATimedemoMayStartLate) {
+    std::string error;
+    auto cl = ParseCommandLine({"--timedemo", "--timedemo-from", "30000", "--frames", "32500"}, error);
+    ASSERT_TRUE(cl) << error;
+    EXPECT_EQ(cl->timedemoFrom, 30000u);
+    EXPECT_FALSE(ParseCommandLine({"--timedemo-from", "100"}, error));
+    EXPECT_NE(error.find("--timedemo-from goes with --timedemo"), std::string::npos) << error;
+    for (const char* bad : {"", "-1", "x", "12x"})
+        EXPECT_FALSE(ParseCommandLine({"--timedemo", "--timedemo-from", bad}, error)) << bad;
+}
+
 TEST(CommandLine, OneLevelGoesWithTheAutopilot) {
     std::string error;
     auto cl = ParseCommandLine({"--autopilot", "--one-level", "--level", "9"}, error);

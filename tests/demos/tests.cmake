@@ -58,4 +58,13 @@ if(TARGET duskwhirl AND TARGET gamedata)
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy"
                        PASS_REGULAR_EXPRESSION "\"frames\": 2700, \"attract\": 1,"
                        FAIL_REGULAR_EXPRESSION "replays")
+  # A timed run from frame 300 of 500 times the last 200 frames only.
+  add_test(NAME demos_timedemo_from
+           COMMAND sh -c "rm -rf \"$1\" && \"$0\" --headless --replay \"$2\" --timedemo --timedemo-from 300 \
+--frames 500 --data \"$3\" --user-dir \"$1\""
+                   $<TARGET_FILE:duskwhirl> ${CMAKE_BINARY_DIR}/demos-timedemo-from
+                   ${PROJECT_SOURCE_DIR}/bench/level0-with-boss.dwdemo ${CMAKE_BINARY_DIR}/gamedata.res)
+  set_tests_properties(demos_timedemo_from PROPERTIES LABELS "unit" TIMEOUT 300
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy"
+                       PASS_REGULAR_EXPRESSION "timedemo [^\n]*: frames 200, cpu")
 endif()

@@ -522,6 +522,14 @@ int main(int argc, char** argv) {
             Check(dev.counters().opaqueTriangles - before == 2, "the panel's body drawn straight, as one piece");
             Check(dev.counters().apiDraws - calls == 2, "one straight and one blended GL draw");
             Check(dev.counters().draws - draws == 1, "still one draw call counted");
+            // Skipped drawing checks and counts the draw but sends nothing.
+            dev.SetDrawingSkipped(true);
+            const auto skippedCalls = dev.counters().apiDraws;
+            Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "a skipped draw succeeds");
+            Check(dev.counters().apiDraws == skippedCalls && dev.counters().draws - draws == 2,
+                  "a skipped draw is counted, not sent");
+            Check(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 200) == D3DERR_INVALIDCALL, "a skipped draw is still checked");
+            dev.SetDrawingSkipped(false);
             dev.EndScene();
             Check(SUCCEEDED(dev.Present()), "present panel frame");
             Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back panel frame");
