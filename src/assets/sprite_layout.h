@@ -47,6 +47,10 @@ constexpr Rect kGunTankBarrel{128, 256, 128, 128};
 
 // "BoardTex" (512 x 512).
 constexpr Rect kBoardPanel{0, 0, 85, 512};        // the whole left panel, screen x 0-100, y 0-600 at 800 x 600
+// Across this part of the panel's width (all of its height) every texel is
+// opaque, with a texel to spare each side for filtering: the game leaves the
+// background out beneath it.
+constexpr double kBoardPanelOpaqueFrom = 0.2, kBoardPanelOpaqueTo = 0.9;
 constexpr Rect kBoardShipIcon{96, 0, 32, 32};     // small player ship, nose up
 constexpr Rect kBoardShipIconBack{128, 0, 32, 32};  // round backing glow for the icon
 constexpr Rect kBoardMuzzleFlash{96, 32, 64, 64};  // muzzle flash, pointing up

@@ -5,6 +5,7 @@
 
 #include "core/game_context.h"
 #include "engine/list_engine.h"
+#include "game/board.h"
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 
@@ -66,7 +67,10 @@ void Background::Layout() {
 // The two grids share their columns; their rows are offset. Cutting every
 // column at the row edges of both gives bands inside which each layer's
 // coordinates run straight, so one quad per band carries both sets, and
-// every pixel samples both layers where the separate grids did.
+// every pixel samples both layers where the separate grids did. The board's
+// panel is drawn whenever the background is, and its opaque body hides the
+// columns under it: the grid leaves them out (a software renderer pays for
+// every background pixel with two texture reads).
 void Background::LayoutMerged(std::uint32_t level) {
     mergedTriangles = 0;
     const float tile = static_cast<float>(context->screenWidth) / 4.0f;
@@ -103,30 +107,48 @@ void Background::LayoutMerged(std::uint32_t level) {
         const float rowTop = edge(scroll, row);
         return cell.v0 + (y - rowTop) / tile * (cell.v1 - cell.v0);
     };
+    float coverX0 = 0, coverX1 = 0;
+    Board::PanelCover(static_cast<float>(context->screenWidth), coverX0, coverX1);
     ScreenVertex2* q = merged;
     for (int c = 0; c < 4; ++c) {
-        const float x0 = static_cast<float>(c) * tile, x1 = x0 + tile;
+        const float left = static_cast<float>(c) * tile, right = left + tile;
+        // The column's spans outside the cover: the whole column, or the
+        // parts left and right of it.
+        float spans[2][2] = {{left, right}, {0, 0}};
+        int spanCount = 1;
+        if (coverX1 > left && coverX0 < right) {
+            spanCount = 0;
+            if (coverX0 > left) spans[spanCount][0] = left, spans[spanCount++][1] = coverX0;
+            if (coverX1 < right) spans[spanCount][0] = coverX1, spans[spanCount++][1] = right;
+        }
+        // Layer coordinate across the column at x, exact at its edges.
+        auto across = [&](float x, float u0, float u1) {
+            return x == left ? u0 : x == right ? u1 : u0 + (x - left) / tile * (u1 - u0);
+        };
         for (int i = 0; i + 1 < count; ++i) {
             const float y0 = edges[i], y1 = edges[i + 1];
             if (!(y1 > y0)) continue;
             const float mid = 0.5f * (y0 + y1);
             const float b0 = v(y0, mid, scrollB, cellB), b1 = v(y1, mid, scrollB, cellB);
             const float a0 = v(y0, mid, scrollA, cellA), a1 = v(y1, mid, scrollA, cellA);
-            // The corner order of every sprite quad: (top-left, top-right,
-            // bottom-left), (bottom-left, top-right, bottom-right).
-            auto set = [&](ScreenVertex2& p, float x, float y, bool right, bool low) {
-                p = ScreenVertex2{x, y, 0.76f, 0.76f, colourB,
-                                  right ? cellB.u1 : cellB.u0, low ? b1 : b0,
-                                  right ? cellA.u1 : cellA.u0, low ? a1 : a0};
-            };
-            set(q[0], x0, y0, false, false);
-            set(q[1], x1, y0, true, false);
-            set(q[2], x0, y1, false, true);
-            set(q[3], x0, y1, false, true);
-            set(q[4], x1, y0, true, false);
-            set(q[5], x1, y1, true, true);
-            q += 6;
-            mergedTriangles += 2;
+            for (int s = 0; s < spanCount; ++s) {
+                const float x0 = spans[s][0], x1 = spans[s][1];
+                // The corner order of every sprite quad: (top-left, top-right,
+                // bottom-left), (bottom-left, top-right, bottom-right).
+                auto set = [&](ScreenVertex2& p, float x, float y, bool low) {
+                    p = ScreenVertex2{x, y, 0.76f, 0.76f, colourB,
+                                      across(x, cellB.u0, cellB.u1), low ? b1 : b0,
+                                      across(x, cellA.u0, cellA.u1), low ? a1 : a0};
+                };
+                set(q[0], x0, y0, false);
+                set(q[1], x1, y0, false);
+                set(q[2], x0, y1, true);
+                set(q[3], x0, y1, true);
+                set(q[4], x1, y0, false);
+                set(q[5], x1, y1, true);
+                q += 6;
+                mergedTriangles += 2;
+            }
         }
     }
 }

@@ -27,8 +27,9 @@ public:
     // two grids do not both cover the screen; then the layers go as two.
     const ScreenVertex2* Merged() const { return merged; }
     std::uint32_t MergedTriangles() const { return mergedTriangles; }
-    // Quads of the merged grid at most: four columns of up to nine bands.
-    static constexpr std::uint32_t kMergedQuads = 36;
+    // Quads of the merged grid at most: four columns of up to nine bands,
+    // the first column cut in two around the board's panel.
+    static constexpr std::uint32_t kMergedQuads = 45;
 
     // Cell of "FoneTex" for layer 0 (A) or 1 (B) of a level, and layer B's
     // colour.

@@ -50,6 +50,12 @@ std::uint32_t Board::FlashColour(float level) {
     return 0xff000000u | (red << 16) | (gb << 8) | gb;
 }
 
+void Board::PanelCover(float screenWidth, float& x0, float& x1) {
+    const float panel = screenWidth / 8.0f;  // field x -1 .. -0.75
+    x0 = panel * static_cast<float>(layout::kBoardPanelOpaqueFrom);
+    x1 = panel * static_cast<float>(layout::kBoardPanelOpaqueTo);
+}
+
 std::uint32_t Board::IconsShown() const { return std::min<std::uint32_t>(context->shipsLeft, 3); }
 
 void Board::Layout() {

@@ -31,6 +31,9 @@ public:
     static std::uint32_t ShownScore(std::uint32_t score);
     // Colour of the flash group for a flash level.
     static std::uint32_t FlashColour(float level);
+    // The screen columns [x0, x1) the panel hides from top to bottom with
+    // opaque art whenever the game runs (the board is drawn then).
+    static void PanelCover(float screenWidth, float& x0, float& x1);
 
     const ScreenVertex* BoardVertices() const { return board_; }
     const ScreenVertex* RocketGlyphs() const { return digits_; }

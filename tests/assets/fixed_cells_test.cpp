@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/sprite_layout.h"
 #include "platform/zip_archive.h"
 
 namespace {
@@ -79,6 +80,16 @@ TEST_F(SpecCells, BoardPiecesAndFills) {
     expect_drawn("BoardTex", {{"body/energy fill", 0.531, 0.532, 0.069, 0.118},
                               {"laser/plasma fill", 0.819, 0.868, 0.293, 0.294}},
                  true);
+}
+
+// The game leaves the background out under this part of the panel, so every
+// texel there must be opaque, a texel to spare each side, in every row.
+TEST_F(SpecCells, BoardPanelBodyIsOpaqueWhereTheBackgroundIsLeftOut) {
+    namespace layout = assetgen::layout;
+    const auto& r = layout::kBoardPanel;
+    const double u0 = (r.x + r.w * layout::kBoardPanelOpaqueFrom - 1) / 512.0;
+    const double u1 = (r.x + r.w * layout::kBoardPanelOpaqueTo + 1) / 512.0;
+    expect_drawn("BoardTex", {{"panel body", u0, u1, r.y / 512.0, (r.y + r.h) / 512.0}}, true);
 }
 
 TEST_F(SpecCells, ShotGlowsAndSparks) {
