@@ -42,7 +42,7 @@ const char* CommandLineHelp() {
            "  --level N               start a new game at level N (0 to 9), past the menu\n"
            "  --arsenal L,P,R         with --level: laser 0-3, plasma 0-2, rockets 0-999\n"
            "  --timedemo              run as fast as possible and print frame-time figures\n"
-           "  --timedemo-from N       with --timedemo: play the first N frames undrawn and time the rest\n"
+           "  --timedemo-from N       with --timedemo: time the frames after the first N\n"
            "  --screenshot FILE       write the last frame to FILE as PNG\n"
            "  --report FILE           write the game's state at exit to FILE as JSON\n"
            "  -h, --help              show this help and exit\n"

@@ -49,6 +49,7 @@ TEST(Help, TheHelpTheManualPageAndTheParserKnowTheSameOptions) {
             const std::string value = option == "--size" ? "640x480" : option == "--arsenal" ? "1,1,1" : "1";
             args.push_back(value);
             if (option == "--arsenal") args.insert(args.end(), {"--level", "1"});
+            if (option == "--timedemo-from") args.push_back("--timedemo");
             error.clear();
             EXPECT_TRUE(ParseCommandLine(args, error)) << option << ": " << error;
         }
