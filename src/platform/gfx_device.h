@@ -76,6 +76,7 @@ struct Counters {
     std::uint64_t clears = 0;
     std::uint64_t presents = 0;
     std::uint64_t opaqueTriangles = 0;  // of blended draws, drawn straight as they were opaque (GL)
+    std::uint64_t clearTriangles = 0;   // of blended draws, left out as they showed only clear texels (GL)
     std::uint64_t apiDraws = 0;         // draw calls sent to the graphics library (GL)
 };
 

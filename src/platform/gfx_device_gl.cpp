@@ -402,8 +402,9 @@ struct GlDevice::Uniforms {
 // A piece of a large quad cut for drawing: two triangles, and whether they
 // show only opaque texels.
 struct GlDevice::QuadPiece {
+    enum Kind : std::uint8_t { kBlended, kOpaque, kClear };
     float x0, x1, y0, y1;  // the rectangle of the quad it covers, in pixels
-    bool opaque;
+    Kind kind;
 };
 
 // What GL was last told, so that nothing is sent twice.
@@ -1172,7 +1173,7 @@ bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, U
     constexpr DWORD kBothSrcAlpha = 12;  // source alpha and its inverse, from one state
     if (!(src == D3DBLEND_SRCALPHA && dst == D3DBLEND_INVSRCALPHA) && src != kBothSrcAlpha) return false;
     const auto* texture = static_cast<GlTexture*>(state_.texture(0));
-    if (!texture->opacity().anyOpaque()) return false;
+    if (!texture->opacity().anyOpaque() && !texture->opacity().anyClear()) return false;
     // Lower mip levels are not mapped; they are only read with mip filtering.
     if (texture->LevelCount() > 1 && state_.stageState(0, D3DTSS_MIPFILTER) != D3DTEXF_NONE) return false;
 
@@ -1230,27 +1231,31 @@ bool LargeQuad(const SpriteVertexView* v) {
 
 }  // namespace
 
-// A blended draw whose large quads are opaque only in part (a panel whose
-// art is opaque but for its rim): such a quad is cut into cells, and the
-// runs of opaque cells along each row go without blending. Every piece keeps
-// the coordinates the whole quad gives its pixels, and the pieces of a quad
+// A blended draw whose large quads are opaque or clear in part (a panel
+// whose art is opaque but for its rim, a hull with empty corners): such a
+// quad is cut into cells; the runs of opaque cells along each row go without
+// blending, and clear cells (alpha 0 in every texel they read, which source
+// alpha blending leaves as they were) are not drawn. Every piece keeps the
+// coordinates the whole quad gives its pixels, and the pieces of a quad
 // never overlap, so the pixels are those of the whole draw. False when the
-// draw holds no such quad with an opaque cell; nothing is drawn then.
+// draw holds no such quad with an opaque or clear cell; nothing is drawn then.
 bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
     const auto* v = static_cast<const SpriteVertexView*>(data);
     const auto& map = static_cast<GlTexture*>(state_.texture(0))->opacity();
-    auto cellOpaque = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1) {
+    // Opaque cells need opaque vertices; clear ones take any.
+    auto cellKind = [&](const SpriteVertexView* q, float x0, float x1, float y0, float y1) {
         const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
         const float u0 = q[0].u + (x0 - q[0].x) / w * (q[5].u - q[0].u);
         const float u1 = q[0].u + (x1 - q[0].x) / w * (q[5].u - q[0].u);
         const float v0 = q[0].v + (y0 - q[0].y) / h * (q[5].v - q[0].v);
         const float v1 = q[0].v + (y1 - q[0].y) / h * (q[5].v - q[0].v);
-        return map.OpaqueBox(u0, v0, u1, v1);
+        if ((q[0].diffuse >> 24) == 0xFFu && map.OpaqueBox(u0, v0, u1, v1)) return QuadPiece::kOpaque;
+        return map.ClearBox(u0, v0, u1, v1) ? QuadPiece::kClear : QuadPiece::kBlended;
     };
-    // Only quads not opaque whole are cut; they count when a cell is opaque.
+    // Only quads not opaque whole are cut; they count when a cell is opaque
+    // or clear.
     auto candidate = [&](const SpriteVertexView* q) {
-        return (q[0].diffuse >> 24) == 0xFFu && LargeQuad(q) &&
-               !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
+        return LargeQuad(q) && !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
     };
 
     splitVertices_.clear();
@@ -1280,7 +1285,7 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         };
         const SpriteVertexView tl = at(p.x0, p.y0), tr = at(p.x1, p.y0), bl = at(p.x0, p.y1), br = at(p.x1, p.y1);
         const SpriteVertexView corners[6] = {tl, tr, bl, bl, tr, br};
-        add(corners, 2, p.opaque);
+        add(corners, 2, p.kind == QuadPiece::kOpaque);
     };
     // One pass: each candidate quad's cells are tested once, its pieces kept
     // aside until a cell proves opaque. The triangles before it go in whole
@@ -1298,30 +1303,30 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         const SpriteVertexView* q = v + 3 * static_cast<std::size_t>(t);
         if (!candidate(q)) continue;
         quadPieces_.clear();
-        bool opaqueCell = false;
+        bool cut = false;  // a cell is opaque or clear
         std::size_t above = 0;  // the first piece of the row above
         for (float y = q[0].y; y < q[5].y; y += kCell) {
             const float y1 = std::min(y + kCell, q[5].y);
             const std::size_t row = quadPieces_.size();
             float start = q[0].x;
-            bool startOpaque = cellOpaque(q, start, std::min(start + kCell, q[5].x), y, y1);
-            opaqueCell = opaqueCell || startOpaque;
+            QuadPiece::Kind startKind = cellKind(q, start, std::min(start + kCell, q[5].x), y, y1);
+            cut = cut || startKind != QuadPiece::kBlended;
             for (float x = q[0].x + kCell; x < q[5].x; x += kCell) {
-                const bool opaque = cellOpaque(q, x, std::min(x + kCell, q[5].x), y, y1);
-                if (opaque == startOpaque) continue;
-                opaqueCell = true;  // the run changes, so one of the two is opaque
-                quadPieces_.push_back({start, x, y, y1, startOpaque});
+                const QuadPiece::Kind kind = cellKind(q, x, std::min(x + kCell, q[5].x), y, y1);
+                if (kind == startKind) continue;
+                cut = true;  // the run changes, so one of the two is opaque or clear
+                quadPieces_.push_back({start, x, y, y1, startKind});
                 start = x;
-                startOpaque = opaque;
+                startKind = kind;
             }
-            quadPieces_.push_back({start, q[5].x, y, y1, startOpaque});
+            quadPieces_.push_back({start, q[5].x, y, y1, startKind});
             // A row cut as the row above lengthens that row's pieces instead,
             // so an opaque panel goes as a few tall pieces.
             const std::size_t n = quadPieces_.size() - row;
             bool same = row > 0 && row - above == n;
             for (std::size_t k = 0; same && k < n; ++k) {
                 const QuadPiece &a = quadPieces_[above + k], &b = quadPieces_[row + k];
-                same = a.x0 == b.x0 && a.x1 == b.x1 && a.opaque == b.opaque;
+                same = a.x0 == b.x0 && a.x1 == b.x1 && a.kind == b.kind;
             }
             if (same) {
                 for (std::size_t k = 0; k < n; ++k) quadPieces_[above + k].y1 = y1;
@@ -1330,14 +1335,17 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
                 above = row;
             }
         }
-        if (!opaqueCell) continue;  // drawn as two triangles, like any other
+        if (!cut) continue;  // drawn as two triangles, like any other
         any = true;
         flush(t);
         // The pieces of one quad never overlap, so the opaque ones may all
-        // go first: one blend switch a quad rather than two a row.
-        for (const bool opaque : {true, false})
+        // go first: one blend switch a quad rather than two a row. Clear
+        // pieces are left out.
+        for (const QuadPiece::Kind kind : {QuadPiece::kOpaque, QuadPiece::kBlended})
             for (const QuadPiece& p : quadPieces_)
-                if (p.opaque == opaque) addPiece(q, p);
+                if (p.kind == kind) addPiece(q, p);
+        for (const QuadPiece& p : quadPieces_)
+            if (p.kind == QuadPiece::kClear) counters_.clearTriangles += 2;
         pending = t + 2;
         ++t;  // the quad's second triangle went with it
     }

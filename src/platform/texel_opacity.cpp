@@ -7,9 +7,21 @@ namespace gfx {
 
 void TexelOpacity::Clear() {
     width_ = height_ = blocksX_ = blocksY_ = 0;
-    anyOpaque_ = false;
-    prefix_.clear();
-    prefix_.shrink_to_fit();
+    anyOpaque_ = anyClear_ = false;
+    notOpaque_ = Table();
+    notClear_ = Table();
+}
+
+TexelOpacity::Table TexelOpacity::BuildTable(const std::vector<std::uint8_t>& broken) const {
+    Table table(static_cast<std::size_t>(blocksX_ + 1) * (blocksY_ + 1), 0);
+    for (std::uint32_t by = 0; by < blocksY_; ++by) {
+        std::uint32_t rowSum = 0;
+        for (std::uint32_t bx = 0; bx < blocksX_; ++bx) {
+            rowSum += broken[static_cast<std::size_t>(by) * blocksX_ + bx];
+            table[static_cast<std::size_t>(by + 1) * (blocksX_ + 1) + bx + 1] = Prefix(table, bx + 1, by) + rowSum;
+        }
+    }
+    return table;
 }
 
 void TexelOpacity::Build(std::uint32_t width, std::uint32_t height, const std::uint32_t* argb,
@@ -20,30 +32,30 @@ void TexelOpacity::Build(std::uint32_t width, std::uint32_t height, const std::u
     height_ = height;
     blocksX_ = (width + kBlock - 1) / kBlock;
     blocksY_ = (height + kBlock - 1) / kBlock;
-    std::vector<std::uint8_t> clear(static_cast<std::size_t>(blocksX_) * blocksY_, 0);
+    const std::size_t blocks = static_cast<std::size_t>(blocksX_) * blocksY_;
+    std::vector<std::uint8_t> notOpaque(blocks, 0), notClear(blocks, alphaIgnored ? 1 : 0);
     if (!alphaIgnored) {
         for (std::uint32_t y = 0; y < height; ++y) {
             const std::uint32_t* row = argb + static_cast<std::size_t>(y) * width;
-            std::uint8_t* blockRow = clear.data() + static_cast<std::size_t>(y / kBlock) * blocksX_;
-            for (std::uint32_t x = 0; x < width; ++x)
-                if ((row[x] >> 24) != 0xFFu) blockRow[x / kBlock] = 1;
+            const std::size_t blockRow = static_cast<std::size_t>(y / kBlock) * blocksX_;
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::uint32_t alpha = row[x] >> 24;
+                if (alpha != 0xFFu) notOpaque[blockRow + x / kBlock] = 1;
+                if (alpha != 0) notClear[blockRow + x / kBlock] = 1;
+            }
         }
     }
-    prefix_.assign(static_cast<std::size_t>(blocksX_ + 1) * (blocksY_ + 1), 0);
-    for (std::uint32_t by = 0; by < blocksY_; ++by) {
-        std::uint32_t rowSum = 0;
-        for (std::uint32_t bx = 0; bx < blocksX_; ++bx) {
-            rowSum += clear[static_cast<std::size_t>(by) * blocksX_ + bx];
-            prefix_[static_cast<std::size_t>(by + 1) * (blocksX_ + 1) + bx + 1] = Prefix(bx + 1, by) + rowSum;
-        }
-    }
-    anyOpaque_ = Prefix(blocksX_, blocksY_) < blocksX_ * blocksY_;
+    notOpaque_ = BuildTable(notOpaque);
+    notClear_ = BuildTable(notClear);
+    anyOpaque_ = Prefix(notOpaque_, blocksX_, blocksY_) < blocks;
+    anyClear_ = Prefix(notClear_, blocksX_, blocksY_) < blocks;
 }
 
-bool TexelOpacity::OpaqueTexels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const {
+bool TexelOpacity::Texels(const Table& table, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                          std::int64_t y1) const {
     const auto bx0 = static_cast<std::uint32_t>(x0 / kBlock), bx1 = static_cast<std::uint32_t>(x1 / kBlock) + 1;
     const auto by0 = static_cast<std::uint32_t>(y0 / kBlock), by1 = static_cast<std::uint32_t>(y1 / kBlock) + 1;
-    return Prefix(bx1, by1) + Prefix(bx0, by0) == Prefix(bx0, by1) + Prefix(bx1, by0);
+    return Prefix(table, bx1, by1) + Prefix(table, bx0, by0) == Prefix(table, bx0, by1) + Prefix(table, bx1, by0);
 }
 
 namespace {
@@ -72,7 +84,14 @@ int WrapSpan(std::int64_t first, std::int64_t last, std::int64_t size, std::int6
 }  // namespace
 
 bool TexelOpacity::OpaqueBox(float u0, float v0, float u1, float v1) const {
-    if (!anyOpaque_) return false;
+    return anyOpaque_ && Box(notOpaque_, u0, v0, u1, v1);
+}
+
+bool TexelOpacity::ClearBox(float u0, float v0, float u1, float v1) const {
+    return anyClear_ && Box(notClear_, u0, v0, u1, v1);
+}
+
+bool TexelOpacity::Box(const Table& table, float u0, float v0, float u1, float v1) const {
     if (!std::isfinite(u0) || !std::isfinite(u1) || !std::isfinite(v0) || !std::isfinite(v1)) return false;
     // Bilinear filtering at s texels reads texels floor(s - 0.5) and the
     // one after; a hair of margin covers the rasteriser's rounding.
@@ -89,7 +108,7 @@ bool TexelOpacity::OpaqueBox(float u0, float v0, float u1, float v1) const {
     const int ny = WrapSpan(first(std::min(v0, v1), height_), last(std::max(v0, v1), height_), height_, ys);
     for (int i = 0; i < nx; ++i)
         for (int j = 0; j < ny; ++j)
-            if (!OpaqueTexels(xs[i][0], ys[j][0], xs[i][1], ys[j][1])) return false;
+            if (!Texels(table, xs[i][0], ys[j][0], xs[i][1], ys[j][1])) return false;
     return true;
 }
 

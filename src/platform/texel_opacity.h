@@ -3,7 +3,9 @@
 // out blending where it could not change a pixel: with source-alpha blending
 // a texel of alpha 255 under a vertex of alpha 255 simply replaces what is
 // below. A software renderer reads the target back for every blended pixel,
-// so opaque art drawn straight costs a fraction.
+// so opaque art drawn straight costs a fraction. And which parts are fully
+// clear (alpha 0), where a stage laid over another by its alpha shows only
+// the one below.
 #include <cstdint>
 #include <vector>
 
@@ -21,23 +23,32 @@ public:
     void Clear();
     bool built() const { return width_ != 0; }
     bool anyOpaque() const { return anyOpaque_; }
+    bool anyClear() const { return anyClear_; }
 
     // True when every texel that bilinear filtering can read for texture
     // coordinates inside the box [u0, u1] x [v0, v1] is opaque. Coordinates
     // outside 0..1 wrap around, as the texture's wrap address mode does.
     bool OpaqueBox(float u0, float v0, float u1, float v1) const;
+    // The same for texels of alpha 0.
+    bool ClearBox(float u0, float v0, float u1, float v1) const;
 
 private:
-    // Opaque test of a texel rectangle (inclusive, inside the texture).
-    bool OpaqueTexels(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const;
-    // Count of non-opaque blocks in the blocks [0, bx) x [0, by).
-    std::uint32_t Prefix(std::uint32_t bx, std::uint32_t by) const {
-        return prefix_[static_cast<std::size_t>(by) * (blocksX_ + 1) + bx];
+    // (blocksX + 1) x (blocksY + 1) summed-area table of the blocks that
+    // break a property (a texel not opaque, or not clear).
+    using Table = std::vector<std::uint32_t>;
+    Table BuildTable(const std::vector<std::uint8_t>& broken) const;
+    bool Box(const Table& table, float u0, float v0, float u1, float v1) const;
+    // True when the texel rectangle (inclusive, inside the texture) holds no
+    // broken block.
+    bool Texels(const Table& table, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const;
+    // Count of broken blocks in the blocks [0, bx) x [0, by).
+    std::uint32_t Prefix(const Table& table, std::uint32_t bx, std::uint32_t by) const {
+        return table[static_cast<std::size_t>(by) * (blocksX_ + 1) + bx];
     }
 
     std::uint32_t width_ = 0, height_ = 0, blocksX_ = 0, blocksY_ = 0;
-    bool anyOpaque_ = false;
-    std::vector<std::uint32_t> prefix_;  // (blocksX + 1) x (blocksY + 1) summed-area table
+    bool anyOpaque_ = false, anyClear_ = false;
+    Table notOpaque_, notClear_;
 };
 
 // One pre-transformed sprite vertex as the game lays it out (28 bytes).

@@ -94,6 +94,30 @@ TEST(TexelOpacity, FormatsWithoutAlphaAreOpaqueAndBadInputIsNot) {
     EXPECT_FALSE(OpaqueTriangle(solid, t));
 }
 
+TEST(TexelOpacity, ClearBoxesNeedAlphaZeroInEveryTexelTheFilterReads) {
+    // A clear texture but for one faint texel at (9, 9) and an opaque one at (2, 14).
+    std::vector<std::uint32_t> texels(16 * 16, 0x00FFFFFFu);
+    texels[9 * 16 + 9] = 0x01000000u;
+    texels[14 * 16 + 2] = kOpaque;
+    TexelOpacity map;
+    map.Build(16, 16, texels.data(), false);
+    ASSERT_TRUE(map.anyClear());
+    EXPECT_TRUE(map.ClearBox(U(0.6f), U(0.6f), U(7.4f), U(7.4f)));
+    EXPECT_FALSE(map.ClearBox(U(4.6f), U(4.6f), U(7.6f), U(7.6f)));  // reads into the faint texel's block
+    EXPECT_FALSE(map.ClearBox(U(0.6f), U(12.6f), U(3.4f), U(15.4f)));
+    EXPECT_FALSE(map.OpaqueBox(U(0.6f), U(0.6f), U(7.4f), U(7.4f)));
+    // Clear and opaque exclude each other; a format without alpha is never clear.
+    const TexelOpacity solid = MapWithHoles({});
+    EXPECT_FALSE(solid.anyClear());
+    EXPECT_FALSE(solid.ClearBox(U(0.6f), U(0.6f), U(3.4f), U(3.4f)));
+    map.Build(16, 16, texels.data(), true);
+    EXPECT_FALSE(map.anyClear());
+    EXPECT_FALSE(map.ClearBox(U(0.6f), U(0.6f), U(3.4f), U(3.4f)));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    map.Build(16, 16, texels.data(), false);
+    EXPECT_FALSE(map.ClearBox(nan, 0.1f, 0.2f, 0.2f));
+}
+
 // A triangle list: each letter one triangle, 'o' over opaque texels with
 // opaque vertices, 'a' with a see-through vertex, 'h' over the hole.
 std::vector<SpriteVertexView> Triangles(const char* kinds) {

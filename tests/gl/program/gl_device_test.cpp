@@ -539,6 +539,37 @@ int main(int argc, char** argv) {
                 ExpectPixel(img, w, 215, 100, {64, 64, 255}, "panel rim blended over blue");
                 ExpectPixel(img, w, 240, 100, {0, 0, 255}, "outside the panel");
             }
+
+            // Art opaque, then clear, then faint: the clear cells are not
+            // drawn at all (source alpha 0 leaves the target as it was), with
+            // opaque vertices or not.
+            for (int i = 0; i < 64 * 64; ++i)
+                texels[i] = (i % 64) < 24 ? 0xFF20C040u : (i % 64) < 48 ? 0x00FF00FFu : 0x40FFFFFFu;
+            panel->SetLevel(0, 64, 64, texels.data());
+            for (const std::uint32_t colour : {0xFFFFFFFFu, 0x80FFFFFFu}) {
+                v.clear();
+                Rect(v, 20, 20, 220, 220, 0.5f, colour);
+                Upload(vb, v, "lock the three-part panel");
+                dev.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+                dev.BeginScene();
+                const auto partCalls = dev.counters().apiDraws, partClear = dev.counters().clearTriangles;
+                Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "draw the three-part panel");
+                const bool opaqueVertices = colour >> 24 == 0xFFu;
+                Check(dev.counters().apiDraws - partCalls == (opaqueVertices ? 2u : 1u),
+                      opaqueVertices ? "the body straight, the rim blended, the clear middle not at all"
+                                     : "faint vertices: one blended draw");
+                Check(dev.counters().clearTriangles - partClear == 2, "the clear middle left out as one piece");
+                dev.EndScene();
+                Check(SUCCEEDED(dev.Present()), "present the three-part panel");
+                Check(dev.ReadPresentedImage(img, w, h) && w == 256, "read back the three-part panel");
+                if (w == 256 && h == 256) {
+                    ExpectPixel(img, w, 130, 100, {0, 0, 255}, "the clear middle leaves the target");
+                    if (opaqueVertices) {
+                        ExpectPixel(img, w, 40, 100, {32, 192, 64}, "three-part panel body");
+                        ExpectPixel(img, w, 205, 100, {64, 64, 255}, "three-part panel rim over blue");
+                    }
+                }
+            }
             dev.SetTexture(0, nullptr);
             panel->Release();
         }
