@@ -399,8 +399,8 @@ struct GlDevice::Uniforms {
     GLint alphaTest, alphaFunc, alphaRef;
 };
 
-// A piece of a large quad cut for drawing: two triangles, and whether they
-// show only opaque texels.
+// A piece of a large quad cut for drawing: its rectangle, and whether it
+// shows only opaque texels, only clear ones, or neither.
 struct GlDevice::QuadPiece {
     enum Kind : std::uint8_t { kBlended, kOpaque, kClear };
     float x0, x1, y0, y1;  // the rectangle of the quad it covers, in pixels
@@ -1288,7 +1288,7 @@ bool GlDevice::DrawLargeQuadsSplit(const void* data, UINT primitiveCount) {
         add(corners, 2, p.kind == QuadPiece::kOpaque);
     };
     // One pass: each candidate quad's cells are tested once, its pieces kept
-    // aside until a cell proves opaque. The triangles before it go in whole
+    // aside until a cell proves opaque or clear. The triangles before it go in whole
     // (each opaque or not) once a quad is cut, so a draw with nothing to cut
     // copies nothing.
     bool any = false;
