@@ -207,8 +207,9 @@ void MainMenu::Activate() {
                     c.musicRequest = MusicRequest::GameTheme;
                     break;
                 case 1:
+                    // The questions open on No: Enter twice keeps the game.
                     if (inGame)
-                        SetPending(kAskNewGame, 2, 0);
+                        SetPending(kAskNewGame, 2, 1);
                     else
                         SetPending(kLevels, 10, 0);
                     break;
@@ -217,7 +218,7 @@ void MainMenu::Activate() {
                 case 4: OpenChild(kOptions); break;
                 case 5:
                     if (inGame)
-                        SetPending(kAskExit, 2, 0);
+                        SetPending(kAskExit, 2, 1);
                     else
                         Quit();
                     break;
@@ -248,6 +249,17 @@ void MainMenu::ChooseLevel(std::uint32_t level) {
     context->currentLevel = level;
     context->levelStartRequest = 1;
     SetPending(kMain, 6, 0);
+}
+
+void MainMenu::Back() {
+    const bool inGame = context->gameInProgress != 0;
+    switch (page) {
+        case kLevels: SetPending(kMain, inGame ? 6 : 5, inGame ? 1 : 0); break;
+        case kAskNewGame: SetPending(kMain, 6, 1); break;
+        case kAskExit: SetPending(kMain, 6, 5); break;
+        default: return;
+    }
+    soundToPlay = 2;
 }
 
 void MainMenu::MoveCursor() {
@@ -370,6 +382,9 @@ void MainMenu::WorkList() {
     }
     if (!c.keys[DIK_UP] && !c.keys[DIK_DOWN]) arrowLock = 0;
 
+    const bool back = c.keys[DIK_ESCAPE] || c.keys[DIK_BACK];
+    if (back && !backHeld) Back();
+    backHeld = back ? 1 : 0;
     if (c.keys[DIK_RETURN] && !enterHeld) {
         enterHeld = 1;
         soundToPlay = 2;

@@ -35,6 +35,9 @@ public:
     // What choosing a level does: start it and make the page with a game to
     // resume the next one shown.
     void ChooseLevel(std::uint32_t level);
+    // Escape or Backspace on the level choice or a question: back to the
+    // main page, on the item that led there (a question is answered No).
+    void Back();
 
     std::uint32_t page = kMain;
     std::uint32_t selection = 0;
@@ -47,6 +50,7 @@ public:
     float cursorX = 0, cursorY = 0, velocityX = 0, velocityY = 0;
     std::int32_t lastCursorX = 0, lastCursorY = 0;  // thousandths
     std::uint8_t arrowLock = 0, enterHeld = 0, clickHeld = 0;
+    std::uint8_t backHeld = 1;  // a key still held from play is no new press
     float phase = 0;
     float pointerSize = 0.035f;
 

@@ -129,8 +129,9 @@ std::int32_t SiteButton::FrameMove() {
     if (hover && c.mouseButtons[0] && !clickHeld) {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);
+        // The page opens beside the game, which keeps running: a game in
+        // progress is not lost for a look at the site.
         c.desktop().OpenUrl(address);  // the outcome does not matter
-        c.quitRequest = 1;
     }
     if (!c.mouseButtons[0]) clickHeld = 0;
     pulse += static_cast<float>(c.frameTimeAverage) * 0.005f;

@@ -174,6 +174,8 @@ TEST_F(Menu, AFinishedGameOpensTheTableWithItsScore) {
     EXPECT_EQ(m->selection, 1u);
 }
 
+// The questions that would lose a game in progress open on "no": Enter
+// twice keeps the game; Escape answers no as well.
 TEST_F(Menu, ExitAsksFirstWhenAGameIsInProgress) {
     MainMenu* m = Make();
     ctx.gameInProgress = 1;
@@ -184,7 +186,7 @@ TEST_F(Menu, ExitAsksFirstWhenAGameIsInProgress) {
     Tap(DIK_RETURN);
     Frame();
     EXPECT_EQ(m->page, 7u);
-    Tap(DIK_DOWN);
+    EXPECT_EQ(m->selection, 1u);
     Tap(DIK_RETURN);  // "no"
     Frame();
     EXPECT_EQ(m->page, 0u);
@@ -192,12 +194,77 @@ TEST_F(Menu, ExitAsksFirstWhenAGameIsInProgress) {
     EXPECT_EQ(ctx.quitRequest, 0);
     Tap(DIK_RETURN);
     Frame();
+    Tap(DIK_ESCAPE);  // "no" again
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->selection, 5u);
+    EXPECT_EQ(ctx.quitRequest, 0);
+    Tap(DIK_RETURN);
+    Frame();
+    Tap(DIK_UP);
     Tap(DIK_RETURN);  // "yes"
     EXPECT_EQ(ctx.quitRequest, 1);
     EXPECT_EQ(ctx.normalExit, 1);
 }
 
-TEST_F(Menu, ASiteButtonOpensThePageForTheLanguageAndQuits) {
+TEST_F(Menu, NewGameDuringAGameAsksAndOpensOnNo) {
+    MainMenu* m = Make();
+    ctx.gameInProgress = 1;
+    ctx.optionsClosed = 1;
+    Frame();
+    m->selection = 1;
+    Tap(DIK_RETURN);
+    Frame();
+    ASSERT_EQ(m->page, 6u);
+    EXPECT_EQ(m->selection, 1u);
+    Tap(DIK_RETURN);
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->selection, 1u);
+    EXPECT_EQ(ctx.levelStartRequest, 0);
+}
+
+// Escape and Backspace lead back from the level choice to the item that
+// opened it, with or without a game in progress; on the main page they do
+// nothing, and a key still held when the page opens is no press.
+TEST_F(Menu, EscapeAndBackspaceLeaveTheLevelChoice) {
+    MainMenu* m = Make();
+    ctx.keys[DIK_ESCAPE] = 0x80;
+    Frame();
+    Frame();
+    ctx.keys[DIK_ESCAPE] = 0;
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    for (const std::uint8_t key : {DIK_ESCAPE, DIK_BACK}) {
+        Tap(DIK_RETURN);  // "new game"
+        Frame();
+        ASSERT_EQ(m->page, 8u);
+        Tap(key);
+        Frame();
+        EXPECT_EQ(m->page, 0u) << int(key);
+        EXPECT_EQ(m->selection, 0u);
+        EXPECT_EQ(m->captionCount, 5u);
+        EXPECT_EQ(ctx.levelStartRequest, 0);
+    }
+    ctx.gameInProgress = 1;
+    ctx.optionsClosed = 1;
+    Frame();
+    m->selection = 1;
+    Tap(DIK_RETURN);
+    Frame();
+    Tap(DIK_UP);
+    Tap(DIK_RETURN);  // "yes, a new game"
+    Frame();
+    ASSERT_EQ(m->page, 8u);
+    Tap(DIK_ESCAPE);
+    Frame();
+    EXPECT_EQ(m->page, 0u);
+    EXPECT_EQ(m->captionCount, 6u);
+    EXPECT_EQ(m->selection, 1u);
+    EXPECT_EQ(ctx.levelStartRequest, 0);
+}
+
+TEST_F(Menu, ASiteButtonOpensThePageForTheLanguageAndTheGameGoesOn) {
     desktop.langId = 0x0407;  // German
     MainMenu* m = Make();
     SiteButton* b = m->siteButtons[2];
@@ -214,7 +281,7 @@ TEST_F(Menu, ASiteButtonOpensThePageForTheLanguageAndQuits) {
     Click();
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0], b->address);
-    EXPECT_EQ(ctx.quitRequest, 1);
+    EXPECT_EQ(ctx.quitRequest, 0);
 }
 
 // Twenty-three languages have a page of their own, shipped in data/site and

@@ -159,7 +159,7 @@ namespace dw {
 namespace {
 
 // A headless session never reaches the desktop: a site button clicked there
-// quits as it should, but no browser is started. A stand-in "xdg-open" (what
+// asks for its page (and the game runs on), but no browser is started. A stand-in "xdg-open" (what
 // SDL runs to open an address) on the PATH would leave a mark if it were.
 // The same session has a FIFO in place of each file it keeps: start-up
 // reaches the menu all the same.
@@ -201,7 +201,12 @@ TEST(HeadlessSession, ASiteButtonOpensNothingAndFifosDoNotHoldUpStartUp) {
         game.input().SetButton(0, true);
         game.Run(2);
         game.input().SetButton(0, false);
-        EXPECT_EQ(ctx.quitRequest, 1);  // the click was taken
+        auto* desktop = static_cast<platform::QuietDesktop*>(game.services().desktop);
+        ASSERT_EQ(desktop->opened.size(), 1u);  // the click was taken
+        EXPECT_EQ(desktop->opened[0], site->address);
+        EXPECT_EQ(ctx.quitRequest, 0);  // and the game goes on
+        EXPECT_EQ(game.Run(30), 30u);
+        EXPECT_FALSE(game.closed());
     }
     ::setenv("PATH", savedPath.c_str(), 1);
     ::usleep(300 * 1000);  // an opener started in the background would have written by now
