@@ -1,4 +1,5 @@
 // The bosses and the objects they bring along, in a headless game screen.
+#include <cmath>
 #include <set>
 
 #include "game/bosses.h"
@@ -219,6 +220,39 @@ TEST_F(BossTest, CloudLauncherIsShotProofFromSalvoStartUntilHalfASecondAfterTheF
     EXPECT_EQ(boss->State(), CloudBoss::kTurning);
     Frame();
     EXPECT_EQ(slot.shotProof, 0);
+}
+
+// The cloud launcher fires along three fixed arm angles, 0, 120 and 240
+// degrees, so its body must stand at one of its three-fold positions when it
+// fires: it comes to rest on the next one ahead of where its fall left it
+// (not a fixed 150 degrees further on), and each turn between salvos ends on
+// the next.
+TEST_F(BossTest, CloudLauncherRestsOnTheNextThreeFoldPositionAhead) {
+    Boss* boss = Spawn(18);
+    auto* cloud = static_cast<CloudBoss*>(boss);
+    const float third = 2.0943952f;
+    ASSERT_TRUE(RunUntil([&] { return boss->State() == CloudBoss::kComingToRest; }, 5000));
+    const float landed = cloud->BodyAngle();
+    std::vector<float> rests;
+    std::uint32_t last = boss->State();
+    for (int i = 0; i < 20000 && rests.size() < 3; ++i) {
+        Frame();
+        const std::uint32_t now = boss->State();
+        if (now == CloudBoss::kArming || (now == CloudBoss::kSalvo && last != CloudBoss::kArming &&
+                                          last != CloudBoss::kSalvo))
+            rests.push_back(cloud->BodyAngle());
+        last = now;
+    }
+    ASSERT_EQ(rests.size(), 3u);
+    EXPECT_GT(rests[0], landed);
+    EXPECT_LE(rests[0] - landed, third + 1e-4f);
+    for (std::size_t k = 0; k < rests.size(); ++k) {
+        const float steps = rests[k] / third;
+        EXPECT_NEAR(steps, std::round(steps), 1e-4f) << "rest " << k << " at " << rests[k];
+        if (k > 0) {
+            EXPECT_NEAR(rests[k] - rests[k - 1], third, 1e-4f);
+        }
+    }
 }
 
 TEST_F(BossTest, FortressStopsLaunchingFiguresWhenNoSlotIsFree) {
