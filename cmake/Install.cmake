@@ -6,7 +6,7 @@
 #   share/icons/hicolor/      the icon at 16 .. 512 px and as SVG
 #   share/metainfo/           the AppStream description
 #   share/man/man6/           duskwhirl.6
-#   share/doc/duskwhirl/      LICENSE, README.md
+#   share/doc/duskwhirl/      LICENSE, LICENSE.DejaVu, README.md
 # The program finds its data relative to itself first, so the whole tree can
 # be moved; the directory configured here is its last resort.
 include(GNUInstallDirs)
@@ -78,6 +78,6 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop
 install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_SOURCE_DIR}/data/duskwhirl.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/README.md
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/LICENSE.DejaVu ${CMAKE_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -13,6 +13,8 @@ namespace platform {
 
 namespace {
 
+constexpr const char* kWindowClass = "duskwhirl";
+
 class SdlShell final : public Shell {
 public:
     ~SdlShell() override {
@@ -199,6 +201,11 @@ private:
     bool InitVideo() {
         if (!videoUp_ && !triedVideo_) {
             triedVideo_ = true;
+            // The window's class (X11) and application id (Wayland) are the
+            // desktop entry's StartupWMClass, whatever the program file is
+            // called; a value the user set is kept.
+            SDL_setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 0);
+            SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClass, 0);
             videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
             // SDL falls back to drivers that show nothing; without a real
             // display the player would stare at nothing, so that counts as

@@ -35,3 +35,10 @@ if(TARGET duskwhirl)
   set_tests_properties(install_window_refuses_bad_data PROPERTIES LABELS "install" TIMEOUT 120
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+if(TARGET duskwhirl AND TARGET gamedata)
+  add_test(NAME install_window_class
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_class.sh $<TARGET_FILE:duskwhirl>
+                   ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop ${CMAKE_BINARY_DIR}/window-class)
+  set_tests_properties(install_window_class PROPERTIES LABELS "install" TIMEOUT 120
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy" FAIL_REGULAR_EXPRESSION "FAIL:")
+endif()
