@@ -456,7 +456,7 @@ std::int32_t Application::RestoreDeviceObjects() {
     if (objectList) objectList->RestoreAll();
     // A device reset during play returns to the menu.
     if (c.currentScreen == Screen::Game) c.menuRequest = 1;
-    c.timeNow = c.clock().Milliseconds();
+    c.AdvanceClocks(c.clock().Milliseconds());
     return 0;
 }
 
@@ -471,7 +471,7 @@ std::int32_t Application::FrameMove() {
     std::uint32_t sum = 0;
     for (std::uint32_t t : c.frameTimes) sum += t;
     c.frameTimeAverage = sum / kFrameTimeCount;
-    c.timeNow = now;
+    c.AdvanceClocks(now);
 
     UpdateBackBufferSize();
     if (c.screenWidth != backBufferWidth) c.screenWidth = backBufferWidth;

@@ -17,6 +17,13 @@ void GameContext::ResetToStartValues() {
     // hold; everything of GameStartValues takes its start value.
     static_cast<GameStartValues&>(*this) = GameStartValues{};
     timeNow = clock().Milliseconds();
+    playTimeNow = timeNow;
+}
+
+void GameContext::AdvanceClocks(std::uint32_t now) {
+    const bool playStood = gameInProgress && !(mouseActive && currentScreen == Screen::Game);
+    if (!playStood) playTimeNow += now - timeNow;
+    timeNow = now;
 }
 
 platform::Clock& GameContext::clock() const {

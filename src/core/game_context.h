@@ -86,6 +86,10 @@ struct GameStartValues {
     const char* resourceLibraryName = "gamedata.res";
     std::uint8_t appInactive = 0;
     std::uint32_t timeNow = 0;  // read from the session's clock by the reset
+    // The clock of play: timeNow less every pause of a game in progress (the
+    // menu open, the focus lost). Everything that moves in play keeps its
+    // deadlines and ages on it, so a pause shifts them all by its length.
+    std::uint32_t playTimeNow = 0;
     std::uint32_t frameTimeAverage = 0;
     std::array<std::uint32_t, kFrameTimeCount> frameTimes = FilledFrameTimes();
     std::uint32_t frameTimeIndex = 0;
@@ -170,6 +174,10 @@ public:
     // Sets every field to its start value, in the order of the system start
     // (see ResetToStartValues in game_context.cpp).
     void ResetToStartValues();
+    // Moves both clocks to `now` (the session's clock, read once a frame):
+    // the play clock goes along unless a game in progress stood still since
+    // the last frame.
+    void AdvanceClocks(std::uint32_t now);
 
     // The platform seams of the session (device, shell, clock, input, sound
     // library, resources, settings store, desktop, system information, user

@@ -70,8 +70,8 @@ void ShipAim::Update(const GameContext* ctx, float x, float y, float xScale, boo
 
 void ShipAim::Tick(const GameContext* ctx, float x, float y, std::uint32_t period, float xScale,
                    bool tankRule) {
-    if (!Before(lastAimTime + period, ctx->timeNow)) return;
-    lastAimTime = ctx->timeNow;
+    if (!Before(lastAimTime + period, ctx->playTimeNow)) return;
+    lastAimTime = ctx->playTimeNow;
     Update(ctx, x, y, xScale, tankRule);
 }
 
@@ -108,11 +108,11 @@ ArmedStation::ArmedStation(GameContext* ctx) : Station(ctx) {}
 
 void ArmedStation::AttachSlot(std::uint32_t s) {
     Station::AttachSlot(s);
-    leaveTime = context->timeNow + 30000;
+    leaveTime = context->playTimeNow + 30000;
 }
 
 void ArmedStation::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (!arrived || (Before(leaveTime, now) && mode == 0)) {
         y += ft * 0.0003f;
         if (!arrived && y > -0.7f) arrived = 1;
@@ -175,7 +175,7 @@ void ArmedInterceptor::Animate(float ft) {
 }
 
 void ArmedInterceptor::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (state < 4 || elite) aim.Tick(context, x, y, 30);
     switch (state) {
         case 0:
@@ -227,7 +227,7 @@ void ArmedGunship::AttachSlot(std::uint32_t s) {
 }
 
 void ArmedGunship::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     aim.Tick(context, x, y, 20);
     switch (state) {
         case 0:
@@ -281,7 +281,7 @@ void ArmedGunship::Move(float ft) {
 ArmedCruiser::ArmedCruiser(GameContext* ctx) : Cruiser(ctx) {}
 
 void ArmedCruiser::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     y += ft * 0.0005f;
     if (!armed && y > -1.0f) {
         armed = 1;
@@ -353,7 +353,7 @@ void FourWayGun::Animate(float ft) {
 
 void FourWayGun::Move(float ft) {
     Place(ft);
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     turretAngle -= 0.002f * ft;
     angle = turretAngle;
     if (!armed && y > -1.0f) {
@@ -390,7 +390,7 @@ float TankGun::BarrelAngle() const { return aim.Facing(); }
 
 void TankGun::Move(float ft) {
     Place(ft);
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     aim.Tick(context, x, y, 30, 1.333f, true);
     if (!armed && y > -1.0f) {
         armed = 1;

@@ -35,7 +35,7 @@ void CarrierBoss::Volley() {
 
 void CarrierBoss::RunBay(float ft) {
     BossLink& l = context->bossLink;
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     switch (bayState) {
         case kBayWaiting:
             for (auto b : l.ballPresent)
@@ -80,7 +80,7 @@ void CarrierBoss::RunBay(float ft) {
 }
 
 void CarrierBoss::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     switch (state) {
         case kFalling:
             y += 0.0002f * ft;

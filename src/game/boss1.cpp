@@ -41,7 +41,7 @@ void GunshipBoss::FireDown() {
 }
 
 void GunshipBoss::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     BossLink& l = context->bossLink;
     if (state == kFalling) {
         y += 0.0002f * ft;
@@ -140,7 +140,7 @@ void RepairStation::AttachSlot(std::uint32_t s, std::uint32_t n) {
 std::int32_t RepairStation::FrameMove() {
     if (!GameRunning(context) || dead) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     BossLink& l = context->bossLink;
     HitSlot& s = context->enemySlots[slot];
     if (context->gameStartPending) {

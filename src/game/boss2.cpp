@@ -17,7 +17,7 @@ BomberBoss::BomberBoss(GameContext* ctx) : Boss(ctx, kBigbos2, asset::BigBoss2, 
     l.boss2Done = 0;
     l.boss2X = x;
     l.boss2BayY = y;
-    nextVolley = ctx->timeNow + 1000;  // the first fire cycle, as after a cycle
+    nextVolley = ctx->playTimeNow + 1000;  // the first fire cycle, as after a cycle
     const layout::Rect& r = layout::kBoss2Body;
     SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
     RestoreDeviceObjects();
@@ -33,7 +33,7 @@ void BomberBoss::Volley() {
 }
 
 void BomberBoss::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (!landed) {
         y += 0.0002f * ft;
         if (y > -0.5f) {

@@ -83,7 +83,7 @@ void CloudBoss::Volley() {
 }
 
 void CloudBoss::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     switch (state) {
         case kFalling:
             y += 0.0002f * ft;

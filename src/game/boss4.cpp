@@ -55,7 +55,7 @@ void FortressBoss::Launch() {
 }
 
 void FortressBoss::Move(float ft) {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (state == kFalling) {
         y += 0.0002f * ft;
         if (y > -0.45f) {

@@ -55,7 +55,7 @@ void Explosion::Setup(float px, float py, float s, std::uint32_t kind, std::uint
     Layout();
 }
 
-void Explosion::SetDelay(std::uint32_t ms) { startTime = context->timeNow + ms; }
+void Explosion::SetDelay(std::uint32_t ms) { startTime = context->playTimeNow + ms; }
 
 void Explosion::Layout() {
     const float cx = PixelX(context, x), cy = PixelY(context, y);
@@ -85,7 +85,7 @@ std::int32_t Explosion::FrameMove() {
         return 0;
     }
     if (!GameRunning(context)) return 0;
-    if (started && waiting && startTime < context->timeNow) {
+    if (started && waiting && startTime < context->playTimeNow) {
         waiting = 0;
         for (std::uint32_t n = 0; n < fragments; ++n) {
             const float a = static_cast<float>(context->random.Next() % 360) * kDegree;
@@ -131,7 +131,7 @@ void Fragment::SetMotion(float mx, float my, float s) {
     dx = mx;
     dy = my;
     size = s;
-    birth = context->timeNow;
+    birth = context->playTimeNow;
 }
 
 std::int32_t Fragment::MoveEmitter() {
@@ -141,7 +141,7 @@ std::int32_t Fragment::MoveEmitter() {
         return 0;
     }
     if (!GameRunning(context)) return 0;
-    const std::uint32_t age = context->timeNow - birth;
+    const std::uint32_t age = context->playTimeNow - birth;
     if (!stopped && age < 400) {
         const float t = static_cast<float>(age) / 400.0f;
         const float ft = static_cast<float>(context->frameTimeAverage);

@@ -233,14 +233,14 @@ void Rocket::AttachRocket(std::uint32_t s, std::uint32_t, float v) {
     slot = s;
     speed = v;
     context->rocketSlots[slot].damage = context->rocketDamage;
-    lockTime = context->timeNow + 150;
-    burnOut = context->timeNow + 1500;
+    lockTime = context->playTimeNow + 150;
+    burnOut = context->playTimeNow + 1500;
 }
 
 std::int32_t Rocket::MoveEmitter() {
     if (!active) return 0;
     RocketSlot& s = context->rocketSlots[slot];
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (s.hit || !s.active || burnOut < now || context->gameStartPending || ending) {
         dead = 1;
         ClearRocket(s);

@@ -104,7 +104,7 @@ void SpriteEmitter::Spawn(std::uint32_t i) {
 std::int32_t SpriteEmitter::FrameMove() {
     MoveEmitter();
     if (!active || !particles) return 0;
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     if (!stopped && lastEmission + interval < now) {
         const int i = FirstFree();
         if (i >= 0) {
@@ -164,7 +164,7 @@ void SpriteEmitter::StartEmitter(float w, float h, std::uint32_t c, std::uint32_
     position[1] = previous[1] = y;
     position[2] = previous[2] = z;
     pathRemainder = 0;
-    lastPathStep = context->timeNow;
+    lastPathStep = context->playTimeNow;
     if (particles) {
         for (std::uint32_t i = 0; i < capacity; ++i) {
             particles[i].alive = 0;
@@ -179,7 +179,7 @@ void SpriteEmitter::StartEmitter(float w, float h, std::uint32_t c, std::uint32_
 void SpriteEmitter::EmitAlong(float x, float y, float) {
     if (!active || !particles) return;
     const std::uint32_t last = lastPathStep;
-    const std::uint32_t elapsed = context->timeNow - last;
+    const std::uint32_t elapsed = context->playTimeNow - last;
     const float step = elapsed == 0 ? 1.0f : 1.0f / static_cast<float>(elapsed);
     std::uint32_t offset = interval - pathRemainder;
     position[0] = x;
@@ -206,7 +206,7 @@ void SpriteEmitter::EmitAlong(float x, float y, float) {
         position[1] = y;
         lastEmission = last + offset;
     }
-    lastPathStep = context->timeNow;
+    lastPathStep = context->playTimeNow;
     previous[0] = position[0];
     previous[1] = position[1];
     previous[2] = position[2];
@@ -223,7 +223,7 @@ void SpriteEmitter::SetFadeColours(std::uint32_t startColour, std::uint32_t endC
 }
 
 std::uint32_t SpriteEmitter::AgeOf(std::uint32_t i) const {
-    const std::uint32_t now = context->timeNow;
+    const std::uint32_t now = context->playTimeNow;
     const std::uint32_t birth = particles[i].birth;
     return static_cast<std::int32_t>(now - birth) > 0 ? now - birth : 0;
 }

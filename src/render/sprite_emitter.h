@@ -65,7 +65,7 @@ public:
     float Z() const { return position[2]; }
 
 protected:
-    // Age of particle i in ms at timeNow; 0 for a particle born "ahead" of
+    // Age of particle i in ms at playTimeNow; 0 for a particle born "ahead" of
     // the clock (EmitAlong may date births up to one interval ahead).
     std::uint32_t AgeOf(std::uint32_t i) const;
     // The particle's quad, centred on its pixel position with the given side

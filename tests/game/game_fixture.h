@@ -117,7 +117,7 @@ protected:
         ctx.log = log.get();
         ctx.objectList = &list;
         ctx.renderQueue = &queue;
-        ctx.timeNow = clock.Milliseconds();
+        ctx.timeNow = ctx.playTimeNow = clock.Milliseconds();
         ctx.frameTimeAverage = 16;
         ctx.mouseActive = 1;
         ctx.currentScreen = Screen::Game;
@@ -132,7 +132,7 @@ protected:
     // One frame: time moves by the step, every object moves and draws.
     void Frame(std::uint32_t step = 16) {
         clock.Advance(step);
-        ctx.timeNow = clock.Milliseconds();
+        ctx.AdvanceClocks(clock.Milliseconds());
         ctx.frameTimeAverage = step;
         list.FrameMoveAll();
         queue.Clear();

@@ -39,7 +39,7 @@ protected:
         ctx.soundReady = 1;
         ctx.mouseActive = 1;
         ctx.currentScreen = Screen::Game;
-        ctx.timeNow = clock.Milliseconds();
+        ctx.timeNow = ctx.playTimeNow = clock.Milliseconds();
         ctx.frameTimeAverage = 16;
     }
     void TearDown() override {
@@ -53,7 +53,7 @@ protected:
     // One frame: time moves by the step, every object moves and draws.
     void Frame(std::uint32_t step = 16) {
         clock.Advance(step);
-        ctx.timeNow = clock.Milliseconds();
+        ctx.AdvanceClocks(clock.Milliseconds());
         ctx.frameTimeAverage = step;
         list.FrameMoveAll();
         queue.Clear();
@@ -65,7 +65,7 @@ protected:
     // Advances the clock without running a frame.
     void Tick(std::uint32_t step) {
         clock.Advance(step);
-        ctx.timeNow = clock.Milliseconds();
+        ctx.AdvanceClocks(clock.Milliseconds());
         ctx.frameTimeAverage = step;
     }
 

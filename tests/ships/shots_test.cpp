@@ -1,7 +1,10 @@
 #include "game/explosion.h"
 #include "game/player_shots.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "ships_fixture.h"
 
@@ -113,13 +116,13 @@ TEST_F(ShotsTest, ARocketBurnsOutAfter1500MsWithAnExplosionWhereItIs) {
     // Slow frames: the clock runs on while the rocket barely moves.
     for (int i = 0; i < 93; ++i) {
         clock.Advance(16);
-        ctx.timeNow = clock.Milliseconds();
+        ctx.AdvanceClocks(clock.Milliseconds());
         ctx.frameTimeAverage = 1;
         list.FrameMoveAll();
     }
     EXPECT_EQ(Count("smroc"), 1);  // 1488 ms
     clock.Advance(16);
-    ctx.timeNow = clock.Milliseconds();
+    ctx.AdvanceClocks(clock.Milliseconds());
     list.FrameMoveAll();
     EXPECT_EQ(Count("smroc"), 0);
     EXPECT_EQ(ctx.rocketSlots[2].active, 0);
@@ -128,6 +131,65 @@ TEST_F(ShotsTest, ARocketBurnsOutAfter1500MsWithAnExplosionWhereItIs) {
     EXPECT_NEAR(blasts[0]->Y(), 0.9f - 0.1f, 0.1f);
     EXPECT_FLOAT_EQ(blasts[0]->Size(), 0.015f * 5.5f);
     EXPECT_EQ(ctx.soundRequests[6].flag, 1);
+}
+
+// Everything that moves in play stands still while the menu is open, and its
+// deadlines and ages wait with it: a rocket fired before a 10 s pause burns out
+// as far along its path as it would have without the pause, a delayed blast
+// goes off as many play frames later, and their sparks age only in play.
+class PauseTest : public ShotsTest {
+protected:
+    // One line a play frame: the rocket, its trail, the blasts and sparks.
+    std::vector<std::string> Trace(int pauseFrames) {
+        ctx.gameInProgress = 1;
+        ctx.random.Seed(7);  // the same sparks both times
+        Launch(2, 0, 0.9f);
+        auto* blast = new Explosion(&ctx);
+        blast->Setup(0.3f, 0.2f, 0.05f, 0, 1);
+        blast->SetDelay(400);
+        list.AddObject(blast);
+        std::vector<std::string> out;
+        auto frame = [&] {
+            clock.Advance(16);
+            ctx.AdvanceClocks(clock.Milliseconds());
+            ctx.frameTimeAverage = 1;  // slow frames: the rocket stays in the field
+            list.FrameMoveAll();
+            queue.Clear();
+            list.RenderAll();
+        };
+        for (int i = 0; i < 120; ++i) {
+            if (i == 20) {
+                ctx.currentScreen = Screen::Menu;
+                for (int p = 0; p < pauseFrames; ++p) frame();
+                ctx.currentScreen = Screen::Game;
+            }
+            frame();
+            const auto rockets = Objects<Rocket>("smroc");
+            std::string line = std::to_string(rockets.size());
+            if (!rockets.empty())
+                line += " y=" + std::to_string(ctx.rocketSlots[2].y) +
+                        " trail=" + std::to_string(rockets[0]->LiveCount());
+            line += " blasts=" + std::to_string(Count("explo")) +
+                    " sparks=" + std::to_string(Count("fpart"));
+            out.push_back(line);
+        }
+        list.DestroyAll();
+        return out;
+    }
+};
+
+TEST_F(PauseTest, ShotsBlastsAndSparksGoOnAfterAPauseAsIfThereHadBeenNone) {
+    const std::vector<std::string> straight = Trace(0);
+    const std::vector<std::string> paused = Trace(625);  // 10 s of menu
+    ASSERT_EQ(straight.size(), paused.size());
+    for (std::size_t i = 0; i < straight.size(); ++i)
+        ASSERT_EQ(straight[i], paused[i]) << "play frame " << i;
+    // The run saw the rocket burn out and the blast go off with its sparks.
+    EXPECT_EQ(straight.front().rfind("1 ", 0), 0u) << straight.front();
+    EXPECT_EQ(straight.back().rfind("0 ", 0), 0u) << straight.back();
+    EXPECT_TRUE(std::any_of(straight.begin(), straight.end(), [](const std::string& l) {
+        return l.find("sparks=0") == std::string::npos;
+    }));
 }
 
 TEST_F(ShotsTest, ARocketLocksOnceOnTheNearestEnemyAheadCountingSidewaysDistanceTwice) {
