@@ -248,7 +248,7 @@ void PlayerShip::UpdateFlameAndFlash() {
     const float sw = static_cast<float>(context->screenWidth);
     const float sh = static_cast<float>(context->screenHeight);
     if (flame) flame->EmitAlong(x, y + 0.09f * sw / sh, kShipZ);
-    if (flash && flashTime + 50 < context->timeNow) flash = 0;
+    if (flash && flashTime + 50 < context->playTimeNow) flash = 0;
 }
 
 void PlayerShip::HoldFireAfterEntry() {
@@ -283,6 +283,11 @@ void PlayerShip::ReadTriggers() {
     if (!ctx->mouseButtons[1]) rocketLatch = 0;
 }
 
+namespace {
+// The long bolt's trail: the plasma ball's violet.
+constexpr std::uint32_t kPlayerBoltViolet = 0xffc27bffu;
+}  // namespace
+
 bool PlayerShip::FireLaserShot(int type, std::uint32_t kind, float px, float py, float dx, float dy) {
     GameContext* ctx = context;
     const int index = FirstFreeShot(ctx->playerShots, kPlayerShotSlots);
@@ -297,7 +302,8 @@ bool PlayerShip::FireLaserShot(int type, std::uint32_t kind, float px, float py,
     s.y = py;
     if (type == kLongBolt) {
         auto* shot = new LongLaser(ctx);
-        shot->StartEmitter(0.01f, 0.013f, 0xff00ffff, 2, 20, 0, 0, asset::BoardTex, 0, 1, 1, 1,
+        // Violet, a hue no enemy bullet has (docs/DECISIONS.md).
+        shot->StartEmitter(0.01f, 0.013f, kPlayerBoltViolet, 2, 20, 0, 0, asset::BoardTex, 0, 1, 1, 1,
                            0.312f, 0, 0.063f, 0.063f, px, py, kShotZ);
         shot->AttachShot(i, kind, 0.0032f);
         ctx->objectList->AddObject(shot);
@@ -314,13 +320,13 @@ bool PlayerShip::FireLaserShot(int type, std::uint32_t kind, float px, float py,
         ctx->objectList->AddObject(shot);
     }
     flash = 1;
-    flashTime = ctx->timeNow;
+    flashTime = ctx->playTimeNow;
     return true;
 }
 
 void PlayerShip::FireLasers() {
     GameContext* ctx = context;
-    const std::uint32_t now = ctx->timeNow;
+    const std::uint32_t now = ctx->playTimeNow;
     const std::uint32_t level = ctx->laserLevel > 3 ? 3 : ctx->laserLevel;
     bool fired = false;
     if (lastLaser + kLaserCadence[level] < now) {
@@ -353,7 +359,7 @@ void PlayerShip::FireLasers() {
 
 void PlayerShip::FirePlasma() {
     GameContext* ctx = context;
-    const std::uint32_t now = ctx->timeNow;
+    const std::uint32_t now = ctx->playTimeNow;
     const std::uint32_t level = ctx->plasmaLevel;
     if (level != 1 && level != 2) return;
     if (lastPlasma + 500 < now) {

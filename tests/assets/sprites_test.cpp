@@ -57,4 +57,31 @@ TEST(Sprites, InCellDrawingNeverReachesTheCellBorder) {
     EXPECT_EQ(alpha(45, 45), 255);
 }
 
+// In a shoot-'em-up the player must tell at a glance what hurts: the enemy
+// bullets are cyan and blue, so the player's plasma ball is violet (red well
+// above green, blue above both on average over its visible texels).
+TEST(Sprites, ThePlayersPlasmaBallIsVioletNotTheEnemyBulletsCyan) {
+    Output out;
+    generate_sprite_textures(out);
+    const Texture* ball = nullptr;
+    for (const Texture& t : out.textures)
+        if (t.name == "BulletCTex") ball = &t;
+    ASSERT_NE(ball, nullptr);
+    double r = 0, g = 0, b = 0, weight = 0;
+    for (std::size_t i = 0; i + 3 < ball->rgba.size(); i += 4) {
+        const double a = ball->rgba[i + 3];
+        if (a < 64) continue;
+        r += a * ball->rgba[i];
+        g += a * ball->rgba[i + 1];
+        b += a * ball->rgba[i + 2];
+        weight += a;
+    }
+    ASSERT_GT(weight, 0);
+    r /= weight;
+    g /= weight;
+    b /= weight;
+    EXPECT_GT(r, g + 30) << r << " " << g << " " << b;
+    EXPECT_GT(b, r) << r << " " << g << " " << b;
+}
+
 }  // namespace

@@ -142,8 +142,9 @@ void panel(Canvas& c) {
     text_centred(cr, bold, fit_text(cr, bold, "DUSKWHIRL", 84, 14, 14), "DUSKWHIRL", 50.8, 66.8);
     set_rgb(cr, rgb_hex(0xe8f4ff));
     text_centred(cr, bold, fit_text(cr, bold, "DUSKWHIRL", 84, 14, 14), "DUSKWHIRL", 50, 66);
+    // The logo's "2", not a Roman numeral.
     set_rgb(cr, rgb_hex(0x50b0ff));
-    text_centred(cr, bold, 12, "II", 50, 84);
+    text_centred(cr, bold, 14, "2", 50, 85);
 
     // Body and energy bars: troughs around the bar rectangles.
     label(cr, cond, 10, "Body:", 16, 118);

@@ -284,10 +284,12 @@ void explo_tex(Output& out) {
 
 void bulletc_tex(Output& out) {
     // 3 x 3 frames of a pulsing plasma ball; cells are 0.332 of the sheet.
+    // Violet: no enemy bullet has that hue (theirs are cyan, blue, red,
+    // yellow and green), so the player tells at a glance what hurts.
     Canvas c(256, 256);
     cairo_t* cr = c.cr();
     const double cell = 256 * 0.332;
-    const Rgb cyan = rgb_hex(0x50d0ff), deep = rgb_hex(0x2060ff);
+    const Rgb cyan = rgb_hex(0xc27bff), deep = rgb_hex(0x6a2ee8);
     for (int f = 0; f < 9; ++f) {
         const double ph = f / 9.0;
         const double pulse = 0.9 + 0.1 * std::sin(ph * kTau);
