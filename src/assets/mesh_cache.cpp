@@ -14,42 +14,19 @@ namespace dw {
 
 MeshCache::~MeshCache() { ReleaseAll(); }
 
-MeshCache::Entry* MeshCache::Find(const char* key) {
-    for (Entry* e = first_; e; e = e->next)
-        if (e->key == key) return e;
-    return nullptr;
-}
-
 void MeshCache::Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts,
                        std::uint32_t partCount, ID3DXBuffer* adjacency) {
-    Entry* e = new Entry{nullptr, mesh, key, parts, partCount, adjacency};
-    if (!first_) {
-        first_ = last_ = e;
-    } else {
-        last_->next = e;
-        last_ = e;
-    }
+    meshes_.Add(key, Entry{mesh, parts, partCount, adjacency});
 }
 
 void MeshCache::ReleaseAll() {
-    Entry* e = first_;
-    while (e) {
-        Entry* next = e->next;
-        if (e->mesh) e->mesh->Release();
-        for (std::uint32_t i = 0; i < e->partCount; ++i)
-            if (e->parts && e->parts[i]) e->parts[i]->Release();
-        delete[] e->parts;
-        if (e->adjacency) e->adjacency->Release();
-        delete e;
-        e = next;
-    }
-    first_ = last_ = nullptr;
-}
-
-std::uint32_t MeshCache::Count() const {
-    std::uint32_t n = 0;
-    for (Entry* e = first_; e; e = e->next) ++n;
-    return n;
+    meshes_.Clear([](const Entry& e) {
+        if (e.mesh) e.mesh->Release();
+        for (std::uint32_t i = 0; i < e.partCount; ++i)
+            if (e.parts && e.parts[i]) e.parts[i]->Release();
+        delete[] e.parts;
+        if (e.adjacency) e.adjacency->Release();
+    });
 }
 
 CD3DFile_Mesh::CD3DFile_Mesh(GameContext* ctx) : context(ctx) {
