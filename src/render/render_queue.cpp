@@ -96,6 +96,9 @@ void RenderQueue::Submit(const DrawEntry& entry) {
         node.entry.lightSet = 0;
         std::memset(node.entry.lightEnable, 0, sizeof node.entry.lightEnable);
     }
+    node.keyStep = KeyStep(node.entry.sortKey);
+    node.materialKey = MaterialKey(node.entry.material);
+    node.lightBits = LightBits(node.entry);
     std::memset(&context_->drawRequest, 0, sizeof context_->drawRequest);
 }
 
@@ -156,17 +159,16 @@ bool RenderQueue::Before(const Node& na, const Node& nb) const {
     if (int c = Cmp(a.alphaBlend != 0, b.alphaBlend != 0)) return c < 0;
     // Opaque depth-tested entries go front to back, the others back to front.
     const bool ascending = !a.alphaBlend && !a.noDepth;
-    const int keys = ascending ? Cmp(KeyStep(a.sortKey), KeyStep(b.sortKey))
-                               : Cmp(KeyStep(b.sortKey), KeyStep(a.sortKey));
+    const int keys = ascending ? Cmp(na.keyStep, nb.keyStep) : Cmp(nb.keyStep, na.keyStep);
     // Screen sprites order by key, then texture; world entries the other way.
     const int first = a.screenSpace ? keys : CompareNames(a.texture, b.texture);
     if (first != 0) return first < 0;
     if (int c = Cmp(a.worldQuads != 0, b.worldQuads != 0)) return c < 0;
     const int second = a.screenSpace ? CompareNames(a.texture, b.texture) : keys;
     if (second != 0) return second < 0;
-    if (int c = Cmp(MaterialKey(a.material), MaterialKey(b.material))) return c < 0;
+    if (int c = Cmp(na.materialKey, nb.materialKey)) return c < 0;
     if (int c = Cmp(a.lightSet, b.lightSet)) return c < 0;
-    if (int c = Cmp(LightBits(a), LightBits(b))) return c < 0;
+    if (int c = Cmp(na.lightBits, nb.lightBits)) return c < 0;
     return na.serial < nb.serial;
 }
 

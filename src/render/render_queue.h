@@ -92,6 +92,10 @@ private:
     struct Node {
         DrawEntry entry;
         std::uint32_t serial;
+        // The parts of the order worked out once, at submission.
+        std::int64_t keyStep;
+        float materialKey;
+        std::uint32_t lightBits;
     };
     struct Sorted {
         float distance;
