@@ -110,6 +110,8 @@ void RenderQueue::ApplyBatchState(const Batch& b) {
         textureKnown_ = true;
     }
     SetUnderStage(b);
+    // Bitwise equal is the same material; any other difference only sends it again.
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
     if (!materialKnown_ || std::memcmp(&material_, &b.material, sizeof material_) != 0) {
         device->SetMaterial(&b.material);
         material_ = b.material;
