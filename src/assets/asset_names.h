@@ -1,7 +1,7 @@
 #pragma once
 // Every asset the game reads from "gamedata.res" has exactly one name constant
-// here. The caches key their entries by the address of these constants, so
-// always pass the constant itself (asset::BoardTex), never a copy of its text.
+// here. The caches key their entries by the name's text, so a name built at
+// run time finds what the constant loaded.
 #include <cstddef>
 
 namespace asset {

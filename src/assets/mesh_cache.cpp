@@ -14,42 +14,19 @@ namespace dw {
 
 MeshCache::~MeshCache() { ReleaseAll(); }
 
-MeshCache::Entry* MeshCache::Find(const char* key) {
-    for (Entry* e = first_; e; e = e->next)
-        if (e->key == key) return e;
-    return nullptr;
-}
-
 void MeshCache::Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts,
                        std::uint32_t partCount, ID3DXBuffer* adjacency) {
-    Entry* e = new Entry{nullptr, mesh, key, parts, partCount, adjacency};
-    if (!first_) {
-        first_ = last_ = e;
-    } else {
-        last_->next = e;
-        last_ = e;
-    }
+    meshes_.Add(key, Entry{mesh, parts, partCount, adjacency});
 }
 
 void MeshCache::ReleaseAll() {
-    Entry* e = first_;
-    while (e) {
-        Entry* next = e->next;
-        if (e->mesh) e->mesh->Release();
-        for (std::uint32_t i = 0; i < e->partCount; ++i)
-            if (e->parts && e->parts[i]) e->parts[i]->Release();
-        delete[] e->parts;
-        if (e->adjacency) e->adjacency->Release();
-        delete e;
-        e = next;
-    }
-    first_ = last_ = nullptr;
-}
-
-std::uint32_t MeshCache::Count() const {
-    std::uint32_t n = 0;
-    for (Entry* e = first_; e; e = e->next) ++n;
-    return n;
+    meshes_.Clear([](const Entry& e) {
+        if (e.mesh) e.mesh->Release();
+        for (std::uint32_t i = 0; i < e.partCount; ++i)
+            if (e.parts && e.parts[i]) e.parts[i]->Release();
+        delete[] e.parts;
+        if (e.adjacency) e.adjacency->Release();
+    });
 }
 
 CD3DFile_Mesh::CD3DFile_Mesh(GameContext* ctx) : context(ctx) {
@@ -149,6 +126,70 @@ HRESULT CD3DFile_Mesh::PrepareMesh(gfx::Device* device) {
     return S_OK;
 }
 
+namespace {
+
+// The locked geometry of a prepared mesh.
+struct MeshBytes {
+    const BYTE* vertices;
+    const BYTE* indices;
+    const DWORD* attributes;
+    const std::uint32_t* adjacency;
+};
+
+// A mesh of one attribute range of `mesh`: its vertices, its faces (indices
+// moved to the part's own vertices), attributes and the adjacency within the
+// range, attribute-sorted. Null when it cannot be made.
+ID3DXMesh* MakePart(ID3DXMesh* mesh, const MeshBytes& source, const D3DXATTRIBUTERANGE& range) {
+    const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
+    const DWORD stride = mesh->GetNumBytesPerVertex();
+    ID3DXMesh* part = nullptr;
+    if (FAILED(D3DXCreateMeshFVF(range.FaceCount, range.VertexCount, mesh->GetOptions(), mesh->GetFVF(), nullptr,
+                                 &part)) ||
+        !part) {
+        return nullptr;
+    }
+    BYTE* pv = nullptr;
+    BYTE* pi = nullptr;
+    DWORD* pa = nullptr;
+    const bool ok = SUCCEEDED(part->LockVertexBuffer(0, &pv));
+    const bool okI = ok && SUCCEEDED(part->LockIndexBuffer(0, &pi));
+    const bool okA = okI && SUCCEEDED(part->LockAttributeBuffer(0, &pa));
+    if (!okA) {
+        if (ok) part->UnlockVertexBuffer();
+        if (okI) part->UnlockIndexBuffer();
+        part->Release();
+        return nullptr;
+    }
+    std::memcpy(pv, source.vertices + static_cast<std::size_t>(range.VertexStart) * stride,
+                static_cast<std::size_t>(range.VertexCount) * stride);
+    const std::size_t first = static_cast<std::size_t>(range.FaceStart) * 3;
+    const std::size_t count = static_cast<std::size_t>(range.FaceCount) * 3;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (wide) {
+            const auto* src = reinterpret_cast<const std::uint32_t*>(source.indices);
+            reinterpret_cast<std::uint32_t*>(pi)[k] = src[first + k] - range.VertexStart;
+        } else {
+            const auto* src = reinterpret_cast<const std::uint16_t*>(source.indices);
+            reinterpret_cast<std::uint16_t*>(pi)[k] = static_cast<std::uint16_t>(src[first + k] - range.VertexStart);
+        }
+    }
+    std::memcpy(pa, source.attributes + range.FaceStart, sizeof(DWORD) * range.FaceCount);
+    std::vector<DWORD> partAdjacency(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t n = source.adjacency[first + k];
+        partAdjacency[k] =
+            (n == 0xFFFFFFFFu || n < range.FaceStart || n >= range.FaceStart + range.FaceCount) ? 0xFFFFFFFFu
+                                                                                               : n - range.FaceStart;
+    }
+    part->UnlockVertexBuffer();
+    part->UnlockIndexBuffer();
+    part->UnlockAttributeBuffer();
+    part->OptimizeInplace(D3DXMESHOPT_ATTRSORT, partAdjacency.data(), nullptr, nullptr, nullptr);
+    return part;
+}
+
+}  // namespace
+
 HRESULT CD3DFile_Mesh::SplitIntoParts(const std::uint32_t* adjacencyIn) {
     parts = nullptr;
     partCount = 0;
@@ -156,8 +197,6 @@ HRESULT CD3DFile_Mesh::SplitIntoParts(const std::uint32_t* adjacencyIn) {
     preparedMesh->GetAttributeTable(nullptr, &rangeCount);
     std::vector<D3DXATTRIBUTERANGE> ranges(rangeCount);
     if (rangeCount) preparedMesh->GetAttributeTable(ranges.data(), &rangeCount);
-    const bool wide = (preparedMesh->GetOptions() & D3DXMESH_32BIT) != 0;
-    const DWORD stride = preparedMesh->GetNumBytesPerVertex();
     const DWORD faces = preparedMesh->GetNumFaces();
 
     BYTE* vertices = nullptr;
@@ -180,59 +219,18 @@ HRESULT CD3DFile_Mesh::SplitIntoParts(const std::uint32_t* adjacencyIn) {
     auto** made = new ID3DXMesh*[rangeCount ? rangeCount : 1]();
     std::uint32_t madeCount = 0;
     bool failed = false;
-    for (DWORD r = 0; r < rangeCount && !failed; ++r) {
-        const D3DXATTRIBUTERANGE& range = ranges[r];
-        if (range.FaceStart + range.FaceCount > faces) {
+    const MeshBytes source{vertices, indices, attributes, adjacencyIn};
+    for (DWORD r = 0; r < rangeCount; ++r) {
+        if (ranges[r].FaceStart + ranges[r].FaceCount > faces) {
             failed = true;
             break;
         }
-        ID3DXMesh* part = nullptr;
-        if (FAILED(D3DXCreateMeshFVF(range.FaceCount, range.VertexCount, preparedMesh->GetOptions(),
-                                     preparedMesh->GetFVF(), nullptr, &part)) ||
-            !part) {
+        ID3DXMesh* part = MakePart(preparedMesh, source, ranges[r]);
+        if (!part) {
             failed = true;
             break;
         }
         made[madeCount++] = part;
-        BYTE* pv = nullptr;
-        BYTE* pi = nullptr;
-        DWORD* pa = nullptr;
-        bool ok = SUCCEEDED(part->LockVertexBuffer(0, &pv));
-        const bool okI = ok && SUCCEEDED(part->LockIndexBuffer(0, &pi));
-        const bool okA = okI && SUCCEEDED(part->LockAttributeBuffer(0, &pa));
-        if (!okA) {
-            if (ok) part->UnlockVertexBuffer();
-            if (okI) part->UnlockIndexBuffer();
-            failed = true;
-            break;
-        }
-        std::memcpy(pv, vertices + static_cast<std::size_t>(range.VertexStart) * stride,
-                    static_cast<std::size_t>(range.VertexCount) * stride);
-        const std::size_t first = static_cast<std::size_t>(range.FaceStart) * 3;
-        const std::size_t count = static_cast<std::size_t>(range.FaceCount) * 3;
-        for (std::size_t k = 0; k < count; ++k) {
-            if (wide) {
-                const auto* src = reinterpret_cast<const std::uint32_t*>(indices);
-                reinterpret_cast<std::uint32_t*>(pi)[k] = src[first + k] - range.VertexStart;
-            } else {
-                const auto* src = reinterpret_cast<const std::uint16_t*>(indices);
-                reinterpret_cast<std::uint16_t*>(pi)[k] =
-                    static_cast<std::uint16_t>(src[first + k] - range.VertexStart);
-            }
-        }
-        std::memcpy(pa, attributes + range.FaceStart, sizeof(DWORD) * range.FaceCount);
-        std::vector<DWORD> partAdjacency(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            const std::uint32_t n = adjacencyIn[first + k];
-            partAdjacency[k] = (n == 0xFFFFFFFFu || n < range.FaceStart ||
-                                n >= range.FaceStart + range.FaceCount)
-                                   ? 0xFFFFFFFFu
-                                   : n - range.FaceStart;
-        }
-        part->UnlockVertexBuffer();
-        part->UnlockIndexBuffer();
-        part->UnlockAttributeBuffer();
-        part->OptimizeInplace(D3DXMESHOPT_ATTRSORT, partAdjacency.data(), nullptr, nullptr, nullptr);
     }
     unlockAll();
     if (failed) {

@@ -4,7 +4,7 @@
 // its owners hold.
 #include <cstdint>
 
-#include "engine/list_engine.h"
+#include "assets/asset_cache.h"
 #include "platform/d3d_types.h"
 
 class ID3DXMesh;
@@ -15,29 +15,30 @@ namespace dw {
 
 class GameContext;
 
-class MeshCache : public ListEngine {
+// Meshes by name, raw or prepared (two caches of this kind).
+class MeshCache {
 public:
     struct Entry {
-        Entry* next;
         ID3DXMesh* mesh;        // one reference held
-        const char* key;
         ID3DXMesh** parts;      // one reference held per part
         std::uint32_t partCount;
         ID3DXBuffer* adjacency; // raw meshes only
     };
     MeshCache() = default;
-    ~MeshCache() override;
+    ~MeshCache();
+    MeshCache(const MeshCache&) = delete;
+    MeshCache& operator=(const MeshCache&) = delete;
 
-    Entry* Find(const char* key);
+    // The mesh of the name, or null when it is not cached.
+    Entry* Find(const char* key) { return meshes_.Find(key); }
     void Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts, std::uint32_t partCount,
                 ID3DXBuffer* adjacency);
     // Releases every mesh, part and buffer and forgets every entry.
     void ReleaseAll();
-    std::uint32_t Count() const;
+    std::uint32_t Count() const { return meshes_.Count(); }
 
 private:
-    Entry* first_ = nullptr;
-    Entry* last_ = nullptr;
+    AssetCache<Entry> meshes_;
 };
 
 class CD3DFile_Mesh {

@@ -19,51 +19,9 @@ void LogLine(GameContext* ctx, const char* text) {
 }
 }  // namespace
 
-SoundCache::~SoundCache() {
-    Entry* e = first_;
-    while (e) {
-        Entry* next = e->next;
-        delete e;
-        e = next;
-    }
-}
-
-SoundCache::Entry* SoundCache::Find(const char* key) {
-    for (Entry* e = first_; e; e = e->next)
-        if (e->key == key) return e;
-    return nullptr;
-}
-
-void SoundCache::Append(std::int32_t handle, const char* key) {
-    Entry* e = new Entry{nullptr, handle, 0, key};
-    if (!first_) {
-        first_ = last_ = e;
-    } else {
-        last_->next = e;
-        last_ = e;
-    }
-}
-
-void SoundCache::Unlink(Entry* entry) {
-    Entry* before = nullptr;
-    for (Entry* e = first_; e; before = e, e = e->next) {
-        if (e != entry) continue;
-        if (before) before->next = e->next; else first_ = e->next;
-        if (last_ == e) last_ = before;
-        delete e;
-        return;
-    }
-}
-
-std::uint32_t SoundCache::Count() const {
-    std::uint32_t n = 0;
-    for (Entry* e = first_; e; e = e->next) ++n;
-    return n;
-}
-
 HRESULT LoadSample(GameContext* ctx, const char* name, std::int32_t& handle) {
     handle = 0;
-    if (!name || name == asset::NoTexture || !*name || !ctx->soundCache) return E_FAIL;
+    if (!name || !*name || !ctx->soundCache) return E_FAIL;
     if (SoundCache::Entry* e = ctx->soundCache->Find(name)) {
         handle = e->handle;
         return S_OK;
@@ -98,13 +56,11 @@ std::int32_t PlaySound(GameContext* ctx, const char* name) {
 
 void FreeSound(GameContext* ctx, const char* name) {
     if (!ctx->soundCache) return;
-    SoundCache::Entry* e = ctx->soundCache->Find(name);
-    if (!e) return;
-    if (ctx->soundLibrary()) {
-        if (e->channel != 0) ctx->soundLibrary()->IMXChannelStop(e->channel);
-        ctx->soundLibrary()->IMXSampleUnload(e->handle);
-    }
-    ctx->soundCache->Unlink(e);
+    ctx->soundCache->Forget(name, [ctx](const SoundCache::Entry& e) {
+        if (!ctx->soundLibrary()) return;
+        if (e.channel != 0) ctx->soundLibrary()->IMXChannelStop(e.channel);
+        ctx->soundLibrary()->IMXSampleUnload(e.handle);
+    });
 }
 
 HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place) {
@@ -147,10 +103,9 @@ HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place)
 
 void UnloadAllSounds(GameContext* ctx) {
     if (!ctx->soundCache) return;
-    while (SoundCache::Entry* e = ctx->soundCache->First()) {
-        if (ctx->soundLibrary()) ctx->soundLibrary()->IMXSampleUnload(e->handle);
-        ctx->soundCache->Unlink(e);
-    }
+    ctx->soundCache->ForgetAll([ctx](const SoundCache::Entry& e) {
+        if (ctx->soundLibrary()) ctx->soundLibrary()->IMXSampleUnload(e.handle);
+    });
 }
 
 void StartSound(GameContext* ctx) {

@@ -2,8 +2,8 @@
 // Sound effects by name (cached samples) and the one music stream.
 #include <cstdint>
 
+#include "assets/asset_cache.h"
 #include "core/states.h"
-#include "engine/list_engine.h"
 #include "platform/d3d_types.h"
 
 namespace dw {
@@ -13,29 +13,28 @@ class GameContext;
 // Names of the eight throttled request slots, in slot order.
 extern const char* const kSoundRequestNames[8];
 
-// Loaded samples: (handle, channel of the last play, name key), keyed by the
-// address of the name constant.
-class SoundCache : public ListEngine {
+// Loaded samples by name: the sample's handle and the channel of its last
+// play. The caller unloads a sample before the cache forgets it.
+class SoundCache {
 public:
     struct Entry {
-        Entry* next;
         std::int32_t handle;
         std::int32_t channel;  // 0 if never played
-        const char* key;
     };
-    SoundCache() = default;
-    ~SoundCache() override;
 
-    Entry* Find(const char* key);
-    void Append(std::int32_t handle, const char* key);
-    // Unlinks and frees an entry (the caller unloads the sample).
-    void Unlink(Entry* entry);
-    Entry* First() const { return first_; }
-    std::uint32_t Count() const;
+    // The sample of the name, or null when it is not loaded.
+    Entry* Find(const char* key) { return samples_.Find(key); }
+    void Append(std::int32_t handle, const char* key) { samples_.Add(key, Entry{handle, 0}); }
+    // Forgets the sample of the name (after `unload` has been given it).
+    template <typename Unload>
+    void Forget(const char* key, Unload unload) { samples_.Remove(key, unload); }
+    // Forgets every sample, oldest first, after `unload` has been given it.
+    template <typename Unload>
+    void ForgetAll(Unload unload) { samples_.Clear(unload); }
+    std::uint32_t Count() const { return samples_.Count(); }
 
 private:
-    Entry* first_ = nullptr;
-    Entry* last_ = nullptr;
+    AssetCache<Entry> samples_;
 };
 
 HRESULT LoadSample(GameContext* ctx, const char* name, std::int32_t& handle);

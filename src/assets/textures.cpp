@@ -8,66 +8,29 @@
 
 namespace dw {
 
+namespace {
+void Release(gfx::Texture* texture) {
+    if (texture) texture->Release();
+}
+}  // namespace
+
 TextureCache::~TextureCache() { ReleaseAll(); }
 
-gfx::Texture* TextureCache::Find(const char* key) {
-    Entry* saved = cursor_;
-    gfx::Texture* found = nullptr;
-    for (cursor_ = first_; cursor_; cursor_ = cursor_->next) {
-        if (cursor_->key == key) {
-            found = cursor_->texture;
-            break;
-        }
-    }
-    cursor_ = saved;
-    return found;
+gfx::Texture* TextureCache::Find(const char* key) const {
+    gfx::Texture* const* found = textures_.Find(key);
+    return found ? *found : nullptr;
 }
 
-void TextureCache::Append(gfx::Texture* texture, const char* key) {
-    Entry* e = new Entry{nullptr, texture, key};
-    if (!first_) {
-        first_ = last_ = e;
-    } else {
-        last_->next = e;
-        last_ = e;
-    }
-}
+void TextureCache::Append(gfx::Texture* texture, const char* key) { textures_.Add(key, texture); }
 
-bool TextureCache::Remove(const char* key) {
-    before_ = nullptr;
-    for (cursor_ = first_; cursor_; before_ = cursor_, cursor_ = cursor_->next) {
-        if (cursor_->key != key) continue;
-        Entry* e = cursor_;
-        if (e->texture) e->texture->Release();
-        if (before_) before_->next = e->next; else first_ = e->next;
-        if (last_ == e) last_ = before_;
-        delete e;
-        cursor_ = before_ = nullptr;
-        return true;
-    }
-    cursor_ = before_ = nullptr;
-    return false;
-}
+bool TextureCache::Remove(const char* key) { return textures_.Remove(key, Release); }
 
-void TextureCache::ReleaseAll() {
-    Entry* e = first_;
-    while (e) {
-        Entry* next = e->next;
-        if (e->texture) e->texture->Release();
-        delete e;
-        e = next;
-    }
-    first_ = last_ = cursor_ = before_ = nullptr;
-}
+void TextureCache::ReleaseAll() { textures_.Clear(Release); }
 
-std::uint32_t TextureCache::Count() const {
-    std::uint32_t n = 0;
-    for (Entry* e = first_; e; e = e->next) ++n;
-    return n;
-}
+std::uint32_t TextureCache::Count() const { return textures_.Count(); }
 
 namespace {
-bool IsNoTexture(const char* name) { return !name || name == asset::NoTexture || !*name; }
+bool IsNoTexture(const char* name) { return !name || !*name; }
 }  // namespace
 
 HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey,

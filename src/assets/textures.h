@@ -1,8 +1,8 @@
 #pragma once
-// Textures by asset name, cached by the identity of the name constant.
+// Textures by asset name, cached by the name's text.
 #include <cstdint>
 
-#include "engine/list_engine.h"
+#include "assets/asset_cache.h"
 #include "platform/d3d_types.h"
 
 namespace gfx { class Texture; }
@@ -11,19 +11,16 @@ namespace dw {
 
 class GameContext;
 
-// A chain of (texture, name key) entries, appended at the tail, searched
-// from the head by the address of the name constant.
-class TextureCache : public ListEngine {
+// The loaded textures; the cache holds one reference of each.
+class TextureCache {
 public:
-    struct Entry {
-        Entry* next;
-        gfx::Texture* texture;  // one reference held
-        const char* key;
-    };
     TextureCache() = default;
-    ~TextureCache() override;
+    ~TextureCache();
+    TextureCache(const TextureCache&) = delete;
+    TextureCache& operator=(const TextureCache&) = delete;
 
-    gfx::Texture* Find(const char* key);
+    // The texture of the name, or null when it is not cached.
+    gfx::Texture* Find(const char* key) const;
     void Append(gfx::Texture* texture, const char* key);
     // Releases one texture and forgets it; false when not cached.
     bool Remove(const char* key);
@@ -32,10 +29,7 @@ public:
     std::uint32_t Count() const;
 
 private:
-    Entry* first_ = nullptr;
-    Entry* last_ = nullptr;
-    Entry* cursor_ = nullptr;
-    Entry* before_ = nullptr;
+    AssetCache<gfx::Texture*> textures_;
 };
 
 HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey,

@@ -57,6 +57,14 @@ struct WorldQuad {
     std::uint8_t hidden, justSpawned, justExpired;
 };
 
+// The ground shadow an entry casts (drawn by the Render queue).
+enum class ShadowKind : std::uint32_t {
+    None = 0,
+    OneQuad = 1,          // one shadow-map quad under shadowPosition
+    QuadPerPosition = 2,  // one quad under each of shadowPositions
+    FlattenedMesh = 3,    // the entry's mesh pressed flat onto the ground
+};
+
 struct DrawEntry {
     std::uint8_t lit;
     std::uint32_t lightSet;
@@ -74,7 +82,7 @@ struct DrawEntry {
     std::uint32_t primitiveCount;
     std::uint32_t srcBlend, destBlend;
     std::uint8_t quadsPresorted;
-    std::uint32_t shadowKind;  // 0 none, 1 one quad, 2 quad per position, 3 flattened mesh
+    ShadowKind shadowKind;
     float shadowLeft;
     float shadowNear;
     float shadowRight;

@@ -91,6 +91,19 @@ FvfLayout LayoutOf(DWORD fvf) {
     return l;
 }
 
+// The result of reordering: everything a mesh holds, built apart so a
+// failure leaves the source untouched.
+struct Reordered {
+    DWORD numVertices = 0;
+    std::vector<unsigned char> vertices;
+    std::vector<DWORD> indices;
+    std::vector<DWORD> attributes;
+    std::vector<D3DXATTRIBUTERANGE> table;
+    std::vector<DWORD> faceRemap;    // new face -> old face
+    std::vector<DWORD> vertexRemap;  // new vertex -> old vertex
+    std::vector<DWORD> adjacency;
+};
+
 class Mesh final : public ID3DXMesh {
 public:
     Mesh(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf)
@@ -181,18 +194,6 @@ public:
     bool Locked() const { return vertexLocks_ || indexLocks_ || attributeLocks_; }
 
 private:
-    // The result of reordering: everything a mesh holds, built apart so a
-    // failure leaves the source untouched.
-    struct Reordered {
-        DWORD numVertices = 0;
-        std::vector<unsigned char> vertices;
-        std::vector<DWORD> indices;
-        std::vector<DWORD> attributes;
-        std::vector<D3DXATTRIBUTERANGE> table;
-        std::vector<DWORD> faceRemap;    // new face -> old face
-        std::vector<DWORD> vertexRemap;  // new vertex -> old vertex
-        std::vector<DWORD> adjacency;
-    };
     HRESULT Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& out);
     HRESULT Deliver(Reordered& r, DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap);
 
@@ -247,6 +248,78 @@ float ReadFloat(const unsigned char* p) {
 // Key of a position for exact matching: -0 and +0 are the same point.
 uint32_t PositionBits(float f) { return f == 0.0f ? 0u : std::bit_cast<uint32_t>(f); }
 
+// One representative vertex per distinct position: exact bits (with -0 as
+// +0) when epsilon is not above 0, else within epsilon on every axis.
+template <typename Position>
+std::vector<DWORD> PositionRepresentatives(DWORD count, float epsilon, Position pos) {
+    std::vector<DWORD> rep(count);
+    if (!(epsilon > 0.0f)) {
+        struct KeyHash {
+            size_t operator()(const std::array<uint32_t, 3>& k) const {
+                return (size_t(k[0]) * 0x9E3779B1u) ^ (size_t(k[1]) * 0x85EBCA77u) ^ (size_t(k[2]) * 0xC2B2AE3Du);
+            }
+        };
+        std::unordered_map<std::array<uint32_t, 3>, DWORD, KeyHash> first;
+        first.reserve(count);
+        for (DWORD v = 0; v < count; ++v) {
+            const std::array<uint32_t, 3> key{PositionBits(pos(v, 0)), PositionBits(pos(v, 1)),
+                                              PositionBits(pos(v, 2))};
+            rep[v] = first.emplace(key, v).first->second;
+        }
+        return rep;
+    }
+    std::vector<DWORD> order(count);
+    for (DWORD v = 0; v < count; ++v) order[v] = v;
+    // NaNs sort last and match nothing, keeping the order strict.
+    auto sortKey = [&](DWORD v) {
+        const float x = pos(v, 0);
+        return std::isnan(x) ? std::numeric_limits<float>::infinity() : x;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return sortKey(a) < sortKey(b); });
+    auto near = [&](DWORD v, DWORD w) {
+        return std::fabs(pos(v, 1) - pos(w, 1)) <= epsilon && std::fabs(pos(v, 2) - pos(w, 2)) <= epsilon;
+    };
+    for (size_t i = 0; i < order.size(); ++i) {
+        const DWORD v = order[i];
+        rep[v] = v;
+        for (size_t j = i; j-- > 0;) {
+            const DWORD w = order[j];
+            if (!(pos(v, 0) - pos(w, 0) <= epsilon)) break;
+            if (near(v, w)) {
+                rep[v] = rep[w];
+                break;
+            }
+        }
+    }
+    return rep;
+}
+
+// An edge of a face between two representative points.
+struct EdgeRef {
+    uint64_t key;
+    uint32_t forward;  // 1 when the edge runs from the lower to the higher point
+    uint32_t slot;     // face * 3 + edge
+};
+
+// Pairs each edge (sorted by key, then slot) with one oppositely wound edge
+// over the same points on another face.
+void PairEdges(const std::vector<EdgeRef>& edges, DWORD* adjacency) {
+    std::vector<uint32_t> fwd, bwd;
+    for (size_t i = 0; i < edges.size();) {
+        size_t j = i;
+        while (j < edges.size() && edges[j].key == edges[i].key) ++j;
+        fwd.clear();
+        bwd.clear();
+        for (size_t k = i; k < j; ++k) (edges[k].forward ? fwd : bwd).push_back(edges[k].slot);
+        for (size_t k = 0; k < fwd.size() && k < bwd.size(); ++k) {
+            if (fwd[k] / 3 == bwd[k] / 3) continue;
+            adjacency[fwd[k]] = bwd[k] / 3;
+            adjacency[bwd[k]] = fwd[k] / 3;
+        }
+        i = j;
+    }
+}
+
 }  // namespace
 
 HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
@@ -255,50 +328,10 @@ HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
     if (layout.position < 0) return E_FAIL;
 
     // 1. One representative per distinct position.
-    std::vector<DWORD> rep(numVertices_);
     auto pos = [&](DWORD v, int axis) { return ReadFloat(vertices_.data() + size_t(v) * stride_ + 4 * axis); };
-    if (!(epsilon > 0.0f)) {
-        struct KeyHash {
-            size_t operator()(const std::array<uint32_t, 3>& k) const {
-                return (size_t(k[0]) * 0x9E3779B1u) ^ (size_t(k[1]) * 0x85EBCA77u) ^ (size_t(k[2]) * 0xC2B2AE3Du);
-            }
-        };
-        std::unordered_map<std::array<uint32_t, 3>, DWORD, KeyHash> first;
-        first.reserve(numVertices_);
-        for (DWORD v = 0; v < numVertices_; ++v) {
-            const std::array<uint32_t, 3> key{PositionBits(pos(v, 0)), PositionBits(pos(v, 1)),
-                                              PositionBits(pos(v, 2))};
-            rep[v] = first.emplace(key, v).first->second;
-        }
-    } else {
-        std::vector<DWORD> order(numVertices_);
-        for (DWORD v = 0; v < numVertices_; ++v) order[v] = v;
-        // NaNs sort last and match nothing, keeping the order strict.
-        auto sortKey = [&](DWORD v) {
-            const float x = pos(v, 0);
-            return std::isnan(x) ? std::numeric_limits<float>::infinity() : x;
-        };
-        std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return sortKey(a) < sortKey(b); });
-        for (size_t i = 0; i < order.size(); ++i) {
-            const DWORD v = order[i];
-            rep[v] = v;
-            for (size_t j = i; j-- > 0;) {
-                const DWORD w = order[j];
-                if (!(pos(v, 0) - pos(w, 0) <= epsilon)) break;
-                if (std::fabs(pos(v, 1) - pos(w, 1)) <= epsilon && std::fabs(pos(v, 2) - pos(w, 2)) <= epsilon) {
-                    rep[v] = rep[w];
-                    break;
-                }
-            }
-        }
-    }
+    const std::vector<DWORD> rep = PositionRepresentatives(numVertices_, epsilon, pos);
 
     // 2. Pair each edge with one oppositely wound edge over the same points.
-    struct EdgeRef {
-        uint64_t key;
-        uint32_t forward;  // 1 when the edge runs from the lower to the higher point
-        uint32_t slot;     // face * 3 + edge
-    };
     std::vector<EdgeRef> edges;
     edges.reserve(size_t(numFaces_) * 3);
     for (DWORD f = 0; f < numFaces_; ++f) {
@@ -315,18 +348,7 @@ HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
     std::sort(edges.begin(), edges.end(), [](const EdgeRef& x, const EdgeRef& y) {
         return x.key != y.key ? x.key < y.key : x.slot < y.slot;
     });
-    for (size_t i = 0; i < edges.size();) {
-        size_t j = i;
-        while (j < edges.size() && edges[j].key == edges[i].key) ++j;
-        std::vector<uint32_t> fwd, bwd;
-        for (size_t k = i; k < j; ++k) (edges[k].forward ? fwd : bwd).push_back(edges[k].slot);
-        for (size_t k = 0; k < fwd.size() && k < bwd.size(); ++k) {
-            if (fwd[k] / 3 == bwd[k] / 3) continue;
-            adjacency[fwd[k]] = bwd[k] / 3;
-            adjacency[bwd[k]] = fwd[k] / 3;
-        }
-        i = j;
-    }
+    PairEdges(edges, adjacency);
     return S_OK;
 }
 
@@ -359,6 +381,101 @@ HRESULT Mesh::CloneMeshFVF(DWORD options, DWORD fvf, void*, ID3DXMesh** cloneOut
     return S_OK;
 }
 
+namespace {
+
+using FaceRange = std::pair<size_t, size_t>;  // [begin, end) in new faces
+
+// The runs of like attribute ids over the new face order (one run of every
+// face without a sort).
+std::vector<FaceRange> AttributeRanges(const std::vector<DWORD>& faceRemap, const std::vector<DWORD>& attributes,
+                                       bool sortFaces) {
+    const size_t nf = faceRemap.size();
+    std::vector<FaceRange> ranges;
+    if (!sortFaces) {
+        ranges.emplace_back(0, nf);
+        return ranges;
+    }
+    for (size_t f = 0; f < nf;) {
+        size_t g = f;
+        while (g < nf && attributes[faceRemap[g]] == attributes[faceRemap[f]]) ++g;
+        ranges.emplace_back(f, g);
+        f = g;
+    }
+    return ranges;
+}
+
+// Every vertex kept in place; the faces in their new order.
+void KeepVertices(Reordered& r, const std::vector<DWORD>& idx, DWORD numVertices) {
+    for (DWORD v = 0; v < numVertices; ++v) r.vertexRemap.push_back(v);
+    for (size_t f = 0; f < r.faceRemap.size(); ++f)
+        for (size_t c = 0; c < 3; ++c) r.indices[3 * f + c] = idx[3 * r.faceRemap[f] + c];
+}
+
+// Each range gets its own contiguous run of vertices in order of first use
+// (a vertex used by two ranges is duplicated).
+void VerticesPerRange(Reordered& r, const std::vector<DWORD>& idx, DWORD numVertices,
+                      const std::vector<FaceRange>& ranges) {
+    std::vector<DWORD> newIndex(numVertices, D3DX_NO_NEIGHBOR);
+    std::vector<DWORD> stamp(numVertices, D3DX_NO_NEIGHBOR);
+    for (size_t ri = 0; ri < ranges.size(); ++ri) {
+        for (size_t f = ranges[ri].first; f < ranges[ri].second; ++f) {
+            for (size_t c = 0; c < 3; ++c) {
+                const DWORD old = idx[3 * r.faceRemap[f] + c];
+                if (stamp[old] != ri) {
+                    stamp[old] = static_cast<DWORD>(ri);
+                    newIndex[old] = static_cast<DWORD>(r.vertexRemap.size());
+                    r.vertexRemap.push_back(old);
+                }
+                r.indices[3 * f + c] = newIndex[old];
+            }
+        }
+    }
+}
+
+// Unused vertices dropped, the rest in their order.
+void CompactVertices(Reordered& r, const std::vector<DWORD>& idx, DWORD numVertices) {
+    std::vector<DWORD> newIndex(numVertices, D3DX_NO_NEIGHBOR);
+    std::vector<DWORD> stamp(numVertices, D3DX_NO_NEIGHBOR);
+    for (DWORD i : idx) stamp[i] = 0;
+    for (DWORD v = 0; v < numVertices; ++v) {
+        if (stamp[v] == 0) {
+            newIndex[v] = static_cast<DWORD>(r.vertexRemap.size());
+            r.vertexRemap.push_back(v);
+        }
+    }
+    for (size_t f = 0; f < r.faceRemap.size(); ++f)
+        for (size_t c = 0; c < 3; ++c) r.indices[3 * f + c] = newIndex[idx[3 * r.faceRemap[f] + c]];
+}
+
+// The attribute table of the sorted faces: each range with the vertices it uses.
+void BuildAttributeTable(Reordered& r, const std::vector<FaceRange>& ranges) {
+    for (const auto& [begin, end] : ranges) {
+        DWORD lo = D3DX_NO_NEIGHBOR, hi = 0;
+        for (size_t i = begin * 3; i < end * 3; ++i) {
+            lo = std::min(lo, r.indices[i]);
+            hi = std::max(hi, r.indices[i]);
+        }
+        r.table.push_back({r.attributes[begin], static_cast<DWORD>(begin), static_cast<DWORD>(end - begin), lo,
+                           hi - lo + 1});
+    }
+}
+
+// The old faces' neighbours, named by their new places.
+void RemapAdjacency(Reordered& r, const std::vector<DWORD>& adjacency) {
+    const size_t nf = r.faceRemap.size();
+    std::vector<DWORD> oldToNew(nf);
+    for (size_t f = 0; f < nf; ++f) oldToNew[r.faceRemap[f]] = static_cast<DWORD>(f);
+    r.adjacency.resize(nf * 3);
+    for (size_t f = 0; f < nf; ++f) {
+        for (size_t e = 0; e < 3; ++e) {
+            const DWORD n = adjacency[3 * r.faceRemap[f] + e];
+            r.adjacency[3 * f + e] = n < nf ? oldToNew[n] : D3DX_NO_NEIGHBOR;
+        }
+    }
+}
+
+}  // namespace
+
 HRESULT Mesh::Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& r) {
     const size_t nf = numFaces_;
     std::vector<DWORD> idx(nf * 3);
@@ -385,54 +502,18 @@ HRESULT Mesh::Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& r) {
     if (sortFaces)
         std::stable_sort(r.faceRemap.begin(), r.faceRemap.end(),
                          [&](DWORD a, DWORD b) { return attributes_[a] < attributes_[b]; });
-
-    // Attribute ranges over the new face order.
-    std::vector<std::pair<size_t, size_t>> ranges;  // [begin, end) in new faces
-    if (sortFaces) {
-        for (size_t f = 0; f < nf;) {
-            size_t g = f;
-            while (g < nf && attributes_[r.faceRemap[g]] == attributes_[r.faceRemap[f]]) ++g;
-            ranges.emplace_back(f, g);
-            f = g;
-        }
-    } else {
-        ranges.emplace_back(0, nf);
-    }
+    const std::vector<FaceRange> ranges = AttributeRanges(r.faceRemap, attributes_, sortFaces);
 
     // Vertices: with a sort, each range gets its own contiguous run in order
-    // of first use (a vertex used by two ranges is duplicated); a compaction
-    // drops unused vertices and keeps the order of the rest.
-    std::vector<DWORD> newIndex(numVertices_, D3DX_NO_NEIGHBOR);
-    std::vector<DWORD> stamp(numVertices_, D3DX_NO_NEIGHBOR);
+    // of first use; a compaction drops unused vertices and keeps the order
+    // of the rest.
     r.indices.resize(nf * 3);
     if (keepVertices || !compact) {
-        for (DWORD v = 0; v < numVertices_; ++v) r.vertexRemap.push_back(v);
-        for (size_t f = 0; f < nf; ++f)
-            for (size_t c = 0; c < 3; ++c) r.indices[3 * f + c] = idx[3 * r.faceRemap[f] + c];
+        KeepVertices(r, idx, numVertices_);
     } else if (sortFaces) {
-        for (size_t ri = 0; ri < ranges.size(); ++ri) {
-            for (size_t f = ranges[ri].first; f < ranges[ri].second; ++f) {
-                for (size_t c = 0; c < 3; ++c) {
-                    const DWORD old = idx[3 * r.faceRemap[f] + c];
-                    if (stamp[old] != ri) {
-                        stamp[old] = static_cast<DWORD>(ri);
-                        newIndex[old] = static_cast<DWORD>(r.vertexRemap.size());
-                        r.vertexRemap.push_back(old);
-                    }
-                    r.indices[3 * f + c] = newIndex[old];
-                }
-            }
-        }
+        VerticesPerRange(r, idx, numVertices_, ranges);
     } else {
-        for (DWORD i : idx) stamp[i] = 0;
-        for (DWORD v = 0; v < numVertices_; ++v) {
-            if (stamp[v] == 0) {
-                newIndex[v] = static_cast<DWORD>(r.vertexRemap.size());
-                r.vertexRemap.push_back(v);
-            }
-        }
-        for (size_t f = 0; f < nf; ++f)
-            for (size_t c = 0; c < 3; ++c) r.indices[3 * f + c] = newIndex[idx[3 * r.faceRemap[f] + c]];
+        CompactVertices(r, idx, numVertices_);
     }
     r.numVertices = static_cast<DWORD>(r.vertexRemap.size());
     if (!ValidCounts(numFaces_, r.numVertices, options_, fvf_)) return E_FAIL;
@@ -445,27 +526,8 @@ HRESULT Mesh::Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& r) {
     r.attributes.resize(nf);
     for (size_t f = 0; f < nf; ++f) r.attributes[f] = attributes_[r.faceRemap[f]];
 
-    if (sortFaces) {
-        for (const auto& [begin, end] : ranges) {
-            DWORD lo = D3DX_NO_NEIGHBOR, hi = 0;
-            for (size_t i = begin * 3; i < end * 3; ++i) {
-                lo = std::min(lo, r.indices[i]);
-                hi = std::max(hi, r.indices[i]);
-            }
-            r.table.push_back({r.attributes[begin], static_cast<DWORD>(begin), static_cast<DWORD>(end - begin), lo,
-                               hi - lo + 1});
-        }
-    }
-
-    std::vector<DWORD> oldToNew(nf);
-    for (size_t f = 0; f < nf; ++f) oldToNew[r.faceRemap[f]] = static_cast<DWORD>(f);
-    r.adjacency.resize(nf * 3);
-    for (size_t f = 0; f < nf; ++f) {
-        for (size_t e = 0; e < 3; ++e) {
-            const DWORD n = adjacency[3 * r.faceRemap[f] + e];
-            r.adjacency[3 * f + e] = n < nf ? oldToNew[n] : D3DX_NO_NEIGHBOR;
-        }
-    }
+    if (sortFaces) BuildAttributeTable(r, ranges);
+    RemapAdjacency(r, adjacency);
     return S_OK;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The one ordered list that owns and drives every live Game object.
 #include <cstdint>
+#include <list>
 
 namespace dw {
 
@@ -8,6 +9,7 @@ class MyObject;
 
 class ListEngine {
 public:
+    // One live object; `next` walks the list in order (null after the last).
     struct Node {
         Node* next;
         MyObject* object;
@@ -16,33 +18,41 @@ public:
     ListEngine() = default;
     ListEngine(const ListEngine&) = delete;
     ListEngine& operator=(const ListEngine&) = delete;
-    virtual ~ListEngine() = default;  // frees nothing but itself: DestroyAll first
+    ~ListEngine() = default;  // frees nothing but itself: DestroyAll first
 
+    // Inserts the object after every object of a lower or equal order; the
+    // number of objects then.
     std::uint32_t AddObject(MyObject* object);
+    // Unlinks the object without destroying it: 1, or 0 when it is not listed.
     std::uint32_t RemoveObject(MyObject* object);
-    std::uint32_t FindObject(MyObject* object);
-    std::uint32_t CountObjects();
+    // The object's place in the list from 1, or 0 when it is not listed.
+    std::uint32_t FindObject(const MyObject* object) const;
+    std::uint32_t CountObjects() const;
 
+    // Moves every object once, in order. An object that ends its move dead
+    // is unlinked, cleaned up and destroyed; objects added behind the one
+    // moving are moved in the same pass, those added in front next time.
     void FrameMoveAll();
     void RenderAll();
     void InvalidateAll();
     void RestoreAll();
     void DeleteAll();
+    // Destroys every object (without its FinalCleanup); always 1.
     std::uint32_t DestroyAll();
 
     // Read-only walk for tools (reports, tests): head of the list.
-    const Node* Head() const { return head_; }
+    const Node* Head() const { return nodes_.empty() ? nullptr : &nodes_.front(); }
     // Live objects whose name is `name`.
     std::uint32_t CountNamed(const char* name) const;
 
 private:
-    Node* NodeOf(MyObject* object) const;
+    using Nodes = std::list<Node>;
+    Nodes::iterator Position(const MyObject* object);
+    Nodes::const_iterator Position(const MyObject* object) const;
+    // Removes the node at `at`, keeping the `next` links whole.
+    void Erase(Nodes::iterator at);
 
-    Node* head_ = nullptr;
-    Node* tail_ = nullptr;
-    Node* insertCursor_ = nullptr;
-    Node* removeCursor_ = nullptr;
-    Node* moveCursor_ = nullptr;  // node being moved by FrameMoveAll
+    Nodes nodes_;
 };
 
 }  // namespace dw

@@ -11,7 +11,6 @@ namespace dw {
 namespace {
 
 constexpr float kZ = 0.55f;
-constexpr float kButtonTop = 0.515f, kButtonBottom = 0.57f;
 
 }  // namespace
 
@@ -39,14 +38,9 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
     SetQuadScreen(frame_, 0.13f, 0.74f, -0.6f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1,
                   ui::kHelpFrame.v0, ui::kHelpFrame.v1);
     ui::PrepareQuads(frame_, 1, kZ, 0xFFFFFFFFu);
-    SetQuadScreen(buttons_, 0.174f, 0.292f, kButtonTop, kButtonBottom, ui::kBackButton.u0,
-                  ui::kBackButton.u1, ui::kBackButton.v0, ui::kBackButton.v1);
-    SetQuadScreen(buttons_ + 6, 0.518f, 0.692f, kButtonTop, kButtonBottom,
-                  ui::kNextPageButton.u0, ui::kNextPageButton.u1, ui::kNextPageButton.v0,
-                  ui::kNextPageButton.v1);
-    SetQuadScreen(buttons_ + 12, 0.426f, 0.692f, kButtonTop, kButtonBottom,
-                  ui::kPrevPageButton.u0, ui::kPrevPageButton.u1, ui::kPrevPageButton.v0,
-                  ui::kPrevPageButton.v1);
+    ui::SetAreaQuad(*this, buttons_, ui::kBackButtonArea, ui::kBackButton);
+    ui::SetAreaQuad(*this, buttons_ + 6, ui::kNextPageArea, ui::kNextPageButton);
+    ui::SetAreaQuad(*this, buttons_ + 12, ui::kPrevPageArea, ui::kPrevPageButton);
     ui::PrepareQuads(buttons_, 3, kZ, 0xFFFFFFFFu);
     if (backHoverShown) ui::ColourQuads(buttons_, 1, ui::PulseGreen(pulse));
     LayoutIcons();
@@ -74,9 +68,8 @@ std::int32_t HelpScreen::FrameMove() {
     GameContext& c = *context;
     if (!ui::FrontEndActive(&c) || dead) return 0;
     const float x = c.layoutCursorX, y = c.layoutCursorY;
-    const bool inRow = y > kButtonTop && y < kButtonBottom;
-    backHover = inRow && x > 0.174f && x < 0.292f;
-    pageHover = inRow && x > (page2 ? 0.426f : 0.518f) && x < 0.692f;
+    backHover = ui::kBackButtonArea.Contains(x, y);
+    pageHover = (page2 ? ui::kPrevPageArea : ui::kNextPageArea).Contains(x, y);
 
     // 1. Hover feedback.
     const std::uint32_t green = ui::PulseGreen(pulse);

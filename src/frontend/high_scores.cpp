@@ -74,8 +74,7 @@ HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
 std::int32_t HighScores::RestoreDeviceObjects() {
     SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleHighScores.u0,
                   ui::kTitleHighScores.u1, ui::kTitleHighScores.v0, ui::kTitleHighScores.v1);
-    SetQuadScreen(panel_ + 6, 0.174f, 0.292f, 0.515f, 0.57f, ui::kBackButton.u0,
-                  ui::kBackButton.u1, ui::kBackButton.v0, ui::kBackButton.v1);
+    ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
     ui::PrepareQuads(panel_, 2, kGlyphZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, ui::PulseGreen(phase));
     for (int r = 0; r < RecordTable::kPlaces; ++r) {
@@ -186,8 +185,7 @@ std::int32_t HighScores::FrameMove() {
     for (int k = 0; k < 256; ++k)
         if (!c.keys[k]) held[k] = 0;
 
-    backHover = c.layoutCursorX >= 0.174f && c.layoutCursorX < 0.292f &&
-                c.layoutCursorY >= 0.515f && c.layoutCursorY < 0.57f;
+    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
     if (backHover != backHoverShown) {
         PlaySound(&c, asset::MenuSelect);
         if (!backHover) ui::ColourQuads(panel_ + 6, 1, 0xFFFFFFFFu);

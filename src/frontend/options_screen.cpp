@@ -41,8 +41,7 @@ OptionsScreen::OptionsScreen(GameContext* ctx) : MyObject(ctx) {
 std::int32_t OptionsScreen::RestoreDeviceObjects() {
     SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleOptions.u0,
                   ui::kTitleOptions.u1, ui::kTitleOptions.v0, ui::kTitleOptions.v1);
-    SetQuadScreen(panel_ + 6, 0.174f, 0.292f, 0.515f, 0.57f, ui::kBackButton.u0,
-                  ui::kBackButton.u1, ui::kBackButton.v0, ui::kBackButton.v1);
+    ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
     ui::PrepareQuads(panel_, 2, kZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, pulseColour);
     const ui::Cell labels[3] = {ui::kLabelSoundVolume, ui::kLabelMusicVolume,
@@ -92,8 +91,7 @@ std::int32_t OptionsScreen::FrameMove() {
     GameContext& c = *context;
     if (!ui::FrontEndActive(&c) || dead) return 0;
 
-    backHover = c.layoutCursorX > 0.174f && c.layoutCursorX < 0.292f &&
-                c.layoutCursorY > 0.515f && c.layoutCursorY < 0.57f;
+    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
     if (backHover != backHoverShown) {
         PlaySound(&c, asset::MenuSelect);
         backHoverShown = backHover;

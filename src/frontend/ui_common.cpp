@@ -3,9 +3,15 @@
 #include <cmath>
 
 #include "core/game_context.h"
+#include "engine/my_object.h"
 #include "render/render_queue.h"
 
 namespace dw::ui {
+
+void SetAreaQuad(MyObject& owner, ScreenVertex* block, const Area& area, const Cell& cell) {
+    owner.SetQuadScreen(block, area.left, area.right, area.top, area.bottom, cell.u0, cell.u1,
+                        cell.v0, cell.v1);
+}
 
 std::uint32_t PulseGreen(float phase) {
     const auto t = static_cast<std::uint32_t>((std::sin(phase) + 1.0f) * 22.0f);
@@ -26,7 +32,7 @@ void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour) {
 
 void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
                    std::uint32_t triangles, float sortKey, bool noDepth, bool alphaBlend) {
-    SubmitSprite(ctx, texture, v, triangles, sortKey, 5, 6, noDepth, alphaBlend);
+    SubmitSprite(ctx, texture, v, triangles, sortKey, kBlendSource, kBlendOver, noDepth, alphaBlend);
 }
 
 bool FrontEndActive(const GameContext* ctx) {

@@ -11,8 +11,24 @@
 namespace dw {
 
 class GameContext;
+class MyObject;
 
 namespace ui {
+
+// A clickable area of a screen in layout coordinates (-1..1 each way, y
+// down): the button is drawn over it and hit only strictly inside it, so
+// a pointer on the edge between two areas is in neither.
+struct Area {
+    float left, right, top, bottom;
+    constexpr bool Contains(float x, float y) const {
+        return x > left && x < right && y > top && y < bottom;
+    }
+};
+
+// The buttons of the front-end screens, one place each.
+inline constexpr Area kBackButtonArea{0.174f, 0.292f, 0.515f, 0.57f};
+inline constexpr Area kNextPageArea{0.518f, 0.692f, 0.515f, 0.57f};
+inline constexpr Area kPrevPageArea{0.426f, 0.692f, 0.515f, 0.57f};
 
 // A rectangle of a sheet in texture coordinates.
 struct Cell {
@@ -52,6 +68,9 @@ inline constexpr Cell kFrameCorner = TexelCell(0, 256, 64, 64);
 inline constexpr Cell kFrameEdgeH = TexelCell(64, 256, 128, 32);
 inline constexpr Cell kFrameEdgeV = TexelCell(0, 320, 32, 128);
 inline constexpr Cell kFrameGem = TexelCell(64, 320, 64, 64);
+
+// Sets the six-vertex block of `owner` over the area, showing `cell`.
+void SetAreaQuad(MyObject& owner, ScreenVertex* block, const Area& area, const Cell& cell);
 
 // Opaque green pulsing between 210 and 254 with the phase.
 std::uint32_t PulseGreen(float phase);

@@ -230,7 +230,7 @@ std::int32_t LightDot::FrameMove() {
 
 std::int32_t LightDot::Render() {
     if (!GameRunning(context)) return 0;
-    SubmitSprite(context, asset::BigBoss1, quad, 2, 2.5783f, 5, 2);
+    SubmitSprite(context, asset::BigBoss1, quad, 2, 2.5783f, kBlendSource, kBlendAdd);
     return 0;
 }
 }  // namespace dw

@@ -163,6 +163,6 @@ void CloudBoss::BuildQuads() {
 void CloudBoss::RenderParts() {
     const bool resting = state == kArming || state == kSalvo;
     if (!resting) return;
-    SubmitSprite(context, sheet, lights, state == kSalvo ? 84 : 24, 2.5785f, 5, 2);
+    SubmitSprite(context, sheet, lights, state == kSalvo ? 84 : 24, 2.5785f, kBlendSource, kBlendAdd);
 }
 }  // namespace dw

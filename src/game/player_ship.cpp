@@ -470,7 +470,7 @@ std::int32_t PlayerShip::Render() {
     if (flash) SubmitSprite(context, asset::BoardTex, flashQuad, 2, 2.55f);
     SubmitSprite(context, asset::StarWTex, shadow, 2, 2.83f);
     if (context->shieldActive && ringQuads > 0)
-        SubmitSprite(context, asset::BoardTex, ring, 2 * ringQuads, 2.48f, 5, 2);
+        SubmitSprite(context, asset::BoardTex, ring, 2 * ringQuads, 2.48f, kBlendSource, kBlendAdd);
     return 0;
 }
 

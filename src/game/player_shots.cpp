@@ -105,7 +105,7 @@ std::int32_t LaserShot::MoveEmitter() {
 }
 
 void LaserShot::SubmitHead() {
-    SubmitSprite(context, asset::BoardTex, head, 2, 2.59f, 5, 2);
+    SubmitSprite(context, asset::BoardTex, head, 2, 2.59f, kBlendSource, kBlendAdd);
     SubmitSprite(context, asset::ShotTex, glow, 2, 2.55f);
 }
 

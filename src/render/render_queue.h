@@ -4,10 +4,12 @@
 //
 // Order of a frame: depth-tested world geometry (opaque, then blended),
 // depth-tested screen sprites, then the same without depth; blended groups
-// run back to front by sortKey. Runs of compatible entries become one
+// run back to front by sortKey. Entries the order cannot tell apart keep
+// the order they were submitted in. Runs of compatible entries become one
 // batch and one draw call. Ground shadows are drawn right before the first
 // run after the first that begins with a blended entry.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/draw_entry.h"
@@ -20,6 +22,7 @@ class IndexBuffer;
 namespace dw {
 
 class GameContext;
+class MeshView;
 
 class RenderQueue {
 public:
@@ -66,8 +69,11 @@ public:
         MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, TwoStageVB, BufferCount
     };
 
+    // What a batch draws, from which buffers.
+    enum class BatchKind : std::uint8_t { Mesh, Sprite, Quad, Shadow, TwoStage };
+
     struct Batch {
-        std::uint32_t kind;  // 0 meshes, 1 screen sprites, 2 world quads, 3 shadows, 4 two-stage sprites
+        BatchKind kind;
         std::uint32_t firstVertex, vertexCount;
         std::uint32_t firstIndex, indexCount;
         std::uint8_t alphaBlend;
@@ -86,14 +92,24 @@ private:
     struct Node {
         DrawEntry entry;
         std::uint32_t serial;
+        // The parts of the order worked out once, at submission.
+        std::int64_t keyStep;
+        float materialKey;
+        std::uint32_t lightBits;
     };
     struct Sorted {
         float distance;
         const WorldQuad* quad;
     };
 
-    int Compare(const DrawEntry& a, const DrawEntry& b) const;
+    // The frame order: true when `a` draws before `b`. A strict total order
+    // (the submission serial breaks the last tie), so std::sort may use it.
+    bool Before(const Node& a, const Node& b) const;
     void SortEntries();
+    // The batch a run of compatible entries starting with `first` fills.
+    Batch TemplateOf(const DrawEntry& first) const;
+    // Splits the sorted entries into runs and fills their batches.
+    void BuildRuns();
     bool Compatible(const DrawEntry& a, const DrawEntry& b) const;
 
     // Pass handling: the buffers are locked for one pass, filled, unlocked
@@ -113,8 +129,20 @@ private:
     void BuildQuadRun(std::size_t begin, std::size_t end, const Batch& templ);
     void BuildShadows();
     void AppendShadowQuad(const Batch& templ, const DrawEntry& e, float x, float z);
+    // Copies a mesh's indices (moved past what the pass holds) and its
+    // vertices, each made by `vertex`, into the pass's buffers.
+    template <typename Vertex, typename MakeVertex>
+    void CopyMesh(const MeshView& mesh, Buffer vb, Buffer ib, MakeVertex vertex);
 
     void DrawBatch(const Batch& b);
+    // The state every batch sets: depth, blending, filters, material
+    // sources, textures, material.
+    void ApplyBatchState(const Batch& b);
+    // The draw of each kind; each binds its buffers when the kind changes.
+    HRESULT DrawMeshBatch(const Batch& b, bool sameKind);
+    HRESULT DrawTriangleBatch(const Batch& b, bool sameKind);
+    HRESULT DrawIndexedBatch(const Batch& b, bool sameKind);
+    void UseVertexFormat(DWORD fvf);
     void SetState(D3DRENDERSTATETYPE state, DWORD value);
     void SetStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value, DWORD stage = 0);
     void SetUnderStage(const Batch& b);
@@ -153,16 +181,22 @@ private:
     bool secondStage_ = false;
     D3DMATERIAL8 material_{};
     bool materialKnown_ = false;
-    int lastKind_ = -1;
+    std::optional<BatchKind> lastKind_;
     DWORD fvf_ = 0;
 };
+
+// The blend factors of a sprite: laid over what is there by its alpha
+// (the default), or added to it.
+inline constexpr std::uint32_t kBlendSource = D3DBLEND_SRCALPHA;
+inline constexpr std::uint32_t kBlendOver = D3DBLEND_INVSRCALPHA;
+inline constexpr std::uint32_t kBlendAdd = D3DBLEND_ONE;
 
 // Queues pre-transformed screen sprites: the entry every object submits.
 // By default alpha-blended (source alpha over inverse source alpha) and
 // drawn without depth test; an empty run submits nothing.
 void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = 5,
-                  std::uint32_t destBlend = 6, bool noDepth = true, bool alphaBlend = true);
+                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = kBlendSource,
+                  std::uint32_t destBlend = kBlendOver, bool noDepth = true, bool alphaBlend = true);
 
 // Queues a two-stage screen entry (see DrawEntry::twoStage): drawn opaque,
 // without depth, sorted among the blended screen sprites by sortKey.

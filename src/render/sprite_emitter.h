@@ -7,6 +7,7 @@
 
 #include "core/draw_entry.h"
 #include "engine/my_object.h"
+#include "render/render_queue.h"
 
 namespace dw {
 
@@ -76,7 +77,7 @@ protected:
     // Start colour faded toward the end colour by `amount` (0..1), alpha 0xff.
     std::uint32_t FadeColour(float amount) const;
     // Submits the packed particles (nothing when none is live).
-    void SubmitParticles(float sortKey, std::uint32_t srcBlend = 5, std::uint32_t destBlend = 6);
+    void SubmitParticles(float sortKey, std::uint32_t srcBlend = kBlendSource, std::uint32_t destBlend = kBlendOver);
 
     ScreenVertex* BlockOf(std::uint32_t i) { return blocks + 6 * i; }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "frontend/high_scores.h"
+#include "frontend/ui_common.h"
 #include "frontend/records_table.h"
 #include "media/glyph_text.h"
 #include "frontend_fixture.h"
@@ -281,6 +282,20 @@ TEST_F(HighScoreScreen, TheBackButtonTakesOnlyAFreshClick) {
     ctx.mouseButtons[0] = 0x80;
     Frame();
     EXPECT_EQ(ctx.highScoresClosed, 1);
+}
+
+TEST_F(HighScoreScreen, TheBackButtonEdgeIsNotPartOfIt) {
+    // The same rule as every other button: only strictly inside counts.
+    HighScores* s = Open(0, false);
+    const ui::Area& a = ui::kBackButtonArea;
+    ctx.layoutCursorX = a.left;
+    ctx.layoutCursorY = a.top;
+    Frame();
+    EXPECT_FALSE(s->backHover);
+    ctx.layoutCursorX = a.left + 0.001f;
+    ctx.layoutCursorY = a.top + 0.001f;
+    Frame();
+    EXPECT_TRUE(s->backHover);
 }
 
 }  // namespace

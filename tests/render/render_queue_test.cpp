@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -225,6 +226,41 @@ TEST_F(RenderQueueTest, DifferentBlendFactorsAreNotMerged) {
     EXPECT_NE(device.draws()[0].destBlend, device.draws()[1].destBlend);
 }
 
+TEST_F(RenderQueueTest, EntriesTheOrderCannotTellApartKeepTheirSubmissionOrder) {
+    // Many like sprites, every other one additive: the sort may not shuffle
+    // them (that would reorder overlapping blends and split or merge draws).
+    constexpr std::uint32_t kCount = 200;
+    for (std::uint32_t i = 0; i < kCount; ++i) {
+        DrawEntry& e = Blended(2.0f, i);
+        if (i % 2) e.destBlend = D3DBLEND_ONE;
+        Submit();
+    }
+    Frame();
+    std::vector<std::uint32_t> expected(kCount);
+    for (std::uint32_t i = 0; i < kCount; ++i) expected[i] = i;
+    EXPECT_EQ(DrawnTags(), expected);
+    EXPECT_EQ(queue.lastBatchCount, kCount);
+}
+
+TEST_F(RenderQueueTest, UnorderableKeysStillDrawEveryEntryOnce) {
+    // Not-a-number and infinite keys among ordinary ones: the order stays a
+    // strict one, so the sort neither runs away nor loses an entry.
+    const float keys[] = {std::numeric_limits<float>::quiet_NaN(), 1.0f,
+                          std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                          2.0f};
+    constexpr std::uint32_t kCount = 100;
+    for (std::uint32_t i = 0; i < kCount; ++i) {
+        Blended(keys[i % 5], i);
+        Submit();
+    }
+    Frame();
+    std::vector<std::uint32_t> tags = DrawnTags();
+    std::sort(tags.begin(), tags.end());
+    std::vector<std::uint32_t> expected(kCount);
+    for (std::uint32_t i = 0; i < kCount; ++i) expected[i] = i;
+    EXPECT_EQ(tags, expected);
+}
+
 TEST_F(RenderQueueTest, StatesAreSetOnlyWhenTheyDiffer) {
     // One batch ...
     {
@@ -344,7 +380,7 @@ TEST_F(RenderQueueTest, FailingBeginSceneSkipsFrameOrBatch) {
 class ShadowTest : public RenderQueueTest {
 protected:
     void WithShadow(DrawEntry& e) {
-        e.shadowKind = 1;
+        e.shadowKind = ShadowKind::OneQuad;
         e.shadowPosition[0] = 10.0f;
         e.shadowPosition[2] = 20.0f;
         e.shadowLeft = -1.0f;
@@ -425,7 +461,7 @@ TEST_F(ShadowTest, PositionListGivesOneQuadPerPosition) {
     {
         DrawEntry& e = Sprite(1.0f, 1);
         WithShadow(e);
-        e.shadowKind = 2;
+        e.shadowKind = ShadowKind::QuadPerPosition;
         e.shadowPositions = positions;
         e.shadowCount = 3;
         Submit();
@@ -632,7 +668,7 @@ TEST_F(RenderQueueTest, FlattenedMeshShadowLiesOnTheGround) {
     e.mesh = mesh;
     e.world = lift;
     e.texture = asset::GroundTex;
-    e.shadowKind = 3;
+    e.shadowKind = ShadowKind::FlattenedMesh;
     e.groundHeight = 2.0f;
     e.shadowSlopeX = 0.5f;
     e.shadowSlopeZ = 0.25f;
