@@ -4,11 +4,12 @@
 
 #include "core/game_context.h"
 #include "render/render_queue.h"
+#include "platform/game_math.h"
 
 namespace dw::ui {
 
 std::uint32_t PulseGreen(float phase) {
-    const auto t = static_cast<std::uint32_t>((std::sin(phase) + 1.0f) * 22.0f);
+    const auto t = static_cast<std::uint32_t>((gm::Sin(phase) + 1.0f) * 22.0f);
     return 0xFF000000u + ((t + 210u) << 8);
 }
 
