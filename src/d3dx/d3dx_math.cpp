@@ -190,19 +190,19 @@ D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz) {
 }
 
 D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle) {
-    const float c = gm::Cos(angle), s = gm::Sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1);
     return out;
 }
 
 D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle) {
-    const float c = gm::Cos(angle), s = gm::Sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1);
     return out;
 }
 
 D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle) {
-    const float c = gm::Cos(angle), s = gm::Sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     return out;
 }

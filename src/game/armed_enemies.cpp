@@ -23,7 +23,7 @@ bool Before(std::uint32_t deadline, std::uint32_t now) {
 }  // namespace
 
 void Rotate(float& x, float& y, float angle) {
-    const float c = gm::Cos(angle), s = gm::Sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     const float nx = x * c - y * s;
     y = x * s + y * c;
     x = nx;

@@ -56,10 +56,10 @@ struct Reduced {
     int quadrant;  // the quarter turns taken off, modulo 4
 };
 
-// x = r + quadrant * pi/2. One pass does it for any angle the game makes; an
-// angle beyond 2^20 quarter turns leaves a larger r behind, and each further
-// pass takes about 53 bits off it, so three passes reach any float.
-Reduced ReduceQuarterTurns(double x) {
+// An angle beyond 2^20 quarter turns, far beyond any the game makes: one
+// pass leaves a larger r behind, and each further pass takes about 53 bits off
+// it, so three passes reach any float.
+Reduced ReduceFarAngle(double x) {
     Reduced out{x, 0};
     for (int pass = 0; pass < 4 && !(std::fabs(out.r) <= 0.79); ++pass) {
         const double k = Nearest(out.r * kTwoOverPi);
@@ -69,6 +69,13 @@ Reduced ReduceQuarterTurns(double x) {
         out.quadrant = static_cast<int>((out.quadrant + (whole & 3)) & 3);
     }
     return out;
+}
+
+// x = r + quadrant * pi/2 with |r| <= pi/4 (and a hair).
+Reduced ReduceQuarterTurns(double x) {
+    const double k = Nearest(x * kTwoOverPi);
+    if (!(std::fabs(k) < 0x1p20)) return ReduceFarAngle(x);
+    return {((x - k * kHalfPiHi) - k * kHalfPiMid) - k * kHalfPiLo, static_cast<int>(k) & 3};
 }
 
 // Taylor series about 0, for |r| <= pi/4: the first term left out is below
@@ -95,6 +102,19 @@ double CosSeries(double r) {
     p = p * r2 - 1.0 / 720.0;           // -1/6!
     p = p * r2 + 1.0 / 24.0;            // 1/4!
     return 1.0 - 0.5 * r2 + (r2 * r2) * p;
+}
+
+struct SinCosOfReduced {
+    double sin, cos;
+};
+
+// Both series at once (they run side by side), turned by the quarter turns:
+// cos x = sin(x + pi/2). No branch on the quadrant.
+SinCosOfReduced SinCosOf(double x) {
+    const Reduced a = ReduceQuarterTurns(x);
+    const double s = SinSeries(a.r), c = CosSeries(a.r);
+    const double turned[4] = {s, c, -s, -c};
+    return {turned[a.quadrant], turned[(a.quadrant + 1) & 3]};
 }
 
 // The Gregory series for |t| <= 0.2: nine terms reach below 2^-55.
@@ -190,24 +210,19 @@ double PowOfPositive(double x, double y) {
 float Sin(float x) {
     if (!std::isfinite(x)) return x - x;  // NaN for infinities too
     if (x == 0.0f) return x;              // keeps the sign of a zero
-    const Reduced a = ReduceQuarterTurns(x);
-    switch (a.quadrant) {
-        case 0: return static_cast<float>(SinSeries(a.r));
-        case 1: return static_cast<float>(CosSeries(a.r));
-        case 2: return static_cast<float>(-SinSeries(a.r));
-        default: return static_cast<float>(-CosSeries(a.r));
-    }
+    return static_cast<float>(SinCosOf(x).sin);
 }
 
 float Cos(float x) {
     if (!std::isfinite(x)) return x - x;
-    const Reduced a = ReduceQuarterTurns(x);
-    switch (a.quadrant) {
-        case 0: return static_cast<float>(CosSeries(a.r));
-        case 1: return static_cast<float>(-SinSeries(a.r));
-        case 2: return static_cast<float>(-CosSeries(a.r));
-        default: return static_cast<float>(SinSeries(a.r));
-    }
+    return static_cast<float>(SinCosOf(x).cos);
+}
+
+SinCosResult SinCos(float x) {
+    if (!std::isfinite(x)) return {x - x, x - x};
+    if (x == 0.0f) return {x, 1.0f};
+    const SinCosOfReduced both = SinCosOf(x);
+    return {static_cast<float>(both.sin), static_cast<float>(both.cos)};
 }
 
 float Tan(float x) {

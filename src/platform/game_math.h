@@ -13,6 +13,11 @@ namespace gm {
 
 float Sin(float x);
 float Cos(float x);
+// Both at once, for a little more than the price of one.
+struct SinCosResult {
+    float sin, cos;
+};
+SinCosResult SinCos(float x);
 float Tan(float x);
 float Atan(float x);
 // The angle of (x, y): y first, as in the C library, with the same signed
@@ -26,6 +31,7 @@ float Pow(float x, float y);
 double Sin(double) = delete;
 double Cos(double) = delete;
 double Tan(double) = delete;
+void SinCos(double) = delete;
 double Atan(double) = delete;
 double Atan2(double, double) = delete;
 double Pow(double, double) = delete;
