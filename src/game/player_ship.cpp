@@ -448,9 +448,10 @@ void PlayerShip::BuildRing() {
     for (std::uint32_t i = 0; i < ringSegments && i < 90; ++i) {
         const float a = (static_cast<float>(i) + 0.5f) * 2.0f * kDegree;
         const float q = (0.18f - 0.0007778f * static_cast<float>(i)) * sw * halfWidth;
+        const auto [sa, ca] = gm::SinCos(a);
         for (int side = -1; side <= 1; side += 2) {
             ScreenVertex* b = ring + 6 * ringQuads;
-            PlaceQuad(b, cx + side * radius * gm::Sin(a), cy - radius * gm::Cos(a), q, q * 0.5f,
+            PlaceQuad(b, cx + side * radius * sa, cy - radius * ca, q, q * 0.5f,
                       side * a);
             TexRect(b, dash);
             ++ringQuads;
