@@ -29,3 +29,5 @@ level8-with-boss 8 1 40000
 level9-opening   9 7 4000
 LIST
 "$build/bench/make_barrage" "$here/barrage.dwdemo" --data "$build/gamedata.res"
+# The reports these demos replay to, the reference of every other build.
+python3 "$here/reports.py" record --build "$build"

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/game_math.h"
+
 D3DXMATRIX::D3DXMATRIX(float f11, float f12, float f13, float f14,
                        float f21, float f22, float f23, float f24,
                        float f31, float f32, float f33, float f34,
@@ -188,19 +190,19 @@ D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz) {
 }
 
 D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle), s = std::sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1);
     return out;
 }
 
 D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle), s = std::sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1);
     return out;
 }
 
 D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle), s = std::sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     *out = D3DXMATRIX(c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     return out;
 }
@@ -222,7 +224,7 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
 }
 
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovy, float aspect, float zn, float zf) {
-    const float yScale = 1.0f / std::tan(fovy * 0.5f);
+    const float yScale = 1.0f / gm::Tan(fovy * 0.5f);
     const float xScale = yScale / aspect;
     const float q = zf / (zf - zn);
     *out = D3DXMATRIX(xScale, 0, 0, 0,

@@ -5,6 +5,7 @@
 #include "core/game_context.h"
 #include "engine/my_object.h"
 #include "render/render_queue.h"
+#include "platform/game_math.h"
 
 namespace dw::ui {
 
@@ -14,7 +15,7 @@ void SetAreaQuad(MyObject& owner, ScreenVertex* block, const Area& area, const C
 }
 
 std::uint32_t PulseGreen(float phase) {
-    const auto t = static_cast<std::uint32_t>((std::sin(phase) + 1.0f) * 22.0f);
+    const auto t = static_cast<std::uint32_t>((gm::Sin(phase) + 1.0f) * 22.0f);
     return 0xFF000000u + ((t + 210u) << 8);
 }
 

@@ -10,6 +10,7 @@
 #include "game/enemy_looks.h"
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -22,7 +23,7 @@ bool Before(std::uint32_t deadline, std::uint32_t now) {
 }  // namespace
 
 void Rotate(float& x, float& y, float angle) {
-    const float c = std::cos(angle), s = std::sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     const float nx = x * c - y * s;
     y = x * s + y * c;
     x = nx;
@@ -59,11 +60,11 @@ void ShipAim::Update(const GameContext* ctx, float x, float y, float xScale, boo
     }
     Normalise(aimX, aimY);
     if (!tankRule) {
-        turnAngle = std::fabs(aimY) > 0.001f ? std::atan(aimX / aimY) : std::atan(aimX * -20.0f);
+        turnAngle = std::fabs(aimY) > 0.001f ? gm::Atan(aimX / aimY) : gm::Atan(aimX * -20.0f);
     } else if (std::fabs(aimY) > 0.01f) {
-        turnAngle = std::atan(aimX / aimY);
+        turnAngle = gm::Atan(aimX / aimY);
     } else {
-        turnAngle = aimY < 0 ? std::atan(aimX * -100.0f) : std::atan(aimX * 100.0f);
+        turnAngle = aimY < 0 ? gm::Atan(aimX * -100.0f) : gm::Atan(aimX * 100.0f);
     }
     if (!TargetActive(ctx)) PickTarget(ctx, x, y);
 }
@@ -135,8 +136,8 @@ void ArmedStation::Move(float ft) {
         mode = 0;
         speed = context->random.Below(20) * 1e-5f + 0.0002f;
         if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
-        moveX = std::sin(context->random.Below(360) * kDegree);
-        moveY = std::sin(context->random.Below(360) * kDegree);
+        moveX = gm::Sin(context->random.Below(360) * kDegree);
+        moveY = gm::Sin(context->random.Below(360) * kDegree);
         if ((x < -0.65f && moveX < 0) || (x > 0.85f && moveX > 0)) moveX = -moveX;
         if ((y < -0.9f && moveY < 0) || (y > -0.2f && moveY > 0)) moveY = -moveY;
         Normalise(moveX, moveY);

@@ -9,6 +9,7 @@
 #include "assets/asset_names.h"
 #include "media/glyph_text.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -113,7 +114,7 @@ void Board::Layout() {
 }
 
 void Board::BuildPulse() {
-    const float s = 0.006f * std::sin(pulsePhase);
+    const float s = 0.006f * gm::Sin(pulsePhase);
     SetQuadScreen(QuadOf(kPulseLight), -0.955f - s, s - 0.789f, 0.86f, 0.9f, 0.376f, 0.499f, 0.251f, 0.311f);
 }
 

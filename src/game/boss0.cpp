@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/bosses_common.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -217,13 +218,13 @@ std::int32_t OrbitBall::FrameMove() {
         }
     }
     const float a = static_cast<float>(index) * 0.69813174f + l.ballOrbit;
-    const float r = 0.56f * ring * aspect * (1.0f - (1.0f - 0.75f / aspect) * std::fabs(std::sin(a)));
-    x = anchorX - r * std::sin(a);
-    y = anchorY + r * std::cos(a);
+    const float r = 0.56f * ring * aspect * (1.0f - (1.0f - 0.75f / aspect) * std::fabs(gm::Sin(a)));
+    x = anchorX - r * gm::Sin(a);
+    y = anchorY + r * gm::Cos(a);
     spin -= 0.0024f * ft;
     const float big = 0.28f * ring * aspect * static_cast<float>(context->screenHeight);
     const float side = 0.075f * static_cast<float>(context->screenWidth);
-    PlaceQuad(quad, PixelX(context, anchorX) - big * std::sin(a), PixelY(context, anchorY) + big * std::cos(a), side,
+    PlaceQuad(quad, PixelX(context, anchorX) - big * gm::Sin(a), PixelY(context, anchorY) + big * gm::Cos(a), side,
               side, spin);
     Texels(quad, layout::kBoss0Ball);
     SetVertexLook(quad, 6, grey, 0.5f);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/bosses_common.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -82,7 +83,7 @@ void GunshipBoss::Move(float ft) {
                 aimY += ty * ft * 0.0015f;
             }
             Normalise(aimX, aimY);
-            turnAngle = std::fabs(aimY) <= 0.0001f ? std::atan(aimX * -999.99994f) : std::atan(aimX / aimY);
+            turnAngle = std::fabs(aimY) <= 0.0001f ? gm::Atan(aimX * -999.99994f) : gm::Atan(aimX / aimY);
         }
         if (Before(nextShot, now)) {
             const float turn = -turnAngle - (aimY <= 0 ? kPi : 0.0f);
@@ -114,7 +115,7 @@ void GunshipBoss::Publish() { context->bossLink.boss1Y = y; }
 void GunshipBoss::BuildQuads() {
     Boss::BuildQuads();
     const float side = static_cast<float>(context->screenWidth) * halfWidth / 3.0f;
-    PlaceQuad(turret, PixelX(context, x), PixelY(context, y), side, side, std::atan2(-aimX, aimY));
+    PlaceQuad(turret, PixelX(context, x), PixelY(context, y), side, side, gm::Atan2(-aimX, aimY));
     Texels(turret, layout::kBoss1Turret);
     SetVertexLook(turret, 6, 0xffffffff, 0.5f);
 }
@@ -165,7 +166,7 @@ std::int32_t RepairStation::FrameMove() {
         }
     } else {
         phase += 0.002f * ft;
-        x = baseX - out * 0.05f * std::sin(phase);
+        x = baseX - out * 0.05f * gm::Sin(phase);
         if (Before(nextRepair, now)) {
             nextRepair = now + 500;
             l.boss1Repair += 250;

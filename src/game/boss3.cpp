@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/bosses_common.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -147,7 +148,7 @@ void CloudBoss::BuildQuads() {
     const bool resting = state == kArming || state == kSalvo;
     for (int i = 0; i < 6 && resting; ++i) put(armX[i], armY[i], light, 0xffffe0a0);
     for (int i = 0; i < 6 && resting; ++i) {
-        const float pulse = state == kSalvo ? 0.02f * std::sin(static_cast<float>(i % 2) * kPi + glowPhase) : 0.0f;
+        const float pulse = state == kSalvo ? 0.02f * gm::Sin(static_cast<float>(i % 2) * kPi + glowPhase) : 0.0f;
         put(emitX[i] + emitDX[i] * pulse, emitY[i] + emitDY[i] * pulse, light * 0.7f, 0xffff3070);
     }
     static constexpr int kBeams[3][2] = {{0, 3}, {2, 5}, {4, 1}};

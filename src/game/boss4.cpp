@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/bosses_common.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -71,8 +72,8 @@ void FortressBoss::Move(float ft) {
     amplitude += 0.0005f * ft;
     if (amplitude > 1.0f) amplitude = 1.0f;
     t += 0.001f * ft;
-    x = anchorX + 0.3f * amplitude * std::sin(t);
-    y = anchorY + 0.07f * amplitude * std::cos(3.0f * t);
+    x = anchorX + 0.3f * amplitude * gm::Sin(t);
+    y = anchorY + 0.07f * amplitude * gm::Cos(3.0f * t);
     if (Before(nextVolley, now)) {
         Volley();
         nextVolley = now + (++volleyCount % 2 == 1 ? 600 : 1200);
@@ -116,7 +117,7 @@ std::int32_t Figure::FrameMove() {
     }
     // Outward, a U-turn down and back, then a quarter turn down the field.
     const float turnSign = side == 1 ? 1.0f : -1.0f;
-    const float dx = std::sin(heading), dy = -std::cos(heading);
+    const float dx = gm::Sin(heading), dy = -gm::Cos(heading);
     x += dx * 0.001f * ft;
     y += dy * 0.001333f * ft;
     const float along = std::fabs(dx * 0.001f * ft);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/bosses_common.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -103,7 +104,7 @@ bool Boss::Glide(float ft, float speed) {
     const float span = gx1 - gx0;
     if (span == 0) return true;
     const float a = (x - gx0) * 2.6179938f / span + 0.2617994f;
-    const float step = std::sin(a) * ft * speed;
+    const float step = gm::Sin(a) * ft * speed;
     x += span > 0 ? step : -step;
     if ((span > 0 && x >= gx1) || (span < 0 && x <= gx1)) {
         x = gx1;
@@ -119,7 +120,7 @@ void Boss::Explode() {
         const float t = context->random.Below(360) * kDegree;
         const float d = context->random.Below(10) * halfWidth * 0.1f;
         const float size = (0.4f + 0.05f * context->random.Below(10)) * halfWidth;
-        Blast(context, x + 0.4f * d * std::sin(t), y + 0.3f * hh + 0.5f * d * std::cos(t), size, 5, 1,
+        Blast(context, x + 0.4f * d * gm::Sin(t), y + 0.3f * hh + 0.5f * d * gm::Cos(t), size, 5, 1,
               150u * static_cast<std::uint32_t>(n));
     }
     context->score += 100000;

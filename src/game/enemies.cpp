@@ -13,6 +13,7 @@
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -94,7 +95,7 @@ void Weaver::Move(float ft) {
     angle += ft * 0.0045f;
     yBase += ft * 0.0003f;
     phase += ft * 0.001f;
-    x = 0.75f * std::sin(phase) + 0.15f;
+    x = 0.75f * gm::Sin(phase) + 0.15f;
     y = yBase;
 }
 
@@ -102,7 +103,7 @@ void Weaver::WriteHitBox() {
     // The box around the four turned corners of the craft.
     const float hx = halfWidth * static_cast<float>(context->screenWidth) * 0.5f;
     const float hy = halfHeight * static_cast<float>(context->screenHeight) * 0.5f;
-    const float c = std::fabs(std::cos(angle)), s = std::fabs(std::sin(angle));
+    const float c = std::fabs(gm::Cos(angle)), s = std::fabs(gm::Sin(angle));
     const float ex = (hx * c + hy * s) * 2.0f / static_cast<float>(context->screenWidth);
     const float ey = (hx * s + hy * c) * 2.0f / static_cast<float>(context->screenHeight);
     HitSlot& slotRef = context->enemySlots[slot];
@@ -127,8 +128,8 @@ void Looper::SetStart(float px, float py) {
 void Looper::Move(float ft) {
     yBase += ft * 0.0003f;
     phase -= ft * 0.002f;
-    x = 0.25f * std::cos(phase) + startX;
-    y = 0.1f * std::fabs(std::cos(phase)) + yBase;
+    x = 0.25f * gm::Cos(phase) + startX;
+    y = 0.1f * std::fabs(gm::Cos(phase)) + yBase;
 }
 
 // --- senemy6 --------------------------------------------------------------------
@@ -358,8 +359,8 @@ void Tanker::Explode() {
     for (int n = 0; n < 4; ++n) {
         const float t = context->random.Below(360) * kDegree;
         const float d = context->random.Below(7) * w * 0.4f;
-        const float px = x + 0.4f * d * std::sin(t);
-        const float py = y + w + d * std::cos(t);
+        const float px = x + 0.4f * d * gm::Sin(t);
+        const float py = y + w + d * gm::Cos(t);
         const float size = (0.7f + 0.1f * context->random.Below(10)) * w * 0.8f;
         auto* blast = new Explosion(context);
         blast->Setup(px, py, size, 2, (n == 0 || n == 3) ? 1 : 0);

@@ -10,6 +10,7 @@
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -201,18 +202,20 @@ void HaloEnemy::BuildHalo(bool centred) {
     for (int k = 0; k < 90; ++k) {
         const float a = (static_cast<float>(k) + 0.5f) * 0.034906585f;
         const float q = (static_cast<float>(k) * 0.00022222221f + 0.12f) * haloRadius * sw;
-        const float top = cy - r * std::cos(a) - 0.85f * q;
+        const auto [sa, ca] = gm::SinCos(a);
+        const float top = cy - r * ca - 0.85f * q;
         ScreenVertex* left = haloVertices + 12 + 12 * k;
         ScreenVertex* right = left + 6;
-        SetQuadPixels(left, cx - r * std::sin(a) - q * 0.5f, top, q, 1.7f * q, left[0].u, left[5].u,
+        SetQuadPixels(left, cx - r * sa - q * 0.5f, top, q, 1.7f * q, left[0].u, left[5].u,
                       left[0].v, left[5].v);
-        SetQuadPixels(right, cx + r * std::sin(a) - q * 0.5f, top, q, 1.7f * q, right[0].u,
+        SetQuadPixels(right, cx + r * sa - q * 0.5f, top, q, 1.7f * q, right[0].u,
                       right[5].u, right[0].v, right[5].v);
     }
     const float l = sw * haloRadius * 0.6f;
-    const float gx = cx - l * std::sin(haloSpin), gy = cy - 0.5f * l * std::cos(haloSpin);
-    const float big = (1.4f - 0.1f * std::cos(haloSpin)) * l;
-    const float small = (0.45f - 0.1f * std::cos(haloSpin)) * l;
+    const auto [spinSin, spinCos] = gm::SinCos(haloSpin);
+    const float gx = cx - l * spinSin, gy = cy - 0.5f * l * spinCos;
+    const float big = (1.4f - 0.1f * spinCos) * l;
+    const float small = (0.45f - 0.1f * spinCos) * l;
     PlaceQuad(haloVertices, gx, gy, big, big, -2.9f * haloSpin);
     PlaceQuad(haloVertices + 6, gx, gy, small, small);
     haloSpin += static_cast<float>(context->frameTimeAverage) * 0.004f;
@@ -225,7 +228,7 @@ void HaloEnemy::RebuildQuads() {
 
 void HaloEnemy::RenderHalo() {
     SubmitSprite(context, asset::BoardTex, haloVertices + 12, 360, haloDepth);
-    SubmitSprite(context, asset::ShotTex, haloVertices, 4, haloDepth + 0.01f * std::cos(haloSpin));
+    SubmitSprite(context, asset::ShotTex, haloVertices, 4, haloDepth + 0.01f * gm::Cos(haloSpin));
 }
 
 std::int32_t HaloEnemy::Render() {

@@ -6,6 +6,7 @@
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -88,7 +89,7 @@ std::int32_t SlowBullet::FrameMove() {
     const float ft = static_cast<float>(context->frameTimeAverage);
     phase += 0.002f * ft;
     spin = 12.5f * phase;
-    const float s = std::sin(spin);
+    const float s = gm::Sin(spin);
     if (customLook) {
         glowScale = 1.0f - 0.2f * s;
     } else {
@@ -184,12 +185,12 @@ std::int32_t CloudBullet::FrameMove() {
         if (!passed) {
             float tx = targetX - x, ty = targetY - y;
             Normalise(tx, ty);
-            const float k = (0.7f * std::sin(phase / 2.0f) + 0.3f) * 0.12f;
+            const float k = (0.7f * gm::Sin(phase / 2.0f) + 0.3f) * 0.12f;
             dirX += k * tx;
             dirY += k * ty;
             Normalise(dirX, dirY);
         }
-        const float pulse = 1.0f - 0.3f * std::sin(phase);
+        const float pulse = 1.0f - 0.3f * gm::Sin(phase);
         x += pulse * dirX * ft * speed * 0.75f;
         y += pulse * dirY * ft * speed;
         distance = std::sqrt((targetX - x) * (targetX - x) + (targetY - y) * (targetY - y));
@@ -206,9 +207,9 @@ std::int32_t CloudBullet::FrameMove() {
     const float puff = sw * radius * 0.6f;
     for (int n = 0; n < 9; ++n) {
         const float a = 2.0f * n * 0.34906587f;
-        const float d = (1.0f - 0.5f * std::sin(2.0f * n * 1.0471976f + spin)) * radius * 0.4f *
+        const float d = (1.0f - 0.5f * gm::Sin(2.0f * n * 1.0471976f + spin)) * radius * 0.4f *
                         sw * 0.5f;
-        PlaceQuad(quads + 6 * n, cx + d * std::sin(a), cy + d * std::cos(a), puff, puff, a);
+        PlaceQuad(quads + 6 * n, cx + d * gm::Sin(a), cy + d * gm::Cos(a), puff, puff, a);
     }
     PlaceQuad(quads + 54, cx, cy, puff, puff);
     ShotSlot& e = context->enemyShots[entry];

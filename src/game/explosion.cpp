@@ -9,6 +9,7 @@
 #include "engine/list_engine.h"
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -92,9 +93,9 @@ std::int32_t Explosion::FrameMove() {
             const float r = static_cast<float>(context->random.Next() % 5) * 0.1f + 0.8f;
             auto* part = new Fragment(context);
             part->StartEmitter(0, 0, 0xffffffff, 10, 300, 1.0f, 0, asset::ShotTex, 0, 8, 8, 1,
-                               0.75f, 0.75f, 0.25f, 0.25f, x + r * std::sin(a) * size * 0.3f,
-                               y + r * std::cos(a) * size * 0.3f, 0.4f);
-            part->SetMotion(std::sin(a), std::cos(a), size * 0.23f);
+                               0.75f, 0.75f, 0.25f, 0.25f, x + r * gm::Sin(a) * size * 0.3f,
+                               y + r * gm::Cos(a) * size * 0.3f, 0.4f);
+            part->SetMotion(gm::Sin(a), gm::Cos(a), size * 0.23f);
             context->objectList->AddObject(part);
         }
     }

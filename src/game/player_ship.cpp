@@ -11,6 +11,7 @@
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -80,8 +81,8 @@ void PlayerShip::Die(bool explode) {
     for (std::uint32_t k = 0; k < 6; ++k) {
         const float a = static_cast<float>(context->random.Next() % 360) * kDegree;
         const float r = static_cast<float>(context->random.Next() % 10) * halfWidth * 0.2f;
-        const float px = x + std::sin(a) * r * 0.4f;
-        const float py = y + halfWidth + std::cos(a) * r;
+        const float px = x + gm::Sin(a) * r * 0.4f;
+        const float py = y + halfWidth + gm::Cos(a) * r;
         const float size = (static_cast<float>(context->random.Next() % 10) * 0.1f + 0.7f) * halfWidth;
         auto* blast = new Explosion(context);
         blast->Setup(px, py, size);
@@ -453,9 +454,10 @@ void PlayerShip::BuildRing() {
     for (std::uint32_t i = 0; i < ringSegments && i < 90; ++i) {
         const float a = (static_cast<float>(i) + 0.5f) * 2.0f * kDegree;
         const float q = (0.18f - 0.0007778f * static_cast<float>(i)) * sw * halfWidth;
+        const auto [sa, ca] = gm::SinCos(a);
         for (int side = -1; side <= 1; side += 2) {
             ScreenVertex* b = ring + 6 * ringQuads;
-            PlaceQuad(b, cx + side * radius * std::sin(a), cy - radius * std::cos(a), q, q * 0.5f,
+            PlaceQuad(b, cx + side * radius * sa, cy - radius * ca, q, q * 0.5f,
                       side * a);
             TexRect(b, dash);
             ++ringQuads;

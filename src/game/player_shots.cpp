@@ -9,6 +9,7 @@
 #include "game/sprite_util.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -142,7 +143,7 @@ std::int32_t LongLaser::MoveEmitter() {
     if (!GameRunning(context)) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
     const float y = position[1] - ft * speed;
-    const float x = startX + sway * std::sin(y * 20.0f);
+    const float x = startX + sway * gm::Sin(y * 20.0f);
     s.x = x;
     s.y = y;
     EmitAlong(x, y, position[2]);

@@ -5,6 +5,7 @@
 #include "core/game_context.h"
 #include "engine/my_object.h"
 #include "render/render_queue.h"
+#include "platform/game_math.h"
 
 namespace dw {
 
@@ -18,7 +19,7 @@ float PixelY(const GameContext* ctx, float y) {
 
 void PlaceQuad(ScreenVertex* b, float cx, float cy, float w, float h, float angle) {
     const float hw = w * 0.5f, hh = h * 0.5f;
-    const float c = std::cos(angle), s = std::sin(angle);
+    const auto [s, c] = gm::SinCos(angle);
     auto put = [&](ScreenVertex& v, float dx, float dy) {
         v.x = cx + dx * c - dy * s;
         v.y = cy + dx * s + dy * c;

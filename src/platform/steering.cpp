@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/game_math.h"
 
 namespace platform {
 
@@ -24,7 +25,7 @@ float StickResponse(float raw) {
     const float m = std::fabs(raw);
     if (m <= kDeadZone) return 0.0f;
     const float t = std::fmin((m - kDeadZone) / (1.0f - kDeadZone), 1.0f);
-    const float shaped = std::pow(t, kCurve);
+    const float shaped = gm::Pow(t, kCurve);
     return raw < 0 ? -shaped : shaped;
 }
 

@@ -68,3 +68,25 @@ if(TARGET duskwhirl AND TARGET gamedata)
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy"
                        PASS_REGULAR_EXPRESSION "timedemo [^\n]*: frames 200, cpu")
 endif()
+# Every bench demo replays to the report kept in bench/reports/, field by
+# field: the game's arithmetic is the same on every machine, compiler and C
+# library, and a build for another one is checked against these files.
+find_package(Python3 COMPONENTS Interpreter)
+if(TARGET duskwhirl AND TARGET gamedata AND Python3_Interpreter_FOUND)
+  file(GLOB _bench_demos CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.dwdemo)
+  foreach(_demo ${_bench_demos})
+    get_filename_component(_name ${_demo} NAME_WE)
+    add_test(NAME bench_report_${_name}
+             COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/reports.py check
+                     --build ${CMAKE_BINARY_DIR} ${_name})
+    set_tests_properties(bench_report_${_name} PROPERTIES LABELS "replay" TIMEOUT 900
+                         ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+  endforeach()
+  # The comparison itself sees a changed number and names its field.
+  add_test(NAME bench_report_compare_finds_a_difference
+           COMMAND sh -c "sed 's/\"score\": \\([0-9]*\\)/\"score\": 1\\1/' \"$1/bench/reports/barrage.json\" > \"$2\" && \
+\"$0\" \"$1/bench/reports.py\" compare \"$1/bench/reports/barrage.json\" \"$2\"; echo \"exit status $?\""
+                   ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/bench-report-changed.json)
+  set_tests_properties(bench_report_compare_finds_a_difference PROPERTIES LABELS "unit"
+                       PASS_REGULAR_EXPRESSION "context.score: expected \"[0-9]+\", got \"1[0-9]+\"\nexit status 1")
+endif()
