@@ -136,6 +136,9 @@ HRESULT Application::Create() {
         device->Reset(picture);
     UpdateBackBufferSize();
     if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
+    vsync_ = context->display.vsync;
+    shell->SetVsync(vsync_ != 0);
+    context->display.fullscreen = shell->IsFullscreen() ? 1 : 0;
     InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
@@ -172,8 +175,33 @@ bool Application::Step() {
             shell->PostClose();
         }
     }
+    if (active && ready && FAILED(ApplyDisplayChange())) {
+        ShowError(app_text::kResetFailed, true);
+        exitStatus = 1;
+        Shutdown();
+    }
     while (!closed && shell->PollEvent(event)) HandleEvent(event);
     return !closed;
+}
+
+HRESULT Application::ApplyDisplayChange() {
+    GameContext& c = *context;
+    if (!c.displayChangeRequest) {
+        c.display.fullscreen = shell->IsFullscreen() ? 1 : 0;
+        return S_OK;
+    }
+    c.displayChangeRequest = 0;
+    if (c.display.vsync != vsync_) {
+        vsync_ = c.display.vsync;
+        shell->SetVsync(vsync_ != 0);
+    }
+    const bool stretch = c.display.stretch != 0;
+    const bool toggle = (c.display.fullscreen != 0) != shell->IsFullscreen();
+    if (stretch == creation.stretch && !toggle) return S_OK;
+    creation.stretch = stretch;
+    const HRESULT hr = toggle ? ToggleFullscreen() : Resize3DEnvironment();
+    c.display.fullscreen = shell->IsFullscreen() ? 1 : 0;
+    return hr;
 }
 
 void Application::HandleEvent(const platform::ShellEvent& event) {

@@ -3,9 +3,14 @@
 #include <cmath>
 
 #include "core/game_context.h"
+#include "engine/my_object.h"
 #include "render/render_queue.h"
 
 namespace dw::ui {
+
+void Rect::Place(const MyObject& owner, ScreenVertex* quad, const Cell& cell) const {
+    owner.SetQuadScreen(quad, x0, x1, y0, y1, cell.u0, cell.u1, cell.v0, cell.v1);
+}
 
 std::uint32_t PulseGreen(float phase) {
     const auto t = static_cast<std::uint32_t>((std::sin(phase) + 1.0f) * 22.0f);

@@ -11,6 +11,7 @@
 namespace dw {
 
 class GameContext;
+class MyObject;
 
 namespace ui {
 
@@ -40,6 +41,7 @@ inline constexpr Cell kBackButton = TexelCell(256, 384, 128, 32);
 inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
 inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
+inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display & controls"
 // "Help2Tex": the first help page's title and the ten lines of the second page.
 inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;
@@ -52,6 +54,16 @@ inline constexpr Cell kFrameCorner = TexelCell(0, 256, 64, 64);
 inline constexpr Cell kFrameEdgeH = TexelCell(64, 256, 128, 32);
 inline constexpr Cell kFrameEdgeV = TexelCell(0, 320, 32, 128);
 inline constexpr Cell kFrameGem = TexelCell(64, 320, 64, 64);
+
+// A rectangle of the screen in layout units (x, y from -1 to 1): where a
+// widget is drawn and where the pointer finds it.
+struct Rect {
+    float x0, x1, y0, y1;
+    // Strictly inside, as the screens' bands are.
+    bool Contains(float x, float y) const { return x > x0 && x < x1 && y > y0 && y < y1; }
+    // The quad of the rectangle showing `cell`, on `owner`'s screen.
+    void Place(const MyObject& owner, ScreenVertex* quad, const Cell& cell) const;
+};
 
 // Opaque green pulsing between 210 and 254 with the phase.
 std::uint32_t PulseGreen(float phase);
