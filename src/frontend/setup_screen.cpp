@@ -22,7 +22,7 @@ using platform::PadAction;
 
 constexpr float kZ = 0.55f;
 constexpr float kGlyphW = 0.028f, kGlyphH = 0.058f, kAdvance = 0.017f;
-constexpr float kLabelX = 0.165f, kValueX = 0.45f, kKeyX[2] = {0.36f, 0.545f};
+constexpr float kLabelX = 0.165f, kValueX = 0.45f, kKeyX[2] = {0.375f, 0.555f};
 constexpr float kTabX[SetupScreen::kPages] = {0.175f, 0.365f, 0.565f};
 constexpr float kTrackX0 = 0.40f, kTrackX1 = 0.70f, kKnobW = 0.03f;
 constexpr float kHintY = 0.435f;
@@ -57,7 +57,7 @@ const char* LabelOf(const SetupScreen::Item& item) {
     return "";
 }
 
-int KeyColumnAt(float x) { return x < 0.535f ? 0 : 1; }
+int KeyColumnAt(float x) { return x < 0.545f ? 0 : 1; }
 
 int TabAt(float x) {
     for (int i = SetupScreen::kPages - 1; i > 0; --i)
@@ -95,7 +95,7 @@ std::vector<SetupScreen::Item> SetupScreen::Rows(int page) {
 
 ui::Rect SetupScreen::RowRect(int i) {
     if (i == 0) return {0.15f, 0.72f, -0.585f, -0.505f};
-    const float y0 = -0.44f + 0.085f * static_cast<float>(i - 1);
+    const float y0 = -0.37f + 0.085f * static_cast<float>(i - 1);
     return {0.15f, 0.72f, y0, y0 + 0.07f};
 }
 
@@ -164,7 +164,7 @@ void SetupScreen::Layout() {
                 const bool here = selected && col == column;
                 const bool wait = here && waiting != Waiting::None;
                 const std::string text = wait ? "..." : ValueOf(item, col);
-                at = Text(at, kKeyX[col], y, text.empty() ? "-" : text, 10, wait ? kWait : here ? green : kValue);
+                at = Text(at, kKeyX[col], y, text.empty() ? "-" : text, 9, wait ? kWait : here ? green : kValue);
             }
         } else if (IsSlider(item.row) && sliderQuads_ < 2) {
             const int* v = const_cast<SetupScreen*>(this)->SliderValue(item.row);
@@ -232,7 +232,7 @@ void SetupScreen::Activate(int col) {
         case Row::Pad:
             column = col & 1;
             waiting = item.row == Row::Key ? Waiting::Key : Waiting::Button;
-            hint = item.row == Row::Key ? "Press the new key, Escape cancels" : "Press the button, Escape cancels";
+            hint = item.row == Row::Key ? "Press a key, Escape cancels" : "Press a button, Escape cancels";
             previousButtons_ = c.directInput ? c.directInput->GamepadButtons() : 0;
             break;
         case Row::Restore:
@@ -266,7 +266,9 @@ void SetupScreen::TakeWaiting() {
         }
     } else {
         for (int k = 1; k < 256 && !done; ++k) {
-            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE) continue;
+            // Escape cancels; the screenshot keys keep their own work.
+            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ)
+                continue;
             bound = c.controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
             done = true;
         }

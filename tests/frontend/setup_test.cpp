@@ -257,7 +257,11 @@ TEST(SetupWholeGame, AKeyRemappedOnTheScreenFiresInPlayAndIsKeptForTheNextStart)
     if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "no levels compiled in";
     UserDir dir;
     {
-        HeadlessGame game(Steered(dir));
+        // Recorded, as every game in a window is: the bindings reach the
+        // steering through the recorder.
+        PlayOptions play;
+        play.record = true;
+        HeadlessGame game(Steered(dir), play);
         ASSERT_TRUE(game.Start());
         GameContext& ctx = game.context();
         MainMenu* menu = ToMenu(game);
