@@ -184,26 +184,6 @@ bool Application::Step() {
     return !closed;
 }
 
-HRESULT Application::ApplyDisplayChange() {
-    GameContext& c = *context;
-    if (!c.displayChangeRequest) {
-        c.display.fullscreen = shell->IsFullscreen() ? 1 : 0;
-        return S_OK;
-    }
-    c.displayChangeRequest = 0;
-    if (c.display.vsync != vsync_) {
-        vsync_ = c.display.vsync;
-        shell->SetVsync(vsync_ != 0);
-    }
-    const bool stretch = c.display.stretch != 0;
-    const bool toggle = (c.display.fullscreen != 0) != shell->IsFullscreen();
-    if (stretch == creation.stretch && !toggle) return S_OK;
-    creation.stretch = stretch;
-    const HRESULT hr = toggle ? ToggleFullscreen() : Resize3DEnvironment();
-    c.display.fullscreen = shell->IsFullscreen() ? 1 : 0;
-    return hr;
-}
-
 void Application::HandleEvent(const platform::ShellEvent& event) {
     using T = platform::ShellEventType;
     switch (event.type) {

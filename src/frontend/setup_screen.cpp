@@ -1,6 +1,7 @@
 #include "frontend/setup_screen.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "assets/asset_names.h"
@@ -115,7 +116,11 @@ std::string SetupScreen::ValueOf(const Item& item, int col) const {
         case Row::VSync: return onOff(c.display.vsync);
         case Row::Flashes: return onOff(c.display.reduceFlashes);
         case Row::Key: return platform::KeyName(c.controls.Key(static_cast<KeyAction>(item.action), col));
-        case Row::Pad: return platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
+        case Row::Pad: {
+            std::string name = platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
+            if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+            return name;
+        }
         default: return {};
     }
 }
@@ -151,41 +156,44 @@ void SetupScreen::Layout() {
         const std::uint32_t colour = t != page ? kGrey : row == 0 ? green : kWhite;
         at = Text(at, kTabX[t], RowRect(0).y0 + 0.01f, kTabNames[t], 10, colour);
     }
-    for (int i = 1; i < static_cast<int>(rows.size()); ++i) {
-        const Item& item = rows[static_cast<std::size_t>(i)];
-        const ui::Rect r = RowRect(i);
-        const float y = r.y0 + 0.006f;
-        const bool selected = i == row;
-        const bool binding = IsBinding(item.row);
-        at = Text(at, item.row == Row::Restore ? 0.30f : kLabelX, y, LabelOf(item), 16,
-                  selected && !binding ? green : kWhite);
-        if (binding) {
-            for (int col = 0; col < 2; ++col) {
-                const bool here = selected && col == column;
-                const bool wait = here && waiting != Waiting::None;
-                const std::string text = wait ? "..." : ValueOf(item, col);
-                at = Text(at, kKeyX[col], y, text.empty() ? "-" : text, 9, wait ? kWait : here ? green : kValue);
-            }
-        } else if (IsSlider(item.row) && sliderQuads_ < 2) {
-            const int* v = const_cast<SetupScreen*>(this)->SliderValue(item.row);
-            const float t = static_cast<float>(*v - SliderMin(item.row)) /
-                            static_cast<float>(SliderMax(item.row) - SliderMin(item.row));
-            const float kx = kTrackX0 + t * (kTrackX1 - kTrackX0 - kKnobW);
-            const ui::Rect track{kTrackX0, kTrackX1, r.y0, r.y1};
-            const ui::Rect knob{kx, kx + kKnobW, r.y0, r.y1};
-            track.Place(*this, sliders_ + 6 * sliderQuads_, ui::kSliderTrack);
-            knob.Place(*this, sliders_ + 6 * (2 + sliderQuads_), ui::kSliderKnob);
-            ++sliderQuads_;
-        } else {
-            at = Text(at, kValueX, y, ValueOf(item, 0), 12, kValue);
-        }
-    }
+    for (int i = 1; i < static_cast<int>(rows.size()); ++i)
+        at = LayoutRow(at, i, rows[static_cast<std::size_t>(i)], green);
     at = Text(at, kLabelX, kHintY, hint, 33, waiting != Waiting::None ? kWait : kGrey);
     glyphCount_ = at;
     ui::PrepareQuads(sliders_, 4, kZ, kWhite);
     // The knobs follow the tracks in one entry: two tracks, then two knobs.
     if (sliderQuads_ == 1)
         std::copy(sliders_ + 12, sliders_ + 18, sliders_ + 6);
+}
+
+int SetupScreen::LayoutRow(int at, int i, const Item& item, std::uint32_t green) {
+    const ui::Rect r = RowRect(i);
+    const float y = r.y0 + 0.006f;
+    const bool selected = i == row;
+    const bool binding = IsBinding(item.row);
+    at = Text(at, item.row == Row::Restore ? 0.30f : kLabelX, y, LabelOf(item), 16,
+              selected && !binding ? green : kWhite);
+    if (binding) {
+        for (int col = 0; col < 2; ++col) {
+            const bool here = selected && col == column;
+            const bool wait = here && waiting != Waiting::None;
+            const std::string text = wait ? "..." : ValueOf(item, col);
+            at = Text(at, kKeyX[col], y, text.empty() ? "-" : text, 9, wait ? kWait : here ? green : kValue);
+        }
+    } else if (IsSlider(item.row) && sliderQuads_ < 2) {
+        const int* v = SliderValue(item.row);
+        const float t = static_cast<float>(*v - SliderMin(item.row)) /
+                        static_cast<float>(SliderMax(item.row) - SliderMin(item.row));
+        const float kx = kTrackX0 + t * (kTrackX1 - kTrackX0 - kKnobW);
+        const ui::Rect track{kTrackX0, kTrackX1, r.y0, r.y1};
+        const ui::Rect knob{kx, kx + kKnobW, r.y0, r.y1};
+        track.Place(*this, sliders_ + 6 * sliderQuads_, ui::kSliderTrack);
+        knob.Place(*this, sliders_ + 6 * (2 + sliderQuads_), ui::kSliderKnob);
+        ++sliderQuads_;
+    } else {
+        at = Text(at, kValueX, y, ValueOf(item, 0), 12, kValue);
+    }
+    return at;
 }
 
 int* SetupScreen::SliderValue(Row slider) {

@@ -60,6 +60,7 @@ private:
     void Leave();
     bool Pressed(std::uint8_t dik) const;
     void Layout();
+    int LayoutRow(int at, int i, const Item& item, std::uint32_t green);
     int Text(int at, float x, float y, const std::string& text, std::size_t most, std::uint32_t colour);
     std::string ValueOf(const Item& item, int column) const;
 
