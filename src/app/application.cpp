@@ -136,6 +136,9 @@ HRESULT Application::Create() {
         device->Reset(picture);
     UpdateBackBufferSize();
     if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
+    vsync_ = context->display.vsync;
+    shell->SetVsync(vsync_ != 0);
+    context->display.fullscreen = shell->IsFullscreen() ? 1 : 0;
     InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
@@ -171,6 +174,11 @@ bool Application::Step() {
             exitStatus = 1;
             shell->PostClose();
         }
+    }
+    if (active && ready && FAILED(ApplyDisplayChange())) {
+        ShowError(app_text::kResetFailed, true);
+        exitStatus = 1;
+        Shutdown();
     }
     while (!closed && shell->PollEvent(event)) HandleEvent(event);
     return !closed;

@@ -69,6 +69,10 @@ public:
     HRESULT Resize3DEnvironment();
     // Switches between full screen and the window, then resets the device.
     HRESULT ToggleFullscreen();
+    // Carries out what the display page asked for (full screen, the
+    // picture's shape, vertical sync); keeps the context's view of the
+    // window up to date.
+    HRESULT ApplyDisplayChange();
     // The close path: device objects, device, final clean-up, window.
     void Shutdown();
 
@@ -144,6 +148,7 @@ private:
     void UpdateBackBufferSize();
     // The window's size while it is not full screen (for the settings).
     int windowedWidth_ = 0, windowedHeight_ = 0;
+    std::uint8_t vsync_ = 1;
     // The screenshot key: the next presented frame is written.
     bool screenshotPending_ = false;
     bool captureBefore_ = false;

@@ -66,6 +66,13 @@ public:
     void SetMode(platform::InputMode mode) override {
         if (inner_) inner_->SetMode(mode);
     }
+    void NewFrame() override {
+        if (inner_) inner_->NewFrame();
+    }
+    void SetControls(const platform::Controls& controls) override {
+        if (inner_) inner_->SetControls(controls);
+    }
+    std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
     bool GamepadActive() override { return inner_ && inner_->GamepadActive(); }
 
     // True when the game has read any input since the last call, or a

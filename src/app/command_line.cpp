@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace dw {
@@ -21,8 +22,8 @@ const char* CommandLineUsage() {
            "                 [--screenshot FILE] [--report FILE] [--help] [--version]\n";
 }
 
-const char* CommandLineHelp() {
-    return "Duskwhirl 2: an arcade space shoot-'em-up.\n"
+namespace {
+const char* const kHelpHead = "Duskwhirl 2: an arcade space shoot-'em-up.\n"
            "\n"
            "usage: duskwhirl [OPTION]...\n"
            "\n"
@@ -51,9 +52,9 @@ const char* CommandLineHelp() {
            "Controls:\n"
            "  mouse                   steer the ship, point in menus\n"
            "  left button             fire the main weapon\n"
-           "  right button            launch a homing rocket\n"
-           "  Escape                  back to the menu (pause)\n"
-           "  arrow keys, Enter       choose menu items\n"
+           "  right button            launch a homing rocket\n";
+const char* const kHelpTail =
+           "  arrow keys, Enter       choose menu items (Escape: back)\n"
            "  Alt+Enter               switch between full screen and window\n"
            "  Ctrl+Space              stop the sound and minimise\n"
            "\n"
@@ -69,6 +70,25 @@ const char* CommandLineHelp() {
            "Exit status: 0 when the game ends normally, 1 when it cannot run (no game data\n"
            "in a window, no display, an output file that cannot be written), 2 for a\n"
            "mistake on the command line. See duskwhirl(6).\n";
+
+// "  Left, A                 steer left"
+std::string KeyLine(const std::array<std::uint8_t, 2>& keys, const char* what) {
+    std::string names = platform::FormatKeys(keys);
+    for (std::size_t at = names.find(','); at != std::string::npos; at = names.find(',', at + 2))
+        names.replace(at, 1, ", ");
+    names.resize(std::max<std::size_t>(names.size() + 1, 24), ' ');
+    return "  " + names + what + "\n";
+}
+}  // namespace
+
+std::string CommandLineHelp(const platform::Controls& keys) {
+    using platform::KeyAction;
+    static const char* const kWhat[platform::kKeyActions] = {
+        "steer left (in play)", "steer right", "steer up", "steer down", "fire the main weapon",
+        "launch a homing rocket", "back to the menu (pause)"};
+    std::string help = kHelpHead;
+    for (int i = 0; i < platform::kKeyActions; ++i) help += KeyLine(keys.keys[i], kWhat[i]);
+    return help + kHelpTail;
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/arsenal.h"
+#include "platform/controls.h"
 
 namespace dw {
 
@@ -44,7 +45,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 // The usage lines (after a mistake).
 const char* CommandLineUsage();
-// --help: every option with one line each, the controls, where files live.
-const char* CommandLineHelp();
+// --help: every option with one line each, the controls (with the keys
+// bound, settings.ini's), where files live.
+std::string CommandLineHelp(const platform::Controls& keys = platform::Controls::Defaults());
 
 }  // namespace dw

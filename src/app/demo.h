@@ -85,6 +85,13 @@ public:
     void SetMode(platform::InputMode mode) override {
         if (inner_) inner_->SetMode(mode);
     }
+    void NewFrame() override {
+        if (inner_) inner_->NewFrame();
+    }
+    void SetControls(const platform::Controls& controls) override {
+        if (inner_) inner_->SetControls(controls);
+    }
+    std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
 
     // Around each frame: the step the clock made before it, then the close.
     void BeginFrame(std::uint32_t stepMs);

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cl->help) {
-        std::fputs(dw::CommandLineHelp(), stdout);
+        // The keys as the player bound them.
+        std::fputs(dw::CommandLineHelp(dw::ReadBoundKeys(dw::UserDirectoryFor(*cl))).c_str(), stdout);
         return 0;
     }
     if (cl->version) {

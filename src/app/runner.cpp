@@ -19,6 +19,7 @@
 #include "core/game_context.h"
 #include "app/headless_game.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "app/report.h"
 #include "d3dx/d3dx_image.h"
 #include "engine/list_engine.h"
@@ -199,6 +200,17 @@ std::uint32_t WallClockSeed() {
 }
 
 }  // namespace
+
+platform::Controls ReadBoundKeys(const std::string& userDir) {
+    if (userDir.empty()) return platform::Controls::Defaults();
+    platform::IniSettingsStore store(userDir + "/settings.ini");
+    platform::Services services;
+    services.settings = &store;
+    GameContext ctx;
+    ctx.services = &services;
+    ReadControlSettings(ctx);
+    return ctx.controls;
+}
 
 int RunProgram(const CommandLine& cl) {
     Demo demo;

@@ -19,6 +19,10 @@ class Log;
 // used is reported once by the application at start; the game goes on.
 std::string UserDirectoryFor(const CommandLine& cl);
 
+// The keys bound in the settings.ini of a user directory (the defaults for
+// those it does not hold or cannot be read), for --help.
+platform::Controls ReadBoundKeys(const std::string& userDir);
+
 // A window without its data would show nothing: the places looked at go to
 // a message box, stderr and the log ("GAME: Resource Library is absent").
 void ReportMissingData(const platform::DataSearch& data, platform::Shell& shell, Log* log);

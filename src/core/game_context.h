@@ -11,6 +11,7 @@
 #include "core/random.h"
 #include "core/slots.h"
 #include "core/states.h"
+#include "platform/controls.h"
 #include "platform/d3d_types.h"
 
 namespace gfx { class Device; }
@@ -219,6 +220,16 @@ public:
     std::int32_t musicVolume = 28;
     std::int32_t soundVolume = 50;
     float mouseSpeed = 1.0f;
+    // The player's keys and buttons (settings.ini), played by the input.
+    platform::Controls controls = platform::Controls::Defaults();
+    // The picture: full screen (kept by the application), Stretch=1,
+    // vertical sync, reduced flashes. The display page changes them and sets
+    // `displayChangeRequest`; the application applies them.
+    struct Display {
+        std::uint8_t fullscreen = 0, stretch = 0, vsync = 1, reduceFlashes = 0;
+        bool operator==(const Display&) const = default;
+    } display;
+    std::uint8_t displayChangeRequest = 0;
     LevelRecord* levelSpawnRecords[kLevelCount] = {};
     LevelRecord* levelGroundRecords[kLevelCount] = {};
     std::uint32_t levelSpawnCount[kLevelCount] = {};

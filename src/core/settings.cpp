@@ -94,6 +94,8 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
             }
         }
         ReadWindowSettings(ctx, creation);
+        ReadControlSettings(ctx);
+        ctx.display.stretch = creation.stretch ? 1 : 0;
         LogLine(ctx, "Read Settings........... Succesful read settings");
         if (disposition == D::OpenedExisting) return;
     }

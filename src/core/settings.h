@@ -29,6 +29,15 @@ void WriteWindowSettings(const GameContext& ctx, std::uint32_t width, std::uint3
 // level index) and the creation size, logging the outcome.
 void ReadSettings(GameContext& ctx, CreationSize& creation);
 
+// Reads the keys, the gamepad buttons, the dead zone and steering speeds
+// (KeyLeft ... KeyPause, PadFire ... PadPause, PadDeadZone, StickSpeed,
+// KeySpeed) and the picture options (VSync, ReduceFlashes) into the context.
+// A value that is not understood keeps its default, with a line in the log.
+void ReadControlSettings(GameContext& ctx);
+// Write them back; true when every value reached the store.
+bool WriteControlSettings(const GameContext& ctx);
+bool WriteDisplaySettings(const GameContext& ctx);  // Stretch, VSync, ReduceFlashes
+
 // Reads a 32-bit value from the session's settings store; stores
 // `defaultValue` when it cannot be read.
 HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name, std::uint32_t& value,

@@ -108,10 +108,18 @@ std::int32_t HelpScreen::FrameMove() {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 5. Release.
+    // 5. Left and Right turn to page 1 and page 2.
+    const bool left = c.keys[DIK_LEFT] != 0, right = c.keys[DIK_RIGHT] != 0;
+    if (!dead && !arrowHeld && ((right && !page2) || (left && page2))) {
+        page2 = !page2;
+        ui::ColourQuads(buttons_ + 6, 2, 0xFFFFFFFFu);
+        PlaySound(&c, asset::MenuPress);
+    }
+    arrowHeld = left || right;
+    // 6. Release.
     if (!c.mouseButtons[0]) clickHeld = 0;
     if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
-    // 6. Animation.
+    // 7. Animation.
     pulse += static_cast<float>(c.frameTimeAverage) * 0.005f;
     if (!page2) {
         iconTime += static_cast<float>(c.frameTimeAverage) * 0.025f;

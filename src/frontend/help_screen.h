@@ -1,7 +1,7 @@
 #pragma once
 // "help": the two help pages. Page 1 shows the eight pickups as animated
 // icons with a line of text each, page 2 a sheet of explanations. A back
-// button and Escape close it; a second button turns the page.
+// button and Escape close it; a second button (or Left/Right) turns the page.
 #include <cstdint>
 #include <string>
 
@@ -32,6 +32,7 @@ public:
     float pulse = 0;
     float iconTime = 0;
     std::uint32_t escapeHeld = 0;
+    std::uint8_t arrowHeld = 1;
     Icon icons[kIcons] = {{8, 8, 0, 0.625f, 0},      {16, 16, 0, 0.5625f, 0},
                           {16, 16, 0, 0.5f, 0},      {16, 16, 0, 0.6875f, 0},
                           {16, 16, 0, 0.4375f, 8},   {16, 16, 0, 0.75f, 0},

@@ -1,6 +1,7 @@
 #include "frontend/loading_screen.h"
 
 #include "core/game_context.h"
+#include "core/log.h"
 #include "frontend/ui_common.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
@@ -69,6 +70,7 @@ std::int32_t LoadingScreen::FrameMove() {
     }
     if (doneTime != 0 && doneTime + 500u < c.timeNow) {
         c.assetLoadingActive = 0;
+        if (c.log) c.log->WriteLine("GAME: Assets loaded, the menu opens");
         ReleaseTexture(&c, asset::LoadMap);
         dead = 1;
         c.musicRequest = MusicRequest::MenuTheme;

@@ -1,5 +1,7 @@
 #include "frontend/options_screen.h"
 
+#include <algorithm>
+
 #include "core/game_context.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -38,12 +40,16 @@ OptionsScreen::OptionsScreen(GameContext* ctx) : MyObject(ctx) {
     RestoreDeviceObjects();
 }
 
+OptionsScreen::~OptionsScreen() = default;
+
 std::int32_t OptionsScreen::RestoreDeviceObjects() {
     SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleOptions.u0,
                   ui::kTitleOptions.u1, ui::kTitleOptions.v0, ui::kTitleOptions.v1);
     ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
-    ui::PrepareQuads(panel_, 2, kZ, 0xFFFFFFFFu);
+    ui::SetAreaQuad(*this, panel_ + 12, kSetupButton, ui::kSetupButton);
+    ui::PrepareQuads(panel_, 3, kZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, pulseColour);
+    if (setup) setup->RestoreDeviceObjects();
     const ui::Cell labels[3] = {ui::kLabelSoundVolume, ui::kLabelMusicVolume,
                                 ui::kLabelMouseSpeed};
     const float left[3] = {0.304f, 0.308f, 0.273f};
@@ -87,9 +93,85 @@ void OptionsScreen::Leave() {
     PlaySound(&c, asset::MenuPress);
 }
 
+void OptionsScreen::SetSlider(std::uint32_t slider, float x) {
+    GameContext& c = *context;
+    if (slider == kSound) {
+        c.soundVolume = std::clamp(VolumeAt(x), 0, 100);
+        if (c.timeNow - previewTime > 200u) {
+            previewTime = c.timeNow;
+            PlaySound(&c, asset::MenuError);
+        }
+    } else if (slider == kMusic) {
+        c.musicVolume = std::clamp(VolumeAt(x), 0, 100);
+        if (platform::SoundLibrary* imx = c.soundLibrary(); c.soundReady && imx)
+            imx->IMXSetGlobalVolumes(c.musicVolume, -1, c.musicVolume);
+    } else {
+        const float s = (x - 0.27f) * 3.0769231f + 0.5f;
+        c.mouseSpeed = s > 1.5f ? 1.5f : s;
+    }
+    PlaceKnobs();
+}
+
+// Left/Right move the chosen slider by a twentieth of its travel.
+void OptionsScreen::Nudge(int slider, int direction) {
+    GameContext& c = *context;
+    const float step = static_cast<float>(direction);
+    if (slider == 0) previewTime = 0;
+    if (slider == 2) {
+        c.mouseSpeed = std::clamp(c.mouseSpeed + 0.05f * step, 0.5f, 1.5f);
+        PlaceKnobs();
+        return;
+    }
+    const std::int32_t now = slider == 0 ? c.soundVolume : c.musicVolume;
+    const std::int32_t next = std::clamp(now + 5 * direction, 0, 100);
+    SetSlider(static_cast<std::uint32_t>(kSound + slider), 0.27f + (static_cast<float>(next) + 0.5f) / 307.69232f);
+}
+
+void OptionsScreen::TakeArrows() {
+    const GameContext& c = *context;
+    const std::uint8_t held = (c.keys[DIK_UP] ? 1 : 0) | (c.keys[DIK_DOWN] ? 2 : 0) |
+                              (c.keys[DIK_LEFT] ? 4 : 0) | (c.keys[DIK_RIGHT] ? 8 : 0) |
+                              (c.keys[DIK_RETURN] ? 16 : 0);
+    const std::uint8_t fresh = held & static_cast<std::uint8_t>(~arrowsHeld_);
+    arrowsHeld_ = held;
+    if (fresh & 3) {
+        const int next = keySelection < 0 ? 0 : std::clamp(keySelection + ((fresh & 2) ? 1 : -1), 0, 3);
+        if (next != keySelection) PlaySound(context, asset::MenuSelect);
+        keySelection = next;
+    }
+    if (keySelection >= 0 && keySelection < 3 && (fresh & 12)) Nudge(keySelection, (fresh & 8) ? 1 : -1);
+    if (keySelection == 3 && (fresh & 16)) OpenSetup();
+}
+
+void OptionsScreen::HighlightChoice() {
+    for (int i = 0; i < 3; ++i)
+        ui::ColourQuads(widgets_ + 6 * i, 1, i == keySelection ? ui::PulseGreen(phase) : 0xFFFFFFFFu);
+    const bool lit = setupHover || keySelection == 3;
+    ui::ColourQuads(panel_ + 12, 1, lit ? ui::PulseGreen(phase) : 0xFFFFFFFFu);
+}
+
+void OptionsScreen::OpenSetup() {
+    PlaySound(context, asset::MenuPress);
+    setup = std::make_unique<SetupScreen>(context);
+}
+
+// True while the setup pages show (they take the input and the picture).
+bool OptionsScreen::RunSetup() {
+    if (!setup) return false;
+    setup->FrameMove();
+    if (!setup->closed) return true;
+    setup.reset();
+    // The click or key that closed the pages is not taken here as well.
+    clickHeld = 1;
+    escapeHeld = 1;
+    arrowsHeld_ = 0xFF;
+    return true;
+}
+
 std::int32_t OptionsScreen::FrameMove() {
     GameContext& c = *context;
     if (!ui::FrontEndActive(&c) || dead) return 0;
+    if (RunSetup()) return 0;
 
     backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
     if (backHover != backHoverShown) {
@@ -98,6 +180,11 @@ std::int32_t OptionsScreen::FrameMove() {
     }
     pulseColour = backHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu;
     ui::ColourQuads(panel_ + 6, 1, pulseColour);
+    setupHover = kSetupButton.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
+    if (setupHover != setupHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        setupHoverShown = setupHover;
+    }
 
     for (int i = 0; i < 3; ++i) {
         const auto slider = static_cast<std::uint32_t>(kSound + i);
@@ -108,29 +195,19 @@ std::int32_t OptionsScreen::FrameMove() {
             if (slider == kSound) previewTime = 0;
         }
         if (dragging != slider || !in) continue;
-        const float x = c.layoutCursorX;
-        if (slider == kSound) {
-            c.soundVolume = VolumeAt(x);
-            PlaceKnobs();
-            if (c.timeNow - previewTime > 200u) {
-                previewTime = c.timeNow;
-                PlaySound(&c, asset::MenuError);
-            }
-        } else if (slider == kMusic) {
-            c.musicVolume = VolumeAt(x);
-            if (platform::SoundLibrary* imx = c.soundLibrary(); c.soundReady && imx)
-                imx->IMXSetGlobalVolumes(c.musicVolume, -1, c.musicVolume);
-            PlaceKnobs();
-        } else {
-            const float s = (x - 0.27f) * 3.0769231f + 0.5f;
-            c.mouseSpeed = s > 1.5f ? 1.5f : s;
-            PlaceKnobs();
-        }
+        SetSlider(slider, c.layoutCursorX);
     }
+    TakeArrows();
+    HighlightChoice();
 
     const bool escape = c.keys[DIK_ESCAPE] && !escapeHeld;
     const bool click = c.mouseButtons[0] && backHover && !clickHeld;
-    if (escape || click) {
+    const bool setupClick = c.mouseButtons[0] && setupHover && !clickHeld;
+    if (setupClick && !setup) {
+        clickHeld = 1;
+        OpenSetup();
+    }
+    if ((escape || click) && !setup) {
         if (escape) escapeHeld = 1;
         if (click) clickHeld = 1;
         Leave();
@@ -146,8 +223,9 @@ std::int32_t OptionsScreen::FrameMove() {
 
 std::int32_t OptionsScreen::Render() {
     if (!ui::FrontEndActive(context) || dead) return 0;
+    if (setup) return setup->Render();
     ui::SubmitSprites(context, asset::Help0Tex, widgets_, 18, 2.58f);
-    ui::SubmitSprites(context, asset::Help5Tex, panel_, 4, 2.58f);
+    ui::SubmitSprites(context, asset::Help5Tex, panel_, 6, 2.58f);
     return 0;
 }
 

@@ -56,6 +56,7 @@ inline constexpr Cell kBackButton = TexelCell(256, 384, 128, 32);
 inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
 inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
+inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display & controls"
 // "Help2Tex": the first help page's title and the ten lines of the second page.
 inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;

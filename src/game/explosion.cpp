@@ -31,6 +31,11 @@ std::uint32_t WarmColour(Random& random) {
     const std::uint32_t b = static_cast<std::uint32_t>(random.Next() % 60);
     return 0xff000000u | (r << 16) | (g << 8) | b;
 }
+// With reduced flashes a blast's light (its flash, fireball and sprite)
+// shows at a quarter of its strength.
+std::uint32_t FlashStrength(const GameContext* ctx, std::uint32_t colour) {
+    return ctx->display.reduceFlashes ? (colour & 0x00FFFFFFu) | 0x40000000u : colour;
+}
 }  // namespace
 
 Explosion::Explosion(GameContext* ctx) : MyObject(ctx) {
@@ -77,7 +82,7 @@ void Explosion::Layout() {
     if (cell < 0) cell = 0;
     const float u0 = (cell % 6) / 6.0f, v0 = (cell / 6) / 6.0f;
     SetQuadTexture(blastQuad, u0 + 0.001f, u0 + 0.166f, v0 + 0.001f, v0 + 0.166f);
-    SetVertexLook(blastQuad, 6, tint, kVertexZ);
+    SetVertexLook(blastQuad, 6, FlashStrength(context, tint), kVertexZ);
 }
 
 std::int32_t Explosion::FrameMove() {
@@ -106,8 +111,8 @@ std::int32_t Explosion::FrameMove() {
         return 0;
     }
     Layout();
-    if (phase < 0.1f) SetVertexLook(flashQuad, 6, WarmColour(context->random), kVertexZ);
-    if (phase < 1.0f) SetVertexLook(fireQuad, 6, WarmColour(context->random), kVertexZ);
+    if (phase < 0.1f) SetVertexLook(flashQuad, 6, FlashStrength(context, WarmColour(context->random)), kVertexZ);
+    if (phase < 1.0f) SetVertexLook(fireQuad, 6, FlashStrength(context, WarmColour(context->random)), kVertexZ);
     spin += ft * 0.003f;
     phase += ft * 0.0025f;
     return 0;

@@ -31,11 +31,14 @@ KeysObject::KeysObject(GameContext* ctx) : MyObject(ctx) {
 
 std::int32_t KeysObject::FrameMove() {
     GameContext& c = *context;
-    if (c.directInput)
+    if (c.directInput) {
         c.directInput->SetMode(c.currentScreen == Screen::Game ? platform::InputMode::Play : platform::InputMode::Menu);
+        c.directInput->SetControls(c.controls);
+    }
     // At most one poll per 4 ms (unsigned time arithmetic).
     if (static_cast<std::int32_t>(c.timeNow - (lastPoll + 4)) < 0) return 0;
     lastPoll = c.timeNow;
+    if (c.directInput) c.directInput->NewFrame();
     platform::InputDevice* keyboard = c.keyboardDevice;
     const HRESULT hr = keyboard ? keyboard->GetDeviceState(sizeof state, state) : E_FAIL;
     if (FAILED(hr)) {

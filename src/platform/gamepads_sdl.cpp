@@ -80,6 +80,8 @@ public:
                   SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
                   SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER})
                 s.other |= Button(pad, b);
+            for (int b = 0; b < kPadButtons && b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+                if (Button(pad, static_cast<SDL_GameControllerButton>(b))) s.buttons |= 1u << b;
             s.other |= StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTX)) != 0.0f ||
                        StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY)) != 0.0f;
         }

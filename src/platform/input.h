@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/d3d_types.h"
 
 // DirectInput results.
@@ -96,15 +97,39 @@ public:
     virtual void ReleaseDevices() = 0;
     // The game says, every frame, whether it is in play or in the menus.
     virtual void SetMode(InputMode) {}
+    // Once a frame, before the frame reads the devices.
+    virtual void NewFrame() {}
+    // The player's keys and buttons, handed on every frame.
+    virtual void SetControls(const Controls&) {}
+    // The gamepad buttons held (bit n: SDL controller button n), for the
+    // screen that binds them.
+    virtual std::uint32_t GamepadButtons() { return 0; }
     // True while a gamepad button is held or a stick or trigger is past its
     // dead zone, whether the game reads it or not (the attract mode ends on
     // any of them).
     virtual bool GamepadActive() { return false; }
 };
 
+// The presses of one frame: a key pressed and let go between two frames
+// still reads as held in every read of the next frame, so no short press is
+// lost however slowly the frames come.
+class KeyLatch {
+public:
+    void Pressed(std::uint8_t dik) { pending_[dik] = 1; }
+    // The presses so far belong to the frame that begins.
+    void NewFrame();
+    void AddTo(std::uint8_t* state) const;
+
+private:
+    std::uint8_t pending_[256] = {};
+    std::uint8_t shown_[256] = {};
+};
+
 // DirectInput scan code for an SDL scancode; 0 for keys the game has no
 // code for.
 std::uint8_t DikFromSdlScancode(int sdlScancode);
+// The SDL scancode of a DirectInput scan code; 0 for none.
+int SdlScancodeFromDik(std::uint8_t dik);
 
 // Real keyboard and mouse of the SDL window (SDL's video must be up), with
 // keyboard steering and the gamepads over them (steering.h), moving by

@@ -54,6 +54,16 @@ private:
     bool acquired_ = false;
 };
 
+void KeyLatch::NewFrame() {
+    std::memcpy(shown_, pending_, sizeof shown_);
+    std::memset(pending_, 0, sizeof pending_);
+}
+
+void KeyLatch::AddTo(std::uint8_t* state) const {
+    for (int k = 0; k < 256; ++k)
+        if (shown_[k]) state[k] = 0x80;
+}
+
 ScriptedInput::ScriptedInput() = default;
 ScriptedInput::~ScriptedInput() = default;
 

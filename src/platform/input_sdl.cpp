@@ -63,8 +63,15 @@ constexpr ScanPair kScanTable[] = {
 
 bool WindowHasFocus() { return SDL_GetKeyboardFocus() != nullptr; }
 
+// Reads the real keyboard; presses come from the events as well (KeyLatch),
+// so that a tap between two frames is not lost.
 class SdlKeyboard final : public InputDevice {
 public:
+    SdlKeyboard() { SDL_AddEventWatch(&SdlKeyboard::Watch, this); }
+    ~SdlKeyboard() override { SDL_DelEventWatch(&SdlKeyboard::Watch, this); }
+    SdlKeyboard(const SdlKeyboard&) = delete;
+    SdlKeyboard& operator=(const SdlKeyboard&) = delete;
+    void NewFrame() { latch_.NewFrame(); }
     HRESULT SetDataFormat() override { return DI_OK; }
     HRESULT SetCooperativeLevel(bool) override { return DI_OK; }
     HRESULT Acquire() override {
@@ -91,11 +98,19 @@ public:
             if (!state[sc]) continue;
             if (const std::uint8_t dik = DikFromSdlScancode(sc)) out[dik] = 0x80;
         }
+        latch_.AddTo(out);
         return DI_OK;
     }
 
 private:
+    static int Watch(void* self, SDL_Event* event) {
+        if (event->type == SDL_KEYDOWN && !event->key.repeat)
+            if (const std::uint8_t dik = DikFromSdlScancode(event->key.keysym.scancode))
+                static_cast<SdlKeyboard*>(self)->latch_.Pressed(dik);
+        return 1;
+    }
     bool acquired_ = false;
+    KeyLatch latch_;
 };
 
 // The mouse is exclusive: while acquired the pointer is captured in relative
@@ -159,6 +174,9 @@ public:
         keyboard_.reset();
         mouse_.reset();
     }
+    void NewFrame() override {
+        if (keyboard_) keyboard_->NewFrame();
+    }
 
 private:
     std::unique_ptr<SdlKeyboard> keyboard_;
@@ -177,6 +195,12 @@ std::uint8_t DikFromSdlScancode(int sdlScancode) {
     }();
     if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
     return table.dik[sdlScancode];
+}
+
+int SdlScancodeFromDik(std::uint8_t dik) {
+    for (const ScanPair& p : kScanTable)
+        if (p.dik == dik) return p.sdl;
+    return 0;
 }
 
 std::unique_ptr<InputDevices> CreateSdlInput(const std::string& mappingFile, Clock& clock) {

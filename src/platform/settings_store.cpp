@@ -25,6 +25,25 @@ std::optional<std::uint32_t> MemorySettingsStore::QueryValue(const std::string& 
 bool MemorySettingsStore::SetValue(const std::string& key, const std::string& name,
                                    std::uint32_t value) {
     keys[key][name] = value;
+    texts[key].erase(name);
+    return true;
+}
+
+std::optional<std::string> SettingsStore::QueryText(const std::string& key, const std::string& name) {
+    const auto v = QueryValue(key, name);
+    if (!v) return std::nullopt;
+    return std::to_string(*v);
+}
+
+std::optional<std::string> MemorySettingsStore::QueryText(const std::string& key, const std::string& name) {
+    if (auto k = texts.find(key); k != texts.end())
+        if (auto v = k->second.find(name); v != k->second.end()) return v->second;
+    return SettingsStore::QueryText(key, name);
+}
+
+bool MemorySettingsStore::SetText(const std::string& key, const std::string& name, const std::string& text) {
+    texts[key][name] = text;
+    keys[key].erase(name);
     return true;
 }
 
@@ -48,7 +67,8 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
     return static_cast<std::uint32_t>(v);
 }
 
-constexpr char kFileHeader[] = "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers.\n";
+constexpr char kFileHeader[] = "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers, or SDL key\n"
+                             "# and controller button names (KeyFire=Left Ctrl,Z).\n";
 
 }  // namespace
 
@@ -82,6 +102,7 @@ IniDocument::IniDocument(const std::string& text) {
 
 void IniDocument::Reparse() {
     values_.clear();
+    texts_.clear();
     valueLine_.clear();
     lastLineOf_.clear();
     firstLoose_ = kNoLine;
@@ -108,6 +129,7 @@ void IniDocument::Reparse() {
         if (name.empty()) continue;
         const std::string key = state == kLoose ? std::string{} : section;
         Values& values = values_[key];
+        texts_[key][name] = Trim(line.substr(eq + 1));
         if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
             values[name] = *value;
         } else {
@@ -146,8 +168,19 @@ void IniDocument::AddSection(const std::string& key) {
 }
 
 void IniDocument::Set(const std::string& key, const std::string& name, std::uint32_t value) {
+    SetText(key, name, std::to_string(value));
+}
+
+const std::string* IniDocument::Text(const std::string& key, const std::string& name) const {
+    auto k = texts_.find(key);
+    if (k == texts_.end()) return nullptr;
+    auto v = k->second.find(name);
+    return v == k->second.end() ? nullptr : &v->second;
+}
+
+void IniDocument::SetText(const std::string& key, const std::string& name, const std::string& value) {
     if (!HasSection(key)) AddSection(key);
-    const std::string text = name + "=" + std::to_string(value);
+    const std::string text = name + "=" + value;
     auto line = valueLine_[key].find(name);
     if (line != valueLine_[key].end()) {
         std::string& old = lines_[line->second];
@@ -250,9 +283,21 @@ std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key
 
 bool IniSettingsStore::SetValue(const std::string& key, const std::string& name,
                                 std::uint32_t value) {
+    return SetText(key, name, std::to_string(value));
+}
+
+std::optional<std::string> IniSettingsStore::QueryText(const std::string& key, const std::string& name) {
+    if (!Load()) return std::nullopt;
+    const std::string* text = doc_.Text(key, name);
+    if (!text) return std::nullopt;
+    return *text;
+}
+
+bool IniSettingsStore::SetText(const std::string& key, const std::string& name, const std::string& text) {
     if (!Load()) return false;
+    if (text.find_first_of("\r\n") != std::string::npos) return false;
     const IniDocument before = doc_;
-    doc_.Set(key, name, value);
+    doc_.SetText(key, name, text);
     if (Save()) return true;
     doc_ = before;  // memory stays what the disk holds
     return false;

@@ -24,6 +24,12 @@ public:
     // RegSetValueEx of a 32-bit value; false when it could not be stored.
     virtual bool SetValue(const std::string& key, const std::string& name,
                           std::uint32_t value) = 0;
+    // The text of a value as the file holds it (a number too); nullopt
+    // when absent. The key names of the controls are texts.
+    virtual std::optional<std::string> QueryText(const std::string& key, const std::string& name);
+    // Stores a text value (one line, no '=' needed to be escaped); false
+    // when it could not be stored or the store keeps numbers only.
+    virtual bool SetText(const std::string&, const std::string&, const std::string&) { return false; }
     // Why the store cannot be used, for the log (empty when it can).
     virtual std::string Problem() const { return {}; }
 };
@@ -34,8 +40,11 @@ public:
     std::optional<std::uint32_t> QueryValue(const std::string& key,
                                             const std::string& name) override;
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
+    std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
+    bool SetText(const std::string& key, const std::string& name, const std::string& text) override;
 
     std::map<std::string, Values> keys;
+    std::map<std::string, std::map<std::string, std::string>> texts;
     bool failCreate = false;
 };
 
@@ -65,6 +74,9 @@ public:
     void AddSection(const std::string& key);
     // Sets a value, adding its section when missing.
     void Set(const std::string& key, const std::string& name, std::uint32_t value);
+    void SetText(const std::string& key, const std::string& name, const std::string& text);
+    // The text of a value (trimmed), null when the section has no such line.
+    const std::string* Text(const std::string& key, const std::string& name) const;
     std::string Text() const;
     // Every section seen, with its values ("" holds the loose values).
     const std::map<std::string, Values>& Sections() const { return values_; }
@@ -77,6 +89,7 @@ private:
     // Filled by Reparse: values per section, and for each section the line
     // of its header ("" : -1) and of each value.
     std::map<std::string, Values> values_;
+    std::map<std::string, std::map<std::string, std::string>> texts_;
     std::map<std::string, std::map<std::string, std::size_t>> valueLine_;
     std::map<std::string, std::size_t> lastLineOf_;  // last header or value line
     std::size_t firstLoose_ = 0;
@@ -94,6 +107,8 @@ public:
     std::optional<std::uint32_t> QueryValue(const std::string& key,
                                             const std::string& name) override;
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
+    std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
+    bool SetText(const std::string& key, const std::string& name, const std::string& text) override;
     std::string Problem() const override { return problem_; }
 
     const std::string& path() const { return path_; }

@@ -76,6 +76,8 @@ public:
     // Switches between full screen (at the desktop size) and the window.
     virtual bool SetFullscreen(bool fullscreen) = 0;
     virtual void Minimise() = 0;
+    // Vertical sync of the presents, on or off (at once).
+    virtual void SetVsync(bool) {}
     virtual bool HasFocus() const = 0;
     // Size of the drawable in pixels (the back buffer).
     virtual void DrawableSize(int& width, int& height) const = 0;
@@ -108,6 +110,7 @@ public:
     bool IsFullscreen() const override { return fullscreen_; }
     bool SetFullscreen(bool fullscreen) override;
     void Minimise() override;
+    void SetVsync(bool on) override { vsync = on; }
     bool HasFocus() const override { return focus_; }
     void DrawableSize(int& width, int& height) const override;
     void DesktopSize(int& width, int& height) const override;
@@ -124,6 +127,7 @@ public:
 
     bool windowOpen = false;
     bool minimised = false;
+    bool vsync = true;
     int desktopWidth = 1280, desktopHeight = 960;
     DeviceError failDevice = DeviceError::None;  // make CreateDevice fail
     std::string lastMessageCaption, lastMessageText;

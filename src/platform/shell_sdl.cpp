@@ -78,7 +78,7 @@ public:
                 error = DeviceError::NoDirect3D;
                 return nullptr;
             }
-            SDL_GL_SetSwapInterval(1);
+            SDL_GL_SetSwapInterval(vsync_ ? 1 : 0);
         }
         SDL_GL_MakeCurrent(window_, context_);
         AskRealSize();
@@ -150,6 +150,11 @@ public:
         if (window_) SDL_MinimizeWindow(window_);
     }
 
+    void SetVsync(bool on) override {
+        vsync_ = on;
+        if (context_) SDL_GL_SetSwapInterval(on ? 1 : 0);
+    }
+
     bool HasFocus() const override {
         return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
     }
@@ -198,6 +203,7 @@ public:
     }
 
 private:
+    bool vsync_ = true;
     bool InitVideo() {
         if (!videoUp_ && !triedVideo_) {
             triedVideo_ = true;

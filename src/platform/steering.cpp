@@ -16,15 +16,14 @@ constexpr float kStickAsKey = 0.5f;     // a stick this far counts as an arrow k
 constexpr float kTriggerDown = 0.5f;
 constexpr std::uint32_t kLongestStepMs = 100;
 
-bool Held(const std::uint8_t* keys, std::uint8_t dik) { return (keys[dik] & 0x80) != 0; }
 void Press(std::uint8_t* keys, std::uint8_t dik) { keys[dik] = 0x80; }
 
 }  // namespace
 
-float StickResponse(float raw) {
+float StickResponse(float raw, float deadZone) {
     const float m = std::fabs(raw);
-    if (m <= kDeadZone) return 0.0f;
-    const float t = std::fmin((m - kDeadZone) / (1.0f - kDeadZone), 1.0f);
+    if (m <= deadZone) return 0.0f;
+    const float t = std::fmin((m - deadZone) / (1.0f - deadZone), 1.0f);
     const float shaped = gm::Pow(t, kCurve);
     return raw < 0 ? -shaped : shaped;
 }
@@ -88,13 +87,30 @@ bool GamepadState::Active() const {
            rightTrigger > kDeadZone;
 }
 
+std::uint32_t GamepadState::Buttons() const {
+    std::uint32_t mask = buttons;
+    if (a) mask |= 1u << kPadA;
+    if (b) mask |= 1u << kPadB;
+    if (back) mask |= 1u << kPadBack;
+    if (start) mask |= 1u << kPadStart;
+    return mask;
+}
+
 bool SteeringInput::GamepadActive() { return pads_ && pads_->Read().Active(); }
 
+std::uint32_t SteeringInput::GamepadButtons() { return pads_ ? pads_->Read().Buttons() : 0; }
+
 void SteeringInput::AddToKeys(std::uint8_t* keys) {
+    if (mode_ == InputMode::Play) {
+        // In play Escape means pausing, whichever keys pause.
+        const bool pause = controls_.Holds(KeyAction::Pause, keys);
+        keys[DIK_ESCAPE] = 0;
+        if (pause) Press(keys, DIK_ESCAPE);
+    }
     const GamepadState pad = ReadPads();
     if (pad.pads == 0) return;
     if (mode_ == InputMode::Play) {
-        if (pad.start || pad.back) Press(keys, DIK_ESCAPE);
+        if (controls_.HoldsPad(PadAction::Pause, pad.Buttons())) Press(keys, DIK_ESCAPE);
         return;
     }
     if (pad.up || pad.leftY < -kStickAsKey) Press(keys, DIK_UP);
@@ -115,31 +131,34 @@ void SteeringInput::AddToMouse(DIMOUSESTATE& state) {
     const GamepadState pad = ReadPads();
     float moveX = 0, moveY = 0;  // counts per ms
     // The stick moves the ship in play and the pointer in the menus.
+    const float deadZone = static_cast<float>(controls_.deadZone) / 100.0f;
+    const float stickSpeed = kStickCountsPerMs * static_cast<float>(controls_.stickSpeed) / 100.0f;
+    const float keySpeed = kKeyCountsPerMs * static_cast<float>(controls_.keySpeed) / 100.0f;
     if (pad.pads > 0) {
-        float sx = StickResponse(pad.leftX), sy = StickResponse(pad.leftY);
+        float sx = StickResponse(pad.leftX, deadZone), sy = StickResponse(pad.leftY, deadZone);
         if (mode_ == InputMode::Play) {
             if (pad.left) sx = -1;
             if (pad.right) sx = 1;
             if (pad.up) sy = -1;
             if (pad.down) sy = 1;
         }
-        moveX += sx * kStickCountsPerMs;
-        moveY += sy * kStickCountsPerMs;
+        moveX += sx * stickSpeed;
+        moveY += sy * stickSpeed;
     }
     if (mode_ == InputMode::Play) {
         std::uint8_t keys[256] = {};
         if (innerKeyboard_ && SUCCEEDED(innerKeyboard_->GetDeviceState(sizeof keys, keys))) {
-            const int right = Held(keys, DIK_RIGHT) || Held(keys, DIK_D);
-            const int left = Held(keys, DIK_LEFT) || Held(keys, DIK_A);
-            const int down = Held(keys, DIK_DOWN) || Held(keys, DIK_S);
-            const int up = Held(keys, DIK_UP) || Held(keys, DIK_W);
-            moveX += static_cast<float>(right - left) * kKeyCountsPerMs;
-            moveY += static_cast<float>(down - up) * kKeyCountsPerMs;
-            if (Held(keys, DIK_LCONTROL) || Held(keys, DIK_Z)) state.rgbButtons[0] = 0x80;
-            if (Held(keys, DIK_LMENU) || Held(keys, DIK_X)) state.rgbButtons[1] = 0x80;
+            const Controls& k = controls_;
+            const int right = k.Holds(KeyAction::Right, keys), left = k.Holds(KeyAction::Left, keys);
+            const int down = k.Holds(KeyAction::Down, keys), up = k.Holds(KeyAction::Up, keys);
+            moveX += static_cast<float>(right - left) * keySpeed;
+            moveY += static_cast<float>(down - up) * keySpeed;
+            if (k.Holds(KeyAction::Fire, keys)) state.rgbButtons[0] = 0x80;
+            if (k.Holds(KeyAction::Rocket, keys)) state.rgbButtons[1] = 0x80;
         }
-        if (pad.a || pad.rightTrigger > kTriggerDown) state.rgbButtons[0] = 0x80;
-        if (pad.b || pad.leftTrigger > kTriggerDown) state.rgbButtons[1] = 0x80;
+        const std::uint32_t held = pad.Buttons();
+        if (controls_.HoldsPad(PadAction::Fire, held) || pad.rightTrigger > kTriggerDown) state.rgbButtons[0] = 0x80;
+        if (controls_.HoldsPad(PadAction::Rocket, held) || pad.leftTrigger > kTriggerDown) state.rgbButtons[1] = 0x80;
     }
     if (moveX == 0 && moveY == 0) {
         restX_ = restY_ = 0;

@@ -20,12 +20,17 @@ struct GamepadState {
     float leftTrigger = 0, rightTrigger = 0;  // 0..1
     bool up = false, down = false, left = false, right = false;  // the D-pad
     bool a = false, b = false, start = false, back = false;
+    // Every button held, bit n for SDL controller button n (the four above
+    // included).
+    std::uint32_t buttons = 0;
     // Anything else: another button (X, Y, the shoulders, the sticks, Guide)
     // held, or the right stick past the dead zone.
     bool other = false;
 
     // Any button held, or a stick or trigger past the dead zone.
     bool Active() const;
+    // The held buttons, with the four named ones.
+    std::uint32_t Buttons() const;
 };
 
 class Clock;
@@ -42,10 +47,12 @@ public:
 // may come and go at any time.
 std::unique_ptr<Gamepads> CreateSdlGamepads(const std::string& mappingFile);
 
-// A stick axis (-1..+1) after the dead zone and the response curve.
-float StickResponse(float raw);
+// A stick axis (-1..+1) after the dead zone (a fraction of the travel) and
+// the response curve.
+float StickResponse(float raw, float deadZone = 0.2f);
 
-// Mouse counts per millisecond: a steering key held, a stick at full tilt.
+// Mouse counts per millisecond at the usual speed: a steering key held, a
+// stick at full tilt.
 inline constexpr float kKeyCountsPerMs = 0.45f;
 inline constexpr float kStickCountsPerMs = 0.55f;
 
@@ -61,7 +68,12 @@ public:
     InputDevice* CreateDevice(InputDeviceKind kind) override;
     void ReleaseDevices() override;
     void SetMode(InputMode mode) override { mode_ = mode; }
+    void NewFrame() override {
+        if (inner_) inner_->NewFrame();
+    }
+    void SetControls(const Controls& controls) override { controls_ = controls; }
     bool GamepadActive() override;
+    std::uint32_t GamepadButtons() override;
     InputMode mode() const { return mode_; }
 
     class Device;
@@ -80,6 +92,7 @@ private:
     Clock& clock_;
     InputDevice* innerKeyboard_ = nullptr;
     InputMode mode_ = InputMode::Menu;
+    Controls controls_ = Controls::Defaults();
     std::uint32_t lastMouseRead_ = 0;
     bool mouseReadBefore_ = false;
     float restX_ = 0, restY_ = 0;  // motion below one count, carried over

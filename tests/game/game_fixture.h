@@ -42,6 +42,13 @@ public:
         ++writes[name];
         return inner.SetValue(key, name, value);
     }
+    std::optional<std::string> QueryText(const std::string& key, const std::string& name) override {
+        return inner.QueryText(key, name);
+    }
+    bool SetText(const std::string& key, const std::string& name, const std::string& text) override {
+        ++writes[name];
+        return inner.SetText(key, name, text);
+    }
     platform::MemorySettingsStore inner;
     std::map<std::string, int> writes;
 };

@@ -14,3 +14,12 @@ $<TARGET_FILE:shell_png_check> '${_shot_dir}/shot.png' '${_shot_dir}/report.json
   set_tests_properties(shell_window_screenshot PROPERTIES LABELS "gl" TIMEOUT 120
     SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+# The display and controls pages in a real window, driven by key presses:
+# full screen and back from the display page, a screenshot of each page.
+if(XVFB_RUN AND TARGET gamedata)
+  add_test(NAME shell_setup_pages
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24" ${CMAKE_CURRENT_LIST_DIR}/setup_pages.sh
+            $<TARGET_FILE:duskwhirl> $<TARGET_FILE:shell_png_check> ${CMAKE_BINARY_DIR}/shell_setup_pages)
+  set_tests_properties(shell_setup_pages PROPERTIES LABELS "gl" TIMEOUT 300
+    SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()

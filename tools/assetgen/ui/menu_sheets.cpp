@@ -196,6 +196,8 @@ Texture help5() {
     record(s, "button Next page", kNextPageButton);
     menu_caption(s, box_of(kPrevPageButton), "Previous page", 106, 16.5, 0.48);
     record(s, "button Previous page", kPrevPageButton);
+    menu_caption(s, box_of(kSetupButton), "Display & controls", 140, 16.5, 0.48);
+    record(s, "button Display & controls", kSetupButton);
 
     // The help screen's frame, drawn for its 244 x 366 px on screen: the
     // whole menu column, with a title band (the page titles) at the top.

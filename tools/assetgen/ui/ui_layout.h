@@ -37,6 +37,9 @@ constexpr Cell kBackButton{256, 384, 128, 32, 512, 512};
 constexpr Cell kNextPageButton{256, 416, 128, 32, 512, 512};
 constexpr Cell kPrevPageButton{256, 448, 128, 32, 512, 512};
 constexpr Cell kHelpFrame{384, 384, 128, 128, 512, 512};
+// The options screen's button to the display and controls pages.
+constexpr Cell kSetupButton{256, 480, 128, 32, 512, 512};
+constexpr Quad kSetupButtonQuad{0.342, 0.692, 0.515, 0.57};
 // Where the help screen shows its frame and its page buttons.
 // The frame fills the menu column's backing from top to bottom (y 120..486 px
 // at 800 x 600), with a title band over the page.

@@ -1,0 +1,80 @@
+#pragma once
+// "Display & controls", opened from the options screen: three pages (the
+// display, the keyboard, the gamepad) of rows chosen with the arrows, the
+// pad or the pointer. Enter or a click changes a row: a switch flips, a key
+// or button place waits for the new key ("press the new key", Escape
+// cancels), a slider moves with Left/Right or a drag. Left/Right on the page
+// row turn the page. Escape or Back returns to the options, writing what
+// changed to the settings.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/draw_entry.h"
+#include "engine/my_object.h"
+#include "frontend/ui_common.h"
+
+namespace dw {
+
+class SetupScreen : public MyObject {
+public:
+    enum Page : std::uint8_t { kDisplay, kKeyboard, kGamepad };
+    static constexpr int kPages = 3;
+    enum class Row : std::uint8_t {
+        Pages, FullScreen, Picture, VSync, Flashes, Key, Pad, KeySpeed, DeadZone, StickSpeed, Restore
+    };
+    struct Item {
+        Row row;
+        int action;  // the key or pad action of a Key or Pad row
+    };
+    enum class Waiting : std::uint8_t { None, Key, Button };
+
+    explicit SetupScreen(GameContext* ctx);
+
+    std::int32_t FrameMove() override;
+    std::int32_t Render() override;
+    std::int32_t RestoreDeviceObjects() override;
+
+    // The rows of a page, top to bottom.
+    static std::vector<Item> Rows(int page);
+    // Where the pointer finds row `i` of the page (the page row is the title).
+    static ui::Area RowRect(int i);
+    static constexpr ui::Area kBack = ui::kBackButtonArea;
+
+    int page = kDisplay;
+    int row = 0, column = 0;
+    Waiting waiting = Waiting::None;
+    bool closed = false;       // Escape or Back: the options screen takes over again
+    std::uint8_t dragging = 0;
+    std::string hint;          // the bottom line
+
+private:
+    void TakeKeys();
+    void TakeWaiting();
+    void TakePointer();
+    void Activate(int column);
+    void Step(int direction);
+    void Slide(Row slider, int value);
+    int* SliderValue(Row slider);
+    void ChangeDisplay();
+    void Leave();
+    bool Pressed(std::uint8_t dik) const;
+    void Layout();
+    int LayoutRow(int at, int i, const Item& item, std::uint32_t green);
+    int Text(int at, float x, float y, const std::string& text, std::size_t most, std::uint32_t colour);
+    std::string ValueOf(const Item& item, int column) const;
+
+    std::uint8_t previousKeys_[256] = {};
+    std::uint32_t previousButtons_ = 0;
+    std::uint8_t clickHeld_ = 1;
+    std::uint8_t holdInput_ = 0;  // a binding press still held: nothing else is taken
+    std::int32_t lastCursorX_ = 0, lastCursorY_ = 0;
+    float phase_ = 0;
+    ScreenVertex frame_[6 * 2] = {};   // the frame and the back button ("Help5Tex")
+    ScreenVertex sliders_[6 * 4] = {}; // two tracks and their knobs ("Help0Tex")
+    int sliderQuads_ = 0;
+    std::vector<ScreenVertex> glyphs_;  // "SymbolMid"
+    int glyphCount_ = 0;
+};
+
+}  // namespace dw

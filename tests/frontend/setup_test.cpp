@@ -1,0 +1,334 @@
+// The display and controls pages behind the options screen, and the keys on
+// the options and help screens: every screen works with the arrows, Enter
+// and Escape. Then the whole game: a key remapped through the screens, played
+// with, and found again by the next start; a broken value in settings.ini.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/headless_game.h"
+#include "core/settings.h"
+#include "engine/list_engine.h"
+#include "frontend/help_screen.h"
+#include "frontend/main_menu.h"
+#include "frontend/options_screen.h"
+#include "frontend/setup_screen.h"
+#include "frontend_fixture.h"
+#include "platform/embedded_resources.h"
+
+namespace dw {
+namespace {
+
+using platform::KeyAction;
+using Row = SetupScreen::Row;
+
+class Setup : public testing::FrontEndFixture {
+protected:
+    OptionsScreen* Open() {
+        auto* o = new OptionsScreen(&ctx);
+        list.AddObject(o);
+        Frame();
+        return o;
+    }
+    // Options, Down to the setup button, Enter.
+    SetupScreen* OpenSetup(OptionsScreen* o) {
+        for (int i = 0; i < 4; ++i) Tap(DIK_DOWN);
+        EXPECT_EQ(o->keySelection, 3);
+        Tap(DIK_RETURN);
+        return o->setup.get();
+    }
+    std::string Stored(const char* name) {
+        return settings.QueryText(kSettingsKey, name).value_or("(none)");
+    }
+};
+
+TEST_F(Setup, TheOptionsSlidersAndTheSetupButtonWorkWithTheKeys) {
+    OptionsScreen* o = Open();
+    EXPECT_EQ(o->keySelection, -1);  // nothing chosen until a key is pressed
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(ctx.soundVolume, 50);
+    Tap(DIK_DOWN);  // the first press chooses the sound volume
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(ctx.soundVolume, 55);
+    Tap(DIK_DOWN);
+    Tap(DIK_LEFT);
+    EXPECT_EQ(ctx.musicVolume, 23);
+    Tap(DIK_DOWN);
+    Tap(DIK_RIGHT);
+    EXPECT_NEAR(ctx.mouseSpeed, 1.05f, 1e-4f);
+    for (int i = 0; i < 12; ++i) Tap(DIK_RIGHT);
+    EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.5f);
+    Tap(DIK_UP);
+    for (int i = 0; i < 10; ++i) Tap(DIK_LEFT);
+    EXPECT_EQ(ctx.musicVolume, 0);
+    Tap(DIK_DOWN);
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    ASSERT_NE(o->setup, nullptr);
+    // Escape leaves the pages, not the options; the next Escape leaves those.
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(o->setup, nullptr);
+    EXPECT_EQ(ctx.optionsClosed, 0);
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(ctx.optionsClosed, 1);
+    EXPECT_EQ(Stored("MusicVolume"), "0");
+}
+
+TEST_F(Setup, TheSetupButtonOpensThePagesWithTheMouse) {
+    OptionsScreen* o = Open();
+    ctx.layoutCursorX = 0.5f;
+    ctx.layoutCursorY = 0.54f;
+    Frame();
+    EXPECT_EQ(o->setupHover, 1);
+    Click();
+    ASSERT_NE(o->setup, nullptr);
+    // The back button of the pages: the options again, the click not taken twice.
+    ctx.layoutCursorX = 0.2f;
+    Frame();
+    Click();
+    EXPECT_EQ(o->setup, nullptr);
+    EXPECT_EQ(ctx.optionsClosed, 0);
+}
+
+TEST_F(Setup, AKeyIsRemappedSwappedAndEscapeCancels) {
+    SetupScreen* s = OpenSetup(Open());
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->page, SetupScreen::kDisplay);
+    Tap(DIK_RIGHT);  // the page row turns the page
+    ASSERT_EQ(s->page, SetupScreen::kKeyboard);
+    for (int i = 0; i < 5; ++i) Tap(DIK_DOWN);
+    ASSERT_EQ(SetupScreen::Rows(s->page)[static_cast<std::size_t>(s->row)].row, Row::Key);
+    EXPECT_EQ(SetupScreen::Rows(s->page)[static_cast<std::size_t>(s->row)].action, static_cast<int>(KeyAction::Fire));
+    Tap(DIK_RETURN);
+    EXPECT_EQ(s->waiting, SetupScreen::Waiting::Key);
+    Tap(DIK_F);
+    EXPECT_EQ(s->waiting, SetupScreen::Waiting::None);
+    EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_F);
+    // The second key: D steers right; they swap.
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(s->column, 1);
+    Tap(DIK_RETURN);
+    Tap(DIK_D);
+    EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 1), DIK_D);
+    EXPECT_EQ(ctx.controls.Key(KeyAction::Right, 1), DIK_Z);
+    // Escape while waiting: nothing changes and the pages stay.
+    const platform::Controls before = ctx.controls;
+    Tap(DIK_RETURN);
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(s->waiting, SetupScreen::Waiting::None);
+    EXPECT_EQ(ctx.controls, before);
+    EXPECT_FALSE(s->closed);
+    // Leaving writes the names.
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(Stored("KeyFire"), "F,D");
+    EXPECT_EQ(Stored("KeyRight"), "Right,Z");
+    EXPECT_EQ(Stored("KeyPause"), "Escape");
+    EXPECT_EQ(Stored("PadPause"), "start,back");
+}
+
+TEST_F(Setup, RestoreDefaultsAndTheSliderOfEachPage) {
+    SetupScreen* s = OpenSetup(Open());
+    ASSERT_NE(s, nullptr);
+    Tap(DIK_LEFT);  // Display -> Gamepad
+    ASSERT_EQ(s->page, SetupScreen::kGamepad);
+    const auto rows = SetupScreen::Rows(s->page);
+    for (int i = 0; i < 4; ++i) Tap(DIK_DOWN);
+    ASSERT_EQ(rows[static_cast<std::size_t>(s->row)].row, Row::DeadZone);
+    Tap(DIK_RIGHT);
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(ctx.controls.deadZone, 30);
+    for (int i = 0; i < 20; ++i) Tap(DIK_RIGHT);
+    EXPECT_EQ(ctx.controls.deadZone, platform::kDeadZoneMax);
+    ctx.controls.BindKey(KeyAction::Fire, 0, DIK_F);  // another page's: kept
+    Tap(DIK_DOWN);
+    Tap(DIK_DOWN);
+    ASSERT_EQ(rows[static_cast<std::size_t>(s->row)].row, Row::Restore);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(ctx.controls.deadZone, platform::kDeadZoneDefault);
+    EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_F);
+    // A drag on the stick speed's track.
+    ctx.layoutCursorY = SetupScreen::RowRect(5).y0 + 0.03f;
+    ctx.layoutCursorX = 0.41f;
+    Frame();
+    ctx.mouseButtons[0] = 0x80;
+    Frame();
+    ctx.layoutCursorX = 0.69f;
+    Frame();
+    ctx.mouseButtons[0] = 0;
+    Frame();
+    EXPECT_EQ(ctx.controls.stickSpeed, platform::kSpeedMax);
+}
+
+TEST_F(Setup, TheDisplaySwitchesAskTheApplicationAndAreWritten) {
+    SetupScreen* s = OpenSetup(Open());
+    ASSERT_NE(s, nullptr);
+    ctx.display = {0, 0, 1, 0};
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);  // full screen
+    EXPECT_EQ(ctx.display.fullscreen, 1);
+    EXPECT_EQ(ctx.displayChangeRequest, 1);
+    ctx.displayChangeRequest = 0;
+    Tap(DIK_DOWN);
+    Tap(DIK_RIGHT);  // Left/Right flip a switch too
+    EXPECT_EQ(ctx.display.stretch, 1);
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(ctx.display.vsync, 0);
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(ctx.display.reduceFlashes, 1);
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(Stored("Stretch"), "1");
+    EXPECT_EQ(Stored("VSync"), "0");
+    EXPECT_EQ(Stored("ReduceFlashes"), "1");
+}
+
+TEST_F(Setup, HelpPagesTurnWithLeftAndRight) {
+    auto* h = new HelpScreen(&ctx);
+    list.AddObject(h);
+    Frame();
+    Tap(DIK_LEFT);
+    EXPECT_EQ(h->page2, 0);
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(h->page2, 1);
+    Tap(DIK_RIGHT);
+    EXPECT_EQ(h->page2, 1);
+    Tap(DIK_LEFT);
+    EXPECT_EQ(h->page2, 0);
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(ctx.helpClosed, 1);
+}
+
+// --- the whole game -----------------------------------------------------
+
+template <typename T>
+T* Find(GameContext& ctx, const char* objectName) {
+    for (auto* node = ctx.objectList->Head(); node; node = node->next)
+        if (std::string(node->object->name) == objectName) return dynamic_cast<T*>(node->object);
+    return nullptr;
+}
+
+void Press(HeadlessGame& game, std::uint8_t key) {
+    game.input().SetKey(key, true);
+    game.Run(2);
+    game.input().SetKey(key, false);
+    game.Run(2);
+}
+
+MainMenu* ToMenu(HeadlessGame& game) {
+    GameContext& ctx = game.context();
+    game.Run(2);
+    Press(game, DIK_SPACE);
+    EXPECT_TRUE(game.RunUntil([&] { return ctx.mouseActive == 1 && ctx.assetLoadingActive == 0; }, 600));
+    game.Run(4);
+    return Find<MainMenu>(ctx, "menu");
+}
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct UserDir {
+    UserDir() {
+        path = std::filesystem::temp_directory_path() /
+               ("dw_setup_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~UserDir() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+};
+
+HeadlessOptions Steered(const UserDir& dir) {
+    HeadlessOptions o;
+    o.userDir = dir.path.string();
+    o.seed = 5u;
+    o.steering = true;
+    return o;
+}
+
+TEST(SetupWholeGame, AKeyRemappedOnTheScreenFiresInPlayAndIsKeptForTheNextStart) {
+    if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "no levels compiled in";
+    UserDir dir;
+    {
+        // Recorded, as every game in a window is: the bindings reach the
+        // steering through the recorder.
+        PlayOptions play;
+        play.record = true;
+        HeadlessGame game(Steered(dir), play);
+        ASSERT_TRUE(game.Start());
+        GameContext& ctx = game.context();
+        MainMenu* menu = ToMenu(game);
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < 3; ++i) Press(game, DIK_DOWN);
+        Press(game, DIK_RETURN);
+        auto* options = Find<OptionsScreen>(ctx, "options");
+        ASSERT_NE(options, nullptr);
+        for (int i = 0; i < 4; ++i) Press(game, DIK_DOWN);
+        Press(game, DIK_RETURN);
+        ASSERT_NE(options->setup, nullptr);
+        Press(game, DIK_RIGHT);  // the keyboard page
+        for (int i = 0; i < 5; ++i) Press(game, DIK_DOWN);
+        Press(game, DIK_RETURN);
+        Press(game, DIK_F);
+        EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_F);
+        Press(game, DIK_ESCAPE);
+        Press(game, DIK_ESCAPE);
+        ASSERT_TRUE(game.RunUntil([&] { return Find<OptionsScreen>(ctx, "options") == nullptr; }, 10));
+        // A new game from the menu, and F fires; Left Ctrl no longer does.
+        for (int i = 0; i < 3; ++i) Press(game, DIK_UP);
+        Press(game, DIK_RETURN);
+        Press(game, DIK_RETURN);
+        ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.shipAlive; }, 900));
+        game.Run(30);
+        game.input().SetKey(DIK_F, true);
+        game.Run(3);
+        EXPECT_EQ(ctx.mouseButtons[0], 1u);
+        game.input().SetKey(DIK_F, false);
+        game.input().SetKey(DIK_LCONTROL, true);
+        game.Run(3);
+        EXPECT_EQ(ctx.mouseButtons[0], 0u);
+        game.input().SetKey(DIK_LCONTROL, false);
+        game.Close();
+    }
+    EXPECT_NE(ReadFile(dir.path / "settings.ini").find("KeyFire=F,Z\n"), std::string::npos);
+    HeadlessGame again(Steered(dir));
+    ASSERT_TRUE(again.Start());
+    EXPECT_EQ(again.context().controls.Key(KeyAction::Fire, 0), DIK_F);
+    EXPECT_EQ(again.context().controls.Key(KeyAction::Fire, 1), DIK_Z);
+    again.Close();
+}
+
+TEST(SetupWholeGame, ABrokenValueFallsBackToItsDefaultWithALogLineAndTheFileKeepsItsComments) {
+    UserDir dir;
+    {
+        std::ofstream out(dir.path / "settings.ini");
+        out << "; my own keys\n[Software\\QVM\\Duskwhirl]\nKeyFire=Banana\nKeyPause=P\nPadRocket=a,a\n"
+               "PadDeadZone=90\nVSync=0\n";
+    }
+    HeadlessGame game(Steered(dir));
+    ASSERT_TRUE(game.Start());
+    const GameContext& ctx = game.context();
+    const platform::Controls defaults = platform::Controls::Defaults();
+    EXPECT_EQ(ctx.controls.keys[static_cast<int>(KeyAction::Fire)], defaults.keys[static_cast<int>(KeyAction::Fire)]);
+    EXPECT_EQ(ctx.controls.Key(KeyAction::Pause, 0), DIK_P);
+    EXPECT_EQ(ctx.controls.pad, defaults.pad);
+    EXPECT_EQ(ctx.controls.deadZone, platform::kDeadZoneDefault);
+    EXPECT_EQ(ctx.display.vsync, 0);
+    EXPECT_FALSE(game.shell().vsync);  // applied at the start
+    game.Close();
+    const std::string log = ReadFile(dir.path / "file.log");
+    EXPECT_NE(log.find("KeyFire=Banana is not understood"), std::string::npos) << log;
+    EXPECT_NE(log.find("PadRocket=a,a is not understood"), std::string::npos);
+    EXPECT_NE(log.find("PadDeadZone=90 is not understood"), std::string::npos);
+    EXPECT_NE(ReadFile(dir.path / "settings.ini").find("; my own keys\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dw
