@@ -136,6 +136,14 @@ TEST_F(SoundTest, MusicStreamReplacesTheOpenOneAndLogsEachFailure) {
     EXPECT_EQ(resources.openCount, 0);  // the kept library is freed at shutdown
 }
 
+TEST_F(SoundTest, ABrokenStreamIsTriedAndLoggedOnce) {
+    StartSound(&ctx);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(OpenMusicStream(&ctx, asset::MenuError, ctx.musicStream), E_FAIL);
+    EXPECT_EQ(LogText(), "FAIL: Can not load stream in SFMOD!\n");
+    EXPECT_EQ(Count("IMXStreamOpenFile"), 1);
+    EXPECT_EQ(OpenMusicStream(&ctx, asset::Theme0, ctx.musicStream), S_OK);
+}
+
 TEST_F(SoundTest, NoLibraryMeansNoStream) {
     resources.failOpen = true;
     StartSound(&ctx);
