@@ -155,6 +155,12 @@ void StartSound(GameContext* ctx) {
     platform::SoundLibrary* imx = ctx->soundLibrary();
     ctx->soundReady = imx && imx->IMXInit(0, 44100, 0, 0xFFFFFFFFu) != 0 ? 1 : 0;
     if (ctx->soundReady) imx->IMXStart();
+    if (imx && !ctx->soundReady) {
+        // One line: the reason, and that play goes on without sound.
+        const std::string why = imx->InitProblem();
+        LogLine(ctx, ("Sound: no audio device (" + (why.empty() ? std::string("unknown reason") : why) +
+                      "): the game plays silent").c_str());
+    }
     if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
         ctx->resourceLibraryModule = lib->LoadLibrary(ctx->resourceLibraryName);
 }

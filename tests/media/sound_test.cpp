@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +109,17 @@ TEST_F(SoundTest, SilentRunsLoadButNeverPlay) {
     std::int32_t h = 0;
     EXPECT_EQ(LoadSample(&ctx, asset::MenuSelect, h), S_OK);  // loading still works
     EXPECT_NE(h, 0);
+    EXPECT_EQ(LogText(), "Sound: no audio device (unknown reason): the game plays silent\n");
+}
+
+TEST(MixerSound, AMissingDeviceSaysWhy) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = old ? old : "";
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    platform::MixerSoundLibrary mixer;
+    EXPECT_EQ(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 0);
+    EXPECT_FALSE(mixer.InitProblem().empty());
+    if (old) ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1); else ::unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST_F(SoundTest, BadSampleLogsAndMissingOnesStaySilent) {
