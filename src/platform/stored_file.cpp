@@ -276,6 +276,18 @@ StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
     return result;
 }
 
+int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
+    if (taken) *taken = false;
+    const int fd = OpenRegularFd(path, O_WRONLY | O_CREAT, notRegular);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (taken) *taken = errno == EWOULDBLOCK;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 void FailStoredWritesForTests(bool fail) { failWrites = fail; }
 
 }  // namespace platform

@@ -70,6 +70,12 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes,
 StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
                        const std::function<bool(std::string& contents)>& edit);
 
+// Opens (making it when missing) a regular file for writing and takes its
+// advisory lock without waiting: the descriptor to keep while the lock is
+// wanted, or -1 with `*taken` set when another process holds it (or
+// `*notRegular` when something else is in its place).
+int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular);
+
 // Tests: while set, every write of StoreFile and UpdateFile fails as on a
 // full disk (ENOSPC).
 void FailStoredWritesForTests(bool fail);

@@ -74,17 +74,18 @@ TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
     SessionContext ctx{services};
     ctx.requestedWidth = 1920;
     ctx.requestedHeight = 1080;
-    Application app(&ctx);
+    auto app = std::make_unique<Application>(&ctx);
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
               "Read Settings........... Succesful read settings\n"
               "Read Settings....Fucking SHIT!!! Error occuried!\n");
-    EXPECT_EQ(app.creation.width, 800u);
-    EXPECT_EQ(app.creation.height, 600u);
+    EXPECT_EQ(app->creation.width, 800u);
+    EXPECT_EQ(app->creation.height, 600u);
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_EQ(ctx.soundVolume, 50);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.0f);
 
+    app.reset();  // the first run ends
     // The second run finds the key: desktop size, one success line.
     SessionContext ctx2{services};
     ctx2.requestedWidth = 1920;
@@ -321,6 +322,25 @@ TEST_F(AppTest, AnOversizedSettingsFileIsRefusedAndKept) {
     EXPECT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1200), E_FAIL);
     WriteWindowSettings(settingsCtx, 1024, 768, false);
     EXPECT_EQ(SettingsText(), big);
+}
+
+// A second copy of the game does not empty the first one's log.
+TEST_F(AppTest, ASecondCopyLogsToAFileOfItsOwn) {
+    auto first = std::make_unique<Log>((dir / "file.log").string());
+    first->WriteLine("first");
+    ::testing::internal::CaptureStderr();
+    Log second((dir / "file.log").string());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    second.WriteLine("second");
+    first->WriteLine("first again");
+    EXPECT_EQ(second.path(), (dir / "file-2.log").string());
+    EXPECT_NE(err.find("this one logs to " + (dir / "file-2.log").string()), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(dir / "file.log"), "first\nfirst again\n");
+    EXPECT_EQ(ReadFile(dir / "file-2.log"), "second\n");
+    first.reset();  // the first copy closes: its log is free again
+    Log third((dir / "file.log").string());
+    EXPECT_EQ(third.path(), (dir / "file.log").string());
+    EXPECT_EQ(ReadFile(dir / "file.log"), "");
 }
 
 TEST_F(AppTest, LogWritesPercentSignsVerbatimAndEmptiesAtStart) {
