@@ -56,12 +56,10 @@ clean:
 # the program finds its data relative to itself first, so DESTDIR staging
 # and moving the tree afterwards both work.
 install: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX)) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j$(JOBS)
-	@DESTDIR=$(if $(DESTDIR),$(abspath $(DESTDIR))) cmake --install $(BUILD)
+	@JOBS=$(JOBS) bash scripts/install.sh "$(BUILD)" "$(PREFIX)" "$(DESTDIR)" $(CMAKE_FLAGS)
 
 uninstall:
-	@bash scripts/uninstall.sh $(BUILD) $(abspath $(PREFIX)) $(if $(DESTDIR),$(abspath $(DESTDIR)))
+	@bash scripts/uninstall.sh "$(BUILD)" "$(PREFIX)" "$(DESTDIR)"
 
 # Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
 # Seeds come from the shipped data of the Release build; each target runs

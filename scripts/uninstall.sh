@@ -4,12 +4,14 @@
 # The list of files comes from a fresh install of the same build into a
 # scratch directory, so it holds whatever prefix was used before and needs no
 # manifest of an earlier install. Directories are removed when they are left
-# empty and are the game's own (named duskwhirl) or were made for its icons.
+# empty and are the game's own (named duskwhirl), were made for its icons, or
+# are listed in share/duskwhirl/installed-directories as made by install.sh.
 set -euo pipefail
 build=${1:?usage: uninstall.sh BUILD PREFIX [DESTDIR]}
 prefix=${2:?usage: uninstall.sh BUILD PREFIX [DESTDIR]}
 destdir=${3:-}
-case $prefix in /*) ;; *) echo "uninstall.sh: PREFIX must be an absolute path" >&2; exit 2 ;; esac
+case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac
+case $destdir in ''|/*) ;; *) destdir=$PWD/$destdir ;; esac
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -22,6 +24,12 @@ while IFS= read -r -d '' f; do
     removed=$((removed + 1))
   fi
 done < <(find "$stage" \( -type f -o -type l \) -print0)
+list=$destdir$prefix/share/duskwhirl/installed-directories
+made=()
+if [ -f "$list" ]; then
+  while IFS= read -r d; do [ -n "$d" ] && made+=("$destdir$d"); done < "$list"
+  rm -f -- "$list"
+fi
 # Deepest first; rmdir leaves any directory that still holds something.
 while IFS= read -r -d '' d; do
   target=$destdir${d#"$stage"}
@@ -29,4 +37,7 @@ while IFS= read -r -d '' d; do
     */duskwhirl|*/duskwhirl/*|*/icons/hicolor/*/apps) rmdir -- "$target" 2>/dev/null || true ;;
   esac
 done < <(find "$stage" -mindepth 1 -depth -type d -print0)
+if [ ${#made[@]} -gt 0 ]; then
+  while IFS= read -r d; do rmdir -- "$d" 2>/dev/null || true; done < <(printf '%s\n' "${made[@]}" | awk '{ print length($0) "\t" $0 }' | sort -rn | cut -f2-)
+fi
 echo "-- $removed files removed from $destdir$prefix"

@@ -93,6 +93,21 @@ bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
 
 }  // namespace
 
+std::string MakeScratchUserDir(const std::string& userDir) {
+    std::string scratch = MakeScratchDir();
+    if (scratch.empty() || userDir.empty()) return scratch;
+    RecordRead read = RecordRead::Missing;
+    const RecordTable table = LoadRecordTable(platform::FileIn(userDir, kRecordsFile), &read);
+    if (read == RecordRead::Complete) SaveRecordTable(scratch + "/" + kRecordsFile, table);
+    return scratch;
+}
+
+void RemoveScratchUserDir(const std::string& dir) {
+    if (dir.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
 std::vector<std::string> FindAttractDemos(const std::string& dataFile) {
     std::vector<std::string> demos;
     if (dataFile.empty()) return demos;
@@ -253,20 +268,15 @@ bool AttractMode::Start() {
         bool ok = LoadDemoFile(path, demo_, error);
         std::string scratch;
         if (ok) {
-            scratch = MakeScratchDir();
+            // The best score the demo shows is the player's; the demo's
+            // session writes only its own copy.
+            scratch = MakeScratchUserDir(host_ ? host_->context->services->userDir : std::string());
             if (scratch.empty()) {
                 if (log) log->WriteLine("GAME: no demo: no scratch directory for it");
                 return false;  // try again the next time the menu is idle
             }
         }
         if (ok) {
-            // The best score the demo shows is the player's; the demo's
-            // session writes only its own copy.
-            RecordRead read = RecordRead::Missing;
-            const RecordTable table =
-                host_ ? LoadRecordTable(host_->context->UserFile(kRecordsFile), &read) : RecordTable{};
-            if (read == RecordRead::Complete) SaveRecordTable(scratch + "/" + kRecordsFile, table);
-
             SessionOptions o;
             o.headless.userDir = scratch;
             o.headless.dataFile = options_.dataFile;

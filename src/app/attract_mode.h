@@ -46,6 +46,13 @@ inline constexpr std::uint32_t kAttractIdleMs = 30000;
 // The folder beside the game's data file that holds the demos.
 inline constexpr char kAttractDemoFolder[] = "demos";
 
+// A scratch user directory for a session that must leave the player's alone
+// (a demo, a replay): a new temporary directory holding a copy of the
+// player's high-score table from `userDir`, so that the best score shows as
+// usual. Empty when none could be made. RemoveScratchUserDir removes it.
+std::string MakeScratchUserDir(const std::string& userDir);
+void RemoveScratchUserDir(const std::string& dir);
+
 // The demos that ship with the game: the *.dwdemo files of the "demos"
 // folder beside the data file `dataFile`, in name order. Empty when there
 // is none (the menu then simply stays).

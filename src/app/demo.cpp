@@ -254,17 +254,15 @@ bool LoadDemoFile(const std::string& path, Demo& out, std::string& error) {
 }
 
 bool SaveDemoFile(const std::string& path, const Demo& demo, std::string& error) {
-    const std::vector<std::uint8_t> bytes = EncodeDemo(demo);
+    return SaveDemoBytes(path, EncodeDemo(demo), error);
+}
+
+bool SaveDemoBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
     if (platform::KindOfPath(path) == platform::PathKind::Other)
         return Fail(error, "the demo file " + path + " is not a regular file");
-    const std::string temp = path + ".part";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return Fail(error, "cannot write the demo file " + path);
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    const std::string text(bytes.begin(), bytes.end());
+    if (platform::ReplaceFile(path, text) != platform::StoreResult::Written)
         return Fail(error, "cannot write the demo file " + path);
-    }
     return true;
 }
 
@@ -314,6 +312,14 @@ void DemoRecorder::ReleaseDevices() {
 }
 
 void DemoRecorder::BeginFrame(std::uint32_t stepMs) {
+    if (full()) {
+        if (!toldFull_)
+            std::fprintf(stderr, "duskwhirl: the recording holds the most a demo may (%u frames): the rest is not recorded\n",
+                         kDemoMaxFrames);
+        toldFull_ = true;
+        inFrame_ = false;
+        return;
+    }
     current_ = DemoFrame{};
     current_.stepMs = stepMs == 0 ? 1 : stepMs;
     current_.buttons = buttons_;

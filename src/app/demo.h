@@ -71,7 +71,10 @@ std::vector<std::uint8_t> EncodeDemo(const Demo& demo);
 bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::string& error);
 
 bool LoadDemoFile(const std::string& path, Demo& out, std::string& error);
+// Writes a new file through a temporary one and a rename: whatever was in
+// its place (a link, a FIFO) is replaced, never followed or opened.
 bool SaveDemoFile(const std::string& path, const Demo& demo, std::string& error);
+bool SaveDemoBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Records what the game's input objects read: sits between the game and the
 // real input devices (SDL in a window, the scripted input headless).
@@ -94,10 +97,16 @@ public:
     std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
 
     // Around each frame: the step the clock made before it, then the close.
+    // Recording stops at kDemoMaxFrames, the most a demo file may hold (said
+    // once on stderr): what was recorded stays a demo the game plays back.
     void BeginFrame(std::uint32_t stepMs);
     void EndFrame();
     // Forgets the frame begun (the pass ran no frame: minimised, inactive).
-    void CancelFrame() { inFrame_ = false; demo_.keyChanges.resize(current_.keyBegin); }
+    void CancelFrame() {
+        if (inFrame_) demo_.keyChanges.resize(current_.keyBegin);
+        inFrame_ = false;
+    }
+    bool full() const { return demo_.frames.size() >= kDemoMaxFrames; }
 
     const Demo& demo() const { return demo_; }
     Demo& demo() { return demo_; }
@@ -114,6 +123,7 @@ private:
     std::uint8_t keys_[256] = {};  // the keyboard as last read
     std::uint8_t buttons_ = 0;
     bool inFrame_ = false;
+    bool toldFull_ = false;
     std::unique_ptr<Device> keyboard_, mouse_;
 };
 

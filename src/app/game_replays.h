@@ -4,8 +4,13 @@
 // program closed during it) the recording so far is kept as
 // replays/last.dwdemo; a game that entered the high-score table also as
 // replays/best-<place>.dwdemo, the older ones moving down with the table.
-// --replay plays them back exactly.
+// The best replays move only once the table on disk took the entry, at the
+// place it took there, all in one step: a game closed during name entry, the
+// autopilot or a failed save leave them as they were, in step with the
+// table. --replay plays them back exactly.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dw {
 
@@ -27,11 +32,16 @@ public:
     std::string LastFile() const { return dir_ + "/last.dwdemo"; }
 
 private:
-    void Keep(const Demo& recording, int place);
+    // Writes replays/last.dwdemo; false when it could not.
+    bool KeepLast(const std::vector<std::uint8_t>& bytes);
+    // The game waiting for its entry in the table becomes best-<place+1>.
+    void MoveBest(int place);
 
     std::string dir_;
     bool inGame_ = false;
     bool scoreShown_ = false;  // the score of a game went to the table
+    std::vector<std::uint8_t> waiting_;  // the game over, until its entry is saved
+    std::uint32_t savesSeen_ = 0;        // the context's recordSaves seen so far
 };
 
 }  // namespace dw

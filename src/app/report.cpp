@@ -9,6 +9,7 @@
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "game/player_ship.h"
+#include "platform/stored_file.h"
 
 namespace dw {
 
@@ -136,7 +137,7 @@ std::string BuildReport(const GameContext& c, const ListEngine* objects, std::ui
 }
 
 bool WriteReport(const std::string& path, const std::string& json) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::FILE* f = platform::OpenRegularFile(path, "wb");  // never a FIFO or a device
     if (!f) return false;
     const bool ok = std::fwrite(json.data(), 1, json.size(), f) == json.size();
     return std::fclose(f) == 0 && ok;

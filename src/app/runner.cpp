@@ -225,7 +225,18 @@ int RunProgram(const CommandLine& cl) {
     // a replay, the autopilot, a level or a timedemo is a session of play.
     const bool play = windowed || !cl.recordFile.empty() || replaying || cl.autopilot || cl.level >= 0 ||
                       cl.timedemo;
-    const std::string userDir = UserDirectoryFor(cl);
+    // A replay, like a demo of the attract mode, plays in a scratch user
+    // directory: the player's files are left exactly as they were. Without
+    // any user directory (HOME unset) nothing is saved, and the game says so.
+    std::string userDir = UserDirectoryFor(cl);
+    if (userDir.empty() && !replaying)
+        std::fprintf(stderr, "duskwhirl: settings and high scores will not be saved: %s\n",
+                     platform::UserDirProblem(userDir).c_str());
+    struct ScratchRemover {
+        std::string dir;
+        ~ScratchRemover() { RemoveScratchUserDir(dir); }
+    } scratch;
+    if (replaying || userDir.empty()) userDir = scratch.dir = MakeScratchUserDir(userDir);
     const std::uint32_t stepMs = cl.fixedStep ? cl.fixedStep : 16;
 
     PlayOptions options;

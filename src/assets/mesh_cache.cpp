@@ -71,6 +71,7 @@ HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName
             case ReadStep::ZeroSize: LogLine(context, "FAIL: Can not define size resource for MESH!"); return E_FAIL;
             case ReadStep::NotLoaded: LogLine(context, "FAIL: Can not load resource for MESH!"); return E_FAIL;
             case ReadStep::NotLocked: LogLine(context, "FAIL: Can not lock resource for MESH!"); return E_FAIL;
+            case ReadStep::Again: return E_FAIL;  // said the first time
             default: break;
         }
         if (materials) materials->Release();

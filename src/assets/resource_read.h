@@ -2,6 +2,7 @@
 // Reading one resource from the resource library, step by step; every
 // loader of textures, meshes and samples goes through here.
 #include <cstdint>
+#include <string>
 
 namespace dw {
 
@@ -15,11 +16,13 @@ enum class ReadStep {
     NotLoaded,    // the resource could not be read (corrupt entry)
     NotLocked,    // no bytes to lock
     BuildFailed,  // the bytes were read but the asset could not be made of them
+    Again,        // failed before in this session: not read again (and not logged again)
 };
 
 // Opens the library `libraryName` of the session's resource library, finds `name`, sizes, loads and locks it,
 // hands the bytes to `build` (which returns false when it cannot use them)
-// and frees the library on every path once it was opened.
+// and frees the library on every path once it was opened. A resource that
+// failed once is not read again in the session (Again).
 template <typename Build>
 ReadStep ReadResource(const GameContext& ctx, const char* libraryName, const char* name, Build&& build);
 
@@ -34,8 +37,13 @@ template <typename Build>
 ReadStep ReadResource(const GameContext& ctx, const char* libraryName, const char* name, Build&& build) {
     platform::ResourceLibrary* lib = ctx.resourceLibrary();
     if (!lib) return ReadStep::NoLibrary;
+    const std::string key = std::string(libraryName ? libraryName : "") + "/" + (name ? name : "");
+    if (ctx.failedResources.count(key)) return ReadStep::Again;
     platform::LibraryModule* module = lib->LoadLibrary(libraryName);
-    if (!module) return ReadStep::NoLibrary;
+    if (!module) {
+        ctx.failedResources[key] = static_cast<int>(ReadStep::NoLibrary);
+        return ReadStep::NoLibrary;
+    }
     ReadStep step = ReadStep::Ok;
     const platform::ResourceHandle res = lib->FindResource(module, name);
     std::uint32_t size = 0;
@@ -52,6 +60,7 @@ ReadStep ReadResource(const GameContext& ctx, const char* libraryName, const cha
         step = ReadStep::BuildFailed;
     }
     lib->FreeLibrary(module);
+    if (step != ReadStep::Ok) ctx.failedResources[key] = static_cast<int>(step);
     return step;
 }
 

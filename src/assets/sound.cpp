@@ -1,5 +1,7 @@
 #include "assets/sound.h"
 
+#include <string>
+
 #include "core/game_context.h"
 #include "core/log.h"
 #include "assets/asset_names.h"
@@ -63,41 +65,37 @@ void FreeSound(GameContext* ctx, const char* name) {
     });
 }
 
+namespace {
+
+// One failed step of opening a music stream: logged, and remembered for the
+// session so that the stream is not read and decoded again at every try.
+HRESULT MusicFailed(GameContext* ctx, const std::string& key, const char* line) {
+    LogLine(ctx, line);
+    ctx->failedResources[key] = 1;
+    return E_FAIL;
+}
+
+}  // namespace
+
 HRESULT OpenMusicStream(GameContext* ctx, const char* name, std::int32_t& place) {
     platform::ResourceLibrary* lib = ctx->resourceLibrary();
     platform::LibraryModule* module = ctx->resourceLibraryModule;
-    if (!module || !lib) {
-        LogLine(ctx, "FAIL: Can not load library in SFMOD!");
-        return E_FAIL;
-    }
+    const std::string key = std::string("music/") + name;
+    if (ctx->failedResources.count(key)) return E_FAIL;
+    if (!module || !lib) return MusicFailed(ctx, key, "FAIL: Can not load library in SFMOD!");
     const platform::ResourceHandle res = lib->FindResource(module, name);
-    if (!res) {
-        LogLine(ctx, "FAIL: Can not find resource in SFMOD!");
-        return E_FAIL;
-    }
+    if (!res) return MusicFailed(ctx, key, "FAIL: Can not find resource in SFMOD!");
     const std::uint32_t size = lib->SizeofResource(module, res);
-    if (size == 0) {
-        LogLine(ctx, "FAIL: Can not size define in SFMOD!");
-        return E_FAIL;
-    }
-    if (!lib->LoadResource(module, res)) {
-        LogLine(ctx, "FAIL: Can not load resource in SFMOD!");
-        return E_FAIL;
-    }
+    if (size == 0) return MusicFailed(ctx, key, "FAIL: Can not size define in SFMOD!");
+    if (!lib->LoadResource(module, res)) return MusicFailed(ctx, key, "FAIL: Can not load resource in SFMOD!");
     const std::uint8_t* bytes = lib->LockResource(module, res);
-    if (!bytes) {
-        LogLine(ctx, "FAIL: Can not lock resource in SFMOD!");
-        return E_FAIL;
-    }
+    if (!bytes) return MusicFailed(ctx, key, "FAIL: Can not lock resource in SFMOD!");
     if (place > 0) {
         if (ctx->soundLibrary()) ctx->soundLibrary()->IMXStreamClose(place);
         place = 0;
     }
     place = ctx->soundLibrary() ? ctx->soundLibrary()->IMXStreamOpenFile(1, bytes, 0, size, 0) : 0;
-    if (place == 0) {
-        LogLine(ctx, "FAIL: Can not load stream in SFMOD!");
-        return E_FAIL;
-    }
+    if (place == 0) return MusicFailed(ctx, key, "FAIL: Can not load stream in SFMOD!");
     return S_OK;
 }
 
@@ -112,6 +110,12 @@ void StartSound(GameContext* ctx) {
     platform::SoundLibrary* imx = ctx->soundLibrary();
     ctx->soundReady = imx && imx->IMXInit(0, 44100, 0, 0xFFFFFFFFu) != 0 ? 1 : 0;
     if (ctx->soundReady) imx->IMXStart();
+    if (imx && !ctx->soundReady) {
+        // One line: the reason, and that play goes on without sound.
+        const std::string why = imx->InitProblem();
+        LogLine(ctx, ("Sound: no audio device (" + (why.empty() ? std::string("unknown reason") : why) +
+                      "): the game plays silent").c_str());
+    }
     if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
         ctx->resourceLibraryModule = lib->LoadLibrary(ctx->resourceLibraryName);
 }

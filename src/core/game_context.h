@@ -5,6 +5,7 @@
 // objects leave for one another.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "core/draw_entry.h"
@@ -132,6 +133,13 @@ struct GameStartValues {
     std::uint8_t gameInProgress = 0;
     std::uint8_t highScoreCheckRequest = 0;
     std::uint8_t highScoresClosed = 0;
+    // Each high-score entry saved to the table on disk counts here, with the
+    // place it took there (the replays of the table follow it).
+    std::uint32_t recordSaves = 0;
+    // Resources that failed to load this session ("library/name" and the
+    // step that failed): not read, decoded or logged again.
+    mutable std::map<std::string, int> failedResources;
+    std::int32_t recordSavedPlace = -1;
     std::uint8_t optionsClosed = 0;
     std::uint8_t helpClosed = 0;
     std::uint8_t screenChanged = 0;

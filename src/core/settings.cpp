@@ -54,12 +54,21 @@ HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t v
     return store->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
 }
 
+HRESULT WriteIntRegKeys(const GameContext& ctx, const std::map<std::string, std::uint32_t>& values) {
+    platform::SettingsStore* store = ctx.settingsStore();
+    if (!store) return E_FAIL;
+    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
+        return E_FAIL;
+    return store->SetValues(kSettingsKey, values) ? S_OK : E_FAIL;
+}
+
 void WriteWindowSettings(const GameContext& ctx, std::uint32_t width, std::uint32_t height, bool fullscreen) {
+    std::map<std::string, std::uint32_t> values{{"FullScreen", fullscreen ? 1u : 0u}};
     if (width >= 320 && height >= 200) {
-        WriteIntRegKey(ctx, "WindowWidth", width);
-        WriteIntRegKey(ctx, "WindowHeight", height);
+        values["WindowWidth"] = width;
+        values["WindowHeight"] = height;
     }
-    WriteIntRegKey(ctx, "FullScreen", fullscreen ? 1 : 0);
+    WriteIntRegKeys(ctx, values);  // the three in one change
 }
 
 bool SettingsKeyOpens(const GameContext& ctx) {

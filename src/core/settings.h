@@ -2,6 +2,8 @@
 // The four persistent settings (level reached, mouse speed, sound and music
 // volume) under one key of the settings store.
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "platform/d3d_types.h"
 
@@ -44,6 +46,9 @@ HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name,
                       std::uint32_t defaultValue);
 // Opens (creating) the settings key and writes a 32-bit value: S_OK or E_FAIL.
 HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t value);
+// Writes values that belong together as one change of the file: S_OK when
+// all of them were stored, E_FAIL when none was.
+HRESULT WriteIntRegKeys(const GameContext& ctx, const std::map<std::string, std::uint32_t>& values);
 
 // True when the settings key can be opened (used at final clean-up).
 bool SettingsKeyOpens(const GameContext& ctx);

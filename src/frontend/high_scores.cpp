@@ -1,6 +1,8 @@
 #include "frontend/high_scores.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/game_context.h"
 #include "core/log.h"
@@ -68,6 +70,7 @@ HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
     nameEntry = 1;
     PlaySound(ctx, asset::MenuWiner);
     place = p;
+    entryScore = ctx->score;
     InsertScore(table, p, ctx->score);
 }
 
@@ -96,6 +99,13 @@ std::int32_t HighScores::RestoreDeviceObjects() {
         SetQuadScreen(SixRun() + 6 * j, x, x + 0.044f, 0.395f, 0.475f, 0, 0, 0, 0);
     }
     ui::PrepareQuads(glyphs_, kGlyphs, kGlyphZ, 0xFFFFFFFFu);
+    for (int j = 0; j < kNoteGlyphs; ++j) {
+        const float x = 0.158f + 0.017f * static_cast<float>(j);
+        SetQuadScreen(note_ + 6 * j, x, x + 0.025f, 0.347f, 0.392f, 0, 0, 0, 0);
+    }
+    ui::PrepareQuads(note_, kNoteGlyphs, kGlyphZ, 0xFFFF8080u);
+    ClearGlyphs(note_, kNoteGlyphs);
+    if (noteShown) SetGlyphText(note_, kNotSavedNote);
     ui::PrepareQuads(caret_, 1, kGlyphZ, 0xFFFFFFFFu);
     Refresh();
     return 0;
@@ -135,13 +145,38 @@ void HighScores::Refresh() {
 
 void HighScores::Save() {
     GameContext& c = *context;
-    if (nameEntry) std::memcpy(table.names[place], typedName, sizeof typedName);
+    const bool entry = nameEntry != 0;
+    if (entry) std::memcpy(table.names[place], typedName, sizeof typedName);
     nameEntry = 0;
     caretVisible = 0;
     CapScores(table);
-    // Any save that did not reach the disk is logged.
-    if (SaveRecordTable(c.UserFile(kRecordsFile), table) != RecordWrite::Written && c.log)
-        c.log->WriteLine(kRecordsWriteFailed);
+    const std::string path = c.UserFile(kRecordsFile);
+    RecordWrite w = RecordWrite::Written;
+    if (entry) {
+        // The table on disk now, which another copy of the game may have
+        // changed since this one read it, takes this entry.
+        RecordTable merged = table;
+        int taken = RecordTable::kPlaces;
+        w = SaveRecordEntry(path, typedName, entryScore, merged, taken);
+        if (w == RecordWrite::Written) {
+            table = merged;
+            place = taken;
+            ++c.recordSaves;
+            c.recordSavedPlace = taken;
+        } else if (w == RecordWrite::Unchanged) {
+            table = merged;  // the places filled meanwhile
+        }
+    } else {
+        w = SaveRecordTable(path, table);
+    }
+    // Any save that did not reach the disk is logged, and said.
+    if (w != RecordWrite::Written && w != RecordWrite::Unchanged) {
+        if (c.log) c.log->WriteLine(kRecordsWriteFailed);
+        std::fprintf(stderr, "duskwhirl: the high score was not saved to %s: %s\n", path.c_str(),
+                     RecordWriteText(w));
+        noteShown = 1;
+        SetGlyphText(note_, kNotSavedNote);
+    }
     Refresh();
 }
 
@@ -214,6 +249,7 @@ std::int32_t HighScores::Render() {
     if (nameEntry && caretVisible) ui::SubmitSprites(context, asset::BoardTex, caret_, 2, 2.58f);
     ui::SubmitSprites(context, asset::Help5Tex, panel_, 4, 2.58f);
     ui::SubmitSprites(context, asset::SymbolMid, glyphs_, 2 * kGlyphs, 2.58f);
+    if (noteShown) ui::SubmitSprites(context, asset::SymbolMid, note_, 2 * kNoteGlyphs, 2.58f);
     return 0;
 }
 

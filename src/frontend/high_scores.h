@@ -15,6 +15,8 @@ public:
     static constexpr int kNameGlyphs = 16;
     static constexpr int kScoreGlyphs = 7;
     static constexpr int kGlyphs = RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs) + 7 + 6;
+    static constexpr int kNoteGlyphs = 32;
+    static constexpr char kNotSavedNote[] = "The score could not be saved";
 
     explicit HighScores(GameContext* ctx);
 
@@ -25,6 +27,7 @@ public:
     RecordTable table{};
     char typedName[17] = {};
     int place = 0;
+    std::uint32_t entryScore = 0;  // the score whose name is typed
     std::uint8_t nameEntry = 0;
     std::uint8_t caretVisible = 0;
     std::uint32_t lastCaretToggle = 0;
@@ -32,6 +35,7 @@ public:
     std::uint8_t backHover = 0, backHoverShown = 0;
     std::uint8_t clickHeld = 1, escapeHeld = 0;
     float phase = 0;
+    std::uint8_t noteShown = 0;  // the line under the table says the save failed
 
     const ScreenVertex* Glyphs() const { return glyphs_; }
     const ScreenVertex* NameGlyphs(int row) const { return glyphs_ + 6 * kNameGlyphs * row; }
@@ -43,8 +47,11 @@ public:
     }
     const ScreenVertex* Caret() const { return caret_; }
     const ScreenVertex* BackButton() const { return panel_ + 6; }
+    const ScreenVertex* NoteGlyphs() const { return note_; }
 
-    // Saves the table to the user directory (name entry ends).
+    // Saves the table to the user directory (name entry ends): the entry
+    // typed goes into the table as it is on disk then. A failure is said on
+    // stderr, in the log and on the line under the table.
     void Save();
 
 private:
@@ -62,6 +69,7 @@ private:
     ScreenVertex panel_[12] = {};  // panel, back button
     ScreenVertex caret_[6] = {};
     ScreenVertex glyphs_[6 * kGlyphs] = {};
+    ScreenVertex note_[6 * kNoteGlyphs] = {};
 };
 
 }  // namespace dw

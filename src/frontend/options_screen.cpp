@@ -81,12 +81,12 @@ void OptionsScreen::PlaceKnobs() {
 void OptionsScreen::Leave() {
     GameContext& c = *context;
     // The success line only when every value reached the file.
-    bool written = SettingsKeyOpens(c);
-    if (written) {
-        written = WriteIntRegKey(c, "MusicVolume", static_cast<std::uint32_t>(c.musicVolume)) == S_OK;
-        written = WriteIntRegKey(c, "SoundVolume", static_cast<std::uint32_t>(c.soundVolume)) == S_OK && written;
-        written = WriteIntRegKey(c, "Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)) == S_OK && written;
-    }
+    // The three values in one change of the file.
+    const bool written =
+        SettingsKeyOpens(c) &&
+        WriteIntRegKeys(c, {{"MusicVolume", static_cast<std::uint32_t>(c.musicVolume)},
+                            {"SoundVolume", static_cast<std::uint32_t>(c.soundVolume)},
+                            {"Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)}}) == S_OK;
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
     dead = 1;

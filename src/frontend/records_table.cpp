@@ -62,15 +62,60 @@ RecordTable LoadRecordTable(const std::string& path, RecordRead* status) {
     return ParseRecordTable(block, got);
 }
 
-RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table) {
-    switch (platform::StoreFile(path, SerializeRecordTable(table))) {
+namespace {
+
+RecordWrite FromStore(platform::StoreResult r, const std::string& path) {
+    switch (r) {
         case platform::StoreResult::Written: return RecordWrite::Written;
         case platform::StoreResult::NotRegular: return RecordWrite::NotRegular;
         case platform::StoreResult::ReadOnly: return RecordWrite::ReadOnly;
+        case platform::StoreResult::Locked: return RecordWrite::Locked;
+        case platform::StoreResult::Unchanged: return RecordWrite::Unchanged;
+        case platform::StoreResult::TooLarge:
         case platform::StoreResult::Failed: break;
     }
     return platform::KindOfPath(path) == platform::PathKind::Missing ? RecordWrite::NotOpened
                                                                      : RecordWrite::Incomplete;
+}
+
+}  // namespace
+
+RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table) {
+    return FromStore(platform::StoreFile(path, SerializeRecordTable(table)), path);
+}
+
+RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score,
+                            RecordTable& table, int& place) {
+    constexpr std::size_t kMaxBytes = 1u << 20;
+    place = RecordTable::kPlaces;
+    RecordTable merged{};
+    const platform::StoreResult r = platform::UpdateFile(path, kMaxBytes, [&](std::string& bytes) {
+        merged = ParseRecordTable(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        CapScores(merged);
+        place = InsertionPlace(merged, score);
+        if (place >= RecordTable::kPlaces) return false;
+        InsertScore(merged, place, score);
+        std::strncpy(merged.names[place], name, RecordTable::kNameBytes - 1);
+        CapScores(merged);
+        bytes = SerializeRecordTable(merged);
+        return true;
+    });
+    if (r == platform::StoreResult::Written || r == platform::StoreResult::Unchanged) table = merged;
+    if (r != platform::StoreResult::Written) place = RecordTable::kPlaces;
+    return FromStore(r, path);
+}
+
+const char* RecordWriteText(RecordWrite w) {
+    switch (w) {
+        case RecordWrite::Written: return "saved";
+        case RecordWrite::Unchanged: return "no longer enters the table";
+        case RecordWrite::NotRegular: return "records.csm is not a regular file";
+        case RecordWrite::ReadOnly: return "records.csm is read-only";
+        case RecordWrite::Locked: return "records.csm is locked by another program";
+        case RecordWrite::NotOpened:
+        case RecordWrite::Incomplete: break;
+    }
+    return "the disk refused the write";
 }
 
 int InsertionPlace(const RecordTable& table, std::uint32_t score) {

@@ -38,12 +38,22 @@ enum class RecordRead { Complete, Missing, Short, NotRegular };
 // read). A FIFO, directory or device in its place is never opened.
 RecordTable LoadRecordTable(const std::string& path, RecordRead* status = nullptr);
 
-enum class RecordWrite { Written, NotOpened, Incomplete, NotRegular, ReadOnly };
+enum class RecordWrite { Written, NotOpened, Incomplete, NotRegular, ReadOnly, Locked, Unchanged };
 // Writes the table without ever losing the one on disk: through a temporary
 // file and a rename where the directory allows it, else in place through the
 // existing file (a symbolic link stays a link). A read-only file, or one
 // that is not regular, is left alone.
 RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table);
+
+// Enters one score with its name into the table as it is on disk at the
+// moment of saving, under the file's lock, so that an entry another copy of
+// the game saved meanwhile stays. `table` becomes the table written and
+// `place` the place taken (kPlaces, and Unchanged, when the score no longer
+// enters).
+RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score,
+                            RecordTable& table, int& place);
+// Why a save failed, for the player.
+const char* RecordWriteText(RecordWrite w);
 
 // Where a score enters the table: the number of places whose score is at
 // least `score`; 8 when it does not enter.

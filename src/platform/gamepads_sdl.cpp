@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <algorithm>
 #include <map>
+#include <string>
+
+#include "platform/stored_file.h"
 
 #include "platform/steering.h"
 
@@ -29,12 +32,23 @@ public:
         // SDL reads SDL_GAMECONTROLLERCONFIG itself when the subsystem starts.
         up_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
         if (!up_ || mappingFile.empty()) return;
-        if (std::FILE* f = std::fopen(mappingFile.c_str(), "rb")) {
-            std::fclose(f);
-            if (SDL_GameControllerAddMappingsFromFile(mappingFile.c_str()) < 0)
-                std::fprintf(stderr, "duskwhirl: cannot read the gamepad mappings in %s (%s)\n",
-                             mappingFile.c_str(), SDL_GetError());
+        // Read as the game's own files are (never a FIFO or a device, which
+        // would hold the start), then handed to SDL from memory.
+        constexpr std::size_t kMaxMappingBytes = 16u << 20;
+        std::string text;
+        const ReadResult read = ReadStoredFile(mappingFile, text, kMaxMappingBytes);
+        if (read == ReadResult::Missing) return;
+        if (read != ReadResult::Read) {
+            std::fprintf(stderr, "duskwhirl: the gamepad mappings in %s are not read (%s)\n", mappingFile.c_str(),
+                         read == ReadResult::NotRegular ? "not a regular file"
+                         : read == ReadResult::TooLarge ? "larger than 16 MiB"
+                                                        : "cannot be read");
+            return;
         }
+        SDL_RWops* rw = SDL_RWFromConstMem(text.data(), static_cast<int>(text.size()));
+        if (!rw || SDL_GameControllerAddMappingsFromRW(rw, 1) < 0)
+            std::fprintf(stderr, "duskwhirl: cannot read the gamepad mappings in %s (%s)\n",
+                         mappingFile.c_str(), SDL_GetError());
     }
     ~SdlGamepads() override {
         for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad);

@@ -1,5 +1,7 @@
 #include "platform/screenshot.h"
 
+#include "platform/stored_file.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -48,7 +50,7 @@ bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t w
     if (rgba == nullptr || width == 0 || height == 0 || width > 16384 || height > 16384 || path.empty()) {
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = OpenRegularFile(path, "wb");  // never a FIFO or a device
     if (file == nullptr) return false;
     bool ok = WriteRows(file, rgba, width, height);
     ok = (std::fclose(file) == 0) && ok;

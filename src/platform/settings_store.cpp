@@ -47,6 +47,12 @@ bool MemorySettingsStore::SetText(const std::string& key, const std::string& nam
     return true;
 }
 
+bool SettingsStore::SetValues(const std::string& key, const Values& values) {
+    bool ok = true;
+    for (const auto& [name, value] : values) ok = SetValue(key, name, value) && ok;
+    return ok;
+}
+
 namespace {
 
 std::string Trim(const std::string& s) {
@@ -235,15 +241,21 @@ bool IniSettingsStore::Load() {
     if (loaded_) return usable_;
     loaded_ = true;
     std::string text;
-    bool exists = false, notRegular = false;
-    if (!ReadRegularFile(path_, text, &exists, &notRegular)) {
-        if (!exists) {
-            doc_ = IniDocument(kFileHeader);
-            usable_ = true;
-            return true;
-        }
-        problem_ = path_ + (notRegular ? " is not a regular file" : " cannot be read") +
-                   ": the settings are neither read nor written";
+    switch (ReadStoredFile(path_, text, kMaxFileBytes)) {
+    case ReadResult::Read: break;
+    case ReadResult::Missing:
+        doc_ = IniDocument(kFileHeader);
+        usable_ = true;
+        return true;
+    case ReadResult::NotRegular:
+        problem_ = path_ + " is not a regular file: the settings are neither read nor written";
+        return false;
+    case ReadResult::TooLarge:
+        problem_ = path_ + " is larger than " + std::to_string(kMaxFileBytes >> 20) +
+                   " MiB: the defaults are used and the file is left as it is";
+        return false;
+    case ReadResult::Failed:
+        problem_ = path_ + " cannot be read: the settings are neither read nor written";
         return false;
     }
     doc_ = IniDocument(text);
@@ -251,11 +263,33 @@ bool IniSettingsStore::Load() {
     return true;
 }
 
-bool IniSettingsStore::Save() {
-    const StoreResult r = StoreFile(path_, doc_.Text());
-    if (r == StoreResult::NotRegular)
+bool IniSettingsStore::Update(const std::function<void(IniDocument&)>& change) {
+    IniDocument merged;
+    const StoreResult r = UpdateFile(path_, kMaxFileBytes, [&](std::string& text) {
+        const bool fresh = text.empty();
+        merged = IniDocument(fresh ? std::string(kFileHeader) : text);
+        change(merged);
+        text = merged.Text();
+        return true;
+    });
+    switch (r) {
+    case StoreResult::Written:
+    case StoreResult::Unchanged:
+        // Memory follows the file, with what other copies saved meanwhile.
+        doc_ = merged;
+        return true;
+    case StoreResult::NotRegular:
         problem_ = path_ + " is not a regular file: the settings are not written";
-    return r == StoreResult::Written;
+        return false;
+    case StoreResult::TooLarge:
+        problem_ = path_ + " has grown larger than " + std::to_string(kMaxFileBytes >> 20) +
+                   " MiB: the settings are not written";
+        return false;
+    case StoreResult::Locked:
+        problem_ = path_ + " is kept locked by another program: the settings are not written";
+        return false;
+    default: return false;
+    }
 }
 
 SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
@@ -264,11 +298,10 @@ SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
     // Values without their section line (a hand-edited file): they are the
     // key's, and the line is put back with the next write.
     if (doc_.AdoptLoose(key)) return Disposition::OpenedExisting;
-    const IniDocument before = doc_;
-    doc_.AddSection(key);
-    if (Save()) return Disposition::CreatedNew;
-    doc_ = before;
-    return Disposition::Failed;
+    const bool made = Update([&](IniDocument& d) {
+        if (!d.HasSection(key) && !d.AdoptLoose(key)) d.AddSection(key);
+    });
+    return made ? Disposition::CreatedNew : Disposition::Failed;
 }
 
 std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key,
@@ -283,7 +316,16 @@ std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key
 
 bool IniSettingsStore::SetValue(const std::string& key, const std::string& name,
                                 std::uint32_t value) {
-    return SetText(key, name, std::to_string(value));
+    return SetValues(key, Values{{name, value}});
+}
+
+bool IniSettingsStore::SetValues(const std::string& key, const Values& values) {
+    if (!Load()) return false;
+    // Only these values: whatever else is on disk now stays as it is there.
+    return Update([&](IniDocument& d) {
+        if (!d.HasSection(key)) d.AdoptLoose(key);
+        for (const auto& [name, value] : values) d.Set(key, name, value);
+    });
 }
 
 std::optional<std::string> IniSettingsStore::QueryText(const std::string& key, const std::string& name) {
@@ -295,12 +337,13 @@ std::optional<std::string> IniSettingsStore::QueryText(const std::string& key, c
 
 bool IniSettingsStore::SetText(const std::string& key, const std::string& name, const std::string& text) {
     if (!Load()) return false;
-    if (text.find_first_of("\r\n") != std::string::npos) return false;
-    const IniDocument before = doc_;
-    doc_.SetText(key, name, text);
-    if (Save()) return true;
-    doc_ = before;  // memory stays what the disk holds
-    return false;
+    if (text.find_first_of("
+") != std::string::npos) return false;
+    // Only this value, as for the numbers.
+    return Update([&](IniDocument& d) {
+        if (!d.HasSection(key)) d.AdoptLoose(key);
+        d.SetText(key, name, text);
+    });
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // store is an INI file ("settings.ini" in the user directory) with one
 // section per key; tests use the in-memory store.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ public:
     // Stores a text value (one line, no '=' needed to be escaped); false
     // when it could not be stored or the store keeps numbers only.
     virtual bool SetText(const std::string&, const std::string&, const std::string&) { return false; }
+    // Several values that belong together, stored as one change (all or none).
+    virtual bool SetValues(const std::string& key, const Values& values);
     // Why the store cannot be used, for the log (empty when it can).
     virtual std::string Problem() const { return {}; }
 };
@@ -95,13 +98,18 @@ private:
     std::size_t firstLoose_ = 0;
 };
 
-// INI file ("settings.ini"). Read once, on first use, and kept in memory;
-// rewritten whole on every change (platform::StoreFile: a temporary file and
-// a rename, or in place through a link or in a directory that cannot be
-// written). A file that is not regular (FIFO, directory, device) or cannot
-// be read is never written: every call fails and Problem() says why.
+// INI file ("settings.ini"). Read once, on first use, and kept in memory.
+// A change is made to the file as it is on disk at that moment, under its
+// lock (platform::UpdateFile), and writes only the values changed: another
+// copy of the game saving in between keeps what it saved. The file is
+// replaced through a temporary file and a rename, or in place through a link
+// or in a directory that cannot be written. A file that is not regular (FIFO,
+// directory, device), cannot be read or is larger than kMaxFileBytes is never
+// written: every call fails and Problem() says why.
 class IniSettingsStore final : public SettingsStore {
 public:
+    static constexpr std::size_t kMaxFileBytes = 1u << 20;
+
     explicit IniSettingsStore(std::string path) : path_(std::move(path)) {}
     Disposition CreateKey(const std::string& key) override;
     std::optional<std::uint32_t> QueryValue(const std::string& key,
@@ -109,6 +117,7 @@ public:
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
     std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
     bool SetText(const std::string& key, const std::string& name, const std::string& text) override;
+    bool SetValues(const std::string& key, const Values& values) override;
     std::string Problem() const override { return problem_; }
 
     const std::string& path() const { return path_; }
@@ -124,7 +133,8 @@ public:
 
 private:
     bool Load();
-    bool Save();
+    // Applies `change` to the file on disk and, once written, to memory.
+    bool Update(const std::function<void(IniDocument&)>& change);
     std::string path_;
     bool loaded_ = false, usable_ = false;
     IniDocument doc_;

@@ -1,5 +1,7 @@
 // The real window: SDL2 with an OpenGL 3.3 core context.
 #include <SDL.h>
+
+#include <algorithm>
 #include <epoxy/gl.h>
 
 #include <cstdio>
@@ -43,8 +45,16 @@ public:
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
         if (config.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // A window never larger than the desktop can show: the size asked
+        // for, or the one remembered, is cut to the usable area.
+        int width = config.width, height = config.height;
+        SDL_Rect usable{};
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+            width = std::min(width, usable.w);
+            height = std::min(height, usable.h);
+        }
         window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                   SDL_WINDOWPOS_UNDEFINED, config.width, config.height, flags);
+                                   SDL_WINDOWPOS_UNDEFINED, width, height, flags);
         if (!window_) {
             std::fprintf(stderr, "duskwhirl: cannot open an OpenGL 3.3 window (%s)\n",
                          SDL_GetError());
@@ -188,8 +198,18 @@ public:
 
     void MessageBox(const std::string& caption, const std::string& text, bool error) override {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING,
-                                 caption.c_str(), text.c_str(), window_);
+        // One button that Enter and Escape both press.
+        const SDL_MessageBoxButtonData ok{
+            SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
+        SDL_MessageBoxData box{};
+        box.flags = error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING;
+        box.window = window_;
+        box.title = caption.c_str();
+        box.message = text.c_str();
+        box.numbuttons = 1;
+        box.buttons = &ok;
+        int pressed = 0;
+        SDL_ShowMessageBox(&box, &pressed);
     }
 
     void SetWindowIcon(const std::uint8_t* rgba, int width, int height) override {

@@ -29,6 +29,8 @@ public:
     virtual void IMXStreamClose(std::int32_t stream) = 0;
     virtual void IMXStop() = 0;
     virtual void IMXUninit() = 0;
+    // Why the last IMXInit failed (empty when it did not, or nobody knows).
+    virtual std::string InitProblem() const { return {}; }
 };
 
 // SDL2_mixer: samples (WAV/OGG) and one music stream from memory.
@@ -49,6 +51,7 @@ public:
     void IMXStreamClose(std::int32_t stream) override;
     void IMXStop() override;
     void IMXUninit() override;
+    std::string InitProblem() const override { return initProblem_; }
 
     int musicVolume() const { return musicVolume_; }
     int soundVolume() const { return soundVolume_; }
@@ -58,6 +61,7 @@ private:
     Impl* impl();
     Impl* impl_ = nullptr;
     bool open_ = false;
+    std::string initProblem_;
     int musicVolume_ = 100;
     int soundVolume_ = 100;
 };

@@ -35,8 +35,13 @@ MixerSoundLibrary::~MixerSoundLibrary() {
 
 std::uint8_t MixerSoundLibrary::IMXInit(int, int rate, int, std::uint32_t) {
     if (open_) return 1;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    initProblem_.clear();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        initProblem_ = SDL_GetError();
+        return 0;
+    }
     if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 1024) != 0) {
+        initProblem_ = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }

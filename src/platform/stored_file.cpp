@@ -1,8 +1,12 @@
 #include "platform/stored_file.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +14,13 @@ namespace platform {
 
 namespace {
 
+bool failWrites = false;
+
 bool WriteAll(int fd, const std::string& bytes) {
+    if (failWrites && !bytes.empty()) {
+        errno = ENOSPC;
+        return false;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -19,6 +29,24 @@ bool WriteAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool ReadFd(int fd, std::string& out, std::size_t maxBytes, bool& tooLarge) {
+    out.clear();
+    tooLarge = false;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buf, static_cast<std::size_t>(n));
+        if (out.size() > maxBytes) {
+            out.clear();
+            tooLarge = true;
+            return false;
+        }
+    }
 }
 
 // Opens with O_NONBLOCK (a FIFO never blocks the open), checks that a
@@ -95,17 +123,66 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode, bool* notR
     return f;
 }
 
-bool ReadRegularFile(const std::string& path, std::string& out, bool* exists, bool* notRegular) {
+ReadResult ReadStoredFile(const std::string& path, std::string& out, std::size_t maxBytes) {
     out.clear();
-    if (exists) *exists = KindOfPath(path) != PathKind::Missing;
-    std::FILE* f = OpenRegularFile(path, "rb", notRegular);
-    if (!f) return false;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
+    bool notRegular = false;
+    const int fd = OpenRegularFd(path, O_RDONLY, &notRegular);
+    if (fd < 0) {
+        if (notRegular) return ReadResult::NotRegular;
+        return KindOfPath(path) == PathKind::Missing ? ReadResult::Missing : ReadResult::Failed;
+    }
+    struct stat st {};
+    bool tooLarge = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > maxBytes;
+    const bool ok = !tooLarge && ReadFd(fd, out, maxBytes, tooLarge);
+    ::close(fd);
+    if (tooLarge) return ReadResult::TooLarge;
+    return ok ? ReadResult::Read : ReadResult::Failed;
+}
+
+bool ReadRegularFile(const std::string& path, std::string& out, bool* exists, bool* notRegular) {
+    const ReadResult r = ReadStoredFile(path, out, static_cast<std::size_t>(-1));
+    if (exists) *exists = r != ReadResult::Missing;
+    if (notRegular) *notRegular = r == ReadResult::NotRegular;
+    return r == ReadResult::Read;
+}
+
+namespace {
+
+// Writes `bytes` to a new temporary file beside `path` (its name in `temp`);
+// errno tells why when it could not be made.
+bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode,
+                    std::string& temp, bool& made) {
+    temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC | O_NOFOLLOW);
+    made = fd >= 0;
+    if (!made) return false;
+    bool ok = ::fchmod(fd, mode) == 0;
+    ok = ok && WriteAll(fd, bytes);
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) ::unlink(temp.c_str());
     return ok;
+}
+
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0644 & ~mask;
+}
+
+}  // namespace
+
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes, std::string* temp) {
+    std::string name;
+    bool made = false;
+    if (!WriteTemporary(path, bytes, NewFileMode(), name, made)) return StoreResult::Failed;
+    if (temp) {
+        *temp = name;
+        return StoreResult::Written;
+    }
+    if (::rename(name.c_str(), path.c_str()) == 0) return StoreResult::Written;
+    ::unlink(name.c_str());
+    return StoreResult::Failed;
 }
 
 StoreResult StoreFile(const std::string& path, const std::string& bytes) {
@@ -117,27 +194,100 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
     const bool isLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     if (isLink) return WriteInPlace(path, bytes);
 
-    // The temporary file: never followed through a link, never a FIFO.
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          exists ? (st.st_mode & 07777) : 0644);
-    if (fd < 0) {
+    // The temporary file: a new name of its own (two copies of the game never
+    // share one), never followed through a link, never a FIFO.
+    std::string temp;
+    bool made = false;
+    if (!WriteTemporary(path, bytes, exists ? (st.st_mode & 07777) : NewFileMode(), temp, made)) {
         // A directory that cannot be written: the existing file takes the
-        // bytes in place (a missing one cannot be made). Anything else in the
-        // way of the temporary file fails the save and keeps the old file.
-        const bool dirReadOnly = errno == EACCES || errno == EPERM || errno == EROFS;
+        // bytes in place (a missing one cannot be made). A failed write
+        // keeps the old file.
+        const bool dirReadOnly = !made && (errno == EACCES || errno == EPERM || errno == EROFS);
         if (dirReadOnly && exists) return WriteInPlace(path, bytes);
         return StoreResult::Failed;
     }
-    struct stat tst {};
-    bool ok = ::fstat(fd, &tst) == 0 && S_ISREG(tst.st_mode);
-    ok = ok && WriteAll(fd, bytes);
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return StoreResult::Written;
-    if (S_ISREG(tst.st_mode)) ::unlink(temp.c_str());
+    if (::rename(temp.c_str(), path.c_str()) == 0) return StoreResult::Written;
+    ::unlink(temp.c_str());
     return StoreResult::Failed;
 }
+
+namespace {
+
+bool SameFile(int fd, const std::string& path) {
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Waits for the exclusive lock of `fd`, a few seconds at most.
+bool WaitForLock(int fd) {
+    constexpr int kTries = 500;  // 10 ms apart
+    for (int i = 0; i < kTries; ++i) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        const timespec pause{0, 10'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
+// Opens the file that `path` names now and locks it. A save that replaced
+// the file while this copy waited leaves the lock on the old file: then the
+// new one is opened and locked. -1 with `result` set when it cannot be.
+int LockCurrentFile(const std::string& path, StoreResult& result) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        bool notRegular = false;
+        int fd = OpenRegularFd(path, O_RDONLY, &notRegular);
+        if (fd < 0 && !notRegular && KindOfPath(path) == PathKind::Missing)
+            fd = OpenRegularFd(path, O_RDWR | O_CREAT | O_NOFOLLOW, &notRegular);
+        if (fd < 0) {
+            result = notRegular ? StoreResult::NotRegular : StoreResult::Failed;
+            return -1;
+        }
+        if (!WaitForLock(fd)) {
+            ::close(fd);
+            result = StoreResult::Locked;
+            return -1;
+        }
+        if (SameFile(fd, path)) return fd;
+        ::close(fd);
+    }
+    result = StoreResult::Locked;
+    return -1;
+}
+
+}  // namespace
+
+StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
+                       const std::function<bool(std::string& contents)>& edit) {
+    StoreResult result = StoreResult::Failed;
+    const int fd = LockCurrentFile(path, result);
+    if (fd < 0) return result;
+    std::string contents;
+    bool tooLarge = false;
+    if (!ReadFd(fd, contents, maxBytes, tooLarge)) {
+        result = tooLarge ? StoreResult::TooLarge : StoreResult::Failed;
+    } else if (!edit(contents)) {
+        result = StoreResult::Unchanged;
+    } else {
+        result = StoreFile(path, contents);
+    }
+    ::close(fd);  // and the lock with it
+    return result;
+}
+
+int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
+    if (taken) *taken = false;
+    const int fd = OpenRegularFd(path, O_WRONLY | O_CREAT, notRegular);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (taken) *taken = errno == EWOULDBLOCK;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void FailStoredWritesForTests(bool fail) { failWrites = fail; }
 
 }  // namespace platform

@@ -3,7 +3,9 @@
 // and files named on the command line (demos, the data file): only regular
 // files are opened, never with a blocking open, and a save never loses what
 // was on disk.
+#include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -26,12 +28,20 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode,
 bool ReadRegularFile(const std::string& path, std::string& out, bool* exists = nullptr,
                      bool* notRegular = nullptr);
 
+enum class ReadResult { Read, Missing, NotRegular, TooLarge, Failed };
+// Reads a whole regular file of at most `maxBytes` (a larger one is not read:
+// TooLarge, `out` empty).
+ReadResult ReadStoredFile(const std::string& path, std::string& out, std::size_t maxBytes);
+
 enum class StoreResult {
     Written,     // the new bytes are on disk
     NotRegular,  // the path is a FIFO, directory or device: left alone
     ReadOnly,    // the file is read-only: left alone
     Failed,      // could not be written (the old contents, if any, are kept
                  // unless the in-place write itself failed part way)
+    Unchanged,   // UpdateFile: the edit left the contents as they were
+    Locked,      // UpdateFile: another copy of the game kept the file locked
+    TooLarge,    // UpdateFile: the file on disk is larger than allowed: left alone
 };
 
 // Replaces the contents of a file. Through a temporary file in the same
@@ -39,6 +49,35 @@ enum class StoreResult {
 // directory cannot be written, the path is a symbolic link) the bytes are
 // written in place through the existing file, so a link stays a link. A
 // read-only file or one that is not regular is left alone.
+// The temporary file is unique (mkstemp: O_EXCL, never through a link),
+// written, synced and renamed over the file.
 StoreResult StoreFile(const std::string& path, const std::string& bytes);
+
+// Writes a new file at `path` through a unique temporary file and a rename,
+// with the mode 0644 (less the umask): whatever was at `path` (a link
+// included) is replaced, never followed or opened. With `temp` given the
+// rename is left to the caller: the written temporary file's name is put
+// there (Written) for a later rename or unlink.
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes,
+                        std::string* temp = nullptr);
+
+// Read-modify-write under an advisory lock (flock) on the file itself, so
+// that two copies of the game saving at once each see the other's save:
+// `edit` is given the contents on disk at that moment (empty when the file
+// is missing) and changes them, returning false to leave the file as it is.
+// A missing file is made (empty) to hold the lock. The lock is waited for a
+// few seconds at most (Locked).
+StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
+                       const std::function<bool(std::string& contents)>& edit);
+
+// Opens (making it when missing) a regular file for writing and takes its
+// advisory lock without waiting: the descriptor to keep while the lock is
+// wanted, or -1 with `*taken` set when another process holds it (or
+// `*notRegular` when something else is in its place).
+int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular);
+
+// Tests: while set, every write of StoreFile and UpdateFile fails as on a
+// full disk (ENOSPC).
+void FailStoredWritesForTests(bool fail);
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/system_info.h"
 
+#include "platform/stored_file.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -80,7 +82,7 @@ SystemFacts RealSystemInfo::Gather() {
         f.freeMemoryBytes = static_cast<std::uint64_t>(si.freeram) * si.mem_unit;
     }
     // Available memory (free plus reclaimable caches) reads truer than MemFree.
-    if (std::FILE* m = std::fopen("/proc/meminfo", "r")) {
+    if (std::FILE* m = OpenRegularFile("/proc/meminfo", "rb")) {
         char line[256];
         while (std::fgets(line, sizeof line, m)) {
             unsigned long long kb = 0;

@@ -300,6 +300,29 @@ TEST(DemoRecording, ThePlayerGivesBackWhatTheDevicesRead) {
 namespace dw {
 namespace {
 
+// A session of eleven hours and more: the recording stops where a demo file
+// ends, and what was kept reads back.
+TEST(DemoRecording, RecordingStopsAtTheMostADemoHolds) {
+    DemoRecorder recorder(nullptr, DemoHeader{});
+    ::testing::internal::CaptureStderr();
+    for (std::uint32_t i = 0; i < kDemoMaxFrames + 50; ++i) {
+        recorder.BeginFrame(16);
+        recorder.EndFrame();
+    }
+    recorder.BeginFrame(16);
+    recorder.CancelFrame();  // a pass without a frame past the end changes nothing
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(recorder.demo().frames.size(), kDemoMaxFrames);
+    EXPECT_TRUE(recorder.full());
+    EXPECT_EQ(err.find("the rest is not recorded"), err.rfind("the rest is not recorded")) << "said once";
+    EXPECT_NE(err.find("the rest is not recorded"), std::string::npos);
+    const std::vector<std::uint8_t> bytes = EncodeDemo(recorder.demo());
+    Demo back;
+    std::string error;
+    EXPECT_TRUE(DecodeDemo(bytes.data(), bytes.size(), back, error)) << error;
+    EXPECT_EQ(back.frames.size(), kDemoMaxFrames);
+}
+
 TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     std::string error;
     auto cl = ParseCommandLine({"--level", "4", "--arsenal", "3,2,999"}, error);

@@ -495,7 +495,7 @@ TEST(GameReplays, AGameClosedMidwayIsKeptAndReplaysToTheSameScore) {
     EXPECT_FALSE(std::filesystem::exists(replayDir.path / "replays"));
 }
 
-TEST(GameReplays, AGameOverThatEntersTheTableIsAlsoKeptByPlace) {
+TEST(GameReplays, AGameOverThatEntersTheTableIsKeptByPlaceOnceTheNameIsSaved) {
     TempDir dir("dw_pyw_keep_best");
     DemoSession session(Keeping(dir, 0));
     std::string error;
@@ -505,13 +505,26 @@ TEST(GameReplays, AGameOverThatEntersTheTableIsAlsoKeptByPlace) {
     c.score = 5'000'000;
     c.gamePhase = GamePhase::AllLevelsDone;  // game over
     const auto last = dir.path / "replays" / "last.dwdemo";
+    const auto best = dir.path / "replays" / "best-1.dwdemo";
     for (int f = 0; f < 3000 && !std::filesystem::exists(last); ++f) ASSERT_TRUE(session.Step());
     ASSERT_TRUE(std::filesystem::exists(last));
-    EXPECT_TRUE(std::filesystem::exists(dir.path / "replays" / "best-1.dwdemo"));
     EXPECT_EQ(c.gameInProgress, 0u);
+    // The name is still being typed: the table's replays wait for it.
+    Steps(session, 30);
+    EXPECT_FALSE(std::filesystem::exists(best));
+    platform::ScriptedInput& in = session.game().input();
+    for (int f = 0; f < 200 && c.recordSaves == 0; ++f) {
+        in.SetKey(DIK_RETURN, f % 4 < 2);
+        ASSERT_TRUE(session.Step());
+    }
+    ASSERT_EQ(c.recordSaves, 1u);
+    EXPECT_EQ(c.recordSavedPlace, 0);
+    Steps(session, 2);
+    EXPECT_TRUE(std::filesystem::exists(best));
+    EXPECT_EQ(LoadRecordTable((dir.path / kRecordsFile).string()).scores[0], 5'000'000u);
 }
 
-// The table's replays move down as the table does.
+// The table's replays move down as the table does, once it took the entry.
 TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     TempDir dir("dw_pyw_keep_shift");
     platform::Services seams;
@@ -543,19 +556,31 @@ TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
         std::getline(in, s);
         return s;
     };
-    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
-    EXPECT_EQ(text(replays.BestFile(1)), "old 2");
     Demo kept;
     std::string error;
-    EXPECT_TRUE(LoadDemoFile(replays.BestFile(2), kept, error)) << error;
-    EXPECT_EQ(kept.frames.size(), 3u);
-    EXPECT_EQ(text(replays.BestFile(3)), "old 3");
-    EXPECT_EQ(text(replays.BestFile(7)), "old 7");  // old 8 dropped out
     EXPECT_TRUE(LoadDemoFile(replays.LastFile(), kept, error)) << error;
-    // Shown once: the next frames keep nothing more.
+    // Nothing moves before the table on disk took the entry.
+    for (int p = 0; p < RecordTable::kPlaces; ++p) EXPECT_EQ(text(replays.BestFile(p)), "old " + std::to_string(p + 1));
+    // Another copy of the game saved a better score meanwhile: this one took place 4.
+    c.recordSaves = 1;
+    c.recordSavedPlace = 3;
+    replays.AfterFrame(c, recording);
+    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
+    EXPECT_EQ(text(replays.BestFile(2)), "old 3");
+    EXPECT_TRUE(LoadDemoFile(replays.BestFile(3), kept, error)) << error;
+    EXPECT_EQ(kept.frames.size(), 3u);
+    EXPECT_EQ(text(replays.BestFile(4)), "old 4");
+    EXPECT_EQ(text(replays.BestFile(7)), "old 7");  // old 8 dropped out
+    std::size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path / "replays")) files += e.is_regular_file();
+    EXPECT_EQ(files, 9u) << "no temporary file left";
+    // Shown once: the next frames and a later save keep nothing more.
     std::filesystem::remove(replays.LastFile());
+    c.recordSaves = 2;
+    c.recordSavedPlace = 0;
     replays.AfterFrame(c, recording);
     EXPECT_FALSE(std::filesystem::exists(replays.LastFile()));
+    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
 }
 
 }  // namespace

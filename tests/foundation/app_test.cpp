@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
+#include "platform/stored_file.h"
 
 namespace fs = std::filesystem;
 
@@ -73,17 +74,18 @@ TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
     SessionContext ctx{services};
     ctx.requestedWidth = 1920;
     ctx.requestedHeight = 1080;
-    Application app(&ctx);
+    auto app = std::make_unique<Application>(&ctx);
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
               "Read Settings........... Succesful read settings\n"
               "Read Settings....Fucking SHIT!!! Error occuried!\n");
-    EXPECT_EQ(app.creation.width, 800u);
-    EXPECT_EQ(app.creation.height, 600u);
+    EXPECT_EQ(app->creation.width, 800u);
+    EXPECT_EQ(app->creation.height, 600u);
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_EQ(ctx.soundVolume, 50);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.0f);
 
+    app.reset();  // the first run ends
     // The second run finds the key: desktop size, one success line.
     SessionContext ctx2{services};
     ctx2.requestedWidth = 1920;
@@ -241,6 +243,104 @@ TEST_F(AppTest, WrittenSettingsAreReadBack) {
     EXPECT_EQ(ctx.musicVolume, 77);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.25f);
     EXPECT_EQ(ctx.levelIndex, 6u);
+}
+
+// Two copies of the game on one user directory: each writes back only what
+// it changed, into the file as the other left it.
+TEST_F(AppTest, TwoCopiesKeepEachOthersSettings) {
+    WriteSettings("[Software\\QVM\\Duskwhirl]\nMouse=1000\nMusicVolume=28\nWindowWidth=800\n");
+    platform::IniSettingsStore other((dir / "settings.ini").string());
+    ASSERT_EQ(other.QueryValue(kSettingsKey, "Mouse"), 1000u);  // read at its start
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1300), S_OK);
+    // The other copy leaves its options screen and closes its window.
+    ASSERT_TRUE(other.SetValues(kSettingsKey, {{"MusicVolume", 60}}));
+    ASSERT_TRUE(other.SetValues(kSettingsKey, {{"WindowWidth", 1024}, {"WindowHeight", 768}}));
+    ASSERT_EQ(WriteIntRegKey(settingsCtx, "LevelID", 584), S_OK);
+    NewStart();
+    SessionContext ctx{services};
+    Application app(&ctx);
+    EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.3f);
+    EXPECT_EQ(ctx.musicVolume, 60);
+    EXPECT_EQ(ctx.levelIndex, 3u);
+    EXPECT_EQ(app.creation.width, 1024u);
+    EXPECT_EQ(app.creation.height, 768u);
+}
+
+// A store that counts the changes made to it.
+struct CountingStore final : platform::SettingsStore {
+    Disposition CreateKey(const std::string&) override { return Disposition::OpenedExisting; }
+    std::optional<std::uint32_t> QueryValue(const std::string&, const std::string&) override { return {}; }
+    bool SetValues(const std::string& key, const Values& values) override {
+        ++changes;
+        for (const auto& [name, value] : values) keys[key][name] = value;
+        return true;
+    }
+    bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override {
+        ++changes;
+        keys[key][name] = value;
+        return true;
+    }
+    std::map<std::string, Values> keys;
+    int changes = 0;
+};
+
+TEST_F(AppTest, TheWindowsValuesAreOneChangeOfTheFile) {
+    CountingStore counting;
+    services.settings = &counting;
+    WriteWindowSettings(settingsCtx, 1024, 768, false);
+    EXPECT_EQ(counting.changes, 1) << "a kill between the values would leave half a window";
+    EXPECT_EQ(counting.keys[kSettingsKey]["WindowWidth"], 1024u);
+    EXPECT_EQ(counting.keys[kSettingsKey]["WindowHeight"], 768u);
+    EXPECT_EQ(counting.keys[kSettingsKey]["FullScreen"], 0u);
+    // On the file: a full disk stores none of them.
+    services.settings = store.get();
+    WriteWindowSettings(settingsCtx, 640, 480, true);
+    platform::FailStoredWritesForTests(true);
+    WriteWindowSettings(settingsCtx, 1280, 1024, false);
+    platform::FailStoredWritesForTests(false);
+    NewStart();
+    std::uint32_t w = 0, h = 0, f = 0;
+    ReadIntRegKey(settingsCtx, kSettingsKey, "WindowWidth", w, 0);
+    ReadIntRegKey(settingsCtx, kSettingsKey, "WindowHeight", h, 0);
+    ReadIntRegKey(settingsCtx, kSettingsKey, "FullScreen", f, 0);
+    EXPECT_EQ(w, 640u);
+    EXPECT_EQ(h, 480u);
+    EXPECT_EQ(f, 1u);
+}
+
+TEST_F(AppTest, AnOversizedSettingsFileIsRefusedAndKept) {
+    const std::string big = "[Software\\QVM\\Duskwhirl]\nMusicVolume=90\n" +
+                            std::string(platform::IniSettingsStore::kMaxFileBytes, ';') + "\n";
+    WriteSettings(big);
+    SessionContext ctx{services};
+    Application app(&ctx);
+    EXPECT_EQ(ctx.musicVolume, 28) << "the defaults";
+    EXPECT_NE(LogText().find("settings.ini is larger than 1 MiB: the defaults are used and the file is "
+                             "left as it is\n"),
+              std::string::npos)
+        << LogText().substr(0, 400);
+    EXPECT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1200), E_FAIL);
+    WriteWindowSettings(settingsCtx, 1024, 768, false);
+    EXPECT_EQ(SettingsText(), big);
+}
+
+// A second copy of the game does not empty the first one's log.
+TEST_F(AppTest, ASecondCopyLogsToAFileOfItsOwn) {
+    auto first = std::make_unique<Log>((dir / "file.log").string());
+    first->WriteLine("first");
+    ::testing::internal::CaptureStderr();
+    Log second((dir / "file.log").string());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    second.WriteLine("second");
+    first->WriteLine("first again");
+    EXPECT_EQ(second.path(), (dir / "file-2.log").string());
+    EXPECT_NE(err.find("this one logs to " + (dir / "file-2.log").string()), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(dir / "file.log"), "first\nfirst again\n");
+    EXPECT_EQ(ReadFile(dir / "file-2.log"), "second\n");
+    first.reset();  // the first copy closes: its log is free again
+    Log third((dir / "file.log").string());
+    EXPECT_EQ(third.path(), (dir / "file.log").string());
+    EXPECT_EQ(ReadFile(dir / "file.log"), "");
 }
 
 TEST_F(AppTest, LogWritesPercentSignsVerbatimAndEmptiesAtStart) {

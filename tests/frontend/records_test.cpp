@@ -2,13 +2,19 @@
 // entry from the keyboard.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 
 #include "frontend/high_scores.h"
 #include "frontend/ui_common.h"
 #include "frontend/records_table.h"
+#include "platform/stored_file.h"
 #include "media/glyph_text.h"
 #include "frontend_fixture.h"
 #include "common/unprivileged.h"
@@ -95,15 +101,81 @@ protected:
     std::string path;
 };
 
-TEST_F(RecordsFile, SomethingInTheWayOfTheTemporaryFileKeepsTheOldFile) {
+TEST_F(RecordsFile, AFullDiskKeepsTheOldFileAndPlantedFilesAreNeverUsed) {
     ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
-    std::filesystem::create_directories(path + ".tmp");
+    platform::FailStoredWritesForTests(true);
     EXPECT_EQ(SaveRecordTable(path, WithTop(1)), RecordWrite::Incomplete);
+    platform::FailStoredWritesForTests(false);
     RecordRead read = RecordRead::Missing;
     EXPECT_EQ(LoadRecordTable(path, &read).scores[0], 900000u);
     EXPECT_EQ(read, RecordRead::Complete);
     EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), WithTop(1)),
               RecordWrite::NotOpened);
+    // The temporary file has a new name each time: a link, FIFO or
+    // directory planted at a guessable one is neither followed nor in the way.
+    const auto victim = dir / "victim";
+    std::ofstream(victim) << "keep";
+    std::filesystem::create_symlink(victim, path + ".tmp");
+    ASSERT_EQ(::mkfifo((path + ".part").c_str(), 0644), 0);
+    EXPECT_EQ(SaveRecordTable(path, WithTop(950000)), RecordWrite::Written);
+    EXPECT_EQ(LoadRecordTable(path).scores[0], 950000u);
+    EXPECT_EQ(std::filesystem::file_size(victim), 4u);
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 4) << "records.csm, victim and the two planted names; no temporary file left";
+}
+
+// Two copies of the game on one user directory: each saves its entry into
+// the table as it is on disk at that moment.
+TEST_F(RecordsFile, CopiesSavingAtOnceKeepEveryEntry) {
+    ASSERT_EQ(SaveRecordTable(path, DefaultRecordTable()), RecordWrite::Written);
+    constexpr int kCopies = 6;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kCopies; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            RecordTable t{};
+            int place = 0;
+            const std::string name = "copy " + std::to_string(i);
+            const RecordWrite w = SaveRecordEntry(path, name.c_str(), 900000u + 1000u * static_cast<std::uint32_t>(i), t, place);
+            ::_exit(w == RecordWrite::Written ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const RecordTable t = LoadRecordTable(path);
+    for (int i = 0; i < kCopies; ++i) {
+        EXPECT_EQ(t.scores[i], 900000u + 1000u * static_cast<std::uint32_t>(kCopies - 1 - i)) << i;
+        EXPECT_EQ(std::string(t.names[i]), "copy " + std::to_string(kCopies - 1 - i));
+    }
+    EXPECT_EQ(t.scores[kCopies], 800000u);
+}
+
+TEST_F(RecordsFile, ACopyKilledWhileSavingLeavesTheTableAndNoLock) {
+    ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // Killed with the lock held, the file read, the new table not yet written.
+        platform::UpdateFile(path, 1024, [](std::string&) {
+            ::raise(SIGKILL);
+            return true;
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(LoadRecordTable(path).scores[0], 900000u);
+    RecordTable t{};
+    int place = 0;
+    EXPECT_EQ(SaveRecordEntry(path, "after", 950000, t, place), RecordWrite::Written);
+    EXPECT_EQ(place, 0);
+    EXPECT_EQ(LoadRecordTable(path).scores[1], 900000u);
 }
 
 TEST_F(RecordsFile, AReadOnlyDirectoryWithAWritableFileTakesTheTableInPlace) {
@@ -234,18 +306,51 @@ TEST_F(HighScoreScreen, BadFilesAreShownWithoutHarmAndScoresAreCapped) {
     EXPECT_EQ(ScoreAt(ReadRecords(), 0), 9999999u);
 }
 
-TEST_F(HighScoreScreen, AnIncompleteWriteIsLoggedAndTheOldFileStays) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+TEST_F(HighScoreScreen, AFullDiskIsSaidOnScreenOnStderrAndInTheLogAndTheOldFileStays) {
     WriteRecords(SerializeRecordTable(DefaultRecordTable()));
-    // The new table goes to a device that is always full.
-    std::filesystem::create_symlink("/dev/full", RecordsPath() + ".tmp");
     HighScores* s = Open(750000, true);
     Tap(DIK_Z);
+    EXPECT_FALSE(s->noteShown);
+    platform::FailStoredWritesForTests(true);
+    ::testing::internal::CaptureStderr();
     Tap(DIK_RETURN);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    platform::FailStoredWritesForTests(false);
     EXPECT_FALSE(s->nameEntry);
     EXPECT_NE(LogText().find("FAIL: I can't write the highscores table !\n"), std::string::npos);
+    EXPECT_NE(err.find("the high score was not saved to " + RecordsPath()), std::string::npos) << err;
     EXPECT_EQ(ReadRecords(), SerializeRecordTable(DefaultRecordTable()));
     EXPECT_EQ(s->table.scores[1], 750000u);  // the table in memory keeps the entry
+    // The line under the table says it, in the glyphs of its text.
+    ASSERT_TRUE(s->noteShown);
+    ScreenVertex expected[6 * HighScores::kNoteGlyphs] = {};
+    SetGlyphText(expected, HighScores::kNotSavedNote);
+    for (std::size_t j = 0; j < std::strlen(HighScores::kNotSavedNote); ++j)
+        EXPECT_EQ(s->NoteGlyphs()[6 * j].u, expected[6 * j].u) << j;
+    EXPECT_EQ(ctx.recordSaves, 0u);
+}
+
+TEST_F(HighScoreScreen, TwoCopiesTypingNamesAtOnceBothKeepTheirEntry) {
+    WriteRecords(SerializeRecordTable(DefaultRecordTable()));
+    // Both read the table at their game over, before either saves.
+    HighScores* a = Open(750000, true);
+    HighScores* b = Open(650000, true);
+    ASSERT_TRUE(a->nameEntry && b->nameEntry);
+    std::strcpy(a->typedName, "first");
+    std::strcpy(b->typedName, "second");
+    a->Save();
+    b->Save();
+    const RecordTable t = LoadRecordTable(RecordsPath());
+    EXPECT_EQ(std::string(t.names[1]), "first");
+    EXPECT_EQ(t.scores[1], 750000u);
+    EXPECT_EQ(std::string(t.names[3]), "second");
+    EXPECT_EQ(t.scores[3], 650000u);
+    EXPECT_EQ(t.scores[7], 300000u);
+    // The second screen shows the table it wrote, at the place it took there.
+    EXPECT_EQ(b->place, 3);
+    EXPECT_EQ(b->table.scores[1], 750000u);
+    EXPECT_EQ(ctx.recordSaves, 2u);
+    EXPECT_EQ(ctx.recordSavedPlace, 3);
 }
 
 TEST_F(HighScoreScreen, AReadOnlyTableIsLeftAloneAndTheFailureLogged) {

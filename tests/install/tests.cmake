@@ -33,7 +33,24 @@ if(TARGET duskwhirl)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_bad_data.sh $<TARGET_FILE:duskwhirl>
                    ${CMAKE_BINARY_DIR}/window-bad-data)
   set_tests_properties(install_window_refuses_bad_data PROPERTIES LABELS "install" TIMEOUT 120
-                       ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+                       ENVIRONMENT "SDL_AUDIODRIVER=dummy;DISPLAY=")
+  # The same with a display, where the message box shows: Enter closes it.
+  find_program(DW_XVFB_RUN xvfb-run)
+  find_program(DW_XDOTOOL xdotool)
+  if(DW_XVFB_RUN AND DW_XDOTOOL)
+    add_test(NAME install_window_refuses_bad_data_on_a_display
+             COMMAND ${DW_XVFB_RUN} -a -s "-screen 0 1024x768x24"
+                     bash ${CMAKE_CURRENT_LIST_DIR}/window_bad_data.sh $<TARGET_FILE:duskwhirl>
+                     ${CMAKE_BINARY_DIR}/window-bad-data-display)
+    set_tests_properties(install_window_refuses_bad_data_on_a_display PROPERTIES LABELS "install" TIMEOUT 300
+                         ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+  endif()
+endif()
+# Paths with spaces through install.sh and uninstall.sh (what make install runs).
+if(TARGET duskwhirl AND TARGET gamedata AND TARGET icons)
+  add_test(NAME install_spaces_in_paths
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/spaces_in_paths.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  set_tests_properties(install_spaces_in_paths PROPERTIES LABELS "install" TIMEOUT 300)
 endif()
 if(TARGET duskwhirl AND TARGET gamedata)
   add_test(NAME install_window_class

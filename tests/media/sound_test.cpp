@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -111,6 +113,17 @@ TEST_F(SoundTest, SilentRunsLoadButNeverPlay) {
     std::int32_t h = 0;
     EXPECT_EQ(LoadSample(&ctx, asset::MenuSelect, h), S_OK);  // loading still works
     EXPECT_NE(h, 0);
+    EXPECT_EQ(LogText(), "Sound: no audio device (unknown reason): the game plays silent\n");
+}
+
+TEST(MixerSound, AMissingDeviceSaysWhy) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = old ? old : "";
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    platform::MixerSoundLibrary mixer;
+    EXPECT_EQ(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 0);
+    EXPECT_FALSE(mixer.InitProblem().empty());
+    if (old) ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1); else ::unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST_F(SoundTest, BadSampleLogsAndMissingOnesStaySilent) {
@@ -138,6 +151,14 @@ TEST_F(SoundTest, MusicStreamReplacesTheOpenOneAndLogsEachFailure) {
     ShutdownSound(&ctx);
     EXPECT_EQ(imx.openStreams, 0);
     EXPECT_EQ(resources.openCount, 0);  // the kept library is freed at shutdown
+}
+
+TEST_F(SoundTest, ABrokenStreamIsTriedAndLoggedOnce) {
+    StartSound(&ctx);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(OpenMusicStream(&ctx, asset::MenuError, ctx.musicStream), E_FAIL);
+    EXPECT_EQ(LogText(), "FAIL: Can not load stream in SFMOD!\n");
+    EXPECT_EQ(Count("IMXStreamOpenFile"), 1);
+    EXPECT_EQ(OpenMusicStream(&ctx, asset::Theme0, ctx.musicStream), S_OK);
 }
 
 TEST_F(SoundTest, NoLibraryMeansNoStream) {

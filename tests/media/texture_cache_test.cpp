@@ -98,6 +98,17 @@ TEST_F(TextureCacheTest, BindLoadsOnDemandAndTheEmptyNameClearsTheStage) {
     EXPECT_EQ(LoadTexture(&ctx, asset::NoTexture, 0, false, 1), E_FAIL);
 }
 
+// A broken texture drawn every frame is read and decoded once a session.
+TEST_F(TextureCacheTest, AFailedLoadIsRememberedForTheSession) {
+    const int before = resources.loadCalls;
+    for (int frame = 0; frame < 50; ++frame) {
+        EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
+        EXPECT_EQ(LoadTexture(&ctx, asset::BoardTex, 0, false, 1), E_FAIL);
+    }
+    EXPECT_EQ(resources.loadCalls, before + 1);
+    ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);  // the others load as ever
+}
+
 TEST_F(TextureCacheTest, ReleaseForgetsOneAndMissingLibraryFails) {
     ASSERT_EQ(LoadTexture(&ctx, asset::ShotTex, 0, false, 1), S_OK);
     ReleaseTexture(&ctx, asset::BoardTex);  // not cached: nothing
