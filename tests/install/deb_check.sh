@@ -6,13 +6,18 @@
 # packaging and the install rules cannot drift apart.
 #   deb_check.sh BUILD DEBDIR VERSION BINDIR DATADIR
 # BINDIR, DATADIR: this build's layout, relative to the prefix. Exit status
-# 77 (skipped) when DEBDIR holds no packages of VERSION.
+# 77 (skipped) when DEBDIR holds no packages of VERSION, unless
+# DW_REQUIRE_DEBS is set (continuous integration builds them first).
 set -u
 build=$1 debs=$2 version=$3 bindir=$4 datadir=$5
 shopt -s nullglob
 prog=("$debs"/duskwhirl_"$version"-*_*.deb)
 data=("$debs"/duskwhirl-data_"$version"-*_all.deb)
 if [ ${#prog[@]} -eq 0 ] || [ ${#data[@]} -eq 0 ]; then
+  if [ -n "${DW_REQUIRE_DEBS:-}" ]; then
+    echo "FAIL: no packages of version $version in $debs (DW_REQUIRE_DEBS is set)"
+    exit 1
+  fi
   echo "SKIP: no packages of version $version in $debs: \"make deb\" builds them"
   exit 77
 fi
