@@ -5,6 +5,7 @@
 #   make soak   the long autopilot soak run (sanitizer build)
 #   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
 #   make uninstall [PREFIX=/usr/local] [DESTDIR=] remove what install put there
+#   make deb    the Debian packages (dpkg-buildpackage), left in build-deb/
 #   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds
 
 BUILD      ?= build
@@ -14,8 +15,9 @@ CMAKE_FLAGS ?=
 RUN_ARGS   ?=
 PREFIX     ?= /usr/local
 DESTDIR    ?=
+DEB_OUT    ?= build-deb
 
-.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall
+.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall deb
 
 all: build
 
@@ -50,7 +52,7 @@ soak: deps
 	  ctest --output-on-failure -L soak --timeout 3600
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(DEB_OUT)
 
 # The build is configured for PREFIX (its last place to look for the data);
 # the program finds its data relative to itself first, so DESTDIR staging
@@ -60,6 +62,12 @@ install: deps
 
 uninstall:
 	@bash scripts/uninstall.sh "$(BUILD)" "$(PREFIX)" "$(DESTDIR)"
+
+# duskwhirl and duskwhirl-data .debs with their .changes and .buildinfo in
+# $(DEB_OUT)/, built from a clean copy of the tree; DEB_BUILD_OPTIONS=nocheck
+# skips the tests, parallel=N sets the jobs (else JOBS).
+deb: deps
+	@bash scripts/build-deb.sh $(DEB_OUT) $(JOBS)
 
 # Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
 # Seeds come from the shipped data of the Release build; each target runs

@@ -2,6 +2,7 @@
 # (e.g. -DCMAKE_INSTALL_BINDIR=games):
 #   bin/duskwhirl
 #   share/duskwhirl/          gamedata.res, site/ (the local manual pages), demos/
+#                             (DW_INSTALL_DATADIR)
 #   share/applications/       the desktop entry
 #   share/icons/hicolor/      the icon at 16 .. 512 px and as SVG
 #   share/metainfo/           the AppStream description
@@ -9,10 +10,20 @@
 #   share/doc/duskwhirl/      LICENSE, LICENSE.DejaVu, README.md
 # The program finds its data relative to itself first, so the whole tree can
 # be moved; the directory configured here is its last resort.
+# The data directory is DW_INSTALL_DATADIR (relative to the prefix): a
+# distribution's games use -DCMAKE_INSTALL_BINDIR=games
+# -DDW_INSTALL_DATADIR=share/games/duskwhirl, the other layout the program
+# looks for beside its folder.
 include(GNUInstallDirs)
 
 set(DW_APP_ID io.github.duskwhirl.duskwhirl)
-set(DW_DATA_INSTALL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/duskwhirl)
+set(DW_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/duskwhirl CACHE STRING
+    "Where gamedata.res, the demos and the site pages go, relative to the prefix")
+if(IS_ABSOLUTE "${DW_INSTALL_DATADIR}")
+  set(DW_DATA_INSTALL_DIR ${DW_INSTALL_DATADIR})
+else()
+  set(DW_DATA_INSTALL_DIR ${CMAKE_INSTALL_PREFIX}/${DW_INSTALL_DATADIR})
+endif()
 set(DW_ICON_SIZES 16 24 32 48 64 128 256 512)
 
 # Only src/platform/game_data.cpp reads the generated header, so a new
@@ -38,7 +49,7 @@ endif()
 
 install(TARGETS duskwhirl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET gamedata)
-  install(FILES ${CMAKE_BINARY_DIR}/gamedata.res DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl)
+  install(FILES ${CMAKE_BINARY_DIR}/gamedata.res DESTINATION ${DW_INSTALL_DATADIR})
 endif()
 if(TARGET icons)
   foreach(size ${DW_ICON_SIZES})
@@ -68,11 +79,11 @@ foreach(demo ${DW_ATTRACT_DEMOS})
 endforeach()
 add_custom_target(attract_demos ALL DEPENDS ${DW_ATTRACT_DEMO_COPIES})
 add_dependencies(duskwhirl attract_demos)
-install(FILES ${DW_ATTRACT_DEMOS} DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl/demos)
+install(FILES ${DW_ATTRACT_DEMOS} DESTINATION ${DW_INSTALL_DATADIR}/demos)
 
 file(GLOB DW_SITE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/site/*.html
      ${CMAKE_SOURCE_DIR}/data/site/*.css)
-install(FILES ${DW_SITE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/duskwhirl/site)
+install(FILES ${DW_SITE_FILES} DESTINATION ${DW_INSTALL_DATADIR}/site)
 install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.metainfo.xml

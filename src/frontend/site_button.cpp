@@ -22,6 +22,7 @@ std::string FindSitePage(const char* file) {
         dirs.push_back(exe + "/site");
         dirs.push_back(exe + "/../data/site");
         dirs.push_back(exe + "/../share/duskwhirl/site");
+        dirs.push_back(exe + "/../share/games/duskwhirl/site");
     }
     dirs.push_back(std::string(platform::BuildTimeDataDirectory()) + "/site");
     std::error_code ec;

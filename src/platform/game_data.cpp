@@ -117,8 +117,12 @@ DataSearch FindDataFile(const DataSearchInputs& in) {
         return search;
     }
     if (look("next to the program", Join(in.programDir, kDataFileName))) return search;
+    // Beside the program's folder, in the two layouts of an installed tree:
+    // bin/ with share/duskwhirl/, and games/ with share/games/duskwhirl/ (the
+    // layout of the distributions' games).
     if (!in.programDir.empty() &&
-        look("beside the program's folder", Join(in.programDir + "/../share/duskwhirl", kDataFileName)))
+        (look("beside the program's folder", Join(in.programDir + "/../share/duskwhirl", kDataFileName)) ||
+         look("beside the program's folder", Join(in.programDir + "/../share/games/duskwhirl", kDataFileName))))
         return search;
     // XDG base directories: absolute entries only; unset or empty means the default.
     const std::string xdg = in.xdgDataDirs.empty() ? "/usr/local/share/:/usr/share/" : in.xdgDataDirs;
@@ -128,7 +132,9 @@ DataSearch FindDataFile(const DataSearchInputs& in) {
         const std::string dir = xdg.substr(start, colon - start);
         start = colon + 1;
         if (dir.empty() || dir.front() != '/') continue;
-        if (look("XDG_DATA_DIRS", Join(dir + "/duskwhirl", kDataFileName))) return search;
+        if (look("XDG_DATA_DIRS", Join(dir + "/duskwhirl", kDataFileName)) ||
+            look("XDG_DATA_DIRS", Join(dir + "/games/duskwhirl", kDataFileName)))
+            return search;
     }
     look("the directory this program was built for", Join(in.buildTimeDir, kDataFileName));
     return search;

@@ -6,8 +6,9 @@
 //   1. --data FILE
 //   2. $DUSKWHIRL_DATA
 //   3. next to the program
-//   4. <program>/../share/duskwhirl
-//   5. each of $XDG_DATA_DIRS/duskwhirl (default /usr/local/share:/usr/share)
+//   4. <program>/../share/duskwhirl, then <program>/../share/games/duskwhirl
+//   5. each of $XDG_DATA_DIRS/duskwhirl and $XDG_DATA_DIRS/games/duskwhirl
+//      (default /usr/local/share:/usr/share)
 //   6. the data directory the program was built for
 //
 // A file named by --data or DUSKWHIRL_DATA is the player's own choice: when

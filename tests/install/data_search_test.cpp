@@ -59,7 +59,9 @@ TEST_F(DataSearch, LooksEverywhereInOrderAndNamesEachPlace) {
     }
     EXPECT_EQ(paths, (std::vector<std::string>{
                          At("prefix/bin/gamedata.res"), At("prefix/share/duskwhirl/gamedata.res"),
-                         At("xdg1/duskwhirl/gamedata.res"), At("xdg2/duskwhirl/gamedata.res"),
+                         At("prefix/share/games/duskwhirl/gamedata.res"),
+                         At("xdg1/duskwhirl/gamedata.res"), At("xdg1/games/duskwhirl/gamedata.res"),
+                         At("xdg2/duskwhirl/gamedata.res"), At("xdg2/games/duskwhirl/gamedata.res"),
                          At("built/gamedata.res")}));
     const std::string text = platform::DataSearchFailureText(search);
     for (const auto& p : paths) EXPECT_NE(text.find(p), std::string::npos) << p;
@@ -70,8 +72,13 @@ TEST_F(DataSearch, LooksEverywhereInOrderAndNamesEachPlace) {
 TEST_F(DataSearch, TheFirstUsableFileWinsAndBrokenOnesArePassedOver) {
     Write(dir / "built/gamedata.res", GoodArchive());
     EXPECT_EQ(FindDataFile(Inputs()).file, At("built/gamedata.res"));
+    Write(dir / "xdg2/games/duskwhirl/gamedata.res", GoodArchive());
+    EXPECT_EQ(FindDataFile(Inputs()).file, At("xdg2/games/duskwhirl/gamedata.res"));
     Write(dir / "xdg2/duskwhirl/gamedata.res", GoodArchive());
     EXPECT_EQ(FindDataFile(Inputs()).file, At("xdg2/duskwhirl/gamedata.res"));
+    // A distribution's layout: games/ and share/games/duskwhirl/ side by side.
+    Write(dir / "prefix/share/games/duskwhirl/gamedata.res", GoodArchive());
+    EXPECT_EQ(FindDataFile(Inputs()).file, At("prefix/share/games/duskwhirl/gamedata.res"));
     // The installed layout: bin/ and share/duskwhirl/ side by side.
     Write(dir / "prefix/share/duskwhirl/gamedata.res", GoodArchive());
     EXPECT_EQ(FindDataFile(Inputs()).file, At("prefix/share/duskwhirl/gamedata.res"));
@@ -93,6 +100,7 @@ TEST_F(DataSearch, UnsetOrEmptyXdgDataDirsMeansTheStandardDirectories) {
     for (const auto& p : search.looked) paths.push_back(p.path);
     EXPECT_NE(std::find(paths.begin(), paths.end(), "/usr/share/duskwhirl/gamedata.res"), paths.end());
     EXPECT_NE(std::find(paths.begin(), paths.end(), "/usr/local/share/duskwhirl/gamedata.res"), paths.end());
+    EXPECT_NE(std::find(paths.begin(), paths.end(), "/usr/share/games/duskwhirl/gamedata.res"), paths.end());
 }
 
 TEST_F(DataSearch, TheOptionAndTheEnvironmentAreFinalEvenWhenUnusable) {
@@ -153,7 +161,11 @@ TEST_F(DataSearch, TheSameFileIsLookedAtOnce) {
     auto in = Inputs();
     in.buildTimeDir = (dir / "prefix/bin/../share/duskwhirl").string();
     in.xdgDataDirs = (dir / "prefix/share").string();
-    EXPECT_EQ(FindDataFile(in).looked.size(), 2u);
+    EXPECT_EQ(FindDataFile(in).looked.size(), 3u);
+    // And a distribution's games: the program in games/, the data in share/games/duskwhirl.
+    in.programDir = (dir / "prefix/games").string();
+    in.buildTimeDir = (dir / "prefix/share/games/duskwhirl").string();
+    EXPECT_EQ(FindDataFile(in).looked.size(), 3u);
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ if(TARGET duskwhirl AND TARGET gamedata AND TARGET icons)
   string(JOIN " " _dw_sizes ${DW_ICON_SIZES})
   add_test(NAME install_tree
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install_check.sh ${CMAKE_BINARY_DIR}
-                   ${CMAKE_SOURCE_DIR} ${DW_APP_ID} ${PROJECT_VERSION} "${_dw_sizes}")
+                   ${CMAKE_SOURCE_DIR} ${DW_APP_ID} ${PROJECT_VERSION} "${_dw_sizes}"
+                   ${CMAKE_INSTALL_BINDIR} ${DW_INSTALL_DATADIR})
   set_tests_properties(install_tree PROPERTIES LABELS "install" TIMEOUT 300
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
@@ -58,4 +59,21 @@ if(TARGET duskwhirl AND TARGET gamedata)
                    ${CMAKE_SOURCE_DIR}/data/${DW_APP_ID}.desktop ${CMAKE_BINARY_DIR}/window-class)
   set_tests_properties(install_window_class PROPERTIES LABELS "install" TIMEOUT 120
                        ENVIRONMENT "SDL_AUDIODRIVER=dummy" FAIL_REGULAR_EXPRESSION "FAIL:")
+endif()
+
+# The Debian packaging: its version is the project's, and the packages that
+# "make deb" left in DW_DEB_DIR (skipped when there are none) unpack, run from
+# / and hold what the install rules install. Label "package" too: the
+# packages' own build leaves it out, having no packages yet.
+add_test(NAME install_debian_version
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/debian_version.sh ${CMAKE_SOURCE_DIR} ${PROJECT_VERSION})
+set_tests_properties(install_debian_version PROPERTIES LABELS "install")
+set(DW_DEB_DIR ${CMAKE_SOURCE_DIR}/build-deb CACHE PATH "Where make deb leaves the Debian packages")
+find_program(DW_DPKG_DEB dpkg-deb)
+if(TARGET duskwhirl AND TARGET gamedata AND DW_DPKG_DEB AND NOT IS_ABSOLUTE "${DW_INSTALL_DATADIR}")
+  add_test(NAME install_debian_packages
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/deb_check.sh ${CMAKE_BINARY_DIR} ${DW_DEB_DIR}
+                   ${PROJECT_VERSION} ${CMAKE_INSTALL_BINDIR} ${DW_INSTALL_DATADIR})
+  set_tests_properties(install_debian_packages PROPERTIES LABELS "install;package" TIMEOUT 300
+                       SKIP_RETURN_CODE 77)
 endif()
