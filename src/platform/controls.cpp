@@ -46,7 +46,10 @@ bool Bind(std::array<std::array<std::uint8_t, 2>, N>& table, int row, int slot, 
 template <typename Name>
 std::string FormatPair(const std::array<std::uint8_t, 2>& pair, std::uint8_t none, Name name) {
     std::string out = pair[0] == none ? std::string{} : name(pair[0]);
-    if (pair[1] != none) out += (out.empty() ? "" : ",") + name(pair[1]);
+    if (pair[1] != none) {
+        if (!out.empty()) out.push_back(',');
+        out.append(name(pair[1]));
+    }
     return out;
 }
 

@@ -337,8 +337,7 @@ std::optional<std::string> IniSettingsStore::QueryText(const std::string& key, c
 
 bool IniSettingsStore::SetText(const std::string& key, const std::string& name, const std::string& text) {
     if (!Load()) return false;
-    if (text.find_first_of("
-") != std::string::npos) return false;
+    if (text.find_first_of("\r\n") != std::string::npos) return false;
     // Only this value, as for the numbers.
     return Update([&](IniDocument& d) {
         if (!d.HasSection(key)) d.AdoptLoose(key);
