@@ -37,7 +37,8 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     adapter_ = std::string(renderer ? renderer : "OpenGL") + " (" + (version ? version : "?") + ")";
 
-    if (!BuildGlPrograms(GlProfile::Core33, programs_, error_)) return;
+    profile_ = CurrentGlIsEs() ? GlProfile::Es30 : GlProfile::Core33;
+    if (!BuildGlPrograms(profile_, programs_, error_)) return;
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
     glGenSamplers(1, &sampler_);
@@ -89,7 +90,8 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
 Texture* GlDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL) {
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    auto* texture = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8);
+    auto* texture = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8,
+                                  profile_ == GlProfile::Core33);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     // A deleted texture unbinds itself and its name may come back here.
     gl_.texture = gl_.texture1 = 0xFFFFFFFFu;
@@ -121,15 +123,15 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                        UINT primitiveCount) {
     const std::uint32_t count = state_.CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount);
-    if (count == 0 || !PrepareDraw()) return Invalid();
+    // The attributes start at the base vertex, so that index 0 names it.
+    if (count == 0 || !PrepareDraw(state_.baseVertexIndex())) return Invalid();
     auto* ib = static_cast<GlIndexBuffer*>(state_.indices());
     ib->store().Bind();  // element binding lives in the vertex array
-    const GLenum type16 = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    const GLenum indexType = ib->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     if (!drawingSkipped_) {
         ++counters_.apiDraws;
-        glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), type16,
-                                 reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()),
-                                 static_cast<GLint>(state_.baseVertexIndex()));
+        glDrawElements(PrimitiveMode(type), static_cast<GLsizei>(count), indexType,
+                       reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * ib->IndexSize()));
     }
     ++counters_.draws;
     counters_.vertices += count;

@@ -34,6 +34,9 @@ public:
     // False when the shaders would not build (error() tells why); such a
     // device must not be used.
     bool valid() const { return programs_.program[0] != 0; }
+    // Which GL the current context gave: desktop OpenGL 3.3 core or OpenGL
+    // ES 3.0; the device draws the same pixels on both.
+    GlProfile profile() const { return profile_; }
     const std::string& error() const { return error_; }
 
     // When on, every Present first reads the back buffer back, so that
@@ -85,10 +88,13 @@ private:
         unsigned layoutBuffer = 0xFFFFFFFFu;  // the buffer the attributes point into
         DWORD layoutFvf = 0;
         UINT layoutStride = 0;
+        UINT layoutBase = 0;  // the vertex the attributes start at
         std::uint32_t viewportW = 0, viewportH = 0;
     };
 
-    bool PrepareDraw();
+    // baseVertex: the vertex an indexed draw's index 0 names (ES 3.0 has no
+    // base-vertex draws, so the attributes start there instead).
+    bool PrepareDraw(UINT baseVertex = 0);
     ShaderVariant ChooseVariant() const;
     bool StageOneBlends() const;
     bool DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
@@ -99,7 +105,7 @@ private:
     void ApplyUniforms();
     void ApplyStageUniforms(const GlUniforms& u);
     void ApplyLightingUniforms(const GlUniforms& u);
-    void ApplyVertexLayout();
+    void ApplyVertexLayout(UINT baseVertex);
     bool ReadBackBuffer();
     void ClearPixels(DWORD count, const std::int32_t* rects, unsigned mask);
     void EnterDepthTarget();
@@ -119,6 +125,7 @@ private:
     void ClearBars(int drawableW, int drawableH);
     bool captureOnPresent_ = false;
 
+    GlProfile profile_ = GlProfile::Core33;
     GlPrograms programs_;
     ShaderVariant current_ = ShaderVariant::Untextured;
     unsigned vao_ = 0;

@@ -66,9 +66,12 @@ HRESULT GlDevice::Present() {
 bool GlDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
                                   std::uint32_t& height) {
     if (!captureOnPresent_ || captured_.empty()) {
-        glReadBuffer(GL_FRONT);
+        // ES reads only the back buffer, which after a swap may hold
+        // anything: there only a capture on present is sure.
+        const bool es = profile_ == GlProfile::Es30;
+        if (!es) glReadBuffer(GL_FRONT);
         const bool ok = ReadBackBuffer();
-        glReadBuffer(GL_BACK);
+        if (!es) glReadBuffer(GL_BACK);
         if (!ok) return false;
     }
     rgba = captured_;
@@ -146,7 +149,7 @@ HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR co
     if (flags & D3DCLEAR_ZBUFFER) {
         z = std::clamp(z, 0.0f, 1.0f);
         if (windowDepth_ || offscreen_) {
-            glClearDepth(z);
+            ClearDepthValue(profile_ == GlProfile::Es30, z);
             mask |= GL_DEPTH_BUFFER_BIT;
         } else {
             // Kept for the depth target; a whole clear makes the ones
@@ -248,7 +251,7 @@ void GlDevice::EnterDepthTarget() {
 
 void GlDevice::ApplyDepthClears() {
     for (const DepthClear& c : depthClears_) {
-        glClearDepth(c.z);
+        ClearDepthValue(profile_ == GlProfile::Es30, c.z);
         const std::int32_t rect[4] = {c.x1, c.y1, c.x2, c.y2};
         ClearPixels(c.whole ? 0 : 1, rect, GL_DEPTH_BUFFER_BIT);
     }

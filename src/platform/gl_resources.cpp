@@ -4,17 +4,37 @@
 
 namespace gfx {
 
+namespace {
+
+// 0xAARRGGBB texels as R, G, B, A bytes; alpha 255 when `opaque`.
+void ToRgbaBytes(const std::uint32_t* argb, std::size_t count, bool opaque, std::vector<std::uint8_t>& out) {
+    out.resize(count * 4);
+    const std::uint32_t alphaOr = opaque ? 0xFF000000u : 0u;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t t = argb[i] | alphaOr;
+        out[4 * i] = static_cast<std::uint8_t>(t >> 16);
+        out[4 * i + 1] = static_cast<std::uint8_t>(t >> 8);
+        out[4 * i + 2] = static_cast<std::uint8_t>(t);
+        out[4 * i + 3] = static_cast<std::uint8_t>(t >> 24);
+    }
+}
+
+}  // namespace
+
 GlTexture::GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels,
-                     bool opaque)
-    : alive_(std::move(alive)), width_(w), height_(h), levels_(levels), alphaIgnored_(opaque) {
+                     bool opaque, bool bgra)
+    : alive_(std::move(alive)), width_(w), height_(h), levels_(levels), alphaIgnored_(opaque), bgra_(bgra) {
     glGenTextures(1, &name_);
     glBindTexture(GL_TEXTURE_2D, name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
-    if (opaque) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    // WebGL has no swizzle: there the upload sets alpha instead.
+    if (opaque && bgra_) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    const GLenum format = bgra_ ? GL_BGRA : GL_RGBA;
+    const GLenum type = bgra_ ? GL_UNSIGNED_INT_8_8_8_8_REV : GL_UNSIGNED_BYTE;
     for (std::uint32_t l = 0; l < levels; ++l) {
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(l), GL_RGBA8, static_cast<GLsizei>(LevelWidth(l)),
-                     static_cast<GLsizei>(LevelHeight(l)), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+                     static_cast<GLsizei>(LevelHeight(l)), 0, format, type, nullptr);
     }
 }
 
@@ -30,8 +50,15 @@ HRESULT GlTexture::SetLevel(std::uint32_t level, std::uint32_t w, std::uint32_t 
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     glBindTexture(GL_TEXTURE_2D, name_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w),
-                    static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    if (bgra_) {
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w),
+                        static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    } else {
+        std::vector<std::uint8_t> rgba;
+        ToRgbaBytes(argb, static_cast<std::size_t>(w) * h, alphaIgnored_, rgba);
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w),
+                        static_cast<GLsizei>(h), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    }
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     if (level == 0) opacity_.Build(w, h, argb, alphaIgnored_);
     return S_OK;

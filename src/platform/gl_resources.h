@@ -15,8 +15,11 @@ namespace gfx {
 
 class GlTexture final : public Texture {
 public:
-    // `opaque`: a format without alpha, read as alpha 1.
-    GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels, bool opaque);
+    // `opaque`: a format without alpha, read as alpha 1. `bgra`: the context
+    // takes 0xAARRGGBB texels as they are (desktop GL); otherwise (ES) they
+    // are turned into RGBA bytes on the way, alpha 255 when opaque.
+    GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels, bool opaque,
+              bool bgra);
     ~GlTexture() override;
     std::uint32_t Width() const override { return width_; }
     std::uint32_t Height() const override { return height_; }
@@ -32,6 +35,7 @@ private:
     std::shared_ptr<bool> alive_;
     std::uint32_t width_, height_, levels_;
     bool alphaIgnored_;
+    bool bgra_;
     GLuint name_ = 0;
     TexelOpacity opacity_;
 };

@@ -11,9 +11,11 @@ namespace {
 const char* const kVertexShader = R"(
 layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
-layout(location = 2) in vec4 aColor;
+// Colours arrive as their bytes in memory (B, G, R, A): ES takes no BGRA
+// vertex format, so the shader swizzles.
+layout(location = 2) in vec4 aColorBgra;
 layout(location = 3) in vec2 aUV;
-layout(location = 4) in vec4 aSpecular;
+layout(location = 4) in vec4 aSpecularBgra;
 layout(location = 5) in vec2 aUV1;
 
 uniform int uPretransformed;
@@ -46,14 +48,17 @@ out vec2 vUV;
 out vec2 vUV1;
 
 vec4 source(int src, vec4 mat) {
-    if (src == MCS_COLOR1 && uHasColor == 1) return aColor;
-    if (src == MCS_COLOR2 && uHasSpecular == 1) return aSpecular;
+    if (src == MCS_COLOR1 && uHasColor == 1) return aColorBgra.bgra;
+    if (src == MCS_COLOR2 && uHasSpecular == 1) return aSpecularBgra.bgra;
     return mat;
 }
 
 void main() {
     vUV = aUV;
     vUV1 = aUV1;
+#ifdef GL_ES
+    gl_PointSize = 1.0;  // ES leaves points without it undefined
+#endif
     if (uPretransformed == 1) {
         // Pixels to clip space; pixel centres sit on whole coordinates.
         // Edges that fall on pixel centres are nudged up and left by a
@@ -64,7 +69,7 @@ void main() {
         vec2 ndc = vec2(2.0 * (aPos.x + 0.5 - 1.0 / 256.0) / uTargetSize.x - 1.0,
                         1.0 - 2.0 * (aPos.y + 0.5 - 1.0 / 256.0) / uTargetSize.y);
         gl_Position = vec4(ndc * w, (2.0 * aPos.z - 1.0) * w, w);
-        vColor = uHasColor == 1 ? aColor : vec4(1.0);
+        vColor = uHasColor == 1 ? aColorBgra.bgra : vec4(1.0);
         return;
     }
     vec4 world = uWorld * vec4(aPos.xyz, 1.0);
@@ -72,7 +77,7 @@ void main() {
     clip.z = 2.0 * clip.z - clip.w;  // depth 0..1 to GL's -1..1
     gl_Position = clip;
     if (uLighting == 0) {
-        vColor = uHasColor == 1 ? aColor : vec4(1.0);
+        vColor = uHasColor == 1 ? aColorBgra.bgra : vec4(1.0);
         return;
     }
     vec4 dif = source(uDiffuseSrc, uMatDiffuse);
@@ -295,6 +300,7 @@ GLuint BuildProgram(GlProfile profile, GLuint vs, std::size_t variant, std::stri
 std::string ShaderPrelude(GlProfile profile) {
     std::string text = profile == GlProfile::Es30
                            ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                             "precision highp sampler2D;\n"
                            : "#version 330 core\n";
     for (const Code& c : kCodes) text += "#define " + std::string(c.name) + " " + std::to_string(c.value) + "\n";
     return text;

@@ -63,7 +63,7 @@ void GlDevice::DrawCutQuads() {
     glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), cuts_.vertices.data());
     constexpr GLsizei kStride = sizeof(SpriteVertexView);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(0));
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kStride, reinterpret_cast<const void*>(16));
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, kStride, reinterpret_cast<const void*>(16));
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<const void*>(20));
     gl_.layoutBuffer = cutBuffer_;  // the next draw points the attributes back
     for (const QuadCutRun& r : cuts_.runs) {

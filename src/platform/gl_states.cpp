@@ -41,16 +41,17 @@ GLenum CompareFunc(DWORD f) {
     return GL_LEQUAL;
 }
 
-GLenum AddressMode(DWORD mode) {
+// ES 3.0 has no border colour: a border address clamps to the edge there.
+GLenum AddressMode(DWORD mode, bool es) {
     switch (mode) {
     case 2: return GL_MIRRORED_REPEAT;
     case 3: return GL_CLAMP_TO_EDGE;
-    case 4: return GL_CLAMP_TO_BORDER;
+    case 4: return es ? GL_CLAMP_TO_EDGE : GL_CLAMP_TO_BORDER;
     default: return GL_REPEAT;
     }
 }
 
-void SetSampler(GLuint sampler, const std::array<DWORD, kStageStateCount>& stage) {
+void SetSampler(GLuint sampler, const std::array<DWORD, kStageStateCount>& stage, bool es) {
     const DWORD minF = stage[D3DTSS_MINFILTER], magF = stage[D3DTSS_MAGFILTER];
     const DWORD mipF = stage[D3DTSS_MIPFILTER];
     const bool minLinear = minF >= D3DTEXF_LINEAR;
@@ -59,8 +60,8 @@ void SetSampler(GLuint sampler, const std::array<DWORD, kStageStateCount>& stage
     if (mipF >= D3DTEXF_LINEAR) min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSU])));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSV])));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSU], es)));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(stage[D3DTSS_ADDRESSV], es)));
 }
 
 // Texture with diffuse (or current, the same at stage 0), no modifiers.
@@ -187,7 +188,7 @@ void GlDevice::ApplyTexture() {
         g.texture = name;
     }
     if (dirtySampler_) {
-        SetSampler(sampler_, state_.stage(0));
+        SetSampler(sampler_, state_.stage(0), profile_ == GlProfile::Es30);
         dirtySampler_ = false;
     }
     if (current_ != ShaderVariant::StageOneBlend) return;  // the only build that reads unit 1
@@ -199,7 +200,7 @@ void GlDevice::ApplyTexture() {
         g.texture1 = name1;
     }
     if (dirtySampler1_) {
-        SetSampler(sampler1_, state_.stage(1));
+        SetSampler(sampler1_, state_.stage(1), profile_ == GlProfile::Es30);
         dirtySampler1_ = false;
     }
 }
@@ -277,17 +278,17 @@ void GlDevice::ApplyLightingUniforms(const GlUniforms& u) {
     }
 }
 
-void GlDevice::ApplyVertexLayout() {
+void GlDevice::ApplyVertexLayout(UINT baseVertex) {
     GlState& g = gl_;
     auto& store = static_cast<GlVertexBuffer*>(state_.stream())->store();
     if (!dirtyLayout_ && g.layoutBuffer == store.name() && g.layoutFvf == state_.fvf() &&
-        g.layoutStride == state_.stride()) {
+        g.layoutStride == state_.stride() && g.layoutBase == baseVertex) {
         return;
     }
     // The attribute pointers remember the buffer bound when they are set.
     store.Bind();
     const auto stride = static_cast<GLsizei>(state_.stride());
-    std::uintptr_t offset = 0;
+    std::uintptr_t offset = static_cast<std::uintptr_t>(baseVertex) * state_.stride();
     // Attribute `loc` from the next `bytes` of the vertex, or the constant
     // `fallback` when the format has none.
     auto attribute = [&](GLuint loc, bool present, GLint size, GLenum type, GLboolean norm, std::uintptr_t bytes,
@@ -305,14 +306,16 @@ void GlDevice::ApplyVertexLayout() {
     const bool pre = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
     attribute(0, true, pre ? 4 : 3, GL_FLOAT, GL_FALSE, pre ? 16 : 12, {});
     attribute(1, (fvf & D3DFVF_NORMAL) != 0, 3, GL_FLOAT, GL_FALSE, 12, {0, 0, 0, 1});
-    // Colours are 0xAARRGGBB words: bytes B, G, R, A in memory.
-    attribute(2, (fvf & D3DFVF_DIFFUSE) != 0, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4, {1, 1, 1, 1});
-    attribute(4, (fvf & D3DFVF_SPECULAR) != 0, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4, {0, 0, 0, 0});
+    // Colours are 0xAARRGGBB words: bytes B, G, R, A in memory, which the
+    // vertex shader puts in order.
+    attribute(2, (fvf & D3DFVF_DIFFUSE) != 0, 4, GL_UNSIGNED_BYTE, GL_TRUE, 4, {1, 1, 1, 1});
+    attribute(4, (fvf & D3DFVF_SPECULAR) != 0, 4, GL_UNSIGNED_BYTE, GL_TRUE, 4, {0, 0, 0, 0});
     attribute(3, (fvf & D3DFVF_TEXCOUNT_MASK) != 0, 2, GL_FLOAT, GL_FALSE, 8, {0, 0, 0, 1});
     attribute(5, (fvf & D3DFVF_TEXCOUNT_MASK) >= D3DFVF_TEX2, 2, GL_FLOAT, GL_FALSE, 8, {0, 0, 0, 1});
     g.layoutBuffer = store.name();
     g.layoutFvf = fvf;
     g.layoutStride = state_.stride();
+    g.layoutBase = baseVertex;
     dirtyLayout_ = false;
 }
 
@@ -339,7 +342,7 @@ bool GlDevice::StageOneBlends() const {
            s[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE && s[D3DTSS_TEXCOORDINDEX] == 1;
 }
 
-bool GlDevice::PrepareDraw() {
+bool GlDevice::PrepareDraw(UINT baseVertex) {
     if (!valid()) return false;
     if (!offscreen_ && !windowDepth_ && state_.renderState(D3DRS_ZENABLE) != 0) EnterDepthTarget();
     if (dirtyStates_) {
@@ -354,7 +357,7 @@ bool GlDevice::PrepareDraw() {
     }
     ApplyTexture();
     ApplyUniforms();
-    ApplyVertexLayout();
+    ApplyVertexLayout(baseVertex);
     return true;
 }
 
