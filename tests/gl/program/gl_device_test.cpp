@@ -190,7 +190,12 @@ int main(int argc, char** argv) {
 
         // A lit mesh quad in the lower left of clip space: identity
         // transforms, a light shining along +z onto a face looking along -z.
-        const dw::MeshVertex mesh[4] = {{-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
+        // Its vertices follow two others in the buffer, and the base vertex
+        // index skips those (drawn from vertex 0 the quad would lose its
+        // lower right corner to a sliver towards the first two).
+        const dw::MeshVertex mesh[6] = {{0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
                                         {-0.9f, -0.9f, 0.5f, 0, 0, -1, 0, 1},
                                         {-0.5f, -0.5f, 0.5f, 0, 0, -1, 1, 0},
                                         {-0.5f, -0.9f, 0.5f, 0, 0, -1, 1, 1}};
@@ -218,7 +223,7 @@ int main(int argc, char** argv) {
         dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         dev.SetTexture(0, nullptr);
         dev.SetStreamSource(0, mvb, sizeof(dw::MeshVertex));
-        dev.SetIndices(mib, 0);
+        dev.SetIndices(mib, 2);
         dev.SetVertexShader(gfx::kFvfMesh);
         Check(SUCCEEDED(dev.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2)), "draw mesh");
         dev.EndScene();
@@ -239,6 +244,7 @@ int main(int argc, char** argv) {
             ExpectPixel(img, w, 205, 35, {0x80, 0xFF, 0x40}, "colour op select texture");
             // Clip (-0.7, -0.7) is pixel (38, 217); lit red plus blue emissive.
             ExpectPixel(img, w, 38, 217, {255, 0, 64}, "lit mesh");
+            ExpectPixel(img, w, 57, 236, {255, 0, 64}, "lit mesh from its base vertex");
             ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
             // A rectangle owns its top row and left column, not its bottom
             // row or right column (the top screen row of a frame drawn from
