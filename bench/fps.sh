@@ -12,6 +12,7 @@
 # (a with-boss demo's boss fight is near its end); RUNS=N
 # how many game-then-baseline pairs to run (default 3): a shared machine's
 # speed wanders by ±10 % between runs, so the median pair is what is printed.
+# GAME_OPTIONS go to the game too (GAME_OPTIONS=--gles: on OpenGL ES).
 # Needs xvfb-run when there is no display.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,6 +28,7 @@ case "$scene" in
   level:*) game_args="--size $size --level ${scene#level:} --seed 4 --arsenal 3,2,999 --autopilot" ;;
   *) game_args="--replay $scene" ;;
 esac
+game_args="$game_args ${GAME_OPTIONS:-}"
 w=${size%x*}
 h=${size#*x}
 cat > "$work/measure" <<SCRIPT

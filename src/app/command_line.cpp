@@ -15,7 +15,7 @@ bool ParseNumber(const std::string& s, T& out) {
 }  // namespace
 
 const char* CommandLineUsage() {
-    return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--data FILE]\n"
+    return "usage: duskwhirl [--windowed | --fullscreen] [--size WxH] [--gles] [--data FILE]\n"
            "                 [--user-dir DIR] [--headless] [--fixed-step MS] [--frames N]\n"
            "                 [--seed N] [--record FILE | --replay FILE] [--autopilot [--one-level]]\n"
            "                 [--level N [--arsenal LASER,PLASMA,ROCKETS]] [--timedemo [--timedemo-from N]]\n"
@@ -31,6 +31,7 @@ const char* const kHelpHead = "Duskwhirl 2: an arcade space shoot-'em-up.\n"
            "  --windowed              play in a window (default: full screen)\n"
            "  --fullscreen            play full screen\n"
            "  --size WxH              window size, e.g. 1024x768 (100 to 16384 each way)\n"
+           "  --gles                  draw with OpenGL ES 3.0 instead of desktop OpenGL 3.3\n"
            "  --data FILE             the game data file to use instead of gamedata.res\n"
            "  --user-dir DIR          keep settings, high scores and the log in DIR\n"
            "  --headless              run without a window or sound (for tests)\n"
@@ -110,6 +111,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             cl.windowed = true;
         } else if (a == "--fullscreen") {
             cl.fullscreen = true;
+        } else if (a == "--gles") {
+            cl.gles = true;
         } else if (a == "--size") {
             if (!value(v)) return std::nullopt;
             auto x = v.find('x');
@@ -200,6 +203,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             error = "unknown option " + a;
             return std::nullopt;
         }
+    }
+    if (cl.gles && cl.headless) {
+        error = "--gles chooses how a window draws; --headless has none";
+        return std::nullopt;
     }
     if (cl.windowed && cl.fullscreen) {
         error = "--windowed and --fullscreen exclude each other";

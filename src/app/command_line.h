@@ -13,6 +13,7 @@ namespace dw {
 struct CommandLine {
     bool windowed = false;
     bool fullscreen = false;
+    bool gles = false;                // --gles: an OpenGL ES 3.0 context
     int width = 0, height = 0;        // --size WxH (0: not given)
     std::string dataFile;             // --data FILE
     std::string userDir;              // --user-dir DIR

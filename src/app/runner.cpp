@@ -184,7 +184,7 @@ WindowDevices::WindowDevices(const CommandLine& cl, const PlayOptions& play, con
         latchedClock.emplace(StartClockOf(play));
         s.clock = &*latchedClock;
     }
-    shell = platform::CreateSdlShell();
+    shell = platform::CreateSdlShell(cl.gles ? platform::GlContextKind::Es30 : platform::GlContextKind::Desktop33);
     s.shell = shell.get();
     // Input: the real devices, or a script for the replay and the built-in player.
     if (!scripted) sdlInput = platform::CreateSdlInput(s.UserFile("gamecontrollerdb.txt"), *s.clock);

@@ -1,8 +1,8 @@
 #pragma once
 // The graphics device seam: the subset of a Direct3D 8 device the game uses,
-// with its names, enums and semantics. Two implementations: OpenGL 3.3 core
-// (gfx_device_gl.cpp) for players, and a recording device
-// (gfx_device_null.cpp) for tests and headless runs. Both keep their state
+// with its names, enums and semantics. Two implementations: OpenGL, desktop
+// 3.3 core or ES 3.0 (gfx_device_gl.h and the gl_* files) for players, and a
+// recording device (gfx_device_null.cpp) for tests and headless runs. Both keep their state
 // and check their calls through the one RenderState (render_state.h) the
 // Device holds, so the recording device accepts, refuses and keeps exactly
 // what the OpenGL device does.

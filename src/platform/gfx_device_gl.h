@@ -1,9 +1,10 @@
 #pragma once
-// The OpenGL 3.3 core device. It draws into a GL context the shell has
-// created and made current; one shader pair stands in for the fixed
-// function pipeline: pre-transformed screen vertices, world vertices with
-// world/view/projection, directional (and simple point) lights, and
-// texture stage 0 with its colour and alpha operations.
+// The OpenGL device. It draws into a GL context the shell has created and
+// made current; the shaders of gl_shaders.h stand in for the fixed function
+// pipeline. Its parts: gl_shaders (programs), gl_resources (textures and
+// buffers), gl_states (state application), gl_frame (frame, clears, the
+// off-screen depth target, present) and gl_sprite_cuts (blended sprite
+// draws sent in opaque and blended runs).
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "platform/gfx_device.h"
+#include "platform/gl_shaders.h"
+#include "platform/quad_cuts.h"
 
 namespace gfx {
 
@@ -23,13 +26,17 @@ public:
     // The GL context must be current. drawableSize reports the window's
     // drawable in pixels; swap shows the back buffer. The back buffer the
     // game draws into has the drawable's size until Reset says otherwise;
-    // it is stretched over the drawable.
+    // it is drawn over the whole drawable, or as the largest centred
+    // picture of its own shape with black bars beside it (keepAspect).
     GlDevice(SizeFunction drawableSize, SwapFunction swap);
     ~GlDevice() override;
 
     // False when the shaders would not build (error() tells why); such a
     // device must not be used.
-    bool valid() const { return programs_[0] != 0; }
+    bool valid() const { return programs_.program[0] != 0; }
+    // Which GL the current context gave: desktop OpenGL 3.3 core or OpenGL
+    // ES 3.0; the device draws the same pixels on both.
+    GlProfile profile() const { return profile_; }
     const std::string& error() const { return error_; }
 
     // When on, every Present first reads the back buffer back, so that
@@ -68,18 +75,37 @@ protected:
     IndexBuffer* NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL pool) override;
 
 private:
-    struct Uniforms;
-    struct GlState;
+    // The "both" blend factors: source alpha and its inverse (or the other
+    // way round) from the source state alone.
+    static constexpr DWORD kBlendBothSrcAlpha = 12, kBlendBothInvSrcAlpha = 13;
 
-    bool BuildPrograms();
-    bool PrepareDraw();
+    // What GL was last told, so that nothing is sent twice.
+    struct GlState {
+        int depthTest = -1, depthMask = -1, blend = -1, cull = -1;
+        unsigned depthFunc = 0, blendSrc = 0, blendDst = 0, cullFace = 0;
+        unsigned texture = 0xFFFFFFFFu;
+        unsigned texture1 = 0xFFFFFFFFu;      // unit 1
+        unsigned layoutBuffer = 0xFFFFFFFFu;  // the buffer the attributes point into
+        DWORD layoutFvf = 0;
+        UINT layoutStride = 0;
+        UINT layoutBase = 0;  // the vertex the attributes start at
+        std::uint32_t viewportW = 0, viewportH = 0;
+    };
+
+    // baseVertex: the vertex an indexed draw's index 0 names (ES 3.0 has no
+    // base-vertex draws, so the attributes start there instead).
+    bool PrepareDraw(UINT baseVertex = 0);
+    ShaderVariant ChooseVariant() const;
     bool StageOneBlends() const;
     bool DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
-    bool DrawLargeQuadsSplit(const void* vertices, UINT primitiveCount);
+    void DrawCutQuads();
+    void SetBlend(bool on);
     void ApplyRenderStates();
     void ApplyTexture();
     void ApplyUniforms();
-    void ApplyVertexLayout();
+    void ApplyStageUniforms(const GlUniforms& u);
+    void ApplyLightingUniforms(const GlUniforms& u);
+    void ApplyVertexLayout(UINT baseVertex);
     bool ReadBackBuffer();
     void ClearPixels(DWORD count, const std::int32_t* rects, unsigned mask);
     void EnterDepthTarget();
@@ -96,19 +122,16 @@ private:
     bool keepAspect_ = true;
     int pictureX_ = 0, pictureY_ = 0, pictureW_ = 0, pictureH_ = 0;
     void PlacePicture(int drawableW, int drawableH);
+    void ClearBars(int drawableW, int drawableH);
     bool captureOnPresent_ = false;
 
-    // Fragment shader builds: no texture, texture x diffuse, stage 0 in full,
-    // and two stages: texture x diffuse laid over stage 1's texture by its
-    // alpha (D3DTOP_BLENDCURRENTALPHA), the only use of stage 1 it draws.
-    static constexpr int kVariants = 4;
-    std::array<unsigned, kVariants> programs_{};
-    int current_ = 0;
+    GlProfile profile_ = GlProfile::Core33;
+    GlPrograms programs_;
+    ShaderVariant current_ = ShaderVariant::Untextured;
     unsigned vao_ = 0;
     unsigned sampler_ = 0;
     unsigned sampler1_ = 0;
-    std::array<std::unique_ptr<Uniforms>, kVariants> uniforms_;
-    std::unique_ptr<GlState> gl_;
+    GlState gl_;
     std::shared_ptr<bool> alive_;
 
     // What needs sending to GL before the next draw.
@@ -136,18 +159,11 @@ private:
     int depthTargetW_ = 0, depthTargetH_ = 0;
     std::vector<DepthClear> depthClears_;
 
-    // Large blended quads cut into opaque and blended pieces: the pieces'
-    // vertices (sprite layout), their runs, and the buffer they go through.
-    struct SplitRun {
-        std::uint32_t first, count;
-        bool opaque;
-    };
-    struct QuadPiece;
-    std::vector<std::uint8_t> splitVertices_;
-    std::vector<SplitRun> splitRuns_;
-    std::vector<QuadPiece> quadPieces_;  // one quad's pieces, until it proves worth cutting
-    unsigned splitBuffer_ = 0;
-    std::size_t splitBufferBytes_ = 0;
+    // Large blended quads cut into opaque and blended pieces, and the
+    // buffer they go through.
+    QuadCuts cuts_;
+    unsigned cutBuffer_ = 0;
+    std::size_t cutBufferBytes_ = 0;
 
     std::vector<std::uint8_t> captured_;
     std::uint32_t capturedWidth_ = 0, capturedHeight_ = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // Window seam: the one window, its events, its graphics device and message
 // boxes. The SDL implementation opens a real window with an OpenGL 3.3 core
-// context; the null implementation has no window at all and takes its events
+// or OpenGL ES 3.0 context; the null implementation has no window at all and takes its events
 // from a queue that tests (or the headless runner) fill.
 #include <cstdint>
 #include <deque>
@@ -91,8 +91,12 @@ public:
     virtual void SetWindowIcon(const std::uint8_t* rgba, int width, int height) = 0;
 };
 
-// SDL2 window with an OpenGL 3.3 core context.
-std::unique_ptr<Shell> CreateSdlShell();
+// Which GL the SDL window's context is: desktop OpenGL 3.3 core, or OpenGL ES
+// 3.0 through EGL (what single-board computers and browsers have).
+enum class GlContextKind { Desktop33, Es30 };
+
+// SDL2 window with a GL context of that kind.
+std::unique_ptr<Shell> CreateSdlShell(GlContextKind kind = GlContextKind::Desktop33);
 
 // No window. The device is handed in (a recording device in tests); events
 // come from Push; message boxes are recorded.

@@ -1,4 +1,4 @@
-// The real window: SDL2 with an OpenGL 3.3 core context.
+// The real window: SDL2 with an OpenGL 3.3 core or OpenGL ES 3.0 context.
 #include <SDL.h>
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include <deque>
 
 #include "platform/gfx_device_gl.h"
-#include "platform/glx_size.h"
+#include "platform/gl_drawable_size.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -19,6 +19,7 @@ constexpr const char* kWindowClass = "duskwhirl";
 
 class SdlShell final : public Shell {
 public:
+    explicit SdlShell(GlContextKind kind) : es_(kind == GlContextKind::Es30) {}
     ~SdlShell() override {
         ReleaseDevice();
         DestroyMainWindow();
@@ -27,6 +28,12 @@ public:
 
     bool CreateMainWindow(const WindowConfig& config, DeviceError& error) override {
         error = DeviceError::None;
+        if (es_) {
+            // ES through EGL, also on X (where SDL would take GLX), and
+            // from the ES library rather than desktop GL's.
+            SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+            SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
+        }
         if (!InitVideo()) {
             std::fprintf(stderr, "duskwhirl: no display available (%s)\n", SDL_GetError());
             error = DeviceError::NoDisplay;
@@ -34,8 +41,9 @@ public:
         }
         title_ = config.title;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es_ ? 0 : 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
+                            es_ ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         // No depth in the window: the device keeps depth off screen for the
         // rare frame that tests it, and flat frames stay cheap to fill.
@@ -56,8 +64,7 @@ public:
         window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
                                    SDL_WINDOWPOS_UNDEFINED, width, height, flags);
         if (!window_) {
-            std::fprintf(stderr, "duskwhirl: cannot open an OpenGL 3.3 window (%s)\n",
-                         SDL_GetError());
+            std::fprintf(stderr, "duskwhirl: cannot open an %s window (%s)\n", ApiName(), SDL_GetError());
             error = DeviceError::NoDirect3D;
             return false;
         }
@@ -75,14 +82,13 @@ public:
         if (!context_) {
             context_ = SDL_GL_CreateContext(window_);
             if (!context_) {
-                std::fprintf(stderr, "duskwhirl: OpenGL 3.3 core is not available (%s)\n",
-                             SDL_GetError());
+                std::fprintf(stderr, "duskwhirl: %s is not available (%s)\n", ApiName(), SDL_GetError());
                 error = DeviceError::NoDirect3D;
                 return nullptr;
             }
-            if (epoxy_gl_version() < 33) {
-                std::fprintf(stderr, "duskwhirl: OpenGL 3.3 core is not available (got %d.%d)\n",
-                             epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+            if (epoxy_is_desktop_gl() == es_ || epoxy_gl_version() < (es_ ? 30 : 33)) {
+                std::fprintf(stderr, "duskwhirl: %s is not available (got %s%d.%d)\n", ApiName(),
+                             epoxy_is_desktop_gl() ? "" : "ES ", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
                 SDL_GL_DeleteContext(context_);
                 context_ = nullptr;
                 error = DeviceError::NoDirect3D;
@@ -255,7 +261,7 @@ private:
         realWidth_ = realHeight_ = 0;
         if (!context_ || SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) return;
         int w = 0, h = 0;
-        if (CurrentGlxDrawableSize(w, h)) {
+        if (es_ ? CurrentEglSurfaceSize(w, h) : CurrentGlxDrawableSize(w, h)) {
             realWidth_ = w;
             realHeight_ = h;
         }
@@ -311,6 +317,9 @@ private:
     SDL_GLContext context_ = nullptr;
     std::unique_ptr<gfx::Device> device_;
     std::deque<ShellEvent> pending_;
+    const char* ApiName() const { return es_ ? "OpenGL ES 3.0" : "OpenGL 3.3 core"; }
+
+    bool es_;
     std::string title_;
     bool videoUp_ = false;
     bool triedVideo_ = false;
@@ -319,6 +328,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Shell> CreateSdlShell() { return std::make_unique<SdlShell>(); }
+std::unique_ptr<Shell> CreateSdlShell(GlContextKind kind) { return std::make_unique<SdlShell>(kind); }
 
 }  // namespace platform

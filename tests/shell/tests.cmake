@@ -4,15 +4,22 @@ find_program(XVFB_RUN xvfb-run)
 add_executable(shell_png_check ${CMAKE_SOURCE_DIR}/tests/shell/tools/png_check.cpp)
 target_link_libraries(shell_png_check PRIVATE PNG::PNG)
 if(XVFB_RUN AND TARGET gamedata)  # without data a window stops at a message box
-  set(_shot_dir ${CMAKE_BINARY_DIR}/shell_gl)
-  add_test(NAME shell_window_screenshot
-    COMMAND sh -c "rm -rf '${_shot_dir}' && mkdir -p '${_shot_dir}' && \
-${XVFB_RUN} -a -s '-screen 0 1280x960x24' $<TARGET_FILE:duskwhirl> --windowed --size 800x600 \
+  # On desktop OpenGL and on OpenGL ES (_gles).
+  foreach(profile "" "_gles")
+    set(_shot_dir ${CMAKE_BINARY_DIR}/shell_gl${profile})
+    set(_shot_option "")
+    if(profile STREQUAL "_gles")
+      set(_shot_option "--gles")
+    endif()
+    add_test(NAME shell_window_screenshot${profile}
+      COMMAND sh -c "rm -rf '${_shot_dir}' && mkdir -p '${_shot_dir}' && \
+${XVFB_RUN} -a -s '-screen 0 1280x960x24' $<TARGET_FILE:duskwhirl> --windowed --size 800x600 ${_shot_option} \
 --frames 240 --user-dir '${_shot_dir}' --screenshot '${_shot_dir}/shot.png' \
 --report '${_shot_dir}/report.json' && \
 $<TARGET_FILE:shell_png_check> '${_shot_dir}/shot.png' '${_shot_dir}/report.json'")
-  set_tests_properties(shell_window_screenshot PROPERTIES LABELS "gl" TIMEOUT 120
-    SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+    set_tests_properties(shell_window_screenshot${profile} PROPERTIES LABELS "gl" TIMEOUT 120
+      SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+  endforeach()
 endif()
 # The display and controls pages in a real window, driven by key presses:
 # full screen and back from the display page, a screenshot of each page.

@@ -1,8 +1,9 @@
 // The OpenGL device on a real (software) GL context: draws sprites, meshes
 // and blends through the device and checks the pixels it reads back.
 // Runs with the window the game opens (no depth buffer: depth lives off
-// screen) or, with --window-depth N, with a depth buffer of N bits.
-// Exit code 0: passed; 1: a check failed; 77: no display or no GL 3.3.
+// screen) or, with --window-depth N, with a depth buffer of N bits; on
+// desktop OpenGL 3.3 core or, with --gles, on OpenGL ES 3.0 through EGL.
+// Exit code 0: passed; 1: a check failed; 77: no display or no such GL.
 #include <SDL.h>
 
 #include <cstdio>
@@ -73,14 +74,22 @@ void Upload(gfx::VertexBuffer* vb, const std::vector<dw::ScreenVertex>& v, const
 
 int main(int argc, char** argv) {
     int windowDepth = 0;
-    if (argc == 3 && std::strcmp(argv[1], "--window-depth") == 0) windowDepth = std::atoi(argv[2]);
+    bool gles = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--window-depth") == 0 && i + 1 < argc) windowDepth = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--gles") == 0) gles = true;
+    }
+    if (gles) {
+        SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+        SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "no video: %s\n", SDL_GetError());
         return 77;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, gles ? 0 : 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, gles ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, windowDepth);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow("gl device test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -92,7 +101,7 @@ int main(int argc, char** argv) {
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr) {
-        std::fprintf(stderr, "no GL 3.3 core context: %s\n", SDL_GetError());
+        std::fprintf(stderr, "no %s context: %s\n", gles ? "GLES 3.0" : "GL 3.3 core", SDL_GetError());
         SDL_DestroyWindow(window);
         SDL_Quit();
         return 77;
@@ -108,6 +117,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("adapter: %s\n", dev.AdapterDescription().c_str());
+        Check(dev.profile() == (gles ? gfx::GlProfile::Es30 : gfx::GlProfile::Core33), "the context's profile");
         Check(dev.BackBufferWidth() == 256 && dev.BackBufferHeight() == 256, "back buffer size");
         dev.SetCaptureOnPresent(true);
         // What the application sets at start-up.
@@ -180,7 +190,12 @@ int main(int argc, char** argv) {
 
         // A lit mesh quad in the lower left of clip space: identity
         // transforms, a light shining along +z onto a face looking along -z.
-        const dw::MeshVertex mesh[4] = {{-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
+        // Its vertices follow two others in the buffer, and the base vertex
+        // index skips those (drawn from vertex 0 the quad would lose its
+        // lower right corner to a sliver towards the first two).
+        const dw::MeshVertex mesh[6] = {{0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
                                         {-0.9f, -0.9f, 0.5f, 0, 0, -1, 0, 1},
                                         {-0.5f, -0.5f, 0.5f, 0, 0, -1, 1, 0},
                                         {-0.5f, -0.9f, 0.5f, 0, 0, -1, 1, 1}};
@@ -208,7 +223,7 @@ int main(int argc, char** argv) {
         dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         dev.SetTexture(0, nullptr);
         dev.SetStreamSource(0, mvb, sizeof(dw::MeshVertex));
-        dev.SetIndices(mib, 0);
+        dev.SetIndices(mib, 2);
         dev.SetVertexShader(gfx::kFvfMesh);
         Check(SUCCEEDED(dev.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2)), "draw mesh");
         dev.EndScene();
@@ -229,6 +244,7 @@ int main(int argc, char** argv) {
             ExpectPixel(img, w, 205, 35, {0x80, 0xFF, 0x40}, "colour op select texture");
             // Clip (-0.7, -0.7) is pixel (38, 217); lit red plus blue emissive.
             ExpectPixel(img, w, 38, 217, {255, 0, 64}, "lit mesh");
+            ExpectPixel(img, w, 57, 236, {255, 0, 64}, "lit mesh from its base vertex");
             ExpectPixel(img, w, 250, 5, {0, 0, 0}, "cleared background");
             // A rectangle owns its top row and left column, not its bottom
             // row or right column (the top screen row of a frame drawn from
