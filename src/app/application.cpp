@@ -29,7 +29,6 @@ namespace dw {
 
 Application::Application(GameContext* ctx) : context(ctx) {
     // The session's seams come first: the clock, the user directory, the settings.
-    lastPresentTime = context->clock().Milliseconds();
     creation = CreationSize{};
     log = new Log(context->UserFile("file.log"));
     context->log = log;
@@ -117,18 +116,6 @@ HRESULT Application::Create() {
         exitStatus = 1;
         return E_FAIL;
     }
-    D3DCAPS8 caps{};
-    device->GetDeviceCaps(&caps);
-    if (FAILED(ConfirmDevice(caps, 0, D3DFMT_X8R8G8B8))) {
-        ShowError(app_text::kNoCompatibleDevice, true);
-        ShutdownGame();
-        shell->ReleaseDevice();
-        device = nullptr;
-        shell->DestroyMainWindow();
-        closed = true;
-        exitStatus = 1;
-        return E_FAIL;
-    }
     // The game draws at the size the window really got.
     const gfx::PresentParameters picture = PictureParameters();
     if (picture.backBufferWidth != device->BackBufferWidth() ||
@@ -136,7 +123,6 @@ HRESULT Application::Create() {
         device->Reset(picture);
     UpdateBackBufferSize();
     if (!shell->IsFullscreen()) shell->DrawableSize(windowedWidth_, windowedHeight_);
-    InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
     InitScene();
@@ -148,17 +134,6 @@ void Application::UpdateBackBufferSize() {
     if (!device) return;
     backBufferWidth = static_cast<std::int32_t>(device->BackBufferWidth());
     backBufferHeight = static_cast<std::int32_t>(device->BackBufferHeight());
-}
-
-int Application::Run() {
-    while (Step()) {
-        if (!active) {
-            // Minimised: wait for the window to come back.
-            platform::ShellEvent event;
-            if (shell->WaitEvent(event, 100)) HandleEvent(event);
-        }
-    }
-    return exitStatus;
 }
 
 bool Application::Step() {
@@ -242,10 +217,8 @@ HRESULT Application::Render3DEnvironment() {
     if (!device) return E_FAIL;
     const HRESULT level = device->TestCooperativeLevel();
     if (FAILED(level)) {
-        if (level == D3DERR_DEVICELOST) {
-            context->clock().Sleep(10);  // wait for the device to come back
-            return S_OK;
-        }
+        // A lost device: no frame until it comes back (the next pass asks again).
+        if (level == D3DERR_DEVICELOST) return S_OK;
         if (level == D3DERR_DEVICENOTRESET) {
             if (FAILED(Resize3DEnvironment())) return E_FAIL;
             return S_OK;
@@ -256,12 +229,8 @@ HRESULT Application::Render3DEnvironment() {
     if (frameMoving && FrameMove() != 0) return E_FAIL;
     if (Render() != 0) return E_FAIL;
 
-    // At most one present per 10 ms.
-    platform::Clock& clock = context->clock();
-    const std::uint32_t since = clock.Milliseconds() - lastPresentTime;
-    clock.Sleep(since < 10 ? 10 - since : 0);
+    // The pace of the presents is the driver's (program.h): a frame never waits.
     device->Present();
-    lastPresentTime = clock.Milliseconds();
     if (screenshotPending_) {
         screenshotPending_ = false;
         SaveScreenshotNow(*device, context->UserFile("screenshots"), log);
@@ -335,14 +304,6 @@ void Application::Shutdown() {
 
 // ---------------------------------------------------------------------------
 // The game's slots
-
-HRESULT Application::ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFORMAT) {
-    constexpr DWORD kHardwareVertexProcessing = 0x40, kMixedVertexProcessing = 0x80;
-    if ((behaviour & (kHardwareVertexProcessing | kMixedVertexProcessing)) &&
-        caps.VertexShaderVersion < D3DVS_VERSION(1, 0))
-        return E_FAIL;
-    return S_OK;
-}
 
 std::int32_t Application::OneTimeSceneInit() {
     objectList = new ListEngine();
@@ -426,12 +387,8 @@ std::int32_t Application::InitScene() {
         // No switch, so no reset: the first objects still get their restore pass.
         objectList->RestoreAll();
     }
-    // 8.
-    c.clock().Sleep(20);
     return 0;
 }
-
-std::int32_t Application::InitDeviceObjects() { return 0; }
 
 std::int32_t Application::RestoreDeviceObjects() {
     GameContext& c = *context;
@@ -499,7 +456,6 @@ std::int32_t Application::Render() {
 }
 
 std::int32_t Application::InvalidateDeviceObjects() {
-    context->clock().Sleep(100);
     if (objectList) objectList->InvalidateAll();
     if (context->renderQueue) context->renderQueue->InvalidateDeviceObjects();
     if (context->preparedMeshCache) context->preparedMeshCache->ReleaseAll();
