@@ -44,9 +44,6 @@ Application::Application(GameContext* ctx) : context(ctx) {
             log->WriteLine(warning);
         }
     }
-    static constexpr std::uint32_t kLevelIds[kLevelCount] = {0,   716, 325, 584, 682,
-                                                            146, 913, 762, 421, 258};
-    for (int i = 0; i < kLevelCount; ++i) context->levelIds[i] = kLevelIds[i];
     ReadSettings(*context, creation);
 }
 
@@ -338,8 +335,6 @@ std::int32_t Application::InitScene() {
 
     // 3. The system start: Game context start values, sound library,
     // resource library, input devices.
-    c.hWnd = shell;
-    c.instance = c.services->module ? c.services->module : &platform::EmbeddedModule();
     c.ResetToStartValues();
     StartSound(&c);
     StartInputDevices(c);

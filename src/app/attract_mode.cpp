@@ -218,10 +218,7 @@ bool AttractMode::OnIdleMainMenu(const GameContext& c) const {
         return false;
     // The main page itself, not a question, the level choice or a screen
     // opened over the menu.
-    for (const ListEngine::Node* n = c.objectList->Head(); n; n = n->next)
-        if (const auto* menu = dynamic_cast<const MainMenu*>(n->object))
-            return !menu->dead && menu->page == MainMenu::kMain;
-    return false;
+    return c.mainMenuPage == MainMenu::kMain;
 }
 
 bool AttractMode::AfterHostFrame(Application& host) {

@@ -25,6 +25,7 @@ public:
     static constexpr int kGlyphs = 39;
 
     explicit MainMenu(GameContext* ctx);
+    ~MainMenu() override;
 
     std::int32_t FrameMove() override;
     std::int32_t Render() override;
@@ -36,6 +37,8 @@ public:
     // resume the next one shown.
     void ChooseLevel(std::uint32_t level);
 
+    // The page shown; changed through SetPage, which publishes it in the
+    // Game context (mainMenuPage).
     std::uint32_t page = kMain;
     std::uint32_t selection = 0;
     std::uint8_t pendingChange = 1;
@@ -57,6 +60,7 @@ public:
     const ScreenVertex* Greeting() const { return glyphs_; }
 
 private:
+    void SetPage(std::uint32_t newPage);
     void MoveCursor();
     void TakeChildSignals();
     void TakePendingChange();

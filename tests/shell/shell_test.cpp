@@ -88,7 +88,7 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
         EXPECT_EQ(ctx.screenWidth, 800);
         EXPECT_EQ(ctx.screenHeight, 600);
         EXPECT_EQ(ctx.device, &game.device());
-        EXPECT_EQ(ctx.hWnd, &game.shell());
+        EXPECT_EQ(ctx.shell(), &game.shell());
         EXPECT_NE(ctx.renderQueue, nullptr);
         EXPECT_NE(ctx.keyboardDevice, nullptr);
         EXPECT_NE(ctx.mouseDevice, nullptr);
