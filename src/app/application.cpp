@@ -30,8 +30,8 @@ namespace dw {
 Application::Application(GameContext* ctx) : context(ctx) {
     // The session's seams come first: the clock, the user directory, the settings.
     creation = CreationSize{};
-    log = new Log(context->UserFile("file.log"));
-    context->log = log;
+    log = std::make_unique<Log>(context->UserFile("file.log"));
+    context->log = log.get();
     log->WriteLine("Start Execute: \"Duskwhirl 2\".  Begin Log File");
     log->WriteLine("");
     // A user directory that cannot be written costs the settings and the
@@ -57,9 +57,7 @@ Application::~Application() {
         ShutdownGame();
         if (shell) shell->ReleaseDevice();
     }
-    if (context->log == log) context->log = nullptr;
-    delete log;
-    log = nullptr;
+    if (context->log == log.get()) context->log = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -230,7 +228,7 @@ HRESULT Application::Render3DEnvironment() {
     device->Present();
     if (screenshotPending_) {
         screenshotPending_ = false;
-        SaveScreenshotNow(*device, context->UserFile("screenshots"), log);
+        SaveScreenshotNow(*device, context->UserFile("screenshots"), log.get());
         device->SetCaptureOnPresent(captureBefore_);
     }
     ++frameCount;
@@ -303,13 +301,18 @@ void Application::Shutdown() {
 // The game's slots
 
 std::int32_t Application::OneTimeSceneInit() {
-    objectList = new ListEngine();
-    context->objectList = objectList;
-    context->meshCache = new MeshCache();
-    context->preparedMeshCache = new MeshCache();
-    context->textureCache = new TextureCache();
-    context->soundCache = new SoundCache();
-    context->renderQueue = new RenderQueue(context);
+    objectList = std::make_unique<ListEngine>();
+    meshCache_ = std::make_unique<MeshCache>();
+    preparedMeshCache_ = std::make_unique<MeshCache>();
+    textureCache_ = std::make_unique<TextureCache>();
+    soundCache_ = std::make_unique<SoundCache>();
+    renderQueue_ = std::make_unique<RenderQueue>(context);
+    context->objectList = objectList.get();
+    context->meshCache = meshCache_.get();
+    context->preparedMeshCache = preparedMeshCache_.get();
+    context->textureCache = textureCache_.get();
+    context->soundCache = soundCache_.get();
+    context->renderQueue = renderQueue_.get();
     return 0;
 }
 
@@ -468,9 +471,8 @@ std::int32_t Application::FinalCleanup() {
     if (!context->normalExit && SettingsKeyOpens(*context) && log)
         log->WriteLine("Unexpected Exit. Restore display settings.");
     ShutdownGame();
-    if (context->log == log) context->log = nullptr;
-    delete log;
-    log = nullptr;
+    if (context->log == log.get()) context->log = nullptr;
+    log.reset();
     return 0;
 }
 
@@ -479,40 +481,27 @@ void Application::StopSound() {
     StopSoundOutput(context);
 }
 
+namespace {
+// Ends a manager the application owns: `before` lets it let go of what it
+// holds, then it goes and the Game context stops naming it.
+template <typename T, typename Before>
+void Drop(std::unique_ptr<T>& owned, T*& named, Before before) {
+    if (!owned) return;
+    before(*owned);
+    if (named == owned.get()) named = nullptr;
+    owned.reset();
+}
+}  // namespace
+
 void Application::ShutdownGame() {
     GameContext& c = *context;
     if (c.soundReady) StopSound();
-    if (objectList) {
-        objectList->DestroyAll();
-        delete objectList;
-        objectList = nullptr;
-        c.objectList = nullptr;
-    }
-    if (c.meshCache) {
-        c.meshCache->ReleaseAll();
-        delete c.meshCache;
-        c.meshCache = nullptr;
-    }
-    if (c.preparedMeshCache) {
-        c.preparedMeshCache->ReleaseAll();
-        delete c.preparedMeshCache;
-        c.preparedMeshCache = nullptr;
-    }
-    if (c.textureCache) {
-        c.textureCache->ReleaseAll();
-        delete c.textureCache;
-        c.textureCache = nullptr;
-    }
-    if (c.soundCache) {
-        UnloadAllSounds(&c);
-        delete c.soundCache;
-        c.soundCache = nullptr;
-    }
-    if (c.renderQueue) {
-        c.renderQueue->Clear();
-        delete c.renderQueue;
-        c.renderQueue = nullptr;
-    }
+    Drop(objectList, c.objectList, [](ListEngine& l) { l.DestroyAll(); });
+    Drop(meshCache_, c.meshCache, [](MeshCache& m) { m.ReleaseAll(); });
+    Drop(preparedMeshCache_, c.preparedMeshCache, [](MeshCache& m) { m.ReleaseAll(); });
+    Drop(textureCache_, c.textureCache, [](TextureCache& t) { t.ReleaseAll(); });
+    Drop(soundCache_, c.soundCache, [&c](SoundCache&) { UnloadAllSounds(&c); });
+    Drop(renderQueue_, c.renderQueue, [](RenderQueue& q) { q.Clear(); });
     // The game systems: music stream, sound library, resource library, input.
     ShutdownSound(&c);
     ShutdownInputDevices(c);

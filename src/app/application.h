@@ -5,6 +5,7 @@
 // come from the platform seams (platform::Shell).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,10 @@ namespace dw {
 class GameContext;
 class ListEngine;
 class Log;
+class MeshCache;
+class RenderQueue;
+class SoundCache;
+class TextureCache;
 
 // Message texts of the framework's failures.
 namespace app_text {
@@ -102,8 +107,9 @@ public:
     bool closeRequested = false;
 
     GameContext* context;
-    ListEngine* objectList = nullptr;
-    Log* log = nullptr;
+    // The managers, owned here; the Game context names them while they live.
+    std::unique_ptr<ListEngine> objectList;
+    std::unique_ptr<Log> log;
     CreationSize creation;
     const char* windowTitle = "Duskwhirl 2";
 
@@ -136,6 +142,10 @@ public:
 
 private:
     void UpdateBackBufferSize();
+    std::unique_ptr<MeshCache> meshCache_, preparedMeshCache_;
+    std::unique_ptr<TextureCache> textureCache_;
+    std::unique_ptr<SoundCache> soundCache_;
+    std::unique_ptr<RenderQueue> renderQueue_;
     // The window's size while it is not full screen (for the settings).
     int windowedWidth_ = 0, windowedHeight_ = 0;
     // The screenshot key: the next presented frame is written.

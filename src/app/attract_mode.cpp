@@ -239,6 +239,27 @@ bool AttractMode::AfterHostFrame(Application& host) {
     return Start();
 }
 
+bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
+    // The best score the demo shows is the player's; the demo's session
+    // writes only its own copy.
+    RecordRead read = RecordRead::Missing;
+    const RecordTable table = host_ ? LoadRecordTable(host_->context->UserFile(kRecordsFile), &read) : RecordTable{};
+    if (read == RecordRead::Complete) SaveRecordTable(scratch + "/" + kRecordsFile, table);
+
+    SessionOptions o;
+    o.headless.userDir = scratch;
+    o.headless.dataFile = options_.dataFile;
+    o.headless.device = options_.sharedDevice;
+    o.replay = &demo_;
+    session_ = std::make_unique<DemoSession>(o);
+    // The demo's session has seams of its own; the menu's are untouched.
+    if (session_->Start(error)) return true;
+    session_.reset();
+    // It may have set the window's device to its own size.
+    if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
+    return false;
+}
+
 bool AttractMode::Start() {
     Log* log = host_ ? host_->context->log : nullptr;
     while (!options_.demos.empty()) {
@@ -254,28 +275,7 @@ bool AttractMode::Start() {
                 return false;  // try again the next time the menu is idle
             }
         }
-        if (ok) {
-            // The best score the demo shows is the player's; the demo's
-            // session writes only its own copy.
-            RecordRead read = RecordRead::Missing;
-            const RecordTable table =
-                host_ ? LoadRecordTable(host_->context->UserFile(kRecordsFile), &read) : RecordTable{};
-            if (read == RecordRead::Complete) SaveRecordTable(scratch + "/" + kRecordsFile, table);
-
-            SessionOptions o;
-            o.headless.userDir = scratch;
-            o.headless.dataFile = options_.dataFile;
-            o.headless.device = options_.sharedDevice;
-            o.replay = &demo_;
-            session_ = std::make_unique<DemoSession>(o);
-            // The demo's session has seams of its own; the menu's are untouched.
-            ok = session_->Start(error);
-            if (!ok) {
-                session_.reset();
-                // It may have set the window's device to its own size.
-                if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
-            }
-        }
+        if (ok) ok = OpenSession(scratch, error);
         if (!ok) {
             // A demo that cannot be read or started is not tried again.
             if (log) log->WriteLine("GAME: demo " + path + " left out: " + error);

@@ -137,6 +137,8 @@ public:
 private:
     bool OnIdleMainMenu(const GameContext& c) const;
     bool Start();
+    // The demo's session in the scratch directory; false (with `error`) when it does not start.
+    bool OpenSession(const std::string& scratch, std::string& error);
     // Ends the demo; `hostClosing`: from the menu's session's close.
     void Finish(bool hostClosing);
 

@@ -135,7 +135,7 @@ bool Session::Start(std::string& error) {
     app.seed = header_.seed;
 
     if (start_.requiredData && start_.requiredData->file.empty()) {
-        ReportMissingData(*start_.requiredData, *services_.shell, app.log);
+        ReportMissingData(*start_.requiredData, *services_.shell, app.log.get());
         app.closed = true;
         app.exitStatus = 1;
         return false;
