@@ -273,7 +273,7 @@ bool Program::StopRuleHolds() const {
 
 bool Program::StepFrame() {
     if (!running_) return false;
-    frameStart_ = std::chrono::steady_clock::now();
+    pacer_.Started(FramePacer::Clock::now());
     if (frames() >= limit_) {
         Finish();
         return false;
@@ -307,10 +307,8 @@ void Program::WaitForNextFrame() {
     // At most one frame per 10 ms of the real clock (a fixed-step clock, a
     // replay's or a timedemo's, runs as fast as it goes).
     if (!window_ || !window_->latchedClock) return;
-    using namespace std::chrono;
-    const auto due = frameStart_ + milliseconds(kFrameIntervalMs);
-    const auto now = steady_clock::now();
-    if (due > now) std::this_thread::sleep_for(due - now);
+    const FramePacer::Clock::duration wait = pacer_.WaitAt(FramePacer::Clock::now());
+    if (wait > FramePacer::Clock::duration::zero()) std::this_thread::sleep_for(wait);
 }
 
 void Program::Finish() {

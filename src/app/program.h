@@ -47,6 +47,21 @@ struct WindowDevices;
 // At most one present per this many ms on the desktop.
 inline constexpr std::uint32_t kFrameIntervalMs = 10;
 
+// The desktop's pace: a frame starts at least kFrameIntervalMs after the
+// one before (a fast frame waits out the rest, a slow one goes at once).
+class FramePacer {
+public:
+    using Clock = std::chrono::steady_clock;
+    void Started(Clock::time_point at) { start_ = at; }
+    Clock::duration WaitAt(Clock::time_point now) const {
+        const Clock::time_point due = start_ + std::chrono::milliseconds(kFrameIntervalMs);
+        return due > now ? due - now : Clock::duration::zero();
+    }
+
+private:
+    Clock::time_point start_;
+};
+
 class Program {
 public:
     // Parses argv. Null when there is nothing to run: --help and --version
@@ -93,7 +108,7 @@ private:
     std::unique_ptr<Director> director_;
     platform::Shell* shell_ = nullptr;
     std::string windowSize_;  // as the game got it, for the timedemo line
-    std::chrono::steady_clock::time_point frameStart_;
+    FramePacer pacer_;
     bool running_ = false;
     bool played_ = false;  // the play screen has been shown
     int status_ = 0;
