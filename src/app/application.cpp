@@ -29,10 +29,9 @@ namespace dw {
 
 Application::Application(GameContext* ctx) : context(ctx) {
     // The session's seams come first: the clock, the user directory, the settings.
-    lastPresentTime = context->clock().Milliseconds();
     creation = CreationSize{};
-    log = new Log(context->UserFile("file.log"));
-    context->log = log;
+    log = std::make_unique<Log>(context->UserFile("file.log"));
+    context->log = log.get();
     log->WriteLine("Start Execute: \"Duskwhirl 2\".  Begin Log File");
     log->WriteLine("");
     // A user directory that cannot be written costs the settings and the
@@ -45,9 +44,6 @@ Application::Application(GameContext* ctx) : context(ctx) {
             log->WriteLine(warning);
         }
     }
-    static constexpr std::uint32_t kLevelIds[kLevelCount] = {0,   716, 325, 584, 682,
-                                                            146, 913, 762, 421, 258};
-    for (int i = 0; i < kLevelCount; ++i) context->levelIds[i] = kLevelIds[i];
     ReadSettings(*context, creation);
 }
 
@@ -61,9 +57,7 @@ Application::~Application() {
         ShutdownGame();
         if (shell) shell->ReleaseDevice();
     }
-    if (context->log == log) context->log = nullptr;
-    delete log;
-    log = nullptr;
+    if (context->log == log.get()) context->log = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -117,18 +111,6 @@ HRESULT Application::Create() {
         exitStatus = 1;
         return E_FAIL;
     }
-    D3DCAPS8 caps{};
-    device->GetDeviceCaps(&caps);
-    if (FAILED(ConfirmDevice(caps, 0, D3DFMT_X8R8G8B8))) {
-        ShowError(app_text::kNoCompatibleDevice, true);
-        ShutdownGame();
-        shell->ReleaseDevice();
-        device = nullptr;
-        shell->DestroyMainWindow();
-        closed = true;
-        exitStatus = 1;
-        return E_FAIL;
-    }
     // The game draws at the size the window really got.
     const gfx::PresentParameters picture = PictureParameters();
     if (picture.backBufferWidth != device->BackBufferWidth() ||
@@ -139,7 +121,6 @@ HRESULT Application::Create() {
     vsync_ = context->display.vsync;
     shell->SetVsync(vsync_ != 0);
     context->display.fullscreen = shell->IsFullscreen() ? 1 : 0;
-    InitDeviceObjects();
     RestoreDeviceObjects();
     active = true;
     InitScene();
@@ -151,17 +132,6 @@ void Application::UpdateBackBufferSize() {
     if (!device) return;
     backBufferWidth = static_cast<std::int32_t>(device->BackBufferWidth());
     backBufferHeight = static_cast<std::int32_t>(device->BackBufferHeight());
-}
-
-int Application::Run() {
-    while (Step()) {
-        if (!active) {
-            // Minimised: wait for the window to come back.
-            platform::ShellEvent event;
-            if (shell->WaitEvent(event, 100)) HandleEvent(event);
-        }
-    }
-    return exitStatus;
 }
 
 bool Application::Step() {
@@ -250,10 +220,8 @@ HRESULT Application::Render3DEnvironment() {
     if (!device) return E_FAIL;
     const HRESULT level = device->TestCooperativeLevel();
     if (FAILED(level)) {
-        if (level == D3DERR_DEVICELOST) {
-            context->clock().Sleep(10);  // wait for the device to come back
-            return S_OK;
-        }
+        // A lost device: no frame until it comes back (the next pass asks again).
+        if (level == D3DERR_DEVICELOST) return S_OK;
         if (level == D3DERR_DEVICENOTRESET) {
             if (FAILED(Resize3DEnvironment())) return E_FAIL;
             return S_OK;
@@ -264,15 +232,11 @@ HRESULT Application::Render3DEnvironment() {
     if (frameMoving && FrameMove() != 0) return E_FAIL;
     if (Render() != 0) return E_FAIL;
 
-    // At most one present per 10 ms.
-    platform::Clock& clock = context->clock();
-    const std::uint32_t since = clock.Milliseconds() - lastPresentTime;
-    clock.Sleep(since < 10 ? 10 - since : 0);
+    // The pace of the presents is the driver's (program.h): a frame never waits.
     device->Present();
-    lastPresentTime = clock.Milliseconds();
     if (screenshotPending_) {
         screenshotPending_ = false;
-        SaveScreenshotNow(*device, context->UserFile("screenshots"), log);
+        SaveScreenshotNow(*device, context->UserFile("screenshots"), log.get());
         device->SetCaptureOnPresent(captureBefore_);
     }
     ++frameCount;
@@ -344,22 +308,19 @@ void Application::Shutdown() {
 // ---------------------------------------------------------------------------
 // The game's slots
 
-HRESULT Application::ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFORMAT) {
-    constexpr DWORD kHardwareVertexProcessing = 0x40, kMixedVertexProcessing = 0x80;
-    if ((behaviour & (kHardwareVertexProcessing | kMixedVertexProcessing)) &&
-        caps.VertexShaderVersion < D3DVS_VERSION(1, 0))
-        return E_FAIL;
-    return S_OK;
-}
-
 std::int32_t Application::OneTimeSceneInit() {
-    objectList = new ListEngine();
-    context->objectList = objectList;
-    context->meshCache = new MeshCache();
-    context->preparedMeshCache = new MeshCache();
-    context->textureCache = new TextureCache();
-    context->soundCache = new SoundCache();
-    context->renderQueue = new RenderQueue(context);
+    objectList = std::make_unique<ListEngine>();
+    meshCache_ = std::make_unique<MeshCache>();
+    preparedMeshCache_ = std::make_unique<MeshCache>();
+    textureCache_ = std::make_unique<TextureCache>();
+    soundCache_ = std::make_unique<SoundCache>();
+    renderQueue_ = std::make_unique<RenderQueue>(context);
+    context->objectList = objectList.get();
+    context->meshCache = meshCache_.get();
+    context->preparedMeshCache = preparedMeshCache_.get();
+    context->textureCache = textureCache_.get();
+    context->soundCache = soundCache_.get();
+    context->renderQueue = renderQueue_.get();
     return 0;
 }
 
@@ -385,8 +346,6 @@ std::int32_t Application::InitScene() {
 
     // 3. The system start: Game context start values, sound library,
     // resource library, input devices.
-    c.hWnd = shell;
-    c.instance = c.services->module ? c.services->module : &platform::EmbeddedModule();
     c.ResetToStartValues();
     StartSound(&c);
     StartInputDevices(c);
@@ -434,12 +393,8 @@ std::int32_t Application::InitScene() {
         // No switch, so no reset: the first objects still get their restore pass.
         objectList->RestoreAll();
     }
-    // 8.
-    c.clock().Sleep(20);
     return 0;
 }
-
-std::int32_t Application::InitDeviceObjects() { return 0; }
 
 std::int32_t Application::RestoreDeviceObjects() {
     GameContext& c = *context;
@@ -507,7 +462,6 @@ std::int32_t Application::Render() {
 }
 
 std::int32_t Application::InvalidateDeviceObjects() {
-    context->clock().Sleep(100);
     if (objectList) objectList->InvalidateAll();
     if (context->renderQueue) context->renderQueue->InvalidateDeviceObjects();
     if (context->preparedMeshCache) context->preparedMeshCache->ReleaseAll();
@@ -525,9 +479,8 @@ std::int32_t Application::FinalCleanup() {
     if (!context->normalExit && SettingsKeyOpens(*context) && log)
         log->WriteLine("Unexpected Exit. Restore display settings.");
     ShutdownGame();
-    if (context->log == log) context->log = nullptr;
-    delete log;
-    log = nullptr;
+    if (context->log == log.get()) context->log = nullptr;
+    log.reset();
     return 0;
 }
 
@@ -536,40 +489,27 @@ void Application::StopSound() {
     StopSoundOutput(context);
 }
 
+namespace {
+// Ends a manager the application owns: `before` lets it let go of what it
+// holds, then it goes and the Game context stops naming it.
+template <typename T, typename Before>
+void Drop(std::unique_ptr<T>& owned, T*& named, Before before) {
+    if (!owned) return;
+    before(*owned);
+    if (named == owned.get()) named = nullptr;
+    owned.reset();
+}
+}  // namespace
+
 void Application::ShutdownGame() {
     GameContext& c = *context;
     if (c.soundReady) StopSound();
-    if (objectList) {
-        objectList->DestroyAll();
-        delete objectList;
-        objectList = nullptr;
-        c.objectList = nullptr;
-    }
-    if (c.meshCache) {
-        c.meshCache->ReleaseAll();
-        delete c.meshCache;
-        c.meshCache = nullptr;
-    }
-    if (c.preparedMeshCache) {
-        c.preparedMeshCache->ReleaseAll();
-        delete c.preparedMeshCache;
-        c.preparedMeshCache = nullptr;
-    }
-    if (c.textureCache) {
-        c.textureCache->ReleaseAll();
-        delete c.textureCache;
-        c.textureCache = nullptr;
-    }
-    if (c.soundCache) {
-        UnloadAllSounds(&c);
-        delete c.soundCache;
-        c.soundCache = nullptr;
-    }
-    if (c.renderQueue) {
-        c.renderQueue->Clear();
-        delete c.renderQueue;
-        c.renderQueue = nullptr;
-    }
+    Drop(objectList, c.objectList, [](ListEngine& l) { l.DestroyAll(); });
+    Drop(meshCache_, c.meshCache, [](MeshCache& m) { m.ReleaseAll(); });
+    Drop(preparedMeshCache_, c.preparedMeshCache, [](MeshCache& m) { m.ReleaseAll(); });
+    Drop(textureCache_, c.textureCache, [](TextureCache& t) { t.ReleaseAll(); });
+    Drop(soundCache_, c.soundCache, [&c](SoundCache&) { UnloadAllSounds(&c); });
+    Drop(renderQueue_, c.renderQueue, [](RenderQueue& q) { q.Clear(); });
     // The game systems: music stream, sound library, resource library, input.
     ShutdownSound(&c);
     ShutdownInputDevices(c);

@@ -5,6 +5,7 @@
 // come from the platform seams (platform::Shell).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,10 @@ namespace dw {
 class GameContext;
 class ListEngine;
 class Log;
+class MeshCache;
+class RenderQueue;
+class SoundCache;
+class TextureCache;
 
 // Message texts of the framework's failures.
 namespace app_text {
@@ -47,7 +52,7 @@ inline constexpr char kWillExit[] = "\n\nThis application will now exit.";
 class Application {
 public:
     explicit Application(GameContext* ctx);
-    virtual ~Application();
+    ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -55,15 +60,13 @@ public:
     // Window, device, managers, first objects. S_OK, or a failure after the
     // message was shown (the caller exits).
     HRESULT Create();
-    // The message loop: events and frames until the window is closed.
-    // Returns the exit status (0 after a clean close).
-    int Run();
     // One pass of the loop: the waiting events, one frame when active and
     // ready, then the events that frame raised (a quit request closes at the
     // end of its own frame). False once the window has closed.
     bool Step();
     void HandleEvent(const platform::ShellEvent& event);
-    // One frame: device test, FrameMove, Render, the present limiter.
+    // One frame: device test, FrameMove, Render, Present. It never waits:
+    // the pace of the frames is the driver's (app/program.h).
     HRESULT Render3DEnvironment();
     // Invalidate, device Reset at the drawable size, Restore.
     HRESULT Resize3DEnvironment();
@@ -76,29 +79,26 @@ public:
     // The close path: device objects, device, final clean-up, window.
     void Shutdown();
 
-    // --- the game's slots ------------------------------------------------
-    virtual HRESULT ConfirmDevice(const D3DCAPS8& caps, DWORD behaviour, D3DFORMAT format);
-    virtual std::int32_t InitScene();
+    // --- the game's steps -------------------------------------------------
+    std::int32_t InitScene();
     // Creates the managers and stores them in the Game context.
-    virtual std::int32_t OneTimeSceneInit();
-    virtual std::int32_t InitDeviceObjects();
-    virtual std::int32_t RestoreDeviceObjects();
+    std::int32_t OneTimeSceneInit();
+    std::int32_t RestoreDeviceObjects();
     // Per-frame update: time ring and average, screen size, mouse
     // re-acquire, the object pass, the quit request.
-    virtual std::int32_t FrameMove();
+    std::int32_t FrameMove();
     // Per-frame drawing: objects submit, the Render queue draws and empties.
-    virtual std::int32_t Render();
-    virtual std::int32_t InvalidateDeviceObjects();
-    virtual std::int32_t DeleteDeviceObjects();
-    virtual std::int32_t FinalCleanup();
-    virtual void StopSound();
+    std::int32_t Render();
+    std::int32_t InvalidateDeviceObjects();
+    std::int32_t DeleteDeviceObjects();
+    std::int32_t FinalCleanup();
+    void StopSound();
     // Stops sound, destroys every object and manager, stops the systems.
-    virtual void ShutdownGame();
-    virtual void OnDeactivate();
-    virtual void OnActivate();
+    void ShutdownGame();
+    void OnDeactivate();
+    void OnActivate();
     // Play loses the focus or the window is minimised: to the menu.
     void PauseOnFocusLoss();
-    virtual void Pause(int) {}
 
     // Shows a message box with the window title; `fatal` adds the exit note.
     void ShowError(const char* text, bool fatal);
@@ -111,10 +111,10 @@ public:
     bool closeRequested = false;
 
     GameContext* context;
-    ListEngine* objectList = nullptr;
-    Log* log = nullptr;
+    // The managers, owned here; the Game context names them while they live.
+    std::unique_ptr<ListEngine> objectList;
+    std::unique_ptr<Log> log;
     CreationSize creation;
-    std::uint32_t lastPresentTime = 0;
     const char* windowTitle = "Duskwhirl 2";
 
     // Framework state.
@@ -146,6 +146,10 @@ public:
 
 private:
     void UpdateBackBufferSize();
+    std::unique_ptr<MeshCache> meshCache_, preparedMeshCache_;
+    std::unique_ptr<TextureCache> textureCache_;
+    std::unique_ptr<SoundCache> soundCache_;
+    std::unique_ptr<RenderQueue> renderQueue_;
     // The window's size while it is not full screen (for the settings).
     int windowedWidth_ = 0, windowedHeight_ = 0;
     std::uint8_t vsync_ = 1;

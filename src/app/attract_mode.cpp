@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <thread>
 
 #include "app/application.h"
 #include "app/demo_session.h"
-#include "app/headless_game.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
 #include "core/game_context.h"
@@ -235,10 +233,7 @@ bool AttractMode::OnIdleMainMenu(const GameContext& c) const {
         return false;
     // The main page itself, not a question, the level choice or a screen
     // opened over the menu.
-    for (const ListEngine::Node* n = c.objectList->Head(); n; n = n->next)
-        if (const auto* menu = dynamic_cast<const MainMenu*>(n->object))
-            return !menu->dead && menu->page == MainMenu::kMain;
-    return false;
+    return c.mainMenuPage == MainMenu::kMain;
 }
 
 bool AttractMode::AfterHostFrame(Application& host) {
@@ -259,6 +254,22 @@ bool AttractMode::AfterHostFrame(Application& host) {
     return Start();
 }
 
+bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
+    // The scratch directory holds a copy of the player's table already.
+    SessionOptions o;
+    o.headless.userDir = scratch;
+    o.headless.dataFile = options_.dataFile;
+    o.headless.device = options_.sharedDevice;
+    o.replay = &demo_;
+    session_ = std::make_unique<DemoSession>(o);
+    // The demo's session has seams of its own; the menu's are untouched.
+    if (session_->Start(error)) return true;
+    session_.reset();
+    // It may have set the window's device to its own size.
+    if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
+    return false;
+}
+
 bool AttractMode::Start() {
     Log* log = host_ ? host_->context->log : nullptr;
     while (!options_.demos.empty()) {
@@ -276,21 +287,7 @@ bool AttractMode::Start() {
                 return false;  // try again the next time the menu is idle
             }
         }
-        if (ok) {
-            SessionOptions o;
-            o.headless.userDir = scratch;
-            o.headless.dataFile = options_.dataFile;
-            o.headless.device = options_.sharedDevice;
-            o.replay = &demo_;
-            session_ = std::make_unique<DemoSession>(o);
-            // The demo's session has seams of its own; the menu's are untouched.
-            ok = session_->Start(error);
-            if (!ok) {
-                session_.reset();
-                // It may have set the window's device to its own size.
-                if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
-            }
-        }
+        if (ok) ok = OpenSession(scratch, error);
         if (!ok) {
             // A demo that cannot be read or started is not tried again.
             if (log) log->WriteLine("GAME: demo " + path + " left out: " + error);
@@ -309,18 +306,7 @@ bool AttractMode::Start() {
         ++started_;
         GameContext& demoContext = session_->context();
         if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
-        if (host_) {
-            host_->context->attractDemo = 1;
-            // The program may close while the demo plays: the end-of-run
-            // report still sees it, then the demo ends before the device goes.
-            savedHook_ = std::move(host_->onShutdown);
-            host_->onShutdown = [this] {
-                auto hook = std::move(savedHook_);
-                savedHook_ = nullptr;
-                if (hook) hook();
-                Finish(true);
-            };
-        }
+        if (host_) host_->context->attractDemo = 1;
         if (log) log->WriteLine("GAME: demo " + path);
         paceStart_ = std::chrono::steady_clock::now();
         pacedMs_ = 0;
@@ -331,23 +317,14 @@ bool AttractMode::Start() {
 
 bool AttractMode::Step() {
     if (!session_) return false;
-    // The window's events: anything but a repaint hands back to the menu's
-    // session, which then takes the event. A close ends the demo from the
-    // close path, after the end-of-run report.
-    if (host_ && host_->shell) {
-        platform::ShellEvent event;
-        while (host_->shell->PollEvent(event)) {
-            if (event.type == platform::ShellEventType::Expose) continue;
-            if (event.type != platform::ShellEventType::Close) Finish(false);
-            host_->HandleEvent(event);
-            Finish(false);  // the close path has ended it already
-            return false;
-        }
-    }
     if (input_ && input_->PollForInput()) {
         Finish(false);
         return false;
     }
+
+    // As fast as the demo was recorded, not as fast as it draws: a frame
+    // that is not due yet is left to the next pass.
+    if (options_.paced && MsUntilNextFrame() > 0) return true;
 
     const std::uint64_t before = session_->steps();
     const bool open = session_->Step();
@@ -361,19 +338,11 @@ bool AttractMode::Step() {
     const std::uint32_t stepMs = ran && demoFrames_ < demo_.frames.size()
                                      ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs
                                      : 0;
-    if (ran) {
-        ++demoFrames_;
-        if (host_) ++host_->frameCount;  // the program's frames
-    }
+    if (ran) ++demoFrames_;
     if (options_.paced && ran) {
-        // As fast as the demo was recorded, not as fast as it draws.
         pacedMs_ += stepMs;
-        const auto due = paceStart_ + std::chrono::milliseconds(pacedMs_);
         const auto now = std::chrono::steady_clock::now();
-        if (due > now) {
-            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-                due - now, std::chrono::milliseconds(100)));
-        } else if (now - due > std::chrono::milliseconds(250)) {
+        if (now - (paceStart_ + std::chrono::milliseconds(pacedMs_)) > std::chrono::milliseconds(250)) {
             paceStart_ = now;  // too slow to keep up: no rush to catch up
             pacedMs_ = 0;
         }
@@ -385,7 +354,16 @@ bool AttractMode::Step() {
     return true;
 }
 
-void AttractMode::Stop() { Finish(false); }
+std::uint32_t AttractMode::MsUntilNextFrame() const {
+    if (!session_ || !options_.paced) return 0;
+    const auto due = paceStart_ + std::chrono::milliseconds(pacedMs_);
+    const auto now = std::chrono::steady_clock::now();
+    if (due <= now) return 0;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(ms + 1, 100));
+}
+
+void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }
 
 void AttractMode::Finish(bool hostClosing) {
     if (!session_) return;
@@ -395,30 +373,12 @@ void AttractMode::Finish(bool hostClosing) {
     scratchDir_.clear();
     idle_ = 0;
     hostTimeKnown_ = false;
-    if (!host_) return;
+    // Closing, the menu's context keeps saying a demo played (for the report).
+    if (!host_ || hostClosing) return;
     host_->context->attractDemo = 0;
-    if (hostClosing) return;
-    host_->onShutdown = std::move(savedHook_);
-    savedHook_ = nullptr;
     // The demo drew with the window's device at its own size: the menu's
     // picture comes back.
     if (options_.sharedDevice && !host_->closed && host_->device) host_->Resize3DEnvironment();
-}
-
-std::uint64_t AttractMode::RunHeadless(HeadlessGame& game, std::uint64_t frames) {
-    std::uint64_t run = 0;
-    while (run < frames) {
-        if (playing()) {
-            const std::uint64_t before = demoFrames_;
-            Step();
-            if (demoFrames_ != before) ++run;
-            continue;
-        }
-        if (!game.Step()) break;
-        ++run;
-        AfterHostFrame(game.app());
-    }
-    return run;
 }
 
 }  // namespace dw

@@ -13,16 +13,13 @@
 // (records.csm, settings.ini, replays) is written. The menu's clock stands
 // still while a demo plays; its music plays on.
 //
-// The runner's hooks (runner.cpp):
+// The director (app/director.h) steps the demo's session instead of the
+// menu's while one plays and hands the window's events to the menu:
 //   AttractMode attract(options);
 //   services.input = attract.Watch(services.input);  // before the session starts
-//   loop:
-//     if (attract.playing()) { attract.Step(); continue; }
-//     ... one frame of the session ...
-//     attract.AfterHostFrame(app);
+//   Director director(session, &attract);
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,7 +36,6 @@ namespace dw {
 class Application;
 class DemoSession;
 class GameContext;
-class HeadlessGame;
 
 // Time on the idle main menu before a demo starts (ms of the game's clock).
 inline constexpr std::uint32_t kAttractIdleMs = 30000;
@@ -133,16 +129,16 @@ public:
     // plays now.
     bool AfterHostFrame(Application& host);
     bool playing() const { return session_ != nullptr; }
-    // One frame of the demo. False once it has ended (input, the window's
-    // events, the demo's end or the end of its play); the menu's session
-    // then goes on as it was.
+    // One frame of the demo. False once it has ended (input, the demo's end
+    // or the end of its play); the menu's session then goes on as it was.
     bool Step();
-    // Ends the demo now (nothing happens when none plays).
-    void Stop();
-
-    // Steps the headless game, or the demo while one plays, `frames` times
-    // (fewer when the window closes). Returns the frames run.
-    std::uint64_t RunHeadless(HeadlessGame& game, std::uint64_t frames);
+    // A paced demo's next frame is due in this many ms (0: now, or none
+    // plays); Step runs no frame before then, the driver may sleep meanwhile.
+    std::uint32_t MsUntilNextFrame() const;
+    // Ends the demo now (nothing happens when none plays). `hostClosing`:
+    // the menu's session is about to close; its picture is not set up
+    // again and its context keeps saying a demo played.
+    void Stop(bool hostClosing = false);
 
     // What plays: the demo's file, the frames it has run, the demos started.
     const std::string& currentDemo() const { return currentDemo_; }
@@ -155,6 +151,8 @@ public:
 private:
     bool OnIdleMainMenu(const GameContext& c) const;
     bool Start();
+    // The demo's session in the scratch directory; false (with `error`) when it does not start.
+    bool OpenSession(const std::string& scratch, std::string& error);
     // Ends the demo; `hostClosing`: from the menu's session's close.
     void Finish(bool hostClosing);
 
@@ -172,7 +170,6 @@ private:
     std::string currentDemo_;
     std::string scratchDir_;
     std::unique_ptr<DemoSession> session_;
-    std::function<void()> savedHook_;  // the menu's session's close hook
     std::uint64_t demoFrames_ = 0;
     bool demoPlayed_ = false;  // its play has begun
     std::chrono::steady_clock::time_point paceStart_;

@@ -1,5 +1,9 @@
 #pragma once
-// Options of the duskwhirl command line.
+// Options of the duskwhirl command line. One table (command_line.cpp)
+// holds every option: its name, its value, its line of help and the check
+// of its value; --help, the usage lines, the parser and the test that holds
+// the manual page to them all read it. To add an option, add a row there
+// (and the field it sets here).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,13 +43,36 @@ struct CommandLine {
     bool version = false;
 };
 
+// One option of the table.
+struct OptionSpec {
+    const char* name;         // "--size"
+    const char* shortName;    // "-h", or null
+    const char* value;        // what follows it ("WxH"), or null for a switch
+    const char* help;         // its line in --help
+    // Sets the option in `cl`; false with a one-line `error` for a bad value.
+    bool (*apply)(CommandLine& cl, const std::string& value, std::string& error);
+    const char* goesWith = nullptr;  // only with this option
+    const char* excludes = nullptr;  // never with this option
+    bool demoBringsItsOwn = false;   // with `excludes` = --replay: the demo decides it
+};
+
+// Every option, in the order --help lists them.
+const std::vector<OptionSpec>& CommandLineOptions();
+
+// One line of the controls (--help and the manual page list them).
+struct ControlSpec {
+    const char* input;
+    const char* action;
+};
+const std::vector<ControlSpec>& GameControls();
+
 // Parses argv. On a mistake returns nullopt and puts a one-line message in
 // `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
 
 // The usage lines (after a mistake).
-const char* CommandLineUsage();
+std::string CommandLineUsage();
 // --help: every option with one line each, the controls (with the keys
 // bound, settings.ini's), where files live.
 std::string CommandLineHelp(const platform::Controls& keys = platform::Controls::Defaults());

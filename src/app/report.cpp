@@ -8,7 +8,6 @@
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
-#include "game/player_ship.h"
 #include "platform/stored_file.h"
 
 namespace dw {
@@ -114,16 +113,11 @@ std::string BuildReport(const GameContext& c, const ListEngine* objects, std::ui
 
     // The live ship in field units, for tools that watch the steering.
     std::string ship = "null";
-    if (objects && c.shipAlive) {
-        for (const ListEngine::Node* n = objects->Head(); n; n = n->next) {
-            const auto* s = dynamic_cast<const PlayerShip*>(n->object);
-            if (!s || s->dead) continue;
-            JsonFields at;
-            at.Add("x", s->X());
-            at.Add("y", s->Y());
-            ship = at.Str();
-            break;
-        }
+    if (objects && c.shipAlive && c.shipInPlay) {
+        JsonFields at;
+        at.Add("x", c.shipX);
+        at.Add("y", c.shipY);
+        ship = at.Str();
     }
 
     JsonFields top;

@@ -34,15 +34,8 @@ void WarnMissingData(const platform::DataSearch& data);
 bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName,
                            platform::Shell& shell);
 
-// Runs the program as the command line says; returns the exit status.
-// Every run is one session (app/session.h) in one loop; what differs is
-// the devices it is given:
-//   --headless: the headless devices (null shell and graphics device,
-//     scripted input, fixed-step clock, no sound card, no browser);
-//   else: an SDL window with OpenGL, the sound card, the real clock read
-//     once a frame (fixed steps for a replay or a timedemo), the keyboard,
-//     mouse and gamepads (a script for a replay or the autopilot), the
-//     desktop's browser (none for a replay or the autopilot).
+// Runs the program as the command line says, on the desktop's driver
+// (app/program.h); returns the exit status.
 int RunProgram(const CommandLine& cl);
 
 }  // namespace dw

@@ -7,7 +7,6 @@
 #include "core/game_context.h"
 #include "core/settings.h"
 #include "engine/list_engine.h"
-#include "frontend/main_menu.h"
 #include "platform/clock.h"
 #include "platform/game_data.h"
 #include "platform/gfx_device.h"
@@ -42,15 +41,9 @@ void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
         c.requestedScreen = Screen::Game;
         c.musicRequest = MusicRequest::GameTheme;
         // As the menu's level choice, so Escape shows the page with a game to resume.
-        MainMenu* menu = nullptr;
-        for (auto* n = c.objectList ? c.objectList->Head() : nullptr; n && !menu; n = n->next)
-            menu = dynamic_cast<MainMenu*>(n->object);
-        if (menu) {
-            menu->ChooseLevel(level);
-        } else {
-            c.currentLevel = level;
-            c.levelStartRequest = 1;
-        }
+        c.currentLevel = level;
+        c.levelStartRequest = 1;
+        c.levelChoiceRequest = 1;
     }
     // A new ship starts unarmed; the arsenal comes after it.
     if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == Screen::Game) {
@@ -142,7 +135,7 @@ bool Session::Start(std::string& error) {
     app.seed = header_.seed;
 
     if (start_.requiredData && start_.requiredData->file.empty()) {
-        ReportMissingData(*start_.requiredData, *services_.shell, app.log);
+        ReportMissingData(*start_.requiredData, *services_.shell, app.log.get());
         app.closed = true;
         app.exitStatus = 1;
         return false;
@@ -159,7 +152,7 @@ bool Session::Start(std::string& error) {
         rh.width = static_cast<std::uint16_t>(c.screenWidth);
         rh.height = static_cast<std::uint16_t>(c.screenHeight);
         rh.mouseSetting = static_cast<std::uint32_t>(std::lround(c.mouseSpeed * 1000.0f));
-        rh.levelIdSetting = c.levelIndex > 0 && c.levelIndex < kLevelCount ? c.levelIds[c.levelIndex] : 0;
+        rh.levelIdSetting = c.levelIndex > 0 && c.levelIndex < kLevelCount ? kLevelIds[c.levelIndex] : 0;
     }
     return true;
 }

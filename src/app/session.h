@@ -20,6 +20,7 @@
 #include "app/autopilot.h"
 #include "app/demo.h"
 #include "app/game_replays.h"
+#include "app/run_plan.h"
 #include "app/timedemo.h"
 #include "platform/services.h"
 
@@ -44,13 +45,6 @@ struct PlayOptions {
     std::size_t timedFrames = 0;   // > 0: time each frame (room reserved for this many)
     std::uint64_t timedFrom = 0;   // the frames before this one go undrawn and untimed
     std::string keepGames;         // the replays directory of the games played ("": none)
-};
-
-// How the window starts.
-enum class WindowStart {
-    Window,      // in the window
-    FullScreen,  // switched to full screen at the end of the scene's start
-    AsLeft,      // as the player left it (the settings' FullScreen)
 };
 
 // The start of a session's application.

@@ -1,6 +1,7 @@
 #include "core/game_context.h"
 
 #include "platform/clock.h"
+#include "platform/module_resources.h"
 #include "platform/services.h"
 
 namespace dw {
@@ -40,6 +41,12 @@ platform::SoundLibrary* GameContext::soundLibrary() const { return services ? se
 platform::ResourceLibrary* GameContext::resourceLibrary() const { return services ? services->resources : nullptr; }
 platform::SettingsStore* GameContext::settingsStore() const { return services ? services->settings : nullptr; }
 platform::InputDevices* GameContext::inputDevices() const { return services ? services->input : nullptr; }
+
+platform::Shell* GameContext::shell() const { return services ? services->shell : nullptr; }
+
+platform::ModuleResources& GameContext::levelModule() const {
+    return services && services->module ? *services->module : platform::EmbeddedModule();
+}
 
 std::string GameContext::UserFile(const std::string& fileName) const {
     return services ? services->UserFile(fileName) : fileName;

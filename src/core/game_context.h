@@ -84,6 +84,10 @@ constexpr D3DMATRIX IdentityMatrix() {
 // Every field that the system start (ResetToStartValues) sets to its start
 // value, with that value: the one place where they are written down. The
 // constructor and the reset both take them from here.
+// The code of each level in the settings' LevelID (the highest level
+// reached is kept as its code, not its number).
+inline constexpr std::uint32_t kLevelIds[kLevelCount] = {0, 716, 325, 584, 682, 146, 913, 762, 421, 258};
+
 struct GameStartValues {
     const char* resourceLibraryName = "gamedata.res";
     std::uint8_t appInactive = 0;
@@ -203,11 +207,14 @@ public:
     platform::ResourceLibrary* resourceLibrary() const;
     platform::SettingsStore* settingsStore() const;
     platform::InputDevices* inputDevices() const;
+    // The window (message boxes); null before the session has one.
+    platform::Shell* shell() const;
+    // The program's resources (the level files): the session's, else the
+    // compiled-in ones.
+    platform::ModuleResources& levelModule() const;
     // Full path of a file in the session's user directory.
     std::string UserFile(const std::string& fileName) const;
 
-    platform::Shell* hWnd = nullptr;
-    platform::ModuleResources* instance = nullptr;
     std::int32_t screenWidth = 800;
     std::int32_t screenHeight = 600;
     Log* log = nullptr;
@@ -220,7 +227,6 @@ public:
     gfx::Device* device = nullptr;
     D3DMATRIX viewMatrix = {};
     D3DMATRIX projectionMatrix = {};
-    platform::InputDevices* directInput = nullptr;
     platform::InputDevice* mouseDevice = nullptr;
     platform::InputDevice* keyboardDevice = nullptr;
     std::uint8_t canMipMap = 0;
@@ -244,7 +250,6 @@ public:
     std::uint32_t levelGroundCount[kLevelCount] = {};
     std::uint32_t levelColumns[kLevelCount] = {};
     std::uint32_t levelLength[kLevelCount] = {};
-    std::uint32_t levelIds[kLevelCount] = {0, 716, 325, 584, 682, 146, 913, 762, 421, 258};
     std::uint32_t levelIndex = 0;
     RefreshRecord refreshTable[2] = {};
     std::int32_t requestedWidth = 800;
@@ -252,6 +257,18 @@ public:
     // Set while an attract demo plays over this (idle) menu: the demo has a
     // Game context of its own and leaves this one alone.
     std::uint8_t attractDemo = 0;
+    // What objects publish for the program (read, never written, by app):
+    // the main menu's page (kNoMenuPage while there is no menu) ...
+    static constexpr std::uint32_t kNoMenuPage = ~0u;
+    std::uint32_t mainMenuPage = kNoMenuPage;
+    // ... and the player's ship's position in field units, set by the ship
+    // while it flies (shipInPlay; cleared when it dies).
+    float shipX = 0, shipY = 0;
+    std::uint8_t shipInPlay = 0;
+    // Set by the start of a run straight into a level (app), cleared by the
+    // main menu, which then shows its page with a game to resume (as after
+    // the level choice). currentLevel and levelStartRequest come with it.
+    std::uint8_t levelChoiceRequest = 0;
 
     // The one source of randomness; seeded once per session, kept across
     // the system start and every new game.

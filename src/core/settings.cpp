@@ -96,7 +96,7 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
         ReadIntRegKey(ctx, kSettingsKey, "LevelID", v, 0);
         if (v != 0) {
             for (std::uint32_t i = 0; i < kLevelCount; ++i) {
-                if (ctx.levelIds[i] == v) {
+                if (kLevelIds[i] == v) {
                     ctx.levelIndex = i;
                     break;
                 }

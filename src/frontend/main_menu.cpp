@@ -63,6 +63,7 @@ MainMenu::MainMenu(GameContext* ctx) : MyObject(ctx) {
     order = 45;
     visible = 1;
     SetPending(kMain, 5, 0);
+    ctx->mainMenuPage = page;  // published for the program (the attract mode)
     for (int i = 0; i < 5; ++i) {
         auto* site = new SiteButton(ctx);
         const SiteLayout& s = kSites[i];
@@ -161,9 +162,18 @@ void MainMenu::SetPending(std::uint32_t newPage, std::uint32_t items,
     itemCount = items;
 }
 
+void MainMenu::SetPage(std::uint32_t newPage) {
+    page = newPage;
+    context->mainMenuPage = newPage;
+}
+
+MainMenu::~MainMenu() {
+    if (context && context->mainMenuPage == page) context->mainMenuPage = GameContext::kNoMenuPage;
+}
+
 void MainMenu::OpenChild(std::uint32_t childPage) {
     // The child screen takes over at once; the menu shows no page meanwhile.
-    page = childPage;
+    SetPage(childPage);
     // Deliberate (docs/DECISIONS.md): a child screen clears the pending page.
     pendingChange = 0;
     captionCount = 0;
@@ -294,7 +304,7 @@ void MainMenu::TakeChildSignals() {
 void MainMenu::TakePendingChange() {
     if (!pendingChange) return;
     pendingChange = 0;
-    page = pendingPage;
+    SetPage(pendingPage);
     selection = pendingSelection;
     switch (page) {
         case kMain:
@@ -419,6 +429,10 @@ void MainMenu::Highlight() {
 
 std::int32_t MainMenu::FrameMove() {
     GameContext& c = *context;
+    if (c.levelChoiceRequest) {
+        c.levelChoiceRequest = 0;
+        SetPending(kMain, 6, 0);  // the level itself was started by whoever asked
+    }
     if (!ui::FrontEndActive(&c)) return 0;
     MoveCursor();
     TakeChildSignals();

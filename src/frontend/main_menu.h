@@ -25,6 +25,7 @@ public:
     static constexpr int kGlyphs = 39;
 
     explicit MainMenu(GameContext* ctx);
+    ~MainMenu() override;
 
     std::int32_t FrameMove() override;
     std::int32_t Render() override;
@@ -39,6 +40,8 @@ public:
     // main page, on the item that led there (a question is answered No).
     void Back();
 
+    // The page shown; changed through SetPage, which publishes it in the
+    // Game context (mainMenuPage).
     std::uint32_t page = kMain;
     std::uint32_t selection = 0;
     std::uint8_t pendingChange = 1;
@@ -61,6 +64,7 @@ public:
     const ScreenVertex* Greeting() const { return glyphs_; }
 
 private:
+    void SetPage(std::uint32_t newPage);
     void MoveCursor();
     void TakeChildSignals();
     void TakePendingChange();

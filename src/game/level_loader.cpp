@@ -35,9 +35,7 @@ std::int32_t GameLevels::LoadLevels(std::uint8_t) {
 }
 
 platform::ModuleResources& GameLevels::Module() const {
-    if (context->instance) return *context->instance;
-    if (context->services && context->services->module) return *context->services->module;
-    return platform::EmbeddedModule();
+    return context->levelModule();
 }
 
 void GameLevels::Fail(const char* format, std::uint32_t n) const {

@@ -42,6 +42,7 @@ PlayerShip::PlayerShip(GameContext* ctx) : MyObject(ctx) {
     ctx->rockets = 0;
     ctx->shieldRequest = 1;
     ctx->shipAlive = 1;
+    Publish();
     ctx->energy = ctx->body = ctx->shipHitPoints / 2;
     totalHitPoints = ctx->energy + ctx->body;
 
@@ -74,8 +75,15 @@ void PlayerShip::ClearSlot() {
     s.hitPoints = 0;
 }
 
+void PlayerShip::Publish() const {
+    context->shipX = x;
+    context->shipY = y;
+    context->shipInPlay = 1;
+}
+
 void PlayerShip::Die(bool explode) {
     dead = 1;
+    context->shipInPlay = 0;
     ClearSlot();
     if (!explode) return;
     for (std::uint32_t k = 0; k < 6; ++k) {
@@ -109,6 +117,7 @@ std::int32_t PlayerShip::FrameMove() {
     EnterNextLevel(s);
     ServeDeathBonus();
     RunShield();
+    Publish();
     TakeDamage(s);
     TakeEnergyBonus(s);
     if (s.destroyed || !s.active) {
@@ -483,6 +492,7 @@ std::int32_t PlayerShip::FinalCleanup() {
     }
     context->energy = context->body = 0;
     context->shipAlive = 0;
+    context->shipInPlay = 0;
     context->respawnDelay = 1.0f;
     return MyObject::FinalCleanup();
 }

@@ -30,9 +30,15 @@ public:
     bool HoldFire() const { return holdFire != 0; }
     std::uint32_t RingSegments() const { return ringSegments; }
     std::uint32_t Slot() const { return slot; }
-    void SetPosition(float px, float py) { x = px; y = py; }
+    void SetPosition(float px, float py) {
+        x = px;
+        y = py;
+        Publish();
+    }
 
 private:
+    // The position, in the Game context for the program (shipX, shipY).
+    void Publish() const;
     // The steps of a frame, in this order.
     void Animate(float ft);
     void Steer(float ft);

@@ -12,7 +12,7 @@ namespace dw {
 namespace {
 
 void Warn(GameContext& ctx, const char* text) {
-    if (ctx.hWnd) ctx.hWnd->MessageBox("Warning", text, false);
+    if (platform::Shell* shell = ctx.shell()) shell->MessageBox("Warning", text, false);
 }
 
 void Latch(std::uint8_t& latched, std::uint8_t raw) {
@@ -31,9 +31,9 @@ KeysObject::KeysObject(GameContext* ctx) : MyObject(ctx) {
 
 std::int32_t KeysObject::FrameMove() {
     GameContext& c = *context;
-    if (c.directInput) {
-        c.directInput->SetMode(c.currentScreen == Screen::Game ? platform::InputMode::Play : platform::InputMode::Menu);
-        c.directInput->SetControls(c.controls);
+    if (platform::InputDevices* input = c.inputDevices()) {
+        input->SetMode(c.currentScreen == Screen::Game ? platform::InputMode::Play : platform::InputMode::Menu);
+        input->SetControls(c.controls);
     }
     // At most one poll per 4 ms (unsigned time arithmetic).
     if (static_cast<std::int32_t>(c.timeNow - (lastPoll + 4)) < 0) return 0;
@@ -135,7 +135,6 @@ std::uint8_t CharToScanCode(char c) {
 
 void StartInputDevices(GameContext& ctx) {
     platform::InputDevices* input = ctx.inputDevices();
-    ctx.directInput = input;
     ctx.keyboardDevice = nullptr;
     ctx.mouseDevice = nullptr;
     if (!input) {
@@ -170,10 +169,9 @@ void StartInputDevices(GameContext& ctx) {
 void ShutdownInputDevices(GameContext& ctx) {
     if (ctx.keyboardDevice) ctx.keyboardDevice->Unacquire();
     if (ctx.mouseDevice) ctx.mouseDevice->Unacquire();
-    if (ctx.directInput) ctx.directInput->ReleaseDevices();
+    if (platform::InputDevices* input = ctx.inputDevices()) input->ReleaseDevices();
     ctx.keyboardDevice = nullptr;
     ctx.mouseDevice = nullptr;
-    ctx.directInput = nullptr;
 }
 
 }  // namespace dw

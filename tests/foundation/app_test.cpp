@@ -424,8 +424,6 @@ TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
     ctx.services = &seams;
     EXPECT_EQ(ctx.introActive, 1);
     EXPECT_EQ(ctx.body, 199u);
-    EXPECT_EQ(ctx.levelIds[0], 0u);
-    EXPECT_EQ(ctx.levelIds[3], 584u);
     EXPECT_EQ(ctx.enemyHitPoints[14], 2000u);
     EXPECT_EQ(ctx.weaponDamage[3], 45u);
     EXPECT_FLOAT_EQ(ctx.cameraWorld._11, 1.0f);

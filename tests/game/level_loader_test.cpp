@@ -15,7 +15,7 @@ class LevelLoaderTest : public GameFixture {
 protected:
     void SetUp() override {
         GameFixture::SetUp();
-        ctx.instance = &module;
+        services.module = &module;
     }
     // A small valid level n: 13 columns, length 10 + n, n + 1 spawn records, 2 ground records.
     static std::vector<std::uint8_t> SmallLevel(std::uint32_t n) {
@@ -133,7 +133,7 @@ TEST_F(LevelLoaderTest, FullBuffersAndAnEmptyGroundListLoad) {
 
 TEST_F(LevelLoaderTest, ShippedLevelsHoldTheirHeaderFacts) {
     if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "built without the level compiler";
-    ctx.instance = nullptr;  // the program's own module
+    services.module = nullptr;  // the program's own module
     GameLevels levels(&ctx);
     levels.LoadLevels(0);
     EXPECT_EQ(LogText(), "");

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <map>
 #include <set>
 
 #include "app/command_line.h"
@@ -24,46 +25,130 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::set<std::string> OptionsIn(const std::string& text, const std::regex& pattern) {
-    std::set<std::string> found;
-    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
-        std::string option = (*it)[1];
-        option = std::regex_replace(option, std::regex(R"(\\-)"), "-");
-        found.insert(option);
-    }
+// The manual page's option paragraphs (".TP" then ".B \-\-name" for a
+// switch, ".BI \-\-name" for one with a value): each name, unescaped, and
+// whether it takes a value.
+std::map<std::string, bool> PageOptions(const std::string& page) {
+    std::map<std::string, bool> found;
+    const std::regex line(R"(\n\.TP\n\.(BI?)R? (?:\\-h ", " )?(\\-\\-[a-z\\-]+))");
+    for (std::sregex_iterator it(page.begin(), page.end(), line), end; it != end; ++it)
+        found[std::regex_replace(std::string((*it)[2]), std::regex(R"(\\-)"), "-")] = (*it)[1] == "BI";
     return found;
 }
 
-TEST(Help, TheHelpTheManualPageAndTheParserKnowTheSameOptions) {
-    const std::string help = CommandLineHelp();
-    const std::set<std::string> inHelp = OptionsIn(help, std::regex(R"(\n  (?:-h, )?(--[a-z-]+))"));
-    const std::string page = test::ReadText(fs::path(DW_SOURCE_DIR) / "data/duskwhirl.6");
-    const std::set<std::string> inPage = OptionsIn(page, std::regex(R"(\n\.TP\n\.[BI]+R? (?:\\-h ", " )?(\\-\\-[a-z\\-]+))"));
-    EXPECT_GE(inHelp.size(), 19u);
-    EXPECT_EQ(inHelp, inPage);
-    for (const std::string& option : inHelp) {
-        // Each is taken by the parser (with a value when it wants one).
-        std::string error;
-        std::vector<std::string> args = {option};
-        if (!ParseCommandLine(args, error)) {
-            const std::string value = option == "--size" ? "640x480" : option == "--arsenal" ? "1,1,1" : "1";
-            args.push_back(value);
-            if (option == "--arsenal") args.insert(args.end(), {"--level", "1"});
-            if (option == "--timedemo-from") args.push_back("--timedemo");
-            error.clear();
-            EXPECT_TRUE(ParseCommandLine(args, error)) << option << ": " << error;
-        }
+std::string Section(const std::string& page, const std::string& name) {
+    const std::size_t at = page.find("\n.SH " + name + "\n");
+    if (at == std::string::npos) return {};
+    const std::size_t end = page.find("\n.SH ", at + 1);
+    return page.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+std::string Roff(const std::string& text) {
+    std::string roff;
+    for (const char ch : text) {
+        if (ch == '-') roff += '\\';
+        roff += ch;
     }
-    for (const char* section : {"Controls:", "Alt+Enter", "settings.ini", "records.csm", "file.log",
+    return roff;
+}
+
+// The option table is the one source: --help lists its rows, the manual page
+// has a paragraph for each (with the same value) and lists the same controls,
+// and the README's controls are among them.
+TEST(Help, TheHelpTheManualPageAndTheReadmeFollowTheOptionTable) {
+    const std::string help = CommandLineHelp();
+    const std::string page = test::ReadText(fs::path(DW_SOURCE_DIR) / "data/duskwhirl.6");
+    std::map<std::string, bool> inTable;
+    for (const OptionSpec& o : CommandLineOptions()) {
+        const std::string option = o.name;
+        inTable[option] = o.value != nullptr;
+        std::string line = "\n  " + (o.shortName ? std::string(o.shortName) + ", " : "") + option;
+        if (o.value) line += std::string(" ") + o.value;
+        EXPECT_NE(help.find(line + " "), std::string::npos) << line;
+        EXPECT_NE(Section(page, "SYNOPSIS").find(Roff(o.name)), std::string::npos) << o.name;
+    }
+    EXPECT_GE(inTable.size(), 21u);
+    EXPECT_EQ(PageOptions(page), inTable);
+
+    const std::string controls = Section(page, "CONTROLS");
+    for (const ControlSpec& c : GameControls()) {
+        // Its action beside it, or under it when the input is long.
+        const std::string line = std::string("\n  ") + c.input;
+        const std::size_t at = help.find(line);
+        ASSERT_NE(at, std::string::npos) << c.input;
+        EXPECT_TRUE(help[at + line.size()] == ' ' || help[at + line.size()] == '\n') << c.input;
+        EXPECT_NE(controls.find("\n.B " + Roff(c.input) + "\n"), std::string::npos) << c.input;
+    }
+    const std::string readme = test::ReadText(fs::path(DW_SOURCE_DIR) / "README.md");
+    const std::size_t table = readme.find("| input | action |");
+    ASSERT_NE(table, std::string::npos);
+    const std::regex row(R"(\n\| ([^|]+) \| [^|\n]+ \|)");
+    int rows = 0;
+    for (std::sregex_iterator it(readme.begin() + static_cast<std::ptrdiff_t>(table),
+                                 readme.begin() + static_cast<std::ptrdiff_t>(readme.find("\n\n", table)), row),
+         end;
+         it != end; ++it, ++rows) {
+        const std::string input = (*it)[1];
+        if (input == "---") continue;
+        bool listed = false;
+        for (const ControlSpec& c : GameControls()) listed = listed || input == c.input;
+        EXPECT_TRUE(listed) << "the README's control \"" << input << "\" is not in the table";
+    }
+    EXPECT_GE(rows, 9);
+    for (const char* gamepad : {"gamepad stick", "gamepad A", "gamepad B", "gamepad Start"})
+        EXPECT_NE(help.find(gamepad), std::string::npos) << gamepad;
+
+    for (const char* section : {"Controls:", "settings.ini", "records.csm", "file.log", "replays/", "screenshots/",
                                 "DUSKWHIRL_DATA", "XDG_DATA_DIRS", "Exit status"})
         EXPECT_NE(help.find(section), std::string::npos) << section;
-    // One line per option: nothing wider than a terminal.
-    std::size_t start = 0;
-    while (start < help.size()) {
-        const std::size_t end = help.find('\n', start);
-        EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
-        start = end + 1;
+    for (const char* file : {".I replays/", ".I screenshots/"})
+        EXPECT_NE(Section(page, "FILES").find(file), std::string::npos) << file;
+    // Nothing wider than a terminal.
+    for (const std::string& text : {help, CommandLineUsage()}) {
+        std::size_t start = 0;
+        while (start < text.size()) {
+            const std::size_t end = text.find('\n', start);
+            EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+            start = end + 1;
+        }
     }
+}
+
+// The parser's checks come from the same rows: each option is taken (with a
+// value where it wants one), an option that goes with another is refused
+// alone, and one a demo brings is refused with --replay.
+TEST(Help, TheParserChecksWhatTheTableSays) {
+    for (const OptionSpec& o : CommandLineOptions()) {
+        std::vector<std::string> args = {o.name};
+        if (o.value) args.push_back(std::string(o.name) == "--size" ? "640x480" : std::string(o.name) == "--arsenal" ? "1,1,1" : "1");
+        std::string error;
+        if (o.goesWith) {
+            EXPECT_FALSE(ParseCommandLine(args, error)) << o.name;
+            EXPECT_EQ(error, std::string(o.name) + " goes with " + o.goesWith);
+            args.push_back(o.goesWith);
+            if (std::string(o.goesWith) == "--level") args.push_back("2");
+        }
+        EXPECT_TRUE(ParseCommandLine(args, error)) << o.name << ": " << error;
+        if (o.shortName) {
+            EXPECT_TRUE(ParseCommandLine({o.shortName}, error)) << o.shortName;
+        }
+        if (o.excludes) {
+            args.push_back(o.excludes);
+            if (std::string(o.excludes) == "--replay") args.push_back("x.dwdemo");
+            EXPECT_FALSE(ParseCommandLine(args, error)) << o.name;
+            EXPECT_NE(error.find(" exclude each other"), std::string::npos) << error;
+            EXPECT_EQ(error.find("a demo brings its own") != std::string::npos, o.demoBringsItsOwn) << error;
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine({"--fullscreen", "--windowed"}, error));
+    EXPECT_EQ(error, "--windowed and --fullscreen exclude each other");
+    EXPECT_FALSE(ParseCommandLine({"--replay", "x", "--autopilot"}, error));
+    EXPECT_EQ(error, "--autopilot and --replay exclude each other (a demo brings its own)");
+    EXPECT_FALSE(ParseCommandLine({"--frames"}, error));
+    EXPECT_EQ(error, "option --frames needs a value");
+    EXPECT_FALSE(ParseCommandLine({"--size", "99x480"}, error));
+    EXPECT_NE(error.find("--size wants"), std::string::npos);
 }
 
 TEST(Help, EmptyNamesAreRefused) {

@@ -276,9 +276,9 @@ TEST(InputStart, MissingDevicesWarnAndTheGameGoesOn) {
         platform::Services seams;
         seams.input = c.noInput ? nullptr : &input;
         platform::NullShell shell;
+        seams.shell = &shell;
         GameContext ctx;
         ctx.services = &seams;
-        ctx.hWnd = &shell;
         StartInputDevices(ctx);
         EXPECT_EQ(shell.messageBoxes, 1);
         EXPECT_EQ(shell.lastMessageCaption, "Warning");
@@ -292,7 +292,8 @@ TEST(InputStart, MissingDevicesWarnAndTheGameGoesOn) {
         keys.FrameMove();
         mouse.FrameMove();
         ShutdownInputDevices(ctx);
-        EXPECT_EQ(ctx.directInput, nullptr);
+        EXPECT_EQ(ctx.keyboardDevice, nullptr);
+        EXPECT_EQ(ctx.mouseDevice, nullptr);
     }
 }
 

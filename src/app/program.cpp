@@ -1,0 +1,352 @@
+#include "app/program.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "app/application.h"
+#include "app/attract_mode.h"
+#include "app/demo_session.h"
+#include "app/director.h"
+#include "app/headless_game.h"
+#include "app/report.h"
+#include "app/runner.h"
+#include "app/session.h"
+#include "core/game_context.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/game_data.h"
+#include "platform/gfx_device.h"
+#include "platform/input.h"
+#include "platform/resource_library.h"
+#include "platform/screenshot.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "platform/sound_library.h"
+#include "platform/system_info.h"
+
+namespace dw {
+
+// The devices of a game in a window.
+struct WindowDevices {
+    WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay, const std::string& userDir);
+
+    platform::Services services;
+    platform::DataSearch data;
+    std::unique_ptr<platform::MemorySettingsStore> replaySettings;
+    std::unique_ptr<platform::IniSettingsStore> iniSettings;
+    platform::RealSystemInfo system;
+    platform::SdlDesktop desktop;
+    platform::QuietDesktop quietDesktop;
+    // The clock: a replay and a timedemo step as told; else the real time,
+    // read once a frame.
+    platform::FixedStepClock fixedClock;
+    std::optional<platform::LatchedClock> latchedClock;  // made only when used
+    std::unique_ptr<platform::Shell> shell;  // SDL is up while it lives
+    std::unique_ptr<platform::InputDevices> sdlInput;
+    platform::ScriptedInput script;
+    std::unique_ptr<platform::MixerSoundLibrary> sound;
+    std::unique_ptr<platform::ResourceLibrary> resources;
+};
+
+namespace {
+
+std::uint32_t StartClock(const Demo* replay) {
+    return replay ? replay->header.startClock : DemoHeader{}.startClock;
+}
+
+std::uint32_t WallClockSeed() {
+    return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu);
+}
+
+int WriteEndReport(const CommandLine& cl, const GameContext& ctx, std::uint64_t frames,
+                   const gfx::Device* device, std::uint32_t batches) {
+    if (cl.reportFile.empty()) return 0;
+    RendererCounters renderer;
+    if (device) {
+        renderer.draws = device->counters().draws;
+        renderer.vertices = device->counters().vertices;
+        renderer.textureBinds = device->counters().textureBinds;
+    }
+    renderer.batches = batches;
+    if (!WriteReport(cl.reportFile, BuildReport(ctx, ctx.objectList, frames, renderer))) {
+        std::fprintf(stderr, "duskwhirl: cannot write the report %s\n", cl.reportFile.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+bool SaveScreenshot(const std::string& path, gfx::Device& device) {
+    std::vector<std::uint8_t> rgba;
+    std::uint32_t w = 0, h = 0;
+    if (!device.ReadPresentedImage(rgba, w, h) || w == 0 || h == 0) {
+        std::fprintf(stderr, "duskwhirl: no frame to write to %s\n", path.c_str());
+        return false;
+    }
+    if (!platform::WritePng(path, rgba.data(), w, h)) {
+        std::fprintf(stderr, "duskwhirl: cannot write the screenshot %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+WindowDevices::WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay,
+                             const std::string& userDir)
+    : data(FindGameData(cl.dataFile)), fixedClock(StartClock(replay)) {
+    platform::Services& s = services;
+    s.userDir = userDir;
+    if (replay) {
+        replaySettings = ReplaySettings(replay->header);
+        s.settings = replaySettings.get();
+    } else {
+        iniSettings = std::make_unique<platform::IniSettingsStore>(s.UserFile("settings.ini"));
+        s.settings = iniSettings.get();
+    }
+    s.system = &system;
+    const bool scripted = replay || plan.autopilot;
+    // A replay or the built-in player clicks no site open in a browser.
+    s.desktop = scripted ? static_cast<platform::Desktop*>(&quietDesktop) : &desktop;
+    if (replay || plan.timedemo) {
+        s.clock = &fixedClock;
+    } else {
+        latchedClock.emplace(StartClock(replay));
+        s.clock = &*latchedClock;
+    }
+    shell = platform::CreateSdlShell(cl.gles ? platform::GlContextKind::Es30 : platform::GlContextKind::Desktop33);
+    s.shell = shell.get();
+    // Input: the real devices, or a script for the replay and the built-in player.
+    if (!scripted) sdlInput = platform::CreateSdlInput(s.UserFile("gamecontrollerdb.txt"), *s.clock);
+    s.input = scripted ? static_cast<platform::InputDevices*>(&script) : sdlInput.get();
+    sound = std::make_unique<platform::MixerSoundLibrary>();
+    s.sound = sound.get();
+    resources = MakeResourceLibrary(data);
+    s.resources = resources.get();
+}
+
+std::unique_ptr<Program> Program::FromArguments(int argc, char** argv, int& status) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto cl = ParseCommandLine(args, error);
+    status = 0;
+    if (!cl) {
+        std::fprintf(stderr, "duskwhirl: %s\n%s", error.c_str(), CommandLineUsage().c_str());
+        status = 2;
+        return nullptr;
+    }
+    if (cl->help) {
+        // The keys as the player bound them.
+        std::fputs(CommandLineHelp(ReadBoundKeys(UserDirectoryFor(*cl))).c_str(), stdout);
+        return nullptr;
+    }
+    if (cl->version) {
+        std::printf("Duskwhirl 2 %s\n", DW_VERSION);
+        return nullptr;
+    }
+    return std::make_unique<Program>(*cl);
+}
+
+Program::Program(const CommandLine& cl) : cl_(cl), plan_(PlanRun(cl)) {
+    running_ = Open();
+    if (!running_ && session_) WriteOutputs();  // what there is of them
+}
+
+Program::~Program() {
+    if (running_) Finish();
+    RemoveScratchUserDir(scratchDir_);
+}
+
+bool Program::Open() {
+    std::string error;
+    if (plan_.replay && !LoadDemoFile(cl_.replayFile, demo_, error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status_ = 1;
+        return false;
+    }
+    const Demo* replay = plan_.replay ? &demo_ : nullptr;
+    limit_ = plan_.limitIsDemoLength ? demo_.frames.size() : plan_.frameLimit;
+    // A replay, like a demo of the attract mode, plays in a scratch user
+    // directory: the player's files are left exactly as they were. Without
+    // any user directory (HOME unset) nothing is saved, and the game says so.
+    std::string userDir = UserDirectoryFor(cl_);
+    if (userDir.empty() && !plan_.replay)
+        std::fprintf(stderr, "duskwhirl: settings and high scores will not be saved: %s\n",
+                     platform::UserDirProblem(userDir).c_str());
+    if (plan_.replay || userDir.empty()) userDir = scratchDir_ = MakeScratchUserDir(userDir);
+
+    PlayOptions options;
+    options.replay = replay;
+    options.record = plan_.record;
+    options.autopilot = plan_.autopilot;
+    options.startLevel = plan_.startLevel;
+    options.arsenal = plan_.arsenal;
+    // The games played are kept as replays.
+    if (plan_.keepGames && !userDir.empty()) options.keepGames = userDir + "/replays";
+    options.timedFrames = plan_.TimedFrames(limit_);
+    options.timedFrom = plan_.timedFrom;
+
+    SessionStart start;
+    start.stepMs = plan_.stepMs;
+    start.seed = plan_.seed;
+    if (plan_.chooseSeed) start.seed = WallClockSeed();  // the program's choice, kept in the demo
+    if (plan_.width > 0) {
+        start.width = plan_.width;
+        start.height = plan_.height;
+    }
+    start.window = plan_.window;
+    start.rememberWindow = plan_.rememberWindow;
+
+    const platform::Services* devices = nullptr;
+    platform::ScriptedInput* script = nullptr;
+    std::string dataFile;
+    if (plan_.windowed) {
+        window_ = std::make_unique<WindowDevices>(cl_, plan_, replay, userDir);
+        devices = &window_->services;
+        script = &window_->script;
+        shell_ = window_->shell.get();
+        start.requiredData = &window_->data;  // a window without its data would show nothing
+        dataFile = window_->data.file;
+    } else {
+        HeadlessOptions h;
+        h.userDir = userDir;
+        h.dataFile = cl_.dataFile;
+        if (plan_.width > 0) {
+            h.width = plan_.width;
+            h.height = plan_.height;
+        }
+        h.fullscreen = cl_.fullscreen;
+        h.stepMs = plan_.stepMs;
+        headless_ = std::make_unique<HeadlessDevices>(HeadlessOptionsFor(h, options, replaySettings_));
+        devices = &headless_->services;
+        script = &headless_->input;
+        shell_ = &headless_->shell;
+        start.width = h.width;
+        start.height = h.height;
+        if (headless_->dataSearch.file.empty()) WarnMissingData(headless_->dataSearch);
+        dataFile = headless_->dataSearch.file;
+    }
+
+    // The menu's session reads its input through the attract mode's layer.
+    if (plan_.attract) {
+        attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile});
+        platform::Services& seams = plan_.windowed ? window_->services : headless_->services;
+        seams.input = attract_->Watch(seams.input);
+    }
+
+    session_ = std::make_unique<Session>(*devices, script, options, start);
+    if (!session_->Start(error)) {
+        if (!error.empty()) std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status_ = session_->exitStatus() ? session_->exitStatus() : 1;
+        return false;
+    }
+    Application& app = session_->app();
+    GameContext& c = session_->context();
+    if (window_) {
+        SetWindowIconFromData(*window_->resources, c.resourceLibraryName, *shell_);
+        if (!cl_.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
+    }
+    windowSize_ = std::to_string(c.screenWidth) + "x" + std::to_string(c.screenHeight);
+    // At the close: the screenshot of the last frame and the report, while
+    // the device and the objects still exist.
+    app.onShutdown = [this] {
+        Application& a = session_->app();
+        if (!cl_.screenshotFile.empty() && (!a.device || !SaveScreenshot(cl_.screenshotFile, *a.device)))
+            status_ = 1;
+        if (WriteEndReport(cl_, *a.context, director_->frames(), a.device, session_->lastBatches()) != 0)
+            status_ = 1;
+    };
+    director_ = std::make_unique<Director>(*session_, attract_.get(),
+                                           window_ && window_->latchedClock ? &*window_->latchedClock : nullptr);
+    if (attract_ && window_) {
+        // The demo draws with the window's device, at the pace it was recorded.
+        attract_->options().sharedDevice = app.device;
+        attract_->options().paced = true;
+    }
+    return true;
+}
+
+std::uint64_t Program::frames() const { return session_ ? session_->steps() + director_->demoFrames() : 0; }
+
+bool Program::StopRuleHolds() const {
+    const GameContext& c = session_->context();
+    if (plan_.untilGameOver && played_ && c.currentScreen != Screen::Game) return true;
+    // The level is over once the next one begins, the game is won or lost,
+    // or the play screen is left.
+    return plan_.oneLevel && played_ &&
+           (c.currentScreen != Screen::Game || c.currentLevel != static_cast<std::uint32_t>(plan_.startLevel) ||
+            c.gamePhase >= GamePhase::AllLevelsDone);
+}
+
+bool Program::StepFrame() {
+    if (!running_) return false;
+    pacer_.Started(FramePacer::Clock::now());
+    if (frames() >= limit_) {
+        Finish();
+        return false;
+    }
+    if (!director_->StepFrame()) {
+        Finish();
+        return false;
+    }
+    if (director_->demoPlaying()) return true;
+    if (session_->context().currentScreen == Screen::Game) played_ = true;
+    if (StopRuleHolds()) {
+        Finish();
+        return false;
+    }
+    return true;
+}
+
+void Program::WaitForNextFrame() {
+    if (!running_) return;
+    Application& app = session_->app();
+    if (!app.active) {
+        // Minimised: wait for the window to come back.
+        platform::ShellEvent event;
+        if (shell_->WaitEvent(event, 100)) app.HandleEvent(event);
+        return;
+    }
+    if (director_->demoPlaying()) {
+        if (const std::uint32_t wait = director_->MsUntilNextFrame()) app.context->clock().Sleep(wait);
+        return;
+    }
+    // At most one frame per 10 ms of the real clock (a fixed-step clock, a
+    // replay's or a timedemo's, runs as fast as it goes).
+    if (!window_ || !window_->latchedClock) return;
+    const FramePacer::Clock::duration wait = pacer_.WaitAt(FramePacer::Clock::now());
+    if (wait > FramePacer::Clock::duration::zero()) std::this_thread::sleep_for(wait);
+}
+
+void Program::Finish() {
+    running_ = false;
+    director_->EndForClose();
+    session_->Close();
+    if (status_ == 0) status_ = session_->app().exitStatus;
+    WriteOutputs();
+}
+
+void Program::WriteOutputs() {
+    const std::uint64_t frames = session_->steps();
+    std::string error;
+    if (plan_.record && !SaveDemoFile(cl_.recordFile, session_->recorded(), error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status_ = 1;
+    }
+    if (plan_.timedemo) {
+        std::string label = plan_.replay      ? cl_.replayFile
+                            : plan_.autopilot ? std::string("autopilot")
+                                              : std::string("run");
+        if (window_) label += " (window " + windowSize_ + ")";
+        std::fputs(FormatSummary(label, session_->timer().Summarise(1000 / plan_.stepMs)).c_str(), stdout);
+    }
+    if (plan_.replay && cl_.frames < 0 && frames < demo_.frames.size()) {
+        std::fprintf(stderr, "duskwhirl: the game closed after %llu of the demo's %zu frames\n",
+                     static_cast<unsigned long long>(frames), demo_.frames.size());
+        if (status_ == 0) status_ = 1;
+    }
+}
+
+}  // namespace dw

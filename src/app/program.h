@@ -1,0 +1,118 @@
+#pragma once
+// The program as a host steps it: made from the command line, then called
+// once a frame until it says it is done.
+//
+//   int status = 0;
+//   auto program = dw::Program::FromArguments(argc, argv, status);
+//   if (!program) return status;               // --help, --version, a mistake
+//   while (program->StepFrame()) program->WaitForNextFrame();
+//   return program->exitStatus();
+//
+// StepFrame runs exactly one frame (the window's events and input, the
+// world's move, the drawing, the present, then the stop rules) and never
+// blocks. When it returns false the run is over and already closed (the
+// report, the screenshot, the recording and the timedemo's figures are
+// written); exitStatus() is then final. A host that calls us once per
+// display refresh (a browser's animation frame) calls StepFrame alone and
+// leaves WaitForNextFrame out: that is the desktop driver's pause between
+// frames (the at-most-one-present-per-10-ms cap, a minimised window).
+//
+// The program owns the devices (a window or the headless ones), the menu's
+// session and, when plain play is left alone on the main menu, the attract
+// mode's demo session (app/attract_mode.h), which it steps instead.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/demo.h"
+#include "app/run_plan.h"
+
+namespace platform {
+class MemorySettingsStore;
+class ScriptedInput;
+class Shell;
+}  // namespace platform
+
+namespace dw {
+
+class AttractMode;
+class Director;
+class HeadlessDevices;
+class Session;
+struct WindowDevices;
+
+// At most one present per this many ms on the desktop.
+inline constexpr std::uint32_t kFrameIntervalMs = 10;
+
+// The desktop's pace: a frame starts at least kFrameIntervalMs after the
+// one before (a fast frame waits out the rest, a slow one goes at once).
+class FramePacer {
+public:
+    using Clock = std::chrono::steady_clock;
+    void Started(Clock::time_point at) { start_ = at; }
+    Clock::duration WaitAt(Clock::time_point now) const {
+        const Clock::time_point due = start_ + std::chrono::milliseconds(kFrameIntervalMs);
+        return due > now ? due - now : Clock::duration::zero();
+    }
+
+private:
+    Clock::time_point start_;
+};
+
+class Program {
+public:
+    // Parses argv. Null when there is nothing to run: --help and --version
+    // print and leave `status` 0, a mistake on the command line is reported
+    // on stderr with `status` 2.
+    static std::unique_ptr<Program> FromArguments(int argc, char** argv, int& status);
+
+    // Opens the devices and starts the session; a failure is reported on
+    // stderr and the first StepFrame returns false.
+    explicit Program(const CommandLine& cl);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // One frame; false once the run is over (and closed).
+    bool StepFrame();
+    // The desktop's pause before the next frame: waits for the window while
+    // it is minimised, else until the next frame may be presented.
+    void WaitForNextFrame();
+    // 0 after a clean run; 1 when it could not run or an output failed.
+    int exitStatus() const { return status_; }
+    // Frames run so far (the demos the attract mode showed included).
+    std::uint64_t frames() const;
+
+    const RunPlan& plan() const { return plan_; }
+    Session& session() { return *session_; }
+
+private:
+    bool Open();
+    bool StopRuleHolds() const;
+    void Finish();
+    // The recording, the timedemo's figures, a replay cut short.
+    void WriteOutputs();
+
+    CommandLine cl_;
+    RunPlan plan_;
+    Demo demo_;
+    std::uint64_t limit_ = 0;
+    std::unique_ptr<WindowDevices> window_;
+    std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
+    std::unique_ptr<HeadlessDevices> headless_;
+    std::unique_ptr<AttractMode> attract_;
+    std::unique_ptr<Session> session_;
+    std::unique_ptr<Director> director_;
+    platform::Shell* shell_ = nullptr;
+    std::string windowSize_;  // as the game got it, for the timedemo line
+    FramePacer pacer_;
+    bool running_ = false;
+    bool played_ = false;  // the play screen has been shown
+    int status_ = 0;
+    std::string scratchDir_;  // a replay's user directory, removed at the end
+};
+
+}  // namespace dw
