@@ -117,9 +117,9 @@ std::string SetupScreen::ValueOf(const Item& item, int col) const {
         case Row::Flashes: return onOff(c.display.reduceFlashes);
         case Row::Key: return platform::KeyName(c.controls.Key(static_cast<KeyAction>(item.action), col));
         case Row::Pad: {
-            std::string name = platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
-            if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-            return name;
+            std::string button = platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
+            if (!button.empty()) button[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(button[0])));
+            return button;
         }
         default: return {};
     }
