@@ -149,7 +149,7 @@ TEST_F(Setup, RestoreDefaultsAndTheSliderOfEachPage) {
     EXPECT_EQ(ctx.controls.deadZone, platform::kDeadZoneDefault);
     EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_F);
     // A drag on the stick speed's track.
-    ctx.layoutCursorY = SetupScreen::RowRect(5).y0 + 0.03f;
+    ctx.layoutCursorY = SetupScreen::RowRect(5).top + 0.03f;
     ctx.layoutCursorX = 0.41f;
     Frame();
     ctx.mouseButtons[0] = 0x80;
