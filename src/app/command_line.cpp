@@ -120,7 +120,7 @@ const std::vector<ControlSpec> kControls = {
     {"left button, Left Ctrl, Z", "fire the main weapon"},
     {"right button, Left Alt, X", "launch a homing rocket"},
     {"Escape", "back to the menu (pause); so does losing the focus"},
-    {"arrow keys, Enter", "choose menu items"},
+    {"arrow keys, Enter, Escape", "menus: choose, move a slider, turn pages, go back"},
     {"Alt+Enter", "switch between full screen and window"},
     {"Ctrl+Space", "stop the sound and minimise"},
     {"F12, Print Screen", "save a screenshot in the screenshots folder"},

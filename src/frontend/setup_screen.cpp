@@ -241,7 +241,7 @@ void SetupScreen::Activate(int col) {
             column = col & 1;
             waiting = item.row == Row::Key ? Waiting::Key : Waiting::Button;
             hint = item.row == Row::Key ? "Press a key, Escape cancels" : "Press a button, Escape cancels";
-            previousButtons_ = c.directInput ? c.directInput->GamepadButtons() : 0;
+            previousButtons_ = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
             break;
         case Row::Restore:
             if (page == kKeyboard) c.controls.RestoreKeyDefaults();
@@ -262,7 +262,7 @@ void SetupScreen::TakeWaiting() {
     if (!c.mouseButtons[0]) clickHeld_ = 0;
     bool done = false, bound = true;
     if (waiting == Waiting::Button) {
-        const std::uint32_t held = c.directInput ? c.directInput->GamepadButtons() : 0;
+        const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
         const std::uint32_t fresh = held & ~previousButtons_;
         previousButtons_ = held;
         if (fresh) {
@@ -356,7 +356,7 @@ std::int32_t SetupScreen::FrameMove() {
     if (closed) return 0;
     const int pageBefore = page;
     if (holdInput_) {
-        const std::uint32_t held = c.directInput ? c.directInput->GamepadButtons() : 0;
+        const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
         if (held == 0) holdInput_ = 0;
     } else if (waiting != Waiting::None) {
         TakeWaiting();

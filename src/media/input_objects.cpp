@@ -38,7 +38,7 @@ std::int32_t KeysObject::FrameMove() {
     // At most one poll per 4 ms (unsigned time arithmetic).
     if (static_cast<std::int32_t>(c.timeNow - (lastPoll + 4)) < 0) return 0;
     lastPoll = c.timeNow;
-    if (c.directInput) c.directInput->NewFrame();
+    if (platform::InputDevices* input = c.inputDevices()) input->NewFrame();
     platform::InputDevice* keyboard = c.keyboardDevice;
     const HRESULT hr = keyboard ? keyboard->GetDeviceState(sizeof state, state) : E_FAIL;
     if (FAILED(hr)) {
