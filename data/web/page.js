@@ -1,0 +1,250 @@
+// The page around the game: fetches the game data with a progress bar, lays
+// out the files in memory, keeps the user directory in the browser's storage
+// (IndexedDB), starts the game, and shows what stops it.
+//
+// URL parameters:
+//   data=URL     the game data to load (default: gamedata.res beside the page)
+//   replay=URL   replay a recorded demo at the fixed step, without a window,
+//                and publish its report (Module.dwReplayResult)
+//   watch=URL    play a recorded demo in the window (with args=--timedemo, a
+//                frame-rate measurement)
+//   args=...     more command-line options for the game, separated by spaces
+(function () {
+  'use strict';
+  const params = new URLSearchParams(location.search);
+  const $ = (id) => document.getElementById(id);
+  const dataUrl = params.get('data') || 'gamedata.res';
+  const replayUrl = params.get('replay');
+  const watchUrl = params.get('watch');
+  const extraArgs = (params.get('args') || '').split(' ').filter((a) => a);
+  const files = Module.dwFiles || { site: [], demos: [] };
+  const USER_DIR = '/user';
+
+  Module.canvas = $('canvas');
+  Module.print = (text) => console.log(text);
+  // The game's stderr carries its warnings; a failure that stops it reaches
+  // the page through dwMessage or dwEnded.
+  Module.printErr = (text) => console.warn(text);
+
+  // --- what the page shows ---------------------------------------------------
+  function setProgress(fraction, text) {
+    $('fill').style.width = Math.round(Math.max(0, Math.min(1, fraction)) * 100) + '%';
+    if (text) $('status').textContent = text;
+  }
+  let messageShown = false;
+  function showMessage(title, text) {
+    messageShown = true;
+    $('loading').hidden = true;
+    $('message-title').textContent = title;
+    $('message-text').textContent = text;
+    $('message').hidden = false;
+    if (document.pointerLockElement) document.exitPointerLock();
+  }
+  $('again').addEventListener('click', () => location.reload());
+  let noticeShown = false;
+  function showNoticeOnce(text) {
+    if (noticeShown) return;
+    noticeShown = true;
+    console.warn('duskwhirl: ' + text);
+    $('notice').textContent = text;
+    $('notice').hidden = false;
+    setTimeout(() => { $('notice').hidden = true; }, 12000);
+  }
+
+  // The game's message boxes.
+  Module.dwMessage = (caption, text, error) => {
+    if (error) showMessage(caption, text);
+    else showNoticeOnce(text);
+  };
+  // The game has closed (the player left, or it could not go on).
+  Module.dwEnded = (status) => {
+    Module.dwPersist();
+    if (messageShown) return;
+    if (status === 0) showMessage('Duskwhirl 2', 'The game has closed.');
+    else showMessage('Duskwhirl 2', 'The game stopped (status ' + status + '). The browser console tells more.');
+  };
+
+  // --- full screen -------------------------------------------------------------
+  // The whole page goes full screen; the game sees a bigger window.
+  function toggleFullscreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else document.documentElement.requestFullscreen().catch(() => {});
+  }
+  $('fullscreen').addEventListener('click', (e) => { e.currentTarget.blur(); toggleFullscreen(); });
+  // Before the game hears them: F11 and Alt+Enter are the page's.
+  window.addEventListener('keydown', (e) => {
+    if (e.key === 'F11' || (e.key === 'Enter' && e.altKey)) {
+      e.preventDefault();
+      e.stopImmediatePropagation();
+      if (!e.repeat) toggleFullscreen();
+    }
+  }, true);
+
+  // --- sound starts with the first gesture --------------------------------------
+  function resumeAudio() {
+    const ctx = Module.SDL2 && Module.SDL2.audioContext;
+    if (ctx && ctx.state === 'suspended') ctx.resume();
+  }
+  for (const type of ['pointerdown', 'keydown', 'touchstart'])
+    window.addEventListener(type, resumeAudio, true);
+
+  // --- the site pages open in a new tab ----------------------------------------
+  // The game asks for file:///site/NAME; the pages lie beside this one.
+  Module.dwOpenUrl = (url) => {
+    const site = /^file:\/\/\/site\/([A-Za-z0-9._-]+)$/.exec(url);
+    const target = site ? 'site/' + site[1] : url;
+    if (!/^(https?:|site\/)/.test(target)) return false;
+    window.open(target, '_blank', 'noopener');
+    return true;
+  };
+
+  // --- persistent storage --------------------------------------------------------
+  // The user directory lives in IndexedDB: read in before the game starts,
+  // written after each save. A failure is said once, as on the desktop.
+  let storageOk = true;
+  let syncing = false;
+  let syncAgain = false;
+  function storageFailed(err) {
+    storageOk = false;
+    showNoticeOnce('settings and high scores will not be saved: the browser refused to store them (' +
+                   (err && (err.name || err.message) || err) + ')');
+  }
+  Module.dwPersist = () => {
+    if (!storageOk || replayUrl) return;
+    if (syncing) { syncAgain = true; return; }
+    syncing = true;
+    FS.syncfs(false, (err) => {
+      syncing = false;
+      if (err) { storageFailed(err); return; }
+      if (syncAgain) { syncAgain = false; Module.dwPersist(); }
+    });
+  };
+  window.addEventListener('pagehide', () => Module.dwPersist());
+
+  // --- fetching ------------------------------------------------------------------
+  async function fetchBytes(url, onProgress) {
+    const response = await fetch(url);
+    if (!response.ok) throw new Error(url + ': HTTP ' + response.status + ' ' + response.statusText);
+    const total = Number(response.headers.get('Content-Length')) || 0;
+    if (!response.body || !onProgress) return new Uint8Array(await response.arrayBuffer());
+    const reader = response.body.getReader();
+    const chunks = [];
+    let got = 0;
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      chunks.push(value);
+      got += value.length;
+      onProgress(got, total);
+    }
+    const bytes = new Uint8Array(got);
+    let at = 0;
+    for (const c of chunks) { bytes.set(c, at); at += c.length; }
+    return bytes;
+  }
+
+  // Everything the page fetches starts at once, with the program itself.
+  const mib = (n) => (n / 1048576).toFixed(1) + ' MiB';
+  const dataPromise = fetchBytes(dataUrl, (got, total) => {
+    setProgress(total ? got / total : 0, 'Loading the game data: ' + mib(got) + (total ? ' of ' + mib(total) : ''));
+  });
+  dataPromise.catch(() => {});
+  const demosPromise = replayUrl ? Promise.resolve([]) : Promise.all(files.demos.map((name) =>
+    fetchBytes('demos/' + name).then((b) => [name, b]).catch(() => null)));
+  const replayPromise = replayUrl || watchUrl ? fetchBytes(replayUrl || watchUrl) : Promise.resolve(null);
+  replayPromise.catch(() => {});
+
+  function mountUserDir() {
+    return new Promise((resolve) => {
+      FS.mkdir(USER_DIR);
+      if (replayUrl) { resolve(); return; }  // a replay writes nothing that stays
+      try {
+        FS.mount(IDBFS, {}, USER_DIR);
+      } catch (err) {
+        storageFailed(err);
+        resolve();
+        return;
+      }
+      FS.syncfs(true, (err) => {
+        if (err) storageFailed(err);
+        resolve();
+      });
+    });
+  }
+
+  let programArgs = null;
+  async function prepare() {
+    FS.mkdir('/data');
+    FS.mkdir('/data/demos');
+    FS.mkdir('/site');
+    // Stand-ins for the site pages: the game checks they exist, the browser
+    // opens the real ones.
+    for (const name of files.site) FS.writeFile('/site/' + name, '');
+    await mountUserDir();
+    let data;
+    try {
+      data = await dataPromise;
+    } catch (err) {
+      showMessage('Duskwhirl 2', 'The game data could not be loaded, so the game cannot start.\n\n' +
+                  String(err.message || err));
+      return false;
+    }
+    FS.writeFile('/data/gamedata.res', data);
+    for (const demo of await demosPromise)
+      if (demo) FS.writeFile('/data/demos/' + demo[0], demo[1]);
+    if (replayUrl || watchUrl) {
+      try {
+        FS.writeFile('/replay.dwdemo', await replayPromise);
+      } catch (err) {
+        showMessage('Duskwhirl 2', 'The demo could not be loaded.\n\n' + String(err.message || err));
+        return false;
+      }
+    }
+    if (replayUrl) {
+      programArgs = ['--headless', '--replay', '/replay.dwdemo', '--report', '/report.json',
+                     '--data', '/data/gamedata.res', '--user-dir', USER_DIR];
+    } else {
+      programArgs = ['--windowed', '--data', '/data/gamedata.res', '--user-dir', USER_DIR];
+      if (watchUrl) programArgs.push('--replay', '/replay.dwdemo');
+    }
+    programArgs = programArgs.concat(extraArgs);
+    return true;
+  }
+
+  let prepared = false;
+  Module.preRun = [function () {
+    Module.addRunDependency('dw-files');
+    setProgress(0, 'Loading the game data');
+    prepare().then((ok) => {
+      prepared = ok;
+      Module.removeRunDependency('dw-files');
+    }, (err) => {
+      showMessage('Duskwhirl 2', 'The page could not start the game.\n\n' + String(err.message || err));
+    });
+  }];
+
+  Module.onRuntimeInitialized = function () {
+    if (!prepared) return;
+    $('loading').hidden = true;
+    Module.canvas.focus();
+    if (replayUrl) {
+      // A replay runs to its end inside main and leaves its report behind.
+      let status = 1;
+      try {
+        status = Module.callMain(programArgs);
+      } catch (err) {
+        console.error(err);
+      }
+      let report = '';
+      try { report = FS.readFile('/report.json', { encoding: 'utf8' }); } catch (err) {}
+      Module.dwReplayResult = { status: status, report: report };
+      return;
+    }
+    Module.callMain(programArgs);
+  };
+
+  // The state of the running game, as the report of --report has it.
+  Module.dwReport = () => Module.UTF8ToString(Module._dw_web_report());
+
+  Module.onAbort = (what) => showMessage('Duskwhirl 2', 'The game stopped: ' + what);
+})();

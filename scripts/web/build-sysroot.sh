@@ -1,0 +1,187 @@
+#!/bin/bash
+# Builds the libraries the game links (zlib, libpng, libjpeg, libzip, SDL2,
+# SDL2_mixer) for WebAssembly with Debian's Emscripten, from Debian's own
+# source packages, into a sysroot:
+#
+#   scripts/web/build-sysroot.sh [BUILD_WEB_DIR]      (default: build-web)
+#
+# The result is BUILD_WEB_DIR/sysroot (include/, lib/, lib/pkgconfig/,
+# lib/cmake/). A stamp there records the Debian versions, the compiler and
+# this script; when it matches, the sysroot is reused as it is. The versions
+# are pinned in sysroot-packages.txt; when the archive has moved on to a new
+# Debian revision of the same upstream release (a security update), that
+# revision is taken and the stamp says so.
+#
+# Emscripten's own "ports" are never used: they download from outside.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+web=${1:-$root/build-web}
+mkdir -p "$web"
+web=$(cd "$web" && pwd)
+sysroot=$web/sysroot
+srcdir=$web/sysroot-src
+jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+die() { echo "build-sysroot: $*" >&2; exit 1; }
+command -v emcmake >/dev/null || die "emcmake not found: install Debian's emscripten package"
+command -v apt-get >/dev/null || die "apt-get not found: the libraries are built from Debian source packages"
+command -v dpkg-source >/dev/null || die "dpkg-source not found: install dpkg-dev"
+
+# --- which versions ----------------------------------------------------------
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/sysroot-packages.txt")
+stamp_text() {
+  echo "emcc $(emcc --version 2>/dev/null | head -1)"
+  echo "script $(cat "$0" "$here/sysroot-packages.txt" | sha256sum | cut -c1-16)"
+  printf '%s\n' "$@"
+}
+
+# The stamp is checked against the pinned versions first, so that a warm
+# sysroot needs no network at all.
+if [ -f "$sysroot/.stamp" ] && [ "$(cat "$sysroot/.stamp.pinned" 2>/dev/null)" = "$(stamp_text "${wanted[@]}")" ]; then
+  echo "build-sysroot: reusing $sysroot"
+  sed 's/^/  /' "$sysroot/.stamp"
+  exit 0
+fi
+
+bash "$here/enable-deb-src.sh"
+
+# The archive's version of a source package with the same upstream release as
+# the pinned one: the pinned version itself when the archive still has it.
+resolve_version() {
+  local pkg=$1 pinned=$2 upstream avail
+  avail=$(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -u)
+  if grep -qxF "$pinned" <<<"$avail"; then
+    echo "$pinned"; return
+  fi
+  upstream=${pinned%-*}
+  avail=$(grep -F "$upstream-" <<<"$avail" | sort -V | tail -1 || true)
+  [ -n "$avail" ] || die "$pkg $pinned (or another Debian revision of $upstream) is not in the archive"
+  echo "build-sysroot: $pkg $pinned is gone from the archive; taking $avail" >&2
+  echo "$avail"
+}
+
+resolved=()
+for line in "${wanted[@]}"; do
+  read -r pkg ver <<<"$line"
+  resolved+=("$pkg $(resolve_version "$pkg" "$ver")")
+done
+
+start=$(date +%s)
+mkdir -p "$sysroot" "$srcdir"
+emcc_version=$(emcc --version 2>/dev/null | head -1)
+
+# --- fetch and unpack ------------------------------------------------------------
+# Returns the unpacked source directory of a package at a version.
+fetch() {
+  local pkg=$1 ver=$2 dir
+  dir="$srcdir/$pkg-${ver#*:}"
+  if [ ! -f "$dir/.unpacked" ]; then
+    rm -rf "$dir" "$srcdir/dl"
+    mkdir -p "$srcdir/dl"
+    (cd "$srcdir/dl" && apt-get source -qq --download-only "$pkg=$ver" >/dev/null 2>"$srcdir/dl.err") ||
+      { grep -v unsandboxed "$srcdir/dl.err" >&2; die "apt-get source $pkg=$ver failed"; }
+    local dsc
+    dsc=$(ls "$srcdir"/dl/*.dsc)
+    dpkg-source --no-check -x "$dsc" "$dir" >/dev/null || die "unpacking $dsc failed"
+    rm -rf "$srcdir/dl"
+    touch "$dir/.unpacked"
+  fi
+  echo "$dir"
+}
+
+# --- build -----------------------------------------------------------------------
+# Emscripten's CMake checks of type sizes run a test program in Node.js; a
+# Node.js with a fetch() of its own cannot load the program's .wasm, so the
+# checks run without it (Emscripten's default flag is gone from newer Node).
+emulator="$(command -v node);--no-experimental-fetch"
+node --no-experimental-fetch -e 0 2>/dev/null || emulator=$(command -v node)
+
+# Every library: static, Release, no programs, tests or documents, found by
+# the next one through the sysroot.
+build() {
+  local name=$1 src=$2; shift 2
+  local bdir="$web/sysroot-build/$name"
+  echo "build-sysroot: $name"
+  rm -rf "$bdir"
+  emcmake cmake -S "$src" -B "$bdir" -Wno-dev \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$sysroot" \
+    -DCMAKE_PREFIX_PATH="$sysroot" \
+    -DCMAKE_FIND_ROOT_PATH="$sysroot" \
+    -DCMAKE_INSTALL_LIBDIR=lib \
+    -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=OFF \
+    -DCMAKE_C_FLAGS="-ffp-contract=off" \
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" \
+    "$@" >"$bdir.configure.log" 2>&1 || { tail -40 "$bdir.configure.log"; die "configuring $name failed"; }
+  local targets=()
+  for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$bdir" -j"$jobs" "${targets[@]}" >"$bdir.build.log" 2>&1 ||
+    { tail -40 "$bdir.build.log"; die "building $name failed"; }
+  cmake --install "$bdir" >"$bdir.install.log" 2>&1 || { tail -40 "$bdir.install.log"; die "installing $name failed"; }
+}
+
+mkdir -p "$web/sysroot-build"
+for line in "${resolved[@]}"; do
+  read -r pkg ver <<<"$line"
+  # Each library once per version and compiler: a failed run resumes.
+  done_stamp="$sysroot/.built-$pkg"
+  if [ "$(cat "$done_stamp" 2>/dev/null)" = "$ver $emcc_version" ]; then
+    echo "build-sysroot: $pkg $ver already built"
+    continue
+  fi
+  src=$(fetch "$pkg" "$ver")
+  case $pkg in
+    zlib)
+      # Debian's source leaves out win32/, which zlib's CMake names for the
+      # Windows DLL's resources; an empty one stands in.
+      mkdir -p "$src/win32" && touch "$src/win32/zlib1.rc"
+      # Only the libraries: zlib's CMake has no switch for its examples.
+      BUILD_TARGETS="zlib zlibstatic" build zlib "$src"
+      # zlib's CMake always builds the shared library as well; the web build
+      # links statically, so only the archive stays.
+      rm -f "$sysroot"/lib/libz.so* "$sysroot"/lib/libz.js
+      ;;
+    libpng1.6)
+      build libpng "$src" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+        -DPNG_EXECUTABLES=OFF -DPNG_BUILD_ZLIB=OFF -DZLIB_ROOT="$sysroot" \
+        -DZLIB_LIBRARY="$sysroot/lib/libz.a" -DZLIB_INCLUDE_DIR="$sysroot/include" \
+        -DPNG_HARDWARE_OPTIMIZATIONS=OFF -Dld-version-script=OFF
+      ;;
+    libjpeg-turbo)
+      build libjpeg "$src" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DCMAKE_SYSTEM_PROCESSOR=wasm32
+      ;;
+    libzip)
+      build libzip "$src" -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
+        -DBUILD_DOC=OFF -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
+        -DENABLE_GNUTLS=OFF -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF \
+        -DENABLE_COMMONCRYPTO=OFF -DENABLE_WINDOWS_CRYPTO=OFF \
+        -DZLIB_LIBRARY="$sysroot/lib/libz.a" -DZLIB_INCLUDE_DIR="$sysroot/include"
+      ;;
+    libsdl2)
+      build sdl2 "$src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+        -DSDL_TESTS=OFF -DSDL_PTHREADS=OFF -DSDL_THREADS=OFF
+      ;;
+    libsdl2-mixer)
+      # OGG Vorbis through the decoder the mixer carries itself (stb_vorbis);
+      # WAV is built in. Nothing else the game does not play.
+      build sdl2_mixer "$src" -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VORBIS=STB \
+        -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
+        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_WAVPACK=OFF \
+        -DSDL2MIXER_CMD=OFF -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
+        -DSDL2_DIR="$sysroot/lib/cmake/SDL2"
+      ;;
+    *) die "no recipe for $pkg" ;;
+  esac
+  echo "$ver $emcc_version" >"$done_stamp"
+done
+
+stamp_text "${resolved[@]}" >"$sysroot/.stamp"
+stamp_text "${wanted[@]}" >"$sysroot/.stamp.pinned"
+rm -rf "$web/sysroot-build"
+echo "build-sysroot: done in $(( $(date +%s) - start )) s: $sysroot"
+sed 's/^/  /' "$sysroot/.stamp"

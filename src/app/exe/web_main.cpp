@@ -1,0 +1,68 @@
+// Duskwhirl 2 in a web browser: the page (data/web/page.js) calls main once
+// with the command line. A window runs one frame per animation frame of the
+// browser; a headless run (a replay for its report) runs to its end at once.
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+
+#include "app/program.h"
+#include "app/report.h"
+#include "app/session.h"
+#include "core/game_context.h"
+#include "platform/web_page.h"
+
+namespace {
+
+std::unique_ptr<dw::Program> program;
+bool running = false;
+std::string report;
+
+void Frame() {
+    if (program->StepFrame()) return;
+    running = false;
+    emscripten_cancel_main_loop();
+    const int status = program->exitStatus();
+    program.reset();
+    platform::ProgramEnded(status);
+}
+
+}  // namespace
+
+// The state of the running game as --report writes it; empty when none runs.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* dw_web_report() {
+    report.clear();
+    if (program && running) {
+        dw::GameContext& c = program->session().context();
+        report = dw::BuildReport(c, c.objectList, program->frames(), dw::RendererCounters{});
+    }
+    return report.c_str();
+}
+
+// For the browser test of the high-score table: the game in play ends at
+// once with this score, as if the last ship were lost. Nothing else calls it.
+extern "C" EMSCRIPTEN_KEEPALIVE void dw_web_end_game_with_score(unsigned score) {
+    if (!program || !running) return;
+    dw::GameContext& c = program->session().context();
+    if (c.currentScreen != dw::Screen::Game) return;
+    c.score = score;
+    c.shipsLeft = 0;
+    c.shipRemoveRequest = 1;
+}
+
+int main(int argc, char** argv) {
+    int status = 0;
+    program = dw::Program::FromArguments(argc, argv, status);
+    if (!program) return status;
+    if (!program->plan().windowed) {
+        while (program->StepFrame()) {
+        }
+        status = program->exitStatus();
+        program.reset();
+        return status;
+    }
+    running = true;
+    // The browser paces the frames; main never returns.
+    emscripten_set_main_loop(Frame, 0, 1);
+    return 0;
+}

@@ -1,0 +1,218 @@
+// Plays the web build in headless Chromium and checks it end to end:
+//   node web_test.mjs --web build-web --native build [--shots DIR]
+// Each check prints "ok" or "FAIL"; the exit status is the number of failures.
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { startServer, launchBrowser, litFraction, sleep, waitFor } from './harness.mjs';
+
+const arg = (name, fallback) => {
+  const i = process.argv.indexOf('--' + name);
+  return i > 0 ? process.argv[i + 1] : fallback;
+};
+const webDir = path.resolve(arg('web', 'build-web'));
+const nativeDir = path.resolve(arg('native', 'build'));
+const sourceDir = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
+const shots = path.resolve(arg('shots', path.join(webDir, 'test-shots')));
+const only = arg('only', '');
+fs.mkdirSync(shots, { recursive: true });
+
+// Fixtures beside the page: a truncated data file and the bench demos.
+const fixtures = fs.mkdtempSync(path.join(os.tmpdir(), 'dw-web-'));
+const data = fs.readFileSync(path.join(webDir, 'gamedata.res'));
+fs.writeFileSync(path.join(fixtures, 'truncated.res'), data.subarray(0, Math.floor(data.length / 3)));
+const server = await startServer({ '/': webDir, '/fixtures/': fixtures, '/bench/': path.join(sourceDir, 'bench') });
+const base = `http://127.0.0.1:${server.port}/duskwhirl.html`;
+const browser = await launchBrowser();
+
+let failures = 0;
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
+  if (!ok) failures++;
+}
+
+// A page of its own context (a fresh storage unless one is shared), with
+// the errors its console shows.
+async function openPage(url, context) {
+  const page = await (context || browser).newPage();
+  await page.setViewport({ width: 1024, height: 768 });
+  page.errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  await page.goto(url);
+  return page;
+}
+
+const report = async (page) => {
+  const text = await page.evaluate(() => (window.Module && Module._dw_web_report ? Module.dwReport() : ''));
+  return text ? JSON.parse(text) : null;
+};
+// Screen: 0 the front end, 1 play (as the context has them).
+const screenOf = (r) => (r ? r.context.currentScreen : -1);
+
+async function reachMenu(page, name) {
+  const r = await waitFor(async () => {
+    const now = await report(page);
+    return now && screenOf(now) === 0 && now.context.mouseActive === 1 ? now : null;
+  }, 120000);
+  check(r !== null, `${name}: the page reaches the main menu`);
+  if (!r) return false;
+  await sleep(1500);  // the menu fades in
+  const file = path.join(shots, `${name}-menu.png`);
+  await page.screenshot({ path: file });
+  const lit = await litFraction(page, fs.readFileSync(file), { x: 0.3, y: 0.25, w: 0.4, h: 0.5 });
+  check(lit > 0.02, `${name}: the menu area is lit`, `${(lit * 100).toFixed(1)} % of its pixels`);
+  return true;
+}
+
+async function pressKey(page, key, holdMs = 120) {
+  await page.keyboard.down(key);
+  await sleep(holdMs);
+  await page.keyboard.up(key);
+  await sleep(150);
+}
+
+// --- the menu, a game, the steering ----------------------------------------------
+async function playCheck() {
+  const context = await browser.createBrowserContext();
+  const page = await openPage(base, context);
+  if (!(await reachMenu(page, 'play'))) return context.close();
+  await page.mouse.click(512, 384);  // the gesture that starts the sound
+  await pressKey(page, 'Enter');
+  await pressKey(page, 'Enter');
+  const inGame = await waitFor(async () => {
+    const r = await report(page);
+    return r && screenOf(r) === 1 && r.ship ? r : null;
+  }, 60000);
+  check(inGame !== null, 'play: Enter starts a game with a ship');
+  if (inGame) {
+    await sleep(2500);  // the ship flies in
+    const before = (await report(page)).ship;
+    await page.keyboard.down('ArrowLeft');
+    await page.keyboard.down('ArrowUp');
+    await sleep(1500);
+    await page.keyboard.up('ArrowLeft');
+    await page.keyboard.up('ArrowUp');
+    const after = (await report(page)).ship;
+    const moved = before && after && after.x < before.x - 0.05;
+    check(moved, 'play: held arrow keys move the ship',
+          before && after ? `x ${before.x.toFixed(2)} -> ${after.x.toFixed(2)}, y ${before.y.toFixed(2)} -> ${after.y.toFixed(2)}` : 'no ship');
+    await page.screenshot({ path: path.join(shots, 'play-game.png') });
+  }
+  check(page.errors.length === 0, 'play: the console shows no error', page.errors.join(' | '));
+  await context.close();
+}
+
+// --- a high score survives a reload ------------------------------------------------
+async function highScoreCheck() {
+  const context = await browser.createBrowserContext();
+  let page = await openPage(base, context);
+  if (!(await reachMenu(page, 'scores'))) return context.close();
+  await pressKey(page, 'Enter');
+  await pressKey(page, 'Enter');
+  const playing = await waitFor(async () => {
+    const r = await report(page);
+    return r && screenOf(r) === 1 && r.ship ? r : null;
+  }, 60000);
+  check(playing !== null, 'scores: a game starts');
+  // The game ends with a score for the first place; the name is typed as a
+  // player types it.
+  await page.evaluate(() => Module._dw_web_end_game_with_score(912345));
+  const entry = await waitFor(async () => {
+    const r = await report(page);
+    return r && screenOf(r) === 0 && r.objects.records ? r : null;
+  }, 60000);
+  check(entry !== null, 'scores: the game over opens the table for a name');
+  for (const key of ['KeyW', 'KeyE', 'KeyB']) await pressKey(page, key);
+  await pressKey(page, 'Enter');
+  await sleep(1500);  // the save goes to the browser's storage
+  await page.screenshot({ path: path.join(shots, 'scores-entered.png') });
+  const errorsBefore = page.errors.slice();
+  await page.reload();
+  await reachMenu(page, 'scores-reloaded');
+  const table = await page.evaluate(() => Array.from(FS.readFile('/user/records.csm')));
+  const name = String.fromCharCode(...table.slice(0, 16)).replace(/\0.*$/s, '');
+  const score = table[128] | (table[129] << 8) | (table[130] << 16) | (table[131] << 24);
+  check(name.toUpperCase() === 'WEB' && score === 912345, 'scores: the new first place is there after a reload',
+        `"${name}" ${score}`);
+  const best = (await report(page)).context.bestScore;
+  check(best === 912345, 'scores: the game reads it back', `best score ${best}`);
+  const errors = errorsBefore.concat(page.errors);
+  check(errors.length === 0, 'scores: the console shows no error', errors.join(' | '));
+  await context.close();
+}
+
+// --- a demo recorded natively replays to the same report -------------------------------
+async function replayCheck(demo) {
+  const native = path.join(fixtures, 'native-report.json');
+  const user = fs.mkdtempSync(path.join(os.tmpdir(), 'dw-web-user-'));
+  execFileSync(path.join(nativeDir, 'duskwhirl'), ['--headless', '--replay', path.join(sourceDir, 'bench', demo),
+    '--report', native, '--data', path.join(webDir, 'gamedata.res'), '--user-dir', user],
+    { stdio: ['ignore', 'ignore', 'inherit'], env: { ...process.env, SDL_AUDIODRIVER: 'dummy' } });
+  const context = await browser.createBrowserContext();
+  const page = await openPage(`${base}?replay=bench/${demo}`, context);
+  const result = await waitFor(() => page.evaluate(() => window.Module && Module.dwReplayResult), 600000, 1000);
+  const expected = fs.readFileSync(native, 'utf8');
+  if (!result) {
+    check(false, `replay ${demo}: the page replays the demo`, 'no result');
+  } else {
+    check(result.status === 0, `replay ${demo}: the replay ends well`, `status ${result.status}`);
+    const same = result.report === expected;
+    let detail = '';
+    if (!same) {
+      fs.writeFileSync(path.join(shots, 'replay-web.json'), result.report);
+      fs.writeFileSync(path.join(shots, 'replay-native.json'), expected);
+      detail = firstDifference(expected, result.report);
+    }
+    check(same, `replay ${demo}: the browser's report is the native one`, detail);
+  }
+  check(page.errors.length === 0, `replay ${demo}: the console shows no error`, page.errors.join(' | '));
+  await context.close();
+}
+
+function firstDifference(a, b) {
+  const fa = a.split(/[,{}]/), fb = b.split(/[,{}]/);
+  for (let i = 0; i < Math.max(fa.length, fb.length); i++)
+    if (fa[i] !== fb[i]) return `native ${fa[i]} / browser ${fb[i]}`;
+  return 'lengths differ';
+}
+
+// --- missing and broken data ---------------------------------------------------------
+async function dataCheck(name, dataUrl, wanted) {
+  const context = await browser.createBrowserContext();
+  const page = await openPage(`${base}?data=${dataUrl}`, context);
+  const text = await waitFor(() => page.evaluate(() => {
+    const m = document.getElementById('message');
+    return m && !m.hidden ? document.getElementById('message-text').textContent : null;
+  }), 120000);
+  await page.screenshot({ path: path.join(shots, `data-${name}.png`) });
+  check(text !== null && wanted.test(text), `data ${name}: the page says why the game cannot start`,
+        text ? text.split('\n')[0] : 'no message');
+  await context.close();
+}
+
+const checks = {
+  play: playCheck,
+  scores: highScoreCheck,
+  replay: () => replayCheck(arg('demo', 'level4-opening.dwdemo')),
+  missing: () => dataCheck('missing', 'fixtures/none.res', /could not be loaded/),
+  truncated: () => dataCheck('truncated', 'fixtures/truncated.res', /No usable game data/),
+};
+const started = Date.now();
+try {
+  for (const [name, run] of Object.entries(checks)) {
+    if (only && !only.split(',').includes(name)) continue;
+    try {
+      await run();
+    } catch (err) {
+      check(false, `${name}: ran to its end`, String(err && err.stack || err));
+    }
+  }
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(fixtures, { recursive: true, force: true });
+}
+console.log(`web-test: ${failures} failure(s) in ${((Date.now() - started) / 1000).toFixed(0)} s; screenshots in ${shots}`);
+process.exit(failures ? 1 : 0);
