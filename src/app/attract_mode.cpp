@@ -220,7 +220,9 @@ bool AttractInput::PollForInput() {
 
 AttractMode::AttractMode(AttractOptions options) : options_(std::move(options)) {}
 
-AttractMode::~AttractMode() { Stop(); }
+// The host may be gone by now (it is often destroyed first): a demo still
+// playing ends without a word to it.
+AttractMode::~AttractMode() { Stop(true); }
 
 platform::InputDevices* AttractMode::Watch(platform::InputDevices* inner) {
     input_ = std::make_unique<AttractInput>(inner);
