@@ -19,7 +19,8 @@ float PixelY(const GameContext* ctx, float y) {
 
 void PlaceQuad(ScreenVertex* b, float cx, float cy, float w, float h, float angle) {
     const float hw = w * 0.5f, hh = h * 0.5f;
-    const auto [s, c] = gm::SinCos(angle);
+    const auto [sinA, cosA] = gm::SinCos(angle);
+    const float s = sinA, c = cosA;  // clang 14 cannot capture a structured binding
     auto put = [&](ScreenVertex& v, float dx, float dy) {
         v.x = cx + dx * c - dy * s;
         v.y = cy + dx * s + dy * c;
