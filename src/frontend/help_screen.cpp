@@ -1,9 +1,12 @@
 #include "frontend/help_screen.h"
 
+#include <algorithm>
+
 #include "core/game_context.h"
 #include "frontend/ui_common.h"
 #include "assets/asset_names.h"
 #include "assets/sound.h"
+#include "media/glyph_text.h"
 #include "platform/input.h"
 
 namespace dw {
@@ -11,6 +14,10 @@ namespace dw {
 namespace {
 
 constexpr float kZ = 0.55f;
+// The key lines: glyphs as on the display and controls pages, narrowed
+// when a line of long key names would run past the sheet's lines.
+constexpr float kGlyphW = 0.028f, kGlyphH = 0.058f, kAdvance = 0.017f;
+constexpr float kLineX0 = 0.17f, kLineX1 = 0.72f;
 
 }  // namespace
 
@@ -61,7 +68,36 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
                       cell.v1);
     }
     ui::PrepareQuads(page2_, kPage2Lines, kZ, 0xFFFFFFFFu);
+    // The sheet's lines that stay: the title and those after the keys.
+    int drawn = 0;
+    for (int k = 0; k < kPage2Lines; ++k) {
+        if (k >= kFirstKeyLine && k < kFirstKeyLine + kHelpKeyLines) continue;
+        std::copy(page2_ + 6 * k, page2_ + 6 * k + 6, page2Drawn_ + 6 * drawn++);
+    }
+    LayoutKeyLines();
     return 0;
+}
+
+void HelpScreen::LayoutKeyLines() {
+    keyLines_ = HelpKeyLines(context->controls);
+    int at = 0;
+    for (int k = 0; k < kHelpKeyLines; ++k) {
+        const std::string& text = keyLines_[static_cast<std::size_t>(k)];
+        const int n = std::min(static_cast<int>(text.size()), kKeyLineGlyphs);
+        const float width = kAdvance * static_cast<float>(n - 1) + kGlyphW;
+        const float scale = std::min(1.0f, (kLineX1 - kLineX0) / width);
+        const float y = -0.53f + 0.092f * static_cast<float>(kFirstKeyLine + k) + 0.06f * (1.0f - scale) * 0.5f;
+        ScreenVertex* q = keyGlyphs_ + 6 * at;
+        for (int i = 0; i < n; ++i) {
+            const float x = kLineX0 + kAdvance * scale * static_cast<float>(i);
+            SetQuadScreen(q + 6 * i, x, x + kGlyphW * scale, y, y + kGlyphH * scale, 0, 0, 0, 0);
+        }
+        ClearGlyphs(q, static_cast<std::uint32_t>(n));
+        SetGlyphText(q, text.substr(0, static_cast<std::size_t>(n)).c_str());
+        at += n;
+    }
+    ui::PrepareQuads(keyGlyphs_, at, kZ, 0xFFFFFFFFu);
+    keyGlyphCount_ = at;
 }
 
 std::int32_t HelpScreen::FrameMove() {
@@ -147,7 +183,10 @@ std::int32_t HelpScreen::Render() {
         ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * (kIcons + 1), 2.58f);
         ui::SubmitSprites(context, asset::Ship1Tex, icons_, 2 * kIcons, 2.58f);
     } else {
-        ui::SubmitSprites(context, asset::Help2Tex, page2_, 2 * kPage2Lines, 2.58f);
+        ui::SubmitSprites(context, asset::Help2Tex, page2Drawn_, 2 * (kPage2Lines - kHelpKeyLines), 2.58f);
+        if (keyGlyphCount_ > 0)
+            ui::SubmitSprites(context, asset::SymbolMid, keyGlyphs_, static_cast<std::uint32_t>(2 * keyGlyphCount_),
+                              2.575f);
     }
     return 0;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // "help": the two help pages. Page 1 shows the eight pickups as animated
-// icons with a line of text each, page 2 a sheet of explanations. A back
-// button and Escape close it; a second button (or Left/Right) turns the page.
+// icons with a line of text each, page 2 a sheet of explanations whose lines
+// about the keys name the keys bound. A back button and Escape close it; a
+// second button (or Left/Right) turns the page.
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "core/draw_entry.h"
 #include "engine/my_object.h"
+#include "frontend/help_keys.h"
 
 namespace dw {
 
@@ -19,6 +22,9 @@ public:
     };
     static constexpr int kIcons = 8;
     static constexpr int kPage2Lines = 10;
+    // The sheet's lines 1 to 4 (the keys) are written from the bindings.
+    static constexpr int kFirstKeyLine = 1;
+    static constexpr int kKeyLineGlyphs = 64;
 
     explicit HelpScreen(GameContext* ctx);
 
@@ -40,9 +46,12 @@ public:
 
     const ScreenVertex* IconQuads() const { return icons_; }
     const ScreenVertex* Buttons() const { return buttons_; }  // back, page 1 button, page 2 button
+    // The texts of page 2's key lines as they were last written.
+    const std::array<std::string, kHelpKeyLines>& KeyLines() const { return keyLines_; }
 
 private:
     void LayoutIcons();
+    void LayoutKeyLines();
     ScreenVertex* BackQuad() { return buttons_; }
     ScreenVertex* PageQuad() { return page2 ? buttons_ + 12 : buttons_ + 6; }
 
@@ -51,6 +60,10 @@ private:
     ScreenVertex icons_[6 * kIcons] = {};
     ScreenVertex lines_[6 * (kIcons + 1)] = {};  // the text lines, then page 1's title
     ScreenVertex page2_[6 * kPage2Lines] = {};
+    ScreenVertex page2Drawn_[6 * (kPage2Lines - kHelpKeyLines)] = {};  // the sheet's lines shown
+    ScreenVertex keyGlyphs_[6 * kHelpKeyLines * kKeyLineGlyphs] = {};   // "SymbolMid"
+    int keyGlyphCount_ = 0;
+    std::array<std::string, kHelpKeyLines> keyLines_;
     ScreenVertex drawButtons_[12] = {};  // back and the current page button, drawn together
 };
 

@@ -32,7 +32,7 @@ std::uint32_t WarmColour(Random& random) {
     return 0xff000000u | (r << 16) | (g << 8) | b;
 }
 // With reduced flashes a blast's light (its flash, fireball and sprite)
-// shows at a quarter of its strength.
+// shows at a quarter of its strength; so do its fragments' sparks.
 std::uint32_t FlashStrength(const GameContext* ctx, std::uint32_t colour) {
     return ctx->display.reduceFlashes ? (colour & 0x00FFFFFFu) | 0x40000000u : colour;
 }
@@ -191,8 +191,10 @@ std::int32_t Fragment::UpdateParticle(std::uint32_t i) {
     const float age = static_cast<float>(AgeOf(i)) / static_cast<float>(lifetime ? lifetime : 1);
     const float side = static_cast<float>(context->screenWidth) * size * 0.5f * s * (1.0f - 0.8f * age);
     PlaceParticle(i, side, side);
-    // Fades out with age: alpha falls, the colour stays.
-    const auto alpha = static_cast<std::uint32_t>(255.0f * (1.0f - age * 0.7f));
+    // Fades out with age: alpha falls, the colour stays. With reduced
+    // flashes the sparks glow at a quarter, as the blast does.
+    const float strength = context->display.reduceFlashes ? 0.25f : 1.0f;
+    const auto alpha = static_cast<std::uint32_t>(255.0f * strength * (1.0f - age * 0.7f));
     ColourParticle(i, (particles[i].word[1] & 0x00ffffffu) | (alpha << 24));
     return 0;
 }

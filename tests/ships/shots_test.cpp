@@ -192,6 +192,45 @@ TEST_F(PauseTest, ShotsBlastsAndSparksGoOnAfterAPauseAsIfThereHadBeenNone) {
     }));
 }
 
+// Reduced flashes: every vertex of a blast and of its sparks keeps its
+// colour at a quarter of the alpha, frame for frame, and the blast draws the
+// same random numbers (a demo replays the same with the option on).
+TEST_F(ShotsTest, ReducedFlashesQuarterABlastsAndItsSparksLightAndNothingElse) {
+    const auto run = [&](std::uint8_t reduce) {
+        ctx.display.reduceFlashes = reduce;
+        ctx.gameInProgress = 1;
+        ctx.random.Seed(11);
+        auto* blast = new Explosion(&ctx);
+        blast->Setup(0.1f, 0.2f, 0.08f, 4, 1);
+        list.AddObject(blast);
+        std::vector<std::uint32_t> colours;
+        for (int i = 0; i < 60; ++i) {
+            clock.Advance(16);
+            ctx.AdvanceClocks(clock.Milliseconds());
+            list.FrameMoveAll();
+            queue.Clear();
+            list.RenderAll();
+            for (std::size_t e = 0; e < queue.EntryCount(); ++e) {
+                const DrawEntry& entry = queue.EntryAt(e);
+                const auto* v = static_cast<const ScreenVertex*>(entry.vertices);
+                for (std::uint32_t k = 0; k < 3 * entry.primitiveCount; ++k) colours.push_back(v[k].diffuse);
+            }
+        }
+        colours.push_back(ctx.random.Next());
+        list.DestroyAll();
+        return colours;
+    };
+    const std::vector<std::uint32_t> full = run(0), reduced = run(1);
+    ASSERT_EQ(full.size(), reduced.size());
+    ASSERT_GT(full.size(), 1000u);  // the flash, fireball, blast and many sparks were drawn
+    EXPECT_EQ(full.back(), reduced.back()) << "the random numbers drawn differ";
+    for (std::size_t i = 0; i + 1 < full.size(); ++i) {
+        ASSERT_EQ(full[i] & 0xFFFFFFu, reduced[i] & 0xFFFFFFu) << "vertex " << i;
+        const int alpha = static_cast<int>(full[i] >> 24), quarter = static_cast<int>(reduced[i] >> 24);
+        ASSERT_NEAR(quarter, alpha / 4.0, 1.0) << "vertex " << i;
+    }
+}
+
 TEST_F(ShotsTest, ARocketLocksOnceOnTheNearestEnemyAheadCountingSidewaysDistanceTwice) {
     // A is nearer in plain distance, B once the sideways gap counts double.
     PlaceEnemySlot(4, 0.3f, 0.3f);
