@@ -16,6 +16,7 @@
 #include "frontend/options_screen.h"
 #include "frontend/setup_screen.h"
 #include "frontend_fixture.h"
+#include "media/glyph_text.h"
 #include "platform/embedded_resources.h"
 
 namespace dw {
@@ -183,6 +184,63 @@ TEST_F(Setup, TheDisplaySwitchesAskTheApplicationAndAreWritten) {
     EXPECT_EQ(Stored("Stretch"), "1");
     EXPECT_EQ(Stored("VSync"), "0");
     EXPECT_EQ(Stored("ReduceFlashes"), "1");
+}
+
+// What the glyph entries of the frame read, cell by cell (unknown cells as '?').
+std::string GlyphsDrawn(const RenderQueue& queue) {
+    static const std::string kAtlas =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+-*_.,:;?!\"#@>< ";
+    std::string text;
+    for (std::size_t e = 0; e < queue.EntryCount(); ++e) {
+        const DrawEntry& entry = queue.EntryAt(e);
+        if (std::string(entry.texture) != asset::SymbolMid) continue;
+        const auto* v = static_cast<const ScreenVertex*>(entry.vertices);
+        for (std::uint32_t q = 0; q < entry.primitiveCount / 2; ++q) {
+            char found = '?';
+            for (char ch : kAtlas) {
+                ScreenVertex cell[6] = {};
+                const char one[2] = {ch, 0};
+                SetGlyphText(cell, one);
+                if (cell[0].u == v[6 * q].u && cell[0].v == v[6 * q].v) found = ch;
+            }
+            text += found;
+        }
+        text += '|';
+    }
+    return text;
+}
+
+TEST_F(Setup, TheHelpNamesTheKeysBoundAfterARemap) {
+    SetupScreen* s = OpenSetup(Open());
+    ASSERT_NE(s, nullptr);
+    Tap(DIK_RIGHT);  // the keyboard page; its fifth row is fire
+    for (int i = 0; i < 5; ++i) Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    Tap(DIK_NUMPADENTER);
+    Tap(DIK_RIGHT);  // the second key: Right Shift
+    Tap(DIK_RETURN);
+    Tap(DIK_RSHIFT);
+    Tap(DIK_ESCAPE);
+    Tap(DIK_ESCAPE);
+    ASSERT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_NUMPADENTER);
+    for (auto* node = list.Head(); node; node = node->next) node->object->dead = 1;
+    Frame();
+    auto* h = new HelpScreen(&ctx);
+    list.AddObject(h);
+    Frame();
+    EXPECT_EQ(GlyphsDrawn(queue), "") << "page 1 names no keys";
+    Tap(DIK_RIGHT);
+    ASSERT_EQ(h->page2, 1);
+    const std::string page = GlyphsDrawn(queue);
+    // One entry of all four lines. Fire is too long for the mouse button as
+    // well; the other lines keep theirs.
+    EXPECT_NE(page.find("Fire: Keypad Enter, Right ShiftRockets"), std::string::npos) << page;
+    EXPECT_NE(page.find("Steer: Left Right Up Down, A D W S"), std::string::npos) << page;
+    EXPECT_NE(page.find("Rockets: Left Alt, X, right click"), std::string::npos) << page;
+    EXPECT_NE(page.find("Pause and menu: Escape"), std::string::npos) << page;
+    // A direction without a second key shows a dash.
+    ctx.controls.keys[static_cast<int>(KeyAction::Up)][1] = 0;
+    EXPECT_EQ(HelpKeyLines(ctx.controls)[0], "Steer: Left Right Up Down, A D - S");
 }
 
 TEST_F(Setup, HelpPagesTurnWithLeftAndRight) {
