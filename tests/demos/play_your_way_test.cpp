@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "app/demo_session.h"
+#include "app/headless_game.h"
 #include "common/temp_dir.h"
 #include "app/report.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/player_ship.h"
 #include "frontend/records_table.h"
+#include "platform/controls.h"
+#include "platform/input.h"
 #include "platform/services.h"
 #include "platform/steering.h"
 
@@ -411,6 +414,63 @@ TEST_F(Gamepad, SteersFiresAndPausesInPlayAndComesAndGoes) {
     }
     EXPECT_TRUE(session.replayDone());
     EXPECT_EQ(Report(session), original);
+}
+
+// The whole way with the pad alone: its D-pad and A through the menu, the
+// options and the gamepad page; Y pressed for fire is bound, written and
+// fires in play; B leaves.
+TEST_F(Gamepad, AButtonIsBoundOnTheGamepadPageWithThePadAloneAndFires) {
+    TempDir dir("dw_pyw_pad_bind");
+    std::unique_ptr<platform::Gamepads> pads = platform::CreateSdlGamepads("");
+    HeadlessOptions o;
+    o.userDir = dir.path.string();
+    o.seed = 5u;
+    o.steering = true;
+    o.gamepads = pads.get();
+    HeadlessGame game(o);
+    ASSERT_TRUE(game.Start());
+    GameContext& c = game.context();
+    VirtualPad pad;
+    const auto press = [&](SDL_GameControllerButton b) {
+        pad.Button(b, true);
+        game.Run(3);
+        pad.Button(b, false);
+        game.Run(3);
+    };
+    game.Run(2);
+    game.input().SetKey(DIK_SPACE, true);  // past the splash
+    game.Run(2);
+    game.input().SetKey(DIK_SPACE, false);
+    ASSERT_TRUE(game.RunUntil([&] { return c.mouseActive == 1 && c.assetLoadingActive == 0; }, 600));
+    game.Run(4);
+    for (int i = 0; i < 3; ++i) press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    press(SDL_CONTROLLER_BUTTON_A);  // the options
+    for (int i = 0; i < 4; ++i) press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    press(SDL_CONTROLLER_BUTTON_A);  // display and controls
+    press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);  // the gamepad page
+    press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // its fire row
+    press(SDL_CONTROLLER_BUTTON_A);  // waits for the new button; A itself is not taken
+    EXPECT_EQ(c.controls.Button(platform::PadAction::Fire, 0), platform::Controls::Defaults().pad[0][0]);
+    press(SDL_CONTROLLER_BUTTON_Y);
+    EXPECT_EQ(c.controls.Button(platform::PadAction::Fire, 0), platform::kPadY);
+    press(SDL_CONTROLLER_BUTTON_B);
+    press(SDL_CONTROLLER_BUTTON_B);  // the pages, then the options
+    ASSERT_TRUE(game.RunUntil([&] { return c.optionsClosed == 0 && c.currentScreen == Screen::Menu; }, 10));
+    std::ifstream in(dir.path / "settings.ini");
+    const std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(ini.find("PadFire=y"), std::string::npos) << ini;
+    // A new game, and Y fires.
+    for (int i = 0; i < 3; ++i) press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    press(SDL_CONTROLLER_BUTTON_A);
+    press(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_TRUE(game.RunUntil([&] { return c.gamePhase == GamePhase::Playing && c.shipAlive; }, 900));
+    game.Run(30);
+    EXPECT_EQ(c.mouseButtons[0], 0u);
+    pad.Button(SDL_CONTROLLER_BUTTON_Y, true);
+    game.Run(3);
+    EXPECT_EQ(c.mouseButtons[0], 1u);
+    pad.Button(SDL_CONTROLLER_BUTTON_Y, false);
+    game.Close();
 }
 
 TEST_F(Gamepad, MappingsComeFromTheUserDirectory) {
