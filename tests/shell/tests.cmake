@@ -30,3 +30,11 @@ if(XVFB_RUN AND TARGET gamedata)
   set_tests_properties(shell_setup_pages PROPERTIES LABELS "gl" TIMEOUT 300
     SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+# With vertical sync off a window still presents at most 100 frames a second.
+if(XVFB_RUN AND TARGET gamedata)
+  add_test(NAME shell_present_cap_without_vsync
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24" ${CMAKE_CURRENT_LIST_DIR}/present_cap.sh
+            $<TARGET_FILE:duskwhirl> ${CMAKE_BINARY_DIR}/shell_present_cap)
+  set_tests_properties(shell_present_cap_without_vsync PROPERTIES LABELS "gl" TIMEOUT 120
+    SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endif()
