@@ -43,12 +43,13 @@ target_link_options(duskwhirl PRIVATE
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728
   -sFORCE_FILESYSTEM=1 -lidbfs.js -sEXIT_RUNTIME=0
-  -sENVIRONMENT=web
+  -sENVIRONMENT=web -sMINIFY_HTML=0
   "-sEXPORTED_FUNCTIONS=${DW_WEB_EXPORTS}"
   "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,addRunDependency,removeRunDependency,callMain"
   -sINVOKE_RUN=0
-  --shell-file ${DW_WEB_DIR}/shell.html
-  --pre-js ${CMAKE_BINARY_DIR}/web/files.js
-  --pre-js ${DW_WEB_DIR}/page.js)
+  # SHELL: keeps each option with its file (CMake drops a repeated option).
+  "SHELL:--shell-file ${DW_WEB_DIR}/shell.html"
+  "SHELL:--pre-js ${CMAKE_BINARY_DIR}/web/files.js"
+  "SHELL:--pre-js ${DW_WEB_DIR}/page.js")
 set_property(TARGET duskwhirl APPEND PROPERTY LINK_DEPENDS
   ${DW_WEB_DIR}/shell.html ${DW_WEB_DIR}/page.js ${CMAKE_BINARY_DIR}/web/files.js)
