@@ -37,6 +37,8 @@ if(DW_HOST_GAMEDATA)
   add_custom_target(web_gamedata ALL DEPENDS ${CMAKE_BINARY_DIR}/gamedata.res)
 endif()
 
+file(WRITE ${CMAKE_BINARY_DIR}/web/sdl2-js-deps.json "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
+
 # No Asyncify, no threads: the browser calls one frame at a time.
 set(DW_WEB_EXPORTS _main,_dw_web_report,_dw_web_end_game_with_score)
 target_link_options(duskwhirl PRIVATE
@@ -44,6 +46,9 @@ target_link_options(duskwhirl PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728
   -sFORCE_FILESYSTEM=1 -lidbfs.js -sEXIT_RUNTIME=0
   -sENVIRONMENT=web -sMINIFY_HTML=0
+  # What SDL2's own JavaScript calls (Emscripten's SDL2 port adds the same),
+  # from a file: the names start with a $ that no build tool passes on whole.
+  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web/sdl2-js-deps.json"
   "-sEXPORTED_FUNCTIONS=${DW_WEB_EXPORTS}"
   "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,addRunDependency,removeRunDependency,callMain"
   -sINVOKE_RUN=0

@@ -167,9 +167,15 @@ bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mo
 }
 
 mode_t NewFileMode() {
+#ifdef __EMSCRIPTEN__
+    // The browser's file system has no users; its umask starts at 0777,
+    // which would make every new file unreadable.
+    return 0644;
+#else
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0644 & ~mask;
+#endif
 }
 
 // A file of the user directory has changed: the browser's page keeps a
