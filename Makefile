@@ -7,6 +7,9 @@
 #   make uninstall [PREFIX=/usr/local] [DESTDIR=] remove what install put there
 #   make deb    the Debian packages (dpkg-buildpackage), left in build-deb/
 #   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds
+#   make web    build the game for web browsers in build-web/ (Emscripten)
+#   make web-serve   serve build-web/ on http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
+#   make web-test    play the web build in headless Chromium and check it
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -17,7 +20,8 @@ PREFIX     ?= /usr/local
 DESTDIR    ?=
 DEB_OUT    ?= build-deb
 
-.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall deb
+.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall deb \
+        web web-serve web-test
 
 all: build
 
@@ -81,3 +85,18 @@ fuzz: build
 	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF -DDW_FUZZ_DATA_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
 	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The browser build: the native tools first (level compiler, assets), then the
+# libraries from Debian's sources (kept in $(WEB_BUILD)/sysroot), then the game.
+WEB_BUILD ?= build-web
+WEB_PORT  ?= 8080
+web: deps
+	@bash scripts/setup-deps.sh --web
+	@JOBS=$(JOBS) bash scripts/web/build.sh $(BUILD) $(WEB_BUILD)
+
+web-serve:
+	@echo "Duskwhirl 2 at http://127.0.0.1:$(WEB_PORT)/duskwhirl.html (Ctrl+C stops)"
+	@cd $(WEB_BUILD) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+
+web-test:
+	@bash scripts/web/test.sh $(BUILD) $(WEB_BUILD)

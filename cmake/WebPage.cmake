@@ -37,18 +37,24 @@ if(DW_HOST_GAMEDATA)
   add_custom_target(web_gamedata ALL DEPENDS ${CMAKE_BINARY_DIR}/gamedata.res)
 endif()
 
+file(WRITE ${CMAKE_BINARY_DIR}/web/sdl2-js-deps.json "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
+
 # No Asyncify, no threads: the browser calls one frame at a time.
 set(DW_WEB_EXPORTS _main,_dw_web_report,_dw_web_end_game_with_score)
 target_link_options(duskwhirl PRIVATE
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728
   -sFORCE_FILESYSTEM=1 -lidbfs.js -sEXIT_RUNTIME=0
-  -sENVIRONMENT=web
+  -sENVIRONMENT=web -sMINIFY_HTML=0
+  # What SDL2's own JavaScript calls (Emscripten's SDL2 port adds the same),
+  # from a file: the names start with a $ that no build tool passes on whole.
+  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web/sdl2-js-deps.json"
   "-sEXPORTED_FUNCTIONS=${DW_WEB_EXPORTS}"
   "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,addRunDependency,removeRunDependency,callMain"
   -sINVOKE_RUN=0
-  --shell-file ${DW_WEB_DIR}/shell.html
-  --pre-js ${CMAKE_BINARY_DIR}/web/files.js
-  --pre-js ${DW_WEB_DIR}/page.js)
+  # SHELL: keeps each option with its file (CMake drops a repeated option).
+  "SHELL:--shell-file ${DW_WEB_DIR}/shell.html"
+  "SHELL:--pre-js ${CMAKE_BINARY_DIR}/web/files.js"
+  "SHELL:--pre-js ${DW_WEB_DIR}/page.js")
 set_property(TARGET duskwhirl APPEND PROPERTY LINK_DEPENDS
   ${DW_WEB_DIR}/shell.html ${DW_WEB_DIR}/page.js ${CMAKE_BINARY_DIR}/web/files.js)

@@ -4,6 +4,7 @@
 #   setup-deps.sh           the packages of scripts/packages.txt
 #   setup-deps.sh --fuzz    clang and its sanitizer/libFuzzer runtime, whichever
 #                           version this Debian release offers
+#   setup-deps.sh --web     the browser build's packages (scripts/web/packages.txt)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wanted=()
@@ -13,10 +14,12 @@ if [ "${1:-}" = "--fuzz" ]; then
   # release has one; older releases ship it with clang itself.
   if apt-cache show libclang-rt-dev >/dev/null 2>&1; then wanted+=(libclang-rt-dev); fi
 else
+  list="$here/packages.txt"
+  [ "${1:-}" = "--web" ] && list="$here/web/packages.txt"
   while read -r pkg; do
     pkg=${pkg%%#*}; pkg=$(echo "$pkg" | xargs)
     [ -n "$pkg" ] && wanted+=("$pkg")
-  done < "$here/packages.txt"
+  done < "$list"
 fi
 missing=()
 for pkg in "${wanted[@]}"; do

@@ -240,11 +240,14 @@
       Module.dwReplayResult = { status: status, report: report };
       return;
     }
+    running = true;
     Module.callMain(programArgs);
   };
 
   // The state of the running game, as the report of --report has it.
-  Module.dwReport = () => Module.UTF8ToString(Module._dw_web_report());
+  // Empty until the program runs.
+  let running = false;
+  Module.dwReport = () => (running ? Module.UTF8ToString(Module._dw_web_report()) : '');
 
   Module.onAbort = (what) => showMessage('Duskwhirl 2', 'The game stopped: ' + what);
 })();

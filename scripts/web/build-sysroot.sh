@@ -99,14 +99,44 @@ fetch() {
 emulator="$(command -v node);--no-experimental-fetch"
 node --no-experimental-fetch -e 0 2>/dev/null || emulator=$(command -v node)
 
+# The answers of a library's configure checks (HAVE_..., type sizes) for
+# this compiler and version, recorded from a full configure in
+# presets/NAME.cmake: with them CMake skips the checks, each of which is a
+# run of Emscripten's compiler and linker (SDL2 has hundreds). A preset
+# whose first line names another compiler or version is not used.
+preset_header() { echo "# $1 $2 $emcc_version"; }
+preset_args() {
+  local name=$1 pkg=$2 ver=$3 file="$here/presets/$1.cmake"
+  if [ -f "$file" ] && [ "$(head -1 "$file")" = "$(preset_header "$pkg" "$ver")" ]; then
+    echo "-C$file"
+  fi
+}
+# Writes the answers of a full configure as a preset, to be added to
+# scripts/web/presets/ when the pinned version or the compiler changes.
+record_preset() {
+  local name=$1 pkg=$2 ver=$3 bdir="$web/sysroot-build/$1" out="$web/presets/$1.cmake"
+  mkdir -p "$web/presets"
+  {
+    preset_header "$pkg" "$ver"
+    echo "# The answers of this library's configure checks (scripts/web/build-sysroot.sh)."
+    grep -E '^[A-Za-z0-9_]+:INTERNAL=' "$bdir/CMakeCache.txt" |
+      grep -vE '^(CMAKE_|FIND_PACKAGE_MESSAGE_DETAILS_|_)|:INTERNAL=.*/' | LC_ALL=C sort |
+      sed -E 's/^([A-Za-z0-9_]+):INTERNAL=(.*)$/set(\1 "\2" CACHE INTERNAL "")/'
+  } >"$out"
+  echo "build-sysroot: $name configured without a preset; its answers are in $out" \
+       "(copy it to scripts/web/presets/ to skip the checks next time)"
+}
+
 # Every library: static, Release, no programs, tests or documents, found by
 # the next one through the sysroot.
 build() {
   local name=$1 src=$2; shift 2
   local bdir="$web/sysroot-build/$name"
-  echo "build-sysroot: $name"
+  local preset
+  preset=$(preset_args "$name" "$pkg" "$ver")
+  echo "build-sysroot: $name${preset:+ (configure checks answered by ${preset#-C$root/})}"
   rm -rf "$bdir"
-  emcmake cmake -S "$src" -B "$bdir" -Wno-dev \
+  emcmake cmake -S "$src" -B "$bdir" -Wno-dev ${preset:+"$preset"} \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$sysroot" \
     -DCMAKE_PREFIX_PATH="$sysroot" \
@@ -117,11 +147,27 @@ build() {
     -DCMAKE_C_FLAGS="-ffp-contract=off" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" \
     "$@" >"$bdir.configure.log" 2>&1 || { tail -40 "$bdir.configure.log"; die "configuring $name failed"; }
+  [ -n "$preset" ] || record_preset "$name" "$pkg" "$ver"
   local targets=()
   for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
   cmake --build "$bdir" -j"$jobs" "${targets[@]}" >"$bdir.build.log" 2>&1 ||
     { tail -40 "$bdir.build.log"; die "building $name failed"; }
   cmake --install "$bdir" >"$bdir.install.log" 2>&1 || { tail -40 "$bdir.install.log"; die "installing $name failed"; }
+}
+
+write_mixer_pc() {
+  cat >"$sysroot/lib/pkgconfig/SDL2_mixer.pc" <<EOF
+prefix=$sysroot
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: SDL2_mixer
+Description: the mixer library for SDL2 (built for the web)
+Version: ${1%%+*}
+Requires: sdl2
+Libs: -L\${libdir} -lSDL2_mixer
+Cflags: -I\${includedir}/SDL2
+EOF
 }
 
 mkdir -p "$web/sysroot-build"
@@ -153,7 +199,8 @@ for line in "${resolved[@]}"; do
       ;;
     libjpeg-turbo)
       build libjpeg "$src" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
-        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DCMAKE_SYSTEM_PROCESSOR=wasm32
+        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DCMAKE_SYSTEM_PROCESSOR=wasm32 \
+        -DCMAKE_INSTALL_LIBDIR="$sysroot/lib"  # a relative one is taken from the working directory
       ;;
     libzip)
       build libzip "$src" -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
@@ -174,6 +221,8 @@ for line in "${resolved[@]}"; do
         -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_WAVPACK=OFF \
         -DSDL2MIXER_CMD=OFF -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
         -DSDL2_DIR="$sysroot/lib/cmake/SDL2"
+      # Its CMake writes no pkg-config file for the static library.
+      [ -f "$sysroot/lib/pkgconfig/SDL2_mixer.pc" ] || write_mixer_pc "${ver#*:}"
       ;;
     *) die "no recipe for $pkg" ;;
   esac

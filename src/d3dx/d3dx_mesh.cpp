@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -246,7 +245,12 @@ float ReadFloat(const unsigned char* p) {
 }
 
 // Key of a position for exact matching: -0 and +0 are the same point.
-uint32_t PositionBits(float f) { return f == 0.0f ? 0u : std::bit_cast<uint32_t>(f); }
+uint32_t PositionBits(float f) {
+    if (f == 0.0f) return 0u;
+    uint32_t u;  // std::bit_cast is missing from the browser build's libc++
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
 
 // One representative vertex per distinct position: exact bits (with -0 as
 // +0) when epsilon is not above 0, else within epsilon on every axis.

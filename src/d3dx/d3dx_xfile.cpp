@@ -1,7 +1,9 @@
 #include "d3dx/d3dx_xfile.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -94,8 +96,24 @@ private:
         const char* b = t.text.data();
         const char* e = b + t.text.size();
         if (b < e && *b == '+') ++b;
+        return ParseFloat(b, e, out) && std::isfinite(out);
+    }
+
+    // The whole of [b, e) as a float, rounded to nearest.
+    static bool ParseFloat(const char* b, const char* e, float& out) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
         const auto r = std::from_chars(b, e, out);
-        return r.ec == std::errc() && r.ptr == e && std::isfinite(out);
+        return r.ec == std::errc() && r.ptr == e;
+#else
+        // A standard library without from_chars for floats (the browser
+        // build's): strtof, which the C locale makes read the same numbers.
+        if (b == e || *b == '+' || *b == ' ') return false;
+        const std::string text(b, e);
+        char* end = nullptr;
+        errno = 0;
+        out = std::strtof(text.c_str(), &end);
+        return errno == 0 && end == text.c_str() + text.size();
+#endif
     }
 
     bool ReadDword(DWORD& out) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/web_page.h"
 
 namespace platform {
 
@@ -56,6 +57,8 @@ std::uint16_t SdlDesktop::UserDefaultLangID() {
 }
 
 bool SdlDesktop::OpenUrl(const std::string& url) {
+    // In the browser the page opens it in a new tab.
+    if (kInBrowser) return OpenOnPage(url);
     return !url.empty() && SDL_OpenURL(url.c_str()) == 0;
 }
 

@@ -1,9 +1,17 @@
 #include "platform/gl_drawable_size.h"
 
+#ifndef __EMSCRIPTEN__
 #include <epoxy/egl.h>
 #include <epoxy/glx.h>
+#endif
 
 namespace platform {
+
+#ifdef __EMSCRIPTEN__
+// The browser has no window system to ask: the canvas is the size SDL gives.
+bool CurrentGlxDrawableSize(int&, int&) { return false; }
+bool CurrentEglSurfaceSize(int&, int&) { return false; }
+#else
 
 namespace {
 
@@ -37,5 +45,7 @@ bool CurrentEglSurfaceSize(int& width, int& height) {
     height = h;
     return true;
 }
+
+#endif
 
 }  // namespace platform

@@ -2,14 +2,14 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <epoxy/gl.h>
-
 #include <cstdio>
 #include <deque>
 
 #include "platform/gfx_device_gl.h"
+#include "platform/gl_api.h"
 #include "platform/gl_drawable_size.h"
 #include "platform/shell.h"
+#include "platform/web_page.h"
 
 namespace platform {
 
@@ -19,7 +19,8 @@ constexpr const char* kWindowClass = "duskwhirl";
 
 class SdlShell final : public Shell {
 public:
-    explicit SdlShell(GlContextKind kind) : es_(kind == GlContextKind::Es30) {}
+    // The browser's WebGL 2 is always OpenGL ES 3.0.
+    explicit SdlShell(GlContextKind kind) : es_(kInBrowser || kind == GlContextKind::Es30) {}
     ~SdlShell() override {
         ReleaseDevice();
         DestroyMainWindow();
@@ -86,9 +87,7 @@ public:
                 error = DeviceError::NoDirect3D;
                 return nullptr;
             }
-            if (epoxy_is_desktop_gl() == es_ || epoxy_gl_version() < (es_ ? 30 : 33)) {
-                std::fprintf(stderr, "duskwhirl: %s is not available (got %s%d.%d)\n", ApiName(),
-                             epoxy_is_desktop_gl() ? "" : "ES ", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+            if (!ContextIsAsAsked()) {
                 SDL_GL_DeleteContext(context_);
                 context_ = nullptr;
                 error = DeviceError::NoDirect3D;
@@ -134,6 +133,13 @@ public:
                 event = pending_.front();
                 pending_.pop_front();
                 return true;
+            }
+            // In the browser Escape takes the pointer lock away: as a focus
+            // loss and return on the desktop, the game pauses.
+            if (PointerLockLost()) {
+                Push(ShellEventType::Deactivate);
+                Push(ShellEventType::Activate);
+                continue;
             }
             SDL_Event e;
             if (!SDL_PollEvent(&e)) return false;
@@ -204,6 +210,7 @@ public:
 
     void MessageBox(const std::string& caption, const std::string& text, bool error) override {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        if (ShowOnPage(caption, text, error)) return;  // in the browser
         // One button that Enter and Escape both press.
         const SDL_MessageBoxButtonData ok{
             SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
@@ -252,6 +259,19 @@ private:
             }
         }
         return videoUp_;
+    }
+
+    // The context SDL made is the API asked for, at its version or later;
+    // else says what it got.
+    bool ContextIsAsAsked() const {
+#ifdef __EMSCRIPTEN__
+        return true;
+#else
+        if (epoxy_is_desktop_gl() != es_ && epoxy_gl_version() >= (es_ ? 30 : 33)) return true;
+        std::fprintf(stderr, "duskwhirl: %s is not available (got %s%d.%d)\n", ApiName(),
+                     epoxy_is_desktop_gl() ? "" : "ES ", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+        return false;
+#endif
     }
 
     // SDL takes a full-screen request for done at once; without a window

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/web_page.h"
+
 namespace platform {
 
 namespace {
@@ -165,9 +167,22 @@ bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mo
 }
 
 mode_t NewFileMode() {
+#ifdef __EMSCRIPTEN__
+    // The browser's file system has no users; its umask starts at 0777,
+    // which would make every new file unreadable.
+    return 0644;
+#else
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0644 & ~mask;
+#endif
+}
+
+// A file of the user directory has changed: the browser's page keeps a
+// copy of the directory in its storage.
+StoreResult Written(StoreResult result = StoreResult::Written) {
+    if (result == StoreResult::Written) UserFilesChanged();
+    return result;
 }
 
 }  // namespace
@@ -178,9 +193,9 @@ StoreResult ReplaceFile(const std::string& path, const std::string& bytes, std::
     if (!WriteTemporary(path, bytes, NewFileMode(), name, made)) return StoreResult::Failed;
     if (temp) {
         *temp = name;
-        return StoreResult::Written;
+        return Written();
     }
-    if (::rename(name.c_str(), path.c_str()) == 0) return StoreResult::Written;
+    if (::rename(name.c_str(), path.c_str()) == 0) return Written();
     ::unlink(name.c_str());
     return StoreResult::Failed;
 }
@@ -192,7 +207,7 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
     if (exists && ReadOnlyFile(st, path)) return StoreResult::ReadOnly;
     struct stat link {};
     const bool isLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-    if (isLink) return WriteInPlace(path, bytes);
+    if (isLink) return Written(WriteInPlace(path, bytes));
 
     // The temporary file: a new name of its own (two copies of the game never
     // share one), never followed through a link, never a FIFO.
@@ -203,10 +218,10 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
         // bytes in place (a missing one cannot be made). A failed write
         // keeps the old file.
         const bool dirReadOnly = !made && (errno == EACCES || errno == EPERM || errno == EROFS);
-        if (dirReadOnly && exists) return WriteInPlace(path, bytes);
+        if (dirReadOnly && exists) return Written(WriteInPlace(path, bytes));
         return StoreResult::Failed;
     }
-    if (::rename(temp.c_str(), path.c_str()) == 0) return StoreResult::Written;
+    if (::rename(temp.c_str(), path.c_str()) == 0) return Written();
     ::unlink(temp.c_str());
     return StoreResult::Failed;
 }

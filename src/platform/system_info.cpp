@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <sched.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten/heap.h>
+#else
 #include <sys/sysinfo.h>
+#endif
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -67,6 +71,13 @@ SystemFacts RealSystemInfo::Gather() {
     f.processorName = GetProcessorName();
     long n = sysconf(_SC_NPROCESSORS_ONLN);
     f.processorCount = n > 0 ? static_cast<std::uint32_t>(n) : 1;
+#ifdef __EMSCRIPTEN__
+    // The browser runs the game on one thread in a memory that can grow to
+    // a limit: that is its whole machine.
+    f.activeProcessorMask = 1;
+    f.totalMemoryBytes = emscripten_get_heap_max();
+    f.freeMemoryBytes = f.totalMemoryBytes - emscripten_get_heap_size();
+#else
     cpu_set_t set;
     CPU_ZERO(&set);
     if (sched_getaffinity(0, sizeof set, &set) == 0) {
@@ -75,12 +86,13 @@ SystemFacts RealSystemInfo::Gather() {
             if (CPU_ISSET(i, &set)) mask |= 1u << i;
         f.activeProcessorMask = mask;
     }
-    f.cpuMhz = GetCpuSpeed();
     struct sysinfo si {};
     if (sysinfo(&si) == 0) {
         f.totalMemoryBytes = static_cast<std::uint64_t>(si.totalram) * si.mem_unit;
         f.freeMemoryBytes = static_cast<std::uint64_t>(si.freeram) * si.mem_unit;
     }
+#endif
+    f.cpuMhz = GetCpuSpeed();
     // Available memory (free plus reclaimable caches) reads truer than MemFree.
     if (std::FILE* m = OpenRegularFile("/proc/meminfo", "rb")) {
         char line[256];

@@ -32,7 +32,17 @@ bool ShowOnPage(const std::string& caption, const std::string& text, bool error)
 
 bool OpenOnPage(const std::string& url) { return !url.empty() && dw_page_open(url.c_str()) != 0; }
 
-void UserFilesChanged() { dw_page_persist(); }
+namespace {
+bool userFilesChanged = false;
+}  // namespace
+
+void UserFilesChanged() { userFilesChanged = true; }
+
+void SaveUserFiles() {
+    if (!userFilesChanged) return;
+    userFilesChanged = false;
+    dw_page_persist();
+}
 
 bool PointerLockLost() {
     static bool locked = false;
@@ -50,6 +60,7 @@ void ProgramEnded(int status) { dw_page_ended(status); }
 bool ShowOnPage(const std::string&, const std::string&, bool) { return false; }
 bool OpenOnPage(const std::string&) { return false; }
 void UserFilesChanged() {}
+void SaveUserFiles() {}
 bool PointerLockLost() { return false; }
 void ProgramEnded(int) {}
 

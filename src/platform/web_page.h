@@ -20,9 +20,11 @@ bool ShowOnPage(const std::string& caption, const std::string& text, bool error)
 // false on the desktop or when the page does not take it.
 bool OpenOnPage(const std::string& url);
 
-// A file of the user directory was written: the page copies the directory
-// to the browser's storage.
+// A file of the user directory was written. The page copies the directory
+// to the browser's storage at the end of the frame (SaveUserFiles), when the
+// save's last rename is done.
 void UserFilesChanged();
+void SaveUserFiles();
 
 // True once after the browser took the pointer lock from the game (the
 // player pressed Escape), as a focus loss on the desktop.

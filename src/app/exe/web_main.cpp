@@ -19,7 +19,9 @@ bool running = false;
 std::string report;
 
 void Frame() {
-    if (program->StepFrame()) return;
+    const bool more = program->StepFrame();
+    platform::SaveUserFiles();
+    if (more) return;
     running = false;
     emscripten_cancel_main_loop();
     const int status = program->exitStatus();

@@ -1,0 +1,10 @@
+# zlib 1:1.2.13.dfsg-1 emcc (Emscripten gcc/clang-like replacement + linker emulating GNU ld) 3.1.6 ()
+# The answers of this library's configure checks (scripts/web/build-sysroot.sh).
+set(HAVE_FSEEKO "1" CACHE INTERNAL "")
+set(HAVE_OFF64_T "TRUE" CACHE INTERNAL "")
+set(HAVE_STDDEF_H "1" CACHE INTERNAL "")
+set(HAVE_STDINT_H "1" CACHE INTERNAL "")
+set(HAVE_SYS_TYPES_H "1" CACHE INTERNAL "")
+set(OFF64_T "8" CACHE INTERNAL "")
+set(OFF64_T_run_result "8" CACHE INTERNAL "")
+set(Z_HAVE_UNISTD_H "1" CACHE INTERNAL "")
