@@ -40,6 +40,8 @@ public:
 
     const ScreenVertex* IconQuads() const { return icons_; }
     const ScreenVertex* Buttons() const { return buttons_; }  // back, page 1 button, page 2 button
+    const ScreenVertex* Frame() const { return frame_; }
+    const ScreenVertex* Page2Lines() const { return page2_; }  // the title, then the lines
 
 private:
     void LayoutIcons();
