@@ -81,6 +81,7 @@ constexpr Rect kShotFrameGem{64, 320, 64, 64};     // ornament
 constexpr Rect kBossPortrait{416, 0, 96, 72};     // bosses 1-4
 constexpr Rect kBoss0Portrait{132, 419, 91, 92};
 constexpr Rect kBossHealth{494, 488, 18, 24};     // all five bosses
+constexpr Rect kBossHealthFrame{384, 472, 104, 40};  // behind the bar, all five
 constexpr Rect kBoss0Body{0, 0, 384, 192};
 constexpr Rect kBoss0BayOpen{0, 208, 128, 64};    // lit bay interior, centred on the bay
 constexpr Rect kBoss0DoorL{128, 208, 64, 64};

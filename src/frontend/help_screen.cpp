@@ -63,7 +63,7 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
     ui::PrepareQuads(lines_, kIcons + 1, kZ, 0xFFFFFFFFu);
     for (int k = 0; k < kPage2Lines; ++k) {
         const ui::Cell cell = ui::HelpPage2Cell(k);
-        const float y = -0.53f + 0.092f * static_cast<float>(k);  // the title in the frame's band
+        const float y = ui::HelpPage2LineTop(k);
         SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0,
                       cell.v1);
     }

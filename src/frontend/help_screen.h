@@ -48,6 +48,8 @@ public:
     const ScreenVertex* Buttons() const { return buttons_; }  // back, page 1 button, page 2 button
     // The texts of page 2's key lines as they were last written.
     const std::array<std::string, kHelpKeyLines>& KeyLines() const { return keyLines_; }
+    const ScreenVertex* Frame() const { return frame_; }
+    const ScreenVertex* Page2Lines() const { return page2_; }  // the title, then the lines
 
 private:
     void LayoutIcons();

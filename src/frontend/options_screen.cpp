@@ -17,12 +17,14 @@ namespace dw {
 namespace {
 
 constexpr float kZ = 0.5f;
-// y bands of the three tracks: sound, music, mouse.
+// The three tracks (sound, music, mouse): each is drawn over exactly the
+// band a click or a drag takes.
+constexpr float kTrackLeft = 0.27f, kTrackRight = 0.62f;
 constexpr float kTrackTop[3] = {-0.16f, 0.09f, 0.34f};
 constexpr float kTrackBottom[3] = {-0.095f, 0.155f, 0.405f};
 
 bool InBand(const GameContext& c, int slider) {
-    return c.layoutCursorX > 0.27f && c.layoutCursorX < 0.62f &&
+    return c.layoutCursorX > kTrackLeft && c.layoutCursorX < kTrackRight &&
            c.layoutCursorY > kTrackTop[slider] && c.layoutCursorY < kTrackBottom[slider];
 }
 
@@ -58,7 +60,7 @@ std::int32_t OptionsScreen::RestoreDeviceObjects() {
     for (int i = 0; i < 3; ++i) {
         SetQuadScreen(widgets_ + 6 * i, left[i], right[i], top[i], top[i] + 0.063f, labels[i].u0,
                       labels[i].u1, labels[i].v0, labels[i].v1);
-        SetQuadScreen(widgets_ + 6 * (3 + i), 0.233f, 0.633f, kTrackTop[i], kTrackBottom[i],
+        SetQuadScreen(widgets_ + 6 * (3 + i), kTrackLeft, kTrackRight, kTrackTop[i], kTrackBottom[i],
                       ui::kSliderTrack.u0, ui::kSliderTrack.u1, ui::kSliderTrack.v0,
                       ui::kSliderTrack.v1);
     }

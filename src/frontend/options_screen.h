@@ -40,8 +40,9 @@ public:
     std::unique_ptr<SetupScreen> setup;  // open while the setup pages show
     static constexpr ui::Area kSetupButton{0.342f, 0.692f, 0.515f, 0.57f};
 
-    // Knob quads: sound, music, mouse.
+    // Knob and track quads: sound, music, mouse.
     const ScreenVertex* Knob(int i) const { return widgets_ + 6 * (6 + i); }
+    const ScreenVertex* Track(int i) const { return widgets_ + 6 * (3 + i); }
     const ScreenVertex* BackButton() const { return panel_ + 6; }
     const ScreenVertex* SetupButton() const { return panel_ + 12; }
 

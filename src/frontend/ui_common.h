@@ -61,6 +61,13 @@ inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display 
 inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;
 constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28); }
+// The help frame's title band ends in a rule this far down the frame.
+inline constexpr float kHelpFrameBandEnd = 56.0f / 366.0f;
+// Top of page 2's line k (0.06 high): the title in the frame's band, the
+// lines below the band's rule, from where page 1's lines start.
+constexpr float HelpPage2LineTop(int k) {
+    return k == 0 ? -0.53f : -0.346f + 0.092f * static_cast<float>(k - 1);
+}
 // "BoardTex": the caret of name entry and the menu's emblem plate.
 inline constexpr Cell kCaret = TexelCell(96, 128, 16, 32);
 inline constexpr Cell kMenuEmblem = TexelCell(256, 192, 128, 74);

@@ -34,8 +34,10 @@ public:
     float HalfHeight() const { return halfHeight; }
     std::uint32_t Slot() const { return slot; }
     std::uint32_t State() const { return state; }
-    // The status panel: portrait quad, then the health bar quad.
+    // The status panel: portrait quad, the health bar's frame, the bar.
     const ScreenVertex* Panel() const { return panel; }
+    const ScreenVertex* HealthBarFrame() const { return panel + 6; }
+    const ScreenVertex* HealthBar() const { return panel + 12; }
     // Width of the health bar in field units (0.4 at full health).
     float BarWidth() const;
 
@@ -73,7 +75,7 @@ protected:
     float bodyU[4] = {0, 0.75f, 0, 0.375f};
     ScreenVertex body[6] = {};
     ScreenVertex shadow[6] = {};
-    ScreenVertex panel[12] = {};
+    ScreenVertex panel[18] = {};
 };
 
 }  // namespace dw

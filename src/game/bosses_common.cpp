@@ -70,8 +70,14 @@ void Boss::BuildPanel() {
         SetQuadScreen(panel, -0.72f, -0.55f, -0.93f, 0.17f * aspect - 0.93f, 0.257f, 0.436f, 0.818f, 0.999f);
     else
         SetQuadScreenTexels(panel, -0.72f, -0.55f, -0.93f, 0.17f * aspect - 0.93f, 416, 96, 0, 72);
-    SetQuadScreen(panel + 6, -0.52f, -0.52f + BarWidth(), -0.9f, -0.87f, 0.964f, 0.999f, 0.952f, 0.999f);
-    SetVertexLook(panel, 12, 0xffffffff, 0.2f);
+    // The bar's frame, then the bar in its trough (the frame's art holds the
+    // trough exactly where the bar lies at full health).
+    const auto& f = bosskit::layout::kBossHealthFrame;
+    SetQuadScreen(panel + 6, -0.535f, -0.105f, -0.925f, -0.845f, (static_cast<float>(f.x) + 0.5f) / 512.0f,
+                  (static_cast<float>(f.x + f.w) - 0.5f) / 512.0f, (static_cast<float>(f.y) + 0.5f) / 512.0f,
+                  (static_cast<float>(f.y + f.h) - 0.5f) / 512.0f);
+    SetQuadScreen(panel + 12, -0.52f, -0.52f + BarWidth(), -0.905f, -0.865f, 0.964f, 0.999f, 0.952f, 0.999f);
+    SetVertexLook(panel, 18, 0xffffffff, 0.2f);
 }
 
 void Boss::SetBody(float u0, float u1, float v0, float v1) {
@@ -153,7 +159,7 @@ std::int32_t Boss::Render() {
     SubmitSprite(context, sheet, shadow, 2, 2.83f);
     SubmitSprite(context, sheet, body, 2, 2.579f);
     RenderParts();
-    SubmitSprite(context, sheet, panel, 4, 1.71f);
+    SubmitSprite(context, sheet, panel, 6, 1.71f);
     return 0;
 }
 }  // namespace dw

@@ -138,9 +138,17 @@ TEST_F(SpecCells, EveryBonusFrameOfEveryStrip) {
 
 TEST_F(SpecCells, BossPortraitsHealthBarsAndLights) {
     expect_drawn("BigBoss0", {{"portrait", 0.257, 0.436, 0.818, 0.999}});
-    expect_drawn("BigBoss0", {{"health colour", 0.964, 0.999, 0.952, 0.999}}, true);
     for (const char* boss : {"BigBoss1", "BigBoss2", "BigBoss3", "BigBoss4"})
         expect_drawn(boss, {{"portrait", 0.8125, 1.0, 0.0, 0.140625}}, true);
+    // Every boss's bar: its colour, and behind it a frame whose trough is
+    // opaque wherever the bar lies (6..166 x 6..18 of the frame's
+    // 172 x 24 on screen), so the bar and what it has lost read over any
+    // backdrop.
+    const auto& f = assetgen::layout::kBossHealthFrame;
+    const Uv trough{"health bar trough", (f.x + f.w * 6 / 172.0) / 512, (f.x + f.w * 166 / 172.0) / 512,
+                    (f.y + f.h * 6 / 24.0) / 512, (f.y + f.h * 18 / 24.0) / 512};
+    for (const char* boss : {"BigBoss0", "BigBoss1", "BigBoss2", "BigBoss3", "BigBoss4"})
+        expect_drawn(boss, {{"health colour", 0.964, 0.999, 0.952, 0.999}, trough}, true);
     expect_drawn("BigBoss3", {{"arm light", 0.75, 0.8125, 0.0625, 0.125},
                               {"cloud puff", 0.751953, 0.810547, 0.064453, 0.123047}});
 }

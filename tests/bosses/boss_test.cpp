@@ -281,11 +281,20 @@ TEST_F(BossTest, HealthBarFollowsHitPointsForEveryBoss) {
             slot.hitPoints = hp;
             Frame();
             if (code == 16) slot.hitPoints = hp;  // repairs come later in the fight
-            const ScreenVertex* bar = boss->Panel() + 6;
+            const ScreenVertex* bar = boss->HealthBar();
             const float width = (bar[1].x - bar[0].x) / (w * 0.5f);
             EXPECT_NEAR(width, 0.4f * static_cast<float>(hp) / 20000.0f, 0.003f);
             EXPECT_NEAR(bar[0].x, (-0.52f + 1.0f) * w * 0.5f, 0.01f);
+            // The frame stays whole around the bar at full length, whatever is left.
+            const ScreenVertex* frame = boss->HealthBarFrame();
+            EXPECT_NEAR(frame[0].x, bar[0].x - 0.015f * w * 0.5f, 0.01f);
+            EXPECT_NEAR(frame[1].x, bar[0].x + 0.415f * w * 0.5f, 0.01f);
+            EXPECT_LT(frame[0].y, bar[0].y);
+            EXPECT_GT(frame[2].y, bar[2].y);
         }
+        // Thick enough to read at a glance: 12 of the 24 px of its frame on an 800 x 600 screen.
+        const ScreenVertex* bar = boss->HealthBar();
+        EXPECT_NEAR((bar[2].y - bar[0].y) / static_cast<float>(ctx.screenHeight), 0.02f, 0.001f);
         ctx.gameStartPending = 1;  // clear it away for the next one
         Frame();
         ctx.gameStartPending = 0;

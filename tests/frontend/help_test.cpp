@@ -2,8 +2,11 @@
 // area on each page, what each page draws, the icons' animation.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "render/render_queue.h"
 #include "frontend/help_screen.h"
+#include "frontend/ui_common.h"
 #include "frontend_fixture.h"
 
 namespace dw {
@@ -47,6 +50,32 @@ TEST_F(Help, AHeldClickDoesNotCloseItAndThePageButtonTurnsThePage) {
     Click();
     EXPECT_EQ(ctx.helpClosed, 1);
     EXPECT_TRUE(Objects("help").empty());
+}
+
+// Page 2 at the smallest window and a wide one (the 4:3 picture of
+// 1920 x 1080): the title inside the frame's band, every line below the
+// band's rule, none over the next, the last above the buttons.
+TEST_F(Help, PageTwoKeepsItsLinesBetweenTheTitleBandAndTheButtons) {
+    HelpScreen* h = Open();
+    for (const auto& [w, hgt] : {std::pair{800, 600}, std::pair{1440, 1080}}) {
+        SCOPED_TRACE(w);
+        ctx.screenWidth = w;
+        ctx.screenHeight = hgt;
+        h->RestoreDeviceObjects();
+        const ScreenVertex* frame = h->Frame();
+        const float rule = frame[0].y + ui::kHelpFrameBandEnd * (frame[2].y - frame[0].y);
+        const ScreenVertex* lines = h->Page2Lines();
+        EXPECT_GT(lines[0].y, frame[0].y);
+        EXPECT_LT(lines[2].y, rule);
+        for (int k = 1; k < HelpScreen::kPage2Lines; ++k) {
+            const ScreenVertex* line = lines + 6 * k;
+            EXPECT_GT(line[0].y, rule + 0.01f * static_cast<float>(hgt)) << "line " << k;
+            if (k + 1 < HelpScreen::kPage2Lines) {
+                EXPECT_LE(line[2].y, line[6].y) << "line " << k;
+            }
+        }
+        EXPECT_LT(lines[6 * (HelpScreen::kPage2Lines - 1) + 2].y, h->Buttons()[0].y);
+    }
 }
 
 TEST_F(Help, IconsStepAtTwentyFiveFramesASecondAndWrap) {

@@ -91,6 +91,38 @@ TEST_F(Options, DraggingSetsTheValuesAndLeavingSavesThem) {
               std::string::npos);
 }
 
+// Each track is drawn over the band that takes the clicks: a click just
+// inside either end of what is drawn moves that slider to its end.
+TEST_F(Options, AClickAtEitherEndOfEachDrawnTrackMovesItsSlider) {
+    OptionsScreen* o = Open();
+    ctx.mouseButtons[0] = 0;  // the click that opened the screen is let go
+    Frame();
+    const float halfW = static_cast<float>(ctx.screenWidth) * 0.5f;
+    const float halfH = static_cast<float>(ctx.screenHeight) * 0.5f;
+    auto value = [&](int slider) {
+        return slider == 0 ? static_cast<float>(ctx.soundVolume) / 100.0f
+               : slider == 1 ? static_cast<float>(ctx.musicVolume) / 100.0f
+                             : ctx.mouseSpeed - 0.5f;
+    };
+    for (int slider = 0; slider < 3; ++slider) {
+        const ScreenVertex* track = o->Track(slider);
+        const float left = track[0].x / halfW - 1.0f, right = track[1].x / halfW - 1.0f;
+        const float middle = (track[0].y + track[2].y) * 0.5f / halfH - 1.0f;
+        const float inside = 0.02f * (right - left);  // past the plate's rounded end
+        for (const bool low : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "slider " << slider << (low ? " left" : " right"));
+            ctx.soundVolume = ctx.musicVolume = 50;
+            ctx.mouseSpeed = 1.0f;
+            Cursor(low ? left + inside : right - inside, middle);
+            Click();
+            if (low)
+                EXPECT_LT(value(slider), 0.05f);
+            else
+                EXPECT_GT(value(slider), 0.95f);
+        }
+    }
+}
+
 TEST_F(Options, AStoreThatCannotOpenWritesNothingButStillCloses) {
     settings.inner.failCreate = true;
     Open();

@@ -38,3 +38,13 @@ if(XVFB_RUN AND TARGET gamedata)
   set_tests_properties(shell_present_cap_without_vsync PROPERTIES LABELS "gl" TIMEOUT 120
     SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 endif()
+
+# On a screen smaller than the window remembered or asked for, the window is
+# cut to the screen, and the size remembered at the close fits it too.
+if(XVFB_RUN AND TARGET gamedata)
+  add_test(NAME shell_window_fits_the_screen
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24" sh ${CMAKE_CURRENT_LIST_DIR}/window_fits.sh
+            $<TARGET_FILE:duskwhirl> ${CMAKE_BINARY_DIR}/shell_window_fits)
+  set_tests_properties(shell_window_fits_the_screen PROPERTIES LABELS "gl" TIMEOUT 300
+    SKIP_RETURN_CODE 77 ENVIRONMENT "SDL_AUDIODRIVER=dummy" FAIL_REGULAR_EXPRESSION "FAIL:")
+endif()

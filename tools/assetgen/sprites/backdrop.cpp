@@ -1,6 +1,7 @@
 // What scrolls behind the fight: the space backdrops and their overlays
 // ("FoneTex"), and the station plating the ground guns stand on ("GroundTex").
-// Every tile repeats seamlessly in both directions.
+// Every tile repeats seamlessly in both directions, over the span the game
+// samples.
 #include <algorithm>
 #include <cmath>
 
@@ -40,22 +41,46 @@ double warped(const Noise& base, const Noise& wx, const Noise& wy, int period, d
 // Ridged noise: thin bright lines where the noise crosses its middle.
 double ridge(double n, double width) { return std::pow(clamp01(1 - std::fabs(n - 0.5) / width), 3.0); }
 
-// A faint star: a texel-sized point with a tiny soft rim, no spikes. The
-// tile (x0, y0, size) wraps, so a star near an edge shows on the opposite one.
-void faint_star(Canvas& c, int x0, int y0, int size, double x, double y, double r, Rgb col, double a) {
+// Where a tile repeats. The game shows every cell of "FoneTex" from 0.001
+// inside its edges (0.512 texels of the 512-texel sheet) and lays the cells
+// edge to edge, so one tile's last sampled line meets the next tile's first:
+// the picture must repeat over exactly that sampled span, or each edge of the
+// 4 x 4 grid skips a texel and the grid shows as seams. The texels between
+// the sampled span and the cell's edge hold the picture's wrap, so bilinear
+// filtering at the edge blends continuous neighbours.
+constexpr double kSampleInset = 0.512;
+
+struct Span {
+    int size;  // texels of the cell
+    double period() const { return size - 2 * kSampleInset; }
+    // Position in the repeat (0..1) of the centre of texel x of the cell.
+    double at(int x) const { return (x + 0.5 - kSampleInset) / period(); }
+};
+
+// A faint star: a texel-sized point with a tiny soft rim, no spikes, at
+// (x, y) of the repeat in texels. The tile wraps, so a star near an edge
+// shows on the opposite one as well.
+void faint_star(Canvas& c, int x0, int y0, const Span& s, double x, double y, double r, Rgb col, double a) {
     const int reach = int(std::ceil(r + 1));
-    for (int dy = -reach; dy <= reach; ++dy)
-        for (int dx = -reach; dx <= reach; ++dx) {
-            const int px = int(std::floor(x)) + dx, py = int(std::floor(y)) + dy;
-            const double d = std::hypot(px + 0.5 - x, py + 0.5 - y);
-            const double k = clamp01(1 - d / (r + 0.8));
-            if (k <= 0) continue;
-            c.blend(x0 + (px % size + size) % size, y0 + (py % size + size) % size, col, a * k * k);
+    const double p = s.period();
+    for (const double ox : {-p, 0.0, p})
+        for (const double oy : {-p, 0.0, p}) {
+            const double cx = kSampleInset + x + ox, cy = kSampleInset + y + oy;
+            if (cx < -reach || cy < -reach || cx > s.size + reach || cy > s.size + reach) continue;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    const int px = int(std::floor(cx)) + dx, py = int(std::floor(cy)) + dy;
+                    if (px < 0 || py < 0 || px >= s.size || py >= s.size) continue;
+                    const double d = std::hypot(px + 0.5 - cx, py + 0.5 - cy);
+                    const double k = clamp01(1 - d / (r + 0.8));
+                    if (k > 0) c.blend(x0 + px, y0 + py, col, a * k * k);
+                }
         }
 }
 
 // An opaque deep-space tile.
 void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
+    const Span span{size};
     // No feature as large as the cell: a cell-sized blob would repeat as a
     // lattice. The gas is built from structure 4 to 7 times finer than the
     // cell, warped so that it never lines up with the cell's edges.
@@ -64,7 +89,7 @@ void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double u = double(x) / size, v = double(y) / size;
+            const double u = span.at(x), v = span.at(y);
             const double a = warped(gas, wx, wy, 4, u, v, 5, 0.5);
             const double b = warped(gas2, wy, wx, 7, u, v, 4, 0.3);
             const double f = ridge(warped(fil, wx, wy, 5, u + 0.37, v, 4, 0.6), 0.08);
@@ -72,22 +97,25 @@ void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
             const double cloud = smoothstep(0.42 - 0.12 * lk.gas, 0.82, a);
             const double haze = smoothstep(0.4, 0.8, b);
             Rgb col = lk.deep;
-            col = mix(col, lk.gas_a, cloud * 0.3);
-            col = mix(col, lk.gas_b, haze * 0.3 * (0.5 + 0.5 * cloud));
+            // The broadest structure is the faintest: 16 copies of the tile
+            // show at once, and any strong blob lines up with its copies
+            // into a lattice.
+            col = mix(col, lk.gas_a, 0.06 + cloud * 0.18);
+            col = mix(col, lk.gas_b, haze * 0.24 * (0.5 + 0.5 * cloud));
             col = mix(col, mix(lk.gas_a, lk.gas_b, 0.5), f * lk.filament * (0.35 + 0.65 * cloud));
-            col = mix(col, lk.lane, smoothstep(0.55, 0.75, l) * 0.15);  // dark dust lanes
+            col = mix(col, lk.lane, smoothstep(0.55, 0.75, l) * 0.07);  // dark dust lanes
             const double g = (grain.at(u * 16, v * 16) - 0.5) * 0.012;  // a little grain
             c.blend(x0 + x, y0 + y, {col.r + g, col.g + g, col.b + g}, 1.0);
         }
     // Stars: many faint points, a handful a little brighter, none with spikes.
     Rng rng(lk.seed * 31 + 7);
     for (int i = 0; i < lk.stars; ++i) {
-        const double sx = rng.uniform() * size, sy = rng.uniform() * size;
+        const double sx = rng.uniform() * span.period(), sy = rng.uniform() * span.period();
         const double k = rng.uniform();
         const double r = k < 0.9 ? 0.2 + rng.uniform() * 0.35 : 0.5 + rng.uniform() * 0.4;
         const double a = k < 0.9 ? 0.3 + rng.uniform() * 0.45 : 0.75 + rng.uniform() * 0.25;
         const Rgb tint = mix({1, 1, 1}, rng.uniform() < 0.5 ? rgb_hex(0xa8c4ff) : rgb_hex(0xffdcb0), rng.uniform() * 0.5);
-        faint_star(c, x0, y0, size, sx, sy, r, scale(tint, kMaxStar), a);
+        faint_star(c, x0, y0, span, sx, sy, r, scale(tint, kMaxStar), a);
     }
     c.end_pixels();
 }
@@ -98,11 +126,12 @@ constexpr double kVeilAlpha = 0.22;
 
 // A soft, broad veil of gas.
 void overlay_veil(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
+    const Span span{size};
     Noise n(seed, 3), wx(seed + 1, 3), wy(seed + 2, 3);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double u = double(x) / size, v = double(y) / size;
+            const double u = span.at(x), v = span.at(y);
             const double a = warped(n, wx, wy, 3, u, v, 5, 0.8);
             const double d = smoothstep(0.52, 0.85, a);
             c.blend(x0 + x, y0 + y, {1, 1, 1}, d * kVeilAlpha);
@@ -113,11 +142,12 @@ void overlay_veil(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
 // Thin curling wisps: ridged noise, faded in and out along its length.
 void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, double width, double warp,
                    double strength = 1.0) {
+    const Span span{size};
     Noise n(seed, 3), m(seed + 7, 2), wx(seed + 1, 3), wy(seed + 2, 3);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double u = double(x) / size, v = double(y) / size;
+            const double u = span.at(x), v = span.at(y);
             const double r = ridge(warped(n, wx, wy, 3, u, v, 4, warp), width);
             const double fade = smoothstep(0.35, 0.75, m.fbm(u * 2, v * 2, 3));
             c.blend(x0 + x, y0 + y, {1, 1, 1}, r * fade * kVeilAlpha * strength);
@@ -128,11 +158,12 @@ void overlay_wisps(Canvas& c, int x0, int y0, int size, std::uint32_t seed, doub
 // Distant dust: a grainy haze in patches, with no grain strong enough to
 // read as a point.
 void overlay_dust(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
+    const Span span{size};
     Noise n(seed, 2), wx(seed + 1, 3), wy(seed + 2, 3), grain(seed + 3, 32);
     c.begin_pixels();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double u = double(x) / size, v = double(y) / size;
+            const double u = span.at(x), v = span.at(y);
             const double patch = smoothstep(0.45, 0.8, warped(n, wx, wy, 2, u, v, 4, 1.0));
             const double g = 0.55 + 0.45 * grain.fbm(u * 32, v * 32, 2);
             c.blend(x0 + x, y0 + y, {1, 1, 1}, patch * g * kVeilAlpha * 0.5);

@@ -105,6 +105,60 @@ void health_cell(Canvas& c, const Rect& r, Rgb hi, Rgb lo) {
     cairo_pattern_destroy(p);
 }
 
+// The health bar's frame: a dark plate with a metal rim and an opaque
+// trough that the bar fills, so the bar reads over any backdrop and its
+// empty part shows what the boss has lost. Drawn in the units of its place
+// on an 800 x 600 screen (172 x 24 px; the bar is the 160 x 12 px at 6, 6)
+// and squeezed into the cell, which the game stretches back.
+void health_frame(Canvas& c, const Rect& r, Rgb accent) {
+    constexpr double dw = 172, dh = 24;
+    cairo_t* cr = c.cr();
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+    cairo_clip(cr);
+    cairo_translate(cr, r.x, r.y);
+    cairo_scale(cr, r.w / dw, r.h / dh);
+    // Plate: near-black, a little lighter at the top, with a bright rim
+    // tinged with the boss's colour.
+    round_rect(cr, 0.8, 0.8, dw - 1.6, dh - 1.6, 5);
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, dh);
+    cairo_pattern_add_color_stop_rgba(g, 0, 0.16, 0.2, 0.28, 0.92);
+    cairo_pattern_add_color_stop_rgba(g, 0.5, 0.05, 0.07, 0.11, 0.92);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.1, 0.12, 0.18, 0.92);
+    cairo_set_source(cr, g);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(g);
+    cairo_set_line_width(cr, 1.3);
+    set_rgb(cr, mix(rgb_hex(0xb8c8e0), accent, 0.3), 0.95);
+    cairo_stroke(cr);
+    // Trough: two pixels around the bar, opaque.
+    round_rect(cr, 4, 4, dw - 8, dh - 8, 2.5);
+    set_rgb(cr, rgb_hex(0x020306));
+    cairo_fill(cr);
+    cairo_set_line_width(cr, 0.8);
+    set_rgb(cr, rgb_hex(0xc8dcff), 0.3);  // lit lower lip
+    cairo_move_to(cr, 7, dh - 4.6);
+    cairo_line_to(cr, dw - 7, dh - 4.6);
+    cairo_stroke(cr);
+    // Quarter marks on the plate above and below the trough.
+    for (int i = 1; i < 4; ++i) {
+        const double x = 6 + 160.0 * i / 4;
+        cairo_rectangle(cr, x - 0.5, 1.8, 1.0, 1.7);
+        cairo_rectangle(cr, x - 0.5, dh - 3.5, 1.0, 1.7);
+    }
+    set_rgb(cr, rgb_hex(0xc8dcff), 0.6);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+// The health bar's fill and frame, and their regions.
+void health_bar(Canvas& c, std::vector<Region>& regs, Rgb hi, Rgb lo) {
+    health_cell(c, layout::kBossHealth, hi, lo);
+    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_frame(c, layout::kBossHealthFrame, hi);
+    regs.push_back(reg("health bar frame", layout::kBossHealthFrame));
+}
+
 void soft_ball(Canvas& c, const Rect& r, double edge_margin) {
     const double cx = r.x + r.w / 2.0, cy = r.y + r.h / 2.0, R = r.w / 2.0 - edge_margin;
     c.begin_pixels();
@@ -336,8 +390,7 @@ void boss0_sheet(Output& out) {
     regs.push_back(reg("rball", layout::kBoss0Ball));
     portrait(c, layout::kBoss0Portrait, rgb_hex(0xff8030), [&] { boss0_body(cr); }, 2.0, 1.0);
     regs.push_back(reg("portrait", layout::kBoss0Portrait));
-    health_cell(c, layout::kBossHealth, rgb_hex(0xff7a20), rgb_hex(0x5a1800));
-    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_bar(c, regs, rgb_hex(0xff7a20), rgb_hex(0x5a1800));
     out.textures.push_back(c.to_texture("BigBoss0", std::move(regs)));
 }
 
@@ -426,8 +479,7 @@ void boss1_sheet(Output& out) {
     regs.push_back(reg("light dot", layout::kBoss1Dot));
     portrait(c, layout::kBossPortrait, rgb_hex(0x40e080), [&] { boss1_body(cr, true); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
-    health_cell(c, layout::kBossHealth, rgb_hex(0x40e070), rgb_hex(0x00401a));
-    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_bar(c, regs, rgb_hex(0x40e070), rgb_hex(0x00401a));
     out.textures.push_back(c.to_texture("BigBoss1", std::move(regs)));
 }
 
@@ -529,8 +581,7 @@ void boss2_sheet(Output& out) {
     }
     portrait(c, layout::kBossPortrait, rgb_hex(0xb050ff), [&] { boss2_body(cr, true); }, 1.5, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
-    health_cell(c, layout::kBossHealth, rgb_hex(0xc060ff), rgb_hex(0x300050));
-    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_bar(c, regs, rgb_hex(0xc060ff), rgb_hex(0x300050));
     out.textures.push_back(c.to_texture("BigBoss2", std::move(regs)));
 }
 
@@ -583,8 +634,7 @@ void boss3_sheet(Output& out) {
     regs.push_back({"cloud puff", 385, 33, 30, 30});
     portrait(c, layout::kBossPortrait, rgb_hex(0xff3070), [&] { boss3_body(cr); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
-    health_cell(c, layout::kBossHealth, rgb_hex(0xff3070), rgb_hex(0x50001a));
-    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_bar(c, regs, rgb_hex(0xff3070), rgb_hex(0x50001a));
     out.textures.push_back(c.to_texture("BigBoss3", std::move(regs)));
 }
 
@@ -656,8 +706,7 @@ void boss4_sheet(Output& out) {
     regs.push_back(reg("fufig drone", layout::kBoss4Figure));
     portrait(c, layout::kBossPortrait, rgb_hex(0x60c0ff), [&] { boss4_body(cr); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
-    health_cell(c, layout::kBossHealth, rgb_hex(0x50b0ff), rgb_hex(0x002050));
-    regs.push_back(reg("health bar", layout::kBossHealth));
+    health_bar(c, regs, rgb_hex(0x50b0ff), rgb_hex(0x002050));
     out.textures.push_back(c.to_texture("BigBoss4", std::move(regs)));
 }
 

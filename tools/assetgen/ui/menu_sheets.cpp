@@ -1,5 +1,6 @@
 // Front-end sheets: the pointer and option widgets, the menu captions and
 // screen buttons, the help texts, the site buttons.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -52,26 +53,30 @@ void pointer(cairo_t* cr, const Cell& c) {
     cairo_restore(cr);
 }
 
+// The track is shown over exactly the band that takes the clicks (0.27 to
+// 0.62 of the screen's width): its plate runs to both ends of the cell.
 void slider_track(cairo_t* cr, const Cell& c) {
-    // Shown 160 x 19.5 px: drawn in those units.
-    const double dw = 160, dh = 19.5;
+    // Shown 140 x 19.5 px: drawn in those units.
+    constexpr double band0 = 0.27, band1 = 0.62;
+    const double dw = (band1 - band0) * 400, dh = 19.5;
     cairo_save(cr);
     cairo_translate(cr, c.x, c.y);
     cairo_scale(cr, c.w / dw, c.h / dh);
     plate(cr, {1, 3.5, dw - 2, dh - 7}, 6, hex(0x02040C, 0.92), hex(0x101830, 0.92), hex(0x7FA8E0, 0.7), 0.9);
-    // Lit groove along the middle.
-    cairo_rectangle(cr, 8, dh / 2 - 1.2, dw - 16, 2.4);
-    cairo_pattern_t* g = cairo_pattern_create_linear(8, 0, dw - 8, 0);
+    // Where the knob's centre sits at 0, 10, ... 100 % (0.273 to 0.598 of
+    // the screen).
+    auto knob_centre = [&](int tenth) { return (0.273 + 0.0325 * tenth - band0) / (band1 - band0) * dw; };
+    // Lit groove along the middle, from 0 % to 100 %.
+    const double g0 = std::max(6.0, knob_centre(0)), g1 = knob_centre(10);
+    cairo_rectangle(cr, g0, dh / 2 - 1.2, g1 - g0, 2.4);
+    cairo_pattern_t* g = cairo_pattern_create_linear(g0, 0, g1, 0);
     cairo_pattern_add_color_stop_rgba(g, 0, 0.3, 0.55, 1.0, 0.7);
     cairo_pattern_add_color_stop_rgba(g, 1, 1.0, 0.6, 0.3, 0.9);
     cairo_set_source(cr, g);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
-    // Ticks where the knob centre sits at 0, 10, ... 100 % (the knob runs
-    // from 0.273 to 0.598 of the screen over a track from 0.233 to 0.633).
     for (int i = 0; i <= 10; ++i) {
-        const double f = (0.273 - 0.233 + 0.0325 * i) / 0.4;  // knob centres
-        const double x = f * dw;
+        const double x = std::max(4.0, knob_centre(i));
         const double len = (i % 5 == 0) ? 3.2 : 2.0;
         cairo_rectangle(cr, x - 0.45, 3.6, 0.9, len);
         cairo_rectangle(cr, x - 0.45, dh - 3.6 - len, 0.9, len);
@@ -220,7 +225,7 @@ Texture help5() {
         }
         // The title band: a lighter strip under the top edge, closed by a rule
         // with a small gem in its middle.
-        const double band = 56;
+        const double band = 56;  // the game places page 2 by it (ui::kHelpFrameBandEnd)
         cairo_rectangle(cr, 14, 14, dw - 28, band - 14);
         cairo_pattern_t* g = cairo_pattern_create_linear(0, 14, 0, band);
         cairo_pattern_add_color_stop_rgba(g, 0, 0.25, 0.4, 0.8, 0.28);

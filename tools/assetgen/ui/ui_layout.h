@@ -50,7 +50,11 @@ constexpr Quad kPrevPageQuad{0.426, 0.692, 0.515, 0.57};
 // --- "Help2Tex" (512 x 512): page 2 of the help, ten lines ---------------
 constexpr int kHelpPage2Lines = 10;
 constexpr Cell help_page2_cell(int k) { return {0, 208 + 30 * k, 384, 28, 512, 512}; }
-constexpr Quad help_page2_quad(int k) { return {0.17, 0.70, -0.53 + 0.092 * k, -0.47 + 0.092 * k}; }
+// The title in the frame's band; the lines below the band's rule.
+constexpr Quad help_page2_quad(int k) {
+    const double top = k == 0 ? -0.53 : -0.346 + 0.092 * (k - 1);
+    return {0.17, 0.70, top, top + 0.06};
+}
 // Page 1's title, in the frame's title band (free corner of the sheet).
 constexpr Cell kHelpPage1Title{0, 160, 256, 40, 512, 512};
 constexpr Quad kHelpPage1TitleQuad{0.2, 0.67, -0.555, -0.465};
