@@ -7,6 +7,7 @@ set -euo pipefail
 build=$1
 seconds=${2:-60}
 dir="$build/tools/fuzz"
+regressions="$(cd "$(dirname "$0")/.." && pwd)/tools/fuzz/regressions"
 mkdir -p "$build/findings"
 printf '%-20s %8s %8s %8s %10s %10s\n' target "cov@0" cov ft corpus runs
 for exe in "$dir"/fuzz_*; do
@@ -20,7 +21,10 @@ for exe in "$dir"/fuzz_*; do
         -artifact_prefix="$build/findings/$name-")
   [ -f "$dir/$name.dict" ] && args+=(-dict="$dir/$name.dict")
   log="$build/findings/$name.log"
-  if ! "$exe" "${args[@]}" "$corpus" "$seeds" >"$log" 2>&1; then
+  # The inputs that once found a fault run first with the seeds.
+  dirs=("$corpus" "$seeds")
+  [ -d "$regressions/$name" ] && dirs+=("$regressions/$name")
+  if ! "$exe" "${args[@]}" "${dirs[@]}" >"$log" 2>&1; then
     echo "== $name: a finding (log: $log)"
     grep -E "ERROR|SUMMARY|Test unit written|^    #[0-9]" "$log" | head -30
     exit 1

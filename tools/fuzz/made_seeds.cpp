@@ -186,15 +186,20 @@ dw::Demo ExtremeDemo() {
     return d;
 }
 
-}  // namespace
-
-void WriteDemoSeeds(const fs::path& dir, const std::vector<Bytes>& recorded) {
-    Seed(dir, "extreme.dwdemo", dw::EncodeDemo(ExtremeDemo()));
+// The smallest demo there is: one frame from the menu, the smallest window.
+Bytes TinyDemo() {
     dw::Demo tiny;
     tiny.header.width = tiny.header.height = 100;
     tiny.header.mouseSetting = 0;
     tiny.frames.push_back({});
-    const Bytes small = dw::EncodeDemo(tiny);
+    return dw::EncodeDemo(tiny);
+}
+
+}  // namespace
+
+void WriteDemoSeeds(const fs::path& dir, const std::vector<Bytes>& recorded) {
+    Seed(dir, "extreme.dwdemo", dw::EncodeDemo(ExtremeDemo()));
+    const Bytes small = TinyDemo();
     WriteFile(dir / "tiny.dwdemo", small);
     // Counts that promise more than the file holds.
     const Bytes body = WithoutTrailer(small);
@@ -213,6 +218,17 @@ void WriteDemoSeeds(const fs::path& dir, const std::vector<Bytes>& recorded) {
         b[7] = static_cast<std::uint8_t>(version >> 8);
         WriteFile(dir / ("version-" + std::to_string(version) + ".dwdemo"), b);
     }
+}
+
+void WriteReplaySeeds(const fs::path& dir, const std::vector<Bytes>& recorded) {
+    // Only demos that decode are played: no cuts. Of the recorded games the
+    // shortest file, whose first frames are played.
+    WriteFile(dir / "extreme.dwdemo", dw::EncodeDemo(ExtremeDemo()));
+    WriteFile(dir / "tiny.dwdemo", TinyDemo());
+    const Bytes* shortest = nullptr;
+    for (const Bytes& b : recorded)
+        if (!shortest || b.size() < shortest->size()) shortest = &b;
+    if (shortest) WriteFile(dir / "recorded.dwdemo", *shortest);
 }
 
 }  // namespace seeds

@@ -27,5 +27,6 @@ void WriteSoundSeeds(const std::filesystem::path& dir);
 void WriteArchiveSeeds(const std::filesystem::path& dir);
 void WriteMappingSeeds(const std::filesystem::path& dir);
 void WriteDemoSeeds(const std::filesystem::path& dir, const std::vector<Bytes>& recorded);
+void WriteReplaySeeds(const std::filesystem::path& dir, const std::vector<Bytes>& recorded);
 
 }  // namespace seeds

@@ -155,6 +155,7 @@ int main(int argc, char** argv) {
         recorded.push_back(std::move(b));
     }
     WriteDemoSeeds(demos, recorded);
+    WriteReplaySeeds(dir("fuzz_demo_replay"), recorded);
     WriteMappingSeeds(dir("fuzz_gamepad_mappings"));
 
     const fs::path archivePath = data / "gamedata.res";
