@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "platform/riff_check.h"
+#include "platform/wav_check.h"
 #include "platform/sound_library.h"
 
 namespace platform {
@@ -70,7 +70,7 @@ void MixerSoundLibrary::IMXStart() {
 std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset,
                                               std::uint32_t size, int, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
-    if (!RiffChunksFit(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
+    if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset,
                                        static_cast<int>(size));
     if (!rw) return 0;
@@ -135,7 +135,7 @@ void MixerSoundLibrary::IMXSampleUnload(std::int32_t sample) {
 std::int32_t MixerSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int offset,
                                                   std::uint32_t size, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
-    if (!RiffChunksFit(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
+    if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
     Impl::Stream stream;
     if (open_) {
         stream.reader = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset, static_cast<int>(size));

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/game_context.h"
@@ -16,7 +17,7 @@
 #include "assets/asset_names.h"
 #include "assets/sound.h"
 #include "platform/resource_library.h"
-#include "platform/riff_check.h"
+#include "platform/wav_check.h"
 #include "platform/services.h"
 #include "platform/sound_library.h"
 #include "platform/zip_archive.h"
@@ -152,9 +153,10 @@ TEST(MixerSound, RefusedAndClosedSoundsLeaveNoReaderOpen) {
     mixer.IMXUninit();  // closes the stream left open
 }
 
-// A WAV of 44 header bytes and `samples` bytes of 16-bit mono, whose data
+// A WAV of 44 header bytes and `samples` bytes of 16-bit sound, whose data
 // chunk claims `claimed` bytes.
-std::vector<std::uint8_t> Wav(std::uint32_t samples, std::uint32_t claimed) {
+std::vector<std::uint8_t> Wav(std::uint32_t samples, std::uint32_t claimed, std::uint32_t rate = 22050,
+                              std::uint16_t channels = 1) {
     std::vector<std::uint8_t> b;
     auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
     auto u32 = [&](std::uint32_t v) {
@@ -170,10 +172,10 @@ std::vector<std::uint8_t> Wav(std::uint32_t samples, std::uint32_t claimed) {
     tag("fmt ");
     u32(16);
     u16(1);
-    u16(1);
-    u32(22050);
-    u32(44100);
-    u16(2);
+    u16(channels);
+    u32(rate);
+    u32(rate * 2u * channels);
+    u16(static_cast<std::uint16_t>(2 * channels));
     u16(16);
     tag("data");
     u32(claimed);
@@ -181,22 +183,31 @@ std::vector<std::uint8_t> Wav(std::uint32_t samples, std::uint32_t claimed) {
     return b;
 }
 
-// The WAV decoders reserve what a chunk claims: a file whose chunk claims
-// more than it holds never reaches them.
-TEST(MixerSound, AWavWhoseChunkClaimsMoreThanItHoldsIsRefused) {
+// The WAV decoders reserve what a chunk claims and convert any rate: a file
+// whose chunk claims more than it holds, or whose format is no sound's,
+// never reaches them.
+TEST(MixerSound, AWavWhoseChunksOrFormatAreNoSoundsIsRefused) {
     const auto whole = Wav(400, 400), claims4G = Wav(400, 0xF9020400u), cut = Wav(400, 401);
-    EXPECT_TRUE(platform::RiffChunksFit(whole.data(), whole.size()));
-    EXPECT_FALSE(platform::RiffChunksFit(claims4G.data(), claims4G.size()));
-    EXPECT_FALSE(platform::RiffChunksFit(cut.data(), cut.size()));
+    EXPECT_TRUE(platform::WavIsSound(whole.data(), whole.size()));
+    EXPECT_FALSE(platform::WavIsSound(claims4G.data(), claims4G.size()));
+    EXPECT_FALSE(platform::WavIsSound(cut.data(), cut.size()));
     // An odd chunk's pad byte, which the last chunk may lack.
     auto odd = Wav(401, 401);
-    EXPECT_TRUE(platform::RiffChunksFit(odd.data(), odd.size()));
+    EXPECT_TRUE(platform::WavIsSound(odd.data(), odd.size()));
     odd.insert(odd.end(), {0, 'L', 'I', 'S', 'T', 2, 0, 0, 0, 'a', 'b'});
-    EXPECT_TRUE(platform::RiffChunksFit(odd.data(), odd.size()));
+    EXPECT_TRUE(platform::WavIsSound(odd.data(), odd.size()));
     odd[odd.size() - 6] = 3;
-    EXPECT_FALSE(platform::RiffChunksFit(odd.data(), odd.size()));
+    EXPECT_FALSE(platform::WavIsSound(odd.data(), odd.size()));
+    for (const auto& [rate, channels] : {std::pair{1u, 1}, {3999u, 1}, {0x56440022u, 1}, {192001u, 1}, {22050u, 0}, {22050u, 9}}) {
+        const auto w = Wav(400, 400, rate, static_cast<std::uint16_t>(channels));
+        EXPECT_FALSE(platform::WavIsSound(w.data(), w.size())) << rate << " Hz, " << channels << " channels";
+    }
+    for (const auto& [rate, channels] : {std::pair{4000u, 2}, {192000u, 8}}) {
+        const auto w = Wav(400, 400, rate, static_cast<std::uint16_t>(channels));
+        EXPECT_TRUE(platform::WavIsSound(w.data(), w.size())) << rate << " Hz, " << channels << " channels";
+    }
     const std::uint8_t ogg[] = {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(platform::RiffChunksFit(ogg, sizeof ogg));
+    EXPECT_TRUE(platform::WavIsSound(ogg, sizeof ogg));
 
     platform::MixerSoundLibrary mixer;
     ASSERT_NE(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 0) << mixer.InitProblem();
