@@ -6,7 +6,8 @@
 #   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
 #   make uninstall [PREFIX=/usr/local] [DESTDIR=] remove what install put there
 #   make deb    the Debian packages (dpkg-buildpackage), left in build-deb/
-#   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds
+#   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds,
+#               FUZZ_JOBS at a time
 #   make web    build the game for web browsers in build-web/ (Emscripten)
 #   make web-serve   serve build-web/ on http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
 #   make web-test    play the web build in headless Chromium and check it
@@ -75,16 +76,18 @@ deb: deps
 
 # Coverage-guided fuzzing of every loader of outside bytes (clang + libFuzzer).
 # Seeds come from the shipped data of the Release build; each target runs
-# FUZZ_SECONDS and its coverage and corpus size are printed. New inputs stay
+# FUZZ_SECONDS, FUZZ_JOBS targets at a time (default: one per core), and
+# its coverage and corpus size are printed. New inputs stay
 # in $(FUZZ_BUILD)/corpus/, findings in $(FUZZ_BUILD)/findings/.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= $(JOBS)
 fuzz: build
 	@bash scripts/setup-deps.sh --fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF -DDW_FUZZ_DATA_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
-	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
 # The browser build: the native tools first (level compiler, assets), then the
 # libraries from Debian's sources (kept in $(WEB_BUILD)/sysroot), then the game.

@@ -45,6 +45,7 @@ public:
                                                         : "cannot be read");
             return;
         }
+        if (text.empty()) return;  // no mappings (SDL takes no empty block)
         SDL_RWops* rw = SDL_RWFromConstMem(text.data(), static_cast<int>(text.size()));
         if (!rw || SDL_GameControllerAddMappingsFromRW(rw, 1) < 0)
             std::fprintf(stderr, "duskwhirl: cannot read the gamepad mappings in %s (%s)\n",

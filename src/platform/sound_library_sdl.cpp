@@ -3,13 +3,24 @@
 
 #include <map>
 
+#include "platform/wav_check.h"
 #include "platform/sound_library.h"
 
 namespace platform {
 
 struct MixerSoundLibrary::Impl {
     std::map<std::int32_t, Mix_Chunk*> samples;
-    std::map<std::int32_t, Mix_Music*> streams;
+    // A stream reads its bytes while it plays, through its own reader,
+    // closed here after the music is freed.
+    struct Stream {
+        Mix_Music* music = nullptr;
+        SDL_RWops* reader = nullptr;
+        void Free() const {
+            if (music) Mix_FreeMusic(music);
+            if (reader) SDL_RWclose(reader);
+        }
+    };
+    std::map<std::int32_t, Stream> streams;
     // A channel handle names one play on one mixer channel: the low byte is
     // the channel + 1, the rest the play's generation, so that stopping an
     // old handle never cuts a newer sound on the same channel.
@@ -59,11 +70,15 @@ void MixerSoundLibrary::IMXStart() {
 std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset,
                                               std::uint32_t size, int, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
+    if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset,
                                        static_cast<int>(size));
     if (!rw) return 0;
-    // Mix_LoadWAV_RW decodes into its own buffer, so the bytes may go.
-    Mix_Chunk* chunk = open_ ? Mix_LoadWAV_RW(rw, 1) : (SDL_RWclose(rw), nullptr);
+    // Mix_LoadWAV_RW decodes into its own buffer, so the bytes may go. The
+    // reader is closed here: SDL_mixer, asked to close it, leaves it open
+    // on some refusals.
+    Mix_Chunk* chunk = open_ ? Mix_LoadWAV_RW(rw, 0) : nullptr;
+    SDL_RWclose(rw);
     if (!chunk) {
         // Without an audio device the sample cannot be decoded for output,
         // but loading must still succeed harmlessly for well-formed data.
@@ -120,24 +135,27 @@ void MixerSoundLibrary::IMXSampleUnload(std::int32_t sample) {
 std::int32_t MixerSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int offset,
                                                   std::uint32_t size, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
-    Mix_Music* music = nullptr;
+    if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
+    Impl::Stream stream;
     if (open_) {
-        SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset,
-                                           static_cast<int>(size));
-        if (!rw) return 0;
-        music = Mix_LoadMUS_RW(rw, 1);
-        if (!music) return 0;
+        stream.reader = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset, static_cast<int>(size));
+        if (!stream.reader) return 0;
+        stream.music = Mix_LoadMUS_RW(stream.reader, 0);
+        if (!stream.music) {
+            SDL_RWclose(stream.reader);
+            return 0;
+        }
     }
     const std::int32_t h = impl()->nextHandle++;
-    impl()->streams[h] = music;
+    impl()->streams[h] = stream;
     return h;
 }
 
 void MixerSoundLibrary::IMXStreamPlay(std::int32_t stream, int loop) {
     auto it = impl()->streams.find(stream);
-    if (!open_ || it == impl()->streams.end() || !it->second) return;
+    if (!open_ || it == impl()->streams.end() || !it->second.music) return;
     Mix_VolumeMusic(ToMix(musicVolume_));
-    Mix_PlayMusic(it->second, loop ? -1 : 0);
+    Mix_PlayMusic(it->second.music, loop ? -1 : 0);
     impl()->playing = stream;
 }
 
@@ -148,7 +166,7 @@ void MixerSoundLibrary::IMXStreamClose(std::int32_t stream) {
         Mix_HaltMusic();
         impl()->playing = 0;
     }
-    if (it->second) Mix_FreeMusic(it->second);
+    it->second.Free();
     impl()->streams.erase(it);
 }
 
@@ -165,8 +183,7 @@ void MixerSoundLibrary::IMXUninit() {
     Mix_HaltMusic();
     for (auto& [h, chunk] : impl()->samples)
         if (chunk) Mix_FreeChunk(chunk);
-    for (auto& [h, music] : impl()->streams)
-        if (music) Mix_FreeMusic(music);
+    for (auto& [h, stream] : impl()->streams) stream.Free();
     impl()->samples.clear();
     impl()->streams.clear();
     Mix_CloseAudio();

@@ -165,5 +165,15 @@ TEST(UserFiles, AFifoForTheGamepadMappingsIsNotWaitedOn) {
     EXPECT_NE(err.find("gamecontrollerdb.txt are not read (not a regular file)"), std::string::npos) << err;
 }
 
+TEST(UserFiles, AnEmptyGamepadMappingFileIsNoFault) {
+    TempDir dir("dw_files_pad_empty");
+    const fs::path db = dir.path / "gamecontrollerdb.txt";
+    std::ofstream{db};
+    ::testing::internal::CaptureStderr();
+    platform::CreateSdlGamepads(db.string());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("gamepad mappings"), std::string::npos) << err;
+}
+
 }  // namespace
 }  // namespace dw

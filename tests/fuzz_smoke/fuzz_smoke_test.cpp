@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -52,6 +53,16 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
     return seeds;
 }
 
+// The inputs that once found a fault in a target, kept in
+// tools/fuzz/regressions/<target>/ (make fuzz runs them too).
+std::vector<std::vector<std::uint8_t>> Regressions(const std::string& target) {
+    std::vector<std::vector<std::uint8_t>> inputs;
+    const std::filesystem::path dir = std::filesystem::path(DW_SOURCE_DIR) / "tools/fuzz/regressions" / target;
+    if (!std::filesystem::is_directory(dir)) return inputs;
+    for (const auto& f : std::filesystem::directory_iterator(dir)) inputs.push_back(ReadFile(f.path().string()));
+    return inputs;
+}
+
 TEST(FuzzSmoke, EveryEntrySurvivesSeedsAndMutations) {
     const auto seeds = Seeds();
     std::mt19937 rng(12345);
@@ -59,6 +70,7 @@ TEST(FuzzSmoke, EveryEntrySurvivesSeedsAndMutations) {
     for (const Target& t : kTargets) {
         SCOPED_TRACE(t.name);
         for (const auto& seed : seeds) t.entry(seed.data(), seed.size());
+        for (const auto& input : Regressions(t.name)) t.entry(input.data(), input.size());
         for (int round = 0; round < 4000; ++round) {
             std::vector<std::uint8_t> input = seeds[rng() % seeds.size()];
             const int edits = 1 + static_cast<int>(rng() % 8);

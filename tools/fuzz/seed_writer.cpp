@@ -16,11 +16,11 @@
 #include "frontend/records_table.h"
 #include "platform/settings_store.h"
 #include "platform/zip_archive.h"
+#include "seed_files.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
-namespace {
+namespace seeds {
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -32,7 +32,6 @@ void WriteFile(const fs::path& path, const std::uint8_t* data, std::size_t size)
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-// The seed itself and its first half, first quarter and first 16 bytes.
 void Seed(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     WriteFile(dir / name, bytes.data(), bytes.size());
     for (std::size_t cut : {bytes.size() / 2, bytes.size() / 4, std::size_t{16}}) {
@@ -41,10 +40,16 @@ void Seed(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     }
 }
 
+}  // namespace seeds
+
+using namespace seeds;
+
+namespace {
+
 constexpr std::size_t kMaxImageSeed = 64 * 1024;
 constexpr std::size_t kMaxArchiveSeed = 1024 * 1024;
+constexpr std::size_t kMaxSoundSeed = 32 * 1024;
 
-Bytes FromText(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 struct Entry {
     std::string name;
@@ -76,6 +81,31 @@ Bytes SmallArchive(const std::vector<Entry>& entries) {
         files.push_back({e.name, e.bytes, files.size() % 2 == 1});
     }
     return platform::WriteZipArchive(files);
+}
+
+// Short effects whole; of the long ones (the music) the start, which holds
+// the headers and the first pages or samples.
+void SoundSeed(const fs::path& dir, const Entry& e) {
+    const std::string name = fs::path(e.name).filename().string();
+    if (e.bytes.size() <= kMaxSoundSeed)
+        Seed(dir, name, e.bytes);
+    else
+        WriteFile(dir / (name + ".head"), e.bytes.data(), kMaxSoundSeed);
+}
+
+void ArchiveSeeds(const fs::path& zips, const Bytes& archive) {
+    if (archive.empty()) return;
+    // libFuzzer keeps only the first max_len bytes (1 MiB) of a seed, and the
+    // directory of a ZIP is at its end: a bigger archive would be a seed
+    // without a directory. Its cuts and its tail stay useful.
+    if (archive.size() <= kMaxArchiveSeed)
+        Seed(zips, "gamedata.res", archive);
+    else
+        for (std::size_t cut : {std::size_t{4096}, std::size_t{65536}})
+            WriteFile(zips / ("gamedata.res.cut" + std::to_string(cut)), archive.data(), cut);
+    // The directory is at the end: its last 64 KiB alone are a seed too.
+    const std::size_t tail = std::min<std::size_t>(archive.size(), 65536);
+    WriteFile(zips / "gamedata.res.tail", archive.data() + archive.size() - tail, tail);
 }
 
 }  // namespace
@@ -117,14 +147,21 @@ int main(int argc, char** argv) {
     Seed(settings, "settings-no-section.ini", FromText("MusicVolume=70\r\nMouse=1200\r\n"));
 
     const fs::path demos = dir("fuzz_demo");
+    std::vector<Bytes> recorded;
     for (int i = 3; i < argc; ++i) {
-        const Bytes b = ReadFile(argv[i]);
-        if (!b.empty()) Seed(demos, fs::path(argv[i]).filename().string(), b);
+        Bytes b = ReadFile(argv[i]);
+        if (b.empty()) continue;
+        Seed(demos, fs::path(argv[i]).filename().string(), b);
+        recorded.push_back(std::move(b));
     }
+    WriteDemoSeeds(demos, recorded);
+    WriteReplaySeeds(dir("fuzz_demo_replay"), recorded);
+    WriteMappingSeeds(dir("fuzz_gamepad_mappings"));
 
     const fs::path archivePath = data / "gamedata.res";
     const std::vector<Entry> entries = ArchiveEntries(archivePath);
-    const fs::path images = dir("fuzz_image"), meshes = dir("fuzz_xfile");
+    const fs::path images = dir("fuzz_image"), meshes = dir("fuzz_xfile"), sounds = dir("fuzz_sound");
+    WriteSoundSeeds(sounds);
     for (const Entry& e : entries) {
         if (StartsWith(e.bytes, "\x89PNG", 4) || StartsWith(e.bytes, "\xFF\xD8\xFF", 3)) {
             // Big textures decode slowly: of those only the start (the
@@ -136,25 +173,19 @@ int main(int argc, char** argv) {
         }
         else if (StartsWith(e.bytes, "xof ", 4))
             Seed(meshes, e.name + ".x", e.bytes);
+        else if (StartsWith(e.bytes, "RIFF", 4) || StartsWith(e.bytes, "OggS", 4))
+            SoundSeed(sounds, e);
     }
 
-    const fs::path zips = dir("fuzz_zip");
+    // The archive read from memory and opened from a file: the same seeds.
     const Bytes archive = ReadFile(archivePath);
-    if (!archive.empty()) {
-        // libFuzzer keeps only the first max_len bytes (1 MiB) of a seed, and the
-        // directory of a ZIP is at its end: a bigger archive would be a seed
-        // without a directory. Its cuts and its tail stay useful.
-        if (archive.size() <= kMaxArchiveSeed)
-            Seed(zips, "gamedata.res", archive);
-        else
-            for (std::size_t cut : {std::size_t{4096}, std::size_t{65536}})
-                WriteFile(zips / ("gamedata.res.cut" + std::to_string(cut)), archive.data(), cut);
-        // The directory is at the end: its last 64 KiB alone are a seed too.
-        const std::size_t tail = std::min<std::size_t>(archive.size(), 65536);
-        WriteFile(zips / "gamedata.res.tail", archive.data() + archive.size() - tail, tail);
+    for (const char* target : {"fuzz_zip", "fuzz_zip_fd"}) {
+        const fs::path zips = dir(target);
+        ArchiveSeeds(zips, archive);
+        WriteArchiveSeeds(zips);
+        const Bytes small = SmallArchive(entries);
+        if (!small.empty()) Seed(zips, "small.zip", small);
     }
-    const Bytes small = SmallArchive(entries);
-    if (!small.empty()) Seed(zips, "small.zip", small);
 
     std::printf("fuzz seeds: %zu archive entries, written to %s\n", entries.size(),
                 out.c_str());
