@@ -176,7 +176,7 @@ bool DecodeHeader(Reader& r, DemoHeader& h, std::string& error) {
         !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
     if (!DecodeArsenal(r, h.arsenal, error)) return false;
-    h.startLevel = static_cast<std::int8_t>(level);
+    h.startLevel = level < 0x80 ? level : level - 0x100;  // the byte is signed
     if (h.arsenal.given && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
     if (h.startLevel < -1 || h.startLevel > 9)
         return Fail(error, "demo file names level " + std::to_string(h.startLevel) +
