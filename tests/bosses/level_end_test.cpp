@@ -31,11 +31,7 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         game.Run(3);
         ctx.introActive = 0;
         game.Run(2);
-        ctx.currentLevel = 0;
-        ctx.screenChangeRequest = 1;
-        ctx.requestedScreen = Screen::Game;
-        ctx.musicRequest = MusicRequest::GameTheme;
-        ctx.levelStartRequest = 1;
+        testing::RequestLevelFromMenu(ctx, 0);
         game.Run(3);
         ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.scrollPosition > 0; }, 2000));
         // The table's position, moved to just before the boss's row.

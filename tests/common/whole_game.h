@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the tests that run the whole game headless: finding an object
-// of the session by its name, and a key pressed for a moment.
+// of the session by its name, a new game asked for as the menu asks, and a
+// key pressed for a moment.
 #include <cstdint>
 #include <cstring>
 
@@ -19,6 +20,15 @@ T* FindNamed(GameContext& ctx, const char* objectName) {
         if (node->object->name && std::strcmp(node->object->name, objectName) == 0)
             return dynamic_cast<T*>(node->object);
     return nullptr;
+}
+
+// What the main menu does to start a new game at `level` (0 to 9).
+inline void RequestLevelFromMenu(GameContext& ctx, std::uint32_t level) {
+    ctx.currentLevel = level;
+    ctx.screenChangeRequest = 1;
+    ctx.requestedScreen = Screen::Game;
+    ctx.musicRequest = MusicRequest::GameTheme;
+    ctx.levelStartRequest = 1;
 }
 
 // Holds a key for two frames, then lets it go for two.
