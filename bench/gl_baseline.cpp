@@ -4,11 +4,13 @@
 //
 //   gl_baseline [--seconds N] [--size WxH]
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "platform/gl_build.h"
 
 namespace {
 
@@ -24,15 +26,10 @@ void main() { fragColor = uColor; }
 )";
 
 GLuint Compile(GLenum type, const char* src) {
-    GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &src, nullptr);
-    glCompileShader(s);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[1024] = {};
-        glGetShaderInfoLog(s, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "shader: %s\n", log);
+    std::string error;
+    const GLuint s = gfx::CompileShader(type, src, error);
+    if (s == 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
     }
     return s;
@@ -80,10 +77,13 @@ int main(int argc, char** argv) {
     }
     SDL_GL_SetSwapInterval(0);
 
-    GLuint program = glCreateProgram();
-    glAttachShader(program, Compile(GL_VERTEX_SHADER, kVertex));
-    glAttachShader(program, Compile(GL_FRAGMENT_SHADER, kFragment));
-    glLinkProgram(program);
+    std::string linkError;
+    const GLuint program =
+        gfx::LinkProgram(Compile(GL_VERTEX_SHADER, kVertex), Compile(GL_FRAGMENT_SHADER, kFragment), linkError);
+    if (program == 0) {
+        std::fprintf(stderr, "%s\n", linkError.c_str());
+        return 1;
+    }
     glUseProgram(program);
     const GLint color = glGetUniformLocation(program, "uColor");
 

@@ -292,7 +292,7 @@ bool AttractMode::Start() {
         if (ok) ok = OpenSession(scratch, error);
         if (!ok) {
             // A demo that cannot be read or started is not tried again.
-            if (log) log->WriteLine("GAME: demo " + path + " left out: " + error);
+            if (log) log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
             if (!scratch.empty()) {
                 std::error_code ec;
                 std::filesystem::remove_all(scratch, ec);

@@ -102,15 +102,49 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
     return risk;
 }
 
-void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
-    // The ship: the first live one.
-    const HitSlot* ship = nullptr;
-    for (const HitSlot& s : ctx.shipSlots)
-        if (s.active && !s.destroyed) {
-            ship = &s;
-            break;
-        }
+namespace {
 
+// The first live ship, or none.
+const HitSlot* LiveShip(const GameContext& ctx) {
+    for (const HitSlot& s : ctx.shipSlots)
+        if (s.active && !s.destroyed) return &s;
+    return nullptr;
+}
+
+// A bonus worth the trip: the first one on the screen that is not the skull.
+bool BonusGoal(const GameContext& ctx, const bool (&skull)[kBonusSlots], float& goalX, float& goalY) {
+    for (int i = 0; i < kBonusSlots; ++i) {
+        const BonusSlot& b = ctx.bonusSlots[i];
+        if (!b.active || b.taken || skull[i]) continue;
+        const float bx = (b.boxMin[0] + b.boxMax[0]) * 0.5f, by = (b.boxMin[1] + b.boxMax[1]) * 0.5f;
+        if (by < -0.2f || by > 0.9f) continue;
+        goalX = bx;
+        goalY = std::clamp(by, 0.15f, kMaxY);
+        return true;
+    }
+    return false;
+}
+
+// The enemy that can be shot nearest above the ship at (sx, sy), or none.
+const HitSlot* NearestTarget(const GameContext& ctx, float sx, float sy) {
+    const HitSlot* target = nullptr;
+    float bestScore = 1e9f;
+    for (const HitSlot& e : ctx.enemySlots) {
+        if (!e.active || e.destroyed || e.shotProof) continue;
+        const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f, ey = e.boxMax[1];
+        if (ey > sy || ey < -1.0f || ex < kMinX - 0.1f || ex > kMaxX + 0.1f) continue;
+        const float score = std::fabs(ex - sx) + 0.25f * (sy - ey);
+        if (score < bestScore) {
+            bestScore = score;
+            target = &e;
+        }
+    }
+    return target;
+}
+
+}  // namespace
+
+void Autopilot::Observe(const GameContext& ctx) {
     for (int i = 0; i < kEnemyShotSlots; ++i) {
         const ShotSlot& s = ctx.enemyShots[i];
         Track& t = shots_[i];
@@ -126,29 +160,17 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
 
     // The pickups' pictures: which of them is the skull.
     for (bool& b : skull_) b = false;
-    if (ctx.objectList) {
-        for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) {
-            const MyObject* o = n->object;
-            if (!o || !o->name || std::strcmp(o->name, "bonus") != 0) continue;
-            const auto* bonus = static_cast<const Bonus*>(o);
-            if (bonus->slot < static_cast<std::uint32_t>(kBonusSlots) && bonus->kind == kDeathBonusKind)
-                skull_[bonus->slot] = true;
-        }
+    if (!ctx.objectList) return;
+    for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) {
+        const MyObject* o = n->object;
+        if (!o || !o->name || std::strcmp(o->name, "bonus") != 0) continue;
+        const auto* bonus = static_cast<const Bonus*>(o);
+        if (bonus->slot < static_cast<std::uint32_t>(kBonusSlots) && bonus->kind == kDeathBonusKind)
+            skull_[bonus->slot] = true;
     }
+}
 
-    const bool playing = ctx.currentScreen == Screen::Game && ship != nullptr && ctx.gamePhase == GamePhase::Playing;
-    if (!playing) {
-        shipSeen_ = false;
-        input.buttons[0] = input.buttons[1] = 0;
-        rocketHeld_ = false;
-        danger = 0;
-        return;
-    }
-
-    const float halfW = (ship->boxMax[0] - ship->boxMin[0]) * 0.5f;
-    const float height = ship->boxMax[1] - ship->boxMin[1];
-    const float sx = (ship->boxMin[0] + ship->boxMax[0]) * 0.5f;
-    const float sy = ship->boxMin[1];
+void Autopilot::TrackShip(float sx, float sy) {
     if (shipSeen_) {
         shipVx_ = sx - shipX_;
         shipVy_ = sy - shipY_;
@@ -158,36 +180,14 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     shipSeen_ = true;
     shipX_ = sx;
     shipY_ = sy;
+}
 
-    // The target: a bonus worth the trip, else the enemy nearest above.
-    float goalX = sx, goalY = kHomeY;
-    bool haveGoal = false;
-    for (int i = 0; i < kBonusSlots; ++i) {
-        const BonusSlot& b = ctx.bonusSlots[i];
-        if (!b.active || b.taken || skull_[i]) continue;
-        const float bx = (b.boxMin[0] + b.boxMax[0]) * 0.5f, by = (b.boxMin[1] + b.boxMax[1]) * 0.5f;
-        if (by < -0.2f || by > 0.9f) continue;
-        goalX = bx;
-        goalY = std::clamp(by, 0.15f, kMaxY);
-        haveGoal = true;
-        break;
-    }
-    const HitSlot* target = nullptr;
-    float bestScore = 1e9f;
-    for (const HitSlot& e : ctx.enemySlots) {
-        if (!e.active || e.destroyed || e.shotProof) continue;
-        const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f, ey = e.boxMax[1];
-        if (ey > sy || ey < -1.0f || ex < kMinX - 0.1f || ex > kMaxX + 0.1f) continue;
-        const float score = std::fabs(ex - sx) + 0.25f * (sy - ey);
-        if (score < bestScore) {
-            bestScore = score;
-            target = &e;
-        }
-    }
-    if (!haveGoal && target) goalX = (target->boxMin[0] + target->boxMax[0]) * 0.5f;
-    goalX = std::clamp(goalX, kMinX, kMaxX);
-
-    // Candidates around the ship; the safest one nearest the goal wins.
+// Candidates around the ship; the safest one nearest the goal wins.
+void Autopilot::ChooseSpot(const GameContext& ctx, const HitSlot& ship, float goalX, float goalY) {
+    const float halfW = (ship.boxMax[0] - ship.boxMin[0]) * 0.5f;
+    const float height = ship.boxMax[1] - ship.boxMin[1];
+    const float sx = (ship.boxMin[0] + ship.boxMax[0]) * 0.5f;
+    const float sy = ship.boxMin[1];
     float bestX = sx, bestY = sy, bestCost = 1e9f;
     static constexpr float kOffsets[] = {0.0f, -0.05f, 0.05f, -0.1f, 0.1f, -0.18f, 0.18f,
                                          -0.28f, 0.28f, -0.4f, 0.4f, -0.6f, 0.6f};
@@ -210,21 +210,25 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
     targetX = bestX;
     targetY = bestY;
     danger = bestCost;
+}
 
-    // Mouse motion: the ship's speed follows the mouse with a lag (it keeps
-    // 3/4 of its speed each frame and the motion reaches it a frame late), so
-    // steer for a speed proportional to the distance, damped by the speed it has.
+// Mouse motion: the ship's speed follows the mouse with a lag (it keeps 3/4
+// of its speed each frame and the motion reaches it a frame late), so steer
+// for a speed proportional to the distance, damped by the speed it has.
+void Autopilot::Steer(const GameContext& ctx, float sx, float sy, platform::ScriptedInput& input) const {
     const float speed = ctx.mouseSpeed > 0 ? ctx.mouseSpeed : 1.0f;
     const float w = static_cast<float>(ctx.screenWidth > 0 ? ctx.screenWidth : 800);
     const float h = static_cast<float>(ctx.screenHeight > 0 ? ctx.screenHeight : 600);
     const float kx = 4.0f * speed * w * 0.001875f * 0.48f / w;  // steady speed per count
     const float ky = 4.0f * speed * w * 0.001875f * 0.36f / h;
-    const float wantVx = std::clamp((bestX - sx) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVx_;
-    const float wantVy = std::clamp((bestY - sy) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVy_;
+    const float wantVx = std::clamp((targetX - sx) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVx_;
+    const float wantVy = std::clamp((targetY - sy) * 0.4f, -kMaxSpeed, kMaxSpeed) - shipVy_;
     input.mouseX = static_cast<std::int32_t>(std::lround(wantVx / kx));
     input.mouseY = static_cast<std::int32_t>(std::lround(wantVy / ky));
+}
 
-    // Fire all the time; a rocket (a click) at big targets in line.
+// Fire all the time; a rocket (a click) at big targets in line.
+void Autopilot::Fire(const GameContext& ctx, const HitSlot* target, float sx, platform::ScriptedInput& input) {
     input.buttons[0] = 0x80;
     if (rocketCooldown_) --rocketCooldown_;
     if (rocketHeld_) {
@@ -238,6 +242,34 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
         rocketCooldown_ = 30;
         ++rocketsFired;
     }
+}
+
+void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
+    const HitSlot* ship = LiveShip(ctx);
+    Observe(ctx);
+    const bool playing = ctx.currentScreen == Screen::Game && ship != nullptr && ctx.gamePhase == GamePhase::Playing;
+    if (!playing) {
+        shipSeen_ = false;
+        input.buttons[0] = input.buttons[1] = 0;
+        rocketHeld_ = false;
+        danger = 0;
+        return;
+    }
+
+    const float sx = (ship->boxMin[0] + ship->boxMax[0]) * 0.5f;
+    const float sy = ship->boxMin[1];
+    TrackShip(sx, sy);
+
+    // The target: a bonus worth the trip, else the enemy nearest above.
+    float goalX = sx, goalY = kHomeY;
+    const bool haveGoal = BonusGoal(ctx, skull_, goalX, goalY);
+    const HitSlot* target = NearestTarget(ctx, sx, sy);
+    if (!haveGoal && target) goalX = (target->boxMin[0] + target->boxMax[0]) * 0.5f;
+    goalX = std::clamp(goalX, kMinX, kMaxX);
+
+    ChooseSpot(ctx, *ship, goalX, goalY);
+    Steer(ctx, sx, sy, input);
+    Fire(ctx, target, sx, input);
 }
 
 }  // namespace dw

@@ -28,6 +28,13 @@ private:
     };
     float DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
                    float halfW, float height) const;
+    // Follows the bullets and the enemies, and finds the skull among the pickups.
+    void Observe(const GameContext& ctx);
+    void TrackShip(float sx, float sy);
+    // Sets targetX, targetY and danger: where the ship goes next.
+    void ChooseSpot(const GameContext& ctx, const HitSlot& ship, float goalX, float goalY);
+    void Steer(const GameContext& ctx, float sx, float sy, platform::ScriptedInput& input) const;
+    void Fire(const GameContext& ctx, const HitSlot* target, float sx, platform::ScriptedInput& input);
 
     Track shots_[kEnemyShotSlots];
     Track enemies_[kEnemySlots];

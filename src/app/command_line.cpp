@@ -152,7 +152,7 @@ std::string UsageOf(const OptionSpec& o) {
     return text;
 }
 
-std::string Padded(std::string text, std::size_t width) {
+std::string Padded(const std::string& text, std::size_t width) {
     if (text.size() + 2 > width) return text + "\n" + std::string(width, ' ');
     return text + std::string(width - text.size(), ' ');
 }
@@ -170,20 +170,22 @@ std::string CommandLineUsage() {
         const OptionSpec& o = kOptions[i];
         if (o.goesWith) continue;
         if (i > 0 && Alternatives(kOptions[i - 1], o) && !groups.empty()) {
-            groups.back() += " | " + UsageOf(o);
+            groups.back().append(" | ").append(UsageOf(o));
             continue;
         }
         groups.push_back(UsageOf(o));
     }
-    for (std::string& g : groups) g = "[" + g + "]";
     std::string text = lead, line;
     for (const std::string& g : groups) {
-        if (!line.empty() && lead.size() + line.size() + 1 + g.size() > 80) {
+        // Each group between brackets.
+        if (!line.empty() && lead.size() + line.size() + 1 + g.size() + 2 > 80) {
             text += line + "\n" + std::string(lead.size(), ' ');
             line.clear();
         }
         if (!line.empty()) line += ' ';
+        line += '[';
         line += g;
+        line += ']';
     }
     return text + line + "\n";
 }

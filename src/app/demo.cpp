@@ -140,10 +140,9 @@ std::vector<std::uint8_t> EncodeDemo(const Demo& demo) {
     return std::move(w.bytes);
 }
 
-bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::string& error) {
-    out = Demo{};
-    if (!data && size) return Fail(error, "no data");
-    Reader r(data, size);
+namespace {
+
+bool DecodeVersion(Reader& r, std::string& error) {
     char magic[6];
     if (!r.Bytes(magic, sizeof magic) || std::memcmp(magic, kDemoMagic, sizeof magic) != 0)
         return Fail(error, "not a demo file (no DWDEMO mark)");
@@ -156,73 +155,97 @@ bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::stri
     if (version != kDemoVersion)
         return Fail(error, "demo file of version " + std::to_string(version) +
                                ", this program reads version " + std::to_string(kDemoVersion));
-    DemoHeader& h = out.header;
+    return true;
+}
+
+bool DecodeArsenal(Reader& r, Arsenal& a, std::string& error) {
+    std::uint8_t given = 0;
+    if (!r.U8(given) || !r.U8(a.laser) || !r.U8(a.plasma) || !r.U16(a.rockets))
+        return Fail(error, "demo file cut short in its header");
+    if (given > 1 || a.laser > 3 || a.plasma > 2 || a.rockets > 999)
+        return Fail(error, "demo file damaged: its arsenal is out of range");
+    a.given = given == 1;
+    if (!a.given && (a.laser || a.plasma || a.rockets))
+        return Fail(error, "demo file damaged: weapons without an arsenal");
+    return true;
+}
+
+bool DecodeHeader(Reader& r, DemoHeader& h, std::string& error) {
     std::uint8_t level = 0;
     if (!r.U32(h.seed) || !r.U32(h.mouseSetting) || !r.U32(h.levelIdSetting) || !r.U8(level) ||
         !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
-    {
-        Arsenal& a = h.arsenal;
-        std::uint8_t given = 0;
-        if (!r.U8(given) || !r.U8(a.laser) || !r.U8(a.plasma) || !r.U16(a.rockets))
-            return Fail(error, "demo file cut short in its header");
-        if (given > 1 || a.laser > 3 || a.plasma > 2 || a.rockets > 999)
-            return Fail(error, "demo file damaged: its arsenal is out of range");
-        a.given = given == 1;
-        if (!a.given && (a.laser || a.plasma || a.rockets))
-            return Fail(error, "demo file damaged: weapons without an arsenal");
-    }
-    h.startLevel = static_cast<std::int8_t>(level);
+    if (!DecodeArsenal(r, h.arsenal, error)) return false;
+    h.startLevel = level < 0x80 ? level : level - 0x100;  // the byte is signed
     if (h.arsenal.given && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
     if (h.startLevel < -1 || h.startLevel > 9)
         return Fail(error, "demo file names level " + std::to_string(h.startLevel) +
                                " (0 to 9, or -1 for the menu)");
     if (h.width < 100 || h.height < 100) return Fail(error, "demo file has a window size below 100");
+    return true;
+}
 
+// The end mark: the frame count it repeats must match, and nothing may follow it.
+bool DecodeTrailer(Reader& r, const Demo& out, std::string& error) {
+    std::uint32_t count = 0;
+    if (!r.U32(count)) return Fail(error, "demo file cut short in its end mark");
+    if (count != out.frames.size())
+        return Fail(error, "demo file damaged: " + std::to_string(out.frames.size()) +
+                               " frames where the end mark says " + std::to_string(count));
+    if (r.remaining() != 0) return Fail(error, "demo file has bytes after its end mark");
+    return true;
+}
+
+bool DecodeKeys(Reader& r, DemoFrame& f, Demo& out, const std::string& frameName, std::string& error) {
+    std::uint32_t n = 0;
+    if (!r.Var(n)) return Fail(error, "demo file cut short in " + frameName);
+    if (n == 0 || n > 256) return Fail(error, "demo file damaged: key count in " + frameName);
+    if (r.remaining() < 2u * n) return Fail(error, "demo file cut short in " + frameName);
+    f.keyBegin = static_cast<std::uint32_t>(out.keyChanges.size());
+    f.keyCount = n;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        DemoKeyChange k{};
+        r.U8(k.code);
+        r.U8(k.down);
+        if (k.down > 1) return Fail(error, "demo file damaged: key state in " + frameName);
+        out.keyChanges.push_back(k);
+    }
+    return true;
+}
+
+// One frame after its flags byte; its key changes go to out.keyChanges.
+bool DecodeFrame(Reader& r, std::uint8_t flags, DemoFrame& f, Demo& out, std::string& error) {
+    const std::string frameName = "frame " + std::to_string(out.frames.size());
+    if (flags & ~kKnownFlags) return Fail(error, "demo file damaged: unknown flags in " + frameName);
+    if (!r.Var(f.stepMs)) return Fail(error, "demo file cut short in " + frameName);
+    if (f.stepMs == 0 || f.stepMs > 60000)
+        return Fail(error, "demo file damaged: " + frameName + " steps " + std::to_string(f.stepMs) + " ms");
+    if ((flags & kKeys) && !DecodeKeys(r, f, out, frameName, error)) return false;
+    if ((flags & kMotion) && !(r.ZigZag(f.dx) && r.ZigZag(f.dy)))
+        return Fail(error, "demo file cut short in " + frameName);
+    if ((flags & kMotion) && f.dx == 0 && f.dy == 0)
+        return Fail(error, "demo file damaged: empty motion in " + frameName);
+    if (flags & kButtons) {
+        if (!r.U8(f.buttons)) return Fail(error, "demo file cut short in " + frameName);
+        if (f.buttons == 0 || (f.buttons & 0xF0)) return Fail(error, "demo file damaged: buttons in " + frameName);
+    }
+    f.lost = (flags & kLost) ? 1 : 0;
+    return true;
+}
+
+}  // namespace
+
+bool DecodeDemo(const std::uint8_t* data, std::size_t size, Demo& out, std::string& error) {
+    out = Demo{};
+    if (!data && size) return Fail(error, "no data");
+    Reader r(data, size);
+    if (!DecodeVersion(r, error) || !DecodeHeader(r, out.header, error)) return false;
     for (;;) {
-        const std::string frameName = "frame " + std::to_string(out.frames.size());
         std::uint8_t flags = 0;
         if (!r.U8(flags)) return Fail(error, "demo file cut short (no end mark)");
-        if (flags == kTrailer) {
-            std::uint32_t count = 0;
-            if (!r.U32(count)) return Fail(error, "demo file cut short in its end mark");
-            if (count != out.frames.size())
-                return Fail(error, "demo file damaged: " + std::to_string(out.frames.size()) +
-                                       " frames where the end mark says " +
-                                       std::to_string(count));
-            if (r.remaining() != 0) return Fail(error, "demo file has bytes after its end mark");
-            return true;
-        }
-        if (flags & ~kKnownFlags) return Fail(error, "demo file damaged: unknown flags in " + frameName);
+        if (flags == kTrailer) return DecodeTrailer(r, out, error);
         DemoFrame f;
-        if (!r.Var(f.stepMs)) return Fail(error, "demo file cut short in " + frameName);
-        if (f.stepMs == 0 || f.stepMs > 60000)
-            return Fail(error, "demo file damaged: " + frameName + " steps " +
-                                   std::to_string(f.stepMs) + " ms");
-        if (flags & kKeys) {
-            std::uint32_t n = 0;
-            if (!r.Var(n)) return Fail(error, "demo file cut short in " + frameName);
-            if (n == 0 || n > 256) return Fail(error, "demo file damaged: key count in " + frameName);
-            if (r.remaining() < 2u * n) return Fail(error, "demo file cut short in " + frameName);
-            f.keyBegin = static_cast<std::uint32_t>(out.keyChanges.size());
-            f.keyCount = n;
-            for (std::uint32_t i = 0; i < n; ++i) {
-                DemoKeyChange k{};
-                r.U8(k.code);
-                r.U8(k.down);
-                if (k.down > 1) return Fail(error, "demo file damaged: key state in " + frameName);
-                out.keyChanges.push_back(k);
-            }
-        }
-        if ((flags & kMotion) && !(r.ZigZag(f.dx) && r.ZigZag(f.dy)))
-            return Fail(error, "demo file cut short in " + frameName);
-        if ((flags & kMotion) && f.dx == 0 && f.dy == 0)
-            return Fail(error, "demo file damaged: empty motion in " + frameName);
-        if (flags & kButtons) {
-            if (!r.U8(f.buttons)) return Fail(error, "demo file cut short in " + frameName);
-            if (f.buttons == 0 || (f.buttons & 0xF0)) return Fail(error, "demo file damaged: buttons in " + frameName);
-        }
-        f.lost = (flags & kLost) ? 1 : 0;
+        if (!DecodeFrame(r, flags, f, out, error)) return false;
         if (out.frames.size() >= kDemoMaxFrames) return Fail(error, "demo file has too many frames");
         out.frames.push_back(f);
     }

@@ -38,7 +38,7 @@ struct DemoHeader {
     std::uint32_t seed = 0;
     std::uint32_t mouseSetting = 1000;  // mouse speed x 1000
     std::uint32_t levelIdSetting = 0;   // the level reached (its id; 0: none)
-    std::int8_t startLevel = -1;        // -1: from the menu
+    int startLevel = -1;                // -1: from the menu (one signed byte in the file)
     std::uint16_t width = 800, height = 600;
     std::uint32_t startClock = 1000;
     Arsenal arsenal;  // handed to the ship when it enters the start level

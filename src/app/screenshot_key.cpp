@@ -31,7 +31,7 @@ std::string SaveScreenshotNow(gfx::Device& device, const std::string& dir, Log* 
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::string path = ScreenshotPath(dir, local, [](const std::string& p) {
+    std::string path = ScreenshotPath(dir, local, [](const std::string& p) {
         std::error_code ec;
         return std::filesystem::exists(p, ec);
     });

@@ -94,7 +94,7 @@ bool Session::Start(std::string& error) {
         // Without a seed given, the session's clock gives one (as the game
         // itself would), kept in the header so that the replay starts the same.
         header_.seed = start_.seed ? *start_.seed : services_.clock->Milliseconds();
-        header_.startLevel = static_cast<std::int8_t>(play_.startLevel);
+        header_.startLevel = play_.startLevel;
         header_.arsenal = play_.arsenal;
     }
     starter_.emplace(header_);

@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace dw {
@@ -72,7 +73,7 @@ TimedemoSummary SummariseFrames(const std::vector<FrameSample>& all, std::size_t
     }
     std::sort(times.begin(), times.end());
     const auto at = [&](double q) {
-        const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(times.size() - 1) + 0.5);
+        const auto i = static_cast<std::size_t>(std::llround(q * static_cast<double>(times.size() - 1)));
         return static_cast<double>(times[std::min(i, times.size() - 1)]) / 1e6;
     };
     const double n = static_cast<double>(frames.size());

@@ -34,8 +34,6 @@ CD3DFile_Mesh::CD3DFile_Mesh(GameContext* ctx) : context(ctx) {
     std::strcpy(name, "CD3DFile_Mesh");
 }
 
-CD3DFile_Mesh::~CD3DFile_Mesh() = default;
-
 namespace {
 void LogLine(GameContext* ctx, const char* text) {
     if (ctx->log) ctx->log->WriteLine(text);

@@ -44,7 +44,7 @@ private:
 class CD3DFile_Mesh {
 public:
     explicit CD3DFile_Mesh(GameContext* ctx);
-    ~CD3DFile_Mesh();
+    ~CD3DFile_Mesh() = default;
     CD3DFile_Mesh(const CD3DFile_Mesh&) = delete;
     CD3DFile_Mesh& operator=(const CD3DFile_Mesh&) = delete;
 

@@ -31,8 +31,9 @@ HelpScreen::HelpScreen(GameContext* ctx) : MyObject(ctx) {
 void HelpScreen::LayoutIcons() {
     for (int k = 0; k < kIcons; ++k) {
         const Icon& ic = icons[k];
-        const float u = ic.baseU + 0.0625f * static_cast<float>(ic.frame % ic.columns);
-        const float v = ic.baseV + 0.0625f * static_cast<float>(ic.frame / ic.columns);
+        const auto column = ic.frame % ic.columns, row = ic.frame / ic.columns;  // the cell on the sheet
+        const float u = ic.baseU + 0.0625f * static_cast<float>(column);
+        const float v = ic.baseV + 0.0625f * static_cast<float>(row);
         const float y = 0.099f * static_cast<float>(k) - 0.36f;
         SetQuadScreen(icons_ + 6 * k, 0.165f, 0.224f, y, y + 0.079f, u + 0.001f, u + 0.062f,
                       v + 0.001f, v + 0.062f);

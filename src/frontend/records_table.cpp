@@ -37,7 +37,8 @@ std::string SerializeRecordTable(const RecordTable& table) {
     std::string out(RecordTable::kFileSize, '\0');
     for (int i = 0; i < RecordTable::kPlaces; ++i) {
         for (int j = 0; j < RecordTable::kNameBytes - 1 && table.names[i][j]; ++j)
-            out[static_cast<std::size_t>(i * RecordTable::kNameBytes + j)] = table.names[i][j];
+            out[static_cast<std::size_t>(i) * RecordTable::kNameBytes + static_cast<std::size_t>(j)] =
+                table.names[i][j];
     }
     std::size_t at = RecordTable::kPlaces * RecordTable::kNameBytes;
     for (int i = 0; i < RecordTable::kPlaces; ++i) {

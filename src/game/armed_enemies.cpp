@@ -112,6 +112,28 @@ void ArmedStation::AttachSlot(std::uint32_t s) {
     leaveTime = context->playTimeNow + 30000;
 }
 
+// Eight slow bullets around the station, turned with its spin.
+void ArmedStation::FireRing() {
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            if (!(i == 1 || j == 1) || i == j) continue;
+            float vx = static_cast<float>(i - 1) * 0.09f, vy = static_cast<float>(j - 1) * 0.09f;
+            Rotate(vx, vy, spinAngle);
+            FireSlowBullet(context, x + 0.75f * vx, y + vy, vx, vy);
+        }
+}
+
+// A new leg: a random speed and heading that points back inside the area.
+void ArmedStation::NewLeg(std::uint32_t now) {
+    speed = context->random.Below(20) * 1e-5f + 0.0002f;
+    if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
+    moveX = gm::Sin(context->random.Below(360) * kDegree);
+    moveY = gm::Sin(context->random.Below(360) * kDegree);
+    if ((x < -0.65f && moveX < 0) || (x > 0.85f && moveX > 0)) moveX = -moveX;
+    if ((y < -0.9f && moveY < 0) || (y > -0.2f && moveY > 0)) moveY = -moveY;
+    Normalise(moveX, moveY);
+}
+
 void ArmedStation::Move(float ft) {
     const std::uint32_t now = context->playTimeNow;
     if (!arrived || (Before(leaveTime, now) && mode == 0)) {
@@ -123,24 +145,10 @@ void ArmedStation::Move(float ft) {
         if (Before(nextFireTime, now) || x < -0.65f || x > 0.85f || y < -0.9f || y > -0.2f) mode = 1;
     } else if (mode == 1) {
         mode = 2;
-        if (Before(nextFireTime, now)) {
-            for (int i = 0; i < 3; ++i)
-                for (int j = 0; j < 3; ++j) {
-                    if (!(i == 1 || j == 1) || i == j) continue;
-                    float vx = static_cast<float>(i - 1) * 0.09f, vy = static_cast<float>(j - 1) * 0.09f;
-                    Rotate(vx, vy, spinAngle);
-                    FireSlowBullet(context, x + 0.75f * vx, y + vy, vx, vy);
-                }
-        }
+        if (Before(nextFireTime, now)) FireRing();
     } else {
         mode = 0;
-        speed = context->random.Below(20) * 1e-5f + 0.0002f;
-        if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
-        moveX = gm::Sin(context->random.Below(360) * kDegree);
-        moveY = gm::Sin(context->random.Below(360) * kDegree);
-        if ((x < -0.65f && moveX < 0) || (x > 0.85f && moveX > 0)) moveX = -moveX;
-        if ((y < -0.9f && moveY < 0) || (y > -0.2f && moveY > 0)) moveY = -moveY;
-        Normalise(moveX, moveY);
+        NewLeg(now);
     }
     if (mode == 0) spinAngle += (moveX >= 0 ? -0.002f : 0.002f) * ft;
 }

@@ -49,6 +49,8 @@ public:
 
 protected:
     void Move(float ft) override;
+    void FireRing();
+    void NewLeg(std::uint32_t now);
 
     std::uint8_t arrived = 0;
     std::uint32_t leaveTime = 0;

@@ -64,6 +64,95 @@ void Background::Layout() {
     LayoutMerged(level);
 }
 
+namespace {
+
+// A row edge of a layer's grid as Layout places it.
+float RowEdge(float tile, float scroll, int r) { return (scroll - 1.0f + static_cast<float>(r)) * tile; }
+
+// Top, the inner row edges of both grids between top and bottom in order,
+// bottom: at most ten. The count.
+int MergedRowEdges(float tile, float scrollA, float scrollB, float top, float bottom, float (&edges)[10]) {
+    int count = 0;
+    edges[count++] = top;
+    for (int r = 1; r < 4; ++r) {
+        for (float scroll : {scrollA, scrollB}) {
+            const float y = RowEdge(tile, scroll, r);
+            if (!(y > top && y < bottom)) continue;
+            int at = count++;
+            for (; at > 1 && edges[at - 1] > y; --at) edges[at] = edges[at - 1];
+            edges[at] = y;
+        }
+    }
+    edges[count++] = bottom;
+    return count;
+}
+
+// The spans of the column [left, right] outside the board's cover
+// [coverX0, coverX1]: the whole column, or the parts left and right of it.
+int ColumnSpans(float left, float right, float coverX0, float coverX1, float (&spans)[2][2]) {
+    if (!(coverX1 > left && coverX0 < right)) {
+        spans[0][0] = left;
+        spans[0][1] = right;
+        return 1;
+    }
+    int count = 0;
+    if (coverX0 > left) spans[count][0] = left, spans[count++][1] = coverX0;
+    if (coverX1 < right) spans[count][0] = coverX1, spans[count++][1] = right;
+    return count;
+}
+
+// Texture coordinate of a layer at screen row y: straight within the tile
+// row that holds `mid`.
+float LayerV(float tile, float y, float mid, float scroll, const Background::Cell& cell) {
+    const int row = static_cast<int>(std::floor(mid / tile - (scroll - 1.0f)));
+    const float rowTop = RowEdge(tile, scroll, row);
+    return cell.v0 + (y - rowTop) / tile * (cell.v1 - cell.v0);
+}
+
+// One column of the merged grid: its left edge, its tile width, and both
+// layers' cells.
+struct MergedColumn {
+    float left, tile;
+    Background::Cell a, b;
+    std::uint32_t colour;
+    // Layer coordinate across the column at x, exact at its edges.
+    float Across(float x, float u0, float u1) const {
+        const float right = left + tile;
+        return x == left ? u0 : x == right ? u1 : u0 + (x - left) / tile * (u1 - u0);
+    }
+};
+
+// The band's texture rows of both layers at its top and bottom.
+struct BandRows {
+    float a0, a1, b0, b1;
+};
+
+// One quad of a band over [x0, x1] x [y0, y1], in the corner order of every
+// sprite quad: (top-left, top-right, bottom-left), (bottom-left, top-right,
+// bottom-right).
+void PutBandQuad(ScreenVertex2* q, const MergedColumn& col, const BandRows& rows, float x0, float x1, float y0,
+                 float y1) {
+    auto set = [&](ScreenVertex2& p, float x, float y, bool low) {
+        p = ScreenVertex2{x,
+                          y,
+                          0.76f,
+                          0.76f,
+                          col.colour,
+                          col.Across(x, col.b.u0, col.b.u1),
+                          low ? rows.b1 : rows.b0,
+                          col.Across(x, col.a.u0, col.a.u1),
+                          low ? rows.a1 : rows.a0};
+    };
+    set(q[0], x0, y0, false);
+    set(q[1], x1, y0, false);
+    set(q[2], x0, y1, true);
+    set(q[3], x0, y1, true);
+    set(q[4], x1, y0, false);
+    set(q[5], x1, y1, true);
+}
+
+}  // namespace
+
 // The two grids share their columns; their rows are offset. Cutting every
 // column at the row edges of both gives bands inside which each layer's
 // coordinates run straight, so one quad per band carries both sets, and
@@ -75,77 +164,30 @@ void Background::LayoutMerged(std::uint32_t level) {
     mergedTriangles = 0;
     const float tile = static_cast<float>(context->screenWidth) / 4.0f;
     const float height = static_cast<float>(context->screenHeight);
-    // Row edges as Layout places them.
-    auto edge = [tile](float scroll, int r) { return (scroll - 1.0f + static_cast<float>(r)) * tile; };
-    const float topA = edge(scrollA, 0), topB = edge(scrollB, 0);
-    const float top = std::max(topA, topB);
-    const float bottom = std::min(edge(scrollA, 3) + tile, edge(scrollB, 3) + tile);
+    const float top = std::max(RowEdge(tile, scrollA, 0), RowEdge(tile, scrollB, 0));
+    const float bottom = std::min(RowEdge(tile, scrollA, 3) + tile, RowEdge(tile, scrollB, 3) + tile);
     // Where only one grid covers a visible pixel the merged form would
     // draw it differently: leave it to the two separate layers.
     if (!(tile > 0) || top > 0.0f || bottom < height) return;
 
-    // Top, the inner edges of both grids in order, bottom: at most ten.
     float edges[10];
-    int count = 0;
-    edges[count++] = top;
-    for (int r = 1; r < 4; ++r) {
-        for (float scroll : {scrollA, scrollB}) {
-            const float y = edge(scroll, r);
-            if (!(y > top && y < bottom)) continue;
-            int at = count++;
-            for (; at > 1 && edges[at - 1] > y; --at) edges[at] = edges[at - 1];
-            edges[at] = y;
-        }
-    }
-    edges[count++] = bottom;
-
-    const Cell cellA = LayerCell(level, 0), cellB = LayerCell(level, 1);
-    // Texture coordinate of a layer at screen row y: straight within the
-    // tile row that holds `mid`.
-    auto v = [&](float y, float mid, float scroll, const Cell& cell) {
-        const int row = static_cast<int>(std::floor(mid / tile - (scroll - 1.0f)));
-        const float rowTop = edge(scroll, row);
-        return cell.v0 + (y - rowTop) / tile * (cell.v1 - cell.v0);
-    };
+    const int count = MergedRowEdges(tile, scrollA, scrollB, top, bottom, edges);
     float coverX0 = 0, coverX1 = 0;
     Board::PanelCover(static_cast<float>(context->screenWidth), coverX0, coverX1);
+    MergedColumn col{0.0f, tile, LayerCell(level, 0), LayerCell(level, 1), colourB};
     ScreenVertex2* q = merged;
     for (int c = 0; c < 4; ++c) {
-        const float left = static_cast<float>(c) * tile, right = left + tile;
-        // The column's spans outside the cover: the whole column, or the
-        // parts left and right of it.
-        float spans[2][2] = {{left, right}, {0, 0}};
-        int spanCount = 1;
-        if (coverX1 > left && coverX0 < right) {
-            spanCount = 0;
-            if (coverX0 > left) spans[spanCount][0] = left, spans[spanCount++][1] = coverX0;
-            if (coverX1 < right) spans[spanCount][0] = coverX1, spans[spanCount++][1] = right;
-        }
-        // Layer coordinate across the column at x, exact at its edges.
-        auto across = [&](float x, float u0, float u1) {
-            return x == left ? u0 : x == right ? u1 : u0 + (x - left) / tile * (u1 - u0);
-        };
+        col.left = static_cast<float>(c) * tile;
+        float spans[2][2];
+        const int spanCount = ColumnSpans(col.left, col.left + tile, coverX0, coverX1, spans);
         for (int i = 0; i + 1 < count; ++i) {
             const float y0 = edges[i], y1 = edges[i + 1];
             if (!(y1 > y0)) continue;
             const float mid = 0.5f * (y0 + y1);
-            const float b0 = v(y0, mid, scrollB, cellB), b1 = v(y1, mid, scrollB, cellB);
-            const float a0 = v(y0, mid, scrollA, cellA), a1 = v(y1, mid, scrollA, cellA);
+            const BandRows rows{LayerV(tile, y0, mid, scrollA, col.a), LayerV(tile, y1, mid, scrollA, col.a),
+                                LayerV(tile, y0, mid, scrollB, col.b), LayerV(tile, y1, mid, scrollB, col.b)};
             for (int s = 0; s < spanCount; ++s) {
-                const float x0 = spans[s][0], x1 = spans[s][1];
-                // The corner order of every sprite quad: (top-left, top-right,
-                // bottom-left), (bottom-left, top-right, bottom-right).
-                auto set = [&](ScreenVertex2& p, float x, float y, bool low) {
-                    p = ScreenVertex2{x, y, 0.76f, 0.76f, colourB,
-                                      across(x, cellB.u0, cellB.u1), low ? b1 : b0,
-                                      across(x, cellA.u0, cellA.u1), low ? a1 : a0};
-                };
-                set(q[0], x0, y0, false);
-                set(q[1], x1, y0, false);
-                set(q[2], x0, y1, true);
-                set(q[3], x0, y1, true);
-                set(q[4], x1, y0, false);
-                set(q[5], x1, y1, true);
+                PutBandQuad(q, col, rows, spans[s][0], spans[s][1], y0, y1);
                 q += 6;
                 mergedTriangles += 2;
             }

@@ -41,73 +41,90 @@ void GunshipBoss::FireDown() {
                    0.014f, 0xffffe666, 110, 0.0016f, 0xfffff000, 0xff00ff00);
 }
 
-void GunshipBoss::Move(float ft) {
-    const std::uint32_t now = context->playTimeNow;
-    BossLink& l = context->bossLink;
+void GunshipBoss::Descend(float ft, std::uint32_t now) {
     if (state == kFalling) {
         y += 0.0002f * ft;
         if (y > -0.8f) {
             state = kDescending;
             nextShot = now;
         }
-    } else if (state == kDescending) {
-        y += 0.0002f * ft;
-        if (Before(nextShot, now)) {
-            nextShot = now + 200;
-            FireDown();
-        }
-        if (y > -0.5f) {
-            state = kTurret;
-            l.boss1Ready = 1;
-            turretOn = 1;
-            volleys = 0;
-            nextShot = now + 2000;
+        return;
+    }
+    if (state != kDescending) return;
+    y += 0.0002f * ft;
+    if (Before(nextShot, now)) {
+        nextShot = now + 200;
+        FireDown();
+    }
+    if (y > -0.5f) {
+        state = kTurret;
+        context->bossLink.boss1Ready = 1;
+        turretOn = 1;
+        volleys = 0;
+        nextShot = now + 2000;
+    }
+}
+
+// The turret keeps a ship as its target and turns toward it every 10 ms.
+void GunshipBoss::AimTurret(float ft, std::uint32_t now) {
+    if (!hasTarget || !context->shipSlots[targetShip].active) {
+        ShipAim pick;
+        pick.PickTarget(context, x, y);
+        if (pick.hasTarget) {
+            hasTarget = 1;
+            targetShip = pick.targetShip;
         }
     }
-    if (turretOn) {
-        if (!hasTarget || !context->shipSlots[targetShip].active) {
-            ShipAim pick;
-            pick.PickTarget(context, x, y);
-            if (pick.hasTarget) {
-                hasTarget = 1;
-                targetShip = pick.targetShip;
-            }
-        }
-        if (Before(lastSteer + 10, now)) {
-            lastSteer = now;
-            if (hasTarget && context->shipSlots[targetShip].active) {
-                const HitSlot& s = context->shipSlots[targetShip];
-                float tx = (s.boxMin[0] + s.boxMax[0]) * 0.5f - x, ty = (s.boxMin[1] + s.boxMax[1]) * 0.5f - y;
-                Normalise(tx, ty);
-                aimX += tx * ft * 0.0015f;
-                aimY += ty * ft * 0.0015f;
-            }
-            Normalise(aimX, aimY);
-            turnAngle = std::fabs(aimY) <= 0.0001f ? gm::Atan(aimX * -999.99994f) : gm::Atan(aimX / aimY);
-        }
-        if (Before(nextShot, now)) {
-            const float turn = -turnAngle - (aimY <= 0 ? kPi : 0.0f);
-            for (int n = 0; n < 2; ++n) {
-                float vx = (0.49f * static_cast<float>(n) - 0.245f) * halfWidth, vy = 0.6f * halfHeight;
-                Rotate(vx, vy, turn);
-                BossBullet(context, x + vx, y + 1.333f * vy, 1.333f * aimX, aimY, 3, 0.014f, 0xffffe666, 110,
-                           0.0016f, 0xfffff000, 0xff00ff00);
-            }
-            if (++volleys >= 12) {
-                volleys = 0;
-                nextShot = now + 2500;
-            } else {
-                nextShot = now + 200;
-            }
-        }
+    if (!Before(lastSteer + 10, now)) return;
+    lastSteer = now;
+    if (hasTarget && context->shipSlots[targetShip].active) {
+        const HitSlot& s = context->shipSlots[targetShip];
+        float tx = (s.boxMin[0] + s.boxMax[0]) * 0.5f - x, ty = (s.boxMin[1] + s.boxMax[1]) * 0.5f - y;
+        Normalise(tx, ty);
+        aimX += tx * ft * 0.0015f;
+        aimY += ty * ft * 0.0015f;
     }
-    // Repairs reported by the stations.
+    Normalise(aimX, aimY);
+    turnAngle = std::fabs(aimY) <= 0.0001f ? gm::Atan(aimX * -999.99994f) : gm::Atan(aimX / aimY);
+}
+
+// Volleys of twelve pairs 200 ms apart, then a pause of 2.5 s.
+void GunshipBoss::FireTurret(std::uint32_t now) {
+    if (!Before(nextShot, now)) return;
+    const float turn = -turnAngle - (aimY <= 0 ? kPi : 0.0f);
+    for (int n = 0; n < 2; ++n) {
+        float vx = (0.49f * static_cast<float>(n) - 0.245f) * halfWidth, vy = 0.6f * halfHeight;
+        Rotate(vx, vy, turn);
+        BossBullet(context, x + vx, y + 1.333f * vy, 1.333f * aimX, aimY, 3, 0.014f, 0xffffe666, 110, 0.0016f,
+                   0xfffff000, 0xff00ff00);
+    }
+    if (++volleys >= 12) {
+        volleys = 0;
+        nextShot = now + 2500;
+    } else {
+        nextShot = now + 200;
+    }
+}
+
+// Repairs reported by the stations.
+void GunshipBoss::TakeRepairs() {
+    BossLink& l = context->bossLink;
     HitSlot& s = OwnSlot();
     if (s.active && !s.destroyed) {
         const std::int64_t hp = static_cast<std::int64_t>(s.hitPoints) + l.boss1Repair;
         s.hitPoints = static_cast<std::uint32_t>(hp > kMaxHitPoints ? kMaxHitPoints : (hp < 0 ? 0 : hp));
     }
     l.boss1Repair = 0;
+}
+
+void GunshipBoss::Move(float ft) {
+    const std::uint32_t now = context->playTimeNow;
+    Descend(ft, now);
+    if (turretOn) {
+        AimTurret(ft, now);
+        FireTurret(now);
+    }
+    TakeRepairs();
 }
 
 void GunshipBoss::Publish() { context->bossLink.boss1Y = y; }

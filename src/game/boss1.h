@@ -22,6 +22,10 @@ protected:
     void BuildQuads() override;
     void RenderParts() override;
     void FireDown();
+    void Descend(float ft, std::uint32_t now);
+    void AimTurret(float ft, std::uint32_t now);
+    void FireTurret(std::uint32_t now);
+    void TakeRepairs();
 
     std::uint32_t nextShot = 0;
     std::uint8_t turretOn = 0;

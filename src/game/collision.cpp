@@ -83,50 +83,64 @@ void Rockets(GameContext* ctx) {
     }
 }
 
+// One ram: what ship and enemy have left after they touch.
+void Ram(HitSlot& ship, HitSlot& enemy, bool shielded) {
+    std::uint32_t& p = ship.hitPoints;
+    std::uint32_t& e = enemy.hitPoints;
+    if (enemy.shotProof) {
+        if (!shielded) p = 0;
+    } else if (shielded) {
+        if (!enemy.ramProof) e = 0;
+    } else if (e < p) {
+        p -= e;
+        e = 0;
+    } else {
+        e -= p;
+        p = 0;
+    }
+    if (e == 0) enemy.destroyed = 1;
+    if (p == 0) ship.destroyed = 1;
+}
+
+// The enemies the ship touches, until one destroys it.
+void ShipRams(GameContext* ctx, HitSlot& ship, bool shielded) {
+    for (HitSlot& enemy : ctx->enemySlots) {
+        if (!enemy.active || enemy.noContact) continue;
+        if (RectsOverlap(ship.boxMin[0], ship.boxMin[1], ship.boxMax[0], ship.boxMax[1], enemy.boxMin[0],
+                         enemy.boxMin[1], enemy.boxMax[0], enemy.boxMax[1]) < 0)
+            continue;
+        Ram(ship, enemy, shielded);
+        if (ship.hitPoints == 0) return;
+    }
+}
+
+// The enemy bullets that reach the ship, until one destroys it.
+void ShipShot(GameContext* ctx, HitSlot& ship, bool shielded) {
+    std::uint32_t& p = ship.hitPoints;
+    for (ShotSlot& shot : ctx->enemyShots) {
+        if (!shot.active) continue;
+        const float h = shot.size / 2;
+        if (RectsOverlap(shot.x - h, shot.y - h, shot.x + h, shot.y + h, ship.boxMin[0], ship.boxMin[1],
+                         ship.boxMax[0], ship.boxMax[1]) < 0)
+            continue;
+        shot.hit = 1;
+        if (shielded) continue;
+        if (p <= shot.damage) {
+            ship.destroyed = 1;
+            return;
+        }
+        p -= shot.damage;
+    }
+}
+
 void Ship(GameContext* ctx, int s) {
     HitSlot& ship = ctx->shipSlots[s];
     const bool shielded = ctx->shieldActive && ctx->shieldShipSlot == static_cast<std::uint32_t>(s);
-    const float x1 = ship.boxMin[0], y1 = ship.boxMin[1], x2 = ship.boxMax[0], y2 = ship.boxMax[1];
-    std::uint32_t& p = ship.hitPoints;
-
     if (!ship.noContact) {
-        for (HitSlot& enemy : ctx->enemySlots) {
-            if (!enemy.active || enemy.noContact) continue;
-            if (RectsOverlap(x1, y1, x2, y2, enemy.boxMin[0], enemy.boxMin[1], enemy.boxMax[0],
-                             enemy.boxMax[1]) < 0)
-                continue;
-            std::uint32_t& e = enemy.hitPoints;
-            if (enemy.shotProof) {
-                if (!shielded) p = 0;
-            } else if (shielded) {
-                if (!enemy.ramProof) e = 0;
-            } else if (e < p) {
-                p -= e;
-                e = 0;
-            } else {
-                e -= p;
-                p = 0;
-            }
-            if (e == 0) enemy.destroyed = 1;
-            if (p == 0) {
-                ship.destroyed = 1;
-                break;
-            }
-        }
-        for (ShotSlot& shot : ctx->enemyShots) {
-            if (!shot.active) continue;
-            const float h = shot.size / 2;
-            if (RectsOverlap(shot.x - h, shot.y - h, shot.x + h, shot.y + h, x1, y1, x2, y2) < 0) continue;
-            shot.hit = 1;
-            if (shielded) continue;
-            if (p <= shot.damage) {
-                ship.destroyed = 1;
-                break;
-            }
-            p -= shot.damage;
-        }
+        ShipRams(ctx, ship, shielded);
+        ShipShot(ctx, ship, shielded);
     }
-
+    const float x1 = ship.boxMin[0], y1 = ship.boxMin[1], x2 = ship.boxMax[0], y2 = ship.boxMax[1];
     for (BonusSlot& bonus : ctx->bonusSlots) {
         if (!bonus.active) continue;
         if (RectsOverlap(x1, y1, x2, y2, bonus.boxMin[0], bonus.boxMin[1], bonus.boxMax[0],

@@ -79,8 +79,9 @@ void Enemy::RebuildQuads() {
     PlaceQuad(spriteQuad, cx, cy, s, s, angle);
     const std::uint32_t cell = firstCell + frame;
     const float c = 1.0f / static_cast<float>(columns);
-    const float u0 = static_cast<float>(cell % columns) * c;
-    const float v0 = static_cast<float>(cell / columns) * c;
+    const std::uint32_t column = cell % columns, row = cell / columns;  // the cell on the sheet
+    const float u0 = static_cast<float>(column) * c;
+    const float v0 = static_cast<float>(row) * c;
     SetQuadTexture(spriteQuad, u0 + 0.001f, u0 + c - 0.001f, v0 + 0.001f, v0 + c - 0.001f);
     SetVertexLook(spriteQuad, 6, colour, vertexZ);
     if (shadowShift > 0) {

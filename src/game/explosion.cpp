@@ -80,7 +80,8 @@ void Explosion::Layout() {
     int cell = static_cast<int>(phase * 18.0f);
     if (cell > 35) cell = 35;
     if (cell < 0) cell = 0;
-    const float u0 = (cell % 6) / 6.0f, v0 = (cell / 6) / 6.0f;
+    const int column = cell % 6, row = cell / 6;  // the cell of the 6 x 6 sheet
+    const float u0 = static_cast<float>(column) / 6.0f, v0 = static_cast<float>(row) / 6.0f;
     SetQuadTexture(blastQuad, u0 + 0.001f, u0 + 0.166f, v0 + 0.001f, v0 + 0.166f);
     SetVertexLook(blastQuad, 6, FlashStrength(context, tint), kVertexZ);
 }

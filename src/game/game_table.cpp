@@ -77,65 +77,73 @@ void GameTable::SetMusicVolumes(std::int32_t level) {
     if (platform::SoundLibrary* imx = context->soundLibrary()) imx->IMXSetGlobalVolumes(level, -1, level);
 }
 
+// The menu's plane sound first; the music may start 5 s later.
+void GameTable::WaitForMusic() {
+    if (!introSoundPlayed) {
+        PlaySound(context, asset::MenuPlane);
+        introSoundPlayed = 1;
+    }
+    if (introTimer > 5000) {
+        introTimer = 0;
+        musicEnabled = 1;
+    }
+    introTimer += context->frameTimeAverage;
+}
+
+void GameTable::TakeMusicRequest() {
+    GameContext* ctx = context;
+    const MusicRequest request = ctx->musicRequest;
+    // The current loudness becomes a fade-out from 90 % of it. A request
+    // that arrives while a fade-out is running keeps fading out.
+    // Deliberate (docs/DECISIONS.md): fade out from the magnitude.
+    if (musicTheme == 0)
+        musicLevel = -0.00001f;
+    else
+        musicLevel = std::fabs(musicLevel) * -0.9f;
+    // A switch between the two themes cuts at once.
+    if ((musicTheme > 1 && request == MusicRequest::MenuTheme) || (musicTheme == 1 && Number(request) > 1))
+        musicLevel = -0.00001f;
+    musicTheme = request == MusicRequest::FadeOut ? 0 : Number(request);
+    ctx->musicRequest = MusicRequest::None;
+}
+
+// One frame of the fade: out (a negative level) and then, with a theme
+// chosen, in to the music volume; the theme's stream opens where the level
+// crosses zero.
+void GameTable::FadeMusic(float ft, float v) {
+    GameContext* ctx = context;
+    float step;
+    if (musicLevel < 0 && musicTheme == 0)
+        step = ft * 0.03f;
+    else if (musicLevel < 0)
+        step = ft * 0.015f;
+    else
+        step = ft * 0.025f;
+    if (musicLevel < 0 && musicTheme != 0 && musicLevel + step >= 0) {
+        OpenMusicStream(ctx, musicTheme == 1 ? asset::Theme0 : asset::Theme1, ctx->musicStream);
+        if (ctx->musicStream > 0)
+            if (platform::SoundLibrary* imx = ctx->soundLibrary()) imx->IMXStreamPlay(ctx->musicStream, 1);
+    }
+    musicLevel += step;
+    SetMusicVolumes(static_cast<std::int32_t>(std::fabs(musicLevel)));
+    if (musicTheme == 0) {
+        if (musicLevel > 0) {
+            musicLevel = 0.00001f;
+            SetMusicVolumes(ctx->musicVolume);
+        }
+    } else if (musicLevel > v) {
+        musicLevel = v + 0.00001f;
+        SetMusicVolumes(ctx->musicVolume);
+    }
+}
+
 void GameTable::MusicService() {
     GameContext* ctx = context;
     const float ft = static_cast<float>(ctx->frameTimeAverage);
-
-    if (!musicEnabled) {
-        if (!introSoundPlayed) {
-            PlaySound(ctx, asset::MenuPlane);
-            introSoundPlayed = 1;
-        }
-        if (introTimer > 5000) {
-            introTimer = 0;
-            musicEnabled = 1;
-        }
-        introTimer += ctx->frameTimeAverage;
-    }
-
-    if (musicEnabled && ctx->musicRequest != MusicRequest::None) {
-        const MusicRequest request = ctx->musicRequest;
-        // The current loudness becomes a fade-out from 90 % of it. A request
-        // that arrives while a fade-out is running keeps fading out.
-        // Deliberate (docs/DECISIONS.md): fade out from the magnitude.
-        if (musicTheme == 0)
-            musicLevel = -0.00001f;
-        else
-            musicLevel = std::fabs(musicLevel) * -0.9f;
-        // A switch between the two themes cuts at once.
-        if ((musicTheme > 1 && request == MusicRequest::MenuTheme) || (musicTheme == 1 && Number(request) > 1))
-            musicLevel = -0.00001f;
-        musicTheme = request == MusicRequest::FadeOut ? 0 : Number(request);
-        ctx->musicRequest = MusicRequest::None;
-    }
-
+    if (!musicEnabled) WaitForMusic();
+    if (musicEnabled && ctx->musicRequest != MusicRequest::None) TakeMusicRequest();
     const float v = static_cast<float>(ctx->musicVolume);
-    if ((musicTheme != 0 && musicLevel < v) || (musicTheme == 0 && musicLevel < 0)) {
-        float step;
-        if (musicLevel < 0 && musicTheme == 0)
-            step = ft * 0.03f;
-        else if (musicLevel < 0)
-            step = ft * 0.015f;
-        else
-            step = ft * 0.025f;
-        if (musicLevel < 0 && musicTheme != 0 && musicLevel + step >= 0) {
-            OpenMusicStream(ctx, musicTheme == 1 ? asset::Theme0 : asset::Theme1, ctx->musicStream);
-            if (ctx->musicStream > 0)
-                if (platform::SoundLibrary* imx = ctx->soundLibrary())
-                    imx->IMXStreamPlay(ctx->musicStream, 1);
-        }
-        musicLevel += step;
-        SetMusicVolumes(static_cast<std::int32_t>(std::fabs(musicLevel)));
-        if (musicTheme == 0) {
-            if (musicLevel > 0) {
-                musicLevel = 0.00001f;
-                SetMusicVolumes(ctx->musicVolume);
-            }
-        } else if (musicLevel > v) {
-            musicLevel = v + 0.00001f;
-            SetMusicVolumes(ctx->musicVolume);
-        }
-    }
+    if ((musicTheme != 0 && musicLevel < v) || (musicTheme == 0 && musicLevel < 0)) FadeMusic(ft, v);
 }
 
 // ---------------------------------------------------------------------------

@@ -47,6 +47,9 @@ public:
 
 private:
     void MusicService();
+    void WaitForMusic();
+    void TakeMusicRequest();
+    void FadeMusic(float ft, float v);
     void NewGame();
     void LevelStart();
     void Ships();

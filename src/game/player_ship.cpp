@@ -442,7 +442,8 @@ void PlayerShip::BuildSprite() {
     const float cx = PixelX(context, x), cy = PixelY(context, y);
     PlaceQuad(sprite, cx, cy, side, side);
     const float cell = 1.0f / 3.0f;
-    const float u0 = static_cast<float>(frame % 3) * cell, v0 = static_cast<float>(frame / 3) * cell;
+    const auto column = frame % 3, row = frame / 3;  // the cell of the 3 x 3 sheet
+    const float u0 = static_cast<float>(column) * cell, v0 = static_cast<float>(row) * cell;
     SetQuadTexture(sprite, u0 + 0.002f, u0 + cell - 0.002f, v0 + 0.002f, v0 + cell - 0.002f);
     // The shadow: the same picture in black, sampled slightly off so that it
     // shows beside the ship.

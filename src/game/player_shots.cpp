@@ -215,7 +215,8 @@ std::int32_t PlasmaShot::FrameMove() {
     s.size = 0.02f;
     const float side = static_cast<float>(context->screenWidth) * 0.04f;
     PlaceQuad(quad, PixelX(context, x), PixelY(context, y), side, side);
-    const float u0 = static_cast<float>(frame % 3) * 0.333f, v0 = static_cast<float>(frame / 3) * 0.333f;
+    const auto column = frame % 3, row = frame / 3;  // the cell of the 3 x 3 sheet
+    const float u0 = static_cast<float>(column) * 0.333f, v0 = static_cast<float>(row) * 0.333f;
     SetQuadTexture(quad, u0 + 0.001f, u0 + 0.332f, v0 + 0.001f, v0 + 0.332f);
     return 0;
 }

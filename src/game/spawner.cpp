@@ -77,29 +77,47 @@ int TakeEnemySlot(GameContext* ctx, std::uint32_t hitPoints, float boxY, bool no
     return -1;
 }
 
-void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, ObjectFactory& factory) {
-    const std::uint32_t level = ctx->currentLevel;
-    if (level >= static_cast<std::uint32_t>(kLevelCount)) return;
-    const LevelRecord* spawns = ctx->levelSpawnRecords[level];
-    const LevelRecord* ground = ctx->levelGroundRecords[level];
-    const std::uint32_t spawnCount = spawns ? ctx->levelSpawnCount[level] : 0;
-    const std::uint32_t groundCount = ground ? ctx->levelGroundCount[level] : 0;
-    const std::uint32_t columns = ctx->levelColumns[level];
+namespace {
 
-    // Flying enemies and bosses.
-    for (std::uint32_t i = 0; i < spawnCount; ++i) {
-        const LevelRecord& rec = spawns[i];
+// The records of the current level that a row is spawned from.
+struct LevelRows {
+    const LevelRecord* spawns = nullptr;
+    const LevelRecord* ground = nullptr;
+    std::uint32_t spawnCount = 0;
+    std::uint32_t groundCount = 0;
+    std::uint32_t columns = 0;
+};
+
+LevelRows RowsOf(const GameContext* ctx, std::uint32_t level) {
+    LevelRows rows;
+    rows.spawns = ctx->levelSpawnRecords[level];
+    rows.ground = ctx->levelGroundRecords[level];
+    rows.spawnCount = rows.spawns ? ctx->levelSpawnCount[level] : 0;
+    rows.groundCount = rows.ground ? ctx->levelGroundCount[level] : 0;
+    rows.columns = ctx->levelColumns[level];
+    return rows;
+}
+
+// The four parts of a segmented enemy, each with a slot of its own.
+void SpawnSegments(GameContext* ctx, std::uint32_t hp, float x, float y, ObjectFactory& factory) {
+    for (int seg = 0; seg < 4; ++seg) {
+        const int slot = TakeEnemySlot(ctx, hp, y, false, false);
+        if (slot < 0) continue;
+        Adopt(ctx, factory.Segment(ctx, x, y, seg, kSegmentParts[seg], slot), slot);
+    }
+}
+
+// Flying enemies and bosses of row r.
+void SpawnFlyers(GameContext* ctx, const LevelRows& rows, std::uint32_t r, ObjectFactory& factory) {
+    for (std::uint32_t i = 0; i < rows.spawnCount; ++i) {
+        const LevelRecord& rec = rows.spawns[i];
         if (rec.row != r || rec.group != 3) continue;
         SpawnCode code;
         if (!LookUpSpawnCode(rec.type, code)) continue;
         const std::uint32_t hp = ctx->enemyHitPoints[code.hitPointEntry];
-        const float x = ColumnX(rec.column, columns);
+        const float x = ColumnX(rec.column, rows.columns);
         if (rec.type == 11) {
-            for (int seg = 0; seg < 4; ++seg) {
-                const int slot = TakeEnemySlot(ctx, hp, code.startY, false, false);
-                if (slot < 0) continue;
-                Adopt(ctx, factory.Segment(ctx, x, code.startY, seg, kSegmentParts[seg], slot), slot);
-            }
+            SpawnSegments(ctx, hp, x, code.startY, factory);
             continue;
         }
         const float boxY = code.boss ? -1.4f : code.startY;
@@ -110,41 +128,57 @@ void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, Objec
                                : factory.Enemy(ctx, static_cast<int>(rec.type), x, code.startY, slot);
         Adopt(ctx, object, slot);
     }
+}
 
-    // Ground: one piece covers the run of consecutive rows with ground
-    // records that starts here.
+// Ground: one piece covers the run of consecutive rows with ground records
+// that starts at row r; groundRow ends one past that run. Whether a piece
+// was made.
+bool LayGround(GameContext* ctx, const LevelRows& rows, std::uint32_t r, std::uint32_t& groundRow,
+               ObjectFactory& factory) {
+    if (rows.groundCount == 0 || groundRow > r) return false;
+    groundRow = r;
     bool pieceMade = false;
-    if (groundCount > 0 && groundRow <= r) {
-        groundRow = r;
-        MyObject* piece = nullptr;
-        bool found = true;
-        while (found) {
-            found = false;
-            for (std::uint32_t i = 0; i < groundCount; ++i) {
-                const LevelRecord& rec = ground[i];
-                if (rec.row != groundRow || (rec.group != 0 && rec.group != 1)) continue;
-                found = true;
-                if (!pieceMade) {
-                    pieceMade = true;
-                    piece = factory.GroundPiece(ctx);
-                    if (piece && ctx->objectList) ctx->objectList->AddObject(piece);
-                }
-                factory.GroundCell(piece, rec.group, rec.type, rec.column, groundRow - r);
+    MyObject* piece = nullptr;
+    bool found = true;
+    while (found) {
+        found = false;
+        for (std::uint32_t i = 0; i < rows.groundCount; ++i) {
+            const LevelRecord& rec = rows.ground[i];
+            if (rec.row != groundRow || (rec.group != 0 && rec.group != 1)) continue;
+            found = true;
+            if (!pieceMade) {
+                pieceMade = true;
+                piece = factory.GroundPiece(ctx);
+                if (piece && ctx->objectList) ctx->objectList->AddObject(piece);
             }
-            ++groundRow;
+            factory.GroundCell(piece, rec.group, rec.type, rec.column, groundRow - r);
         }
+        ++groundRow;
     }
+    return pieceMade;
+}
 
-    // Turrets standing on the piece just made.
-    if (!pieceMade) return;
-    for (std::uint32_t i = 0; i < spawnCount; ++i) {
-        const LevelRecord& rec = spawns[i];
+// Turrets standing on the ground piece of rows r to groundRow.
+void SpawnTurrets(GameContext* ctx, const LevelRows& rows, std::uint32_t r, std::uint32_t groundRow,
+                  ObjectFactory& factory) {
+    for (std::uint32_t i = 0; i < rows.spawnCount; ++i) {
+        const LevelRecord& rec = rows.spawns[i];
         if (rec.group != 2 || rec.row < r || rec.row >= groundRow) continue;
         if (rec.type != 1 && rec.type != 2) continue;
         const int slot = TakeEnemySlot(ctx, ctx->enemyHitPoints[7], -1.2f, true, false);
         if (slot < 0) continue;
         Adopt(ctx, factory.Turret(ctx, static_cast<int>(rec.type), rec.column, rec.row - r, slot), slot);
     }
+}
+
+}  // namespace
+
+void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, ObjectFactory& factory) {
+    const std::uint32_t level = ctx->currentLevel;
+    if (level >= static_cast<std::uint32_t>(kLevelCount)) return;
+    const LevelRows rows = RowsOf(ctx, level);
+    SpawnFlyers(ctx, rows, r, factory);
+    if (LayGround(ctx, rows, r, groundRow, factory)) SpawnTurrets(ctx, rows, r, groundRow, factory);
 }
 
 void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow,

@@ -66,10 +66,12 @@ private:
     std::uint32_t offset_ = 0, size_ = 0;
 };
 
-class GlVertexBuffer final : public VertexBuffer {
+// A vertex or index buffer over a GlBufferStore.
+template <class Interface>
+class GlStoredBuffer : public Interface {
 public:
-    GlVertexBuffer(std::shared_ptr<bool> alive, std::uint32_t length)
-        : store_(std::move(alive), GL_ARRAY_BUFFER, length) {}
+    GlStoredBuffer(std::shared_ptr<bool> alive, GLenum target, std::uint32_t length)
+        : store_(std::move(alive), target, length) {}
     std::uint32_t Length() const override { return store_.Length(); }
     HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
         return store_.Lock(offset, size, data, flags);
@@ -83,23 +85,20 @@ private:
     GlBufferStore store_;
 };
 
-class GlIndexBuffer final : public IndexBuffer {
+class GlVertexBuffer final : public GlStoredBuffer<VertexBuffer> {
+public:
+    GlVertexBuffer(std::shared_ptr<bool> alive, std::uint32_t length)
+        : GlStoredBuffer(std::move(alive), GL_ARRAY_BUFFER, length) {}
+};
+
+class GlIndexBuffer final : public GlStoredBuffer<IndexBuffer> {
 public:
     GlIndexBuffer(std::shared_ptr<bool> alive, std::uint32_t length, D3DFORMAT format)
-        : store_(std::move(alive), GL_ELEMENT_ARRAY_BUFFER, length), format_(format) {}
-    std::uint32_t Length() const override { return store_.Length(); }
+        : GlStoredBuffer(std::move(alive), GL_ELEMENT_ARRAY_BUFFER, length), format_(format) {}
     D3DFORMAT Format() const override { return format_; }
-    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
-        return store_.Lock(offset, size, data, flags);
-    }
-    HRESULT Unlock() override { return store_.Unlock(); }
-    bool Locked() const override { return store_.locked(); }
-    const std::uint8_t* Contents() const override { return store_.data(); }
-    GlBufferStore& store() { return store_; }
     std::uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
 
 private:
-    GlBufferStore store_;
     D3DFORMAT format_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/d3d_types.h"
 #include "platform/gl_api.h"
+#include "platform/gl_build.h"
 
 namespace gfx {
 
@@ -214,23 +215,6 @@ constexpr Code kCodes[] = {
     {"VARIANT_STAGE_ONE_BLEND", static_cast<unsigned>(ShaderVariant::StageOneBlend)},
 };
 
-GLuint Compile(GLenum type, const std::string& text, std::string& error) {
-    GLuint shader = glCreateShader(type);
-    const char* source = text.c_str();
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-        error = std::string(type == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") + log;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 GlUniforms Locations(GLuint program) {
     auto at = [&](const char* name) { return glGetUniformLocation(program, name); };
     GlUniforms u{};
@@ -275,23 +259,10 @@ GlUniforms Locations(GLuint program) {
 GLuint BuildProgram(GlProfile profile, GLuint vs, std::size_t variant, std::string& error) {
     const std::string text =
         ShaderPrelude(profile) + "#define VARIANT " + std::to_string(variant) + "\n" + kFragmentShader;
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, text, error);
+    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, text.c_str(), error);
     if (fs == 0) return 0;
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDetachShader(program, vs);
+    GLuint program = LinkProgram(vs, fs, error);
     glDeleteShader(fs);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked != GL_TRUE) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
-        error = std::string("link: ") + log;
-        glDeleteProgram(program);
-        return 0;
-    }
     return program;
 }
 
@@ -308,7 +279,8 @@ std::string ShaderPrelude(GlProfile profile) {
 
 bool BuildGlPrograms(GlProfile profile, GlPrograms& out, std::string& error) {
     out = GlPrograms{};
-    GLuint vs = Compile(GL_VERTEX_SHADER, ShaderPrelude(profile) + kVertexShader, error);
+    const std::string vertexText = ShaderPrelude(profile) + kVertexShader;
+    GLuint vs = CompileShader(GL_VERTEX_SHADER, vertexText.c_str(), error);
     if (vs == 0) return false;
     bool ok = true;
     for (std::size_t v = 0; v < kShaderVariants && ok; ++v) {

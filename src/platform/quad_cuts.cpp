@@ -7,7 +7,10 @@ namespace gfx {
 
 bool AxisQuad(const SpriteVertexView* v) {
     auto same = [](const SpriteVertexView& a, const SpriteVertexView& b) {
-        return std::memcmp(&a, &b, sizeof a) == 0;
+        // Bit for bit on purpose: a quad's shared corners are copies of one
+        // vertex, and only an exact copy (the sign of a zero included) cuts
+        // into the same pixels.
+        return std::memcmp(&a, &b, sizeof a) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
     };
     return same(v[2], v[3]) && same(v[1], v[4]) && v[0].y == v[1].y && v[0].x == v[2].x &&
            v[5].x == v[1].x && v[5].y == v[2].y && v[0].v == v[1].v && v[0].u == v[2].u &&

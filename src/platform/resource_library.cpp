@@ -33,7 +33,9 @@ std::string ZipResourceLibrary::Resolve(const char* fileName) const {
     const std::string name = fileName;
     if (name.front() == '/') return IsFile(name) ? name : std::string{};
     for (const auto& dir : searchDirs_) {
-        const std::string path = dir.empty() ? name : dir + "/" + name;
+        std::string path = dir;
+        if (!path.empty()) path += '/';
+        path += name;
         if (IsFile(path)) return path;
     }
     return IsFile(name) ? name : std::string{};

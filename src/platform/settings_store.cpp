@@ -237,6 +237,15 @@ std::string IniSettingsStore::Format(const Parsed& parsed) {
     return out.str();
 }
 
+bool IniSettingsStore::Refuse(const std::string& why) {
+    problem_ = path_ + " " + why;
+    return false;
+}
+
+namespace {
+std::string SizeLimit() { return std::to_string(IniSettingsStore::kMaxFileBytes >> 20) + " MiB"; }
+}  // namespace
+
 bool IniSettingsStore::Load() {
     if (loaded_) return usable_;
     loaded_ = true;
@@ -248,15 +257,10 @@ bool IniSettingsStore::Load() {
         usable_ = true;
         return true;
     case ReadResult::NotRegular:
-        problem_ = path_ + " is not a regular file: the settings are neither read nor written";
-        return false;
+        return Refuse("is not a regular file: the settings are neither read nor written");
     case ReadResult::TooLarge:
-        problem_ = path_ + " is larger than " + std::to_string(kMaxFileBytes >> 20) +
-                   " MiB: the defaults are used and the file is left as it is";
-        return false;
-    case ReadResult::Failed:
-        problem_ = path_ + " cannot be read: the settings are neither read nor written";
-        return false;
+        return Refuse("is larger than " + SizeLimit() + ": the defaults are used and the file is left as it is");
+    case ReadResult::Failed: return Refuse("cannot be read: the settings are neither read nor written");
     }
     doc_ = IniDocument(text);
     usable_ = true;
@@ -278,16 +282,10 @@ bool IniSettingsStore::Update(const std::function<void(IniDocument&)>& change) {
         // Memory follows the file, with what other copies saved meanwhile.
         doc_ = merged;
         return true;
-    case StoreResult::NotRegular:
-        problem_ = path_ + " is not a regular file: the settings are not written";
-        return false;
-    case StoreResult::TooLarge:
-        problem_ = path_ + " has grown larger than " + std::to_string(kMaxFileBytes >> 20) +
-                   " MiB: the settings are not written";
-        return false;
+    case StoreResult::NotRegular: return Refuse("is not a regular file: the settings are not written");
+    case StoreResult::TooLarge: return Refuse("has grown larger than " + SizeLimit() + ": the settings are not written");
     case StoreResult::Locked:
-        problem_ = path_ + " is kept locked by another program: the settings are not written";
-        return false;
+        return Refuse("is kept locked by another program: the settings are not written");
     default: return false;
     }
 }

@@ -133,6 +133,8 @@ public:
 
 private:
     bool Load();
+    // Sets the problem to the path followed by `why`; false.
+    bool Refuse(const std::string& why);
     // Applies `change` to the file on disk and, once written, to memory.
     bool Update(const std::function<void(IniDocument&)>& change);
     std::string path_;

@@ -121,6 +121,39 @@ void SteeringInput::AddToKeys(std::uint8_t* keys) {
     if (pad.b) Press(keys, DIK_ESCAPE);
 }
 
+namespace {
+
+// The stick's motion, -1 to 1 on each axis; in play the pad's arrows push
+// it to the rim.
+void StickMotion(const GamepadState& pad, bool play, float deadZone, float& sx, float& sy) {
+    sx = StickResponse(pad.leftX, deadZone);
+    sy = StickResponse(pad.leftY, deadZone);
+    if (!play) return;
+    if (pad.left) sx = -1;
+    if (pad.right) sx = 1;
+    if (pad.up) sy = -1;
+    if (pad.down) sy = 1;
+}
+
+}  // namespace
+
+void SteeringInput::AddPlayControls(const GamepadState& pad, DIMOUSESTATE& state, float& moveX, float& moveY) {
+    const float keySpeed = kKeyCountsPerMs * static_cast<float>(controls_.keySpeed) / 100.0f;
+    std::uint8_t keys[256] = {};
+    if (innerKeyboard_ && SUCCEEDED(innerKeyboard_->GetDeviceState(sizeof keys, keys))) {
+        const Controls& k = controls_;
+        const int right = k.Holds(KeyAction::Right, keys), left = k.Holds(KeyAction::Left, keys);
+        const int down = k.Holds(KeyAction::Down, keys), up = k.Holds(KeyAction::Up, keys);
+        moveX += static_cast<float>(right - left) * keySpeed;
+        moveY += static_cast<float>(down - up) * keySpeed;
+        if (k.Holds(KeyAction::Fire, keys)) state.rgbButtons[0] = 0x80;
+        if (k.Holds(KeyAction::Rocket, keys)) state.rgbButtons[1] = 0x80;
+    }
+    const std::uint32_t held = pad.Buttons();
+    if (controls_.HoldsPad(PadAction::Fire, held) || pad.rightTrigger > kTriggerDown) state.rgbButtons[0] = 0x80;
+    if (controls_.HoldsPad(PadAction::Rocket, held) || pad.leftTrigger > kTriggerDown) state.rgbButtons[1] = 0x80;
+}
+
 void SteeringInput::AddToMouse(DIMOUSESTATE& state) {
     const std::uint32_t now = clock_.Milliseconds();
     std::uint32_t stepMs = mouseReadBefore_ ? now - lastMouseRead_ : 0;
@@ -131,35 +164,15 @@ void SteeringInput::AddToMouse(DIMOUSESTATE& state) {
     const GamepadState pad = ReadPads();
     float moveX = 0, moveY = 0;  // counts per ms
     // The stick moves the ship in play and the pointer in the menus.
-    const float deadZone = static_cast<float>(controls_.deadZone) / 100.0f;
-    const float stickSpeed = kStickCountsPerMs * static_cast<float>(controls_.stickSpeed) / 100.0f;
-    const float keySpeed = kKeyCountsPerMs * static_cast<float>(controls_.keySpeed) / 100.0f;
     if (pad.pads > 0) {
-        float sx = StickResponse(pad.leftX, deadZone), sy = StickResponse(pad.leftY, deadZone);
-        if (mode_ == InputMode::Play) {
-            if (pad.left) sx = -1;
-            if (pad.right) sx = 1;
-            if (pad.up) sy = -1;
-            if (pad.down) sy = 1;
-        }
+        const float deadZone = static_cast<float>(controls_.deadZone) / 100.0f;
+        const float stickSpeed = kStickCountsPerMs * static_cast<float>(controls_.stickSpeed) / 100.0f;
+        float sx = 0, sy = 0;
+        StickMotion(pad, mode_ == InputMode::Play, deadZone, sx, sy);
         moveX += sx * stickSpeed;
         moveY += sy * stickSpeed;
     }
-    if (mode_ == InputMode::Play) {
-        std::uint8_t keys[256] = {};
-        if (innerKeyboard_ && SUCCEEDED(innerKeyboard_->GetDeviceState(sizeof keys, keys))) {
-            const Controls& k = controls_;
-            const int right = k.Holds(KeyAction::Right, keys), left = k.Holds(KeyAction::Left, keys);
-            const int down = k.Holds(KeyAction::Down, keys), up = k.Holds(KeyAction::Up, keys);
-            moveX += static_cast<float>(right - left) * keySpeed;
-            moveY += static_cast<float>(down - up) * keySpeed;
-            if (k.Holds(KeyAction::Fire, keys)) state.rgbButtons[0] = 0x80;
-            if (k.Holds(KeyAction::Rocket, keys)) state.rgbButtons[1] = 0x80;
-        }
-        const std::uint32_t held = pad.Buttons();
-        if (controls_.HoldsPad(PadAction::Fire, held) || pad.rightTrigger > kTriggerDown) state.rgbButtons[0] = 0x80;
-        if (controls_.HoldsPad(PadAction::Rocket, held) || pad.leftTrigger > kTriggerDown) state.rgbButtons[1] = 0x80;
-    }
+    if (mode_ == InputMode::Play) AddPlayControls(pad, state, moveX, moveY);
     if (moveX == 0 && moveY == 0) {
         restX_ = restY_ = 0;
         return;

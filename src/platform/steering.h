@@ -83,6 +83,8 @@ private:
     // Adds what the steering keys and the pads say to a state just read.
     void AddToKeys(std::uint8_t* keys);
     void AddToMouse(DIMOUSESTATE& state);
+    // The play keys' motion and the fire and rocket buttons of keys and pads.
+    void AddPlayControls(const GamepadState& pad, DIMOUSESTATE& state, float& moveX, float& moveY);
     GamepadState ReadPads();
 
     std::unique_ptr<InputDevices> ownInner_;

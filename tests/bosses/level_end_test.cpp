@@ -10,15 +10,12 @@
 #include "engine/list_engine.h"
 #include "game/game_table.h"
 #include "platform/embedded_resources.h"
+#include "common/whole_game.h"
 
 namespace dw {
 namespace {
 
-MyObject* Find(GameContext& ctx, const char* objectName) {
-    for (auto* node = ctx.objectList->Head(); node; node = node->next)
-        if (std::string(node->object->name) == objectName) return node->object;
-    return nullptr;
-}
+using testing::FindNamed;
 
 TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
     if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "levels are not built into this program";
@@ -34,15 +31,11 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         game.Run(3);
         ctx.introActive = 0;
         game.Run(2);
-        ctx.currentLevel = 0;
-        ctx.screenChangeRequest = 1;
-        ctx.requestedScreen = Screen::Game;
-        ctx.musicRequest = MusicRequest::GameTheme;
-        ctx.levelStartRequest = 1;
+        testing::RequestLevelFromMenu(ctx, 0);
         game.Run(3);
         ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.scrollPosition > 0; }, 2000));
         // The table's position, moved to just before the boss's row.
-        auto* table = static_cast<GameTable*>(Find(ctx, "matrix"));
+        auto* table = static_cast<GameTable*>(FindNamed(ctx, "matrix"));
         ASSERT_NE(table, nullptr);
         table->currentRow = table->groundRow = 896;
         ctx.scrollPosition = 896.0f;
@@ -52,7 +45,7 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         };
         ASSERT_TRUE(game.RunUntil([&] {
             keepShipAlive();
-            return Find(ctx, "bigbos0") != nullptr;
+            return FindNamed(ctx, "bigbos0") != nullptr;
         }, 600));
         // Past the level's length, but the boss lives: no end.
         for (int i = 0; i < 400; ++i) {
@@ -62,7 +55,7 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
         EXPECT_GT(table->currentRow, ctx.levelLength[0]);
         EXPECT_EQ(ctx.currentLevel, 0u);
         EXPECT_EQ(ctx.gamePhase, GamePhase::Playing);
-        ASSERT_NE(Find(ctx, "bigbos0"), nullptr);
+        ASSERT_NE(FindNamed(ctx, "bigbos0"), nullptr);
 
         // Destroy whatever is left, the boss included.
         const std::uint32_t before = ctx.score;
@@ -73,8 +66,8 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
             return ctx.currentLevel == 1;
         }, 3000));
         EXPECT_GE(ctx.score - before, 100000u);
-        EXPECT_EQ(Find(ctx, "bigbos0"), nullptr);
-        EXPECT_EQ(Find(ctx, "rball"), nullptr);
+        EXPECT_EQ(FindNamed(ctx, "bigbos0"), nullptr);
+        EXPECT_EQ(FindNamed(ctx, "rball"), nullptr);
         game.Close();
     }
     std::error_code ec;

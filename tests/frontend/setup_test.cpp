@@ -18,6 +18,7 @@
 #include "frontend_fixture.h"
 #include "media/glyph_text.h"
 #include "platform/embedded_resources.h"
+#include "common/whole_game.h"
 
 namespace dw {
 namespace {
@@ -261,27 +262,16 @@ TEST_F(Setup, HelpPagesTurnWithLeftAndRight) {
 
 // --- the whole game -----------------------------------------------------
 
-template <typename T>
-T* Find(GameContext& ctx, const char* objectName) {
-    for (auto* node = ctx.objectList->Head(); node; node = node->next)
-        if (std::string(node->object->name) == objectName) return dynamic_cast<T*>(node->object);
-    return nullptr;
-}
-
-void Press(HeadlessGame& game, std::uint8_t key) {
-    game.input().SetKey(key, true);
-    game.Run(2);
-    game.input().SetKey(key, false);
-    game.Run(2);
-}
+using testing::FindNamed;
+using testing::PressKey;
 
 MainMenu* ToMenu(HeadlessGame& game) {
     GameContext& ctx = game.context();
     game.Run(2);
-    Press(game, DIK_SPACE);
+    PressKey(game, DIK_SPACE);
     EXPECT_TRUE(game.RunUntil([&] { return ctx.mouseActive == 1 && ctx.assetLoadingActive == 0; }, 600));
     game.Run(4);
-    return Find<MainMenu>(ctx, "menu");
+    return FindNamed<MainMenu>(ctx, "menu");
 }
 
 std::string ReadFile(const std::filesystem::path& p) {
@@ -324,25 +314,25 @@ TEST(SetupWholeGame, AKeyRemappedOnTheScreenFiresInPlayAndIsKeptForTheNextStart)
         GameContext& ctx = game.context();
         MainMenu* menu = ToMenu(game);
         ASSERT_NE(menu, nullptr);
-        for (int i = 0; i < 3; ++i) Press(game, DIK_DOWN);
-        Press(game, DIK_RETURN);
-        auto* options = Find<OptionsScreen>(ctx, "options");
+        for (int i = 0; i < 3; ++i) PressKey(game, DIK_DOWN);
+        PressKey(game, DIK_RETURN);
+        auto* options = FindNamed<OptionsScreen>(ctx, "options");
         ASSERT_NE(options, nullptr);
-        for (int i = 0; i < 4; ++i) Press(game, DIK_DOWN);
-        Press(game, DIK_RETURN);
+        for (int i = 0; i < 4; ++i) PressKey(game, DIK_DOWN);
+        PressKey(game, DIK_RETURN);
         ASSERT_NE(options->setup, nullptr);
-        Press(game, DIK_RIGHT);  // the keyboard page
-        for (int i = 0; i < 5; ++i) Press(game, DIK_DOWN);
-        Press(game, DIK_RETURN);
-        Press(game, DIK_F);
+        PressKey(game, DIK_RIGHT);  // the keyboard page
+        for (int i = 0; i < 5; ++i) PressKey(game, DIK_DOWN);
+        PressKey(game, DIK_RETURN);
+        PressKey(game, DIK_F);
         EXPECT_EQ(ctx.controls.Key(KeyAction::Fire, 0), DIK_F);
-        Press(game, DIK_ESCAPE);
-        Press(game, DIK_ESCAPE);
-        ASSERT_TRUE(game.RunUntil([&] { return Find<OptionsScreen>(ctx, "options") == nullptr; }, 10));
+        PressKey(game, DIK_ESCAPE);
+        PressKey(game, DIK_ESCAPE);
+        ASSERT_TRUE(game.RunUntil([&] { return FindNamed<OptionsScreen>(ctx, "options") == nullptr; }, 10));
         // A new game from the menu, and F fires; Left Ctrl no longer does.
-        for (int i = 0; i < 3; ++i) Press(game, DIK_UP);
-        Press(game, DIK_RETURN);
-        Press(game, DIK_RETURN);
+        for (int i = 0; i < 3; ++i) PressKey(game, DIK_UP);
+        PressKey(game, DIK_RETURN);
+        PressKey(game, DIK_RETURN);
         ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.shipAlive; }, 900));
         game.Run(30);
         game.input().SetKey(DIK_F, true);

@@ -24,23 +24,13 @@
 #include "platform/embedded_resources.h"
 #include "platform/input.h"
 #include "platform/services.h"
+#include "common/whole_game.h"
 
 namespace dw {
 namespace {
 
-template <typename T>
-T* Find(GameContext& ctx, const char* objectName) {
-    for (auto* node = ctx.objectList->Head(); node; node = node->next)
-        if (std::string(node->object->name) == objectName) return dynamic_cast<T*>(node->object);
-    return nullptr;
-}
-
-void Press(HeadlessGame& game, std::uint8_t key) {
-    game.input().SetKey(key, true);
-    game.Run(2);
-    game.input().SetKey(key, false);
-    game.Run(2);
-}
+using testing::FindNamed;
+using testing::PressKey;
 
 // Start-up to the menu: Space skips the splash, the loading screen reads
 // every asset, then the main camera opens the menu.
@@ -48,7 +38,7 @@ MainMenu* ToMenu(HeadlessGame& game) {
     GameContext& ctx = game.context();
     game.Run(2);
     EXPECT_EQ(ctx.introActive, 1);
-    EXPECT_NE(Find<MyObject>(ctx, "bcgintro"), nullptr);
+    EXPECT_NE(FindNamed<MyObject>(ctx, "bcgintro"), nullptr);
     game.input().SetKey(DIK_SPACE, true);
     game.Step();
     game.input().SetKey(DIK_SPACE, false);
@@ -59,9 +49,9 @@ MainMenu* ToMenu(HeadlessGame& game) {
     EXPECT_GE(game.frames() - loadStart, 73u);
     EXPECT_TRUE(game.RunUntil([&] { return ctx.mouseActive == 1; }, 10));
     game.Run(2);
-    EXPECT_EQ(Find<MyObject>(ctx, "qvmload"), nullptr);
-    EXPECT_EQ(Find<MyObject>(ctx, "bcgintro"), nullptr);
-    return Find<MainMenu>(ctx, "menu");
+    EXPECT_EQ(FindNamed<MyObject>(ctx, "qvmload"), nullptr);
+    EXPECT_EQ(FindNamed<MyObject>(ctx, "bcgintro"), nullptr);
+    return FindNamed<MainMenu>(ctx, "menu");
 }
 
 TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
@@ -87,9 +77,9 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         EXPECT_TRUE(std::filesystem::exists(dir / "records.csm"));
 
         // New game, level 1 (index 0).
-        Press(game, DIK_RETURN);
+        PressKey(game, DIK_RETURN);
         EXPECT_EQ(menu->page, 8u);
-        Press(game, DIK_RETURN);
+        PressKey(game, DIK_RETURN);
         ASSERT_TRUE(game.RunUntil([&] { return ctx.currentScreen == Screen::Game; }, 10));
         EXPECT_EQ(ctx.currentLevel, 0u);
         ASSERT_TRUE(game.RunUntil([&] { return ctx.gamePhase == GamePhase::Playing && ctx.shipAlive; }, 600));
@@ -98,25 +88,25 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         ctx.score = 345678;
         ctx.shipsLeft = 0;
         ctx.shipRemoveRequest = 1;
-        ASSERT_TRUE(game.RunUntil([&] { return Find<HighScores>(ctx, "records") != nullptr; },
+        ASSERT_TRUE(game.RunUntil([&] { return FindNamed<HighScores>(ctx, "records") != nullptr; },
                                   3000));
         EXPECT_EQ(ctx.currentScreen, Screen::Menu);
         EXPECT_EQ(ctx.gameInProgress, 0);
-        HighScores* table = Find<HighScores>(ctx, "records");
+        HighScores* table = FindNamed<HighScores>(ctx, "records");
         ASSERT_TRUE(table->nameEntry);
         finalScore = ctx.score;
         place = table->place;
         EXPECT_EQ(place, InsertionPlace(DefaultRecordTable(), finalScore));
 
         game.input().SetKey(DIK_LSHIFT, true);
-        Press(game, DIK_A);
+        PressKey(game, DIK_A);
         game.input().SetKey(DIK_LSHIFT, false);
-        Press(game, DIK_C);
-        Press(game, DIK_E);
-        Press(game, DIK_RETURN);
+        PressKey(game, DIK_C);
+        PressKey(game, DIK_E);
+        PressKey(game, DIK_RETURN);
         EXPECT_FALSE(table->nameEntry);
-        Press(game, DIK_ESCAPE);
-        EXPECT_EQ(Find<HighScores>(ctx, "records"), nullptr);
+        PressKey(game, DIK_ESCAPE);
+        EXPECT_EQ(FindNamed<HighScores>(ctx, "records"), nullptr);
         EXPECT_EQ(menu->page, 0u);
         EXPECT_EQ(menu->captionCount, 5u);
         game.Close();
@@ -139,9 +129,9 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         GameContext& ctx = game.context();
         MainMenu* menu = ToMenu(game);
         ASSERT_NE(menu, nullptr);
-        Press(game, DIK_DOWN);  // high scores
-        Press(game, DIK_RETURN);
-        HighScores* table = Find<HighScores>(ctx, "records");
+        PressKey(game, DIK_DOWN);  // high scores
+        PressKey(game, DIK_RETURN);
+        HighScores* table = FindNamed<HighScores>(ctx, "records");
         ASSERT_NE(table, nullptr);
         EXPECT_FALSE(table->nameEntry);
         EXPECT_STREQ(table->table.names[place], "Ace");

@@ -11,6 +11,7 @@
 #include "engine/my_object.h"
 #include "game/game_table.h"
 #include "platform/embedded_resources.h"
+#include "common/whole_game.h"
 
 namespace dw {
 namespace {
@@ -41,11 +42,7 @@ TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
         ASSERT_EQ(ctx.mouseActive, 1);
 
         // What the menu does to start level 1.
-        ctx.currentLevel = 0;
-        ctx.screenChangeRequest = 1;
-        ctx.requestedScreen = Screen::Game;
-        ctx.musicRequest = MusicRequest::GameTheme;
-        ctx.levelStartRequest = 1;
+        testing::RequestLevelFromMenu(ctx, 0);
         game.Run(3);
         EXPECT_EQ(ctx.currentScreen, Screen::Game);
         EXPECT_EQ(ctx.gamePhase, GamePhase::LevelIntro);
