@@ -119,8 +119,9 @@ record_preset() {
   {
     preset_header "$pkg" "$ver"
     echo "# The answers of this library's configure checks (scripts/web/build-sysroot.sh)."
-    grep -E '^[A-Za-z0-9_]+:INTERNAL=' "$bdir/CMakeCache.txt" |
-      grep -vE '^(CMAKE_|FIND_PACKAGE_MESSAGE_DETAILS_|_)|:INTERNAL=.*/' | LC_ALL=C sort |
+    # A library may have no checks at all: grep then finds nothing.
+    { grep -E '^[A-Za-z0-9_]+:INTERNAL=' "$bdir/CMakeCache.txt" || true; } |
+      { grep -vE '^(CMAKE_|FIND_PACKAGE_MESSAGE_DETAILS_|_)|:INTERNAL=.*/' || true; } | LC_ALL=C sort |
       sed -E 's/^([A-Za-z0-9_]+):INTERNAL=(.*)$/set(\1 "\2" CACHE INTERNAL "")/'
   } >"$out"
   echo "build-sysroot: $name configured without a preset; its answers are in $out" \
