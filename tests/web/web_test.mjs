@@ -73,18 +73,24 @@ async function pressKey(page, key, holdMs = 120) {
   await sleep(150);
 }
 
+// Enter on the menu, Enter on the level choice: the report once play shows a
+// ship, null when it does not within the limit.
+async function startGame(page) {
+  await pressKey(page, 'Enter');
+  await pressKey(page, 'Enter');
+  return waitFor(async () => {
+    const r = await report(page);
+    return r && screenOf(r) === 1 && r.ship ? r : null;
+  }, 120000);
+}
+
 // --- the menu, a game, the steering ----------------------------------------------
 async function playCheck() {
   const context = await browser.createBrowserContext();
   const page = await openPage(base, context);
   if (!(await reachMenu(page, 'play'))) return context.close();
   await page.mouse.click(512, 384);  // the gesture that starts the sound
-  await pressKey(page, 'Enter');
-  await pressKey(page, 'Enter');
-  const inGame = await waitFor(async () => {
-    const r = await report(page);
-    return r && screenOf(r) === 1 && r.ship ? r : null;
-  }, 120000);
+  const inGame = await startGame(page);
   check(inGame !== null, 'play: Enter starts a game with a ship');
   if (inGame) {
     await sleep(2500);  // the ship flies in
@@ -109,12 +115,7 @@ async function highScoreCheck() {
   const context = await browser.createBrowserContext();
   let page = await openPage(base, context);
   if (!(await reachMenu(page, 'scores'))) return context.close();
-  await pressKey(page, 'Enter');
-  await pressKey(page, 'Enter');
-  const playing = await waitFor(async () => {
-    const r = await report(page);
-    return r && screenOf(r) === 1 && r.ship ? r : null;
-  }, 120000);
+  const playing = await startGame(page);
   check(playing !== null, 'scores: a game starts');
   // The game ends with a score for the first place; the name is typed as a
   // player types it.
