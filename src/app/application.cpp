@@ -66,12 +66,12 @@ Application::~Application() {
 const char* Application::DeviceErrorText(platform::DeviceError error) {
     using E = platform::DeviceError;
     switch (error) {
-    case E::NoDisplay:
-    case E::NoDirect3D: return app_text::kNoDirect3D;
-    case E::NoCompatibleDevice: return app_text::kNoCompatibleDevice;
-    case E::CannotRenderWindowed: return app_text::kNoWindowableDevice;
-    case E::OutOfMemory: return app_text::kOutOfMemory;
-    default: return app_text::kGeneric;
+        case E::NoDisplay:
+        case E::NoDirect3D: return app_text::kNoDirect3D;
+        case E::NoCompatibleDevice: return app_text::kNoCompatibleDevice;
+        case E::CannotRenderWindowed: return app_text::kNoWindowableDevice;
+        case E::OutOfMemory: return app_text::kOutOfMemory;
+        default: return app_text::kGeneric;
     }
 }
 
@@ -157,62 +157,55 @@ bool Application::Step() {
 void Application::HandleEvent(const platform::ShellEvent& event) {
     using T = platform::ShellEventType;
     switch (event.type) {
-    case T::Close:
-        Shutdown();
-        break;
-    case T::Activate:
-        OnActivate();
-        break;
-    case T::Deactivate:
-        OnDeactivate();
-        break;
-    case T::Minimised:
-        PauseOnFocusLoss();
-        active = false;
-        break;
-    case T::Restored:
-    case T::Resized: {
-        if (event.type == T::Restored) active = true;
-        // The device follows the window's drawable (a size that changed
-        // while minimised counts when the window comes back).
-        int w = 0, h = 0;
-        shell->DrawableSize(w, h);
-        if (w > 0 && h > 0 && !shell->IsFullscreen()) {
-            windowedWidth_ = w;
-            windowedHeight_ = h;
+        case T::Close: Shutdown(); break;
+        case T::Activate: OnActivate(); break;
+        case T::Deactivate: OnDeactivate(); break;
+        case T::Minimised:
+            PauseOnFocusLoss();
+            active = false;
+            break;
+        case T::Restored:
+        case T::Resized: {
+            if (event.type == T::Restored) active = true;
+            // The device follows the window's drawable (a size that changed
+            // while minimised counts when the window comes back).
+            int w = 0, h = 0;
+            shell->DrawableSize(w, h);
+            if (w > 0 && h > 0 && !shell->IsFullscreen()) {
+                windowedWidth_ = w;
+                windowedHeight_ = h;
+            }
+            const gfx::PresentParameters picture = PictureParameters();
+            if (active && ready && device && w > 0 && h > 0 &&
+                (picture.backBufferWidth != device->BackBufferWidth() ||
+                 picture.backBufferHeight != device->BackBufferHeight())) {
+                if (FAILED(Resize3DEnvironment())) {
+                    ShowError(app_text::kResetFailed, true);
+                    exitStatus = 1;
+                    Shutdown();
+                }
+            }
+            break;
         }
-        const gfx::PresentParameters picture = PictureParameters();
-        if (active && ready && device && w > 0 && h > 0 &&
-            (picture.backBufferWidth != device->BackBufferWidth() ||
-             picture.backBufferHeight != device->BackBufferHeight())) {
-            if (FAILED(Resize3DEnvironment())) {
+        case T::Expose: break;  // the next frame draws the window again
+        case T::ToggleFullscreen:
+            if (ready && FAILED(ToggleFullscreen())) {
                 ShowError(app_text::kResetFailed, true);
                 exitStatus = 1;
                 Shutdown();
             }
-        }
-        break;
-    }
-    case T::Expose:
-        break;  // the next frame draws the window again
-    case T::ToggleFullscreen:
-        if (ready && FAILED(ToggleFullscreen())) {
-            ShowError(app_text::kResetFailed, true);
-            exitStatus = 1;
-            Shutdown();
-        }
-        break;
-    case T::StopSoundMinimise:
-        StopSound();
-        shell->Minimise();
-        break;
-    case T::Screenshot:
-        if (device && !screenshotPending_) {
-            screenshotPending_ = true;
-            captureBefore_ = device->CaptureOnPresent();
-            device->SetCaptureOnPresent(true);
-        }
-        break;
+            break;
+        case T::StopSoundMinimise:
+            StopSound();
+            shell->Minimise();
+            break;
+        case T::Screenshot:
+            if (device && !screenshotPending_) {
+                screenshotPending_ = true;
+                captureBefore_ = device->CaptureOnPresent();
+                device->SetCaptureOnPresent(true);
+            }
+            break;
     }
 }
 
@@ -354,8 +347,7 @@ std::int32_t Application::InitScene() {
     c.random.Seed(seed ? *seed : c.clock().Milliseconds());
     platform::ResourceLibrary* library = c.resourceLibrary();
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
-    if (c.log)
-        c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
+    if (c.log) c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
     if (c.log && module) {
         const std::string file = library->FilePath(c.resourceLibraryName);
         if (!file.empty()) c.log->WriteLine("GAME: Resource Library file: " + file);

@@ -44,8 +44,7 @@ inline constexpr char kMediaNotFound[] = "Could not load required media.";
 inline constexpr char kResetFailed[] = "Could not reset the Direct3D device.";
 inline constexpr char kOutOfMemory[] = "Not enough memory.";
 inline constexpr char kOutOfVideoMemory[] = "Not enough video memory.";
-inline constexpr char kGeneric[] =
-    "Generic application error. Enable\ndebug output for detailed information.";
+inline constexpr char kGeneric[] = "Generic application error. Enable\ndebug output for detailed information.";
 inline constexpr char kWillExit[] = "\n\nThis application will now exit.";
 }  // namespace app_text
 
@@ -120,10 +119,10 @@ public:
     // Framework state.
     platform::Shell* shell = nullptr;  // services().shell at Create
     gfx::Device* device = nullptr;
-    bool active = false;      // not minimised: frames run
-    bool ready = false;       // created and not shut down
+    bool active = false;  // not minimised: frames run
+    bool ready = false;   // created and not shut down
     bool frameMoving = true;
-    bool closed = false;      // the window has gone (Shutdown ran)
+    bool closed = false;  // the window has gone (Shutdown ran)
     int exitStatus = 0;
 
     // Start-up choices of the runner: stay in the window (no switch to full

@@ -7,9 +7,9 @@ namespace dw {
 
 struct Arsenal {
     bool given = false;
-    std::uint8_t laser = 0;    // 0-3
-    std::uint8_t plasma = 0;   // 0-2
-    std::uint16_t rockets = 0; // 0-999
+    std::uint8_t laser = 0;     // 0-3
+    std::uint8_t plasma = 0;    // 0-2
+    std::uint16_t rockets = 0;  // 0-999
 };
 
 }  // namespace dw

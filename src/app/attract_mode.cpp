@@ -230,8 +230,8 @@ platform::InputDevices* AttractMode::Watch(platform::InputDevices* inner) {
 }
 
 bool AttractMode::OnIdleMainMenu(const GameContext& c) const {
-    if (c.currentScreen != Screen::Menu || c.introActive || c.assetLoadingActive || c.gameInProgress ||
-        c.appInactive || c.quitRequest || c.screenChangeRequest || !c.objectList)
+    if (c.currentScreen != Screen::Menu || c.introActive || c.assetLoadingActive || c.gameInProgress || c.appInactive ||
+        c.quitRequest || c.screenChangeRequest || !c.objectList)
         return false;
     // The main page itself, not a question, the level choice or a screen
     // opened over the menu.
@@ -335,11 +335,10 @@ bool AttractMode::Step() {
     if (c.currentScreen == Screen::Game) demoPlayed_ = true;
     // Over at its end, or once its play has ended (game over, the last
     // level done, or a demo that no longer matches the game left play).
-    const bool over = !open || session_->replayDone() || c.quitRequest ||
-                      (demoPlayed_ && c.currentScreen != Screen::Game);
-    const std::uint32_t stepMs = ran && demoFrames_ < demo_.frames.size()
-                                     ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs
-                                     : 0;
+    const bool over =
+        !open || session_->replayDone() || c.quitRequest || (demoPlayed_ && c.currentScreen != Screen::Game);
+    const std::uint32_t stepMs =
+        ran && demoFrames_ < demo_.frames.size() ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs : 0;
     if (ran) ++demoFrames_;
     if (options_.paced && ran) {
         pacedMs_ += stepMs;

@@ -29,7 +29,9 @@
 #include "platform/input.h"
 #include "platform/services.h"
 
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 
 namespace dw {
 
@@ -101,8 +103,8 @@ private:
 };
 
 struct AttractOptions {
-    std::vector<std::string> demos;      // played in this order, round and round
-    std::string dataFile;                // the game's data (the demo session opens it too)
+    std::vector<std::string> demos;  // played in this order, round and round
+    std::string dataFile;            // the game's data (the demo session opens it too)
     std::uint32_t idleMs = kAttractIdleMs;
     // The window: the demo draws with the window's device and keeps to the
     // real time of its frames; the menu's device is set up again afterwards.
@@ -162,7 +164,7 @@ private:
     std::uint32_t idle_ = 0;
     std::uint32_t lastHostTime_ = 0;
     bool hostTimeKnown_ = false;
-    std::size_t next_ = 0;     // the demo that plays next
+    std::size_t next_ = 0;  // the demo that plays next
     std::uint32_t started_ = 0;
 
     // The demo that plays.

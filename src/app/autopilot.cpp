@@ -13,17 +13,16 @@ namespace dw {
 
 namespace {
 
-constexpr float kMinX = -0.65f, kMaxX = 0.87f;   // where the ship can go
+constexpr float kMinX = -0.65f, kMaxX = 0.87f;  // where the ship can go
 constexpr float kMinY = -0.85f, kMaxY = 0.76f;
-constexpr float kHomeY = 0.70f;                   // resting height: room to see bullets coming
-constexpr float kMaxSpeed = 0.06f;               // per frame
-constexpr int kHorizon = 24;                      // frames looked ahead
+constexpr float kHomeY = 0.70f;     // resting height: room to see bullets coming
+constexpr float kMaxSpeed = 0.06f;  // per frame
+constexpr int kHorizon = 24;        // frames looked ahead
 constexpr int kBigTargetHitPoints = 500;
-constexpr std::uint32_t kDeathBonusKind = 9;   // the skull: touching it loses the ship
+constexpr std::uint32_t kDeathBonusKind = 9;       // the skull: touching it loses the ship
 constexpr std::uint32_t kShotDownHitPoints = 400;  // what the guns clear before it arrives
 
-bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, float bx1,
-              float by1) {
+bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, float bx1, float by1) {
     return ax0 < bx1 && bx0 < ax1 && ay0 < by1 && by0 < ay1;
 }
 
@@ -36,8 +35,7 @@ float Step(float from, float to, float t) {
 
 // Keeps a slot's last position and, from the second sighting on, its motion
 // per frame (a jump means the slot was reused by something new).
-void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, float& tvy,
-            std::uint8_t& seen) {
+void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, float& tvy, std::uint8_t& seen) {
     if (!active) {
         seen = 0;
         return;
@@ -57,8 +55,8 @@ void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, flo
 
 }  // namespace
 
-float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
-                          float halfW, float height) const {
+float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY, float halfW,
+                          float height) const {
     float risk = 0;
     for (int t = 1; t <= kHorizon; ++t) {
         const float ft = static_cast<float>(t);
@@ -70,8 +68,7 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             if (!b.seen || !ctx.enemyShots[i].active) continue;
             const float r = ctx.enemyShots[i].size * 0.5f + 0.025f;
             const float bx = b.x + b.vx * ft, by = b.y + b.vy * ft;
-            if (Overlaps(sx - halfW - r, sy - r, sx + halfW + r, sy + height + r, bx, by, bx, by))
-                risk += weight;
+            if (Overlaps(sx - halfW - r, sy - r, sx + halfW + r, sy + height + r, bx, by, bx, by)) risk += weight;
         }
         for (int i = 0; i < kEnemySlots; ++i) {
             const HitSlot& e = ctx.enemySlots[i];
@@ -85,8 +82,8 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
                 e.boxMax[1] + oy < sy - 0.04f)
                 continue;
             const float g = 0.05f;
-            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox,
-                         e.boxMin[1] + oy, e.boxMax[0] + ox, e.boxMax[1] + oy))
+            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox, e.boxMin[1] + oy,
+                         e.boxMax[0] + ox, e.boxMax[1] + oy))
                 risk += (e.shotProof ? 10.0f : 3.0f) * weight;
         }
         // The skull is a wall.
@@ -94,8 +91,8 @@ float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, floa
             const BonusSlot& b = ctx.bonusSlots[i];
             if (!b.active || !skull_[i]) continue;
             const float g = 0.04f;
-            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, b.boxMin[0],
-                         b.boxMin[1] + 0.01f * ft, b.boxMax[0], b.boxMax[1] + 0.01f * ft))
+            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, b.boxMin[0], b.boxMin[1] + 0.01f * ft,
+                         b.boxMax[0], b.boxMax[1] + 0.01f * ft))
                 risk += 10.0f * weight;
         }
     }
@@ -153,8 +150,8 @@ void Autopilot::Observe(const GameContext& ctx) {
     for (int i = 0; i < kEnemySlots; ++i) {
         const HitSlot& s = ctx.enemySlots[i];
         Track& t = enemies_[i];
-        Follow((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f,
-                        s.active && !s.destroyed, t.x, t.y, t.vx, t.vy, t.seen);
+        Follow((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f, s.active && !s.destroyed, t.x,
+               t.y, t.vx, t.vy, t.seen);
         if (t.seen == 1) t.vy = 0;  // a new enemy: its motion is unknown yet
     }
 
@@ -189,8 +186,8 @@ void Autopilot::ChooseSpot(const GameContext& ctx, const HitSlot& ship, float go
     const float sx = (ship.boxMin[0] + ship.boxMax[0]) * 0.5f;
     const float sy = ship.boxMin[1];
     float bestX = sx, bestY = sy, bestCost = 1e9f;
-    static constexpr float kOffsets[] = {0.0f, -0.05f, 0.05f, -0.1f, 0.1f, -0.18f, 0.18f,
-                                         -0.28f, 0.28f, -0.4f, 0.4f, -0.6f, 0.6f};
+    static constexpr float kOffsets[] = {0.0f,   -0.05f, 0.05f, -0.1f, 0.1f,  -0.18f, 0.18f,
+                                         -0.28f, 0.28f,  -0.4f, 0.4f,  -0.6f, 0.6f};
     const float ys[] = {std::clamp(goalY, kMinY, kMaxY), kMaxY, 0.55f, 0.4f};
     const float towardGoal = std::clamp(goalX - sx, -0.4f, 0.4f);
     for (float y : ys) {

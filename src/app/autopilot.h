@@ -7,7 +7,9 @@
 
 #include "core/game_context.h"
 
-namespace platform { class ScriptedInput; }
+namespace platform {
+class ScriptedInput;
+}
 
 namespace dw {
 
@@ -26,8 +28,8 @@ private:
         float x = 0, y = 0, vx = 0, vy = 0;
         std::uint8_t seen = 0;  // 0 none, 1 position only, 2 with velocity
     };
-    float DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY,
-                   float halfW, float height) const;
+    float DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY, float halfW,
+                   float height) const;
     // Follows the bullets and the enemies, and finds the skull among the pickups.
     void Observe(const GameContext& ctx);
     void TrackShip(float sx, float sy);

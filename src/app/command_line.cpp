@@ -23,9 +23,8 @@ bool Fail(std::string& error, const char* text) {
 
 bool ParseSize(CommandLine& cl, const std::string& v, std::string& error) {
     const auto x = v.find('x');
-    if (x == std::string::npos || !ParseNumber(v.substr(0, x), cl.width) ||
-        !ParseNumber(v.substr(x + 1), cl.height) || cl.width < 100 || cl.height < 100 || cl.width > 16384 ||
-        cl.height > 16384)
+    if (x == std::string::npos || !ParseNumber(v.substr(0, x), cl.width) || !ParseNumber(v.substr(x + 1), cl.height) ||
+        cl.width < 100 || cl.height < 100 || cl.width > 16384 || cl.height > 16384)
         return Fail(error, "--size wants WIDTHxHEIGHT, e.g. 1024x768");
     return true;
 }
@@ -34,8 +33,8 @@ bool ParseArsenal(CommandLine& cl, const std::string& v, std::string& error) {
     const auto c1 = v.find(','), c2 = c1 == std::string::npos ? c1 : v.find(',', c1 + 1);
     unsigned laser = 0, plasma = 0, rockets = 0;
     if (c2 == std::string::npos || !ParseNumber(v.substr(0, c1), laser) ||
-        !ParseNumber(v.substr(c1 + 1, c2 - c1 - 1), plasma) || !ParseNumber(v.substr(c2 + 1), rockets) ||
-        laser > 3 || plasma > 2 || rockets > 999)
+        !ParseNumber(v.substr(c1 + 1, c2 - c1 - 1), plasma) || !ParseNumber(v.substr(c2 + 1), rockets) || laser > 3 ||
+        plasma > 2 || rockets > 999)
         return Fail(error, "--arsenal wants LASER,PLASMA,ROCKETS: laser 0 to 3, plasma 0 to 2, rockets 0 to 999");
     cl.arsenal = {true, static_cast<std::uint8_t>(laser), static_cast<std::uint8_t>(plasma),
                   static_cast<std::uint16_t>(rockets)};
@@ -51,12 +50,14 @@ const std::vector<OptionSpec> kOptions = {
      [](CommandLine& cl, const S&, S&) { return cl.windowed = true; }},
     {"--fullscreen", nullptr, nullptr, "play full screen",
      [](CommandLine& cl, const S&, S&) { return cl.fullscreen = true; }, nullptr, "--windowed"},
-    {"--size", nullptr, "WxH", "window size, e.g. 1024x768 (100 to 16384 each way)", ParseSize, nullptr,
-     "--replay", true},
+    {"--size", nullptr, "WxH", "window size, e.g. 1024x768 (100 to 16384 each way)", ParseSize, nullptr, "--replay",
+     true},
     {"--gles", nullptr, nullptr, "draw with OpenGL ES 3.0 instead of desktop OpenGL 3.3",
      [](CommandLine& cl, const S&, S&) { return cl.gles = true; }, nullptr, "--headless"},
     {"--data", nullptr, "FILE", "the game data file to use instead of gamedata.res",
-     [](CommandLine& cl, const S& v, S& e) { return !(cl.dataFile = v).empty() || Fail(e, "--data wants a file name"); }},
+     [](CommandLine& cl, const S& v, S& e) {
+         return !(cl.dataFile = v).empty() || Fail(e, "--data wants a file name");
+     }},
     // An empty name would put the files in the working directory.
     {"--user-dir", nullptr, "DIR", "keep settings, high scores, replays and the log in DIR",
      [](CommandLine& cl, const S& v, S& e) {
@@ -67,7 +68,7 @@ const std::vector<OptionSpec> kOptions = {
     {"--fixed-step", nullptr, "MS", "advance the clock MS milliseconds a frame (1 to 1000)",
      [](CommandLine& cl, const S& v, S& e) {
          return (ParseNumber(v, cl.fixedStep) && cl.fixedStep > 0 && cl.fixedStep <= 1000) ||
-                Fail(e, "--fixed-step wants milliseconds from 1 to 1000");
+             Fail(e, "--fixed-step wants milliseconds from 1 to 1000");
      },
      nullptr, "--replay", true},
     {"--frames", nullptr, "N", "stop after N frames",
@@ -83,9 +84,16 @@ const std::vector<OptionSpec> kOptions = {
      },
      nullptr, "--replay", true},
     {"--record", nullptr, "FILE", "record the game into the demo FILE",
-     [](CommandLine& cl, const S& v, S&) { cl.recordFile = v; return true; }, nullptr, "--replay"},
+     [](CommandLine& cl, const S& v, S&) {
+         cl.recordFile = v;
+         return true;
+     },
+     nullptr, "--replay"},
     {"--replay", nullptr, "FILE", "play back the demo FILE",
-     [](CommandLine& cl, const S& v, S&) { cl.replayFile = v; return true; }},
+     [](CommandLine& cl, const S& v, S&) {
+         cl.replayFile = v;
+         return true;
+     }},
     {"--autopilot", nullptr, nullptr, "let the built-in player play",
      [](CommandLine& cl, const S&, S&) { return cl.autopilot = true; }, nullptr, "--replay", true},
     {"--one-level", nullptr, nullptr, "with --autopilot: stop once its first level is over",
@@ -93,11 +101,11 @@ const std::vector<OptionSpec> kOptions = {
     {"--level", nullptr, "N", "start a new game at level N (0 to 9), past the menu",
      [](CommandLine& cl, const S& v, S& e) {
          return (ParseNumber(v, cl.level) && cl.level >= 0 && cl.level <= 9) ||
-                Fail(e, "--level wants a level from 0 to 9");
+             Fail(e, "--level wants a level from 0 to 9");
      },
      nullptr, "--replay", true},
-    {"--arsenal", nullptr, "L,P,R", "with --level: laser 0-3, plasma 0-2, rockets 0-999", ParseArsenal,
-     "--level", "--replay", true},
+    {"--arsenal", nullptr, "L,P,R", "with --level: laser 0-3, plasma 0-2, rockets 0-999", ParseArsenal, "--level",
+     "--replay", true},
     {"--timedemo", nullptr, nullptr, "run as fast as possible and print frame-time figures",
      [](CommandLine& cl, const S&, S&) { return cl.timedemo = true; }},
     {"--timedemo-from", nullptr, "N", "with --timedemo: time the frames after the first N",
@@ -106,9 +114,15 @@ const std::vector<OptionSpec> kOptions = {
      },
      "--timedemo"},
     {"--screenshot", nullptr, "FILE", "write the last frame to FILE as PNG",
-     [](CommandLine& cl, const S& v, S&) { cl.screenshotFile = v; return true; }},
+     [](CommandLine& cl, const S& v, S&) {
+         cl.screenshotFile = v;
+         return true;
+     }},
     {"--report", nullptr, "FILE", "write the game's state at exit to FILE as JSON",
-     [](CommandLine& cl, const S& v, S&) { cl.reportFile = v; return true; }},
+     [](CommandLine& cl, const S& v, S&) {
+         cl.reportFile = v;
+         return true;
+     }},
     {"--help", "-h", nullptr, "show this help and exit", [](CommandLine& cl, const S&, S&) { return cl.help = true; }},
     {"--version", nullptr, nullptr, "show the version and exit",
      [](CommandLine& cl, const S&, S&) { return cl.version = true; }},
@@ -215,9 +229,13 @@ std::string CommandLineHelp(const platform::Controls& keys) {
     }
     text += "\nControls:\n";
     for (const ControlSpec& c : kControls) text += Padded(std::string("  ") + c.input, kColumn) + c.action + "\n";
-    static const char* const kWhat[platform::kKeyActions] = {
-        "steer left (in play)", "steer right", "steer up", "steer down", "fire the main weapon",
-        "launch a homing rocket", "back to the menu (pause)"};
+    static const char* const kWhat[platform::kKeyActions] = {"steer left (in play)",
+                                                             "steer right",
+                                                             "steer up",
+                                                             "steer down",
+                                                             "fire the main weapon",
+                                                             "launch a homing rocket",
+                                                             "back to the menu (pause)"};
     text += "\nKeys as bound now (Options, Display & controls; settings.ini):\n";
     for (int i = 0; i < platform::kKeyActions; ++i) text += KeyLine(keys.keys[i], kWhat[i], kColumn);
     text +=
@@ -274,7 +292,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             // Named in the order of the table, but the option a demo brings first.
             const bool swap = !o.demoBringsItsOwn && Find(o.excludes) < &o;
             error = std::string(swap ? o.excludes : o.name) + " and " + (swap ? o.name : o.excludes) +
-                    " exclude each other" + (o.demoBringsItsOwn ? " (a demo brings its own)" : "");
+                " exclude each other" + (o.demoBringsItsOwn ? " (a demo brings its own)" : "");
             return std::nullopt;
         }
     }

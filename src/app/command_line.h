@@ -17,13 +17,13 @@ namespace dw {
 struct CommandLine {
     bool windowed = false;
     bool fullscreen = false;
-    bool gles = false;                // --gles: an OpenGL ES 3.0 context
-    int width = 0, height = 0;        // --size WxH (0: not given)
-    std::string dataFile;             // --data FILE
-    std::string userDir;              // --user-dir DIR
+    bool gles = false;          // --gles: an OpenGL ES 3.0 context
+    int width = 0, height = 0;  // --size WxH (0: not given)
+    std::string dataFile;       // --data FILE
+    std::string userDir;        // --user-dir DIR
     bool headless = false;
-    std::uint32_t fixedStep = 0;      // --fixed-step MS (0: real clock)
-    std::int64_t frames = -1;         // --frames N (-1: until quit)
+    std::uint32_t fixedStep = 0;  // --fixed-step MS (0: real clock)
+    std::int64_t frames = -1;     // --frames N (-1: until quit)
     std::optional<std::uint32_t> seed;
     std::string recordFile;
     std::string replayFile;
@@ -31,7 +31,7 @@ struct CommandLine {
     // --one-level: an autopilot run ends as soon as its first level is over
     // (cleared or lost), so the report tells what that level alone cost.
     bool oneLevel = false;
-    int level = -1;                   // --level N
+    int level = -1;  // --level N
     // --arsenal L,P,R: the ship enters the --level with laser L (0-3), plasma
     // P (0-2) and R rockets (0-999), for stress demos and tests.
     Arsenal arsenal;
@@ -45,10 +45,10 @@ struct CommandLine {
 
 // One option of the table.
 struct OptionSpec {
-    const char* name;         // "--size"
-    const char* shortName;    // "-h", or null
-    const char* value;        // what follows it ("WxH"), or null for a switch
-    const char* help;         // its line in --help
+    const char* name;       // "--size"
+    const char* shortName;  // "-h", or null
+    const char* value;      // what follows it ("WxH"), or null for a switch
+    const char* help;       // its line in --help
     // Sets the option in `cl`; false with a one-line `error` for a bad value.
     bool (*apply)(CommandLine& cl, const std::string& value, std::string& error);
     const char* goesWith = nullptr;  // only with this option
@@ -68,8 +68,7 @@ const std::vector<ControlSpec>& GameControls();
 
 // Parses argv. On a mistake returns nullopt and puts a one-line message in
 // `error`.
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            std::string& error);
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 
 // The usage lines (after a mistake).
 std::string CommandLineUsage();

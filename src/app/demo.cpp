@@ -30,9 +30,7 @@ public:
         }
         U8(static_cast<std::uint8_t>(v));
     }
-    void ZigZag(std::int32_t v) {
-        Var((static_cast<std::uint32_t>(v) << 1) ^ static_cast<std::uint32_t>(v >> 31));
-    }
+    void ZigZag(std::int32_t v) { Var((static_cast<std::uint32_t>(v) << 1) ^ static_cast<std::uint32_t>(v >> 31)); }
     std::vector<std::uint8_t> bytes;
 };
 
@@ -149,12 +147,14 @@ bool DecodeVersion(Reader& r, std::string& error) {
     std::uint16_t version = 0;
     if (!r.U16(version)) return Fail(error, "demo file cut short in its header");
     if (version == 1 || version == 2)
-        return Fail(error, "demo file of version " + std::to_string(version) +
-                               ", recorded before the game had its own random generator: it cannot replay"
-                               " (record it again)");
+        return Fail(error,
+                    "demo file of version " + std::to_string(version) +
+                        ", recorded before the game had its own random generator: it cannot replay"
+                        " (record it again)");
     if (version != kDemoVersion)
-        return Fail(error, "demo file of version " + std::to_string(version) +
-                               ", this program reads version " + std::to_string(kDemoVersion));
+        return Fail(error,
+                    "demo file of version " + std::to_string(version) + ", this program reads version " +
+                        std::to_string(kDemoVersion));
     return true;
 }
 
@@ -172,15 +172,14 @@ bool DecodeArsenal(Reader& r, Arsenal& a, std::string& error) {
 
 bool DecodeHeader(Reader& r, DemoHeader& h, std::string& error) {
     std::uint8_t level = 0;
-    if (!r.U32(h.seed) || !r.U32(h.mouseSetting) || !r.U32(h.levelIdSetting) || !r.U8(level) ||
-        !r.U16(h.width) || !r.U16(h.height) || !r.U32(h.startClock))
+    if (!r.U32(h.seed) || !r.U32(h.mouseSetting) || !r.U32(h.levelIdSetting) || !r.U8(level) || !r.U16(h.width) ||
+        !r.U16(h.height) || !r.U32(h.startClock))
         return Fail(error, "demo file cut short in its header");
     if (!DecodeArsenal(r, h.arsenal, error)) return false;
     h.startLevel = level < 0x80 ? level : level - 0x100;  // the byte is signed
     if (h.arsenal.given && h.startLevel < 0) return Fail(error, "demo file gives an arsenal without a start level");
     if (h.startLevel < -1 || h.startLevel > 9)
-        return Fail(error, "demo file names level " + std::to_string(h.startLevel) +
-                               " (0 to 9, or -1 for the menu)");
+        return Fail(error, "demo file names level " + std::to_string(h.startLevel) + " (0 to 9, or -1 for the menu)");
     if (h.width < 100 || h.height < 100) return Fail(error, "demo file has a window size below 100");
     return true;
 }
@@ -190,8 +189,9 @@ bool DecodeTrailer(Reader& r, const Demo& out, std::string& error) {
     std::uint32_t count = 0;
     if (!r.U32(count)) return Fail(error, "demo file cut short in its end mark");
     if (count != out.frames.size())
-        return Fail(error, "demo file damaged: " + std::to_string(out.frames.size()) +
-                               " frames where the end mark says " + std::to_string(count));
+        return Fail(error,
+                    "demo file damaged: " + std::to_string(out.frames.size()) + " frames where the end mark says " +
+                        std::to_string(count));
     if (r.remaining() != 0) return Fail(error, "demo file has bytes after its end mark");
     return true;
 }
@@ -296,9 +296,7 @@ public:
     Device(DemoRecorder* owner, platform::InputDevice* inner, platform::InputDeviceKind kind)
         : owner_(owner), inner_(inner), kind_(kind) {}
     HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
-    HRESULT SetCooperativeLevel(bool exclusive) override {
-        return inner_->SetCooperativeLevel(exclusive);
-    }
+    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
     HRESULT Acquire() override { return inner_->Acquire(); }
     HRESULT Unacquire() override { return inner_->Unacquire(); }
     HRESULT GetDeviceState(DWORD size, void* data) override {
@@ -314,9 +312,7 @@ private:
     platform::InputDeviceKind kind_;
 };
 
-DemoRecorder::DemoRecorder(platform::InputDevices* inner, DemoHeader header) : inner_(inner) {
-    demo_.header = header;
-}
+DemoRecorder::DemoRecorder(platform::InputDevices* inner, DemoHeader header) : inner_(inner) { demo_.header = header; }
 
 DemoRecorder::~DemoRecorder() = default;
 
@@ -337,7 +333,8 @@ void DemoRecorder::ReleaseDevices() {
 void DemoRecorder::BeginFrame(std::uint32_t stepMs) {
     if (full()) {
         if (!toldFull_)
-            std::fprintf(stderr, "duskwhirl: the recording holds the most a demo may (%u frames): the rest is not recorded\n",
+            std::fprintf(stderr,
+                         "duskwhirl: the recording holds the most a demo may (%u frames): the rest is not recorded\n",
                          kDemoMaxFrames);
         toldFull_ = true;
         inFrame_ = false;
@@ -369,8 +366,7 @@ void DemoRecorder::OnRead(platform::InputDeviceKind kind, HRESULT hr, const void
             const std::uint8_t down = (state[k] & 0x80) ? 0x80 : 0;
             if (down != keys_[k]) {
                 keys_[k] = down;
-                demo_.keyChanges.push_back({static_cast<std::uint8_t>(k),
-                                            static_cast<std::uint8_t>(down ? 1 : 0)});
+                demo_.keyChanges.push_back({static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(down ? 1 : 0)});
             }
         }
         return;

@@ -10,9 +10,7 @@
 
 namespace dw {
 
-std::string GameReplays::BestFile(int place) const {
-    return dir_ + "/best-" + std::to_string(place + 1) + ".dwdemo";
-}
+std::string GameReplays::BestFile(int place) const { return dir_ + "/best-" + std::to_string(place + 1) + ".dwdemo"; }
 
 void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
     if (c.recordSaves != savesSeen_) {
@@ -70,8 +68,7 @@ void GameReplays::MoveBest(int place) {
     }
     // The replays below the new place move down one, the last drops out.
     std::remove(BestFile(RecordTable::kPlaces - 1).c_str());
-    for (int p = RecordTable::kPlaces - 2; p >= place; --p)
-        std::rename(BestFile(p).c_str(), BestFile(p + 1).c_str());
+    for (int p = RecordTable::kPlaces - 2; p >= place; --p) std::rename(BestFile(p).c_str(), BestFile(p + 1).c_str());
     if (std::rename(temp.c_str(), BestFile(place).c_str()) != 0) {
         std::remove(temp.c_str());
         std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());

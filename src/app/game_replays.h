@@ -39,7 +39,7 @@ private:
 
     std::string dir_;
     bool inGame_ = false;
-    bool scoreShown_ = false;  // the score of a game went to the table
+    bool scoreShown_ = false;            // the score of a game went to the table
     std::vector<std::uint8_t> waiting_;  // the game over, until its entry is saved
     std::uint32_t savesSeen_ = 0;        // the context's recordSaves seen so far
 };

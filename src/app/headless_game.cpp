@@ -19,16 +19,15 @@ namespace {
 
 std::unique_ptr<gfx::Device> MakeRecordingDevice(int width, int height) {
     // The recording device of the headless runs.
-    return std::make_unique<gfx::NullDevice>(static_cast<std::uint32_t>(width),
-                                             static_cast<std::uint32_t>(height));
+    return std::make_unique<gfx::NullDevice>(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
 }
 
 }  // namespace
 
 platform::DataSearch FindGameData(const std::string& dataOption) {
     // What the intro shows and plays first: without these the game cannot start.
-    return platform::FindDataFile(platform::ProcessDataSearchInputs(
-        dataOption, {asset::IntroMap, asset::LoadMap, asset::IntroTrack}));
+    return platform::FindDataFile(
+        platform::ProcessDataSearchInputs(dataOption, {asset::IntroMap, asset::LoadMap, asset::IntroTrack}));
 }
 
 std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search) {
@@ -47,8 +46,8 @@ std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::D
 std::int32_t QuietSoundLibrary::IMXSampleLoad(int, const void* bytes, int, std::uint32_t size, int, int) {
     const auto* b = static_cast<const unsigned char*>(bytes);
     const bool sound = bytes && size >= 4 &&
-                       ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F' && b[3] == 'F') ||
-                        (b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S'));
+        ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F' && b[3] == 'F') ||
+         (b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S'));
     return sound ? next_++ : 0;
 }
 
@@ -61,8 +60,7 @@ std::int32_t QuietSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int, s
 HeadlessDevices::HeadlessDevices(const HeadlessOptions& options)
     : clock(options.startClock),
       ownDevice(options.device ? nullptr : MakeRecordingDevice(options.width, options.height)),
-      device(options.device ? options.device : ownDevice.get()),
-      shell(device, options.width, options.height) {
+      device(options.device ? options.device : ownDevice.get()), shell(device, options.width, options.height) {
     platform::Services& s = services;
     s.userDir = options.userDir;
     if (options.settings) {
@@ -145,8 +143,6 @@ void HeadlessGame::Close() {
 
 bool HeadlessGame::closed() const { return !session_ || session_->closed(); }
 
-std::uint64_t HeadlessGame::frames() const {
-    return session_ && session_->started() ? session_->app().frameCount : 0;
-}
+std::uint64_t HeadlessGame::frames() const { return session_ && session_->started() ? session_->app().frameCount : 0; }
 
 }  // namespace dw

@@ -25,7 +25,9 @@
 #include "platform/shell.h"
 #include "platform/sound_library.h"
 
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 namespace platform {
 class SettingsStore;
 class SteeringInput;
@@ -33,7 +35,7 @@ class Gamepads;
 class SystemInfo;
 class SoundLibrary;
 class ResourceLibrary;
-}
+}  // namespace platform
 
 namespace dw {
 
@@ -41,17 +43,17 @@ class Application;
 class GameContext;
 
 struct HeadlessOptions {
-    std::string userDir;               // "file.log", "settings.ini"; empty: current directory
-    std::string dataFile;              // resource library (empty: the default name)
-    int width = 800, height = 600;     // the window's drawable size
-    bool fullscreen = false;           // switch to full screen at start (desktop 1280 x 960)
-    std::uint32_t stepMs = 16;         // clock advance per Step
-    std::uint32_t startClock = 1000;   // the clock's reading at the start
-    std::optional<std::uint32_t> seed; // random seed (default: the clock)
-    gfx::Device* device = nullptr;     // injected device (default: a recording one)
+    std::string userDir;                          // "file.log", "settings.ini"; empty: current directory
+    std::string dataFile;                         // resource library (empty: the default name)
+    int width = 800, height = 600;                // the window's drawable size
+    bool fullscreen = false;                      // switch to full screen at start (desktop 1280 x 960)
+    std::uint32_t stepMs = 16;                    // clock advance per Step
+    std::uint32_t startClock = 1000;              // the clock's reading at the start
+    std::optional<std::uint32_t> seed;            // random seed (default: the clock)
+    gfx::Device* device = nullptr;                // injected device (default: a recording one)
     platform::SettingsStore* settings = nullptr;  // injected store (default: INI in userDir)
     platform::SoundLibrary* sound = nullptr;      // injected (default: a recording one)
-    bool quietSound = false;           // default sound without the call log (long runs)
+    bool quietSound = false;                      // default sound without the call log (long runs)
     // Injected resource library (default: the usable "gamedata.res" that
     // FindGameData finds with `dataFile` as the --data option).
     platform::ResourceLibrary* resources = nullptr;

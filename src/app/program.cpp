@@ -44,7 +44,7 @@ struct WindowDevices {
     // read once a frame.
     platform::FixedStepClock fixedClock;
     std::optional<platform::LatchedClock> latchedClock;  // made only when used
-    std::unique_ptr<platform::Shell> shell;  // SDL is up while it lives
+    std::unique_ptr<platform::Shell> shell;              // SDL is up while it lives
     std::unique_ptr<platform::InputDevices> sdlInput;
     platform::ScriptedInput script;
     std::unique_ptr<platform::MixerSoundLibrary> sound;
@@ -53,16 +53,14 @@ struct WindowDevices {
 
 namespace {
 
-std::uint32_t StartClock(const Demo* replay) {
-    return replay ? replay->header.startClock : DemoHeader{}.startClock;
-}
+std::uint32_t StartClock(const Demo* replay) { return replay ? replay->header.startClock : DemoHeader{}.startClock; }
 
 std::uint32_t WallClockSeed() {
     return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu);
 }
 
-int WriteEndReport(const CommandLine& cl, const GameContext& ctx, std::uint64_t frames,
-                   const gfx::Device* device, std::uint32_t batches) {
+int WriteEndReport(const CommandLine& cl, const GameContext& ctx, std::uint64_t frames, const gfx::Device* device,
+                   std::uint32_t batches) {
     if (cl.reportFile.empty()) return 0;
     RendererCounters renderer;
     if (device) {
@@ -94,8 +92,7 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
 
 }  // namespace
 
-WindowDevices::WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay,
-                             const std::string& userDir)
+WindowDevices::WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay, const std::string& userDir)
     : data(FindGameData(cl.dataFile)), fixedClock(StartClock(replay)) {
     platform::Services& s = services;
     s.userDir = userDir;
@@ -253,10 +250,8 @@ bool Program::Open() {
     // the device and the objects still exist.
     app.onShutdown = [this] {
         Application& a = session_->app();
-        if (!cl_.screenshotFile.empty() && (!a.device || !SaveScreenshot(cl_.screenshotFile, *a.device)))
-            status_ = 1;
-        if (WriteEndReport(cl_, *a.context, director_->frames(), a.device, session_->lastBatches()) != 0)
-            status_ = 1;
+        if (!cl_.screenshotFile.empty() && (!a.device || !SaveScreenshot(cl_.screenshotFile, *a.device))) status_ = 1;
+        if (WriteEndReport(cl_, *a.context, director_->frames(), a.device, session_->lastBatches()) != 0) status_ = 1;
     };
     director_ = std::make_unique<Director>(*session_, attract_.get(),
                                            window_ && window_->latchedClock ? &*window_->latchedClock : nullptr);
@@ -276,8 +271,8 @@ bool Program::StopRuleHolds() const {
     // The level is over once the next one begins, the game is won or lost,
     // or the play screen is left.
     return plan_.oneLevel && played_ &&
-           (c.currentScreen != Screen::Game || c.currentLevel != static_cast<std::uint32_t>(plan_.startLevel) ||
-            c.gamePhase >= GamePhase::AllLevelsDone);
+        (c.currentScreen != Screen::Game || c.currentLevel != static_cast<std::uint32_t>(plan_.startLevel) ||
+         c.gamePhase >= GamePhase::AllLevelsDone);
 }
 
 bool Program::StepFrame() {
@@ -336,9 +331,9 @@ void Program::WriteOutputs() {
         status_ = 1;
     }
     if (plan_.timedemo) {
-        std::string label = plan_.replay      ? cl_.replayFile
-                            : plan_.autopilot ? std::string("autopilot")
-                                              : std::string("run");
+        std::string label = plan_.replay ? cl_.replayFile
+            : plan_.autopilot            ? std::string("autopilot")
+                                         : std::string("run");
         if (window_) label += " (window " + windowSize_ + ")";
         std::fputs(FormatSummary(label, session_->timer().Summarise(1000 / plan_.stepMs)).c_str(), stdout);
     }

@@ -29,7 +29,7 @@ RunPlan PlanRun(const CommandLine& cl) {
         // A recording keeps the window's size; else the window as the
         // player left it, unless asked.
         p.window = p.replay || cl.windowed || p.record ? WindowStart::Window
-                   : cl.fullscreen                     ? WindowStart::FullScreen
+            : cl.fullscreen                            ? WindowStart::FullScreen
                                                        : WindowStart::AsLeft;
         p.rememberWindow = !p.replay;
     } else {

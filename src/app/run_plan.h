@@ -23,7 +23,7 @@ struct RunPlan {
     // A session of play (a window, a recording, a replay, the autopilot, a
     // level or a timedemo); else a plain headless run that plays the menu.
     bool play = false;
-    bool replay = false;     // the demo of --replay plays back
+    bool replay = false;  // the demo of --replay plays back
     bool record = false;
     bool autopilot = false;  // the built-in player drives the input (never for a replay)
     int startLevel = -1;     // -1: the menu
@@ -33,14 +33,14 @@ struct RunPlan {
     bool chooseSeed = false;            // none given: the program picks one (kept in the demo)
     int width = 0, height = 0;          // the window asked for (0: the settings' size)
     WindowStart window = WindowStart::Window;
-    bool rememberWindow = false;        // the window's size goes to the settings at the close
-    bool keepGames = false;             // the games played are kept in the replays folder
+    bool rememberWindow = false;  // the window's size goes to the settings at the close
+    bool keepGames = false;       // the games played are kept in the replays folder
 
     // The stop rules.
-    std::uint64_t frameLimit = ~0ull;   // frames of the program, attract demos included
-    bool limitIsDemoLength = false;     // a replay without --frames stops at the demo's end
-    bool untilGameOver = false;         // a headless autopilot stops when its game is over
-    bool oneLevel = false;              // an autopilot run stops when its first level is over
+    std::uint64_t frameLimit = ~0ull;  // frames of the program, attract demos included
+    bool limitIsDemoLength = false;    // a replay without --frames stops at the demo's end
+    bool untilGameOver = false;        // a headless autopilot stops when its game is over
+    bool oneLevel = false;             // an autopilot run stops when its first level is over
 
     bool timedemo = false;
     std::uint64_t timedFrom = 0;

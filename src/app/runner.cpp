@@ -27,8 +27,8 @@ std::string UserDirectoryFor(const CommandLine& cl) {
 }
 
 void ReportMissingData(const platform::DataSearch& data, platform::Shell& shell, Log* log) {
-    const std::string text = "No usable game data was found, so the game cannot start.\n\n" +
-                             platform::DataSearchFailureText(data);
+    const std::string text =
+        "No usable game data was found, so the game cannot start.\n\n" + platform::DataSearchFailureText(data);
     if (log) {
         log->WriteLine("GAME: Resource Library is absent");
         std::size_t at = 0;
@@ -46,8 +46,7 @@ void WarnMissingData(const platform::DataSearch& data) {
                  platform::DataSearchFailureText(data).c_str());
 }
 
-bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName,
-                           platform::Shell& shell) {
+bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName, platform::Shell& shell) {
     platform::LibraryModule* module = library.LoadLibrary(libraryName);
     if (!module) return false;
     bool set = false;

@@ -31,8 +31,7 @@ void WarnMissingData(const platform::DataSearch& data);
 
 // Gives the window the game's icon ("WindowIcon" of the resource library);
 // false when the library has none.
-bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName,
-                           platform::Shell& shell);
+bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName, platform::Shell& shell);
 
 // Runs the program as the command line says, on the desktop's driver
 // (app/program.h); returns the exit status.

@@ -6,7 +6,9 @@
 #include <functional>
 #include <string>
 
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 
 namespace dw {
 

@@ -127,9 +127,9 @@ bool Session::Start(std::string& error) {
         app.creation.height = static_cast<std::uint32_t>(height);
     }
     switch (start_.window) {
-    case WindowStart::Window: app.startWindowed = true; break;
-    case WindowStart::FullScreen: app.startWindowed = false; break;
-    case WindowStart::AsLeft: app.startWindowed = !app.creation.fullscreen; break;
+        case WindowStart::Window: app.startWindowed = true; break;
+        case WindowStart::FullScreen: app.startWindowed = false; break;
+        case WindowStart::AsLeft: app.startWindowed = !app.creation.fullscreen; break;
     }
     app.rememberWindow = start_.rememberWindow;
     app.seed = header_.seed;

@@ -49,11 +49,11 @@ struct PlayOptions {
 
 // The start of a session's application.
 struct SessionStart {
-    int width = 0, height = 0;         // the window asked for (0: the settings' size)
+    int width = 0, height = 0;  // the window asked for (0: the settings' size)
     WindowStart window = WindowStart::Window;
-    bool rememberWindow = false;       // write the window's size to the settings at the close
-    std::optional<std::uint32_t> seed; // random seed (default: the session's clock at the start)
-    std::uint32_t stepMs = 16;         // the step of a frame on a fixed-step clock
+    bool rememberWindow = false;        // write the window's size to the settings at the close
+    std::optional<std::uint32_t> seed;  // random seed (default: the session's clock at the start)
+    std::uint32_t stepMs = 16;          // the step of a frame on a fixed-step clock
     // When given and it found no file, the session does not start: the
     // places looked at are shown (message box, stderr, log).
     const platform::DataSearch* requiredData = nullptr;
@@ -87,8 +87,7 @@ public:
     // `script` (the input a replay or the autopilot drives; may be null
     // when neither is asked) must outlive the session. The session keeps
     // its own copy of the record: the Game context points to that copy.
-    Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play,
-            SessionStart start);
+    Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play, SessionStart start);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

@@ -63,8 +63,7 @@ void WriteSystemReport(GameContext& ctx, const platform::SystemFacts& f, const D
         line("CAPS: MipMap Linear.........Unsupported");
         ctx.canMipLinear = 0;
     }
-    line(caps.RasterCaps != 0 ? "CAPS: Edge AntiAliasing.....Supported"
-                              : "CAPS: Edge AntiAliasing.....Unsupported");
+    line(caps.RasterCaps != 0 ? "CAPS: Edge AntiAliasing.....Supported" : "CAPS: Edge AntiAliasing.....Unsupported");
     if (caps.VertexShaderVersion == 0) {
         line("CAPS: VertexShader version..0.0");
     } else {

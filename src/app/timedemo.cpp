@@ -28,8 +28,8 @@ void FrameTimer::Begin() {
     startNs_ = ThreadCpuNs();
 }
 
-void FrameTimer::End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices,
-                     std::uint32_t textureBinds, bool loading) {
+void FrameTimer::End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices, std::uint32_t textureBinds,
+                     bool loading) {
     const std::uint64_t now = ThreadCpuNs();
     FrameSample s;
     s.cpuNs = now - startNs_;
@@ -50,8 +50,10 @@ TimedemoSummary SummariseFrames(const std::vector<FrameSample>& all, std::size_t
     std::vector<FrameSample> frames;
     frames.reserve(all.size());
     for (const FrameSample& s : all) {
-        if (s.loading) ++out.loadingFrames;
-        else frames.push_back(s);
+        if (s.loading)
+            ++out.loadingFrames;
+        else
+            frames.push_back(s);
     }
     if (frames.empty()) return out;
     std::vector<std::uint64_t> times;
@@ -104,16 +106,15 @@ std::string FormatSummary(const std::string& label, const TimedemoSummary& s) {
         std::snprintf(loading, sizeof loading, " (%llu loading assets, left out)",
                       static_cast<unsigned long long>(s.loadingFrames));
     if (s.allocationsCounted)
-        std::snprintf(allocs, sizeof allocs, "%.2f (%.2f after the first second)", s.allocations,
-                      s.allocationsSteady);
+        std::snprintf(allocs, sizeof allocs, "%.2f (%.2f after the first second)", s.allocations, s.allocationsSteady);
     else
         std::snprintf(allocs, sizeof allocs, "not counted");
     std::snprintf(buf, sizeof buf,
                   "timedemo %s: frames %llu%s, cpu per frame median %.3f ms, p99 %.3f ms, max %.3f ms; "
                   "per frame: draws %.1f, batches %.1f, vertices %.0f, texture binds %.1f, "
                   "heap allocations %s; %.1f frames per second after the first second\n",
-                  label.c_str(), static_cast<unsigned long long>(s.frames), loading, s.medianMs, s.p99Ms,
-                  s.maxMs, s.draws, s.batches, s.vertices, s.textureBinds, allocs, s.framesPerSecond);
+                  label.c_str(), static_cast<unsigned long long>(s.frames), loading, s.medianMs, s.p99Ms, s.maxMs,
+                  s.draws, s.batches, s.vertices, s.textureBinds, allocs, s.framesPerSecond);
     return buf;
 }
 

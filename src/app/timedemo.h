@@ -24,9 +24,9 @@ struct TimedemoSummary {
     std::uint64_t loadingFrames = 0;  // of those, spent loading: left out of the figures
     double medianMs = 0, p99Ms = 0, maxMs = 0;
     double draws = 0, batches = 0, vertices = 0, textureBinds = 0;
-    double allocations = 0;          // per frame, all frames
-    double allocationsSteady = 0;    // per frame, after the first `warmup` frames
-    double framesPerSecond = 0;      // wall clock, after the first `warmup` frames
+    double allocations = 0;        // per frame, all frames
+    double allocationsSteady = 0;  // per frame, after the first `warmup` frames
+    double framesPerSecond = 0;    // wall clock, after the first `warmup` frames
     bool allocationsCounted = false;
 };
 
@@ -41,8 +41,8 @@ public:
     explicit FrameTimer(std::size_t expected = 0);
     void Begin();
     // Ends the frame; the renderer counters are the frame's.
-    void End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices,
-             std::uint32_t textureBinds, bool loading = false);
+    void End(std::uint32_t draws, std::uint32_t batches, std::uint32_t vertices, std::uint32_t textureBinds,
+             bool loading = false);
     const std::vector<FrameSample>& samples() const { return samples_; }
     TimedemoSummary Summarise(std::size_t warmup) const { return SummariseFrames(samples_, warmup); }
 

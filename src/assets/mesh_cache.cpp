@@ -14,8 +14,8 @@ namespace dw {
 
 MeshCache::~MeshCache() { ReleaseAll(); }
 
-void MeshCache::Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts,
-                       std::uint32_t partCount, ID3DXBuffer* adjacency) {
+void MeshCache::Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts, std::uint32_t partCount,
+                       ID3DXBuffer* adjacency) {
     meshes_.Add(key, Entry{mesh, parts, partCount, adjacency});
 }
 
@@ -40,8 +40,7 @@ void LogLine(GameContext* ctx, const char* text) {
 }
 }  // namespace
 
-HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName,
-                                const char* meshName) {
+HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName, const char* meshName) {
     key = meshName;
     if (!context->meshCache || !context->preparedMeshCache) return E_FAIL;
     if (MeshCache::Entry* e = context->meshCache->Find(key)) {
@@ -53,14 +52,14 @@ HRESULT CD3DFile_Mesh::LoadMesh(gfx::Device* device, const char* libraryFileName
         ID3DXBuffer* materials = nullptr;
         DWORD materialCount = 0;
         HRESULT loadResult = S_OK;
-        const ReadStep step = ReadResource(
-            *context, libraryFileName, meshName, [&](const std::uint8_t* bytes, std::uint32_t size) {
+        const ReadStep step =
+            ReadResource(*context, libraryFileName, meshName, [&](const std::uint8_t* bytes, std::uint32_t size) {
                 if (adjacency) {
                     // The old buffer belongs to the cache entry of the old key.
                     adjacency = nullptr;
                 }
-                loadResult = D3DXLoadMeshFromXInMemory(bytes, size, D3DXMESH_MANAGED, device, &adj,
-                                                       &materials, &materialCount, &mesh);
+                loadResult = D3DXLoadMeshFromXInMemory(bytes, size, D3DXMESH_MANAGED, device, &adj, &materials,
+                                                       &materialCount, &mesh);
                 return true;
             });
         switch (step) {
@@ -105,21 +104,17 @@ HRESULT CD3DFile_Mesh::PrepareMesh(gfx::Device* device) {
     partCount = 0;
     if (!rawMesh) return E_FAIL;
     if (!adjacency) {
-        return SUCCEEDED(rawMesh->CloneMeshFVF(0, rawMesh->GetFVF(), device, &preparedMesh)) &&
-                       preparedMesh
-                   ? S_OK
-                   : E_FAIL;
+        return SUCCEEDED(rawMesh->CloneMeshFVF(0, rawMesh->GetFVF(), device, &preparedMesh)) && preparedMesh ? S_OK
+                                                                                                             : E_FAIL;
     }
     std::vector<std::uint32_t> adjacencyOut(static_cast<std::size_t>(rawMesh->GetNumFaces()) * 3);
     const auto* adjacencyIn = static_cast<const DWORD*>(adjacency->GetBufferPointer());
-    if (FAILED(rawMesh->Optimize(D3DXMESHOPT_ATTRSORT, adjacencyIn, adjacencyOut.data(), nullptr,
-                                 nullptr, &preparedMesh)) ||
+    if (FAILED(rawMesh->Optimize(D3DXMESHOPT_ATTRSORT, adjacencyIn, adjacencyOut.data(), nullptr, nullptr,
+                                 &preparedMesh)) ||
         !preparedMesh) {
         preparedMesh = nullptr;
-        return SUCCEEDED(rawMesh->CloneMeshFVF(0, rawMesh->GetFVF(), device, &preparedMesh)) &&
-                       preparedMesh
-                   ? S_OK
-                   : E_FAIL;
+        return SUCCEEDED(rawMesh->CloneMeshFVF(0, rawMesh->GetFVF(), device, &preparedMesh)) && preparedMesh ? S_OK
+                                                                                                             : E_FAIL;
     }
     SplitIntoParts(adjacencyOut.data());
     return S_OK;
@@ -176,9 +171,9 @@ ID3DXMesh* MakePart(ID3DXMesh* mesh, const MeshBytes& source, const D3DXATTRIBUT
     std::vector<DWORD> partAdjacency(count);
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t n = source.adjacency[first + k];
-        partAdjacency[k] =
-            (n == 0xFFFFFFFFu || n < range.FaceStart || n >= range.FaceStart + range.FaceCount) ? 0xFFFFFFFFu
-                                                                                               : n - range.FaceStart;
+        partAdjacency[k] = (n == 0xFFFFFFFFu || n < range.FaceStart || n >= range.FaceStart + range.FaceCount)
+            ? 0xFFFFFFFFu
+            : n - range.FaceStart;
     }
     part->UnlockVertexBuffer();
     part->UnlockIndexBuffer();

@@ -9,7 +9,9 @@
 
 class ID3DXMesh;
 class ID3DXBuffer;
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 
 namespace dw {
 
@@ -19,10 +21,10 @@ class GameContext;
 class MeshCache {
 public:
     struct Entry {
-        ID3DXMesh* mesh;        // one reference held
-        ID3DXMesh** parts;      // one reference held per part
+        ID3DXMesh* mesh;    // one reference held
+        ID3DXMesh** parts;  // one reference held per part
         std::uint32_t partCount;
-        ID3DXBuffer* adjacency; // raw meshes only
+        ID3DXBuffer* adjacency;  // raw meshes only
     };
     MeshCache() = default;
     ~MeshCache();
@@ -31,8 +33,7 @@ public:
 
     // The mesh of the name, or null when it is not cached.
     Entry* Find(const char* key) { return meshes_.Find(key); }
-    void Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts, std::uint32_t partCount,
-                ID3DXBuffer* adjacency);
+    void Append(ID3DXMesh* mesh, const char* key, ID3DXMesh** parts, std::uint32_t partCount, ID3DXBuffer* adjacency);
     // Releases every mesh, part and buffer and forgets every entry.
     void ReleaseAll();
     std::uint32_t Count() const { return meshes_.Count(); }
@@ -58,7 +59,7 @@ public:
     ID3DXMesh* preparedMesh = nullptr;  // owned by preparedMeshCache
     ID3DXMesh** parts = nullptr;        // owned by preparedMeshCache
     std::uint32_t partCount = 0;
-    ID3DXBuffer* adjacency = nullptr;   // owned by meshCache
+    ID3DXBuffer* adjacency = nullptr;  // owned by meshCache
     GameContext* context;
     const char* key = nullptr;
     std::uint32_t vertexStride = 0;

@@ -11,9 +11,8 @@
 
 namespace dw {
 
-const char* const kSoundRequestNames[8] = {
-    asset::Game0Enemy, asset::Game1Enemy, asset::Game2Enemy, asset::Game3Enemy,
-    asset::Game4Enemy, asset::Game0Explo, asset::Game1Explo, asset::Game2Explo};
+const char* const kSoundRequestNames[8] = {asset::Game0Enemy, asset::Game1Enemy, asset::Game2Enemy, asset::Game3Enemy,
+                                           asset::Game4Enemy, asset::Game0Explo, asset::Game1Explo, asset::Game2Explo};
 
 namespace {
 void LogLine(GameContext* ctx, const char* text) {
@@ -113,8 +112,10 @@ void StartSound(GameContext* ctx) {
     if (imx && !ctx->soundReady) {
         // One line: the reason, and that play goes on without sound.
         const std::string why = imx->InitProblem();
-        LogLine(ctx, ("Sound: no audio device (" + (why.empty() ? std::string("unknown reason") : why) +
-                      "): the game plays silent").c_str());
+        LogLine(ctx,
+                ("Sound: no audio device (" + (why.empty() ? std::string("unknown reason") : why) +
+                 "): the game plays silent")
+                    .c_str());
     }
     if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
         ctx->resourceLibraryModule = lib->LoadLibrary(ctx->resourceLibraryName);
@@ -137,8 +138,7 @@ void ShutdownSound(GameContext* ctx) {
         ctx->musicStream = 0;
     }
     if (ctx->resourceLibraryModule) {
-        if (platform::ResourceLibrary* lib = ctx->resourceLibrary())
-            lib->FreeLibrary(ctx->resourceLibraryModule);
+        if (platform::ResourceLibrary* lib = ctx->resourceLibrary()) lib->FreeLibrary(ctx->resourceLibraryModule);
         ctx->resourceLibraryModule = nullptr;
     }
 }

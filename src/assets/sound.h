@@ -27,10 +27,14 @@ public:
     void Append(std::int32_t handle, const char* key) { samples_.Add(key, Entry{handle, 0}); }
     // Forgets the sample of the name (after `unload` has been given it).
     template <typename Unload>
-    void Forget(const char* key, Unload unload) { samples_.Remove(key, unload); }
+    void Forget(const char* key, Unload unload) {
+        samples_.Remove(key, unload);
+    }
     // Forgets every sample, oldest first, after `unload` has been given it.
     template <typename Unload>
-    void ForgetAll(Unload unload) { samples_.Clear(unload); }
+    void ForgetAll(Unload unload) {
+        samples_.Clear(unload);
+    }
     std::uint32_t Count() const { return samples_.Count(); }
 
 private:

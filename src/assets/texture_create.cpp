@@ -4,13 +4,11 @@
 
 namespace {
 
-HRESULT CreateFromImage(gfx::Device* device, const d3dx::Image& image, D3DPOOL pool,
-                        gfx::Texture** out) {
+HRESULT CreateFromImage(gfx::Device* device, const d3dx::Image& image, D3DPOOL pool, gfx::Texture** out) {
     if (!device || !out || image.levels.empty()) return E_FAIL;
     gfx::Texture* tex = nullptr;
-    if (FAILED(device->CreateTexture(image.width, image.height,
-                                     static_cast<UINT>(image.levels.size()), 0, D3DFMT_A8R8G8B8,
-                                     pool, &tex)) ||
+    if (FAILED(device->CreateTexture(image.width, image.height, static_cast<UINT>(image.levels.size()), 0,
+                                     D3DFMT_A8R8G8B8, pool, &tex)) ||
         !tex)
         return E_FAIL;
     std::vector<std::uint32_t> argb;
@@ -19,12 +17,10 @@ HRESULT CreateFromImage(gfx::Device* device, const d3dx::Image& image, D3DPOOL p
         argb.resize(static_cast<std::size_t>(l.width) * l.height);
         for (std::size_t i = 0; i < argb.size(); ++i) {
             const std::uint8_t* p = &l.rgba[i * 4];
-            argb[i] = (static_cast<std::uint32_t>(p[3]) << 24) |
-                      (static_cast<std::uint32_t>(p[0]) << 16) |
-                      (static_cast<std::uint32_t>(p[1]) << 8) | p[2];
+            argb[i] = (static_cast<std::uint32_t>(p[3]) << 24) | (static_cast<std::uint32_t>(p[0]) << 16) |
+                (static_cast<std::uint32_t>(p[1]) << 8) | p[2];
         }
-        if (FAILED(tex->SetLevel(static_cast<std::uint32_t>(level), l.width, l.height,
-                                 argb.data()))) {
+        if (FAILED(tex->SetLevel(static_cast<std::uint32_t>(level), l.width, l.height, argb.data()))) {
             tex->Release();
             return E_FAIL;
         }
@@ -35,18 +31,15 @@ HRESULT CreateFromImage(gfx::Device* device, const d3dx::Image& image, D3DPOOL p
 
 }  // namespace
 
-HRESULT D3DXCreateTextureFromFileInMemory(gfx::Device* device, const void* data, UINT size,
-                                          gfx::Texture** texture) {
-    return D3DXCreateTextureFromFileInMemoryEx(device, data, size, D3DX_DEFAULT, D3DX_DEFAULT,
-                                               D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                               D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
-                                               texture);
+HRESULT D3DXCreateTextureFromFileInMemory(gfx::Device* device, const void* data, UINT size, gfx::Texture** texture) {
+    return D3DXCreateTextureFromFileInMemoryEx(device, data, size, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                               D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                               nullptr, texture);
 }
 
-HRESULT D3DXCreateTextureFromFileInMemoryEx(gfx::Device* device, const void* data, UINT size,
-                                            UINT, UINT, UINT mipLevels, DWORD, D3DFORMAT,
-                                            D3DPOOL pool, DWORD, DWORD, D3DCOLOR colorKey, void*,
-                                            void*, gfx::Texture** texture) {
+HRESULT D3DXCreateTextureFromFileInMemoryEx(gfx::Device* device, const void* data, UINT size, UINT, UINT,
+                                            UINT mipLevels, DWORD, D3DFORMAT, D3DPOOL pool, DWORD, DWORD,
+                                            D3DCOLOR colorKey, void*, void*, gfx::Texture** texture) {
     if (texture) *texture = nullptr;
     if (!data || size == 0 || !texture) return E_FAIL;
     d3dx::DecodeOptions options;

@@ -38,22 +38,20 @@ HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool
     if (IsNoTexture(name) || !ctx->textureCache) return E_FAIL;
     if (ctx->textureCache->Find(name)) return S_OK;
     gfx::Texture* texture = nullptr;
-    const ReadStep step = ReadResource(*ctx, ctx->resourceLibraryName, name,
-                                       [&](const std::uint8_t* bytes, std::uint32_t size) {
-        HRESULT hr;
-        if (useColourKey) {
-            hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT,
-                                                     D3DX_DEFAULT, 0, 0, D3DFMT_UNKNOWN,
-                                                     D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                                                     colourKey, nullptr, nullptr, &texture);
-        } else {
-            hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT,
-                                                     D3DX_DEFAULT, mipLevels, 0, D3DFMT_UNKNOWN,
-                                                     D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                                                     0, nullptr, nullptr, &texture);
-        }
-        return SUCCEEDED(hr) && texture;
-    });
+    const ReadStep step =
+        ReadResource(*ctx, ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
+            HRESULT hr;
+            if (useColourKey) {
+                hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
+                                                         D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                                         colourKey, nullptr, nullptr, &texture);
+            } else {
+                hr = D3DXCreateTextureFromFileInMemoryEx(ctx->device, bytes, size, D3DX_DEFAULT, D3DX_DEFAULT,
+                                                         mipLevels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                         D3DX_DEFAULT, 0, nullptr, nullptr, &texture);
+            }
+            return SUCCEEDED(hr) && texture;
+        });
     if (step != ReadStep::Ok) return E_FAIL;
     ctx->textureCache->Append(texture, name);
     return S_OK;
@@ -71,11 +69,10 @@ HRESULT BindTexture(GameContext* ctx, DWORD stage, const char* name) {
         return S_OK;
     }
     gfx::Texture* texture = nullptr;
-    const ReadStep step = ReadResource(*ctx, ctx->resourceLibraryName, name,
-                                       [&](const std::uint8_t* bytes, std::uint32_t size) {
-        return SUCCEEDED(D3DXCreateTextureFromFileInMemory(device, bytes, size, &texture)) &&
-               texture;
-    });
+    const ReadStep step =
+        ReadResource(*ctx, ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
+            return SUCCEEDED(D3DXCreateTextureFromFileInMemory(device, bytes, size, &texture)) && texture;
+        });
     if (step != ReadStep::Ok) return E_FAIL;
     ctx->textureCache->Append(texture, name);
     device->SetTexture(stage, texture);

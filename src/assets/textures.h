@@ -5,7 +5,9 @@
 #include "assets/asset_cache.h"
 #include "platform/d3d_types.h"
 
-namespace gfx { class Texture; }
+namespace gfx {
+class Texture;
+}
 
 namespace dw {
 
@@ -32,8 +34,7 @@ private:
     AssetCache<gfx::Texture*> textures_;
 };
 
-HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey,
-                    std::uint32_t mipLevels);
+HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey, std::uint32_t mipLevels);
 HRESULT BindTexture(GameContext* ctx, DWORD stage, const char* name);
 void ReleaseTexture(GameContext* ctx, const char* name);
 

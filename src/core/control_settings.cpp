@@ -16,8 +16,8 @@ using platform::PadAction;
 
 void Complain(const GameContext& ctx, const char* name, const std::string& text) {
     if (!ctx.log) return;
-    const std::string line = std::string("Read Settings....") + name + "=" + text +
-                             " is not understood: the default is used";
+    const std::string line =
+        std::string("Read Settings....") + name + "=" + text + " is not understood: the default is used";
     ctx.log->WriteLine(line.c_str());
 }
 
@@ -55,8 +55,7 @@ void ReadControlSettings(GameContext& ctx) {
     for (int i = 0; i < platform::kKeyActions; ++i)
         ReadPair(ctx, *store, platform::KeySettingName(static_cast<KeyAction>(i)), platform::ParseKeys, c.keys[i]);
     for (int i = 0; i < platform::kPadActions; ++i)
-        ReadPair(ctx, *store, platform::PadSettingName(static_cast<PadAction>(i)), platform::ParsePadButtons,
-                 c.pad[i]);
+        ReadPair(ctx, *store, platform::PadSettingName(static_cast<PadAction>(i)), platform::ParsePadButtons, c.pad[i]);
     ReadRange(ctx, *store, "PadDeadZone", platform::kDeadZoneMin, platform::kDeadZoneMax, c.deadZone);
     ReadRange(ctx, *store, "StickSpeed", platform::kSpeedMin, platform::kSpeedMax, c.stickSpeed);
     ReadRange(ctx, *store, "KeySpeed", platform::kSpeedMin, platform::kSpeedMax, c.keySpeed);
@@ -90,10 +89,12 @@ bool WriteControlSettings(const GameContext& ctx) {
     bool written = true;
     for (int i = 0; i < platform::kKeyActions; ++i)
         written = store->SetText(kSettingsKey, platform::KeySettingName(static_cast<KeyAction>(i)),
-                                 platform::FormatKeys(c.keys[i])) && written;
+                                 platform::FormatKeys(c.keys[i])) &&
+            written;
     for (int i = 0; i < platform::kPadActions; ++i)
         written = store->SetText(kSettingsKey, platform::PadSettingName(static_cast<PadAction>(i)),
-                                 platform::FormatPadButtons(c.pad[i])) && written;
+                                 platform::FormatPadButtons(c.pad[i])) &&
+            written;
     written = WriteIntRegKey(ctx, "PadDeadZone", static_cast<std::uint32_t>(c.deadZone)) == S_OK && written;
     written = WriteIntRegKey(ctx, "StickSpeed", static_cast<std::uint32_t>(c.stickSpeed)) == S_OK && written;
     written = WriteIntRegKey(ctx, "KeySpeed", static_cast<std::uint32_t>(c.keySpeed)) == S_OK && written;

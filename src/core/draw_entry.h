@@ -75,10 +75,10 @@ struct DrawEntry {
     std::uint8_t worldQuads;
     float sortKey;
     D3DMATRIX world;
-    const char* texture;       // asset name constant; asset::NoTexture for none
+    const char* texture;  // asset name constant; asset::NoTexture for none
     ID3DXMesh* mesh;
     D3DMATERIAL8 material;
-    const void* vertices;      // ScreenVertex[] or WorldQuad[]
+    const void* vertices;  // ScreenVertex[] or WorldQuad[]
     std::uint32_t primitiveCount;
     std::uint32_t srcBlend, destBlend;
     std::uint8_t quadsPresorted;

@@ -15,7 +15,9 @@
 #include "platform/controls.h"
 #include "platform/d3d_types.h"
 
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 namespace platform {
 struct Services;
 class Clock;
@@ -159,8 +161,8 @@ struct GameStartValues {
     HitSlot shipSlots[kShipSlots] = {};
     HitSlot enemySlots[kEnemySlots] = {};
     std::uint32_t shipHitPoints = 3750;
-    std::uint32_t enemyHitPoints[20] = {90, 120, 320, 500, 90, 90, 60, 250, 120, 250,
-                                        180, 300, 500, 500, 2000, 50, 0, 0, 0, 0};
+    std::uint32_t enemyHitPoints[20] = {90,  120, 320, 500, 90,   90, 60, 250, 120, 250,
+                                        180, 300, 500, 500, 2000, 50, 0,  0,   0,   0};
     BonusSlot bonusSlots[kBonusSlots] = {};
     std::uint32_t currentLevel = 0;
     MyObject* camera = nullptr;

@@ -34,8 +34,7 @@ Log::Log(std::string path) : path_(std::move(path)) {
             // A FIFO, directory or device in its place: never opened, no log.
             refused_ = notRegular;
             if (notRegular)
-                std::fprintf(stderr, "duskwhirl: %s is not a regular file; no log is written\n",
-                             path_.c_str());
+                std::fprintf(stderr, "duskwhirl: %s is not a regular file; no log is written\n", path_.c_str());
             return;
         }
         if (::ftruncate(lockFd_, 0) != 0) {
@@ -47,8 +46,7 @@ Log::Log(std::string path) : path_(std::move(path)) {
         return;
     }
     refused_ = true;
-    std::fprintf(stderr, "duskwhirl: %s and its numbered copies are all in use; no log is written\n",
-                 first.c_str());
+    std::fprintf(stderr, "duskwhirl: %s and its numbered copies are all in use; no log is written\n", first.c_str());
 }
 
 Log::~Log() {

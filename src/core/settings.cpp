@@ -49,16 +49,14 @@ HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name,
 HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t value) {
     platform::SettingsStore* store = ctx.settingsStore();
     if (!store) return E_FAIL;
-    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
-        return E_FAIL;
+    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed) return E_FAIL;
     return store->SetValue(kSettingsKey, name, value) ? S_OK : E_FAIL;
 }
 
 HRESULT WriteIntRegKeys(const GameContext& ctx, const std::map<std::string, std::uint32_t>& values) {
     platform::SettingsStore* store = ctx.settingsStore();
     if (!store) return E_FAIL;
-    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed)
-        return E_FAIL;
+    if (store->CreateKey(kSettingsKey) == platform::SettingsStore::Disposition::Failed) return E_FAIL;
     return store->SetValues(kSettingsKey, values) ? S_OK : E_FAIL;
 }
 
@@ -108,8 +106,7 @@ void ReadSettings(GameContext& ctx, CreationSize& creation) {
         LogLine(ctx, "Read Settings........... Succesful read settings");
         if (disposition == D::OpenedExisting) return;
     }
-    if (disposition == D::Failed && store && !store->Problem().empty())
-        LogLine(ctx, store->Problem().c_str());
+    if (disposition == D::Failed && store && !store->Problem().empty()) LogLine(ctx, store->Problem().c_str());
     LogLine(ctx, "Read Settings....Fucking SHIT!!! Error occuried!");
     creation.width = 800;
     creation.height = 600;

@@ -25,11 +25,11 @@ enum class GamePhase : std::uint32_t {
     NextLevelReady = 9,      // the ship moves itself to the start point
     LevelIntro = 10,         // 1000 ms
     ShowLevelNumber = 11,
-    LevelNumberShown = 12,   // 3000 ms
-    AllLevelsDone = 13,      // shows the closing picture
-    ClosingPicture = 14,     // 20000 ms, then the high-score check and the menu
-    GameOver = 15,           // shows the "game over" caption
-    GameOverShown = 16,      // 3100 ms, then the high-score check and the menu
+    LevelNumberShown = 12,  // 3000 ms
+    AllLevelsDone = 13,     // shows the closing picture
+    ClosingPicture = 14,    // 20000 ms, then the high-score check and the menu
+    GameOver = 15,          // shows the "game over" caption
+    GameOverShown = 16,     // 3100 ms, then the high-score check and the menu
 };
 
 // What the music control is asked for (`musicRequest`).

@@ -244,8 +244,7 @@ void BuildMipChain(Image& image, std::uint32_t levels) {
     }
 }
 
-bool DecodeImage(const void* bytes, std::size_t size, const DecodeOptions& options, Image& out,
-                 std::string* error) {
+bool DecodeImage(const void* bytes, std::size_t size, const DecodeOptions& options, Image& out, std::string* error) {
     out = Image{};
     const std::uint32_t maxDim = std::min<std::uint32_t>(options.maxDimension, 1u << 16);
     ImageLevel base;
@@ -264,8 +263,7 @@ bool DecodeImage(const void* bytes, std::size_t size, const DecodeOptions& optio
                 JpegContext ctx;
                 ctx.maxDimension = maxDim;
                 ctx.level = &base;
-                if (!ReadJpeg(ctx, static_cast<const std::uint8_t*>(bytes), size))
-                    return Fail(error, ctx.message, out);
+                if (!ReadJpeg(ctx, static_cast<const std::uint8_t*>(bytes), size)) return Fail(error, ctx.message, out);
                 break;
             }
             case ImageFormat::Unknown: return Fail(error, "unknown image format", out);

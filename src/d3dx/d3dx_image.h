@@ -32,7 +32,7 @@ struct ImageLevel {
 };
 
 struct Image {
-    std::uint32_t width = 0;   // of level 0
+    std::uint32_t width = 0;  // of level 0
     std::uint32_t height = 0;
     std::vector<ImageLevel> levels;  // level 0 is the full picture
 };

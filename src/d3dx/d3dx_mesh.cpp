@@ -75,10 +75,22 @@ FvfLayout LayoutOf(DWORD fvf) {
         l.positionSize = posSize;
         off = posSize;
     }
-    if (fvf & D3DFVF_NORMAL) { l.normal = static_cast<int>(off); off += 12; }
-    if (fvf & 0x020) { l.pointSize = static_cast<int>(off); off += 4; }
-    if (fvf & D3DFVF_DIFFUSE) { l.diffuse = static_cast<int>(off); off += 4; }
-    if (fvf & D3DFVF_SPECULAR) { l.specular = static_cast<int>(off); off += 4; }
+    if (fvf & D3DFVF_NORMAL) {
+        l.normal = static_cast<int>(off);
+        off += 12;
+    }
+    if (fvf & 0x020) {
+        l.pointSize = static_cast<int>(off);
+        off += 4;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        l.diffuse = static_cast<int>(off);
+        off += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        l.specular = static_cast<int>(off);
+        off += 4;
+    }
     l.texCount = std::min<UINT>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
     for (UINT i = 0; i < l.texCount; ++i) {
         static constexpr UINT kFloats[4] = {2, 3, 4, 1};
@@ -155,8 +167,8 @@ public:
         if (size && !table) return D3DERR_INVALIDCALL;
         for (DWORD i = 0; i < size; ++i) {
             const auto& r = table[i];
-            if (r.FaceStart > numFaces_ || r.FaceCount > numFaces_ - r.FaceStart ||
-                r.VertexStart > numVertices_ || r.VertexCount > numVertices_ - r.VertexStart)
+            if (r.FaceStart > numFaces_ || r.FaceCount > numFaces_ - r.FaceStart || r.VertexStart > numVertices_ ||
+                r.VertexCount > numVertices_ - r.VertexStart)
                 return D3DERR_INVALIDCALL;
         }
         table_.assign(table, table + size);
@@ -349,9 +361,8 @@ HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
             edges.push_back({key, a < b ? 1u : 0u, 3 * f + e});
         }
     }
-    std::sort(edges.begin(), edges.end(), [](const EdgeRef& x, const EdgeRef& y) {
-        return x.key != y.key ? x.key < y.key : x.slot < y.slot;
-    });
+    std::sort(edges.begin(), edges.end(),
+              [](const EdgeRef& x, const EdgeRef& y) { return x.key != y.key ? x.key < y.key : x.slot < y.slot; });
     PairEdges(edges, adjacency);
     return S_OK;
 }
@@ -459,8 +470,8 @@ void BuildAttributeTable(Reordered& r, const std::vector<FaceRange>& ranges) {
             lo = std::min(lo, r.indices[i]);
             hi = std::max(hi, r.indices[i]);
         }
-        r.table.push_back({r.attributes[begin], static_cast<DWORD>(begin), static_cast<DWORD>(end - begin), lo,
-                           hi - lo + 1});
+        r.table.push_back(
+            {r.attributes[begin], static_cast<DWORD>(begin), static_cast<DWORD>(end - begin), lo, hi - lo + 1});
     }
 }
 
@@ -495,8 +506,7 @@ HRESULT Mesh::Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& r) {
         return E_FAIL;
     }
 
-    const bool sortFaces =
-        (flags & (D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE | D3DXMESHOPT_STRIPREORDER)) != 0;
+    const bool sortFaces = (flags & (D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE | D3DXMESHOPT_STRIPREORDER)) != 0;
     const bool keepVertices = (flags & D3DXMESHOPT_IGNOREVERTS) != 0;
     const bool compact = (flags & D3DXMESHOPT_COMPACT) != 0 || sortFaces;
 
@@ -524,8 +534,7 @@ HRESULT Mesh::Reorder(DWORD flags, const DWORD* adjacencyIn, Reordered& r) {
 
     r.vertices.resize(size_t(r.numVertices) * stride_);
     for (size_t v = 0; v < r.numVertices; ++v)
-        std::memcpy(r.vertices.data() + v * stride_, vertices_.data() + size_t(r.vertexRemap[v]) * stride_,
-                    stride_);
+        std::memcpy(r.vertices.data() + v * stride_, vertices_.data() + size_t(r.vertexRemap[v]) * stride_, stride_);
 
     r.attributes.resize(nf);
     for (size_t f = 0; f < nf; ++f) r.attributes[f] = attributes_[r.faceRemap[f]];
@@ -539,8 +548,7 @@ HRESULT Mesh::Deliver(Reordered& r, DWORD* adjacencyOut, DWORD* faceRemap, ID3DX
     if (vertexRemap) {
         *vertexRemap = nullptr;
         ID3DXBuffer* buf = nullptr;
-        if (FAILED(D3DXCreateBuffer(static_cast<DWORD>(r.vertexRemap.size() * sizeof(DWORD)), &buf)))
-            return E_FAIL;
+        if (FAILED(D3DXCreateBuffer(static_cast<DWORD>(r.vertexRemap.size() * sizeof(DWORD)), &buf))) return E_FAIL;
         std::memcpy(buf->GetBufferPointer(), r.vertexRemap.data(), r.vertexRemap.size() * sizeof(DWORD));
         *vertexRemap = buf;
     }
@@ -585,8 +593,7 @@ HRESULT Mesh::OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adja
     return S_OK;
 }
 
-HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, void*,
-                          ID3DXMesh** meshOut) {
+HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, void*, ID3DXMesh** meshOut) {
     if (!meshOut) return D3DERR_INVALIDCALL;
     *meshOut = NewMesh(numFaces, numVertices, options, fvf);
     return *meshOut ? S_OK : E_FAIL;

@@ -104,8 +104,8 @@ public:
     // adjacency is generated from the positions.
     virtual HRESULT Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
                              ID3DXBuffer** vertexRemap, ID3DXMesh** meshOut) = 0;
-    virtual HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut,
-                                    DWORD* faceRemap, ID3DXBuffer** vertexRemap) = 0;
+    virtual HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
+                                    ID3DXBuffer** vertexRemap) = 0;
 };
 using LPD3DXMESH = ID3DXMesh*;
 

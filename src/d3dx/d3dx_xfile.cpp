@@ -195,10 +195,14 @@ private:
             }
             if (t.kind != Tok::Name || !ObjectHeader(nullptr)) return false;
             bool ok;
-            if (t.text == "MeshNormals") ok = ParseNormals(m);
-            else if (t.text == "MeshTextureCoords") ok = ParseTexCoords(m);
-            else if (t.text == "MeshMaterialList") ok = ParseMaterialList(m);
-            else ok = SkipBlock();
+            if (t.text == "MeshNormals")
+                ok = ParseNormals(m);
+            else if (t.text == "MeshTextureCoords")
+                ok = ParseTexCoords(m);
+            else if (t.text == "MeshMaterialList")
+                ok = ParseMaterialList(m);
+            else
+                ok = SkipBlock();
             if (!ok) return false;
         }
         meshes.push_back(std::move(m));
@@ -369,8 +373,8 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
     const DWORD numFaces = static_cast<DWORD>(built.attributes.size());
     if (numVertices > 0xFFFF) options |= D3DXMESH_32BIT;
     ID3DXMesh* mesh = nullptr;
-    if (FAILED(D3DXCreateMeshFVF(numFaces, numVertices, options, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,
-                                 nullptr, &mesh)))
+    if (FAILED(D3DXCreateMeshFVF(numFaces, numVertices, options, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, nullptr,
+                                 &mesh)))
         return E_FAIL;
 
     BYTE* vb = nullptr;
@@ -409,8 +413,7 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
     };
     if (adjacencyOut) {
         if (FAILED(D3DXCreateBuffer(numFaces * 3 * sizeof(DWORD), &adjacency))) return fail();
-        if (FAILED(mesh->GenerateAdjacency(0.0f, static_cast<DWORD*>(adjacency->GetBufferPointer()))))
-            return fail();
+        if (FAILED(mesh->GenerateAdjacency(0.0f, static_cast<DWORD*>(adjacency->GetBufferPointer())))) return fail();
     }
     if (materialsOut && !built.materials.empty() && FAILED(MakeMaterialsBuffer(built.materials, &materials)))
         return fail();
@@ -424,9 +427,8 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
 
 }  // namespace
 
-HRESULT D3DXLoadMeshFromXInMemory(const void* memory, DWORD sizeOfMemory, DWORD options, void*,
-                                  ID3DXBuffer** adjacency, ID3DXBuffer** materials, DWORD* numMaterials,
-                                  ID3DXMesh** mesh) {
+HRESULT D3DXLoadMeshFromXInMemory(const void* memory, DWORD sizeOfMemory, DWORD options, void*, ID3DXBuffer** adjacency,
+                                  ID3DXBuffer** materials, DWORD* numMaterials, ID3DXMesh** mesh) {
     if (adjacency) *adjacency = nullptr;
     if (materials) *materials = nullptr;
     if (numMaterials) *numMaterials = 0;

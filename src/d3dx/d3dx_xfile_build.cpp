@@ -123,7 +123,8 @@ bool AddFaces(const RawMesh& m, DWORD materialBase, DWORD plainAttribute, Corner
     return true;
 }
 
-bool AddMesh(const std::vector<Frame>& frames, const RawMesh& m, bool anyMaterials, DWORD& defaultMaterial, Built& out) {
+bool AddMesh(const std::vector<Frame>& frames, const RawMesh& m, bool anyMaterials, DWORD& defaultMaterial,
+             Built& out) {
     const D3DXMATRIX world = WorldOf(frames, m.frame);
     // Normals go through the inverse transpose so that scaling frames keep
     // them perpendicular to their surfaces.

@@ -12,7 +12,9 @@ namespace d3dx::xfile {
 
 // What the file holds, before it becomes one mesh.
 
-struct Float2 { float u, v; };
+struct Float2 {
+    float u, v;
+};
 
 struct Frame {
     int parent = -1;
@@ -28,14 +30,14 @@ struct Material {
 struct RawMesh {
     int frame = -1;
     std::vector<D3DXVECTOR3> positions;
-    std::vector<DWORD> faceSizes;     // corners of each polygon
-    std::vector<DWORD> faceIndices;   // all corners, polygon after polygon
+    std::vector<DWORD> faceSizes;    // corners of each polygon
+    std::vector<DWORD> faceIndices;  // all corners, polygon after polygon
     std::vector<D3DXVECTOR3> normals;
-    std::vector<DWORD> normalIndices; // parallel to faceIndices
+    std::vector<DWORD> normalIndices;  // parallel to faceIndices
     bool hasNormals = false;
     std::vector<Float2> uvs;
     bool hasUVs = false;
-    std::vector<DWORD> faceMaterials; // one per polygon
+    std::vector<DWORD> faceMaterials;  // one per polygon
     std::vector<Material> materials;
     bool hasMaterials = false;
 };

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string_view>
 
-
 namespace d3dx::xfile {
 
 using std::size_t;
@@ -50,8 +49,9 @@ public:
 
     Token Next() override {
         for (;;) {
-            while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n' || *p_ == ',' ||
-                                 *p_ == ';' || *p_ == '\f' || *p_ == '\v'))
+            while (p_ < end_ &&
+                   (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n' || *p_ == ',' || *p_ == ';' ||
+                    *p_ == '\f' || *p_ == '\v'))
                 ++p_;
             if (p_ >= end_) return {Tok::End, {}};
             const bool slashes = *p_ == '/' && end_ - p_ >= 2 && p_[1] == '/';
@@ -61,8 +61,14 @@ public:
         const char* start = p_;
         const char c = *p_;
         auto make = [&](Tok kind) { return Token{kind, std::string_view(start, static_cast<size_t>(p_ - start))}; };
-        if (c == '{') { ++p_; return make(Tok::LBrace); }
-        if (c == '}') { ++p_; return make(Tok::RBrace); }
+        if (c == '{') {
+            ++p_;
+            return make(Tok::LBrace);
+        }
+        if (c == '}') {
+            ++p_;
+            return make(Tok::RBrace);
+        }
         if (c == '"') {
             ++p_;
             while (p_ < end_ && *p_ != '"') ++p_;
@@ -109,7 +115,7 @@ public:
             switch (tag) {
                 case 1: return ReadText(Tok::Name, false);
                 case 2: return ReadText(Tok::String, true);  // with its terminating separator
-                case 3: {  // one integer
+                case 3: {                                    // one integer
                     uint32_t v = 0;
                     if (!Read32(v)) return Error();
                     return Number(v, true);

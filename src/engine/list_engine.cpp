@@ -17,8 +17,8 @@ ListEngine::Nodes::const_iterator ListEngine::Position(const MyObject* object) c
 }
 
 std::uint32_t ListEngine::AddObject(MyObject* object) {
-    const auto at = std::find_if(nodes_.begin(), nodes_.end(),
-                                 [object](const Node& n) { return n.object->order > object->order; });
+    const auto at =
+        std::find_if(nodes_.begin(), nodes_.end(), [object](const Node& n) { return n.object->order > object->order; });
     const auto added = nodes_.insert(at, Node{at == nodes_.end() ? nullptr : &*at, object});
     if (added != nodes_.begin()) std::prev(added)->next = &*added;
     return CountObjects();

@@ -26,11 +26,11 @@ public:
 
     // Block of six screen vertices for a rectangle in normalised screen units
     // (-1..+1 across and down); x, y, u, v only.
-    void SetQuadScreen(ScreenVertex* block, float left, float right, float top, float bottom,
-                       float uLeft, float uRight, float vTop, float vBottom) const;
+    void SetQuadScreen(ScreenVertex* block, float left, float right, float top, float bottom, float uLeft, float uRight,
+                       float vTop, float vBottom) const;
     // As SetQuadScreen, with the texture rectangle in texels of a 512 sheet.
-    void SetQuadScreenTexels(ScreenVertex* block, float left, float right, float top, float bottom,
-                             float texelX, float texelWidth, float texelY, float texelHeight) const;
+    void SetQuadScreenTexels(ScreenVertex* block, float left, float right, float top, float bottom, float texelX,
+                             float texelWidth, float texelY, float texelHeight) const;
 
     GameContext* context;
     std::uint8_t visible = 0;
@@ -40,7 +40,7 @@ public:
 };
 
 // Block of six screen vertices for a rectangle in pixels; x, y, u, v only.
-void SetQuadPixels(ScreenVertex* block, float x, float y, float width, float height,
-                   float uLeft, float uRight, float vTop, float vBottom);
+void SetQuadPixels(ScreenVertex* block, float x, float y, float width, float height, float uLeft, float uRight,
+                   float vTop, float vBottom);
 
 }  // namespace dw

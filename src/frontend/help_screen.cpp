@@ -35,16 +35,15 @@ void HelpScreen::LayoutIcons() {
         const float u = ic.baseU + 0.0625f * static_cast<float>(column);
         const float v = ic.baseV + 0.0625f * static_cast<float>(row);
         const float y = 0.099f * static_cast<float>(k) - 0.36f;
-        SetQuadScreen(icons_ + 6 * k, 0.165f, 0.224f, y, y + 0.079f, u + 0.001f, u + 0.062f,
-                      v + 0.001f, v + 0.062f);
+        SetQuadScreen(icons_ + 6 * k, 0.165f, 0.224f, y, y + 0.079f, u + 0.001f, u + 0.062f, v + 0.001f, v + 0.062f);
     }
     ui::PrepareQuads(icons_, kIcons, kZ, 0xFFFFFFFFu);
 }
 
 std::int32_t HelpScreen::RestoreDeviceObjects() {
     // The frame fills the menu column's backing; its top band holds the title.
-    SetQuadScreen(frame_, 0.13f, 0.74f, -0.6f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1,
-                  ui::kHelpFrame.v0, ui::kHelpFrame.v1);
+    SetQuadScreen(frame_, 0.13f, 0.74f, -0.6f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1, ui::kHelpFrame.v0,
+                  ui::kHelpFrame.v1);
     ui::PrepareQuads(frame_, 1, kZ, 0xFFFFFFFFu);
     ui::SetAreaQuad(*this, buttons_, ui::kBackButtonArea, ui::kBackButton);
     ui::SetAreaQuad(*this, buttons_ + 6, ui::kNextPageArea, ui::kNextPageButton);
@@ -55,18 +54,16 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
     for (int k = 0; k < kIcons; ++k) {
         const float y = 0.099f * static_cast<float>(k);
         const float v = 0.039f * static_cast<float>(k);
-        SetQuadScreen(lines_ + 6 * k, 0.25f, 0.7f, y - 0.346f, y - 0.29f, 0.507f, 0.948f,
-                      v + 0.093f, v + 0.127f);
+        SetQuadScreen(lines_ + 6 * k, 0.25f, 0.7f, y - 0.346f, y - 0.29f, 0.507f, 0.948f, v + 0.093f, v + 0.127f);
     }
     // Page 1's title rides with the lines: one sheet, one batch.
-    SetQuadScreen(lines_ + 6 * kIcons, 0.2f, 0.67f, -0.555f, -0.465f, ui::kHelpPage1Title.u0,
-                  ui::kHelpPage1Title.u1, ui::kHelpPage1Title.v0, ui::kHelpPage1Title.v1);
+    SetQuadScreen(lines_ + 6 * kIcons, 0.2f, 0.67f, -0.555f, -0.465f, ui::kHelpPage1Title.u0, ui::kHelpPage1Title.u1,
+                  ui::kHelpPage1Title.v0, ui::kHelpPage1Title.v1);
     ui::PrepareQuads(lines_, kIcons + 1, kZ, 0xFFFFFFFFu);
     for (int k = 0; k < kPage2Lines; ++k) {
         const ui::Cell cell = ui::HelpPage2Cell(k);
         const float y = ui::HelpPage2LineTop(k);
-        SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0,
-                      cell.v1);
+        SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0, cell.v1);
     }
     ui::PrepareQuads(page2_, kPage2Lines, kZ, 0xFFFFFFFFu);
     // The sheet's lines that stay: the title and those after the keys.

@@ -39,10 +39,9 @@ public:
     float iconTime = 0;
     std::uint32_t escapeHeld = 0;
     std::uint8_t arrowHeld = 1;
-    Icon icons[kIcons] = {{8, 8, 0, 0.625f, 0},      {16, 16, 0, 0.5625f, 0},
-                          {16, 16, 0, 0.5f, 0},      {16, 16, 0, 0.6875f, 0},
-                          {16, 16, 0, 0.4375f, 8},   {16, 16, 0, 0.75f, 0},
-                          {16, 16, 0, 0.375f, 8},    {32, 16, 0, 0.8125f, 0}};
+    Icon icons[kIcons] = {{8, 8, 0, 0.625f, 0},    {16, 16, 0, 0.5625f, 0}, {16, 16, 0, 0.5f, 0},
+                          {16, 16, 0, 0.6875f, 0}, {16, 16, 0, 0.4375f, 8}, {16, 16, 0, 0.75f, 0},
+                          {16, 16, 0, 0.375f, 8},  {32, 16, 0, 0.8125f, 0}};
 
     const ScreenVertex* IconQuads() const { return icons_; }
     const ScreenVertex* Buttons() const { return buttons_; }  // back, page 1 button, page 2 button
@@ -63,7 +62,7 @@ private:
     ScreenVertex lines_[6 * (kIcons + 1)] = {};  // the text lines, then page 1's title
     ScreenVertex page2_[6 * kPage2Lines] = {};
     ScreenVertex page2Drawn_[6 * (kPage2Lines - kHelpKeyLines)] = {};  // the sheet's lines shown
-    ScreenVertex keyGlyphs_[6 * kHelpKeyLines * kKeyLineGlyphs] = {};   // "SymbolMid"
+    ScreenVertex keyGlyphs_[6 * kHelpKeyLines * kKeyLineGlyphs] = {};  // "SymbolMid"
     int keyGlyphCount_ = 0;
     std::array<std::string, kHelpKeyLines> keyLines_;
     ScreenVertex drawButtons_[12] = {};  // back and the current page button, drawn together
@@ -76,9 +75,8 @@ class SiteButton : public MyObject {
 public:
     explicit SiteButton(GameContext* ctx);
 
-    void Setup(float centreX, float halfWidth, float centreY, float halfHeightFactor,
-               float uLeft, float uRight, float vTop, float vBottom, std::uint8_t enabled,
-               const char* address);
+    void Setup(float centreX, float halfWidth, float centreY, float halfHeightFactor, float uLeft, float uRight,
+               float vTop, float vBottom, std::uint8_t enabled, const char* address);
 
     std::int32_t FrameMove() override;
     std::int32_t Render() override;

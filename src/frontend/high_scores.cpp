@@ -30,20 +30,16 @@ struct TypedChar {
 
 // The characters name entry accepts, in the order they are tried.
 constexpr TypedChar kTyped[] = {
-    {'A', true}, {'B', true}, {'C', true}, {'D', true}, {'E', true}, {'F', true}, {'G', true},
-    {'H', true}, {'I', true}, {'J', true}, {'K', true}, {'L', true}, {'M', true}, {'N', true},
-    {'O', true}, {'P', true}, {'Q', true}, {'R', true}, {'S', true}, {'T', true}, {'U', true},
-    {'V', true}, {'W', true}, {'X', true}, {'Y', true}, {'Z', true},
-    {'a', false}, {'b', false}, {'c', false}, {'d', false}, {'e', false}, {'f', false},
-    {'g', false}, {'h', false}, {'i', false}, {'j', false}, {'k', false}, {'l', false},
-    {'m', false}, {'n', false}, {'o', false}, {'p', false}, {'q', false}, {'r', false},
-    {'s', false}, {'t', false}, {'u', false}, {'v', false}, {'w', false}, {'x', false},
-    {'y', false}, {'z', false},
-    {'0', false}, {'1', false}, {'2', false}, {'3', false}, {'4', false}, {'5', false},
-    {'6', false}, {'7', false}, {'8', false}, {'9', false},
-    {' ', false}, {',', false}, {'-', false}, {'.', false}, {':', false},
-    {'!', true}, {'"', true}, {'#', true}, {'*', true}, {'+', true}, {';', true}, {'<', true},
-    {'>', true}, {'?', true}, {'@', true}, {'_', true},
+    {'A', true},  {'B', true},  {'C', true},  {'D', true},  {'E', true},  {'F', true},  {'G', true},  {'H', true},
+    {'I', true},  {'J', true},  {'K', true},  {'L', true},  {'M', true},  {'N', true},  {'O', true},  {'P', true},
+    {'Q', true},  {'R', true},  {'S', true},  {'T', true},  {'U', true},  {'V', true},  {'W', true},  {'X', true},
+    {'Y', true},  {'Z', true},  {'a', false}, {'b', false}, {'c', false}, {'d', false}, {'e', false}, {'f', false},
+    {'g', false}, {'h', false}, {'i', false}, {'j', false}, {'k', false}, {'l', false}, {'m', false}, {'n', false},
+    {'o', false}, {'p', false}, {'q', false}, {'r', false}, {'s', false}, {'t', false}, {'u', false}, {'v', false},
+    {'w', false}, {'x', false}, {'y', false}, {'z', false}, {'0', false}, {'1', false}, {'2', false}, {'3', false},
+    {'4', false}, {'5', false}, {'6', false}, {'7', false}, {'8', false}, {'9', false}, {' ', false}, {',', false},
+    {'-', false}, {'.', false}, {':', false}, {'!', true},  {'"', true},  {'#', true},  {'*', true},  {'+', true},
+    {';', true},  {'<', true},  {'>', true},  {'?', true},  {'@', true},  {'_', true},
 };
 
 std::uint8_t KeyOf(char c) {
@@ -75,8 +71,8 @@ HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
 }
 
 std::int32_t HighScores::RestoreDeviceObjects() {
-    SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleHighScores.u0,
-                  ui::kTitleHighScores.u1, ui::kTitleHighScores.v0, ui::kTitleHighScores.v1);
+    SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleHighScores.u0, ui::kTitleHighScores.u1,
+                  ui::kTitleHighScores.v0, ui::kTitleHighScores.v1);
     ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
     ui::PrepareQuads(panel_, 2, kGlyphZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, ui::PulseGreen(phase));
@@ -125,8 +121,7 @@ void HighScores::Refresh() {
     }
     if (c.scoreFromGame) {
         // Deliberate (docs/DECISIONS.md): the last score shown is capped.
-        const std::uint32_t shown =
-            c.score > RecordTable::kScoreCap ? RecordTable::kScoreCap : c.score;
+        const std::uint32_t shown = c.score > RecordTable::kScoreCap ? RecordTable::kScoreCap : c.score;
         const std::uint32_t n = DecimalDigits(shown);
         if (n % 2 == 1)
             SetGlyphNumber(SevenRun() + 6 * ((7 - n) / 2), shown);
@@ -137,9 +132,8 @@ void HighScores::Refresh() {
     }
     if (nameEntry) {
         const float len = static_cast<float>(std::strlen(typedName));
-        SetQuadScreen(caret_, 0.165f + 0.022f * len, 0.185f + 0.022f * len, RowTop(place),
-                      RowBottom(place), ui::kCaret.u0, ui::kCaret.u1, ui::kCaret.v0,
-                      ui::kCaret.v1);
+        SetQuadScreen(caret_, 0.165f + 0.022f * len, 0.185f + 0.022f * len, RowTop(place), RowBottom(place),
+                      ui::kCaret.u0, ui::kCaret.u1, ui::kCaret.v0, ui::kCaret.v1);
     }
 }
 
@@ -172,8 +166,7 @@ void HighScores::Save() {
     // Any save that did not reach the disk is logged, and said.
     if (w != RecordWrite::Written && w != RecordWrite::Unchanged) {
         if (c.log) c.log->WriteLine(kRecordsWriteFailed);
-        std::fprintf(stderr, "duskwhirl: the high score was not saved to %s: %s\n", path.c_str(),
-                     RecordWriteText(w));
+        std::fprintf(stderr, "duskwhirl: the high score was not saved to %s: %s\n", path.c_str(), RecordWriteText(w));
         noteShown = 1;
         SetGlyphText(note_, kNotSavedNote);
     }

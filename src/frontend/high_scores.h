@@ -58,12 +58,8 @@ private:
     void Refresh();
     void TypeCharacters();
     ScreenVertex* NameRun(int row) { return glyphs_ + 6 * kNameGlyphs * row; }
-    ScreenVertex* ScoreRun(int row) {
-        return glyphs_ + 6 * (RecordTable::kPlaces * kNameGlyphs + kScoreGlyphs * row);
-    }
-    ScreenVertex* SevenRun() {
-        return glyphs_ + 6 * (RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs));
-    }
+    ScreenVertex* ScoreRun(int row) { return glyphs_ + 6 * (RecordTable::kPlaces * kNameGlyphs + kScoreGlyphs * row); }
+    ScreenVertex* SevenRun() { return glyphs_ + 6 * (RecordTable::kPlaces * (kNameGlyphs + kScoreGlyphs)); }
     ScreenVertex* SixRun() { return SevenRun() + 6 * 7; }
 
     ScreenVertex panel_[12] = {};  // panel, back button

@@ -24,8 +24,7 @@ std::int32_t IntroSplash::RestoreDeviceObjects() {
     ui::PrepareQuads(overlay_, 1, 0.4f, 0xFF000000u);
     SetOverlayAlpha();
     const float side = 0.3f * w;
-    SetQuadPixels(logo_, (w - side) * 0.5f, (h - side) * 0.5f, side, side, 0.001f, 0.999f,
-                  0.001f, 0.999f);
+    SetQuadPixels(logo_, (w - side) * 0.5f, (h - side) * 0.5f, side, side, 0.001f, 0.999f, 0.001f, 0.999f);
     ui::PrepareQuads(logo_, 1, 0.489f, 0xFFFFFFFFu);
     return 0;
 }
@@ -87,8 +86,7 @@ std::int32_t IntroSplash::FrameMove() {
         }
     }
     using namespace platform;
-    if (c.keys[DIK_SPACE] || c.keys[DIK_RETURN] || c.keys[DIK_ESCAPE] || c.mouseButtons[0] ||
-        c.mouseButtons[1])
+    if (c.keys[DIK_SPACE] || c.keys[DIK_RETURN] || c.keys[DIK_ESCAPE] || c.mouseButtons[0] || c.mouseButtons[1])
         end = true;
     if (end && !dead) End();
     return 0;
@@ -110,8 +108,7 @@ void IntroSplash::End() {
 std::int32_t IntroSplash::Render() {
     if (dead || !(waiting || fadingIn || holding || fadingOut)) return 0;
     ui::SubmitSprites(context, asset::NoTexture, overlay_, 2, 2.0f, true, true);
-    if (fadingIn || holding || fadingOut)
-        ui::SubmitSprites(context, asset::IntroMap2, logo_, 2, 2.0f, false, false);
+    if (fadingIn || holding || fadingOut) ui::SubmitSprites(context, asset::IntroMap2, logo_, 2, 2.0f, false, false);
     return 0;
 }
 

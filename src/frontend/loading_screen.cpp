@@ -20,9 +20,8 @@ LoadingScreen::LoadingScreen(GameContext* ctx) : MyObject(ctx) {
     RestoreDeviceObjects();
 }
 
-void LoadingScreen::SetLook(std::uint32_t a, std::uint32_t b, std::uint32_t bar,
-                            std::uint32_t percentA, std::uint32_t percentB,
-                            std::uint32_t percentC) {
+void LoadingScreen::SetLook(std::uint32_t a, std::uint32_t b, std::uint32_t bar, std::uint32_t percentA,
+                            std::uint32_t percentB, std::uint32_t percentC) {
     colourA = a;
     colourB = b;
     barColour = bar;
@@ -37,12 +36,10 @@ std::int32_t LoadingScreen::RestoreDeviceObjects() {
     const float w = static_cast<float>(context->screenWidth);
     const float h = static_cast<float>(context->screenHeight);
     const float pw = 0.52f * w, ph = 0.29276f * w;
-    SetQuadPixels(picture_, 0.5f * w - pw * 0.5f, 0.45f * h - ph * 0.5f, pw, ph, 0.001f, 0.999f,
-                  0.001f, 0.703f);
+    SetQuadPixels(picture_, 0.5f * w - pw * 0.5f, 0.45f * h - ph * 0.5f, pw, ph, 0.001f, 0.999f, 0.001f, 0.703f);
     ui::PrepareQuads(picture_, 1, 0.9f, 0xFFFFFFFFu);
     const float cw = 0.24f * w, ch = 0.0696f * w;
-    SetQuadPixels(caption_, 0.5f * w - cw * 0.5f, 0.81f * h - ch * 0.5f, cw, ch, 0.001f, 0.599f,
-                  0.709f, 0.96f);
+    SetQuadPixels(caption_, 0.5f * w - cw * 0.5f, 0.81f * h - ch * 0.5f, cw, ch, 0.001f, 0.599f, 0.709f, 0.96f);
     ui::PrepareQuads(caption_, 1, 0.8f, 0xFFFFFFFFu);
     const float bh = 0.01242f * w;
     SetQuadPixels(bar_, 0.5f * w - 0.115f * w + 0.23f * w * progress, 0.82f * h - bh * 0.5f,

@@ -16,8 +16,8 @@ public:
 
     // Stores the look (the percentages clamped to 100), colours the bar and
     // rebuilds the quads.
-    void SetLook(std::uint32_t colourA, std::uint32_t colourB, std::uint32_t barColour,
-                 std::uint32_t percentA, std::uint32_t percentB, std::uint32_t percentC);
+    void SetLook(std::uint32_t colourA, std::uint32_t colourB, std::uint32_t barColour, std::uint32_t percentA,
+                 std::uint32_t percentB, std::uint32_t percentC);
 
     std::int32_t FrameMove() override;
     std::int32_t Render() override;

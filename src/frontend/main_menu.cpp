@@ -51,8 +51,8 @@ std::uint32_t ReadBestScore(GameContext* ctx) {
         best = table.scores[0];
     } else if (read == RecordRead::NotRegular) {
         if (ctx->log) ctx->log->WriteLine(kRecordsNotRegular);
-    } else if (read == RecordRead::Missing &&
-               SaveRecordTable(path, DefaultRecordTable()) != RecordWrite::Written && ctx->log) {
+    } else if (read == RecordRead::Missing && SaveRecordTable(path, DefaultRecordTable()) != RecordWrite::Written &&
+               ctx->log) {
         ctx->log->WriteLine(kRecordsWriteFailed);
     }
     return std::max(best, ctx->score);
@@ -124,8 +124,8 @@ std::int32_t MainMenu::RestoreDeviceObjects() {
 
     const float side = static_cast<float>(context->screenWidth) * pointerSize;
     SetQuadPixels(pointer_, (cursorX + 1.0f) * static_cast<float>(context->screenWidth) * 0.5f,
-                  (cursorY + 1.0f) * static_cast<float>(context->screenHeight) * 0.5f, side, side,
-                  0.876f, 0.999f, 0.126f, 0.249f);
+                  (cursorY + 1.0f) * static_cast<float>(context->screenHeight) * 0.5f, side, side, 0.876f, 0.999f,
+                  0.126f, 0.249f);
     ui::PrepareQuads(pointer_, 1, kZ, 0xFFFFFFFFu);
 
     // Captions.
@@ -134,28 +134,27 @@ std::int32_t MainMenu::RestoreDeviceObjects() {
     };
     for (int i = 0; i < 5; ++i) {
         const float f = static_cast<float>(i);
-        caption(i, -0.425f + 0.175f * f, -0.275f + 0.175f * f, 0.001f, 0.499f,
-                0.126f + 0.125f * f, 0.249f + 0.125f * f);
+        caption(i, -0.425f + 0.175f * f, -0.275f + 0.175f * f, 0.001f, 0.499f, 0.126f + 0.125f * f,
+                0.249f + 0.125f * f);
     }
     for (int i = 0; i < 6; ++i) {
         const float f = static_cast<float>(i);
-        caption(5 + i, -0.5125f + 0.175f * f, -0.3625f + 0.175f * f, 0.001f, 0.499f,
-                0.001f + 0.125f * f, 0.124f + 0.125f * f);
+        caption(5 + i, -0.5125f + 0.175f * f, -0.3625f + 0.175f * f, 0.001f, 0.499f, 0.001f + 0.125f * f,
+                0.124f + 0.125f * f);
     }
     caption(11, -0.25f, -0.1f, 0.501f, 0.999f, 0.001f, 0.124f);
     caption(12, -0.075f, 0.075f, 0.001f, 0.499f, 0.751f, 0.874f);
     caption(13, 0.1f, 0.25f, 0.001f, 0.499f, 0.876f, 0.999f);
     for (int i = 0; i < 10; ++i) {
         const float f = static_cast<float>(i);
-        caption(14 + i, -0.4875f + 0.1f * f, -0.4125f + 0.1f * f, 0.501f, 0.999f,
-                0.126f + 0.0625f * f, 0.175f + 0.0625f * f);
+        caption(14 + i, -0.4875f + 0.1f * f, -0.4125f + 0.1f * f, 0.501f, 0.999f, 0.126f + 0.0625f * f,
+                0.175f + 0.0625f * f);
     }
     ui::PrepareQuads(captions_, kCaptions, kZ, 0xFFFFFFFFu);
     return 0;
 }
 
-void MainMenu::SetPending(std::uint32_t newPage, std::uint32_t items,
-                          std::uint32_t newSelection) {
+void MainMenu::SetPending(std::uint32_t newPage, std::uint32_t items, std::uint32_t newSelection) {
     pendingChange = 1;
     pendingPage = newPage;
     pendingSelection = newSelection;
@@ -248,9 +247,7 @@ void MainMenu::Activate() {
             else
                 SetPending(kMain, 6, 5);
             break;
-        case kLevels:
-            ChooseLevel(selection);
-            break;
+        case kLevels: ChooseLevel(selection); break;
         default: break;
     }
 }
@@ -282,8 +279,8 @@ void MainMenu::MoveCursor() {
     c.layoutCursorX = cursorX;
     c.layoutCursorY = cursorY;
     const float side = w * pointerSize;
-    SetQuadPixels(pointer_, (cursorX + 1.0f) * w * 0.5f, (cursorY + 1.0f) * h * 0.5f, side, side,
-                  0.876f, 0.999f, 0.126f, 0.249f);
+    SetQuadPixels(pointer_, (cursorX + 1.0f) * w * 0.5f, (cursorY + 1.0f) * h * 0.5f, side, side, 0.876f, 0.999f,
+                  0.126f, 0.249f);
 }
 
 void MainMenu::TakeChildSignals() {
@@ -320,9 +317,7 @@ void MainMenu::TakePendingChange() {
             firstCaption = 14;
             captionCount = 10;
             break;
-        default:
-            captionCount = 0;
-            break;
+        default: captionCount = 0; break;
     }
 }
 
@@ -360,12 +355,10 @@ void MainMenu::WorkList() {
     }
     const std::uint32_t rows = ListRows();
     // The last row that may be chosen.
-    const std::uint32_t last =
-        page == kLevels ? std::min<std::uint32_t>(c.levelIndex, 9) : rows - 1;
+    const std::uint32_t last = page == kLevels ? std::min<std::uint32_t>(c.levelIndex, 9) : rows - 1;
     const float top = ListTop();
     const float bottom = top + static_cast<float>(rows) * (rowHeight + rowGap) - rowGap;
-    const float choosableBottom =
-        top + static_cast<float>(last) * (rowHeight + rowGap) + rowHeight;
+    const float choosableBottom = top + static_cast<float>(last) * (rowHeight + rowGap) + rowHeight;
     const bool inColumn = cursorX > kLeft && cursorX < kRight;
 
     if (Thousandths(cursorX) == lastCursorX && Thousandths(cursorY) == lastCursorY) {
@@ -381,8 +374,7 @@ void MainMenu::WorkList() {
     } else {
         if (inColumn && cursorY > top && cursorY < bottom) {
             const int row = RowAt(cursorY);
-            if (row >= 0 && static_cast<std::uint32_t>(row) <= last &&
-                static_cast<std::uint32_t>(row) != selection) {
+            if (row >= 0 && static_cast<std::uint32_t>(row) <= last && static_cast<std::uint32_t>(row) != selection) {
                 selection = static_cast<std::uint32_t>(row);
                 soundToPlay = 1;
             }
@@ -400,13 +392,11 @@ void MainMenu::WorkList() {
         soundToPlay = 2;
         Activate();
     }
-    if (c.mouseButtons[0] && !clickHeld && inColumn && cursorY > top &&
-        cursorY < choosableBottom && captionCount > 0) {
+    if (c.mouseButtons[0] && !clickHeld && inColumn && cursorY > top && cursorY < choosableBottom && captionCount > 0) {
         clickHeld = 1;
         c.screenChanged = 1;
         const int row = RowAt(cursorY);
-        if (row >= 0 && static_cast<std::uint32_t>(row) <= last)
-            selection = static_cast<std::uint32_t>(row);
+        if (row >= 0 && static_cast<std::uint32_t>(row) <= last) selection = static_cast<std::uint32_t>(row);
         soundToPlay = 2;
         Activate();
     }
@@ -423,8 +413,7 @@ void MainMenu::Highlight() {
     if (page == kMain && itemCount == 6) k = selection + 5;
     if (page == kAskNewGame || page == kAskExit) k = selection + 12;
     if (page == kLevels) k = selection + 14;
-    if (k < static_cast<std::uint32_t>(kCaptions))
-        ui::ColourQuads(captions_ + 6 * k, 1, ui::PulseGreen(phase));
+    if (k < static_cast<std::uint32_t>(kCaptions)) ui::ColourQuads(captions_ + 6 * k, 1, ui::PulseGreen(phase));
 }
 
 std::int32_t MainMenu::FrameMove() {
@@ -458,10 +447,8 @@ std::int32_t MainMenu::Render() {
     ui::SubmitSprites(context, asset::SymbolMid, glyphs_, 2 * kGlyphs, 2.65f);
     ui::SubmitSprites(context, asset::BoardTex, emblem_, 2, 2.65f);
     ui::SubmitSprites(context, asset::Help0Tex, pointer_, 2, 2.55f);
-    if ((page == kMain || page == kAskNewGame || page == kAskExit || page == kLevels) &&
-        captionCount > 0)
-        ui::SubmitSprites(context, asset::Help5Tex, captions_ + 6 * firstCaption,
-                          2 * captionCount, 2.65f);
+    if ((page == kMain || page == kAskNewGame || page == kAskExit || page == kLevels) && captionCount > 0)
+        ui::SubmitSprites(context, asset::Help5Tex, captions_ + 6 * firstCaption, 2 * captionCount, 2.65f);
     return 0;
 }
 

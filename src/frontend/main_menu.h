@@ -16,7 +16,12 @@ class SiteButton;
 class MainMenu : public MyObject {
 public:
     enum Page : std::uint32_t {
-        kMain = 0, kHighScores = 2, kHelp = 3, kOptions = 4, kAskNewGame = 6, kAskExit = 7,
+        kMain = 0,
+        kHighScores = 2,
+        kHelp = 3,
+        kOptions = 4,
+        kAskNewGame = 6,
+        kAskExit = 7,
         kLevels = 8
     };
     static constexpr std::uint32_t kScoreItem = 11;

@@ -24,8 +24,8 @@ constexpr float kTrackTop[3] = {-0.16f, 0.09f, 0.34f};
 constexpr float kTrackBottom[3] = {-0.095f, 0.155f, 0.405f};
 
 bool InBand(const GameContext& c, int slider) {
-    return c.layoutCursorX > kTrackLeft && c.layoutCursorX < kTrackRight &&
-           c.layoutCursorY > kTrackTop[slider] && c.layoutCursorY < kTrackBottom[slider];
+    return c.layoutCursorX > kTrackLeft && c.layoutCursorX < kTrackRight && c.layoutCursorY > kTrackTop[slider] &&
+        c.layoutCursorY < kTrackBottom[slider];
 }
 
 std::int32_t VolumeAt(float x) {
@@ -45,24 +45,22 @@ OptionsScreen::OptionsScreen(GameContext* ctx) : MyObject(ctx) {
 OptionsScreen::~OptionsScreen() = default;
 
 std::int32_t OptionsScreen::RestoreDeviceObjects() {
-    SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleOptions.u0,
-                  ui::kTitleOptions.u1, ui::kTitleOptions.v0, ui::kTitleOptions.v1);
+    SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleOptions.u0, ui::kTitleOptions.u1,
+                  ui::kTitleOptions.v0, ui::kTitleOptions.v1);
     ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
     ui::SetAreaQuad(*this, panel_ + 12, kSetupButton, ui::kSetupButton);
     ui::PrepareQuads(panel_, 3, kZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, pulseColour);
     if (setup) setup->RestoreDeviceObjects();
-    const ui::Cell labels[3] = {ui::kLabelSoundVolume, ui::kLabelMusicVolume,
-                                ui::kLabelMouseSpeed};
+    const ui::Cell labels[3] = {ui::kLabelSoundVolume, ui::kLabelMusicVolume, ui::kLabelMouseSpeed};
     const float left[3] = {0.304f, 0.308f, 0.273f};
     const float right[3] = {0.562f, 0.558f, 0.593f};
     const float top[3] = {-0.25f, 0.0f, 0.25f};
     for (int i = 0; i < 3; ++i) {
-        SetQuadScreen(widgets_ + 6 * i, left[i], right[i], top[i], top[i] + 0.063f, labels[i].u0,
-                      labels[i].u1, labels[i].v0, labels[i].v1);
+        SetQuadScreen(widgets_ + 6 * i, left[i], right[i], top[i], top[i] + 0.063f, labels[i].u0, labels[i].u1,
+                      labels[i].v0, labels[i].v1);
         SetQuadScreen(widgets_ + 6 * (3 + i), kTrackLeft, kTrackRight, kTrackTop[i], kTrackBottom[i],
-                      ui::kSliderTrack.u0, ui::kSliderTrack.u1, ui::kSliderTrack.v0,
-                      ui::kSliderTrack.v1);
+                      ui::kSliderTrack.u0, ui::kSliderTrack.u1, ui::kSliderTrack.v0, ui::kSliderTrack.v1);
     }
     ui::PrepareQuads(widgets_, 9, kZ, 0xFFFFFFFFu);
     PlaceKnobs();
@@ -72,23 +70,21 @@ std::int32_t OptionsScreen::RestoreDeviceObjects() {
 void OptionsScreen::PlaceKnobs() {
     const GameContext& c = *context;
     const float x[3] = {0.258f + 0.00325f * static_cast<float>(c.soundVolume),
-                        0.258f + 0.00325f * static_cast<float>(c.musicVolume),
-                        0.258f + 0.325f * (c.mouseSpeed - 0.5f)};
+                        0.258f + 0.00325f * static_cast<float>(c.musicVolume), 0.258f + 0.325f * (c.mouseSpeed - 0.5f)};
     for (int i = 0; i < 3; ++i)
-        SetQuadScreen(widgets_ + 6 * (6 + i), x[i], x[i] + 0.03f, kTrackTop[i], kTrackBottom[i],
-                      ui::kSliderKnob.u0, ui::kSliderKnob.u1, ui::kSliderKnob.v0,
-                      ui::kSliderKnob.v1);
+        SetQuadScreen(widgets_ + 6 * (6 + i), x[i], x[i] + 0.03f, kTrackTop[i], kTrackBottom[i], ui::kSliderKnob.u0,
+                      ui::kSliderKnob.u1, ui::kSliderKnob.v0, ui::kSliderKnob.v1);
 }
 
 void OptionsScreen::Leave() {
     GameContext& c = *context;
     // The success line only when every value reached the file.
     // The three values in one change of the file.
-    const bool written =
-        SettingsKeyOpens(c) &&
-        WriteIntRegKeys(c, {{"MusicVolume", static_cast<std::uint32_t>(c.musicVolume)},
-                            {"SoundVolume", static_cast<std::uint32_t>(c.soundVolume)},
-                            {"Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)}}) == S_OK;
+    const bool written = SettingsKeyOpens(c) &&
+        WriteIntRegKeys(c,
+                        {{"MusicVolume", static_cast<std::uint32_t>(c.musicVolume)},
+                         {"SoundVolume", static_cast<std::uint32_t>(c.soundVolume)},
+                         {"Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)}}) == S_OK;
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
     dead = 1;
@@ -131,9 +127,8 @@ void OptionsScreen::Nudge(int slider, int direction) {
 
 void OptionsScreen::TakeArrows() {
     const GameContext& c = *context;
-    const std::uint8_t held = (c.keys[DIK_UP] ? 1 : 0) | (c.keys[DIK_DOWN] ? 2 : 0) |
-                              (c.keys[DIK_LEFT] ? 4 : 0) | (c.keys[DIK_RIGHT] ? 8 : 0) |
-                              (c.keys[DIK_RETURN] ? 16 : 0);
+    const std::uint8_t held = (c.keys[DIK_UP] ? 1 : 0) | (c.keys[DIK_DOWN] ? 2 : 0) | (c.keys[DIK_LEFT] ? 4 : 0) |
+        (c.keys[DIK_RIGHT] ? 8 : 0) | (c.keys[DIK_RETURN] ? 16 : 0);
     const std::uint8_t fresh = held & static_cast<std::uint8_t>(~arrowsHeld_);
     arrowsHeld_ = held;
     if (fresh & 3) {

@@ -57,8 +57,8 @@ private:
     void HighlightChoice();
 
     std::uint8_t arrowsHeld_ = 0;
-    ScreenVertex panel_[18] = {};        // panel, back button, setup button ("Help5Tex")
-    ScreenVertex widgets_[6 * 9] = {};   // 3 labels, 3 tracks, 3 knobs ("Help0Tex")
+    ScreenVertex panel_[18] = {};       // panel, back button, setup button ("Help5Tex")
+    ScreenVertex widgets_[6 * 9] = {};  // 3 labels, 3 tracks, 3 knobs ("Help0Tex")
 };
 
 }  // namespace dw

@@ -22,14 +22,12 @@ RecordTable ParseRecordTable(const std::uint8_t* data, std::size_t size) {
     for (int i = 0; i < RecordTable::kPlaces; ++i) {
         const std::uint8_t* field = data + i * RecordTable::kNameBytes;
         // Up to the terminator, never past the 16th character.
-        for (int j = 0; j < RecordTable::kNameBytes - 1 && field[j]; ++j)
-            t.names[i][j] = static_cast<char>(field[j]);
+        for (int j = 0; j < RecordTable::kNameBytes - 1 && field[j]; ++j) t.names[i][j] = static_cast<char>(field[j]);
     }
     const std::uint8_t* s = data + RecordTable::kPlaces * RecordTable::kNameBytes;
     for (int i = 0; i < RecordTable::kPlaces; ++i, s += 4)
         t.scores[i] = static_cast<std::uint32_t>(s[0]) | static_cast<std::uint32_t>(s[1]) << 8 |
-                      static_cast<std::uint32_t>(s[2]) << 16 |
-                      static_cast<std::uint32_t>(s[3]) << 24;
+            static_cast<std::uint32_t>(s[2]) << 16 | static_cast<std::uint32_t>(s[3]) << 24;
     return t;
 }
 
@@ -75,8 +73,7 @@ RecordWrite FromStore(platform::StoreResult r, const std::string& path) {
         case platform::StoreResult::TooLarge:
         case platform::StoreResult::Failed: break;
     }
-    return platform::KindOfPath(path) == platform::PathKind::Missing ? RecordWrite::NotOpened
-                                                                     : RecordWrite::Incomplete;
+    return platform::KindOfPath(path) == platform::PathKind::Missing ? RecordWrite::NotOpened : RecordWrite::Incomplete;
 }
 
 }  // namespace
@@ -85,8 +82,8 @@ RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table) {
     return FromStore(platform::StoreFile(path, SerializeRecordTable(table)), path);
 }
 
-RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score,
-                            RecordTable& table, int& place) {
+RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score, RecordTable& table,
+                            int& place) {
     constexpr std::size_t kMaxBytes = 1u << 20;
     place = RecordTable::kPlaces;
     RecordTable merged{};

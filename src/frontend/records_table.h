@@ -50,8 +50,8 @@ RecordWrite SaveRecordTable(const std::string& path, const RecordTable& table);
 // the game saved meanwhile stays. `table` becomes the table written and
 // `place` the place taken (kPlaces, and Unchanged, when the score no longer
 // enters).
-RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score,
-                            RecordTable& table, int& place);
+RecordWrite SaveRecordEntry(const std::string& path, const char* name, std::uint32_t score, RecordTable& table,
+                            int& place);
 // Why a save failed, for the player.
 const char* RecordWriteText(RecordWrite w);
 

@@ -28,8 +28,7 @@ constexpr float kTabX[SetupScreen::kPages] = {0.175f, 0.365f, 0.565f};
 constexpr float kTrackX0 = 0.40f, kTrackX1 = 0.70f, kKnobW = 0.03f;
 constexpr float kHintY = 0.435f;
 constexpr int kMaxGlyphs = 400;
-constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kValue = 0xFFB8DCFFu, kGrey = 0xFF8090A8u,
-                        kWait = 0xFFFFD060u;
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kValue = 0xFFB8DCFFu, kGrey = 0xFF8090A8u, kWait = 0xFFFFD060u;
 constexpr const char* kTabNames[SetupScreen::kPages] = {"Display", "Keyboard", "Gamepad"};
 constexpr const char* kIdleHint = "Enter changes, Escape goes back";
 
@@ -162,8 +161,7 @@ void SetupScreen::Layout() {
     glyphCount_ = at;
     ui::PrepareQuads(sliders_, 4, kZ, kWhite);
     // The knobs follow the tracks in one entry: two tracks, then two knobs.
-    if (sliderQuads_ == 1)
-        std::copy(sliders_ + 12, sliders_ + 18, sliders_ + 6);
+    if (sliderQuads_ == 1) std::copy(sliders_ + 12, sliders_ + 18, sliders_ + 6);
 }
 
 int SetupScreen::LayoutRow(int at, int i, const Item& item, std::uint32_t green) {
@@ -183,7 +181,7 @@ int SetupScreen::LayoutRow(int at, int i, const Item& item, std::uint32_t green)
     } else if (IsSlider(item.row) && sliderQuads_ < 2) {
         const int* v = SliderValue(item.row);
         const float t = static_cast<float>(*v - SliderMin(item.row)) /
-                        static_cast<float>(SliderMax(item.row) - SliderMin(item.row));
+            static_cast<float>(SliderMax(item.row) - SliderMin(item.row));
         const float kx = kTrackX0 + t * (kTrackX1 - kTrackX0 - kKnobW);
         const ui::Area track{kTrackX0, kTrackX1, r.top, r.bottom};
         const ui::Area knob{kx, kx + kKnobW, r.top, r.bottom};
@@ -232,9 +230,18 @@ void SetupScreen::Activate(int col) {
     PlaySound(&c, asset::MenuPress);
     switch (item.row) {
         case Row::Pages: page = (col >= 0 ? col : page + 1) % kPages; break;
-        case Row::FullScreen: c.display.fullscreen ^= 1; ChangeDisplay(); break;
-        case Row::Picture: c.display.stretch ^= 1; ChangeDisplay(); break;
-        case Row::VSync: c.display.vsync ^= 1; ChangeDisplay(); break;
+        case Row::FullScreen:
+            c.display.fullscreen ^= 1;
+            ChangeDisplay();
+            break;
+        case Row::Picture:
+            c.display.stretch ^= 1;
+            ChangeDisplay();
+            break;
+        case Row::VSync:
+            c.display.vsync ^= 1;
+            ChangeDisplay();
+            break;
         case Row::Flashes: c.display.reduceFlashes ^= 1; break;
         case Row::Key:
         case Row::Pad:
@@ -275,8 +282,7 @@ void SetupScreen::TakeWaiting() {
     } else {
         for (int k = 1; k < 256 && !done; ++k) {
             // Escape cancels; the screenshot keys keep their own work.
-            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ)
-                continue;
+            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ) continue;
             bound = c.controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
             done = true;
         }

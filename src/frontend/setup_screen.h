@@ -21,7 +21,17 @@ public:
     enum Page : std::uint8_t { kDisplay, kKeyboard, kGamepad };
     static constexpr int kPages = 3;
     enum class Row : std::uint8_t {
-        Pages, FullScreen, Picture, VSync, Flashes, Key, Pad, KeySpeed, DeadZone, StickSpeed, Restore
+        Pages,
+        FullScreen,
+        Picture,
+        VSync,
+        Flashes,
+        Key,
+        Pad,
+        KeySpeed,
+        DeadZone,
+        StickSpeed,
+        Restore
     };
     struct Item {
         Row row;
@@ -44,9 +54,9 @@ public:
     int page = kDisplay;
     int row = 0, column = 0;
     Waiting waiting = Waiting::None;
-    bool closed = false;       // Escape or Back: the options screen takes over again
+    bool closed = false;  // Escape or Back: the options screen takes over again
     std::uint8_t dragging = 0;
-    std::string hint;          // the bottom line
+    std::string hint;  // the bottom line
 
 private:
     void TakeKeys();
@@ -70,8 +80,8 @@ private:
     std::uint8_t holdInput_ = 0;  // a binding press still held: nothing else is taken
     std::int32_t lastCursorX_ = 0, lastCursorY_ = 0;
     float phase_ = 0;
-    ScreenVertex frame_[6 * 2] = {};   // the frame and the back button ("Help5Tex")
-    ScreenVertex sliders_[6 * 4] = {}; // two tracks and their knobs ("Help0Tex")
+    ScreenVertex frame_[6 * 2] = {};    // the frame and the back button ("Help5Tex")
+    ScreenVertex sliders_[6 * 4] = {};  // two tracks and their knobs ("Help0Tex")
     int sliderQuads_ = 0;
     std::vector<ScreenVertex> glyphs_;  // "SymbolMid"
     int glyphCount_ = 0;

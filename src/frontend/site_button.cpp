@@ -28,8 +28,7 @@ std::string FindSitePage(const char* file) {
     std::error_code ec;
     for (const auto& d : dirs) {
         const std::filesystem::path p = std::filesystem::path(d) / file;
-        if (std::filesystem::is_regular_file(p, ec))
-            return std::filesystem::weakly_canonical(p, ec).string();
+        if (std::filesystem::is_regular_file(p, ec)) return std::filesystem::weakly_canonical(p, ec).string();
     }
     return {};
 }
@@ -77,8 +76,8 @@ SiteButton::SiteButton(GameContext* ctx) : MyObject(ctx) {
     visible = 1;
 }
 
-void SiteButton::Setup(float cx, float hw, float cy, float hhf, float ul, float ur, float vt,
-                       float vb, std::uint8_t en, const char* addr) {
+void SiteButton::Setup(float cx, float hw, float cy, float hhf, float ul, float ur, float vt, float vb, std::uint8_t en,
+                       const char* addr) {
     centreX = cx;
     halfWidth = hw;
     centreY = cy;
@@ -89,8 +88,7 @@ void SiteButton::Setup(float cx, float hw, float cy, float hhf, float ul, float 
     vBottom = vb;
     enabled = en;
     address = addr ? addr : "";
-    if (enabled && address.empty())
-        address = SiteAddressFor(context->desktop().UserDefaultLangID());
+    if (enabled && address.empty()) address = SiteAddressFor(context->desktop().UserDefaultLangID());
     RestoreDeviceObjects();
 }
 
@@ -126,7 +124,7 @@ std::int32_t SiteButton::FrameMove() {
         hoverShown = hover;
     }
     hover = std::fabs(c.layoutCursorX - centreX) < halfWidth &&
-            std::fabs(c.layoutCursorY - centreY) < halfHeightFactor * aspect * 1.3f;
+        std::fabs(c.layoutCursorY - centreY) < halfHeightFactor * aspect * 1.3f;
     if (hover && c.mouseButtons[0] && !clickHeld) {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);

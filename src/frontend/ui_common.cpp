@@ -10,8 +10,7 @@
 namespace dw::ui {
 
 void SetAreaQuad(MyObject& owner, ScreenVertex* block, const Area& area, const Cell& cell) {
-    owner.SetQuadScreen(block, area.left, area.right, area.top, area.bottom, cell.u0, cell.u1,
-                        cell.v0, cell.v1);
+    owner.SetQuadScreen(block, area.left, area.right, area.top, area.bottom, cell.u0, cell.u1, cell.v0, cell.v1);
 }
 
 std::uint32_t PulseGreen(float phase) {
@@ -31,13 +30,11 @@ void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour) {
     for (int i = 0; i < 6 * quads; ++i) v[i].diffuse = colour;
 }
 
-void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
-                   std::uint32_t triangles, float sortKey, bool noDepth, bool alphaBlend) {
+void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v, std::uint32_t triangles, float sortKey,
+                   bool noDepth, bool alphaBlend) {
     SubmitSprite(ctx, texture, v, triangles, sortKey, kBlendSource, kBlendOver, noDepth, alphaBlend);
 }
 
-bool FrontEndActive(const GameContext* ctx) {
-    return ctx->mouseActive == 1 && ctx->currentScreen == Screen::Menu;
-}
+bool FrontEndActive(const GameContext* ctx) { return ctx->mouseActive == 1 && ctx->currentScreen == Screen::Menu; }
 
 }  // namespace dw::ui

@@ -20,9 +20,7 @@ namespace ui {
 // a pointer on the edge between two areas is in neither.
 struct Area {
     float left, right, top, bottom;
-    constexpr bool Contains(float x, float y) const {
-        return x > left && x < right && y > top && y < bottom;
-    }
+    constexpr bool Contains(float x, float y) const { return x > left && x < right && y > top && y < bottom; }
 };
 
 // The buttons of the front-end screens, one place each.
@@ -65,9 +63,7 @@ constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28)
 inline constexpr float kHelpFrameBandEnd = 56.0f / 366.0f;
 // Top of page 2's line k (0.06 high): the title in the frame's band, the
 // lines below the band's rule, from where page 1's lines start.
-constexpr float HelpPage2LineTop(int k) {
-    return k == 0 ? -0.53f : -0.346f + 0.092f * static_cast<float>(k - 1);
-}
+constexpr float HelpPage2LineTop(int k) { return k == 0 ? -0.53f : -0.346f + 0.092f * static_cast<float>(k - 1); }
 // "BoardTex": the caret of name entry and the menu's emblem plate.
 inline constexpr Cell kCaret = TexelCell(96, 128, 16, 32);
 inline constexpr Cell kMenuEmblem = TexelCell(256, 192, 128, 74);
@@ -90,9 +86,8 @@ void ColourQuads(ScreenVertex* v, int quads, std::uint32_t colour);
 
 // Submits a screen-sprite entry. `noDepth` and `alphaBlend` are the entry's
 // switches; blending is source alpha over inverse source alpha.
-void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
-                   std::uint32_t triangles, float sortKey, bool noDepth = true,
-                   bool alphaBlend = true);
+void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v, std::uint32_t triangles, float sortKey,
+                   bool noDepth = true, bool alphaBlend = true);
 
 // True when the front end runs: the mouse is live and the menu screen shows.
 bool FrontEndActive(const GameContext* ctx);

@@ -17,9 +17,7 @@ namespace dw {
 namespace {
 constexpr char kGunfour[] = "gunfour";
 constexpr char kGuntank[] = "guntank";
-bool Before(std::uint32_t deadline, std::uint32_t now) {
-    return static_cast<std::int32_t>(deadline - now) < 0;
-}
+bool Before(std::uint32_t deadline, std::uint32_t now) { return static_cast<std::int32_t>(deadline - now) < 0; }
 }  // namespace
 
 void Rotate(float& x, float& y, float angle) {
@@ -48,8 +46,7 @@ void ShipAim::PickTarget(const GameContext* ctx, float x, float y) {
 }
 
 bool ShipAim::TargetActive(const GameContext* ctx) const {
-    return hasTarget && targetShip < static_cast<std::uint32_t>(kShipSlots) &&
-           ctx->shipSlots[targetShip].active;
+    return hasTarget && targetShip < static_cast<std::uint32_t>(kShipSlots) && ctx->shipSlots[targetShip].active;
 }
 
 void ShipAim::Update(const GameContext* ctx, float x, float y, float xScale, bool tankRule) {
@@ -69,8 +66,7 @@ void ShipAim::Update(const GameContext* ctx, float x, float y, float xScale, boo
     if (!TargetActive(ctx)) PickTarget(ctx, x, y);
 }
 
-void ShipAim::Tick(const GameContext* ctx, float x, float y, std::uint32_t period, float xScale,
-                   bool tankRule) {
+void ShipAim::Tick(const GameContext* ctx, float x, float y, std::uint32_t period, float xScale, bool tankRule) {
     if (!Before(lastAimTime + period, ctx->playTimeNow)) return;
     lastAimTime = ctx->playTimeNow;
     Update(ctx, x, y, xScale, tankRule);
@@ -84,8 +80,8 @@ bool FireFastBullet(GameContext* ctx, float mx, float my, float dx, float dy) {
     const int entry = TakeEnemyShot(ctx, 1, mx, my);
     if (entry < 0) return false;
     auto* bullet = new FastBullet(ctx);
-    bullet->StartEmitter(0.01f, 0.01f, 0xffffe666, 4, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
-                         0.063f, 0.063f, mx, my, 0.35f);
+    bullet->StartEmitter(0.01f, 0.01f, 0xffffe666, 4, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f, 0.063f,
+                         mx, my, 0.35f);
     bullet->ArmBullet(static_cast<std::uint32_t>(entry), 1, 0.0012f, 0);
     bullet->SetFadeColours(0xff00ffff, 0xffff0000);
     bullet->SetDirection(dx, dy);
@@ -126,7 +122,8 @@ void ArmedStation::FireRing() {
 // A new leg: a random speed and heading that points back inside the area.
 void ArmedStation::NewLeg(std::uint32_t now) {
     speed = context->random.Below(20) * 1e-5f + 0.0002f;
-    if (Before(nextFireTime, now)) nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
+    if (Before(nextFireTime, now))
+        nextFireTime = now + 1000 + static_cast<std::uint32_t>(context->random.Next() % 1500);
     moveX = gm::Sin(context->random.Below(360) * kDegree);
     moveY = gm::Sin(context->random.Below(360) * kDegree);
     if ((x < -0.65f && moveX < 0) || (x > 0.85f && moveX > 0)) moveX = -moveX;
@@ -208,8 +205,8 @@ void ArmedInterceptor::Move(float ft) {
             if (!turnRequest && animMode == 0) {
                 state = 3;
                 stateTime = now + 300 + static_cast<std::uint32_t>(context->random.Next() % 450);
-                FireFastBullet(context, x + 0.75f * aim.aimX * halfHeight, y + aim.aimY * halfHeight,
-                               aim.aimX, aim.aimY);
+                FireFastBullet(context, x + 0.75f * aim.aimX * halfHeight, y + aim.aimY * halfHeight, aim.aimX,
+                               aim.aimY);
             }
             break;
         case 3:
@@ -273,8 +270,8 @@ void ArmedGunship::Move(float ft) {
                 nextShotTime = now + 200;
                 float dx = 1.3f * aim.aimX, dy = aim.aimY;
                 Normalise(dx, dy);
-                FireFastBullet(context, x + 0.75f * 0.8f * aim.aimX * halfHeight,
-                               y + 0.8f * aim.aimY * halfHeight, dx, dy);
+                FireFastBullet(context, x + 0.75f * 0.8f * aim.aimX * halfHeight, y + 0.8f * aim.aimY * halfHeight, dx,
+                               dy);
                 if (++shotsFired > 3) {
                     state = 2;
                     stateTime = now + 2000 + static_cast<std::uint32_t>(context->random.Next() % 3000);
@@ -337,8 +334,7 @@ void GroundGun::Place(float ft) {
     scroll += scrollSpeed * ft;
     const float w = static_cast<float>(context->screenWidth);
     const float h = static_cast<float>(context->screenHeight);
-    y = h * scroll * 1.333f / w -
-        1.333f * halfHeight * (static_cast<float>(row) + 0.5f) * (0.75f * w / h) * cellScale;
+    y = h * scroll * 1.333f / w - 1.333f * halfHeight * (static_cast<float>(row) + 0.5f) * (0.75f * w / h) * cellScale;
     x = (static_cast<float>(column) + 0.5f) * cellScale * halfWidth - 0.6f;
 }
 
@@ -432,9 +428,8 @@ void TankGun::RebuildQuads() {
     SetVertexLook(spriteQuad, 6, colour, vertexZ);
     // The barrel is drawn pointing down the sheet.
     PlaceQuad(barrelQuad, cx, cy, s, s, BarrelAngle() + kPi);
-    SetQuadTexture(barrelQuad, (kGunTankBarrel.x + 1) / 512.0f,
-                   (kGunTankBarrel.x + kGunTankBarrel.w - 1) / 512.0f, (kGunTankBarrel.y + 1) / 512.0f,
-                   (kGunTankBarrel.y + kGunTankBarrel.h - 1) / 512.0f);
+    SetQuadTexture(barrelQuad, (kGunTankBarrel.x + 1) / 512.0f, (kGunTankBarrel.x + kGunTankBarrel.w - 1) / 512.0f,
+                   (kGunTankBarrel.y + 1) / 512.0f, (kGunTankBarrel.y + kGunTankBarrel.h - 1) / 512.0f);
     SetVertexLook(barrelQuad, 6, colour, vertexZ - 0.001f);
     for (int i = 0; i < 6; ++i) {
         shadowQuad[i] = spriteQuad[i];

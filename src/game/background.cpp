@@ -27,12 +27,9 @@ Background::Background(GameContext* ctx) : MyObject(ctx) {
 
 Background::Cell Background::LayerCell(std::uint32_t level, int layer) {
     switch (level % 3) {
-        case 0:
-            return layer == 0 ? Cell{0.001f, 0.499f, 0.001f, 0.499f} : Cell{0.501f, 0.749f, 0.501f, 0.749f};
-        case 1:
-            return layer == 0 ? Cell{0.001f, 0.499f, 0.501f, 0.999f} : Cell{0.751f, 0.999f, 0.501f, 0.749f};
-        default:
-            return layer == 0 ? Cell{0.501f, 0.999f, 0.001f, 0.499f} : Cell{0.501f, 0.749f, 0.751f, 0.999f};
+        case 0: return layer == 0 ? Cell{0.001f, 0.499f, 0.001f, 0.499f} : Cell{0.501f, 0.749f, 0.501f, 0.749f};
+        case 1: return layer == 0 ? Cell{0.001f, 0.499f, 0.501f, 0.999f} : Cell{0.751f, 0.999f, 0.501f, 0.749f};
+        default: return layer == 0 ? Cell{0.501f, 0.999f, 0.001f, 0.499f} : Cell{0.501f, 0.749f, 0.751f, 0.999f};
     }
 }
 
@@ -56,8 +53,8 @@ void Background::Layout() {
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c) {
                 ScreenVertex* q = quads + 6 * (r * 4 + c);
-                SetQuadPixels(q, static_cast<float>(c) * tile, (scroll - 1.0f + static_cast<float>(r)) * tile,
-                              tile, tile, cell.u0, cell.u1, cell.v0, cell.v1);
+                SetQuadPixels(q, static_cast<float>(c) * tile, (scroll - 1.0f + static_cast<float>(r)) * tile, tile,
+                              tile, cell.u0, cell.u1, cell.v0, cell.v1);
             }
         SetVertexLook(quads, 96, layer == 0 ? 0xffffffffu : colourB, layer == 0 ? 0.8f : 0.76f);
     }
@@ -235,8 +232,7 @@ GroundPiece::GroundPiece(GameContext* ctx) : MyObject(ctx) {
     depthBias = (y + 1.0f) * 0.0001f;
 }
 
-void GroundPiece::AddCell(std::uint32_t layer, std::uint32_t tile, std::uint32_t column,
-                          std::uint32_t rowOffset) {
+void GroundPiece::AddCell(std::uint32_t layer, std::uint32_t tile, std::uint32_t column, std::uint32_t rowOffset) {
     std::vector<GroundCell>& cells = layer ? upper : lower;
     // Deliberate (docs/DECISIONS.md): the 104-cell wall is drawn whole.
     if (cells.size() >= kLayerCells) {
@@ -294,7 +290,8 @@ std::int32_t GroundPiece::FrameMove() {
     if (!GameRunning(context) || dead) return 0;
     y += static_cast<float>(context->frameTimeAverage) * speed;
     depthBias = (y + 1.0f) * 0.0001f;
-    const std::uint32_t level = context->currentLevel < static_cast<std::uint32_t>(kLevelCount) ? context->currentLevel : 0;
+    const std::uint32_t level =
+        context->currentLevel < static_cast<std::uint32_t>(kLevelCount) ? context->currentLevel : 0;
     if (y > static_cast<float>(rows) * cellStep * 1.333f + 5.1f || context->levelColumns[level] == 0 ||
         context->gameStartPending) {
         dead = 1;

@@ -122,14 +122,14 @@ void Board::BuildBars(bool body, bool energy, bool laser, bool plasma) {
     GameContext* ctx = context;
     const float full = ctx->shipHitPoints ? static_cast<float>(ctx->shipHitPoints) : 1.0f;
     if (body)
-        SetQuadScreen(QuadOf(kBodyBar), -0.958f, static_cast<float>(ctx->body) * 0.326f / full - 0.955f,
-                      -0.585f, -0.56f, 0.531f, 0.532f, 0.069f, 0.118f);
+        SetQuadScreen(QuadOf(kBodyBar), -0.958f, static_cast<float>(ctx->body) * 0.326f / full - 0.955f, -0.585f,
+                      -0.56f, 0.531f, 0.532f, 0.069f, 0.118f);
     if (energy)
-        SetQuadScreen(QuadOf(kEnergyBar), -0.958f, static_cast<float>(ctx->energy) * 0.326f / full - 0.955f,
-                      -0.472f, -0.447f, 0.531f, 0.532f, 0.069f, 0.118f);
+        SetQuadScreen(QuadOf(kEnergyBar), -0.958f, static_cast<float>(ctx->energy) * 0.326f / full - 0.955f, -0.472f,
+                      -0.447f, 0.531f, 0.532f, 0.069f, 0.118f);
     if (laser)
-        SetQuadScreen(QuadOf(kLaserBar), -0.84f, -0.82f, -0.07f - 0.0934f * static_cast<float>(ctx->laserLevel),
-                      -0.02f, 0.819f, 0.868f, 0.293f, 0.294f);
+        SetQuadScreen(QuadOf(kLaserBar), -0.84f, -0.82f, -0.07f - 0.0934f * static_cast<float>(ctx->laserLevel), -0.02f,
+                      0.819f, 0.868f, 0.293f, 0.294f);
     if (plasma)
         SetQuadScreen(QuadOf(kPlasmaBar), -0.84f, -0.82f, 0.41f - 0.1625f * static_cast<float>(ctx->plasmaLevel),
                       0.415f, 0.819f, 0.868f, 0.293f, 0.294f);

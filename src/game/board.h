@@ -16,8 +16,20 @@ public:
     static constexpr int kRocketGlyphs = 10;
     static constexpr int kScoreGlyphs = 7;
     // Quads of the board array with a fixed meaning.
-    enum Quad { kPanel, kTopStrip, kBottomStrip, kRightStrip, kFlash0, kFlash1, kFlash2,
-                kBodyBar, kEnergyBar, kLaserBar, kPlasmaBar, kPulseLight };
+    enum Quad {
+        kPanel,
+        kTopStrip,
+        kBottomStrip,
+        kRightStrip,
+        kFlash0,
+        kFlash1,
+        kFlash2,
+        kBodyBar,
+        kEnergyBar,
+        kLaserBar,
+        kPlasmaBar,
+        kPulseLight
+    };
 
     explicit Board(GameContext* ctx);
 

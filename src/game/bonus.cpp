@@ -21,10 +21,9 @@ struct KindLook {
 constexpr std::uint32_t kWeights[11] = {40, 40, 50, 50, 50, 50, 20, 20, 40, 5, 25};
 constexpr std::uint32_t kSurpriseWeights[9] = {40, 40, 50, 50, 50, 50, 20, 25, 5};
 constexpr KindLook kLooks[11] = {
-    {0.0f, 0.562f, 16, 16},  {0.0f, 0.5f, 16, 16},     {0.0f, 0.625f, 8, 8},
-    {0.5f, 0.625f, 8, 8},    {0.5f, 0.25f, 8, 8},      {0.5f, 0.3125f, 8, 8},
-    {0.0f, 0.6875f, 16, 16}, {0.0f, 0.4375f, 16, 16},  {0.0f, 0.75f, 16, 16},
-    {0.0f, 0.8125f, 32, 16}, {0.0f, 0.375f, 16, 16},
+    {0.0f, 0.562f, 16, 16}, {0.0f, 0.5f, 16, 16},    {0.0f, 0.625f, 8, 8},    {0.5f, 0.625f, 8, 8},
+    {0.5f, 0.25f, 8, 8},    {0.5f, 0.3125f, 8, 8},   {0.0f, 0.6875f, 16, 16}, {0.0f, 0.4375f, 16, 16},
+    {0.0f, 0.75f, 16, 16},  {0.0f, 0.8125f, 32, 16}, {0.0f, 0.375f, 16, 16},
 };
 
 template <std::size_t N>
@@ -80,8 +79,8 @@ void Bonus::BuildQuad() {
     const std::uint32_t r = frame / framesPerRow;
     const float u0 = uBase + 0.0625f * static_cast<float>(c);
     const float v0 = vBase + 0.0625f * static_cast<float>(r);
-    SetQuadPixels(vertices_, cx - side / 2, cy - side / 2, side, side, u0 + 0.001f, u0 + 0.062f,
-                  v0 + 0.001f, v0 + 0.062f);
+    SetQuadPixels(vertices_, cx - side / 2, cy - side / 2, side, side, u0 + 0.001f, u0 + 0.062f, v0 + 0.001f,
+                  v0 + 0.062f);
     for (ScreenVertex& v : vertices_) {
         v.z = 0.5f;
         v.rhw = 1.0f;
@@ -109,14 +108,38 @@ void Bonus::ApplyEffect() {
                 sound = asset::GamePlasma;
             }
             break;
-        case 2: ctx->score += 300; sound = asset::GameRubins; break;
-        case 3: ctx->score += 500; sound = asset::GameTopaze; break;
-        case 4: ctx->score += 600; sound = asset::GameDiamon; break;
-        case 5: ctx->score += 750; sound = asset::GameIzumru; break;
-        case 6: ctx->shieldRequest = 1; sound = asset::GameShield; break;
-        case 7: ctx->energyGain += 120; sound = asset::GameHealth; break;
-        case 8: ctx->rockets += 10; sound = asset::GameGetroc; break;
-        case 9: ctx->shipRemoveRequest = 1; sound = asset::Game0Death; break;
+        case 2:
+            ctx->score += 300;
+            sound = asset::GameRubins;
+            break;
+        case 3:
+            ctx->score += 500;
+            sound = asset::GameTopaze;
+            break;
+        case 4:
+            ctx->score += 600;
+            sound = asset::GameDiamon;
+            break;
+        case 5:
+            ctx->score += 750;
+            sound = asset::GameIzumru;
+            break;
+        case 6:
+            ctx->shieldRequest = 1;
+            sound = asset::GameShield;
+            break;
+        case 7:
+            ctx->energyGain += 120;
+            sound = asset::GameHealth;
+            break;
+        case 8:
+            ctx->rockets += 10;
+            sound = asset::GameGetroc;
+            break;
+        case 9:
+            ctx->shipRemoveRequest = 1;
+            sound = asset::Game0Death;
+            break;
         default: break;
     }
     if (sound) PlaySound(ctx, sound);

@@ -158,8 +158,8 @@ void Bomb::Detonate() {
     const float hw = kHalfWidth;
     Blast(context, x, y + hw, 3.5f * hw, 0, 1);
     const float t = context->random.Below(360) * kDegree, d = context->random.Below(10) * 0.4f * hw;
-    Blast(context, x + 0.4f * d * gm::Sin(t), y + hw + d * gm::Cos(t), (0.7f + 0.1f * context->random.Below(10)) * 2.5f * hw, 2, 1,
-          150);
+    Blast(context, x + 0.4f * d * gm::Sin(t), y + hw + d * gm::Cos(t),
+          (0.7f + 0.1f * context->random.Below(10)) * 2.5f * hw, 2, 1, 150);
     for (int i = 0; i < kShipSlots; ++i) {
         HitSlot& s = context->shipSlots[i];
         if (!s.active || s.destroyed) continue;

@@ -102,9 +102,7 @@ void Boss::BuildQuads() {
     SetVertexLook(shadow, 6, 0xff000000, 0.53f);
 }
 
-void Boss::WriteHitBox() {
-    SetBox(OwnSlot(), x - halfWidth, x + halfWidth, y - halfHeight, y + halfHeight);
-}
+void Boss::WriteHitBox() { SetBox(OwnSlot(), x - halfWidth, x + halfWidth, y - halfHeight, y + halfHeight); }
 
 bool Boss::Glide(float ft, float speed) {
     const float span = gx1 - gx0;

@@ -32,9 +32,7 @@ constexpr char kDbomb[] = "dbomb";
 constexpr char kFufig[] = "fufig";
 constexpr float kThird = 2.0943952f;
 
-inline bool Before(std::uint32_t deadline, std::uint32_t now) {
-    return static_cast<std::int32_t>(deadline - now) < 0;
-}
+inline bool Before(std::uint32_t deadline, std::uint32_t now) { return static_cast<std::int32_t>(deadline - now) < 0; }
 inline float Aspect(const GameContext* ctx) {
     return 0.75f * static_cast<float>(ctx->screenWidth) / static_cast<float>(ctx->screenHeight);
 }
@@ -43,7 +41,7 @@ inline void Texels(ScreenVertex* q, const layout::Rect& r, float inset = 1.0f) {
                    (static_cast<float>(r.y) + inset) / 512.0f, (static_cast<float>(r.y + r.h) - inset) / 512.0f);
 }
 inline void Blast(GameContext* ctx, float x, float y, float size, std::uint32_t kind, std::uint8_t flag,
-           std::uint32_t delay = 0) {
+                  std::uint32_t delay = 0) {
     if (!ctx->objectList) return;
     auto* e = new Explosion(ctx);
     e->Setup(x, y, size, kind, flag);
@@ -69,13 +67,13 @@ inline void SetBox(HitSlot& s, float x0, float x1, float y0, float y1) {
 }
 // A fast bullet of the bosses' heavier kinds.
 inline void BossBullet(GameContext* ctx, float mx, float my, float dx, float dy, std::uint32_t kind, float width,
-                std::uint32_t colour, std::uint32_t lifetime, float speed, std::uint32_t fadeFrom,
-                std::uint32_t fadeTo) {
+                       std::uint32_t colour, std::uint32_t lifetime, float speed, std::uint32_t fadeFrom,
+                       std::uint32_t fadeTo) {
     const int entry = TakeEnemyShot(ctx, kind, mx, my);
     if (entry < 0) return;
     auto* b = new FastBullet(ctx);
-    b->StartEmitter(width, width, colour, 4, lifetime, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
-                    0.063f, mx, my, 0.35f);
+    b->StartEmitter(width, width, colour, 4, lifetime, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f, 0.063f, mx,
+                    my, 0.35f);
     b->ArmBullet(static_cast<std::uint32_t>(entry), kind, speed, 1);
     b->SetFadeColours(fadeFrom, fadeTo);
     b->SetDirection(dx, dy);

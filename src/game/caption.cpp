@@ -60,10 +60,8 @@ void Caption::Layout() {
     ScreenVertex* b = vertices_ + 6;
     switch (mode) {
         case CaptionMode::LevelComplete:
-            SetQuadScreen(a, -0.2f, 0.5f, -0.25f - 0.95f * p, -0.05f - 0.95f * p, 0.004f, 0.496f,
-                          0.004f, 0.121f);
-            SetQuadScreen(b, -0.447f, 0.747f, 0.05f + 0.95f * p, 0.25f + 0.95f * p, 0.004f, 0.844f,
-                          0.875f, 0.992f);
+            SetQuadScreen(a, -0.2f, 0.5f, -0.25f - 0.95f * p, -0.05f - 0.95f * p, 0.004f, 0.496f, 0.004f, 0.121f);
+            SetQuadScreen(b, -0.447f, 0.747f, 0.05f + 0.95f * p, 0.25f + 0.95f * p, 0.004f, 0.844f, 0.875f, 0.992f);
             break;
         case CaptionMode::Picture:
             SetQuadScreen(a, -0.44f, 0.66f, -0.367f, 0.367f, 0.001f, 0.999f, 0.001f, 0.492f);
@@ -78,15 +76,12 @@ void Caption::Layout() {
         case CaptionMode::ClosingPicture: {
             const float w = static_cast<float>(context->screenWidth);
             const float h = static_cast<float>(context->screenHeight);
-            SetQuadPixels(a, 0.555f * w - w / 4, h / 2 - w / 8, w / 2, w / 4, 0.001f, 0.999f, 0.501f,
-                          0.992f);
+            SetQuadPixels(a, 0.555f * w - w / 4, h / 2 - w / 8, w / 2, w / 4, 0.001f, 0.999f, 0.501f, 0.992f);
             break;
         }
         case CaptionMode::GameOver:
-            SetQuadScreen(a, -0.172f, 0.472f, 0.95f * p - 1.2f, 0.95f * p - 1.0f, 0.523f, 0.977f,
-                          0.004f, 0.123f);
-            SetQuadScreen(b, -0.172f, 0.472f, 1.0f - 0.95f * p, 1.2f - 0.95f * p, 0.523f, 0.977f,
-                          0.135f, 0.254f);
+            SetQuadScreen(a, -0.172f, 0.472f, 0.95f * p - 1.2f, 0.95f * p - 1.0f, 0.523f, 0.977f, 0.004f, 0.123f);
+            SetQuadScreen(b, -0.172f, 0.472f, 1.0f - 0.95f * p, 1.2f - 0.95f * p, 0.523f, 0.977f, 0.135f, 0.254f);
             break;
         default: break;
     }

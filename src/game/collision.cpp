@@ -73,8 +73,8 @@ void Rockets(GameContext* ctx) {
             const float cy = (enemy.boxMin[1] + enemy.boxMax[1]) / 2;
             const float d = std::sqrt((cx - rocket.x) * (cx - rocket.x) + (cy - rocket.y) * (cy - rocket.y));
             if (!(d < rocket.blastRadius)) continue;
-            const auto blast = static_cast<std::uint32_t>(
-                (rocket.blastRadius - d) / rocket.blastRadius * static_cast<float>(rocket.damage));
+            const auto blast = static_cast<std::uint32_t>((rocket.blastRadius - d) / rocket.blastRadius *
+                                                          static_cast<float>(rocket.damage));
             if (blast < enemy.hitPoints)
                 enemy.hitPoints -= blast;
             else
@@ -120,8 +120,8 @@ void ShipShot(GameContext* ctx, HitSlot& ship, bool shielded) {
     for (ShotSlot& shot : ctx->enemyShots) {
         if (!shot.active) continue;
         const float h = shot.size / 2;
-        if (RectsOverlap(shot.x - h, shot.y - h, shot.x + h, shot.y + h, ship.boxMin[0], ship.boxMin[1],
-                         ship.boxMax[0], ship.boxMax[1]) < 0)
+        if (RectsOverlap(shot.x - h, shot.y - h, shot.x + h, shot.y + h, ship.boxMin[0], ship.boxMin[1], ship.boxMax[0],
+                         ship.boxMax[1]) < 0)
             continue;
         shot.hit = 1;
         if (shielded) continue;
@@ -143,8 +143,7 @@ void Ship(GameContext* ctx, int s) {
     const float x1 = ship.boxMin[0], y1 = ship.boxMin[1], x2 = ship.boxMax[0], y2 = ship.boxMax[1];
     for (BonusSlot& bonus : ctx->bonusSlots) {
         if (!bonus.active) continue;
-        if (RectsOverlap(x1, y1, x2, y2, bonus.boxMin[0], bonus.boxMin[1], bonus.boxMax[0],
-                         bonus.boxMax[1]) < 0)
+        if (RectsOverlap(x1, y1, x2, y2, bonus.boxMin[0], bonus.boxMin[1], bonus.boxMax[0], bonus.boxMax[1]) < 0)
             continue;
         bonus.taken = 1;
         bonus.taken2 = 1;
@@ -153,8 +152,7 @@ void Ship(GameContext* ctx, int s) {
 
 }  // namespace
 
-HRESULT RectsOverlap(float a1x, float a1y, float a2x, float a2y, float b1x, float b1y, float b2x,
-                     float b2y) {
+HRESULT RectsOverlap(float a1x, float a1y, float a2x, float a2y, float b1x, float b1y, float b2x, float b2y) {
     if (AxisPasses(a1x, a2x, b1x, b2x) && AxisPasses(a1y, a2y, b1y, b2y)) return S_OK;
     return E_FAIL;
 }
@@ -190,4 +188,3 @@ void RunCollisionPass(GameContext* ctx) {
 }
 
 }  // namespace dw
-

@@ -13,8 +13,7 @@ class GameContext;
 // S_OK when rectangle A (a1..a2) and rectangle B (b1..b2) overlap, else
 // E_FAIL. Per axis the narrower extent (B's on a tie) must have an edge in
 // the half-open range [low, high) of the other.
-HRESULT RectsOverlap(float a1x, float a1y, float a2x, float a2y, float b1x, float b1y, float b2x,
-                     float b2y);
+HRESULT RectsOverlap(float a1x, float a1y, float a2x, float a2y, float b1x, float b1y, float b2x, float b2y);
 
 // The whole pass: player shots, rockets (with their blast), ships against
 // enemies, enemy shots and bonuses.

@@ -31,7 +31,6 @@ constexpr const char kHenemy4[] = "henemy4";
 constexpr const char kHenemy5[] = "henemy5";
 constexpr const char kHenemy6[] = "henemy6";
 
-
 // Big craft leave by any side of a field a little wider than the screen.
 bool OutsideWideField(float x, float y) { return x < -0.9f || x > 1.1f || y < -1.3f || y > 1.2f; }
 }  // namespace
@@ -159,9 +158,7 @@ void Jumper::Move(float ft) {
                 if (x < -0.6f) state = 2;
             }
             break;
-        default:
-            y += ft * 0.0012f;
-            break;
+        default: y += ft * 0.0012f; break;
     }
 }
 
@@ -175,8 +172,8 @@ HeavyFighter::HeavyFighter(GameContext* ctx) : HaloEnemy(ctx, kHenemy1) {
     InitHalo(1.15f * halfWidth, zH, 3.0f - zH);
     flame = new EngineFlame(ctx);
     flame->sortKey = 3.0f - zH + 0.005f;
-    flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1, 1,
-                        0.312f, 0, 0.063f, 0.063f, x, y + 0.025f, 0.487f);
+    flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                        0.063f, x, y + 0.025f, 0.487f);
     flame->SetFadeColours(0xffffffff, 0xff00aaff);
     if (ctx->objectList) ctx->objectList->AddObject(flame);
     RebuildQuads();
@@ -186,8 +183,8 @@ void HeavyFighter::SetStart(float px, float py) {
     HaloEnemy::SetStart(px, py);
     // The flame starts where the ship is, not where it was built.
     if (flame) {
-        flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1,
-                            1, 0.312f, 0, 0.063f, 0.063f, x, y + 0.025f, 0.487f);
+        flame->StartEmitter(0.009f, 0.009f, 0xffffe999, 4, 40, -0.0004f, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
+                            0.063f, 0.063f, x, y + 0.025f, 0.487f);
         flame->SetFadeColours(0xffffffff, 0xff00aaff);
     }
 }
@@ -269,12 +266,12 @@ bool Gunship::PastExit() const { return OutsideWideField(x, y); }
 namespace {
 struct PartLook {
     const char* texture;
-    float halfWidth;        // x base size
-    float heightFactor;     // halfHeight = factor x (halfWidth or base size)
-    bool heightOfBase;      // the factor applies to the base size
+    float halfWidth;     // x base size
+    float heightFactor;  // halfHeight = factor x (halfWidth or base size)
+    bool heightOfBase;   // the factor applies to the base size
     std::uint32_t frames;
     float rate;
-    float offset;           // y offset factor
+    float offset;  // y offset factor
 };
 constexpr float kSegmentBase = 0.09f;
 const PartLook kParts[4] = {
@@ -306,8 +303,8 @@ void Segment::SetPart(std::uint32_t p) {
 }
 
 void Segment::SetStart(float px, float py, std::uint32_t index) {
-    const float k = 0.5625f * static_cast<float>(context->screenWidth) /
-                    static_cast<float>(context->screenHeight) * kSegmentBase;
+    const float k =
+        0.5625f * static_cast<float>(context->screenWidth) / static_cast<float>(context->screenHeight) * kSegmentBase;
     depthJitter += static_cast<float>(index + 2) * 0.0001f;
     Enemy::SetStart(px, py - kParts[part].offset * k);
 }

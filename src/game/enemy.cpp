@@ -166,8 +166,7 @@ void HaloEnemy::InitHalo(float radius, float vertexDepth, float key) {
     haloDepth = key;
     haloVertexDepth = vertexDepth;
     variant = (context->random.Next() % 15 == 0) ? static_cast<std::uint32_t>(context->random.Next() % 3) + 1 : 0;
-    for (int q = 0; q < 182; ++q)
-        SetQuadTexture(haloVertices + 6 * q, 0.313f, 0.374f, 0.063f, 0.124f);
+    for (int q = 0; q < 182; ++q) SetQuadTexture(haloVertices + 6 * q, 0.313f, 0.374f, 0.063f, 0.124f);
     SetQuadTexture(haloVertices, 256.0f / 512.0f, 320.0f / 512.0f, 384.0f / 512.0f, 448.0f / 512.0f);
     SetQuadTexture(haloVertices + 6, 441.0f / 512.0f, 473.0f / 512.0f, 348.0f / 512.0f, 380.0f / 512.0f);
     SetVertexLook(haloVertices, 1092, 0xffffffff, vertexDepth);
@@ -207,10 +206,8 @@ void HaloEnemy::BuildHalo(bool centred) {
         const float top = cy - r * ca - 0.85f * q;
         ScreenVertex* left = haloVertices + 12 + 12 * k;
         ScreenVertex* right = left + 6;
-        SetQuadPixels(left, cx - r * sa - q * 0.5f, top, q, 1.7f * q, left[0].u, left[5].u,
-                      left[0].v, left[5].v);
-        SetQuadPixels(right, cx + r * sa - q * 0.5f, top, q, 1.7f * q, right[0].u,
-                      right[5].u, right[0].v, right[5].v);
+        SetQuadPixels(left, cx - r * sa - q * 0.5f, top, q, 1.7f * q, left[0].u, left[5].u, left[0].v, left[5].v);
+        SetQuadPixels(right, cx + r * sa - q * 0.5f, top, q, 1.7f * q, right[0].u, right[5].u, right[0].v, right[5].v);
     }
     const float l = sw * haloRadius * 0.6f;
     const auto [spinSin, spinCos] = gm::SinCos(haloSpin);
@@ -261,8 +258,8 @@ void FireCrossBurst(GameContext* ctx, float x, float y, bool halo) {
             if (entry < 0) continue;
             const float w = halo ? 0.011f : 0.01f;
             auto* bullet = new BurstBullet(ctx);
-            bullet->StartEmitter(w, w, 0xffffe666, 6, 50, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
-                                 0.063f, 0.063f, x, y + 0.04f, 0.35f);
+            bullet->StartEmitter(w, w, 0xffffe666, 6, 50, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f, 0.063f,
+                                 x, y + 0.04f, 0.35f);
             bullet->ArmBullet(static_cast<std::uint32_t>(entry), 1, 0.0016f);
             if (halo)
                 bullet->SetFadeColours(0xffffeeee, 0xff00ff00);

@@ -14,19 +14,19 @@ namespace dw {
 // defaults are those of a plain Enemy.
 struct EnemyLook {
     const char* texture = nullptr;
-    std::uint32_t columns = 1;      // grid columns of the sheet
-    std::uint32_t firstCell = 0;    // cell of frame 0
+    std::uint32_t columns = 1;    // grid columns of the sheet
+    std::uint32_t firstCell = 0;  // cell of frame 0
     std::uint32_t frameCount = 0;
-    float animRate = 0;             // frames per ms
+    float animRate = 0;  // frames per ms
     float halfWidth = 0.05f, halfHeight = 0.05f;
     float depthKey = 2.6f;
-    bool steadyDepth = false;       // no random depth jitter
-    float shadowShift = 0;          // 0: no shadow
+    bool steadyDepth = false;  // no random depth jitter
+    float shadowShift = 0;     // 0: no shadow
     float vertexZ = 0.5f;
     std::uint32_t colour = 0xffffffff;
     bool topAnchored = false;
-    std::uint32_t valueIndex = 0;   // entry of enemyHitPoints
-    float exploSize = 1.0f;         // x halfWidth
+    std::uint32_t valueIndex = 0;  // entry of enemyHitPoints
+    float exploSize = 1.0f;        // x halfWidth
     std::uint32_t exploKind = 3;
     bool exploAtCentre = false;
     SoundSlot exploSound = SoundSlot::Game0Explo;
@@ -100,21 +100,21 @@ protected:
 
     // Look of the class.
     const char* texture = nullptr;
-    std::uint32_t columns = 1;     // grid columns of the sheet
-    std::uint32_t firstCell = 0;   // cell of frame 0
-    float animRate = 0;            // frames per ms
+    std::uint32_t columns = 1;    // grid columns of the sheet
+    std::uint32_t firstCell = 0;  // cell of frame 0
+    float animRate = 0;           // frames per ms
     float depthKey = 2.6f;
-    float shadowShift = 0;         // 0: no shadow
+    float shadowShift = 0;  // 0: no shadow
     bool topAnchored = false;
     float vertexZ = 0.5f;
     std::uint32_t colour = 0xffffffff;
-    float angle = 0;               // turn of the sprite about its centre (radians)
+    float angle = 0;  // turn of the sprite about its centre (radians)
     // What it is worth and how it ends.
     std::uint32_t valueIndex = 0;  // entry of enemyHitPoints
     float exploSize = 1.0f;        // x halfWidth
     std::uint32_t exploKind = 3;
     std::uint8_t exploFlag = 1;
-    bool exploAtCentre = false;    // (x, y) instead of (x, y + halfWidth)
+    bool exploAtCentre = false;  // (x, y) instead of (x, y + halfWidth)
     SoundSlot exploSound = SoundSlot::Game0Explo;
 };
 

@@ -207,8 +207,7 @@ std::int32_t CloudBullet::FrameMove() {
     const float puff = sw * radius * 0.6f;
     for (int n = 0; n < 9; ++n) {
         const float a = 2.0f * n * 0.34906587f;
-        const float d = (1.0f - 0.5f * gm::Sin(2.0f * n * 1.0471976f + spin)) * radius * 0.4f *
-                        sw * 0.5f;
+        const float d = (1.0f - 0.5f * gm::Sin(2.0f * n * 1.0471976f + spin)) * radius * 0.4f * sw * 0.5f;
         PlaceQuad(quads + 6 * n, cx + d * gm::Sin(a), cy + d * gm::Cos(a), puff, puff, a);
     }
     PlaceQuad(quads + 54, cx, cy, puff, puff);

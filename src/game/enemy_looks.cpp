@@ -10,6 +10,8 @@ using S = SoundSlot;
 
 // Sizes, depths and explosion sizes that a class draws at random when it is
 // built are set by its constructor over these rows.
+// One row per enemy class, laid out by hand.
+// clang-format off
 const EnemyLook kLooks[] = {
     // senemy1: half width 0.040..0.057, height 1.333 of it, depth by size
     {.texture = asset::Ship3Tex, .columns = 8, .frameCount = 40, .animRate = 0.038f,
@@ -66,6 +68,7 @@ const EnemyLook kLooks[] = {
      .depthKey = 2.62f, .shadowShift = 0.05f, .vertexZ = 0.5f, .valueIndex = 7,
      .exploSize = 1.0f, .exploKind = 4, .exploSound = S::Game0Explo},
 };
+// clang-format on
 
 static_assert(sizeof(kLooks) / sizeof(kLooks[0]) == static_cast<int>(EnemyClass::GroundGun) + 1);
 }  // namespace

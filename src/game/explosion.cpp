@@ -98,9 +98,8 @@ std::int32_t Explosion::FrameMove() {
             const float a = static_cast<float>(context->random.Next() % 360) * kDegree;
             const float r = static_cast<float>(context->random.Next() % 5) * 0.1f + 0.8f;
             auto* part = new Fragment(context);
-            part->StartEmitter(0, 0, 0xffffffff, 10, 300, 1.0f, 0, asset::ShotTex, 0, 8, 8, 1,
-                               0.75f, 0.75f, 0.25f, 0.25f, x + r * gm::Sin(a) * size * 0.3f,
-                               y + r * gm::Cos(a) * size * 0.3f, 0.4f);
+            part->StartEmitter(0, 0, 0xffffffff, 10, 300, 1.0f, 0, asset::ShotTex, 0, 8, 8, 1, 0.75f, 0.75f, 0.25f,
+                               0.25f, x + r * gm::Sin(a) * size * 0.3f, y + r * gm::Cos(a) * size * 0.3f, 0.4f);
             part->SetMotion(gm::Sin(a), gm::Cos(a), size * 0.23f);
             context->objectList->AddObject(part);
         }
@@ -122,8 +121,7 @@ std::int32_t Explosion::FrameMove() {
 std::int32_t Explosion::Render() {
     if (!GameRunning(context) || !started || waiting) return 0;
     if (phase < 0.5f) SubmitSprite(context, asset::ShotTex, flashQuad, 2, 2.35f + 0.05f * phase);
-    if (flag == 1 && phase < 1.0f)
-        SubmitSprite(context, asset::ShotTex, fireQuad, 2, 2.33f + 0.05f * phase);
+    if (flag == 1 && phase < 1.0f) SubmitSprite(context, asset::ShotTex, fireQuad, 2, 2.33f + 0.05f * phase);
     SubmitSprite(context, asset::ExploTex, blastQuad, 2, 2.31f + 0.05f * phase);
     return 0;
 }

@@ -54,8 +54,7 @@ GameTable::GameTable(GameContext* ctx)
     name = kObjectName;
     order = 50;
     visible = 1;
-    if (FAILED(mesh_->LoadMesh(ctx->device, ctx->resourceLibraryName, asset::GameTable)) &&
-        ctx->log)
+    if (FAILED(mesh_->LoadMesh(ctx->device, ctx->resourceLibraryName, asset::GameTable)) && ctx->log)
         ctx->log->WriteLine("Can't open GameTable mesh");
     for (ScreenVertex& v : symbols_) {
         v.z = 0.5f;
@@ -66,9 +65,7 @@ GameTable::GameTable(GameContext* ctx)
 
 GameTable::~GameTable() = default;
 
-void GameTable::SetFactory(ObjectFactory* factory) {
-    factory_ = factory ? factory : &DefaultObjectFactory();
-}
+void GameTable::SetFactory(ObjectFactory* factory) { factory_ = factory ? factory : &DefaultObjectFactory(); }
 
 // ---------------------------------------------------------------------------
 // Music

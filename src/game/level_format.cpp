@@ -5,7 +5,7 @@ namespace {
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 void WriteU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
@@ -40,8 +40,7 @@ LevelParseResult ParseLevelFile(const std::uint8_t* bytes, std::size_t size) {
     // Both counts are at most 3000 here, so this cannot overflow even in 32 bits;
     // it is done in 64 bits anyway so the check never depends on that order.
     const std::uint64_t needed =
-        kLevelHeaderSize +
-        kLevelRecordSize * (static_cast<std::uint64_t>(result.spawnCount) + result.groundCount);
+        kLevelHeaderSize + kLevelRecordSize * (static_cast<std::uint64_t>(result.spawnCount) + result.groundCount);
     if (static_cast<std::uint64_t>(size) < needed) {
         result.error = LevelParseError::shorterThanHeaderSays;
         return result;

@@ -34,9 +34,7 @@ std::int32_t GameLevels::LoadLevels(std::uint8_t) {
     return 0;
 }
 
-platform::ModuleResources& GameLevels::Module() const {
-    return context->levelModule();
-}
+platform::ModuleResources& GameLevels::Module() const { return context->levelModule(); }
 
 void GameLevels::Fail(const char* format, std::uint32_t n) const {
     char line[96];
@@ -79,11 +77,9 @@ std::int32_t GameLevels::LoadLevel(std::uint32_t n) {
     context->levelSpawnCount[n] = parsed.spawnCount;
     context->levelGroundCount[n] = parsed.groundCount;
     if (!parsed.spawns.empty())
-        std::memcpy(context->levelSpawnRecords[n], parsed.spawns.data(),
-                    parsed.spawns.size() * sizeof(LevelRecord));
+        std::memcpy(context->levelSpawnRecords[n], parsed.spawns.data(), parsed.spawns.size() * sizeof(LevelRecord));
     if (!parsed.ground.empty())
-        std::memcpy(context->levelGroundRecords[n], parsed.ground.data(),
-                    parsed.ground.size() * sizeof(LevelRecord));
+        std::memcpy(context->levelGroundRecords[n], parsed.ground.data(), parsed.ground.size() * sizeof(LevelRecord));
     return 0;
 }
 

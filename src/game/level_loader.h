@@ -5,7 +5,9 @@
 
 #include "engine/my_object.h"
 
-namespace platform { class ModuleResources; }
+namespace platform {
+class ModuleResources;
+}
 
 namespace dw {
 

@@ -24,8 +24,7 @@ enum ShotType { kSmallBolt, kLongBolt };
 
 // Cadence of the main laser volley by laser level (ms).
 constexpr std::uint32_t kLaserCadence[4] = {250, 150, 200, 100};
-const char* const kLaserSound[4] = {asset::Game0Laser, asset::Game1Laser, asset::Game2Laser,
-                                    asset::Game3Laser};
+const char* const kLaserSound[4] = {asset::Game0Laser, asset::Game1Laser, asset::Game2Laser, asset::Game3Laser};
 
 void TexRect(ScreenVertex* b, const assetgen::layout::Rect& r) {
     SetQuadTexture(b, (r.x + 0.5f) / 512.0f, (r.x + r.w - 0.5f) / 512.0f, (r.y + 0.5f) / 512.0f,
@@ -47,10 +46,9 @@ PlayerShip::PlayerShip(GameContext* ctx) : MyObject(ctx) {
     totalHitPoints = ctx->energy + ctx->body;
 
     flame = new EngineFlame(ctx);
-    const float nozzleY = y + 0.09f * static_cast<float>(ctx->screenWidth) /
-                                  static_cast<float>(ctx->screenHeight);
-    flame->StartEmitter(0.01f, 0.01f, 0xff11aaff, 3, 15, 0.001f, 0, asset::BoardTex, 0, 1, 1, 1,
-                        0.312f, 0, 0.063f, 0.063f, x, nozzleY, kShipZ);
+    const float nozzleY = y + 0.09f * static_cast<float>(ctx->screenWidth) / static_cast<float>(ctx->screenHeight);
+    flame->StartEmitter(0.01f, 0.01f, 0xff11aaff, 3, 15, 0.001f, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                        0.063f, x, nozzleY, kShipZ);
     if (ctx->objectList) ctx->objectList->AddObject(flame);
 
     SetVertexLook(sprite, 6, 0xffffffff, kShipZ);
@@ -313,14 +311,14 @@ bool PlayerShip::FireLaserShot(int type, std::uint32_t kind, float px, float py,
     if (type == kLongBolt) {
         auto* shot = new LongLaser(ctx);
         // Violet, a hue no enemy bullet has (docs/DECISIONS.md).
-        shot->StartEmitter(0.01f, 0.013f, kPlayerBoltViolet, 2, 20, 0, 0, asset::BoardTex, 0, 1, 1, 1,
-                           0.312f, 0, 0.063f, 0.063f, px, py, kShotZ);
+        shot->StartEmitter(0.01f, 0.013f, kPlayerBoltViolet, 2, 20, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
+                           0.063f, 0.063f, px, py, kShotZ);
         shot->AttachShot(i, kind, 0.0032f);
         ctx->objectList->AddObject(shot);
     } else {
         auto* shot = new LaserShot(ctx);
-        shot->StartEmitter(0.008f, 0.008f, 0xffffe666, 2, kind == 0 ? 100 : 80, 0, 0,
-                           asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f, 0.063f, px, py, kShotZ);
+        shot->StartEmitter(0.008f, 0.008f, 0xffffe666, 2, kind == 0 ? 100 : 80, 0, 0, asset::BoardTex, 0, 1, 1, 1,
+                           0.312f, 0, 0.063f, 0.063f, px, py, kShotZ);
         shot->AttachShot(i, kind, 0.0017f);
         if (kind == 0)
             shot->SetFadeColours(0xffffc777, 0xff555000);
@@ -342,13 +340,10 @@ void PlayerShip::FireLasers() {
     if (lastLaser + kLaserCadence[level] < now) {
         switch (level) {
             case 0:
-            case 1:
-                fired = FireLaserShot(kSmallBolt, level, x, y + 0.04f, 0, -1);
-                break;
+            case 1: fired = FireLaserShot(kSmallBolt, level, x, y + 0.04f, 0, -1); break;
             case 2:
                 for (int i = 0; i < 3; ++i)
-                    fired |= FireLaserShot(kSmallBolt, 2, x - 0.015f + 0.015f * i, y + 0.04f,
-                                           -0.05f + 0.05f * i, -1);
+                    fired |= FireLaserShot(kSmallBolt, 2, x - 0.015f + 0.015f * i, y + 0.04f, -0.05f + 0.05f * i, -1);
                 break;
             default:
                 for (int i = 0; i < 2; ++i)
@@ -359,8 +354,7 @@ void PlayerShip::FireLasers() {
     }
     if (level == 3 && lastSideLaser + 200 < now) {
         bool side = false;
-        for (int i = 0; i < 2; ++i)
-            side |= FireLaserShot(kSmallBolt, 4, x - 0.038f + 0.076f * i, y + 0.05f, 0, -1);
+        for (int i = 0; i < 2; ++i) side |= FireLaserShot(kSmallBolt, 4, x - 0.038f + 0.076f * i, y + 0.05f, 0, -1);
         if (side) lastSideLaser = now;
         fired |= side;
     }
@@ -426,8 +420,8 @@ void PlayerShip::FireRockets() {
         s.x = px;
         s.y = py;
         auto* rocket = new Rocket(ctx);
-        rocket->StartEmitter(0.01f, 0.01f, 0xffeeeeee, 1, 160, 0, 0, asset::BoardTex, 0, 1, 1, 1,
-                             0.312f, 0, 0.063f, 0.063f, px, py, 0.51f);
+        rocket->StartEmitter(0.01f, 0.01f, 0xffeeeeee, 1, 160, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                             0.063f, px, py, 0.51f);
         rocket->AttachRocket(n, 0, 0.0015f);
         rocket->SetFadeColours(0xffeeeeee, 0xff004799);
         ctx->objectList->AddObject(rocket);
@@ -467,8 +461,7 @@ void PlayerShip::BuildRing() {
         const auto [sa, ca] = gm::SinCos(a);
         for (int side = -1; side <= 1; side += 2) {
             ScreenVertex* b = ring + 6 * ringQuads;
-            PlaceQuad(b, cx + side * radius * sa, cy - radius * ca, q, q * 0.5f,
-                      side * a);
+            PlaceQuad(b, cx + side * radius * sa, cy - radius * ca, q, q * 0.5f, side * a);
             TexRect(b, dash);
             ++ringQuads;
         }

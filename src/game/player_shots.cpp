@@ -51,8 +51,8 @@ LaserShot::LaserShot(GameContext* ctx) : TrailEmitter(ctx, 90) {
     order = 71;
     visible = 1;
     const auto& spark = assetgen::layout::kBoardSpark;
-    SetQuadTexture(head, (spark.x + 1) / 512.0f, (spark.x + spark.w - 1) / 512.0f,
-                   (spark.y + 1) / 512.0f, (spark.y + spark.h - 1) / 512.0f);
+    SetQuadTexture(head, (spark.x + 1) / 512.0f, (spark.x + spark.w - 1) / 512.0f, (spark.y + 1) / 512.0f,
+                   (spark.y + spark.h - 1) / 512.0f);
     const auto& g = assetgen::layout::kShotGlow;
     SetQuadTexture(glow, (g.x + 0.5f) / 512.0f, (g.x + g.w - 0.5f) / 512.0f, (g.y + 0.5f) / 512.0f,
                    (g.y + g.h - 0.5f) / 512.0f);
@@ -76,10 +76,8 @@ void LaserShot::SetDirection(float dx, float dy) {
 void LaserShot::BuildHead() {
     const float w = width * static_cast<float>(context->screenWidth);
     const float cx = PixelX(context, position[0]), cy = PixelY(context, position[1]);
-    SetQuadPixels(head, cx - w, cy - 1.3f * w, 2 * w, 2 * w, head[0].u, head[5].u, head[0].v,
-                  head[5].v);
-    SetQuadPixels(glow, cx - 1.8f * w, cy - 1.44f * w, 3.6f * w, 3.6f * w, glow[0].u, glow[5].u,
-                  glow[0].v, glow[5].v);
+    SetQuadPixels(head, cx - w, cy - 1.3f * w, 2 * w, 2 * w, head[0].u, head[5].u, head[0].v, head[5].v);
+    SetQuadPixels(glow, cx - 1.8f * w, cy - 1.44f * w, 3.6f * w, 3.6f * w, glow[0].u, glow[5].u, glow[0].v, glow[5].v);
     const std::uint32_t tint = fade ? FadeColour(0) : colour;
     SetVertexLook(head, 6, tint | 0xff000000u, position[2]);
     SetVertexLook(glow, 6, (tint & 0x00ffffffu) | 0xa0000000u, position[2]);
@@ -324,8 +322,8 @@ std::int32_t EngineFlame::MoveEmitter() {
 }
 
 std::int32_t EngineFlame::UpdateParticle(std::uint32_t i) {
-    particles[i].y += spare1 * static_cast<float>(context->frameTimeAverage) *
-                      static_cast<float>(context->screenHeight) * 0.5f;
+    particles[i].y +=
+        spare1 * static_cast<float>(context->frameTimeAverage) * static_cast<float>(context->screenHeight) * 0.5f;
     return TrailEmitter::UpdateParticle(i);
 }
 

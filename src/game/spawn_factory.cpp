@@ -66,8 +66,7 @@ MyObject* CreateBoss(GameContext* ctx, int code, float x, float y, float z, int 
     return boss;
 }
 
-MyObject* CreateTurret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset,
-                       int slot) {
+MyObject* CreateTurret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset, int slot) {
     GroundGun* gun = nullptr;
     switch (type) {
         case 1: gun = new FourWayGun(ctx); break;

@@ -27,8 +27,7 @@ MyObject* CreateBoss(GameContext* ctx, int code, float x, float y, float z, int 
 
 // Ground turret of type 1 ("gunfour") or 2 ("guntank"): SetStart(column,
 // rowOffset), then AttachSlot(slot).
-MyObject* CreateTurret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset,
-                       int slot);
+MyObject* CreateTurret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset, int slot);
 
 // Ground piece "lshaft" (empty) and its cells: AddCell(layer, tile, column,
 // rowOffset). AddGroundCell does nothing for a null piece.
@@ -53,13 +52,12 @@ public:
     virtual MyObject* Boss(GameContext* ctx, int code, float x, float y, float z, int slot) {
         return CreateBoss(ctx, code, x, y, z, slot);
     }
-    virtual MyObject* Turret(GameContext* ctx, int type, std::uint32_t column,
-                             std::uint32_t rowOffset, int slot) {
+    virtual MyObject* Turret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset, int slot) {
         return CreateTurret(ctx, type, column, rowOffset, slot);
     }
     virtual MyObject* GroundPiece(GameContext* ctx) { return CreateGroundPiece(ctx); }
-    virtual void GroundCell(MyObject* piece, std::uint32_t layer, std::uint32_t tile,
-                            std::uint32_t column, std::uint32_t rowOffset) {
+    virtual void GroundCell(MyObject* piece, std::uint32_t layer, std::uint32_t tile, std::uint32_t column,
+                            std::uint32_t rowOffset) {
         AddGroundCell(piece, layer, tile, column, rowOffset);
     }
     virtual MyObject* Ship(GameContext* ctx, int slot) { return CreateShip(ctx, slot); }

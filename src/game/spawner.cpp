@@ -58,8 +58,7 @@ float ColumnX(std::uint32_t column, std::uint32_t columns) {
     return static_cast<float>(column) * step - 0.6f;
 }
 
-int TakeEnemySlot(GameContext* ctx, std::uint32_t hitPoints, float boxY, bool noContact,
-                  bool ramProof) {
+int TakeEnemySlot(GameContext* ctx, std::uint32_t hitPoints, float boxY, bool noContact, bool ramProof) {
     for (int i = 0; i < kEnemySlots; ++i) {
         HitSlot& s = ctx->enemySlots[i];
         if (s.active) continue;
@@ -123,9 +122,8 @@ void SpawnFlyers(GameContext* ctx, const LevelRows& rows, std::uint32_t r, Objec
         const float boxY = code.boss ? -1.4f : code.startY;
         const int slot = TakeEnemySlot(ctx, hp, boxY, code.noContact, code.ramProof);
         if (slot < 0) continue;
-        MyObject* object = code.boss
-                               ? factory.Boss(ctx, static_cast<int>(rec.type), 0.11f, code.startY, 0.0f, slot)
-                               : factory.Enemy(ctx, static_cast<int>(rec.type), x, code.startY, slot);
+        MyObject* object = code.boss ? factory.Boss(ctx, static_cast<int>(rec.type), 0.11f, code.startY, 0.0f, slot)
+                                     : factory.Enemy(ctx, static_cast<int>(rec.type), x, code.startY, slot);
         Adopt(ctx, object, slot);
     }
 }
@@ -181,8 +179,7 @@ void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, Objec
     if (LayGround(ctx, rows, r, groundRow, factory)) SpawnTurrets(ctx, rows, r, groundRow, factory);
 }
 
-void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow,
-               ObjectFactory& factory) {
+void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow, ObjectFactory& factory) {
     if (!ctx->gameStartPending && ctx->gamePhase < GamePhase::Advance)
         ctx->scrollPosition += static_cast<float>(ctx->frameTimeAverage) * 0.0015f;
     if (static_cast<float>(currentRow) < ctx->scrollPosition) {

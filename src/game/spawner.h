@@ -12,7 +12,7 @@ class ObjectFactory;
 // Starting values of a flying spawn code; false for codes that create nothing.
 struct SpawnCode {
     int hitPointEntry;
-    float startY;       // also the y of the slot's first box
+    float startY;  // also the y of the slot's first box
     bool noContact;
     bool ramProof;
     bool boss;
@@ -23,12 +23,10 @@ bool LookUpSpawnCode(std::uint32_t code, SpawnCode& out);
 float ColumnX(std::uint32_t column, std::uint32_t columns);
 
 // First free enemy slot, filled as a fresh enemy's; -1 when all are taken.
-int TakeEnemySlot(GameContext* ctx, std::uint32_t hitPoints, float boxY, bool noContact,
-                  bool ramProof);
+int TakeEnemySlot(GameContext* ctx, std::uint32_t hitPoints, float boxY, bool noContact, bool ramProof);
 
 // One frame of the spawner: scrolls, and processes at most one row.
-void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow,
-               ObjectFactory& factory);
+void SpawnStep(GameContext* ctx, std::uint32_t& currentRow, std::uint32_t& groundRow, ObjectFactory& factory);
 // Creates the objects of row r of the current level.
 void SpawnRow(GameContext* ctx, std::uint32_t r, std::uint32_t& groundRow, ObjectFactory& factory);
 

@@ -9,13 +9,9 @@
 
 namespace dw {
 
-float PixelX(const GameContext* ctx, float x) {
-    return (x + 1.0f) * static_cast<float>(ctx->screenWidth) * 0.5f;
-}
+float PixelX(const GameContext* ctx, float x) { return (x + 1.0f) * static_cast<float>(ctx->screenWidth) * 0.5f; }
 
-float PixelY(const GameContext* ctx, float y) {
-    return (y + 1.0f) * static_cast<float>(ctx->screenHeight) * 0.5f;
-}
+float PixelY(const GameContext* ctx, float y) { return (y + 1.0f) * static_cast<float>(ctx->screenHeight) * 0.5f; }
 
 void PlaceQuad(ScreenVertex* b, float cx, float cy, float w, float h, float angle) {
     const float hw = w * 0.5f, hh = h * 0.5f;
@@ -34,12 +30,18 @@ void PlaceQuad(ScreenVertex* b, float cx, float cy, float w, float h, float angl
 }
 
 void SetQuadTexture(ScreenVertex* b, float u0, float u1, float v0, float v1) {
-    b[0].u = u0; b[0].v = v0;
-    b[1].u = u1; b[1].v = v0;
-    b[2].u = u0; b[2].v = v1;
-    b[3].u = u0; b[3].v = v1;
-    b[4].u = u1; b[4].v = v0;
-    b[5].u = u1; b[5].v = v1;
+    b[0].u = u0;
+    b[0].v = v0;
+    b[1].u = u1;
+    b[1].v = v0;
+    b[2].u = u0;
+    b[2].v = v1;
+    b[3].u = u0;
+    b[3].v = v1;
+    b[4].u = u1;
+    b[4].v = v0;
+    b[5].u = u1;
+    b[5].v = v1;
 }
 
 void SetVertexLook(ScreenVertex* v, int count, std::uint32_t colour, float z) {

@@ -10,16 +10,14 @@ namespace dw {
 Camera::Camera(GameContext* ctx) : MyObject(ctx) {
     name = "camera";
     order = 5;
-    for (D3DXMATRIX* m : {&view, &turnX, &turnY, &dolly, &offset, &targetTranslation, &scratch})
-        D3DXMatrixIdentity(m);
+    for (D3DXMATRIX* m : {&view, &turnX, &turnY, &dolly, &offset, &targetTranslation, &scratch}) D3DXMatrixIdentity(m);
 }
 
 void Camera::SetEyeTarget(const D3DXVECTOR3& eyePoint, const D3DXVECTOR3& targetPoint) {
     if (!enabled) return;
     target = targetPoint;
     for (D3DXMATRIX* m : {&turnX, &turnY, &dolly, &offset, &targetTranslation}) D3DXMatrixIdentity(m);
-    D3DXMatrixTranslation(&offset, eyePoint.x - targetPoint.x, eyePoint.y - targetPoint.y,
-                          eyePoint.z - targetPoint.z);
+    D3DXMatrixTranslation(&offset, eyePoint.x - targetPoint.x, eyePoint.y - targetPoint.y, eyePoint.z - targetPoint.z);
     D3DXMatrixTranslation(&targetTranslation, targetPoint.x, targetPoint.y, targetPoint.z);
 }
 
@@ -29,8 +27,7 @@ void Camera::ResetCamera(const D3DXVECTOR3& position, const D3DXVECTOR3& angles)
     target = D3DXVECTOR3(0, 0, 10);
     up = D3DXVECTOR3(0, 10, 0);
     right = D3DXVECTOR3(10, 0, 0);
-    for (D3DXMATRIX* m : {&turnX, &turnY, &dolly, &offset, &targetTranslation, &scratch})
-        D3DXMatrixIdentity(m);
+    for (D3DXMATRIX* m : {&turnX, &turnY, &dolly, &offset, &targetTranslation, &scratch}) D3DXMatrixIdentity(m);
     MoveCamera(position.x, position.y, position.z);
     TurnCamera(angles.x, angles.y, angles.z);
 }
@@ -80,8 +77,8 @@ std::int32_t Camera::FrameMove() {
     if (c.screenHeight > 0 && c.screenWidth > 0) {
         D3DXMATRIX projection;
         D3DXMatrixPerspectiveFovLH(&projection, c.fieldOfView,
-                                   static_cast<float>(c.screenWidth) / static_cast<float>(c.screenHeight),
-                                   3.0f, 830.0f);
+                                   static_cast<float>(c.screenWidth) / static_cast<float>(c.screenHeight), 3.0f,
+                                   830.0f);
         c.projectionMatrix = projection;
     }
     return 0;

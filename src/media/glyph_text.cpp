@@ -15,12 +15,18 @@ void SetCell(ScreenVertex* q, int column, int row) {
     const float r = l + kCellU;
     const float t = kRowV[row];
     const float b = t + kCellV;
-    q[0].u = l; q[0].v = t;
-    q[1].u = r; q[1].v = t;
-    q[2].u = l; q[2].v = b;
-    q[3].u = l; q[3].v = b;
-    q[4].u = r; q[4].v = t;
-    q[5].u = r; q[5].v = b;
+    q[0].u = l;
+    q[0].v = t;
+    q[1].u = r;
+    q[1].v = t;
+    q[2].u = l;
+    q[2].v = b;
+    q[3].u = l;
+    q[3].v = b;
+    q[4].u = r;
+    q[4].v = t;
+    q[5].u = r;
+    q[5].v = b;
 }
 
 // Cell of a character, or false when the atlas has none.

@@ -106,30 +106,38 @@ std::int32_t MouseObject::RestoreDeviceObjects() {
 }
 
 std::uint8_t CharToScanCode(char c) {
-    static constexpr std::uint8_t kLetters[26] = {
-        DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I, DIK_J, DIK_K, DIK_L, DIK_M,
-        DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R, DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z};
+    static constexpr std::uint8_t kLetters[26] = {DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I,
+                                                  DIK_J, DIK_K, DIK_L, DIK_M, DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R,
+                                                  DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z};
     if (c >= 'A' && c <= 'Z') return kLetters[c - 'A'];
     switch (c) {
-    case ' ': return 0x39;
-    case '!': case '1': return 0x02;
-    case '2': case '@': return 0x03;
-    case '#': case '3': return 0x04;
-    case '4': return 0x05;
-    case '5': return 0x06;
-    case '6': return 0x07;
-    case '7': return 0x08;
-    case '*': case '8': return 0x09;
-    case '9': return 0x0A;
-    case '0': return 0x0B;
-    case '-': case '_': return 0x0C;
-    case '+': return 0x0D;
-    case ':': case ';': return 0x27;
-    case '"': return 0x28;
-    case ',': case '<': return 0x33;
-    case '.': case '>': return 0x34;
-    case '?': return 0x35;
-    default: return 0;
+        case ' ': return 0x39;
+        case '!':
+        case '1': return 0x02;
+        case '2':
+        case '@': return 0x03;
+        case '#':
+        case '3': return 0x04;
+        case '4': return 0x05;
+        case '5': return 0x06;
+        case '6': return 0x07;
+        case '7': return 0x08;
+        case '*':
+        case '8': return 0x09;
+        case '9': return 0x0A;
+        case '0': return 0x0B;
+        case '-':
+        case '_': return 0x0C;
+        case '+': return 0x0D;
+        case ':':
+        case ';': return 0x27;
+        case '"': return 0x28;
+        case ',':
+        case '<': return 0x33;
+        case '.':
+        case '>': return 0x34;
+        case '?': return 0x35;
+        default: return 0;
     }
 }
 

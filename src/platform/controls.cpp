@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-
 #include "platform/input.h"
 
 namespace platform {
@@ -12,19 +11,26 @@ namespace {
 constexpr int Index(KeyAction a) { return static_cast<int>(a); }
 
 constexpr std::array<std::array<std::uint8_t, 2>, kKeyActions> kDefaultKeys = {{
-    {DIK_LEFT, DIK_A}, {DIK_RIGHT, DIK_D}, {DIK_UP, DIK_W}, {DIK_DOWN, DIK_S},
-    {DIK_LCONTROL, DIK_Z}, {DIK_LMENU, DIK_X}, {DIK_ESCAPE, 0},
+    {DIK_LEFT, DIK_A},
+    {DIK_RIGHT, DIK_D},
+    {DIK_UP, DIK_W},
+    {DIK_DOWN, DIK_S},
+    {DIK_LCONTROL, DIK_Z},
+    {DIK_LMENU, DIK_X},
+    {DIK_ESCAPE, 0},
 }};
 constexpr std::array<std::array<std::uint8_t, 2>, kPadActions> kDefaultPad = {{
-    {kPadA, kNoButton}, {kPadB, kNoButton}, {kPadStart, kPadBack},
+    {kPadA, kNoButton},
+    {kPadB, kNoButton},
+    {kPadStart, kPadBack},
 }};
 
 // Binds `code` at (row, slot) of `table`, swapping with the place that held
 // it; `none` marks an empty place. `keepOne` is the row that may not be
 // left empty (-1: none).
 template <std::size_t N>
-bool Bind(std::array<std::array<std::uint8_t, 2>, N>& table, int row, int slot, std::uint8_t code,
-          std::uint8_t none, int keepOne) {
+bool Bind(std::array<std::array<std::uint8_t, 2>, N>& table, int row, int slot, std::uint8_t code, std::uint8_t none,
+          int keepOne) {
     if (code == none || row < 0 || row >= static_cast<int>(N)) return false;
     auto next = table;
     std::uint8_t& place = next[row][slot & 1];
@@ -64,8 +70,7 @@ std::optional<std::array<std::uint8_t, 2>> ParsePair(const std::string& text, st
     const auto comma = text.find(',');
     const std::string first = Trim(text.substr(0, comma));
     const std::string second = comma == std::string::npos ? std::string{} : Trim(text.substr(comma + 1));
-    if (comma != std::string::npos && (second.empty() || second.find(',') != std::string::npos))
-        return std::nullopt;
+    if (comma != std::string::npos && (second.empty() || second.find(',') != std::string::npos)) return std::nullopt;
     const auto a = parse(first);
     if (!a) return std::nullopt;
     std::array<std::uint8_t, 2> out = {*a, none};
@@ -160,7 +165,7 @@ std::optional<std::array<std::uint8_t, 2>> ParsePadButtons(const std::string& te
 }
 
 const char* KeySettingName(KeyAction a) {
-    static const char* const kNames[kKeyActions] = {"KeyLeft", "KeyRight", "KeyUp", "KeyDown",
+    static const char* const kNames[kKeyActions] = {"KeyLeft", "KeyRight",  "KeyUp",   "KeyDown",
                                                     "KeyFire", "KeyRocket", "KeyPause"};
     return kNames[Index(a)];
 }
@@ -171,8 +176,8 @@ const char* PadSettingName(PadAction a) {
 }
 
 const char* KeyActionLabel(KeyAction a) {
-    static const char* const kLabels[kKeyActions] = {"Steer left", "Steer right", "Steer up",
-                                                     "Steer down", "Fire", "Rocket", "Pause"};
+    static const char* const kLabels[kKeyActions] = {"Steer left", "Steer right", "Steer up", "Steer down",
+                                                     "Fire",       "Rocket",      "Pause"};
     return kLabels[Index(a)];
 }
 

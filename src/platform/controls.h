@@ -17,8 +17,8 @@ enum class PadAction : std::uint8_t { Fire, Rocket, Pause };
 inline constexpr int kPadActions = 3;
 
 // Gamepad buttons, numbered as SDL's controller buttons.
-inline constexpr int kPadA = 0, kPadB = 1, kPadX = 2, kPadY = 3, kPadBack = 4, kPadGuide = 5,
-                     kPadStart = 6, kPadButtons = 21;
+inline constexpr int kPadA = 0, kPadB = 1, kPadX = 2, kPadY = 3, kPadBack = 4, kPadGuide = 5, kPadStart = 6,
+                     kPadButtons = 21;
 inline constexpr std::uint8_t kNoButton = 0xFF;
 
 // Limits of the sliders, in percent.

@@ -6,7 +6,7 @@
 namespace dw {
 
 struct EmbeddedResource {
-    const char* name;          // e.g. "GAMELEVEL0"
+    const char* name;  // e.g. "GAMELEVEL0"
     const std::uint8_t* data;
     std::size_t size;
 };

@@ -25,24 +25,23 @@ struct DataPlace {
 };
 
 struct DataSearch {
-    std::string file;              // the usable file found (empty: none)
-    std::vector<DataPlace> looked; // every place looked at, in order
+    std::string file;               // the usable file found (empty: none)
+    std::vector<DataPlace> looked;  // every place looked at, in order
 };
 
 struct DataSearchInputs {
-    std::string option;       // --data (empty: not given)
-    std::string environment;  // $DUSKWHIRL_DATA (empty: not set)
-    std::string programDir;   // directory of the running program
-    std::string xdgDataDirs;  // $XDG_DATA_DIRS as it is
-    std::string buildTimeDir; // the installed data directory of this build
+    std::string option;                 // --data (empty: not given)
+    std::string environment;            // $DUSKWHIRL_DATA (empty: not set)
+    std::string programDir;             // directory of the running program
+    std::string xdgDataDirs;            // $XDG_DATA_DIRS as it is
+    std::string buildTimeDir;           // the installed data directory of this build
     std::vector<std::string> required;  // entries a usable file must hold
 };
 
 inline constexpr char kDataFileName[] = "gamedata.res";
 
 // The inputs of this process: the environment, /proc/self/exe, the build.
-DataSearchInputs ProcessDataSearchInputs(const std::string& option,
-                                         std::vector<std::string> required);
+DataSearchInputs ProcessDataSearchInputs(const std::string& option, std::vector<std::string> required);
 
 DataSearch FindDataFile(const DataSearchInputs& inputs);
 

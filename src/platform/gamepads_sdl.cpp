@@ -40,16 +40,16 @@ public:
         if (read == ReadResult::Missing) return;
         if (read != ReadResult::Read) {
             std::fprintf(stderr, "duskwhirl: the gamepad mappings in %s are not read (%s)\n", mappingFile.c_str(),
-                         read == ReadResult::NotRegular ? "not a regular file"
-                         : read == ReadResult::TooLarge ? "larger than 16 MiB"
-                                                        : "cannot be read");
+                         read == ReadResult::NotRegular     ? "not a regular file"
+                             : read == ReadResult::TooLarge ? "larger than 16 MiB"
+                                                            : "cannot be read");
             return;
         }
         if (text.empty()) return;  // no mappings (SDL takes no empty block)
         SDL_RWops* rw = SDL_RWFromConstMem(text.data(), static_cast<int>(text.size()));
         if (!rw || SDL_GameControllerAddMappingsFromRW(rw, 1) < 0)
-            std::fprintf(stderr, "duskwhirl: cannot read the gamepad mappings in %s (%s)\n",
-                         mappingFile.c_str(), SDL_GetError());
+            std::fprintf(stderr, "duskwhirl: cannot read the gamepad mappings in %s (%s)\n", mappingFile.c_str(),
+                         SDL_GetError());
     }
     ~SdlGamepads() override {
         for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad);
@@ -92,13 +92,13 @@ public:
             s.back |= Button(pad, SDL_CONTROLLER_BUTTON_BACK);
             for (const SDL_GameControllerButton b :
                  {SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y, SDL_CONTROLLER_BUTTON_GUIDE,
-                  SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-                  SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER})
+                  SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                  SDL_CONTROLLER_BUTTON_RIGHTSHOULDER})
                 s.other |= Button(pad, b);
             for (int b = 0; b < kPadButtons && b < SDL_CONTROLLER_BUTTON_MAX; ++b)
                 if (Button(pad, static_cast<SDL_GameControllerButton>(b))) s.buttons |= 1u << b;
             s.other |= StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTX)) != 0.0f ||
-                       StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY)) != 0.0f;
+                StickResponse(Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY)) != 0.0f;
         }
         return s;
     }

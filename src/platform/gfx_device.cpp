@@ -8,9 +8,9 @@ namespace gfx {
 std::uint32_t FvfStride(DWORD fvf) {
     std::uint32_t bytes = 0;
     switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ: bytes += 12; break;
-    case D3DFVF_XYZRHW: bytes += 16; break;
-    default: return 0;
+        case D3DFVF_XYZ: bytes += 12; break;
+        case D3DFVF_XYZRHW: bytes += 16; break;
+        default: return 0;
     }
     if (fvf & D3DFVF_NORMAL) bytes += 12;
     if (fvf & D3DFVF_DIFFUSE) bytes += 4;
@@ -22,12 +22,12 @@ std::uint32_t FvfStride(DWORD fvf) {
 std::uint32_t PrimitiveVertexCount(D3DPRIMITIVETYPE type, std::uint32_t count) {
     if (count == 0) return 0;
     switch (type) {
-    case D3DPT_POINTLIST: return count;
-    case D3DPT_LINELIST: return 2 * count;
-    case D3DPT_LINESTRIP: return count + 1;
-    case D3DPT_TRIANGLELIST: return 3 * count;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return count + 2;
+        case D3DPT_POINTLIST: return count;
+        case D3DPT_LINELIST: return 2 * count;
+        case D3DPT_LINESTRIP: return count + 1;
+        case D3DPT_TRIANGLELIST: return 3 * count;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return count + 2;
     }
     return 0;
 }
@@ -48,8 +48,7 @@ void FillCaps(D3DCAPS8& caps, DWORD maxTextureSide, DWORD blendStages) {
     caps.DeviceType = D3DDEVTYPE_HAL;
     caps.RasterCaps = kRasterCapsZTest;
     caps.TextureCaps = kTextureCapsMipMap;
-    caps.TextureFilterCaps =
-        kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
+    caps.TextureFilterCaps = kFilterCapsMinLinear | kFilterCapsMagLinear | kFilterCapsMipPoint | kFilterCapsMipLinear;
     caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
     caps.MaxVertexShaderConst = 96;
     caps.MaxTextureWidth = maxTextureSide;

@@ -47,8 +47,7 @@ public:
     virtual std::uint32_t Length() const = 0;
     // Lock with D3DLOCK_DISCARD gives fresh storage; the pointer stays valid
     // until Unlock.
-    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
-                         DWORD flags) = 0;
+    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
     // Not Direct3D: whether it is locked, and its bytes as last written
     // (every device keeps a copy in memory).
@@ -60,8 +59,7 @@ class IndexBuffer : public Resource {
 public:
     virtual std::uint32_t Length() const = 0;
     virtual D3DFORMAT Format() const = 0;
-    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
-                         DWORD flags) = 0;
+    virtual HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
     virtual bool Locked() const = 0;
     virtual const std::uint8_t* Contents() const = 0;
@@ -69,10 +67,10 @@ public:
 
 // Per-frame counters every device keeps (reset by ResetCounters).
 struct Counters {
-    std::uint64_t draws = 0;          // DrawPrimitive + DrawIndexedPrimitive calls
-    std::uint64_t vertices = 0;       // vertices submitted by draws
-    std::uint64_t textureBinds = 0;   // SetTexture calls that changed the texture
-    std::uint64_t stateChanges = 0;   // SetRenderState / SetTextureStageState calls
+    std::uint64_t draws = 0;         // DrawPrimitive + DrawIndexedPrimitive calls
+    std::uint64_t vertices = 0;      // vertices submitted by draws
+    std::uint64_t textureBinds = 0;  // SetTexture calls that changed the texture
+    std::uint64_t stateChanges = 0;  // SetRenderState / SetTextureStageState calls
     std::uint64_t clears = 0;
     std::uint64_t presents = 0;
     std::uint64_t opaqueTriangles = 0;  // of blended draws, drawn straight as they were opaque (GL)
@@ -81,12 +79,12 @@ struct Counters {
 };
 
 // Capability bits the devices report (values of Direct3D 8).
-constexpr DWORD kTextureCapsMipMap = 0x00004000;       // D3DPTEXTURECAPS_MIPMAP
-constexpr DWORD kFilterCapsMinLinear = 0x00000200;     // D3DPTFILTERCAPS_MINFLINEAR
-constexpr DWORD kFilterCapsMipPoint = 0x00010000;      // D3DPTFILTERCAPS_MIPFPOINT
-constexpr DWORD kFilterCapsMipLinear = 0x00020000;     // D3DPTFILTERCAPS_MIPFLINEAR
-constexpr DWORD kFilterCapsMagLinear = 0x02000000;     // D3DPTFILTERCAPS_MAGFLINEAR
-constexpr DWORD kRasterCapsZTest = 0x00000010;         // D3DPRASTERCAPS_ZTEST
+constexpr DWORD kTextureCapsMipMap = 0x00004000;    // D3DPTEXTURECAPS_MIPMAP
+constexpr DWORD kFilterCapsMinLinear = 0x00000200;  // D3DPTFILTERCAPS_MINFLINEAR
+constexpr DWORD kFilterCapsMipPoint = 0x00010000;   // D3DPTFILTERCAPS_MIPFPOINT
+constexpr DWORD kFilterCapsMipLinear = 0x00020000;  // D3DPTFILTERCAPS_MIPFLINEAR
+constexpr DWORD kFilterCapsMagLinear = 0x02000000;  // D3DPTFILTERCAPS_MAGFLINEAR
+constexpr DWORD kRasterCapsZTest = 0x00000010;      // D3DPRASTERCAPS_ZTEST
 
 // Vertex formats the game draws with.
 constexpr DWORD kFvfScreen = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144, 28 bytes
@@ -94,7 +92,7 @@ constexpr DWORD kFvfWorld = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;      // 0
 constexpr DWORD kFvfMesh = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;        // 0x112, 32 bytes
 constexpr DWORD kFvfShadow = D3DFVF_XYZ | D3DFVF_TEX1;                      // 0x102, 20 bytes
 // Screen vertices with a coordinate set for each of two texture stages.
-constexpr DWORD kFvfScreen2 = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2; // 0x244, 36 bytes
+constexpr DWORD kFvfScreen2 = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2;  // 0x244, 36 bytes
 
 // Index i of an index array of the given format (D3DFMT_INDEX16 or 32).
 std::uint32_t IndexAt(const std::uint8_t* indices, D3DFORMAT format, std::uint32_t i);
@@ -126,8 +124,7 @@ public:
     virtual HRESULT Present() = 0;
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
-    virtual HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
-                          DWORD stencil) = 0;
+    virtual HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) = 0;
     virtual HRESULT GetDeviceCaps(D3DCAPS8* caps) = 0;
     virtual HRESULT SetClipStatus(DWORD clipUnion, DWORD clipIntersection) = 0;
     virtual std::uint32_t BackBufferWidth() const = 0;
@@ -148,11 +145,10 @@ public:
 
     // Resources. The caller owns one reference of what it gets. The sizes,
     // formats and lengths are checked here, alike for every device.
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture** out);
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          Texture** out);
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** out);
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBuffer** out);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IndexBuffer** out);
 
     // Drawing. The draws are checked by RenderState::CheckDraw and
     // CheckIndexedDraw before a device draws.
@@ -160,8 +156,8 @@ public:
     HRESULT SetIndices(IndexBuffer* buffer, UINT baseVertexIndex);
     HRESULT SetVertexShader(DWORD fvf);
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
-    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                         UINT startIndex, UINT primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                         UINT primitiveCount) = 0;
 
     // Not Direct3D: counters, and the last presented image for screenshots
     // (RGBA8, top row first; false when the device cannot read it back).
@@ -170,8 +166,7 @@ public:
     // Leaves out the drawing and the presenting (every call is still checked
     // and counted), for a timed run that starts late in a demo.
     void SetDrawingSkipped(bool skip) { drawingSkipped_ = skip; }
-    virtual bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
-                                    std::uint32_t& height) = 0;
+    virtual bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) = 0;
     // Asks the device to keep a copy of every presented frame so that
     // ReadPresentedImage is exact (turn it on before a screenshot run).
     virtual void SetCaptureOnPresent(bool) {}

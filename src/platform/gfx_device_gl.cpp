@@ -13,12 +13,12 @@ namespace {
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
     switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+        case D3DPT_POINTLIST: return GL_POINTS;
+        case D3DPT_LINELIST: return GL_LINES;
+        case D3DPT_LINESTRIP: return GL_LINE_STRIP;
+        case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
+        case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+        case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
     }
     return GL_TRIANGLES;
 }
@@ -54,8 +54,7 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
     current_ = ShaderVariant::StageOneBlend;  // the last one used above
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     GLint depthType = GL_NONE, depthBits = 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
-                                          &depthType);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
     if (depthType != GL_NONE)
         glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
                                               &depthBits);
@@ -90,8 +89,8 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS8* caps) {
 Texture* GlDevice::NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL) {
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    auto* texture = new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8,
-                                  profile_ == GlProfile::Core33);
+    auto* texture =
+        new GlTexture(alive_, width, height, levels, format == D3DFMT_X8R8G8B8, profile_ == GlProfile::Core33);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     // A deleted texture unbinds itself and its name may come back here.
     gl_.texture = gl_.texture1 = 0xFFFFFFFFu;

@@ -51,8 +51,7 @@ public:
     HRESULT Present() override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
-    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
     HRESULT SetClipStatus(DWORD, DWORD) override { return S_OK; }
     std::uint32_t BackBufferWidth() const override { return width_; }
@@ -60,11 +59,10 @@ public:
     std::string AdapterDescription() const override { return adapter_; }
 
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
 
-    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
-                            std::uint32_t& height) override;
+    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) override;
 
 protected:
     // Marks what must be sent to GL before the next draw.

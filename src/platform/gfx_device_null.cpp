@@ -26,8 +26,8 @@ private:
 
 class NullTextureImpl final : public Texture {
 public:
-    NullTextureImpl(std::uint32_t w, std::uint32_t h, std::uint32_t levels,
-                    std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
+    NullTextureImpl(std::uint32_t w, std::uint32_t h, std::uint32_t levels, std::shared_ptr<std::int64_t> counter,
+                    D3DPOOL pool)
         : width_(w), height_(h), ticket_(std::move(counter), pool) {
         levels_.resize(levels);
         for (std::uint32_t i = 0; i < levels; ++i) {
@@ -37,10 +37,8 @@ public:
     std::uint32_t Width() const override { return width_; }
     std::uint32_t Height() const override { return height_; }
     std::uint32_t LevelCount() const override { return static_cast<std::uint32_t>(levels_.size()); }
-    HRESULT SetLevel(std::uint32_t level, std::uint32_t w, std::uint32_t h,
-                     const std::uint32_t* argb) override {
-        if (level >= levels_.size() || argb == nullptr || w != LevelWidth(level) ||
-            h != LevelHeight(level)) {
+    HRESULT SetLevel(std::uint32_t level, std::uint32_t w, std::uint32_t h, const std::uint32_t* argb) override {
+        if (level >= levels_.size() || argb == nullptr || w != LevelWidth(level) || h != LevelHeight(level)) {
             return D3DERR_INVALIDCALL;
         }
         std::copy(argb, argb + static_cast<std::size_t>(w) * h, levels_[level].begin());
@@ -100,8 +98,7 @@ public:
     NullVertexBuffer(std::uint32_t length, std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
         : storage_(length), ticket_(std::move(counter), pool) {}
     std::uint32_t Length() const override { return storage_.Length(); }
-    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
-                 DWORD flags) override {
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
         return storage_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return storage_.Unlock(); }
@@ -115,18 +112,17 @@ private:
 
 class NullIndexBuffer final : public IndexBuffer {
 public:
-    NullIndexBuffer(std::uint32_t length, D3DFORMAT format, std::shared_ptr<std::int64_t> counter,
-                    D3DPOOL pool)
+    NullIndexBuffer(std::uint32_t length, D3DFORMAT format, std::shared_ptr<std::int64_t> counter, D3DPOOL pool)
         : storage_(length), format_(format), ticket_(std::move(counter), pool) {}
     std::uint32_t Length() const override { return storage_.Length(); }
     D3DFORMAT Format() const override { return format_; }
-    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
-                 DWORD flags) override {
+    HRESULT Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, DWORD flags) override {
         return storage_.Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override { return storage_.Unlock(); }
     bool Locked() const override { return storage_.locked(); }
     const std::uint8_t* Contents() const override { return storage_.data(); }
+
 private:
     NullStorage storage_;
     D3DFORMAT format_;
@@ -216,8 +212,7 @@ IndexBuffer* NullDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL p
     return new NullIndexBuffer(length, format, liveDefault_, pool);
 }
 
-DrawRecord& NullDevice::Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount,
-                               UINT count) {
+DrawRecord& NullDevice::Record(D3DPRIMITIVETYPE type, UINT start, UINT range, UINT primitiveCount, UINT count) {
     DrawRecord& r = draws_.emplace_back();
     r.indexed = false;
     r.primitive = type;
@@ -280,8 +275,7 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
                 std::memcpy(p[k], base + (3 * static_cast<std::size_t>(t) + k) * stride, 8);
             }
             // Screen y runs down: a positive area is clockwise on screen.
-            const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) -
-                               (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]);
+            const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]);
             if ((cull == D3DCULL_CCW && area < 0.0f) || (cull == D3DCULL_CW && area > 0.0f)) {
                 ++r.culledTriangles;
             }
@@ -293,8 +287,8 @@ HRESULT NullDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     return S_OK;
 }
 
-HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                         UINT startIndex, UINT primitiveCount) {
+HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                         UINT primitiveCount) {
     const std::uint32_t count = state_.CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount);
     if (count == 0) return Invalid();
 
@@ -308,8 +302,7 @@ HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, U
         r.vertexBytes.resize(static_cast<std::size_t>(count) * stride);
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::size_t v = IndexAt(ib->Contents(), ib->Format(), startIndex + i) + state_.baseVertexIndex();
-            std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * stride, vertices + v * stride,
-                        stride);
+            std::memcpy(r.vertexBytes.data() + static_cast<std::size_t>(i) * stride, vertices + v * stride, stride);
         }
     }
     ++counters_.draws;
@@ -317,8 +310,7 @@ HRESULT NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, U
     return S_OK;
 }
 
-bool NullDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
-                                    std::uint32_t& height) {
+bool NullDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) {
     rgba.clear();
     width = height = 0;
     return false;

@@ -16,11 +16,11 @@ namespace gfx {
 struct DrawRecord {
     bool indexed = false;
     D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;
-    UINT startVertex = 0;   // DrawPrimitive: first vertex; indexed: minIndex
-    UINT vertexRange = 0;   // indexed: numVertices; otherwise vertices read
-    UINT startIndex = 0;    // indexed only
+    UINT startVertex = 0;  // DrawPrimitive: first vertex; indexed: minIndex
+    UINT vertexRange = 0;  // indexed: numVertices; otherwise vertices read
+    UINT startIndex = 0;   // indexed only
     UINT primitiveCount = 0;
-    UINT vertexCount = 0;   // vertices (or indices) the primitives read
+    UINT vertexCount = 0;  // vertices (or indices) the primitives read
     DWORD fvf = 0;
     UINT stride = 0;
     const VertexBuffer* stream = nullptr;
@@ -61,8 +61,7 @@ public:
     HRESULT Present() override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
-    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
     HRESULT SetClipStatus(DWORD clipUnion, DWORD clipIntersection) override;
     std::uint32_t BackBufferWidth() const override { return width_; }
@@ -70,12 +69,11 @@ public:
     std::string AdapterDescription() const override { return "Recording device"; }
 
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
 
     // No pixels: always false.
-    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
-                            std::uint32_t& height) override;
+    bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) override;
 
     // --- inspection -----------------------------------------------------
     // Draws since the last Present (or ClearRecords).

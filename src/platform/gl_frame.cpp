@@ -17,8 +17,8 @@ HRESULT GlDevice::Reset(const PresentParameters& params) {
     gl_.viewportW = gl_.viewportH = 0;  // placed afresh at the next scene
     // The GL context survives; only the states go back to their start.
     state_.Reset();
-    dirtyStates_ = dirtySampler_ = dirtySampler1_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ =
-        dirtyLayout_ = true;
+    dirtyStates_ = dirtySampler_ = dirtySampler1_ = dirtyTransforms_ = dirtyLighting_ = dirtyStage_ = dirtyLayout_ =
+        true;
     gl_ = GlState{};
     // The frame in hand is dropped and depth starts afresh.
     if (offscreen_) glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -63,8 +63,7 @@ HRESULT GlDevice::Present() {
     return S_OK;
 }
 
-bool GlDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width,
-                                  std::uint32_t& height) {
+bool GlDevice::ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) {
     if (!captureOnPresent_ || captured_.empty()) {
         // ES reads only the back buffer, which after a swap may hold
         // anything: there only a capture on present is sure.
@@ -141,8 +140,7 @@ HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR co
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f,
-                     static_cast<float>((color >> 8) & 0xFF) / 255.0f,
-                     static_cast<float>(color & 0xFF) / 255.0f,
+                     static_cast<float>((color >> 8) & 0xFF) / 255.0f, static_cast<float>(color & 0xFF) / 255.0f,
                      static_cast<float>((color >> 24) & 0xFF) / 255.0f);
         mask |= GL_COLOR_BUFFER_BIT;
     }
@@ -165,8 +163,10 @@ HRESULT GlDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR co
             // past a few, carry them out on the target now.
             if (depthClears_.size() > 64) {
                 EnterDepthTarget();
-                if (offscreen_) LeaveDepthTarget();
-                else depthClears_.clear();  // no depth target to be had
+                if (offscreen_)
+                    LeaveDepthTarget();
+                else
+                    depthClears_.clear();  // no depth target to be had
             }
         }
     }

@@ -21,8 +21,8 @@ void ToRgbaBytes(const std::uint32_t* argb, std::size_t count, bool opaque, std:
 
 }  // namespace
 
-GlTexture::GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels,
-                     bool opaque, bool bgra)
+GlTexture::GlTexture(std::shared_ptr<bool> alive, std::uint32_t w, std::uint32_t h, std::uint32_t levels, bool opaque,
+                     bool bgra)
     : alive_(std::move(alive)), width_(w), height_(h), levels_(levels), alphaIgnored_(opaque), bgra_(bgra) {
     glGenTextures(1, &name_);
     glBindTexture(GL_TEXTURE_2D, name_);

@@ -269,10 +269,9 @@ GLuint BuildProgram(GlProfile profile, GLuint vs, std::size_t variant, std::stri
 }  // namespace
 
 std::string ShaderPrelude(GlProfile profile) {
-    std::string text = profile == GlProfile::Es30
-                           ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
-                             "precision highp sampler2D;\n"
-                           : "#version 330 core\n";
+    std::string text = profile == GlProfile::Es30 ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                                                    "precision highp sampler2D;\n"
+                                                  : "#version 330 core\n";
     for (const Code& c : kCodes) text += "#define " + std::string(c.name) + " " + std::to_string(c.value) + "\n";
     return text;
 }

@@ -16,11 +16,11 @@ enum class GlProfile : std::uint8_t { Core33, Es30 };
 // The builds of the fragment shader. Software renderers run both sides of a
 // branch, so the cheap cases get their own.
 enum class ShaderVariant : std::uint8_t {
-    Untextured,      // the diffuse colour and alpha pass through
-    Modulate,        // texture x diffuse for colour and alpha: the sprites' case
-    FullStage,       // stage 0 as its states say; the only build that tests alpha
-    StageOneBlend,   // texture x diffuse laid over stage 1's texture by its alpha
-                     // (D3DTOP_BLENDCURRENTALPHA), the only use of stage 1 drawn
+    Untextured,     // the diffuse colour and alpha pass through
+    Modulate,       // texture x diffuse for colour and alpha: the sprites' case
+    FullStage,      // stage 0 as its states say; the only build that tests alpha
+    StageOneBlend,  // texture x diffuse laid over stage 1's texture by its alpha
+                    // (D3DTOP_BLENDCURRENTALPHA), the only use of stage 1 drawn
 };
 constexpr std::size_t kShaderVariants = 4;
 

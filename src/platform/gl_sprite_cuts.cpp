@@ -29,24 +29,23 @@ bool GlDevice::DrawOpaqueRunsStraight(D3DPRIMITIVETYPE type, UINT startVertex, U
     // Lower mip levels are not mapped; they are only read with mip filtering.
     if (texture->LevelCount() > 1 && state_.stageState(0, D3DTSS_MIPFILTER) != D3DTEXF_NONE) return false;
 
-    const auto* vertices = reinterpret_cast<const SpriteVertexView*>(
-        static_cast<GlVertexBuffer*>(state_.stream())->store().data() +
-        static_cast<std::size_t>(startVertex) * state_.stride());
+    const auto* vertices =
+        reinterpret_cast<const SpriteVertexView*>(static_cast<GlVertexBuffer*>(state_.stream())->store().data() +
+                                                  static_cast<std::size_t>(startVertex) * state_.stride());
     if (PlanQuadCuts(texture->opacity(), vertices, primitiveCount, cuts_)) {
         DrawCutQuads();
         return true;
     }
     bool split = false;
-    SplitOpaqueRuns(texture->opacity(), vertices, primitiveCount, 2,
-                    [&](std::uint32_t first, std::uint32_t count, bool opaque) {
-                        if (!split && !opaque && count == primitiveCount) return;  // nothing opaque
-                        split = true;
-                        SetBlend(!opaque);
-                        if (opaque) counters_.opaqueTriangles += count;
-                        ++counters_.apiDraws;
-                        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(startVertex + 3 * first),
-                                     static_cast<GLsizei>(3 * count));
-                    });
+    SplitOpaqueRuns(
+        texture->opacity(), vertices, primitiveCount, 2, [&](std::uint32_t first, std::uint32_t count, bool opaque) {
+            if (!split && !opaque && count == primitiveCount) return;  // nothing opaque
+            split = true;
+            SetBlend(!opaque);
+            if (opaque) counters_.opaqueTriangles += count;
+            ++counters_.apiDraws;
+            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(startVertex + 3 * first), static_cast<GLsizei>(3 * count));
+        });
     SetBlend(true);  // the device state says blend; keep GL in step with it
     return split;
 }

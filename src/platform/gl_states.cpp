@@ -12,31 +12,31 @@ namespace {
 
 GLenum BlendFactor(DWORD blend) {
     switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+        case D3DBLEND_ZERO: return GL_ZERO;
+        case D3DBLEND_ONE: return GL_ONE;
+        case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+        case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+        case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+        case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+        case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+        case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+        case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+        case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
     }
     return GL_ONE;
 }
 
 GLenum CompareFunc(DWORD f) {
     switch (f) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    case D3DCMP_ALWAYS: return GL_ALWAYS;
+        case D3DCMP_NEVER: return GL_NEVER;
+        case D3DCMP_LESS: return GL_LESS;
+        case D3DCMP_EQUAL: return GL_EQUAL;
+        case D3DCMP_LESSEQUAL: return GL_LEQUAL;
+        case D3DCMP_GREATER: return GL_GREATER;
+        case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
+        case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
+        case D3DCMP_ALWAYS: return GL_ALWAYS;
     }
     return GL_LEQUAL;
 }
@@ -44,10 +44,10 @@ GLenum CompareFunc(DWORD f) {
 // ES 3.0 has no border colour: a border address clamps to the edge there.
 GLenum AddressMode(DWORD mode, bool es) {
     switch (mode) {
-    case 2: return GL_MIRRORED_REPEAT;
-    case 3: return GL_CLAMP_TO_EDGE;
-    case 4: return es ? GL_CLAMP_TO_EDGE : GL_CLAMP_TO_BORDER;
-    default: return GL_REPEAT;
+        case 2: return GL_MIRRORED_REPEAT;
+        case 3: return GL_CLAMP_TO_EDGE;
+        case 4: return es ? GL_CLAMP_TO_EDGE : GL_CLAMP_TO_BORDER;
+        default: return GL_REPEAT;
     }
 }
 
@@ -78,49 +78,41 @@ void Toggle(GLenum capability, bool on) { on ? glEnable(capability) : glDisable(
 
 void GlDevice::StateChanged(StateKind kind, DWORD stage, DWORD which) {
     switch (kind) {
-    case StateKind::RenderState:
-        switch (which) {
-        case D3DRS_LIGHTING:
-        case D3DRS_AMBIENT:
-        case D3DRS_DIFFUSEMATERIALSOURCE:
-        case D3DRS_AMBIENTMATERIALSOURCE:
-        case D3DRS_EMISSIVEMATERIALSOURCE:
-        case D3DRS_COLORVERTEX:
-            dirtyLighting_ = true;
-            break;
-        case D3DRS_ALPHATESTENABLE:
-        case D3DRS_ALPHAREF:
-        case D3DRS_ALPHAFUNC:
-            dirtyStage_ = true;
-            break;
-        default:
-            dirtyStates_ = true;
-        }
-        return;
-    case StateKind::StageState:
-        // Two stages are all the game uses; stage 1 is read at each draw
-        // but for its sampler.
-        if (stage == 1 && which >= D3DTSS_ADDRESSU && which <= D3DTSS_MIPFILTER) dirtySampler1_ = true;
-        if (stage != 0) return;
-        switch (which) {
-        case D3DTSS_ADDRESSU:
-        case D3DTSS_ADDRESSV:
-        case D3DTSS_MAGFILTER:
-        case D3DTSS_MINFILTER:
-        case D3DTSS_MIPFILTER:
-            dirtySampler_ = true;
-            break;
-        default:
-            dirtyStage_ = true;
-        }
-        return;
-    case StateKind::Transform: dirtyTransforms_ = true; return;
-    case StateKind::Material:
-    case StateKind::Light: dirtyLighting_ = true; return;
-    case StateKind::Stream: dirtyLayout_ = true; return;
-    case StateKind::VertexFormat: dirtyLayout_ = dirtyLighting_ = true; return;
-    case StateKind::Texture:
-    case StateKind::Indices: return;
+        case StateKind::RenderState:
+            switch (which) {
+                case D3DRS_LIGHTING:
+                case D3DRS_AMBIENT:
+                case D3DRS_DIFFUSEMATERIALSOURCE:
+                case D3DRS_AMBIENTMATERIALSOURCE:
+                case D3DRS_EMISSIVEMATERIALSOURCE:
+                case D3DRS_COLORVERTEX: dirtyLighting_ = true; break;
+                case D3DRS_ALPHATESTENABLE:
+                case D3DRS_ALPHAREF:
+                case D3DRS_ALPHAFUNC: dirtyStage_ = true; break;
+                default: dirtyStates_ = true;
+            }
+            return;
+        case StateKind::StageState:
+            // Two stages are all the game uses; stage 1 is read at each draw
+            // but for its sampler.
+            if (stage == 1 && which >= D3DTSS_ADDRESSU && which <= D3DTSS_MIPFILTER) dirtySampler1_ = true;
+            if (stage != 0) return;
+            switch (which) {
+                case D3DTSS_ADDRESSU:
+                case D3DTSS_ADDRESSV:
+                case D3DTSS_MAGFILTER:
+                case D3DTSS_MINFILTER:
+                case D3DTSS_MIPFILTER: dirtySampler_ = true; break;
+                default: dirtyStage_ = true;
+            }
+            return;
+        case StateKind::Transform: dirtyTransforms_ = true; return;
+        case StateKind::Material:
+        case StateKind::Light: dirtyLighting_ = true; return;
+        case StateKind::Stream: dirtyLayout_ = true; return;
+        case StateKind::VertexFormat: dirtyLayout_ = dirtyLighting_ = true; return;
+        case StateKind::Texture:
+        case StateKind::Indices: return;
     }
 }
 
@@ -148,7 +140,8 @@ void GlDevice::ApplyRenderStates() {
         GLenum dst = BlendFactor(state_.renderState(D3DRS_DESTBLEND));
         // The "both" factors set the pair from the source factor alone.
         if (state_.renderState(D3DRS_SRCBLEND) == kBlendBothSrcAlpha) src = GL_SRC_ALPHA, dst = GL_ONE_MINUS_SRC_ALPHA;
-        if (state_.renderState(D3DRS_SRCBLEND) == kBlendBothInvSrcAlpha) src = GL_ONE_MINUS_SRC_ALPHA, dst = GL_SRC_ALPHA;
+        if (state_.renderState(D3DRS_SRCBLEND) == kBlendBothInvSrcAlpha)
+            src = GL_ONE_MINUS_SRC_ALPHA, dst = GL_SRC_ALPHA;
         if (g.blendSrc != src || g.blendDst != dst) {
             glBlendFunc(src, dst);
             g.blendSrc = src;
@@ -338,8 +331,8 @@ bool GlDevice::StageOneBlends() const {
     if (state_.texture(1) == nullptr || (state_.fvf() & D3DFVF_TEXCOUNT_MASK) < D3DFVF_TEX2) return false;
     const auto& s = state_.stage(1);
     return s[D3DTSS_COLOROP] == D3DTOP_BLENDCURRENTALPHA && s[D3DTSS_COLORARG1] == D3DTA_CURRENT &&
-           s[D3DTSS_COLORARG2] == D3DTA_TEXTURE && s[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
-           s[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE && s[D3DTSS_TEXCOORDINDEX] == 1;
+        s[D3DTSS_COLORARG2] == D3DTA_TEXTURE && s[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
+        s[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE && s[D3DTSS_TEXCOORDINDEX] == 1;
 }
 
 bool GlDevice::PrepareDraw(UINT baseVertex) {

@@ -12,12 +12,11 @@ bool AxisQuad(const SpriteVertexView* v) {
         // into the same pixels.
         return std::memcmp(&a, &b, sizeof a) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
     };
-    return same(v[2], v[3]) && same(v[1], v[4]) && v[0].y == v[1].y && v[0].x == v[2].x &&
-           v[5].x == v[1].x && v[5].y == v[2].y && v[0].v == v[1].v && v[0].u == v[2].u &&
-           v[5].u == v[1].u && v[5].v == v[2].v && v[1].x > v[0].x && v[2].y > v[0].y &&
-           v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse && v[0].diffuse == v[5].diffuse &&
-           v[0].z == v[5].z && v[0].rhw == v[5].rhw && v[0].z == v[1].z && v[0].z == v[2].z &&
-           v[0].rhw == v[1].rhw && v[0].rhw == v[2].rhw;
+    return same(v[2], v[3]) && same(v[1], v[4]) && v[0].y == v[1].y && v[0].x == v[2].x && v[5].x == v[1].x &&
+        v[5].y == v[2].y && v[0].v == v[1].v && v[0].u == v[2].u && v[5].u == v[1].u && v[5].v == v[2].v &&
+        v[1].x > v[0].x && v[2].y > v[0].y && v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse &&
+        v[0].diffuse == v[5].diffuse && v[0].z == v[5].z && v[0].rhw == v[5].rhw && v[0].z == v[1].z &&
+        v[0].z == v[2].z && v[0].rhw == v[1].rhw && v[0].rhw == v[2].rhw;
 }
 
 namespace {
@@ -26,13 +25,12 @@ namespace {
 // only such quads are cut.
 bool Candidate(const TexelOpacity& map, const SpriteVertexView* q) {
     return (q[5].x - q[0].x) * (q[5].y - q[0].y) >= kLargeQuad && AxisQuad(q) &&
-           !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
+        !(OpaqueTriangle(map, q) && OpaqueTriangle(map, q + 3));
 }
 
 // What the cell [x0, x1] x [y0, y1] of quad q shows. Opaque cells need
 // opaque vertices; clear ones take any.
-QuadPiece::Kind CellKind(const TexelOpacity& map, const SpriteVertexView* q, float x0, float x1, float y0,
-                         float y1) {
+QuadPiece::Kind CellKind(const TexelOpacity& map, const SpriteVertexView* q, float x0, float x1, float y0, float y1) {
     const float w = q[5].x - q[0].x, h = q[5].y - q[0].y;
     const float u0 = q[0].u + (x0 - q[0].x) / w * (q[5].u - q[0].u);
     const float u1 = q[0].u + (x1 - q[0].x) / w * (q[5].u - q[0].u);

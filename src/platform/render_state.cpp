@@ -6,40 +6,40 @@ namespace gfx {
 
 DWORD DefaultRenderState(D3DRENDERSTATETYPE state) {
     switch (state) {
-    case D3DRS_ZENABLE: return D3DZB_TRUE;
-    case D3DRS_FILLMODE: return 3;  // D3DFILL_SOLID
-    case D3DRS_SHADEMODE: return D3DSHADE_GOURAUD;
-    case D3DRS_ZWRITEENABLE: return 1;
-    case D3DRS_SRCBLEND: return D3DBLEND_ONE;
-    case D3DRS_DESTBLEND: return D3DBLEND_ZERO;
-    case D3DRS_CULLMODE: return D3DCULL_CCW;
-    case D3DRS_ZFUNC: return D3DCMP_LESSEQUAL;
-    case D3DRS_ALPHAFUNC: return D3DCMP_ALWAYS;
-    case D3DRS_LIGHTING: return 1;
-    case D3DRS_CLIPPING: return 1;
-    case D3DRS_COLORVERTEX: return 1;
-    case D3DRS_DIFFUSEMATERIALSOURCE: return D3DMCS_COLOR1;
-    case D3DRS_SPECULARMATERIALSOURCE: return D3DMCS_COLOR2;
-    case D3DRS_AMBIENTMATERIALSOURCE: return D3DMCS_MATERIAL;
-    case D3DRS_EMISSIVEMATERIALSOURCE: return D3DMCS_MATERIAL;
-    default: return 0;
+        case D3DRS_ZENABLE: return D3DZB_TRUE;
+        case D3DRS_FILLMODE: return 3;  // D3DFILL_SOLID
+        case D3DRS_SHADEMODE: return D3DSHADE_GOURAUD;
+        case D3DRS_ZWRITEENABLE: return 1;
+        case D3DRS_SRCBLEND: return D3DBLEND_ONE;
+        case D3DRS_DESTBLEND: return D3DBLEND_ZERO;
+        case D3DRS_CULLMODE: return D3DCULL_CCW;
+        case D3DRS_ZFUNC: return D3DCMP_LESSEQUAL;
+        case D3DRS_ALPHAFUNC: return D3DCMP_ALWAYS;
+        case D3DRS_LIGHTING: return 1;
+        case D3DRS_CLIPPING: return 1;
+        case D3DRS_COLORVERTEX: return 1;
+        case D3DRS_DIFFUSEMATERIALSOURCE: return D3DMCS_COLOR1;
+        case D3DRS_SPECULARMATERIALSOURCE: return D3DMCS_COLOR2;
+        case D3DRS_AMBIENTMATERIALSOURCE: return D3DMCS_MATERIAL;
+        case D3DRS_EMISSIVEMATERIALSOURCE: return D3DMCS_MATERIAL;
+        default: return 0;
     }
 }
 
 DWORD DefaultTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
     switch (type) {
-    case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    case D3DTSS_COLORARG1: return D3DTA_TEXTURE;
-    case D3DTSS_COLORARG2: return D3DTA_CURRENT;
-    case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    case D3DTSS_ALPHAARG1: return stage == 0 ? D3DTA_DIFFUSE : D3DTA_TEXTURE;
-    case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
-    case D3DTSS_ADDRESSU:
-    case D3DTSS_ADDRESSV: return 1;  // D3DTADDRESS_WRAP
-    case D3DTSS_MAGFILTER:
-    case D3DTSS_MINFILTER: return D3DTEXF_POINT;
-    case D3DTSS_MIPFILTER: return D3DTEXF_NONE;
-    case D3DTSS_TEXCOORDINDEX: return stage;
+        case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        case D3DTSS_COLORARG1: return D3DTA_TEXTURE;
+        case D3DTSS_COLORARG2: return D3DTA_CURRENT;
+        case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        case D3DTSS_ALPHAARG1: return stage == 0 ? D3DTA_DIFFUSE : D3DTA_TEXTURE;
+        case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
+        case D3DTSS_ADDRESSU:
+        case D3DTSS_ADDRESSV: return 1;  // D3DTADDRESS_WRAP
+        case D3DTSS_MAGFILTER:
+        case D3DTSS_MINFILTER: return D3DTEXF_POINT;
+        case D3DTSS_MIPFILTER: return D3DTEXF_NONE;
+        case D3DTSS_TEXCOORDINDEX: return stage;
     }
     return 0;
 }
@@ -141,9 +141,9 @@ StateChange RenderState::SetTexture(DWORD stage, Texture* texture) {
 StateChange RenderState::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
     if (matrix == nullptr) return kRefused;
     switch (type) {
-    case D3DTS_WORLD: world_ = *matrix; return kMoved;
-    case D3DTS_VIEW: view_ = *matrix; return kMoved;
-    case D3DTS_PROJECTION: projection_ = *matrix; return kMoved;
+        case D3DTS_WORLD: world_ = *matrix; return kMoved;
+        case D3DTS_VIEW: view_ = *matrix; return kMoved;
+        case D3DTS_PROJECTION: projection_ = *matrix; return kMoved;
     }
     return kRefused;
 }
@@ -151,9 +151,9 @@ StateChange RenderState::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRI
 HRESULT RenderState::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) const {
     if (matrix == nullptr) return D3DERR_INVALIDCALL;
     switch (type) {
-    case D3DTS_WORLD: *matrix = world_; return S_OK;
-    case D3DTS_VIEW: *matrix = view_; return S_OK;
-    case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
+        case D3DTS_WORLD: *matrix = world_; return S_OK;
+        case D3DTS_VIEW: *matrix = view_; return S_OK;
+        case D3DTS_PROJECTION: *matrix = projection_; return S_OK;
     }
     return D3DERR_INVALIDCALL;
 }
@@ -233,8 +233,8 @@ std::uint32_t RenderState::CheckDraw(D3DPRIMITIVETYPE type, UINT startVertex, UI
     return end > stream_->Length() ? 0 : count;
 }
 
-std::uint32_t RenderState::CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                            UINT startIndex, UINT primitiveCount) const {
+std::uint32_t RenderState::CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                            UINT primitiveCount) const {
     const std::uint32_t count = PrimitiveVertexCount(type, primitiveCount);
     if (!inScene_ || count == 0 || fvf_ == 0 || stream_ == nullptr || stride_ == 0) return 0;
     if (indices_ == nullptr || stream_->Locked() || indices_->Locked()) return 0;
@@ -244,7 +244,8 @@ std::uint32_t RenderState::CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex
     const std::uint64_t first = static_cast<std::uint64_t>(minIndex) + baseVertex_;
     const std::uint64_t last = first + numVertices;  // one past
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t v = static_cast<std::uint64_t>(IndexAt(indices_->Contents(), indices_->Format(), startIndex + i)) + baseVertex_;
+        const std::uint64_t v =
+            static_cast<std::uint64_t>(IndexAt(indices_->Contents(), indices_->Format(), startIndex + i)) + baseVertex_;
         if (v >= vertexCapacity || v < first || v >= last) return 0;
     }
     return count;

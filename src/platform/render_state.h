@@ -35,12 +35,12 @@ DWORD DefaultTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
 
 // Which part of the state a call changed (what a device may have to send on).
 enum class StateKind {
-    RenderState,   // which: the D3DRENDERSTATETYPE
-    StageState,    // stage, which: the D3DTEXTURESTAGESTATETYPE
-    Texture,       // stage
-    Transform,     // which: the D3DTRANSFORMSTATETYPE
+    RenderState,  // which: the D3DRENDERSTATETYPE
+    StageState,   // stage, which: the D3DTEXTURESTAGESTATETYPE
+    Texture,      // stage
+    Transform,    // which: the D3DTRANSFORMSTATETYPE
     Material,
-    Light,         // which: the light's index (set or switched on or off)
+    Light,  // which: the light's index (set or switched on or off)
     Stream,
     Indices,
     VertexFormat,
@@ -88,8 +88,8 @@ public:
     // call declares). The vertices (or indices) the draw reads; 0 when the
     // draw is refused.
     std::uint32_t CheckDraw(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) const;
-    std::uint32_t CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                   UINT startIndex, UINT primitiveCount) const;
+    std::uint32_t CheckIndexedDraw(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                   UINT primitiveCount) const;
 
     // --- the state as it stands --------------------------------------------
     DWORD renderState(D3DRENDERSTATETYPE state) const { return renderStates_[state]; }

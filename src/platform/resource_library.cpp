@@ -127,9 +127,7 @@ std::uint32_t MemoryResourceLibrary::SizeofResource(LibraryModule* module, Resou
         static_cast<MemoryModule*>(module)->byIndex[static_cast<std::size_t>(res.index)]->size());
 }
 
-bool MemoryResourceLibrary::LoadResource(LibraryModule* module, ResourceHandle res) {
-    return module && res;
-}
+bool MemoryResourceLibrary::LoadResource(LibraryModule* module, ResourceHandle res) { return module && res; }
 
 const std::uint8_t* MemoryResourceLibrary::LockResource(LibraryModule* module, ResourceHandle res) {
     if (!module || !res) return nullptr;

@@ -73,8 +73,8 @@ class MemoryResourceLibrary final : public ResourceLibrary {
 public:
     std::map<std::string, std::vector<std::uint8_t>> blocks;
     bool failOpen = false;
-    int openCount = 0;   // libraries currently open
-    int loadCalls = 0;   // LoadLibrary calls so far
+    int openCount = 0;  // libraries currently open
+    int loadCalls = 0;  // LoadLibrary calls so far
 
     LibraryModule* LoadLibrary(const char* fileName) override;
     ResourceHandle FindResource(LibraryModule* module, const char* name) override;

@@ -25,8 +25,8 @@ bool WriteRows(std::FILE* file, const std::uint8_t* rgba, std::uint32_t width, s
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint8_t* src = rgba + static_cast<std::size_t>(y) * width * 4;
@@ -44,8 +44,7 @@ bool WriteRows(std::FILE* file, const std::uint8_t* rgba, std::uint32_t width, s
 
 }  // namespace
 
-bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t width,
-              std::uint32_t height) {
+bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t width, std::uint32_t height) {
     // PNG allows 2^31 - 1; far less is plenty for a screen.
     if (rgba == nullptr || width == 0 || height == 0 || width > 16384 || height > 16384 || path.empty()) {
         return false;

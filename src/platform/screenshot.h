@@ -9,7 +9,6 @@ namespace platform {
 // PNG (the alpha of a presented frame means nothing). False when the
 // arguments are unusable or the file cannot be written; no partial file
 // is left behind.
-bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t width,
-              std::uint32_t height);
+bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t width, std::uint32_t height);
 
 }  // namespace platform

@@ -14,9 +14,14 @@ namespace platform {
 std::vector<std::string> Services::Missing() const {
     std::vector<std::string> missing;
     const std::pair<const void*, const char*> seams[] = {
-        {shell, "shell"},         {input, "input"},       {sound, "sound library"},
-        {resources, "resources"}, {settings, "settings store"}, {desktop, "desktop"},
-        {system, "system information"}, {clock, "clock"},
+        {shell, "shell"},
+        {input, "input"},
+        {sound, "sound library"},
+        {resources, "resources"},
+        {settings, "settings store"},
+        {desktop, "desktop"},
+        {system, "system information"},
+        {clock, "clock"},
     };
     for (const auto& [seam, name] : seams)
         if (!seam) missing.emplace_back(name);

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace gfx { class Device; }
+namespace gfx {
+class Device;
+}
 
 namespace platform {
 

@@ -13,8 +13,7 @@ SettingsStore::Disposition MemorySettingsStore::CreateKey(const std::string& key
     return inserted ? Disposition::CreatedNew : Disposition::OpenedExisting;
 }
 
-std::optional<std::uint32_t> MemorySettingsStore::QueryValue(const std::string& key,
-                                                             const std::string& name) {
+std::optional<std::uint32_t> MemorySettingsStore::QueryValue(const std::string& key, const std::string& name) {
     auto k = keys.find(key);
     if (k == keys.end()) return std::nullopt;
     auto v = k->second.find(name);
@@ -22,8 +21,7 @@ std::optional<std::uint32_t> MemorySettingsStore::QueryValue(const std::string& 
     return v->second;
 }
 
-bool MemorySettingsStore::SetValue(const std::string& key, const std::string& name,
-                                   std::uint32_t value) {
+bool MemorySettingsStore::SetValue(const std::string& key, const std::string& name, std::uint32_t value) {
     keys[key][name] = value;
     texts[key].erase(name);
     return true;
@@ -73,8 +71,9 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
     return static_cast<std::uint32_t>(v);
 }
 
-constexpr char kFileHeader[] = "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers, or SDL key\n"
-                             "# and controller button names (KeyFire=Left Ctrl,Z).\n";
+constexpr char kFileHeader[] =
+    "# Duskwhirl 2 settings. Values are unsigned 32-bit decimal numbers, or SDL key\n"
+    "# and controller button names (KeyFire=Left Ctrl,Z).\n";
 
 }  // namespace
 
@@ -147,9 +146,7 @@ void IniDocument::Reparse() {
     }
 }
 
-bool IniDocument::HasSection(const std::string& key) const {
-    return !key.empty() && values_.count(key) != 0;
-}
+bool IniDocument::HasSection(const std::string& key) const { return !key.empty() && values_.count(key) != 0; }
 
 const IniDocument::Values* IniDocument::Section(const std::string& key) const {
     auto it = values_.find(key);
@@ -159,8 +156,7 @@ const IniDocument::Values* IniDocument::Section(const std::string& key) const {
 bool IniDocument::AdoptLoose(const std::string& key) {
     if (key.empty() || HasSection(key) || firstLoose_ == kNoLine) return false;
     const bool cr = EndsWithCr(lines_[firstLoose_]);
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(firstLoose_),
-                  "[" + key + "]" + (cr ? "\r" : ""));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(firstLoose_), "[" + key + "]" + (cr ? "\r" : ""));
     finalNewline_ = true;
     Reparse();
     return true;
@@ -251,16 +247,15 @@ bool IniSettingsStore::Load() {
     loaded_ = true;
     std::string text;
     switch (ReadStoredFile(path_, text, kMaxFileBytes)) {
-    case ReadResult::Read: break;
-    case ReadResult::Missing:
-        doc_ = IniDocument(kFileHeader);
-        usable_ = true;
-        return true;
-    case ReadResult::NotRegular:
-        return Refuse("is not a regular file: the settings are neither read nor written");
-    case ReadResult::TooLarge:
-        return Refuse("is larger than " + SizeLimit() + ": the defaults are used and the file is left as it is");
-    case ReadResult::Failed: return Refuse("cannot be read: the settings are neither read nor written");
+        case ReadResult::Read: break;
+        case ReadResult::Missing:
+            doc_ = IniDocument(kFileHeader);
+            usable_ = true;
+            return true;
+        case ReadResult::NotRegular: return Refuse("is not a regular file: the settings are neither read nor written");
+        case ReadResult::TooLarge:
+            return Refuse("is larger than " + SizeLimit() + ": the defaults are used and the file is left as it is");
+        case ReadResult::Failed: return Refuse("cannot be read: the settings are neither read nor written");
     }
     doc_ = IniDocument(text);
     usable_ = true;
@@ -277,16 +272,16 @@ bool IniSettingsStore::Update(const std::function<void(IniDocument&)>& change) {
         return true;
     });
     switch (r) {
-    case StoreResult::Written:
-    case StoreResult::Unchanged:
-        // Memory follows the file, with what other copies saved meanwhile.
-        doc_ = merged;
-        return true;
-    case StoreResult::NotRegular: return Refuse("is not a regular file: the settings are not written");
-    case StoreResult::TooLarge: return Refuse("has grown larger than " + SizeLimit() + ": the settings are not written");
-    case StoreResult::Locked:
-        return Refuse("is kept locked by another program: the settings are not written");
-    default: return false;
+        case StoreResult::Written:
+        case StoreResult::Unchanged:
+            // Memory follows the file, with what other copies saved meanwhile.
+            doc_ = merged;
+            return true;
+        case StoreResult::NotRegular: return Refuse("is not a regular file: the settings are not written");
+        case StoreResult::TooLarge:
+            return Refuse("has grown larger than " + SizeLimit() + ": the settings are not written");
+        case StoreResult::Locked: return Refuse("is kept locked by another program: the settings are not written");
+        default: return false;
     }
 }
 
@@ -302,8 +297,7 @@ SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
     return made ? Disposition::CreatedNew : Disposition::Failed;
 }
 
-std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key,
-                                                          const std::string& name) {
+std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key, const std::string& name) {
     if (!Load()) return std::nullopt;
     const Values* values = doc_.Section(key);
     if (!values) return std::nullopt;
@@ -312,8 +306,7 @@ std::optional<std::uint32_t> IniSettingsStore::QueryValue(const std::string& key
     return v->second;
 }
 
-bool IniSettingsStore::SetValue(const std::string& key, const std::string& name,
-                                std::uint32_t value) {
+bool IniSettingsStore::SetValue(const std::string& key, const std::string& name, std::uint32_t value) {
     return SetValues(key, Values{{name, value}});
 }
 

@@ -20,11 +20,9 @@ public:
     // RegCreateKeyEx: opens the key, creating it when missing.
     virtual Disposition CreateKey(const std::string& key) = 0;
     // RegQueryValueEx of a 32-bit value; nullopt when absent or not a number.
-    virtual std::optional<std::uint32_t> QueryValue(const std::string& key,
-                                                    const std::string& name) = 0;
+    virtual std::optional<std::uint32_t> QueryValue(const std::string& key, const std::string& name) = 0;
     // RegSetValueEx of a 32-bit value; false when it could not be stored.
-    virtual bool SetValue(const std::string& key, const std::string& name,
-                          std::uint32_t value) = 0;
+    virtual bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) = 0;
     // The text of a value as the file holds it (a number too); nullopt
     // when absent. The key names of the controls are texts.
     virtual std::optional<std::string> QueryText(const std::string& key, const std::string& name);
@@ -40,8 +38,7 @@ public:
 class MemorySettingsStore final : public SettingsStore {
 public:
     Disposition CreateKey(const std::string& key) override;
-    std::optional<std::uint32_t> QueryValue(const std::string& key,
-                                            const std::string& name) override;
+    std::optional<std::uint32_t> QueryValue(const std::string& key, const std::string& name) override;
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
     std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
     bool SetText(const std::string& key, const std::string& name, const std::string& text) override;
@@ -112,8 +109,7 @@ public:
 
     explicit IniSettingsStore(std::string path) : path_(std::move(path)) {}
     Disposition CreateKey(const std::string& key) override;
-    std::optional<std::uint32_t> QueryValue(const std::string& key,
-                                            const std::string& name) override;
+    std::optional<std::uint32_t> QueryValue(const std::string& key, const std::string& name) override;
     bool SetValue(const std::string& key, const std::string& name, std::uint32_t value) override;
     std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
     bool SetText(const std::string& key, const std::string& name, const std::string& text) override;

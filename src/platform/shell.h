@@ -43,8 +43,8 @@ struct WindowConfig {
 // Why the graphics device could not be made.
 enum class DeviceError {
     None,
-    NoDisplay,        // no window system at all
-    NoDirect3D,       // no graphics API of the required version
+    NoDisplay,   // no window system at all
+    NoDirect3D,  // no graphics API of the required version
     NoCompatibleDevice,
     CannotRenderWindowed,
     OutOfMemory,

@@ -2,8 +2,7 @@
 
 namespace platform {
 
-NullShell::NullShell(gfx::Device* device, int width, int height)
-    : device_(device), width_(width), height_(height) {}
+NullShell::NullShell(gfx::Device* device, int width, int height) : device_(device), width_(width), height_(height) {}
 
 bool NullShell::CreateMainWindow(const WindowConfig& config, DeviceError& error) {
     error = DeviceError::None;

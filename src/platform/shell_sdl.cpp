@@ -43,8 +43,7 @@ public:
         title_ = config.title;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es_ ? 0 : 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
-                            es_ ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, es_ ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         // No depth in the window: the device keeps depth off screen for the
         // rare frame that tests it, and flat frames stay cheap to fill.
@@ -62,8 +61,8 @@ public:
             width = std::min(width, usable.w);
             height = std::min(height, usable.h);
         }
-        window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                   SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+        window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                   height, flags);
         if (!window_) {
             std::fprintf(stderr, "duskwhirl: cannot open an %s window (%s)\n", ApiName(), SDL_GetError());
             error = DeviceError::NoDirect3D;
@@ -101,8 +100,7 @@ public:
         auto swap = [this] { SDL_GL_SwapWindow(window_); };
         auto device = std::make_unique<gfx::GlDevice>(size, swap);
         if (!device->valid()) {
-            std::fprintf(stderr, "duskwhirl: the OpenGL device cannot start (%s)\n",
-                         device->error().c_str());
+            std::fprintf(stderr, "duskwhirl: the OpenGL device cannot start (%s)\n", device->error().c_str());
             error = DeviceError::NoDirect3D;
             return nullptr;
         }
@@ -157,9 +155,7 @@ public:
 
     void PostClose() override { pending_.push_back(ShellEvent{ShellEventType::Close, 0, 0}); }
 
-    bool IsFullscreen() const override {
-        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
-    }
+    bool IsFullscreen() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0; }
 
     bool SetFullscreen(bool fullscreen) override {
         if (!window_) return false;
@@ -177,9 +173,7 @@ public:
         if (context_) SDL_GL_SetSwapInterval(on ? 1 : 0);
     }
 
-    bool HasFocus() const override {
-        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    }
+    bool HasFocus() const override { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
     void DrawableSize(int& width, int& height) const override {
         width = height = 0;
@@ -228,8 +222,8 @@ public:
     void SetWindowIcon(const std::uint8_t* rgba, int width, int height) override {
         if (!window_ || !rgba || width <= 0 || height <= 0) return;
         // RGBA in byte order, whatever the machine's.
-        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
-            const_cast<std::uint8_t*>(rgba), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(rgba), width, height, 32,
+                                                               width * 4, SDL_PIXELFORMAT_RGBA32);
         if (!icon) return;
         SDL_SetWindowIcon(window_, icon);
         SDL_FreeSurface(icon);
@@ -287,49 +281,44 @@ private:
         }
     }
 
-    void Push(ShellEventType type, int w = 0, int h = 0) {
-        pending_.push_back(ShellEvent{type, w, h});
-    }
+    void Push(ShellEventType type, int w = 0, int h = 0) { pending_.push_back(ShellEvent{type, w, h}); }
 
     void Translate(const SDL_Event& e) {
         switch (e.type) {
-        case SDL_QUIT:
-            Push(ShellEventType::Close);
-            break;
-        case SDL_WINDOWEVENT:
-            switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: Push(ShellEventType::Close); break;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: Push(ShellEventType::Activate); break;
-            case SDL_WINDOWEVENT_FOCUS_LOST: Push(ShellEventType::Deactivate); break;
-            case SDL_WINDOWEVENT_MINIMIZED:
-            case SDL_WINDOWEVENT_HIDDEN: Push(ShellEventType::Minimised); break;
-            case SDL_WINDOWEVENT_RESTORED:
-            case SDL_WINDOWEVENT_SHOWN: Push(ShellEventType::Restored); break;
-            case SDL_WINDOWEVENT_EXPOSED: Push(ShellEventType::Expose); break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED: {
-                AskRealSize();
-                int w = 0, h = 0;
-                DrawableSize(w, h);
-                Push(ShellEventType::Resized, w, h);
+            case SDL_QUIT: Push(ShellEventType::Close); break;
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE: Push(ShellEventType::Close); break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED: Push(ShellEventType::Activate); break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST: Push(ShellEventType::Deactivate); break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                    case SDL_WINDOWEVENT_HIDDEN: Push(ShellEventType::Minimised); break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                    case SDL_WINDOWEVENT_SHOWN: Push(ShellEventType::Restored); break;
+                    case SDL_WINDOWEVENT_EXPOSED: Push(ShellEventType::Expose); break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                        AskRealSize();
+                        int w = 0, h = 0;
+                        DrawableSize(w, h);
+                        Push(ShellEventType::Resized, w, h);
+                        break;
+                    }
+                    default: break;
+                }
                 break;
-            }
+            case SDL_KEYDOWN:
+                if (e.key.repeat) break;
+                if ((e.key.keysym.scancode == SDL_SCANCODE_RETURN || e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+                    (e.key.keysym.mod & KMOD_ALT)) {
+                    Push(ShellEventType::ToggleFullscreen);
+                } else if (e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_CTRL)) {
+                    Push(ShellEventType::StopSoundMinimise);
+                } else if (e.key.keysym.scancode == SDL_SCANCODE_F12 ||
+                           e.key.keysym.scancode == SDL_SCANCODE_PRINTSCREEN) {
+                    Push(ShellEventType::Screenshot);
+                }
+                break;
             default: break;
-            }
-            break;
-        case SDL_KEYDOWN:
-            if (e.key.repeat) break;
-            if ((e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
-                 e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
-                (e.key.keysym.mod & KMOD_ALT)) {
-                Push(ShellEventType::ToggleFullscreen);
-            } else if (e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_CTRL)) {
-                Push(ShellEventType::StopSoundMinimise);
-            } else if (e.key.keysym.scancode == SDL_SCANCODE_F12 ||
-                       e.key.keysym.scancode == SDL_SCANCODE_PRINTSCREEN) {
-                Push(ShellEventType::Screenshot);
-            }
-            break;
-        default: break;
         }
     }
 

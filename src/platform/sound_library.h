@@ -15,16 +15,14 @@ public:
     virtual std::uint8_t IMXInit(int flags, int rate, int reserved, std::uint32_t mask) = 0;
     virtual void IMXStart() = 0;
     // The library copies what it needs: the bytes go away after the call.
-    virtual std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size,
-                                       int a, int b) = 0;
+    virtual std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size, int a, int b) = 0;
     virtual void IMXSetGlobalVolumes(int music, int sound, int stream) = 0;
     virtual std::int32_t IMXSamplePlay(std::int32_t sample, int volume, int a, int b, int c) = 0;
     virtual void IMXChannelStop(std::int32_t channel) = 0;
     virtual void IMXSampleUnload(std::int32_t sample) = 0;
     // The bytes stay valid while the stream is open; the library may read
     // them while it plays.
-    virtual std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset,
-                                           std::uint32_t size, int a) = 0;
+    virtual std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset, std::uint32_t size, int a) = 0;
     virtual void IMXStreamPlay(std::int32_t stream, int loop) = 0;
     virtual void IMXStreamClose(std::int32_t stream) = 0;
     virtual void IMXStop() = 0;
@@ -39,14 +37,12 @@ public:
     ~MixerSoundLibrary() override;
     std::uint8_t IMXInit(int flags, int rate, int reserved, std::uint32_t mask) override;
     void IMXStart() override;
-    std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size, int a,
-                               int b) override;
+    std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size, int a, int b) override;
     void IMXSetGlobalVolumes(int music, int sound, int stream) override;
     std::int32_t IMXSamplePlay(std::int32_t sample, int volume, int a, int b, int c) override;
     void IMXChannelStop(std::int32_t channel) override;
     void IMXSampleUnload(std::int32_t sample) override;
-    std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset, std::uint32_t size,
-                                   int a) override;
+    std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset, std::uint32_t size, int a) override;
     void IMXStreamPlay(std::int32_t stream, int loop) override;
     void IMXStreamClose(std::int32_t stream) override;
     void IMXStop() override;
@@ -80,14 +76,12 @@ public:
 
     std::uint8_t IMXInit(int flags, int rate, int reserved, std::uint32_t mask) override;
     void IMXStart() override;
-    std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size, int a,
-                               int b) override;
+    std::int32_t IMXSampleLoad(int mode, const void* bytes, int offset, std::uint32_t size, int a, int b) override;
     void IMXSetGlobalVolumes(int music, int sound, int stream) override;
     std::int32_t IMXSamplePlay(std::int32_t sample, int volume, int a, int b, int c) override;
     void IMXChannelStop(std::int32_t channel) override;
     void IMXSampleUnload(std::int32_t sample) override;
-    std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset, std::uint32_t size,
-                                   int a) override;
+    std::int32_t IMXStreamOpenFile(int mode, const void* bytes, int offset, std::uint32_t size, int a) override;
     void IMXStreamPlay(std::int32_t stream, int loop) override;
     void IMXStreamClose(std::int32_t stream) override;
     void IMXStop() override;

@@ -27,12 +27,10 @@ std::uint8_t RecordingSoundLibrary::IMXInit(int flags, int rate, int reserved, s
 }
 void RecordingSoundLibrary::IMXStart() { Note("IMXStart"); }
 
-std::int32_t RecordingSoundLibrary::IMXSampleLoad(int, const void* bytes, int, std::uint32_t size,
-                                                  int, int) {
+std::int32_t RecordingSoundLibrary::IMXSampleLoad(int, const void* bytes, int, std::uint32_t size, int, int) {
     // Like a real decoder: a WAV or OGG header is needed.
     const auto* b = static_cast<const unsigned char*>(bytes);
-    const bool looksLikeSound =
-        bytes && size >= 4 &&
+    const bool looksLikeSound = bytes && size >= 4 &&
         ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F' && b[3] == 'F') ||
          (b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S'));
     const std::int32_t h = looksLikeSound ? next_++ : 0;
@@ -52,15 +50,12 @@ std::int32_t RecordingSoundLibrary::IMXSamplePlay(std::int32_t sample, int volum
     Note(Join("IMXSamplePlay", {sample, volume, ch}));
     return ch;
 }
-void RecordingSoundLibrary::IMXChannelStop(std::int32_t channel) {
-    Note(Join("IMXChannelStop", {channel}));
-}
+void RecordingSoundLibrary::IMXChannelStop(std::int32_t channel) { Note(Join("IMXChannelStop", {channel})); }
 void RecordingSoundLibrary::IMXSampleUnload(std::int32_t sample) {
     if (sample) --liveSamples;
     Note(Join("IMXSampleUnload", {sample}));
 }
-std::int32_t RecordingSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int,
-                                                      std::uint32_t size, int) {
+std::int32_t RecordingSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int, std::uint32_t size, int) {
     const auto* b = static_cast<const unsigned char*>(bytes);
     const bool ogg = bytes && size >= 4 && b[0] == 'O' && b[1] == 'g' && b[2] == 'g' && b[3] == 'S';
     const std::int32_t h = ogg ? next_++ : 0;

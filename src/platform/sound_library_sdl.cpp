@@ -67,12 +67,10 @@ void MixerSoundLibrary::IMXStart() {
     if (open_) Mix_Resume(-1);
 }
 
-std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset,
-                                              std::uint32_t size, int, int) {
+std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset, std::uint32_t size, int, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
     if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
-    SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset,
-                                       static_cast<int>(size));
+    SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset, static_cast<int>(size));
     if (!rw) return 0;
     // Mix_LoadWAV_RW decodes into its own buffer, so the bytes may go. The
     // reader is closed here: SDL_mixer, asked to close it, leaves it open
@@ -84,8 +82,8 @@ std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset
         // but loading must still succeed harmlessly for well-formed data.
         if (open_) return 0;
         const auto* b = static_cast<const unsigned char*>(bytes) + offset;
-        const bool looksLikeSound = size >= 4 && ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F') ||
-                                                  (b[0] == 'O' && b[1] == 'g' && b[2] == 'g'));
+        const bool looksLikeSound =
+            size >= 4 && ((b[0] == 'R' && b[1] == 'I' && b[2] == 'F') || (b[0] == 'O' && b[1] == 'g' && b[2] == 'g'));
         if (!looksLikeSound) return 0;
     }
     const std::int32_t h = impl()->nextHandle++;
@@ -132,8 +130,7 @@ void MixerSoundLibrary::IMXSampleUnload(std::int32_t sample) {
     impl()->samples.erase(it);
 }
 
-std::int32_t MixerSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int offset,
-                                                  std::uint32_t size, int) {
+std::int32_t MixerSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int offset, std::uint32_t size, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
     if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
     Impl::Stream stream;

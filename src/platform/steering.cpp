@@ -11,8 +11,8 @@ namespace platform {
 namespace {
 
 constexpr float kDeadZone = 0.2f;
-constexpr float kCurve = 1.6f;          // a gentle start, full speed at the rim
-constexpr float kStickAsKey = 0.5f;     // a stick this far counts as an arrow key
+constexpr float kCurve = 1.6f;       // a gentle start, full speed at the rim
+constexpr float kStickAsKey = 0.5f;  // a stick this far counts as an arrow key
 constexpr float kTriggerDown = 0.5f;
 constexpr std::uint32_t kLongestStepMs = 100;
 
@@ -82,9 +82,8 @@ void SteeringInput::ReleaseDevices() {
 GamepadState SteeringInput::ReadPads() { return pads_ ? pads_->Read() : GamepadState{}; }
 
 bool GamepadState::Active() const {
-    return up || down || left || right || a || b || start || back || other ||
-           StickResponse(leftX) != 0.0f || StickResponse(leftY) != 0.0f || leftTrigger > kDeadZone ||
-           rightTrigger > kDeadZone;
+    return up || down || left || right || a || b || start || back || other || StickResponse(leftX) != 0.0f ||
+        StickResponse(leftY) != 0.0f || leftTrigger > kDeadZone || rightTrigger > kDeadZone;
 }
 
 std::uint32_t GamepadState::Buttons() const {

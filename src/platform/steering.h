@@ -15,9 +15,9 @@ namespace platform {
 
 // One moment of the gamepads, every connected pad merged.
 struct GamepadState {
-    int pads = 0;                          // connected controllers
-    float leftX = 0, leftY = 0;            // the left stick, -1..+1, down positive
-    float leftTrigger = 0, rightTrigger = 0;  // 0..1
+    int pads = 0;                                                // connected controllers
+    float leftX = 0, leftY = 0;                                  // the left stick, -1..+1, down positive
+    float leftTrigger = 0, rightTrigger = 0;                     // 0..1
     bool up = false, down = false, left = false, right = false;  // the D-pad
     bool a = false, b = false, start = false, back = false;
     // Every button held, bit n for SDL controller button n (the four above

@@ -152,8 +152,7 @@ namespace {
 
 // Writes `bytes` to a new temporary file beside `path` (its name in `temp`);
 // errno tells why when it could not be made.
-bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode,
-                    std::string& temp, bool& made) {
+bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode, std::string& temp, bool& made) {
     temp = path + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC | O_NOFOLLOW);
     made = fd >= 0;
@@ -229,9 +228,9 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
 namespace {
 
 bool SameFile(int fd, const std::string& path) {
-    struct stat a {}, b {};
-    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    struct stat a {
+    }, b{};
+    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Waits for the exclusive lock of `fd`, a few seconds at most.

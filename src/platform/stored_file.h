@@ -13,20 +13,16 @@ namespace platform {
 // What a path names, following symbolic links.
 enum class PathKind { Missing, Regular, Other };
 PathKind KindOfPath(const std::string& path);
-inline bool IsRegularFile(const std::string& path) {
-    return KindOfPath(path) == PathKind::Regular;
-}
+inline bool IsRegularFile(const std::string& path) { return KindOfPath(path) == PathKind::Regular; }
 
 // fopen() for the modes "rb", "wb" and "ab" that opens nothing but a regular
 // file (a FIFO, directory or device gives null with `*notRegular` set) and
 // never blocks in open(). "wb" truncates only once the file is known to be
 // regular.
-std::FILE* OpenRegularFile(const std::string& path, const char* mode,
-                           bool* notRegular = nullptr);
+std::FILE* OpenRegularFile(const std::string& path, const char* mode, bool* notRegular = nullptr);
 
 // Reads a whole regular file. Missing: false with `*exists` false.
-bool ReadRegularFile(const std::string& path, std::string& out, bool* exists = nullptr,
-                     bool* notRegular = nullptr);
+bool ReadRegularFile(const std::string& path, std::string& out, bool* exists = nullptr, bool* notRegular = nullptr);
 
 enum class ReadResult { Read, Missing, NotRegular, TooLarge, Failed };
 // Reads a whole regular file of at most `maxBytes` (a larger one is not read:
@@ -58,8 +54,7 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes);
 // included) is replaced, never followed or opened. With `temp` given the
 // rename is left to the caller: the written temporary file's name is put
 // there (Written) for a later rename or unlink.
-StoreResult ReplaceFile(const std::string& path, const std::string& bytes,
-                        std::string* temp = nullptr);
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes, std::string* temp = nullptr);
 
 // Read-modify-write under an advisory lock (flock) on the file itself, so
 // that two copies of the game saving at once each see the other's save:

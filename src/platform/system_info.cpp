@@ -47,11 +47,9 @@ std::uint32_t GetCpuSpeed() {
     const auto t0 = Clock::now();
     const std::uint64_t c0 = __rdtsc();
     auto t1 = t0;
-    while (std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count() < 300)
-        t1 = Clock::now();
+    while (std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count() < 300) t1 = Clock::now();
     const std::uint64_t c1 = __rdtsc();
-    const auto ms = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count());
+    const auto ms = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count());
     return static_cast<std::uint32_t>(c1 - c0) / (ms * 1000u);
 #else
     return 0;

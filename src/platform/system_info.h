@@ -6,8 +6,8 @@
 namespace platform {
 
 struct SystemFacts {
-    bool x86Compatible = false;        // processor family the game was built for
-    std::string processorName;         // "%s %d.%d.%d": vendor family.model.stepping
+    bool x86Compatible = false;  // processor family the game was built for
+    std::string processorName;   // "%s %d.%d.%d": vendor family.model.stepping
     std::uint32_t processorCount = 1;
     std::uint32_t activeProcessorMask = 1;
     bool fpuEmulated = false;
@@ -16,9 +16,9 @@ struct SystemFacts {
     std::uint32_t cpuMhz = 0;
     std::uint64_t totalMemoryBytes = 0;
     std::uint64_t freeMemoryBytes = 0;
-    std::string platformName;          // "Linux"
+    std::string platformName;  // "Linux"
     std::uint32_t osMajor = 0, osMinor = 0;
-    std::string videoCard;             // filled from the graphics device
+    std::string videoCard;  // filled from the graphics device
 };
 
 class SystemInfo {

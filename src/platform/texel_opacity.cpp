@@ -24,8 +24,7 @@ TexelOpacity::Table TexelOpacity::BuildTable(const std::vector<std::uint8_t>& br
     return table;
 }
 
-void TexelOpacity::Build(std::uint32_t width, std::uint32_t height, const std::uint32_t* argb,
-                         bool alphaIgnored) {
+void TexelOpacity::Build(std::uint32_t width, std::uint32_t height, const std::uint32_t* argb, bool alphaIgnored) {
     Clear();
     if (width == 0 || height == 0 || (argb == nullptr && !alphaIgnored)) return;
     width_ = width;

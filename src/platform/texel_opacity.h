@@ -67,9 +67,9 @@ bool OpaqueTriangle(const TexelOpacity& map, const SpriteVertexView* t);
 // folded into their blended neighbours, so a scatter of small opaque bits
 // does not cost extra draws.
 template <typename Emit>
-void SplitOpaqueRuns(const TexelOpacity& map, const SpriteVertexView* v, std::uint32_t triangles,
-                     std::uint32_t minRun, Emit&& emit) {
-    std::uint32_t start = 0;       // first triangle of the pending blended run
+void SplitOpaqueRuns(const TexelOpacity& map, const SpriteVertexView* v, std::uint32_t triangles, std::uint32_t minRun,
+                     Emit&& emit) {
+    std::uint32_t start = 0;  // first triangle of the pending blended run
     std::uint32_t t = 0;
     while (t < triangles) {
         if (!OpaqueTriangle(map, v + 3 * static_cast<std::size_t>(t))) {

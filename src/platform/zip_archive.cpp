@@ -84,8 +84,8 @@ bool ZipArchive::List() {
             Close();
             return false;
         }
-        constexpr zip_uint64_t kNeeded = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE |
-                                         ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+        constexpr zip_uint64_t kNeeded =
+            ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
         if ((st.valid & kNeeded) != kNeeded || !st.name) {
             Close();
             return false;
@@ -173,9 +173,8 @@ std::vector<std::uint8_t> WriteZipArchive(const std::vector<ZipFile>& files) {
             break;
         }
         const auto index = static_cast<zip_uint64_t>(at);
-        ok = zip_set_file_compression(z, index, f.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
-                                      0) == 0 &&
-             zip_file_set_mtime(z, index, mtime, 0) == 0;
+        ok = zip_set_file_compression(z, index, f.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) == 0 &&
+            zip_file_set_mtime(z, index, mtime, 0) == 0;
         if (!ok) break;
     }
     if (!ok || zip_close(z) != 0) {

@@ -23,7 +23,7 @@ public:
         std::uint32_t crc = 0;
         std::uint64_t compressedSize = 0;
         std::uint64_t size = 0;
-        std::uint64_t index = 0;   // libzip's index of the entry
+        std::uint64_t index = 0;  // libzip's index of the entry
     };
 
     ZipArchive() = default;

@@ -117,14 +117,11 @@ HRESULT RenderQueue::RestoreDeviceObjects() {
         const UINT bytes = kCapacity[b] * kElementSize[b];
         HRESULT hr;
         if (kIsIndexBuffer[b]) {
-            hr = device->CreateIndexBuffer(bytes, usage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                           &indexBuffers_[b]);
+            hr = device->CreateIndexBuffer(bytes, usage, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indexBuffers_[b]);
         } else {
-            static constexpr DWORD kFvf[BufferCount] = {gfx::kFvfMesh, 0, gfx::kFvfScreen,
-                                                        gfx::kFvfWorld, 0, gfx::kFvfShadow, 0,
-                                                        gfx::kFvfScreen2};
-            hr = device->CreateVertexBuffer(bytes, usage, kFvf[b], D3DPOOL_DEFAULT,
-                                            &vertexBuffers_[b]);
+            static constexpr DWORD kFvf[BufferCount] = {gfx::kFvfMesh,   0, gfx::kFvfScreen, gfx::kFvfWorld, 0,
+                                                        gfx::kFvfShadow, 0, gfx::kFvfScreen2};
+            hr = device->CreateVertexBuffer(bytes, usage, kFvf[b], D3DPOOL_DEFAULT, &vertexBuffers_[b]);
         }
         if (FAILED(hr)) {
             InvalidateDeviceObjects();
@@ -132,8 +129,8 @@ HRESULT RenderQueue::RestoreDeviceObjects() {
         }
     }
     D3DCAPS8 caps{};
-    secondStage_ = SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.MaxTextureBlendStages >= 2 &&
-                   caps.MaxSimultaneousTextures >= 2;
+    secondStage_ =
+        SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.MaxTextureBlendStages >= 2 && caps.MaxSimultaneousTextures >= 2;
     return S_OK;
 }
 
@@ -182,14 +179,13 @@ void RenderQueue::SortEntries() {
 bool RenderQueue::Compatible(const DrawEntry& a, const DrawEntry& b) const {
     // Blend factors count too: merging entries that blend differently would
     // draw all but the first with the wrong blend.
-    return a.noDepth == b.noDepth && a.screenSpace == b.screenSpace &&
-           a.alphaBlend == b.alphaBlend && CompareNames(a.texture, b.texture) == 0 &&
-           a.worldQuads == b.worldQuads && MaterialTag(a.material) == MaterialTag(b.material) &&
-           a.lightSet == b.lightSet && LightBits(a) == LightBits(b) &&
-           a.quadsPresorted == b.quadsPresorted && a.twoStage == b.twoStage &&
-           (!a.twoStage || CompareNames(a.underTexture, b.underTexture) == 0) &&
-           // Deliberate (docs/DECISIONS.md): blend factors decide batch compatibility.
-           (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
+    return a.noDepth == b.noDepth && a.screenSpace == b.screenSpace && a.alphaBlend == b.alphaBlend &&
+        CompareNames(a.texture, b.texture) == 0 && a.worldQuads == b.worldQuads &&
+        MaterialTag(a.material) == MaterialTag(b.material) && a.lightSet == b.lightSet &&
+        LightBits(a) == LightBits(b) && a.quadsPresorted == b.quadsPresorted && a.twoStage == b.twoStage &&
+        (!a.twoStage || CompareNames(a.underTexture, b.underTexture) == 0) &&
+        // Deliberate (docs/DECISIONS.md): blend factors decide batch compatibility.
+        (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
 }
 
 // --- the frame ----------------------------------------------------------------
@@ -220,11 +216,11 @@ void RenderQueue::BuildRuns() {
         const Batch templ = TemplateOf(entries_[order_[k]].entry);
         cursor_ = k;
         switch (templ.kind) {
-        case BatchKind::Mesh: BuildMeshRun(k, end, templ); break;
-        case BatchKind::Sprite:
-        case BatchKind::TwoStage: BuildSpriteRun(k, end, templ); break;
-        case BatchKind::Quad: BuildQuadRun(k, end, templ); break;
-        case BatchKind::Shadow: break;  // never an entry's kind
+            case BatchKind::Mesh: BuildMeshRun(k, end, templ); break;
+            case BatchKind::Sprite:
+            case BatchKind::TwoStage: BuildSpriteRun(k, end, templ); break;
+            case BatchKind::Quad: BuildQuadRun(k, end, templ); break;
+            case BatchKind::Shadow: break;  // never an entry's kind
         }
         k = end;
         cursor_ = k;
@@ -287,8 +283,7 @@ namespace {
 // The context's draw request filled as a screen entry; the caller adds what
 // is its own and submits it.
 DrawEntry& ScreenEntry(GameContext* ctx, const char* texture, const void* vertices, std::uint32_t triangles,
-                       float sortKey, std::uint32_t srcBlend, std::uint32_t destBlend, bool noDepth,
-                       bool alphaBlend) {
+                       float sortKey, std::uint32_t srcBlend, std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
     DrawEntry& e = ctx->drawRequest;
     e.screenSpace = 1;
     e.noDepth = noDepth ? 1 : 0;
@@ -305,19 +300,17 @@ DrawEntry& ScreenEntry(GameContext* ctx, const char* texture, const void* vertic
 
 }  // namespace
 
-void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend,
-                  std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
+void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices, std::uint32_t triangles,
+                  float sortKey, std::uint32_t srcBlend, std::uint32_t destBlend, bool noDepth, bool alphaBlend) {
     if (!ctx->renderQueue || triangles == 0) return;
     ctx->renderQueue->Submit(
         ScreenEntry(ctx, texture, vertices, triangles, sortKey, srcBlend, destBlend, noDepth, alphaBlend));
 }
 
-void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture,
-                    const ScreenVertex2* vertices, std::uint32_t triangles, float sortKey) {
+void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
+                    std::uint32_t triangles, float sortKey) {
     if (!ctx->renderQueue || triangles == 0) return;
-    DrawEntry& e = ScreenEntry(ctx, texture, vertices, triangles, sortKey, kBlendSource,
-                               kBlendOver, true, true);
+    DrawEntry& e = ScreenEntry(ctx, texture, vertices, triangles, sortKey, kBlendSource, kBlendOver, true, true);
     e.twoStage = 1;
     e.underTexture = underTexture;
     ctx->renderQueue->Submit(e);

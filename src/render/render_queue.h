@@ -65,9 +65,7 @@ public:
     std::uint32_t lastPassCount = 0;
 
     // Buffer kinds (indices into the buffer table).
-    enum Buffer : int {
-        MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, TwoStageVB, BufferCount
-    };
+    enum Buffer : int { MeshVB, MeshIB, SpriteVB, QuadVB, QuadIB, ShadowVB, ShadowIB, TwoStageVB, BufferCount };
 
     // What a batch draws, from which buffers.
     enum class BatchKind : std::uint8_t { Mesh, Sprite, Quad, Shadow, TwoStage };
@@ -121,8 +119,7 @@ private:
     void CloseBatch();
     // Makes room for the geometry (ending the pass when it does not fit);
     // false when it cannot fit even an empty pass.
-    bool Reserve(const Batch& templ, Buffer vb, std::uint32_t vertices, Buffer ib,
-                 std::uint32_t indices);
+    bool Reserve(const Batch& templ, Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32_t indices);
 
     void BuildMeshRun(std::size_t begin, std::size_t end, const Batch& templ);
     void BuildSpriteRun(std::size_t begin, std::size_t end, const Batch& templ);
@@ -154,8 +151,8 @@ private:
     std::vector<Node> entries_;
     std::vector<std::uint32_t> order_;  // sorted positions into entries_
     std::uint32_t serial_ = 0;
-    std::vector<Batch> batches_;        // of the current pass
-    std::vector<Sorted> scratch_;       // world quads of one run
+    std::vector<Batch> batches_;   // of the current pass
+    std::vector<Sorted> scratch_;  // world quads of one run
     D3DMATERIAL8 defaultMaterial_{};
     bool batchOpen_ = false;
     bool locked_ = false;
@@ -163,9 +160,9 @@ private:
     gfx::VertexBuffer* vertexBuffers_[BufferCount] = {};
     gfx::IndexBuffer* indexBuffers_[BufferCount] = {};
     std::uint8_t* mapped_[BufferCount] = {};
-    std::uint32_t used_[BufferCount] = {};     // elements written this pass
+    std::uint32_t used_[BufferCount] = {};       // elements written this pass
     std::uint32_t lockedCap_[BufferCount] = {};  // elements locked this pass
-    std::size_t cursor_ = 0;                   // sorted position being built
+    std::size_t cursor_ = 0;                     // sorted position being built
     bool shadowsDone_ = false;
 
     // What the device was last given during this flush.
@@ -194,13 +191,13 @@ inline constexpr std::uint32_t kBlendAdd = D3DBLEND_ONE;
 // Queues pre-transformed screen sprites: the entry every object submits.
 // By default alpha-blended (source alpha over inverse source alpha) and
 // drawn without depth test; an empty run submits nothing.
-void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices,
-                  std::uint32_t triangles, float sortKey, std::uint32_t srcBlend = kBlendSource,
-                  std::uint32_t destBlend = kBlendOver, bool noDepth = true, bool alphaBlend = true);
+void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* vertices, std::uint32_t triangles,
+                  float sortKey, std::uint32_t srcBlend = kBlendSource, std::uint32_t destBlend = kBlendOver,
+                  bool noDepth = true, bool alphaBlend = true);
 
 // Queues a two-stage screen entry (see DrawEntry::twoStage): drawn opaque,
 // without depth, sorted among the blended screen sprites by sortKey.
-void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture,
-                    const ScreenVertex2* vertices, std::uint32_t triangles, float sortKey);
+void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
+                    std::uint32_t triangles, float sortKey);
 
 }  // namespace dw

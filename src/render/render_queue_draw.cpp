@@ -126,8 +126,8 @@ HRESULT RenderQueue::DrawMeshBatch(const Batch& b, bool sameKind) {
     gfx::Device* device = context_->device;
     const bool ready0 = context_->lightSets[0].ready != 0;
     device->LightEnable(0, (b.lit && ready0) ? kOn : kOff);
-    const bool setReady = b.lightSet < static_cast<std::uint32_t>(kLightSets) &&
-                          context_->lightSets[b.lightSet].ready != 0;
+    const bool setReady =
+        b.lightSet < static_cast<std::uint32_t>(kLightSets) && context_->lightSets[b.lightSet].ready != 0;
     auto lightSet = [&](DWORD on) {
         if (!setReady) return;
         for (DWORD i = 0; i < 5; ++i) {
@@ -140,8 +140,8 @@ HRESULT RenderQueue::DrawMeshBatch(const Batch& b, bool sameKind) {
         device->SetIndices(indexBuffers_[MeshIB], 0);
     }
     UseVertexFormat(gfx::kFvfMesh);
-    const HRESULT hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount,
-                                                    b.firstIndex, b.indexCount / 3);
+    const HRESULT hr =
+        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount, b.firstIndex, b.indexCount / 3);
     lightSet(kOff);
     return hr;
 }
@@ -170,8 +170,8 @@ HRESULT RenderQueue::DrawIndexedBatch(const Batch& b, bool sameKind) {
         device->SetIndices(indexBuffers_[quad ? QuadIB : ShadowIB], 0);
     }
     UseVertexFormat(quad ? gfx::kFvfWorld : gfx::kFvfShadow);
-    return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount,
-                                        b.firstIndex, b.indexCount / 3);
+    return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount, b.firstIndex,
+                                        b.indexCount / 3);
 }
 
 void RenderQueue::DrawBatch(const Batch& b) {
@@ -183,11 +183,11 @@ void RenderQueue::DrawBatch(const Batch& b) {
     lastKind_ = b.kind;
     HRESULT hr = E_FAIL;
     switch (b.kind) {
-    case BatchKind::Mesh: hr = DrawMeshBatch(b, sameKind); break;
-    case BatchKind::Sprite:
-    case BatchKind::TwoStage: hr = DrawTriangleBatch(b, sameKind); break;
-    case BatchKind::Quad:
-    case BatchKind::Shadow: hr = DrawIndexedBatch(b, sameKind); break;
+        case BatchKind::Mesh: hr = DrawMeshBatch(b, sameKind); break;
+        case BatchKind::Sprite:
+        case BatchKind::TwoStage: hr = DrawTriangleBatch(b, sameKind); break;
+        case BatchKind::Quad:
+        case BatchKind::Shadow: hr = DrawIndexedBatch(b, sameKind); break;
     }
     if (SUCCEEDED(hr)) ++lastBatchCount;
     device->EndScene();

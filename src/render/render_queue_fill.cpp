@@ -30,25 +30,25 @@ constexpr std::uint32_t kQuadPattern[6] = {0, 1, 2, 2, 1, 3};
 
 void RenderQueue::CountEntry(const DrawEntry& e, std::uint64_t* need) const {
     switch (KindOf(e)) {
-    case BatchKind::Mesh:
-        if (e.mesh) {
-            need[MeshVB] += e.mesh->GetNumVertices();
-            need[MeshIB] += 3ull * e.mesh->GetNumFaces();
-        }
-        break;
-    case BatchKind::Sprite:
-        if (e.vertices) need[SpriteVB] += 3ull * e.primitiveCount;
-        break;
-    case BatchKind::TwoStage:
-        if (e.vertices) need[TwoStageVB] += 3ull * e.primitiveCount;
-        break;
-    case BatchKind::Quad:
-        if (e.vertices) {
-            need[QuadVB] += 2ull * (e.primitiveCount & ~1u);
-            need[QuadIB] += 3ull * (e.primitiveCount & ~1u);
-        }
-        break;
-    case BatchKind::Shadow: break;
+        case BatchKind::Mesh:
+            if (e.mesh) {
+                need[MeshVB] += e.mesh->GetNumVertices();
+                need[MeshIB] += 3ull * e.mesh->GetNumFaces();
+            }
+            break;
+        case BatchKind::Sprite:
+            if (e.vertices) need[SpriteVB] += 3ull * e.primitiveCount;
+            break;
+        case BatchKind::TwoStage:
+            if (e.vertices) need[TwoStageVB] += 3ull * e.primitiveCount;
+            break;
+        case BatchKind::Quad:
+            if (e.vertices) {
+                need[QuadVB] += 2ull * (e.primitiveCount & ~1u);
+                need[QuadIB] += 3ull * (e.primitiveCount & ~1u);
+            }
+            break;
+        case BatchKind::Shadow: break;
     }
 }
 
@@ -86,8 +86,8 @@ bool RenderQueue::BeginPass(Buffer vb, std::uint32_t vertices, Buffer ib, std::u
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(need[b], kCapacity[b]));
         if (count == 0) continue;
         HRESULT hr = kIsIndexBuffer[b]
-                         ? indexBuffers_[b]->Lock(0, count * kElementSize[b], &mapped_[b], D3DLOCK_DISCARD)
-                         : vertexBuffers_[b]->Lock(0, count * kElementSize[b], &mapped_[b], D3DLOCK_DISCARD);
+            ? indexBuffers_[b]->Lock(0, count * kElementSize[b], &mapped_[b], D3DLOCK_DISCARD)
+            : vertexBuffers_[b]->Lock(0, count * kElementSize[b], &mapped_[b], D3DLOCK_DISCARD);
         if (FAILED(hr) || mapped_[b] == nullptr) {
             mapped_[b] = nullptr;
             ok = false;
@@ -116,7 +116,8 @@ void RenderQueue::EndPass() {
 }
 
 bool RenderQueue::Fits(Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32_t indices) const {
-    if (vb != kNoBuffer && (mapped_[vb] == nullptr || used_[vb] + static_cast<std::uint64_t>(vertices) > lockedCap_[vb])) {
+    if (vb != kNoBuffer &&
+        (mapped_[vb] == nullptr || used_[vb] + static_cast<std::uint64_t>(vertices) > lockedCap_[vb])) {
         return false;
     }
     if (ib != kNoBuffer && indices > 0 &&
@@ -130,11 +131,11 @@ RenderQueue::Batch& RenderQueue::OpenBatch(const Batch& templ) {
     Batch& b = batches_.emplace_back(templ);
     Buffer vb = ShadowVB, ib = kNoBuffer;
     switch (templ.kind) {
-    case BatchKind::Mesh: vb = MeshVB, ib = MeshIB; break;
-    case BatchKind::Sprite: vb = SpriteVB; break;
-    case BatchKind::TwoStage: vb = TwoStageVB; break;
-    case BatchKind::Quad: vb = QuadVB, ib = QuadIB; break;
-    case BatchKind::Shadow: vb = ShadowVB, ib = ShadowIB; break;
+        case BatchKind::Mesh: vb = MeshVB, ib = MeshIB; break;
+        case BatchKind::Sprite: vb = SpriteVB; break;
+        case BatchKind::TwoStage: vb = TwoStageVB; break;
+        case BatchKind::Quad: vb = QuadVB, ib = QuadIB; break;
+        case BatchKind::Shadow: vb = ShadowVB, ib = ShadowIB; break;
     }
     b.firstVertex = used_[vb];
     b.vertexCount = 0;
@@ -153,8 +154,7 @@ void RenderQueue::CloseBatch() {
 // The frame may hold more geometry than the buffers: then the pass so far
 // is drawn and the buffers are filled again from the start, so nothing is
 // dropped and nothing is written past a buffer's end.
-bool RenderQueue::Reserve(const Batch& templ, Buffer vb, std::uint32_t vertices, Buffer ib,
-                          std::uint32_t indices) {
+bool RenderQueue::Reserve(const Batch& templ, Buffer vb, std::uint32_t vertices, Buffer ib, std::uint32_t indices) {
     if (vertices > kCapacity[vb] || (ib != kNoBuffer && indices > kCapacity[ib])) return false;
     if (Fits(vb, vertices, ib, indices)) return true;
     CloseBatch();
@@ -249,8 +249,7 @@ void RenderQueue::BuildQuadRun(std::size_t begin, std::size_t end, const Batch& 
         const std::uint32_t count = e.primitiveCount / 2;
         for (std::uint32_t q = 0; q < count; ++q) {
             const WorldQuad& quad = quads[q];
-            const float dx = quad.position[0] - eye.x, dy = quad.position[1] - eye.y,
-                        dz = quad.position[2] - eye.z;
+            const float dx = quad.position[0] - eye.x, dy = quad.position[1] - eye.y, dz = quad.position[2] - eye.z;
             scratch_.push_back({dx * dx + dy * dy + dz * dz, &quad});
         }
     }
@@ -290,8 +289,7 @@ void RenderQueue::AppendShadowQuad(const Batch& templ, const DrawEntry& e, float
         {x + e.shadowRight, y, z + e.shadowFar, 1.0f, 0.0f},
     };
     const std::uint32_t v = used_[ShadowVB];
-    std::memcpy(mapped_[ShadowVB] + static_cast<std::size_t>(v) * sizeof(ShadowVertex), corners,
-                sizeof corners);
+    std::memcpy(mapped_[ShadowVB] + static_cast<std::size_t>(v) * sizeof(ShadowVertex), corners, sizeof corners);
     for (int i = 0; i < 6; ++i) PutIndex(mapped_[ShadowIB], used_[ShadowIB] + i, v + kQuadPattern[i]);
     used_[ShadowVB] += 4;
     used_[ShadowIB] += 6;
@@ -347,8 +345,7 @@ void RenderQueue::BuildShadows() {
                 p = t;
             }
             const float lift = p.y - e.groundHeight;
-            return ShadowVertex{p.x - lift * e.shadowSlopeX, e.groundHeight,
-                                p.z - lift * e.shadowSlopeZ, v.u, v.v};
+            return ShadowVertex{p.x - lift * e.shadowSlopeX, e.groundHeight, p.z - lift * e.shadowSlopeZ, v.u, v.v};
         });
     }
     CloseBatch();

@@ -13,11 +13,10 @@ namespace dw {
 
 inline constexpr std::uint32_t kElementSize[RenderQueue::BufferCount] = {32, 2, 28, 24, 2, 20, 2, 36};
 inline constexpr std::uint32_t kCapacity[RenderQueue::BufferCount] = {
-    RenderQueue::kMeshVertices, RenderQueue::kMeshIndices, RenderQueue::kSpriteVertices,
-    RenderQueue::kQuadVertices, RenderQueue::kQuadIndices, RenderQueue::kShadowVertices,
+    RenderQueue::kMeshVertices,  RenderQueue::kMeshIndices,     RenderQueue::kSpriteVertices,
+    RenderQueue::kQuadVertices,  RenderQueue::kQuadIndices,     RenderQueue::kShadowVertices,
     RenderQueue::kShadowIndices, RenderQueue::kTwoStageVertices};
-inline constexpr bool kIsIndexBuffer[RenderQueue::BufferCount] = {false, true, false, false,
-                                                                  true,  false, true, false};
+inline constexpr bool kIsIndexBuffer[RenderQueue::BufferCount] = {false, true, false, false, true, false, true, false};
 inline constexpr RenderQueue::Buffer kNoBuffer = RenderQueue::BufferCount;
 inline constexpr DWORD kOn = 1, kOff = 0;
 

@@ -91,9 +91,8 @@ void SpriteEmitter::Spawn(std::uint32_t i) {
     const float hw = sw * width * 0.5f;
     const float hh = sw * height * 0.5f;
     ScreenVertex* b = BlockOf(i);
-    SetQuadPixels(b, p.x - hw, p.y - hh, 2 * hw, 2 * hh, texRect[0] + 0.001f,
-                  texRect[0] + texRect[2] - 0.001f, texRect[1] + 0.001f,
-                  texRect[1] + texRect[3] - 0.001f);
+    SetQuadPixels(b, p.x - hw, p.y - hh, 2 * hw, 2 * hh, texRect[0] + 0.001f, texRect[0] + texRect[2] - 0.001f,
+                  texRect[1] + 0.001f, texRect[1] + texRect[3] - 0.001f);
     for (int k = 0; k < 6; ++k) {
         b[k].diffuse = colour;
         b[k].z = b[k].rhw = position[2];
@@ -139,11 +138,10 @@ std::int32_t SpriteEmitter::FrameMove() {
     return 0;
 }
 
-void SpriteEmitter::StartEmitter(float w, float h, std::uint32_t c, std::uint32_t every,
-                                 std::uint32_t life, float s1, float s2, const char* tex,
-                                 std::uint32_t r1, std::uint32_t r2, std::uint32_t r3,
-                                 std::uint32_t r4, float uLeft, float vTop, float uWidth,
-                                 float vHeight, float x, float y, float z) {
+void SpriteEmitter::StartEmitter(float w, float h, std::uint32_t c, std::uint32_t every, std::uint32_t life, float s1,
+                                 float s2, const char* tex, std::uint32_t r1, std::uint32_t r2, std::uint32_t r3,
+                                 std::uint32_t r4, float uLeft, float vTop, float uWidth, float vHeight, float x,
+                                 float y, float z) {
     width = w;
     height = h;
     colour = c;
@@ -233,12 +231,18 @@ void SpriteEmitter::PlaceParticle(std::uint32_t i, float w, float h) {
     ScreenVertex* b = BlockOf(i);
     const float x0 = p.x - w * 0.5f, x1 = p.x + w * 0.5f;
     const float y0 = p.y - h * 0.5f, y1 = p.y + h * 0.5f;
-    b[0].x = x0; b[0].y = y0;
-    b[1].x = x1; b[1].y = y0;
-    b[2].x = x0; b[2].y = y1;
-    b[3].x = x0; b[3].y = y1;
-    b[4].x = x1; b[4].y = y0;
-    b[5].x = x1; b[5].y = y1;
+    b[0].x = x0;
+    b[0].y = y0;
+    b[1].x = x1;
+    b[1].y = y0;
+    b[2].x = x0;
+    b[2].y = y1;
+    b[3].x = x0;
+    b[3].y = y1;
+    b[4].x = x1;
+    b[4].y = y0;
+    b[5].x = x1;
+    b[5].y = y1;
 }
 
 void SpriteEmitter::ColourParticle(std::uint32_t i, std::uint32_t c) {

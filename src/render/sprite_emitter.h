@@ -46,11 +46,10 @@ public:
 
     // width, height: fractions of the screen width; interval and lifetime in
     // ms; x, y in normalised screen units (-1..+1), z written into the vertices.
-    void StartEmitter(float width, float height, std::uint32_t colour, std::uint32_t interval,
-                      std::uint32_t lifetime, float spare1, float spare2, const char* textureName,
-                      std::uint32_t render1, std::uint32_t render2, std::uint32_t render3,
-                      std::uint32_t render4, float uLeft, float vTop, float uWidth, float vHeight,
-                      float x, float y, float z);
+    void StartEmitter(float width, float height, std::uint32_t colour, std::uint32_t interval, std::uint32_t lifetime,
+                      float spare1, float spare2, const char* textureName, std::uint32_t render1, std::uint32_t render2,
+                      std::uint32_t render3, std::uint32_t render4, float uLeft, float vTop, float uWidth,
+                      float vHeight, float x, float y, float z);
     // Moves the emitter to (x, y) and lays particles evenly along the way.
     void EmitAlong(float x, float y, float z);
     void SetFadeColours(std::uint32_t startColour, std::uint32_t endColour);

@@ -26,27 +26,25 @@ const std::string kArchive = std::string(DW_BUILD_DIR) + "/gamedata.res";
 const std::string kRegions = std::string(DW_BUILD_DIR) + "/gamedata.regions";
 
 const std::vector<std::string> kTextures = {
-    "ShadowMap", "SymbolMap",  "SymbolMid",  "SymbolMin",  "BoardTex",  "ExploTex",  "FoneTex",
-    "MenuTex",   "ShotTex",    "StarWTex",   "BulletCTex", "Ship1Tex",  "Ship0Tex",  "Ship3Tex",
-    "GroundTex", "StationTex", "CannonTex",  "CtHeadTex",  "CtLongTex", "CtShortTex", "CtEngiTex",
-    "DlinniTex", "FastTex",    "JumperTex",  "KreiserTex", "TankerTex", "VertuhTex", "Help0Tex",
-    "Help5Tex",  "Help2Tex",   "Help3Tex",   "Help4Tex",   "Help6Tex",  "Help7Tex",  "BigBoss0",
-    "BigBoss1",  "BigBoss2",   "BigBoss3",   "BigBoss4",   "IntroMap",  "LoadMap",   "IntroMap2"};
+    "ShadowMap", "SymbolMap",  "SymbolMid", "SymbolMin",  "BoardTex",  "ExploTex",   "FoneTex",
+    "MenuTex",   "ShotTex",    "StarWTex",  "BulletCTex", "Ship1Tex",  "Ship0Tex",   "Ship3Tex",
+    "GroundTex", "StationTex", "CannonTex", "CtHeadTex",  "CtLongTex", "CtShortTex", "CtEngiTex",
+    "DlinniTex", "FastTex",    "JumperTex", "KreiserTex", "TankerTex", "VertuhTex",  "Help0Tex",
+    "Help5Tex",  "Help2Tex",   "Help3Tex",  "Help4Tex",   "Help6Tex",  "Help7Tex",   "BigBoss0",
+    "BigBoss1",  "BigBoss2",   "BigBoss3",  "BigBoss4",   "IntroMap",  "LoadMap",    "IntroMap2"};
 
 const std::vector<std::string> kSounds = {
-    "MenuSelect", "MenuPress",  "MenuError",  "MenuLoser",  "MenuWiner",  "MenuPlane",  "GameDamage",
-    "Game0Laser", "Game1Laser", "Game2Laser", "Game3Laser", "Game0Plasm", "Game1Plasm", "GameRocket",
-    "GameDiamon", "GameRubins", "GameTopaze", "GameIzumru", "GameEnergy", "GamePlasma", "GameEndwep",
-    "GameGetroc", "Game0Death", "GameShield", "Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy",
-    "Game4Enemy", "GameComple", "GameGameov", "Game0Explo", "Game1Explo", "Game2Explo", "GameHealth",
-    "IntroTrack", "IntroTrackB", "IntroTrackE", "Theme0",   "Theme1"};
+    "MenuSelect", "MenuPress",  "MenuError",  "MenuLoser",  "MenuWiner",   "MenuPlane",   "GameDamage", "Game0Laser",
+    "Game1Laser", "Game2Laser", "Game3Laser", "Game0Plasm", "Game1Plasm",  "GameRocket",  "GameDiamon", "GameRubins",
+    "GameTopaze", "GameIzumru", "GameEnergy", "GamePlasma", "GameEndwep",  "GameGetroc",  "Game0Death", "GameShield",
+    "Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy", "Game4Enemy",  "GameComple",  "GameGameov", "Game0Explo",
+    "Game1Explo", "Game2Explo", "GameHealth", "IntroTrack", "IntroTrackB", "IntroTrackE", "Theme0",     "Theme1"};
 
 // Sheets made only of animation cells: every recorded cell must keep its
 // outermost texel ring clear, or neighbouring frames bleed into each other.
 const std::set<std::string> kFrameSheets = {
-    "StarWTex",  "BulletCTex", "Ship0Tex",  "Ship3Tex",   "StationTex", "CtHeadTex", "CtLongTex",
-    "CtShortTex", "CtEngiTex", "DlinniTex", "FastTex",    "JumperTex",  "KreiserTex", "TankerTex",
-    "VertuhTex", "ExploTex"};
+    "StarWTex",  "BulletCTex", "Ship0Tex", "Ship3Tex",  "StationTex", "CtHeadTex", "CtLongTex", "CtShortTex",
+    "CtEngiTex", "DlinniTex",  "FastTex",  "JumperTex", "KreiserTex", "TankerTex", "VertuhTex", "ExploTex"};
 
 struct Image {
     int w = 0, h = 0;
@@ -200,8 +198,8 @@ TEST_F(Archive, BackdropTilesAreOpaqueAndSeamless) {
         for (int i = 0; i < 256; ++i)
             for (int c = 0; c < 3; ++c) {
                 EXPECT_EQ(px(x0 + i, y0 + i, 3), 255);
-                seam += std::abs(px(x0 + 255, y0 + i, c) - px(x0, y0 + i, c));   // right edge -> left edge
-                seam += std::abs(px(x0 + i, y0 + 255, c) - px(x0 + i, y0, c));   // bottom -> top
+                seam += std::abs(px(x0 + 255, y0 + i, c) - px(x0, y0 + i, c));  // right edge -> left edge
+                seam += std::abs(px(x0 + i, y0 + 255, c) - px(x0 + i, y0, c));  // bottom -> top
                 inner += std::abs(px(x0 + 127, y0 + i, c) - px(x0 + 128, y0 + i, c));
                 inner += std::abs(px(x0 + i, y0 + 127, c) - px(x0 + i, y0 + 128, c));
             }
@@ -351,8 +349,10 @@ TEST_F(Archive, TableMeshLoadsWithTwoMaterialsThatShareEdges) {
     for (DWORD f = 0; f < faces; ++f)
         for (int e = 0; e < 3; ++e) {
             const DWORD n = adj[f * 3 + e];
-            if (n == D3DX_NO_NEIGHBOR) ++open_edges;
-            else if (n < faces && attr[n] != attr[f]) ++across;
+            if (n == D3DX_NO_NEIGHBOR)
+                ++open_edges;
+            else if (n < faces && attr[n] != attr[f])
+                ++across;
         }
     mesh->UnlockAttributeBuffer();
     EXPECT_GT(across, 0) << "the felt and the frame should meet along shared edges";

@@ -73,12 +73,13 @@ platform::ZipArchive SpecCells::zip_;
 bool SpecCells::opened_ = false;
 
 TEST_F(SpecCells, BoardPiecesAndFills) {
-    expect_drawn("BoardTex", {{"trail spark", 0.313, 0.374, 0.001, 0.062},
-                              {"halo dot", 0.313, 0.374, 0.063, 0.124},
-                              {"pulse light", 0.376, 0.499, 0.251, 0.311}});
+    expect_drawn("BoardTex",
+                 {{"trail spark", 0.313, 0.374, 0.001, 0.062},
+                  {"halo dot", 0.313, 0.374, 0.063, 0.124},
+                  {"pulse light", 0.376, 0.499, 0.251, 0.311}});
     // The bar fills are stretched from a one-texel column and row.
-    expect_drawn("BoardTex", {{"body/energy fill", 0.531, 0.532, 0.069, 0.118},
-                              {"laser/plasma fill", 0.819, 0.868, 0.293, 0.294}},
+    expect_drawn("BoardTex",
+                 {{"body/energy fill", 0.531, 0.532, 0.069, 0.118}, {"laser/plasma fill", 0.819, 0.868, 0.293, 0.294}},
                  true);
 }
 
@@ -93,24 +94,28 @@ TEST_F(SpecCells, BoardPanelBodyIsOpaqueWhereTheBackgroundIsLeftOut) {
 }
 
 TEST_F(SpecCells, ShotGlowsAndSparks) {
-    expect_drawn("ShotTex", {{"bullet core", 0.501, 0.624, 0.751, 0.874},
-                             {"slow-bullet glow", 0.626, 0.749, 0.751, 0.874},
-                             {"fragment spark", 0.751, 0.999, 0.751, 0.999},
-                             {"halo glint", 441 / 512.0, 473 / 512.0, 348 / 512.0, 380 / 512.0}});
+    expect_drawn("ShotTex",
+                 {{"bullet core", 0.501, 0.624, 0.751, 0.874},
+                  {"slow-bullet glow", 0.626, 0.749, 0.751, 0.874},
+                  {"fragment spark", 0.751, 0.999, 0.751, 0.999},
+                  {"halo glint", 441 / 512.0, 473 / 512.0, 348 / 512.0, 380 / 512.0}});
 }
 
 TEST_F(SpecCells, BackdropLayers) {
-    expect_drawn("FoneTex", {{"backdrop 1", 0.001, 0.499, 0.001, 0.499},
-                             {"backdrop 2", 0.001, 0.499, 0.501, 0.999},
-                             {"backdrop 3", 0.501, 0.999, 0.001, 0.499}},
+    expect_drawn("FoneTex",
+                 {{"backdrop 1", 0.001, 0.499, 0.001, 0.499},
+                  {"backdrop 2", 0.001, 0.499, 0.501, 0.999},
+                  {"backdrop 3", 0.501, 0.999, 0.001, 0.499}},
                  true);
-    expect_drawn("FoneTex", {{"overlay 1", 0.501, 0.749, 0.501, 0.749},
-                             {"overlay 2", 0.751, 0.999, 0.501, 0.749},
-                             {"overlay 3", 0.501, 0.749, 0.751, 0.999}});
-    expect_drawn("GroundTex", {{"upper 1", 0.0, 0.25, 0.005, 0.985},
-                               {"upper 2", 0.25, 0.5, 0.005, 0.985},
-                               {"lower 1", 0.5, 0.75, 0.005, 0.985},
-                               {"lower 2", 0.75, 1.0, 0.005, 0.985}});
+    expect_drawn("FoneTex",
+                 {{"overlay 1", 0.501, 0.749, 0.501, 0.749},
+                  {"overlay 2", 0.751, 0.999, 0.501, 0.749},
+                  {"overlay 3", 0.501, 0.749, 0.751, 0.999}});
+    expect_drawn("GroundTex",
+                 {{"upper 1", 0.0, 0.25, 0.005, 0.985},
+                  {"upper 2", 0.25, 0.5, 0.005, 0.985},
+                  {"lower 1", 0.5, 0.75, 0.005, 0.985},
+                  {"lower 2", 0.75, 1.0, 0.005, 0.985}});
 }
 
 TEST_F(SpecCells, EveryBonusFrameOfEveryStrip) {
@@ -119,10 +124,11 @@ TEST_F(SpecCells, EveryBonusFrameOfEveryStrip) {
         double ubase, vbase;
         int frames, per_row;
     };
-    const Strip strips[] = {{"laser", 0, 0.562, 16, 16},   {"plasma", 0, 0.5, 16, 16},     {"ruby", 0, 0.625, 8, 8},
-                            {"topaz", 0.5, 0.625, 8, 8},   {"diamond", 0.5, 0.25, 8, 8},   {"emerald", 0.5, 0.3125, 8, 8},
-                            {"shield", 0, 0.6875, 16, 16}, {"health", 0, 0.4375, 16, 16},  {"rockets", 0, 0.75, 16, 16},
-                            {"death", 0, 0.8125, 32, 16},  {"surprise", 0, 0.375, 16, 16}};
+    const Strip strips[] = {
+        {"laser", 0, 0.562, 16, 16},   {"plasma", 0, 0.5, 16, 16},    {"ruby", 0, 0.625, 8, 8},
+        {"topaz", 0.5, 0.625, 8, 8},   {"diamond", 0.5, 0.25, 8, 8},  {"emerald", 0.5, 0.3125, 8, 8},
+        {"shield", 0, 0.6875, 16, 16}, {"health", 0, 0.4375, 16, 16}, {"rockets", 0, 0.75, 16, 16},
+        {"death", 0, 0.8125, 32, 16},  {"surprise", 0, 0.375, 16, 16}};
     std::vector<Uv> cells;
     std::vector<std::string> labels;
     labels.reserve(200);
@@ -149,8 +155,8 @@ TEST_F(SpecCells, BossPortraitsHealthBarsAndLights) {
                     (f.y + f.h * 6 / 24.0) / 512, (f.y + f.h * 18 / 24.0) / 512};
     for (const char* boss : {"BigBoss0", "BigBoss1", "BigBoss2", "BigBoss3", "BigBoss4"})
         expect_drawn(boss, {{"health colour", 0.964, 0.999, 0.952, 0.999}, trough}, true);
-    expect_drawn("BigBoss3", {{"arm light", 0.75, 0.8125, 0.0625, 0.125},
-                              {"cloud puff", 0.751953, 0.810547, 0.064453, 0.123047}});
+    expect_drawn("BigBoss3",
+                 {{"arm light", 0.75, 0.8125, 0.0625, 0.125}, {"cloud puff", 0.751953, 0.810547, 0.064453, 0.123047}});
 }
 
 }  // namespace

@@ -27,11 +27,10 @@ TEST(Sprites, GeneratesEverySheetIdenticallyOnEveryRun) {
         EXPECT_FALSE(t.opaque_jpeg) << t.name << " needs its alpha";
     }
     const std::set<std::string> expected = {
-        "ShadowMap", "BoardTex",  "ShotTex",    "ExploTex",  "FoneTex",   "StarWTex",  "BulletCTex",
-        "Ship1Tex",  "Ship0Tex",  "Ship3Tex",   "GroundTex", "StationTex", "CannonTex", "CtHeadTex",
-        "CtLongTex", "CtShortTex", "CtEngiTex", "DlinniTex", "FastTex",   "JumperTex", "KreiserTex",
-        "TankerTex", "VertuhTex", "BigBoss0",   "BigBoss1",  "BigBoss2",  "BigBoss3",  "BigBoss4",
-        "WindowIcon"};  // the desktop icon's picture, for the window
+        "ShadowMap", "BoardTex",  "ShotTex",   "ExploTex",   "FoneTex",    "StarWTex",  "BulletCTex", "Ship1Tex",
+        "Ship0Tex",  "Ship3Tex",  "GroundTex", "StationTex", "CannonTex",  "CtHeadTex", "CtLongTex",  "CtShortTex",
+        "CtEngiTex", "DlinniTex", "FastTex",   "JumperTex",  "KreiserTex", "TankerTex", "VertuhTex",  "BigBoss0",
+        "BigBoss1",  "BigBoss2",  "BigBoss3",  "BigBoss4",   "WindowIcon"};  // the desktop icon's picture, for the window
     EXPECT_EQ(names, expected);
     EXPECT_EQ(names.size(), a.textures.size()) << "a sheet was generated twice";
 }

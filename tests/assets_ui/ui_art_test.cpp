@@ -37,7 +37,7 @@ int alpha(const Texture& t, int x, int y) { return t.rgba[(std::size_t(y) * t.wi
 // Ink statistics of a texel rectangle.
 struct Ink {
     int count = 0, area = 0;
-    double cx = 0, cy = 0;  // centroid, relative to the rectangle, 0..1
+    double cx = 0, cy = 0;                             // centroid, relative to the rectangle, 0..1
     int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;  // bounds, absolute texels
     double coverage() const { return area ? double(count) / area : 0; }
 };
@@ -169,7 +169,8 @@ TEST_P(EachAtlas, GlyphShapesMatchTheirCells) {
             const Cell k = cell_of(t, assetgen::ui::kGlyphRows[r][c]);
             std::uint64_t hash = 1469598103934665603ull;  // FNV-1a over the coarse alpha
             for (int y = k.y; y < k.y + k.h; ++y)
-                for (int x = k.x; x < k.x + k.w; ++x) hash = (hash ^ std::uint64_t(alpha(t, x, y) / 32)) * 1099511628211ull;
+                for (int x = k.x; x < k.x + k.w; ++x)
+                    hash = (hash ^ std::uint64_t(alpha(t, x, y) / 32)) * 1099511628211ull;
             EXPECT_TRUE(seen.insert(hash).second) << "cell " << c << ", " << r << " repeats another";
         }
     }
@@ -229,26 +230,23 @@ TEST(UiTextures, FixedCoordinatesLandOnTheirPictures) {
     std::vector<UvRect> rects = {
         {"Help0Tex", 0.876, 0.999, 0.126, 0.249, 0.1},   // pointer
         {"Help5Tex", 0.501, 0.999, 0.001, 0.124, 0.05},  // question
-        {"Help3Tex", 0.001, 0.999, 0.001, 0.492, 0.5},
-        {"Help3Tex", 0.001, 0.999, 0.501, 0.992, 0.5},
-        {"Help4Tex", 0.004, 0.496, 0.004, 0.121, 0.1},   // word A
-        {"Help4Tex", 0.004, 0.844, 0.875, 0.992, 0.1},   // line B
-        {"Help4Tex", 0.523, 0.977, 0.004, 0.123, 0.1},   // game over halves
-        {"Help4Tex", 0.523, 0.977, 0.135, 0.254, 0.1},
-        {"Help7Tex", 0.307, 0.96, 0.003, 0.285, 0.05},   // site title
-        {"LoadMap", 0.001, 0.999, 0.001, 0.703, 1.0},    // loading picture, opaque
-        {"LoadMap", 0.001, 0.599, 0.709, 0.96, 0.5},     // caption
+        {"Help3Tex", 0.001, 0.999, 0.001, 0.492, 0.5},  {"Help3Tex", 0.001, 0.999, 0.501, 0.992, 0.5},
+        {"Help4Tex", 0.004, 0.496, 0.004, 0.121, 0.1},  // word A
+        {"Help4Tex", 0.004, 0.844, 0.875, 0.992, 0.1},  // line B
+        {"Help4Tex", 0.523, 0.977, 0.004, 0.123, 0.1},  // game over halves
+        {"Help4Tex", 0.523, 0.977, 0.135, 0.254, 0.1},  {"Help7Tex", 0.307, 0.96, 0.003, 0.285, 0.05},  // site title
+        {"LoadMap", 0.001, 0.999, 0.001, 0.703, 1.0},  // loading picture, opaque
+        {"LoadMap", 0.001, 0.599, 0.709, 0.96, 0.5},   // caption
     };
     for (int i = 0; i < 8; ++i) rects.push_back({"Help5Tex", 0.001, 0.499, 0.001 + 0.125 * i, 0.124 + 0.125 * i, 0.5});
     for (int i = 0; i < 10; ++i)
         rects.push_back({"Help5Tex", 0.501, 0.999, 0.126 + 0.0625 * i, 0.175 + 0.0625 * i, 0.5});
-    for (int k = 0; k < 8; ++k)
-        rects.push_back({"Help2Tex", 0.507, 0.948, 0.039 * k + 0.093, 0.039 * k + 0.127, 0.05});
+    for (int k = 0; k < 8; ++k) rects.push_back({"Help2Tex", 0.507, 0.948, 0.039 * k + 0.093, 0.039 * k + 0.127, 0.05});
     for (int b = 0; b < 4; ++b) rects.push_back({"Help7Tex", 0.001 + 0.25 * b, 0.249 + 0.25 * b, 0.285, 0.999, 0.6});
     for (const UvRect& r : rects) {
         const Ink k = ink_uv(tex(r.sheet), r.u0, r.u1, r.v0, r.v1);
-        EXPECT_GE(k.coverage(), r.min_coverage) << r.sheet << " u " << r.u0 << ".." << r.u1 << " v " << r.v0 << ".."
-                                                << r.v1;
+        EXPECT_GE(k.coverage(), r.min_coverage)
+            << r.sheet << " u " << r.u0 << ".." << r.u1 << " v " << r.v0 << ".." << r.v1;
     }
 }
 
@@ -310,7 +308,7 @@ TEST(UiTextures, PointerTipIsTheCellsTopLeftCorner) {
     const Texture& t = tex("Help0Tex");
     const int x = int(std::ceil(0.876 * 512)), y = int(std::ceil(0.126 * 512));
     EXPECT_GT(ink(t, x, y, 3, 3, 64).count, 0) << "the tip must be at the hot spot";
-    EXPECT_EQ(ink(t, x + 40, y, 20, 10, 1).count, 0);   // right of the tip: empty
+    EXPECT_EQ(ink(t, x + 40, y, 20, 10, 1).count, 0);  // right of the tip: empty
     EXPECT_EQ(ink(t, x + 40, y + 50, 20, 10, 1).count, 0);
 }
 

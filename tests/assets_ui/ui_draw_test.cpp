@@ -138,9 +138,9 @@ TEST(Blur, SpreadsLocallyAndKeepsTheAmountOfPaint) {
     EXPECT_NEAR(double(after), double(before), before * 0.15);  // integer rounding loses a little
     const unsigned char* d = cairo_image_surface_get_data(s);
     const int stride = cairo_image_surface_get_stride(s);
-    EXPECT_GT(d[32 * stride + 38 * 4 + 3], 0);   // spread past the edge
-    EXPECT_LT(d[32 * stride + 32 * 4 + 3], 255); // centre softened
-    EXPECT_EQ(d[2 * stride + 2 * 4 + 3], 0);     // far corner untouched
+    EXPECT_GT(d[32 * stride + 38 * 4 + 3], 0);    // spread past the edge
+    EXPECT_LT(d[32 * stride + 32 * 4 + 3], 255);  // centre softened
+    EXPECT_EQ(d[2 * stride + 2 * 4 + 3], 0);      // far corner untouched
     cairo_surface_destroy(s);
 }
 

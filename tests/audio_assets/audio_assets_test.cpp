@@ -23,12 +23,11 @@ namespace audio = assetgen::audio;
 
 // Every sample name the game plays or loads.
 const std::vector<std::string> kSampleNames = {
-    "MenuSelect", "MenuPress",  "MenuError",  "MenuLoser",  "MenuWiner",  "MenuPlane",  "GameDamage",
-    "Game0Laser", "Game1Laser", "Game2Laser", "Game3Laser", "Game0Plasm", "Game1Plasm", "GameRocket",
-    "GameDiamon", "GameRubins", "GameTopaze", "GameIzumru", "GameEnergy", "GamePlasma", "GameEndwep",
-    "GameGetroc", "Game0Death", "GameShield", "Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy",
-    "Game4Enemy", "GameComple", "GameGameov", "Game0Explo", "Game1Explo", "Game2Explo", "GameHealth",
-    "IntroTrack", "IntroTrackB", "IntroTrackE"};
+    "MenuSelect", "MenuPress",  "MenuError",  "MenuLoser",  "MenuWiner",   "MenuPlane",  "GameDamage", "Game0Laser",
+    "Game1Laser", "Game2Laser", "Game3Laser", "Game0Plasm", "Game1Plasm",  "GameRocket", "GameDiamon", "GameRubins",
+    "GameTopaze", "GameIzumru", "GameEnergy", "GamePlasma", "GameEndwep",  "GameGetroc", "Game0Death", "GameShield",
+    "Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy", "Game4Enemy",  "GameComple", "GameGameov", "Game0Explo",
+    "Game1Explo", "Game2Explo", "GameHealth", "IntroTrack", "IntroTrackB", "IntroTrackE"};
 
 // The module's whole output, made once for all tests.
 const std::map<std::string, std::vector<std::uint8_t>>& generated() {
@@ -222,7 +221,9 @@ std::size_t mem_read(void* ptr, std::size_t size, std::size_t n, void* src) {
 }
 int mem_seek(void* src, ogg_int64_t off, int whence) {
     auto* f = static_cast<MemFile*>(src);
-    const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? ogg_int64_t(f->pos) : ogg_int64_t(f->bytes->size());
+    const ogg_int64_t base = whence == SEEK_SET ? 0
+        : whence == SEEK_CUR                    ? ogg_int64_t(f->pos)
+                                                : ogg_int64_t(f->bytes->size());
     const ogg_int64_t p = base + off;
     if (p < 0 || p > ogg_int64_t(f->bytes->size())) return -1;
     f->pos = std::size_t(p);

@@ -37,7 +37,8 @@ protected:
         for (auto* o : Objects<T>(objectName)) {
             now[o] = {o->X(), o->Y()};
             auto it = seen.find(o);
-            if (it == seen.end() || std::fabs(it->second.first - o->X()) + std::fabs(it->second.second - o->Y()) > 0.05f)
+            if (it == seen.end() ||
+                std::fabs(it->second.first - o->X()) + std::fabs(it->second.second - o->Y()) > 0.05f)
                 out.push_back(o);
         }
         seen = std::move(now);

@@ -92,10 +92,12 @@ TEST_F(BossTest, CarrierReleasesItsBallsWhileItFallsIn) {
 TEST_F(BossTest, StationsRepairTheGunshipUntilTheyAreDestroyed) {
     Boss* boss = Spawn(16);
     ASSERT_EQ(Count("hstat"), 2);
-    ASSERT_TRUE(RunUntil([&] {
-        auto st = Objects<RepairStation>("hstat");
-        return st.size() == 2 && st[0]->State() == 2 && st[1]->State() == 2;
-    }, 4000));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            auto st = Objects<RepairStation>("hstat");
+            return st.size() == 2 && st[0]->State() == 2 && st[1]->State() == 2;
+        },
+        4000));
     // One to the right of the boss, one to the left.
     auto stations = Objects<RepairStation>("hstat");
     EXPECT_GT(std::max(stations[0]->X(), stations[1]->X()), boss->X() + 0.3f);
@@ -136,11 +138,13 @@ TEST_F(BossTest, BombDetonatesAtHalfWayDownAndHurtsShipsWithinReach) {
     bomb->AttachSlot(static_cast<std::uint32_t>(slot));
     list.AddObject(bomb);
     float lastY = 0;
-    ASSERT_TRUE(RunUntil([&] {
-        if (Count("dbomb") == 0) return true;
-        lastY = bomb->Y();
-        return false;
-    }, 3000));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            if (Count("dbomb") == 0) return true;
+            lastY = bomb->Y();
+            return false;
+        },
+        3000));
     // Its last frame before the blast was within one step of y 0.5.
     EXPECT_LT(lastY, 0.5f);
     EXPECT_GT(lastY, 0.5f - 0.0005f * 16);
@@ -238,8 +242,8 @@ TEST_F(BossTest, CloudLauncherRestsOnTheNextThreeFoldPositionAhead) {
     for (int i = 0; i < 20000 && rests.size() < 3; ++i) {
         Frame();
         const std::uint32_t now = boss->State();
-        if (now == CloudBoss::kArming || (now == CloudBoss::kSalvo && last != CloudBoss::kArming &&
-                                          last != CloudBoss::kSalvo))
+        if (now == CloudBoss::kArming ||
+            (now == CloudBoss::kSalvo && last != CloudBoss::kArming && last != CloudBoss::kSalvo))
             rests.push_back(cloud->BodyAngle());
         last = now;
     }

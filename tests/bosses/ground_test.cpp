@@ -118,19 +118,19 @@ TEST_F(GroundTest, MergedBackgroundSamplesBothLayersWhereTheSeparateGridsDo) {
             for (float px = 0.5f; px < ctx.screenWidth; px += 24.75f) {
                 float a[2], b[2], ma[2], mb[2];
                 if (px > coverX0 && px < coverX1) {
-                    EXPECT_FALSE(Sample(m, triangles, px, py,
-                                        [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, mb))
+                    EXPECT_FALSE(Sample(
+                        m, triangles, px, py, [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, mb))
                         << "under the panel at " << px << ", " << py;
                     continue;
                 }
-                ASSERT_TRUE(Sample(fone->LayerA(), 32, px, py,
-                                   [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, a));
-                ASSERT_TRUE(Sample(fone->LayerB(), 32, px, py,
-                                   [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, b));
-                ASSERT_TRUE(Sample(m, triangles, px, py,
-                                   [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, mb));
-                ASSERT_TRUE(Sample(m, triangles, px, py,
-                                   [](const ScreenVertex2& v, float* o) { o[0] = v.u1, o[1] = v.v1; }, ma));
+                ASSERT_TRUE(Sample(
+                    fone->LayerA(), 32, px, py, [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, a));
+                ASSERT_TRUE(Sample(
+                    fone->LayerB(), 32, px, py, [](const ScreenVertex& v, float* o) { o[0] = v.u, o[1] = v.v; }, b));
+                ASSERT_TRUE(Sample(
+                    m, triangles, px, py, [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, mb));
+                ASSERT_TRUE(Sample(
+                    m, triangles, px, py, [](const ScreenVertex2& v, float* o) { o[0] = v.u1, o[1] = v.v1; }, ma));
                 // Well under a texel of the 512 sheet.
                 EXPECT_NEAR(ma[0], a[0], 1e-5f);
                 EXPECT_NEAR(ma[1], a[1], 1e-5f) << "at " << px << ", " << py;

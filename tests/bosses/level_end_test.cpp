@@ -43,10 +43,12 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
             for (HitSlot& s : ctx.shipSlots)
                 if (s.active) s.hitPoints = 1000000;
         };
-        ASSERT_TRUE(game.RunUntil([&] {
-            keepShipAlive();
-            return FindNamed(ctx, "bigbos0") != nullptr;
-        }, 600));
+        ASSERT_TRUE(game.RunUntil(
+            [&] {
+                keepShipAlive();
+                return FindNamed(ctx, "bigbos0") != nullptr;
+            },
+            600));
         // Past the level's length, but the boss lives: no end.
         for (int i = 0; i < 400; ++i) {
             keepShipAlive();
@@ -59,12 +61,14 @@ TEST(BossLevel, TheFirstLevelEndsOnlyAfterItsBossIsDestroyed) {
 
         // Destroy whatever is left, the boss included.
         const std::uint32_t before = ctx.score;
-        ASSERT_TRUE(game.RunUntil([&] {
-            keepShipAlive();
-            for (HitSlot& s : ctx.enemySlots)
-                if (s.active) s.destroyed = 1;
-            return ctx.currentLevel == 1;
-        }, 3000));
+        ASSERT_TRUE(game.RunUntil(
+            [&] {
+                keepShipAlive();
+                for (HitSlot& s : ctx.enemySlots)
+                    if (s.active) s.destroyed = 1;
+                return ctx.currentLevel == 1;
+            },
+            3000));
         EXPECT_GE(ctx.score - before, 100000u);
         EXPECT_EQ(FindNamed(ctx, "bigbos0"), nullptr);
         EXPECT_EQ(FindNamed(ctx, "rball"), nullptr);

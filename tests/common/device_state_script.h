@@ -140,11 +140,10 @@ inline std::string RunStateScript(gfx::Device& dev) {
     // The state the device holds now.
     const gfx::RenderState& s = dev.state();
     dev.GetRenderState(D3DRS_ZFUNC, &value);
-    line("state: zfunc %u blend %u src %u dest %u stage0 colorop %u stage1 colorop %u texcoord %u\n",
-         unsigned(value), unsigned(s.renderState(D3DRS_ALPHABLENDENABLE)),
-         unsigned(s.renderState(D3DRS_SRCBLEND)), unsigned(s.renderState(D3DRS_DESTBLEND)),
-         unsigned(s.stageState(0, D3DTSS_COLOROP)), unsigned(s.stageState(1, D3DTSS_COLOROP)),
-         unsigned(s.stageState(1, D3DTSS_TEXCOORDINDEX)));
+    line("state: zfunc %u blend %u src %u dest %u stage0 colorop %u stage1 colorop %u texcoord %u\n", unsigned(value),
+         unsigned(s.renderState(D3DRS_ALPHABLENDENABLE)), unsigned(s.renderState(D3DRS_SRCBLEND)),
+         unsigned(s.renderState(D3DRS_DESTBLEND)), unsigned(s.stageState(0, D3DTSS_COLOROP)),
+         unsigned(s.stageState(1, D3DTSS_COLOROP)), unsigned(s.stageState(1, D3DTSS_TEXCOORDINDEX)));
     line("state: texture0 %ux%u texture1 %s stream %u stride %u fvf 0x%x indices base %u\n",
          s.texture(0) ? unsigned(s.texture(0)->Width()) : 0u, s.texture(0) ? unsigned(s.texture(0)->Height()) : 0u,
          s.texture(1) ? "set" : "none", s.stream() ? unsigned(s.stream()->Length()) : 0u, unsigned(s.stride()),

@@ -24,14 +24,12 @@ auto RunAsOrdinaryUser(const std::vector<std::string>& own, F fn) -> decltype(fn
         if (::geteuid() == 0) {
             for (const auto& p : own)
                 if (::chown(p.c_str(), kNobody, kNobody) != 0) ::_exit(250);
-            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-                ::_exit(251);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(251);
         }
         ::_exit(static_cast<int>(fn()));
     }
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) >= 250) {
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) >= 250) {
         ADD_FAILURE() << "the unprivileged child failed (status " << status << ")";
         return static_cast<Result>(255);  // no value a test expects
     }

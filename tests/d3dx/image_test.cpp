@@ -42,16 +42,14 @@ Bytes EncodePng(const PngSpec& s) {
     png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
                  s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!s.palette.empty())
-        png_set_PLTE(png, info, s.palette.data(), static_cast<int>(s.palette.size()));
+    if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), static_cast<int>(s.palette.size()));
     if (!s.trnsAlpha.empty())
         png_set_tRNS(png, info, s.trnsAlpha.data(), static_cast<int>(s.trnsAlpha.size()), nullptr);
     png_write_info(png, info);
     if (s.bitDepth == 16) png_set_swap(png);  // rows below are little-endian 16-bit samples
     const size_t rowBytes = s.pixels.size() / s.height;
     std::vector<png_bytep> rows(s.height);
-    for (std::uint32_t y = 0; y < s.height; ++y)
-        rows[y] = const_cast<png_bytep>(s.pixels.data() + y * rowBytes);
+    for (std::uint32_t y = 0; y < s.height; ++y) rows[y] = const_cast<png_bytep>(s.pixels.data() + y * rowBytes);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -100,8 +98,8 @@ TEST(ImageDecode, PngRgbaRoundTripWithMipChain) {
     s.width = 5;
     s.height = 3;
     for (std::uint32_t i = 0; i < 15; ++i)
-        s.pixels.insert(s.pixels.end(), {std::uint8_t(i * 17), std::uint8_t(255 - i), std::uint8_t(i * 3),
-                                         std::uint8_t(100 + i)});
+        s.pixels.insert(s.pixels.end(),
+                        {std::uint8_t(i * 17), std::uint8_t(255 - i), std::uint8_t(i * 3), std::uint8_t(100 + i)});
     const Bytes png = EncodePng(s);
     ASSERT_FALSE(png.empty());
     EXPECT_EQ(d3dx::ImageFormat::Png, d3dx::DetectImageFormat(png.data(), png.size()));
@@ -118,7 +116,8 @@ TEST(ImageDecode, PngRgbaRoundTripWithMipChain) {
     EXPECT_EQ(1u, image.levels[2].height);
     // Level 1, pixel 1: the rounded mean of source pixels 2, 3, 7 and 8.
     const auto mean = [&](int k) {
-        return std::uint8_t((s.pixels[2 * 4 + k] + s.pixels[3 * 4 + k] + s.pixels[7 * 4 + k] + s.pixels[8 * 4 + k] + 2) / 4);
+        return std::uint8_t(
+            (s.pixels[2 * 4 + k] + s.pixels[3 * 4 + k] + s.pixels[7 * 4 + k] + s.pixels[8 * 4 + k] + 2) / 4);
     };
     EXPECT_EQ((Bytes{mean(0), mean(1), mean(2), mean(3)}), Pixel(image.levels[1], 1, 0));
 }
@@ -136,8 +135,8 @@ TEST(ImageDecode, RequestedMipLevels) {
     const Bytes png = EncodePng(s);
     d3dx::Image image;
     d3dx::DecodeOptions o;
-    for (const auto& [asked, got] : std::vector<std::pair<std::uint32_t, size_t>>{
-             {0, 4}, {D3DX_DEFAULT, 4}, {1, 1}, {2, 2}, {5, 4}, {100, 4}}) {
+    for (const auto& [asked, got] :
+         std::vector<std::pair<std::uint32_t, size_t>>{{0, 4}, {D3DX_DEFAULT, 4}, {1, 1}, {2, 2}, {5, 4}, {100, 4}}) {
         o.mipLevels = asked;
         ASSERT_TRUE(Decode(png, image, o));
         EXPECT_EQ(got, image.levels.size()) << asked;
@@ -240,8 +239,9 @@ TEST(ImageDecode, JpegRoundTrips) {
     Bytes rgb;
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
-            rgb.insert(rgb.end(), x < 8 ? std::initializer_list<std::uint8_t>{200, 40, 40}
-                                        : std::initializer_list<std::uint8_t>{30, 90, 220});
+            rgb.insert(rgb.end(),
+                       x < 8 ? std::initializer_list<std::uint8_t>{200, 40, 40}
+                             : std::initializer_list<std::uint8_t>{30, 90, 220});
     for (bool progressive : {false, true}) {
         const Bytes jpg = EncodeJpeg(16, 8, 3, rgb, progressive);
         EXPECT_EQ(d3dx::ImageFormat::Jpeg, d3dx::DetectImageFormat(jpg.data(), jpg.size()));

@@ -10,8 +10,7 @@ constexpr float kTol = 1e-5f;
 
 void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tol = kTol) {
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_NEAR(expected.m[r][c], actual.m[r][c], tol) << "row " << r << " col " << c;
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(expected.m[r][c], actual.m[r][c], tol) << "row " << r << " col " << c;
 }
 
 void ExpectVectorNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual, float tol = kTol) {
@@ -35,10 +34,7 @@ TEST(D3DXMath, LookAtLHMatchesHandComputedMatrix) {
     // y axis = z cross x = (0, zz, zy).
     const float len = std::sqrt(99.0f * 99.0f + 0.01f * 0.01f);
     const float zy = 99.0f / len, zz = 0.01f / len;
-    const D3DXMATRIX expected(1, 0, 0, 0,
-                              0, zz, -zy, 0,
-                              0, zy, zz, 0,
-                              0, -99 * zz, 99 * zy, 1);
+    const D3DXMATRIX expected(1, 0, 0, 0, 0, zz, -zy, 0, 0, zy, zz, 0, 0, -99 * zz, 99 * zy, 1);
     ExpectMatrixNear(expected, view);
     // The eye goes to the origin and the target onto +z at its distance.
     ExpectVectorNear(D3DXVECTOR3(0, 0, 0), Point(eye, view), 1e-4f);
@@ -58,10 +54,7 @@ TEST(D3DXMath, LookAtLHFromBehindIsATranslation) {
 TEST(D3DXMath, PerspectiveFovLHMatchesHandComputedMatrix) {
     D3DXMATRIX proj;
     D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 2, 2.0f, 1.0f, 11.0f);
-    const D3DXMATRIX expected(0.5f, 0, 0, 0,
-                              0, 1, 0, 0,
-                              0, 0, 1.1f, 1,
-                              0, 0, -1.1f, 0);
+    const D3DXMATRIX expected(0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1.1f, 1, 0, 0, -1.1f, 0);
     ExpectMatrixNear(expected, proj);
     // Near plane to depth 0, far plane to depth 1.
     EXPECT_NEAR(0.0f, Point(D3DXVECTOR3(0, 0, 1), proj).z, kTol);
@@ -77,26 +70,17 @@ TEST(D3DXMath, PerspectiveFovLHMatchesHandComputedMatrix) {
 }
 
 TEST(D3DXMath, InverseOfScaleAndTranslation) {
-    const D3DXMATRIX m(2, 0, 0, 0,
-                       0, 4, 0, 0,
-                       0, 0, 8, 0,
-                       1, 2, 3, 1);
+    const D3DXMATRIX m(2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 1, 2, 3, 1);
     D3DXMATRIX inv;
     float det = 0;
     ASSERT_EQ(&inv, D3DXMatrixInverse(&inv, &det, &m));
     EXPECT_NEAR(64.0f, det, kTol);
-    const D3DXMATRIX expected(0.5f, 0, 0, 0,
-                              0, 0.25f, 0, 0,
-                              0, 0, 0.125f, 0,
-                              -0.5f, -0.5f, -0.375f, 1);
+    const D3DXMATRIX expected(0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 0.125f, 0, -0.5f, -0.5f, -0.375f, 1);
     ExpectMatrixNear(expected, inv);
 }
 
 TEST(D3DXMath, InverseOfDenseMatrixAndOfAView) {
-    const D3DXMATRIX m(1, 2, 0, 1,
-                       0, 1, 3, 0,
-                       2, 0, 1, 1,
-                       1, 1, 1, 2);
+    const D3DXMATRIX m(1, 2, 0, 1, 0, 1, 3, 0, 2, 0, 1, 1, 1, 1, 1, 2);
     D3DXMATRIX inv, product, id;
     float det = 0;
     ASSERT_NE(nullptr, D3DXMatrixInverse(&inv, &det, &m));
@@ -116,10 +100,7 @@ TEST(D3DXMath, InverseOfDenseMatrixAndOfAView) {
 }
 
 TEST(D3DXMath, InverseOfSingularMatrixFailsAndLeavesOutputAlone) {
-    const D3DXMATRIX singular(1, 2, 3, 4,
-                              2, 4, 6, 8,
-                              0, 0, 1, 0,
-                              0, 0, 0, 1);
+    const D3DXMATRIX singular(1, 2, 3, 4, 2, 4, 6, 8, 0, 0, 1, 0, 0, 0, 0, 1);
     D3DXMATRIX out;
     D3DXMatrixTranslation(&out, 5, 6, 7);
     const D3DXMATRIX before = out;

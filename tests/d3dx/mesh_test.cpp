@@ -19,8 +19,9 @@ constexpr DWORD N = D3DX_NO_NEIGHBOR;
 ID3DXMesh* MakeMesh(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
                     const std::vector<DWORD>& attributes, DWORD options = D3DXMESH_MANAGED) {
     ID3DXMesh* mesh = nullptr;
-    EXPECT_EQ(S_OK, D3DXCreateMeshFVF(static_cast<DWORD>(attributes.size()), static_cast<DWORD>(positions.size()),
-                                      options, kFvf, nullptr, &mesh));
+    EXPECT_EQ(S_OK,
+              D3DXCreateMeshFVF(static_cast<DWORD>(attributes.size()), static_cast<DWORD>(positions.size()), options,
+                                kFvf, nullptr, &mesh));
     if (!mesh) return nullptr;
     BYTE* vb = nullptr;
     BYTE* ib = nullptr;
@@ -126,8 +127,8 @@ TEST(D3DXMesh, GenerateAdjacencyMatchesEdgesByPosition) {
     ASSERT_EQ(S_OK, mesh->GenerateAdjacency(0.0f, adj.data()));
     EXPECT_EQ((std::vector<DWORD>{N, 1, N, N, N, 0}), std::vector<DWORD>(adj.begin(), adj.begin() + 6));
     mesh->Release();
-    mesh = MakeMesh({{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 1.0005f, 0}, {1, 1, 0}, {1.0005f, 0, 0}},
-                    {0, 1, 2, 3, 4, 5}, {0, 0});
+    mesh = MakeMesh({{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 1.0005f, 0}, {1, 1, 0}, {1.0005f, 0, 0}}, {0, 1, 2, 3, 4, 5},
+                    {0, 0});
     ASSERT_EQ(S_OK, mesh->GenerateAdjacency(0.0f, adj.data()));
     EXPECT_EQ(N, adj[1]);
     ASSERT_EQ(S_OK, mesh->GenerateAdjacency(0.001f, adj.data()));
@@ -143,8 +144,9 @@ TEST(D3DXMesh, AttributeSortGroupsFacesSplitsSharedVerticesAndRemapsAdjacency) {
     ASSERT_EQ(S_OK, mesh->GenerateAdjacency(0.0f, adjIn.data()));
     ID3DXMesh* sorted = nullptr;
     ID3DXBuffer* vertexRemap = nullptr;
-    ASSERT_EQ(S_OK, mesh->Optimize(D3DXMESHOPT_ATTRSORT, adjIn.data(), adjOut.data(), faceRemap.data(),
-                                   &vertexRemap, &sorted));
+    ASSERT_EQ(
+        S_OK,
+        mesh->Optimize(D3DXMESHOPT_ATTRSORT, adjIn.data(), adjOut.data(), faceRemap.data(), &vertexRemap, &sorted));
     ASSERT_NE(nullptr, sorted);
 
     EXPECT_EQ((std::vector<DWORD>{1, 3, 0, 2}), faceRemap);
@@ -271,8 +273,7 @@ TEST(D3DXMesh, CloneConvertsFormatAndIndexWidth) {
     BYTE* dst = nullptr;
     ASSERT_EQ(S_OK, mesh->LockVertexBuffer(D3DLOCK_READONLY, &src));
     ASSERT_EQ(S_OK, wide->LockVertexBuffer(D3DLOCK_READONLY, &dst));
-    for (DWORD v = 0; v < mesh->GetNumVertices(); ++v)
-        EXPECT_EQ(0, std::memcmp(src + 32 * v, dst + 16 * v, 12)) << v;
+    for (DWORD v = 0; v < mesh->GetNumVertices(); ++v) EXPECT_EQ(0, std::memcmp(src + 32 * v, dst + 16 * v, 12)) << v;
     mesh->UnlockVertexBuffer();
     wide->UnlockVertexBuffer();
     wide->Release();

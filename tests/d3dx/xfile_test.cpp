@@ -154,8 +154,8 @@ TEST(XFile, TwoMaterialsGiveTwoAttributeRangesAfterSorting) {
     ASSERT_EQ(S_OK, x.hr);
     std::vector<DWORD> adjOut(12);
     ID3DXMesh* sorted = nullptr;
-    ASSERT_EQ(S_OK, x.mesh->Optimize(D3DXMESHOPT_ATTRSORT, x.Adjacency().data(), adjOut.data(), nullptr, nullptr,
-                                     &sorted));
+    ASSERT_EQ(S_OK,
+              x.mesh->Optimize(D3DXMESHOPT_ATTRSORT, x.Adjacency().data(), adjOut.data(), nullptr, nullptr, &sorted));
     DWORD count = 0;
     sorted->GetAttributeTable(nullptr, &count);
     ASSERT_EQ(2u, count);
@@ -249,30 +249,30 @@ TEST(XFile, HostileInputFailsCleanly) {
         "xof 0303txt 0032",  // no mesh at all
         "xof 0303txt 0032 Mesh { 4294967295; 1;2;3;; 1; 3;0,0,0;; }",
         "xof 0303txt 0032 Mesh { 99999999999999; }",
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }",          // index out of range
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }",  // index out of range
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,-1;; }",
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 2;0,1;; }",           // a two-corner face
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 1000000;0,1,2;; }",   // corner count lies
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; ",          // unterminated
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;",                           // truncated
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1.5e-;0;0;, 0;1;0;; 1; 3;0,1,2;; }",      // truncated number
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 2;0,1;; }",          // a two-corner face
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 1000000;0,1,2;; }",  // corner count lies
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; ",         // unterminated
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;",                          // truncated
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1.5e-;0;0;, 0;1;0;; 1; 3;0,1,2;; }",    // truncated number
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, -;0;0;, 0;1;0;; 1; 3;0,1,2;; }",
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1e;0;0;, 0;1;0;; 1; 3;0,1,2;; }",
-        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1e99;0;0;, 0;1;0;; 1; 3;0,1,2;; }",       // not a float
+        "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1e99;0;0;, 0;1;0;; 1; 3;0,1,2;; }",  // not a float
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, --1;0;0;, 0;1;0;; 1; 3;0,1,2;; }",
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, nan;0;0;, 0;1;0;; 1; 3;0,1,2;; }",
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
-        "MeshNormals { 1; 0;0;1;; 1; 3;0,0,5;; } }",                                  // normal index out of range
+        "MeshNormals { 1; 0;0;1;; 1; 3;0,0,5;; } }",  // normal index out of range
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
-        "MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, 3;0,0,0;; } }",                        // normal faces mismatch
+        "MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, 3;0,0,0;; } }",  // normal faces mismatch
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
-        "MeshTextureCoords { 2; 0;0;, 1;1;; } }",                                     // uv count mismatch
+        "MeshTextureCoords { 2; 0;0;, 1;1;; } }",  // uv count mismatch
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
         "MeshMaterialList { 1; 1; 4;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }",  // material id out of range
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
         "MeshMaterialList { 3; 1; 0;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }",  // materials missing
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
-        "MeshMaterialList { 1; 1; 0;; { Nowhere } } }",                               // dangling reference
+        "MeshMaterialList { 1; 1; 0;; { Nowhere } } }",  // dangling reference
         "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
         "MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; "
         "TextureFilename { \"never closed } } } }",
@@ -294,14 +294,17 @@ TEST(XFile, HostileInputFailsCleanly) {
     // Binary files: a name whose length runs past the end, a list longer
     // than the file, an unknown tag, a compressed file.
     EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x01\x00\x02\x00", 20)).hr);
-    EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x01\x00\x04\x00\x00\x00Mesh\x0a\x00"
-                                         "\x06\x00\xff\xff\xff\x0f\x01\x00\x00\x00", 36)).hr);
+    EXPECT_EQ(E_FAIL,
+              Loaded(std::string("xof 0303bin 0032\x01\x00\x04\x00\x00\x00Mesh\x0a\x00"
+                                 "\x06\x00\xff\xff\xff\x0f\x01\x00\x00\x00",
+                                 36))
+                  .hr);
     EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bin 0032\x63\x00", 18)).hr);
     EXPECT_EQ(E_FAIL, Loaded(std::string("xof 0303bzip0032\x01\x00\x02\x00", 20)).hr);
     // No output pointer for the mesh is a caller's mistake.
     EXPECT_EQ(D3DERR_INVALIDCALL,
-              D3DXLoadMeshFromXInMemory(kTwoMaterials, sizeof kTwoMaterials - 1, 0, nullptr, nullptr, nullptr,
-                                        nullptr, nullptr));
+              D3DXLoadMeshFromXInMemory(kTwoMaterials, sizeof kTwoMaterials - 1, 0, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr));
 }
 
 // Writes the tagged tokens of a binary .x file.
@@ -311,8 +314,19 @@ public:
         const char* header = doubles ? "xof 0303bin 0064" : "xof 0303bin 0032";
         bytes_.assign(header, header + 16);
     }
-    BinaryX& Name(const std::string& n) { Tag(1); U32(static_cast<uint32_t>(n.size())); Raw(n); return *this; }
-    BinaryX& String(const std::string& s) { Tag(2); U32(static_cast<uint32_t>(s.size())); Raw(s); Tag(20); return *this; }
+    BinaryX& Name(const std::string& n) {
+        Tag(1);
+        U32(static_cast<uint32_t>(n.size()));
+        Raw(n);
+        return *this;
+    }
+    BinaryX& String(const std::string& s) {
+        Tag(2);
+        U32(static_cast<uint32_t>(s.size()));
+        Raw(s);
+        Tag(20);
+        return *this;
+    }
     BinaryX& Ints(const std::vector<uint32_t>& v) {
         Tag(6);
         U32(static_cast<uint32_t>(v.size()));
@@ -332,8 +346,14 @@ public:
         }
         return *this;
     }
-    BinaryX& Open() { Tag(10); return *this; }
-    BinaryX& Close() { Tag(11); return *this; }
+    BinaryX& Open() {
+        Tag(10);
+        return *this;
+    }
+    BinaryX& Close() {
+        Tag(11);
+        return *this;
+    }
     BinaryX& Template(const std::string& n) {
         Tag(31);
         Name(n).Open();
@@ -347,8 +367,13 @@ public:
     std::string Bytes() const { return std::string(bytes_.begin(), bytes_.end()); }
 
 private:
-    void Tag(uint16_t t) { bytes_.push_back(char(t & 0xFF)); bytes_.push_back(char(t >> 8)); }
-    void U32(uint32_t v) { for (int i = 0; i < 4; ++i) bytes_.push_back(char((v >> (8 * i)) & 0xFF)); }
+    void Tag(uint16_t t) {
+        bytes_.push_back(char(t & 0xFF));
+        bytes_.push_back(char(t >> 8));
+    }
+    void U32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes_.push_back(char((v >> (8 * i)) & 0xFF));
+    }
     void Raw(const std::string& s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
     bool doubles_;
     std::vector<char> bytes_;
@@ -432,8 +457,8 @@ TEST(XFile, EveryTruncationOfAGoodFileIsHandled) {
         std::vector<char> cut(full.begin(), full.begin() + static_cast<long>(n));
         ID3DXMesh* mesh = nullptr;
         ID3DXBuffer* adjacency = nullptr;
-        const HRESULT hr = D3DXLoadMeshFromXInMemory(cut.data(), static_cast<DWORD>(n), 0, nullptr, &adjacency,
-                                                     nullptr, nullptr, &mesh);
+        const HRESULT hr = D3DXLoadMeshFromXInMemory(cut.data(), static_cast<DWORD>(n), 0, nullptr, &adjacency, nullptr,
+                                                     nullptr, &mesh);
         if (SUCCEEDED(hr)) {
             ++loaded;
             EXPECT_EQ(full.size() - 1, n);  // only the trailing newline is missing

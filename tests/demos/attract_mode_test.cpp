@@ -217,8 +217,7 @@ TEST(AttractMode, IdleMenuPlaysDemosAndAKeyReturnsToTheMenuAsItWas) {
     host.Frames(20);
     host.game->input().SetKey(DIK_RETURN, false);
     host.Frames(20);
-    EXPECT_EQ(MenuState(c).substr(0, MenuState(c).find(" cursor")),
-              menuAtStart.substr(0, menuAtStart.find(" cursor")));
+    EXPECT_EQ(MenuState(c).substr(0, MenuState(c).find(" cursor")), menuAtStart.substr(0, menuAtStart.find(" cursor")));
     EXPECT_EQ(Menu(c)->page, MainMenu::kMain);
     EXPECT_EQ(c.currentScreen, Screen::Menu);
     EXPECT_EQ(c.gameInProgress, 0u);
@@ -398,7 +397,9 @@ TEST(AttractMode, ClosingWhileADemoPlaysEndsItCleanly) {
     Host host(dir.path, {FindAttractDemos(DataFile()), DataFile()});
     ASSERT_TRUE(host.started);
     std::string report;
-    host.game->app().onShutdown = [&] { report = ContextReport(host.context()) + BuildReport(host.context(), nullptr, 0, {}); };
+    host.game->app().onShutdown = [&] {
+        report = ContextReport(host.context()) + BuildReport(host.context(), nullptr, 0, {});
+    };
     ASSERT_TRUE(UntilIdleCounts(host));
     host.Frames(30000 / 16 + 100);
     ASSERT_TRUE(host.attract.playing());

@@ -331,8 +331,8 @@ TEST(CommandLine, TheArsenalNeedsALevelAndWeaponsInRange) {
     EXPECT_EQ(cl->arsenal.laser, 3);
     EXPECT_EQ(cl->arsenal.plasma, 2);
     EXPECT_EQ(cl->arsenal.rockets, 999);
-    for (const char* bad : {"4,0,0", "0,3,0", "0,0,1000", "1,1", "1,1,1,1", "a,b,c", "", ",,", "1,,2", "-1,0,0",
-                            "0,0,70000"}) {
+    for (const char* bad :
+         {"4,0,0", "0,3,0", "0,0,1000", "1,1", "1,1,1,1", "a,b,c", "", ",,", "1,,2", "-1,0,0", "0,0,70000"}) {
         EXPECT_FALSE(ParseCommandLine({"--level", "0", "--arsenal", bad}, error)) << bad;
         EXPECT_NE(error.find("--arsenal"), std::string::npos) << bad << ": " << error;
     }
@@ -374,7 +374,8 @@ TEST(CommandLine, AReplayRefusesWhatTheDemoDecides) {
         EXPECT_FALSE(ParseCommandLine(args, error)) << extra[0];
         EXPECT_NE(error.find(extra[0] + " and --replay"), std::string::npos) << error;
     }
-    auto cl = ParseCommandLine({"--windowed", "--replay", "x.dwdemo", "--timedemo", "--frames", "100", "--report", "r.json", "--screenshot", "s.png"},
+    auto cl = ParseCommandLine({"--windowed", "--replay", "x.dwdemo", "--timedemo", "--frames", "100", "--report",
+                                "r.json", "--screenshot", "s.png"},
                                error);
     ASSERT_TRUE(cl) << error;
     EXPECT_EQ(cl->replayFile, "x.dwdemo");

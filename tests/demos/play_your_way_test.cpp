@@ -169,9 +169,12 @@ TEST(KeyboardSteering, ArrowsAndWasdSteerZAndCtrlFireXAndAltLaunch) {
     platform::ScriptedInput& in = session.game().input();
     GameContext& c = session.context();
 
-    struct Move { std::uint8_t key; float dx, dy; };
-    for (const Move m : {Move{DIK_LEFT, -1, 0}, Move{DIK_D, 1, 0}, Move{DIK_UP, 0, -1},
-                         Move{DIK_S, 0, 1}, Move{DIK_A, -1, 0}, Move{DIK_W, 0, -1}}) {
+    struct Move {
+        std::uint8_t key;
+        float dx, dy;
+    };
+    for (const Move m : {Move{DIK_LEFT, -1, 0}, Move{DIK_D, 1, 0}, Move{DIK_UP, 0, -1}, Move{DIK_S, 0, 1},
+                         Move{DIK_A, -1, 0}, Move{DIK_W, 0, -1}}) {
         const float x0 = LiveShip(c)->X(), y0 = LiveShip(c)->Y();
         in.SetKey(m.key, true);
         Steps(session, 12);
@@ -294,9 +297,7 @@ private:
 
 class Gamepad : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
-    }
+    void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError(); }
     void TearDown() override { SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER); }
 };
 
@@ -446,10 +447,10 @@ TEST_F(Gamepad, AButtonIsBoundOnTheGamepadPageWithThePadAloneAndFires) {
     for (int i = 0; i < 3; ++i) press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     press(SDL_CONTROLLER_BUTTON_A);  // the options
     for (int i = 0; i < 4; ++i) press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    press(SDL_CONTROLLER_BUTTON_A);  // display and controls
+    press(SDL_CONTROLLER_BUTTON_A);          // display and controls
     press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);  // the gamepad page
     press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // its fire row
-    press(SDL_CONTROLLER_BUTTON_A);  // waits for the new button; A itself is not taken
+    press(SDL_CONTROLLER_BUTTON_A);          // waits for the new button; A itself is not taken
     EXPECT_EQ(c.controls.Button(platform::PadAction::Fire, 0), platform::Controls::Defaults().pad[0][0]);
     press(SDL_CONTROLLER_BUTTON_Y);
     EXPECT_EQ(c.controls.Button(platform::PadAction::Fire, 0), platform::kPadY);
@@ -591,8 +592,7 @@ TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     seams.userDir = dir.path.string();
     GameReplays replays((dir.path / "replays").string());
     std::filesystem::create_directories(dir.path / "replays");
-    for (int p = 0; p < RecordTable::kPlaces; ++p)
-        std::ofstream(replays.BestFile(p)) << "old " << p + 1;
+    for (int p = 0; p < RecordTable::kPlaces; ++p) std::ofstream(replays.BestFile(p)) << "old " << p + 1;
     // The default table on disk; a score between its second and third.
     RecordTable table = DefaultRecordTable();
     ASSERT_EQ(SaveRecordTable((dir.path / kRecordsFile).string(), table), RecordWrite::Written);

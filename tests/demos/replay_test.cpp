@@ -111,10 +111,9 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
             ASSERT_EQ(replayed.facts.size(), original.facts.size()) << "start level " << startLevel;
             for (std::size_t i = 0; i < original.facts.size(); ++i)
                 ASSERT_TRUE(replayed.facts[i] == original.facts[i])
-                    << "start level " << startLevel << ", run " << again << ": frame " << i
-                    << " differs (score " << replayed.facts[i].score << " vs "
-                    << original.facts[i].score << ", objects " << replayed.facts[i].objects
-                    << " vs " << original.facts[i].objects << ")";
+                    << "start level " << startLevel << ", run " << again << ": frame " << i << " differs (score "
+                    << replayed.facts[i].score << " vs " << original.facts[i].score << ", objects "
+                    << replayed.facts[i].objects << " vs " << original.facts[i].objects << ")";
             EXPECT_EQ(replayed.report, original.report);
         }
     }

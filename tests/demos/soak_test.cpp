@@ -98,8 +98,8 @@ TEST(Soak, TheAutopilotPlaysLevelAfterLevel) {
         }
         RecordProperty("levels", static_cast<int>(levelsPlayed));
         RecordProperty("most_objects", static_cast<int>(most));
-        std::printf("soak: %.1f minutes, %u games, %u levels, at most %u objects, at the menu:",
-                    minutes, gamesPlayed, levelsPlayed, most);
+        std::printf("soak: %.1f minutes, %u games, %u levels, at most %u objects, at the menu:", minutes, gamesPlayed,
+                    levelsPlayed, most);
         for (std::uint32_t n : atMenu) std::printf(" %u", n);
         std::printf("\n");
         for (std::size_t i = 1; i < atMenu.size(); ++i)

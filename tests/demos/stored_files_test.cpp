@@ -61,8 +61,8 @@ int RunGame(std::vector<std::string> args, std::string* err = nullptr) {
 TEST(UserFiles, AReplayLeavesTheUserDirectoryExactlyAsItFoundIt) {
     TempDir dir("dw_files_replay");
     const fs::path demo = dir.path / "game.dwdemo";
-    ASSERT_EQ(RunGame({"--headless", "--user-dir", (dir.path / "recorder").string(), "--frames", "240",
-                   "--fixed-step", "16", "--seed", "7", "--record", demo.string()}),
+    ASSERT_EQ(RunGame({"--headless", "--user-dir", (dir.path / "recorder").string(), "--frames", "240", "--fixed-step",
+                       "16", "--seed", "7", "--record", demo.string()}),
               0);
     // The player's directory: a log of their own, settings, replays and no
     // high-score table yet (the menu would make the default one).

@@ -87,8 +87,7 @@ TEST(Timedemo, TheLineNamesEveryFigure) {
     std::vector<FrameSample> frames;
     for (int i = 0; i < 3; ++i) frames.push_back(Frame(2.0, i * 10.0, 0, 7));
     const std::string line = FormatSummary("bench/x.dwdemo", SummariseFrames(frames, 0));
-    EXPECT_NE(line.find("timedemo bench/x.dwdemo: frames 3, cpu per frame median 2.000 ms"), std::string::npos)
-        << line;
+    EXPECT_NE(line.find("timedemo bench/x.dwdemo: frames 3, cpu per frame median 2.000 ms"), std::string::npos) << line;
     EXPECT_NE(line.find("draws 7.0, batches 7.0"), std::string::npos) << line;
     EXPECT_NE(line.find("100.0 frames per second"), std::string::npos) << line;
     EXPECT_EQ(line.back(), '\n');

@@ -33,8 +33,8 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("dw_app_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("dw_app_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         services.userDir = dir.string();
@@ -140,8 +140,8 @@ TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
     // The save warning at start, then the settings' own error line.
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
-              "settings and high scores will not be saved: " + (dir / "settings.ini").string() +
-                  " is not a regular file\n" + (dir / "settings.ini").string() +
+              "settings and high scores will not be saved: " +
+                  (dir / "settings.ini").string() + " is not a regular file\n" + (dir / "settings.ini").string() +
                   " is not a regular file: the settings are neither read nor written\n"
                   "Read Settings....Fucking SHIT!!! Error occuried!\n");
     EXPECT_EQ(ctx.musicVolume, 28);
@@ -159,8 +159,10 @@ TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
         EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
     }
     ASSERT_EQ(WriteIntRegKey(settingsCtx, "SoundVolume", 9), S_OK);
-    EXPECT_EQ(SettingsText(), bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n"
-                                    "SoundVolume=9\r\n");
+    EXPECT_EQ(SettingsText(),
+              bom +
+                  "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n"
+                  "SoundVolume=9\r\n");
 
     // The section line lost in a hand edit: the values are the game's.
     WriteSettings("; mine\nMusicVolume=66\nSoundVolume=12\n");
@@ -196,8 +198,8 @@ TEST_F(AppTest, LinesTheReaderDoesNotKnowSurviveARewrite) {
 TEST_F(AppTest, TheFileIsReadOnceAndOverlongLinesAreNotRead) {
     // A line of 4 KiB is read, a longer one is not.
     const std::string music = "MusicVolume=70", sound = "SoundVolume=70";
-    WriteSettings("[Software\\QVM\\Duskwhirl]\n" + music + std::string(4096 - music.size(), ' ') + "\n" +
-                  sound + std::string(4097 - sound.size(), ' ') + "\n");
+    WriteSettings("[Software\\QVM\\Duskwhirl]\n" + music + std::string(4096 - music.size(), ' ') + "\n" + sound +
+                  std::string(4097 - sound.size(), ' ') + "\n");
     std::uint32_t v = 0;
     EXPECT_EQ(ReadIntRegKey(settingsCtx, kSettingsKey, "MusicVolume", v, 5), S_OK);
     EXPECT_EQ(v, 70u);
@@ -310,7 +312,7 @@ TEST_F(AppTest, TheWindowsValuesAreOneChangeOfTheFile) {
 
 TEST_F(AppTest, AnOversizedSettingsFileIsRefusedAndKept) {
     const std::string big = "[Software\\QVM\\Duskwhirl]\nMusicVolume=90\n" +
-                            std::string(platform::IniSettingsStore::kMaxFileBytes, ';') + "\n";
+        std::string(platform::IniSettingsStore::kMaxFileBytes, ';') + "\n";
     WriteSettings(big);
     SessionContext ctx{services};
     Application app(&ctx);

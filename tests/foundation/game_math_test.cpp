@@ -142,9 +142,11 @@ TEST(GameMath, Atan2AndPowWithinOneUlpOverAGrid) {
     for (int i = -300; i <= 300; ++i) {
         for (int j = -300; j <= 300; ++j) {
             const float y = static_cast<float>(i) * 0.0371f, x = static_cast<float>(j) * 0.0293f;
-            worstAtan2 = std::max(worstAtan2, Ulps(gm::Atan2(y, x), static_cast<float>(std::atan2(double{y}, double{x}))));
+            worstAtan2 =
+                std::max(worstAtan2, Ulps(gm::Atan2(y, x), static_cast<float>(std::atan2(double{y}, double{x}))));
             const float base = static_cast<float>(i + 301) * 0.013f, power = static_cast<float>(j) * 0.061f;
-            worstPow = std::max(worstPow, Ulps(gm::Pow(base, power), static_cast<float>(std::pow(double{base}, double{power}))));
+            worstPow = std::max(worstPow,
+                                Ulps(gm::Pow(base, power), static_cast<float>(std::pow(double{base}, double{power}))));
         }
     }
     EXPECT_LE(worstAtan2, 1);

@@ -132,12 +132,12 @@ TEST(Layers, TheTableReadsAndChecksEdges) {
     EXPECT_EQ(FindCircle(layers), "");
 
     const std::vector<Include> includes = {
-        {"mid/a.cpp", 1, "mid/a.h"},         // own folder
-        {"mid/a.cpp", 2, "low/b.h"},         // allowed
-        {"mid/a.cpp", 3, "top/c.h"},         // upward
-        {"low/b.cpp", 4, "../../tools/x.h"}, // climbs out
-        {"other/d.cpp", 5, "low/b.h"},       // a folder with no row
-        {"top/e.cpp", 6, "e_local.h"},       // beside the file
+        {"mid/a.cpp", 1, "mid/a.h"},          // own folder
+        {"mid/a.cpp", 2, "low/b.h"},          // allowed
+        {"mid/a.cpp", 3, "top/c.h"},          // upward
+        {"low/b.cpp", 4, "../../tools/x.h"},  // climbs out
+        {"other/d.cpp", 5, "low/b.h"},        // a folder with no row
+        {"top/e.cpp", 6, "e_local.h"},        // beside the file
     };
     const std::vector<std::string> bad = Violations(layers, includes);
     ASSERT_EQ(bad.size(), 3u);

@@ -101,8 +101,9 @@ TEST_F(ListEngineTest, DeathsOfFirstMiddleAndLastDuringOnePass) {
     auto* e = Add("e", 5);
     for (Probe* p : {a, c, e}) p->onMove = [](Probe& self) { self.dead = 1; };
     list.FrameMoveAll();
-    EXPECT_EQ(Take(), (V{"move a", "cleanup a", "~a", "move b", "move c", "cleanup c", "~c",
-                         "move d", "move e", "cleanup e", "~e"}));
+    EXPECT_EQ(
+        Take(),
+        (V{"move a", "cleanup a", "~a", "move b", "move c", "cleanup c", "~c", "move d", "move e", "cleanup e", "~e"}));
     EXPECT_EQ(Walk(), (V{"b", "d"}));
     list.FrameMoveAll();
     EXPECT_EQ(Take(), (V{"move b", "move d"}));

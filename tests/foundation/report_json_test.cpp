@@ -119,8 +119,8 @@ private:
 
 TEST(StrictJson, TellsJsonFromWhatOnlyLooksLikeIt) {
     EXPECT_TRUE(StrictJson(R"({"a": [1, -0.5e3, "x\u00e9\n"], "b": {"c": null}})").Valid());
-    for (const char* bad : {R"({"a": nan})", R"({"a": -inf})", R"({"a": NaN})", R"({"a": 1,})",
-                            R"({"a": 01})", "{\"a\": \"\x01\"}", R"({"a": 1} x)"})
+    for (const char* bad : {R"({"a": nan})", R"({"a": -inf})", R"({"a": NaN})", R"({"a": 1,})", R"({"a": 01})",
+                            "{\"a\": \"\x01\"}", R"({"a": 1} x)"})
         EXPECT_FALSE(StrictJson(bad).Valid()) << bad;
 }
 

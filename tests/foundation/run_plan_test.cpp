@@ -94,8 +94,8 @@ TEST(RunPlan, TheTimedemoTimesWithRoomForItsFramesAndKeepsNoGames) {
     EXPECT_EQ(p.timedFrom, 40u);
     EXPECT_FALSE(p.keepGames);
     EXPECT_EQ(p.TimedFrames(5000), 5000u);
-    EXPECT_EQ(p.TimedFrames(~0ull), 1u << 16);        // a window closed by hand
-    EXPECT_EQ(p.TimedFrames(1ull << 40), 1u << 22);   // never unbounded
+    EXPECT_EQ(p.TimedFrames(~0ull), 1u << 16);       // a window closed by hand
+    EXPECT_EQ(p.TimedFrames(1ull << 40), 1u << 22);  // never unbounded
     EXPECT_EQ(Plan({"--headless"}).TimedFrames(600), 0u);
     // A timedemo in a window shows no demos of its own.
     EXPECT_FALSE(Plan({"--autopilot", "--timedemo"}).attract);

@@ -84,11 +84,9 @@ TEST_F(Options, DraggingSetsTheValuesAndLeavingSavesThem) {
     Tap(DIK_ESCAPE);
     EXPECT_EQ(ctx.optionsClosed, 1);
     EXPECT_EQ(settings.inner.keys[kSettingsKey]["SoundVolume"], 9u);
-    EXPECT_EQ(settings.inner.keys[kSettingsKey]["MusicVolume"],
-              static_cast<std::uint32_t>(ctx.musicVolume));
+    EXPECT_EQ(settings.inner.keys[kSettingsKey]["MusicVolume"], static_cast<std::uint32_t>(ctx.musicVolume));
     EXPECT_EQ(settings.inner.keys[kSettingsKey]["Mouse"], 1234u);
-    EXPECT_NE(LogText().find("Write Settings......... Succesful write settings\n"),
-              std::string::npos);
+    EXPECT_NE(LogText().find("Write Settings......... Succesful write settings\n"), std::string::npos);
 }
 
 // Each track is drawn over the band that takes the clicks: a click just
@@ -101,8 +99,8 @@ TEST_F(Options, AClickAtEitherEndOfEachDrawnTrackMovesItsSlider) {
     const float halfH = static_cast<float>(ctx.screenHeight) * 0.5f;
     auto value = [&](int slider) {
         return slider == 0 ? static_cast<float>(ctx.soundVolume) / 100.0f
-               : slider == 1 ? static_cast<float>(ctx.musicVolume) / 100.0f
-                             : ctx.mouseSpeed - 0.5f;
+            : slider == 1  ? static_cast<float>(ctx.musicVolume) / 100.0f
+                           : ctx.mouseSpeed - 0.5f;
     };
     for (int slider = 0; slider < 3; ++slider) {
         const ScreenVertex* track = o->Track(slider);
@@ -166,8 +164,9 @@ protected:
 
 TEST_F(OptionsFile, UnknownLinesAreKeptAcrossASave) {
     Leave("; tuned by hand\n[Software\\QVM\\Duskwhirl]\nMouse=1300\nGamma=2.2\nLevelID=584\n[Keys]\nFire=Space\n");
-    EXPECT_EQ(Text(), "; tuned by hand\n[Software\\QVM\\Duskwhirl]\nMouse=750\nGamma=2.2\nLevelID=584\n"
-                      "MusicVolume=62\nSoundVolume=61\n[Keys]\nFire=Space\n");
+    EXPECT_EQ(Text(),
+              "; tuned by hand\n[Software\\QVM\\Duskwhirl]\nMouse=750\nGamma=2.2\nLevelID=584\n"
+              "MusicVolume=62\nSoundVolume=61\n[Keys]\nFire=Space\n");
     EXPECT_NE(LogText().find(std::string(kSettingsWritten) + "\n"), std::string::npos);
 }
 
@@ -214,7 +213,7 @@ TEST_F(Intro, SpaceEndsTheSplashAtOnceAndTheLoaderCountsEveryAsset) {
     Frame();
     EXPECT_EQ(ctx.introActive, 0);
     EXPECT_EQ(ctx.assetLoadingActive, 1);
-    EXPECT_TRUE(sound.Played().empty());  // ended before the music started
+    EXPECT_TRUE(sound.Played().empty());                 // ended before the music started
     const std::uint32_t first = loading->loader.cursor;  // 0 or 1: list order decides
     EXPECT_LE(first, 1u);
     ctx.keys[DIK_SPACE] = 0;

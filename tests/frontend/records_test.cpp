@@ -47,15 +47,13 @@ TEST(RecordTableBytes, LayoutIsNamesThenLittleEndianScores) {
     EXPECT_EQ(ScoreAt(b, 0), 800000u);
     EXPECT_EQ(ScoreAt(b, 7), 100000u);
 
-    const RecordTable back =
-        ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    const RecordTable back = ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
     EXPECT_EQ(Bytes(back), b);
 }
 
 TEST(RecordTableBytes, ShortFilesGiveTheDefaultsAndLongNamesStopAtSixteen) {
     std::string b(167, 'x');
-    const RecordTable shortTable =
-        ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    const RecordTable shortTable = ParseRecordTable(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
     EXPECT_EQ(Bytes(shortTable), Bytes(DefaultRecordTable()));
 
     b.assign(200, 'x');  // no terminator anywhere; bytes past 168 ignored
@@ -82,8 +80,8 @@ class RecordsFile : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("dw_records_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("dw_records_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         path = (dir / "records.csm").string();
@@ -109,8 +107,7 @@ TEST_F(RecordsFile, AFullDiskKeepsTheOldFileAndPlantedFilesAreNeverUsed) {
     RecordRead read = RecordRead::Missing;
     EXPECT_EQ(LoadRecordTable(path, &read).scores[0], 900000u);
     EXPECT_EQ(read, RecordRead::Complete);
-    EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), WithTop(1)),
-              RecordWrite::NotOpened);
+    EXPECT_EQ(SaveRecordTable((dir / "missing" / "records.csm").string(), WithTop(1)), RecordWrite::NotOpened);
     // The temporary file has a new name each time: a link, FIFO or
     // directory planted at a guessable one is neither followed nor in the way.
     const auto victim = dir / "victim";
@@ -137,7 +134,8 @@ TEST_F(RecordsFile, CopiesSavingAtOnceKeepEveryEntry) {
             RecordTable t{};
             int place = 0;
             const std::string name = "copy " + std::to_string(i);
-            const RecordWrite w = SaveRecordEntry(path, name.c_str(), 900000u + 1000u * static_cast<std::uint32_t>(i), t, place);
+            const RecordWrite w =
+                SaveRecordEntry(path, name.c_str(), 900000u + 1000u * static_cast<std::uint32_t>(i), t, place);
             ::_exit(w == RecordWrite::Written ? 0 : 1);
         }
         children.push_back(pid);
@@ -180,11 +178,10 @@ TEST_F(RecordsFile, ACopyKilledWhileSavingLeavesTheTableAndNoLock) {
 
 TEST_F(RecordsFile, AReadOnlyDirectoryWithAWritableFileTakesTheTableInPlace) {
     ASSERT_EQ(SaveRecordTable(path, WithTop(900000)), RecordWrite::Written);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_read |
-                                          std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     // Root writes any directory: the save runs as an ordinary user then.
-    const RecordWrite w = testing::RunAsOrdinaryUser({dir.string(), path},
-                                                     [&] { return SaveRecordTable(path, WithTop(950000)); });
+    const RecordWrite w =
+        testing::RunAsOrdinaryUser({dir.string(), path}, [&] { return SaveRecordTable(path, WithTop(950000)); });
     EXPECT_EQ(w, RecordWrite::Written);
     EXPECT_EQ(LoadRecordTable(path).scores[0], 950000u);
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
@@ -242,9 +239,9 @@ TEST_F(HighScoreScreen, ANameTypedWithTheKeyboardIsSavedAtItsPlace) {
     EXPECT_EQ(s->place, 2);
 
     ctx.keys[DIK_LSHIFT] = 0x80;
-    Tap(DIK_R);                     // "R"
+    Tap(DIK_R);  // "R"
     ctx.keys[DIK_LSHIFT] = 0;
-    ctx.keys[DIK_O] = 0x80;         // held for several frames: one "o"
+    ctx.keys[DIK_O] = 0x80;  // held for several frames: one "o"
     Frame();
     Frame();
     Frame();
@@ -253,10 +250,10 @@ TEST_F(HighScoreScreen, ANameTypedWithTheKeyboardIsSavedAtItsPlace) {
     Tap(DIK_X);
     Tap(DIK_BACK);
     Tap(DIK_Y);
-    Tap(DIK_SEMICOLON);             // ":" without Shift
+    Tap(DIK_SEMICOLON);  // ":" without Shift
     ctx.keys[DIK_RSHIFT] = 0x80;
-    Tap(DIK_SEMICOLON);             // ";" with Shift
-    Tap(DIK_2);                     // "@"
+    Tap(DIK_SEMICOLON);  // ";" with Shift
+    Tap(DIK_2);          // "@"
     ctx.keys[DIK_RSHIFT] = 0;
     EXPECT_STREQ(s->typedName, "Roy:;@");
     Tap(DIK_RETURN);

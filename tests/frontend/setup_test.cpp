@@ -41,9 +41,7 @@ protected:
         Tap(DIK_RETURN);
         return o->setup.get();
     }
-    std::string Stored(const char* name) {
-        return settings.QueryText(kSettingsKey, name).value_or("(none)");
-    }
+    std::string Stored(const char* name) { return settings.QueryText(kSettingsKey, name).value_or("(none)"); }
 };
 
 TEST_F(Setup, TheOptionsSlidersAndTheSetupButtonWorkWithTheKeys) {
@@ -189,8 +187,7 @@ TEST_F(Setup, TheDisplaySwitchesAskTheApplicationAndAreWritten) {
 
 // What the glyph entries of the frame read, cell by cell (unknown cells as '?').
 std::string GlyphsDrawn(const RenderQueue& queue) {
-    static const std::string kAtlas =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+-*_.,:;?!\"#@>< ";
+    static const std::string kAtlas = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+-*_.,:;?!\"#@>< ";
     std::string text;
     for (std::size_t e = 0; e < queue.EntryCount(); ++e) {
         const DrawEntry& entry = queue.EntryAt(e);
@@ -284,8 +281,8 @@ std::string ReadFile(const std::filesystem::path& p) {
 struct UserDir {
     UserDir() {
         path = std::filesystem::temp_directory_path() /
-               ("dw_setup_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("dw_setup_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

@@ -57,8 +57,7 @@ MainMenu* ToMenu(HeadlessGame& game) {
 TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
     // A game needs the level scripts (built with the tools).
     if (kEmbeddedLevelCount == 0) GTEST_SKIP() << "no levels compiled in";
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("dw_whole_front_end_" + std::to_string(::getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("dw_whole_front_end_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     std::uint32_t finalScore = 0;
@@ -88,8 +87,7 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         ctx.score = 345678;
         ctx.shipsLeft = 0;
         ctx.shipRemoveRequest = 1;
-        ASSERT_TRUE(game.RunUntil([&] { return FindNamed<HighScores>(ctx, "records") != nullptr; },
-                                  3000));
+        ASSERT_TRUE(game.RunUntil([&] { return FindNamed<HighScores>(ctx, "records") != nullptr; }, 3000));
         EXPECT_EQ(ctx.currentScreen, Screen::Menu);
         EXPECT_EQ(ctx.gameInProgress, 0);
         HighScores* table = FindNamed<HighScores>(ctx, "records");
@@ -154,8 +152,7 @@ namespace {
 // The same session has a FIFO in place of each file it keeps: start-up
 // reaches the menu all the same.
 TEST(HeadlessSession, ASiteButtonOpensNothingAndFifosDoNotHoldUpStartUp) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("dw_headless_site_" + std::to_string(::getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("dw_headless_site_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     const auto user = dir / "user", bin = dir / "bin";
     std::filesystem::create_directories(user);

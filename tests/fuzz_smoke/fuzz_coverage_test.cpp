@@ -33,7 +33,7 @@ std::string ReadText(const fs::path& path) {
 }
 
 struct LoaderList {
-    std::map<std::string, std::string> targetOf;             // loader -> target
+    std::map<std::string, std::string> targetOf;              // loader -> target
     std::map<std::string, std::vector<std::string>> handsTo;  // src file -> loaders ("-": none)
     std::vector<std::string> problems;                        // lines not understood
 };
@@ -51,8 +51,8 @@ LoaderList ParseList(const std::string& text) {
         if (kind == "loader" && rest.size() == 2)
             list.targetOf[rest[0]] = rest[1];
         else if (kind == "from" && rest.size() >= 2)
-            list.handsTo[rest[0]] = rest[1] == "-" ? std::vector<std::string>{"-"}
-                                                   : std::vector<std::string>(rest.begin() + 1, rest.end());
+            list.handsTo[rest[0]] =
+                rest[1] == "-" ? std::vector<std::string>{"-"} : std::vector<std::string>(rest.begin() + 1, rest.end());
         else
             list.problems.push_back(line);
     }
@@ -69,9 +69,8 @@ bool HasWord(const std::string& text, const std::string& word) {
 }
 
 // The ways bytes from outside come into the program.
-const std::regex kIntake(
-    R"(ReadStoredFile\(|OpenRegularFile\([^;]*"r|LockResource\(|ReadResource\(|\bmmap\(|)"
-    R"(SDL_RWFrom\w*\(|std::ifstream|\bfopen\(|\bzip_(fd)?open\w*\(|::read\()");
+const std::regex kIntake(R"(ReadStoredFile\(|OpenRegularFile\([^;]*"r|LockResource\(|ReadResource\(|\bmmap\(|)"
+                         R"(SDL_RWFrom\w*\(|std::ifstream|\bfopen\(|\bzip_(fd)?open\w*\(|::read\()");
 
 const std::regex kComment("//[^\n]*");
 
@@ -85,8 +84,7 @@ std::map<std::string, std::string> IntakeFiles(const fs::path& source, std::stri
         std::smatch m;
         const std::string text = std::regex_replace(ReadText(entry.path()), kComment, "");
         everything += text;
-        if (std::regex_search(text, m, kIntake))
-            files[fs::relative(entry.path(), source).generic_string()] = m.str();
+        if (std::regex_search(text, m, kIntake)) files[fs::relative(entry.path(), source).generic_string()] = m.str();
     }
     return files;
 }
@@ -109,8 +107,7 @@ TEST_F(FuzzCoverage, EveryListedLoaderHasATargetThatCallsIt) {
         }
         const std::string code = ReadText(source / "tools/fuzz" / (target + ".cpp"));
         EXPECT_TRUE(HasWord(code, LastPart(loader)))
-            << "the loader " << loader << " has no fuzz target: " << target << " never calls "
-            << LastPart(loader);
+            << "the loader " << loader << " has no fuzz target: " << target << " never calls " << LastPart(loader);
     }
 }
 
@@ -120,8 +117,8 @@ TEST_F(FuzzCoverage, EveryFileThatTakesBytesInSaysWhichLoadersReadThem) {
     ASSERT_FALSE(intake.empty());
     for (const auto& [file, how] : intake) {
         EXPECT_TRUE(list.handsTo.count(file))
-            << file << " takes bytes in (" << how << ") but tools/fuzz/loaders.txt has no `from "
-            << file << "` line naming the loaders that read them";
+            << file << " takes bytes in (" << how << ") but tools/fuzz/loaders.txt has no `from " << file
+            << "` line naming the loaders that read them";
     }
     for (const auto& [file, loaders] : list.handsTo) {
         EXPECT_TRUE(intake.count(file)) << "tools/fuzz/loaders.txt: " << file << " takes no bytes in (any more)";

@@ -192,8 +192,8 @@ TEST_F(CaptionTest, GameOverHalvesMeetWithAGapInTheMiddle) {
     EXPECT_EQ(c->stage, 1u);
     EXPECT_FLOAT_EQ(c->position, 1.0f);
     const ScreenVertex* v = c->Vertices();
-    EXPECT_NEAR(v[5].y / 300.0f - 1.0f, -0.05f, 1e-4f);      // bottom of the top half
-    EXPECT_NEAR(v[6].y / 300.0f - 1.0f, 0.05f, 1e-4f);       // top of the bottom half
+    EXPECT_NEAR(v[5].y / 300.0f - 1.0f, -0.05f, 1e-4f);  // bottom of the top half
+    EXPECT_NEAR(v[6].y / 300.0f - 1.0f, 0.05f, 1e-4f);   // top of the bottom half
     EXPECT_EQ(sound.Played(), std::vector<std::string>{"GameGameov"});
 }
 

@@ -84,9 +84,8 @@ TEST_F(BonusTest, EachKindAppliesItsEffectOnceWithItsSound) {
     EXPECT_EQ(ctx.rockets, 10u);
     EXPECT_EQ(ctx.shipRemoveRequest, 1);
     EXPECT_TRUE(Objects("bonus").empty());
-    const std::vector<std::string> sounds = {"GameEnergy", "GameEndwep", "GameRubins", "GameTopaze",
-                                             "GameDiamon", "GameIzumru", "GameShield", "GameHealth",
-                                             "GameGetroc", "Game0Death"};
+    const std::vector<std::string> sounds = {"GameEnergy", "GameEndwep", "GameRubins", "GameTopaze", "GameDiamon",
+                                             "GameIzumru", "GameShield", "GameHealth", "GameGetroc", "Game0Death"};
     EXPECT_EQ(sound.Played(), sounds);
     for (const BonusSlot& s : ctx.bonusSlots) {
         EXPECT_EQ(s.active, 0);
@@ -142,7 +141,7 @@ TEST_F(BonusTest, TakenWithoutTheSecondFlagOrAtALevelStartGivesNothing) {
 }
 
 TEST_F(BonusTest, AnimatesAtThirtyFramesASecondAndWraps) {
-    Bonus* b = Make(3, 0);  // 8 frames
+    Bonus* b = Make(3, 0);                   // 8 frames
     for (int i = 0; i < 20; ++i) Frame(50);  // 1.5 cells per frame
     EXPECT_LT(b->frame, 8u);
     EXPECT_EQ(b->frame, (static_cast<std::uint32_t>(19 * 1.5f)) % 8);

@@ -14,10 +14,10 @@ bool Overlap(float a1x, float a1y, float a2x, float a2y, float b1x, float b1y, f
 
 TEST(RectsOverlap, TouchingCountsOnlyAtTheLowSideOfTheWiderExtent) {
     // Unit squares side by side at the same height.
-    EXPECT_TRUE(Overlap(0, 0, 1, 1, -1, 0, 0, 1));   // B left of A: B's right edge is A's left edge
-    EXPECT_FALSE(Overlap(0, 0, 1, 1, 1, 0, 2, 1));   // B right of A
-    EXPECT_TRUE(Overlap(0, 0, 1, 1, 0, -1, 1, 0));   // B above A, touching
-    EXPECT_FALSE(Overlap(0, 0, 1, 1, 0, 1, 1, 2));   // B below A, touching
+    EXPECT_TRUE(Overlap(0, 0, 1, 1, -1, 0, 0, 1));  // B left of A: B's right edge is A's left edge
+    EXPECT_FALSE(Overlap(0, 0, 1, 1, 1, 0, 2, 1));  // B right of A
+    EXPECT_TRUE(Overlap(0, 0, 1, 1, 0, -1, 1, 0));  // B above A, touching
+    EXPECT_FALSE(Overlap(0, 0, 1, 1, 0, 1, 1, 2));  // B below A, touching
     EXPECT_EQ(RectsOverlap(0, 0, 1, 1, 1, 0, 2, 1), E_FAIL);
     EXPECT_EQ(RectsOverlap(0, 0, 1, 1, 0.5f, 0.5f, 2, 2), S_OK);
 }
@@ -120,10 +120,10 @@ TEST_F(CollisionTest, ShotProofEnemyUsesTheShotUpWithoutDamageAndMissesAreUntouc
 
 TEST_F(CollisionTest, RocketBlastScalesWithDistanceAndSkipsTheStruckAndTheDead) {
     const float radius = 0.5f;
-    Enemy(0, 0, 0, 1000);                   // struck directly
-    Enemy(1, 0.25f, 0, 1000, 0.01f);        // half the radius away: half of 250
-    Enemy(2, 0, 0.5f, 1000, 0.01f);         // exactly at the radius: nothing
-    Enemy(3, 0.1f, 0, 50, 0.01f);           // blast kills it
+    Enemy(0, 0, 0, 1000);             // struck directly
+    Enemy(1, 0.25f, 0, 1000, 0.01f);  // half the radius away: half of 250
+    Enemy(2, 0, 0.5f, 1000, 0.01f);   // exactly at the radius: nothing
+    Enemy(3, 0.1f, 0, 50, 0.01f);     // blast kills it
     Enemy(4, 0, 0.1f, 1000, 0.01f).destroyed = 1;
     Enemy(5, 0, -0.1f, 1000, 0.01f).shotProof = 1;
     RocketSlot& r = ctx.rocketSlots[0];

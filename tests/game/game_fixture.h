@@ -114,8 +114,8 @@ protected:
         services.clock = &clock;
         services.desktop = &fixtureDesktop;
         dir = std::filesystem::temp_directory_path() /
-              ("dw_game_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("dw_game_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         log = std::make_unique<Log>((dir / "file.log").string());
         services.settings = &settings;

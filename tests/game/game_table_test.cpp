@@ -133,7 +133,10 @@ TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
     ASSERT_TRUE(RunUntil([&] { return ctx.currentLevel == 1 && ctx.gamePhase == GamePhase::Playing; }));
     using P = GamePhase;
     const std::vector<GamePhase> expected = {
-        P::LevelIntro, P::ShowLevelNumber, P::LevelNumberShown, P::Playing, P::LevelEndReached, P::ShipLeaving, P::LevelComplete, P::LevelCompleteShown, P::LevelCompleteDone, P::Advance, P::BetweenLevels, P::NextLevelReady, P::LevelIntro, P::ShowLevelNumber, P::LevelNumberShown, P::Playing};
+        P::LevelIntro,        P::ShowLevelNumber, P::LevelNumberShown, P::Playing,
+        P::LevelEndReached,   P::ShipLeaving,     P::LevelComplete,    P::LevelCompleteShown,
+        P::LevelCompleteDone, P::Advance,         P::BetweenLevels,    P::NextLevelReady,
+        P::LevelIntro,        P::ShowLevelNumber, P::LevelNumberShown, P::Playing};
     EXPECT_EQ(trail, expected);
     EXPECT_EQ(table->endRow, 1u);
     EXPECT_EQ(gRowAtLevelEnd, 6u);

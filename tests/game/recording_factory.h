@@ -41,8 +41,7 @@ public:
         calls.push_back({"boss", code, x, y, z, 0, 0, 0, -1, -1, slot});
         return Make(ctx, "boss", 60);
     }
-    MyObject* Turret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset,
-                     int slot) override {
+    MyObject* Turret(GameContext* ctx, int type, std::uint32_t column, std::uint32_t rowOffset, int slot) override {
         calls.push_back({"turret", type, 0, 0, 0, column, rowOffset, 0, -1, -1, slot});
         return Make(ctx, "turret", 60);
     }

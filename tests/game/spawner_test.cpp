@@ -43,8 +43,14 @@ protected:
 
 TEST_F(SpawnerTest, ARowCreatesItsFlyersInListOrderAtTheirColumns) {
     SetLevel(13,
-             {{0, 4, 3, 1},  {12, 4, 3, 6}, {5, 4, 3, 7}, {3, 4, 3, 14}, {2, 4, 3, 99}, {6, 4, 3, 9},
-              {1, 5, 3, 2},  {4, 4, 1, 1}},
+             {{0, 4, 3, 1},
+              {12, 4, 3, 6},
+              {5, 4, 3, 7},
+              {3, 4, 3, 14},
+              {2, 4, 3, 99},
+              {6, 4, 3, 9},
+              {1, 5, 3, 2},
+              {4, 4, 1, 1}},
              {});
     Row(4);
     const auto made = factory.Of("enemy");
@@ -130,10 +136,8 @@ TEST_F(SpawnerTest, AMissingClassGivesItsSlotBack) {
 }
 
 TEST_F(SpawnerTest, GroundRunBecomesOnePieceCarryingItsTurrets) {
-    SetLevel(13,
-             {{4, 5, 2, 1}, {7, 7, 2, 2}, {8, 9, 2, 1}, {1, 6, 2, 3}, {2, 12, 2, 1}},
-             {{0, 5, 0, 1}, {1, 5, 1, 2}, {2, 6, 0, 2}, {3, 7, 1, 1}, {4, 7, 5, 1},
-              {0, 12, 0, 1}});
+    SetLevel(13, {{4, 5, 2, 1}, {7, 7, 2, 2}, {8, 9, 2, 1}, {1, 6, 2, 3}, {2, 12, 2, 1}},
+             {{0, 5, 0, 1}, {1, 5, 1, 2}, {2, 6, 0, 2}, {3, 7, 1, 1}, {4, 7, 5, 1}, {0, 12, 0, 1}});
     Row(5);
     EXPECT_EQ(factory.Of("ground").size(), 1u);
     const auto cells = factory.Of("cell");
@@ -227,7 +231,8 @@ TEST_F(SpawnerTest, ShippedLevelZeroBringsInAFullRowInOneGo) {
     std::vector<std::uint32_t> made;
     for (const MadeCall& c : factory.calls) {
         if (c.what == "segment" && c.segment > 0) continue;
-        if (c.what == "enemy" || c.what == "boss" || c.what == "segment") made.push_back(static_cast<std::uint32_t>(c.code));
+        if (c.what == "enemy" || c.what == "boss" || c.what == "segment")
+            made.push_back(static_cast<std::uint32_t>(c.code));
     }
     std::vector<std::uint32_t> expected;
     for (std::uint32_t c : codes)

@@ -16,9 +16,7 @@
 namespace dw {
 namespace {
 
-int Count(GameContext& ctx, const char* objectName) {
-    return static_cast<int>(ctx.objectList->CountNamed(objectName));
-}
+int Count(GameContext& ctx, const char* objectName) { return static_cast<int>(ctx.objectList->CountNamed(objectName)); }
 
 TEST(WholeGame, AMenuStartRunsTheLevelIntroAndScrollsIntoPlay) {
     const auto dir = std::filesystem::temp_directory_path() / "dw_whole_game_table";

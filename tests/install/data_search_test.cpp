@@ -28,8 +28,8 @@ std::vector<std::uint8_t> GoodArchive() {
 
 void Write(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
     fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class DataSearch : public ::testing::Test {
@@ -57,12 +57,12 @@ TEST_F(DataSearch, LooksEverywhereInOrderAndNamesEachPlace) {
         paths.push_back(p.path);
         EXPECT_EQ(p.problem, "not found") << p.path;
     }
-    EXPECT_EQ(paths, (std::vector<std::string>{
-                         At("prefix/bin/gamedata.res"), At("prefix/share/duskwhirl/gamedata.res"),
-                         At("prefix/share/games/duskwhirl/gamedata.res"),
-                         At("xdg1/duskwhirl/gamedata.res"), At("xdg1/games/duskwhirl/gamedata.res"),
-                         At("xdg2/duskwhirl/gamedata.res"), At("xdg2/games/duskwhirl/gamedata.res"),
-                         At("built/gamedata.res")}));
+    EXPECT_EQ(
+        paths,
+        (std::vector<std::string>{At("prefix/bin/gamedata.res"), At("prefix/share/duskwhirl/gamedata.res"),
+                                  At("prefix/share/games/duskwhirl/gamedata.res"), At("xdg1/duskwhirl/gamedata.res"),
+                                  At("xdg1/games/duskwhirl/gamedata.res"), At("xdg2/duskwhirl/gamedata.res"),
+                                  At("xdg2/games/duskwhirl/gamedata.res"), At("built/gamedata.res")}));
     const std::string text = platform::DataSearchFailureText(search);
     for (const auto& p : paths) EXPECT_NE(text.find(p), std::string::npos) << p;
     EXPECT_NE(text.find("--data"), std::string::npos);
@@ -147,8 +147,7 @@ TEST_F(DataSearch, EveryKindOfBadFileIsRefusedWithItsReason) {
     Write(dir / "other.res", testzip::Build({{"Readme", {1, 2, 3}, false}}));
     EXPECT_NE(DataFileProblem(At("other.res"), kRequired).find("lacks \"IntroMap\""), std::string::npos);
     auto damaged = GoodArchive();
-    const auto at = std::search(damaged.begin(), damaged.end(), std::begin("IntroTrack"),
-                                std::end("IntroTrack") - 1);
+    const auto at = std::search(damaged.begin(), damaged.end(), std::begin("IntroTrack"), std::end("IntroTrack") - 1);
     damaged[static_cast<std::size_t>(at - damaged.begin()) + 12] ^= 0xFF;  // first data byte
     Write(dir / "damaged.res", damaged);
     EXPECT_NE(DataFileProblem(At("damaged.res"), kRequired).find("damaged \"IntroTrack\""), std::string::npos);

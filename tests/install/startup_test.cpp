@@ -120,7 +120,10 @@ TEST(Help, TheHelpTheManualPageAndTheReadmeFollowTheOptionTable) {
 TEST(Help, TheParserChecksWhatTheTableSays) {
     for (const OptionSpec& o : CommandLineOptions()) {
         std::vector<std::string> args = {o.name};
-        if (o.value) args.push_back(std::string(o.name) == "--size" ? "640x480" : std::string(o.name) == "--arsenal" ? "1,1,1" : "1");
+        if (o.value)
+            args.push_back(std::string(o.name) == "--size"          ? "640x480"
+                               : std::string(o.name) == "--arsenal" ? "1,1,1"
+                                                                    : "1");
         std::string error;
         if (o.goesWith) {
             EXPECT_FALSE(ParseCommandLine(args, error)) << o.name;
@@ -183,9 +186,9 @@ TEST_F(Startup, HeadlessRunsWarnAboutEveryKindOfBadDataAndGoOn) {
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::ofstream(dir / "empty.res").close();
     std::ofstream(dir / "short.res") << "PK\x03\x04 cut short";
-    for (const std::string& bad : std::vector<std::string>{(dir / "missing.res").string(), dir.string(), (dir / "fifo").string(),
-                                  std::string("/dev/zero"), (dir / "empty.res").string(),
-                                  (dir / "short.res").string()}) {
+    for (const std::string& bad : std::vector<std::string>{
+             (dir / "missing.res").string(), dir.string(), (dir / "fifo").string(), std::string("/dev/zero"),
+             (dir / "empty.res").string(), (dir / "short.res").string()}) {
         std::string err;
         EXPECT_EQ(RunHeadless({"--user-dir", user.string(), "--data", bad}, err), 0) << bad;
         EXPECT_NE(err.find("warning: no usable game data"), std::string::npos) << bad << "\n" << err;
@@ -214,15 +217,15 @@ TEST_F(Startup, AUserDirectoryThatCannotBeUsedIsReportedOnceAndTheGamePlaysOn) {
     std::string err;
     EXPECT_EQ(RunHeadless({"--user-dir", (dir / "file/user").string()}, err), 0);
     const std::string warning = "settings and high scores will not be saved: cannot create " +
-                                (dir / "file/user").string() + ": Not a directory";
+        (dir / "file/user").string() + ": Not a directory";
     EXPECT_NE(err.find(warning), std::string::npos) << err;
     EXPECT_EQ(err.find(warning), err.rfind(warning)) << "said once";
 
     // A directory that works, but the settings file is in the way: the log says it too.
     fs::create_directories(dir / "user/settings.ini");
     EXPECT_EQ(RunHeadless({"--user-dir", (dir / "user").string()}, err), 0);
-    const std::string second = "settings and high scores will not be saved: " +
-                               (dir / "user/settings.ini").string() + " is not a regular file";
+    const std::string second = "settings and high scores will not be saved: " + (dir / "user/settings.ini").string() +
+        " is not a regular file";
     EXPECT_NE(err.find(second), std::string::npos) << err;
     const std::string log = test::ReadText(dir / "user/file.log");
     EXPECT_NE(log.find("\n" + second + "\n"), std::string::npos) << log;

@@ -19,8 +19,8 @@ class Levelgen : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("dw_levelgen_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("dw_levelgen_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
         tool_ = std::string(DW_BUILD_DIR) + "/tools/levelgen/levelgen";
         ASSERT_TRUE(fs::exists(tool_)) << tool_;
@@ -36,7 +36,7 @@ protected:
         std::ofstream(src) << source;
         const fs::path err = dir_ / "stderr.txt";
         const std::string cmd = "\"" + tool_ + "\" " + extra + " \"" + src.string() + "\" -o \"" +
-                                (dir_ / "out.bin").string() + "\" 2> \"" + err.string() + "\"";
+            (dir_ / "out.bin").string() + "\" 2> \"" + err.string() + "\"";
         const int status = std::system(cmd.c_str());
         std::ifstream in(err);
         errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -59,14 +59,14 @@ constexpr const char* kHeader =
 
 TEST_F(Levelgen, CompilesFormationsGroundAndRestToExactCounts) {
     const std::string source = std::string(kHeader) +
-                               "expect spawns 40 ground 30\n"
-                               "at 0: line senemy1 cols 3..9 step 3   # 3\n"
-                               "at 5: vee senemy2 centre 6 count 5     # 5\n"
-                               "ground 20..21 both cols 2..6           # 2 x (5 + 4)\n"
-                               "ground 40.. lower cols 0..12 cells rest\n"
-                               "at 21: turret guntank cols 3           # 1\n"
-                               "at 30..60: swarm senemy1 cols 0..12 count rest\n"
-                               "boss bigbos0\n";
+        "expect spawns 40 ground 30\n"
+        "at 0: line senemy1 cols 3..9 step 3   # 3\n"
+        "at 5: vee senemy2 centre 6 count 5     # 5\n"
+        "ground 20..21 both cols 2..6           # 2 x (5 + 4)\n"
+        "ground 40.. lower cols 0..12 cells rest\n"
+        "at 21: turret guntank cols 3           # 1\n"
+        "at 30..60: swarm senemy1 cols 0..12 count rest\n"
+        "boss bigbos0\n";
     std::string errors;
     ASSERT_EQ(Compile(source, errors), 0) << errors;
     const auto r = Output();
@@ -132,12 +132,11 @@ TEST_F(Levelgen, ShippedLevelsAreHeldToTheirFacts) {
     const fs::path src = dir_ / "level0.lvl";
     std::ofstream(src) << source;
     const std::string cmd = "\"" + tool_ + "\" --shipped --out-dir \"" + dir_.string() + "\" \"" + src.string() +
-                            "\" 2> \"" + (dir_ / "err.txt").string() + "\"";
+        "\" 2> \"" + (dir_ / "err.txt").string() + "\"";
     EXPECT_NE(std::system(cmd.c_str()), 0);
     std::ifstream in(dir_ / "err.txt");
     errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    EXPECT_NE(errors.find("level0.lvl:1: level 0: holds 1 spawn records, must hold 2705"), std::string::npos)
-        << errors;
+    EXPECT_NE(errors.find("level0.lvl:1: level 0: holds 1 spawn records, must hold 2705"), std::string::npos) << errors;
     EXPECT_NE(errors.find("must end with exactly one boss record (6, 899, 3, 15)"), std::string::npos) << errors;
     EXPECT_NE(errors.find("level 1 has no source"), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(dir_ / "GAMELEVEL0.bin"));

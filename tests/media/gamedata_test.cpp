@@ -91,9 +91,7 @@ TEST_F(GameDataTest, TheTableMeshLoadsAndSplitsIntoParts) {
     mesh.DestroyMesh();
 }
 
-TEST_F(GameDataTest, ArchiveFitsItsBudget) {
-    EXPECT_LE(std::filesystem::file_size(kArchive), 24u * 1024u * 1024u);
-}
+TEST_F(GameDataTest, ArchiveFitsItsBudget) { EXPECT_LE(std::filesystem::file_size(kArchive), 24u * 1024u * 1024u); }
 
 }  // namespace
 }  // namespace dw

@@ -77,8 +77,7 @@ TEST_F(MeshCacheTest, LoadSplitsByMaterialAndNeighboursAcrossPartsAreCut) {
         EXPECT_EQ(part->GetNumFaces(), 2u);
         BYTE* idx = nullptr;
         ASSERT_EQ(part->LockIndexBuffer(D3DLOCK_READONLY, &idx), S_OK);
-        for (int k = 0; k < 6; ++k)
-            EXPECT_LT(reinterpret_cast<std::uint16_t*>(idx)[k], part->GetNumVertices());
+        for (int k = 0; k < 6; ++k) EXPECT_LT(reinterpret_cast<std::uint16_t*>(idx)[k], part->GetNumVertices());
         part->UnlockIndexBuffer();
     }
     // A second owner takes everything from the caches without the library.

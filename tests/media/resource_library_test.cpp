@@ -22,9 +22,8 @@ std::vector<std::uint8_t> Noise(std::size_t n, unsigned seed) {
 
 TEST(ZipArchive, StoredAndDeflatedEntriesRoundTripByName) {
     const auto big = Noise(100000, 1);
-    const auto zip = testzip::Build({{"BoardTex", testzip::Bytes("stored bytes"), false},
-                                     {"Theme0", big, true},
-                                     {"Empty", {}, false}});
+    const auto zip = testzip::Build(
+        {{"BoardTex", testzip::Bytes("stored bytes"), false}, {"Theme0", big, true}, {"Empty", {}, false}});
     ZipArchive a;
     ASSERT_TRUE(a.Open(zip.data(), zip.size()));
     ASSERT_EQ(a.entries().size(), 3u);
@@ -78,8 +77,7 @@ TEST(ZipArchive, TruncatedOrCorruptArchivesFailWithoutReadingOutside) {
 TEST(ZipResourceLibrary, EachStepOfAReadAndTheSearchPath) {
     const fs::path dir = fs::temp_directory_path() / ("dw_zip_" + std::to_string(::getpid()));
     fs::create_directories(dir / "data");
-    const auto zip = testzip::Build({{"ShotTex", testzip::Bytes("png bytes"), true},
-                                     {"Hollow", {}, false}});
+    const auto zip = testzip::Build({{"ShotTex", testzip::Bytes("png bytes"), true}, {"Hollow", {}, false}});
     std::ofstream(dir / "data" / "dwtest-archive.res", std::ios::binary)
         .write(reinterpret_cast<const char*>(zip.data()), static_cast<long>(zip.size()));
     std::ofstream(dir / "junk.res") << "not a zip archive at all";

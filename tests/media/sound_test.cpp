@@ -62,9 +62,8 @@ protected:
         return s.str();
     }
     int Count(const std::string& prefix) {
-        return static_cast<int>(std::count_if(imx.calls.begin(), imx.calls.end(), [&](const std::string& c) {
-            return c.rfind(prefix, 0) == 0;
-        }));
+        return static_cast<int>(std::count_if(imx.calls.begin(), imx.calls.end(),
+                                              [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
     }
 
     platform::Services services;  // the seams of `ctx`
@@ -128,7 +127,10 @@ TEST(MixerSound, AMissingDeviceSaysWhy) {
     platform::MixerSoundLibrary mixer;
     EXPECT_EQ(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 0);
     EXPECT_FALSE(mixer.InitProblem().empty());
-    if (old) ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1); else ::unsetenv("SDL_AUDIODRIVER");
+    if (old)
+        ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1);
+    else
+        ::unsetenv("SDL_AUDIODRIVER");
 }
 
 // Bytes SDL_mixer refuses leave nothing open behind them: asked to close
@@ -198,7 +200,8 @@ TEST(MixerSound, AWavWhoseChunksOrFormatAreNoSoundsIsRefused) {
     EXPECT_TRUE(platform::WavIsSound(odd.data(), odd.size()));
     odd[odd.size() - 6] = 3;
     EXPECT_FALSE(platform::WavIsSound(odd.data(), odd.size()));
-    for (const auto& [rate, channels] : {std::pair{1u, 1}, {3999u, 1}, {0x56440022u, 1}, {192001u, 1}, {22050u, 0}, {22050u, 9}}) {
+    for (const auto& [rate, channels] :
+         {std::pair{1u, 1}, {3999u, 1}, {0x56440022u, 1}, {192001u, 1}, {22050u, 0}, {22050u, 9}}) {
         const auto w = Wav(400, 400, rate, static_cast<std::uint16_t>(channels));
         EXPECT_FALSE(platform::WavIsSound(w.data(), w.size())) << rate << " Hz, " << channels << " channels";
     }
@@ -269,7 +272,7 @@ TEST_F(SoundTest, RequestSlotsAreThrottledByTheirNextAllowedTime) {
     RequestSound(&ctx, SoundSlot::Game0Explo);
     RequestSound(&ctx, SoundSlot::Game0Explo);
     EXPECT_EQ(ctx.soundRequests[5].flag, 1);
-    RequestSound(&ctx, static_cast<SoundSlot>(8));   // out of range: ignored
+    RequestSound(&ctx, static_cast<SoundSlot>(8));  // out of range: ignored
     RequestSound(&ctx, static_cast<SoundSlot>(0xffffffffu));
     EXPECT_STREQ(kSoundRequestNames[7], "Game2Explo");
 }

@@ -25,8 +25,8 @@ std::vector<std::uint8_t> MakePng(std::uint32_t w, std::uint32_t h, std::uint32_
             v->insert(v->end(), data, data + n);
         },
         nullptr);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<std::uint8_t> row(w * 4);
     for (std::uint32_t x = 0; x < w; ++x) {

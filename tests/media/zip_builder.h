@@ -11,9 +11,7 @@ namespace testzip {
 
 using File = platform::ZipFile;
 
-inline std::vector<std::uint8_t> Build(const std::vector<File>& files) {
-    return platform::WriteZipArchive(files);
-}
+inline std::vector<std::uint8_t> Build(const std::vector<File>& files) { return platform::WriteZipArchive(files); }
 
 inline std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 

@@ -72,7 +72,8 @@ TEST(QuadCuts, APanelOpaqueButForItsRimGoesAsFewOpaqueAndBlendedPiecesThatCoverI
     for (int c : covered) ASSERT_EQ(c, 1);
     std::uint32_t opaqueArea = 0;
     for (std::size_t i = 0; i < cuts.vertices.size(); i += 6) {
-        const float area = (cuts.vertices[i + 5].x - cuts.vertices[i].x) * (cuts.vertices[i + 5].y - cuts.vertices[i].y);
+        const float area =
+            (cuts.vertices[i + 5].x - cuts.vertices[i].x) * (cuts.vertices[i + 5].y - cuts.vertices[i].y);
         if (OpaqueAt(cuts, i)) opaqueArea += static_cast<std::uint32_t>(area);
         // Every corner keeps the coordinates the whole quad gives it.
         for (std::size_t k = i; k < i + 6; ++k) {
@@ -142,9 +143,9 @@ TEST(QuadCuts, NothingToCutLeavesTheDrawAlone) {
 TEST(QuadCuts, TheTrianglesAroundACutQuadKeepTheirOrderAndOpacity) {
     const TexelOpacity rim = Map([](std::uint32_t x, std::uint32_t) { return x < 8 ? 0x80u : 0xFFu; });
     std::vector<SpriteVertexView> v;
-    Quad(v, 300, 0, 340, 40);                 // small, opaque but for its left edge
-    Quad(v, 0, 0, 256, 256);                  // cut
-    Quad(v, 300, 300, 340, 340, 0x80FFFFFFu); // small, blended
+    Quad(v, 300, 0, 340, 40);                  // small, opaque but for its left edge
+    Quad(v, 0, 0, 256, 256);                   // cut
+    Quad(v, 300, 300, 340, 340, 0x80FFFFFFu);  // small, blended
     QuadCuts cuts;
     ASSERT_TRUE(PlanQuadCuts(rim, v.data(), Triangles(v), cuts));
     // The first quad's two triangles come first and whole, each as opaque

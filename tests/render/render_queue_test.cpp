@@ -63,8 +63,7 @@ protected:
     DrawEntry& Sprite(float key, std::uint32_t tag, int quads = 1) {
         auto& verts = storage.emplace_back(static_cast<std::size_t>(quads) * 6);
         for (std::size_t i = 0; i < verts.size(); ++i) {
-            verts[i] = {static_cast<float>(tag), static_cast<float>(i / 6), 0.5f, 1.0f, 0xFFFFFFFFu,
-                        0.0f, 0.0f};
+            verts[i] = {static_cast<float>(tag), static_cast<float>(i / 6), 0.5f, 1.0f, 0xFFFFFFFFu, 0.0f, 0.0f};
         }
         DrawEntry& e = ctx.drawRequest;
         std::memset(&e, 0, sizeof e);
@@ -245,9 +244,8 @@ TEST_F(RenderQueueTest, EntriesTheOrderCannotTellApartKeepTheirSubmissionOrder) 
 TEST_F(RenderQueueTest, UnorderableKeysStillDrawEveryEntryOnce) {
     // Not-a-number and infinite keys among ordinary ones: the order stays a
     // strict one, so the sort neither runs away nor loses an entry.
-    const float keys[] = {std::numeric_limits<float>::quiet_NaN(), 1.0f,
-                          std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-                          2.0f};
+    const float keys[] = {std::numeric_limits<float>::quiet_NaN(), 1.0f, std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity(), 2.0f};
     constexpr std::uint32_t kCount = 100;
     for (std::uint32_t i = 0; i < kCount; ++i) {
         Blended(keys[i % 5], i);
@@ -407,8 +405,7 @@ TEST_F(ShadowTest, ShadowsComeBeforeTheFirstBlendedRunAfterTheFirstRun) {
         Submit();
     }
     Frame();
-    EXPECT_EQ(DrawnFormats(), std::vector<DWORD>({gfx::kFvfScreen, gfx::kFvfShadow,
-                                                  gfx::kFvfScreen, gfx::kFvfScreen}));
+    EXPECT_EQ(DrawnFormats(), std::vector<DWORD>({gfx::kFvfScreen, gfx::kFvfShadow, gfx::kFvfScreen, gfx::kFvfScreen}));
     const auto& s = device.draws()[1];
     EXPECT_TRUE(s.alphaBlend && s.zEnable);
     EXPECT_FLOAT_EQ(s.material.Diffuse.a, 0.25f);
@@ -435,8 +432,7 @@ TEST_F(ShadowTest, BlendedFirstRunThenAnotherBlendedRunGetsShadowsBetween) {
         Submit();
     }
     Frame();
-    EXPECT_EQ(DrawnFormats(),
-              std::vector<DWORD>({gfx::kFvfScreen, gfx::kFvfShadow, gfx::kFvfScreen}));
+    EXPECT_EQ(DrawnFormats(), std::vector<DWORD>({gfx::kFvfScreen, gfx::kFvfShadow, gfx::kFvfScreen}));
 }
 
 TEST_F(ShadowTest, NoBlendedRunAfterTheFirstMeansNoShadows) {
@@ -653,7 +649,8 @@ TEST_F(RenderQueueTest, MeshesBeyondTheBufferGoToASecondPassWithTheirOwnIndices)
     std::sort(xs.begin(), xs.end());
     for (int m = 0; m < 3; ++m) {
         for (int i = 0; i < 7998; ++i) {
-            ASSERT_EQ(xs[static_cast<std::size_t>(m * 7998 + i)], 100000.0f * static_cast<float>(m) + static_cast<float>(i));
+            ASSERT_EQ(xs[static_cast<std::size_t>(m * 7998 + i)],
+                      100000.0f * static_cast<float>(m) + static_cast<float>(i));
         }
     }
     for (ID3DXMesh* m : meshes) m->Release();

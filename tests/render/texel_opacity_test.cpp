@@ -136,10 +136,9 @@ std::vector<std::tuple<std::uint32_t, std::uint32_t, bool>> Runs(const TexelOpac
                                                                  std::uint32_t minRun) {
     const auto v = Triangles(kinds);
     std::vector<std::tuple<std::uint32_t, std::uint32_t, bool>> runs;
-    SplitOpaqueRuns(map, v.data(), static_cast<std::uint32_t>(v.size() / 3), minRun,
-                    [&](std::uint32_t first, std::uint32_t count, bool opaque) {
-                        runs.emplace_back(first, count, opaque);
-                    });
+    SplitOpaqueRuns(
+        map, v.data(), static_cast<std::uint32_t>(v.size() / 3), minRun,
+        [&](std::uint32_t first, std::uint32_t count, bool opaque) { runs.emplace_back(first, count, opaque); });
     return runs;
 }
 

@@ -18,13 +18,13 @@ TEST(ScanCodes, SdlKeysMapToTheirDirectInputCodes) {
         std::uint8_t dik;
     };
     const Case cases[] = {
-        {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_RETURN, 0x1C},   {SDL_SCANCODE_BACKSPACE, 0x0E},
-        {SDL_SCANCODE_SPACE, 0x39},    {SDL_SCANCODE_UP, 0xC8},       {SDL_SCANCODE_DOWN, 0xD0},
-        {SDL_SCANCODE_LEFT, 0xCB},     {SDL_SCANCODE_RIGHT, 0xCD},    {SDL_SCANCODE_A, 0x1E},
-        {SDL_SCANCODE_Q, 0x10},        {SDL_SCANCODE_Z, 0x2C},        {SDL_SCANCODE_M, 0x32},
-        {SDL_SCANCODE_1, 0x02},        {SDL_SCANCODE_0, 0x0B},        {SDL_SCANCODE_KP_ENTER, 0x9C},
-        {SDL_SCANCODE_LSHIFT, 0x2A},   {SDL_SCANCODE_RSHIFT, 0x36},   {SDL_SCANCODE_LCTRL, 0x1D},
-        {SDL_SCANCODE_F1, 0x3B},       {SDL_SCANCODE_F12, 0x58},      {SDL_SCANCODE_DELETE, 0xD3},
+        {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_RETURN, 0x1C},    {SDL_SCANCODE_BACKSPACE, 0x0E},
+        {SDL_SCANCODE_SPACE, 0x39},    {SDL_SCANCODE_UP, 0xC8},        {SDL_SCANCODE_DOWN, 0xD0},
+        {SDL_SCANCODE_LEFT, 0xCB},     {SDL_SCANCODE_RIGHT, 0xCD},     {SDL_SCANCODE_A, 0x1E},
+        {SDL_SCANCODE_Q, 0x10},        {SDL_SCANCODE_Z, 0x2C},         {SDL_SCANCODE_M, 0x32},
+        {SDL_SCANCODE_1, 0x02},        {SDL_SCANCODE_0, 0x0B},         {SDL_SCANCODE_KP_ENTER, 0x9C},
+        {SDL_SCANCODE_LSHIFT, 0x2A},   {SDL_SCANCODE_RSHIFT, 0x36},    {SDL_SCANCODE_LCTRL, 0x1D},
+        {SDL_SCANCODE_F1, 0x3B},       {SDL_SCANCODE_F12, 0x58},       {SDL_SCANCODE_DELETE, 0xD3},
         {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_SEMICOLON, 0x27}, {SDL_SCANCODE_PERIOD, 0x34},
     };
     for (const auto& c : cases) EXPECT_EQ(platform::DikFromSdlScancode(c.sdl), c.dik) << c.sdl;

@@ -28,8 +28,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 std::vector<std::string> ObjectNames(const GameContext& ctx) {
     std::vector<std::string> names;
-    for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next)
-        names.push_back(n->object->name);
+    for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) names.push_back(n->object->name);
     return names;
 }
 
@@ -105,8 +104,7 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
         const std::vector<std::string> names = ObjectNames(ctx);
         std::vector<std::string> mine;
         for (const std::string& n : names)
-            if (n == "keys" || n == "first" || n == "camera" || n == "maincam" || n == "mouse")
-                mine.push_back(n);
+            if (n == "keys" || n == "first" || n == "camera" || n == "maincam" || n == "mouse") mine.push_back(n);
         const std::vector<std::string> expected = {"keys", "first", "camera", "maincam", "mouse"};
         EXPECT_EQ(mine, expected);
         ASSERT_FALSE(names.empty());
@@ -146,22 +144,18 @@ TEST_F(Shell, StartUpWritesTheLogInOrderAndCreatesTheFirstObjects) {
     }
     const std::vector<std::string> log = Lines(LogText());
     const std::vector<std::string> head = {
-        "Start Execute: \"Duskwhirl 2\".  Begin Log File",
-        "",
-        "Read Settings........... Succesful read settings",
-        "Read Settings....Fucking SHIT!!! Error occuried!",
-        "***------------ SYSTEM CONFIGURATION ------------***",
-        "CPU ARCHITECURE:",
+        "Start Execute: \"Duskwhirl 2\".  Begin Log File",      "",
+        "Read Settings........... Succesful read settings",     "Read Settings....Fucking SHIT!!! Error occuried!",
+        "***------------ SYSTEM CONFIGURATION ------------***", "CPU ARCHITECURE:",
     };
     ASSERT_GE(log.size(), head.size() + 10);
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + head.size()), head);
     std::size_t at = 0;
-    for (const std::string& want :
-         {std::string("VIDEO ADAPTER:"), std::string(" Video Card:\t\t\tRecording device;"),
-          std::string("***----------------------------------------------***"), std::string(""),
-          std::string("CAPS: DeviceType............D3DDEVTYPE_HAL"),
-          std::string(""), std::string("GAME: Resource Library is present"),
-          std::string("Unexpected Exit. Restore display settings.")}) {
+    for (const std::string& want : {std::string("VIDEO ADAPTER:"), std::string(" Video Card:\t\t\tRecording device;"),
+                                    std::string("***----------------------------------------------***"),
+                                    std::string(""), std::string("CAPS: DeviceType............D3DDEVTYPE_HAL"),
+                                    std::string(""), std::string("GAME: Resource Library is present"),
+                                    std::string("Unexpected Exit. Restore display settings.")}) {
         while (at < log.size() && log[at] != want) ++at;
         EXPECT_LT(at, log.size()) << "missing or out of order: " << want;
     }
@@ -254,8 +248,7 @@ TEST_F(Shell, FailedResetShowsTheMessageAndCloses) {
     game.shell().Resize(1000, 700);
     EXPECT_FALSE(game.Step());
     EXPECT_EQ(game.shell().lastMessageCaption, "Duskwhirl 2");
-    EXPECT_EQ(game.shell().lastMessageText,
-              "Could not reset the Direct3D device.\n\nThis application will now exit.");
+    EXPECT_EQ(game.shell().lastMessageText, "Could not reset the Direct3D device.\n\nThis application will now exit.");
     EXPECT_EQ(game.app().exitStatus, 1);
     EXPECT_FALSE(game.shell().windowOpen);
 }
@@ -500,10 +493,10 @@ namespace {
 
 TEST_F(Shell, HeadlessRunWritesItsReport) {
     std::string error;
-    const auto cl = ParseCommandLine({"--headless", "--frames", "12", "--seed", "3", "--user-dir",
-                                      dir.string(), "--report", (dir / "report.json").string(),
-                                      "--data", (dir / "missing.res").string()},
-                                     error);
+    const auto cl =
+        ParseCommandLine({"--headless", "--frames", "12", "--seed", "3", "--user-dir", dir.string(), "--report",
+                          (dir / "report.json").string(), "--data", (dir / "missing.res").string()},
+                         error);
     ASSERT_TRUE(cl) << error;
     EXPECT_EQ(RunProgram(*cl), 0);
     const std::string report = test::ReadText(dir / "report.json");
@@ -513,8 +506,8 @@ TEST_F(Shell, HeadlessRunWritesItsReport) {
     EXPECT_NE(LogText().find("GAME: Resource Library is absent"), std::string::npos);
 
     // An unwritable report is a failure of the run.
-    const auto bad = ParseCommandLine({"--headless", "--frames", "1", "--user-dir", dir.string(),
-                                       "--report", (dir / "no" / "such" / "dir.json").string()},
+    const auto bad = ParseCommandLine({"--headless", "--frames", "1", "--user-dir", dir.string(), "--report",
+                                       (dir / "no" / "such" / "dir.json").string()},
                                       error);
     ASSERT_TRUE(bad);
     EXPECT_EQ(RunProgram(*bad), 1);

@@ -13,8 +13,7 @@ namespace dw::test {
 inline std::filesystem::path FreshDir(const char* prefix) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     auto dir = std::filesystem::temp_directory_path() /
-               (std::string(prefix) + std::to_string(::getpid()) + "_" + info->test_suite_name() +
-                "_" + info->name());
+        (std::string(prefix) + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

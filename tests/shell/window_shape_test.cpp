@@ -43,9 +43,11 @@ protected:
 };
 
 TEST_F(WindowShape, ThePictureKeeps4To3InAnyWindow) {
-    struct Case { int w, h, pw, ph; };
-    for (const Case c : {Case{1920, 1080, 1440, 1080}, Case{1280, 1024, 1280, 960},
-                         Case{800, 600, 800, 600}, Case{1920, 1200, 1600, 1200}, Case{600, 1000, 600, 450}}) {
+    struct Case {
+        int w, h, pw, ph;
+    };
+    for (const Case c : {Case{1920, 1080, 1440, 1080}, Case{1280, 1024, 1280, 960}, Case{800, 600, 800, 600},
+                         Case{1920, 1200, 1600, 1200}, Case{600, 1000, 600, 450}}) {
         HeadlessGame game(Options(c.w, c.h));
         ASSERT_TRUE(game.Start());
         EXPECT_EQ(game.context().screenWidth, c.pw) << c.w << "x" << c.h;

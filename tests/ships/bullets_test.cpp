@@ -14,8 +14,8 @@ protected:
     FastBullet* Fast(float x, float y, float dx, float dy) {
         const int entry = TakeEnemyShot(&ctx, 1, x, y);
         auto* b = new FastBullet(&ctx);
-        b->StartEmitter(0.01f, 0.01f, 0xffffe666, 4, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
-                        0.063f, x, y, 0.35f);
+        b->StartEmitter(0.01f, 0.01f, 0xffffe666, 4, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f, 0.063f,
+                        x, y, 0.35f);
         b->ArmBullet(static_cast<std::uint32_t>(entry), 1, 0.0012f, 0);
         b->SetFadeColours(0xff00ffff, 0xffff0000);
         b->SetDirection(dx, dy);
@@ -134,8 +134,10 @@ TEST_F(BulletsTest, ACloudHeadsForTheNearestShipAndKeepsItsPointWhenTheShipDies)
     far.boxMin[1] = far.boxMax[1] = 0.8f;
     HitSlot& near = ctx.shipSlots[2];
     near.active = 1;
-    near.boxMin[0] = -0.2f; near.boxMax[0] = 0.0f;
-    near.boxMin[1] = 0.4f; near.boxMax[1] = 0.6f;
+    near.boxMin[0] = -0.2f;
+    near.boxMax[0] = 0.0f;
+    near.boxMin[1] = 0.4f;
+    near.boxMax[1] = 0.6f;
     TakeEnemyShot(&ctx, 1, 0, -0.5f);
     auto* c = new CloudBullet(&ctx);
     c->SetStart(0, -0.5f);
@@ -178,7 +180,7 @@ TEST_F(ExplosionTest, ADelayedBlastWaitsThenRunsItsFullCourse) {
     EXPECT_FALSE(e->Waiting());
     EXPECT_EQ(Count("fpart"), static_cast<int>(e->Fragments()));
     EXPECT_GE(queue.EntryCount(), 3u);  // flash, fireball, blast sprite
-    Frames(50);  // 800 ms
+    Frames(50);                         // 800 ms
     EXPECT_EQ(Count("explo"), 1);
     Frames(2);
     EXPECT_EQ(Count("explo"), 0);

@@ -31,8 +31,8 @@ public:
 class EmitterTest : public testing::ShipsFixture {
 protected:
     void Start(ProbeEmitter& e, std::uint32_t interval, std::uint32_t lifetime, float x = 0, float y = 0) {
-        e.StartEmitter(0.01f, 0.02f, 0xff336699, interval, lifetime, 0, 0, asset::BoardTex, 0, 1, 1, 1,
-                       0.312f, 0, 0.063f, 0.063f, x, y, 0.4f);
+        e.StartEmitter(0.01f, 0.02f, 0xff336699, interval, lifetime, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
+                       0.063f, 0.063f, x, y, 0.4f);
     }
     void Step(ProbeEmitter& e, std::uint32_t ms = 16) {
         Tick(ms);

@@ -261,12 +261,13 @@ TEST_F(EnemyTest, TheTankerBlastHurtsByDistanceAndSparesTheShieldedShip) {
     const float cy = (ctx.enemySlots[0].boxMin[1] + ctx.enemySlots[0].boxMax[1]) * 0.5f;
     PlaceEnemySlot(1, 0.0f, cy + 0.5f);  // 0.5 away: loses about 250 of 600
     ctx.enemySlots[1].hitPoints = 600;
-    PlaceEnemySlot(2, 0.0f, cy - 0.1f);   // loses 650 of 100: destroyed
-    PlaceEnemySlot(3, 0.8f, cy);          // beyond 0.75: untouched
+    PlaceEnemySlot(2, 0.0f, cy - 0.1f);  // loses 650 of 100: destroyed
+    PlaceEnemySlot(3, 0.8f, cy);         // beyond 0.75: untouched
     HitSlot& ship0 = ctx.shipSlots[0];
     ship0.active = 1;
     ship0.hitPoints = 3750;
-    ship0.boxMin[0] = -0.05f; ship0.boxMax[0] = 0.05f;
+    ship0.boxMin[0] = -0.05f;
+    ship0.boxMax[0] = 0.05f;
     ship0.boxMin[1] = ship0.boxMax[1] = cy + 0.5f;  // 0.5 away
     HitSlot& ship1 = ctx.shipSlots[1];
     ship1 = ship0;

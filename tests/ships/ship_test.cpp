@@ -112,7 +112,7 @@ TEST_F(ShipTest, LaserLevelThreeFiresPairsEvery100MsAndSideShotsEvery200Ms) {
     Frame();
     EXPECT_EQ(Count("lsbul"), 2);
     EXPECT_EQ(Count("smbul"), 2);
-    Frames(24);  // 384 ms: nothing has left the field yet
+    Frames(24);                    // 384 ms: nothing has left the field yet
     EXPECT_EQ(Count("lsbul"), 8);  // volleys at 0, 112, 224, 336 ms
     EXPECT_EQ(Count("smbul"), 4);  // side pairs at 0 and 208 ms
     int sideDamage = 0;

@@ -30,8 +30,7 @@ protected:
         s.clock = &clock;
         s.resources = &resources;
         s.sound = &imx;
-        for (const char* sample : asset::kAllSamples)
-            resources.blocks[sample] = {'R', 'I', 'F', 'F', 1, 2, 3, 4};
+        for (const char* sample : asset::kAllSamples) resources.blocks[sample] = {'R', 'I', 'F', 'F', 1, 2, 3, 4};
         ctx.device = &device;
         ctx.objectList = &list;
         ctx.renderQueue = &queue;
@@ -76,18 +75,15 @@ protected:
             if (objectName == n->object->name) out.push_back(static_cast<T*>(n->object));
         return out;
     }
-    int Count(const std::string& objectName) const {
-        return static_cast<int>(Objects(objectName).size());
-    }
+    int Count(const std::string& objectName) const { return static_cast<int>(Objects(objectName).size()); }
 
     // How often the named sample has been played so far.
     int Plays(const char* sample) {
         SoundCache::Entry* e = sounds.Find(sample);
         if (!e) return 0;
         const std::string line = "IMXSamplePlay " + std::to_string(e->handle) + " ";
-        return static_cast<int>(std::count_if(imx.calls.begin(), imx.calls.end(), [&](const std::string& c) {
-            return c.rfind(line, 0) == 0;
-        }));
+        return static_cast<int>(std::count_if(imx.calls.begin(), imx.calls.end(),
+                                              [&](const std::string& c) { return c.rfind(line, 0) == 0; }));
     }
 
     // Marks enemy slot i as an enemy box around (x, y).

@@ -18,8 +18,8 @@ protected:
         s.active = 1;
         s.size = 0.01f;
         auto* shot = new LaserShot(&ctx);
-        shot->StartEmitter(0.008f, 0.008f, 0xffffe666, 2, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
-                           0.063f, 0.063f, x, y, 0.5f);
+        shot->StartEmitter(0.008f, 0.008f, 0xffffe666, 2, 80, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                           0.063f, x, y, 0.5f);
         shot->AttachShot(static_cast<std::uint32_t>(slot), 1, 0.0017f);
         list.AddObject(shot);
         return shot;
@@ -30,8 +30,8 @@ protected:
         s.size = 0.01f;
         s.blastRadius = 0.5f;
         auto* rocket = new Rocket(&ctx);
-        rocket->StartEmitter(0.01f, 0.01f, 0xffeeeeee, 1, 160, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
-                             0.063f, 0.063f, x, y, 0.51f);
+        rocket->StartEmitter(0.01f, 0.01f, 0xffeeeeee, 1, 160, 0, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                             0.063f, x, y, 0.51f);
         rocket->AttachRocket(static_cast<std::uint32_t>(slot), 0, 0.0015f);
         list.AddObject(rocket);
         return rocket;
@@ -167,10 +167,9 @@ protected:
             const auto rockets = Objects<Rocket>("smroc");
             std::string line = std::to_string(rockets.size());
             if (!rockets.empty())
-                line += " y=" + std::to_string(ctx.rocketSlots[2].y) +
-                        " trail=" + std::to_string(rockets[0]->LiveCount());
-            line += " blasts=" + std::to_string(Count("explo")) +
-                    " sparks=" + std::to_string(Count("fpart"));
+                line +=
+                    " y=" + std::to_string(ctx.rocketSlots[2].y) + " trail=" + std::to_string(rockets[0]->LiveCount());
+            line += " blasts=" + std::to_string(Count("explo")) + " sparks=" + std::to_string(Count("fpart"));
             out.push_back(line);
         }
         list.DestroyAll();
@@ -182,14 +181,12 @@ TEST_F(PauseTest, ShotsBlastsAndSparksGoOnAfterAPauseAsIfThereHadBeenNone) {
     const std::vector<std::string> straight = Trace(0);
     const std::vector<std::string> paused = Trace(625);  // 10 s of menu
     ASSERT_EQ(straight.size(), paused.size());
-    for (std::size_t i = 0; i < straight.size(); ++i)
-        ASSERT_EQ(straight[i], paused[i]) << "play frame " << i;
+    for (std::size_t i = 0; i < straight.size(); ++i) ASSERT_EQ(straight[i], paused[i]) << "play frame " << i;
     // The run saw the rocket burn out and the blast go off with its sparks.
     EXPECT_EQ(straight.front().rfind("1 ", 0), 0u) << straight.front();
     EXPECT_EQ(straight.back().rfind("0 ", 0), 0u) << straight.back();
-    EXPECT_TRUE(std::any_of(straight.begin(), straight.end(), [](const std::string& l) {
-        return l.find("sparks=0") == std::string::npos;
-    }));
+    EXPECT_TRUE(std::any_of(straight.begin(), straight.end(),
+                            [](const std::string& l) { return l.find("sparks=0") == std::string::npos; }));
 }
 
 // Reduced flashes: every vertex of a blast and of its sparks keeps its
@@ -278,8 +275,8 @@ TEST_F(ShotsTest, ALevelStartRemovesShotsAndRocketsWithoutExplosions) {
 
 TEST_F(ShotsTest, AFlameLetGoDiesOnceItsLastParticleHasFaded) {
     auto* flame = new EngineFlame(&ctx);
-    flame->StartEmitter(0.01f, 0.01f, 0xff11aaff, 3, 15, 0.001f, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0,
-                        0.063f, 0.063f, 0, 0.8f, 0.45f);
+    flame->StartEmitter(0.01f, 0.01f, 0xff11aaff, 3, 15, 0.001f, 0, asset::BoardTex, 0, 1, 1, 1, 0.312f, 0, 0.063f,
+                        0.063f, 0, 0.8f, 0.45f);
     list.AddObject(flame);
     for (int i = 0; i < 5; ++i) {
         flame->EmitAlong(0, 0.8f, 0.45f);

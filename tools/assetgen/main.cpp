@@ -34,8 +34,7 @@ void check(const Output& out) {
     };
     for (const Texture& t : out.textures) {
         claim(t.name);
-        if (!is_pow2(t.width) || !is_pow2(t.height))
-            throw std::runtime_error(t.name + ": size is not a power of two");
+        if (!is_pow2(t.width) || !is_pow2(t.height)) throw std::runtime_error(t.name + ": size is not a power of two");
         if (t.rgba.size() != std::size_t(t.width) * t.height * 4)
             throw std::runtime_error(t.name + ": pixel buffer does not match its size");
         for (const Region& r : t.regions)
@@ -146,7 +145,7 @@ void write_regions(const std::string& path, const Output& out) {
         s += "T " + t.name + " " + std::to_string(t.width) + " " + std::to_string(t.height) + "\n";
         for (const Region& r : t.regions)
             s += "R " + std::to_string(r.x) + " " + std::to_string(r.y) + " " + std::to_string(r.w) + " " +
-                 std::to_string(r.h) + " " + r.label + "\n";
+                std::to_string(r.h) + " " + r.label + "\n";
     }
     write_file(path, std::vector<std::uint8_t>(s.begin(), s.end()));
 }
@@ -196,10 +195,10 @@ int main(int argc, char** argv) {
             const std::vector<std::uint8_t> zip = build_zip(encode_all(out));
             write_file(out_path, zip);
             if (!regions_path.empty()) write_regions(regions_path, out);
-            std::printf("assetgen: %zu textures, %zu other assets, %zu bytes in %.1f s "
-                        "(sprites %.1f s, ui %.1f s, audio %.1f s on its own thread)\n",
-                        out.textures.size(), out.blobs.size(), zip.size(), seconds_since(t0), tm.sprites, tm.ui,
-                        tm.audio);
+            std::printf(
+                "assetgen: %zu textures, %zu other assets, %zu bytes in %.1f s "
+                "(sprites %.1f s, ui %.1f s, audio %.1f s on its own thread)\n",
+                out.textures.size(), out.blobs.size(), zip.size(), seconds_since(t0), tm.sprites, tm.ui, tm.audio);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "assetgen: %s\n", e.what());

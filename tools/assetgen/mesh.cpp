@@ -27,9 +27,9 @@ std::string fmt(float f) {
 }  // namespace
 
 void generate_mesh(Output& out) {
-    constexpr int NX = 12, NY = 9;                 // felt grid cells
-    constexpr float HW = 1.2f, HD = 0.9f;          // half width / depth of the felt
-    constexpr float RIM = 0.12f, DROP = 0.08f;     // frame width and height
+    constexpr int NX = 12, NY = 9;              // felt grid cells
+    constexpr float HW = 1.2f, HD = 0.9f;       // half width / depth of the felt
+    constexpr float RIM = 0.12f, DROP = 0.08f;  // frame width and height
     std::vector<V> vs;
     std::vector<F> fs;
 
@@ -105,7 +105,7 @@ void generate_mesh(Output& out) {
         std::string f;
         for (std::size_t i = 0; i < fs.size(); ++i)
             f += "      3;" + std::to_string(fs[i].a) + "," + std::to_string(fs[i].b) + "," + std::to_string(fs[i].c) +
-                 (i + 1 == fs.size() ? ";;\n" : ";,\n");
+                (i + 1 == fs.size() ? ";;\n" : ";,\n");
         return f;
     };
     s += faces();
@@ -118,7 +118,8 @@ void generate_mesh(Output& out) {
     s += "      }\n";
     s += "      MeshTextureCoords {\n";
     s += "        " + std::to_string(vs.size()) + ";\n";
-    for (std::size_t i = 0; i < vs.size(); ++i) s += "        " + fmt(vs[i].u) + ";" + fmt(vs[i].v) + list_end(i, vs.size());
+    for (std::size_t i = 0; i < vs.size(); ++i)
+        s += "        " + fmt(vs[i].u) + ";" + fmt(vs[i].v) + list_end(i, vs.size());
     s += "      }\n";
     s += "      MeshMaterialList {\n";
     s += "        2;\n        " + std::to_string(fs.size()) + ";\n";

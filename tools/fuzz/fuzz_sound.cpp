@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::MixerSoundLibrary& sound = Library();
     // A sample: from a block freed right after the call.
     std::vector<std::uint8_t> block(data, data + size);
-    const std::int32_t sample =
-        sound.IMXSampleLoad(1, block.data(), 0, static_cast<std::uint32_t>(block.size()), 0, 0);
+    const std::int32_t sample = sound.IMXSampleLoad(1, block.data(), 0, static_cast<std::uint32_t>(block.size()), 0, 0);
     block.assign(block.size(), 0xA5);
     block.clear();
     block.shrink_to_fit();

@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ID3DXBuffer* adjacency = nullptr;
     ID3DXBuffer* materials = nullptr;
     DWORD numMaterials = 0;
-    const HRESULT hr = D3DXLoadMeshFromXInMemory(data, static_cast<DWORD>(size), D3DXMESH_MANAGED, nullptr,
-                                                 &adjacency, &materials, &numMaterials, &mesh);
+    const HRESULT hr = D3DXLoadMeshFromXInMemory(data, static_cast<DWORD>(size), D3DXMESH_MANAGED, nullptr, &adjacency,
+                                                 &materials, &numMaterials, &mesh);
     if (FAILED(hr)) {
         Check(!mesh && !adjacency && !materials && numMaterials == 0);
         return 0;

@@ -132,9 +132,10 @@ void WriteMappingSeeds(const fs::path& dir) {
         "03000000123400005678000010010000,Half Axes,a:b0,b:b1,leftx:-a0,lefty:+a1~,dpup:-a7,"
         "dpdown:+a7,lefttrigger:+a2,righttrigger:-a2,misc1:b12,paddle1:b13,touchpad:b14,"
         "crc:1a2b,platform:Linux,\n";
-    const std::string other = "# another machine's pads\n"
-                              "030000005e0400008e02000000007801,Other System,a:b0,b:b1,platform:Windows,\r\n"
-                              "xinput,XInput Pad,a:b0,b:b1,leftx:a0,lefty:a1,\r\n";
+    const std::string other =
+        "# another machine's pads\n"
+        "030000005e0400008e02000000007801,Other System,a:b0,b:b1,platform:Windows,\r\n"
+        "xinput,XInput Pad,a:b0,b:b1,leftx:a0,lefty:a1,\r\n";
     Seed(dir, "pad.txt", FromText(pad));
     Seed(dir, "half-axes.txt", FromText(halves));
     Seed(dir, "other.txt", FromText(other));

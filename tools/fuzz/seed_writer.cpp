@@ -50,7 +50,6 @@ constexpr std::size_t kMaxImageSeed = 64 * 1024;
 constexpr std::size_t kMaxArchiveSeed = 1024 * 1024;
 constexpr std::size_t kMaxSoundSeed = 32 * 1024;
 
-
 struct Entry {
     std::string name;
     Bytes bytes;
@@ -68,8 +67,8 @@ std::vector<Entry> ArchiveEntries(const fs::path& path) {
 }
 
 bool StartsWith(const Bytes& b, const char* magic, std::size_t n) {
-    return b.size() >= n && std::equal(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n),
-                                       reinterpret_cast<const std::uint8_t*>(magic));
+    return b.size() >= n &&
+        std::equal(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n), reinterpret_cast<const std::uint8_t*>(magic));
 }
 
 // A small archive of a few entries, one stored and one deflated, so that the
@@ -170,8 +169,7 @@ int main(int argc, char** argv) {
                 Seed(images, e.name, e.bytes);
             else
                 WriteFile(images / (e.name + ".head"), e.bytes.data(), 4096);
-        }
-        else if (StartsWith(e.bytes, "xof ", 4))
+        } else if (StartsWith(e.bytes, "xof ", 4))
             Seed(meshes, e.name + ".x", e.bytes);
         else if (StartsWith(e.bytes, "RIFF", 4) || StartsWith(e.bytes, "OggS", 4))
             SoundSeed(sounds, e);
@@ -187,7 +185,6 @@ int main(int argc, char** argv) {
         if (!small.empty()) Seed(zips, "small.zip", small);
     }
 
-    std::printf("fuzz seeds: %zu archive entries, written to %s\n", entries.size(),
-                out.c_str());
+    std::printf("fuzz seeds: %zu archive entries, written to %s\n", entries.size(), out.c_str());
     return entries.empty() ? 1 : 0;
 }

@@ -27,13 +27,13 @@ struct KindName {
 };
 
 constexpr std::array<KindName, 20> kKinds = {{
-    {"senemy1", kGroupFlying, 1}, {"senemy2", kGroupFlying, 2}, {"senemy3", kGroupFlying, 3},
-    {"senemy4", kGroupFlying, 4}, {"senemy5", kGroupFlying, 5}, {"senemy6", kGroupFlying, 6},
-    {"henemy1", kGroupFlying, 7}, {"henemy2", kGroupFlying, 8}, {"elite", kGroupFlying, 9},
+    {"senemy1", kGroupFlying, 1},  {"senemy2", kGroupFlying, 2},  {"senemy3", kGroupFlying, 3},
+    {"senemy4", kGroupFlying, 4},  {"senemy5", kGroupFlying, 5},  {"senemy6", kGroupFlying, 6},
+    {"henemy1", kGroupFlying, 7},  {"henemy2", kGroupFlying, 8},  {"elite", kGroupFlying, 9},
     {"henemy3", kGroupFlying, 10}, {"henemy4", kGroupFlying, 11}, {"henemy5", kGroupFlying, 12},
     {"henemy6", kGroupFlying, 13}, {"bigbos0", kGroupFlying, 15}, {"bigbos1", kGroupFlying, 16},
     {"bigbos2", kGroupFlying, 17}, {"bigbos3", kGroupFlying, 18}, {"bigbos4", kGroupFlying, 19},
-    {"gunfour", kGroupTurret, 1}, {"guntank", kGroupTurret, 2},
+    {"gunfour", kGroupTurret, 1},  {"guntank", kGroupTurret, 2},
 }};
 
 bool IsBossType(std::uint32_t type) { return type >= 15 && type <= 19; }
@@ -42,9 +42,16 @@ struct ShippedFacts {
     std::uint32_t length, spawns, ground, boss;
 };
 constexpr std::array<ShippedFacts, 10> kShipped = {{
-    {900, 2705, 718, 15}, {700, 2122, 544, 0}, {700, 2148, 898, 16}, {700, 1953, 704, 0},
-    {700, 1922, 1848, 17}, {700, 1244, 1652, 0}, {700, 1513, 1368, 18}, {700, 1539, 1295, 0},
-    {700, 1571, 1163, 19}, {700, 1555, 1309, 0},
+    {900, 2705, 718, 15},
+    {700, 2122, 544, 0},
+    {700, 2148, 898, 16},
+    {700, 1953, 704, 0},
+    {700, 1922, 1848, 17},
+    {700, 1244, 1652, 0},
+    {700, 1513, 1368, 18},
+    {700, 1539, 1295, 0},
+    {700, 1571, 1163, 19},
+    {700, 1555, 1309, 0},
 }};
 constexpr std::uint32_t kShippedColumns = 13;
 constexpr std::uint32_t kLongRunCells = 104;  // level 5's long fortress wall
@@ -74,15 +81,14 @@ std::vector<std::string> Tokenize(const std::string& line) {
 }
 
 int ParseInt(const std::string& s) {
-    if (s.empty() || s.size() > 6 ||
-        !std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (s.empty() || s.size() > 6 || !std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); }))
         throw ScriptError{"expected a number, found '" + s + "'"};
     return std::stoi(s);
 }
 
 struct Range {
     int first = 0;
-    int last = 0;      // inclusive
+    int last = 0;       // inclusive
     bool open = false;  // "A.." with no end
 };
 
@@ -187,7 +193,7 @@ struct GroundDirective {
     enum class Tile { one, two, checker, rim } tile = Tile::one;
     bool sized = false;  // "cells N"
     bool longRun = false;
-    int cells = -1;      // -1: rest
+    int cells = -1;  // -1: rest
 };
 
 struct Source {
@@ -212,20 +218,31 @@ const char* ShapeName(Shape s) {
 
 void ParseFormation(Tokens& t, Formation& f) {
     const std::string word = t.next("a formation");
-    if (word == "line") f.shape = Shape::line;
-    else if (word == "column" || word == "train") f.shape = Shape::column;
-    else if (word == "vee") f.shape = Shape::vee;
-    else if (word == "dive") f.shape = Shape::dive;
-    else if (word == "swarm") f.shape = Shape::swarm;
-    else if (word == "turret") f.shape = Shape::turret;
-    else throw ScriptError{"unknown formation '" + word + "'"};
+    if (word == "line")
+        f.shape = Shape::line;
+    else if (word == "column" || word == "train")
+        f.shape = Shape::column;
+    else if (word == "vee")
+        f.shape = Shape::vee;
+    else if (word == "dive")
+        f.shape = Shape::dive;
+    else if (word == "swarm")
+        f.shape = Shape::swarm;
+    else if (word == "turret")
+        f.shape = Shape::turret;
+    else
+        throw ScriptError{"unknown formation '" + word + "'"};
 
     if (f.shape == Shape::dive) {
         const std::string side = t.next("left, right or both");
-        if (side == "left") f.side = Side::left;
-        else if (side == "right") f.side = Side::right;
-        else if (side == "both") f.side = Side::both;
-        else throw ScriptError{"a dive comes from left, right or both, not '" + side + "'"};
+        if (side == "left")
+            f.side = Side::left;
+        else if (side == "right")
+            f.side = Side::right;
+        else if (side == "both")
+            f.side = Side::both;
+        else
+            throw ScriptError{"a dive comes from left, right or both, not '" + side + "'"};
     }
     f.kind = ParseKind(t.next("an enemy kind"));
     if ((f.shape == Shape::turret) != (f.kind.group == kGroupTurret))
@@ -236,14 +253,20 @@ void ParseFormation(Tokens& t, Formation& f) {
     bool rest = false;
     while (!t.done()) {
         const std::string key = t.next("an option");
-        if (key == "cols") f.cols = ParseColumns(t);
-        else if (key == "col" || key == "centre" || key == "center") f.col = ParseInt(t.next("a column"));
-        else if (key == "gap") f.gap = ParseInt(t.next("a gap"));
+        if (key == "cols")
+            f.cols = ParseColumns(t);
+        else if (key == "col" || key == "centre" || key == "center")
+            f.col = ParseInt(t.next("a column"));
+        else if (key == "gap")
+            f.gap = ParseInt(t.next("a gap"));
         else if (key == "count") {
             const std::string v = t.next("a count");
-            if (v == "rest") rest = true;
-            else f.count = ParseInt(v);
-        } else throw ScriptError{"unknown option '" + key + "'"};
+            if (v == "rest")
+                rest = true;
+            else
+                f.count = ParseInt(v);
+        } else
+            throw ScriptError{"unknown option '" + key + "'"};
     }
     const char* name = ShapeName(f.shape);
     switch (f.shape) {
@@ -253,8 +276,9 @@ void ParseFormation(Tokens& t, Formation& f) {
             break;
         case Shape::column:
         case Shape::vee:
-            if (f.col < 0) throw ScriptError{std::string("a ") + name + " needs '" +
-                                             (f.shape == Shape::vee ? "centre" : "col") + "'"};
+            if (f.col < 0)
+                throw ScriptError{std::string("a ") + name + " needs '" + (f.shape == Shape::vee ? "centre" : "col") +
+                                  "'"};
             [[fallthrough]];
         case Shape::dive:
             if (f.count < 1) throw ScriptError{std::string("a ") + name + " needs a count of at least 1"};
@@ -273,20 +297,30 @@ void ParseFormation(Tokens& t, Formation& f) {
 void ParseGround(Tokens& t, GroundDirective& g) {
     g.rows = ParseRange(t.next("rows"), true);
     const std::string layer = t.next("lower, upper or both");
-    if (layer == "lower") g.layer = GroundDirective::Layer::lower;
-    else if (layer == "upper") g.layer = GroundDirective::Layer::upper;
-    else if (layer == "both") g.layer = GroundDirective::Layer::both;
-    else throw ScriptError{"ground layer is lower, upper or both, not '" + layer + "'"};
+    if (layer == "lower")
+        g.layer = GroundDirective::Layer::lower;
+    else if (layer == "upper")
+        g.layer = GroundDirective::Layer::upper;
+    else if (layer == "both")
+        g.layer = GroundDirective::Layer::both;
+    else
+        throw ScriptError{"ground layer is lower, upper or both, not '" + layer + "'"};
     while (!t.done()) {
         const std::string key = t.next("an option");
-        if (key == "cols") g.cols = ParseColumns(t);
+        if (key == "cols")
+            g.cols = ParseColumns(t);
         else if (key == "tile") {
             const std::string v = t.next("a tile");
-            if (v == "1") g.tile = GroundDirective::Tile::one;
-            else if (v == "2") g.tile = GroundDirective::Tile::two;
-            else if (v == "checker") g.tile = GroundDirective::Tile::checker;
-            else if (v == "rim") g.tile = GroundDirective::Tile::rim;
-            else throw ScriptError{"tile is 1, 2, checker or rim, not '" + v + "'"};
+            if (v == "1")
+                g.tile = GroundDirective::Tile::one;
+            else if (v == "2")
+                g.tile = GroundDirective::Tile::two;
+            else if (v == "checker")
+                g.tile = GroundDirective::Tile::checker;
+            else if (v == "rim")
+                g.tile = GroundDirective::Tile::rim;
+            else
+                throw ScriptError{"tile is 1, 2, checker or rim, not '" + v + "'"};
         } else if (key == "long") {
             g.longRun = true;
         } else if (key == "cells") {
@@ -294,7 +328,8 @@ void ParseGround(Tokens& t, GroundDirective& g) {
             const std::string v = t.next("a cell count");
             g.cells = v == "rest" ? -1 : ParseInt(v);
             if (v != "rest" && g.cells < 1) throw ScriptError{"cells must be at least 1"};
-        } else throw ScriptError{"unknown option '" + key + "'"};
+        } else
+            throw ScriptError{"unknown option '" + key + "'"};
     }
     if (g.cols.empty()) throw ScriptError{"ground needs 'cols'"};
     if (g.sized && !g.rows.open) throw ScriptError{"a ground sized by 'cells' starts with 'ROW..' and no end"};
@@ -380,9 +415,7 @@ public:
     Builder(Source& src, const std::string& file, std::vector<std::string>& errors)
         : src_(src), file_(file), errors_(errors) {}
 
-    void Error(int line, const std::string& msg) {
-        errors_.push_back(file_ + ":" + std::to_string(line) + ": " + msg);
-    }
+    void Error(int line, const std::string& msg) { errors_.push_back(file_ + ":" + std::to_string(line) + ": " + msg); }
 
     bool CheckCell(int line, int col, int row) {
         const int cols = static_cast<int>(src_.level.columns);
@@ -391,8 +424,7 @@ public:
             return false;
         }
         if (row < 0 || row >= static_cast<int>(src_.level.length)) {
-            Error(line, "row " + std::to_string(row) + " is outside 0.." +
-                            std::to_string(src_.level.length - 1));
+            Error(line, "row " + std::to_string(row) + " is outside 0.." + std::to_string(src_.level.length - 1));
             return false;
         }
         return true;
@@ -400,9 +432,8 @@ public:
 
     void AddSpawn(int line, int col, int row, const KindName& kind) {
         if (!CheckCell(line, col, row)) return;
-        spawns_.push_back({{static_cast<std::uint32_t>(col), static_cast<std::uint32_t>(row),
-                            kind.group, kind.type},
-                           line});
+        spawns_.push_back(
+            {{static_cast<std::uint32_t>(col), static_cast<std::uint32_t>(row), kind.group, kind.type}, line});
         if (kind.group == kGroupFlying) {
             ++flyingPerRow_[row];
             occupied_.insert({row, col});
@@ -411,9 +442,8 @@ public:
 
     void AddGround(const GroundDirective& g, int col, int row, std::uint32_t layer, std::uint32_t tile) {
         if (!CheckCell(g.line, col, row)) return;
-        ground_.push_back({{static_cast<std::uint32_t>(col), static_cast<std::uint32_t>(row), layer,
-                            tile},
-                           g.line, g.longRun});
+        ground_.push_back(
+            {{static_cast<std::uint32_t>(col), static_cast<std::uint32_t>(row), layer, tile}, g.line, g.longRun});
     }
 
     std::size_t SpawnCount() const { return spawns_.size(); }
@@ -447,15 +477,17 @@ public:
                     const int right = static_cast<int>(src_.level.columns) - 1;
                     for (int i = 0; i < f.count; ++i) {
                         int col = 0;
-                        if (f.side == Side::left) col = i % 2;
-                        else if (f.side == Side::right) col = right - i % 2;
-                        else col = (i % 2 == 0) ? (i / 2) % 2 : right - (i / 2) % 2;
+                        if (f.side == Side::left)
+                            col = i % 2;
+                        else if (f.side == Side::right)
+                            col = right - i % 2;
+                        else
+                            col = (i % 2 == 0) ? (i / 2) % 2 : right - (i / 2) % 2;
                         place(col, row + i * f.gap);
                     }
                     break;
                 }
-                case Shape::swarm:
-                    break;
+                case Shape::swarm: break;
             }
         }
     }
@@ -483,9 +515,10 @@ public:
                 placed = true;
             }
             if (!placed) {
-                Error(f.line, "the swarm does not fit: " + std::to_string(count - i) +
-                                  " of its enemies find no free place in rows " +
-                                  std::to_string(f.rows.first) + ".." + std::to_string(f.rows.last));
+                Error(f.line,
+                      "the swarm does not fit: " + std::to_string(count - i) +
+                          " of its enemies find no free place in rows " + std::to_string(f.rows.first) + ".." +
+                          std::to_string(f.rows.last));
                 return;
             }
         }
@@ -577,19 +610,21 @@ void Validate(const CompiledLevel& lv, const std::vector<std::pair<Range, int>>&
             auto& row = flyingByRow[p.rec.row];
             for (const PlacedRecord* other : row)
                 if (other->rec.column == p.rec.column && !IsBossType(p.rec.type) && !IsBossType(other->rec.type))
-                    error(p.line, "two flying enemies at column " + std::to_string(p.rec.column) + " row " +
-                                      std::to_string(p.rec.row) + " (the other from line " +
-                                      std::to_string(other->line) + ")");
+                    error(p.line,
+                          "two flying enemies at column " + std::to_string(p.rec.column) + " row " +
+                              std::to_string(p.rec.row) + " (the other from line " + std::to_string(other->line) + ")");
             row.push_back(&p);
             if (row.size() == static_cast<std::size_t>(kMaxFlyingPerRow) + 1)
-                error(p.line, "row " + std::to_string(p.rec.row) + " holds more than " +
-                                  std::to_string(kMaxFlyingPerRow) + " flying enemies");
+                error(p.line,
+                      "row " + std::to_string(p.rec.row) + " holds more than " + std::to_string(kMaxFlyingPerRow) +
+                          " flying enemies");
         } else if (p.rec.group == kGroupTurret) {
             auto [it, fresh] = turretAt.insert({{p.rec.row, p.rec.column}, &p});
             if (!fresh)
-                error(p.line, "two ground guns at column " + std::to_string(p.rec.column) + " row " +
-                                  std::to_string(p.rec.row) + " (the other from line " +
-                                  std::to_string(it->second->line) + ")");
+                error(p.line,
+                      "two ground guns at column " + std::to_string(p.rec.column) + " row " +
+                          std::to_string(p.rec.row) + " (the other from line " + std::to_string(it->second->line) +
+                          ")");
         }
     }
     // Ground cells: never two in one place of one layer.
@@ -598,18 +633,21 @@ void Validate(const CompiledLevel& lv, const std::vector<std::pair<Range, int>>&
     for (const PlacedRecord& p : lv.ground) {
         groundRows.insert(p.rec.row);
         if (!cells.insert({p.rec.row, p.rec.column, p.rec.group}).second)
-            error(p.line, std::string("two ") + (p.rec.group ? "upper" : "lower") + " ground cells at column " +
-                              std::to_string(p.rec.column) + " row " + std::to_string(p.rec.row));
+            error(p.line,
+                  std::string("two ") + (p.rec.group ? "upper" : "lower") + " ground cells at column " +
+                      std::to_string(p.rec.column) + " row " + std::to_string(p.rec.row));
     }
     // A ground gun is built only with the ground piece under it, and sits on a cell.
     for (const auto& [where, p] : turretAt) {
         const auto [row, col] = where;
         if (!groundRows.count(row)) {
-            error(p->line, "ground gun at column " + std::to_string(col) + " row " + std::to_string(row) +
-                               " has no ground on its row");
+            error(p->line,
+                  "ground gun at column " + std::to_string(col) + " row " + std::to_string(row) +
+                      " has no ground on its row");
         } else if (!cells.count({row, col, kGroupUpper}) && !cells.count({row, col, kGroupLower})) {
-            error(p->line, "ground gun at column " + std::to_string(col) + " row " + std::to_string(row) +
-                               " stands beside the ground, not on it");
+            error(p->line,
+                  "ground gun at column " + std::to_string(col) + " row " + std::to_string(row) +
+                      " stands beside the ground, not on it");
         }
     }
     // Runs of consecutive ground rows become one piece each.
@@ -638,10 +676,10 @@ void Validate(const CompiledLevel& lv, const std::vector<std::pair<Range, int>>&
             const auto next = std::next(it);
             const bool ends = next == perRow.end() || next->first != row + 1;
             if (ends && !allowLong && (lower > kPieceLayerCells || upper > kPieceLayerCells))
-                error(firstLine, "the ground run from row " + std::to_string(first) + " to " + std::to_string(row) +
-                                     " holds " + std::to_string(std::max(lower, upper)) +
-                                     " cells in one layer; a piece shows " + std::to_string(kPieceLayerCells) +
-                                     " (say 'long' if that is meant)");
+                error(firstLine,
+                      "the ground run from row " + std::to_string(first) + " to " + std::to_string(row) + " holds " +
+                          std::to_string(std::max(lower, upper)) + " cells in one layer; a piece shows " +
+                          std::to_string(kPieceLayerCells) + " (say 'long' if that is meant)");
         }
     }
     for (const auto& [range, line] : quiet) {
@@ -650,25 +688,28 @@ void Validate(const CompiledLevel& lv, const std::vector<std::pair<Range, int>>&
             if (it == flyingByRow.end()) continue;
             for (const PlacedRecord* p : it->second)
                 if (!IsBossType(p->rec.type))
-                    error(line, "quiet stretch " + std::to_string(range.first) + ".." +
-                                    std::to_string(range.last) + " is broken by line " +
-                                    std::to_string(p->line) + " at row " + std::to_string(r));
+                    error(line,
+                          "quiet stretch " + std::to_string(range.first) + ".." + std::to_string(range.last) +
+                              " is broken by line " + std::to_string(p->line) + " at row " + std::to_string(r));
         }
     }
     const int countLine = lv.expectLine ? lv.expectLine : 1;
     if (lv.spawns.size() > dw::kMaxLevelRecords)
-        error(countLine, "spawn list holds " + std::to_string(lv.spawns.size()) + " records, more than " +
-                             std::to_string(dw::kMaxLevelRecords));
+        error(countLine,
+              "spawn list holds " + std::to_string(lv.spawns.size()) + " records, more than " +
+                  std::to_string(dw::kMaxLevelRecords));
     if (lv.ground.size() > dw::kMaxLevelRecords)
-        error(countLine, "ground list holds " + std::to_string(lv.ground.size()) + " records, more than " +
-                             std::to_string(dw::kMaxLevelRecords));
+        error(countLine,
+              "ground list holds " + std::to_string(lv.ground.size()) + " records, more than " +
+                  std::to_string(dw::kMaxLevelRecords));
     if (lv.hasExpect) {
         auto mismatch = [&](const char* list, std::size_t have, std::uint32_t want) {
             if (have == want) return;
             const long long diff = static_cast<long long>(have) - want;
-            error(lv.expectLine, std::string(list) + " list holds " + std::to_string(have) + " records, expected " +
-                                     std::to_string(want) + " (" + std::to_string(diff < 0 ? -diff : diff) +
-                                     (diff < 0 ? " short)" : " over)"));
+            error(lv.expectLine,
+                  std::string(list) + " list holds " + std::to_string(have) + " records, expected " +
+                      std::to_string(want) + " (" + std::to_string(diff < 0 ? -diff : diff) +
+                      (diff < 0 ? " short)" : " over)"));
         };
         mismatch("spawn", lv.spawns.size(), lv.expectSpawns);
         mismatch("ground", lv.ground.size(), lv.expectGround);
@@ -683,8 +724,10 @@ struct RunStats {
 std::vector<RunStats> GroundRuns(const std::vector<dw::LevelRecord>& ground) {
     std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> perRow;
     for (const auto& r : ground) {
-        if (r.group == kGroupLower) ++perRow[r.row].first;
-        else if (r.group == kGroupUpper) ++perRow[r.row].second;
+        if (r.group == kGroupLower)
+            ++perRow[r.row].first;
+        else if (r.group == kGroupUpper)
+            ++perRow[r.row].second;
     }
     std::vector<RunStats> runs;
     for (const auto& [row, n] : perRow) {
@@ -700,8 +743,7 @@ std::vector<RunStats> GroundRuns(const std::vector<dw::LevelRecord>& ground) {
 
 // ---------------------------------------------------------------------------
 
-CompiledLevel CompileLevelSource(const std::string& file, const std::string& text,
-                                 std::vector<std::string>& errors) {
+CompiledLevel CompileLevelSource(const std::string& file, const std::string& text, std::vector<std::string>& errors) {
     Source src;
     src.level.file = file;
     const std::size_t errorsBefore = errors.size();
@@ -726,18 +768,24 @@ CompiledLevel CompileLevelSource(const std::string& file, const std::string& tex
     const Formation* restSwarm = nullptr;
     const GroundDirective* restGround = nullptr;
     for (const Formation& f : src.formations) {
-        if (f.shape != Shape::swarm) b.ExpandFixed(f);
+        if (f.shape != Shape::swarm)
+            b.ExpandFixed(f);
         else if (f.count < 0) {
-            if (restSwarm) b.Error(f.line, "only one swarm may take the rest (the other is on line " +
-                                               std::to_string(restSwarm->line) + ")");
+            if (restSwarm)
+                b.Error(
+                    f.line,
+                    "only one swarm may take the rest (the other is on line " + std::to_string(restSwarm->line) + ")");
             restSwarm = &f;
         }
     }
     for (const GroundDirective& g : src.grounds) {
-        if (!g.sized || g.cells >= 0) b.ExpandGround(g, g.cells);
+        if (!g.sized || g.cells >= 0)
+            b.ExpandGround(g, g.cells);
         else {
-            if (restGround) b.Error(g.line, "only one ground may take the rest (the other is on line " +
-                                                std::to_string(restGround->line) + ")");
+            if (restGround)
+                b.Error(g.line,
+                        "only one ground may take the rest (the other is on line " + std::to_string(restGround->line) +
+                            ")");
             restGround = &g;
         }
     }
@@ -749,12 +797,12 @@ CompiledLevel CompileLevelSource(const std::string& file, const std::string& tex
         if (!lv.hasExpect) {
             b.Error(restSwarm->line, "'count rest' needs an 'expect' line");
         } else {
-            const long long rest = static_cast<long long>(lv.expectSpawns) -
-                                   static_cast<long long>(b.SpawnCount() + bossRecords);
+            const long long rest =
+                static_cast<long long>(lv.expectSpawns) - static_cast<long long>(b.SpawnCount() + bossRecords);
             if (rest < 1) {
-                b.Error(restSwarm->line, "nothing is left for this swarm: the other spawns already make " +
-                                             std::to_string(b.SpawnCount() + bossRecords) + " of " +
-                                             std::to_string(lv.expectSpawns));
+                b.Error(restSwarm->line,
+                        "nothing is left for this swarm: the other spawns already make " +
+                            std::to_string(b.SpawnCount() + bossRecords) + " of " + std::to_string(lv.expectSpawns));
             } else {
                 lv.restSpawns = static_cast<int>(rest);
                 b.ExpandSwarm(*restSwarm, lv.restSpawns);
@@ -767,9 +815,9 @@ CompiledLevel CompileLevelSource(const std::string& file, const std::string& tex
         } else {
             const long long rest = static_cast<long long>(lv.expectGround) - static_cast<long long>(b.GroundCount());
             if (rest < 1) {
-                b.Error(restGround->line, "nothing is left for this ground: the other ground already makes " +
-                                              std::to_string(b.GroundCount()) + " of " +
-                                              std::to_string(lv.expectGround));
+                b.Error(restGround->line,
+                        "nothing is left for this ground: the other ground already makes " +
+                            std::to_string(b.GroundCount()) + " of " + std::to_string(lv.expectGround));
             } else {
                 lv.restGround = static_cast<int>(rest);
                 b.ExpandGround(*restGround, lv.restGround);
@@ -782,8 +830,7 @@ CompiledLevel CompileLevelSource(const std::string& file, const std::string& tex
     return lv;
 }
 
-void CheckShippedFacts(const CompiledLevel& lv, const dw::LevelParseResult& bytes,
-                       std::vector<std::string>& errors) {
+void CheckShippedFacts(const CompiledLevel& lv, const dw::LevelParseResult& bytes, std::vector<std::string>& errors) {
     const int line = lv.levelLine ? lv.levelLine : 1;
     auto error = [&](const std::string& msg) {
         errors.push_back(lv.file + ":" + std::to_string(line) + ": level " + std::to_string(lv.levelIndex) + ": " +

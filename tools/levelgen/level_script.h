@@ -64,13 +64,11 @@ struct CompiledLevel {
 
 // Compiles and validates one source. Every problem is appended to `errors`
 // as "file:line: message"; the level is usable only when none was added.
-CompiledLevel CompileLevelSource(const std::string& file, const std::string& text,
-                                 std::vector<std::string>& errors);
+CompiledLevel CompileLevelSource(const std::string& file, const std::string& text, std::vector<std::string>& errors);
 
 // The facts every shipped level must hold (counts, bosses, first and last
 // records). Checked on the bytes actually written.
-void CheckShippedFacts(const CompiledLevel& level, const dw::LevelParseResult& bytes,
-                       std::vector<std::string>& errors);
+void CheckShippedFacts(const CompiledLevel& level, const dw::LevelParseResult& bytes, std::vector<std::string>& errors);
 
 // Name of a spawn code for summaries ("senemy1", "gunfour", ...).
 std::string RecordKindName(const dw::LevelRecord& r);

@@ -64,8 +64,8 @@ void PrintSummary(const Job& job) {
     const auto& lv = job.level;
     std::map<std::string, int> kinds;
     for (const auto& p : lv.spawns) ++kinds[levelgen::RecordKindName(p.rec)];
-    std::cout << lv.file << ": level " << lv.levelIndex << ", " << lv.spawns.size() << " spawns, "
-              << lv.ground.size() << " ground cells";
+    std::cout << lv.file << ": level " << lv.levelIndex << ", " << lv.spawns.size() << " spawns, " << lv.ground.size()
+              << " ground cells";
     if (lv.restSpawns >= 0) std::cout << ", swarm rest " << lv.restSpawns;
     if (lv.restGround >= 0) std::cout << ", ground rest " << lv.restGround;
     std::cout << "\n   ";
@@ -140,8 +140,9 @@ int main(int argc, char** argv) {
             const int n = job.level.levelIndex;
             if (n < 0) continue;
             auto [it, fresh] = seen.insert({n, job.level.file});
-            if (!fresh) errors.push_back(job.level.file + ":" + std::to_string(job.level.levelLine) + ": level " +
-                                         std::to_string(n) + " is also defined in " + it->second);
+            if (!fresh)
+                errors.push_back(job.level.file + ":" + std::to_string(job.level.levelLine) + ": level " +
+                                 std::to_string(n) + " is also defined in " + it->second);
         }
         for (int n = 0; n < 10; ++n)
             if (!seen.count(n)) errors.push_back("levelgen: level " + std::to_string(n) + " has no source");

@@ -46,14 +46,20 @@ struct Install {
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try { return Allocate(size); } catch (...) { return nullptr; }
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try { return Allocate(size); } catch (...) { return nullptr; }
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
-void* operator new(std::size_t size, std::align_val_t a) {
-    return AllocateAligned(size, static_cast<std::size_t>(a));
-}
+void* operator new(std::size_t size, std::align_val_t a) { return AllocateAligned(size, static_cast<std::size_t>(a)); }
 void* operator new[](std::size_t size, std::align_val_t a) {
     return AllocateAligned(size, static_cast<std::size_t>(a));
 }

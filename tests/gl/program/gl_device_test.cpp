@@ -41,22 +41,19 @@ Pixel At(const std::vector<std::uint8_t>& img, std::uint32_t w, int x, int y) {
     return {p[0], p[1], p[2]};
 }
 
-void ExpectPixel(const std::vector<std::uint8_t>& img, std::uint32_t w, int x, int y, Pixel want,
-                 const char* what) {
+void ExpectPixel(const std::vector<std::uint8_t>& img, std::uint32_t w, int x, int y, Pixel want, const char* what) {
     const Pixel got = At(img, w, x, y);
-    const bool ok = std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
-                    std::abs(got.b - want.b) <= 3;
+    const bool ok = std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 && std::abs(got.b - want.b) <= 3;
     char text[256];
-    std::snprintf(text, sizeof text, "%s at (%d,%d): got %d,%d,%d want %d,%d,%d", what, x, y, got.r,
-                  got.g, got.b, want.r, want.g, want.b);
+    std::snprintf(text, sizeof text, "%s at (%d,%d): got %d,%d,%d want %d,%d,%d", what, x, y, got.r, got.g, got.b,
+                  want.r, want.g, want.b);
     Check(ok, text);
 }
 
 // Two triangles of a screen rectangle, clockwise as the game winds them.
-void Rect(std::vector<dw::ScreenVertex>& out, float x0, float y0, float x1, float y1, float z,
-          std::uint32_t colour) {
-    const dw::ScreenVertex a{x0, y0, z, 1, colour, 0, 0}, b{x1, y0, z, 1, colour, 1, 0},
-        c{x0, y1, z, 1, colour, 0, 1}, d{x1, y1, z, 1, colour, 1, 1};
+void Rect(std::vector<dw::ScreenVertex>& out, float x0, float y0, float x1, float y1, float z, std::uint32_t colour) {
+    const dw::ScreenVertex a{x0, y0, z, 1, colour, 0, 0}, b{x1, y0, z, 1, colour, 1, 0}, c{x0, y1, z, 1, colour, 0, 1},
+        d{x1, y1, z, 1, colour, 1, 1};
     out.insert(out.end(), {a, b, c, c, b, d});
 }
 
@@ -76,8 +73,10 @@ int main(int argc, char** argv) {
     int windowDepth = 0;
     bool gles = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--window-depth") == 0 && i + 1 < argc) windowDepth = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--gles") == 0) gles = true;
+        if (std::strcmp(argv[i], "--window-depth") == 0 && i + 1 < argc)
+            windowDepth = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--gles") == 0)
+            gles = true;
     }
     if (gles) {
         SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
@@ -92,8 +91,8 @@ int main(int argc, char** argv) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, gles ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, windowDepth);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Window* window = SDL_CreateWindow("gl device test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          256, 256, SDL_WINDOW_OPENGL);
+    SDL_Window* window = SDL_CreateWindow("gl device test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 256, 256,
+                                          SDL_WINDOW_OPENGL);
     if (window == nullptr) {
         std::fprintf(stderr, "no window: %s\n", SDL_GetError());
         SDL_Quit();
@@ -130,8 +129,7 @@ int main(int argc, char** argv) {
 
         // A 4x4 texture, one colour, half alpha in its alpha-test copy.
         gfx::Texture* tex = nullptr;
-        Check(SUCCEEDED(dev.CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex)),
-              "create texture");
+        Check(SUCCEEDED(dev.CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex)), "create texture");
         Check(tex != nullptr && tex->LevelCount() == 3, "full mip chain of a 4x4 texture");
         for (std::uint32_t l = 0; l < 3; ++l) {
             const std::uint32_t side = 4u >> l;
@@ -144,15 +142,15 @@ int main(int argc, char** argv) {
         halfTex->SetLevel(0, 4, 4, half.data());
 
         std::vector<dw::ScreenVertex> v;
-        Rect(v, 10, 10, 60, 60, 0.5f, 0xFF808080u);       // 0: textured x grey
-        Rect(v, 100, 10, 150, 60, 0.5f, 0xFFFF0000u);     // 6: red under ...
-        Rect(v, 100, 10, 150, 60, 0.5f, 0x800000FFu);     // 12: ... half blue
-        Rect(v, 10, 100, 60, 150, 0.5f, 0xFF20A0E0u);     // 18: untextured
-        Rect(v, 100, 100, 150, 150, 0.2f, 0xFF00FF00u);   // 24: near green
-        Rect(v, 100, 100, 150, 150, 0.6f, 0xFFFF0000u);   // 30: far red, hidden
-        Rect(v, 180, 100, 230, 150, 0.5f, 0xFFFFFFFFu);   // 36: white under ...
-        Rect(v, 180, 100, 230, 150, 0.5f, 0x80000000u);   // 42: ... black, half texture alpha
-        Rect(v, 180, 10, 230, 60, 0.5f, 0xFF000000u);     // 48: texture alone, diffuse ignored
+        Rect(v, 10, 10, 60, 60, 0.5f, 0xFF808080u);      // 0: textured x grey
+        Rect(v, 100, 10, 150, 60, 0.5f, 0xFFFF0000u);    // 6: red under ...
+        Rect(v, 100, 10, 150, 60, 0.5f, 0x800000FFu);    // 12: ... half blue
+        Rect(v, 10, 100, 60, 150, 0.5f, 0xFF20A0E0u);    // 18: untextured
+        Rect(v, 100, 100, 150, 150, 0.2f, 0xFF00FF00u);  // 24: near green
+        Rect(v, 100, 100, 150, 150, 0.6f, 0xFFFF0000u);  // 30: far red, hidden
+        Rect(v, 180, 100, 230, 150, 0.5f, 0xFFFFFFFFu);  // 36: white under ...
+        Rect(v, 180, 100, 230, 150, 0.5f, 0x80000000u);  // 42: ... black, half texture alpha
+        Rect(v, 180, 10, 230, 60, 0.5f, 0xFF000000u);    // 48: texture alone, diffuse ignored
 
         gfx::VertexBuffer* vb = nullptr;
         const auto bytes = static_cast<UINT>(v.size() * sizeof(dw::ScreenVertex));
@@ -193,12 +191,9 @@ int main(int argc, char** argv) {
         // Its vertices follow two others in the buffer, and the base vertex
         // index skips those (drawn from vertex 0 the quad would lose its
         // lower right corner to a sliver towards the first two).
-        const dw::MeshVertex mesh[6] = {{0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
-                                        {0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
-                                        {-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0},
-                                        {-0.9f, -0.9f, 0.5f, 0, 0, -1, 0, 1},
-                                        {-0.5f, -0.5f, 0.5f, 0, 0, -1, 1, 0},
-                                        {-0.5f, -0.9f, 0.5f, 0, 0, -1, 1, 1}};
+        const dw::MeshVertex mesh[6] = {{0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},   {0.9f, 0.5f, 0.5f, 0, 0, -1, 0, 0},
+                                        {-0.9f, -0.5f, 0.5f, 0, 0, -1, 0, 0}, {-0.9f, -0.9f, 0.5f, 0, 0, -1, 0, 1},
+                                        {-0.5f, -0.5f, 0.5f, 0, 0, -1, 1, 0}, {-0.5f, -0.9f, 0.5f, 0, 0, -1, 1, 1}};
         const std::uint16_t idx[6] = {0, 2, 1, 1, 2, 3};
         gfx::VertexBuffer* mvb = nullptr;
         gfx::IndexBuffer* mib = nullptr;
@@ -544,7 +539,8 @@ int main(int argc, char** argv) {
             Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2)), "a skipped draw succeeds");
             Check(dev.counters().apiDraws == skippedCalls && dev.counters().draws - draws == 2,
                   "a skipped draw is counted, not sent");
-            Check(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 200) == D3DERR_INVALIDCALL, "a skipped draw is still checked");
+            Check(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 200) == D3DERR_INVALIDCALL,
+                  "a skipped draw is still checked");
             dev.SetDrawingSkipped(false);
             dev.EndScene();
             Check(SUCCEEDED(dev.Present()), "present panel frame");

@@ -22,7 +22,7 @@ std::vector<float> render_effect(const std::string& name);
 struct ThemeInfo {
     std::string name;  // asset name
     int bpm;
-    int bars;          // 4/4 bars in one loop
+    int bars;  // 4/4 bars in one loop
     long frames() const { return long(bars) * 4 * 60 * kRate / bpm; }
 };
 

@@ -26,7 +26,7 @@ public:
         return z ^ (z >> 31);
     }
     double uni() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }  // [0,1)
-    double bi() { return uni() * 2.0 - 1.0; }                                      // [-1,1)
+    double bi() { return uni() * 2.0 - 1.0; }                                   // [-1,1)
     int below(int n) { return int(uni() * n); }
 
 private:
@@ -61,17 +61,17 @@ struct Osc {
         double t = phase;
         double v = 0.0;
         switch (w) {
-        case Wave::Sine: v = std::sin(kTwoPi * t); break;
-        case Wave::Triangle: v = 4.0 * std::fabs(t - 0.5) - 1.0; break;
-        case Wave::Saw: v = 2.0 * t - 1.0 - poly_blep(t, dt); break;
-        case Wave::Square:
-            v = (t < 0.5 ? 1.0 : -1.0) + poly_blep(t, dt) - poly_blep(std::fmod(t + 0.5, 1.0), dt);
-            break;
-        case Wave::Pulse25:
-            v = (t < 0.25 ? 1.0 : -1.0) + poly_blep(t, dt) - poly_blep(std::fmod(t + 0.75, 1.0), dt);
-            v += 0.5;  // remove the pulse's DC
-            break;
-        case Wave::Noise: v = rng.bi(); break;
+            case Wave::Sine: v = std::sin(kTwoPi * t); break;
+            case Wave::Triangle: v = 4.0 * std::fabs(t - 0.5) - 1.0; break;
+            case Wave::Saw: v = 2.0 * t - 1.0 - poly_blep(t, dt); break;
+            case Wave::Square:
+                v = (t < 0.5 ? 1.0 : -1.0) + poly_blep(t, dt) - poly_blep(std::fmod(t + 0.5, 1.0), dt);
+                break;
+            case Wave::Pulse25:
+                v = (t < 0.25 ? 1.0 : -1.0) + poly_blep(t, dt) - poly_blep(std::fmod(t + 0.75, 1.0), dt);
+                v += 0.5;  // remove the pulse's DC
+                break;
+            case Wave::Noise: v = rng.bi(); break;
         }
         phase += dt;
         phase -= std::floor(phase);

@@ -21,24 +21,24 @@ enum : unsigned {
     Pad = 1u << 4,
     Arp = 1u << 5,
     Lead = 1u << 6,
-    Ride = 1u << 7,   // busy sixteenth hats
-    Riser = 1u << 8,  // noise sweep up to the next section
-    Fill = 1u << 9,   // drum fill in the last bar
-    Crash = 1u << 10, // cymbal on the first beat
-    Lead2 = 1u << 11, // the lead doubled an octave up
+    Ride = 1u << 7,    // busy sixteenth hats
+    Riser = 1u << 8,   // noise sweep up to the next section
+    Fill = 1u << 9,    // drum fill in the last bar
+    Crash = 1u << 10,  // cymbal on the first beat
+    Lead2 = 1u << 11,  // the lead doubled an octave up
 };
 
 struct Section {
-    std::vector<int> chords;         // scale degree of each bar's chord
-    std::vector<std::string> lead;   // 16 steps per bar: degree digit, '.' hold, '-' rest
+    std::vector<int> chords;        // scale degree of each bar's chord
+    std::vector<std::string> lead;  // 16 steps per bar: degree digit, '.' hold, '-' rest
     unsigned parts = 0;
-    int bass_style = 0;              // 0 long, 1 eighths, 2 rolling sixteenths, 3 whole notes
+    int bass_style = 0;  // 0 long, 1 eighths, 2 rolling sixteenths, 3 whole notes
 };
 
 struct Song {
     ThemeInfo info;
-    int key = 62;                    // MIDI note of degree 0 of the lead
-    bool driving = false;            // in-game theme: harder drums, saw lead, pumping pads
+    int key = 62;          // MIDI note of degree 0 of the lead
+    bool driving = false;  // in-game theme: harder drums, saw lead, pumping pads
     std::vector<Section> sections;
 };
 
@@ -64,8 +64,8 @@ struct Mix {
     explicit Mix(std::size_t n) : dry(n), pad(n), rev(n), dly(n) {}
 
     // Adds a mono note with pan (-1..1) and send levels.
-    void put(const std::vector<float>& note, std::size_t pos, double pan, double gain, double rev_send,
-             double dly_send, Stereo* target = nullptr) {
+    void put(const std::vector<float>& note, std::size_t pos, double pan, double gain, double rev_send, double dly_send,
+             Stereo* target = nullptr) {
         Stereo& d = target ? *target : dry;
         const double pl = std::sqrt(0.5 * (1.0 - pan)), pr = std::sqrt(0.5 * (1.0 + pan));
         const float gl = float(gain * pl), gr = float(gain * pr);
@@ -88,9 +88,12 @@ struct Mix {
 
 double env_adsr(double t, double len, double a, double d, double s, double r) {
     double e;
-    if (t < a) e = t / a;
-    else if (t < a + d) e = 1.0 - (1.0 - s) * (t - a) / d;
-    else e = s;
+    if (t < a)
+        e = t / a;
+    else if (t < a + d)
+        e = 1.0 - (1.0 - s) * (t - a) / d;
+    else
+        e = s;
     if (t > len) e *= std::max(0.0, 1.0 - (t - len) / r);
     return e;
 }
@@ -124,7 +127,7 @@ std::vector<float> snare(Rng& rng, bool hard) {
         hp.tick(n, 5000.0, 0.7);
         phase += (185.0 + 60.0 * std::exp(-t / 0.01)) / kRate;
         double v = 0.7 * bp.bp * std::exp(-t / (hard ? 0.09 : 0.12)) + 0.35 * hp.hp * std::exp(-t / 0.05) +
-                   0.6 * std::sin(kTwoPi * phase) * std::exp(-t / 0.045);
+            0.6 * std::sin(kTwoPi * phase) * std::exp(-t / 0.045);
         v *= std::min(1.0, (len - t) / 0.02) * std::min(1.0, t / 0.0005);
         out[i] = float(v);
     }
@@ -203,7 +206,7 @@ std::vector<float> bass_note(Rng& rng, double note, double len, bool driving) {
 
 // Detuned saw chord, rendered per channel with its own detune for width.
 Stereo pad_chord(Rng& rng, const std::vector<double>& notes, double len, double bright, double time0,
-                  double lfo_period) {
+                 double lfo_period) {
     const double att = 0.5, rel = 1.2;
     const std::size_t n = std::size_t((len + rel) * kRate);
     Stereo out(n);
@@ -241,7 +244,7 @@ std::vector<float> pluck_note(Rng& rng, double note, double len, bool driving) {
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = double(i) / kRate;
         const double v = a.tick(driving ? Wave::Saw : Wave::Square, f / kRate, rng) +
-                         0.5 * b.tick(Wave::Square, f * 2.003 / kRate, rng);
+            0.5 * b.tick(Wave::Square, f * 2.003 / kRate, rng);
         if ((i & 7) == 0) lp.set(f * (1.5 + 8.0 * std::exp(-t / 0.05)), 1.5);
         lp.run(v);
         out[i] = float(lp.lp * env_adsr(t, len, 0.002, 0.12, 0.3, rel));
@@ -317,21 +320,23 @@ void ping_pong(const Stereo& in, Stereo& out, Stereo& room, std::size_t delay, d
 Song menu_theme() {
     Song s;
     s.info = {"Theme0", 100, 40};
-    s.key = 62;  // D minor
-    const std::vector<int> verse = {0, 5, 2, 6, 0, 5, 2, 6};  // Dm Bb F C
-    const std::vector<int> bridge = {3, 5, 0, 6, 3, 5, 0, 6}; // Gm Bb Dm C
-    const std::vector<std::string> melody_a = {
-        "7.....4.5.4.2...", "5.......4...2...", "2...4...6.....5.", "3.......1...----",
-        "7.....4.5.4.9...", "7.....5.4.......", "2.4.6.9.8.....6.", "6...........----"};
-    const std::vector<std::string> melody_b = {
-        "a.....9.7.......", "5...7...9...8...", "7.......b.......", "9.....8.6.......",
-        "a.....c.b.a.9...", "7.......9...a...", "b...........9.7.", "8.......6......."};
+    s.key = 62;                                                // D minor
+    const std::vector<int> verse = {0, 5, 2, 6, 0, 5, 2, 6};   // Dm Bb F C
+    const std::vector<int> bridge = {3, 5, 0, 6, 3, 5, 0, 6};  // Gm Bb Dm C
+    const std::vector<std::string> melody_a = {"7.....4.5.4.2...", "5.......4...2...", "2...4...6.....5.",
+                                               "3.......1...----", "7.....4.5.4.9...", "7.....5.4.......",
+                                               "2.4.6.9.8.....6.", "6...........----"};
+    const std::vector<std::string> melody_b = {"a.....9.7.......", "5...7...9...8...", "7.......b.......",
+                                               "9.....8.6.......", "a.....c.b.a.9...", "7.......9...a...",
+                                               "b...........9.7.", "8.......6......."};
     s.sections = {
         {{0, 5, 2, 6}, {}, Pad | Arp, 3},
         {verse, melody_a, Pad | Arp | Bass | Kick | Snare | Lead | Crash, 0},
         {bridge, melody_b, Pad | Arp | Bass | Kick | Snare | Hats | Lead | Fill, 0},
-        {{5, 6, 0, 0}, {"5...........----", "6...........----", "7...............", "............----"},
-         Pad | Lead | Bass | Riser, 3},
+        {{5, 6, 0, 0},
+         {"5...........----", "6...........----", "7...............", "............----"},
+         Pad | Lead | Bass | Riser,
+         3},
         {verse, melody_a, Pad | Arp | Bass | Kick | Snare | Hats | Lead | Lead2 | Crash | Fill, 0},
         {verse, {}, Pad | Arp | Bass | Kick | Snare | Hats, 0},
     };
@@ -344,22 +349,23 @@ Song game_theme() {
     s.key = 69;  // A minor
     s.driving = true;
     const std::vector<int> verse = {0, 5, 2, 6, 0, 5, 2, 6};  // Am F C G
-    const std::vector<std::string> melody_a = {
-        "7..4..7.6...4...", "5..2..5.4...2...", "4..2..4.6...7...", "8.......6...4...",
-        "7..4..7.9...8...", "7..5..7.9...a...", "b.......9...7...", "8.......6......."};
-    const std::vector<std::string> melody_b = {
-        "a...9...7...5...", "7.......5.7.9...", "8...6...3...6...", "8.......7.......",
-        "a...b...a...9...", "9.......7...9...", "b...a...8...6...", "8..............."};
-    const std::vector<std::string> melody_c = {
-        "3.5.7.5.3.5.7.5.", "4.6.8.6.4.6.8.6.", "5.7.9.7.5.7.9.7.", "6.8.a.8.6.8.a.b.",
-        "a.......9...7...", "8.......b...a...", "9.......7...9...", "a.......b......."};
+    const std::vector<std::string> melody_a = {"7..4..7.6...4...", "5..2..5.4...2...", "4..2..4.6...7...",
+                                               "8.......6...4...", "7..4..7.9...8...", "7..5..7.9...a...",
+                                               "b.......9...7...", "8.......6......."};
+    const std::vector<std::string> melody_b = {"a...9...7...5...", "7.......5.7.9...", "8...6...3...6...",
+                                               "8.......7.......", "a...b...a...9...", "9.......7...9...",
+                                               "b...a...8...6...", "8..............."};
+    const std::vector<std::string> melody_c = {"3.5.7.5.3.5.7.5.", "4.6.8.6.4.6.8.6.", "5.7.9.7.5.7.9.7.",
+                                               "6.8.a.8.6.8.a.b.", "a.......9...7...", "8.......b...a...",
+                                               "9.......7...9...", "a.......b......."};
     s.sections = {
         {{0, 0, 5, 6}, {}, Kick | Bass | Arp | Hats | Riser, 1},
         {verse, melody_a, Kick | Snare | Hats | Bass | Pad | Arp | Lead | Crash, 1},
         {{3, 5, 6, 4, 3, 5, 6, 6}, melody_b, Kick | Snare | Hats | Ride | Bass | Pad | Arp | Lead | Crash | Fill, 2},
         {{5, 6, 0, 0, 5, 6, 3, 6},
          {"", "", "", "", "7...............", "8...............", "a...............", "b.........------"},
-         Pad | Arp | Bass | Hats | Lead | Riser | Fill, 3},
+         Pad | Arp | Bass | Hats | Lead | Riser | Fill,
+         3},
         {verse, melody_a, Kick | Snare | Hats | Ride | Bass | Pad | Arp | Lead | Lead2 | Crash, 1},
         {{3, 4, 5, 6, 3, 4, 5, 6}, melody_c, Kick | Snare | Hats | Ride | Bass | Pad | Arp | Lead | Crash | Fill, 2},
         {verse, {}, Kick | Snare | Hats | Bass | Pad | Arp | Crash, 1},
@@ -441,8 +447,7 @@ Stereo render_theme(int index) {
                 const long pos = sec_start + ev.start * step;
                 mix.put(lead_note(rng, note, len, drv), std::size_t(pos), -0.1, drv ? 0.32 : 0.4, 0.25, 0.3);
                 if (sec.parts & Lead2)
-                    mix.put(lead_note(rng, note + (drv ? -12 : 12), len, drv), std::size_t(pos), 0.3,
-                            0.12, 0.3, 0.4);
+                    mix.put(lead_note(rng, note + (drv ? -12 : 12), len, drv), std::size_t(pos), 0.3, 0.12, 0.3, 0.4);
             }
         }
         for (int b = 0; b < nbars; ++b) {
@@ -464,7 +469,7 @@ Stereo render_theme(int index) {
                 std::vector<double> notes = voicing;
                 notes.push_back(pad_root - 12 + root_semis);
                 Stereo p = pad_chord(rng, notes, double(bar) / kRate, drv ? 1.2 : 1.0, double(bar_start) / kRate,
-                                      double(loop) / kRate / 5.0);
+                                     double(loop) / kRate / 5.0);
                 const float g = drv ? 0.22f : 0.19f;
                 for (std::size_t i = 0; i < p.size() && bar_start + long(i) < long(mix.pad.size()); ++i) {
                     const std::size_t at = std::size_t(bar_start) + i;
@@ -481,22 +486,23 @@ Stereo render_theme(int index) {
                             vel * (drv ? 0.4 : 0.55), 0.0, 0.0);
                 };
                 switch (sec.bass_style) {
-                case 0:
-                    note(0, 6, root, 1.0);
-                    note(6, 2, root + 12, 0.7);
-                    note(8, 6, root, 0.9);
-                    note(14, 2, root + 7, 0.7);
-                    break;
-                case 1:
-                    for (int st = 0; st < 16; st += 2) note(st, 2, root + ((st % 4) == 2 ? 12 : 0), st % 8 ? 0.8 : 1.0);
-                    break;
-                case 2:
-                    for (int st = 0; st < 16; ++st) {
-                        const int pat[16] = {0, 0, 12, 0, 0, 12, 0, 7, 0, 0, 12, 0, 0, 12, 10, 7};
-                        note(st, 1, root + pat[st], st % 4 ? 0.75 : 1.0);
-                    }
-                    break;
-                default: note(0, 16, root, 0.9); break;
+                    case 0:
+                        note(0, 6, root, 1.0);
+                        note(6, 2, root + 12, 0.7);
+                        note(8, 6, root, 0.9);
+                        note(14, 2, root + 7, 0.7);
+                        break;
+                    case 1:
+                        for (int st = 0; st < 16; st += 2)
+                            note(st, 2, root + ((st % 4) == 2 ? 12 : 0), st % 8 ? 0.8 : 1.0);
+                        break;
+                    case 2:
+                        for (int st = 0; st < 16; ++st) {
+                            const int pat[16] = {0, 0, 12, 0, 0, 12, 0, 7, 0, 0, 12, 0, 0, 12, 10, 7};
+                            note(st, 1, root + pat[st], st % 4 ? 0.75 : 1.0);
+                        }
+                        break;
+                    default: note(0, 16, root, 0.9); break;
                 }
             }
             if (sec.parts & Arp) {
@@ -528,8 +534,8 @@ Stereo render_theme(int index) {
                 const bool fill = (sec.parts & Fill) && last_bar;
                 for (int st : {4, 12}) {
                     if (fill && st == 12) continue;
-                    mix.put(snares[std::size_t(rng.below(4))], std::size_t(bar_start + st * step), 0.05,
-                            0.45, drv ? 0.25 : 0.45, 0.0);
+                    mix.put(snares[std::size_t(rng.below(4))], std::size_t(bar_start + st * step), 0.05, 0.45,
+                            drv ? 0.25 : 0.45, 0.0);
                 }
                 if (fill) {
                     // A roll of snares and toms across the last beat leading into the next section.

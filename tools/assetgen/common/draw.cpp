@@ -89,8 +89,7 @@ cairo_font_face_t* dejavu(const std::string& file, const std::string& asset) {
     if (!c.lib && FT_Init_FreeType(&c.lib) != 0) throw std::runtime_error(asset + ": cannot start FreeType");
     const std::string path = "/usr/share/fonts/truetype/dejavu/" + file;
     FT_Face face = nullptr;
-    if (FT_New_Face(c.lib, path.c_str(), 0, &face) != 0)
-        throw std::runtime_error(asset + ": missing font " + path);
+    if (FT_New_Face(c.lib, path.c_str(), 0, &face) != 0) throw std::runtime_error(asset + ": missing font " + path);
     cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(face, 0);
     c.faces[file] = cf;  // kept for the life of the program
     return cf;
@@ -280,8 +279,8 @@ void engine_flame(cairo_t* cr, double x, double y, double dx, double dy, double 
     // Outer flame.
     const double l = len * (0.75 + 0.25 * intensity);
     cairo_move_to(cr, x + px * width, y + py * width);
-    cairo_curve_to(cr, x + px * width + dx * l * 0.4, y + py * width + dy * l * 0.4, x + dx * l * 0.8 + px * width * 0.3,
-                   y + dy * l * 0.8 + py * width * 0.3, x + dx * l, y + dy * l);
+    cairo_curve_to(cr, x + px * width + dx * l * 0.4, y + py * width + dy * l * 0.4,
+                   x + dx * l * 0.8 + px * width * 0.3, y + dy * l * 0.8 + py * width * 0.3, x + dx * l, y + dy * l);
     cairo_curve_to(cr, x + dx * l * 0.8 - px * width * 0.3, y + dy * l * 0.8 - py * width * 0.3,
                    x - px * width + dx * l * 0.4, y - py * width + dy * l * 0.4, x - px * width, y - py * width);
     cairo_close_path(cr);

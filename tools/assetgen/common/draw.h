@@ -38,12 +38,8 @@ private:
 struct Rgb {
     double r = 1, g = 1, b = 1;
 };
-inline Rgb rgb_hex(std::uint32_t v) {
-    return {((v >> 16) & 255) / 255.0, ((v >> 8) & 255) / 255.0, (v & 255) / 255.0};
-}
-inline Rgb mix(Rgb a, Rgb b, double t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
+inline Rgb rgb_hex(std::uint32_t v) { return {((v >> 16) & 255) / 255.0, ((v >> 8) & 255) / 255.0, (v & 255) / 255.0}; }
+inline Rgb mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 inline Rgb scale(Rgb a, double k) { return {a.r * k, a.g * k, a.b * k}; }
 inline void set_rgb(cairo_t* cr, Rgb c, double a = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, a); }
 
@@ -76,7 +72,8 @@ public:
         if (x < 0 || y < 0 || x >= w_ || y >= h_ || a <= 0) return;
         if (a > 1) a = 1;
         auto* p = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surf_) +
-                                                   std::size_t(y) * cairo_image_surface_get_stride(surf_)) + x;
+                                                   std::size_t(y) * cairo_image_surface_get_stride(surf_)) +
+            x;
         const double da = (*p >> 24) / 255.0, dr = ((*p >> 16) & 255) / 255.0, dg = ((*p >> 8) & 255) / 255.0,
                      db = (*p & 255) / 255.0;
         const double k = 1 - a;
@@ -127,7 +124,8 @@ void panel_line(cairo_t* cr, double x0, double y0, double x1, double y1, double 
 void canopy(cairo_t* cr, double x, double y, double rx, double ry, Rgb tint);
 // Engine exhaust pointing along (dx, dy) from (x, y): a bright nozzle and a
 // tapered flame of length `len`, intensity 0..1.
-void engine_flame(cairo_t* cr, double x, double y, double dx, double dy, double width, double len, Rgb c, double intensity);
+void engine_flame(cairo_t* cr, double x, double y, double dx, double dy, double width, double len, Rgb c,
+                  double intensity);
 // A small navigation / running light.
 void nav_light(cairo_t* cr, double x, double y, double r, Rgb c, double intensity);
 

@@ -114,7 +114,8 @@ void space_tile(Canvas& c, int x0, int y0, int size, const Look& lk) {
         const double k = rng.uniform();
         const double r = k < 0.9 ? 0.2 + rng.uniform() * 0.35 : 0.5 + rng.uniform() * 0.4;
         const double a = k < 0.9 ? 0.3 + rng.uniform() * 0.45 : 0.75 + rng.uniform() * 0.25;
-        const Rgb tint = mix({1, 1, 1}, rng.uniform() < 0.5 ? rgb_hex(0xa8c4ff) : rgb_hex(0xffdcb0), rng.uniform() * 0.5);
+        const Rgb tint =
+            mix({1, 1, 1}, rng.uniform() < 0.5 ? rgb_hex(0xa8c4ff) : rgb_hex(0xffdcb0), rng.uniform() * 0.5);
         faint_star(c, x0, y0, span, sx, sy, r, scale(tint, kMaxStar), a);
     }
     c.end_pixels();
@@ -174,22 +175,22 @@ void overlay_dust(Canvas& c, int x0, int y0, int size, std::uint32_t seed) {
 void fone_tex(Output& out) {
     Canvas c(512, 512);
     // Look 1: cold blue-violet gas, plenty of faint stars.
-    space_tile(c, 0, 0, 256, {rgb_hex(0x03040b), rgb_hex(0x16245a), rgb_hex(0x2c1546), rgb_hex(0x010207), 11, 0.8,
-                              0.25, 900});
+    space_tile(c, 0, 0, 256,
+               {rgb_hex(0x03040b), rgb_hex(0x16245a), rgb_hex(0x2c1546), rgb_hex(0x010207), 11, 0.8, 0.25, 900});
     // Look 2: warm dusk, wine and amber gas crossed by dark lanes, fewer stars.
-    space_tile(c, 0, 256, 256, {rgb_hex(0x060308), rgb_hex(0x40142c), rgb_hex(0x4a2a12), rgb_hex(0x020103), 23, 1.0,
-                                0.15, 600});
+    space_tile(c, 0, 256, 256,
+               {rgb_hex(0x060308), rgb_hex(0x40142c), rgb_hex(0x4a2a12), rgb_hex(0x020103), 23, 1.0, 0.15, 600});
     // Look 3: near-black teal with thin filaments of gas.
-    space_tile(c, 256, 0, 256, {rgb_hex(0x020606), rgb_hex(0x0e3636), rgb_hex(0x142044), rgb_hex(0x010303), 37, 0.6,
-                                0.9, 750});
+    space_tile(c, 256, 0, 256,
+               {rgb_hex(0x020606), rgb_hex(0x0e3636), rgb_hex(0x142044), rgb_hex(0x010303), 37, 0.6, 0.9, 750});
     overlay_veil(c, 256, 256, 128, 51);
     overlay_wisps(c, 384, 256, 128, 61, 0.05, 1.1);
     overlay_dust(c, 256, 384, 128, 71);
     overlay_wisps(c, 256, 384, 128, 73, 0.035, 0.7, 0.6);
     std::vector<Region> regs = {
-        {"F1 backdrop 1", 0, 0, 256, 256},       {"F2 backdrop 2", 0, 256, 256, 256},
-        {"F3 backdrop 3", 256, 0, 256, 256},     {"F4 overlay 1", 256, 256, 128, 128},
-        {"F5 overlay 2", 384, 256, 128, 128},    {"F6 overlay 3", 256, 384, 128, 128},
+        {"F1 backdrop 1", 0, 0, 256, 256},    {"F2 backdrop 2", 0, 256, 256, 256},
+        {"F3 backdrop 3", 256, 0, 256, 256},  {"F4 overlay 1", 256, 256, 128, 128},
+        {"F5 overlay 2", 384, 256, 128, 128}, {"F6 overlay 3", 256, 384, 128, 128},
     };
     out.textures.push_back(c.to_texture("FoneTex", std::move(regs)));
 }

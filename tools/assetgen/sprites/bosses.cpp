@@ -70,8 +70,8 @@ void portrait(Canvas& c, const Rect& r, Rgb tint, const std::function<void()>& b
     shade_hull(cr, rgb_hex(0x9aa4b8), rgb_hex(0x222833), 0.0);
     cairo_new_path(cr);
     round_rect(cr, r.x + 6, r.y + 6, r.w - 12, r.h - 12, 4);
-    cairo_pattern_t* p = cairo_pattern_create_radial(r.x + r.w / 2.0, r.y + r.h / 2.0, 2, r.x + r.w / 2.0,
-                                                     r.y + r.h / 2.0, r.w * 0.6);
+    cairo_pattern_t* p =
+        cairo_pattern_create_radial(r.x + r.w / 2.0, r.y + r.h / 2.0, 2, r.x + r.w / 2.0, r.y + r.h / 2.0, r.w * 0.6);
     cairo_pattern_add_color_stop_rgb(p, 0, tint.r * 0.35, tint.g * 0.35, tint.b * 0.35);
     cairo_pattern_add_color_stop_rgb(p, 1, 0.02, 0.02, 0.04);
     cairo_set_source(cr, p);
@@ -228,7 +228,8 @@ void hull_finish(Canvas& c, const Rect& r, std::uint32_t seed, Rgb light_a, Rgb 
                 const double chroma = std::max({r0, g0, b0}) - std::min({r0, g0, b0});
                 const double lum = 0.3 * r0 + 0.59 * g0 + 0.11 * b0;
                 // Plating only on metal: not on lights, glows and dark openings.
-                const double metal = smoothstep(0.45, 0.2, chroma) * smoothstep(0.1, 0.22, lum) * smoothstep(0.97, 0.85, lum);
+                const double metal =
+                    smoothstep(0.45, 0.2, chroma) * smoothstep(0.1, 0.22, lum) * smoothstep(0.97, 0.85, lum);
                 const double depth = dist - 5.0;
                 double k = 1.0, add = 0.0;
                 if (depth > 0 && metal > 0) {
@@ -237,7 +238,7 @@ void hull_finish(Canvas& c, const Rect& r, std::uint32_t seed, Rgb light_a, Rgb 
                     const double arc = (ang / kTau + 0.5) * kTau * rad;
                     const int ring = int(depth / band);
                     double seam = 0, lip = 0;  // distances to the nearest seams
-                    int pa = 0, pb = 0;         // which plate
+                    int pa = 0, pb = 0;        // which plate
                     if (ring < 3) {
                         // Rim bands: plates laid along the outline, staggered.
                         const double in_ring = depth - ring * band;
@@ -262,8 +263,10 @@ void hull_finish(Canvas& c, const Rect& r, std::uint32_t seed, Rgb light_a, Rgb 
                     }
                     (void)lip;
                     k *= 0.93 + 0.12 * hash(pa, pb);
-                    if (seam < 0.9) k *= 0.62;         // seam groove
-                    else if (seam < 1.9) add += 0.06;  // its lit lip
+                    if (seam < 0.9)
+                        k *= 0.62;  // seam groove
+                    else if (seam < 1.9)
+                        add += 0.06;  // its lit lip
                     k = 1 + (k - 1) * metal;
                     add *= metal;
                 }
@@ -370,7 +373,8 @@ void boss0_sheet(Output& out) {
         for (int i = 0; i < 6; ++i) {
             cairo_save(cr);
             cairo_rotate(cr, i * kTau / 6);
-            plate(cr, {{-0.12, -0.6}, {0.12, -0.6}, {0.06, -0.92}, {-0.06, -0.92}}, rgb_hex(0xb0b4bc), rgb_hex(0x202226));
+            plate(cr, {{-0.12, -0.6}, {0.12, -0.6}, {0.06, -0.92}, {-0.06, -0.92}}, rgb_hex(0xb0b4bc),
+                  rgb_hex(0x202226));
             cairo_restore(cr);
         }
         cairo_arc(cr, 0, 0, 0.66, 0, kTau);
@@ -388,7 +392,8 @@ void boss0_sheet(Output& out) {
         glow(cr, 0, 0, 0.3, rgb_hex(0xffa040), 1.0, 0.4);
     });
     regs.push_back(reg("rball", layout::kBoss0Ball));
-    portrait(c, layout::kBoss0Portrait, rgb_hex(0xff8030), [&] { boss0_body(cr); }, 2.0, 1.0);
+    portrait(
+        c, layout::kBoss0Portrait, rgb_hex(0xff8030), [&] { boss0_body(cr); }, 2.0, 1.0);
     regs.push_back(reg("portrait", layout::kBoss0Portrait));
     health_bar(c, regs, rgb_hex(0xff7a20), rgb_hex(0x5a1800));
     out.textures.push_back(c.to_texture("BigBoss0", std::move(regs)));
@@ -477,7 +482,8 @@ void boss1_sheet(Output& out) {
     regs.push_back(reg("repair station", layout::kBoss1Station));
     soft_ball(c, layout::kBoss1Dot, 2);
     regs.push_back(reg("light dot", layout::kBoss1Dot));
-    portrait(c, layout::kBossPortrait, rgb_hex(0x40e080), [&] { boss1_body(cr, true); }, 1.0, 1.0);
+    portrait(
+        c, layout::kBossPortrait, rgb_hex(0x40e080), [&] { boss1_body(cr, true); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
     health_bar(c, regs, rgb_hex(0x40e070), rgb_hex(0x00401a));
     out.textures.push_back(c.to_texture("BigBoss1", std::move(regs)));
@@ -549,7 +555,12 @@ void bomb(cairo_t* cr, double unfold) {
     // Fins swing out as it unfolds.
     const Rgb L = rgb_hex(0xd8d0c0), D = rgb_hex(0x2a2620);
     for (double s : {-1.0, 1.0})
-        plate(cr, {{s * 0.3, -0.2}, {s * (0.35 + 0.55 * unfold), -0.35 - 0.2 * unfold}, {s * (0.4 + 0.55 * unfold), -0.1}, {s * 0.3, 0.1}}, L, D);
+        plate(cr,
+              {{s * 0.3, -0.2},
+               {s * (0.35 + 0.55 * unfold), -0.35 - 0.2 * unfold},
+               {s * (0.4 + 0.55 * unfold), -0.1},
+               {s * 0.3, 0.1}},
+              L, D);
     hull(cr, {{0, -0.45}, {0.28, -0.38}, {0.34, 0.1}, {0.2, 0.42}, {0, 0.48}}, L, D);
     stripe(cr, -0.3, -0.05, 0.3, -0.05, 0.08, rgb_hex(0xe0b020));
     nav_light(cr, 0, 0.3, 0.06, rgb_hex(0xff3020), 0.3 + 0.7 * unfold);
@@ -565,7 +576,8 @@ void boss2_sheet(Output& out) {
     for (int side = 0; side < 2; ++side) {
         const Rect& r = side ? layout::kBoss2DoorR : layout::kBoss2DoorL;
         fit(cr, r, 1.0, 0.5, 2, [&] {
-            plate(cr, {{-0.95, -0.45}, {0.95, -0.45}, {0.95, 0.45}, {-0.95, 0.45}}, rgb_hex(0xb0a4b8), rgb_hex(0x221a2a));
+            plate(cr, {{-0.95, -0.45}, {0.95, -0.45}, {0.95, 0.45}, {-0.95, 0.45}}, rgb_hex(0xb0a4b8),
+                  rgb_hex(0x221a2a));
             for (int i = -2; i <= 2; ++i) panel_line(cr, i * 0.35, -0.4, i * 0.35, 0.4, 1.0, 0.5);
             stripe(cr, side ? -0.88 : 0.88, -0.42, side ? -0.88 : 0.88, 0.42, 0.1, rgb_hex(0xe0b020));
         });
@@ -574,12 +586,11 @@ void boss2_sheet(Output& out) {
     fit(cr, layout::kBoss2Turret, 1.0, 1.0, 3, [&] { boss2_turret(cr); });
     regs.push_back(reg("turret", layout::kBoss2Turret));
     for (int i = 0; i < 4; ++i) {
-        fit(cr, layout::kBoss2Bomb[i], 1.0, 0.5, 2, [&] {
-            bomb(cr, i / 3.0);
-        });
+        fit(cr, layout::kBoss2Bomb[i], 1.0, 0.5, 2, [&] { bomb(cr, i / 3.0); });
         regs.push_back(reg("bomb " + std::to_string(i), layout::kBoss2Bomb[i]));
     }
-    portrait(c, layout::kBossPortrait, rgb_hex(0xb050ff), [&] { boss2_body(cr, true); }, 1.5, 1.0);
+    portrait(
+        c, layout::kBossPortrait, rgb_hex(0xb050ff), [&] { boss2_body(cr, true); }, 1.5, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
     health_bar(c, regs, rgb_hex(0xc060ff), rgb_hex(0x300050));
     out.textures.push_back(c.to_texture("BigBoss2", std::move(regs)));
@@ -632,12 +643,12 @@ void boss3_sheet(Output& out) {
     soft_ball(c, layout::kBoss3Light, 1);
     regs.push_back(reg("arm light", layout::kBoss3Light));
     regs.push_back({"cloud puff", 385, 33, 30, 30});
-    portrait(c, layout::kBossPortrait, rgb_hex(0xff3070), [&] { boss3_body(cr); }, 1.0, 1.0);
+    portrait(
+        c, layout::kBossPortrait, rgb_hex(0xff3070), [&] { boss3_body(cr); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
     health_bar(c, regs, rgb_hex(0xff3070), rgb_hex(0x50001a));
     out.textures.push_back(c.to_texture("BigBoss3", std::move(regs)));
 }
-
 
 // ------------------------------------------------------------------ boss 4 --
 // Hovering fortress: x, y +-1; side launch bays at +-0.85, gun ports low.
@@ -704,7 +715,8 @@ void boss4_sheet(Output& out) {
         for (double s : {-1.0, 1.0}) nav_light(cr, s * 0.8, 0.42, 0.06, rgb_hex(0xffd030), 1.0);
     });
     regs.push_back(reg("fufig drone", layout::kBoss4Figure));
-    portrait(c, layout::kBossPortrait, rgb_hex(0x60c0ff), [&] { boss4_body(cr); }, 1.0, 1.0);
+    portrait(
+        c, layout::kBossPortrait, rgb_hex(0x60c0ff), [&] { boss4_body(cr); }, 1.0, 1.0);
     regs.push_back(reg("portrait", layout::kBossPortrait));
     health_bar(c, regs, rgb_hex(0x50b0ff), rgb_hex(0x002050));
     out.textures.push_back(c.to_texture("BigBoss4", std::move(regs)));

@@ -69,8 +69,8 @@ void shadow_map(Output& out) {
 // the current user space; used for the menu frame.
 void metal_bar(cairo_t* cr, double x, double y, double w, double h, bool horizontal) {
     const Rgb hi = rgb_hex(0xb8c4d8), mid = rgb_hex(0x5a6680), lo = rgb_hex(0x1c2230);
-    cairo_pattern_t* p = horizontal ? cairo_pattern_create_linear(0, y, 0, y + h)
-                                    : cairo_pattern_create_linear(x, 0, x + w, 0);
+    cairo_pattern_t* p =
+        horizontal ? cairo_pattern_create_linear(0, y, 0, y + h) : cairo_pattern_create_linear(x, 0, x + w, 0);
     cairo_pattern_add_color_stop_rgb(p, 0.0, lo.r, lo.g, lo.b);
     cairo_pattern_add_color_stop_rgb(p, 0.15, hi.r, hi.g, hi.b);
     cairo_pattern_add_color_stop_rgb(p, 0.45, mid.r, mid.g, mid.b);
@@ -235,7 +235,7 @@ Rgb fire(double t) {
     // Deep orange goes straight to a pale white-hot, so the yellow band
     // between them (the colour that washes a busy screen out) stays narrow.
     static const Rgb stops[] = {{0.36, 0.34, 0.34}, {0.40, 0.24, 0.17}, {0.80, 0.22, 0.05},
-                                {1.0, 0.46, 0.10},  {1.0, 0.82, 0.70}, {1.0, 0.97, 0.93}};
+                                {1.0, 0.46, 0.10},  {1.0, 0.82, 0.70},  {1.0, 0.97, 0.93}};
     t = clamp01(t) * 5;
     const int i = std::min(4, int(t));
     return mix(stops[i], stops[i + 1], t - i);

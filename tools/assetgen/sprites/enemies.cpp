@@ -74,7 +74,8 @@ void station(cairo_t* cr, int f, int n) {
 // ----------------------------------------------------------------- cannons --
 void turret_base(cairo_t* cr, const Palette& p) {
     Pts oct;
-    for (int i = 0; i < 8; ++i) oct.push_back({0.64 * std::cos(i * kPi / 4 + kPi / 8), 0.64 * std::sin(i * kPi / 4 + kPi / 8)});
+    for (int i = 0; i < 8; ++i)
+        oct.push_back({0.64 * std::cos(i * kPi / 4 + kPi / 8), 0.64 * std::sin(i * kPi / 4 + kPi / 8)});
     plate(cr, oct, scale(p.light, 0.8), p.dark);
     for (int i = 0; i < 8; ++i) {
         const double a = i * kPi / 4;
@@ -111,8 +112,7 @@ void gunfour(cairo_t* cr, int f, int) {
 void cannon_tex(Output& out) {
     Canvas c(512, 512);
     const Grid g{4, 128};
-    for (int f = 0; f < 8; ++f)
-        in_cell(c.cr(), g.x(f), g.y(f), g.cell, g.cell, 6, [&] { gunfour(c.cr(), f, 8); });
+    for (int f = 0; f < 8; ++f) in_cell(c.cr(), g.x(f), g.y(f), g.cell, g.cell, 6, [&] { gunfour(c.cr(), f, 8); });
     std::vector<Region> regs;
     add_frames(regs, "gunfour", g, 8);
     cairo_t* cr = c.cr();
@@ -124,7 +124,8 @@ void cannon_tex(Output& out) {
             round_rect(cr, s * 0.62 - 0.2, -0.85, 0.4, 1.7, 0.08);
             shade_hull(cr, rgb_hex(0x60646a), rgb_hex(0x16181c));
             cairo_new_path(cr);
-            for (int i = 0; i < 11; ++i) panel_line(cr, s * 0.62 - 0.18, -0.78 + i * 0.156, s * 0.62 + 0.18, -0.78 + i * 0.156, 1.5, 0.6);
+            for (int i = 0; i < 11; ++i)
+                panel_line(cr, s * 0.62 - 0.18, -0.78 + i * 0.156, s * 0.62 + 0.18, -0.78 + i * 0.156, 1.5, 0.6);
         }
         round_rect(cr, -0.5, -0.66, 1.0, 1.32, 0.12);
         shade_hull(cr, p.light, p.dark);
@@ -158,7 +159,8 @@ void ct_head(cairo_t* cr, int f, int n) {
     const double jaw = 0.06 * std::sin(kTau * f / n * 2);
     // Mandibles.
     for (double s : {-1.0, 1.0})
-        plate(cr, {{s * 0.25, -0.1}, {s * (0.55 + jaw), -0.62}, {s * (0.42 + jaw), -0.78}, {s * 0.18, -0.42}}, p.light, p.dark);
+        plate(cr, {{s * 0.25, -0.1}, {s * (0.55 + jaw), -0.62}, {s * (0.42 + jaw), -0.78}, {s * 0.18, -0.42}}, p.light,
+              p.dark);
     hull(cr, {{0, -0.55}, {0.4, -0.42}, {0.75, -0.05}, {0.82, 0.3}, {0.6, 0.5}, {0, 0.55}}, p.light, p.dark);
     kit::panel_pair(cr, 0.4, 0.1, 0.78, 0.22);
     kit::panel_pair(cr, 0.2, 0.35, 0.6, 0.45);
@@ -218,7 +220,9 @@ void ct_long(cairo_t* cr, int f, int n) {
 void ct_engine(cairo_t* cr, int f, int n) {
     const Palette& p = kBronze;
     const double eng = flicker(f, n, 0.55, 11);
-    for (double s : {-1.0, 0.0, 1.0}) exhaust(cr, s * 0.28, 0.55, 0.11, 0.36 + 0.08 * kit::flicker(f + 3, n, 0.2, 13 + unsigned(s + 1)), p.engine, eng);
+    for (double s : {-1.0, 0.0, 1.0})
+        exhaust(cr, s * 0.28, 0.55, 0.11, 0.36 + 0.08 * kit::flicker(f + 3, n, 0.2, 13 + unsigned(s + 1)), p.engine,
+                eng);
     hull(cr, {{0, -0.62}, {0.45, -0.58}, {0.62, -0.2}, {0.58, 0.45}, {0.4, 0.58}, {0, 0.56}}, p.light, p.dark);
     for (double s : {-1.0, 0.0, 1.0}) {
         cairo_arc(cr, s * 0.28, 0.45, 0.12, 0, kTau);
@@ -334,7 +338,8 @@ void cruiser(cairo_t* cr, int f, int n) {
     kit::panel_pair(cr, 0.28, -0.6, 0.28, 0.6);
     panel_line(cr, -0.5, 0.6, 0.5, 0.6, 1.0, 0.5);
     stripe(cr, -0.18, 0.15, 0.18, 0.15, 0.1, p.accent);
-    for (double s : {-1.0, 1.0}) nav_light(cr, s * 0.48, 0.7, 0.04, p.lamp, blink(double(f) / n, s > 0 ? 0.5 : 0.0, 0.3));
+    for (double s : {-1.0, 1.0})
+        nav_light(cr, s * 0.48, 0.7, 0.04, p.lamp, blink(double(f) / n, s > 0 ? 0.5 : 0.0, 0.3));
 }
 
 // ----------------------------------------------------------------- tanker ---
@@ -357,7 +362,9 @@ void tanker(cairo_t* cr, int f, int n) {
             cairo_clip(cr);
             cairo_rectangle(cr, s * 0.42 - 0.3, y - 0.06, 0.6, 0.12);
             cairo_clip(cr);
-            for (int k = -3; k < 4; ++k) stripe(cr, s * 0.42 + k * 0.1 - 0.06, y + 0.07, s * 0.42 + k * 0.1 + 0.06, y - 0.07, 0.045, rgb_hex(0x1a1a1a), 0.85);
+            for (int k = -3; k < 4; ++k)
+                stripe(cr, s * 0.42 + k * 0.1 - 0.06, y + 0.07, s * 0.42 + k * 0.1 + 0.06, y - 0.07, 0.045,
+                       rgb_hex(0x1a1a1a), 0.85);
             cairo_restore(cr);
             // Warning lamp on every tank, blinking in turn.
             nav_light(cr, s * 0.42, y - 0.16, 0.04, rgb_hex(0xff3020), blink(ph, i / 3.0 + (s > 0 ? 0.5 : 0.0), 0.2));

@@ -45,8 +45,7 @@ void icon_picture(cairo_t* cr, double size) {
 }
 
 void check(cairo_status_t status, const std::string& what) {
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error(what + ": " + cairo_status_to_string(status));
+    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(what + ": " + cairo_status_to_string(status));
 }
 
 }  // namespace
@@ -60,7 +59,8 @@ void window_icon(Output& out) {
 void write_icons(const std::string& dir, const std::string& name) {
     namespace fs = std::filesystem;
     for (int size : kIconSizes) {
-        const fs::path folder = fs::path(dir) / "hicolor" / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
+        const fs::path folder =
+            fs::path(dir) / "hicolor" / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
         fs::create_directories(folder);
         Canvas canvas(size, size);
         icon_picture(canvas.cr(), size);

@@ -8,20 +8,20 @@ namespace assetgen::sprites::kit {
 
 using namespace gfx;
 
-const Palette kPlayer{rgb_hex(0xe8eef8), rgb_hex(0x4a5670), rgb_hex(0x2a8cff), rgb_hex(0x40c8ff), rgb_hex(0x50c8ff),
-                      rgb_hex(0x80ffb0)};
-const Palette kRaider{rgb_hex(0xc8b8a8), rgb_hex(0x3c2a26), rgb_hex(0xd03a20), rgb_hex(0xffa040), rgb_hex(0xff8a30),
-                      rgb_hex(0xff4030)};
-const Palette kViolet{rgb_hex(0xb8a8d0), rgb_hex(0x2e2440), rgb_hex(0x9a40e0), rgb_hex(0xff60c0), rgb_hex(0xff60d0),
-                      rgb_hex(0xff50a0)};
-const Palette kOlive{rgb_hex(0xb8c0a0), rgb_hex(0x2e3424), rgb_hex(0xe0b020), rgb_hex(0xa0ff60), rgb_hex(0xffc040),
-                     rgb_hex(0xffe040)};
-const Palette kSteel{rgb_hex(0xc0c8d4), rgb_hex(0x262c38), rgb_hex(0xe04040), rgb_hex(0xff7060), rgb_hex(0xff6a30),
-                     rgb_hex(0xff3030)};
-const Palette kCrimson{rgb_hex(0xd8a0a0), rgb_hex(0x3a1418), rgb_hex(0x202020), rgb_hex(0xffd040), rgb_hex(0xff5020),
-                       rgb_hex(0xffd040)};
-const Palette kBronze{rgb_hex(0xe0c890), rgb_hex(0x3a2c18), rgb_hex(0x30a0a0), rgb_hex(0x60fff0), rgb_hex(0x40e0ff),
-                      rgb_hex(0x60fff0)};
+const Palette kPlayer{rgb_hex(0xe8eef8), rgb_hex(0x4a5670), rgb_hex(0x2a8cff),
+                      rgb_hex(0x40c8ff), rgb_hex(0x50c8ff), rgb_hex(0x80ffb0)};
+const Palette kRaider{rgb_hex(0xc8b8a8), rgb_hex(0x3c2a26), rgb_hex(0xd03a20),
+                      rgb_hex(0xffa040), rgb_hex(0xff8a30), rgb_hex(0xff4030)};
+const Palette kViolet{rgb_hex(0xb8a8d0), rgb_hex(0x2e2440), rgb_hex(0x9a40e0),
+                      rgb_hex(0xff60c0), rgb_hex(0xff60d0), rgb_hex(0xff50a0)};
+const Palette kOlive{rgb_hex(0xb8c0a0), rgb_hex(0x2e3424), rgb_hex(0xe0b020),
+                     rgb_hex(0xa0ff60), rgb_hex(0xffc040), rgb_hex(0xffe040)};
+const Palette kSteel{rgb_hex(0xc0c8d4), rgb_hex(0x262c38), rgb_hex(0xe04040),
+                     rgb_hex(0xff7060), rgb_hex(0xff6a30), rgb_hex(0xff3030)};
+const Palette kCrimson{rgb_hex(0xd8a0a0), rgb_hex(0x3a1418), rgb_hex(0x202020),
+                       rgb_hex(0xffd040), rgb_hex(0xff5020), rgb_hex(0xffd040)};
+const Palette kBronze{rgb_hex(0xe0c890), rgb_hex(0x3a2c18), rgb_hex(0x30a0a0),
+                      rgb_hex(0x60fff0), rgb_hex(0x40e0ff), rgb_hex(0x60fff0)};
 
 void hull(cairo_t* cr, const Pts& half, Rgb light, Rgb dark) {
     mirrored_path(cr, half);
@@ -104,7 +104,7 @@ void exhaust(cairo_t* cr, double x, double y, double w, double len, Rgb c, doubl
 double flicker(int f, int n, double lo, unsigned seed) {
     const double ph = kTau * f / n;
     const double s = 0.5 + 0.25 * std::sin(ph * 2 + seed) + 0.15 * std::sin(ph * 3 + seed * 1.7) +
-                     0.1 * std::sin(ph * 5 + seed * 2.3);
+        0.1 * std::sin(ph * 5 + seed * 2.3);
     return lo + (1 - lo) * clamp01(s);
 }
 

@@ -8,12 +8,12 @@
 
 namespace assetgen::sprites {
 
-void effects(Output& out);   // ShadowMap, ShotTex, ExploTex, BulletCTex
-void backdrop(Output& out);  // FoneTex, GroundTex
-void board(Output& out);     // BoardTex
-void ships(Output& out);     // StarWTex, Ship1Tex, Ship0Tex, Ship3Tex
-void enemies(Output& out);   // the enemy sheets
-void bosses(Output& out);    // BigBoss0..4
+void effects(Output& out);      // ShadowMap, ShotTex, ExploTex, BulletCTex
+void backdrop(Output& out);     // FoneTex, GroundTex
+void board(Output& out);        // BoardTex
+void ships(Output& out);        // StarWTex, Ship1Tex, Ship0Tex, Ship3Tex
+void enemies(Output& out);      // the enemy sheets
+void bosses(Output& out);       // BigBoss0..4
 void window_icon(Output& out);  // WindowIcon: the desktop icon at 64 px
 
 // Frame f (0..8) of the player's fighter in the unit square, nose up.

@@ -63,7 +63,8 @@ Texture make_atlas(const std::string& name, int size, double outline) {
             const double cx1 = std::floor(x0 + cw) - 2, cy1 = std::floor(y0 + ch) - 2;
             if (c != ' ') {
                 sheet.region(std::string("glyph '") + c + "'", int(std::floor(x0)), int(std::floor(y0)),
-                             int(std::ceil(x0 + cw)) - int(std::floor(x0)), int(std::ceil(y0 + ch)) - int(std::floor(y0)));
+                             int(std::ceil(x0 + cw)) - int(std::floor(x0)),
+                             int(std::ceil(y0 + ch)) - int(std::floor(y0)));
             }
             if (c == ' ') continue;
             const std::string s(1, c);

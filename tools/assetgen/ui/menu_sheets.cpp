@@ -172,10 +172,10 @@ Texture help5() {
     Sheet s(512, 512);
     static const char* const left[8] = {"Resume game", "New game", "High scores", "Help",
                                         "Options",     "Exit",     "Yes",         "No"};
-    static const char* const labels[8] = {"caption Resume game (5)",        "caption New game (0, 6)",
-                                          "caption High scores (1, 7)",     "caption Help (2, 8)",
-                                          "caption Options (3, 9)",         "caption Exit (4, 10)",
-                                          "answer Yes (12)",                "answer No (13)"};
+    static const char* const labels[8] = {
+        "caption Resume game (5)", "caption New game (0, 6)", "caption High scores (1, 7)",
+        "caption Help (2, 8)",     "caption Options (3, 9)",  "caption Exit (4, 10)",
+        "answer Yes (12)",         "answer No (13)"};
     for (int i = 0; i < 8; ++i) {
         const Box b = s.region_uv(labels[i], 0.001, 0.499, 0.001 + 0.125 * i, 0.124 + 0.125 * i);
         menu_caption(s, b, left[i], 220, 45, 0.36);
@@ -191,8 +191,8 @@ Texture help5() {
         draw_text(s, b, "Are you sure?", st, p, "Help5Tex");
     }
     for (int i = 0; i < 10; ++i) {
-        const Box b = s.region_uv("level " + std::to_string(i + 1) + " (" + std::to_string(14 + i) + ")", 0.501,
-                                  0.999, 0.126 + 0.0625 * i, 0.175 + 0.0625 * i);
+        const Box b = s.region_uv("level " + std::to_string(i + 1) + " (" + std::to_string(14 + i) + ")", 0.501, 0.999,
+                                  0.126 + 0.0625 * i, 0.175 + 0.0625 * i);
         menu_caption(s, b, "Level " + std::to_string(i + 1), 220, 22.5, 0.5);
     }
     menu_caption(s, box_of(kBackButton), "Back", 47, 16.5, 0.48);
@@ -256,8 +256,8 @@ Texture help5() {
 Texture help2() {
     Sheet s(512, 512);
     static const char* const lines[8] = {
-        "Gems: 300 to 750 points", "Laser upgrade",   "Plasma upgrade", "Shield for 5 seconds",
-        "Energy +120",             "10 homing rockets", "Surprise bonus", "Deadly unless shielded",
+        "Gems: 300 to 750 points", "Laser upgrade",  "Plasma upgrade",         "Shield for 5 seconds", "Energy +120",
+        "10 homing rockets",       "Surprise bonus", "Deadly unless shielded",
     };
     TextStyle st = caption_style();
     st.outline_width = 1.3;
@@ -409,8 +409,8 @@ Texture help7() {
     }
     static const char* const names[4] = {"MORE GAMES", "NEWS", "FORUM", "SUPPORT"};
     for (int i = 0; i < 4; ++i) {
-        const Box b = s.region_uv("site button " + std::to_string(i + 1), 0.001 + 0.25 * i, 0.249 + 0.25 * i, 0.285,
-                                  0.999);
+        const Box b =
+            s.region_uv("site button " + std::to_string(i + 1), 0.001 + 0.25 * i, 0.249 + 0.25 * i, 0.285, 0.999);
         const double dw = 164, dh = 134;  // twice the on-screen size
         cairo_save(cr);
         cairo_translate(cr, b.x, b.y);

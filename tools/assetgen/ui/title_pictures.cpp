@@ -83,12 +83,12 @@ Texture menu_tex() {
     ship_at(cr, 330, 300, 30, 0.32);
     ship_at(cr, 95, 300, 24, 0.32);
     // Calm backing for the menu column.
-    plate(cr, {kMenuColumn.x, kMenuColumn.y, kMenuColumn.w, kMenuColumn.h}, 14, hex(0x060A1C, 0.55),
-          hex(0x0A0620, 0.7), hex(0x7FB4FF, 0.35), 1.5);
+    plate(cr, {kMenuColumn.x, kMenuColumn.y, kMenuColumn.w, kMenuColumn.h}, 14, hex(0x060A1C, 0.55), hex(0x0A0620, 0.7),
+          hex(0x7FB4FF, 0.35), 1.5);
     cairo_restore(cr);
 
-    title_lettering(sheet, 228 * 1024.0 / 800, 96 * 1024.0 / 600, 400 * 1024.0 / 800,
-                    (1024.0 / 800) / (1024.0 / 600), "MenuTex");
+    title_lettering(sheet, 228 * 1024.0 / 800, 96 * 1024.0 / 600, 400 * 1024.0 / 800, (1024.0 / 800) / (1024.0 / 600),
+                    "MenuTex");
     sheet.region("menu background", 0, 0, 1024, 1024);
     return sheet.finish("MenuTex", true);
 }

@@ -184,14 +184,23 @@ void blur(cairo_surface_t* s, int radius) {
         for (int y = 0; y < h; ++y) {
             auto* row = data + std::size_t(y) * stride;
             pass(
-                w, [&](int i) { for (int c = 0; c < 4; ++c) line[i * 4 + c] = row[i * 4 + c]; },
-                [&](int i) { for (int c = 0; c < 4; ++c) row[i * 4 + c] = std::uint8_t(out[i * 4 + c]); });
+                w,
+                [&](int i) {
+                    for (int c = 0; c < 4; ++c) line[i * 4 + c] = row[i * 4 + c];
+                },
+                [&](int i) {
+                    for (int c = 0; c < 4; ++c) row[i * 4 + c] = std::uint8_t(out[i * 4 + c]);
+                });
         }
         for (int x = 0; x < w; ++x) {
             pass(
-                h, [&](int i) { for (int c = 0; c < 4; ++c) line[i * 4 + c] = data[std::size_t(i) * stride + x * 4 + c]; },
+                h,
                 [&](int i) {
-                    for (int c = 0; c < 4; ++c) data[std::size_t(i) * stride + x * 4 + c] = std::uint8_t(out[i * 4 + c]);
+                    for (int c = 0; c < 4; ++c) line[i * 4 + c] = data[std::size_t(i) * stride + x * 4 + c];
+                },
+                [&](int i) {
+                    for (int c = 0; c < 4; ++c)
+                        data[std::size_t(i) * stride + x * 4 + c] = std::uint8_t(out[i * 4 + c]);
                 });
         }
     }
@@ -512,8 +521,10 @@ void poly(cairo_t* cr, std::initializer_list<std::pair<double, double>> pts, boo
     cairo_new_sub_path(cr);
     bool first = true;
     for (auto [x, y] : pts) {
-        if (first) cairo_move_to(cr, x, y);
-        else cairo_line_to(cr, x, y);
+        if (first)
+            cairo_move_to(cr, x, y);
+        else
+            cairo_line_to(cr, x, y);
         first = false;
     }
     if (mirror) {

@@ -81,22 +81,22 @@ struct TextStyle {
     Colour top = hex(0xFFFFFF);     // fill at the cap line
     Colour bottom = hex(0xC8DCF0);  // fill at the baseline
     Colour outline = hex(0x0A1428, 0.95);
-    double outline_width = 2.0;     // texels, on each side of the outline
+    double outline_width = 2.0;  // texels, on each side of the outline
     Colour glow = hex(0x55B4FF, 0.55);
-    double glow_radius = 3.0;       // texels; 0 for none
-    double tracking = 0.0;          // extra advance per letter, in em
-    bool fill_width = false;        // widen and spread the letters to fill the box
-    double max_stretch = 1.3;       // how much wider letters may grow when filling
+    double glow_radius = 3.0;  // texels; 0 for none
+    double tracking = 0.0;     // extra advance per letter, in em
+    bool fill_width = false;   // widen and spread the letters to fill the box
+    double max_stretch = 1.3;  // how much wider letters may grow when filling
 };
 
 enum class Align { Left, Centre, Right };
 
 struct TextPlacement {
-    double cap_height = 0.5;  // of the box height
-    double screen_aspect = 0; // width / height of the box as the player sees it; 0 = as drawn
-    double pad = 3;           // texels kept clear inside the box edge
+    double cap_height = 0.5;   // of the box height
+    double screen_aspect = 0;  // width / height of the box as the player sees it; 0 = as drawn
+    double pad = 3;            // texels kept clear inside the box edge
     Align align = Align::Centre;
-    double baseline_shift = 0;// texels; moves the text down
+    double baseline_shift = 0;  // texels; moves the text down
 };
 
 // Letters `text` into `box` of `sheet`, clipped to the box. Pre-squashes the
@@ -127,7 +127,7 @@ double fbm(double x, double y, int octaves, std::uint32_t seed);
 struct SpaceLook {
     std::uint32_t seed = 1;
     double whirl_x = 0.5, whirl_y = 0.5;  // centre of the swirl, design units 0..1
-    double twist = 2.2;                    // how strongly the clouds wind round it
+    double twist = 2.2;                   // how strongly the clouds wind round it
     double brightness = 1.0;
 };
 // Paints a nebula backdrop into `box` of the sheet; the design space is

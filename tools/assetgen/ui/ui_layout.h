@@ -8,7 +8,7 @@
 namespace assetgen::ui {
 
 struct Cell {
-    int x, y, w, h;    // texels
+    int x, y, w, h;  // texels
     int sheet_w, sheet_h;
     double u0() const { return double(x) / sheet_w + 0.001; }
     double u1() const { return double(x + w) / sheet_w - 0.001; }
