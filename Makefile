@@ -41,8 +41,13 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 -LE soak
 
+# The sanitizer and fuzz builds optimise at -O1 with line tables only (-g1):
+# enough for the sanitizers' stack traces, half the compile time of -O2 -g.
+SANITIZE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
+
 asan-test: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDW_SANITIZE=ON $(CMAKE_FLAGS)
+	@cmake -S . -B $(ASAN_BUILD) $(SANITIZE_FLAGS) -DDW_SANITIZE=ON $(CMAKE_FLAGS)
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -50,7 +55,7 @@ asan-test: deps
 
 # The soak runs in the sanitizer build: a leak or a stray write ends it.
 soak: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDW_SANITIZE=ON $(CMAKE_FLAGS)
+	@cmake -S . -B $(ASAN_BUILD) $(SANITIZE_FLAGS) -DDW_SANITIZE=ON $(CMAKE_FLAGS)
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -84,7 +89,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= $(JOBS)
 fuzz: build
 	@bash scripts/setup-deps.sh --fuzz
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(SANITIZE_FLAGS) \
 	  -DDW_FUZZ=ON -DDW_BUILD_TOOLS=OFF -DDW_FUZZ_DATA_DIR=$(abspath $(BUILD)) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
 	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)

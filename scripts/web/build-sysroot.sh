@@ -24,6 +24,9 @@ sysroot=$web/sysroot
 srcdir=$web/sysroot-src
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+# Debian's emcc runs "python3" from PATH: a python3 of a version manager
+# (pyenv's shims) costs a second a compile. Debian's own does the same work.
+if [ -z "${EMSDK_PYTHON:-}" ] && [ -x /usr/bin/python3 ]; then export EMSDK_PYTHON=/usr/bin/python3; fi
 
 die() { echo "build-sysroot: $*" >&2; exit 1; }
 command -v emcmake >/dev/null || die "emcmake not found: install Debian's emscripten package"
@@ -153,6 +156,7 @@ build() {
   for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
   cmake --build "$bdir" -j"$jobs" "${targets[@]}" >"$bdir.build.log" 2>&1 ||
     { tail -40 "$bdir.build.log"; die "building $name failed"; }
+  [ -n "${NO_INSTALL:-}" ] && return 0
   cmake --install "$bdir" >"$bdir.install.log" 2>&1 || { tail -40 "$bdir.install.log"; die "installing $name failed"; }
 }
 
@@ -199,9 +203,16 @@ for line in "${resolved[@]}"; do
         -DPNG_HARDWARE_OPTIMIZATIONS=OFF -Dld-version-script=OFF
       ;;
     libjpeg-turbo)
-      build libjpeg "$src" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
-        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DCMAKE_SYSTEM_PROCESSOR=wasm32 \
-        -DCMAKE_INSTALL_LIBDIR="$sysroot/lib"  # a relative one is taken from the working directory
+      # Only the library: its CMake installs its programs unconditionally,
+      # and each program is a whole Emscripten link. The library, its
+      # headers and its pkg-config file are copied as its install would.
+      NO_INSTALL=1 BUILD_TARGETS=jpeg-static build libjpeg "$src" -DENABLE_SHARED=OFF \
+        -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+        -DCMAKE_SYSTEM_PROCESSOR=wasm32
+      install -D -m 644 "$web/sysroot-build/libjpeg/libjpeg.a" "$sysroot/lib/libjpeg.a"
+      install -D -m 644 -t "$sysroot/include" "$web/sysroot-build/libjpeg/jconfig.h" \
+        "$src/jerror.h" "$src/jmorecfg.h" "$src/jpeglib.h"
+      install -D -m 644 -t "$sysroot/lib/pkgconfig" "$web/sysroot-build/libjpeg/pkgscripts/libjpeg.pc"
       ;;
     libzip)
       build libzip "$src" -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
@@ -211,8 +222,13 @@ for line in "${resolved[@]}"; do
         -DZLIB_LIBRARY="$sysroot/lib/libz.a" -DZLIB_INCLUDE_DIR="$sysroot/include"
       ;;
     libsdl2)
+      # The subsystems the game uses (video, audio, events, game controllers,
+      # timers, misc for opening a page): not SDL's 2D renderer (the game
+      # draws with WebGL), haptics, sensors, power, locales or HIDAPI.
       build sdl2 "$src" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
-        -DSDL_TESTS=OFF -DSDL_PTHREADS=OFF -DSDL_THREADS=OFF
+        -DSDL_TESTS=OFF -DSDL_PTHREADS=OFF -DSDL_THREADS=OFF -DSDL_RENDER=OFF \
+        -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF \
+        -DSDL_HIDAPI=OFF -DSDL_OFFSCREEN=OFF -DSDL_DISKAUDIO=OFF
       ;;
     libsdl2-mixer)
       # OGG Vorbis through the decoder the mixer carries itself (stb_vorbis);
