@@ -31,7 +31,6 @@
 #include "app/run_plan.h"
 
 namespace platform {
-class MemorySettingsStore;
 class ScriptedInput;
 class Shell;
 }  // namespace platform
@@ -40,7 +39,6 @@ namespace dw {
 
 class AttractMode;
 class Director;
-class HeadlessDevices;
 class Session;
 struct WindowDevices;
 
@@ -101,8 +99,6 @@ private:
     Demo demo_;
     std::uint64_t limit_ = 0;
     std::unique_ptr<WindowDevices> window_;
-    std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
-    std::unique_ptr<HeadlessDevices> headless_;
     std::unique_ptr<AttractMode> attract_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<Director> director_;
