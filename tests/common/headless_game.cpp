@@ -1,5 +1,7 @@
 #include "common/headless_game.h"
 
+#include "app/application.h"
+
 namespace dw {
 
 HeadlessGame::HeadlessGame(const HeadlessOptions& options, const PlayOptions& play)
@@ -25,5 +27,7 @@ bool HeadlessGame::RunUntil(const std::function<bool()>& done, std::uint64_t max
     }
     return done();
 }
+
+std::uint64_t HeadlessGame::frames() const { return session_.started() ? session_.app().frameCount : 0; }
 
 }  // namespace dw

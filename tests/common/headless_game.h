@@ -51,7 +51,7 @@ public:
     // The seams of this game (before Start: to take one away in a test).
     platform::Services& services() { return session_.seams(); }
     // Frames the application has run.
-    std::uint64_t frames() const { return session_.started() ? session_.app().frameCount : 0; }
+    std::uint64_t frames() const;
     // Batches the Render queue drew in the last frame.
     std::uint32_t lastBatches() const { return session_.lastBatches(); }
     // Where the data file was looked for (empty when a library was injected).

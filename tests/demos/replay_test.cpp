@@ -126,7 +126,7 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
 // clock, seed and play settings win over whatever its devices were asked
 // for, on any headless session (a test's, the attract mode's, a bench's).
 TEST(DemoReplay, TheDemosSizeClockSeedAndSettingsWinOverWhatTheDevicesAskFor) {
-    TempDir dir;
+    TempDir dir("dw_demo_replay_header");
     Demo demo;
     demo.header.seed = 4242;
     demo.header.mouseSetting = 1500;
