@@ -17,9 +17,9 @@
 // leaves WaitForNextFrame out: that is the desktop driver's pause between
 // frames (the at-most-one-present-per-10-ms cap, a minimised window).
 //
-// The program owns the devices (a window or the headless ones), the menu's
-// session and, when plain play is left alone on the main menu, the attract
-// mode's demo session (app/attract_mode.h), which it steps instead.
+// The program owns the window's devices, the menu's session (which owns the
+// headless devices of a headless run) and, when plain play is left alone on
+// the main menu, the attract mode, whose demo session it steps instead.
 #include <chrono>
 #include <cstdint>
 #include <memory>
