@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "app/demo.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "core/game_context.h"
 #include "platform/gfx_device_gl.h"
 #include "platform/screenshot.h"

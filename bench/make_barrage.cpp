@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "app/application.h"
-#include "app/demo_session.h"
+#include "app/session.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
 #include "core/game_context.h"
@@ -258,13 +258,15 @@ bool AttractMode::AfterHostFrame(Application& host) {
 
 bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
     // The scratch directory holds a copy of the player's table already.
-    SessionOptions o;
-    o.headless.userDir = scratch;
-    o.headless.dataFile = options_.dataFile;
-    o.headless.device = options_.sharedDevice;
-    o.replay = &demo_;
-    session_ = std::make_unique<DemoSession>(o);
+    HeadlessOptions devices;
+    devices.userDir = scratch;
+    devices.dataFile = options_.dataFile;
+    devices.device = options_.sharedDevice;
+    devices.quietSound = true;
+    PlayOptions play;
+    play.replay = &demo_;
     // The demo's session has seams of its own; the menu's are untouched.
+    session_ = std::make_unique<Session>(devices, play);
     if (session_->Start(error)) return true;
     session_.reset();
     // It may have set the window's device to its own size.

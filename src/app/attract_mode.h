@@ -36,8 +36,8 @@ class Device;
 namespace dw {
 
 class Application;
-class DemoSession;
 class GameContext;
+class Session;
 
 // Time on the idle main menu before a demo starts (ms of the game's clock).
 inline constexpr std::uint32_t kAttractIdleMs = 30000;
@@ -148,7 +148,7 @@ public:
     std::uint32_t demosStarted() const { return started_; }
     std::uint32_t idleMs() const { return idle_; }
     // The demo's own session (null when none plays), for tests.
-    DemoSession* session() { return session_.get(); }
+    Session* session() { return session_.get(); }
 
 private:
     bool OnIdleMainMenu(const GameContext& c) const;
@@ -171,7 +171,7 @@ private:
     Demo demo_;
     std::string currentDemo_;
     std::string scratchDir_;
-    std::unique_ptr<DemoSession> session_;
+    std::unique_ptr<Session> session_;
     std::uint64_t demoFrames_ = 0;
     bool demoPlayed_ = false;  // its play has begun
     std::chrono::steady_clock::time_point paceStart_;

@@ -7,9 +7,7 @@
 
 #include "app/application.h"
 #include "app/attract_mode.h"
-#include "app/demo_session.h"
 #include "app/director.h"
-#include "app/headless_game.h"
 #include "app/report.h"
 #include "app/runner.h"
 #include "app/session.h"
@@ -196,16 +194,13 @@ bool Program::Open() {
     start.window = plan_.window;
     start.rememberWindow = plan_.rememberWindow;
 
-    const platform::Services* devices = nullptr;
-    platform::ScriptedInput* script = nullptr;
     std::string dataFile;
     if (plan_.windowed) {
         window_ = std::make_unique<WindowDevices>(cl_, plan_, replay, userDir);
-        devices = &window_->services;
-        script = &window_->script;
         shell_ = window_->shell.get();
         start.requiredData = &window_->data;  // a window without its data would show nothing
         dataFile = window_->data.file;
+        session_ = std::make_unique<Session>(window_->services, &window_->script, options, start);
     } else {
         HeadlessOptions h;
         h.userDir = userDir;
@@ -214,26 +209,24 @@ bool Program::Open() {
             h.width = plan_.width;
             h.height = plan_.height;
         }
-        h.fullscreen = cl_.fullscreen;
-        h.stepMs = plan_.stepMs;
-        headless_ = std::make_unique<HeadlessDevices>(HeadlessOptionsFor(h, options, replaySettings_));
-        devices = &headless_->services;
-        script = &headless_->input;
-        shell_ = &headless_->shell;
-        start.width = h.width;
-        start.height = h.height;
-        if (headless_->dataSearch.file.empty()) WarnMissingData(headless_->dataSearch);
-        dataFile = headless_->dataSearch.file;
+        h.fullscreen = plan_.window == WindowStart::FullScreen;
+        h.stepMs = start.stepMs;
+        h.seed = start.seed;
+        h.quietSound = true;  // the handles without the log of every call
+        session_ = std::make_unique<Session>(h, options);
+        HeadlessDevices& headless = *session_->headless();
+        shell_ = &headless.shell;
+        if (headless.dataSearch.file.empty()) WarnMissingData(headless.dataSearch);
+        dataFile = headless.dataSearch.file;
     }
 
     // The menu's session reads its input through the attract mode's layer.
     if (plan_.attract) {
         attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile});
-        platform::Services& seams = plan_.windowed ? window_->services : headless_->services;
+        platform::Services& seams = session_->seams();
         seams.input = attract_->Watch(seams.input);
     }
 
-    session_ = std::make_unique<Session>(*devices, script, options, start);
     if (!session_->Start(error)) {
         if (!error.empty()) std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
         status_ = session_->exitStatus() ? session_->exitStatus() : 1;

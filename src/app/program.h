@@ -17,9 +17,9 @@
 // leaves WaitForNextFrame out: that is the desktop driver's pause between
 // frames (the at-most-one-present-per-10-ms cap, a minimised window).
 //
-// The program owns the devices (a window or the headless ones), the menu's
-// session and, when plain play is left alone on the main menu, the attract
-// mode's demo session (app/attract_mode.h), which it steps instead.
+// The program owns the window's devices, the menu's session (which owns the
+// headless devices of a headless run) and, when plain play is left alone on
+// the main menu, the attract mode, whose demo session it steps instead.
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -31,7 +31,6 @@
 #include "app/run_plan.h"
 
 namespace platform {
-class MemorySettingsStore;
 class ScriptedInput;
 class Shell;
 }  // namespace platform
@@ -40,7 +39,6 @@ namespace dw {
 
 class AttractMode;
 class Director;
-class HeadlessDevices;
 class Session;
 struct WindowDevices;
 
@@ -101,8 +99,6 @@ private:
     Demo demo_;
     std::uint64_t limit_ = 0;
     std::unique_ptr<WindowDevices> window_;
-    std::unique_ptr<platform::MemorySettingsStore> replaySettings_;
-    std::unique_ptr<HeadlessDevices> headless_;
     std::unique_ptr<AttractMode> attract_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<Director> director_;

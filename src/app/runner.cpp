@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/program.h"
@@ -24,6 +25,25 @@ std::string UserDirectoryFor(const CommandLine& cl) {
         return cl.userDir;
     }
     return platform::DefaultUserDir();
+}
+
+platform::DataSearch FindGameData(const std::string& dataOption) {
+    // What the intro shows and plays first: without these the game cannot start.
+    return platform::FindDataFile(
+        platform::ProcessDataSearchInputs(dataOption, {asset::IntroMap, asset::LoadMap, asset::IntroTrack}));
+}
+
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search) {
+    if (search.file.empty()) {
+        auto none = std::make_unique<platform::MemoryResourceLibrary>();
+        none->failOpen = true;
+        return none;
+    }
+    auto library = std::make_unique<platform::ZipResourceLibrary>();
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(search.file, ec);
+    library->SetOverride(ec ? search.file : absolute.lexically_normal().string());
+    return library;
 }
 
 void ReportMissingData(const platform::DataSearch& data, platform::Shell& shell, Log* log) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
@@ -22,6 +23,15 @@ std::string UserDirectoryFor(const CommandLine& cl);
 // The keys bound in the settings.ini of a user directory (the defaults for
 // those it does not hold or cannot be read), for --help.
 platform::Controls ReadBoundKeys(const std::string& userDir);
+
+// Looks for a usable "gamedata.res" (platform/game_data.h: --data, then
+// DUSKWHIRL_DATA, beside the program, installed, ...); usable means it holds
+// the pictures and music the intro starts with.
+platform::DataSearch FindGameData(const std::string& dataOption);
+
+// The resource library of a run: the file the search found, or a library
+// that opens nothing ("GAME: Resource Library is absent") when it found none.
+std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search);
 
 // A window without its data would show nothing: the places looked at go to
 // a message box, stderr and the log ("GAME: Resource Library is absent").

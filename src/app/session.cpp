@@ -29,6 +29,19 @@ void EndTimedFrame(FrameTimer& timer, const gfx::Counters& n, const GameContext&
               static_cast<std::uint32_t>(n.vertices), static_cast<std::uint32_t>(n.textureBinds),
               c.assetLoadingActive != 0);
 }
+
+// A replay plays at the demo's size, from its clock, with its seed and the
+// settings it was recorded with: anything else would play another game.
+std::unique_ptr<HeadlessDevices> MakeHeadlessDevices(HeadlessOptions h, const Demo* replay) {
+    if (!replay) return std::make_unique<HeadlessDevices>(h);
+    const DemoHeader& header = replay->header;
+    h.width = header.width;
+    h.height = header.height;
+    h.seed = header.seed;
+    h.startClock = header.startClock;
+    h.settings = nullptr;
+    return std::make_unique<HeadlessDevices>(h, ReplaySettings(header));
+}
 }  // namespace
 
 void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
@@ -66,9 +79,26 @@ std::uint32_t StartClockOf(const PlayOptions& play) {
     return play.replay ? play.replay->header.startClock : DemoHeader{}.startClock;
 }
 
+SessionStart HeadlessStart(const HeadlessOptions& options) {
+    SessionStart start;
+    start.width = options.width;
+    start.height = options.height;
+    start.window = options.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
+    start.seed = options.seed;
+    start.stepMs = options.stepMs;
+    return start;
+}
+
 Session::Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play,
                  SessionStart start)
     : services_(devices), script_(script), play_(std::move(play)), start_(start) {}
+
+Session::Session(const HeadlessOptions& devices, const PlayOptions& play)
+    : Session(MakeHeadlessDevices(devices, play.replay), play) {}
+
+Session::Session(std::unique_ptr<HeadlessDevices> devices, const PlayOptions& play)
+    : headless_(std::move(devices)), services_(headless_->services), script_(&headless_->input), play_(play),
+      start_(HeadlessStart(headless_->options)) {}
 
 Session::~Session() {
     if (app_ && !app_->closed) app_->Shutdown();

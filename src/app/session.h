@@ -4,10 +4,11 @@
 // frame by frame (a replayed demo or the built-in player at the input, the
 // recorder, the frame timer, the start straight into a level, the games
 // kept as replays). Headless runs, windows, recordings, replays, the
-// autopilot and the timedemo are all this class over different devices:
+// autopilot, the timedemo, the attract mode's demos and the tests' games
+// are all this class over different devices:
 //
-//   platform::Services devices = ...;   // shell, input, clock, sound, ...
-//   Session session(devices, &script, play, start);
+//   Session session(devices, &script, play, start);   // a window's seams
+//   Session session(HeadlessOptions{...}, play);       // headless devices of its own
 //   if (!session.Start(error)) ...;
 //   while (session.Step()) ...;          // one frame each
 //   session.Close();
@@ -20,6 +21,7 @@
 #include "app/autopilot.h"
 #include "app/demo.h"
 #include "app/game_replays.h"
+#include "app/headless_devices.h"
 #include "app/run_plan.h"
 #include "app/timedemo.h"
 #include "platform/services.h"
@@ -81,6 +83,10 @@ std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& 
 // The clock's reading at the first frame: the demo's, else the usual one.
 std::uint32_t StartClockOf(const PlayOptions& play);
 
+// The start of a session on headless devices: the window keeps the size
+// asked for, whatever the settings say.
+SessionStart HeadlessStart(const HeadlessOptions& options);
+
 class Session {
 public:
     // `devices` (every seam but `device`, which the shell makes) and
@@ -88,6 +94,10 @@ public:
     // when neither is asked) must outlive the session. The session keeps
     // its own copy of the record: the Game context points to that copy.
     Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play, SessionStart start);
+    // A session on headless devices of its own, made from `devices` and
+    // started as HeadlessStart says; a replay takes the demo's size, seed,
+    // clock and settings (in memory) instead of those asked for.
+    Session(const HeadlessOptions& devices, const PlayOptions& play);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -111,6 +121,11 @@ public:
     // The application's exit status (1 when it never came to be).
     int exitStatus() const;
     const platform::Services& services() const { return services_; }
+    // Before Start, the seams the session will run on may change here (a
+    // layer over the input, a seam taken away by a test).
+    platform::Services& seams() { return services_; }
+    // The devices of a headless session (null when it was given its seams).
+    HeadlessDevices* headless() { return headless_.get(); }
     Autopilot& autopilot() { return autopilot_; }
     const FrameTimer& timer() const { return timer_; }
     // The recording so far (header and frames; empty when not recording).
@@ -123,6 +138,9 @@ public:
     std::uint32_t lastBatches() const { return lastBatches_; }
 
 private:
+    Session(std::unique_ptr<HeadlessDevices> devices, const PlayOptions& play);
+
+    std::unique_ptr<HeadlessDevices> headless_;  // first made, last gone
     platform::Services services_;
     platform::ScriptedInput* script_;
     PlayOptions play_;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"

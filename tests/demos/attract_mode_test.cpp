@@ -11,7 +11,7 @@
 
 #include "app/application.h"
 #include "app/attract_mode.h"
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 #include "app/director.h"
 #include "app/report.h"
 #include "core/game_context.h"

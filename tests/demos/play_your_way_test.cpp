@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_session.h"
-#include "app/headless_game.h"
+#include "common/demo_session.h"
+#include "common/headless_game.h"
 #include "common/temp_dir.h"
 #include "app/report.h"
 #include "core/game_context.h"

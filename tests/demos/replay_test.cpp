@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 #include "common/temp_dir.h"
 #include "core/game_context.h"
+#include "core/settings.h"
+#include "app/application.h"
 #include "app/report.h"
+#include "platform/settings_store.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 
@@ -117,6 +120,44 @@ TEST(DemoReplay, AScriptedGameReplaysIdenticallyTwice) {
             EXPECT_EQ(replayed.report, original.report);
         }
     }
+}
+
+// A replay plays the game that was recorded: the demo's picture size,
+// clock, seed and play settings win over whatever its devices were asked
+// for, on any headless session (a test's, the attract mode's, a bench's).
+TEST(DemoReplay, TheDemosSizeClockSeedAndSettingsWinOverWhatTheDevicesAskFor) {
+    TempDir dir("dw_demo_replay_header");
+    Demo demo;
+    demo.header.seed = 4242;
+    demo.header.mouseSetting = 1500;
+    demo.header.width = 640;
+    demo.header.height = 480;
+    demo.header.startClock = 7000;
+    demo.frames.resize(3);
+    platform::MemorySettingsStore asked;
+    asked.CreateKey(kSettingsKey);
+    asked.SetValue(kSettingsKey, "Mouse", 2500);
+    HeadlessOptions h;
+    h.userDir = dir.path.string();
+    h.width = 1024;
+    h.height = 768;
+    h.startClock = 50;
+    h.seed = 1;
+    h.settings = &asked;
+    PlayOptions play;
+    play.replay = &demo;
+    HeadlessGame game(h, play);
+    ASSERT_TRUE(game.Start());
+    const GameContext& c = game.context();
+    EXPECT_EQ(c.screenWidth, 640);
+    EXPECT_EQ(c.screenHeight, 480);
+    EXPECT_EQ(c.timeNow, 7000u);
+    EXPECT_EQ(game.app().seed, std::optional<std::uint32_t>(4242u));
+    EXPECT_FLOAT_EQ(c.mouseSpeed, 1.5f);
+    // The store asked for is left alone.
+    EXPECT_EQ(asked.QueryValue(kSettingsKey, "Mouse"), 2500u);
+    EXPECT_EQ(game.Run(10), 3u);
+    EXPECT_TRUE(game.session().replayDone());
 }
 
 TEST(DemoReplay, TheArsenalReachesTheShipAndTheReplay) {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "core/settings.h"
 #include "engine/list_engine.h"
 #include "frontend/help_screen.h"

@@ -13,7 +13,7 @@
 #include <cstdlib>
 
 #include "core/game_context.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "frontend/help_screen.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/game_context.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "game/game_table.h"

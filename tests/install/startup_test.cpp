@@ -12,7 +12,7 @@
 #include <set>
 
 #include "app/command_line.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "core/log.h"
 #include "app/runner.h"
 #include "platform/game_data.h"

@@ -5,7 +5,7 @@
 
 #include "app/application.h"
 #include "core/game_context.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "app/program.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"

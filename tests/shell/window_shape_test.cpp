@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/headless_game.h"
+#include "common/headless_game.h"
 #include "app/screenshot_key.h"
 #include "core/game_context.h"
 #include "core/settings.h"

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "app/demo.h"
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 
 namespace {
 

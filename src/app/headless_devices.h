@@ -1,22 +1,14 @@
 #pragma once
-// The whole game without a window: a session (app/session.h) on headless
-// devices (a null shell, a recording graphics device, scripted input, a
-// fixed-step clock, a desktop that opens no browser, the settings file in a
-// user directory of its own), driven frame by frame. The command line's
-// headless runs use it, and so can any test that wants to play the game:
-//
-//   dw::HeadlessGame game({.userDir = dir});
-//   ASSERT_TRUE(game.Start());
-//   game.input().SetKey(DIK_RETURN, true);
-//   game.Step();                      // one frame of 16 ms
-//   EXPECT_EQ(game.context().currentScreen, Screen::Menu);
+// The devices of a session without a window: a null shell, a recording
+// graphics device, scripted input, a fixed-step clock, a desktop that opens
+// no browser, the settings file in a user directory of its own. The
+// command line's headless runs, the attract mode's demos and the tests all
+// run a Session (app/session.h) on these.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/session.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/game_data.h"
@@ -33,21 +25,17 @@ class SettingsStore;
 class SteeringInput;
 class Gamepads;
 class SystemInfo;
-class SoundLibrary;
 class ResourceLibrary;
 }  // namespace platform
 
 namespace dw {
-
-class Application;
-class GameContext;
 
 struct HeadlessOptions {
     std::string userDir;                          // "file.log", "settings.ini"; empty: current directory
     std::string dataFile;                         // resource library (empty: the default name)
     int width = 800, height = 600;                // the window's drawable size
     bool fullscreen = false;                      // switch to full screen at start (desktop 1280 x 960)
-    std::uint32_t stepMs = 16;                    // clock advance per Step
+    std::uint32_t stepMs = 16;                    // clock advance per frame
     std::uint32_t startClock = 1000;              // the clock's reading at the start
     std::optional<std::uint32_t> seed;            // random seed (default: the clock)
     gfx::Device* device = nullptr;                // injected device (default: a recording one)
@@ -64,15 +52,6 @@ struct HeadlessOptions {
     bool steering = false;
     platform::Gamepads* gamepads = nullptr;
 };
-
-// Looks for a usable "gamedata.res" (platform/game_data.h: --data, then
-// DUSKWHIRL_DATA, beside the program, installed, ...); usable means it holds
-// the pictures and music the intro starts with.
-platform::DataSearch FindGameData(const std::string& dataOption);
-
-// The resource library of a run: the file the search found, or a library
-// that opens nothing ("GAME: Resource Library is absent") when it found none.
-std::unique_ptr<platform::ResourceLibrary> MakeResourceLibrary(const platform::DataSearch& search);
 
 // Sound for long headless runs: the handles of the recording library (the
 // game sees the same numbers) without its log of every call, which would
@@ -99,11 +78,14 @@ private:
 // The devices of a headless session, filled into one record of seams.
 class HeadlessDevices {
 public:
-    explicit HeadlessDevices(const HeadlessOptions& options);
+    // `settings`, when given, is kept and used in place of the INI file (a
+    // replay's settings in memory); an injected `options.settings` wins.
+    explicit HeadlessDevices(const HeadlessOptions& options, std::unique_ptr<platform::SettingsStore> settings = {});
     ~HeadlessDevices();
     HeadlessDevices(const HeadlessDevices&) = delete;
     HeadlessDevices& operator=(const HeadlessDevices&) = delete;
 
+    HeadlessOptions options;      // as made (a replay's size, seed and clock in place)
     platform::Services services;  // every seam set
     platform::FixedStepClock clock;
     platform::ScriptedInput input;
@@ -117,53 +99,6 @@ public:
     std::unique_ptr<platform::SoundLibrary> ownSound;
     platform::DataSearch dataSearch;  // empty when a library was injected
     std::unique_ptr<platform::ResourceLibrary> ownResources;
-};
-
-class HeadlessGame {
-public:
-    explicit HeadlessGame(HeadlessOptions options = {}, PlayOptions play = {});
-    ~HeadlessGame();
-    HeadlessGame(const HeadlessGame&) = delete;
-    HeadlessGame& operator=(const HeadlessGame&) = delete;
-
-    // Constructs the application and creates window, device and scene.
-    bool Start();
-    bool Start(std::string& error);
-    // Advances the clock by one step and runs one pass of the loop (events,
-    // a frame, the events that frame raised; with the demo or the autopilot
-    // at the input when asked). False once the window closed or the demo ran out.
-    bool Step();
-    // Steps up to `frames` times; returns the frames run.
-    std::uint64_t Run(std::uint64_t frames);
-    // Steps until `done` holds (checked before each step) or `maxFrames`
-    // have run; true when `done` held.
-    bool RunUntil(const std::function<bool()>& done, std::uint64_t maxFrames);
-    // Closes the window as the user would (runs the shutdown).
-    void Close();
-    bool closed() const;
-
-    GameContext& context() { return session_->context(); }
-    Application& app() { return session_->app(); }
-    Session& session() { return *session_; }
-    platform::ScriptedInput& input() { return devices_.input; }
-    // What the game reads: the scripted input, or the steering over it.
-    platform::InputDevices& inputSeam() { return *devices_.services.input; }
-    platform::NullShell& shell() { return devices_.shell; }
-    gfx::Device& device() { return *devices_.device; }
-    platform::FixedStepClock& clock() { return devices_.clock; }
-    // The seams of this game (before Start: to take one away in a test).
-    platform::Services& services() { return devices_.services; }
-    std::uint64_t frames() const;
-    // Batches the Render queue drew in the last frame.
-    std::uint32_t lastBatches() const { return session_ ? session_->lastBatches() : 0; }
-    // Where the data file was looked for (empty when a library was injected).
-    const platform::DataSearch& dataSearch() const { return devices_.dataSearch; }
-
-private:
-    HeadlessOptions options_;
-    PlayOptions play_;
-    HeadlessDevices devices_;
-    std::unique_ptr<Session> session_;
 };
 
 }  // namespace dw
