@@ -1,21 +1,23 @@
 // The brightest flash of a demo: replays it on the OpenGL device (800 x 600,
-// a window of its own) with reduced flashes off and then on, and prints the
-// largest rise of mean luminance over the frame before:
+// a window of its own) with reduced flashes off and then on, finds the frame
+// of the off run where the mean luminance rose most over the frame before,
+// and prints that rise and the on run's rise at the same frame (the game is
+// the same frame for frame either way), both:
+//   - of the whole play field: a boss's death lights up most of it;
 //   - of any area a third of the play field wide and high (a 228 x 190 pixel
-//     window moved over the field in steps of a twelfth of it): a blast lights
-//     up its neighbourhood, and that is the figure that decides;
-//   - of the whole play field, for comparison: a blast of a few dozen pixels
-//     hardly moves the mean of 390 000, so there the largest rise is whatever
-//     brightens the whole field a little (a bright station scrolling in).
-// Exit status 1 when the area's rise with the option on is above a quarter
-// of the rise without it.
+//     window moved over the field in steps of a twelfth of it), for a blast
+//     that lights up only its neighbourhood.
+// Exit status 1 when either rise with the option on is above a quarter of
+// the rise without it.
 //
-//   flash_rise DEMO [--data FILE] [--frames N] [--save DIR] [--shot FRAME] [--trace 1]
+//   flash_rise DEMO [--data FILE] [--from N] [--frames N] [--save DIR] [--shot FRAME] [--trace 1]
 //
-// --save writes the pictures of each run's brightest flash and the frame
-// before it (DIR/off-before.png, off-peak.png, on-before.png, on-peak.png)
-// and, with --shot, the picture of that frame (off-shot.png, on-shot.png);
-// --trace prints each frame's field luminance and largest area rise.
+// --from measures from frame N on and plays the frames before undrawn (fast);
+// --frames stops after frame N. --save writes the pictures of the off run's
+// brightest flash of an area and of the frame before it, and the same frames
+// of the on run (DIR/off-before.png, off-peak.png, on-before.png,
+// on-peak.png) and, with --shot, the picture of that frame (off-shot.png,
+// on-shot.png); --trace prints each frame's field luminance and rises.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -93,69 +95,44 @@ double LargestAreaRise(const Luminance& before, const Luminance& now) {
     return rise;
 }
 
-struct Rise {
-    double rise = 0;
-    std::uint64_t frame = 0;
-};
-
-struct Result {
-    Rise area, field;
-    std::vector<unsigned char> before, peak, shot;  // the area's brightest flash, the frame before; --shot
-};
-
 struct Run {
     std::string data = "build/gamedata.res";
+    std::uint64_t from = 0;  // the first frame measured (those before are played undrawn)
     std::uint64_t frames = ~0ull;
     std::uint64_t shot = 0;  // a frame whose picture is kept (0: none)
     bool trace = false;
 };
 
-void Keep(Rise& best, double rise, std::uint64_t frame) {
-    if (rise > best.rise) best = {rise, frame};
+// The rises of one replay, frame by frame (index: the frame; below zero: not
+// measured), and the pictures of one frame and the frame before it.
+struct Result {
+    std::vector<double> field, area;
+    std::uint64_t kept = 0;  // the frame of `before` and `peak`
+    std::vector<unsigned char> before, peak, shot;
+};
+
+double At(const std::vector<double>& rises, std::uint64_t frame) { return frame < rises.size() ? rises[frame] : -1.0; }
+
+// The frame of the largest rise (0 when none was measured).
+std::uint64_t Brightest(const std::vector<double>& rises) {
+    std::uint64_t best = 0;
+    for (std::uint64_t f = 1; f < rises.size(); ++f)
+        if (rises[f] > At(rises, best)) best = f;
+    return best;
 }
 
-Result Replay(SDL_Window* window, const dw::Demo& demo, const Run& run, bool reduce) {
+// Replays the demo and measures every frame of a level in play from a second
+// after its start (the play screen shows before the game begins, the idle
+// field behind the menu, and a level's start cuts from black to its
+// picture: neither is a flash). Keeps the pictures of frame `keep` (0: of
+// the largest area rise so far).
+Result Replay(SDL_Window* window, const dw::Demo& demo, const Run& run, bool reduce, std::uint64_t keep) {
     std::vector<unsigned char> pixels, previous;
-    Luminance last;
-    bool haveLast = false, begun = false;
-    Result result;
-    std::uint64_t frame = 0, inPlay = 0;
-    const dw::GameContext* ctx = nullptr;
-    // Only frames of a level in play count, from a second after its start.
-    // The play screen shows before the game begins (the idle field behind
-    // the menu), and the start of a level cuts from black to its picture:
-    // neither is a flash.
+    bool presented = false;
     gfx::GlDevice device([](int& w, int& h) { w = kWidth, h = kHeight; },
                          [&] {
-                             ++frame;
-                             const bool starting = ctx && ctx->gameStartPending;
-                             begun = begun || starting;
-                             const bool playing =
-                                 ctx && begun && !starting && ctx->currentScreen == dw::Screen::Game;
-                             inPlay = playing ? inPlay + 1 : 0;
-                             if (inPlay <= 60) {
-                                 haveLast = false;
-                                 SDL_GL_SwapWindow(window);
-                                 return;
-                             }
                              ReadBack(pixels);
-                             const Luminance now = Measure(pixels);
-                             const double areaRise = haveLast ? LargestAreaRise(last, now) : 0;
-                             if (run.trace)
-                                 std::printf("%s %llu field %.2f area rise %.2f\n", reduce ? "on" : "off",
-                                             static_cast<unsigned long long>(frame), now.field, areaRise);
-                             if (haveLast && areaRise > result.area.rise) {
-                                 result.before = previous;
-                                 result.peak = pixels;
-                             }
-                             if (haveLast) {
-                                 Keep(result.area, areaRise, frame);
-                                 Keep(result.field, now.field - last.field, frame);
-                             }
-                             if (frame == run.shot) result.shot = pixels;
-                             last = now;
-                             haveLast = true;
-                             previous.swap(pixels);
+                             presented = true;
                              SDL_GL_SwapWindow(window);
                          });
     if (!device.valid()) {
@@ -175,14 +152,48 @@ Result Replay(SDL_Window* window, const dw::Demo& demo, const Run& run, bool red
         std::fprintf(stderr, "flash_rise: the game does not start\n");
         std::exit(1);
     }
-    game.context().display.reduceFlashes = reduce ? 1 : 0;
-    ctx = &game.context();
-    for (std::uint64_t i = 0; i < run.frames && game.Step(); ++i) {
+    dw::GameContext& ctx = game.context();
+    ctx.display.reduceFlashes = reduce ? 1 : 0;
+    Result result;
+    Luminance last;
+    bool haveLast = false, begun = false;
+    std::uint64_t inPlay = 0;
+    for (std::uint64_t frame = 1; frame <= run.frames; ++frame) {
+        // The frames before the first measured one are played, not drawn.
+        device.SetDrawingSkipped(frame + 1 < run.from);
+        presented = false;
+        if (!game.Step()) break;
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
         }
+        const bool starting = ctx.gameStartPending;
+        begun = begun || starting;
+        inPlay = begun && !starting && ctx.currentScreen == dw::Screen::Game ? inPlay + 1 : 0;
+        if (!presented || inPlay <= 60) {
+            haveLast = false;
+            continue;
+        }
+        const Luminance now = Measure(pixels);
+        if (haveLast) {
+            const double area = LargestAreaRise(last, now), field = now.field - last.field;
+            result.field.resize(frame + 1, -1.0);
+            result.area.resize(frame + 1, -1.0);
+            result.field[frame] = field;
+            result.area[frame] = area;
+            if (run.trace)
+                std::printf("%s %llu field %.2f rise %.2f, area rise %.2f\n", reduce ? "on" : "off",
+                            static_cast<unsigned long long>(frame), now.field, field, area);
+            if (keep ? frame == keep : area > At(result.area, result.kept)) {
+                result.kept = frame;
+                result.before = previous;
+                result.peak = pixels;
+            }
+        }
+        if (frame == run.shot) result.shot = pixels;
+        last = now;
+        haveLast = true;
+        previous.swap(pixels);
     }
-    ctx = nullptr;
     game.Close();
     std::filesystem::remove_all(dir);
     return result;
@@ -195,19 +206,27 @@ void Save(const std::string& dir, const char* name, const std::vector<unsigned c
         std::fprintf(stderr, "flash_rise: cannot write %s\n", path.c_str());
 }
 
-void Print(const char* what, const Rise& off, const Rise& on) {
+// Prints the off run's largest rise, the on run's at that frame and the on
+// run's own largest; true when the on run's rise at that frame is at most a
+// quarter of the off run's.
+bool Print(const char* what, const std::vector<double>& off, const std::vector<double>& on) {
+    const std::uint64_t brightest = Brightest(off), onBrightest = Brightest(on);
+    const double rise = At(off, brightest), reduced = At(on, brightest);
     std::printf("%s\n", what);
-    std::printf("  reduced flashes off: %6.2f (frame %llu)\n", off.rise, static_cast<unsigned long long>(off.frame));
-    std::printf("  reduced flashes on:  %6.2f (frame %llu), %.0f %% of off\n", on.rise,
-                static_cast<unsigned long long>(on.frame), off.rise > 0 ? 100.0 * on.rise / off.rise : 0.0);
+    std::printf("  reduced flashes off: %6.2f at frame %llu\n", rise, static_cast<unsigned long long>(brightest));
+    std::printf("  reduced flashes on:  %6.2f at that frame, %.0f %% of off (its largest: %.2f at frame %llu)\n",
+                reduced, rise > 0 ? 100.0 * reduced / rise : 0.0, At(on, onBrightest),
+                static_cast<unsigned long long>(onBrightest));
+    return rise > 0 && reduced <= rise / 4;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: flash_rise DEMO [--data FILE] [--frames N] [--save DIR] [--shot FRAME] [--trace 1]\n");
+        std::fprintf(
+            stderr,
+            "usage: flash_rise DEMO [--data FILE] [--from N] [--frames N] [--save DIR] [--shot FRAME] [--trace 1]\n");
         return 2;
     }
     Run run;
@@ -215,6 +234,7 @@ int main(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; i += 2) {
         const char* value = argv[i + 1];
         if (std::strcmp(argv[i], "--data") == 0) run.data = value;
+        if (std::strcmp(argv[i], "--from") == 0) run.from = std::strtoull(value, nullptr, 10);
         if (std::strcmp(argv[i], "--frames") == 0) run.frames = std::strtoull(value, nullptr, 10);
         if (std::strcmp(argv[i], "--save") == 0) saveDir = value;
         if (std::strcmp(argv[i], "--shot") == 0) run.shot = std::strtoull(value, nullptr, 10);
@@ -238,8 +258,8 @@ int main(int argc, char** argv) {
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) return 1;
     SDL_GL_SetSwapInterval(0);
-    const Result off = Replay(window, demo, run, false);
-    const Result on = Replay(window, demo, run, true);
+    const Result off = Replay(window, demo, run, false, 0);
+    const Result on = Replay(window, demo, run, true, off.kept);
     if (!saveDir.empty()) {
         std::filesystem::create_directories(saveDir);
         Save(saveDir, "off-before.png", off.before);
@@ -250,10 +270,10 @@ int main(int argc, char** argv) {
         Save(saveDir, "on-shot.png", on.shot);
     }
     std::printf("brightest flash, the largest rise of mean luminance (0..255) over the frame before\n");
-    Print("of an area a third of the field wide and high:", off.area, on.area);
-    Print("of the whole field:", off.field, on.field);
+    const bool area = Print("of an area a third of the field wide and high:", off.area, on.area);
+    const bool field = Print("of the whole field:", off.field, on.field);
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_Quit();
-    return off.area.rise > 0 && on.area.rise <= off.area.rise / 4 ? 0 : 1;
+    return area && field ? 0 : 1;
 }

@@ -190,9 +190,9 @@ TEST_F(PauseTest, ShotsBlastsAndSparksGoOnAfterAPauseAsIfThereHadBeenNone) {
 }
 
 // Reduced flashes: every vertex of a blast and of its sparks keeps its
-// colour at a quarter of the alpha, frame for frame, and the blast draws the
+// colour at an eighth of the alpha, frame for frame, and the blast draws the
 // same random numbers (a demo replays the same with the option on).
-TEST_F(ShotsTest, ReducedFlashesQuarterABlastsAndItsSparksLightAndNothingElse) {
+TEST_F(ShotsTest, ReducedFlashesDimABlastsAndItsSparksLightAndNothingElse) {
     const auto run = [&](std::uint8_t reduce) {
         ctx.display.reduceFlashes = reduce;
         ctx.gameInProgress = 1;
@@ -223,8 +223,8 @@ TEST_F(ShotsTest, ReducedFlashesQuarterABlastsAndItsSparksLightAndNothingElse) {
     EXPECT_EQ(full.back(), reduced.back()) << "the random numbers drawn differ";
     for (std::size_t i = 0; i + 1 < full.size(); ++i) {
         ASSERT_EQ(full[i] & 0xFFFFFFu, reduced[i] & 0xFFFFFFu) << "vertex " << i;
-        const int alpha = static_cast<int>(full[i] >> 24), quarter = static_cast<int>(reduced[i] >> 24);
-        ASSERT_NEAR(quarter, alpha / 4.0, 1.0) << "vertex " << i;
+        const int alpha = static_cast<int>(full[i] >> 24), dimmed = static_cast<int>(reduced[i] >> 24);
+        ASSERT_NEAR(dimmed, alpha * 32 / 255.0, 1.0) << "vertex " << i;
     }
 }
 
