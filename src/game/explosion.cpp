@@ -34,9 +34,9 @@ std::uint32_t WarmColour(Random& random) {
 // With reduced flashes a blast's light (its flash, fireball and sprite) and
 // its fragments' sparks are drawn at an eighth of their opacity. Blasts come
 // in chains that overlap, and layers laid over one another add up (eight at
-// an eighth cover two thirds): at an eighth the light a boss's death adds
-// from one frame to the next comes to a quarter of what it is at full
-// strength or less (bench/flash_rise.sh measures it).
+// an eighth cover two thirds): at an eighth the brightest frame of a boss's
+// death brightens the field about a quarter as much as at full strength, or
+// less (bench/flash_rise.sh measures it; docs/DECISIONS.md has the figures).
 constexpr std::uint32_t kReducedAlpha = 0x20;
 constexpr float kReducedStrength = static_cast<float>(kReducedAlpha) / 255.0f;
 
