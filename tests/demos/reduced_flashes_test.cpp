@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_session.h"
+#include "common/demo_session.h"
 #include "app/report.h"
 #include "common/temp_dir.h"
 #include "core/game_context.h"
