@@ -71,6 +71,19 @@
     else document.documentElement.requestFullscreen().catch(() => {});
   }
   $('fullscreen').addEventListener('click', (e) => { e.currentTarget.blur(); toggleFullscreen(); });
+  // The button lies over the picture: it shows while the mouse moves over the
+  // page and fades after two seconds of stillness, and never while the mouse
+  // steers the ship (pointer lock).
+  let idleTimer = 0;
+  function showButton() {
+    const steering = document.pointerLockElement !== null;
+    $('fullscreen').classList.toggle('idle', steering);
+    clearTimeout(idleTimer);
+    if (!steering) idleTimer = setTimeout(() => $('fullscreen').classList.add('idle'), 2000);
+  }
+  window.addEventListener('mousemove', showButton, true);
+  document.addEventListener('pointerlockchange', showButton);
+  showButton();
   // Before the game hears them: F11 and Alt+Enter are the page's.
   window.addEventListener('keydown', (e) => {
     if (e.key === 'F11' || (e.key === 'Enter' && e.altKey)) {
