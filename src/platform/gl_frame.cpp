@@ -232,14 +232,16 @@ void GlDevice::EnterDepthTarget() {
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, depthColor_);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+        // Asked only when the target is made: the answer stays until its
+        // size changes, and a browser's WebGL waits for every drawing queued
+        // so far to answer it (tens of milliseconds a frame in software).
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            return;
+        }
         depthTargetW_ = w;
         depthTargetH_ = h;
         depthClears_.insert(depthClears_.begin(), DepthClear{true, 0, 0, 0, 0, 1.0f});
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        depthTargetW_ = depthTargetH_ = 0;
-        return;
     }
     // The frame so far comes along.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
