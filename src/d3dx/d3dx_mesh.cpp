@@ -35,23 +35,6 @@ bool HookBypassed() { return bypassDepth > 0; }
 
 namespace {
 
-class Buffer final : public ID3DXBuffer {
-public:
-    explicit Buffer(DWORD size) : data_(size) {}
-    DWORD AddRef() override { return ++refs_; }
-    DWORD Release() override {
-        const DWORD left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    void* GetBufferPointer() override { return data_.empty() ? nullptr : data_.data(); }
-    DWORD GetBufferSize() override { return static_cast<DWORD>(data_.size()); }
-
-private:
-    DWORD refs_ = 1;
-    std::vector<unsigned char> data_;
-};
-
 // Where each component sits in a vertex of a given FVF.
 struct FvfLayout {
     UINT stride = 0;
@@ -597,10 +580,4 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
     if (!meshOut) return D3DERR_INVALIDCALL;
     *meshOut = NewMesh(numFaces, numVertices, options, fvf);
     return *meshOut ? S_OK : E_FAIL;
-}
-
-HRESULT D3DXCreateBuffer(DWORD numBytes, ID3DXBuffer** bufferOut) {
-    if (!bufferOut) return D3DERR_INVALIDCALL;
-    *bufferOut = new (std::nothrow) Buffer(numBytes);
-    return *bufferOut ? S_OK : E_FAIL;
 }
