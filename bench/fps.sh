@@ -12,7 +12,9 @@
 # (a with-boss demo's boss fight is near its end); RUNS=N
 # how many game-then-baseline pairs to run (default 3): a shared machine's
 # speed wanders by ±10 % between runs, so the median pair is what is printed.
-# GAME_OPTIONS go to the game too (GAME_OPTIONS=--gles: on OpenGL ES).
+# GAME_OPTIONS go to the game too (GAME_OPTIONS=--gles: on OpenGL ES, and
+# the baseline then runs on OpenGL ES as well: Mesa's ES context through EGL
+# presents at a fraction of the desktop context's rate under Xvfb).
 # Needs xvfb-run when there is no display.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,6 +31,8 @@ case "$scene" in
   *) game_args="--replay $scene" ;;
 esac
 game_args="$game_args ${GAME_OPTIONS:-}"
+base_args=
+case " ${GAME_OPTIONS:-} " in *" --gles "*) base_args=--gles ;; esac
 w=${size%x*}
 h=${size#*x}
 cat > "$work/measure" <<SCRIPT
@@ -36,7 +40,7 @@ set -eu
 for run in \$(seq $runs); do
   "$build/duskwhirl" --windowed $game_args --timedemo --timedemo-from $from --frames $((from + frames)) --user-dir "$work/user" 2>/dev/null | tee "$work/game"
   got=\$(sed -n 's/.*(window \([0-9]*x[0-9]*\)).*/\1/p' "$work/game")
-  "$build/bench/gl_baseline" --seconds 6 --size "\$got" | tail -1 | tee "$work/base"
+  "$build/bench/gl_baseline" --seconds 6 --size "\$got" $base_args | tail -1 | tee "$work/base"
   g=\$(sed -n 's/.*; \([0-9.]*\) frames per second after the first second.*/\1/p' "$work/game")
   b=\$(sed -n 's/.* = \([0-9.]*\) frames per second.*/\1/p' "$work/base")
   echo "\$g \$b" >> "$work/pairs"

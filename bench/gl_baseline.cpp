@@ -1,8 +1,10 @@
 // The floor under the renderer: a bare SDL2 + OpenGL 3.3 program that
 // clears and draws four full-screen alpha-blended quads per frame, with no
 // game, no device layer and no vsync, and prints the frames per second.
+// With --gles it does the same on an OpenGL ES 3.0 context, as the game's
+// --gles does.
 //
-//   gl_baseline [--seconds N] [--size WxH]
+//   gl_baseline [--seconds N] [--size WxH] [--gles]
 #include <SDL.h>
 
 #include <cstdio>
@@ -14,20 +16,21 @@
 
 namespace {
 
-const char* const kVertex = R"(#version 330 core
+const char* const kVertex = R"(
 layout(location = 0) in vec2 aPos;
 void main() { gl_Position = vec4(aPos, 0.5, 1.0); }
 )";
 
-const char* const kFragment = R"(#version 330 core
+const char* const kFragment = R"(
 uniform vec4 uColor;
 out vec4 fragColor;
 void main() { fragColor = uColor; }
 )";
 
-GLuint Compile(GLenum type, const char* src) {
+GLuint Compile(GLenum type, const char* version, const char* src) {
     std::string error;
-    const GLuint s = gfx::CompileShader(type, src, error);
+    const std::string text = std::string(version) + src;
+    const GLuint s = gfx::CompileShader(type, text.c_str(), error);
     if (s == 0) {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
@@ -40,6 +43,7 @@ GLuint Compile(GLenum type, const char* src) {
 int main(int argc, char** argv) {
     double seconds = 5.0;
     int width = 800, height = 600;
+    bool gles = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
@@ -48,20 +52,26 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "bad --size\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--gles") == 0) {
+            gles = true;
         } else {
-            std::fprintf(stderr, "usage: gl_baseline [--seconds N] [--size WxH]\n");
+            std::fprintf(stderr, "usage: gl_baseline [--seconds N] [--size WxH] [--gles]\n");
             return 2;
         }
     }
     if (seconds <= 0.0) seconds = 1.0;
 
+    if (gles) {
+        SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+        SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return 1;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, gles ? 0 : 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, gles ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* window = SDL_CreateWindow("gl baseline", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -72,14 +82,15 @@ int main(int argc, char** argv) {
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr) {
-        std::fprintf(stderr, "GL 3.3 core: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: %s\n", gles ? "GLES 3.0" : "GL 3.3 core", SDL_GetError());
         return 1;
     }
     SDL_GL_SetSwapInterval(0);
 
     std::string linkError;
-    const GLuint program =
-        gfx::LinkProgram(Compile(GL_VERTEX_SHADER, kVertex), Compile(GL_FRAGMENT_SHADER, kFragment), linkError);
+    const char* version = gles ? "#version 300 es\nprecision highp float;\n" : "#version 330 core\n";
+    const GLuint program = gfx::LinkProgram(Compile(GL_VERTEX_SHADER, version, kVertex),
+                                            Compile(GL_FRAGMENT_SHADER, version, kFragment), linkError);
     if (program == 0) {
         std::fprintf(stderr, "%s\n", linkError.c_str());
         return 1;
