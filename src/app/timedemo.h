@@ -52,7 +52,8 @@ private:
     std::uint64_t startAllocs_ = 0;
 };
 
-// CPU time of the calling thread in nanoseconds.
+// CPU time of the calling thread in nanoseconds (in the browser, which has
+// no such clock, the wall time).
 std::uint64_t ThreadCpuNs();
 // Monotonic wall time in nanoseconds.
 std::uint64_t WallNs();
