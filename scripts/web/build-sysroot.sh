@@ -23,10 +23,8 @@ web=$(cd "$web" && pwd)
 sysroot=$web/sysroot
 srcdir=$web/sysroot-src
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-# Debian's emcc runs "python3" from PATH: a python3 of a version manager
-# (pyenv's shims) costs a second a compile. Debian's own does the same work.
-if [ -z "${EMSDK_PYTHON:-}" ] && [ -x /usr/bin/python3 ]; then export EMSDK_PYTHON=/usr/bin/python3; fi
+# shellcheck source=env.sh
+. "$here/env.sh"
 
 die() { echo "build-sysroot: $*" >&2; exit 1; }
 command -v emcmake >/dev/null || die "emcmake not found: install Debian's emscripten package"
@@ -37,7 +35,7 @@ command -v dpkg-source >/dev/null || die "dpkg-source not found: install dpkg-de
 mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/sysroot-packages.txt")
 stamp_text() {
   echo "emcc $(emcc --version 2>/dev/null | head -1)"
-  echo "script $(cat "$0" "$here/sysroot-packages.txt" | sha256sum | cut -c1-16)"
+  echo "script $(cat "$0" "$here/env.sh" "$here/sysroot-packages.txt" | sha256sum | cut -c1-16)"
   printf '%s\n' "$@"
 }
 

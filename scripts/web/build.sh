@@ -11,10 +11,8 @@ native=${1:-build}
 web=${2:-build-web}
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 cd "$root"
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-# Debian's emcc runs "python3" from PATH: a python3 of a version manager
-# (pyenv's shims) costs a second a compile. Debian's own does the same work.
-if [ -z "${EMSDK_PYTHON:-}" ] && [ -x /usr/bin/python3 ]; then export EMSDK_PYTHON=/usr/bin/python3; fi
+# shellcheck source=env.sh
+. "$here/env.sh"
 start=$(date +%s)
 
 command -v emcmake >/dev/null || { echo "make web: emcmake not found (Debian's emscripten package)" >&2; exit 1; }
