@@ -3,8 +3,10 @@
 // optionally timing every frame, with the sound of long runs (the handles
 // without the log of every call) unless a sound library is given.
 #include <cstdint>
+#include <string>
 
 #include "common/headless_game.h"
+#include "common/temp_dir.h"
 
 namespace dw {
 
@@ -27,5 +29,12 @@ public:
     bool replayDone() const { return session().replayDone(); }
     std::uint32_t stepMs() const { return session().stepMs(); }
 };
+
+// A session in `dir` with `seed`, straight into `startLevel` (-1: the menu).
+SessionOptions StartAt(const TempDir& dir, std::uint32_t seed, int startLevel);
+// A session in `dir` that replays `demo` (which must outlive it).
+SessionOptions ReplayOf(const Demo& demo, const TempDir& dir);
+// The session's report as --report writes it, without renderer counters.
+std::string Report(DemoSession& s);
 
 }  // namespace dw

@@ -14,7 +14,6 @@
 #include "common/demo_session.h"
 #include "common/headless_game.h"
 #include "common/temp_dir.h"
-#include "app/report.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
 #include "game/player_ship.h"
@@ -33,14 +32,6 @@ const PlayerShip* LiveShip(GameContext& c) {
     return nullptr;
 }
 
-SessionOptions StartAt(const TempDir& dir, std::uint32_t seed, int startLevel) {
-    SessionOptions o;
-    o.headless.userDir = dir.path.string();
-    o.headless.seed = seed;
-    o.startLevel = startLevel;
-    return o;
-}
-
 // Steps until the ship of the start level can be steered.
 void UntilSteerable(DemoSession& s) {
     for (int i = 0; i < 600; ++i) {
@@ -53,10 +44,6 @@ void UntilSteerable(DemoSession& s) {
 
 void Steps(DemoSession& s, int n) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(s.Step());
-}
-
-std::string Report(DemoSession& s) {
-    return BuildReport(s.context(), s.context().objectList, s.game().frames(), RendererCounters{});
 }
 
 // --- a stall and the focus ------------------------------------------------
@@ -81,9 +68,7 @@ TEST(NoTimeWarp, AThirtySecondFrameInPlayMovesTheWorldOnlyALittle) {
     demo.frames[stallFrame].stepMs = 30000;  // the frame after a minimise or a breakpoint
 
     TempDir replayDir("dw_pyw_stall_replay");
-    SessionOptions rep;
-    rep.headless.userDir = replayDir.path.string();
-    rep.replay = &demo;
+    SessionOptions rep = ReplayOf(demo, replayDir);
     DemoSession session(rep);
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
@@ -247,9 +232,7 @@ TEST(KeyboardSteering, AGameSteeredByKeysReplaysIdentically) {
         demo = session.recorded();
     }
     EXPECT_NE(original.find("\"ship\": {\"x\""), std::string::npos);
-    SessionOptions rep;
-    rep.headless.userDir = dir.path.string();
-    rep.replay = &demo;
+    SessionOptions rep = ReplayOf(demo, dir);
     DemoSession session(rep);
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
@@ -405,9 +388,7 @@ TEST_F(Gamepad, SteersFiresAndPausesInPlayAndComesAndGoes) {
         demo = session.recorded();
     }
     // What the pad did replays from the recording alone.
-    SessionOptions rep;
-    rep.headless.userDir = dir.path.string();
-    rep.replay = &demo;
+    SessionOptions rep = ReplayOf(demo, dir);
     DemoSession session(rep);
     std::string error;
     ASSERT_TRUE(session.Start(error)) << error;
@@ -541,9 +522,7 @@ TEST(GameReplays, AGameClosedMidwayIsKeptAndReplaysToTheSameScore) {
     ASSERT_TRUE(LoadDemoFile((dir.path / "replays" / "last.dwdemo").string(), demo, error)) << error;
     EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "best-1.dwdemo"));
     TempDir replayDir("dw_pyw_keep_close_replay");
-    SessionOptions rep;
-    rep.headless.userDir = replayDir.path.string();
-    rep.replay = &demo;
+    SessionOptions rep = ReplayOf(demo, replayDir);
     rep.keepGames = (replayDir.path / "replays").string();  // a replay is never kept
     DemoSession session(rep);
     ASSERT_TRUE(session.Start(error)) << error;

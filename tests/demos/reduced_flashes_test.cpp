@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/demo_session.h"
-#include "app/report.h"
 #include "common/temp_dir.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"
@@ -31,10 +30,7 @@ struct Replayed {
 
 Replayed Replay(const Demo& demo, std::uint8_t reduce) {
     TempDir dir("dw_reduced_flashes");
-    SessionOptions options;
-    options.headless.userDir = dir.path.string();
-    options.replay = &demo;
-    DemoSession session(options);
+    DemoSession session(ReplayOf(demo, dir));
     std::string error;
     Replayed run;
     if (!session.Start(error)) {
@@ -51,7 +47,7 @@ Replayed Replay(const Demo& demo, std::uint8_t reduce) {
                               static_cast<std::uint32_t>(c.objectList->CountNamed("fpart")), objects, c.scrollPosition,
                               c.shipSlots[0].boxMin[0], c.shipSlots[0].boxMin[1]});
     }
-    run.report = BuildReport(c, c.objectList, session.game().frames(), RendererCounters{});
+    run.report = Report(session);
     run.optionAtEnd = c.display.reduceFlashes;
     return run;
 }

@@ -13,7 +13,6 @@
 #include "core/game_context.h"
 #include "core/settings.h"
 #include "app/application.h"
-#include "app/report.h"
 #include "platform/settings_store.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
@@ -37,10 +36,6 @@ FrameFacts Facts(GameContext& c) {
     return {c.timeNow, c.score, c.gamePhase, c.currentScreen, objects, c.energy, c.scrollPosition};
 }
 
-std::string Report(DemoSession& s) {
-    return BuildReport(s.context(), s.context().objectList, s.game().frames(), RendererCounters{});
-}
-
 // A player's hand: circles, fires in bursts, a rocket now and then, Escape
 // into the menu and Return back out.
 void ScriptedHand(platform::ScriptedInput& in, std::uint64_t frame) {
@@ -50,22 +45,6 @@ void ScriptedHand(platform::ScriptedInput& in, std::uint64_t frame) {
     in.SetButton(1, frame % 200 == 120);
     in.SetKey(DIK_ESCAPE, frame == 700);
     in.SetKey(DIK_RETURN, frame == 760 || frame == 820);
-}
-
-// A session in `dir` with `seed`, straight into `startLevel` (-1: the menu).
-SessionOptions StartAt(const TempDir& dir, std::uint32_t seed, int startLevel) {
-    SessionOptions o;
-    o.headless.userDir = dir.path.string();
-    o.headless.seed = seed;
-    o.startLevel = startLevel;
-    return o;
-}
-
-SessionOptions ReplayOf(const Demo& demo, const TempDir& dir) {
-    SessionOptions rep;
-    rep.headless.userDir = dir.path.string();
-    rep.replay = &demo;
-    return rep;
 }
 
 struct Played {
