@@ -75,10 +75,6 @@ std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& 
     return settings;
 }
 
-std::uint32_t StartClockOf(const PlayOptions& play) {
-    return play.replay ? play.replay->header.startClock : DemoHeader{}.startClock;
-}
-
 SessionStart HeadlessStart(const HeadlessOptions& options) {
     SessionStart start;
     start.width = options.width;

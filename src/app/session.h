@@ -80,9 +80,6 @@ private:
 // at their defaults.
 std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& header);
 
-// The clock's reading at the first frame: the demo's, else the usual one.
-std::uint32_t StartClockOf(const PlayOptions& play);
-
 // The start of a session on headless devices: the window keeps the size
 // asked for, whatever the settings say.
 SessionStart HeadlessStart(const HeadlessOptions& options);
