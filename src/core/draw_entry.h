@@ -100,6 +100,10 @@ struct DrawEntry {
     // without blending; the entry sorts as its blended form would.
     std::uint8_t twoStage;
     const char* underTexture;
+    // A two-stage entry's picture may repeat: the square of this side at
+    // (repeatX, repeatY) in screen pixels is covered in full, and the rest
+    // repeats it every repeatSize pixels across and down (0: it does not).
+    std::uint32_t repeatX, repeatY, repeatSize;
 };
 
 }  // namespace dw

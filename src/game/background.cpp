@@ -159,6 +159,7 @@ void PutBandQuad(ScreenVertex2* q, const MergedColumn& col, const BandRows& rows
 // every background pixel with two texture reads).
 void Background::LayoutMerged(std::uint32_t level) {
     mergedTriangles = 0;
+    mergedRepeat = {};
     const float tile = static_cast<float>(context->screenWidth) / 4.0f;
     const float height = static_cast<float>(context->screenHeight);
     const float top = std::max(RowEdge(tile, scrollA, 0), RowEdge(tile, scrollB, 0));
@@ -173,10 +174,17 @@ void Background::LayoutMerged(std::uint32_t level) {
     Board::PanelCover(static_cast<float>(context->screenWidth), coverX0, coverX1);
     MergedColumn col{0.0f, tile, LayerCell(level, 0), LayerCell(level, 1), colourB};
     ScreenVertex2* q = merged;
+    // Every column is the same, and both grids repeat every tile down: a
+    // tile of whole pixels from the top of a column the panel leaves alone
+    // is the picture's repeat.
+    const bool wholeTile = tile == std::floor(tile) && tile <= height;
     for (int c = 0; c < 4; ++c) {
         col.left = static_cast<float>(c) * tile;
         float spans[2][2];
         const int spanCount = ColumnSpans(col.left, col.left + tile, coverX0, coverX1, spans);
+        if (wholeTile && mergedRepeat.size == 0 && spanCount == 1 && spans[0][1] - spans[0][0] == tile) {
+            mergedRepeat = {static_cast<std::uint32_t>(col.left), 0, static_cast<std::uint32_t>(tile)};
+        }
         for (int i = 0; i + 1 < count; ++i) {
             const float y0 = edges[i], y1 = edges[i + 1];
             if (!(y1 > y0)) continue;
@@ -211,7 +219,7 @@ std::int32_t Background::Render() {
     if (!GameRunning(context)) return 0;
     if (mergedTriangles > 0 && context->renderQueue && context->renderQueue->SecondStage()) {
         // One opaque pass where layer A would have been drawn.
-        SubmitTwoStage(context, asset::FoneTex, asset::FoneTex, merged, mergedTriangles, 3.5f);
+        SubmitTwoStage(context, asset::FoneTex, asset::FoneTex, merged, mergedTriangles, 3.5f, mergedRepeat);
         return 0;
     }
     SubmitSprite(context, asset::FoneTex, layerA, 32, 3.5f);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/my_object.h"
+#include "platform/gfx_device.h"
 
 namespace dw {
 
@@ -27,6 +28,10 @@ public:
     // two grids do not both cover the screen; then the layers go as two.
     const ScreenVertex2* Merged() const { return merged; }
     std::uint32_t MergedTriangles() const { return mergedTriangles; }
+    // The merged grid's picture repeats every tile across and down: a
+    // square of one tile it covers in full, where the tile is a whole
+    // number of pixels (size 0 otherwise).
+    const gfx::RepeatSquare& MergedRepeat() const { return mergedRepeat; }
     // Quads of the merged grid at most: four columns of up to nine bands,
     // the first column cut in two around the board's panel.
     static constexpr std::uint32_t kMergedQuads = 45;
@@ -50,6 +55,7 @@ private:
     ScreenVertex layerB[96] = {};
     ScreenVertex2 merged[6 * kMergedQuads] = {};
     std::uint32_t mergedTriangles = 0;
+    gfx::RepeatSquare mergedRepeat;
 };
 
 class GroundPiece : public MyObject {

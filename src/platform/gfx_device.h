@@ -76,6 +76,14 @@ struct Counters {
     std::uint64_t opaqueTriangles = 0;  // of blended draws, drawn straight as they were opaque (GL)
     std::uint64_t clearTriangles = 0;   // of blended draws, left out as they showed only clear texels (GL)
     std::uint64_t apiDraws = 0;         // draw calls sent to the graphics library (GL)
+    std::uint64_t repeatedDraws = 0;    // draws painted once over their repeat square and copied (GL)
+};
+
+// A square of the back buffer (pixels, top row 0) that the next draws cover
+// in full, and whose picture repeats every `size` pixels across and down
+// over all they cover. A size of 0 says nothing repeats.
+struct RepeatSquare {
+    std::uint32_t x = 0, y = 0, size = 0;
 };
 
 // Capability bits the devices report (values of Direct3D 8).
@@ -158,6 +166,10 @@ public:
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
     virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                          UINT primitiveCount) = 0;
+    // Not Direct3D: what the next draws repeat, until said again. A device
+    // may paint the square alone and copy it over the rest: the same
+    // picture for a fraction of the texture reads. Others draw as always.
+    virtual void SetRepeat(const RepeatSquare& /*square*/) {}
 
     // Not Direct3D: counters, and the last presented image for screenshots
     // (RGBA8, top row first; false when the device cannot read it back).

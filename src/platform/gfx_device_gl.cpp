@@ -51,7 +51,7 @@ GlDevice::GlDevice(SizeFunction drawableSize, SwapFunction swap)
         glUniform1i(programs_.uniforms[v].tex, 0);
         if (programs_.uniforms[v].tex1 >= 0) glUniform1i(programs_.uniforms[v].tex1, 1);
     }
-    current_ = ShaderVariant::StageOneBlend;  // the last one used above
+    current_ = static_cast<ShaderVariant>(kShaderVariants - 1);  // the last one used above
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     GLint depthType = GL_NONE, depthBits = 0;
     glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &depthType);
@@ -66,6 +66,9 @@ GlDevice::~GlDevice() {
     if (depthFbo_) glDeleteFramebuffers(1, &depthFbo_);
     if (depthColor_) glDeleteRenderbuffers(1, &depthColor_);
     if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
+    if (repeatFbo_) glDeleteFramebuffers(1, &repeatFbo_);
+    if (repeatTexture_) glDeleteTextures(1, &repeatTexture_);
+    if (repeatSampler_) glDeleteSamplers(1, &repeatSampler_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (sampler1_) glDeleteSamplers(1, &sampler1_);
     if (cutBuffer_) glDeleteBuffers(1, &cutBuffer_);
@@ -110,13 +113,56 @@ IndexBuffer* GlDevice::NewIndexBuffer(UINT length, D3DFORMAT format, D3DPOOL) {
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const std::uint32_t count = state_.CheckDraw(type, startVertex, primitiveCount);
     if (count == 0 || !PrepareDraw()) return Invalid();
-    if (!drawingSkipped_ && !DrawOpaqueRunsStraight(type, startVertex, primitiveCount)) {
+    if (!drawingSkipped_ && !DrawRepeated(PrimitiveMode(type), startVertex, count) &&
+        !DrawOpaqueRunsStraight(type, startVertex, primitiveCount)) {
         ++counters_.apiDraws;
         glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
     }
     ++counters_.draws;
     counters_.vertices += count;
     return S_OK;
+}
+
+// A draw of the two-stage build whose picture repeats: its own program
+// paints the repeat square into the repeat texture, through a viewport moved
+// so that the square lands on it (the rest is clipped away), and the Repeat
+// build then fills all the draw covers from that texture. Only where window
+// pixels are back-buffer pixels, and without blending or depth, so that the
+// copy is the picture the draw would have made.
+bool GlDevice::DrawRepeated(unsigned mode, UINT startVertex, UINT count) {
+    const RepeatSquare r = repeat_;
+    if (r.size == 0 || current_ != ShaderVariant::StageOneBlend) return false;
+    if (pictureW_ != static_cast<int>(width_) || pictureH_ != static_cast<int>(height_)) return false;
+    if (r.x > width_ || r.size > width_ - r.x || r.y > height_ || r.size > height_ - r.y) return false;
+    if (state_.renderState(D3DRS_ALPHABLENDENABLE) != 0 || state_.renderState(D3DRS_ZENABLE) != 0) return false;
+    if (!RepeatTargetOf(r.size)) return false;
+    // The square's lower left corner in window pixels (GL rows run up).
+    const int cornerX = pictureX_ + static_cast<int>(r.x);
+    const int cornerY = pictureY_ + static_cast<int>(height_ - r.y - r.size);
+    const auto first = static_cast<GLint>(startVertex);
+    const auto n = static_cast<GLsizei>(count);
+    glBindFramebuffer(GL_FRAMEBUFFER, repeatFbo_);
+    glViewport(pictureX_ - cornerX, pictureY_ - cornerY, pictureW_, pictureH_);
+    glDrawArrays(mode, first, n);
+    glBindFramebuffer(GL_FRAMEBUFFER, offscreen_ ? depthFbo_ : 0);
+    glViewport(pictureX_, pictureY_, pictureW_, pictureH_);
+
+    current_ = ShaderVariant::Repeat;
+    glUseProgram(programs_[current_]);
+    dirtyTransforms_ = dirtyStage_ = dirtyLighting_ = true;
+    ApplyUniforms();
+    glUniform3f(programs_.of(current_).repeat, static_cast<float>(cornerX), static_cast<float>(cornerY),
+                1.0f / static_cast<float>(r.size));
+    glBindTexture(GL_TEXTURE_2D, repeatTexture_);
+    gl_.texture = repeatTexture_;
+    // Its own sampler: nearest and wrapping (integer arithmetic in the
+    // shader would cost a software renderer more than the read it saves).
+    glBindSampler(0, repeatSampler_);
+    glDrawArrays(mode, first, n);
+    glBindSampler(0, sampler_);
+    counters_.apiDraws += 2;
+    ++counters_.repeatedDraws;
+    return true;
 }
 
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,

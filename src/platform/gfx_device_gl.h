@@ -3,8 +3,8 @@
 // made current; the shaders of gl_shaders.h stand in for the fixed function
 // pipeline. Its parts: gl_shaders (programs), gl_resources (textures and
 // buffers), gl_states (state application), gl_frame (frame, clears, the
-// off-screen depth target, present) and gl_sprite_cuts (blended sprite
-// draws sent in opaque and blended runs).
+// off-screen depth target, the repeat target, present) and gl_sprite_cuts
+// (blended sprite draws sent in opaque and blended runs).
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -62,6 +62,8 @@ public:
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
                                  UINT primitiveCount) override;
 
+    void SetRepeat(const RepeatSquare& square) override { repeat_ = square; }
+
     bool ReadPresentedImage(std::vector<std::uint8_t>& rgba, std::uint32_t& width, std::uint32_t& height) override;
 
 protected:
@@ -109,6 +111,8 @@ private:
     void EnterDepthTarget();
     void LeaveDepthTarget();
     void ApplyDepthClears();
+    bool DrawRepeated(unsigned mode, UINT startVertex, UINT count);
+    bool RepeatTargetOf(std::uint32_t size);
 
     SizeFunction drawableSize_;
     SwapFunction swap_;
@@ -156,6 +160,15 @@ private:
     unsigned depthFbo_ = 0, depthColor_ = 0, depthBuffer_ = 0;
     int depthTargetW_ = 0, depthTargetH_ = 0;
     std::vector<DepthClear> depthClears_;
+
+    // Draws whose picture repeats (SetRepeat) are painted into a texture of
+    // the repeat square alone, then fetched from it pixel for pixel over
+    // all they cover: two filtered texture reads a pixel become one fetch,
+    // which a software renderer feels over a full-screen background.
+    RepeatSquare repeat_;
+    unsigned repeatFbo_ = 0, repeatTexture_ = 0, repeatSampler_ = 0;
+    std::uint32_t repeatTargetSize_ = 0;
+    bool repeatRefused_ = false;  // the target would not be made: draw as always
 
     // Large blended quads cut into opaque and blended pieces, and the
     // buffer they go through.

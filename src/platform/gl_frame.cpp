@@ -251,6 +251,38 @@ void GlDevice::EnterDepthTarget() {
     ApplyDepthClears();
 }
 
+// The repeat texture and its framebuffer for squares of this side: made
+// again only when the side changes, and asked whether it is complete only
+// then (the browser's answer waits for all drawing queued so far).
+bool GlDevice::RepeatTargetOf(std::uint32_t size) {
+    if (repeatTargetSize_ == size) return true;
+    if (repeatRefused_ || size > MaxTextureSide()) return false;
+    if (repeatFbo_ == 0) {
+        glGenFramebuffers(1, &repeatFbo_);
+        glGenTextures(1, &repeatTexture_);
+        glGenSamplers(1, &repeatSampler_);
+        glSamplerParameteri(repeatSampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glSamplerParameteri(repeatSampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glSamplerParameteri(repeatSampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(repeatSampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    const GLsizei side = static_cast<GLsizei>(size);
+    glBindTexture(GL_TEXTURE_2D, repeatTexture_);
+    // One level, complete whatever the bound sampler asks.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, gl_.texture == 0xFFFFFFFFu ? 0 : gl_.texture);  // the draw's own, back
+    glBindFramebuffer(GL_FRAMEBUFFER, repeatFbo_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, repeatTexture_, 0);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, offscreen_ ? depthFbo_ : 0);
+    repeatRefused_ = !complete;
+    repeatTargetSize_ = complete ? size : 0;
+    return complete;
+}
+
 void GlDevice::ApplyDepthClears() {
     for (const DepthClear& c : depthClears_) {
         ClearDepthValue(profile_ == GlProfile::Es30, c.z);

@@ -116,6 +116,9 @@ uniform int uAlphaArg2;
 uniform int uAlphaTest;
 uniform int uAlphaFunc;
 uniform float uAlphaRef;
+// The repeat square's lower left corner in window pixels, and one over its
+// side: the Repeat build reads it, nearest texel and wrapping, one for one.
+uniform vec3 uRepeat;
 
 out vec4 fragColor;
 
@@ -160,6 +163,8 @@ void main() {
     vec4 top = texture(uTex, vUV) * vColor;
     vec4 under = texture(uTex1, vUV1);
     vec4 c = vec4(top.rgb * top.a + under.rgb * (1.0 - top.a), under.a);
+#elif VARIANT == VARIANT_REPEAT
+    vec4 c = texture(uTex, (gl_FragCoord.xy - uRepeat.xy) * uRepeat.z);
 #else
     vec4 tex = texture(uTex, vUV);
     vec3 rgb = op(uColorOp, arg(uColorArg1, tex), arg(uColorArg2, tex)).rgb;
@@ -213,6 +218,7 @@ constexpr Code kCodes[] = {
     {"VARIANT_MODULATE", static_cast<unsigned>(ShaderVariant::Modulate)},
     {"VARIANT_FULL_STAGE", static_cast<unsigned>(ShaderVariant::FullStage)},
     {"VARIANT_STAGE_ONE_BLEND", static_cast<unsigned>(ShaderVariant::StageOneBlend)},
+    {"VARIANT_REPEAT", static_cast<unsigned>(ShaderVariant::Repeat)},
 };
 
 GlUniforms Locations(GLuint program) {
@@ -251,6 +257,7 @@ GlUniforms Locations(GLuint program) {
     u.alphaTest = at("uAlphaTest");
     u.alphaFunc = at("uAlphaFunc");
     u.alphaRef = at("uAlphaRef");
+    u.repeat = at("uRepeat");
     return u;
 }
 

@@ -21,8 +21,9 @@ enum class ShaderVariant : std::uint8_t {
     FullStage,      // stage 0 as its states say; the only build that tests alpha
     StageOneBlend,  // texture x diffuse laid over stage 1's texture by its alpha
                     // (D3DTOP_BLENDCURRENTALPHA), the only use of stage 1 drawn
+    Repeat,         // the device's repeat square, fetched pixel for pixel
 };
-constexpr std::size_t kShaderVariants = 4;
+constexpr std::size_t kShaderVariants = 5;
 
 // Uniform locations of one program (-1 where the build has none).
 struct GlUniforms {
@@ -31,6 +32,7 @@ struct GlUniforms {
     int lightCount, lightType, lightDir, lightPos, lightDiffuse, lightAmbient;
     int tex, tex1, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
     int alphaTest, alphaFunc, alphaRef;
+    int repeat;
 };
 
 struct GlPrograms {

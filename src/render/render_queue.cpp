@@ -183,7 +183,9 @@ bool RenderQueue::Compatible(const DrawEntry& a, const DrawEntry& b) const {
         CompareNames(a.texture, b.texture) == 0 && a.worldQuads == b.worldQuads &&
         MaterialTag(a.material) == MaterialTag(b.material) && a.lightSet == b.lightSet &&
         LightBits(a) == LightBits(b) && a.quadsPresorted == b.quadsPresorted && a.twoStage == b.twoStage &&
-        (!a.twoStage || CompareNames(a.underTexture, b.underTexture) == 0) &&
+        (!a.twoStage ||
+         (CompareNames(a.underTexture, b.underTexture) == 0 && a.repeatX == b.repeatX && a.repeatY == b.repeatY &&
+          a.repeatSize == b.repeatSize)) &&
         // Deliberate (docs/DECISIONS.md): blend factors decide batch compatibility.
         (!a.alphaBlend || (a.srcBlend == b.srcBlend && a.destBlend == b.destBlend));
 }
@@ -200,6 +202,7 @@ RenderQueue::Batch RenderQueue::TemplateOf(const DrawEntry& first) const {
     templ.worldQuads = first.worldQuads;
     templ.texture = first.texture ? first.texture : asset::NoTexture;
     templ.underTexture = first.underTexture ? first.underTexture : asset::NoTexture;
+    templ.repeat = gfx::RepeatSquare{first.repeatX, first.repeatY, first.repeatSize};
     templ.material = templ.kind == BatchKind::Mesh ? first.material : defaultMaterial_;
     templ.lit = first.lit;
     templ.lightSet = first.lightSet;
@@ -308,11 +311,14 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
 }
 
 void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
-                    std::uint32_t triangles, float sortKey) {
+                    std::uint32_t triangles, float sortKey, const gfx::RepeatSquare& repeat) {
     if (!ctx->renderQueue || triangles == 0) return;
     DrawEntry& e = ScreenEntry(ctx, texture, vertices, triangles, sortKey, kBlendSource, kBlendOver, true, true);
     e.twoStage = 1;
     e.underTexture = underTexture;
+    e.repeatX = repeat.x;
+    e.repeatY = repeat.y;
+    e.repeatSize = repeat.size;
     ctx->renderQueue->Submit(e);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/draw_entry.h"
+#include "platform/gfx_device.h"
 
 namespace gfx {
 class VertexBuffer;
@@ -80,6 +81,7 @@ public:
         std::uint8_t worldQuads;
         const char* texture;
         const char* underTexture;  // stage 1 of two-stage sprites
+        gfx::RepeatSquare repeat;  // what a two-stage batch repeats
         D3DMATERIAL8 material;
         std::uint8_t lit;
         std::uint32_t lightSet;
@@ -196,8 +198,9 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
                   bool noDepth = true, bool alphaBlend = true);
 
 // Queues a two-stage screen entry (see DrawEntry::twoStage): drawn opaque,
-// without depth, sorted among the blended screen sprites by sortKey.
+// without depth, sorted among the blended screen sprites by sortKey;
+// `repeat` says what its picture repeats, if anything.
 void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
-                    std::uint32_t triangles, float sortKey);
+                    std::uint32_t triangles, float sortKey, const gfx::RepeatSquare& repeat = {});
 
 }  // namespace dw

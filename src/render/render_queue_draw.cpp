@@ -156,7 +156,11 @@ HRESULT RenderQueue::DrawTriangleBatch(const Batch& b, bool sameKind) {
         device->SetIndices(nullptr, 0);
     }
     UseVertexFormat(two ? gfx::kFvfScreen2 : gfx::kFvfScreen);
-    return device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
+    if (!two || b.repeat.size == 0) return device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
+    device->SetRepeat(b.repeat);
+    const HRESULT hr = device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
+    device->SetRepeat({});
+    return hr;
 }
 
 // World quads and shadows: indexed quads.

@@ -142,6 +142,55 @@ TEST_F(GroundTest, MergedBackgroundSamplesBothLayersWhereTheSeparateGridsDo) {
     EXPECT_GT(checked, 1000);
 }
 
+TEST_F(GroundTest, MergedBackgroundRepeatsItsSquareWhereTheTileIsWholePixels) {
+    auto* fone = Add<Background>(new Background(&ctx));
+    ctx.currentLevel = 1;
+    ctx.screenWidth = 800;
+    ctx.screenHeight = 600;
+    fone->RestoreDeviceObjects();
+    float coverX0 = 0, coverX1 = 0;
+    Board::PanelCover(800.0f, coverX0, coverX1);
+    auto uvs = [&](float px, float py, float* out) {
+        const ScreenVertex2* m = fone->Merged();
+        const std::uint32_t n = fone->MergedTriangles();
+        return Sample(
+                   m, n, px, py, [](const ScreenVertex2& v, float* o) { o[0] = v.u, o[1] = v.v; }, out) &&
+            Sample(
+                   m, n, px, py, [](const ScreenVertex2& v, float* o) { o[0] = v.u1, o[1] = v.v1; }, out + 2);
+    };
+    int checked = 0;
+    for (int frame = 0; frame < 400; ++frame) {
+        Frame(23);
+        if (frame % 41 != 0) continue;
+        const gfx::RepeatSquare sq = fone->MergedRepeat();
+        ASSERT_EQ(sq.size, 200u);
+        ASSERT_EQ(sq.y, 0u);
+        // Clear of the panel, and every pixel of it covered.
+        EXPECT_TRUE(static_cast<float>(sq.x) >= coverX1 || static_cast<float>(sq.x + sq.size) <= coverX0);
+        for (float py = 0.5f; py < 200; py += 9.5f)
+            for (float px = 0.5f; px < 200; px += 9.5f) {
+                float at[4], again[4];
+                ASSERT_TRUE(uvs(static_cast<float>(sq.x) + px, py, at)) << px << ", " << py;
+                // Wherever the grid covers, a whole number of squares away
+                // it samples the same texels.
+                for (int j = 0; j < 3; ++j)
+                    for (int i = 0; i < 4; ++i) {
+                        const float x = static_cast<float>(200 * i) + px, y = static_cast<float>(200 * j) + py;
+                        if (!uvs(x, y, again)) continue;
+                        for (int k = 0; k < 4; ++k) EXPECT_NEAR(again[k], at[k], 1e-5f) << x << ", " << y;
+                        ++checked;
+                    }
+            }
+    }
+    EXPECT_GT(checked, 3000);
+
+    // A tile of part pixels does not repeat pixel for pixel.
+    ctx.screenWidth = 802;
+    fone->RestoreDeviceObjects();
+    EXPECT_GT(fone->MergedTriangles(), 0u);
+    EXPECT_EQ(fone->MergedRepeat().size, 0u);
+}
+
 TEST_F(GroundTest, BackgroundIsOneEntryOnlyWhenTheDeviceHasASecondStage) {
     auto* fone = Add<Background>(new Background(&ctx));
     ctx.screenWidth = 800;

@@ -4,7 +4,9 @@
 # texture stage hidden (DUSKWHIRL_GL_STAGES=1) and once with it, may differ by
 # at most 1 in any channel. The frame is otherwise the same: the two-stage
 # run sends the merged grid (4 columns of 4 to 7 bands, the first column in
-# two pieces around the board's panel) instead of the two 16-quad grids.
+# two pieces around the board's panel) instead of the two 16-quad grids, and
+# the device paints it once over its 200-pixel repeat square and fetches the
+# rest from there.
 #   two_stage_screenshot.sh path/to/duskwhirl path/to/barrage.dwdemo work-dir [option]...
 # The options go to both runs (--gles: on OpenGL ES).
 set -eu

@@ -6,6 +6,7 @@
 // Exit code 0: passed; 1: a check failed; 77: no display or no such GL.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -496,7 +497,66 @@ int main(int argc, char** argv) {
                 ExpectPixel(img, w, 95, 35, {64, 191, 64}, "two stages: half-clear top over green");
                 ExpectPixel(img, w, 155, 35, {128, 0, 0}, "one stage again");
             }
+
+            // A two-stage pattern that repeats every 32 pixels, rows half a
+            // pixel off the grid and an under texture of many colours: drawn
+            // through its repeat square it is the picture drawn whole, and a
+            // square that does not fit is drawn whole.
+            std::vector<std::uint32_t> many(64);
+            for (int i = 0; i < 64; ++i)
+                many[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 4) << 16 |
+                    static_cast<std::uint32_t>(i % 8 * 32) << 8 | static_cast<std::uint32_t>(255 - i * 4);
+            under->SetLevel(0, 8, 8, many.data());
+            gfx::VertexBuffer* tiles = nullptr;
+            dev.CreateVertexBuffer(8 * 9 * 6 * sizeof(dw::ScreenVertex2), 0, gfx::kFvfScreen2, D3DPOOL_DEFAULT, &tiles);
+            std::vector<dw::ScreenVertex2> t;
+            for (int r = 0; r < 9; ++r)
+                for (int c = 0; c < 8; ++c) {
+                    const float x0 = static_cast<float>(32 * c), y0 = static_cast<float>(32 * r) - 13.5f;
+                    const float x1 = x0 + 32, y1 = y0 + 32;
+                    const std::uint32_t k = 0xFFC0A080u;
+                    const dw::ScreenVertex2 a{x0, y0, 0.5f, 1, k, 0, 0, 0, 0}, b{x1, y0, 0.5f, 1, k, 1, 0, 1, 0},
+                        d{x0, y1, 0.5f, 1, k, 0, 1, 0, 1}, e{x1, y1, 0.5f, 1, k, 1, 1, 1, 1};
+                    t.insert(t.end(), {a, b, d, d, b, e});
+                }
+            Check(SUCCEEDED(tiles->Lock(0, 0, &p, D3DLOCK_DISCARD)) && p, "lock the repeating tiles");
+            if (p) std::memcpy(p, t.data(), t.size() * sizeof t[0]);
+            tiles->Unlock();
+            auto drawTiles = [&](const gfx::RepeatSquare& square, std::vector<std::uint8_t>& out) {
+                dev.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+                dev.BeginScene();
+                dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA);
+                dev.SetTexture(1, under);
+                dev.SetStreamSource(0, tiles, sizeof(dw::ScreenVertex2));
+                dev.SetVertexShader(gfx::kFvfScreen2);
+                dev.SetRepeat(square);
+                const auto repeated = dev.counters().repeatedDraws;
+                Check(SUCCEEDED(dev.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 8 * 9 * 2)), "draw the repeating tiles");
+                dev.SetRepeat({});
+                dev.EndScene();
+                dev.Present();
+                std::uint32_t tw = 0, th = 0;
+                Check(dev.ReadPresentedImage(out, tw, th) && tw == 256 && th == 256, "read back the repeating tiles");
+                return dev.counters().repeatedDraws - repeated;
+            };
+            std::vector<std::uint8_t> whole, repeated, refused;
+            Check(drawTiles({}, whole) == 0, "no square: drawn whole");
+            Check(drawTiles({64, 96, 32}, repeated) == 1, "drawn through its repeat square");
+            Check(drawTiles({240, 0, 32}, refused) == 0, "a square past the edge: drawn whole");
+            int worst = 0, worstRefused = 0;
+            for (std::size_t i = 0; i < whole.size() && i < repeated.size() && i < refused.size(); ++i) {
+                worst = std::max(worst, std::abs(whole[i] - repeated[i]));
+                worstRefused = std::max(worstRefused, std::abs(whole[i] - refused[i]));
+            }
+            Check(worst <= 1,
+                  "the repeated picture is the whole one (largest difference " + std::to_string(worst) + ")");
+            Check(worstRefused == 0, "the refused square changed nothing");
+            if (!whole.empty()) ExpectPixel(whole, 256, 100, 100, At(repeated, 256, 100 + 64, 100 + 32), "it repeats");
+            tiles->Release();
+
             dev.SetTexture(0, nullptr);
+            dev.SetTexture(1, nullptr);
+            dev.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
             dev.SetStreamSource(0, nullptr, 0);
             vb2->Release();
             top->Release();
