@@ -105,7 +105,18 @@ std::int32_t HelpScreen::FrameMove() {
     backHover = ui::kBackButtonArea.Contains(x, y);
     pageHover = (page2 ? ui::kPrevPageArea : ui::kNextPageArea).Contains(x, y);
 
-    // 1. Hover feedback.
+    ShowHover();
+    TakePresses();
+    // A press counts once, until it is released.
+    if (!c.mouseButtons[0]) clickHeld = 0;
+    if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
+    Animate();
+    return 0;
+}
+
+// The buttons under the pointer pulse green, with a sound as it comes and goes.
+void HelpScreen::ShowHover() {
+    GameContext& c = *context;
     const std::uint32_t green = ui::PulseGreen(pulse);
     if (backHover != backHoverShown) {
         PlaySound(&c, asset::MenuSelect);
@@ -119,22 +130,27 @@ std::int32_t HelpScreen::FrameMove() {
         pageHoverShown = pageHover;
     }
     if (pageHover && !page2) ui::ColourQuads(buttons_ + 6, 1, green);
+}
 
-    // 2. Escape.
+// Escape and the back button close the screen; the page button and the
+// arrows turn the page.
+void HelpScreen::TakePresses() {
+    GameContext& c = *context;
+    // Escape.
     if (c.keys[DIK_ESCAPE] && !escapeHeld) {
         escapeHeld = 1;
         c.helpClosed = 1;
         dead = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 3. Back button.
+    // The back button.
     if (!dead && backHover && c.mouseButtons[0] && !clickHeld) {
         clickHeld = 1;
         c.helpClosed = 1;
         dead = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 4. Page button.
+    // The page button.
     if (!dead && pageHover && c.mouseButtons[0] && !clickHeld) {
         page2 = !page2;
         pageHoverShown = 1;
@@ -142,7 +158,7 @@ std::int32_t HelpScreen::FrameMove() {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 5. Left and Right turn to page 1 and page 2.
+    // Left and Right turn to page 1 and page 2.
     const bool left = c.keys[DIK_LEFT] != 0, right = c.keys[DIK_RIGHT] != 0;
     if (!dead && !arrowHeld && ((right && !page2) || (left && page2))) {
         page2 = !page2;
@@ -150,10 +166,11 @@ std::int32_t HelpScreen::FrameMove() {
         PlaySound(&c, asset::MenuPress);
     }
     arrowHeld = left || right;
-    // 6. Release.
-    if (!c.mouseButtons[0]) clickHeld = 0;
-    if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
-    // 7. Animation.
+}
+
+// The pulse of the buttons and the first page's icons.
+void HelpScreen::Animate() {
+    const GameContext& c = *context;
     pulse += static_cast<float>(c.frameTimeAverage) * 0.005f;
     if (!page2) {
         iconTime += static_cast<float>(c.frameTimeAverage) * 0.025f;
@@ -163,7 +180,6 @@ std::int32_t HelpScreen::FrameMove() {
             LayoutIcons();
         }
     }
-    return 0;
 }
 
 std::int32_t HelpScreen::Render() {

@@ -51,6 +51,9 @@ public:
     const ScreenVertex* Page2Lines() const { return page2_; }  // the title, then the lines
 
 private:
+    void ShowHover();
+    void TakePresses();
+    void Animate();
     void LayoutIcons();
     void LayoutKeyLines();
     ScreenVertex* BackQuad() { return buttons_; }

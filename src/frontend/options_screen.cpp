@@ -170,30 +170,8 @@ std::int32_t OptionsScreen::FrameMove() {
     if (!ui::FrontEndActive(&c) || dead) return 0;
     if (RunSetup()) return 0;
 
-    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
-    if (backHover != backHoverShown) {
-        PlaySound(&c, asset::MenuSelect);
-        backHoverShown = backHover;
-    }
-    pulseColour = backHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu;
-    ui::ColourQuads(panel_ + 6, 1, pulseColour);
-    setupHover = kSetupButton.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
-    if (setupHover != setupHoverShown) {
-        PlaySound(&c, asset::MenuSelect);
-        setupHoverShown = setupHover;
-    }
-
-    for (int i = 0; i < 3; ++i) {
-        const auto slider = static_cast<std::uint32_t>(kSound + i);
-        const bool in = InBand(c, i);
-        if (in && c.mouseButtons[0] && !clickHeld) {
-            clickHeld = 1;
-            dragging = slider;
-            if (slider == kSound) previewTime = 0;
-        }
-        if (dragging != slider || !in) continue;
-        SetSlider(slider, c.layoutCursorX);
-    }
+    ShowHover();
+    DragSliders();
     TakeArrows();
     HighlightChoice();
 
@@ -216,6 +194,41 @@ std::int32_t OptionsScreen::FrameMove() {
     if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
     phase += static_cast<float>(c.frameTimeAverage) * 0.005f;
     return 0;
+}
+
+// The back and setup buttons under the pointer, with a sound as it comes
+// and goes; the back button pulses.
+void OptionsScreen::ShowHover() {
+    GameContext& c = *context;
+    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
+    if (backHover != backHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        backHoverShown = backHover;
+    }
+    pulseColour = backHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu;
+    ui::ColourQuads(panel_ + 6, 1, pulseColour);
+    setupHover = kSetupButton.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
+    if (setupHover != setupHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        setupHoverShown = setupHover;
+    }
+}
+
+// A click in a slider's band takes it; while the button is held it follows
+// the pointer inside the band.
+void OptionsScreen::DragSliders() {
+    const GameContext& c = *context;
+    for (int i = 0; i < 3; ++i) {
+        const auto slider = static_cast<std::uint32_t>(kSound + i);
+        const bool in = InBand(c, i);
+        if (in && c.mouseButtons[0] && !clickHeld) {
+            clickHeld = 1;
+            dragging = slider;
+            if (slider == kSound) previewTime = 0;
+        }
+        if (dragging != slider || !in) continue;
+        SetSlider(slider, c.layoutCursorX);
+    }
 }
 
 std::int32_t OptionsScreen::Render() {

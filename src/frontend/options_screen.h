@@ -47,6 +47,8 @@ public:
     const ScreenVertex* SetupButton() const { return panel_ + 12; }
 
 private:
+    void ShowHover();
+    void DragSliders();
     void PlaceKnobs();
     void Leave();
     void TakeArrows();

@@ -267,32 +267,40 @@ void SetupScreen::TakeWaiting() {
     const std::vector<Item> rows = Rows(page);
     const Item item = rows[static_cast<std::size_t>(row)];
     if (!c.mouseButtons[0]) clickHeld_ = 0;
-    bool done = false, bound = true;
-    if (waiting == Waiting::Button) {
-        const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
-        const std::uint32_t fresh = held & ~previousButtons_;
-        previousButtons_ = held;
-        if (fresh) {
-            int b = 0;
-            while (!((fresh >> b) & 1u)) ++b;
-            bound = c.controls.BindPad(static_cast<PadAction>(item.action), column, static_cast<std::uint8_t>(b));
-            done = true;
-            holdInput_ = 1;  // the pad's own Enter or Escape is not taken as well
-        }
-    } else {
-        for (int k = 1; k < 256 && !done; ++k) {
-            // Escape cancels; the screenshot keys keep their own work.
-            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ) continue;
-            bound = c.controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
-            done = true;
-        }
-    }
+    bool bound = true;
+    const bool done = waiting == Waiting::Button ? BindFreshButton(item, bound) : BindPressedKey(item, bound);
     const bool cancel = !done && (Pressed(DIK_ESCAPE) || (c.mouseButtons[0] && !clickHeld_));
     if (cancel) clickHeld_ = c.mouseButtons[0] ? 1 : 0;
     if (!done && !cancel) return;
     waiting = Waiting::None;
     hint = bound ? kIdleHint : "Pausing needs a key: not changed";
     PlaySound(&c, bound && !cancel ? asset::MenuPress : asset::MenuSelect);
+}
+
+// The first gamepad button pressed since the last frame, bound to the row's
+// action in the chosen column; `bound` false when the binding was refused.
+bool SetupScreen::BindFreshButton(const Item& item, bool& bound) {
+    GameContext& c = *context;
+    const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
+    const std::uint32_t fresh = held & ~previousButtons_;
+    previousButtons_ = held;
+    if (!fresh) return false;
+    int b = 0;
+    while (!((fresh >> b) & 1u)) ++b;
+    bound = c.controls.BindPad(static_cast<PadAction>(item.action), column, static_cast<std::uint8_t>(b));
+    holdInput_ = 1;  // the pad's own Enter or Escape is not taken as well
+    return true;
+}
+
+// The first key pressed, bound the same way. Escape cancels; the screenshot
+// keys keep their own work.
+bool SetupScreen::BindPressedKey(const Item& item, bool& bound) {
+    for (int k = 1; k < 256; ++k) {
+        if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ) continue;
+        bound = context->controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
+        return true;
+    }
+    return false;
 }
 
 void SetupScreen::TakeKeys() {

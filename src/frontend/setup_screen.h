@@ -61,6 +61,8 @@ public:
 private:
     void TakeKeys();
     void TakeWaiting();
+    bool BindFreshButton(const Item& item, bool& bound);
+    bool BindPressedKey(const Item& item, bool& bound);
     void TakePointer();
     void Activate(int column);
     void Step(int direction);

@@ -118,32 +118,37 @@ void IniDocument::Reparse() {
         const std::string line = Trim(lines_[i]);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
-            state = kNone;
-            if (line.back() != ']' || line.size() < 3) continue;
-            section = Trim(line.substr(1, line.size() - 2));
-            if (section.empty()) continue;
-            state = kIn;
-            values_[section];
-            lastLineOf_[section] = i;
+            state = OpenSection(line, i, section) ? kIn : kNone;
             continue;
         }
-        if (state == kNone) continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string name = Trim(line.substr(0, eq));
-        if (name.empty()) continue;
-        const std::string key = state == kLoose ? std::string{} : section;
-        Values& values = values_[key];
-        texts_[key][name] = Trim(line.substr(eq + 1));
-        if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
-            values[name] = *value;
-        } else {
-            values.erase(name);
-        }
-        valueLine_[key][name] = i;
-        lastLineOf_[key] = i;
-        if (key.empty() && firstLoose_ == kNoLine) firstLoose_ = i;
+        if (state != kNone) TakeValue(line, i, state == kLoose ? std::string{} : section);
     }
+}
+
+bool IniDocument::OpenSection(const std::string& line, std::size_t i, std::string& section) {
+    if (line.back() != ']' || line.size() < 3) return false;
+    section = Trim(line.substr(1, line.size() - 2));
+    if (section.empty()) return false;
+    values_[section];
+    lastLineOf_[section] = i;
+    return true;
+}
+
+void IniDocument::TakeValue(const std::string& line, std::size_t i, const std::string& key) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) return;
+    const std::string name = Trim(line.substr(0, eq));
+    if (name.empty()) return;
+    Values& values = values_[key];
+    texts_[key][name] = Trim(line.substr(eq + 1));
+    if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
+        values[name] = *value;
+    } else {
+        values.erase(name);
+    }
+    valueLine_[key][name] = i;
+    lastLineOf_[key] = i;
+    if (key.empty() && firstLoose_ == kNoLine) firstLoose_ = i;
 }
 
 bool IniDocument::HasSection(const std::string& key) const { return !key.empty() && values_.count(key) != 0; }

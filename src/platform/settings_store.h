@@ -83,6 +83,11 @@ public:
 
 private:
     void Reparse();
+    // "[name]" at line i: that section's values follow (false for a broken
+    // header or an empty name: no section's values until the next header).
+    bool OpenSection(const std::string& line, std::size_t i, std::string& section);
+    // "name = value" at line i, into the section `key` ("": before any).
+    void TakeValue(const std::string& line, std::size_t i, const std::string& key);
     bool bom_ = false;
     bool finalNewline_ = true;
     std::vector<std::string> lines_;
