@@ -271,6 +271,15 @@ public:
     // main menu, which then shows its page with a game to resume (as after
     // the level choice). currentLevel and levelStartRequest come with it.
     std::uint8_t levelChoiceRequest = 0;
+    // Set with the weapons the ship is to be handed by the start of a run
+    // straight into a level (app); the Game table hands them over once the
+    // new game's ship is in play, and clears it.
+    std::uint8_t arsenalRequest = 0;
+    std::uint32_t requestedLaser = 0, requestedPlasma = 0, requestedRockets = 0;
+    // Set by the browser build's test hook: the game in play ends with
+    // endGameScore as if its last ship were lost (the Game table takes it).
+    std::uint8_t endGameRequest = 0;
+    std::uint32_t endGameScore = 0;
 
     // The one source of randomness; seeded once per session, kept across
     // the system start and every new game.
