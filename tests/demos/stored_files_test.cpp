@@ -22,6 +22,7 @@
 #include "app/demo.h"
 #include "app/game_replays.h"
 #include "app/runner.h"
+#include "common/run_program.h"
 #include "common/temp_dir.h"
 #include "core/game_context.h"
 #include "platform/services.h"
