@@ -366,7 +366,7 @@ std::int32_t Application::InitScene() {
     StartInputDevices(c);
 
     // 4. The resource library check, the random seed, the intro pictures.
-    c.random.Seed(seed ? *seed : c.clock().Milliseconds());
+    c.random.Seed(seed);
     platform::ResourceLibrary* library = c.resourceLibrary();
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
     if (c.log) c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");
