@@ -51,7 +51,7 @@ private:
 #ifdef _WIN32
     void (*old_[2])(int) = {};
 #else
-    struct sigaction old_[2] {};
+    struct sigaction old_[2]{};
 #endif
 };
 
