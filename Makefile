@@ -1,6 +1,7 @@
 # Duskwhirl 2: the front door.
-#   make run    install what is missing, build (Release), start the game
-#   make test   install what is missing, build, generate the assets, run every test but the soak
+#   make run    install what is missing, build the game (Release) and its data, start it
+#   make test   install what is missing, build everything (the tests too), generate the
+#               assets, run every test but the soak (CTEST_ARGS: other ctest options)
 #   make asan-test   the unit tests again under AddressSanitizer and UBSan
 #   make soak   the long autopilot soak run (sanitizer build)
 #   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
@@ -17,11 +18,12 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
+CTEST_ARGS ?= -LE soak
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 DEB_OUT    ?= build-deb
 
-.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall deb \
+.PHONY: all deps configure build game run test asan-test soak fuzz clean install uninstall deb \
         web web-serve web-test
 
 all: build
@@ -35,11 +37,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what the game needs (the program, its data and demos), not the tests.
+game: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target duskwhirl
+
+run: game
 	./$(BUILD)/duskwhirl $(RUN_ARGS)
 
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 -LE soak
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 $(CTEST_ARGS)
 
 # The sanitizer and fuzz builds optimise at -O1 with line tables only (-g1):
 # enough for the sanitizers' stack traces, half the compile time of -O2 -g.

@@ -193,8 +193,8 @@ void HighScores::TypeCharacters() {
         changed = true;
     }
     if (changed) Refresh();
-    if (c.keys[DIK_RETURN] && !held[DIK_RETURN]) {
-        held[DIK_RETURN] = 1;
+    if (ui::EnterDown(c) && !held[DIK_RETURN] && !held[DIK_NUMPADENTER]) {
+        held[DIK_RETURN] = held[DIK_NUMPADENTER] = 1;
         Save();
     }
 }

@@ -402,7 +402,7 @@ void MainMenu::TakeChoice(std::uint32_t last, float top, float choosableBottom, 
     const bool back = c.keys[DIK_ESCAPE] || c.keys[DIK_BACK];
     if (back && !backHeld) Back();
     backHeld = back ? 1 : 0;
-    if (c.keys[DIK_RETURN] && !enterHeld) {
+    if (ui::EnterDown(c) && !enterHeld) {
         enterHeld = 1;
         soundToPlay = 2;
         Activate();
@@ -448,7 +448,7 @@ std::int32_t MainMenu::FrameMove() {
     if (soundToPlay == 1) PlaySound(&c, asset::MenuSelect);
     if (soundToPlay == 2) PlaySound(&c, asset::MenuPress);
     soundToPlay = 0;
-    if (!c.keys[DIK_RETURN]) enterHeld = 0;
+    if (!ui::EnterDown(c)) enterHeld = 0;
     if (!c.mouseButtons[0]) clickHeld = 0;
     return 0;
 }

@@ -128,7 +128,7 @@ void OptionsScreen::Nudge(int slider, int direction) {
 void OptionsScreen::TakeArrows() {
     const GameContext& c = *context;
     const std::uint8_t held = (c.keys[DIK_UP] ? 1 : 0) | (c.keys[DIK_DOWN] ? 2 : 0) | (c.keys[DIK_LEFT] ? 4 : 0) |
-        (c.keys[DIK_RIGHT] ? 8 : 0) | (c.keys[DIK_RETURN] ? 16 : 0);
+        (c.keys[DIK_RIGHT] ? 8 : 0) | (ui::EnterDown(c) ? 16 : 0);
     const std::uint8_t fresh = held & static_cast<std::uint8_t>(~arrowsHeld_);
     arrowsHeld_ = held;
     if (fresh & 3) {

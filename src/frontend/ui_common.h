@@ -92,5 +92,9 @@ void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
 // True when the front end runs: the mouse is live and the menu screen shows.
 bool FrontEndActive(const GameContext* ctx);
 
+// True while either Enter key (the main one or the keypad's) is down: the two
+// act alike on every screen.
+bool EnterDown(const GameContext& ctx);
+
 }  // namespace ui
 }  // namespace dw

@@ -3,6 +3,10 @@
 
 #include <map>
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <dlfcn.h>
+#endif
+
 #include "platform/wav_check.h"
 #include "platform/sound_library.h"
 
@@ -32,6 +36,29 @@ struct MixerSoundLibrary::Impl {
 namespace {
 constexpr int kChannels = 32;
 int ToMix(int v) { return v <= 0 ? 0 : v >= 100 ? MIX_MAX_VOLUME : v * MIX_MAX_VOLUME / 100; }
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+void SayNothing(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// Without a sound card ALSA writes its own search (nine lines) to standard
+// error before SDL gives up; the game's log line says the same in one. Its
+// error handler is made silent in the library SDL loads (the game does not
+// link it; without ALSA there is nothing to silence). Kept open for good:
+// the handler lives in that library.
+void SilenceAlsa() {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    static const bool done = [] {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!alsa) return false;
+        if (auto* set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&SayNothing);
+        return true;
+    }();
+    (void)done;
+#endif
+}
 }  // namespace
 
 MixerSoundLibrary::Impl* MixerSoundLibrary::impl() {
@@ -47,6 +74,7 @@ MixerSoundLibrary::~MixerSoundLibrary() {
 std::uint8_t MixerSoundLibrary::IMXInit(int, int rate, int, std::uint32_t) {
     if (open_) return 1;
     initProblem_.clear();
+    SilenceAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         initProblem_ = SDL_GetError();
         return 0;

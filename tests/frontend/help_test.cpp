@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "assets/asset_names.h"
 #include "render/render_queue.h"
 #include "frontend/help_screen.h"
 #include "frontend/ui_common.h"
@@ -50,6 +51,23 @@ TEST_F(Help, AHeldClickDoesNotCloseItAndThePageButtonTurnsThePage) {
     Click();
     EXPECT_EQ(ctx.helpClosed, 1);
     EXPECT_TRUE(Objects("help").empty());
+}
+
+// The frame lies behind everything the page draws on it: its key is the
+// largest, so it is drawn first whatever the sheets' names.
+TEST_F(Help, TheFrameIsDrawnBehindThePageOnBothPages) {
+    HelpScreen* h = Open();
+    Frame();
+    for (int page = 0; page < 2; ++page) {
+        if (page == 1) Tap(DIK_RIGHT);
+        ASSERT_EQ(h->page2, page);
+        ASSERT_GE(queue.EntryCount(), 3u);
+        const DrawEntry& frame = queue.EntryAt(0);
+        EXPECT_STREQ(frame.texture, asset::Help5Tex);
+        EXPECT_EQ(frame.primitiveCount, 2u);
+        for (std::size_t i = 1; i < queue.EntryCount(); ++i)
+            EXPECT_GT(frame.sortKey, queue.EntryAt(i).sortKey) << "page " << page + 1 << ", entry " << i;
+    }
 }
 
 // Page 2 at the smallest window and a wide one (the 4:3 picture of

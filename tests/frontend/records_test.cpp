@@ -267,6 +267,15 @@ TEST_F(HighScoreScreen, ANameTypedWithTheKeyboardIsSavedAtItsPlace) {
     EXPECT_EQ(ScoreAt(b, 7), 200000u);
 }
 
+TEST_F(HighScoreScreen, TheKeypadEnterEndsTheName) {
+    HighScores* s = Open(650000, true);
+    ASSERT_TRUE(s->nameEntry);
+    Tap(DIK_A);
+    Tap(DIK_NUMPADENTER);
+    EXPECT_FALSE(s->nameEntry);
+    EXPECT_EQ(ReadRecords().substr(2 * 17, 2), std::string("a") + '\0');
+}
+
 TEST_F(HighScoreScreen, NamesStopAtSixteenAndBackspaceOnEmptyDoesNothing) {
     HighScores* s = Open(900000, true);
     Tap(DIK_BACK);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,10 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         EXPECT_EQ(menu->page, 0u);
         EXPECT_EQ(ctx.bestScore, 800000u);
         EXPECT_TRUE(std::filesystem::exists(dir / "records.csm"));
+        // The log says when the loading ends (a line of this game's own).
+        std::ifstream logFile(dir / "file.log");
+        const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+        EXPECT_NE(log.find("\nGAME: Assets loaded, the menu opens\n"), std::string::npos) << log;
 
         // New game, level 1 (index 0).
         PressKey(game, DIK_RETURN);

@@ -133,6 +133,25 @@ TEST(MixerSound, AMissingDeviceSaysWhy) {
         ::unsetenv("SDL_AUDIODRIVER");
 }
 
+// Without a sound card ALSA would write its own search to standard error
+// (nine lines at every start); the game's log line is all that is said.
+TEST(MixerSound, AStartWithoutACardWritesNothingOnStandardError) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = old ? old : "";
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    ::testing::internal::CaptureStderr();
+    {
+        platform::MixerSoundLibrary mixer;
+        mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu);
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    if (old)
+        ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1);
+    else
+        ::unsetenv("SDL_AUDIODRIVER");
+    EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+}
+
 // Bytes SDL_mixer refuses leave nothing open behind them: asked to close
 // its reader, it kept this one open (the leak check of the sanitizer build
 // sees it). A stream that opened closes its reader with the music.

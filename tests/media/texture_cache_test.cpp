@@ -2,11 +2,13 @@
 #include <png.h>
 
 #include <string>
+#include <utility>
 
 #include "core/game_context.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
 #include "gfx/null/null_device.h"
+#include "render/render_queue.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 
@@ -96,6 +98,35 @@ TEST_F(TextureCacheTest, BindLoadsOnDemandAndTheEmptyNameClearsTheStage) {
     EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
     EXPECT_EQ(device.texture(0), bound);
     EXPECT_EQ(LoadTexture(&ctx, asset::NoTexture, 0, false, 1), E_FAIL);
+}
+
+// The stage keeps its texture when a bind fails, but the render queue does
+// not draw with it: an entry whose texture cannot be had is drawn untextured,
+// never in the colours of the entry before it.
+TEST_F(TextureCacheTest, AnEntryWhoseTextureFailsIsDrawnUntextured) {
+    RenderQueue queue(&ctx);
+    ctx.renderQueue = &queue;
+    ASSERT_EQ(queue.RestoreDeviceObjects(), S_OK);
+    ScreenVertex quad[6] = {};
+    for (const auto& [key, texture] : {std::pair{2.0f, asset::ShotTex}, std::pair{3.0f, asset::BoardTex}}) {
+        DrawEntry& e = ctx.drawRequest;
+        e = DrawEntry{};
+        e.screenSpace = 1;
+        e.sortKey = key;  // opaque entries: the smaller key is drawn first
+        e.texture = texture;
+        e.vertices = quad;
+        e.primitiveCount = 2;
+        queue.Submit(e);
+    }
+    device.ClearRecords();
+    queue.Flush();
+    queue.Clear();
+    ASSERT_EQ(device.draws().size(), 2u);
+    EXPECT_EQ(device.draws()[0].texture, cache.Find(asset::ShotTex));
+    EXPECT_NE(device.draws()[0].texture, nullptr);
+    EXPECT_EQ(device.draws()[1].texture, nullptr);
+    queue.InvalidateDeviceObjects();
+    ctx.renderQueue = nullptr;
 }
 
 // A broken texture drawn every frame is read and decoded once a session.
