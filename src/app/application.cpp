@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "app/screenshot_key.h"
 #include "app/system_report.h"
+#include "frontend/records_table.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
 #include "assets/asset_names.h"
@@ -23,6 +24,7 @@
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/shell.h"
+#include "platform/stored_file.h"
 #include "platform/system_info.h"
 
 namespace dw {
@@ -42,6 +44,11 @@ Application::Application(GameContext* ctx) : context(ctx) {
             const std::string warning = "settings and high scores will not be saved: " + problem;
             std::fprintf(stderr, "duskwhirl: %s\n", warning.c_str());
             log->WriteLine(warning);
+        } else {
+            // What saves killed part way left behind.
+            platform::RemoveStaleTemporaries(context->UserFile("settings.ini"));
+            platform::RemoveStaleTemporaries(context->UserFile(kRecordsFile));
+            RemoveUnlistedReplays(context->UserFile(kRecordsFile));
         }
     }
     ReadSettings(*context, creation);
