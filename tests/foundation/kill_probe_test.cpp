@@ -217,8 +217,8 @@ TEST(KillProbe, EverySaveKilledAtAnyMomentLeavesWholeSetsAndTheReplaysInStep) {
         Figures& f = figures[static_cast<int>(set)];
         ++f.kills;
         const std::string found = Found(dir.path, set, n);
-        EXPECT_TRUE(found == "old" || found == "new") << kSetNames[static_cast<int>(set)] << " " << found
-                                                      << " after kill " << k;
+        EXPECT_TRUE(found == "old" || found == "new")
+            << kSetNames[static_cast<int>(set)] << " " << found << " after kill " << k;
         f.old += found == "old";
         f.fresh += found == "new";
         f.torn += found != "old" && found != "new";
@@ -239,9 +239,10 @@ TEST(KillProbe, EverySaveKilledAtAnyMomentLeavesWholeSetsAndTheReplaysInStep) {
     }
     for (int s = 0; s < 4; ++s) {
         const Figures& f = figures[s];
-        std::printf("kill probe %-8s: %3d kills, %3d old, %3d new, %d torn or out of step, %d temporary files "
-                    "left\n",
-                    kSetNames[s], f.kills, f.old, f.fresh, f.torn, f.leftOvers);
+        std::printf(
+            "kill probe %-8s: %3d kills, %3d old, %3d new, %d torn or out of step, %d temporary files "
+            "left\n",
+            kSetNames[s], f.kills, f.old, f.fresh, f.torn, f.leftOvers);
         EXPECT_EQ(f.leftOvers, 0);
     }
 }

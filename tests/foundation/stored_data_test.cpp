@@ -208,8 +208,7 @@ TEST_F(SettingsFixture, ASaveThatFailsOrWouldOutgrowTheFileIsRefusedAndSaysWhy) 
     // Nearly 1 MiB of the player's comments: a save that would pass the
     // limit is not made (the next start would refuse the file).
     const std::string comments(platform::IniSettingsStore::kMaxFileBytes - 40, ';');
-    std::ofstream(dir.path / "settings.ini", std::ios::binary)
-        << "[Software\\QVM\\Duskwhirl]\n" << comments << "\n";
+    std::ofstream(dir.path / "settings.ini", std::ios::binary) << "[Software\\QVM\\Duskwhirl]\n" << comments << "\n";
     NewStart();
     const platform::Controls before = ctx.controls;
     ctx.controls.keys[0] = {0x1E, 0x1F};
