@@ -41,7 +41,7 @@ void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
     // replay (the bytes are the lambda's own, whatever outlives what).
     if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) >= RecordTable::kPlaces) return;
     c.keepReplay = [dir = dir_, game = std::string(bytes.begin(), bytes.end())]() -> std::string {
-        const std::string name = TableReplayName(game);
+        std::string name = TableReplayName(game);
         if (platform::MakeDirs(dir) && platform::ReplaceFile(dir + "/" + name, game) == platform::StoreResult::Written)
             return name;
         std::fprintf(stderr, "duskwhirl: cannot write the demo file %s/%s\n", dir.c_str(), name.c_str());

@@ -133,7 +133,9 @@ int RemoveUnlistedReplays(const std::string& recordsPath) {
             if (!IsTableReplayName(name)) continue;
             bool named = false;
             for (const std::string& f : listed.files) named |= f == name;
-            if (!named && std::remove((dir + "/" + name).c_str()) == 0) ++removed;
+            std::string file = dir;
+            file.append("/").append(name);
+            if (!named && std::remove(file.c_str()) == 0) ++removed;
         }
         ::closedir(d);
     };

@@ -429,7 +429,9 @@ int SweepTemporaries(const std::string& dir, const std::string& prefix) {
             entry.compare(0, prefix.size(), prefix) != 0)
             continue;
         if (WriterRuns(entry.substr(mark + sizeof kTemporaryMark - 1))) continue;
-        removed += RemoveIfUnlocked(dir + "/" + entry) ? 1 : 0;
+        std::string file = dir;
+        file.append("/").append(entry);
+        removed += RemoveIfUnlocked(file) ? 1 : 0;
     }
     ::closedir(d);
     if (removed > 0) UserFilesChanged();
