@@ -5,6 +5,8 @@
   scripts/check-rules.py decisions    every entry of docs/DECISIONS.md has the one
                                       form (First written, Instead, Why, Test) and
                                       every test it names in backquotes exists
+                                      (`web:NAME`: a check of the browser harness,
+                                      tests/web, whose messages start "NAME: ")
 
 Exit status: 0 when the rules hold, 1 with one line per breach on stderr.
 """
@@ -55,7 +57,18 @@ def known_tests():
     return cases, names
 
 
+def web_check_exists(check):
+    """A check of the browser harness (tests/web/*.mjs), whose messages start "NAME: "."""
+    folder = os.path.join(ROOT, "tests", "web")
+    for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+        if name.endswith(".mjs") and re.search(r"['`]" + re.escape(check) + r": ", read(os.path.join(folder, name))):
+            return True
+    return False
+
+
 def test_exists(cited, cases, names):
+    if cited.startswith("web:"):
+        return web_check_exists(cited[len("web:"):])
     if "." in cited:
         suite, _, name = cited.partition(".")
         if name == "*":
@@ -85,7 +98,7 @@ def decisions():
             breaches.append(f'"{title}": labels {", ".join(found) or "none"}; the form is {", ".join(LABELS)}')
             continue
         test = body[body.index("- Test:"):]
-        cited = re.findall(r"`([\w.*${}-]+)`", test)
+        cited = re.findall(r"`([\w.*${}:-]+)`", test)
         if not cited:
             breaches.append(f'"{title}": its Test names no test in backquotes')
         for name in cited:

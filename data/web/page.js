@@ -113,26 +113,103 @@
 
   // --- persistent storage --------------------------------------------------------
   // The user directory lives in IndexedDB: read in before the game starts,
-  // written after each save. A failure is said once, as on the desktop.
+  // written after each save. A failure is said once on the page, and the
+  // game's log gets it (Module.dwTakeStorageProblem) as on the desktop.
   let storageOk = true;
   let syncing = false;
   let syncAgain = false;
-  function storageFailed(err) {
+  const storageProblems = [];
+  function storageFailed(err, why) {
+    const text = why || 'the browser refused to store them (' + (err && (err.name || err.message) || err) + ')';
     storageOk = false;
-    showNoticeOnce('settings and high scores will not be saved: the browser refused to store them (' +
-                   (err && (err.name || err.message) || err) + ')');
+    storageProblems.push(text);
+    showNoticeOnce('settings and high scores will not be saved: ' + text);
   }
+  Module.dwTakeStorageProblem = () => storageProblems.shift() || '';
+
+  // Emscripten's IndexedDB file system reports a failed request as success
+  // (its handlers pass `this.error` of an arrow function, always undefined),
+  // and a transaction the browser aborts (a full quota) never calls back.
+  // The requests pass their own error; an abort ends the sync with its
+  // error; and a sync that does not answer in 20 s counts as failed.
+  function mendIdbfs() {
+    if (typeof IDBFS === 'undefined' || IDBFS.dwMended) return;
+    IDBFS.dwMended = true;
+    const passError = (req, callback) => {
+      req.onerror = (e) => { callback(req.error || new Error('IndexedDB request failed')); e.preventDefault(); };
+    };
+    IDBFS.loadRemoteEntry = (store, path, callback) => {
+      const req = store.get(path);
+      req.onsuccess = (event) => callback(null, event.target.result);
+      passError(req, callback);
+    };
+    IDBFS.storeRemoteEntry = (store, path, entry, callback) => {
+      let req;
+      try { req = store.put(entry, path); } catch (e) { callback(e); return; }
+      req.onsuccess = () => callback(null);
+      passError(req, callback);
+    };
+    IDBFS.removeRemoteEntry = (store, path, callback) => {
+      const req = store.delete(path);
+      req.onsuccess = () => callback(null);
+      passError(req, callback);
+    };
+    const reconcile = IDBFS.reconcile;
+    IDBFS.reconcile = (src, dst, callback) => {
+      let answered = false;
+      const once = (err) => { if (!answered) { answered = true; callback(err); } };
+      const db = src.type === 'remote' ? src.db : dst.db;
+      const open = db.transaction;
+      db.transaction = function (...args) {
+        const transaction = open.apply(this, args);
+        transaction.addEventListener('abort', () =>
+          once(transaction.error || new Error('the storage transaction was aborted')));
+        transaction.addEventListener('error', (e) => once(e.target.error || transaction.error));
+        return transaction;
+      };
+      try { reconcile(src, dst, once); } finally { db.transaction = open; }
+    };
+  }
+
+  function syncUserDir(populate, done) {
+    let answered = false;
+    const timer = setTimeout(() => {
+      if (answered) return;
+      answered = true;
+      done(null, 'the browser\'s storage does not answer (is it full?)');
+    }, 20000);
+    FS.syncfs(populate, (err) => {
+      if (answered) return;
+      answered = true;
+      clearTimeout(timer);
+      done(err);
+    });
+  }
+
   Module.dwPersist = () => {
     if (!storageOk || replayUrl) return;
     if (syncing) { syncAgain = true; return; }
     syncing = true;
-    FS.syncfs(false, (err) => {
+    syncUserDir(false, (err, why) => {
       syncing = false;
-      if (err) { storageFailed(err); return; }
+      if (err || why) { storageFailed(err, why); return; }
       if (syncAgain) { syncAgain = false; Module.dwPersist(); }
     });
   };
   window.addEventListener('pagehide', () => Module.dwPersist());
+
+  // Two tabs of the game would each write their own copy of the directory
+  // over the other's: the first holds a lock for its life; another tab
+  // plays without storing.
+  function lockUserDir() {
+    return new Promise((resolve) => {
+      if (!navigator.locks) { resolve(true); return; }
+      navigator.locks.request('duskwhirl-user-dir', { ifAvailable: true }, (lock) => {
+        resolve(lock !== null);
+        return lock ? new Promise(() => {}) : undefined;  // held until the page goes
+      }).catch(() => resolve(true));
+    });
+  }
 
   // --- fetching ------------------------------------------------------------------
   async function fetchBytes(url, onProgress) {
@@ -167,22 +244,23 @@
   const replayPromise = replayUrl || watchUrl ? fetchBytes(replayUrl || watchUrl) : Promise.resolve(null);
   replayPromise.catch(() => {});
 
-  function mountUserDir() {
-    return new Promise((resolve) => {
-      FS.mkdir(USER_DIR);
-      if (replayUrl) { resolve(); return; }  // a replay writes nothing that stays
-      try {
-        FS.mount(IDBFS, {}, USER_DIR);
-      } catch (err) {
-        storageFailed(err);
-        resolve();
-        return;
-      }
-      FS.syncfs(true, (err) => {
-        if (err) storageFailed(err);
-        resolve();
-      });
-    });
+  async function mountUserDir() {
+    FS.mkdir(USER_DIR);
+    if (replayUrl) return;  // a replay writes nothing that stays
+    const owner = await lockUserDir();
+    mendIdbfs();
+    try {
+      FS.mount(IDBFS, {}, USER_DIR);
+    } catch (err) {
+      storageFailed(err);
+      return;
+    }
+    await new Promise((resolve) => syncUserDir(true, (err, why) => {
+      if (err || why) storageFailed(err, why);
+      resolve();
+    }));
+    // Read, never written back: the first tab's saves stay.
+    if (!owner && storageOk) storageFailed(null, 'the game is open in another tab, which keeps them');
   }
 
   let programArgs = null;

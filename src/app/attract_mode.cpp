@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "app/application.h"
 #include "app/session.h"
@@ -18,6 +19,7 @@
 #include "frontend/ui_common.h"
 #include "media/glyph_text.h"
 #include "platform/shell.h"
+#include "platform/stored_file.h"
 #include "render/render_queue.h"
 
 namespace dw {
@@ -72,14 +74,44 @@ private:
     ScreenVertex quads_[6 * kGlyphs] = {};
 };
 
+constexpr char kScratchPrefix[] = "duskwhirl-demo-";
+constexpr char kScratchInUse[] = "/.in-use";
+
+// The lock of each scratch directory this process uses, held until it is
+// removed: a directory whose lock nobody holds was left by a killed run.
+std::map<std::string, int>& ScratchLocks() {
+    static std::map<std::string, int> locks;
+    return locks;
+}
+
+// Removes the scratch directories of runs that were killed.
+void RemoveLeftOverScratchDirs(const std::filesystem::path& base) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(kScratchPrefix, 0) != 0 || ScratchLocks().count(it->path().string())) continue;
+        const std::string inUse = it->path().string() + kScratchInUse;
+        if (platform::KindOfPath(inUse) != platform::PathKind::Regular) continue;  // not ours, or being made
+        bool taken = false;
+        const int fd = platform::OpenLockedFile(inUse, &taken, nullptr);
+        if (fd < 0) continue;  // its run goes on
+        std::error_code removeError;
+        std::filesystem::remove_all(it->path(), removeError);
+        platform::CloseLockedFile(fd);
+    }
+}
+
 // A private, empty directory for the demo's session (its log, its score
-// table); empty on failure.
+// table), locked while in use; empty on failure.
 std::string MakeScratchDir() {
     std::error_code ec;
     std::filesystem::path base = std::filesystem::temp_directory_path(ec);
     if (ec) base = "/tmp";
-    std::string pattern = (base / "duskwhirl-demo-XXXXXX").string();
+    RemoveLeftOverScratchDirs(base);
+    std::string pattern = (base / (std::string(kScratchPrefix) + "XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) return {};
+    const int fd = platform::OpenLockedFile(pattern + kScratchInUse, nullptr, nullptr);
+    if (fd >= 0) ScratchLocks()[pattern] = fd;
     return pattern;
 }
 
@@ -104,6 +136,10 @@ void RemoveScratchUserDir(const std::string& dir) {
     if (dir.empty()) return;
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+    if (auto lock = ScratchLocks().find(dir); lock != ScratchLocks().end()) {
+        platform::CloseLockedFile(lock->second);
+        ScratchLocks().erase(lock);
+    }
 }
 
 std::vector<std::string> FindAttractDemos(const std::string& dataFile) {

@@ -10,15 +10,17 @@
 
 namespace dw {
 
-std::string GameReplays::BestFile(int place) const { return dir_ + "/best-" + std::to_string(place + 1) + ".dwdemo"; }
+std::string GameReplays::BestFile(const GameContext& c, int place) const {
+    if (place < 0 || place >= RecordTable::kPlaces) return {};
+    const std::string name = LoadRecordReplays(c.UserFile(kRecordsFile)).files[static_cast<std::size_t>(place)];
+    return name.empty() ? name : dir_ + "/" + name;
+}
 
-void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
+void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
     if (c.recordSaves != savesSeen_) {
-        // The high-score table on disk took an entry: the game waiting for
-        // it takes its place among the best.
+        // The high-score table on disk took an entry (and the replay with it).
         savesSeen_ = c.recordSaves;
-        if (!waiting_.empty()) MoveBest(c.recordSavedPlace);
-        waiting_.clear();
+        c.keepReplay = nullptr;
     }
     // Over (game over, the last level done, or given up for the table):
     // the menu passes the game's score on to the high-score table.
@@ -28,19 +30,27 @@ void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
         // A game has begun once play shows; one still waiting for its entry
         // had none.
         inGame_ = c.currentScreen == Screen::Game;
-        if (inGame_) waiting_.clear();
+        if (inGame_) c.keepReplay = nullptr;
         return;
     }
     if (!over) return;
     inGame_ = false;
     std::vector<std::uint8_t> bytes = EncodeDemo(recording);
     if (!KeepLast(bytes)) return;
-    // The table on disk does not hold this score yet.
-    if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) < RecordTable::kPlaces)
-        waiting_ = std::move(bytes);
+    // The table on disk does not hold this score yet: its save keeps the
+    // replay (the bytes are the lambda's own, whatever outlives what).
+    if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) >= RecordTable::kPlaces) return;
+    c.keepReplay = [dir = dir_, game = std::string(bytes.begin(), bytes.end())]() -> std::string {
+        std::string name = TableReplayName(game);
+        if (platform::MakeDirs(dir) && platform::ReplaceFile(dir + "/" + name, game) == platform::StoreResult::Written)
+            return name;
+        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s/%s\n", dir.c_str(), name.c_str());
+        return {};
+    };
 }
 
-void GameReplays::AtClose(const GameContext&, const Demo& recording) {
+void GameReplays::AtClose(GameContext& c, const Demo& recording) {
+    c.keepReplay = nullptr;
     if (!inGame_) return;
     inGame_ = false;
     KeepLast(EncodeDemo(recording));
@@ -55,24 +65,6 @@ bool GameReplays::KeepLast(const std::vector<std::uint8_t>& bytes) {
     if (SaveDemoBytes(LastFile(), bytes, error)) return true;
     std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
     return false;
-}
-
-void GameReplays::MoveBest(int place) {
-    if (place < 0 || place >= RecordTable::kPlaces) return;
-    // The new replay is written first: if it cannot be, nothing moves.
-    std::string temp;
-    const std::string bytes(waiting_.begin(), waiting_.end());
-    if (platform::ReplaceFile(BestFile(place), bytes, &temp) != platform::StoreResult::Written) {
-        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());
-        return;
-    }
-    // The replays below the new place move down one, the last drops out.
-    std::remove(BestFile(RecordTable::kPlaces - 1).c_str());
-    for (int p = RecordTable::kPlaces - 2; p >= place; --p) std::rename(BestFile(p).c_str(), BestFile(p + 1).c_str());
-    if (std::rename(temp.c_str(), BestFile(place).c_str()) != 0) {
-        std::remove(temp.c_str());
-        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());
-    }
 }
 
 }  // namespace dw

@@ -5,6 +5,7 @@
 // objects leave for one another.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -146,6 +147,10 @@ struct GameStartValues {
     // step that failed): not read, decoded or logged again.
     mutable std::map<std::string, int> failedResources;
     std::int32_t recordSavedPlace = -1;
+    // Set while a game over waits for its entry in the table (the replays
+    // are kept): writes the game's replay into the replays folder and gives
+    // its file name (empty when it could not), for the table to name.
+    std::function<std::string()> keepReplay;
     std::uint8_t optionsClosed = 0;
     std::uint8_t helpClosed = 0;
     std::uint8_t screenChanged = 0;

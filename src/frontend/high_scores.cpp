@@ -151,7 +151,7 @@ void HighScores::Save() {
         // changed since this one read it, takes this entry.
         RecordTable merged = table;
         int taken = RecordTable::kPlaces;
-        w = SaveRecordEntry(path, typedName, entryScore, merged, taken);
+        w = SaveRecordEntry(path, typedName, entryScore, merged, taken, c.keepReplay);
         if (w == RecordWrite::Written) {
             table = merged;
             place = taken;

@@ -1,5 +1,7 @@
 #include "frontend/options_screen.h"
 
+#include <map>
+
 #include <algorithm>
 
 #include "core/game_context.h"
@@ -35,7 +37,9 @@ std::int32_t VolumeAt(float x) {
 
 }  // namespace
 
-OptionsScreen::OptionsScreen(GameContext* ctx) : MyObject(ctx) {
+OptionsScreen::OptionsScreen(GameContext* ctx)
+    : MyObject(ctx), soundBefore(ctx->soundVolume), musicBefore(ctx->musicVolume),
+      mouseBefore(static_cast<std::uint32_t>(ctx->mouseSpeed * 1000.0f)) {
     name = "options";
     order = 47;
     visible = 1;
@@ -78,13 +82,16 @@ void OptionsScreen::PlaceKnobs() {
 
 void OptionsScreen::Leave() {
     GameContext& c = *context;
-    // The success line only when every value reached the file.
-    // The three values in one change of the file.
-    const bool written = SettingsKeyOpens(c) &&
-        WriteIntRegKeys(c,
-                        {{"MusicVolume", static_cast<std::uint32_t>(c.musicVolume)},
-                         {"SoundVolume", static_cast<std::uint32_t>(c.soundVolume)},
-                         {"Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)}}) == S_OK;
+    // The success line only when every value reached the file. The values
+    // this screen changed, in one change of the file: another copy's save
+    // of the others stays.
+    std::map<std::string, std::uint32_t> changed;
+    if (c.musicVolume != musicBefore) changed["MusicVolume"] = static_cast<std::uint32_t>(c.musicVolume);
+    if (c.soundVolume != soundBefore) changed["SoundVolume"] = static_cast<std::uint32_t>(c.soundVolume);
+    if (const auto mouse = static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f); mouse != mouseBefore)
+        changed["Mouse"] = mouse;
+    const bool written = SettingsKeyOpens(c) && (changed.empty() || WriteIntRegKeys(c, changed) == S_OK);
+    if (!written) LogSettingsProblem(c);
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
     dead = 1;

@@ -30,6 +30,9 @@ public:
     std::uint32_t dragging = kNone;
     std::uint8_t clickHeld = 1;
     std::uint32_t previewTime = 0;
+    // The values as the screen found them: only what it changes is saved.
+    std::int32_t soundBefore = 0, musicBefore = 0;
+    std::uint32_t mouseBefore = 0;
     std::uint8_t backHover = 0, backHoverShown = 0;
     std::uint8_t escapeHeld = 0;
     float phase = 0;

@@ -67,7 +67,8 @@ int TabAt(float x) {
 
 }  // namespace
 
-SetupScreen::SetupScreen(GameContext* ctx) : MyObject(ctx) {
+SetupScreen::SetupScreen(GameContext* ctx)
+    : MyObject(ctx), controlsBefore_(ctx->controls), displayBefore_(ctx->display) {
     name = "setup";
     order = 47;
     visible = 1;
@@ -359,7 +360,10 @@ void SetupScreen::TakePointer() {
 
 void SetupScreen::Leave() {
     GameContext& c = *context;
-    const bool written = WriteControlSettings(c) && WriteDisplaySettings(c);
+    // Each set as one change of the file, with only what this page changed.
+    bool written = WriteControlSettings(c, controlsBefore_);
+    written = WriteDisplaySettings(c, displayBefore_) && written;
+    if (!written) LogSettingsProblem(c);
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     closed = true;
     PlaySound(&c, asset::MenuPress);

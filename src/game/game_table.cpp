@@ -285,7 +285,7 @@ void GameTable::Phases() {
             ctx->currentLevel += 1;
             if (ctx->levelIndex < ctx->currentLevel) {
                 ctx->levelIndex = ctx->currentLevel;
-                WriteIntRegKey(*ctx, "LevelID", kLevelIds[ctx->currentLevel]);  // failure ignored
+                RaiseLevelReached(*ctx, ctx->currentLevel);  // failure ignored
             }
             phaseTimer = 0;
             phase = GamePhase::BetweenLevels;

@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "platform/stored_file.h"
@@ -49,6 +51,17 @@ bool SettingsStore::SetValues(const std::string& key, const Values& values) {
     bool ok = true;
     for (const auto& [name, value] : values) ok = SetValue(key, name, value) && ok;
     return ok;
+}
+
+bool SettingsStore::SetEntries(const std::string& key, const Values& values, const Texts& texts) {
+    bool ok = SetValues(key, values);
+    for (const auto& [name, text] : texts) ok = SetText(key, name, text) && ok;
+    return ok;
+}
+
+bool SettingsStore::EditValue(const std::string& key, const std::string& name, const ValueEdit& edit) {
+    const auto value = edit(QueryValue(key, name));
+    return !value || SetValue(key, name, *value);
 }
 
 namespace {
@@ -269,25 +282,39 @@ bool IniSettingsStore::Load() {
 
 bool IniSettingsStore::Update(const std::function<void(IniDocument&)>& change) {
     IniDocument merged;
+    bool outgrown = false;
     const StoreResult r = UpdateFile(path_, kMaxFileBytes, [&](std::string& text) {
         const bool fresh = text.empty();
         merged = IniDocument(fresh ? std::string(kFileHeader) : text);
+        const std::string before = merged.Text();
         change(merged);
-        text = merged.Text();
+        std::string after = merged.Text();
+        // The next start would refuse a file past the limit.
+        outgrown = after.size() > kMaxFileBytes;
+        if (outgrown || (!fresh && after == before)) return false;
+        text = std::move(after);
         return true;
     });
+    if (outgrown) {
+        Refuse("would grow larger than " + SizeLimit() + ": the settings are not written");
+        return false;
+    }
+    const int error = errno;
     switch (r) {
         case StoreResult::Written:
         case StoreResult::Unchanged:
             // Memory follows the file, with what other copies saved meanwhile.
             doc_ = merged;
+            problem_.clear();
             return true;
         case StoreResult::NotRegular: return Refuse("is not a regular file: the settings are not written");
         case StoreResult::TooLarge:
             return Refuse("has grown larger than " + SizeLimit() + ": the settings are not written");
         case StoreResult::Locked: return Refuse("is kept locked by another program: the settings are not written");
-        default: return false;
+        case StoreResult::ReadOnly: return Refuse("is read-only: the settings are not written");
+        case StoreResult::Failed: return Refuse(std::string("could not be written: ") + std::strerror(error));
     }
+    return false;
 }
 
 SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
@@ -321,6 +348,31 @@ bool IniSettingsStore::SetValues(const std::string& key, const Values& values) {
     return Update([&](IniDocument& d) {
         if (!d.HasSection(key)) d.AdoptLoose(key);
         for (const auto& [name, value] : values) d.Set(key, name, value);
+    });
+}
+
+bool IniSettingsStore::SetEntries(const std::string& key, const Values& values, const Texts& texts) {
+    if (!Load()) return false;
+    for (const auto& [name, text] : texts)
+        if (text.find_first_of("\r\n") != std::string::npos) return false;
+    return Update([&](IniDocument& d) {
+        if (!d.HasSection(key)) d.AdoptLoose(key);
+        for (const auto& [name, value] : values) d.Set(key, name, value);
+        for (const auto& [name, text] : texts) d.SetText(key, name, text);
+    });
+}
+
+bool IniSettingsStore::EditValue(const std::string& key, const std::string& name, const ValueEdit& edit) {
+    if (!Load()) return false;
+    return Update([&](IniDocument& d) {
+        const Values* stored = d.Section(key);
+        std::optional<std::uint32_t> now;
+        if (stored)
+            if (auto v = stored->find(name); v != stored->end()) now = v->second;
+        if (const auto value = edit(now)) {
+            if (!d.HasSection(key)) d.AdoptLoose(key);
+            d.Set(key, name, *value);
+        }
     });
 }
 

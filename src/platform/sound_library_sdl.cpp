@@ -98,6 +98,14 @@ void MixerSoundLibrary::IMXStart() {
 std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset, std::uint32_t size, int, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
     if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
+    // The mixer decodes a sample whole, in its own format: a WAV or an Ogg
+    // Vorbis only, and never one larger than a sane cap once decoded.
+    int outRate = 0;
+    if (open_ && (Mix_QuerySpec(&outRate, nullptr, nullptr) == 0 || outRate <= 0)) return 0;
+    if (open_ &&
+        !SampleFitsInMemory(static_cast<const std::uint8_t*>(bytes) + offset, size,
+                            static_cast<std::uint32_t>(outRate)))
+        return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset, static_cast<int>(size));
     if (!rw) return 0;
     // Mix_LoadWAV_RW decodes into its own buffer, so the bytes may go. The

@@ -117,12 +117,12 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
     // The file: the name and score at their place, the rest moved down.
     std::ifstream in(dir / "records.csm", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), 168u);
+    ASSERT_GE(bytes.size(), 168u) << "the table, then the names of its replays";
     ASSERT_GE(place, 0);
     RecordTable expected = DefaultRecordTable();
     InsertScore(expected, place, finalScore);
     std::strcpy(expected.names[place], "Ace");
-    EXPECT_EQ(bytes, SerializeRecordTable(expected));
+    EXPECT_EQ(bytes.substr(0, 168), SerializeRecordTable(expected));
 
     {
         HeadlessOptions options;

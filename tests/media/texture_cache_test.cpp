@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include "core/game_context.h"
+#include "core/log.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
 #include "gfx/null/null_device.h"
@@ -129,15 +135,31 @@ TEST_F(TextureCacheTest, AnEntryWhoseTextureFailsIsDrawnUntextured) {
     ctx.renderQueue = nullptr;
 }
 
-// A broken texture drawn every frame is read and decoded once a session.
-TEST_F(TextureCacheTest, AFailedLoadIsRememberedForTheSession) {
-    const int before = resources.loadCalls;
-    for (int frame = 0; frame < 50; ++frame) {
-        EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
-        EXPECT_EQ(LoadTexture(&ctx, asset::BoardTex, 0, false, 1), E_FAIL);
+// A broken texture drawn every frame is read, decoded and logged once a
+// session.
+TEST_F(TextureCacheTest, AFailedLoadIsRememberedAndLoggedOnceForTheSession) {
+    const auto logPath = std::filesystem::temp_directory_path() / ("dw_tex_" + std::to_string(::getpid()) + ".log");
+    {
+        Log log(logPath.string());
+        ctx.log = &log;
+        const int before = resources.loadCalls;
+        for (int frame = 0; frame < 50; ++frame) {
+            EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
+            EXPECT_EQ(LoadTexture(&ctx, asset::BoardTex, 0, false, 1), E_FAIL);
+        }
+        EXPECT_EQ(resources.loadCalls, before + 1);
+        ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);  // the others load as ever
+        EXPECT_EQ(LoadTexture(&ctx, "NoSuchTex", 0, false, 1), E_FAIL);
+        ctx.log = nullptr;
     }
-    EXPECT_EQ(resources.loadCalls, before + 1);
-    ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);  // the others load as ever
+    std::ifstream in(logPath);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(logPath);
+    EXPECT_EQ(text.str(),
+              std::string("FAIL: Can not load texture ") + asset::BoardTex +
+                  ": not a picture the game reads\nFAIL: Can not load texture NoSuchTex: not in the resource "
+                  "library\n");
 }
 
 TEST_F(TextureCacheTest, ReleaseForgetsOneAndMissingLibraryFails) {

@@ -147,6 +147,48 @@ async function highScoreCheck() {
   await context.close();
 }
 
+// --- the browser's storage refuses: a full quota, a second tab ----------------------
+const noticeOf = (page) => page.evaluate(() => {
+  const n = document.getElementById('notice');
+  return n && n.textContent ? n.textContent : null;
+});
+const logOf = (page) => page.evaluate(() => {
+  try { return new TextDecoder().decode(FS.readFile('/user/file.log')); } catch (e) { return ''; }
+});
+
+async function storageCheck() {
+  // A quota of a few bytes: IndexedDB aborts the first write.
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport({ width: 1024, height: 768 });
+  const origin = new URL(base).origin;
+  const session = await page.createCDPSession();
+  await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 64 });
+  await page.goto(base);
+  if (await reachMenu(page, 'quota')) {
+    await startGame(page);
+    await pressKey(page, 'Escape');  // a save of the settings on the way back
+    const said = await waitFor(() => noticeOf(page), 40000);
+    check(said !== null && /will not be saved/.test(said), 'storage: a full quota is said on the page',
+          said || 'no notice');
+    const log = await waitFor(async () => ((await logOf(page)).match(/will not be saved: .*/) || [null])[0], 10000);
+    check(log !== null, 'storage: and in the log', log || 'no line');
+  }
+  await context.close();
+
+  // Two tabs of one storage: the second says it keeps nothing.
+  const shared = await browser.createBrowserContext();
+  const first = await openPage(base, shared);
+  await reachMenu(first, 'tab1');
+  const second = await openPage(base, shared);
+  await reachMenu(second, 'tab2');
+  const notice = await waitFor(() => noticeOf(second), 10000);
+  check(notice !== null && /another tab/.test(notice), 'storage: a second tab says it saves nothing',
+        notice || 'no notice');
+  check((await noticeOf(first)) === null, 'storage: the first tab saves as ever');
+  await shared.close();
+}
+
 // --- a demo recorded natively replays to the same report -------------------------------
 async function replayCheck(demo) {
   const native = path.join(fixtures, 'native-report.json');
@@ -199,6 +241,7 @@ async function dataCheck(name, dataUrl, wanted) {
 const checks = {
   play: playCheck,
   scores: highScoreCheck,
+  storage: storageCheck,
   replay: () => replayCheck(arg('demo', 'level4-opening.dwdemo')),
   missing: () => dataCheck('missing', 'fixtures/none.res', /could not be loaded/),
   truncated: () => dataCheck('truncated', 'fixtures/truncated.res', /No usable game data/),

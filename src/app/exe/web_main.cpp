@@ -10,6 +10,7 @@
 #include "app/report.h"
 #include "app/session.h"
 #include "core/game_context.h"
+#include "core/log.h"
 #include "platform/web_page.h"
 
 namespace {
@@ -33,6 +34,12 @@ bool StepOnce() {
 void AnimationFrame() {
     const bool more = StepOnce();
     platform::SaveUserFiles();
+    // The page's storage failed: the log says so, as a failed save does on
+    // the desktop.
+    if (const std::string problem = platform::TakeStorageProblem(); !problem.empty()) {
+        if (dw::Log* log = program->session().context().log)
+            log->WriteLine("settings and high scores will not be saved: " + problem);
+    }
     if (more) return;
     running = false;
     emscripten_cancel_main_loop();
