@@ -10,7 +10,8 @@
 #   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds,
 #               FUZZ_JOBS at a time
 #   make web    build the game for web browsers in build-web/ (Emscripten)
-#   make web-serve   serve build-web/ on http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
+#   make web-serve   serve what a web site holds (build-web/www/) on
+#                    http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
 #   make web-test    play the web build in headless Chromium and check it
 
 BUILD      ?= build
@@ -108,9 +109,11 @@ web: deps
 	@bash scripts/setup-deps.sh --web
 	@JOBS=$(JOBS) bash scripts/web/build.sh $(BUILD) $(WEB_BUILD)
 
+# Only the site's files (www/, which make web fills), never the build tree.
 web-serve:
+	@[ -f $(WEB_BUILD)/www/duskwhirl.html ] || { echo "make web-serve: no $(WEB_BUILD)/www (make web builds it)" >&2; exit 1; }
 	@echo "Duskwhirl 2 at http://127.0.0.1:$(WEB_PORT)/duskwhirl.html (Ctrl+C stops)"
-	@cd $(WEB_BUILD) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+	@python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/www $(WEB_PORT)
 
 web-test:
 	@bash scripts/web/test.sh $(BUILD) $(WEB_BUILD)

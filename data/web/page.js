@@ -20,6 +20,42 @@
   const files = Module.dwFiles || { site: [], demos: [] };
   const USER_DIR = '/user';
 
+  // --- WebGL 2 first -----------------------------------------------------------
+  // The game draws with WebGL 2. Without it nothing is fetched: the page says
+  // what is missing and what to do, and the program is never started.
+  function hasWebGL2() {
+    try {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      if (!gl) return false;
+      const lose = gl.getExtension('WEBGL_lose_context');
+      if (lose) lose.loseContext();
+      return true;
+    } catch (err) {
+      return false;
+    }
+  }
+  if (!hasWebGL2()) {
+    $('loading').hidden = true;
+    $('message-title').textContent = 'This browser cannot show the game';
+    $('message-text').textContent =
+      'Duskwhirl 2 draws with WebGL 2, and this browser does not offer it here.\n\n' +
+      'What to do:\n' +
+      '  - turn on hardware acceleration in the browser\'s settings\n' +
+      '    (Chrome, Edge: Settings, System, "Use graphics acceleration when available";\n' +
+      '    Firefox: Settings, General, Performance), then restart the browser;\n' +
+      '  - or use a current Firefox, Chrome, Edge or Safari (all offer WebGL 2);\n' +
+      '  - if it still fails, the browser may have turned WebGL off for this\n' +
+      '    graphics driver: updating the driver brings it back.';
+    $('again').textContent = 'Try again';
+    $('again').addEventListener('click', () => location.reload());
+    $('message').hidden = false;
+    console.warn('duskwhirl: no WebGL 2; the game is not started');
+    // The program is neither fetched nor run.
+    Module.instantiateWasm = () => ({});
+    Module.preRun = [() => Module.addRunDependency('dw-no-webgl2')];
+    return;
+  }
+
   Module.canvas = $('canvas');
   Module.print = (text) => console.log(text);
   // The game's stderr carries its warnings; a failure that stops it reaches
@@ -280,6 +316,7 @@
                   String(err.message || err));
       return false;
     }
+    setProgress(1, 'Starting the game');
     FS.writeFile('/data/gamedata.res', data);
     for (const demo of await demosPromise)
       if (demo) FS.writeFile('/data/demos/' + demo[0], demo[1]);
@@ -314,9 +351,25 @@
     });
   }];
 
+  // The page's panel gives way to the game's own picture: it stays, its bar
+  // full, until the game has drawn its first frame, then fades out over it,
+  // so that no blank page shows between the two.
+  function handOver() {
+    // The game's frames run in the animation frames; this one, asked for
+    // after main, comes after its first.
+    requestAnimationFrame(() => {
+      Module.dwTimes.firstFrame = performance.now();
+      const panel = $('loading');
+      panel.classList.add('leaving');
+      setTimeout(() => { panel.hidden = true; }, 400);
+    });
+  }
+  // When the page reached each step (ms since the page began), for the bench.
+  Module.dwTimes = {};
+  dataPromise.then(() => { Module.dwTimes.dataFetched = performance.now(); }, () => {});
+
   Module.onRuntimeInitialized = function () {
     if (!prepared) return;
-    $('loading').hidden = true;
     Module.canvas.focus();
     if (replayUrl) {
       // A replay runs to its end inside main and leaves its report behind.
@@ -326,13 +379,16 @@
       } catch (err) {
         console.error(err);
       }
+      $('loading').hidden = true;
       let report = '';
       try { report = FS.readFile('/report.json', { encoding: 'utf8' }); } catch (err) {}
       Module.dwReplayResult = { status: status, report: report };
       return;
     }
     running = true;
+    Module.dwTimes.started = performance.now();
     Module.callMain(programArgs);
+    handOver();
   };
 
   // The state of the running game, as the report of --report has it.

@@ -14,10 +14,11 @@ namespace dw {
 namespace {
 
 constexpr float kZ = 0.55f;
-// The key lines: glyphs as on the display and controls pages, narrowed
-// when a line of long key names would run past the sheet's lines.
+// Page 2's lines: glyphs as on the display and controls pages, in the
+// places under the title's rule, narrowed when a line of long key names
+// would run past its place.
 constexpr float kGlyphW = 0.028f, kGlyphH = 0.058f, kAdvance = 0.017f;
-constexpr float kLineX0 = 0.17f, kLineX1 = 0.72f;
+constexpr float kLineX0 = 0.18f, kLineX1 = 0.69f;
 
 }  // namespace
 
@@ -66,26 +67,21 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
         SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0, cell.v1);
     }
     ui::PrepareQuads(page2_, kPage2Lines, kZ, 0xFFFFFFFFu);
-    // The sheet's lines that stay: the title and those after the keys.
-    int drawn = 0;
-    for (int k = 0; k < kPage2Lines; ++k) {
-        if (k >= kFirstKeyLine && k < kFirstKeyLine + kHelpKeyLines) continue;
-        std::copy(page2_ + 6 * k, page2_ + 6 * k + 6, page2Drawn_ + 6 * drawn++);
-    }
-    LayoutKeyLines();
+    LayoutTextLines();
     return 0;
 }
 
-void HelpScreen::LayoutKeyLines() {
-    keyLines_ = HelpKeyLines(context->controls);
+void HelpScreen::LayoutTextLines() {
+    textLines_ = HelpPage2Text(context->controls);
     int at = 0;
-    for (int k = 0; k < kHelpKeyLines; ++k) {
-        const std::string& text = keyLines_[static_cast<std::size_t>(k)];
-        const int n = std::min(static_cast<int>(text.size()), kKeyLineGlyphs);
+    for (int k = 0; k < kHelpPage2TextLines; ++k) {
+        const std::string& text = textLines_[static_cast<std::size_t>(k)];
+        const int n = std::min(static_cast<int>(text.size()), kLineGlyphs);
+        if (n == 0) continue;
         const float width = kAdvance * static_cast<float>(n - 1) + kGlyphW;
         const float scale = std::min(1.0f, (kLineX1 - kLineX0) / width);
-        const float y = -0.53f + 0.092f * static_cast<float>(kFirstKeyLine + k) + 0.06f * (1.0f - scale) * 0.5f;
-        ScreenVertex* q = keyGlyphs_ + 6 * at;
+        const float y = ui::HelpPage2LineTop(1 + k) + (0.06f - kGlyphH * scale) * 0.5f;
+        ScreenVertex* q = textGlyphs_ + 6 * at;
         for (int i = 0; i < n; ++i) {
             const float x = kLineX0 + kAdvance * scale * static_cast<float>(i);
             SetQuadScreen(q + 6 * i, x, x + kGlyphW * scale, y, y + kGlyphH * scale, 0, 0, 0, 0);
@@ -94,8 +90,8 @@ void HelpScreen::LayoutKeyLines() {
         SetGlyphText(q, text.substr(0, static_cast<std::size_t>(n)).c_str());
         at += n;
     }
-    ui::PrepareQuads(keyGlyphs_, at, kZ, 0xFFFFFFFFu);
-    keyGlyphCount_ = at;
+    ui::PrepareQuads(textGlyphs_, at, kZ, 0xFFFFFFFFu);
+    textGlyphCount_ = at;
 }
 
 std::int32_t HelpScreen::FrameMove() {
@@ -197,9 +193,9 @@ std::int32_t HelpScreen::Render() {
         ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * (kIcons + 1), 2.58f);
         ui::SubmitSprites(context, asset::Ship1Tex, icons_, 2 * kIcons, 2.58f);
     } else {
-        ui::SubmitSprites(context, asset::Help2Tex, page2Drawn_, 2 * (kPage2Lines - kHelpKeyLines), 2.58f);
-        if (keyGlyphCount_ > 0)
-            ui::SubmitSprites(context, asset::SymbolMid, keyGlyphs_, static_cast<std::uint32_t>(2 * keyGlyphCount_),
+        ui::SubmitSprites(context, asset::Help2Tex, page2_, 2, 2.58f);
+        if (textGlyphCount_ > 0)
+            ui::SubmitSprites(context, asset::SymbolMid, textGlyphs_, static_cast<std::uint32_t>(2 * textGlyphCount_),
                               2.575f);
     }
     return 0;

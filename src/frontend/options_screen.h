@@ -37,8 +37,9 @@ public:
     std::uint8_t escapeHeld = 0;
     float phase = 0;
     std::uint32_t pulseColour = 0xFFFFFFFFu;
-    // Chosen with the keys: 0..2 a slider, 3 the setup button; -1 none yet.
-    int keySelection = -1;
+    // Chosen with the keys: 0..2 a slider, 3 the setup button. The first
+    // slider is chosen at the start, so a keyboard player sees where he is.
+    int keySelection = 0;
     std::uint8_t setupHover = 0, setupHoverShown = 0;
     std::unique_ptr<SetupScreen> setup;  // open while the setup pages show
     static constexpr ui::Area kSetupButton{0.342f, 0.692f, 0.515f, 0.57f};

@@ -55,7 +55,8 @@ inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
 inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
 inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display & controls"
-// "Help2Tex": the first help page's title and the ten lines of the second page.
+// "Help2Tex": the first help page's title and the second's (cell 0); the
+// second page's lines are glyph text in the places of cells 1 to 9.
 inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;
 constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28); }

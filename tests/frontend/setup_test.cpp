@@ -46,10 +46,9 @@ protected:
 
 TEST_F(Setup, TheOptionsSlidersAndTheSetupButtonWorkWithTheKeys) {
     OptionsScreen* o = Open();
-    EXPECT_EQ(o->keySelection, -1);  // nothing chosen until a key is pressed
-    Tap(DIK_RIGHT);
-    EXPECT_EQ(ctx.soundVolume, 50);
-    Tap(DIK_DOWN);  // the first press chooses the sound volume
+    EXPECT_EQ(o->keySelection, 0);  // the sound volume is chosen from the start
+    Tap(DIK_UP);                    // and stays chosen at the top
+    EXPECT_EQ(o->keySelection, 0);
     Tap(DIK_RIGHT);
     EXPECT_EQ(ctx.soundVolume, 55);
     Tap(DIK_DOWN);

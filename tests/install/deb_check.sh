@@ -38,6 +38,11 @@ data_version=$(dpkg-deb -f "${data[0]}" Version)
 dpkg-deb -f "${prog[0]}" Depends | grep -qF "duskwhirl-data (= $data_version)" ||
   bad "duskwhirl does not depend on duskwhirl-data (= $data_version): $(dpkg-deb -f "${prog[0]}" Depends)"
 
+# Under a Wayland compositor that leaves the decorations to the window, SDL
+# draws the title bar through a libdecor plugin.
+dpkg-deb -f "${prog[0]}" Recommends | grep -q "libdecor-0-plugin-1" ||
+  bad "duskwhirl does not recommend a libdecor plugin: $(dpkg-deb -f "${prog[0]}" Recommends)"
+
 for deb in "${prog[0]}" "${data[0]}"; do
   dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x $deb"; exit 1; }
 done
