@@ -5,6 +5,7 @@
 #include "app/demo.h"
 #include "core/game_context.h"
 #include "frontend/records_table.h"
+#include "platform/score_server.h"
 #include "platform/services.h"
 #include "platform/stored_file.h"
 
@@ -17,7 +18,12 @@ void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
         // The high-score table on disk took an entry: the game waiting for
         // it takes its place among the best.
         savesSeen_ = c.recordSaves;
-        if (!waiting_.empty()) MoveBest(c.recordSavedPlace);
+        if (!waiting_.empty()) {
+            MoveBest(c.recordSavedPlace);
+            // With online scores on, the game goes to the score server too.
+            if (platform::ScoreServer* scores = c.scoreServer())
+                scores->Submit(c.recordSavedName, std::string(waiting_.begin(), waiting_.end()));
+        }
         waiting_.clear();
     }
     // Over (game over, the last level done, or given up for the table):

@@ -7,7 +7,8 @@
 // The best replays move only once the table on disk took the entry, at the
 // place it took there, all in one step: a game closed during name entry, the
 // autopilot or a failed save leave them as they were, in step with the
-// table. --replay plays them back exactly.
+// table. --replay plays them back exactly. With online scores on, the game
+// whose name was saved is also handed to the score server's client.
 #include <cstdint>
 #include <string>
 #include <vector>

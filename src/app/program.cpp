@@ -18,6 +18,7 @@
 #include "platform/gfx_device.h"
 #include "platform/input.h"
 #include "platform/resource_library.h"
+#include "platform/score_server.h"
 #include "platform/screenshot.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
@@ -47,6 +48,7 @@ struct WindowDevices {
     platform::ScriptedInput script;
     std::unique_ptr<platform::MixerSoundLibrary> sound;
     std::unique_ptr<platform::ResourceLibrary> resources;
+    std::unique_ptr<platform::ScoreServer> scores;  // a player's game only
 };
 
 namespace {
@@ -197,6 +199,12 @@ bool Program::Open() {
     std::string dataFile;
     if (plan_.windowed) {
         window_ = std::make_unique<WindowDevices>(cl_, plan_, replay, userDir);
+        // Online scores: a player's own games, kept in their user directory.
+        if (!replay && !plan_.autopilot && !plan_.timedemo && scratchDir_.empty()) {
+            window_->scores = std::make_unique<platform::ScoreServer>(platform::MakeHttpClient(),
+                                                                      platform::FileIn(userDir, "outbox"));
+            window_->services.scores = window_->scores.get();
+        }
         shell_ = window_->shell.get();
         start.requiredData = &window_->data;  // a window without its data would show nothing
         dataFile = window_->data.file;

@@ -80,6 +80,7 @@ void ReadControlSettings(GameContext& ctx) {
     ReadRange(ctx, *store, "ReduceFlashes", 0, 1, reduce);
     ctx.display.vsync = static_cast<std::uint8_t>(vsync);
     ctx.display.reduceFlashes = static_cast<std::uint8_t>(reduce);
+    ReadOnlineSettings(ctx);
 }
 
 bool WriteControlSettings(const GameContext& ctx) {
@@ -106,6 +107,7 @@ bool WriteDisplaySettings(const GameContext& ctx) {
     bool written = WriteIntRegKey(ctx, "Stretch", ctx.display.stretch ? 1 : 0) == S_OK;
     written = WriteIntRegKey(ctx, "VSync", ctx.display.vsync ? 1 : 0) == S_OK && written;
     written = WriteIntRegKey(ctx, "ReduceFlashes", ctx.display.reduceFlashes ? 1 : 0) == S_OK && written;
+    written = WriteOnlineSettings(ctx) && written;
     return written;
 }
 

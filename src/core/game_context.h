@@ -28,6 +28,7 @@ class SettingsStore;
 class Shell;
 class ModuleResources;
 class InputDevices;
+class ScoreServer;
 class InputDevice;
 class LibraryModule;
 }  // namespace platform
@@ -146,6 +147,7 @@ struct GameStartValues {
     // step that failed): not read, decoded or logged again.
     mutable std::map<std::string, int> failedResources;
     std::int32_t recordSavedPlace = -1;
+    std::string recordSavedName;  // the name saved with it
     std::uint8_t optionsClosed = 0;
     std::uint8_t helpClosed = 0;
     std::uint8_t screenChanged = 0;
@@ -209,6 +211,9 @@ public:
     platform::ResourceLibrary* resourceLibrary() const;
     platform::SettingsStore* settingsStore() const;
     platform::InputDevices* inputDevices() const;
+    // The score server's client: null in a session that never sends
+    // (headless runs, replays, the attract mode's demos, tests).
+    platform::ScoreServer* scoreServer() const;
     // The window (message boxes); null before the session has one.
     platform::Shell* shell() const;
     // The program's resources (the level files): the session's, else the
@@ -246,6 +251,12 @@ public:
         bool operator==(const Display&) const = default;
     } display;
     std::uint8_t displayChangeRequest = 0;
+    // Online scores (OnlineScores=0/1, ScoreServer=address), turned on and
+    // off on the display page; see ApplyOnlineSettings.
+    struct Online {
+        std::uint8_t on = 0;
+        std::string server;
+    } online;
     LevelRecord* levelSpawnRecords[kLevelCount] = {};
     LevelRecord* levelGroundRecords[kLevelCount] = {};
     std::uint32_t levelSpawnCount[kLevelCount] = {};

@@ -26,6 +26,7 @@ public:
         Picture,
         VSync,
         Flashes,
+        Online,
         Key,
         Pad,
         KeySpeed,
