@@ -101,7 +101,8 @@ bool OnlinePage::Update(const MyObject& owner, const RecordTable& local, bool fo
         line1 = best ? "Your best place: " + Ordinal(best)
                      : "Not in the top " + std::to_string(std::min(board.scores.size(), platform::kMaxBoard)) + " yet";
     line1 = FitLine(line1, kLineGlyphs);
-    line2 = FitLine(sent, kLineGlyphs);
+    // Without a game sent, the second line says whose board this is.
+    line2 = FitLine(sent.empty() ? std::string("Online: the score server's best") : sent, kLineGlyphs);
     Layout(owner);
     return true;
 }
