@@ -5,6 +5,7 @@
 #include "app/demo.h"
 #include "core/game_context.h"
 #include "frontend/records_table.h"
+#include "platform/score_server.h"
 #include "platform/services.h"
 #include "platform/stored_file.h"
 
@@ -21,6 +22,10 @@ void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
         // The high-score table on disk took an entry (and the replay with it).
         savesSeen_ = c.recordSaves;
         c.keepReplay = nullptr;
+        // With online scores on, the game goes to the score server too.
+        if (!waiting_.empty())
+            if (platform::ScoreServer* scores = c.scoreServer()) scores->Submit(c.recordSavedName, waiting_);
+        waiting_.clear();
     }
     // Over (game over, the last level done, or given up for the table):
     // the menu passes the game's score on to the high-score table.
@@ -30,7 +35,10 @@ void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
         // A game has begun once play shows; one still waiting for its entry
         // had none.
         inGame_ = c.currentScreen == Screen::Game;
-        if (inGame_) c.keepReplay = nullptr;
+        if (inGame_) {
+            c.keepReplay = nullptr;
+            waiting_.clear();
+        }
         return;
     }
     if (!over) return;
@@ -40,7 +48,8 @@ void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
     // The table on disk does not hold this score yet: its save keeps the
     // replay (the bytes are the lambda's own, whatever outlives what).
     if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) >= RecordTable::kPlaces) return;
-    c.keepReplay = [dir = dir_, game = std::string(bytes.begin(), bytes.end())]() -> std::string {
+    waiting_.assign(bytes.begin(), bytes.end());
+    c.keepReplay = [dir = dir_, game = waiting_]() -> std::string {
         std::string name = TableReplayName(game);
         if (platform::MakeDirs(dir) && platform::ReplaceFile(dir + "/" + name, game) == platform::StoreResult::Written)
             return name;
@@ -51,6 +60,7 @@ void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
 
 void GameReplays::AtClose(GameContext& c, const Demo& recording) {
     c.keepReplay = nullptr;
+    waiting_.clear();
     if (!inGame_) return;
     inGame_ = false;
     KeepLast(EncodeDemo(recording));

@@ -7,7 +7,9 @@
 // and names it at the place the entry took, in the one rename of
 // records.csm, so that a kill at any moment leaves table and replays in
 // step. A game closed during name entry, the autopilot or a failed save
-// keep no replay in the table. --replay plays them back exactly.
+// keep no replay in the table. --replay plays them back exactly. With online
+// scores on, the game whose name was saved is also handed to the score
+// server's client.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,6 +42,7 @@ private:
     bool inGame_ = false;
     bool scoreShown_ = false;      // the score of a game went to the table
     std::uint32_t savesSeen_ = 0;  // the context's recordSaves seen so far
+    std::string waiting_;          // the bytes of the game waiting for its entry
 };
 
 }  // namespace dw

@@ -18,6 +18,7 @@
 #include "gfx/device.h"
 #include "platform/input.h"
 #include "platform/resource_library.h"
+#include "platform/score_server.h"
 #include "platform/screenshot.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
@@ -47,6 +48,7 @@ struct WindowDevices {
     platform::ScriptedInput script;
     std::unique_ptr<platform::MixerSoundLibrary> sound;
     std::unique_ptr<platform::ResourceLibrary> resources;
+    std::unique_ptr<platform::ScoreServer> scores;  // a player's game only
 };
 
 namespace {
@@ -169,6 +171,12 @@ std::string Program::MakeSession(const SessionConfig& config, const std::string&
     if (plan_.windowed) {
         // A replay and a timedemo step as told; else the real time.
         window_ = std::make_unique<WindowDevices>(cl_, config, plan_.replay || plan_.timedemo, userDir);
+        // Online scores: a player's own games, kept in their user directory.
+        if (!plan_.replay && !plan_.autopilot && !plan_.timedemo && scratchDir_.empty()) {
+            window_->scores = std::make_unique<platform::ScoreServer>(platform::MakeHttpClient(),
+                                                                      platform::FileIn(userDir, "outbox"));
+            window_->services.scores = window_->scores.get();
+        }
         shell_ = window_->shell.get();
         // A window without its data would show nothing.
         session_ = std::make_unique<Session>(window_->services, &window_->script, config, &window_->data);

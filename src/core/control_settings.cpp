@@ -80,6 +80,7 @@ void ReadControlSettings(GameContext& ctx) {
     ReadRange(ctx, *store, "ReduceFlashes", 0, 1, reduce);
     ctx.display.vsync = static_cast<std::uint8_t>(vsync);
     ctx.display.reduceFlashes = static_cast<std::uint8_t>(reduce);
+    ReadOnlineSettings(ctx);
 }
 
 namespace {
@@ -127,7 +128,7 @@ bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& be
     flag("Stretch", ctx.display.stretch, before.stretch);
     flag("VSync", ctx.display.vsync, before.vsync);
     flag("ReduceFlashes", ctx.display.reduceFlashes, before.reduceFlashes);
-    return WriteChanged(ctx, values, {});
+    return WriteChanged(ctx, values, {}) && WriteOnlineSettings(ctx);
 }
 
 }  // namespace dw

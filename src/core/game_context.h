@@ -29,6 +29,7 @@ class SettingsStore;
 class Shell;
 class ModuleResources;
 class InputDevices;
+class ScoreServer;
 class InputDevice;
 class LibraryModule;
 }  // namespace platform
@@ -151,6 +152,7 @@ struct GameStartValues {
     // are kept): writes the game's replay into the replays folder and gives
     // its file name (empty when it could not), for the table to name.
     std::function<std::string()> keepReplay;
+    std::string recordSavedName;  // the name saved with it
     std::uint8_t optionsClosed = 0;
     std::uint8_t helpClosed = 0;
     std::uint8_t screenChanged = 0;
@@ -214,6 +216,9 @@ public:
     platform::ResourceLibrary* resourceLibrary() const;
     platform::SettingsStore* settingsStore() const;
     platform::InputDevices* inputDevices() const;
+    // The score server's client: null in a session that never sends
+    // (headless runs, replays, the attract mode's demos, tests).
+    platform::ScoreServer* scoreServer() const;
     // The window (message boxes); null before the session has one.
     platform::Shell* shell() const;
     // The program's resources (the level files): the session's, else the
@@ -251,6 +256,12 @@ public:
         bool operator==(const Display&) const = default;
     } display;
     std::uint8_t displayChangeRequest = 0;
+    // Online scores (OnlineScores=0/1, ScoreServer=address), turned on and
+    // off on the display page; see ApplyOnlineSettings.
+    struct Online {
+        std::uint8_t on = 0;
+        std::string server;
+    } online;
     LevelRecord* levelSpawnRecords[kLevelCount] = {};
     LevelRecord* levelGroundRecords[kLevelCount] = {};
     std::uint32_t levelSpawnCount[kLevelCount] = {};

@@ -47,6 +47,16 @@ bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& be
 // holds a higher one already (another copy may have saved it): it only rises.
 bool RaiseLevelReached(const GameContext& ctx, std::uint32_t levelIndex);
 
+// Online scores: OnlineScores (0/1, off when absent) and ScoreServer (the
+// address; DefaultScoreServer() when the line is absent, none when it is
+// empty). Reading applies them to the session's score server, as does
+// ApplyOnlineSettings after a change; the game writes OnlineScores only.
+void ReadOnlineSettings(GameContext& ctx);
+void ApplyOnlineSettings(const GameContext& ctx);
+bool WriteOnlineSettings(const GameContext& ctx);
+// The build's score server (the DW_SCORE_SERVER option), "" for none.
+const char* DefaultScoreServer();
+
 // Reads a 32-bit value from the session's settings store; stores
 // `defaultValue` when it cannot be read.
 HRESULT ReadIntRegKey(const GameContext& ctx, const char* key, const char* name, std::uint32_t& value,

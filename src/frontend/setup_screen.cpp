@@ -46,6 +46,7 @@ const char* LabelOf(const SetupScreen::Item& item) {
         case Row::Picture: return "Picture";
         case Row::VSync: return "Vertical sync";
         case Row::Flashes: return "Reduced flashes";
+        case Row::Online: return "Online scores";
         case Row::Key: return platform::KeyActionLabel(static_cast<KeyAction>(item.action));
         case Row::Pad: return platform::KeyActionLabel(static_cast<KeyAction>(item.action + 4));
         case Row::KeySpeed: return "Key speed";
@@ -81,7 +82,7 @@ SetupScreen::SetupScreen(GameContext* ctx)
 std::vector<SetupScreen::Item> SetupScreen::Rows(int page) {
     std::vector<Item> rows = {{Row::Pages, 0}};
     if (page == kDisplay) {
-        for (Row r : {Row::FullScreen, Row::Picture, Row::VSync, Row::Flashes}) rows.push_back({r, 0});
+        for (Row r : {Row::FullScreen, Row::Picture, Row::VSync, Row::Flashes, Row::Online}) rows.push_back({r, 0});
     } else if (page == kKeyboard) {
         for (int a = 0; a < platform::kKeyActions; ++a) rows.push_back({Row::Key, a});
         rows.push_back({Row::KeySpeed, 0});
@@ -115,6 +116,7 @@ std::string SetupScreen::ValueOf(const Item& item, int col) const {
         case Row::Picture: return c.display.stretch ? "Stretched" : "4:3";
         case Row::VSync: return onOff(c.display.vsync);
         case Row::Flashes: return onOff(c.display.reduceFlashes);
+        case Row::Online: return onOff(c.online.on);
         case Row::Key: return platform::KeyName(c.controls.Key(static_cast<KeyAction>(item.action), col));
         case Row::Pad: {
             std::string button = platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
@@ -244,6 +246,10 @@ void SetupScreen::Activate(int col) {
             ChangeDisplay();
             break;
         case Row::Flashes: c.display.reduceFlashes ^= 1; break;
+        case Row::Online:
+            c.online.on ^= 1;
+            ApplyOnlineSettings(c);
+            break;
         case Row::Key:
         case Row::Pad:
             column = col & 1;
@@ -256,6 +262,8 @@ void SetupScreen::Activate(int col) {
             if (page == kGamepad) c.controls.RestorePadDefaults();
             if (page == kDisplay) {
                 c.display = GameContext::Display{1, 0, 1, 0};
+                c.online.on = 0;
+                ApplyOnlineSettings(c);
                 ChangeDisplay();
             }
             break;

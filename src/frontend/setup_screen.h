@@ -27,6 +27,7 @@ public:
         Picture,
         VSync,
         Flashes,
+        Online,
         Key,
         Pad,
         KeySpeed,

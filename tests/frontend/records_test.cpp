@@ -439,5 +439,37 @@ TEST_F(HighScoreScreen, TheBackButtonEdgeIsNotPartOfIt) {
     EXPECT_TRUE(s->backHover);
 }
 
+// The online page: the arrows (and the pad's, which arrive as arrows) and
+// the page button turn to it and back, once no name is typed.
+TEST_F(HighScoreScreen, TheOnlinePageIsReachedByKeysAndPointerOnceTheNameIsSaved) {
+    HighScores* s = Open(650000, true);
+    ASSERT_TRUE(s->nameEntry);
+    Tap(DIK_RIGHT);
+    EXPECT_FALSE(s->onlineShown) << "not while a name is typed";
+    Tap(DIK_A);
+    Tap(DIK_RETURN);
+    ASSERT_FALSE(s->nameEntry);
+    Tap(DIK_RIGHT);
+    EXPECT_TRUE(s->onlineShown);
+    EXPECT_EQ(s->online.line1, "Online scores are off (Options)") << "this session has no score server";
+    Tap(DIK_RIGHT);
+    EXPECT_TRUE(s->onlineShown) << "Right on the last page stays";
+    Tap(DIK_LEFT);
+    EXPECT_FALSE(s->onlineShown);
+    const ui::Area next = ui::kNextPageArea;
+    ctx.layoutCursorX = (next.left + next.right) / 2;
+    ctx.layoutCursorY = (next.top + next.bottom) / 2;
+    Frame();
+    EXPECT_TRUE(s->pageHover);
+    Click();
+    EXPECT_TRUE(s->onlineShown);
+    ctx.layoutCursorX = (ui::kPrevPageArea.left + ui::kPrevPageArea.right) / 2;
+    Frame();
+    Click();
+    EXPECT_FALSE(s->onlineShown);
+    Tap(DIK_ESCAPE);
+    EXPECT_EQ(ctx.highScoresClosed, 1);
+}
+
 }  // namespace
 }  // namespace dw

@@ -18,6 +18,7 @@
 #include "frontend_fixture.h"
 #include "media/glyph_text.h"
 #include "platform/embedded_resources.h"
+#include "platform/score_server.h"
 #include "common/whole_game.h"
 
 namespace dw {
@@ -178,10 +179,21 @@ TEST_F(Setup, TheDisplaySwitchesAskTheApplicationAndAreWritten) {
     Tap(DIK_DOWN);
     Tap(DIK_RETURN);
     EXPECT_EQ(ctx.display.reduceFlashes, 1);
+    // Online scores: the switch reaches the score server's client at once.
+    platform::ScoreServer scores(std::make_unique<platform::UnavailableHttpClient>(), (dir / "outbox").string());
+    services.scores = &scores;
+    ctx.online.server = "127.0.0.1:8765";
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(ctx.online.on, 1);
+    EXPECT_EQ(scores.config(), (platform::ScoreServer::Config{true, "127.0.0.1:8765"}));
     Tap(DIK_ESCAPE);
+    services.scores = nullptr;
     EXPECT_EQ(Stored("Stretch"), "1");
     EXPECT_EQ(Stored("VSync"), "0");
     EXPECT_EQ(Stored("ReduceFlashes"), "1");
+    EXPECT_EQ(Stored("OnlineScores"), "1");
+    EXPECT_EQ(Stored("ScoreServer"), "(none)") << "the address is the player's to write";
 }
 
 // What the glyph entries of the frame read, cell by cell (unknown cells as '?').

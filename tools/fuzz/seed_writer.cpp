@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     WriteDemoSeeds(demos, recorded);
     WriteReplaySeeds(dir("fuzz_demo_replay"), recorded);
     WriteMappingSeeds(dir("fuzz_gamepad_mappings"));
+    WriteScoreAnswerSeeds(dir("fuzz_score_answers"));
 
     const fs::path archivePath = data / "gamedata.res";
     const std::vector<Entry> entries = ArchiveEntries(archivePath);
