@@ -3,12 +3,17 @@
 // "records.csm"; after a game it inserts the score, lets the player type a
 // name in place and saves the table. Escape or the back button closes it.
 #include <cstdint>
+#include <string_view>
 
 #include "core/draw_entry.h"
 #include "engine/my_object.h"
 #include "frontend/records_table.h"
 
 namespace dw {
+
+// Whether name entry can type `name`: at most 16 characters, each one it
+// accepts from the keyboard (the empty name too: Enter saves it).
+bool NameEntryCanType(std::string_view name);
 
 class HighScores : public MyObject {
 public:
