@@ -47,8 +47,11 @@ foreach(layer ${DW_LAYERS})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${tree}/${folder} SYMBOLIC)
   endforeach()
 
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
+  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; app/exe holds the
+  # browser's driver, which cmake/Web.cmake builds.
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
+  list(FILTER sources EXCLUDE REGEX "/src/app/exe/")
   set(target dw_${layer})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PRIVATE ${tree})
@@ -65,6 +68,7 @@ endforeach()
 
 target_link_libraries(dw_platform PUBLIC duskwhirl_levels
   PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB PkgConfig::LIBZIP)
+target_link_libraries(dw_gfx PUBLIC PkgConfig::EPOXY)
 target_link_libraries(dw_d3dx PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB)
 if(TARGET dw_server)
   pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
