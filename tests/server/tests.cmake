@@ -19,3 +19,9 @@ if(TARGET test_server AND TARGET duskwhirl-scores)
   gtest_discover_tests(test_server_integration DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "server" TIMEOUT 900 ENVIRONMENT "SDL_AUDIODRIVER=dummy" FAIL_REGULAR_EXPRESSION "SKIPPED")
 endif()
+# The leaderboard page in headless Chromium (puppeteer-core of tests/web).
+if(TARGET duskwhirl-scores AND TARGET gamedata)
+  add_test(NAME server_page_chromium
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/page_test.sh $<TARGET_FILE:duskwhirl-scores> ${CMAKE_BINARY_DIR}/gamedata.res)
+  set_tests_properties(server_page_chromium PROPERTIES LABELS "server" TIMEOUT 300 SKIP_RETURN_CODE 77)
+endif()
