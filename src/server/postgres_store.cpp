@@ -47,7 +47,7 @@ public:
             if (!Command(sql.c_str(), error)) {
                 std::string ignored;
                 Command("ROLLBACK", ignored);
-                error = "schema version " + std::to_string(m.version) + ": " + error;
+                error.insert(0, "schema version " + std::to_string(m.version) + ": ");
                 return false;
             }
         }

@@ -130,6 +130,7 @@ ChildResult RunLimited(const std::vector<std::string>& argv, const std::string& 
     ChildResult result;
     if (argv.empty()) return result;
     std::vector<const char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) args.push_back(a.c_str());
     args.push_back(nullptr);
     int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};

@@ -56,7 +56,7 @@ public:
                 "); COMMIT;";
             if (!Exec(sql.c_str(), error)) {
                 Exec("ROLLBACK;", error);
-                error = "schema version " + std::to_string(m.version) + ": " + error;
+                error.insert(0, "schema version " + std::to_string(m.version) + ": ");
                 return false;
             }
         }
