@@ -120,7 +120,8 @@ TEST_P(StoreTest, RefusesTheSameDemoOrTheSameGameTwice) {
 TEST_P(StoreTest, KeepsDemosByteForByteAndNamesAsSent) {
     auto store = Open();
     ASSERT_TRUE(store);
-    std::string bytes("DWDEMO\0\x03\xff\x80 '; DROP TABLE games; --", 40);
+    static constexpr char kBytes[] = "DWDEMO\0\x03\xff\x80 '; DROP TABLE games; --";
+    const std::string bytes(kBytes, sizeof kBytes - 1);  // with the zero byte inside
     std::string error;
     std::int64_t id = 0;
     const std::string name = "<b>\"Bob\"</b>'; --";
