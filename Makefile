@@ -9,6 +9,7 @@
 #   make deb    the Debian packages (dpkg-buildpackage), left in build-deb/
 #   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds,
 #               FUZZ_JOBS at a time
+#   make serve  build and start the score server on http://127.0.0.1:$(SCORES_PORT)/ (build/scores.db)
 #   make web    build the game for web browsers in build-web/ (Emscripten)
 #   make web-serve   serve what a web site holds (build-web/www/) on
 #                    http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
@@ -25,7 +26,7 @@ DESTDIR    ?=
 DEB_OUT    ?= build-deb
 
 .PHONY: all deps configure build game run test asan-test soak fuzz clean install uninstall deb \
-        web web-serve web-test
+        web web-serve web-test serve
 
 all: build
 
@@ -44,6 +45,14 @@ game: configure
 
 run: game
 	./$(BUILD)/duskwhirl $(RUN_ARGS)
+
+# The score server with an SQLite file in the build directory; the browser
+# build of build-web/ (make web) plays the page's "watch" links when it is there.
+SCORES_PORT ?= 8090
+serve: build
+	@echo "The score server at http://127.0.0.1:$(SCORES_PORT)/ (Ctrl+C stops)"
+	./$(BUILD)/duskwhirl-scores --listen 127.0.0.1:$(SCORES_PORT) --db sqlite:$(BUILD)/scores.db \
+	  --data $(BUILD)/gamedata.res $(if $(wildcard build-web/duskwhirl.html),--web-root build-web)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 $(CTEST_ARGS)

@@ -27,6 +27,14 @@ set(DW_LAYER_EXCLUDE
   ${CMAKE_SOURCE_DIR}/src/app/main.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/embedded_levels_none.cpp)
 
+# Layers that are programs of their own beside the game (the score server):
+# left out of the browser build and of duskwhirl_libs, so that the game never
+# links their libraries.
+set(DW_PROGRAM_LAYERS server)
+if(EMSCRIPTEN)
+  list(REMOVE_ITEM DW_LAYERS ${DW_PROGRAM_LAYERS})
+endif()
+
 set(DW_LAYER_LIBS)
 foreach(layer ${DW_LAYERS})
   set(tree ${CMAKE_BINARY_DIR}/layers/${layer})
@@ -53,13 +61,24 @@ foreach(layer ${DW_LAYERS})
     target_link_libraries(${target} PUBLIC dw_${used})
   endforeach()
   dw_sanitize(${target})
-  list(APPEND DW_LAYER_LIBS ${target})
+  if(NOT layer IN_LIST DW_PROGRAM_LAYERS)
+    list(APPEND DW_LAYER_LIBS ${target})
+  endif()
 endforeach()
 
 target_link_libraries(dw_platform PUBLIC duskwhirl_levels
   PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB PkgConfig::LIBZIP)
 target_link_libraries(dw_gfx PUBLIC PkgConfig::EPOXY)
 target_link_libraries(dw_d3dx PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB)
+if(TARGET dw_server)
+  pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+  pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
+  pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
+  pkg_check_modules(LIBCRYPTO REQUIRED IMPORTED_TARGET libcrypto)
+  find_package(nlohmann_json 3 REQUIRED)
+  target_link_libraries(dw_server PUBLIC PkgConfig::HTTPLIB PkgConfig::SQLITE3 PkgConfig::LIBPQ
+    PkgConfig::LIBCRYPTO nlohmann_json::nlohmann_json)
+endif()
 
 # Everything but main(), for the executable, the tests, the fuzzers and the
 # bench programs, which see the whole of src/.

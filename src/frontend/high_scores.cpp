@@ -50,6 +50,16 @@ std::uint8_t KeyOf(char c) {
 
 }  // namespace
 
+bool NameEntryCanType(std::string_view name) {
+    if (name.size() > HighScores::kNameGlyphs) return false;
+    for (const char c : name) {
+        bool typed = false;
+        for (const TypedChar& t : kTyped) typed = typed || (t.c == c && KeyOf(t.c) != 0);
+        if (!typed) return false;
+    }
+    return true;
+}
+
 HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
     name = "records";
     order = 46;

@@ -6,6 +6,7 @@
 // button, Right and Left (the pad's stick and D-pad) turn to it and back,
 // once no name is being typed.
 #include <cstdint>
+#include <string_view>
 
 #include "core/draw_entry.h"
 #include "engine/my_object.h"
@@ -13,6 +14,10 @@
 #include "frontend/records_table.h"
 
 namespace dw {
+
+// Whether name entry can type `name`: at most 16 characters, each one it
+// accepts from the keyboard (the empty name too: Enter saves it).
+bool NameEntryCanType(std::string_view name);
 
 class HighScores : public MyObject {
 public:
