@@ -47,11 +47,12 @@ foreach(layer ${DW_LAYERS})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${tree}/${folder} SYMBOLIC)
   endforeach()
 
-  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; app/exe holds the
-  # browser's driver, which cmake/Web.cmake builds.
+  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; an exe/ folder
+  # holds a program's main (the browser's driver, the score server's), which
+  # its own target builds.
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
-  list(FILTER sources EXCLUDE REGEX "/src/app/exe/")
+  list(FILTER sources EXCLUDE REGEX "/src/[a-z0-9_]+/exe/")
   set(target dw_${layer})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PRIVATE ${tree})
