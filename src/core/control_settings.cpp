@@ -128,7 +128,13 @@ bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& be
     flag("Stretch", ctx.display.stretch, before.stretch);
     flag("VSync", ctx.display.vsync, before.vsync);
     flag("ReduceFlashes", ctx.display.reduceFlashes, before.reduceFlashes);
-    return WriteChanged(ctx, values, {}) && WriteOnlineSettings(ctx);
+    // The online switch has no value of its own from before: it is written
+    // when the file says otherwise, in the same change.
+    if (platform::SettingsStore* store = ctx.settingsStore()) {
+        const auto stored = store->QueryValue(kSettingsKey, "OnlineScores");
+        if ((stored && *stored != 0) != (ctx.online.on != 0)) values["OnlineScores"] = ctx.online.on ? 1 : 0;
+    }
+    return WriteChanged(ctx, values, {});
 }
 
 }  // namespace dw

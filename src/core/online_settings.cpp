@@ -36,8 +36,4 @@ void ApplyOnlineSettings(const GameContext& ctx) {
         scores->Configure(platform::ScoreServer::Config{ctx.online.on != 0, ctx.online.server});
 }
 
-bool WriteOnlineSettings(const GameContext& ctx) {
-    return WriteIntRegKey(ctx, "OnlineScores", ctx.online.on ? 1 : 0) == S_OK;
-}
-
 }  // namespace dw

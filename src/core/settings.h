@@ -50,10 +50,9 @@ bool RaiseLevelReached(const GameContext& ctx, std::uint32_t levelIndex);
 // Online scores: OnlineScores (0/1, off when absent) and ScoreServer (the
 // address; DefaultScoreServer() when the line is absent, none when it is
 // empty). Reading applies them to the session's score server, as does
-// ApplyOnlineSettings after a change; the game writes OnlineScores only.
+// ApplyOnlineSettings after a change; the display settings write OnlineScores.
 void ReadOnlineSettings(GameContext& ctx);
 void ApplyOnlineSettings(const GameContext& ctx);
-bool WriteOnlineSettings(const GameContext& ctx);
 // The build's score server (the DW_SCORE_SERVER option), "" for none.
 const char* DefaultScoreServer();
 

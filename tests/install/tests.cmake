@@ -48,7 +48,7 @@ endif()
 if(TARGET duskwhirl AND TARGET gamedata AND TARGET icons)
   add_test(NAME install_spaces_in_paths
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/spaces_in_paths.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
-                   ${DW_INSTALL_DATADIR})
+                   ${DW_INSTALL_DATADIR} ${CMAKE_INSTALL_BINDIR})
   set_tests_properties(install_spaces_in_paths PROPERTIES LABELS "install" TIMEOUT 300)
 endif()
 if(TARGET duskwhirl AND TARGET gamedata)
