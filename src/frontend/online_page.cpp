@@ -43,6 +43,20 @@ std::string Ordinal(std::size_t n) {
     return std::to_string(n) + suffix;
 }
 
+// Whether a listed game is one of the local table's (the player's own).
+bool IsOwn(const platform::OnlineScore& entry, const RecordTable& local) {
+    for (int p = 0; p < RecordTable::kPlaces; ++p)
+        if (entry.score == local.scores[p] && entry.name == local.names[p]) return true;
+    return false;
+}
+
+// The place (1 is the first) of the player's best listed game, 0 when none is.
+std::size_t BestOwnPlace(const std::vector<platform::OnlineScore>& scores, const RecordTable& local) {
+    for (std::size_t i = 0; i < scores.size(); ++i)
+        if (IsOwn(scores[i], local)) return i + 1;
+    return 0;
+}
+
 }  // namespace
 
 std::string FitLine(const std::string& text, std::size_t most) {
@@ -86,16 +100,11 @@ bool OnlinePage::Update(const MyObject& owner, const RecordTable& local, bool fo
         line1 = BoardLine(board);
     }
     // The player's own games: those of the local table the server lists.
-    std::size_t best = 0;
-    for (std::size_t i = 0; i < board.scores.size() && !best; ++i)
-        for (int p = 0; p < RecordTable::kPlaces; ++p)
-            if (board.scores[i].score == local.scores[p] && board.scores[i].name == local.names[p]) best = i + 1;
+    const std::size_t best = BestOwnPlace(board.scores, local);
     for (std::size_t i = 0; i < board.scores.size() && rows < kRows; ++i, ++rows) {
         rowName[rows] = board.scores[i].name.substr(0, 16);
         rowScore[rows] = std::min(board.scores[i].score, RecordTable::kScoreCap);
-        for (int p = 0; p < RecordTable::kPlaces; ++p)
-            rowOwn[rows] =
-                rowOwn[rows] || (board.scores[i].score == local.scores[p] && board.scores[i].name == local.names[p]);
+        rowOwn[rows] = IsOwn(board.scores[i], local);
     }
     if (line1.empty())
         line1 = best ? "Your best place: " + Ordinal(best)

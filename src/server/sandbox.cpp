@@ -85,6 +85,17 @@ bool ReadSome(int& fd, std::string& text, std::size_t most, bool& tooMuch) {
     return true;
 }
 
+// Writes what the pipe takes of the rest of `input`; closes the pipe (and
+// sets `fd` to -1) once all is written or the child stopped reading.
+void FeedSome(int& fd, const std::string& input, std::size_t& written) {
+    const ssize_t n = write(fd, input.data() + written, input.size() - written);
+    if (n > 0) written += static_cast<std::size_t>(n);
+    if (n < 0 || written == input.size()) {
+        close(fd);
+        fd = -1;
+    }
+}
+
 // Feeds `input` and reads the output and the errors until the output ends
 // or the time is up.
 ChildResult::End Exchange(int toChild, int fromChild, int errors, const std::string& input, ChildResult& r,
@@ -111,14 +122,7 @@ ChildResult::End Exchange(int toChild, int fromChild, int errors, const std::str
         if (ready <= 0) return finish(ChildResult::End::TimedOut);
         if (errors >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)))
             ReadSome(errors, r.errors, kMostErrors, tooManyErrors);
-        if (toChild >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t n = write(toChild, input.data() + written, input.size() - written);
-            if (n > 0) written += static_cast<std::size_t>(n);
-            if (n < 0 || written == input.size()) {
-                close(toChild);
-                toChild = -1;
-            }
-        }
+        if (toChild >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) FeedSome(toChild, input, written);
         if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
             ReadSome(fromChild, r.output, maxOutput, tooMuch);
             if (tooMuch) return finish(ChildResult::End::TooMuchOutput);
