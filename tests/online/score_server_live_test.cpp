@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,29 +97,45 @@ TEST(ScoreServerLive, AGameKilledWhileSendingStaysInTheOutboxAndIsSentOnceByTheN
         res.status = 201;
         res.set_content(R"({"id":1,"score":3100,"level":1,"frames":500})", "application/json");
     });
-    local.Start();
     const auto received = [&] {
         std::lock_guard<std::mutex> lock(mutex);
         return bodies.size();
     };
     const std::string demo("DWDEMO\0\x01\x02 the game", 18);
 
+    // The game's process is forked while this one has no thread yet (a fork
+    // beside running threads may inherit a lock held by one of them); the
+    // server's socket listens already, so its connection waits for Start.
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         // The game: the name is saved, the game is being sent, and the
-        // program is killed before the server answers.
+        // program is killed before the server answers. It dies with this
+        // test, and on its own after a minute, whatever happens here.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        alarm(60);
         auto scores = RealClient(dir);
         scores->Configure({true, local.Address()});
         scores->Submit("Ace #1", demo);
         for (;;) pause();
     }
-    ASSERT_TRUE(WaitFor([&] { return received() == 1; }));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
+    struct Reaper {
+        pid_t pid;
+        int status = 0;
+        bool reaped = false;
+        void Kill() {
+            if (reaped) return;
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            reaped = true;
+        }
+        ~Reaper() { Kill(); }
+    } reaper{child};
+    local.Start();
+    ASSERT_TRUE(WaitFor([&] { return received() == 1; }, 30s));
+    reaper.Kill();
     hold = false;
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(WIFSIGNALED(reaper.status));
     {
         auto probe = RealClient(dir);
         ASSERT_EQ(probe->Outbox().size(), 1u) << "the game waits in the outbox";
