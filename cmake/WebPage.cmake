@@ -43,7 +43,7 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/web/sdl2-js-deps.json @ONLY
   CONTENT "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
 
 # No Asyncify, no threads: the browser calls one frame at a time.
-set(DW_WEB_EXPORTS _main,_dw_web_report,_dw_web_end_game_with_score)
+set(DW_WEB_EXPORTS _main,_dw_web_report,_dw_web_end_game_with_score,_dw_web_watch)
 target_link_options(duskwhirl PRIVATE
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728

@@ -9,6 +9,9 @@
 //   watch=URL    play a recorded demo in the window (with args=--timedemo, a
 //                frame-rate measurement)
 //   args=...     more command-line options for the game, separated by spaces
+//
+// After the #: replay=URL shows that demo (a game of the score server's board)
+// once the menu is up, then the menu; so does a demo file dropped on the page.
 (function () {
   'use strict';
   const params = new URLSearchParams(location.search);
@@ -17,6 +20,9 @@
   const replayUrl = params.get('replay');
   const watchUrl = params.get('watch');
   const extraArgs = (params.get('args') || '').split(' ').filter((a) => a);
+  // The demo to show first (#replay=URL): the board's "watch" links.
+  const shownUrl = () => new URLSearchParams(location.hash.slice(1)).get('replay');
+  const firstShownUrl = replayUrl || watchUrl ? null : shownUrl();
   const files = Module.dwFiles || { site: [], demos: [] };
   const USER_DIR = '/user';
 
@@ -277,7 +283,8 @@
   dataPromise.catch(() => {});
   const demosPromise = replayUrl ? Promise.resolve([]) : Promise.all(files.demos.map((name) =>
     fetchBytes('demos/' + name).then((b) => [name, b]).catch(() => null)));
-  const replayPromise = replayUrl || watchUrl ? fetchBytes(replayUrl || watchUrl) : Promise.resolve(null);
+  const replayPromise = replayUrl || watchUrl || firstShownUrl ? fetchBytes(replayUrl || watchUrl || firstShownUrl)
+                                                              : Promise.resolve(null);
   replayPromise.catch(() => {});
 
   async function mountUserDir() {
@@ -328,12 +335,23 @@
         return false;
       }
     }
+    // A demo to show that cannot be fetched is only a notice: the game starts.
+    let shown = false;
+    if (firstShownUrl) {
+      try {
+        FS.writeFile(SHOWN_DEMO, await replayPromise);
+        shown = true;
+      } catch (err) {
+        showNoticeOnce('The game could not be loaded to watch: ' + String(err.message || err));
+      }
+    }
     if (replayUrl) {
       programArgs = ['--headless', '--replay', '/replay.dwdemo', '--report', '/report.json',
                      '--data', '/data/gamedata.res', '--user-dir', USER_DIR];
     } else {
       programArgs = ['--windowed', '--data', '/data/gamedata.res', '--user-dir', USER_DIR];
       if (watchUrl) programArgs.push('--replay', '/replay.dwdemo');
+      else if (shown) programArgs.push('--watch', SHOWN_DEMO);
     }
     programArgs = programArgs.concat(extraArgs);
     return true;
@@ -390,6 +408,34 @@
     Module.callMain(programArgs);
     handOver();
   };
+
+  // --- a demo to watch while the game runs ----------------------------------------
+  // Dropped on the page, or a new #replay=URL: the game shows it as soon as
+  // its main menu is up (it plays in a scratch folder and writes nothing).
+  const SHOWN_DEMO = '/shown.dwdemo';
+  function showDemo(bytes) {
+    if (!running) return;
+    FS.writeFile(SHOWN_DEMO, bytes);
+    if (!Module.ccall('dw_web_watch', 'number', ['string'], [SHOWN_DEMO]))
+      showNoticeOnce('This game cannot show a demo now.');
+  }
+  window.addEventListener('dragover', (e) => {
+    if (!running || !e.dataTransfer || !Array.from(e.dataTransfer.types).includes('Files')) return;
+    e.preventDefault();
+    e.dataTransfer.dropEffect = 'copy';
+  });
+  window.addEventListener('drop', (e) => {
+    if (!running || !e.dataTransfer || !e.dataTransfer.files.length) return;
+    e.preventDefault();
+    e.dataTransfer.files[0].arrayBuffer().then((b) => showDemo(new Uint8Array(b)),
+      (err) => showNoticeOnce('The dropped file could not be read: ' + String(err.message || err)));
+  });
+  window.addEventListener('hashchange', () => {
+    const url = shownUrl();
+    if (url && !replayUrl && !watchUrl)
+      fetchBytes(url).then(showDemo, (err) => showNoticeOnce('The game could not be loaded to watch: ' +
+                                                               String(err.message || err)));
+  });
 
   // The state of the running game, as the report of --report has it.
   // Empty until the program runs.

@@ -220,7 +220,7 @@ void AttractInput::Filter(platform::InputDeviceKind kind, void* data) {
     }
 }
 
-bool AttractInput::PollForInput() {
+bool AttractInput::PollForInput(bool motion) {
     bool input = GamepadActive();
     // A device that was never created or is not acquired has nothing to say;
     // one that was lost (the window lost the focus) ends the demo.
@@ -242,7 +242,7 @@ bool AttractInput::PollForInput() {
     }
     DIMOUSESTATE mouse{};
     if (read(mouse_.get(), sizeof mouse, &mouse)) {
-        if (mouse.lX || mouse.lY || mouse.lZ) input = true;
+        if (motion && (mouse.lX || mouse.lY || mouse.lZ)) input = true;
         for (int b = 0; b < 4; ++b) {
             if (!(mouse.rgbButtons[b] & 0x80)) continue;
             hiddenButtons_[b] = 1;
@@ -282,6 +282,7 @@ bool AttractMode::AfterHostFrame(Application& host) {
     lastHostTime_ = c.timeNow;
     hostTimeKnown_ = true;
     const bool input = input_ && input_->TakeActivity();
+    if (!options_.watch.empty() && OnIdleMainMenu(c)) return StartWatched();
     if (input || options_.demos.empty() || !OnIdleMainMenu(c)) {
         idle_ = 0;
         return false;
@@ -319,18 +320,16 @@ AttractMode::Opened AttractMode::OpenDemo(const std::string& path, std::string& 
     return OpenSession(scratch, error) ? Opened::Playing : Opened::Refused;
 }
 
-void AttractMode::LeaveOut(const std::string& path, const std::string& scratch, const std::string& error) {
+void AttractMode::Refuse(const std::string& path, const std::string& scratch, const std::string& error) {
     if (Log* log = HostLog())
         log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
     if (!scratch.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(scratch, ec);
     }
-    options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
 }
 
 void AttractMode::Begin(const std::string& path, const std::string& scratch) {
-    ++next_;
     scratchDir_ = scratch;
     currentDemo_ = path;
     demoFrames_ = 0;
@@ -345,28 +344,47 @@ void AttractMode::Begin(const std::string& path, const std::string& scratch) {
 
 Log* AttractMode::HostLog() const { return host_ ? host_->context->log : nullptr; }
 
+AttractMode::Opened AttractMode::TryBegin(const std::string& path) {
+    std::string scratch, error;
+    const Opened opened = OpenDemo(path, scratch, error);
+    switch (opened) {
+        case Opened::Playing: Begin(path, scratch); break;
+        case Opened::NoScratch:
+            if (Log* log = HostLog()) log->WriteLine("GAME: no demo: no scratch directory for it");
+            break;
+        case Opened::Refused: Refuse(path, scratch, error); break;
+    }
+    return opened;
+}
+
 bool AttractMode::Start() {
     while (!options_.demos.empty()) {
         if (next_ >= options_.demos.size()) next_ = 0;
         const std::string path = options_.demos[next_];
-        std::string scratch, error;
-        switch (OpenDemo(path, scratch, error)) {
-            case Opened::Playing: Begin(path, scratch); return true;
-            case Opened::NoScratch:
-                if (Log* log = HostLog()) log->WriteLine("GAME: no demo: no scratch directory for it");
-                return false;  // try again the next time the menu is idle
+        switch (TryBegin(path)) {
+            case Opened::Playing: ++next_; return true;
+            case Opened::NoScratch: return false;  // try again the next time the menu is idle
             case Opened::Refused:
                 // A demo that cannot be read or started is not tried again.
-                LeaveOut(path, scratch, error);
+                options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
                 break;
         }
     }
     return false;
 }
 
+bool AttractMode::StartWatched() {
+    // Asked for once: whatever comes of it, the menu follows.
+    const std::string path = std::move(options_.watch);
+    options_.watch.clear();
+    if (TryBegin(path) != Opened::Playing) return false;
+    watched_ = true;
+    return true;
+}
+
 bool AttractMode::Step() {
     if (!session_) return false;
-    if (input_ && input_->PollForInput()) {
+    if (input_ && input_->PollForInput(!watched_)) {
         Finish(false);
         return false;
     }
@@ -405,6 +423,7 @@ void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }
 void AttractMode::Finish(bool hostClosing) {
     if (!session_) return;
     session_.reset();
+    watched_ = false;
     std::error_code ec;
     if (!scratchDir_.empty()) std::filesystem::remove_all(scratchDir_, ec);
     scratchDir_.clear();

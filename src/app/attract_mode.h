@@ -87,9 +87,10 @@ public:
     bool TakeActivity();
     // Reads the devices as the game would (the demo plays meanwhile); true
     // for any key or button held, mouse motion, a busy gamepad, or a device
-    // that was lost.
+    // that was lost. `motion`: mouse motion counts too (not while a demo
+    // asked for plays: moving the mouse to watch it does not end it).
     // What is held is hidden from the game until released.
-    bool PollForInput();
+    bool PollForInput(bool motion = true);
 
     class Device;
 
@@ -107,6 +108,9 @@ private:
 struct AttractOptions {
     std::vector<std::string> demos;  // played in this order, round and round
     std::string dataFile;            // the game's data (the demo session opens it too)
+    // A demo asked for (--watch, a file dropped on the page): shown as soon
+    // as the main menu is up, whatever the idle time, once; then the menu.
+    std::string watch = {};
     std::uint32_t idleMs = kAttractIdleMs;
     // The window: the demo draws with the window's device and keeps to the
     // real time of its frames; the menu's device is set up again afterwards.
@@ -156,12 +160,17 @@ private:
     bool OnIdleMainMenu(const GameContext& c) const;
     // Starts the next demo that can be played; false when none starts now.
     bool Start();
+    // Starts the demo asked for; false when it cannot be played.
+    bool StartWatched();
     enum class Opened { Playing, NoScratch, Refused };
     // Loads the demo at `path` and opens its session in a new scratch
     // directory (`scratch`; `error` says why it was refused).
     Opened OpenDemo(const std::string& path, std::string& scratch, std::string& error);
-    // A demo that cannot be read or started leaves the list for good.
-    void LeaveOut(const std::string& path, const std::string& scratch, const std::string& error);
+    // A demo that cannot be read or started: the log says why, its scratch
+    // directory goes.
+    void Refuse(const std::string& path, const std::string& scratch, const std::string& error);
+    // Opens the demo at `path` and begins it; the log says why it cannot.
+    Opened TryBegin(const std::string& path);
     // The demo opened plays from now on.
     void Begin(const std::string& path, const std::string& scratch);
     Log* HostLog() const;
@@ -186,6 +195,7 @@ private:
     std::unique_ptr<Session> session_;
     std::uint64_t demoFrames_ = 0;
     bool demoPlayed_ = false;  // its play has begun
+    bool watched_ = false;     // the demo was asked for
     FramePacer pacer_;         // at the pace it was recorded
 };
 

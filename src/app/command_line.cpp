@@ -94,6 +94,12 @@ const std::vector<OptionSpec> kOptions = {
          cl.replayFile = v;
          return true;
      }},
+    {"--watch", nullptr, "FILE", "show the demo FILE first, then the menu",
+     [](CommandLine& cl, const S& v, S&) {
+         cl.watchFile = v;
+         return true;
+     },
+     nullptr, "--replay"},
     {"--autopilot", nullptr, nullptr, "let the built-in player play",
      [](CommandLine& cl, const S&, S&) { return cl.autopilot = true; }, nullptr, "--replay", true},
     {"--one-level", nullptr, nullptr, "with --autopilot: stop once its first level is over",
@@ -314,6 +320,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     CommandLine cl;
     std::set<std::string> given;
     if (!ApplyOptions(args, cl, given, error) || !CheckPairs(given, error)) return std::nullopt;
+    // The demo of --watch plays in the menu: a run that goes straight into
+    // play never shows it.
+    if (!cl.watchFile.empty() && (cl.autopilot || cl.level >= 0 || cl.timedemo || !cl.recordFile.empty())) {
+        error = "--watch shows its demo in the menu: not with --autopilot, --level, --record or --timedemo";
+        return std::nullopt;
+    }
     return cl;
 }
 

@@ -27,6 +27,8 @@ struct CommandLine {
     std::optional<std::uint32_t> seed;
     std::string recordFile;
     std::string replayFile;
+    // --watch FILE: the demo shown at once in the menu's demo player, once.
+    std::string watchFile;
     bool autopilot = false;
     // --one-level: an autopilot run ends as soon as its first level is over
     // (cleared or lost), so the report tells what that level alone cost.

@@ -1,17 +1,17 @@
 #pragma once
-// The one pace of frames on the real clock, for every host that waits
-// between frames: each frame is due a number of ms after the one before. The
-// desktop's driver lets a frame follow the last one's start by at least
-// kFrameIntervalMs; an attract demo keeps to the steps it was recorded with.
-// A schedule that falls behind by more than its slack starts again from now
-// rather than rushing to catch up.
+// The pace of an attract demo on the real clock: each frame is due the step
+// it was recorded with after the one before. A schedule that falls behind by
+// more than its slack starts again from now rather than rushing to catch up.
+// (Play itself keeps to kFrameIntervalMs of the game's own clock:
+// LatchedClock::MsUntilStep.)
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 
 namespace dw {
 
-// At most one present per this many ms on the desktop.
+// At most one frame of play per this many ms of the game's clock, in a
+// window and in the browser: the shortest step a game records.
 inline constexpr std::uint32_t kFrameIntervalMs = 10;
 
 class FramePacer {
@@ -23,12 +23,6 @@ public:
     void Restart(Clock::time_point at) {
         start_ = at;
         dueMs_ = 0;
-    }
-    // The desktop's rule: a frame started at `at`; the next is due
-    // kFrameIntervalMs later.
-    void Started(Clock::time_point at) {
-        Restart(at);
-        dueMs_ = kFrameIntervalMs;
     }
     // A frame of `ms` ran: the next is due that much after this one was.
     void Ran(std::uint32_t ms, Clock::time_point now) {

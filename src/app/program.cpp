@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "app/application.h"
@@ -232,7 +231,7 @@ bool Program::Open() {
 
     // The menu's session reads its input through the attract mode's layer.
     if (plan_.attract) {
-        attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile});
+        attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile, cl_.watchFile});
         platform::Services& seams = session_->seams();
         seams.input = attract_->Watch(seams.input);
     }
@@ -243,6 +242,12 @@ bool Program::Open() {
         return false;
     }
     AfterStart();
+    return true;
+}
+
+bool Program::Watch(const std::string& path) {
+    if (!attract_) return false;
+    attract_->options().watch = path;
     return true;
 }
 
@@ -260,7 +265,6 @@ bool Program::StopRuleHolds() const {
 
 bool Program::StepFrame() {
     if (!running_) return false;
-    pacer_.Started(FramePacer::Clock::now());
     if (frames() >= limit_) {
         Finish();
         return false;
@@ -287,15 +291,15 @@ void Program::WaitForNextFrame() {
         if (shell_->WaitEvent(event, 100)) app.HandleEvent(event);
         return;
     }
-    if (director_->demoPlaying()) {
-        if (const std::uint32_t wait = director_->MsUntilNextFrame()) app.context->clock().Sleep(wait);
-        return;
-    }
-    // At most one frame per 10 ms of the real clock (a fixed-step clock, a
-    // replay's or a timedemo's, runs as fast as it goes).
-    if (!window_ || !window_->latchedClock) return;
-    const FramePacer::Clock::duration wait = pacer_.WaitAt(FramePacer::Clock::now());
-    if (wait > FramePacer::Clock::duration::zero()) std::this_thread::sleep_for(wait);
+    if (const std::uint32_t wait = MsUntilNextFrame()) app.context->clock().Sleep(wait);
+}
+
+std::uint32_t Program::MsUntilNextFrame() {
+    if (!running_) return 0;
+    if (director_->demoPlaying()) return director_->MsUntilNextFrame();
+    // A fixed-step clock (a replay's, a timedemo's) runs as fast as it goes.
+    if (!window_ || !window_->latchedClock) return 0;
+    return window_->latchedClock->MsUntilStep(kFrameIntervalMs);
 }
 
 void Program::Finish() {

@@ -63,10 +63,20 @@ public:
     // The desktop's pause before the next frame: waits for the window while
     // it is minimised, else until the next frame may be presented.
     void WaitForNextFrame();
+    // How long until the next frame may run (0: now): a demo keeps to its
+    // recorded steps, play in a window to one frame per kFrameIntervalMs of
+    // the game's clock, so that no step it records is shorter. The browser
+    // skips its animation frames until then.
+    std::uint32_t MsUntilNextFrame();
     // 0 after a clean run; 1 when it could not run or an output failed.
     int exitStatus() const { return status_; }
     // Frames run so far (the demos the attract mode showed included).
     std::uint64_t frames() const;
+
+    // Shows the demo at `path` as soon as the main menu is up (a file
+    // dropped on the page). False when this run shows no demos (a replay,
+    // the built-in player, a timedemo).
+    bool Watch(const std::string& path);
 
     const RunPlan& plan() const { return plan_; }
     Session& session() { return *session_; }
@@ -95,7 +105,6 @@ private:
     std::unique_ptr<Director> director_;
     platform::Shell* shell_ = nullptr;
     std::string windowSize_;  // as the game got it, for the timedemo line
-    FramePacer pacer_;
     bool running_ = false;
     bool played_ = false;  // the play screen has been shown
     int status_ = 0;

@@ -323,6 +323,49 @@ TEST(AttractMode, DemosPlayInTurnToTheirEndAndABrokenOneIsLeftOut) {
     EXPECT_EQ(leftOut, 1);
 }
 
+// A demo asked for (--watch, a file dropped on the page) plays as soon as the
+// main menu is up, without the idle wait and only once; moving the mouse to
+// watch does not end it, a key does; one that cannot be read is a line in
+// the log and the menu stays.
+TEST(AttractMode, ADemoAskedForPlaysAtOnceAndOnlyOnce) {
+    TempDir dir("dw_attract_watch");
+    const std::vector<std::string> shipped = FindAttractDemos(DataFile());
+    ASSERT_FALSE(shipped.empty());
+    Host host(dir.path, {{}, DataFile(), shipped.front()});
+    ASSERT_TRUE(host.started);
+    GameContext& c = host.context();
+    int frames = 0;
+    while (!host.attract.playing() && frames < 2000) {
+        host.Frames(1);
+        ++frames;
+    }
+    ASSERT_TRUE(host.attract.playing()) << "the demo asked for never played";
+    EXPECT_LT(c.timeNow, kAttractIdleMs) << "it waited for the idle time";
+    EXPECT_EQ(host.attract.currentDemo(), shipped.front());
+    host.Frames(50);
+    host.game->input().MoveMouse(5, 3);
+    EXPECT_TRUE(host.attract.Step()) << "moving the mouse ended a demo asked for";
+    host.game->input().SetKey(DIK_ESCAPE, true);
+    EXPECT_FALSE(host.attract.Step());
+    host.game->input().SetKey(DIK_ESCAPE, false);
+    host.Frames(kAttractIdleMs / 16 + 100);
+    EXPECT_FALSE(host.attract.playing()) << "shown again, or the menu played a demo it does not have";
+    EXPECT_EQ(host.attract.demosStarted(), 1u);
+    EXPECT_EQ(c.currentScreen, Screen::Menu);
+
+    // A broken one asked for while the menu runs.
+    const fs::path broken = dir.path / "broken.dwdemo";
+    std::ofstream(broken.string()) << "not a demo";
+    host.attract.options().watch = broken.string();
+    host.Frames(5);
+    EXPECT_FALSE(host.attract.playing());
+    EXPECT_TRUE(host.attract.options().watch.empty()) << "tried again and again";
+    std::ifstream log(dir.path / "file.log");
+    std::string line, all;
+    while (std::getline(log, line)) all += line + "\n";
+    EXPECT_NE(all.find("broken.dwdemo left out"), std::string::npos) << all;
+}
+
 // A gamepad ends a demo with any button, also one the menus do not use, and
 // with either stick past its dead zone; a pad held so keeps the menu from
 // counting idle time.

@@ -219,6 +219,46 @@ async function replayCheck(demo) {
   await context.close();
 }
 
+// --- a game to watch: #replay=URL (the board's "watch" link) and a dropped file ---
+async function watchCheck(demo) {
+  const context = await browser.createBrowserContext();
+  const page = await openPage(`${base}#replay=bench/${demo}`, context);
+  // The menu's context says a demo plays; the demo's own play shows.
+  const showing = () => waitFor(async () => {
+    const r = await report(page);
+    return r && r.attract === 1 ? r : null;
+  }, 120000);
+  const shown = await showing();
+  check(shown !== null, 'watch: #replay=URL shows the game once the menu is up');
+  if (shown) {
+    await sleep(3000);
+    const file = path.join(shots, 'watch-game.png');
+    await page.screenshot({ path: file });
+    const lit = await litFraction(page, fs.readFileSync(file), { x: 0.25, y: 0.1, w: 0.5, h: 0.8 });
+    check(lit > 0.02, 'watch: the game shows', `${(lit * 100).toFixed(1)} % of its pixels lit`);
+    await page.mouse.move(300, 300);
+    await page.mouse.move(600, 500);
+    await sleep(500);
+    check((await report(page)).attract === 1, 'watch: moving the mouse does not end it');
+    await pressKey(page, 'Escape');
+    const back = await waitFor(async () => {
+      const r = await report(page);
+      return r && r.attract === 0 && screenOf(r) === 0 ? r : null;
+    }, 30000);
+    check(back !== null, 'watch: a key ends it and the menu shows');
+  }
+  // A demo file dropped on the page plays the same way.
+  await page.evaluate(async (url) => {
+    const bytes = new Uint8Array(await (await fetch(url)).arrayBuffer());
+    const files = new DataTransfer();
+    files.items.add(new File([bytes], 'dropped.dwdemo'));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: files, cancelable: true }));
+  }, `bench/${demo}`);
+  check((await showing()) !== null, 'watch: a demo dropped on the page is shown');
+  check(page.errors.length === 0, 'watch: the console shows no error', page.errors.join(' | '));
+  await context.close();
+}
+
 function firstDifference(a, b) {
   const fa = a.split(/[,{}]/), fb = b.split(/[,{}]/);
   for (let i = 0; i < Math.max(fa.length, fb.length); i++)
@@ -295,6 +335,7 @@ const checks = {
   scores: highScoreCheck,
   storage: storageCheck,
   replay: () => replayCheck(arg('demo', 'level4-opening.dwdemo')),
+  watch: () => watchCheck('level4-opening.dwdemo'),
   missing: () => dataCheck('missing', 'fixtures/none.res', /could not be loaded/),
   truncated: () => dataCheck('truncated', 'fixtures/truncated.res', /No usable game data/),
 };

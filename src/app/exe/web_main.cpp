@@ -30,15 +30,22 @@ bool StepOnce() {
 }
 
 // The browser's animation frame: one frame, the user files kept in the
-// page's storage; at the end the loop stops and the page is told.
+// page's storage; at the end the loop stops and the page is told. A display
+// faster than 100 Hz calls before the next frame may run: that call is
+// skipped, as the desktop sleeps, so that no step of play is under 10 ms.
 void AnimationFrame() {
+    if (program->MsUntilNextFrame() > 0) return;
     const bool more = StepOnce();
     platform::SaveUserFiles();
     // The page's storage failed: the log says so, as a failed save does on
-    // the desktop.
+    // the desktop (after the last frame the program is gone: the console).
     if (const std::string problem = platform::TakeStorageProblem(); !problem.empty()) {
-        if (dw::Log* log = program->session().context().log)
-            log->WriteLine("settings and high scores will not be saved: " + problem);
+        const std::string line = "settings and high scores will not be saved: " + problem;
+        dw::Log* log = program ? program->session().context().log : nullptr;
+        if (log)
+            log->WriteLine(line);
+        else
+            emscripten_log(EM_LOG_WARN, "%s", line.c_str());
     }
     if (more) return;
     running = false;
@@ -56,6 +63,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* dw_web_report() {
         report = dw::BuildReport(c, c.objectList, program->frames(), dw::RendererCounters{});
     }
     return report.c_str();
+}
+
+// A demo file dropped on the page (written to `path` in the page's file
+// system): shown as soon as the main menu is up, then the menu again. 0 when
+// no game runs or this run shows no demos.
+extern "C" EMSCRIPTEN_KEEPALIVE int dw_web_watch(const char* path) {
+    return program && running && path && program->Watch(path) ? 1 : 0;
 }
 
 // For the browser test of the high-score table: the game in play ends at
