@@ -33,25 +33,10 @@ public:
     bool Open(std::string& error) {
         std::lock_guard lock(mutex_);
         if (!Connect(error)) return false;
-        if (!Command("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)", error)) return false;
-        for (const Migration& m : Migrations()) {
-            // The lock makes two servers starting at once migrate one after the other.
-            if (!Command("BEGIN; LOCK TABLE schema_version IN EXCLUSIVE MODE", error)) return false;
-            if (m.version <= Version()) {
-                Command("COMMIT", error);
-                continue;
-            }
-            const std::string sql = std::string(m.postgres) +
-                "; DELETE FROM schema_version; INSERT INTO schema_version VALUES (" + std::to_string(m.version) +
-                "); COMMIT";
-            if (!Command(sql.c_str(), error)) {
-                std::string ignored;
-                Command("ROLLBACK", ignored);
-                error.insert(0, "schema version " + std::to_string(m.version) + ": ");
-                return false;
-            }
-        }
-        return true;
+        // The lock makes two servers starting at once migrate one after the other.
+        return Migrate({[this](const std::string& sql, std::string& e) { return Command(sql.c_str(), e); },
+                        [this] { return Version(); }, "BEGIN; LOCK TABLE schema_version IN EXCLUSIVE MODE", true},
+                       error);
     }
 
     int SchemaVersion() override {

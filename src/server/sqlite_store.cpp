@@ -47,20 +47,9 @@ public:
     bool Open(std::string& error) {
         sqlite3_busy_timeout(db_, 5000);
         if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", error)) return false;
-        if (!Exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);", error)) return false;
-        for (const Migration& m : Migrations()) {
-            if (m.version <= Version()) continue;
-            std::string sql = "BEGIN IMMEDIATE;";
-            sql += m.sqlite;
-            sql += "DELETE FROM schema_version; INSERT INTO schema_version VALUES (" + std::to_string(m.version) +
-                "); COMMIT;";
-            if (!Exec(sql.c_str(), error)) {
-                Exec("ROLLBACK;", error);
-                error.insert(0, "schema version " + std::to_string(m.version) + ": ");
-                return false;
-            }
-        }
-        return true;
+        return Migrate({[this](const std::string& sql, std::string& e) { return Exec(sql.c_str(), e); },
+                        [this] { return Version(); }, "BEGIN IMMEDIATE", false},
+                       error);
     }
 
     int SchemaVersion() override {
