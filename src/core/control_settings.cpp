@@ -120,7 +120,7 @@ bool WriteControlSettings(const GameContext& ctx, const Controls& before) {
     return WriteChanged(ctx, values, texts);
 }
 
-bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before) {
+bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before, bool onlineBefore) {
     platform::SettingsStore::Values values;
     const auto flag = [&](const char* name, std::uint8_t value, std::uint8_t old) {
         if ((value != 0) != (old != 0)) values[name] = value ? 1 : 0;
@@ -128,12 +128,7 @@ bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& be
     flag("Stretch", ctx.display.stretch, before.stretch);
     flag("VSync", ctx.display.vsync, before.vsync);
     flag("ReduceFlashes", ctx.display.reduceFlashes, before.reduceFlashes);
-    // The online switch has no value of its own from before: it is written
-    // when the file says otherwise, in the same change.
-    if (platform::SettingsStore* store = ctx.settingsStore()) {
-        const auto stored = store->QueryValue(kSettingsKey, "OnlineScores");
-        if ((stored && *stored != 0) != (ctx.online.on != 0)) values["OnlineScores"] = ctx.online.on ? 1 : 0;
-    }
+    flag("OnlineScores", ctx.online.on, onlineBefore ? 1 : 0);
     return WriteChanged(ctx, values, {});
 }
 

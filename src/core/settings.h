@@ -41,7 +41,9 @@ void ReadControlSettings(GameContext& ctx);
 // written), each set as one change of the file; true when it reached the
 // store (or there was nothing to write).
 bool WriteControlSettings(const GameContext& ctx, const platform::Controls& before);
-bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before);  // Stretch, VSync, ReduceFlashes
+// Stretch, VSync, ReduceFlashes and OnlineScores, those that differ from `before`
+// and `onlineBefore` (as the screen found them).
+bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before, bool onlineBefore);
 
 // The highest level reached (LevelID) becomes `levelIndex` unless the file
 // holds a higher one already (another copy may have saved it): it only rises.

@@ -69,7 +69,7 @@ int TabAt(float x) {
 }  // namespace
 
 SetupScreen::SetupScreen(GameContext* ctx)
-    : MyObject(ctx), controlsBefore_(ctx->controls), displayBefore_(ctx->display) {
+    : MyObject(ctx), controlsBefore_(ctx->controls), displayBefore_(ctx->display), onlineBefore_(ctx->online.on != 0) {
     name = "setup";
     order = 47;
     visible = 1;
@@ -370,7 +370,7 @@ void SetupScreen::Leave() {
     GameContext& c = *context;
     // Each set as one change of the file, with only what this page changed.
     bool written = WriteControlSettings(c, controlsBefore_);
-    written = WriteDisplaySettings(c, displayBefore_) && written;
+    written = WriteDisplaySettings(c, displayBefore_, onlineBefore_) && written;
     if (!written) LogSettingsProblem(c);
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     closed = true;

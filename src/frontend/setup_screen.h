@@ -81,6 +81,7 @@ private:
     // The settings as this page found them: only what it changes is saved.
     platform::Controls controlsBefore_;
     GameContext::Display displayBefore_;
+    bool onlineBefore_;
     std::uint8_t previousKeys_[256] = {};
     std::uint32_t previousButtons_ = 0;
     std::uint8_t clickHeld_ = 1;

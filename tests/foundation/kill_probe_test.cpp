@@ -116,7 +116,7 @@ void Save(const fs::path& dir, Set set, int n) {
         case Set::Display: {
             const GameContext::Display before = c.display;
             Apply(c, set, n);
-            WriteDisplaySettings(c, before);
+            WriteDisplaySettings(c, before, c.online.on != 0);
             break;
         }
     }

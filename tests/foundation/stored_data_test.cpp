@@ -157,7 +157,7 @@ TEST_F(SettingsFixture, EachSetOfSettingsIsOneChangeOfTheFileWithOnlyWhatChanged
     ctx.display.vsync = 0;
     StepLog log;
     EXPECT_TRUE(WriteControlSettings(ctx, before));
-    EXPECT_TRUE(WriteDisplaySettings(ctx, shownBefore));
+    EXPECT_TRUE(WriteDisplaySettings(ctx, shownBefore, false));
     std::size_t renames = 0;
     for (const std::string& s : log.steps) renames += s == "renamed";
     EXPECT_EQ(renames, 2u) << "one replacement for the controls, one for the display";
@@ -196,12 +196,23 @@ TEST_F(SettingsFixture, ASecondCopyKeepsWhatTheFirstSavedAndTheHighestLevelOnlyR
     ASSERT_TRUE(RaiseLevelReached(second, 3));
     second.musicVolume = 10;
     ASSERT_EQ(WriteIntRegKey(second, "MusicVolume", 10), S_OK);
+    // The first turns online scores on; the second then leaves its display
+    // page having changed only VSync.
+    GameContext::Display shown = ctx.display;
+    ctx.online.on = 1;
+    ASSERT_TRUE(WriteDisplaySettings(ctx, shown, false));
+    shown = second.display;
+    second.display.vsync = 0;
+    ASSERT_TRUE(WriteDisplaySettings(second, shown, second.online.on != 0));
 
     NewStart();
     EXPECT_EQ(ctx.controls.keys[4][0], 0x2C) << "the first copy's key survives the second's save";
     EXPECT_EQ(ctx.controls.keySpeed, 80);
     EXPECT_EQ(ctx.levelIndex, 5u) << "level 3 reached later does not lower it";
     EXPECT_EQ(ctx.musicVolume, 10);
+    EXPECT_EQ(store->QueryValue(kSettingsKey, "OnlineScores").value_or(0), 1u)
+        << "the second copy turned online scores off again";
+    EXPECT_EQ(ctx.display.vsync, 0);
 }
 
 TEST_F(SettingsFixture, ASaveThatFailsOrWouldOutgrowTheFileIsRefusedAndSaysWhy) {
