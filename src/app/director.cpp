@@ -13,7 +13,7 @@ Director::Director(Session& menu, AttractMode* attract, platform::LatchedClock* 
 
 bool Director::demoPlaying() const { return attract_ && attract_->playing(); }
 
-std::uint64_t Director::frames() const { return (menu_.started() ? menu_.app().frameCount : 0) + demoFrames_; }
+std::uint64_t Director::frames() const { return menu_.steps() + demoFrames_; }
 
 std::uint32_t Director::MsUntilNextFrame() const { return demoPlaying() ? attract_->MsUntilNextFrame() : 0; }
 

@@ -251,7 +251,7 @@ bool Program::Watch(const std::string& path) {
     return true;
 }
 
-std::uint64_t Program::frames() const { return session_ ? session_->steps() + director_->demoFrames() : 0; }
+std::uint64_t Program::frames() const { return director_ ? director_->frames() : 0; }
 
 bool Program::StopRuleHolds() const {
     const GameContext& c = session_->context();

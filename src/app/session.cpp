@@ -196,7 +196,7 @@ bool Session::Step() {
     if (recorder_) recorder_->BeginFrame(step + carried_);
     const std::uint64_t before = app_->frameCount;
     // A timed run that starts late plays its way there without drawing.
-    const bool timed = config_.timedFrames && steps_ >= config_.timedFrom;
+    const bool timed = config_.timedFrames && before >= config_.timedFrom;
     if (config_.timedFrom) app_->device->SetDrawingSkipped(!timed);
     if (timed) timer_.Begin();
     const bool open = app_->Step();
@@ -213,7 +213,7 @@ bool Session::Step() {
         }
     }
     if (ran) {
-        starter_->AfterFrame(c, ++steps_);
+        starter_->AfterFrame(c, app_->frameCount);
         if (replays_) replays_->AfterFrame(c, recorder_->demo());
     }
     return open;
@@ -224,6 +224,9 @@ void Session::Close() {
     if (replays_ && recorder_) replays_->AtClose(*context_, recorder_->demo());
     if (!app_->closed) app_->Shutdown();
 }
+
+// The frames the application has run: the session's one count of them.
+std::uint64_t Session::steps() const { return app_ ? app_->frameCount : 0; }
 
 int Session::exitStatus() const { return app_ ? app_->exitStatus : 1; }
 

@@ -104,7 +104,7 @@ public:
     // The recording so far (header and frames; empty when not recording).
     const Demo& recorded() const;
     // Frames run.
-    std::uint64_t steps() const { return steps_; }
+    std::uint64_t steps() const;
     bool replayDone() const { return player_ && player_->done(); }
     std::uint32_t stepMs() const { return config_.stepMs; }
     const SessionConfig& config() const { return config_; }
@@ -137,7 +137,6 @@ private:
     FrameTimer timer_;
     std::unique_ptr<GameContext> context_;
     std::unique_ptr<Application> app_;
-    std::uint64_t steps_ = 0;
     std::uint32_t carried_ = 0;  // time of passes that ran no frame
     std::uint32_t lastBatches_ = 0;
 };
