@@ -41,6 +41,18 @@ foreach(layer ${DW_LAYERS})
 
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
+  # NAME_win.cpp is the Windows build's own: there it takes the place of
+  # NAME.cpp (when the folder has one); elsewhere it is left out.
+  set(win_sources ${sources})
+  list(FILTER win_sources INCLUDE REGEX "_win\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
+  if(WIN32)
+    foreach(win ${win_sources})
+      string(REGEX REPLACE "_win\\.cpp$" ".cpp" replaced ${win})
+      list(REMOVE_ITEM sources ${replaced})
+    endforeach()
+    list(APPEND sources ${win_sources})
+  endif()
   set(target dw_${layer})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PRIVATE ${tree})

@@ -1,7 +1,5 @@
 #include "app/attract_mode.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -17,6 +15,7 @@
 #include "frontend/records_table.h"
 #include "frontend/ui_common.h"
 #include "media/glyph_text.h"
+#include "platform/scratch_dir.h"
 #include "platform/shell.h"
 #include "render/render_queue.h"
 
@@ -72,17 +71,6 @@ private:
     ScreenVertex quads_[6 * kGlyphs] = {};
 };
 
-// A private, empty directory for the demo's session (its log, its score
-// table); empty on failure.
-std::string MakeScratchDir() {
-    std::error_code ec;
-    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec) base = "/tmp";
-    std::string pattern = (base / "duskwhirl-demo-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return {};
-    return pattern;
-}
-
 bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         if (bytes[i] & 0x80) return true;
@@ -92,7 +80,7 @@ bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 std::string MakeScratchUserDir(const std::string& userDir) {
-    std::string scratch = MakeScratchDir();
+    std::string scratch = platform::MakeScratchDirectory("duskwhirl-demo");
     if (scratch.empty() || userDir.empty()) return scratch;
     RecordRead read = RecordRead::Missing;
     const RecordTable table = LoadRecordTable(platform::FileIn(userDir, kRecordsFile), &read);
@@ -102,8 +90,7 @@ std::string MakeScratchUserDir(const std::string& userDir) {
 
 void RemoveScratchUserDir(const std::string& dir) {
     if (dir.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
+    platform::RemoveScratchDirectory(dir);
 }
 
 std::vector<std::string> FindAttractDemos(const std::string& dataFile) {
@@ -295,10 +282,7 @@ bool AttractMode::Start() {
         if (!ok) {
             // A demo that cannot be read or started is not tried again.
             if (log) log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
-            if (!scratch.empty()) {
-                std::error_code ec;
-                std::filesystem::remove_all(scratch, ec);
-            }
+            if (!scratch.empty()) platform::RemoveScratchDirectory(scratch);
             options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
             continue;
         }
@@ -371,8 +355,7 @@ void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }
 void AttractMode::Finish(bool hostClosing) {
     if (!session_) return;
     session_.reset();
-    std::error_code ec;
-    if (!scratchDir_.empty()) std::filesystem::remove_all(scratchDir_, ec);
+    if (!scratchDir_.empty()) platform::RemoveScratchDirectory(scratchDir_);
     scratchDir_.clear();
     idle_ = 0;
     hostTimeKnown_ = false;

@@ -67,10 +67,10 @@ void GameReplays::MoveBest(int place) {
         return;
     }
     // The replays below the new place move down one, the last drops out.
-    std::remove(BestFile(RecordTable::kPlaces - 1).c_str());
-    for (int p = RecordTable::kPlaces - 2; p >= place; --p) std::rename(BestFile(p).c_str(), BestFile(p + 1).c_str());
-    if (std::rename(temp.c_str(), BestFile(place).c_str()) != 0) {
-        std::remove(temp.c_str());
+    platform::RemoveFile(BestFile(RecordTable::kPlaces - 1));
+    for (int p = RecordTable::kPlaces - 2; p >= place; --p) platform::RenameFile(BestFile(p), BestFile(p + 1));
+    if (!platform::RenameFile(temp, BestFile(place))) {
+        platform::RemoveFile(temp);
         std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());
     }
 }

@@ -125,6 +125,8 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode, bool* notR
     return f;
 }
 
+int OpenRegularReadFd(const std::string& path) { return OpenRegularFd(path, O_RDONLY, nullptr); }
+
 ReadResult ReadStoredFile(const std::string& path, std::string& out, std::size_t maxBytes) {
     out.clear();
     bool notRegular = false;
@@ -301,6 +303,10 @@ int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
     }
     return fd;
 }
+
+bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 void FailStoredWritesForTests(bool fail) { failWrites = fail; }
 
