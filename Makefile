@@ -121,7 +121,7 @@ WIN_BUILD ?= build-win
 DIST      ?= dist
 windows: deps
 	@bash scripts/setup-deps.sh --windows
-	@JOBS=$(JOBS) bash scripts/windows/build.sh $(BUILD) $(WIN_BUILD)
+	@JOBS=$(JOBS) WIN_CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/windows/build.sh $(BUILD) $(WIN_BUILD)
 	@bash scripts/windows/package.sh $(WIN_BUILD) $(DIST)
 
 windows-test:
