@@ -39,7 +39,7 @@ target_link_libraries(PkgConfig::LIBZIP INTERFACE libzip::zip)
 # libepoxy: its GL entry points through WGL (opengl32.dll, loaded by epoxy).
 add_library(PkgConfig::EPOXY INTERFACE IMPORTED)
 target_include_directories(PkgConfig::EPOXY INTERFACE ${DW_WIN_SYSROOT}/include)
-target_link_libraries(PkgConfig::EPOXY INTERFACE ${DW_WIN_SYSROOT}/lib/libepoxy.a)
+target_link_libraries(PkgConfig::EPOXY INTERFACE ${DW_WIN_SYSROOT}/lib/libepoxy.a opengl32 gdi32)
 
 # The unit tests: GoogleTest built from its sources with the same compiler
 # (Debian's googletest package ships them), run under Wine.

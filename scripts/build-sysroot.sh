@@ -109,7 +109,10 @@ fetch() {
   if [ ! -f "$dir/.unpacked" ]; then
     rm -rf "$dir" "$srcdir/dl"
     mkdir -p "$srcdir/dl"
+    # A failed download with the .dsc and the upstream tarball in hand is
+    # the Debian packaging tarball missing from the mirror: see below.
     (cd "$srcdir/dl" && apt-get source -qq --download-only "$pkg=$ver" >/dev/null 2>"$srcdir/dl.err") ||
+      ls "$srcdir"/dl/*.dsc "$srcdir"/dl/*.orig.tar.* >/dev/null 2>&1 ||
       { grep -v unsandboxed "$srcdir/dl.err" >&2; die "apt-get source $pkg=$ver failed"; }
     local dsc
     dsc=$(ls "$srcdir"/dl/*.dsc)
