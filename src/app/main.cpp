@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     // UTF-8 arguments (Windows hands the program UTF-16 ones).
     std::vector<std::string> args = platform::ProgramArguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(args.size() + 1);
     for (std::string& arg : args) pointers.push_back(arg.data());
     pointers.push_back(nullptr);
     int status = 0;
