@@ -33,7 +33,7 @@
 #include "app/demo.h"
 #include "common/headless_game.h"
 #include "core/game_context.h"
-#include "platform/gfx_device_gl.h"
+#include "gfx/gl/gl_device.h"
 #include "platform/screenshot.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/gl_build.h"
+#include "gfx/gl/gl_build.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "core/game_context.h"
 #include "render/render_queue.h"
 #include "assets/asset_names.h"
-#include "platform/gfx_device_gl.h"
+#include "gfx/gl/gl_device.h"
 
 namespace {
 

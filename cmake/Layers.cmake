@@ -39,8 +39,11 @@ foreach(layer ${DW_LAYERS})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${tree}/${folder} SYMBOLIC)
   endforeach()
 
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
+  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; app/exe holds the
+  # browser's driver, which cmake/Web.cmake builds.
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
+  list(FILTER sources EXCLUDE REGEX "/src/app/exe/")
   # NAME_win.cpp is the Windows build's own: there it takes the place of
   # NAME.cpp (when the folder has one); elsewhere it is left out.
   set(win_sources ${sources})
@@ -67,6 +70,7 @@ endforeach()
 
 target_link_libraries(dw_platform PUBLIC duskwhirl_levels
   PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB PkgConfig::LIBZIP)
+target_link_libraries(dw_gfx PUBLIC PkgConfig::EPOXY)
 target_link_libraries(dw_d3dx PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB)
 
 # Everything but main(), for the executable, the tests, the fuzzers and the

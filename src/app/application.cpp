@@ -11,13 +11,15 @@
 #include "app/system_report.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
+#include "render/scene_states.h"
 #include "assets/asset_names.h"
 #include "assets/mesh_cache.h"
 #include "media/input_objects.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
 #include "platform/clock.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
+#include "gfx/gl/window_device.h"
 #include "platform/input.h"
 #include "platform/module_resources.h"
 #include "platform/resource_library.h"
@@ -55,7 +57,7 @@ Application::~Application() {
             DeleteDeviceObjects();
         }
         ShutdownGame();
-        if (shell) shell->ReleaseDevice();
+        ReleaseDevice();
     }
     if (context->log == log.get()) context->log = nullptr;
 }
@@ -66,10 +68,6 @@ Application::~Application() {
 const char* Application::DeviceErrorText(platform::DeviceError error) {
     using E = platform::DeviceError;
     switch (error) {
-        case E::NoDisplay:
-        case E::NoDirect3D: return app_text::kNoDirect3D;
-        case E::NoCompatibleDevice: return app_text::kNoCompatibleDevice;
-        case E::CannotRenderWindowed: return app_text::kNoWindowableDevice;
         case E::OutOfMemory: return app_text::kOutOfMemory;
         default: return app_text::kGeneric;
     }
@@ -99,11 +97,11 @@ HRESULT Application::Create() {
 
     OneTimeSceneInit();
 
-    device = shell->CreateDevice(error);
+    device = OpenDevice(error);
     if (!device) {
         // Without a display or the graphics API there is nobody to show a
         // box to: the shell has said why on stderr.
-        if (error != platform::DeviceError::NoDisplay && error != platform::DeviceError::NoDirect3D)
+        if (error != platform::DeviceError::NoDisplay && error != platform::DeviceError::NoGraphicsApi)
             ShowError(DeviceErrorText(error), true);
         ShutdownGame();
         shell->DestroyMainWindow();
@@ -126,6 +124,30 @@ HRESULT Application::Create() {
     InitScene();
     ready = true;
     return S_OK;
+}
+
+gfx::Device* Application::OpenDevice(platform::DeviceError& error) {
+    gfx::Device* given = context->services->device;
+    if (!given) {
+        windowDevice = gfx::OpenWindowDevice(*shell, error);
+        return windowDevice.get();
+    }
+    // A device handed in (a recording one, or the window's lent to a demo)
+    // draws at the shell's size.
+    if (!shell->CreateGraphicsContext(error)) return nullptr;
+    int width = 0, height = 0;
+    shell->DrawableSize(width, height);
+    gfx::PresentParameters params;
+    params.backBufferWidth = static_cast<std::uint32_t>(width);
+    params.backBufferHeight = static_cast<std::uint32_t>(height);
+    params.windowed = !shell->IsFullscreen();
+    given->Reset(params);
+    return given;
+}
+
+void Application::ReleaseDevice() {
+    windowDevice.reset();
+    if (shell) shell->ReleaseGraphicsContext();
 }
 
 void Application::UpdateBackBufferSize() {
@@ -289,7 +311,7 @@ void Application::Shutdown() {
     if (device) {
         InvalidateDeviceObjects();
         DeleteDeviceObjects();
-        if (shell) shell->ReleaseDevice();
+        ReleaseDevice();
         device = nullptr;
         context->device = nullptr;
     }
@@ -359,17 +381,7 @@ std::int32_t Application::InitScene() {
     LoadSample(&c, asset::IntroTrack, introTrack);
 
     // 5. Render states.
-    if (device) {
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device->SetRenderState(D3DRS_CLIPPING, 0);
-        device->SetRenderState(D3DRS_LIGHTING, 1);
-        device->SetRenderState(D3DRS_AMBIENT, 0);
-        if (c.canMipMap) {
-            device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-            device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-            if (c.canMipLinear) device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-        }
-    }
+    SetSceneStates(c, SceneStart::First);
 
     // 6. The first objects.
     CreateFirstObjects(c);
@@ -394,19 +406,7 @@ std::int32_t Application::RestoreDeviceObjects() {
     c.screenWidth = backBufferWidth;
     c.screenHeight = backBufferHeight;
     c.device = device;
-    if (device) {
-        device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-        device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        device->SetRenderState(D3DRS_CLIPPING, 0);
-        device->SetRenderState(D3DRS_LIGHTING, 1);
-        if (c.canMipMap) {
-            device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-            device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-            if (c.canMipLinear) device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-            device->SetRenderState(D3DRS_AMBIENT, 0);
-        }
-    }
+    SetSceneStates(c, SceneStart::AfterReset);
     if (c.renderQueue) c.renderQueue->RestoreDeviceObjects();
     if (objectList) objectList->RestoreAll();
     // A device reset during play returns to the menu.

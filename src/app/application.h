@@ -1,8 +1,9 @@
 #pragma once
 // The application shell: the window and its events, the graphics device,
 // the managers and the first objects, the frame (time, move, draw, present)
-// and the tear-down in a fixed order. The window and the graphics device
-// come from the platform seams (platform::Shell).
+// and the tear-down in a fixed order. The window comes from the platform
+// seams (platform::Shell); the graphics device is the one handed in with
+// them, or else an OpenGL device on the window's context.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,7 +12,7 @@
 
 #include "core/settings.h"
 #include "platform/d3d_types.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 namespace platform {
 class Shell;
@@ -31,15 +32,6 @@ class TextureCache;
 
 // Message texts of the framework's failures.
 namespace app_text {
-inline constexpr char kNoDirect3D[] =
-    "Could not initialize Direct3D. You may\nwant to check that the latest version of\n"
-    "DirectX is correctly installed on your\nsystem. This application require DirectX 8.1\n"
-    "is been installed at least.";
-inline constexpr char kNoCompatibleDevice[] = "Could not find any compatible Direct3D\ndevices.";
-inline constexpr char kNoWindowableDevice[] =
-    "This application cannot run in a desktop\nwindow with the current display settings.\n"
-    "Please try change your desktop settings\nto a 32-bit display mode and re-run this\n"
-    "application.";
 inline constexpr char kMediaNotFound[] = "Could not load required media.";
 inline constexpr char kResetFailed[] = "Could not reset the Direct3D device.";
 inline constexpr char kOutOfMemory[] = "Not enough memory.";
@@ -102,6 +94,11 @@ public:
     // Shows a message box with the window title; `fatal` adds the exit note.
     void ShowError(const char* text, bool fatal);
     static const char* DeviceErrorText(platform::DeviceError error);
+    // The device handed in with the seams, or an OpenGL device made on the
+    // window; null with `error` set.
+    gfx::Device* OpenDevice(platform::DeviceError& error);
+    // The window's device and its context go (a device handed in stays its owner's).
+    void ReleaseDevice();
 
     // Back-buffer size (the device's when there is one).
     std::int32_t backBufferWidth = 800;
@@ -119,8 +116,9 @@ public:
     // Framework state.
     platform::Shell* shell = nullptr;  // services().shell at Create
     gfx::Device* device = nullptr;
-    bool active = false;  // not minimised: frames run
-    bool ready = false;   // created and not shut down
+    std::unique_ptr<gfx::Device> windowDevice;  // the device made on the window, when none was handed in
+    bool active = false;                        // not minimised: frames run
+    bool ready = false;                         // created and not shut down
     bool frameMoving = true;
     bool closed = false;  // the window has gone (Shutdown ran)
     int exitStatus = 0;

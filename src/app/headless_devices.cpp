@@ -1,7 +1,7 @@
 #include "app/headless_devices.h"
 
 #include "app/runner.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 #include "platform/resource_library.h"
 #include "platform/settings_store.h"
 #include "platform/steering.h"
@@ -39,7 +39,7 @@ std::int32_t QuietSoundLibrary::IMXStreamOpenFile(int, const void* bytes, int, s
 HeadlessDevices::HeadlessDevices(const HeadlessOptions& given, std::unique_ptr<platform::SettingsStore> settings)
     : options(given), clock(given.startClock),
       ownDevice(given.device ? nullptr : MakeRecordingDevice(given.width, given.height)),
-      device(given.device ? given.device : ownDevice.get()), shell(device, given.width, given.height) {
+      device(given.device ? given.device : ownDevice.get()), shell(given.width, given.height) {
     platform::Services& s = services;
     s.userDir = options.userDir;
     if (options.settings) {

@@ -15,7 +15,7 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/game_data.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 #include "platform/input.h"
 #include "platform/process_start.h"
 #include "platform/resource_library.h"

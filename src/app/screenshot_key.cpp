@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/log.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 #include "platform/screenshot.h"
 #include "platform/services.h"
 

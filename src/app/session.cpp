@@ -9,7 +9,7 @@
 #include "engine/list_engine.h"
 #include "platform/clock.h"
 #include "platform/game_data.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 #include "platform/input.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"

@@ -3,7 +3,7 @@
 // signatures the asset library calls.
 #include "d3dx/d3dx_image.h"
 #include "platform/d3d_types.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 // All defaults: size and format from the file, full mip chain, no colour key.
 HRESULT D3DXCreateTextureFromFileInMemory(gfx::Device* device, const void* data, UINT size, gfx::Texture** texture);

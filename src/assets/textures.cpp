@@ -4,7 +4,7 @@
 #include "assets/asset_names.h"
 #include "assets/resource_read.h"
 #include "assets/texture_create.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 namespace dw {
 

@@ -8,6 +8,13 @@ class ID3DXMesh;
 
 namespace dw {
 
+// A square of the screen (pixels, top row 0) that a draw covers in full, and
+// whose picture repeats every `size` pixels across and down over all the draw
+// covers. A size of 0 says nothing repeats.
+struct RepeatSquare {
+    std::uint32_t x = 0, y = 0, size = 0;
+};
+
 // Pre-transformed screen vertex (28 bytes): XYZRHW | DIFFUSE | TEX1.
 struct ScreenVertex {
     float x, y, z, rhw;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/my_object.h"
-#include "platform/gfx_device.h"
 
 namespace dw {
 
@@ -31,7 +30,7 @@ public:
     // The merged grid's picture repeats every tile across and down: a
     // square of one tile it covers in full, where the tile is a whole
     // number of pixels (size 0 otherwise).
-    const gfx::RepeatSquare& MergedRepeat() const { return mergedRepeat; }
+    const RepeatSquare& MergedRepeat() const { return mergedRepeat; }
     // Quads of the merged grid at most: four columns of up to nine bands,
     // the first column cut in two around the board's panel.
     static constexpr std::uint32_t kMergedQuads = 45;
@@ -55,7 +54,7 @@ private:
     ScreenVertex layerB[96] = {};
     ScreenVertex2 merged[6 * kMergedQuads] = {};
     std::uint32_t mergedTriangles = 0;
-    gfx::RepeatSquare mergedRepeat;
+    RepeatSquare mergedRepeat;
 };
 
 class GroundPiece : public MyObject {

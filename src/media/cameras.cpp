@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/game_context.h"
-#include "platform/gfx_device.h"
+#include "render/scene_states.h"
 
 namespace dw {
 
@@ -118,7 +118,7 @@ std::int32_t MainCamera::RestoreDeviceObjects() {
     D3DXVec3Normalize(&normalised, &direction);
     light.Direction = normalised;
     light.Range = 100.0f;
-    if (c.device) c.device->SetLight(0, &light);
+    SetSceneLight(c, 0, light);
     c.lightCounter = 0;
     c.lightReady() = 1;
     return 0;

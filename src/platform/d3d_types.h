@@ -1,6 +1,6 @@
 #pragma once
 // The Direct3D 8 vocabulary the game speaks: plain records and enum values
-// with their original names and numbers. gfx::Device (gfx_device.h) takes
+// with their original names and numbers. gfx::Device (gfx/device.h) takes
 // these; the OpenGL and the recording devices give them meaning.
 #include <cstdint>
 

@@ -1,15 +1,14 @@
 #pragma once
-// Window seam: the one window, its events, its graphics device and message
+// Window seam: the one window, its events, its GL context and message
 // boxes. The SDL implementation opens a real window with an OpenGL 3.3 core
 // or OpenGL ES 3.0 context; the null implementation has no window at all and takes its events
-// from a queue that tests (or the headless runner) fill.
+// from a queue that tests (or the headless runner) fill. The graphics device
+// that draws to the context is the gfx layer's (gfx/gl/window_device.h).
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/gfx_device.h"
 
 namespace platform {
 
@@ -43,10 +42,8 @@ struct WindowConfig {
 // Why the graphics device could not be made.
 enum class DeviceError {
     None,
-    NoDisplay,   // no window system at all
-    NoDirect3D,  // no graphics API of the required version
-    NoCompatibleDevice,
-    CannotRenderWindowed,
+    NoDisplay,      // no window system at all
+    NoGraphicsApi,  // no graphics API of the required version
     OutOfMemory,
     Generic,
 };
@@ -58,11 +55,13 @@ public:
     // Opens the window (hidden devices keep to the null one). False with
     // `error` set when there is no display.
     virtual bool CreateMainWindow(const WindowConfig& config, DeviceError& error) = 0;
-    // Creates the graphics device for the window. The shell owns it; null
-    // with `error` set on failure.
-    virtual gfx::Device* CreateDevice(DeviceError& error) = 0;
-    // Releases the device (before the window goes).
-    virtual void ReleaseDevice() = 0;
+    // Makes the window's GL context (once) and makes it current. False with
+    // `error` set when the window has none of the version asked for.
+    virtual bool CreateGraphicsContext(DeviceError& error) = 0;
+    // Releases the context (after the device that drew to it, before the window goes).
+    virtual void ReleaseGraphicsContext() = 0;
+    // Shows the frame drawn to the context.
+    virtual void SwapWindow() {}
     virtual void DestroyMainWindow() = 0;
 
     // Next pending event; false when none is waiting.
@@ -98,15 +97,15 @@ enum class GlContextKind { Desktop33, Es30 };
 // SDL2 window with a GL context of that kind.
 std::unique_ptr<Shell> CreateSdlShell(GlContextKind kind = GlContextKind::Desktop33);
 
-// No window. The device is handed in (a recording device in tests); events
-// come from Push; message boxes are recorded.
+// No window and no GL context: the session draws with a device it is handed
+// (a recording device in tests); events come from Push; message boxes are recorded.
 class NullShell final : public Shell {
 public:
-    explicit NullShell(gfx::Device* device = nullptr, int width = 800, int height = 600);
+    explicit NullShell(int width = 800, int height = 600);
 
     bool CreateMainWindow(const WindowConfig& config, DeviceError& error) override;
-    gfx::Device* CreateDevice(DeviceError& error) override;
-    void ReleaseDevice() override;
+    bool CreateGraphicsContext(DeviceError& error) override;
+    void ReleaseGraphicsContext() override {}
     void DestroyMainWindow() override;
     bool PollEvent(ShellEvent& event) override;
     bool WaitEvent(ShellEvent& event, std::uint32_t timeoutMs) override;
@@ -126,21 +125,19 @@ public:
     void Push(ShellEventType type) { events_.push_back(ShellEvent{type, 0, 0}); }
     // Changes the drawable size and queues the Resized event.
     void Resize(int width, int height);
-    void SetDevice(gfx::Device* device) { device_ = device; }
     void SetFocus(bool focus) { focus_ = focus; }
 
     bool windowOpen = false;
     bool minimised = false;
     bool vsync = true;
     int desktopWidth = 1280, desktopHeight = 960;
-    DeviceError failDevice = DeviceError::None;  // make CreateDevice fail
+    DeviceError failDevice = DeviceError::None;  // make CreateGraphicsContext fail
     std::string lastMessageCaption, lastMessageText;
     int messageBoxes = 0;
     int iconWidth = 0, iconHeight = 0;  // the last icon set (0: none)
     std::vector<std::uint8_t> iconRgba;
 
 private:
-    gfx::Device* device_;
     std::deque<ShellEvent> events_;
     int width_, height_;
     int savedWidth_ = 0, savedHeight_ = 0;

@@ -2,7 +2,7 @@
 
 namespace platform {
 
-NullShell::NullShell(gfx::Device* device, int width, int height) : device_(device), width_(width), height_(height) {}
+NullShell::NullShell(int width, int height) : width_(width), height_(height) {}
 
 bool NullShell::CreateMainWindow(const WindowConfig& config, DeviceError& error) {
     error = DeviceError::None;
@@ -13,22 +13,10 @@ bool NullShell::CreateMainWindow(const WindowConfig& config, DeviceError& error)
     return true;
 }
 
-gfx::Device* NullShell::CreateDevice(DeviceError& error) {
+bool NullShell::CreateGraphicsContext(DeviceError& error) {
     error = failDevice;
-    if (failDevice != DeviceError::None) return nullptr;
-    if (!device_) {
-        error = DeviceError::NoDirect3D;
-        return nullptr;
-    }
-    gfx::PresentParameters params;
-    params.backBufferWidth = static_cast<std::uint32_t>(width_);
-    params.backBufferHeight = static_cast<std::uint32_t>(height_);
-    params.windowed = !fullscreen_;
-    device_->Reset(params);
-    return device_;
+    return failDevice == DeviceError::None;
 }
-
-void NullShell::ReleaseDevice() {}
 
 void NullShell::DestroyMainWindow() { windowOpen = false; }
 

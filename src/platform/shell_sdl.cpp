@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <deque>
 
-#include "platform/gfx_device_gl.h"
-#include "platform/gl_api.h"
+#ifndef __EMSCRIPTEN__
+#include <epoxy/gl.h>
+#endif
+
 #include "platform/gl_drawable_size.h"
 #include "platform/shell.h"
 #include "platform/web_page.h"
@@ -22,7 +24,7 @@ public:
     // The browser's WebGL 2 is always OpenGL ES 3.0.
     explicit SdlShell(GlContextKind kind) : es_(kInBrowser || kind == GlContextKind::Es30) {}
     ~SdlShell() override {
-        ReleaseDevice();
+        ReleaseGraphicsContext();
         DestroyMainWindow();
         if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -65,51 +67,44 @@ public:
                                    height, flags);
         if (!window_) {
             std::fprintf(stderr, "duskwhirl: cannot open an %s window (%s)\n", ApiName(), SDL_GetError());
-            error = DeviceError::NoDirect3D;
+            error = DeviceError::NoGraphicsApi;
             return false;
         }
         SDL_SetWindowMinimumSize(window_, 100, 100);
         return true;
     }
 
-    gfx::Device* CreateDevice(DeviceError& error) override {
+    bool CreateGraphicsContext(DeviceError& error) override {
         error = DeviceError::None;
-        if (device_) return device_.get();
         if (!window_) {
             error = DeviceError::NoDisplay;
-            return nullptr;
+            return false;
         }
         if (!context_) {
             context_ = SDL_GL_CreateContext(window_);
             if (!context_) {
                 std::fprintf(stderr, "duskwhirl: %s is not available (%s)\n", ApiName(), SDL_GetError());
-                error = DeviceError::NoDirect3D;
-                return nullptr;
+                error = DeviceError::NoGraphicsApi;
+                return false;
             }
             if (!ContextIsAsAsked()) {
                 SDL_GL_DeleteContext(context_);
                 context_ = nullptr;
-                error = DeviceError::NoDirect3D;
-                return nullptr;
+                error = DeviceError::NoGraphicsApi;
+                return false;
             }
             SDL_GL_SetSwapInterval(vsync_ ? 1 : 0);
         }
         SDL_GL_MakeCurrent(window_, context_);
         AskRealSize();
-        auto size = [this](int& w, int& h) { DrawableSize(w, h); };
-        auto swap = [this] { SDL_GL_SwapWindow(window_); };
-        auto device = std::make_unique<gfx::GlDevice>(size, swap);
-        if (!device->valid()) {
-            std::fprintf(stderr, "duskwhirl: the OpenGL device cannot start (%s)\n", device->error().c_str());
-            error = DeviceError::NoDirect3D;
-            return nullptr;
-        }
-        device_ = std::move(device);
-        return device_.get();
+        return true;
     }
 
-    void ReleaseDevice() override {
-        device_.reset();
+    void SwapWindow() override {
+        if (window_) SDL_GL_SwapWindow(window_);
+    }
+
+    void ReleaseGraphicsContext() override {
         realWidth_ = realHeight_ = 0;
         if (context_) {
             SDL_GL_DeleteContext(context_);
@@ -324,7 +319,6 @@ private:
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
-    std::unique_ptr<gfx::Device> device_;
     std::deque<ShellEvent> pending_;
     const char* ApiName() const { return es_ ? "OpenGL ES 3.0" : "OpenGL 3.3 core"; }
 

@@ -8,7 +8,7 @@
 #include "core/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "assets/asset_names.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 #include "render/render_queue_parts.h"
 
 namespace dw {
@@ -202,7 +202,7 @@ RenderQueue::Batch RenderQueue::TemplateOf(const DrawEntry& first) const {
     templ.worldQuads = first.worldQuads;
     templ.texture = first.texture ? first.texture : asset::NoTexture;
     templ.underTexture = first.underTexture ? first.underTexture : asset::NoTexture;
-    templ.repeat = gfx::RepeatSquare{first.repeatX, first.repeatY, first.repeatSize};
+    templ.repeat = RepeatSquare{first.repeatX, first.repeatY, first.repeatSize};
     templ.material = templ.kind == BatchKind::Mesh ? first.material : defaultMaterial_;
     templ.lit = first.lit;
     templ.lightSet = first.lightSet;
@@ -311,7 +311,7 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
 }
 
 void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
-                    std::uint32_t triangles, float sortKey, const gfx::RepeatSquare& repeat) {
+                    std::uint32_t triangles, float sortKey, const RepeatSquare& repeat) {
     if (!ctx->renderQueue || triangles == 0) return;
     DrawEntry& e = ScreenEntry(ctx, texture, vertices, triangles, sortKey, kBlendSource, kBlendOver, true, true);
     e.twoStage = 1;

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "core/draw_entry.h"
-#include "platform/gfx_device.h"
 
 namespace gfx {
 class VertexBuffer;
@@ -81,7 +80,7 @@ public:
         std::uint8_t worldQuads;
         const char* texture;
         const char* underTexture;  // stage 1 of two-stage sprites
-        gfx::RepeatSquare repeat;  // what a two-stage batch repeats
+        RepeatSquare repeat;       // what a two-stage batch repeats
         D3DMATERIAL8 material;
         std::uint8_t lit;
         std::uint32_t lightSet;
@@ -201,6 +200,6 @@ void SubmitSprite(GameContext* ctx, const char* texture, const ScreenVertex* ver
 // without depth, sorted among the blended screen sprites by sortKey;
 // `repeat` says what its picture repeats, if anything.
 void SubmitTwoStage(GameContext* ctx, const char* texture, const char* underTexture, const ScreenVertex2* vertices,
-                    std::uint32_t triangles, float sortKey, const gfx::RepeatSquare& repeat = {});
+                    std::uint32_t triangles, float sortKey, const RepeatSquare& repeat = {});
 
 }  // namespace dw

@@ -157,7 +157,7 @@ HRESULT RenderQueue::DrawTriangleBatch(const Batch& b, bool sameKind) {
     }
     UseVertexFormat(two ? gfx::kFvfScreen2 : gfx::kFvfScreen);
     if (!two || b.repeat.size == 0) return device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
-    device->SetRepeat(b.repeat);
+    device->SetRepeat(gfx::RepeatSquare{b.repeat.x, b.repeat.y, b.repeat.size});
     const HRESULT hr = device->DrawPrimitive(D3DPT_TRIANGLELIST, b.firstVertex, b.vertexCount / 3);
     device->SetRepeat({});
     return hr;

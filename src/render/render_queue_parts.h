@@ -6,7 +6,7 @@
 
 #include "core/draw_entry.h"
 #include "d3dx/d3dx_mesh.h"
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 #include "render/render_queue.h"
 
 namespace dw {

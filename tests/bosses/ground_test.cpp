@@ -162,7 +162,7 @@ TEST_F(GroundTest, MergedBackgroundRepeatsItsSquareWhereTheTileIsWholePixels) {
     for (int frame = 0; frame < 400; ++frame) {
         Frame(23);
         if (frame % 41 != 0) continue;
-        const gfx::RepeatSquare sq = fone->MergedRepeat();
+        const RepeatSquare sq = fone->MergedRepeat();
         ASSERT_EQ(sq.size, 200u);
         ASSERT_EQ(sq.y, 0u);
         // Clear of the panel, and every pixel of it covered.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 namespace dwtest {
 

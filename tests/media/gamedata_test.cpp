@@ -10,7 +10,7 @@
 #include "assets/mesh_cache.h"
 #include "assets/sound.h"
 #include "assets/textures.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/sound_library.h"

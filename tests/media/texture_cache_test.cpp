@@ -6,7 +6,7 @@
 #include "core/game_context.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 
 namespace gfx {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/quad_cuts.h"
+#include "gfx/quad_cuts.h"
 
 namespace gfx {
 namespace {

@@ -15,7 +15,7 @@
 #include "d3dx/d3dx_mesh.h"
 #include "render/render_queue.h"
 #include "assets/asset_names.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 
 // Counts heap allocations while armed (for the steady-state test).
 namespace {

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "common/device_state_script.h"
-#include "platform/gfx_device_null.h"
-#include "platform/render_state.h"
+#include "gfx/null/null_device.h"
+#include "gfx/render_state.h"
 
 namespace gfx {
 namespace {

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/texel_opacity.h"
+#include "gfx/texel_opacity.h"
 
 namespace gfx {
 namespace {

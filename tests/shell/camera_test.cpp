@@ -5,7 +5,7 @@
 #include "core/game_context.h"
 #include "d3dx/d3dx_math.h"
 #include "media/cameras.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 
 namespace dw {
 namespace {

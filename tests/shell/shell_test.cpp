@@ -10,7 +10,7 @@
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
 #include "media/cameras.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 #include "platform/resource_library.h"
 #include "platform/sound_library.h"
 #include "test_dir.h"
@@ -330,10 +330,9 @@ TEST_F(Shell, LostMouseIsReacquiredByTheFrame) {
 
 TEST_F(Shell, DeviceCreationFailureShowsItsMessage) {
     HeadlessGame game(Options());
-    game.shell().failDevice = platform::DeviceError::NoCompatibleDevice;
+    game.shell().failDevice = platform::DeviceError::OutOfMemory;
     EXPECT_FALSE(game.Start());
-    EXPECT_EQ(game.shell().lastMessageText,
-              "Could not find any compatible Direct3D\ndevices.\n\nThis application will now exit.");
+    EXPECT_EQ(game.shell().lastMessageText, "Not enough memory.\n\nThis application will now exit.");
     EXPECT_EQ(game.app().exitStatus, 1);
     EXPECT_TRUE(game.closed());
     EXPECT_FALSE(game.Step());

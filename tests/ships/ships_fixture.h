@@ -15,7 +15,7 @@
 #include "assets/asset_names.h"
 #include "assets/sound.h"
 #include "platform/clock.h"
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/sound_library.h"

@@ -18,7 +18,7 @@
 #include "render/render_queue.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
-#include "platform/gfx_device_gl.h"
+#include "gfx/gl/gl_device.h"
 #include "platform/screenshot.h"
 #include "common/device_state_script.h"
 

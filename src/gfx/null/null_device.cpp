@@ -1,4 +1,4 @@
-#include "platform/gfx_device_null.h"
+#include "gfx/null/null_device.h"
 
 #include <algorithm>
 #include <cstring>

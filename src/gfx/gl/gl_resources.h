@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gfx_device.h"
-#include "platform/gl_api.h"
-#include "platform/texel_opacity.h"
+#include "gfx/device.h"
+#include "gfx/gl/gl_api.h"
+#include "gfx/texel_opacity.h"
 
 namespace gfx {
 

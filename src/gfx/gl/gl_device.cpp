@@ -1,7 +1,7 @@
 // The GL device: start-up and shut-down, resources, capabilities and draws.
-#include "platform/gfx_device_gl.h"
-#include "platform/gl_api.h"
-#include "platform/gl_resources.h"
+#include "gfx/gl/gl_device.h"
+#include "gfx/gl/gl_api.h"
+#include "gfx/gl/gl_resources.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/d3d_types.h"
-#include "platform/render_state.h"
+#include "gfx/render_state.h"
 
 namespace gfx {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx_device.h"
-#include "platform/gl_shaders.h"
-#include "platform/quad_cuts.h"
+#include "gfx/device.h"
+#include "gfx/gl/gl_shaders.h"
+#include "gfx/quad_cuts.h"
 
 namespace gfx {
 

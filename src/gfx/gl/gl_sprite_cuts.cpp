@@ -1,8 +1,8 @@
 // Blended sprite draws whose texture is opaque or clear in places, sent in
 // runs with and without blending.
-#include "platform/gfx_device_gl.h"
-#include "platform/gl_api.h"
-#include "platform/gl_resources.h"
+#include "gfx/gl/gl_device.h"
+#include "gfx/gl/gl_api.h"
+#include "gfx/gl/gl_resources.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/texel_opacity.h"
+#include "gfx/texel_opacity.h"
 
 namespace gfx {
 

@@ -1,4 +1,4 @@
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "platform/render_state.h"
+#include "gfx/render_state.h"
 
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 namespace gfx {
 

@@ -1,4 +1,4 @@
-#include "platform/quad_cuts.h"
+#include "gfx/quad_cuts.h"
 
 #include <algorithm>
 #include <cstring>

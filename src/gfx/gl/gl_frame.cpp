@@ -1,7 +1,7 @@
 // The GL device's frame: scenes, the picture's place in the drawable,
 // clears, the off-screen depth target and present.
-#include "platform/gfx_device_gl.h"
-#include "platform/gl_api.h"
+#include "gfx/gl/gl_device.h"
+#include "gfx/gl/gl_api.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The GL device's state application: what changed in the device state goes
 // to GL before the next draw, and the cheapest fragment build is chosen.
-#include "platform/gfx_device_gl.h"
-#include "platform/gl_api.h"
-#include "platform/gl_resources.h"
+#include "gfx/gl/gl_device.h"
+#include "gfx/gl/gl_api.h"
+#include "gfx/gl/gl_resources.h"
 
 #include <cstring>
 

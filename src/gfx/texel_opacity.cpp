@@ -1,4 +1,4 @@
-#include "platform/texel_opacity.h"
+#include "gfx/texel_opacity.h"
 
 #include <algorithm>
 #include <cmath>

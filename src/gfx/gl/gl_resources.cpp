@@ -1,4 +1,4 @@
-#include "platform/gl_resources.h"
+#include "gfx/gl/gl_resources.h"
 
 #include <algorithm>
 

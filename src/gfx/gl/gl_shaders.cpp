@@ -1,8 +1,8 @@
-#include "platform/gl_shaders.h"
+#include "gfx/gl/gl_shaders.h"
 
 #include "platform/d3d_types.h"
-#include "platform/gl_api.h"
-#include "platform/gl_build.h"
+#include "gfx/gl/gl_api.h"
+#include "gfx/gl/gl_build.h"
 
 namespace gfx {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gfx_device.h"
+#include "gfx/device.h"
 
 namespace gfx {
 

@@ -4,7 +4,7 @@
 // a bare GL program (bench/gl_baseline) can use it without the device.
 #include <string>
 
-#include "platform/gl_api.h"
+#include "gfx/gl/gl_api.h"
 
 namespace gfx {
 
