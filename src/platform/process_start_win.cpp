@@ -2,8 +2,9 @@
 // opens when it is double-clicked) whose command line is taken in UTF-16 and
 // kept in UTF-8, and whose output reaches the console it was started from.
 #include <SDL.h>
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 
