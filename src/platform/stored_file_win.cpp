@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// windows.h names ReplaceFileW so; the game's own ReplaceFile is meant here.
+#undef ReplaceFile
 
 #include <algorithm>
 #include <atomic>
