@@ -1,6 +1,7 @@
 # Duskwhirl 2: the front door.
-#   make run    install what is missing, build (Release), start the game
-#   make test   install what is missing, build, generate the assets, run every test but the soak
+#   make run    install what is missing, build the game (Release) and its data, start it
+#   make test   install what is missing, build everything (the tests too), generate the
+#               assets, run every test but the soak (CTEST_ARGS: other ctest options)
 #   make asan-test   the unit tests again under AddressSanitizer and UBSan
 #   make soak   the long autopilot soak run (sanitizer build)
 #   make install [PREFIX=/usr/local] [DESTDIR=]   build and install the game
@@ -8,8 +9,10 @@
 #   make deb    the Debian packages (dpkg-buildpackage), left in build-deb/
 #   make fuzz   build the libFuzzer targets (clang) and run each FUZZ_SECONDS from its seeds,
 #               FUZZ_JOBS at a time
+#   make serve  build and start the score server on http://127.0.0.1:$(SCORES_PORT)/ (build/scores.db)
 #   make web    build the game for web browsers in build-web/ (Emscripten)
-#   make web-serve   serve build-web/ on http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
+#   make web-serve   serve what a web site holds (build-web/www/) on
+#                    http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
 #   make web-test    play the web build in headless Chromium and check it
 #   make windows     cross-build the game for Windows in build-win/, with its zip and
 #                    installer in dist/ (MinGW-w64, libraries from Debian's sources)
@@ -22,12 +25,13 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_ARGS   ?=
+CTEST_ARGS ?= -LE soak
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 DEB_OUT    ?= build-deb
 
-.PHONY: all deps configure build run test asan-test soak fuzz clean install uninstall deb \
-        web web-serve web-test windows windows-test dist
+.PHONY: all deps configure build game run test asan-test soak fuzz clean install uninstall deb \
+        web web-serve web-test serve windows windows-test dist
 
 all: build
 
@@ -40,11 +44,23 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what the game needs (the program, its data and demos), not the tests.
+game: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target duskwhirl
+
+run: game
 	./$(BUILD)/duskwhirl $(RUN_ARGS)
 
+# The score server with an SQLite file in the build directory; the browser
+# build of build-web/ (make web) plays the page's "watch" links when it is there.
+SCORES_PORT ?= 8090
+serve: build
+	@echo "The score server at http://127.0.0.1:$(SCORES_PORT)/ (Ctrl+C stops)"
+	./$(BUILD)/duskwhirl-scores --listen 127.0.0.1:$(SCORES_PORT) --db sqlite:$(BUILD)/scores.db \
+	  --data $(BUILD)/gamedata.res $(if $(wildcard build-web/duskwhirl.html),--web-root build-web)
+
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 -LE soak
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 $(CTEST_ARGS)
 
 # The sanitizer and fuzz builds optimise at -O1 with line tables only (-g1):
 # enough for the sanitizers' stack traces, half the compile time of -O2 -g.
@@ -107,9 +123,11 @@ web: deps
 	@bash scripts/setup-deps.sh --web
 	@JOBS=$(JOBS) bash scripts/web/build.sh $(BUILD) $(WEB_BUILD)
 
+# Only the site's files (www/, which make web fills), never the build tree.
 web-serve:
+	@[ -f $(WEB_BUILD)/www/duskwhirl.html ] || { echo "make web-serve: no $(WEB_BUILD)/www (make web builds it)" >&2; exit 1; }
 	@echo "Duskwhirl 2 at http://127.0.0.1:$(WEB_PORT)/duskwhirl.html (Ctrl+C stops)"
-	@cd $(WEB_BUILD) && python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+	@python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/www $(WEB_PORT)
 
 web-test:
 	@bash scripts/web/test.sh $(BUILD) $(WEB_BUILD)

@@ -1,6 +1,9 @@
 # The installed layout, in the GNU directory variables a packager can change
 # (e.g. -DCMAKE_INSTALL_BINDIR=games):
 #   bin/duskwhirl
+#   bin/duskwhirl-scores      the score server
+#   share/man/man8/           duskwhirl-scores.8
+#   lib/systemd/system/       duskwhirl-scores.service
 #   share/duskwhirl/          gamedata.res, site/ (the local manual pages), demos/
 #                             (DW_INSTALL_DATADIR)
 #   share/applications/       the desktop entry
@@ -48,6 +51,17 @@ if(TARGET assetgen)
 endif()
 
 install(TARGETS duskwhirl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The score server beside the game, with its manual page and its systemd unit
+# (DW_SYSTEMD_UNITDIR: relative to the prefix, or absolute as Debian's /lib/systemd/system).
+set(DW_SYSTEMD_UNITDIR lib/systemd/system CACHE STRING "Where the score server's systemd unit goes")
+if(TARGET duskwhirl-scores)
+  install(TARGETS duskwhirl-scores RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/data/duskwhirl-scores.8 DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+  set(DW_SERVER_PATH ${CMAKE_INSTALL_FULL_BINDIR}/duskwhirl-scores)
+  configure_file(${CMAKE_SOURCE_DIR}/data/duskwhirl-scores.service.in
+                 ${CMAKE_BINARY_DIR}/generated/duskwhirl-scores.service @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/generated/duskwhirl-scores.service DESTINATION ${DW_SYSTEMD_UNITDIR})
+endif()
 if(TARGET gamedata)
   install(FILES ${CMAKE_BINARY_DIR}/gamedata.res DESTINATION ${DW_INSTALL_DATADIR})
 endif()

@@ -27,6 +27,14 @@ set(DW_LAYER_EXCLUDE
   ${CMAKE_SOURCE_DIR}/src/app/main.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/embedded_levels_none.cpp)
 
+# Layers that are programs of their own beside the game (the score server):
+# left out of the browser and Windows builds and of duskwhirl_libs, so that the
+# game never links their libraries. The score server is a Linux service.
+set(DW_PROGRAM_LAYERS server)
+if(EMSCRIPTEN OR WIN32)
+  list(REMOVE_ITEM DW_LAYERS ${DW_PROGRAM_LAYERS})
+endif()
+
 set(DW_LAYER_LIBS)
 foreach(layer ${DW_LAYERS})
   set(tree ${CMAKE_BINARY_DIR}/layers/${layer})
@@ -39,11 +47,12 @@ foreach(layer ${DW_LAYERS})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${tree}/${folder} SYMBOLIC)
   endforeach()
 
-  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; app/exe holds the
-  # browser's driver, which cmake/Web.cmake builds.
+  # A layer's sub-folders (gfx/gl, gfx/null) are part of it; an exe/ folder
+  # holds a program's main (the browser's driver, the score server's), which
+  # its own target builds.
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
-  list(FILTER sources EXCLUDE REGEX "/src/app/exe/")
+  list(FILTER sources EXCLUDE REGEX "/src/[a-z0-9_]+/exe/")
   # NAME_win.cpp is the Windows build's own: there it takes the place of
   # NAME.cpp (when the folder has one); elsewhere it is left out.
   set(win_sources ${sources})
@@ -65,13 +74,24 @@ foreach(layer ${DW_LAYERS})
     target_link_libraries(${target} PUBLIC dw_${used})
   endforeach()
   dw_sanitize(${target})
-  list(APPEND DW_LAYER_LIBS ${target})
+  if(NOT layer IN_LIST DW_PROGRAM_LAYERS)
+    list(APPEND DW_LAYER_LIBS ${target})
+  endif()
 endforeach()
 
 target_link_libraries(dw_platform PUBLIC duskwhirl_levels
   PkgConfig::SDL2 PkgConfig::SDL2MIXER PkgConfig::EPOXY ZLIB::ZLIB PkgConfig::LIBZIP)
 target_link_libraries(dw_gfx PUBLIC PkgConfig::EPOXY)
 target_link_libraries(dw_d3dx PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB)
+if(TARGET dw_server)
+  pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+  pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
+  pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
+  pkg_check_modules(LIBCRYPTO REQUIRED IMPORTED_TARGET libcrypto)
+  find_package(nlohmann_json 3 REQUIRED)
+  target_link_libraries(dw_server PUBLIC PkgConfig::HTTPLIB PkgConfig::SQLITE3 PkgConfig::LIBPQ
+    PkgConfig::LIBCRYPTO nlohmann_json::nlohmann_json)
+endif()
 
 # Everything but main(), for the executable, the tests, the fuzzers and the
 # bench programs, which see the whole of src/.

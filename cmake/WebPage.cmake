@@ -1,6 +1,7 @@
 # The page: duskwhirl.html (data/web/shell.html), .js and .wasm, with beside
 # them what the page fetches: gamedata.res (the native build's), the attract
-# demos and the site pages the menu's link buttons open in a new tab.
+# demos and the site pages the menu's link buttons open in a new tab. www/
+# holds those and nothing else: what a web site serves.
 set(DW_DATA_INSTALL_DIR /data)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/dw_install_dirs.h.in
                ${CMAKE_BINARY_DIR}/generated/dw_install_dirs.h @ONLY)
@@ -60,3 +61,23 @@ target_link_options(duskwhirl PRIVATE
   "SHELL:--pre-js ${DW_WEB_DIR}/page.js")
 set_property(TARGET duskwhirl APPEND PROPERTY LINK_DEPENDS
   ${DW_WEB_DIR}/shell.html ${DW_WEB_DIR}/page.js ${CMAKE_BINARY_DIR}/web/files.js)
+
+# www/: the files of the page and what it fetches, copied afresh after each
+# build so that nothing stale or of the build's own (CMakeCache.txt, the
+# sysroot) is ever served. make web-serve and the browser checks serve it.
+set(DW_WEB_WWW ${CMAKE_BINARY_DIR}/www)
+set(www_commands
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${DW_WEB_WWW}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DW_WEB_WWW}/demos ${DW_WEB_WWW}/site
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/duskwhirl.html ${CMAKE_BINARY_DIR}/duskwhirl.js
+          ${CMAKE_BINARY_DIR}/duskwhirl.wasm ${DW_WEB_WWW}
+  COMMAND ${CMAKE_COMMAND} -E copy ${DW_WEB_DEMOS} ${DW_WEB_WWW}/demos
+  COMMAND ${CMAKE_COMMAND} -E copy ${DW_WEB_SITE} ${DW_WEB_WWW}/site)
+if(DW_HOST_GAMEDATA)
+  list(APPEND www_commands COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/gamedata.res ${DW_WEB_WWW})
+endif()
+add_custom_target(web_www ALL ${www_commands} COMMENT "The web site's files in www/" VERBATIM)
+add_dependencies(web_www duskwhirl)
+if(DW_HOST_GAMEDATA)
+  add_dependencies(web_www web_gamedata)
+endif()

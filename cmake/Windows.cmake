@@ -18,6 +18,11 @@ endif()
 list(APPEND CMAKE_FIND_ROOT_PATH ${DW_WIN_SYSROOT})
 list(APPEND CMAKE_PREFIX_PATH ${DW_WIN_SYSROOT})
 
+# No libcurl for Windows: the game's online-score client there says that
+# online scores are not available in this build (cmake/Online.cmake). The
+# score server is a Linux service and is not built (cmake/Layers.cmake).
+set(DW_CURL OFF CACHE BOOL "Send online scores through libcurl when it is found" FORCE)
+
 # Everything static: no MinGW runtime DLL (libstdc++, libgcc, winpthread)
 # and no library DLL beside the program.
 add_link_options(-static)

@@ -4,8 +4,9 @@
 # The build is configured for PREFIX (its last place to look for the data);
 # the program finds its data relative to itself first, so DESTDIR staging
 # and moving the tree afterwards both work. The directories the install
-# makes are listed in share/duskwhirl/installed-directories, so that
-# uninstall.sh removes them again when they are left empty.
+# makes are listed in the game's data directory (installed-directories beside
+# gamedata.res), so that uninstall.sh removes them again when they are left
+# empty.
 set -euo pipefail
 build=${1:?usage: install.sh BUILD PREFIX [DESTDIR] [CMAKE FLAGS...]}
 prefix=${2:?usage: install.sh BUILD PREFIX [DESTDIR] [CMAKE FLAGS...]}
@@ -29,7 +30,7 @@ while IFS= read -r -d '' d; do
   [ -e "$target" ] || created+=("${d#"$stage"}")
 done < <(find "$stage" -mindepth 1 -type d -print0)
 DESTDIR=$destdir cmake --install "$build" --prefix "$prefix"
-list=$destdir$prefix/share/duskwhirl/installed-directories
+list=$destdir$(bash "$(dirname "$0")/installed-list.sh" "$build" "$prefix")
 if [ -e "$list" ]; then
   # An earlier install's list stays: those directories were made by it.
   cat "$list" > "$stage/old-list"

@@ -5,7 +5,8 @@
 # scratch directory, so it holds whatever prefix was used before and needs no
 # manifest of an earlier install. Directories are removed when they are left
 # empty and are the game's own (named duskwhirl), were made for its icons, or
-# are listed in share/duskwhirl/installed-directories as made by install.sh.
+# are listed in the data directory's installed-directories as made by
+# install.sh.
 set -euo pipefail
 build=${1:?usage: uninstall.sh BUILD PREFIX [DESTDIR]}
 prefix=${2:?usage: uninstall.sh BUILD PREFIX [DESTDIR]}
@@ -24,7 +25,7 @@ while IFS= read -r -d '' f; do
     removed=$((removed + 1))
   fi
 done < <(find "$stage" \( -type f -o -type l \) -print0)
-list=$destdir$prefix/share/duskwhirl/installed-directories
+list=$destdir$(bash "$(dirname "$0")/installed-list.sh" "$build" "$prefix")
 made=()
 if [ -f "$list" ]; then
   while IFS= read -r d; do [ -n "$d" ] && made+=("$destdir$d"); done < "$list"

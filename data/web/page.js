@@ -20,6 +20,42 @@
   const files = Module.dwFiles || { site: [], demos: [] };
   const USER_DIR = '/user';
 
+  // --- WebGL 2 first -----------------------------------------------------------
+  // The game draws with WebGL 2. Without it nothing is fetched: the page says
+  // what is missing and what to do, and the program is never started.
+  function hasWebGL2() {
+    try {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      if (!gl) return false;
+      const lose = gl.getExtension('WEBGL_lose_context');
+      if (lose) lose.loseContext();
+      return true;
+    } catch (err) {
+      return false;
+    }
+  }
+  if (!hasWebGL2()) {
+    $('loading').hidden = true;
+    $('message-title').textContent = 'This browser cannot show the game';
+    $('message-text').textContent =
+      'Duskwhirl 2 draws with WebGL 2, and this browser does not offer it here.\n\n' +
+      'What to do:\n' +
+      '  - turn on hardware acceleration in the browser\'s settings\n' +
+      '    (Chrome, Edge: Settings, System, "Use graphics acceleration when available";\n' +
+      '    Firefox: Settings, General, Performance), then restart the browser;\n' +
+      '  - or use a current Firefox, Chrome, Edge or Safari (all offer WebGL 2);\n' +
+      '  - if it still fails, the browser may have turned WebGL off for this\n' +
+      '    graphics driver: updating the driver brings it back.';
+    $('again').textContent = 'Try again';
+    $('again').addEventListener('click', () => location.reload());
+    $('message').hidden = false;
+    console.warn('duskwhirl: no WebGL 2; the game is not started');
+    // The program is neither fetched nor run.
+    Module.instantiateWasm = () => ({});
+    Module.preRun = [() => Module.addRunDependency('dw-no-webgl2')];
+    return;
+  }
+
   Module.canvas = $('canvas');
   Module.print = (text) => console.log(text);
   // The game's stderr carries its warnings; a failure that stops it reaches
@@ -113,26 +149,103 @@
 
   // --- persistent storage --------------------------------------------------------
   // The user directory lives in IndexedDB: read in before the game starts,
-  // written after each save. A failure is said once, as on the desktop.
+  // written after each save. A failure is said once on the page, and the
+  // game's log gets it (Module.dwTakeStorageProblem) as on the desktop.
   let storageOk = true;
   let syncing = false;
   let syncAgain = false;
-  function storageFailed(err) {
+  const storageProblems = [];
+  function storageFailed(err, why) {
+    const text = why || 'the browser refused to store them (' + (err && (err.name || err.message) || err) + ')';
     storageOk = false;
-    showNoticeOnce('settings and high scores will not be saved: the browser refused to store them (' +
-                   (err && (err.name || err.message) || err) + ')');
+    storageProblems.push(text);
+    showNoticeOnce('settings and high scores will not be saved: ' + text);
   }
+  Module.dwTakeStorageProblem = () => storageProblems.shift() || '';
+
+  // Emscripten's IndexedDB file system reports a failed request as success
+  // (its handlers pass `this.error` of an arrow function, always undefined),
+  // and a transaction the browser aborts (a full quota) never calls back.
+  // The requests pass their own error; an abort ends the sync with its
+  // error; and a sync that does not answer in 20 s counts as failed.
+  function mendIdbfs() {
+    if (typeof IDBFS === 'undefined' || IDBFS.dwMended) return;
+    IDBFS.dwMended = true;
+    const passError = (req, callback) => {
+      req.onerror = (e) => { callback(req.error || new Error('IndexedDB request failed')); e.preventDefault(); };
+    };
+    IDBFS.loadRemoteEntry = (store, path, callback) => {
+      const req = store.get(path);
+      req.onsuccess = (event) => callback(null, event.target.result);
+      passError(req, callback);
+    };
+    IDBFS.storeRemoteEntry = (store, path, entry, callback) => {
+      let req;
+      try { req = store.put(entry, path); } catch (e) { callback(e); return; }
+      req.onsuccess = () => callback(null);
+      passError(req, callback);
+    };
+    IDBFS.removeRemoteEntry = (store, path, callback) => {
+      const req = store.delete(path);
+      req.onsuccess = () => callback(null);
+      passError(req, callback);
+    };
+    const reconcile = IDBFS.reconcile;
+    IDBFS.reconcile = (src, dst, callback) => {
+      let answered = false;
+      const once = (err) => { if (!answered) { answered = true; callback(err); } };
+      const db = src.type === 'remote' ? src.db : dst.db;
+      const open = db.transaction;
+      db.transaction = function (...args) {
+        const transaction = open.apply(this, args);
+        transaction.addEventListener('abort', () =>
+          once(transaction.error || new Error('the storage transaction was aborted')));
+        transaction.addEventListener('error', (e) => once(e.target.error || transaction.error));
+        return transaction;
+      };
+      try { reconcile(src, dst, once); } finally { db.transaction = open; }
+    };
+  }
+
+  function syncUserDir(populate, done) {
+    let answered = false;
+    const timer = setTimeout(() => {
+      if (answered) return;
+      answered = true;
+      done(null, 'the browser\'s storage does not answer (is it full?)');
+    }, 20000);
+    FS.syncfs(populate, (err) => {
+      if (answered) return;
+      answered = true;
+      clearTimeout(timer);
+      done(err);
+    });
+  }
+
   Module.dwPersist = () => {
     if (!storageOk || replayUrl) return;
     if (syncing) { syncAgain = true; return; }
     syncing = true;
-    FS.syncfs(false, (err) => {
+    syncUserDir(false, (err, why) => {
       syncing = false;
-      if (err) { storageFailed(err); return; }
+      if (err || why) { storageFailed(err, why); return; }
       if (syncAgain) { syncAgain = false; Module.dwPersist(); }
     });
   };
   window.addEventListener('pagehide', () => Module.dwPersist());
+
+  // Two tabs of the game would each write their own copy of the directory
+  // over the other's: the first holds a lock for its life; another tab
+  // plays without storing.
+  function lockUserDir() {
+    return new Promise((resolve) => {
+      if (!navigator.locks) { resolve(true); return; }
+      navigator.locks.request('duskwhirl-user-dir', { ifAvailable: true }, (lock) => {
+        resolve(lock !== null);
+        return lock ? new Promise(() => {}) : undefined;  // held until the page goes
+      }).catch(() => resolve(true));
+    });
+  }
 
   // --- fetching ------------------------------------------------------------------
   async function fetchBytes(url, onProgress) {
@@ -167,22 +280,23 @@
   const replayPromise = replayUrl || watchUrl ? fetchBytes(replayUrl || watchUrl) : Promise.resolve(null);
   replayPromise.catch(() => {});
 
-  function mountUserDir() {
-    return new Promise((resolve) => {
-      FS.mkdir(USER_DIR);
-      if (replayUrl) { resolve(); return; }  // a replay writes nothing that stays
-      try {
-        FS.mount(IDBFS, {}, USER_DIR);
-      } catch (err) {
-        storageFailed(err);
-        resolve();
-        return;
-      }
-      FS.syncfs(true, (err) => {
-        if (err) storageFailed(err);
-        resolve();
-      });
-    });
+  async function mountUserDir() {
+    FS.mkdir(USER_DIR);
+    if (replayUrl) return;  // a replay writes nothing that stays
+    const owner = await lockUserDir();
+    mendIdbfs();
+    try {
+      FS.mount(IDBFS, {}, USER_DIR);
+    } catch (err) {
+      storageFailed(err);
+      return;
+    }
+    await new Promise((resolve) => syncUserDir(true, (err, why) => {
+      if (err || why) storageFailed(err, why);
+      resolve();
+    }));
+    // Read, never written back: the first tab's saves stay.
+    if (!owner && storageOk) storageFailed(null, 'the game is open in another tab, which keeps them');
   }
 
   let programArgs = null;
@@ -202,6 +316,7 @@
                   String(err.message || err));
       return false;
     }
+    setProgress(1, 'Starting the game');
     FS.writeFile('/data/gamedata.res', data);
     for (const demo of await demosPromise)
       if (demo) FS.writeFile('/data/demos/' + demo[0], demo[1]);
@@ -236,9 +351,25 @@
     });
   }];
 
+  // The page's panel gives way to the game's own picture: it stays, its bar
+  // full, until the game has drawn its first frame, then fades out over it,
+  // so that no blank page shows between the two.
+  function handOver() {
+    // The game's frames run in the animation frames; this one, asked for
+    // after main, comes after its first.
+    requestAnimationFrame(() => {
+      Module.dwTimes.firstFrame = performance.now();
+      const panel = $('loading');
+      panel.classList.add('leaving');
+      setTimeout(() => { panel.hidden = true; }, 400);
+    });
+  }
+  // When the page reached each step (ms since the page began), for the bench.
+  Module.dwTimes = {};
+  dataPromise.then(() => { Module.dwTimes.dataFetched = performance.now(); }, () => {});
+
   Module.onRuntimeInitialized = function () {
     if (!prepared) return;
-    $('loading').hidden = true;
     Module.canvas.focus();
     if (replayUrl) {
       // A replay runs to its end inside main and leaves its report behind.
@@ -248,13 +379,16 @@
       } catch (err) {
         console.error(err);
       }
+      $('loading').hidden = true;
       let report = '';
       try { report = FS.readFile('/report.json', { encoding: 'utf8' }); } catch (err) {}
       Module.dwReplayResult = { status: status, report: report };
       return;
     }
     running = true;
+    Module.dwTimes.started = performance.now();
     Module.callMain(programArgs);
+    handOver();
   };
 
   // The state of the running game, as the report of --report has it.

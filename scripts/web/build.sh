@@ -1,6 +1,7 @@
 #!/bin/bash
-# make web: the game for a web browser, in BUILD_WEB (default build-web):
-#   duskwhirl.html, duskwhirl.js, duskwhirl.wasm, gamedata.res, demos/, site/
+# make web: the game for a web browser, in BUILD_WEB (default build-web);
+# what a web site holds (duskwhirl.html, .js, .wasm, gamedata.res, demos/,
+# site/) is copied to BUILD_WEB/www, which make web-serve serves.
 #   scripts/web/build.sh [NATIVE_BUILD [BUILD_WEB]]
 # The native build (default build) provides the level compiler and the
 # assets; the libraries come from the sysroot of scripts/build-sysroot.sh.
@@ -38,4 +39,4 @@ emcmake cmake -S . -B "$web" -DCMAKE_BUILD_TYPE=Release \
   { tail -30 "$web/configure.log"; echo "make web: configuring failed" >&2; exit 1; }
 cmake --build "$web" -j"$jobs"
 echo "== done in $(( $(date +%s) - start )) s:"
-ls -l "$web"/duskwhirl.html "$web"/duskwhirl.js "$web"/duskwhirl.wasm "$web"/gamedata.res
+ls -l "$web"/www/duskwhirl.html "$web"/www/duskwhirl.js "$web"/www/duskwhirl.wasm "$web"/www/gamedata.res

@@ -27,7 +27,7 @@ if ! command -v npm >/dev/null; then
   [ "$(id -u)" = 0 ] && sudo= || sudo=sudo
   $sudo apt-get install -y -qq --no-install-recommends npm
 fi
-for f in "$web/duskwhirl.html" "$web/duskwhirl.wasm" "$web/gamedata.res"; do
+for f in "$web/www/duskwhirl.html" "$web/www/duskwhirl.wasm" "$web/www/gamedata.res"; do
   [ -f "$f" ] || { echo "make web-test: no $f (make web builds it)" >&2; exit 1; }
 done
 [ -x "$native/duskwhirl" ] || { echo "make web-test: no native $native/duskwhirl (make build)" >&2; exit 1; }

@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "app/screenshot_key.h"
 #include "app/system_report.h"
+#include "frontend/records_table.h"
 #include "engine/list_engine.h"
 #include "render/render_queue.h"
 #include "render/scene_states.h"
@@ -25,6 +26,7 @@
 #include "platform/resource_library.h"
 #include "platform/services.h"
 #include "platform/shell.h"
+#include "platform/stored_file.h"
 #include "platform/system_info.h"
 
 namespace dw {
@@ -44,6 +46,11 @@ Application::Application(GameContext* ctx) : context(ctx) {
             const std::string warning = "settings and high scores will not be saved: " + problem;
             std::fprintf(stderr, "duskwhirl: %s\n", warning.c_str());
             log->WriteLine(warning);
+        } else {
+            // What saves killed part way left behind.
+            platform::RemoveStaleTemporaries(context->UserFile("settings.ini"));
+            platform::RemoveStaleTemporaries(context->UserFile(kRecordsFile));
+            RemoveUnlistedReplays(context->UserFile(kRecordsFile));
         }
     }
     ReadSettings(*context, creation);
@@ -366,7 +373,7 @@ std::int32_t Application::InitScene() {
     StartInputDevices(c);
 
     // 4. The resource library check, the random seed, the intro pictures.
-    c.random.Seed(seed ? *seed : c.clock().Milliseconds());
+    c.random.Seed(seed);
     platform::ResourceLibrary* library = c.resourceLibrary();
     platform::LibraryModule* module = library ? library->LoadLibrary(c.resourceLibraryName) : nullptr;
     if (c.log) c.log->WriteLine(module ? "GAME: Resource Library is present" : "GAME: Resource Library is absent");

@@ -123,11 +123,11 @@ public:
     bool closed = false;  // the window has gone (Shutdown ran)
     int exitStatus = 0;
 
-    // Start-up choices of the runner: stay in the window (no switch to full
-    // screen at the end of InitScene), and the random seed (the session's clock
-    // when none was given).
+    // Start-up choices of the session: stay in the window (no switch to full
+    // screen at the end of InitScene), and the random seed (decided with the
+    // session's configuration, app/session_config.h).
     bool startWindowed = false;
-    std::optional<std::uint32_t> seed;
+    std::uint32_t seed = 0;
     // Write the window's size and full-screen state to the settings at the
     // close (the windowed runs, not replays or headless ones).
     bool rememberWindow = false;

@@ -250,10 +250,10 @@ bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
     devices.dataFile = options_.dataFile;
     devices.device = options_.sharedDevice;
     devices.quietSound = true;
-    PlayOptions play;
-    play.replay = &demo_;
+    SessionConfig config;
+    TakeDemo(config, demo_);
     // The demo's session has seams of its own; the menu's are untouched.
-    session_ = std::make_unique<Session>(devices, play);
+    session_ = std::make_unique<Session>(devices, config);
     if (session_->Start(error)) return true;
     session_.reset();
     // It may have set the window's device to its own size.
@@ -261,44 +261,53 @@ bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
     return false;
 }
 
+AttractMode::Opened AttractMode::OpenDemo(const std::string& path, std::string& scratch, std::string& error) {
+    if (!LoadDemoFile(path, demo_, error)) return Opened::Refused;
+    // The best score the demo shows is the player's; the demo's session
+    // writes only its own copy.
+    scratch = MakeScratchUserDir(host_ ? host_->context->services->userDir : std::string());
+    if (scratch.empty()) return Opened::NoScratch;
+    return OpenSession(scratch, error) ? Opened::Playing : Opened::Refused;
+}
+
+void AttractMode::LeaveOut(const std::string& path, const std::string& scratch, const std::string& error) {
+    if (Log* log = HostLog())
+        log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
+    if (!scratch.empty()) platform::RemoveScratchDirectory(scratch);
+    options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
+}
+
+void AttractMode::Begin(const std::string& path, const std::string& scratch) {
+    ++next_;
+    scratchDir_ = scratch;
+    currentDemo_ = path;
+    demoFrames_ = 0;
+    demoPlayed_ = false;
+    ++started_;
+    GameContext& demoContext = session_->context();
+    if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
+    if (host_) host_->context->attractDemo = 1;
+    if (Log* log = HostLog()) log->WriteLine("GAME: demo " + path);
+    pacer_.Restart(FramePacer::Clock::now());
+}
+
+Log* AttractMode::HostLog() const { return host_ ? host_->context->log : nullptr; }
+
 bool AttractMode::Start() {
-    Log* log = host_ ? host_->context->log : nullptr;
     while (!options_.demos.empty()) {
         if (next_ >= options_.demos.size()) next_ = 0;
         const std::string path = options_.demos[next_];
-        std::string error;
-        bool ok = LoadDemoFile(path, demo_, error);
-        std::string scratch;
-        if (ok) {
-            // The best score the demo shows is the player's; the demo's
-            // session writes only its own copy.
-            scratch = MakeScratchUserDir(host_ ? host_->context->services->userDir : std::string());
-            if (scratch.empty()) {
-                if (log) log->WriteLine("GAME: no demo: no scratch directory for it");
+        std::string scratch, error;
+        switch (OpenDemo(path, scratch, error)) {
+            case Opened::Playing: Begin(path, scratch); return true;
+            case Opened::NoScratch:
+                if (Log* log = HostLog()) log->WriteLine("GAME: no demo: no scratch directory for it");
                 return false;  // try again the next time the menu is idle
-            }
+            case Opened::Refused:
+                // A demo that cannot be read or started is not tried again.
+                LeaveOut(path, scratch, error);
+                break;
         }
-        if (ok) ok = OpenSession(scratch, error);
-        if (!ok) {
-            // A demo that cannot be read or started is not tried again.
-            if (log) log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
-            if (!scratch.empty()) platform::RemoveScratchDirectory(scratch);
-            options_.demos.erase(options_.demos.begin() + static_cast<std::ptrdiff_t>(next_));
-            continue;
-        }
-        ++next_;
-        scratchDir_ = scratch;
-        currentDemo_ = path;
-        demoFrames_ = 0;
-        demoPlayed_ = false;
-        ++started_;
-        GameContext& demoContext = session_->context();
-        if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
-        if (host_) host_->context->attractDemo = 1;
-        if (log) log->WriteLine("GAME: demo " + path);
-        paceStart_ = std::chrono::steady_clock::now();
-        pacedMs_ = 0;
-        return true;
     }
     return false;
 }
@@ -326,14 +335,7 @@ bool AttractMode::Step() {
     const std::uint32_t stepMs =
         ran && demoFrames_ < demo_.frames.size() ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs : 0;
     if (ran) ++demoFrames_;
-    if (options_.paced && ran) {
-        pacedMs_ += stepMs;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - (paceStart_ + std::chrono::milliseconds(pacedMs_)) > std::chrono::milliseconds(250)) {
-            paceStart_ = now;  // too slow to keep up: no rush to catch up
-            pacedMs_ = 0;
-        }
-    }
+    if (options_.paced && ran) pacer_.Ran(stepMs, FramePacer::Clock::now());
     if (over) {
         Finish(false);
         return false;
@@ -343,11 +345,7 @@ bool AttractMode::Step() {
 
 std::uint32_t AttractMode::MsUntilNextFrame() const {
     if (!session_ || !options_.paced) return 0;
-    const auto due = paceStart_ + std::chrono::milliseconds(pacedMs_);
-    const auto now = std::chrono::steady_clock::now();
-    if (due <= now) return 0;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
-    return static_cast<std::uint32_t>(std::min<std::int64_t>(ms + 1, 100));
+    return pacer_.MsUntilDue(FramePacer::Clock::now());
 }
 
 void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "app/frame_pacer.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/services.h"
@@ -37,6 +38,7 @@ namespace dw {
 
 class Application;
 class GameContext;
+class Log;
 class Session;
 
 // Time on the idle main menu before a demo starts (ms of the game's clock).
@@ -152,7 +154,17 @@ public:
 
 private:
     bool OnIdleMainMenu(const GameContext& c) const;
+    // Starts the next demo that can be played; false when none starts now.
     bool Start();
+    enum class Opened { Playing, NoScratch, Refused };
+    // Loads the demo at `path` and opens its session in a new scratch
+    // directory (`scratch`; `error` says why it was refused).
+    Opened OpenDemo(const std::string& path, std::string& scratch, std::string& error);
+    // A demo that cannot be read or started leaves the list for good.
+    void LeaveOut(const std::string& path, const std::string& scratch, const std::string& error);
+    // The demo opened plays from now on.
+    void Begin(const std::string& path, const std::string& scratch);
+    Log* HostLog() const;
     // The demo's session in the scratch directory; false (with `error`) when it does not start.
     bool OpenSession(const std::string& scratch, std::string& error);
     // Ends the demo; `hostClosing`: from the menu's session's close.
@@ -174,8 +186,7 @@ private:
     std::unique_ptr<Session> session_;
     std::uint64_t demoFrames_ = 0;
     bool demoPlayed_ = false;  // its play has begun
-    std::chrono::steady_clock::time_point paceStart_;
-    std::uint64_t pacedMs_ = 0;
+    FramePacer pacer_;         // at the pace it was recorded
 };
 
 }  // namespace dw

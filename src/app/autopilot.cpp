@@ -2,11 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
-#include "engine/list_engine.h"
-#include "engine/my_object.h"
-#include "game/bonus.h"
 #include "platform/input.h"
 
 namespace dw {
@@ -19,7 +15,6 @@ constexpr float kHomeY = 0.70f;     // resting height: room to see bullets comin
 constexpr float kMaxSpeed = 0.06f;  // per frame
 constexpr int kHorizon = 24;        // frames looked ahead
 constexpr int kBigTargetHitPoints = 500;
-constexpr std::uint32_t kDeathBonusKind = 9;       // the skull: touching it loses the ship
 constexpr std::uint32_t kShotDownHitPoints = 400;  // what the guns clear before it arrives
 
 bool Overlaps(float ax0, float ay0, float ax1, float ay1, float bx0, float by0, float bx1, float by1) {
@@ -55,46 +50,56 @@ void Follow(float x, float y, bool active, float& tx, float& ty, float& tvx, flo
 
 }  // namespace
 
+void Autopilot::AddIfMet(const Probe& p, float g, float x0, float y0, float x1, float y1, float scale, float& risk) {
+    if (Overlaps(p.x - p.halfW - g, p.y - g, p.x + p.halfW + g, p.y + p.height + g, x0, y0, x1, y1))
+        risk += scale * p.weight;
+}
+
+void Autopilot::AddShotRisk(const GameContext& ctx, const Probe& p, float& risk) const {
+    for (int i = 0; i < kEnemyShotSlots; ++i) {
+        const Track& b = shots_[i];
+        if (!b.seen || !ctx.enemyShots[i].active) continue;
+        const float r = ctx.enemyShots[i].size * 0.5f + 0.025f;
+        const float bx = b.x + b.vx * p.t, by = b.y + b.vy * p.t;
+        if (Overlaps(p.x - p.halfW - r, p.y - r, p.x + p.halfW + r, p.y + p.height + r, bx, by, bx, by))
+            risk += p.weight;
+    }
+}
+
+void Autopilot::AddEnemyRisk(const GameContext& ctx, const Probe& p, float& risk) const {
+    for (int i = 0; i < kEnemySlots; ++i) {
+        const HitSlot& e = ctx.enemySlots[i];
+        const Track& m = enemies_[i];
+        if (!e.active || e.destroyed || e.noContact || !m.seen) continue;
+        const float ox = m.vx * p.t, oy = m.vy * p.t;
+        // One in the line of fire, weak and not yet close, is shot down first.
+        const float half = (e.boxMax[0] - e.boxMin[0]) * 0.5f;
+        const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f + ox;
+        if (!e.shotProof && e.hitPoints <= kShotDownHitPoints && std::fabs(ex - p.x) < half * 0.7f &&
+            e.boxMax[1] + oy < p.y - 0.04f)
+            continue;
+        AddIfMet(p, 0.05f, e.boxMin[0] + ox, e.boxMin[1] + oy, e.boxMax[0] + ox, e.boxMax[1] + oy,
+                 e.shotProof ? 10.0f : 3.0f, risk);
+    }
+}
+
+// The skull is a wall.
+void Autopilot::AddSkullRisk(const GameContext& ctx, const Probe& p, float& risk) {
+    for (const BonusSlot& b : ctx.bonusSlots) {
+        if (!b.active || !b.deadly) continue;
+        AddIfMet(p, 0.04f, b.boxMin[0], b.boxMin[1] + 0.01f * p.t, b.boxMax[0], b.boxMax[1] + 0.01f * p.t, 10.0f, risk);
+    }
+}
+
 float Autopilot::DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY, float halfW,
                           float height) const {
     float risk = 0;
     for (int t = 1; t <= kHorizon; ++t) {
         const float ft = static_cast<float>(t);
-        const float sx = Step(fromX, toX, ft);
-        const float sy = Step(fromY, toY, ft);
-        const float weight = 1.0f / (1.0f + 0.15f * ft);
-        for (int i = 0; i < kEnemyShotSlots; ++i) {
-            const Track& b = shots_[i];
-            if (!b.seen || !ctx.enemyShots[i].active) continue;
-            const float r = ctx.enemyShots[i].size * 0.5f + 0.025f;
-            const float bx = b.x + b.vx * ft, by = b.y + b.vy * ft;
-            if (Overlaps(sx - halfW - r, sy - r, sx + halfW + r, sy + height + r, bx, by, bx, by)) risk += weight;
-        }
-        for (int i = 0; i < kEnemySlots; ++i) {
-            const HitSlot& e = ctx.enemySlots[i];
-            const Track& m = enemies_[i];
-            if (!e.active || e.destroyed || e.noContact || !m.seen) continue;
-            const float ox = m.vx * ft, oy = m.vy * ft;
-            // One in the line of fire, weak and not yet close, is shot down first.
-            const float half = (e.boxMax[0] - e.boxMin[0]) * 0.5f;
-            const float ex = (e.boxMin[0] + e.boxMax[0]) * 0.5f + ox;
-            if (!e.shotProof && e.hitPoints <= kShotDownHitPoints && std::fabs(ex - sx) < half * 0.7f &&
-                e.boxMax[1] + oy < sy - 0.04f)
-                continue;
-            const float g = 0.05f;
-            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, e.boxMin[0] + ox, e.boxMin[1] + oy,
-                         e.boxMax[0] + ox, e.boxMax[1] + oy))
-                risk += (e.shotProof ? 10.0f : 3.0f) * weight;
-        }
-        // The skull is a wall.
-        for (int i = 0; i < kBonusSlots; ++i) {
-            const BonusSlot& b = ctx.bonusSlots[i];
-            if (!b.active || !skull_[i]) continue;
-            const float g = 0.04f;
-            if (Overlaps(sx - halfW - g, sy - g, sx + halfW + g, sy + height + g, b.boxMin[0], b.boxMin[1] + 0.01f * ft,
-                         b.boxMax[0], b.boxMax[1] + 0.01f * ft))
-                risk += 10.0f * weight;
-        }
+        const Probe p{Step(fromX, toX, ft), Step(fromY, toY, ft), halfW, height, ft, 1.0f / (1.0f + 0.15f * ft)};
+        AddShotRisk(ctx, p, risk);
+        AddEnemyRisk(ctx, p, risk);
+        AddSkullRisk(ctx, p, risk);
     }
     return risk;
 }
@@ -109,10 +114,9 @@ const HitSlot* LiveShip(const GameContext& ctx) {
 }
 
 // A bonus worth the trip: the first one on the screen that is not the skull.
-bool BonusGoal(const GameContext& ctx, const bool (&skull)[kBonusSlots], float& goalX, float& goalY) {
-    for (int i = 0; i < kBonusSlots; ++i) {
-        const BonusSlot& b = ctx.bonusSlots[i];
-        if (!b.active || b.taken || skull[i]) continue;
+bool BonusGoal(const GameContext& ctx, float& goalX, float& goalY) {
+    for (const BonusSlot& b : ctx.bonusSlots) {
+        if (!b.active || b.taken || b.deadly) continue;
         const float bx = (b.boxMin[0] + b.boxMax[0]) * 0.5f, by = (b.boxMin[1] + b.boxMax[1]) * 0.5f;
         if (by < -0.2f || by > 0.9f) continue;
         goalX = bx;
@@ -153,17 +157,6 @@ void Autopilot::Observe(const GameContext& ctx) {
         Follow((s.boxMin[0] + s.boxMax[0]) * 0.5f, (s.boxMin[1] + s.boxMax[1]) * 0.5f, s.active && !s.destroyed, t.x,
                t.y, t.vx, t.vy, t.seen);
         if (t.seen == 1) t.vy = 0;  // a new enemy: its motion is unknown yet
-    }
-
-    // The pickups' pictures: which of them is the skull.
-    for (bool& b : skull_) b = false;
-    if (!ctx.objectList) return;
-    for (const ListEngine::Node* n = ctx.objectList->Head(); n; n = n->next) {
-        const MyObject* o = n->object;
-        if (!o || !o->name || std::strcmp(o->name, "bonus") != 0) continue;
-        const auto* bonus = static_cast<const Bonus*>(o);
-        if (bonus->slot < static_cast<std::uint32_t>(kBonusSlots) && bonus->kind == kDeathBonusKind)
-            skull_[bonus->slot] = true;
     }
 }
 
@@ -259,7 +252,7 @@ void Autopilot::Drive(const GameContext& ctx, platform::ScriptedInput& input) {
 
     // The target: a bonus worth the trip, else the enemy nearest above.
     float goalX = sx, goalY = kHomeY;
-    const bool haveGoal = BonusGoal(ctx, skull_, goalX, goalY);
+    const bool haveGoal = BonusGoal(ctx, goalX, goalY);
     const HitSlot* target = NearestTarget(ctx, sx, sy);
     if (!haveGoal && target) goalX = (target->boxMin[0] + target->boxMax[0]) * 0.5f;
     goalX = std::clamp(goalX, kMinX, kMaxX);

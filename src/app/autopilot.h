@@ -1,8 +1,9 @@
 #pragma once
 // The built-in player (--autopilot). It looks only at what a player sees on
 // the screen (the ship, the enemies, their bullets and the bonuses, as the
-// collision tables hold them, and which pickup shows the skull) and plays through the scripted input: mouse
-// motion to steer, the left button to fire, the right one for rockets.
+// collision tables hold them, the skull's slot marked as the pickup publishes
+// it) and plays through the scripted input: mouse motion to steer, the left
+// button to fire, the right one for rockets.
 #include <cstdint>
 
 #include "core/game_context.h"
@@ -30,7 +31,20 @@ private:
     };
     float DangerAt(const GameContext& ctx, float fromX, float fromY, float toX, float toY, float halfW,
                    float height) const;
-    // Follows the bullets and the enemies, and finds the skull among the pickups.
+    // Where the ship would be at frame t of its way to a spot, and how much
+    // a hit then counts (the nearer in time, the more).
+    struct Probe {
+        float x, y, halfW, height, t, weight;
+    };
+    // Adds `scale` times the probe's weight when the ship's box at `p`,
+    // grown by `g`, meets the box (x0, y0)-(x1, y1).
+    static void AddIfMet(const Probe& p, float g, float x0, float y0, float x1, float y1, float scale, float& risk);
+    // What the bullets, the enemies and the skull add to the risk of one
+    // point of the way (in this order, as the sum is made).
+    void AddShotRisk(const GameContext& ctx, const Probe& p, float& risk) const;
+    void AddEnemyRisk(const GameContext& ctx, const Probe& p, float& risk) const;
+    static void AddSkullRisk(const GameContext& ctx, const Probe& p, float& risk);
+    // Follows the bullets and the enemies.
     void Observe(const GameContext& ctx);
     void TrackShip(float sx, float sy);
     // Sets targetX, targetY and danger: where the ship goes next.
@@ -40,7 +54,6 @@ private:
 
     Track shots_[kEnemyShotSlots];
     Track enemies_[kEnemySlots];
-    bool skull_[kBonusSlots] = {};
     bool shipSeen_ = false;
     float shipX_ = 0, shipY_ = 0, shipVx_ = 0, shipVy_ = 0;
     bool rocketHeld_ = false;

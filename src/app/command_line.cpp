@@ -258,30 +258,39 @@ std::string CommandLineHelp(const platform::Controls& keys) {
     return text;
 }
 
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
-    CommandLine cl;
-    std::set<std::string> given;
+namespace {
+
+// The options given, each applied to `cl` in turn; false (with `error`) at
+// the first that is unknown, lacks its value or refuses it.
+bool ApplyOptions(const std::vector<std::string>& args, CommandLine& cl, std::set<std::string>& given,
+                  std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const OptionSpec* o = Find(args[i]);
         if (!o) {
             error = "unknown option " + args[i];
-            return std::nullopt;
+            return false;
         }
         std::string value;
         if (o->value) {
             if (i + 1 >= args.size()) {
                 error = "option " + args[i] + " needs a value";
-                return std::nullopt;
+                return false;
             }
             value = args[++i];
         }
-        if (!o->apply(cl, value, error)) return std::nullopt;
+        if (!o->apply(cl, value, error)) return false;
         given.insert(o->name);
     }
+    return true;
+}
+
+// The options that go with another, and those that exclude another; false
+// (with `error`) at the first pair that does not hold.
+bool CheckPairs(const std::set<std::string>& given, std::string& error) {
     for (const OptionSpec& o : kOptions) {
         if (o.goesWith && given.count(o.name) && !given.count(o.goesWith)) {
             error = std::string(o.name) + " goes with " + o.goesWith;
-            return std::nullopt;
+            return false;
         }
     }
     // A demo carries its own start, seed, arsenal, window size and time
@@ -293,9 +302,18 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             const bool swap = !o.demoBringsItsOwn && Find(o.excludes) < &o;
             error = std::string(swap ? o.excludes : o.name) + " and " + (swap ? o.name : o.excludes) +
                 " exclude each other" + (o.demoBringsItsOwn ? " (a demo brings its own)" : "");
-            return std::nullopt;
+            return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+    CommandLine cl;
+    std::set<std::string> given;
+    if (!ApplyOptions(args, cl, given, error) || !CheckPairs(given, error)) return std::nullopt;
     return cl;
 }
 

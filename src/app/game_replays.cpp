@@ -5,19 +5,26 @@
 #include "app/demo.h"
 #include "core/game_context.h"
 #include "frontend/records_table.h"
+#include "platform/score_server.h"
 #include "platform/services.h"
 #include "platform/stored_file.h"
 
 namespace dw {
 
-std::string GameReplays::BestFile(int place) const { return dir_ + "/best-" + std::to_string(place + 1) + ".dwdemo"; }
+std::string GameReplays::BestFile(const GameContext& c, int place) const {
+    if (place < 0 || place >= RecordTable::kPlaces) return {};
+    const std::string name = LoadRecordReplays(c.UserFile(kRecordsFile)).files[static_cast<std::size_t>(place)];
+    return name.empty() ? name : dir_ + "/" + name;
+}
 
-void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
+void GameReplays::AfterFrame(GameContext& c, const Demo& recording) {
     if (c.recordSaves != savesSeen_) {
-        // The high-score table on disk took an entry: the game waiting for
-        // it takes its place among the best.
+        // The high-score table on disk took an entry (and the replay with it).
         savesSeen_ = c.recordSaves;
-        if (!waiting_.empty()) MoveBest(c.recordSavedPlace);
+        c.keepReplay = nullptr;
+        // With online scores on, the game goes to the score server too.
+        if (!waiting_.empty())
+            if (platform::ScoreServer* scores = c.scoreServer()) scores->Submit(c.recordSavedName, waiting_);
         waiting_.clear();
     }
     // Over (game over, the last level done, or given up for the table):
@@ -28,19 +35,32 @@ void GameReplays::AfterFrame(const GameContext& c, const Demo& recording) {
         // A game has begun once play shows; one still waiting for its entry
         // had none.
         inGame_ = c.currentScreen == Screen::Game;
-        if (inGame_) waiting_.clear();
+        if (inGame_) {
+            c.keepReplay = nullptr;
+            waiting_.clear();
+        }
         return;
     }
     if (!over) return;
     inGame_ = false;
     std::vector<std::uint8_t> bytes = EncodeDemo(recording);
     if (!KeepLast(bytes)) return;
-    // The table on disk does not hold this score yet.
-    if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) < RecordTable::kPlaces)
-        waiting_ = std::move(bytes);
+    // The table on disk does not hold this score yet: its save keeps the
+    // replay (the bytes are the lambda's own, whatever outlives what).
+    if (InsertionPlace(LoadRecordTable(c.UserFile(kRecordsFile)), c.score) >= RecordTable::kPlaces) return;
+    waiting_.assign(bytes.begin(), bytes.end());
+    c.keepReplay = [dir = dir_, game = waiting_]() -> std::string {
+        std::string name = TableReplayName(game);
+        if (platform::MakeDirs(dir) && platform::ReplaceFile(dir + "/" + name, game) == platform::StoreResult::Written)
+            return name;
+        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s/%s\n", dir.c_str(), name.c_str());
+        return {};
+    };
 }
 
-void GameReplays::AtClose(const GameContext&, const Demo& recording) {
+void GameReplays::AtClose(GameContext& c, const Demo& recording) {
+    c.keepReplay = nullptr;
+    waiting_.clear();
     if (!inGame_) return;
     inGame_ = false;
     KeepLast(EncodeDemo(recording));
@@ -55,24 +75,6 @@ bool GameReplays::KeepLast(const std::vector<std::uint8_t>& bytes) {
     if (SaveDemoBytes(LastFile(), bytes, error)) return true;
     std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
     return false;
-}
-
-void GameReplays::MoveBest(int place) {
-    if (place < 0 || place >= RecordTable::kPlaces) return;
-    // The new replay is written first: if it cannot be, nothing moves.
-    std::string temp;
-    const std::string bytes(waiting_.begin(), waiting_.end());
-    if (platform::ReplaceFile(BestFile(place), bytes, &temp) != platform::StoreResult::Written) {
-        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());
-        return;
-    }
-    // The replays below the new place move down one, the last drops out.
-    platform::RemoveFile(BestFile(RecordTable::kPlaces - 1));
-    for (int p = RecordTable::kPlaces - 2; p >= place; --p) platform::RenameFile(BestFile(p), BestFile(p + 1));
-    if (!platform::RenameFile(temp, BestFile(place))) {
-        platform::RemoveFile(temp);
-        std::fprintf(stderr, "duskwhirl: cannot write the demo file %s\n", BestFile(place).c_str());
-    }
 }
 
 }  // namespace dw

@@ -19,6 +19,7 @@
 #include "platform/input.h"
 #include "platform/process_start.h"
 #include "platform/resource_library.h"
+#include "platform/score_server.h"
 #include "platform/screenshot.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
@@ -30,7 +31,7 @@ namespace dw {
 
 // The devices of a game in a window.
 struct WindowDevices {
-    WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay, const std::string& userDir);
+    WindowDevices(const CommandLine& cl, const SessionConfig& config, bool fixedStep, const std::string& userDir);
 
     platform::Services services;
     platform::DataSearch data;
@@ -48,11 +49,10 @@ struct WindowDevices {
     platform::ScriptedInput script;
     std::unique_ptr<platform::MixerSoundLibrary> sound;
     std::unique_ptr<platform::ResourceLibrary> resources;
+    std::unique_ptr<platform::ScoreServer> scores;  // a player's game only
 };
 
 namespace {
-
-std::uint32_t StartClock(const Demo* replay) { return replay ? replay->header.startClock : DemoHeader{}.startClock; }
 
 std::uint32_t WallClockSeed() {
     return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu);
@@ -91,25 +91,26 @@ bool SaveScreenshot(const std::string& path, gfx::Device& device) {
 
 }  // namespace
 
-WindowDevices::WindowDevices(const CommandLine& cl, const RunPlan& plan, const Demo* replay, const std::string& userDir)
-    : data(FindGameData(cl.dataFile)), fixedClock(StartClock(replay)) {
+WindowDevices::WindowDevices(const CommandLine& cl, const SessionConfig& config, bool fixedStep,
+                             const std::string& userDir)
+    : data(FindGameData(cl.dataFile)), fixedClock(config.startClock) {
     platform::Services& s = services;
     s.userDir = userDir;
-    if (replay) {
-        replaySettings = ReplaySettings(replay->header);
+    if (config.demoSettings) {
+        replaySettings = ReplaySettings(config.replay->header);
         s.settings = replaySettings.get();
     } else {
         iniSettings = std::make_unique<platform::IniSettingsStore>(s.UserFile("settings.ini"));
         s.settings = iniSettings.get();
     }
     s.system = &system;
-    const bool scripted = replay || plan.autopilot;
+    const bool scripted = config.replay || config.autopilot;
     // A replay or the built-in player clicks no site open in a browser.
     s.desktop = scripted ? static_cast<platform::Desktop*>(&quietDesktop) : &desktop;
-    if (replay || plan.timedemo) {
+    if (fixedStep) {
         s.clock = &fixedClock;
     } else {
-        latchedClock.emplace(StartClock(replay));
+        latchedClock.emplace(config.startClock);
         s.clock = &*latchedClock;
     }
     shell = platform::CreateSdlShell(cl.gles ? platform::GlContextKind::Es30 : platform::GlContextKind::Desktop33);
@@ -155,15 +156,7 @@ Program::~Program() {
     RemoveScratchUserDir(scratchDir_);
 }
 
-bool Program::Open() {
-    std::string error;
-    if (plan_.replay && !LoadDemoFile(cl_.replayFile, demo_, error)) {
-        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
-        status_ = 1;
-        return false;
-    }
-    const Demo* replay = plan_.replay ? &demo_ : nullptr;
-    limit_ = plan_.limitIsDemoLength ? demo_.frames.size() : plan_.frameLimit;
+std::string Program::ChooseUserDir() {
     // A replay, like a demo of the attract mode, plays in a scratch user
     // directory: the player's files are left exactly as they were. Without
     // any user directory (HOME unset) nothing is saved, and the game says so.
@@ -172,67 +165,36 @@ bool Program::Open() {
         std::fprintf(stderr, "duskwhirl: settings and high scores will not be saved: %s\n",
                      platform::UserDirProblem(userDir).c_str());
     if (plan_.replay || userDir.empty()) userDir = scratchDir_ = MakeScratchUserDir(userDir);
+    return userDir;
+}
 
-    PlayOptions options;
-    options.replay = replay;
-    options.record = plan_.record;
-    options.autopilot = plan_.autopilot;
-    options.startLevel = plan_.startLevel;
-    options.arsenal = plan_.arsenal;
-    // The games played are kept as replays.
-    if (plan_.keepGames && !userDir.empty()) options.keepGames = userDir + "/replays";
-    options.timedFrames = plan_.TimedFrames(limit_);
-    options.timedFrom = plan_.timedFrom;
-
-    SessionStart start;
-    start.stepMs = plan_.stepMs;
-    start.seed = plan_.seed;
-    if (plan_.chooseSeed) start.seed = WallClockSeed();  // the program's choice, kept in the demo
-    if (plan_.width > 0) {
-        start.width = plan_.width;
-        start.height = plan_.height;
-    }
-    start.window = plan_.window;
-    start.rememberWindow = plan_.rememberWindow;
-
-    std::string dataFile;
+std::string Program::MakeSession(const SessionConfig& config, const std::string& userDir) {
     if (plan_.windowed) {
-        window_ = std::make_unique<WindowDevices>(cl_, plan_, replay, userDir);
-        shell_ = window_->shell.get();
-        start.requiredData = &window_->data;  // a window without its data would show nothing
-        dataFile = window_->data.file;
-        session_ = std::make_unique<Session>(window_->services, &window_->script, options, start);
-    } else {
-        HeadlessOptions h;
-        h.userDir = userDir;
-        h.dataFile = cl_.dataFile;
-        if (plan_.width > 0) {
-            h.width = plan_.width;
-            h.height = plan_.height;
+        // A replay and a timedemo step as told; else the real time.
+        window_ = std::make_unique<WindowDevices>(cl_, config, plan_.replay || plan_.timedemo, userDir);
+        // Online scores: a player's own games, kept in their user directory.
+        if (!plan_.replay && !plan_.autopilot && !plan_.timedemo && scratchDir_.empty()) {
+            window_->scores = std::make_unique<platform::ScoreServer>(platform::MakeHttpClient(),
+                                                                      platform::FileIn(userDir, "outbox"));
+            window_->services.scores = window_->scores.get();
         }
-        h.fullscreen = plan_.window == WindowStart::FullScreen;
-        h.stepMs = start.stepMs;
-        h.seed = start.seed;
-        h.quietSound = true;  // the handles without the log of every call
-        session_ = std::make_unique<Session>(h, options);
-        HeadlessDevices& headless = *session_->headless();
-        shell_ = &headless.shell;
-        if (headless.dataSearch.file.empty()) WarnMissingData(headless.dataSearch);
-        dataFile = headless.dataSearch.file;
+        shell_ = window_->shell.get();
+        // A window without its data would show nothing.
+        session_ = std::make_unique<Session>(window_->services, &window_->script, config, &window_->data);
+        return window_->data.file;
     }
+    HeadlessOptions h;
+    h.userDir = userDir;
+    h.dataFile = cl_.dataFile;
+    h.quietSound = true;  // the handles without the log of every call
+    session_ = std::make_unique<Session>(h, config);
+    HeadlessDevices& headless = *session_->headless();
+    shell_ = &headless.shell;
+    if (headless.dataSearch.file.empty()) WarnMissingData(headless.dataSearch);
+    return headless.dataSearch.file;
+}
 
-    // The menu's session reads its input through the attract mode's layer.
-    if (plan_.attract) {
-        attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile});
-        platform::Services& seams = session_->seams();
-        seams.input = attract_->Watch(seams.input);
-    }
-
-    if (!session_->Start(error)) {
-        if (!error.empty()) std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
-        status_ = session_->exitStatus() ? session_->exitStatus() : 1;
-        return false;
-    }
+void Program::AfterStart() {
     Application& app = session_->app();
     GameContext& c = session_->context();
     if (window_) {
@@ -254,6 +216,34 @@ bool Program::Open() {
         attract_->options().sharedDevice = app.device;
         attract_->options().paced = true;
     }
+}
+
+bool Program::Open() {
+    std::string error;
+    if (plan_.replay && !LoadDemoFile(cl_.replayFile, demo_, error)) {
+        std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status_ = 1;
+        return false;
+    }
+    limit_ = plan_.limitIsDemoLength ? demo_.frames.size() : plan_.frameLimit;
+    const std::string userDir = ChooseUserDir();
+    const SessionConfig config =
+        ResolveSession(plan_, plan_.replay ? &demo_ : nullptr, WallClockSeed(), limit_, userDir);
+    const std::string dataFile = MakeSession(config, userDir);
+
+    // The menu's session reads its input through the attract mode's layer.
+    if (plan_.attract) {
+        attract_ = std::make_unique<AttractMode>(AttractOptions{FindAttractDemos(dataFile), dataFile});
+        platform::Services& seams = session_->seams();
+        seams.input = attract_->Watch(seams.input);
+    }
+
+    if (!session_->Start(error)) {
+        if (!error.empty()) std::fprintf(stderr, "duskwhirl: %s\n", error.c_str());
+        status_ = session_->exitStatus() ? session_->exitStatus() : 1;
+        return false;
+    }
+    AfterStart();
     return true;
 }
 

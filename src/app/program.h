@@ -28,6 +28,7 @@
 
 #include "app/command_line.h"
 #include "app/demo.h"
+#include "app/frame_pacer.h"
 #include "app/run_plan.h"
 
 namespace platform {
@@ -40,25 +41,8 @@ namespace dw {
 class AttractMode;
 class Director;
 class Session;
+struct SessionConfig;
 struct WindowDevices;
-
-// At most one present per this many ms on the desktop.
-inline constexpr std::uint32_t kFrameIntervalMs = 10;
-
-// The desktop's pace: a frame starts at least kFrameIntervalMs after the
-// one before (a fast frame waits out the rest, a slow one goes at once).
-class FramePacer {
-public:
-    using Clock = std::chrono::steady_clock;
-    void Started(Clock::time_point at) { start_ = at; }
-    Clock::duration WaitAt(Clock::time_point now) const {
-        const Clock::time_point due = start_ + std::chrono::milliseconds(kFrameIntervalMs);
-        return due > now ? due - now : Clock::duration::zero();
-    }
-
-private:
-    Clock::time_point start_;
-};
 
 class Program {
 public:
@@ -89,6 +73,13 @@ public:
 
 private:
     bool Open();
+    // The user directory of the run (a scratch one for a replay or when
+    // there is none).
+    std::string ChooseUserDir();
+    // The devices and the session on them; returns the data file in use.
+    std::string MakeSession(const SessionConfig& config, const std::string& userDir);
+    // The window's icon, the capture, the close's outputs and the director.
+    void AfterStart();
     bool StopRuleHolds() const;
     void Finish();
     // The recording, the timedemo's figures, a replay cut short.

@@ -10,6 +10,38 @@ std::size_t RunPlan::TimedFrames(std::uint64_t limit) const {
     return static_cast<std::size_t>(limit == ~0ull ? 1u << 16 : std::min<std::uint64_t>(limit, 1u << 22));
 }
 
+namespace {
+
+void PlanWindow(const CommandLine& cl, RunPlan& p) {
+    if (!p.windowed) {
+        p.window = cl.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
+        return;
+    }
+    // A recording keeps the window's size; else the window as the player
+    // left it, unless asked.
+    p.window = p.replay || cl.windowed || p.record ? WindowStart::Window
+        : cl.fullscreen                            ? WindowStart::FullScreen
+                                                   : WindowStart::AsLeft;
+    p.rememberWindow = !p.replay;
+}
+
+// How long: --frames, else the demo's length; headless, the autopilot plays
+// until the game is over (30 minutes of game time at most) and anything
+// else 600 frames; a window runs until it is closed.
+void PlanStop(const CommandLine& cl, RunPlan& p) {
+    p.frameLimit = p.windowed ? ~0ull : 600;
+    if (cl.frames >= 0) {
+        p.frameLimit = static_cast<std::uint64_t>(cl.frames);
+    } else if (p.replay) {
+        p.limitIsDemoLength = true;
+    } else if (p.autopilot && !p.windowed) {
+        p.frameLimit = 30ull * 60 * 1000 / p.stepMs;
+        p.untilGameOver = true;
+    }
+}
+
+}  // namespace
+
 RunPlan PlanRun(const CommandLine& cl) {
     RunPlan p;
     p.windowed = !cl.headless;
@@ -25,29 +57,9 @@ RunPlan PlanRun(const CommandLine& cl) {
     p.width = cl.width;
     p.height = cl.height;
     p.keepGames = p.play && !cl.timedemo;
-    if (p.windowed) {
-        // A recording keeps the window's size; else the window as the
-        // player left it, unless asked.
-        p.window = p.replay || cl.windowed || p.record ? WindowStart::Window
-            : cl.fullscreen                            ? WindowStart::FullScreen
-                                                       : WindowStart::AsLeft;
-        p.rememberWindow = !p.replay;
-    } else {
-        p.window = cl.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
-    }
+    PlanWindow(cl, p);
 
-    // How long: --frames, else the demo's length; headless, the autopilot
-    // plays until the game is over (30 minutes of game time at most) and
-    // anything else 600 frames; a window runs until it is closed.
-    p.frameLimit = p.windowed ? ~0ull : 600;
-    if (cl.frames >= 0) {
-        p.frameLimit = static_cast<std::uint64_t>(cl.frames);
-    } else if (p.replay) {
-        p.limitIsDemoLength = true;
-    } else if (p.autopilot && !p.windowed) {
-        p.frameLimit = 30ull * 60 * 1000 / p.stepMs;
-        p.untilGameOver = true;
-    }
+    PlanStop(cl, p);
     p.oneLevel = cl.oneLevel && p.autopilot;
     p.timedemo = cl.timedemo;
     p.timedFrom = cl.timedemoFrom;

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/program.h"
 #include "core/game_context.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -98,12 +97,6 @@ platform::Controls ReadBoundKeys(const std::string& userDir) {
     ctx.services = &services;
     ReadControlSettings(ctx);
     return ctx.controls;
-}
-
-int RunProgram(const CommandLine& cl) {
-    Program program(cl);
-    while (program.StepFrame()) program.WaitForNextFrame();
-    return program.exitStatus();
 }
 
 }  // namespace dw

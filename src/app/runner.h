@@ -43,8 +43,4 @@ void WarnMissingData(const platform::DataSearch& data);
 // false when the library has none.
 bool SetWindowIconFromData(platform::ResourceLibrary& library, const char* libraryName, platform::Shell& shell);
 
-// Runs the program as the command line says, on the desktop's driver
-// (app/program.h); returns the exit status.
-int RunProgram(const CommandLine& cl);
-
 }  // namespace dw

@@ -30,17 +30,18 @@ void EndTimedFrame(FrameTimer& timer, const gfx::Counters& n, const GameContext&
               c.assetLoadingActive != 0);
 }
 
-// A replay plays at the demo's size, from its clock, with its seed and the
-// settings it was recorded with: anything else would play another game.
-std::unique_ptr<HeadlessDevices> MakeHeadlessDevices(HeadlessOptions h, const Demo* replay) {
-    if (!replay) return std::make_unique<HeadlessDevices>(h);
-    const DemoHeader& header = replay->header;
-    h.width = header.width;
-    h.height = header.height;
-    h.seed = header.seed;
-    h.startClock = header.startClock;
+// The devices of a headless session at the configuration's size, step and
+// clock; a replay's settings (those that change play) are the demo's, in memory.
+std::unique_ptr<HeadlessDevices> MakeHeadlessDevices(HeadlessOptions h, const SessionConfig& config) {
+    h.width = config.width;
+    h.height = config.height;
+    h.stepMs = config.stepMs;
+    h.startClock = config.startClock;
+    h.seed = config.seed;
+    h.fullscreen = config.window == WindowStart::FullScreen;
+    if (!config.demoSettings) return std::make_unique<HeadlessDevices>(h);
     h.settings = nullptr;
-    return std::make_unique<HeadlessDevices>(h, ReplaySettings(header));
+    return std::make_unique<HeadlessDevices>(h, ReplaySettings(config.replay->header));
 }
 }  // namespace
 
@@ -57,13 +58,13 @@ void LevelStarter::AfterFrame(GameContext& c, std::uint64_t steps) {
         c.currentLevel = level;
         c.levelStartRequest = 1;
         c.levelChoiceRequest = 1;
-    }
-    // A new ship starts unarmed; the arsenal comes after it.
-    if (armed_ && steps > kStartLevelFrame && !c.newGameReset && c.shipAlive && c.currentScreen == Screen::Game) {
-        c.laserLevel = header_.arsenal.laser;
-        c.plasmaLevel = header_.arsenal.plasma;
-        c.rockets = header_.arsenal.rockets;
-        armed_ = false;
+        // The Game table hands the ship its weapons once it is in play.
+        if (header_.arsenal.given) {
+            c.arsenalRequest = 1;
+            c.requestedLaser = header_.arsenal.laser;
+            c.requestedPlasma = header_.arsenal.plasma;
+            c.requestedRockets = header_.arsenal.rockets;
+        }
     }
 }
 
@@ -75,26 +76,19 @@ std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& 
     return settings;
 }
 
-SessionStart HeadlessStart(const HeadlessOptions& options) {
-    SessionStart start;
-    start.width = options.width;
-    start.height = options.height;
-    start.window = options.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
-    start.seed = options.seed;
-    start.stepMs = options.stepMs;
-    return start;
-}
+Session::Session(const platform::Services& devices, platform::ScriptedInput* script, SessionConfig config,
+                 const platform::DataSearch* requiredData)
+    : services_(devices), script_(script), config_(std::move(config)), requiredData_(requiredData) {}
 
-Session::Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play,
-                 SessionStart start)
-    : services_(devices), script_(script), play_(std::move(play)), start_(start) {}
+Session::Session(const HeadlessOptions& devices, SessionConfig config)
+    : Session(MakeHeadlessDevices(devices, config), std::move(config)) {}
 
 Session::Session(const HeadlessOptions& devices, const PlayOptions& play)
-    : Session(MakeHeadlessDevices(devices, play.replay), play) {}
+    : Session(devices, ResolveSession(devices, play)) {}
 
-Session::Session(std::unique_ptr<HeadlessDevices> devices, const PlayOptions& play)
-    : headless_(std::move(devices)), services_(headless_->services), script_(&headless_->input), play_(play),
-      start_(HeadlessStart(headless_->options)) {}
+Session::Session(std::unique_ptr<HeadlessDevices> devices, SessionConfig config)
+    : headless_(std::move(devices)), services_(headless_->services), script_(&headless_->input),
+      config_(std::move(config)) {}
 
 Session::~Session() {
     if (app_ && !app_->closed) app_->Shutdown();
@@ -102,38 +96,31 @@ Session::~Session() {
     context_.reset();
 }
 
-bool Session::Start(std::string& error) {
+bool Session::CheckSeams(std::string& error) const {
     // A session without one of its seams is a fault of whoever made it:
     // nothing real takes the missing one's place.
     std::string missing;
     for (const std::string& seam : services_.Missing()) missing += (missing.empty() ? "" : ", ") + seam;
-    if ((play_.replay || play_.autopilot) && !script_) missing += std::string(missing.empty() ? "" : ", ") + "script";
-    if (!missing.empty()) {
-        error = "the session has no " + missing;
-        return false;
-    }
-    if (play_.replay) {
-        header_ = play_.replay->header;
-        play_.startLevel = header_.startLevel;
-        player_ = std::make_unique<DemoPlayer>(*play_.replay);
-    } else {
-        // Without a seed given, the session's clock gives one (as the game
-        // itself would), kept in the header so that the replay starts the same.
-        header_.seed = start_.seed ? *start_.seed : services_.clock->Milliseconds();
-        header_.startLevel = play_.startLevel;
-        header_.arsenal = play_.arsenal;
-    }
+    if ((config_.replay || config_.autopilot) && !script_)
+        missing += std::string(missing.empty() ? "" : ", ") + "script";
+    if (missing.empty()) return true;
+    error = "the session has no " + missing;
+    return false;
+}
+
+void Session::PrepareRun() {
+    header_ = HeaderOf(config_);
+    if (config_.replay) player_ = std::make_unique<DemoPlayer>(*config_.replay);
     starter_.emplace(header_);
-    if (!play_.keepGames.empty() && !play_.replay) {
-        play_.record = true;  // the games played are kept: the session is recorded
-        replays_.emplace(play_.keepGames);
-    }
-    if (play_.record) {
+    if (!config_.keepGames.empty()) replays_.emplace(config_.keepGames);
+    if (config_.record) {
         recorder_ = std::make_unique<DemoRecorder>(services_.input, header_);
         services_.input = recorder_.get();
     }
-    if (play_.timedFrames) timer_ = FrameTimer(play_.timedFrames);
+    if (config_.timedFrames) timer_ = FrameTimer(config_.timedFrames);
+}
 
+void Session::MakeContext() {
     context_ = std::make_unique<GameContext>();
     GameContext& c = *context_;
     c.services = &services_;
@@ -144,24 +131,44 @@ bool Session::Start(std::string& error) {
     for (int i = 0; i < 2; ++i)
         c.refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(desktopWidth),
                                           static_cast<std::uint32_t>(desktopHeight), i == 0 ? 16u : 32u, 60u};
+}
+
+void Session::ConfigureApplication() {
     app_ = std::make_unique<Application>(context_.get());
     Application& app = *app_;
-    const int width = play_.replay ? header_.width : start_.width;
-    const int height = play_.replay ? header_.height : start_.height;
-    if (width > 0 && height > 0) {
-        app.creation.width = static_cast<std::uint32_t>(width);
-        app.creation.height = static_cast<std::uint32_t>(height);
+    if (config_.width > 0 && config_.height > 0) {
+        app.creation.width = static_cast<std::uint32_t>(config_.width);
+        app.creation.height = static_cast<std::uint32_t>(config_.height);
     }
-    switch (start_.window) {
+    switch (config_.window) {
         case WindowStart::Window: app.startWindowed = true; break;
         case WindowStart::FullScreen: app.startWindowed = false; break;
         case WindowStart::AsLeft: app.startWindowed = !app.creation.fullscreen; break;
     }
-    app.rememberWindow = start_.rememberWindow;
-    app.seed = header_.seed;
+    app.rememberWindow = config_.rememberWindow;
+    app.seed = config_.seed;
+}
 
-    if (start_.requiredData && start_.requiredData->file.empty()) {
-        ReportMissingData(*start_.requiredData, *services_.shell, app.log.get());
+void Session::StampRecording() {
+    if (!recorder_) return;
+    // The picture's size and the settings that change play, as the game got them.
+    const GameContext& c = *context_;
+    DemoHeader& rh = recorder_->demo().header;
+    rh = header_;
+    rh.width = static_cast<std::uint16_t>(c.screenWidth);
+    rh.height = static_cast<std::uint16_t>(c.screenHeight);
+    rh.mouseSetting = static_cast<std::uint32_t>(std::lround(c.mouseSpeed * 1000.0f));
+    rh.levelIdSetting = c.levelIndex > 0 && c.levelIndex < kLevelCount ? kLevelIds[c.levelIndex] : 0;
+}
+
+bool Session::Start(std::string& error) {
+    if (!CheckSeams(error)) return false;
+    PrepareRun();
+    MakeContext();
+    ConfigureApplication();
+    Application& app = *app_;
+    if (requiredData_ && requiredData_->file.empty()) {
+        ReportMissingData(*requiredData_, *services_.shell, app.log.get());
         app.closed = true;
         app.exitStatus = 1;
         return false;
@@ -171,25 +178,17 @@ bool Session::Start(std::string& error) {
         return false;
     }
     services_.device = app.device;
-    if (recorder_) {
-        // The picture's size and the settings that change play, as the game got them.
-        DemoHeader& rh = recorder_->demo().header;
-        rh = header_;
-        rh.width = static_cast<std::uint16_t>(c.screenWidth);
-        rh.height = static_cast<std::uint16_t>(c.screenHeight);
-        rh.mouseSetting = static_cast<std::uint32_t>(std::lround(c.mouseSpeed * 1000.0f));
-        rh.levelIdSetting = c.levelIndex > 0 && c.levelIndex < kLevelCount ? kLevelIds[c.levelIndex] : 0;
-    }
+    StampRecording();
     return true;
 }
 
 bool Session::Step() {
     if (!app_ || app_->closed) return false;
     GameContext& c = *context_;
-    std::uint32_t step = start_.stepMs;
+    std::uint32_t step = config_.stepMs;
     if (player_) {
         if (!player_->Feed(*script_, step)) return false;
-    } else if (play_.autopilot) {
+    } else if (config_.autopilot) {
         autopilot_.Drive(c, *script_);
     }
     // A fixed-step clock moves by the step; the real one says what it was.
@@ -197,8 +196,8 @@ bool Session::Step() {
     if (recorder_) recorder_->BeginFrame(step + carried_);
     const std::uint64_t before = app_->frameCount;
     // A timed run that starts late plays its way there without drawing.
-    const bool timed = play_.timedFrames && steps_ >= play_.timedFrom;
-    if (play_.timedFrom) app_->device->SetDrawingSkipped(!timed);
+    const bool timed = config_.timedFrames && steps_ >= config_.timedFrom;
+    if (config_.timedFrom) app_->device->SetDrawingSkipped(!timed);
     if (timed) timer_.Begin();
     const bool open = app_->Step();
     const bool ran = app_->frameCount != before;

@@ -7,8 +7,8 @@
 // autopilot, the timedemo, the attract mode's demos and the tests' games
 // are all this class over different devices:
 //
-//   Session session(devices, &script, play, start);   // a window's seams
-//   Session session(HeadlessOptions{...}, play);       // headless devices of its own
+//   Session session(devices, &script, config);        // a window's seams
+//   Session session(HeadlessOptions{...}, config);     // headless devices of its own
 //   if (!session.Start(error)) ...;
 //   while (session.Step()) ...;          // one frame each
 //   session.Close();
@@ -23,6 +23,7 @@
 #include "app/game_replays.h"
 #include "app/headless_devices.h"
 #include "app/run_plan.h"
+#include "app/session_config.h"
 #include "app/timedemo.h"
 #include "platform/services.h"
 
@@ -37,52 +38,23 @@ namespace dw {
 class Application;
 class GameContext;
 
-// What a session plays: the same for a window and a headless run.
-struct PlayOptions {
-    const Demo* replay = nullptr;  // play this demo back (its header decides seed and size)
-    bool record = false;           // keep what the input objects read (recorded())
-    bool autopilot = false;        // the built-in player drives the input
-    int startLevel = -1;           // -1: the menu; else straight into that level
-    Arsenal arsenal;               // the ship's weapons at that start
-    std::size_t timedFrames = 0;   // > 0: time each frame (room reserved for this many)
-    std::uint64_t timedFrom = 0;   // the frames before this one go undrawn and untimed
-    std::string keepGames;         // the replays directory of the games played ("": none)
-};
-
-// The start of a session's application.
-struct SessionStart {
-    int width = 0, height = 0;  // the window asked for (0: the settings' size)
-    WindowStart window = WindowStart::Window;
-    bool rememberWindow = false;        // write the window's size to the settings at the close
-    std::optional<std::uint32_t> seed;  // random seed (default: the session's clock at the start)
-    std::uint32_t stepMs = 16;          // the step of a frame on a fixed-step clock
-    // When given and it found no file, the session does not start: the
-    // places looked at are shown (message box, stderr, log).
-    const platform::DataSearch* requiredData = nullptr;
-};
-
 // The start of a run straight into a level, the same for a recording, its
 // replay and the autopilot: after a few frames the splash is left and the
-// level asked for as the menu would ask; once the ship is in, it is handed
-// the header's arsenal.
+// level asked for as the menu would ask, with the header's arsenal, which
+// the Game table hands the ship once it is in.
 class LevelStarter {
 public:
-    explicit LevelStarter(const DemoHeader& header) : header_(header), armed_(header.arsenal.given) {}
+    explicit LevelStarter(const DemoHeader& header) : header_(header) {}
     // After frame `steps` (counted from 1).
     void AfterFrame(GameContext& c, std::uint64_t steps);
 
 private:
     DemoHeader header_;
-    bool armed_;
 };
 
 // The settings a demo was recorded with (those that change play); the rest
 // at their defaults.
 std::unique_ptr<platform::MemorySettingsStore> ReplaySettings(const DemoHeader& header);
-
-// The start of a session on headless devices: the window keeps the size
-// asked for, whatever the settings say.
-SessionStart HeadlessStart(const HeadlessOptions& options);
 
 class Session {
 public:
@@ -90,10 +62,14 @@ public:
     // `script` (the input a replay or the autopilot drives; may be null
     // when neither is asked) must outlive the session. The session keeps
     // its own copy of the record: the Game context points to that copy.
-    Session(const platform::Services& devices, platform::ScriptedInput* script, PlayOptions play, SessionStart start);
-    // A session on headless devices of its own, made from `devices` and
-    // started as HeadlessStart says; a replay takes the demo's size, seed,
-    // clock and settings (in memory) instead of those asked for.
+    // With `requiredData` given and no file found, the session does not
+    // start: the places looked at are shown (message box, stderr, log).
+    Session(const platform::Services& devices, platform::ScriptedInput* script, SessionConfig config,
+            const platform::DataSearch* requiredData = nullptr);
+    // A session on headless devices of its own, made from `devices` at the
+    // configuration's size, step, clock and settings.
+    Session(const HeadlessOptions& devices, SessionConfig config);
+    // The same, configured as ResolveSession(devices, play) says.
     Session(const HeadlessOptions& devices, const PlayOptions& play);
     ~Session();
     Session(const Session&) = delete;
@@ -130,18 +106,27 @@ public:
     // Frames run.
     std::uint64_t steps() const { return steps_; }
     bool replayDone() const { return player_ && player_->done(); }
-    std::uint32_t stepMs() const { return start_.stepMs; }
+    std::uint32_t stepMs() const { return config_.stepMs; }
+    const SessionConfig& config() const { return config_; }
     // Batches the Render queue drew in the last frame.
     std::uint32_t lastBatches() const { return lastBatches_; }
 
 private:
-    Session(std::unique_ptr<HeadlessDevices> devices, const PlayOptions& play);
+    Session(std::unique_ptr<HeadlessDevices> devices, SessionConfig config);
+    // The parts of Start: the seams there must be, the recorder and the
+    // replays kept, the Game context, the application's start choices and
+    // the recording's header as the game got it.
+    bool CheckSeams(std::string& error) const;
+    void PrepareRun();
+    void MakeContext();
+    void ConfigureApplication();
+    void StampRecording();
 
     std::unique_ptr<HeadlessDevices> headless_;  // first made, last gone
     platform::Services services_;
     platform::ScriptedInput* script_;
-    PlayOptions play_;
-    SessionStart start_;
+    SessionConfig config_;
+    const platform::DataSearch* requiredData_ = nullptr;
     DemoHeader header_;
     std::optional<LevelStarter> starter_;
     std::unique_ptr<DemoRecorder> recorder_;

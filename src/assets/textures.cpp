@@ -1,6 +1,9 @@
 #include "assets/textures.h"
 
+#include <string>
+
 #include "core/game_context.h"
+#include "core/log.h"
 #include "assets/asset_names.h"
 #include "assets/resource_read.h"
 #include "assets/texture_create.h"
@@ -31,6 +34,24 @@ std::uint32_t TextureCache::Count() const { return textures_.Count(); }
 
 namespace {
 bool IsNoTexture(const char* name) { return !name || !*name; }
+
+// A texture that cannot be had is said once a session (a failed resource
+// is not read again: Again).
+HRESULT Failed(GameContext* ctx, const char* name, ReadStep step) {
+    const char* why = nullptr;
+    switch (step) {
+        case ReadStep::NoLibrary: why = "the resource library does not open"; break;
+        case ReadStep::NotFound: why = "not in the resource library"; break;
+        case ReadStep::ZeroSize:
+        case ReadStep::NotLoaded:
+        case ReadStep::NotLocked: why = "its entry cannot be read"; break;
+        case ReadStep::BuildFailed: why = "not a picture the game reads"; break;
+        case ReadStep::Ok:
+        case ReadStep::Again: break;
+    }
+    if (why && ctx->log) ctx->log->WriteLine(std::string("FAIL: Can not load texture ") + name + ": " + why);
+    return E_FAIL;
+}
 }  // namespace
 
 HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool useColourKey,
@@ -52,7 +73,7 @@ HRESULT LoadTexture(GameContext* ctx, const char* name, D3DCOLOR colourKey, bool
             }
             return SUCCEEDED(hr) && texture;
         });
-    if (step != ReadStep::Ok) return E_FAIL;
+    if (step != ReadStep::Ok) return Failed(ctx, name, step);
     ctx->textureCache->Append(texture, name);
     return S_OK;
 }
@@ -73,7 +94,7 @@ HRESULT BindTexture(GameContext* ctx, DWORD stage, const char* name) {
         ReadResource(*ctx, ctx->resourceLibraryName, name, [&](const std::uint8_t* bytes, std::uint32_t size) {
             return SUCCEEDED(D3DXCreateTextureFromFileInMemory(device, bytes, size, &texture)) && texture;
         });
-    if (step != ReadStep::Ok) return E_FAIL;
+    if (step != ReadStep::Ok) return Failed(ctx, name, step);
     ctx->textureCache->Append(texture, name);
     device->SetTexture(stage, texture);
     return S_OK;

@@ -80,33 +80,61 @@ void ReadControlSettings(GameContext& ctx) {
     ReadRange(ctx, *store, "ReduceFlashes", 0, 1, reduce);
     ctx.display.vsync = static_cast<std::uint8_t>(vsync);
     ctx.display.reduceFlashes = static_cast<std::uint8_t>(reduce);
+    ReadOnlineSettings(ctx);
 }
 
-bool WriteControlSettings(const GameContext& ctx) {
+namespace {
+
+// The values of a set that differ from `before`, as one change of the file:
+// what this copy did not change stays as another copy may have saved it.
+bool WriteChanged(const GameContext& ctx, const platform::SettingsStore::Values& values,
+                  const platform::SettingsStore::Texts& texts) {
+    if (values.empty() && texts.empty()) return true;
     platform::SettingsStore* store = ctx.settingsStore();
     if (!store || !SettingsKeyOpens(ctx)) return false;
-    const Controls& c = ctx.controls;
-    bool written = true;
-    for (int i = 0; i < platform::kKeyActions; ++i)
-        written = store->SetText(kSettingsKey, platform::KeySettingName(static_cast<KeyAction>(i)),
-                                 platform::FormatKeys(c.keys[i])) &&
-            written;
-    for (int i = 0; i < platform::kPadActions; ++i)
-        written = store->SetText(kSettingsKey, platform::PadSettingName(static_cast<PadAction>(i)),
-                                 platform::FormatPadButtons(c.pad[i])) &&
-            written;
-    written = WriteIntRegKey(ctx, "PadDeadZone", static_cast<std::uint32_t>(c.deadZone)) == S_OK && written;
-    written = WriteIntRegKey(ctx, "StickSpeed", static_cast<std::uint32_t>(c.stickSpeed)) == S_OK && written;
-    written = WriteIntRegKey(ctx, "KeySpeed", static_cast<std::uint32_t>(c.keySpeed)) == S_OK && written;
-    return written;
+    return store->SetEntries(kSettingsKey, values, texts);
 }
 
-bool WriteDisplaySettings(const GameContext& ctx) {
-    if (!SettingsKeyOpens(ctx)) return false;
-    bool written = WriteIntRegKey(ctx, "Stretch", ctx.display.stretch ? 1 : 0) == S_OK;
-    written = WriteIntRegKey(ctx, "VSync", ctx.display.vsync ? 1 : 0) == S_OK && written;
-    written = WriteIntRegKey(ctx, "ReduceFlashes", ctx.display.reduceFlashes ? 1 : 0) == S_OK && written;
-    return written;
+}  // namespace
+
+bool WriteControlSettings(const GameContext& ctx, const Controls& before) {
+    const Controls& c = ctx.controls;
+    platform::SettingsStore::Values values;
+    platform::SettingsStore::Texts texts;
+    for (int i = 0; i < platform::kKeyActions; ++i) {
+        const std::string now = platform::FormatKeys(c.keys[i]);
+        if (now != platform::FormatKeys(before.keys[i]))
+            texts[platform::KeySettingName(static_cast<KeyAction>(i))] = now;
+    }
+    for (int i = 0; i < platform::kPadActions; ++i) {
+        const std::string now = platform::FormatPadButtons(c.pad[i]);
+        if (now != platform::FormatPadButtons(before.pad[i]))
+            texts[platform::PadSettingName(static_cast<PadAction>(i))] = now;
+    }
+    const auto number = [&](const char* name, int value, int old) {
+        if (value != old) values[name] = static_cast<std::uint32_t>(value);
+    };
+    number("PadDeadZone", c.deadZone, before.deadZone);
+    number("StickSpeed", c.stickSpeed, before.stickSpeed);
+    number("KeySpeed", c.keySpeed, before.keySpeed);
+    return WriteChanged(ctx, values, texts);
+}
+
+bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before) {
+    platform::SettingsStore::Values values;
+    const auto flag = [&](const char* name, std::uint8_t value, std::uint8_t old) {
+        if ((value != 0) != (old != 0)) values[name] = value ? 1 : 0;
+    };
+    flag("Stretch", ctx.display.stretch, before.stretch);
+    flag("VSync", ctx.display.vsync, before.vsync);
+    flag("ReduceFlashes", ctx.display.reduceFlashes, before.reduceFlashes);
+    // The online switch has no value of its own from before: it is written
+    // when the file says otherwise, in the same change.
+    if (platform::SettingsStore* store = ctx.settingsStore()) {
+        const auto stored = store->QueryValue(kSettingsKey, "OnlineScores");
+        if ((stored && *stored != 0) != (ctx.online.on != 0)) values["OnlineScores"] = ctx.online.on ? 1 : 0;
+    }
+    return WriteChanged(ctx, values, {});
 }
 
 }  // namespace dw

@@ -41,6 +41,7 @@ platform::SoundLibrary* GameContext::soundLibrary() const { return services ? se
 platform::ResourceLibrary* GameContext::resourceLibrary() const { return services ? services->resources : nullptr; }
 platform::SettingsStore* GameContext::settingsStore() const { return services ? services->settings : nullptr; }
 platform::InputDevices* GameContext::inputDevices() const { return services ? services->input : nullptr; }
+platform::ScoreServer* GameContext::scoreServer() const { return services ? services->scores : nullptr; }
 
 platform::Shell* GameContext::shell() const { return services ? services->shell : nullptr; }
 

@@ -5,6 +5,7 @@
 // objects leave for one another.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -28,6 +29,7 @@ class SettingsStore;
 class Shell;
 class ModuleResources;
 class InputDevices;
+class ScoreServer;
 class InputDevice;
 class LibraryModule;
 }  // namespace platform
@@ -146,6 +148,11 @@ struct GameStartValues {
     // step that failed): not read, decoded or logged again.
     mutable std::map<std::string, int> failedResources;
     std::int32_t recordSavedPlace = -1;
+    // Set while a game over waits for its entry in the table (the replays
+    // are kept): writes the game's replay into the replays folder and gives
+    // its file name (empty when it could not), for the table to name.
+    std::function<std::string()> keepReplay;
+    std::string recordSavedName;  // the name saved with it
     std::uint8_t optionsClosed = 0;
     std::uint8_t helpClosed = 0;
     std::uint8_t screenChanged = 0;
@@ -209,6 +216,9 @@ public:
     platform::ResourceLibrary* resourceLibrary() const;
     platform::SettingsStore* settingsStore() const;
     platform::InputDevices* inputDevices() const;
+    // The score server's client: null in a session that never sends
+    // (headless runs, replays, the attract mode's demos, tests).
+    platform::ScoreServer* scoreServer() const;
     // The window (message boxes); null before the session has one.
     platform::Shell* shell() const;
     // The program's resources (the level files): the session's, else the
@@ -246,6 +256,12 @@ public:
         bool operator==(const Display&) const = default;
     } display;
     std::uint8_t displayChangeRequest = 0;
+    // Online scores (OnlineScores=0/1, ScoreServer=address), turned on and
+    // off on the display page; see ApplyOnlineSettings.
+    struct Online {
+        std::uint8_t on = 0;
+        std::string server;
+    } online;
     LevelRecord* levelSpawnRecords[kLevelCount] = {};
     LevelRecord* levelGroundRecords[kLevelCount] = {};
     std::uint32_t levelSpawnCount[kLevelCount] = {};
@@ -271,6 +287,15 @@ public:
     // main menu, which then shows its page with a game to resume (as after
     // the level choice). currentLevel and levelStartRequest come with it.
     std::uint8_t levelChoiceRequest = 0;
+    // Set with the weapons the ship is to be handed by the start of a run
+    // straight into a level (app); the Game table hands them over once the
+    // new game's ship is in play, and clears it.
+    std::uint8_t arsenalRequest = 0;
+    std::uint32_t requestedLaser = 0, requestedPlasma = 0, requestedRockets = 0;
+    // Set by the browser build's test hook: the game in play ends with
+    // endGameScore as if its last ship were lost (the Game table takes it).
+    std::uint8_t endGameRequest = 0;
+    std::uint32_t endGameScore = 0;
 
     // The one source of randomness; seeded once per session, kept across
     // the system start and every new game.

@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include <cstdio>
+
 #include "core/game_context.h"
 #include "core/log.h"
 #include "platform/settings_store.h"
@@ -66,7 +68,25 @@ void WriteWindowSettings(const GameContext& ctx, std::uint32_t width, std::uint3
         values["WindowWidth"] = width;
         values["WindowHeight"] = height;
     }
-    WriteIntRegKeys(ctx, values);  // the three in one change
+    if (WriteIntRegKeys(ctx, values) != S_OK) LogSettingsProblem(ctx);  // the three in one change
+}
+
+void LogSettingsProblem(const GameContext& ctx) {
+    platform::SettingsStore* store = ctx.settingsStore();
+    if (!store || store->Problem().empty()) return;
+    const std::string line = "Write Settings....not saved: " + store->Problem();
+    std::fprintf(stderr, "duskwhirl: %s\n", line.c_str());
+    if (ctx.log) ctx.log->WriteLine(line.c_str());
+}
+
+bool RaiseLevelReached(const GameContext& ctx, std::uint32_t levelIndex) {
+    platform::SettingsStore* store = ctx.settingsStore();
+    if (!store || levelIndex >= kLevelCount || !SettingsKeyOpens(ctx)) return false;
+    return store->EditValue(kSettingsKey, "LevelID", [&](std::optional<std::uint32_t> stored) {
+        for (std::uint32_t i = levelIndex; stored && i < kLevelCount; ++i)
+            if (kLevelIds[i] == *stored) return std::optional<std::uint32_t>{};
+        return std::optional<std::uint32_t>{kLevelIds[levelIndex]};
+    });
 }
 
 bool SettingsKeyOpens(const GameContext& ctx) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "core/game_context.h"
 #include "platform/d3d_types.h"
 
 namespace dw {
@@ -36,9 +37,24 @@ void ReadSettings(GameContext& ctx, CreationSize& creation);
 // KeySpeed) and the picture options (VSync, ReduceFlashes) into the context.
 // A value that is not understood keeps its default, with a line in the log.
 void ReadControlSettings(GameContext& ctx);
-// Write them back; true when every value reached the store.
-bool WriteControlSettings(const GameContext& ctx);
-bool WriteDisplaySettings(const GameContext& ctx);  // Stretch, VSync, ReduceFlashes
+// Write back what differs from `before` (the values as read or last
+// written), each set as one change of the file; true when it reached the
+// store (or there was nothing to write).
+bool WriteControlSettings(const GameContext& ctx, const platform::Controls& before);
+bool WriteDisplaySettings(const GameContext& ctx, const GameContext::Display& before);  // Stretch, VSync, ReduceFlashes
+
+// The highest level reached (LevelID) becomes `levelIndex` unless the file
+// holds a higher one already (another copy may have saved it): it only rises.
+bool RaiseLevelReached(const GameContext& ctx, std::uint32_t levelIndex);
+
+// Online scores: OnlineScores (0/1, off when absent) and ScoreServer (the
+// address; DefaultScoreServer() when the line is absent, none when it is
+// empty). Reading applies them to the session's score server, as does
+// ApplyOnlineSettings after a change; the display settings write OnlineScores.
+void ReadOnlineSettings(GameContext& ctx);
+void ApplyOnlineSettings(const GameContext& ctx);
+// The build's score server (the DW_SCORE_SERVER option), "" for none.
+const char* DefaultScoreServer();
 
 // Reads a 32-bit value from the session's settings store; stores
 // `defaultValue` when it cannot be read.
@@ -49,6 +65,9 @@ HRESULT WriteIntRegKey(const GameContext& ctx, const char* name, std::uint32_t v
 // Writes values that belong together as one change of the file: S_OK when
 // all of them were stored, E_FAIL when none was.
 HRESULT WriteIntRegKeys(const GameContext& ctx, const std::map<std::string, std::uint32_t>& values);
+
+// After a failed write: the store's reason in the log and on stderr.
+void LogSettingsProblem(const GameContext& ctx);
 
 // True when the settings key can be opened (used at final clean-up).
 bool SettingsKeyOpens(const GameContext& ctx);

@@ -41,7 +41,7 @@ struct BonusSlot {
     std::uint8_t active;
     std::uint8_t taken;
     std::uint8_t taken2;
-    std::uint8_t spare;
+    std::uint8_t deadly;  // the pickup in it loses the ship when touched (the skull)
     float boxMin[3];
     float boxMax[3];
 };

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "d3dx/d3dx_math.h"
@@ -31,25 +32,7 @@ public:
         for (;;) {
             const Token t = lex_.Next();
             if (t.kind == Tok::End) return true;
-            if (t.kind != Tok::Name) return false;
-            if (t.text == "template") {
-                if (lex_.Next().kind != Tok::Name) return false;
-                if (lex_.Next().kind != Tok::LBrace || !SkipBlock()) return false;
-                continue;
-            }
-            std::string name;
-            if (!ObjectHeader(&name)) return false;
-            if (t.text == "Frame") {
-                if (!ParseFrame(-1, 1)) return false;
-            } else if (t.text == "Mesh") {
-                if (!ParseMesh(-1)) return false;
-            } else if (t.text == "Material") {
-                Material m;
-                if (!ParseMaterial(m)) return false;
-                if (!name.empty()) namedMaterials_[name] = m;
-            } else if (!SkipBlock()) {
-                return false;
-            }
+            if (t.kind != Tok::Name || !TopLevelObject(t.text)) return false;
         }
     }
 
@@ -57,6 +40,44 @@ public:
     std::vector<RawMesh> meshes;
 
 private:
+    // One object of the file's top level after its type name: a template
+    // (skipped), a frame, a mesh, a material (kept by its name) or anything
+    // else (skipped).
+    bool TopLevelObject(std::string_view type) {
+        if (type == "template") return lex_.Next().kind == Tok::Name && lex_.Next().kind == Tok::LBrace && SkipBlock();
+        std::string name;
+        if (!ObjectHeader(&name)) return false;
+        if (type == "Frame") return ParseFrame(-1, 1);
+        if (type == "Mesh") return ParseMesh(-1);
+        if (type != "Material") return SkipBlock();
+        Material m;
+        if (!ParseMaterial(m)) return false;
+        if (!name.empty()) namedMaterials_[name] = m;
+        return true;
+    }
+
+    // The objects inside a block, up to the brace that closes it: each
+    // named one goes to `child` with its type name once its header is read,
+    // each reference ("{ name }") to `reference`. False at the first that
+    // fails.
+    template <typename Child, typename Reference>
+    bool Children(Child&& child, Reference&& reference) {
+        for (;;) {
+            const Token t = lex_.Next();
+            if (t.kind == Tok::RBrace) return true;
+            if (t.kind == Tok::LBrace) {
+                if (!reference()) return false;
+                continue;
+            }
+            if (t.kind != Tok::Name || !ObjectHeader(nullptr) || !child(t.text)) return false;
+        }
+    }
+    // The same, references to objects defined elsewhere skipped.
+    template <typename Child>
+    bool Children(Child&& child) {
+        return Children(std::forward<Child>(child), [this] { return SkipBlock(); });
+    }
+
     // After the type name: an optional object name and GUID, then "{".
     bool ObjectHeader(std::string* name) {
         Token t = lex_.Next();
@@ -141,40 +162,52 @@ private:
         const int self = static_cast<int>(frames.size());
         frames.push_back({parent, {}});
         D3DXMatrixIdentity(&frames.back().local);
-        for (;;) {
-            const Token t = lex_.Next();
-            if (t.kind == Tok::RBrace) return true;
-            if (t.kind == Tok::LBrace) {  // a reference to an object defined elsewhere
-                if (!SkipBlock()) return false;
-                continue;
-            }
-            if (t.kind != Tok::Name || !ObjectHeader(nullptr)) return false;
-            if (t.text == "FrameTransformMatrix") {
-                D3DXMATRIX m;
-                for (int i = 0; i < 16; ++i)
-                    if (!ReadFloat(m.m[i / 4][i % 4])) return false;
-                if (lex_.Next().kind != Tok::RBrace) return false;
-                frames[static_cast<size_t>(self)].local = m;
-            } else if (t.text == "Frame") {
-                if (!ParseFrame(self, depth + 1)) return false;
-            } else if (t.text == "Mesh") {
-                if (!ParseMesh(self)) return false;
-            } else if (!SkipBlock()) {
-                return false;
-            }
-        }
+        return Children([&](std::string_view type) {
+            if (type == "FrameTransformMatrix") return ParseTransform(self);
+            if (type == "Frame") return ParseFrame(self, depth + 1);
+            if (type == "Mesh") return ParseMesh(self);
+            return SkipBlock();
+        });
+    }
+
+    bool ParseTransform(int frame) {
+        D3DXMATRIX m;
+        for (int i = 0; i < 16; ++i)
+            if (!ReadFloat(m.m[i / 4][i % 4])) return false;
+        if (lex_.Next().kind != Tok::RBrace) return false;
+        frames[static_cast<size_t>(frame)].local = m;
+        return true;
     }
 
     bool ParseMesh(int frame) {
         RawMesh m;
         m.frame = frame;
-        DWORD nv = 0, nf = 0;
+        if (!ReadPositions(m) || !ReadFaces(m)) return false;
+        const bool ok = Children([&](std::string_view type) {
+            if (type == "MeshNormals") return ParseNormals(m);
+            if (type == "MeshTextureCoords") return ParseTexCoords(m);
+            if (type == "MeshMaterialList") return ParseMaterialList(m);
+            return SkipBlock();
+        });
+        if (!ok) return false;
+        meshes.push_back(std::move(m));
+        return true;
+    }
+
+    bool ReadPositions(RawMesh& m) {
+        DWORD nv = 0;
         if (!ReadCount(nv)) return false;
         for (DWORD i = 0; i < nv; ++i) {
             D3DXVECTOR3 v;
             if (!ReadVector(v)) return false;
             m.positions.push_back(v);
         }
+        return true;
+    }
+
+    // The faces: each a count of at least three and as many indices of positions.
+    bool ReadFaces(RawMesh& m) {
+        DWORD nf = 0;
         if (!ReadCount(nf)) return false;
         for (DWORD f = 0; f < nf; ++f) {
             DWORD n = 0;
@@ -182,30 +215,10 @@ private:
             m.faceSizes.push_back(n);
             for (DWORD c = 0; c < n; ++c) {
                 DWORD idx = 0;
-                if (!ReadDword(idx) || idx >= nv) return false;
+                if (!ReadDword(idx) || idx >= m.positions.size()) return false;
                 m.faceIndices.push_back(idx);
             }
         }
-        for (;;) {
-            const Token t = lex_.Next();
-            if (t.kind == Tok::RBrace) break;
-            if (t.kind == Tok::LBrace) {
-                if (!SkipBlock()) return false;
-                continue;
-            }
-            if (t.kind != Tok::Name || !ObjectHeader(nullptr)) return false;
-            bool ok;
-            if (t.text == "MeshNormals")
-                ok = ParseNormals(m);
-            else if (t.text == "MeshTextureCoords")
-                ok = ParseTexCoords(m);
-            else if (t.text == "MeshMaterialList")
-                ok = ParseMaterialList(m);
-            else
-                ok = SkipBlock();
-            if (!ok) return false;
-        }
-        meshes.push_back(std::move(m));
         return true;
     }
 
@@ -249,45 +262,58 @@ private:
     }
 
     bool ParseMaterialList(RawMesh& m) {
-        DWORD nm = 0, ni = 0;
-        if (!ReadCount(nm) || nm == 0 || !ReadCount(ni) || ni > m.faceSizes.size()) return false;
+        DWORD nm = 0;
+        if (!ReadCount(nm) || nm == 0 || !ReadFaceMaterials(m, nm)) return false;
+        m.materials.clear();
+        // A named material, or { MaterialName } for a top-level one; those
+        // past the count are read and dropped.
+        const auto keep = [&](Material mat) {
+            if (m.materials.size() < nm) m.materials.push_back(std::move(mat));
+        };
+        const bool ok = Children(
+            [&](std::string_view type) {
+                if (type != "Material") return SkipBlock();
+                Material mat;
+                if (!ParseMaterial(mat)) return false;
+                keep(std::move(mat));
+                return true;
+            },
+            [&] {
+                const Material* named = MaterialReference();
+                if (named) keep(*named);
+                return named != nullptr;
+            });
+        if (!ok || m.materials.size() != nm) return false;
+        m.hasMaterials = true;
+        return true;
+    }
+
+    // Each face's material, of `nm`; a short list repeats its last entry
+    // over the remaining faces.
+    bool ReadFaceMaterials(RawMesh& m, DWORD nm) {
+        DWORD ni = 0;
+        if (!ReadCount(ni) || ni > m.faceSizes.size()) return false;
         m.faceMaterials.clear();
         for (DWORD i = 0; i < ni; ++i) {
             DWORD id = 0;
             if (!ReadDword(id) || id >= nm) return false;
             m.faceMaterials.push_back(id);
         }
-        // A short list repeats its last entry over the remaining faces.
         const DWORD fill = m.faceMaterials.empty() ? 0 : m.faceMaterials.back();
         m.faceMaterials.resize(m.faceSizes.size(), fill);
-
-        m.materials.clear();
-        for (;;) {
-            const Token t = lex_.Next();
-            if (t.kind == Tok::RBrace) break;
-            if (t.kind == Tok::LBrace) {  // { MaterialName } refers to a top-level material
-                const Token ref = lex_.Next();
-                if (ref.kind != Tok::Name) return false;
-                Token close = lex_.Next();
-                if (close.kind == Tok::Guid) close = lex_.Next();
-                if (close.kind != Tok::RBrace) return false;
-                const auto it = namedMaterials_.find(std::string(ref.text));
-                if (it == namedMaterials_.end()) return false;
-                if (m.materials.size() < nm) m.materials.push_back(it->second);
-                continue;
-            }
-            if (t.kind != Tok::Name || !ObjectHeader(nullptr)) return false;
-            if (t.text == "Material") {
-                Material mat;
-                if (!ParseMaterial(mat)) return false;
-                if (m.materials.size() < nm) m.materials.push_back(std::move(mat));
-            } else if (!SkipBlock()) {
-                return false;
-            }
-        }
-        if (m.materials.size() != nm) return false;
-        m.hasMaterials = true;
         return true;
+    }
+
+    // After "{": a top-level material's name, an optional GUID and "}";
+    // null when it is not one of the file's materials.
+    const Material* MaterialReference() {
+        const Token ref = lex_.Next();
+        if (ref.kind != Tok::Name) return nullptr;
+        Token close = lex_.Next();
+        if (close.kind == Tok::Guid) close = lex_.Next();
+        if (close.kind != Tok::RBrace) return nullptr;
+        const auto it = namedMaterials_.find(std::string(ref.text));
+        return it == namedMaterials_.end() ? nullptr : &it->second;
     }
 
     bool ParseMaterial(Material& out) {
@@ -300,24 +326,15 @@ private:
             return false;
         mat.Specular.a = 1.0f;
         mat.Emissive.a = 1.0f;
-        for (;;) {
-            const Token t = lex_.Next();
-            if (t.kind == Tok::RBrace) return true;
-            if (t.kind == Tok::LBrace) {
-                if (!SkipBlock()) return false;
-                continue;
-            }
-            if (t.kind != Tok::Name || !ObjectHeader(nullptr)) return false;
-            if (t.text == "TextureFilename" || t.text == "TextureFileName") {
-                const Token s = lex_.Next();
-                if (s.kind != Tok::String || lex_.Next().kind != Tok::RBrace) return false;
-                if (s.text.find('\0') != std::string_view::npos) return false;
-                out.texture = std::string(s.text);
-                out.hasTexture = true;
-            } else if (!SkipBlock()) {
-                return false;
-            }
-        }
+        return Children([&](std::string_view type) {
+            if (type != "TextureFilename" && type != "TextureFileName") return SkipBlock();
+            const Token s = lex_.Next();
+            if (s.kind != Tok::String || lex_.Next().kind != Tok::RBrace) return false;
+            if (s.text.find('\0') != std::string_view::npos) return false;
+            out.texture = std::string(s.text);
+            out.hasTexture = true;
+            return true;
+        });
     }
 
     TokenStream& lex_;
@@ -347,36 +364,24 @@ HRESULT MakeMaterialsBuffer(const std::vector<Material>& materials, ID3DXBuffer*
     return S_OK;
 }
 
-HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjacencyOut, ID3DXBuffer** materialsOut,
-             DWORD* numMaterials, ID3DXMesh** meshOut) {
-    if (!memory || size < 16) return E_FAIL;
+// The lexer for the file's format after its 16-byte header: text or
+// binary, 32- or 64-bit floats; null for anything else (compressed files
+// are not read).
+std::unique_ptr<TokenStream> OpenLexer(const void* memory, DWORD size) {
+    if (!memory || size < 16) return nullptr;
     const char* text = static_cast<const char*>(memory);
-    if (std::memcmp(text, "xof ", 4) != 0) return E_FAIL;
+    if (std::memcmp(text, "xof ", 4) != 0) return nullptr;
     const bool doubles = std::memcmp(text + 12, "0064", 4) == 0;
-    if (!doubles && std::memcmp(text + 12, "0032", 4) != 0) return E_FAIL;
-    std::unique_ptr<TokenStream> lexer;
-    if (std::memcmp(text + 8, "txt ", 4) == 0) {
-        lexer = std::make_unique<TextLexer>(text + 16, text + size);
-    } else if (std::memcmp(text + 8, "bin ", 4) == 0) {
-        const auto* bytes = static_cast<const unsigned char*>(memory);
-        lexer = std::make_unique<BinaryLexer>(bytes + 16, bytes + size, doubles);
-    } else {
-        return E_FAIL;  // compressed files are not read
-    }
+    if (!doubles && std::memcmp(text + 12, "0032", 4) != 0) return nullptr;
+    if (std::memcmp(text + 8, "txt ", 4) == 0) return std::make_unique<TextLexer>(text + 16, text + size);
+    if (std::memcmp(text + 8, "bin ", 4) != 0) return nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(memory);
+    return std::make_unique<BinaryLexer>(bytes + 16, bytes + size, doubles);
+}
 
-    Parser parser(*lexer);
-    if (!parser.Run()) return E_FAIL;
-    Built built;
-    if (!BuildMesh(parser.frames, parser.meshes, built)) return E_FAIL;
-
-    const DWORD numVertices = static_cast<DWORD>(built.vertices.size());
-    const DWORD numFaces = static_cast<DWORD>(built.attributes.size());
-    if (numVertices > 0xFFFF) options |= D3DXMESH_32BIT;
-    ID3DXMesh* mesh = nullptr;
-    if (FAILED(D3DXCreateMeshFVF(numFaces, numVertices, options, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, nullptr,
-                                 &mesh)))
-        return E_FAIL;
-
+// Copies the built vertices, indices (16 or 32 bits, as `options` says)
+// and face attributes into the mesh's buffers.
+bool FillMesh(ID3DXMesh* mesh, const Built& built, DWORD options) {
     BYTE* vb = nullptr;
     BYTE* ib = nullptr;
     DWORD* ab = nullptr;
@@ -386,8 +391,7 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
         FAILED(mesh->LockAttributeBuffer(0, &ab))) {
         if (vb) mesh->UnlockVertexBuffer();
         if (ib) mesh->UnlockIndexBuffer();
-        mesh->Release();
-        return E_FAIL;
+        return false;
     }
     std::memcpy(vb, built.vertices.data(), built.vertices.size() * sizeof(MeshVertex));
     if (options & D3DXMESH_32BIT) {
@@ -402,7 +406,13 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
     mesh->UnlockAttributeBuffer();
     mesh->UnlockIndexBuffer();
     mesh->UnlockVertexBuffer();
+    return true;
+}
 
+// The adjacency and materials buffers a caller asked for; on a failure
+// none is left and the mesh is released.
+HRESULT HandOver(ID3DXMesh* mesh, const Built& built, ID3DXBuffer** adjacencyOut, ID3DXBuffer** materialsOut,
+                 DWORD* numMaterials, ID3DXMesh** meshOut) {
     ID3DXBuffer* adjacency = nullptr;
     ID3DXBuffer* materials = nullptr;
     auto fail = [&]() {
@@ -411,6 +421,7 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
         mesh->Release();
         return E_FAIL;
     };
+    const DWORD numFaces = static_cast<DWORD>(built.attributes.size());
     if (adjacencyOut) {
         if (FAILED(D3DXCreateBuffer(numFaces * 3 * sizeof(DWORD), &adjacency))) return fail();
         if (FAILED(mesh->GenerateAdjacency(0.0f, static_cast<DWORD*>(adjacency->GetBufferPointer())))) return fail();
@@ -423,6 +434,29 @@ HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjace
     if (numMaterials) *numMaterials = static_cast<DWORD>(built.materials.size());
     *meshOut = mesh;
     return S_OK;
+}
+
+HRESULT Load(const void* memory, DWORD size, DWORD options, ID3DXBuffer** adjacencyOut, ID3DXBuffer** materialsOut,
+             DWORD* numMaterials, ID3DXMesh** meshOut) {
+    const std::unique_ptr<TokenStream> lexer = OpenLexer(memory, size);
+    if (!lexer) return E_FAIL;
+    Parser parser(*lexer);
+    if (!parser.Run()) return E_FAIL;
+    Built built;
+    if (!BuildMesh(parser.frames, parser.meshes, built)) return E_FAIL;
+
+    const DWORD numVertices = static_cast<DWORD>(built.vertices.size());
+    const DWORD numFaces = static_cast<DWORD>(built.attributes.size());
+    if (numVertices > 0xFFFF) options |= D3DXMESH_32BIT;
+    ID3DXMesh* mesh = nullptr;
+    if (FAILED(D3DXCreateMeshFVF(numFaces, numVertices, options, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, nullptr,
+                                 &mesh)))
+        return E_FAIL;
+    if (!FillMesh(mesh, built, options)) {
+        mesh->Release();
+        return E_FAIL;
+    }
+    return HandOver(mesh, built, adjacencyOut, materialsOut, numMaterials, meshOut);
 }
 
 }  // namespace

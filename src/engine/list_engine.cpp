@@ -29,10 +29,23 @@ void ListEngine::Erase(Nodes::iterator at) {
     nodes_.erase(at);
 }
 
+void ListEngine::Unlink(Nodes::iterator at) {
+    if (walking_) {
+        // The pass stands on this node (or, once it is gone, after the one
+        // before it): it goes on after the nearest node still before it.
+        if ((!cursorGone_ && at == cursor_) || (cursorGone_ && !fromHead_ && at == before_)) {
+            cursorGone_ = true;
+            fromHead_ = at == nodes_.begin();
+            if (!fromHead_) before_ = std::prev(at);
+        }
+    }
+    Erase(at);
+}
+
 std::uint32_t ListEngine::RemoveObject(MyObject* object) {
     const auto at = Position(object);
     if (at == nodes_.end()) return 0;
-    Erase(at);
+    Unlink(at);
     return 1;
 }
 
@@ -51,30 +64,25 @@ std::uint32_t ListEngine::CountNamed(const char* name) const {
 }
 
 void ListEngine::FrameMoveAll() {
-    auto it = nodes_.begin();
-    while (it != nodes_.end()) {
-        MyObject* object = it->object;
+    walking_ = true;
+    cursor_ = nodes_.begin();
+    while (cursor_ != nodes_.end()) {
+        cursorGone_ = false;
+        MyObject* object = cursor_->object;
         object->FrameMove();
-        if (object->dead != 1) {
-            ++it;
-            continue;
+        // Removed by its own move: no longer the list's, and maybe gone.
+        if (!cursorGone_ && object->dead == 1) {
+            Unlink(cursor_);
+            // The clean-up may remove other objects, the one before too.
+            object->FinalCleanup();
+            delete object;
         }
-        // Remember the neighbours before unlinking: the walk goes on after
-        // the one before (from the head when the dead one was first).
-        const MyObject* before = it == nodes_.begin() ? nullptr : std::prev(it)->object;
-        const MyObject* after = std::next(it) == nodes_.end() ? nullptr : std::next(it)->object;
-        Erase(it);
-        object->FinalCleanup();
-        delete object;
-        // FinalCleanup may have removed other objects, even the neighbours.
-        if (before == nullptr) {
-            it = nodes_.begin();
-        } else if (const auto b = Position(before); b != nodes_.end()) {
-            it = std::next(b);
-        } else {
-            it = after ? Position(after) : nodes_.end();
-        }
+        if (!cursorGone_)
+            ++cursor_;
+        else
+            cursor_ = fromHead_ ? nodes_.begin() : std::next(before_);
     }
+    walking_ = false;
 }
 
 void ListEngine::RenderAll() {

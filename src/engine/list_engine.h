@@ -32,6 +32,10 @@ public:
     // Moves every object once, in order. An object that ends its move dead
     // is unlinked, cleaned up and destroyed; objects added behind the one
     // moving are moved in the same pass, those added in front next time.
+    // A move or a clean-up may add and remove objects, the moving one
+    // included: when the moving one leaves, the pass goes on after the
+    // nearest object before it (so what was put in its place is moved too),
+    // and it never touches an object after its removal.
     void FrameMoveAll();
     void RenderAll();
     void InvalidateAll();
@@ -52,7 +56,17 @@ private:
     // Removes the node at `at`, keeping the `next` links whole.
     void Erase(Nodes::iterator at);
 
+    // Unlinks the node; during the pass, keeps the pass's place.
+    void Unlink(Nodes::iterator at);
+
     Nodes nodes_;
+    // The pass's place: the node being moved; once that node is removed,
+    // the place after `before_` (after the head's place when `fromHead_`).
+    Nodes::iterator cursor_;
+    Nodes::iterator before_;
+    bool walking_ = false;
+    bool cursorGone_ = false;
+    bool fromHead_ = false;
 };
 
 }  // namespace dw

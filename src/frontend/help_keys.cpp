@@ -45,4 +45,17 @@ std::array<std::string, kHelpKeyLines> HelpKeyLines(const platform::Controls& c)
             "Pause and menu: " + KeysOf(c, KeyAction::Pause)};
 }
 
+std::array<std::string, kHelpPage2TextLines> HelpPage2Text(const platform::Controls& c) {
+    const std::array<std::string, kHelpKeyLines> keys = HelpKeyLines(c);
+    return {"Mouse: steer the ship",
+            keys[0],
+            keys[1],
+            keys[2],
+            "Hits drain energy, then the hull",
+            keys[3],
+            "Alt+Enter: full screen",
+            "Ctrl+Space: mute and minimise",
+            "Four ships, ten levels, five bosses"};
+}
+
 }  // namespace dw

@@ -14,10 +14,11 @@ namespace dw {
 namespace {
 
 constexpr float kZ = 0.55f;
-// The key lines: glyphs as on the display and controls pages, narrowed
-// when a line of long key names would run past the sheet's lines.
+// Page 2's lines: glyphs as on the display and controls pages, in the
+// places under the title's rule, narrowed when a line of long key names
+// would run past its place.
 constexpr float kGlyphW = 0.028f, kGlyphH = 0.058f, kAdvance = 0.017f;
-constexpr float kLineX0 = 0.17f, kLineX1 = 0.72f;
+constexpr float kLineX0 = 0.18f, kLineX1 = 0.69f;
 
 }  // namespace
 
@@ -66,26 +67,21 @@ std::int32_t HelpScreen::RestoreDeviceObjects() {
         SetQuadScreen(page2_ + 6 * k, 0.17f, 0.70f, y, y + 0.06f, cell.u0, cell.u1, cell.v0, cell.v1);
     }
     ui::PrepareQuads(page2_, kPage2Lines, kZ, 0xFFFFFFFFu);
-    // The sheet's lines that stay: the title and those after the keys.
-    int drawn = 0;
-    for (int k = 0; k < kPage2Lines; ++k) {
-        if (k >= kFirstKeyLine && k < kFirstKeyLine + kHelpKeyLines) continue;
-        std::copy(page2_ + 6 * k, page2_ + 6 * k + 6, page2Drawn_ + 6 * drawn++);
-    }
-    LayoutKeyLines();
+    LayoutTextLines();
     return 0;
 }
 
-void HelpScreen::LayoutKeyLines() {
-    keyLines_ = HelpKeyLines(context->controls);
+void HelpScreen::LayoutTextLines() {
+    textLines_ = HelpPage2Text(context->controls);
     int at = 0;
-    for (int k = 0; k < kHelpKeyLines; ++k) {
-        const std::string& text = keyLines_[static_cast<std::size_t>(k)];
-        const int n = std::min(static_cast<int>(text.size()), kKeyLineGlyphs);
+    for (int k = 0; k < kHelpPage2TextLines; ++k) {
+        const std::string& text = textLines_[static_cast<std::size_t>(k)];
+        const int n = std::min(static_cast<int>(text.size()), kLineGlyphs);
+        if (n == 0) continue;
         const float width = kAdvance * static_cast<float>(n - 1) + kGlyphW;
         const float scale = std::min(1.0f, (kLineX1 - kLineX0) / width);
-        const float y = -0.53f + 0.092f * static_cast<float>(kFirstKeyLine + k) + 0.06f * (1.0f - scale) * 0.5f;
-        ScreenVertex* q = keyGlyphs_ + 6 * at;
+        const float y = ui::HelpPage2LineTop(1 + k) + (0.06f - kGlyphH * scale) * 0.5f;
+        ScreenVertex* q = textGlyphs_ + 6 * at;
         for (int i = 0; i < n; ++i) {
             const float x = kLineX0 + kAdvance * scale * static_cast<float>(i);
             SetQuadScreen(q + 6 * i, x, x + kGlyphW * scale, y, y + kGlyphH * scale, 0, 0, 0, 0);
@@ -94,8 +90,8 @@ void HelpScreen::LayoutKeyLines() {
         SetGlyphText(q, text.substr(0, static_cast<std::size_t>(n)).c_str());
         at += n;
     }
-    ui::PrepareQuads(keyGlyphs_, at, kZ, 0xFFFFFFFFu);
-    keyGlyphCount_ = at;
+    ui::PrepareQuads(textGlyphs_, at, kZ, 0xFFFFFFFFu);
+    textGlyphCount_ = at;
 }
 
 std::int32_t HelpScreen::FrameMove() {
@@ -105,7 +101,18 @@ std::int32_t HelpScreen::FrameMove() {
     backHover = ui::kBackButtonArea.Contains(x, y);
     pageHover = (page2 ? ui::kPrevPageArea : ui::kNextPageArea).Contains(x, y);
 
-    // 1. Hover feedback.
+    ShowHover();
+    TakePresses();
+    // A press counts once, until it is released.
+    if (!c.mouseButtons[0]) clickHeld = 0;
+    if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
+    Animate();
+    return 0;
+}
+
+// The buttons under the pointer pulse green, with a sound as it comes and goes.
+void HelpScreen::ShowHover() {
+    GameContext& c = *context;
     const std::uint32_t green = ui::PulseGreen(pulse);
     if (backHover != backHoverShown) {
         PlaySound(&c, asset::MenuSelect);
@@ -119,22 +126,27 @@ std::int32_t HelpScreen::FrameMove() {
         pageHoverShown = pageHover;
     }
     if (pageHover && !page2) ui::ColourQuads(buttons_ + 6, 1, green);
+}
 
-    // 2. Escape.
+// Escape and the back button close the screen; the page button and the
+// arrows turn the page.
+void HelpScreen::TakePresses() {
+    GameContext& c = *context;
+    // Escape.
     if (c.keys[DIK_ESCAPE] && !escapeHeld) {
         escapeHeld = 1;
         c.helpClosed = 1;
         dead = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 3. Back button.
+    // The back button.
     if (!dead && backHover && c.mouseButtons[0] && !clickHeld) {
         clickHeld = 1;
         c.helpClosed = 1;
         dead = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 4. Page button.
+    // The page button.
     if (!dead && pageHover && c.mouseButtons[0] && !clickHeld) {
         page2 = !page2;
         pageHoverShown = 1;
@@ -142,7 +154,7 @@ std::int32_t HelpScreen::FrameMove() {
         clickHeld = 1;
         PlaySound(&c, asset::MenuPress);
     }
-    // 5. Left and Right turn to page 1 and page 2.
+    // Left and Right turn to page 1 and page 2.
     const bool left = c.keys[DIK_LEFT] != 0, right = c.keys[DIK_RIGHT] != 0;
     if (!dead && !arrowHeld && ((right && !page2) || (left && page2))) {
         page2 = !page2;
@@ -150,10 +162,11 @@ std::int32_t HelpScreen::FrameMove() {
         PlaySound(&c, asset::MenuPress);
     }
     arrowHeld = left || right;
-    // 6. Release.
-    if (!c.mouseButtons[0]) clickHeld = 0;
-    if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
-    // 7. Animation.
+}
+
+// The pulse of the buttons and the first page's icons.
+void HelpScreen::Animate() {
+    const GameContext& c = *context;
     pulse += static_cast<float>(c.frameTimeAverage) * 0.005f;
     if (!page2) {
         iconTime += static_cast<float>(c.frameTimeAverage) * 0.025f;
@@ -163,7 +176,6 @@ std::int32_t HelpScreen::FrameMove() {
             LayoutIcons();
         }
     }
-    return 0;
 }
 
 std::int32_t HelpScreen::Render() {
@@ -181,9 +193,9 @@ std::int32_t HelpScreen::Render() {
         ui::SubmitSprites(context, asset::Help2Tex, lines_, 2 * (kIcons + 1), 2.58f);
         ui::SubmitSprites(context, asset::Ship1Tex, icons_, 2 * kIcons, 2.58f);
     } else {
-        ui::SubmitSprites(context, asset::Help2Tex, page2Drawn_, 2 * (kPage2Lines - kHelpKeyLines), 2.58f);
-        if (keyGlyphCount_ > 0)
-            ui::SubmitSprites(context, asset::SymbolMid, keyGlyphs_, static_cast<std::uint32_t>(2 * keyGlyphCount_),
+        ui::SubmitSprites(context, asset::Help2Tex, page2_, 2, 2.58f);
+        if (textGlyphCount_ > 0)
+            ui::SubmitSprites(context, asset::SymbolMid, textGlyphs_, static_cast<std::uint32_t>(2 * textGlyphCount_),
                               2.575f);
     }
     return 0;

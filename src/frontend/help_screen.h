@@ -1,8 +1,8 @@
 #pragma once
 // "help": the two help pages. Page 1 shows the eight pickups as animated
-// icons with a line of text each, page 2 a sheet of explanations whose lines
-// about the keys name the keys bound. A back button and Escape close it; a
-// second button (or Left/Right) turns the page.
+// icons with a line of text each, page 2 its title and lines of text in the
+// glyph font, those about the keys naming the keys bound. A back button and
+// Escape close it; a second button (or Left/Right) turns the page.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -21,10 +21,9 @@ public:
         std::uint32_t frame;
     };
     static constexpr int kIcons = 8;
-    static constexpr int kPage2Lines = 10;
-    // The sheet's lines 1 to 4 (the keys) are written from the bindings.
-    static constexpr int kFirstKeyLine = 1;
-    static constexpr int kKeyLineGlyphs = 64;
+    // The title and the text lines' places under it.
+    static constexpr int kPage2Lines = 1 + kHelpPage2TextLines;
+    static constexpr int kLineGlyphs = 48;
 
     explicit HelpScreen(GameContext* ctx);
 
@@ -45,14 +44,20 @@ public:
 
     const ScreenVertex* IconQuads() const { return icons_; }
     const ScreenVertex* Buttons() const { return buttons_; }  // back, page 1 button, page 2 button
-    // The texts of page 2's key lines as they were last written.
-    const std::array<std::string, kHelpKeyLines>& KeyLines() const { return keyLines_; }
+    // The texts of page 2's lines as they were last written.
+    const std::array<std::string, kHelpPage2TextLines>& TextLines() const { return textLines_; }
     const ScreenVertex* Frame() const { return frame_; }
-    const ScreenVertex* Page2Lines() const { return page2_; }  // the title, then the lines
+    const ScreenVertex* Page2Lines() const { return page2_; }  // the title, then the lines' places
+    // The glyph quads of page 2's text, line after line.
+    const ScreenVertex* TextGlyphs() const { return textGlyphs_; }
+    int TextGlyphCount() const { return textGlyphCount_; }
 
 private:
+    void ShowHover();
+    void TakePresses();
+    void Animate();
     void LayoutIcons();
-    void LayoutKeyLines();
+    void LayoutTextLines();
     ScreenVertex* BackQuad() { return buttons_; }
     ScreenVertex* PageQuad() { return page2 ? buttons_ + 12 : buttons_ + 6; }
 
@@ -61,10 +66,9 @@ private:
     ScreenVertex icons_[6 * kIcons] = {};
     ScreenVertex lines_[6 * (kIcons + 1)] = {};  // the text lines, then page 1's title
     ScreenVertex page2_[6 * kPage2Lines] = {};
-    ScreenVertex page2Drawn_[6 * (kPage2Lines - kHelpKeyLines)] = {};  // the sheet's lines shown
-    ScreenVertex keyGlyphs_[6 * kHelpKeyLines * kKeyLineGlyphs] = {};  // "SymbolMid"
-    int keyGlyphCount_ = 0;
-    std::array<std::string, kHelpKeyLines> keyLines_;
+    ScreenVertex textGlyphs_[6 * kHelpPage2TextLines * kLineGlyphs] = {};  // "SymbolMid"
+    int textGlyphCount_ = 0;
+    std::array<std::string, kHelpPage2TextLines> textLines_;
     ScreenVertex drawButtons_[12] = {};  // back and the current page button, drawn together
 };
 

@@ -1,5 +1,6 @@
 #include "frontend/high_scores.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -49,6 +50,16 @@ std::uint8_t KeyOf(char c) {
 
 }  // namespace
 
+bool NameEntryCanType(std::string_view name) {
+    if (name.size() > HighScores::kNameGlyphs) return false;
+    for (const char c : name) {
+        bool typed = false;
+        for (const TypedChar& t : kTyped) typed = typed || (t.c == c && KeyOf(t.c) != 0);
+        if (!typed) return false;
+    }
+    return true;
+}
+
 HighScores::HighScores(GameContext* ctx) : MyObject(ctx) {
     name = "records";
     order = 46;
@@ -74,8 +85,12 @@ std::int32_t HighScores::RestoreDeviceObjects() {
     SetQuadScreen(panel_, 0.158f, 0.708f, -0.55f, -0.4f, ui::kTitleHighScores.u0, ui::kTitleHighScores.u1,
                   ui::kTitleHighScores.v0, ui::kTitleHighScores.v1);
     ui::SetAreaQuad(*this, panel_ + 6, ui::kBackButtonArea, ui::kBackButton);
-    ui::PrepareQuads(panel_, 2, kGlyphZ, 0xFFFFFFFFu);
+    ui::SetAreaQuad(*this, panel_ + 12, ui::kNextPageArea, ui::kNextPageButton);
+    ui::SetAreaQuad(*this, panel_ + 18, ui::kPrevPageArea, ui::kPrevPageButton);
+    ui::PrepareQuads(panel_, 4, kGlyphZ, 0xFFFFFFFFu);
     if (backHover) ui::ColourQuads(panel_ + 6, 1, ui::PulseGreen(phase));
+    if (pageHover) ui::ColourQuads(panel_ + (onlineShown ? 18 : 12), 1, ui::PulseGreen(phase));
+    online.Update(*this, table, true);
     for (int r = 0; r < RecordTable::kPlaces; ++r) {
         for (int j = 0; j < kNameGlyphs; ++j) {
             const float x = 0.158f + 0.022f * static_cast<float>(j);
@@ -151,12 +166,13 @@ void HighScores::Save() {
         // changed since this one read it, takes this entry.
         RecordTable merged = table;
         int taken = RecordTable::kPlaces;
-        w = SaveRecordEntry(path, typedName, entryScore, merged, taken);
+        w = SaveRecordEntry(path, typedName, entryScore, merged, taken, c.keepReplay);
         if (w == RecordWrite::Written) {
             table = merged;
             place = taken;
             ++c.recordSaves;
             c.recordSavedPlace = taken;
+            c.recordSavedName = typedName;
         } else if (w == RecordWrite::Unchanged) {
             table = merged;  // the places filled meanwhile
         }
@@ -193,8 +209,8 @@ void HighScores::TypeCharacters() {
         changed = true;
     }
     if (changed) Refresh();
-    if (c.keys[DIK_RETURN] && !held[DIK_RETURN]) {
-        held[DIK_RETURN] = 1;
+    if (ui::EnterDown(c) && !held[DIK_RETURN] && !held[DIK_NUMPADENTER]) {
+        held[DIK_RETURN] = held[DIK_NUMPADENTER] = 1;
         Save();
     }
 }
@@ -212,6 +228,9 @@ std::int32_t HighScores::FrameMove() {
     }
     for (int k = 0; k < 256; ++k)
         if (!c.keys[k]) held[k] = 0;
+
+    TurnPages();
+    if (onlineShown) online.Update(*this, table);
 
     backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
     if (backHover != backHoverShown) {
@@ -237,10 +256,49 @@ std::int32_t HighScores::FrameMove() {
     return 0;
 }
 
+void HighScores::ShowPage(bool onlinePage) {
+    onlineShown = onlinePage ? 1 : 0;
+    pageHover = pageHoverShown = 0;
+    ui::ColourQuads(panel_ + 12, 2, 0xFFFFFFFFu);
+    PlaySound(context, asset::MenuPress);
+    if (onlinePage) online.Open(*context);
+    online.Update(*this, table, true);
+}
+
+// The page button (the next page's on the table, the previous one's on the
+// board) and Right and Left turn the pages; not while a name is typed.
+void HighScores::TurnPages() {
+    GameContext& c = *context;
+    const bool left = c.keys[DIK_LEFT] != 0, right = c.keys[DIK_RIGHT] != 0;
+    const bool arrows = !arrowHeld;
+    arrowHeld = left || right;
+    if (nameEntry) return;
+    const ui::Area& area = onlineShown ? ui::kPrevPageArea : ui::kNextPageArea;
+    pageHover = area.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
+    if (pageHover != pageHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        pageHoverShown = pageHover;
+    }
+    ui::ColourQuads(panel_ + (onlineShown ? 18 : 12), 1, pageHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu);
+    if (pageHover && c.mouseButtons[0] && !clickHeld) {
+        clickHeld = 1;
+        ShowPage(!onlineShown);
+    } else if (arrows && ((right && !onlineShown) || (left && onlineShown))) {
+        ShowPage(!onlineShown);
+    }
+}
+
 std::int32_t HighScores::Render() {
     if (!context->mouseActive || dead) return 0;
     if (nameEntry && caretVisible) ui::SubmitSprites(context, asset::BoardTex, caret_, 2, 2.58f);
-    ui::SubmitSprites(context, asset::Help5Tex, panel_, 4, 2.58f);
+    // The title, back and (once no name is typed) the page's own button.
+    std::copy(panel_, panel_ + 12, drawnPanel_);
+    std::copy(PageButton(), PageButton() + 6, drawnPanel_ + 12);
+    ui::SubmitSprites(context, asset::Help5Tex, drawnPanel_, nameEntry ? 4 : 6, 2.58f);
+    if (onlineShown) {
+        online.Render(context);
+        return 0;
+    }
     ui::SubmitSprites(context, asset::SymbolMid, glyphs_, 2 * kGlyphs, 2.58f);
     if (noteShown) ui::SubmitSprites(context, asset::SymbolMid, note_, 2 * kNoteGlyphs, 2.58f);
     return 0;

@@ -86,7 +86,7 @@ std::int32_t IntroSplash::FrameMove() {
         }
     }
     using namespace platform;
-    if (c.keys[DIK_SPACE] || c.keys[DIK_RETURN] || c.keys[DIK_ESCAPE] || c.mouseButtons[0] || c.mouseButtons[1])
+    if (c.keys[DIK_SPACE] || ui::EnterDown(c) || c.keys[DIK_ESCAPE] || c.mouseButtons[0] || c.mouseButtons[1])
         end = true;
     if (end && !dead) End();
     return 0;

@@ -361,6 +361,16 @@ void MainMenu::WorkList() {
     const float choosableBottom = top + static_cast<float>(last) * (rowHeight + rowGap) + rowHeight;
     const bool inColumn = cursorX > kLeft && cursorX < kRight;
 
+    MoveSelection(last, top, bottom, inColumn);
+    TakeChoice(last, top, choosableBottom, inColumn);
+    Highlight();
+    phase += static_cast<float>(c.frameTimeAverage) * 0.005f;
+}
+
+// The arrows, or the pointer over a row of the column (top to bottom),
+// choose a row up to `last`.
+void MainMenu::MoveSelection(std::uint32_t last, float top, float bottom, bool inColumn) {
+    GameContext& c = *context;
     if (Thousandths(cursorX) == lastCursorX && Thousandths(cursorY) == lastCursorY) {
         if (c.keys[DIK_UP] && !arrowLock) {
             arrowLock = 1;
@@ -383,11 +393,16 @@ void MainMenu::WorkList() {
         lastCursorY = Thousandths(cursorY);
     }
     if (!c.keys[DIK_UP] && !c.keys[DIK_DOWN]) arrowLock = 0;
+}
 
+// Escape goes back; Enter, or a click on a row that may be chosen (the
+// column down to `choosableBottom`), activates it.
+void MainMenu::TakeChoice(std::uint32_t last, float top, float choosableBottom, bool inColumn) {
+    GameContext& c = *context;
     const bool back = c.keys[DIK_ESCAPE] || c.keys[DIK_BACK];
     if (back && !backHeld) Back();
     backHeld = back ? 1 : 0;
-    if (c.keys[DIK_RETURN] && !enterHeld) {
+    if (ui::EnterDown(c) && !enterHeld) {
         enterHeld = 1;
         soundToPlay = 2;
         Activate();
@@ -400,8 +415,6 @@ void MainMenu::WorkList() {
         soundToPlay = 2;
         Activate();
     }
-    Highlight();
-    phase += static_cast<float>(c.frameTimeAverage) * 0.005f;
 }
 
 void MainMenu::Highlight() {
@@ -435,7 +448,7 @@ std::int32_t MainMenu::FrameMove() {
     if (soundToPlay == 1) PlaySound(&c, asset::MenuSelect);
     if (soundToPlay == 2) PlaySound(&c, asset::MenuPress);
     soundToPlay = 0;
-    if (!c.keys[DIK_RETURN]) enterHeld = 0;
+    if (!ui::EnterDown(c)) enterHeld = 0;
     if (!c.mouseButtons[0]) clickHeld = 0;
     return 0;
 }

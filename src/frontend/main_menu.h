@@ -74,6 +74,8 @@ private:
     void TakeChildSignals();
     void TakePendingChange();
     void WorkList();
+    void MoveSelection(std::uint32_t last, float top, float bottom, bool inColumn);
+    void TakeChoice(std::uint32_t last, float top, float choosableBottom, bool inColumn);
     void Highlight();
     void SetPending(std::uint32_t newPage, std::uint32_t items, std::uint32_t newSelection);
     void OpenChild(std::uint32_t childPage);

@@ -1,5 +1,7 @@
 #include "frontend/options_screen.h"
 
+#include <map>
+
 #include <algorithm>
 
 #include "core/game_context.h"
@@ -35,7 +37,9 @@ std::int32_t VolumeAt(float x) {
 
 }  // namespace
 
-OptionsScreen::OptionsScreen(GameContext* ctx) : MyObject(ctx) {
+OptionsScreen::OptionsScreen(GameContext* ctx)
+    : MyObject(ctx), soundBefore(ctx->soundVolume), musicBefore(ctx->musicVolume),
+      mouseBefore(static_cast<std::uint32_t>(ctx->mouseSpeed * 1000.0f)) {
     name = "options";
     order = 47;
     visible = 1;
@@ -78,13 +82,16 @@ void OptionsScreen::PlaceKnobs() {
 
 void OptionsScreen::Leave() {
     GameContext& c = *context;
-    // The success line only when every value reached the file.
-    // The three values in one change of the file.
-    const bool written = SettingsKeyOpens(c) &&
-        WriteIntRegKeys(c,
-                        {{"MusicVolume", static_cast<std::uint32_t>(c.musicVolume)},
-                         {"SoundVolume", static_cast<std::uint32_t>(c.soundVolume)},
-                         {"Mouse", static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f)}}) == S_OK;
+    // The success line only when every value reached the file. The values
+    // this screen changed, in one change of the file: another copy's save
+    // of the others stays.
+    std::map<std::string, std::uint32_t> changed;
+    if (c.musicVolume != musicBefore) changed["MusicVolume"] = static_cast<std::uint32_t>(c.musicVolume);
+    if (c.soundVolume != soundBefore) changed["SoundVolume"] = static_cast<std::uint32_t>(c.soundVolume);
+    if (const auto mouse = static_cast<std::uint32_t>(c.mouseSpeed * 1000.0f); mouse != mouseBefore)
+        changed["Mouse"] = mouse;
+    const bool written = SettingsKeyOpens(c) && (changed.empty() || WriteIntRegKeys(c, changed) == S_OK);
+    if (!written) LogSettingsProblem(c);
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     c.optionsClosed = 1;
     dead = 1;
@@ -128,7 +135,7 @@ void OptionsScreen::Nudge(int slider, int direction) {
 void OptionsScreen::TakeArrows() {
     const GameContext& c = *context;
     const std::uint8_t held = (c.keys[DIK_UP] ? 1 : 0) | (c.keys[DIK_DOWN] ? 2 : 0) | (c.keys[DIK_LEFT] ? 4 : 0) |
-        (c.keys[DIK_RIGHT] ? 8 : 0) | (c.keys[DIK_RETURN] ? 16 : 0);
+        (c.keys[DIK_RIGHT] ? 8 : 0) | (ui::EnterDown(c) ? 16 : 0);
     const std::uint8_t fresh = held & static_cast<std::uint8_t>(~arrowsHeld_);
     arrowsHeld_ = held;
     if (fresh & 3) {
@@ -170,30 +177,8 @@ std::int32_t OptionsScreen::FrameMove() {
     if (!ui::FrontEndActive(&c) || dead) return 0;
     if (RunSetup()) return 0;
 
-    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
-    if (backHover != backHoverShown) {
-        PlaySound(&c, asset::MenuSelect);
-        backHoverShown = backHover;
-    }
-    pulseColour = backHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu;
-    ui::ColourQuads(panel_ + 6, 1, pulseColour);
-    setupHover = kSetupButton.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
-    if (setupHover != setupHoverShown) {
-        PlaySound(&c, asset::MenuSelect);
-        setupHoverShown = setupHover;
-    }
-
-    for (int i = 0; i < 3; ++i) {
-        const auto slider = static_cast<std::uint32_t>(kSound + i);
-        const bool in = InBand(c, i);
-        if (in && c.mouseButtons[0] && !clickHeld) {
-            clickHeld = 1;
-            dragging = slider;
-            if (slider == kSound) previewTime = 0;
-        }
-        if (dragging != slider || !in) continue;
-        SetSlider(slider, c.layoutCursorX);
-    }
+    ShowHover();
+    DragSliders();
     TakeArrows();
     HighlightChoice();
 
@@ -216,6 +201,41 @@ std::int32_t OptionsScreen::FrameMove() {
     if (!c.keys[DIK_ESCAPE]) escapeHeld = 0;
     phase += static_cast<float>(c.frameTimeAverage) * 0.005f;
     return 0;
+}
+
+// The back and setup buttons under the pointer, with a sound as it comes
+// and goes; the back button pulses.
+void OptionsScreen::ShowHover() {
+    GameContext& c = *context;
+    backHover = ui::kBackButtonArea.Contains(c.layoutCursorX, c.layoutCursorY);
+    if (backHover != backHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        backHoverShown = backHover;
+    }
+    pulseColour = backHover ? ui::PulseGreen(phase) : 0xFFFFFFFFu;
+    ui::ColourQuads(panel_ + 6, 1, pulseColour);
+    setupHover = kSetupButton.Contains(c.layoutCursorX, c.layoutCursorY) ? 1 : 0;
+    if (setupHover != setupHoverShown) {
+        PlaySound(&c, asset::MenuSelect);
+        setupHoverShown = setupHover;
+    }
+}
+
+// A click in a slider's band takes it; while the button is held it follows
+// the pointer inside the band.
+void OptionsScreen::DragSliders() {
+    const GameContext& c = *context;
+    for (int i = 0; i < 3; ++i) {
+        const auto slider = static_cast<std::uint32_t>(kSound + i);
+        const bool in = InBand(c, i);
+        if (in && c.mouseButtons[0] && !clickHeld) {
+            clickHeld = 1;
+            dragging = slider;
+            if (slider == kSound) previewTime = 0;
+        }
+        if (dragging != slider || !in) continue;
+        SetSlider(slider, c.layoutCursorX);
+    }
 }
 
 std::int32_t OptionsScreen::Render() {

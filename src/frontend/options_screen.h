@@ -30,12 +30,16 @@ public:
     std::uint32_t dragging = kNone;
     std::uint8_t clickHeld = 1;
     std::uint32_t previewTime = 0;
+    // The values as the screen found them: only what it changes is saved.
+    std::int32_t soundBefore = 0, musicBefore = 0;
+    std::uint32_t mouseBefore = 0;
     std::uint8_t backHover = 0, backHoverShown = 0;
     std::uint8_t escapeHeld = 0;
     float phase = 0;
     std::uint32_t pulseColour = 0xFFFFFFFFu;
-    // Chosen with the keys: 0..2 a slider, 3 the setup button; -1 none yet.
-    int keySelection = -1;
+    // Chosen with the keys: 0..2 a slider, 3 the setup button. The first
+    // slider is chosen at the start, so a keyboard player sees where he is.
+    int keySelection = 0;
     std::uint8_t setupHover = 0, setupHoverShown = 0;
     std::unique_ptr<SetupScreen> setup;  // open while the setup pages show
     static constexpr ui::Area kSetupButton{0.342f, 0.692f, 0.515f, 0.57f};
@@ -47,6 +51,8 @@ public:
     const ScreenVertex* SetupButton() const { return panel_ + 12; }
 
 private:
+    void ShowHover();
+    void DragSliders();
     void PlaceKnobs();
     void Leave();
     void TakeArrows();

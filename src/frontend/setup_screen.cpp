@@ -46,6 +46,7 @@ const char* LabelOf(const SetupScreen::Item& item) {
         case Row::Picture: return "Picture";
         case Row::VSync: return "Vertical sync";
         case Row::Flashes: return "Reduced flashes";
+        case Row::Online: return "Online scores";
         case Row::Key: return platform::KeyActionLabel(static_cast<KeyAction>(item.action));
         case Row::Pad: return platform::KeyActionLabel(static_cast<KeyAction>(item.action + 4));
         case Row::KeySpeed: return "Key speed";
@@ -67,7 +68,8 @@ int TabAt(float x) {
 
 }  // namespace
 
-SetupScreen::SetupScreen(GameContext* ctx) : MyObject(ctx) {
+SetupScreen::SetupScreen(GameContext* ctx)
+    : MyObject(ctx), controlsBefore_(ctx->controls), displayBefore_(ctx->display) {
     name = "setup";
     order = 47;
     visible = 1;
@@ -80,7 +82,7 @@ SetupScreen::SetupScreen(GameContext* ctx) : MyObject(ctx) {
 std::vector<SetupScreen::Item> SetupScreen::Rows(int page) {
     std::vector<Item> rows = {{Row::Pages, 0}};
     if (page == kDisplay) {
-        for (Row r : {Row::FullScreen, Row::Picture, Row::VSync, Row::Flashes}) rows.push_back({r, 0});
+        for (Row r : {Row::FullScreen, Row::Picture, Row::VSync, Row::Flashes, Row::Online}) rows.push_back({r, 0});
     } else if (page == kKeyboard) {
         for (int a = 0; a < platform::kKeyActions; ++a) rows.push_back({Row::Key, a});
         rows.push_back({Row::KeySpeed, 0});
@@ -114,6 +116,7 @@ std::string SetupScreen::ValueOf(const Item& item, int col) const {
         case Row::Picture: return c.display.stretch ? "Stretched" : "4:3";
         case Row::VSync: return onOff(c.display.vsync);
         case Row::Flashes: return onOff(c.display.reduceFlashes);
+        case Row::Online: return onOff(c.online.on);
         case Row::Key: return platform::KeyName(c.controls.Key(static_cast<KeyAction>(item.action), col));
         case Row::Pad: {
             std::string button = platform::PadButtonName(c.controls.Button(static_cast<PadAction>(item.action), col));
@@ -243,6 +246,10 @@ void SetupScreen::Activate(int col) {
             ChangeDisplay();
             break;
         case Row::Flashes: c.display.reduceFlashes ^= 1; break;
+        case Row::Online:
+            c.online.on ^= 1;
+            ApplyOnlineSettings(c);
+            break;
         case Row::Key:
         case Row::Pad:
             column = col & 1;
@@ -255,6 +262,8 @@ void SetupScreen::Activate(int col) {
             if (page == kGamepad) c.controls.RestorePadDefaults();
             if (page == kDisplay) {
                 c.display = GameContext::Display{1, 0, 1, 0};
+                c.online.on = 0;
+                ApplyOnlineSettings(c);
                 ChangeDisplay();
             }
             break;
@@ -267,32 +276,40 @@ void SetupScreen::TakeWaiting() {
     const std::vector<Item> rows = Rows(page);
     const Item item = rows[static_cast<std::size_t>(row)];
     if (!c.mouseButtons[0]) clickHeld_ = 0;
-    bool done = false, bound = true;
-    if (waiting == Waiting::Button) {
-        const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
-        const std::uint32_t fresh = held & ~previousButtons_;
-        previousButtons_ = held;
-        if (fresh) {
-            int b = 0;
-            while (!((fresh >> b) & 1u)) ++b;
-            bound = c.controls.BindPad(static_cast<PadAction>(item.action), column, static_cast<std::uint8_t>(b));
-            done = true;
-            holdInput_ = 1;  // the pad's own Enter or Escape is not taken as well
-        }
-    } else {
-        for (int k = 1; k < 256 && !done; ++k) {
-            // Escape cancels; the screenshot keys keep their own work.
-            if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ) continue;
-            bound = c.controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
-            done = true;
-        }
-    }
+    bool bound = true;
+    const bool done = waiting == Waiting::Button ? BindFreshButton(item, bound) : BindPressedKey(item, bound);
     const bool cancel = !done && (Pressed(DIK_ESCAPE) || (c.mouseButtons[0] && !clickHeld_));
     if (cancel) clickHeld_ = c.mouseButtons[0] ? 1 : 0;
     if (!done && !cancel) return;
     waiting = Waiting::None;
     hint = bound ? kIdleHint : "Pausing needs a key: not changed";
     PlaySound(&c, bound && !cancel ? asset::MenuPress : asset::MenuSelect);
+}
+
+// The first gamepad button pressed since the last frame, bound to the row's
+// action in the chosen column; `bound` false when the binding was refused.
+bool SetupScreen::BindFreshButton(const Item& item, bool& bound) {
+    GameContext& c = *context;
+    const std::uint32_t held = c.inputDevices() ? c.inputDevices()->GamepadButtons() : 0;
+    const std::uint32_t fresh = held & ~previousButtons_;
+    previousButtons_ = held;
+    if (!fresh) return false;
+    int b = 0;
+    while (!((fresh >> b) & 1u)) ++b;
+    bound = c.controls.BindPad(static_cast<PadAction>(item.action), column, static_cast<std::uint8_t>(b));
+    holdInput_ = 1;  // the pad's own Enter or Escape is not taken as well
+    return true;
+}
+
+// The first key pressed, bound the same way. Escape cancels; the screenshot
+// keys keep their own work.
+bool SetupScreen::BindPressedKey(const Item& item, bool& bound) {
+    for (int k = 1; k < 256; ++k) {
+        if (!Pressed(static_cast<std::uint8_t>(k)) || k == DIK_ESCAPE || k == DIK_F12 || k == DIK_SYSRQ) continue;
+        bound = context->controls.BindKey(static_cast<KeyAction>(item.action), column, static_cast<std::uint8_t>(k));
+        return true;
+    }
+    return false;
 }
 
 void SetupScreen::TakeKeys() {
@@ -351,7 +368,10 @@ void SetupScreen::TakePointer() {
 
 void SetupScreen::Leave() {
     GameContext& c = *context;
-    const bool written = WriteControlSettings(c) && WriteDisplaySettings(c);
+    // Each set as one change of the file, with only what this page changed.
+    bool written = WriteControlSettings(c, controlsBefore_);
+    written = WriteDisplaySettings(c, displayBefore_) && written;
+    if (!written) LogSettingsProblem(c);
     if (c.log) c.log->WriteLine(written ? kSettingsWritten : kSettingsNotWritten);
     closed = true;
     PlaySound(&c, asset::MenuPress);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/draw_entry.h"
+#include "core/game_context.h"
 #include "engine/my_object.h"
 #include "frontend/ui_common.h"
 
@@ -26,6 +27,7 @@ public:
         Picture,
         VSync,
         Flashes,
+        Online,
         Key,
         Pad,
         KeySpeed,
@@ -61,6 +63,8 @@ public:
 private:
     void TakeKeys();
     void TakeWaiting();
+    bool BindFreshButton(const Item& item, bool& bound);
+    bool BindPressedKey(const Item& item, bool& bound);
     void TakePointer();
     void Activate(int column);
     void Step(int direction);
@@ -74,6 +78,9 @@ private:
     int Text(int at, float x, float y, const std::string& text, std::size_t most, std::uint32_t colour);
     std::string ValueOf(const Item& item, int column) const;
 
+    // The settings as this page found them: only what it changes is saved.
+    platform::Controls controlsBefore_;
+    GameContext::Display displayBefore_;
     std::uint8_t previousKeys_[256] = {};
     std::uint32_t previousButtons_ = 0;
     std::uint8_t clickHeld_ = 1;

@@ -6,6 +6,7 @@
 #include "engine/my_object.h"
 #include "render/render_queue.h"
 #include "platform/game_math.h"
+#include "platform/input.h"
 
 namespace dw::ui {
 
@@ -36,5 +37,7 @@ void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
 }
 
 bool FrontEndActive(const GameContext* ctx) { return ctx->mouseActive == 1 && ctx->currentScreen == Screen::Menu; }
+
+bool EnterDown(const GameContext& ctx) { return ctx.keys[DIK_RETURN] != 0 || ctx.keys[DIK_NUMPADENTER] != 0; }
 
 }  // namespace dw::ui

@@ -55,7 +55,8 @@ inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
 inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
 inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display & controls"
-// "Help2Tex": the first help page's title and the ten lines of the second page.
+// "Help2Tex": the first help page's title and the second's (cell 0); the
+// second page's lines are glyph text in the places of cells 1 to 9.
 inline constexpr Cell kHelpPage1Title = TexelCell(0, 160, 256, 40);
 inline constexpr int kHelpPage2Lines = 10;
 constexpr Cell HelpPage2Cell(int k) { return TexelCell(0, 208 + 30 * k, 384, 28); }
@@ -91,6 +92,10 @@ void SubmitSprites(GameContext* ctx, const char* texture, const ScreenVertex* v,
 
 // True when the front end runs: the mouse is live and the menu screen shows.
 bool FrontEndActive(const GameContext* ctx);
+
+// True while either Enter key (the main one or the keypad's) is down: the two
+// act alike on every screen.
+bool EnterDown(const GameContext& ctx);
 
 }  // namespace ui
 }  // namespace dw

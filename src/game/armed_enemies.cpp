@@ -108,7 +108,7 @@ void ArmedStation::AttachSlot(std::uint32_t s) {
     leaveTime = context->playTimeNow + 30000;
 }
 
-// Eight slow bullets around the station, turned with its spin.
+// A cross of four slow bullets (up, down, left, right), turned with the station's spin.
 void ArmedStation::FireRing() {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {

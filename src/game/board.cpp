@@ -142,7 +142,9 @@ void Board::WriteRockets() {
     const std::uint32_t digits = DecimalDigits(value);
     const std::uint32_t start = digits == 1 ? 1 : digits == 2 ? 3 : 0;
     SetGlyphNumber(q + 6 * start, value);
-    SetGlyphNumber(q + 6 * (start + 5), value);
+    // The second pod says what the number is: "7 left" reads at a glance
+    // where the same number twice did not (docs/DECISIONS.md).
+    SetGlyphText(q + 6 * 6, "left");
 }
 
 void Board::WriteScore() {

@@ -59,6 +59,11 @@ void Bonus::SetKind(std::uint32_t k) {
     frame = 0;
     effect = kind == 10 ? SurpriseEffectForDraw(static_cast<std::uint32_t>(context->random.Next()) % 330) : kind;
     BuildQuad();
+    PublishKind();
+}
+
+void Bonus::PublishKind() {
+    if (attached_) context->bonusSlots[slot].deadly = kind == kSkullKind ? 1 : 0;
 }
 
 void Bonus::SetStart(float sx, float sy) {
@@ -67,7 +72,11 @@ void Bonus::SetStart(float sx, float sy) {
     BuildQuad();
 }
 
-void Bonus::AttachSlot(std::uint32_t s) { slot = s < kBonusSlots ? s : 0; }
+void Bonus::AttachSlot(std::uint32_t s) {
+    slot = s < kBonusSlots ? s : 0;
+    attached_ = true;
+    PublishKind();
+}
 
 void Bonus::BuildQuad() {
     const float w = static_cast<float>(context->screenWidth);

@@ -14,6 +14,7 @@ public:
     explicit Bonus(GameContext* ctx);
 
     void SetStart(float x, float y);
+    // Takes the slot and publishes in it whether this pickup is the skull.
     void AttachSlot(std::uint32_t slot);
     std::int32_t FrameMove() override;
     std::int32_t Render() override;
@@ -23,7 +24,8 @@ public:
     // Effect of the surprise kind for a draw r in 0..329 (weights over kinds
     // 0..8: 40 40 50 50 50 50 20 25 5).
     static std::uint32_t SurpriseEffectForDraw(std::uint32_t r);
-    // Sets kind, strip, frames and effect (the surprise draws its effect).
+    // Sets kind, strip, frames and effect (the surprise draws its effect);
+    // once attached, the slot says whether it is the skull.
     void SetKind(std::uint32_t kind);
     // Applies the effect to the Game context and plays its sound.
     void ApplyEffect();
@@ -41,8 +43,13 @@ public:
     std::uint32_t colour = 0xffffffff;
     std::uint32_t slot = 0;
 
+    // The kind that loses the ship when touched.
+    static constexpr std::uint32_t kSkullKind = 9;
+
 private:
     void BuildQuad();
+    void PublishKind();
+    bool attached_ = false;
     ScreenVertex vertices_[6] = {};
 };
 

@@ -110,12 +110,30 @@ std::int32_t Figure::FrameMove() {
     if (!GameRunning(context) || dead) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
     HitSlot& s = context->enemySlots[slot];
-    if (context->gameStartPending || context->bossLink.boss4Done) {
+    // Gone with a new game, the boss's end or once off the field.
+    if (context->gameStartPending || context->bossLink.boss4Done || !FollowPath(ft)) {
         FreeHitSlot(s);
         dead = 1;
         return 0;
     }
-    // Outward, a U-turn down and back, then a quarter turn down the field.
+    const float hy = 0.04f * aspect * 1.3333333f;  // square on the screen
+    SetBox(s, x - 0.04f, x + 0.04f, y - hy, y + hy);
+    const float px = 0.04f * static_cast<float>(context->screenWidth);
+    PlaceQuad(quad, PixelX(context, x), PixelY(context, y), px, px, heading + kPi);
+    Texels(quad, layout::kBoss4Figure);
+    SetVertexLook(quad, 6, 0xffffffff, 0.5f);
+    if (s.active && !s.destroyed) return 0;
+    FreeHitSlot(s);
+    dead = 1;
+    Blast(context, x, y + 0.04f, 1.3f * 0.04f, 1, 1);
+    context->score += context->enemyHitPoints[13];
+    RequestSound(context, SoundSlot::Game0Explo);
+    return 0;
+}
+
+// Outward, a U-turn down and back, then a quarter turn down the field; false
+// once it has left the field.
+bool Figure::FollowPath(float ft) {
     const float turnSign = side == 1 ? 1.0f : -1.0f;
     const float dx = gm::Sin(heading), dy = -gm::Cos(heading);
     x += dx * 0.001f * ft;
@@ -146,26 +164,10 @@ std::int32_t Figure::FrameMove() {
             break;
         }
         default:
-            if (x < -0.8f || x > 1.0f || y < -1.0f || y > 1.0f) {
-                FreeHitSlot(s);
-                dead = 1;
-                return 0;
-            }
+            if (x < -0.8f || x > 1.0f || y < -1.0f || y > 1.0f) return false;
             break;
     }
-    const float hy = 0.04f * aspect * 1.3333333f;  // square on the screen
-    SetBox(s, x - 0.04f, x + 0.04f, y - hy, y + hy);
-    const float px = 0.04f * static_cast<float>(context->screenWidth);
-    PlaceQuad(quad, PixelX(context, x), PixelY(context, y), px, px, heading + kPi);
-    Texels(quad, layout::kBoss4Figure);
-    SetVertexLook(quad, 6, 0xffffffff, 0.5f);
-    if (s.active && !s.destroyed) return 0;
-    FreeHitSlot(s);
-    dead = 1;
-    Blast(context, x, y + 0.04f, 1.3f * 0.04f, 1, 1);
-    context->score += context->enemyHitPoints[13];
-    RequestSound(context, SoundSlot::Game0Explo);
-    return 0;
+    return true;
 }
 
 std::int32_t Figure::Render() {

@@ -36,6 +36,7 @@ public:
     std::uint32_t State() const { return state; }
 
 private:
+    bool FollowPath(float ft);
     float x = 0, y = 0, startX = 0, heading = 0, turned = 0, travelled = 0;
     float aspect = 1;
     std::uint32_t state = 0, slot = 0, side = 0, row = 0;

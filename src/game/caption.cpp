@@ -112,41 +112,47 @@ std::int32_t Caption::FrameMove() {
         case CaptionMode::Picture:
             if (timer > 10000) dead = 1;
             break;
-        case CaptionMode::LevelNumber:
-            if (stage == 0) {
-                position += step * 0.0009f;
-                if (position >= kHoldPoint) {
-                    position = kHoldPoint;
-                    stage = 1;
-                    timer = 0;
-                }
-            } else if (stage == 1) {
-                if (timer > kHoldTime) stage = 2;
-            } else {
-                position += step * 0.0009f;
-                if (position >= 1.0f) dead = 1;
-            }
-            break;
+        case CaptionMode::LevelNumber: MoveLevelNumber(step); break;
         case CaptionMode::ClosingPicture:
             if (timer > 19000) dead = 1;
             break;
-        case CaptionMode::GameOver:
-            if (stage == 0) {
-                position += step * 0.002f;
-                if (position >= 1.0f) {
-                    position = 1.0f;
-                    stage = 1;
-                    timer = 0;
-                    PlaySound(ctx, asset::GameGameov);
-                }
-            } else if (timer > 2500) {
-                dead = 1;
-            }
-            break;
+        case CaptionMode::GameOver: MoveGameOver(step); break;
         default: break;
     }
     Layout();
     return 0;
+}
+
+// In from the left, held at the middle, then out to the right.
+void Caption::MoveLevelNumber(float step) {
+    if (stage == 0) {
+        position += step * 0.0009f;
+        if (position >= kHoldPoint) {
+            position = kHoldPoint;
+            stage = 1;
+            timer = 0;
+        }
+    } else if (stage == 1) {
+        if (timer > kHoldTime) stage = 2;
+    } else {
+        position += step * 0.0009f;
+        if (position >= 1.0f) dead = 1;
+    }
+}
+
+// In, with its sound once it stands, then gone after a while.
+void Caption::MoveGameOver(float step) {
+    if (stage == 0) {
+        position += step * 0.002f;
+        if (position >= 1.0f) {
+            position = 1.0f;
+            stage = 1;
+            timer = 0;
+            PlaySound(context, asset::GameGameov);
+        }
+    } else if (timer > 2500) {
+        dead = 1;
+    }
 }
 
 std::int32_t Caption::Render() {

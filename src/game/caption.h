@@ -36,6 +36,8 @@ public:
 
 private:
     void Layout();
+    void MoveLevelNumber(float step);
+    void MoveGameOver(float step);
     ScreenVertex vertices_[12] = {};
 };
 

@@ -177,6 +177,27 @@ void GameTable::LevelStart() {
     ctx->scrollPosition = 0;
 }
 
+// A new ship starts unarmed: the weapons a run starts with come once the
+// new game's ship is in play, before anything of this frame reads them.
+void GameTable::TakeArsenalRequest() {
+    GameContext* ctx = context;
+    if (!ctx->arsenalRequest || ctx->newGameReset || !ctx->shipAlive || ctx->currentScreen != Screen::Game) return;
+    ctx->laserLevel = ctx->requestedLaser;
+    ctx->plasmaLevel = ctx->requestedPlasma;
+    ctx->rockets = ctx->requestedRockets;
+    ctx->arsenalRequest = 0;
+}
+
+void GameTable::TakeEndGameRequest() {
+    GameContext* ctx = context;
+    if (!ctx->endGameRequest) return;
+    ctx->endGameRequest = 0;
+    if (ctx->currentScreen != Screen::Game) return;
+    ctx->score = ctx->endGameScore;
+    ctx->shipsLeft = 0;
+    ctx->shipRemoveRequest = 1;
+}
+
 void GameTable::Ships() {
     GameContext* ctx = context;
     if (ctx->shipAlive) return;
@@ -264,7 +285,7 @@ void GameTable::Phases() {
             ctx->currentLevel += 1;
             if (ctx->levelIndex < ctx->currentLevel) {
                 ctx->levelIndex = ctx->currentLevel;
-                WriteIntRegKey(*ctx, "LevelID", kLevelIds[ctx->currentLevel]);  // failure ignored
+                RaiseLevelReached(*ctx, ctx->currentLevel);  // failure ignored
             }
             phaseTimer = 0;
             phase = GamePhase::BetweenLevels;
@@ -311,6 +332,8 @@ void GameTable::SoundRequests() {
 
 std::int32_t GameTable::FrameMove() {
     GameContext* ctx = context;
+    TakeArsenalRequest();
+    TakeEndGameRequest();
     if (!ctx->mouseActive) return 0;
 
     MusicService();

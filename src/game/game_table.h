@@ -52,6 +52,9 @@ private:
     void FadeMusic(float ft, float v);
     void NewGame();
     void LevelStart();
+    void TakeArsenalRequest();
+    // The browser test's end of a game with a given score.
+    void TakeEndGameRequest();
     void Ships();
     void Phases();
     void LevelEnd();

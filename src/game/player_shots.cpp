@@ -44,9 +44,36 @@ std::int32_t TrailEmitter::UpdateParticle(std::uint32_t i) {
     return 0;
 }
 
+// --- a shot that owns its slot -----------------------------------------------
+
+void SlotShot::AttachShot(std::uint32_t s, std::uint32_t k, float v) {
+    slot = s;
+    kind = k;
+    speed = v;
+    context->playerShots[slot].damage = context->weaponDamage[k];
+}
+
+ShotSlot* SlotShot::SlotToMove() {
+    if (!active) return nullptr;
+    ShotSlot& s = context->playerShots[slot];
+    if (ending || s.hit || !s.active || context->gameStartPending) {
+        dead = 1;
+        ClearShot(s);
+        return nullptr;
+    }
+    return GameRunning(context) ? &s : nullptr;
+}
+
+void SlotShot::FlyTo(ShotSlot& s, float x, float y) {
+    s.x = x;
+    s.y = y;
+    EmitAlong(x, y, position[2]);
+    if (OutsideShotField(x, y)) ending = 1;
+}
+
 // --- laser bolt ---------------------------------------------------------------
 
-LaserShot::LaserShot(GameContext* ctx) : TrailEmitter(ctx, 90) {
+LaserShot::LaserShot(GameContext* ctx) : SlotShot(ctx, 0.0017f) {
     name = kSmallBulletName;
     order = 71;
     visible = 1;
@@ -58,13 +85,6 @@ LaserShot::LaserShot(GameContext* ctx) : TrailEmitter(ctx, 90) {
                    (g.y + g.h - 0.5f) / 512.0f);
     SetVertexLook(head, 6, 0xffffffff, 0.5f);
     SetVertexLook(glow, 6, 0xffffffff, 0.5f);
-}
-
-void LaserShot::AttachShot(std::uint32_t s, std::uint32_t k, float v) {
-    slot = s;
-    kind = k;
-    speed = v;
-    context->playerShots[slot].damage = context->weaponDamage[k];
 }
 
 void LaserShot::SetDirection(float dx, float dy) {
@@ -84,22 +104,11 @@ void LaserShot::BuildHead() {
 }
 
 std::int32_t LaserShot::MoveEmitter() {
-    if (!active) return 0;
-    ShotSlot& s = context->playerShots[slot];
-    if (ending || s.hit || !s.active || context->gameStartPending) {
-        dead = 1;
-        ClearShot(s);
-        return 0;
-    }
-    if (!GameRunning(context)) return 0;
+    ShotSlot* s = SlotToMove();
+    if (!s) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
-    const float x = position[0] + ft * dirX * speed;
-    const float y = position[1] + ft * dirY * speed;
-    s.x = x;
-    s.y = y;
-    EmitAlong(x, y, position[2]);
+    FlyTo(*s, position[0] + ft * dirX * speed, position[1] + ft * dirY * speed);
     BuildHead();
-    if (OutsideShotField(x, y)) ending = 1;
     return 0;
 }
 
@@ -117,35 +126,23 @@ std::int32_t LaserShot::Render() {
 
 // --- level-3 laser ------------------------------------------------------------
 
-LongLaser::LongLaser(GameContext* ctx) : TrailEmitter(ctx, 90) {
+LongLaser::LongLaser(GameContext* ctx) : SlotShot(ctx, 0.0032f) {
     name = kLongLaserName;
     order = 71;
     visible = 1;
 }
 
 void LongLaser::AttachShot(std::uint32_t s, std::uint32_t k, float v) {
-    slot = s;
-    speed = v;
+    SlotShot::AttachShot(s, k, v);
     startX = position[0];
-    context->playerShots[slot].damage = context->weaponDamage[k];
 }
 
 std::int32_t LongLaser::MoveEmitter() {
-    if (!active) return 0;
-    ShotSlot& s = context->playerShots[slot];
-    if (ending || s.hit || !s.active || context->gameStartPending) {
-        dead = 1;
-        ClearShot(s);
-        return 0;
-    }
-    if (!GameRunning(context)) return 0;
+    ShotSlot* s = SlotToMove();
+    if (!s) return 0;
     const float ft = static_cast<float>(context->frameTimeAverage);
     const float y = position[1] - ft * speed;
-    const float x = startX + sway * gm::Sin(y * 20.0f);
-    s.x = x;
-    s.y = y;
-    EmitAlong(x, y, position[2]);
-    if (OutsideShotField(x, y)) ending = 1;
+    FlyTo(*s, startX + sway * gm::Sin(y * 20.0f), y);
     return 0;
 }
 
@@ -237,6 +234,41 @@ void Rocket::AttachRocket(std::uint32_t s, std::uint32_t, float v) {
     burnOut = context->playTimeNow + 1500;
 }
 
+// The nearest enemy above the rocket at (x, y), distances across counted
+// twice, becomes its target.
+void Rocket::TakeLock(float x, float y) {
+    lockDone = 1;
+    lockTime = 0;
+    float best = 0;
+    for (int i = 0; i < kEnemySlots; ++i) {
+        const HitSlot& e = context->enemySlots[i];
+        if (!e.active || !(e.boxMax[1] < y)) continue;
+        const float cx = (e.boxMin[0] + e.boxMax[0]) * 0.5f;
+        const float cy = (e.boxMin[1] + e.boxMax[1]) * 0.5f;
+        const float d = std::sqrt(4.0f * (cx - x) * (cx - x) + (cy - y) * (cy - y));
+        if (!hasTarget || d < best) {
+            hasTarget = 1;
+            target = static_cast<std::uint32_t>(i);
+            best = d;
+        }
+    }
+}
+
+// Turns towards the target while it lives; drops it once it is gone.
+void Rocket::SteerToTarget(float x, float y) {
+    const HitSlot& e = context->enemySlots[target];
+    if (!e.active || e.destroyed) {
+        hasTarget = 0;
+        return;
+    }
+    float tx = (e.boxMin[0] + e.boxMax[0]) * 0.5f - x;
+    float ty = (e.boxMin[1] + e.boxMax[1]) * 0.5f - y;
+    Normalise(tx, ty);
+    dirX += tx * speed * 55.0f;
+    dirY += ty * speed * 55.0f;
+    Normalise(dirX, dirY);
+}
+
 std::int32_t Rocket::MoveEmitter() {
     if (!active) return 0;
     RocketSlot& s = context->rocketSlots[slot];
@@ -256,36 +288,8 @@ std::int32_t Rocket::MoveEmitter() {
     const float ft = static_cast<float>(context->frameTimeAverage);
     float x = position[0], y = position[1];
     // Deliberate (docs/DECISIONS.md): the lock is taken once.
-    if (!hasTarget && !lockDone && lockTime < now) {
-        lockDone = 1;
-        lockTime = 0;
-        float best = 0;
-        for (int i = 0; i < kEnemySlots; ++i) {
-            const HitSlot& e = context->enemySlots[i];
-            if (!e.active || !(e.boxMax[1] < y)) continue;
-            const float cx = (e.boxMin[0] + e.boxMax[0]) * 0.5f;
-            const float cy = (e.boxMin[1] + e.boxMax[1]) * 0.5f;
-            const float d = std::sqrt(4.0f * (cx - x) * (cx - x) + (cy - y) * (cy - y));
-            if (!hasTarget || d < best) {
-                hasTarget = 1;
-                target = static_cast<std::uint32_t>(i);
-                best = d;
-            }
-        }
-    }
-    if (hasTarget) {
-        const HitSlot& e = context->enemySlots[target];
-        if (!e.active || e.destroyed) {
-            hasTarget = 0;
-        } else {
-            float tx = (e.boxMin[0] + e.boxMax[0]) * 0.5f - x;
-            float ty = (e.boxMin[1] + e.boxMax[1]) * 0.5f - y;
-            Normalise(tx, ty);
-            dirX += tx * speed * 55.0f;
-            dirY += ty * speed * 55.0f;
-            Normalise(dirX, dirY);
-        }
-    }
+    if (!hasTarget && !lockDone && lockTime < now) TakeLock(x, y);
+    if (hasTarget) SteerToTarget(x, y);
     x += ft * dirX * speed;
     y += ft * dirY * speed;
     if (speed < 0.0045f) speed += ft * 0.000006f;

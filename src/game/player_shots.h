@@ -9,6 +9,8 @@
 
 namespace dw {
 
+struct ShotSlot;
+
 // An emitter whose particles shrink to a fifth of their size over their
 // lifetime and, with fade colours set, move from the start to the end colour.
 class TrailEmitter : public SpriteEmitter {
@@ -17,12 +19,34 @@ public:
     std::int32_t UpdateParticle(std::uint32_t i) override;
 };
 
+// A shot drawn as a trail that owns a slot of playerShots: attached, the
+// slot takes the weapon's damage; the shot ends, its slot cleared, on a hit,
+// when the slot goes, at a new game, or the frame after it left the field.
+class SlotShot : public TrailEmitter {
+public:
+    SlotShot(GameContext* ctx, float startSpeed) : TrailEmitter(ctx, 90), speed(startSpeed) {}
+
+    void AttachShot(std::uint32_t slot, std::uint32_t kind, float speed);
+
+protected:
+    // The slot when the shot moves this frame; null when it has ended (now
+    // dead, its slot cleared) or play stands still.
+    ShotSlot* SlotToMove();
+    // The shot at (x, y): its slot there, its trail drawn to there; past the
+    // edge of the field it ends.
+    void FlyTo(ShotSlot& s, float x, float y);
+
+    std::uint32_t slot = 0;
+    std::uint32_t kind = 0;
+    float speed;
+    std::uint8_t ending = 0;
+};
+
 // Laser bolt with a bright head, a soft glow and a fading trail.
-class LaserShot : public TrailEmitter {
+class LaserShot : public SlotShot {
 public:
     explicit LaserShot(GameContext* ctx);
 
-    void AttachShot(std::uint32_t slot, std::uint32_t kind, float speed);
     void SetDirection(float dx, float dy);
 
     std::int32_t MoveEmitter() override;
@@ -35,31 +59,25 @@ protected:
     void BuildHead();
     void SubmitHead();
 
-    std::uint32_t slot = 0;
-    std::uint32_t kind = 0;
-    float speed = 0.0017f;
     float dirX = 0, dirY = -1;
-    std::uint8_t ending = 0;
     ScreenVertex head[6] = {};
     ScreenVertex glow[6] = {};
 };
 
 // The level-3 laser: a fast straight bolt drawn as its trail alone.
-class LongLaser : public TrailEmitter {
+class LongLaser : public SlotShot {
 public:
     explicit LongLaser(GameContext* ctx);
 
+    // Also keeps the line it flies along.
     void AttachShot(std::uint32_t slot, std::uint32_t kind, float speed);
 
     std::int32_t MoveEmitter() override;
     std::int32_t Render() override;
 
 private:
-    std::uint32_t slot = 0;
-    float speed = 0.0032f;
     float sway = 0;  // sideways sway amplitude (none)
     float startX = 0;
-    std::uint8_t ending = 0;
 };
 
 // Plasma ball: an animated sprite that lives at most 750 ms.
@@ -106,6 +124,9 @@ public:
     float Speed() const { return speed; }
 
 private:
+    void TakeLock(float x, float y);
+    void SteerToTarget(float x, float y);
+
     std::uint32_t lockTime = 0;
     std::uint32_t burnOut = 0;
     std::uint8_t lockDone = 0;

@@ -36,12 +36,19 @@ std::uint64_t RealClock::TimeStampCounter() {
 #endif
 }
 
-LatchedClock::LatchedClock(std::uint32_t start) : offset_(start - real_.Milliseconds()), now_(start) {}
+LatchedClock::LatchedClock(std::uint32_t start) : offset_(start - real_->Milliseconds()), now_(start) {}
+
+LatchedClock::LatchedClock(std::uint32_t start, Clock& real)
+    : real_(&real), offset_(start - real.Milliseconds()), now_(start) {}
 
 std::uint32_t LatchedClock::Tick(std::uint32_t) {
-    const std::uint32_t next = real_.Milliseconds() + offset_;
-    const std::uint32_t step = next - now_;
-    now_ = next;
+    const std::uint32_t real = real_->Milliseconds();
+    std::uint32_t step = real + offset_ - now_;
+    if (step > kMaxStepMs) {
+        step = kMaxStepMs;
+        offset_ = now_ + step - real;
+    }
+    now_ += step;
     return step;
 }
 

@@ -52,20 +52,27 @@ private:
 
 // The real clock, read once per frame: every reading within a frame gives
 // the time the frame began, so that the step recorded is the whole truth.
+// A frame that took longer than kMaxStepMs (the process stopped, the
+// machine suspended, a long minimise) steps kMaxStepMs, as every replay
+// must hold its steps; the time past that is forgotten.
 class LatchedClock final : public Clock {
 public:
+    static constexpr std::uint32_t kMaxStepMs = 1000;
     explicit LatchedClock(std::uint32_t start);
+    // Over another clock standing for the real one (tests).
+    LatchedClock(std::uint32_t start, Clock& real);
     std::uint32_t Milliseconds() override { return now_; }
-    void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
-    std::uint64_t TimeStampCounter() override { return real_.TimeStampCounter(); }
+    void Sleep(std::uint32_t ms) override { real_->Sleep(ms); }
+    std::uint64_t TimeStampCounter() override { return real_->TimeStampCounter(); }
     // Moves to the real time (the fixed step is not used); returns the step made.
     std::uint32_t Tick(std::uint32_t) override;
     // Forgets the real time since the last tick (the program showed
     // something else meanwhile): the next step counts from now.
-    void Skip() { offset_ = now_ - real_.Milliseconds(); }
+    void Skip() { offset_ = now_ - real_->Milliseconds(); }
 
 private:
-    RealClock real_;
+    RealClock own_;
+    Clock* real_ = &own_;
     std::uint32_t offset_;
     std::uint32_t now_;
 };

@@ -112,16 +112,26 @@ public:
 // The presses of one frame: a key pressed and let go between two frames
 // still reads as held in every read of the next frame, so no short press is
 // lost however slowly the frames come.
+//
+// Alt+Enter (either Enter) is the window's full-screen switch and nothing
+// else: that Enter is neither a press nor held for the game until it is let
+// go, whatever happens to Alt meanwhile.
 class KeyLatch {
 public:
     void Pressed(std::uint8_t dik) { pending_[dik] = 1; }
+    // A key going down (not a repeat) with or without Alt held, and up.
+    void Down(std::uint8_t dik, bool alt);
+    void Up(std::uint8_t dik) { switch_[dik] = 0; }
     // The presses so far belong to the frame that begins.
     void NewFrame();
+    // Adds the frame's presses to a read of the keyboard and takes out the
+    // keys of a full-screen switch.
     void AddTo(std::uint8_t* state) const;
 
 private:
     std::uint8_t pending_[256] = {};
     std::uint8_t shown_[256] = {};
+    std::uint8_t switch_[256] = {};
 };
 
 // DirectInput scan code for an SDL scancode; 0 for keys the game has no

@@ -59,9 +59,20 @@ void KeyLatch::NewFrame() {
     std::memset(pending_, 0, sizeof pending_);
 }
 
+void KeyLatch::Down(std::uint8_t dik, bool alt) {
+    if (alt && (dik == DIK_RETURN || dik == DIK_NUMPADENTER)) {
+        switch_[dik] = 1;
+        pending_[dik] = 0;
+        return;
+    }
+    Pressed(dik);
+}
+
 void KeyLatch::AddTo(std::uint8_t* state) const {
-    for (int k = 0; k < 256; ++k)
+    for (int k = 0; k < 256; ++k) {
         if (shown_[k]) state[k] = 0x80;
+        if (switch_[k]) state[k] = 0;
+    }
 }
 
 ScriptedInput::ScriptedInput() = default;

@@ -165,9 +165,14 @@ public:
 
 private:
     static int Watch(void* self, SDL_Event* event) {
-        if (event->type == SDL_KEYDOWN && !event->key.repeat)
-            if (const std::uint8_t dik = DikFromSdlScancode(event->key.keysym.scancode))
-                static_cast<SdlKeyboard*>(self)->latch_.Pressed(dik);
+        if (event->type != SDL_KEYDOWN && event->type != SDL_KEYUP) return 1;
+        const std::uint8_t dik = DikFromSdlScancode(event->key.keysym.scancode);
+        KeyLatch& latch = static_cast<SdlKeyboard*>(self)->latch_;
+        if (dik == 0) return 1;
+        if (event->type == SDL_KEYUP)
+            latch.Up(dik);
+        else if (!event->key.repeat)
+            latch.Down(dik, (event->key.keysym.mod & KMOD_ALT) != 0);
         return 1;
     }
     bool acquired_ = false;

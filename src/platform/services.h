@@ -20,6 +20,7 @@ class ModuleResources;
 class Desktop;
 class SystemInfo;
 class Clock;
+class ScoreServer;
 
 struct Services {
     SettingsStore* settings = nullptr;
@@ -32,7 +33,8 @@ struct Services {
     Desktop* desktop = nullptr;
     SystemInfo* system = nullptr;
     Clock* clock = nullptr;
-    std::string userDir;  // where "file.log", "records.csm" and "settings.ini" live
+    ScoreServer* scores = nullptr;  // optional: a session without it sends nothing
+    std::string userDir;            // where "file.log", "records.csm" and "settings.ini" live
 
     // The seams a session must have, as they are named in messages: shell,
     // input, sound library, resources, settings store, desktop, system

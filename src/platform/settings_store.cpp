@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "platform/stored_file.h"
@@ -49,6 +51,17 @@ bool SettingsStore::SetValues(const std::string& key, const Values& values) {
     bool ok = true;
     for (const auto& [name, value] : values) ok = SetValue(key, name, value) && ok;
     return ok;
+}
+
+bool SettingsStore::SetEntries(const std::string& key, const Values& values, const Texts& texts) {
+    bool ok = SetValues(key, values);
+    for (const auto& [name, text] : texts) ok = SetText(key, name, text) && ok;
+    return ok;
+}
+
+bool SettingsStore::EditValue(const std::string& key, const std::string& name, const ValueEdit& edit) {
+    const auto value = edit(QueryValue(key, name));
+    return !value || SetValue(key, name, *value);
 }
 
 namespace {
@@ -118,32 +131,37 @@ void IniDocument::Reparse() {
         const std::string line = Trim(lines_[i]);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
-            state = kNone;
-            if (line.back() != ']' || line.size() < 3) continue;
-            section = Trim(line.substr(1, line.size() - 2));
-            if (section.empty()) continue;
-            state = kIn;
-            values_[section];
-            lastLineOf_[section] = i;
+            state = OpenSection(line, i, section) ? kIn : kNone;
             continue;
         }
-        if (state == kNone) continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string name = Trim(line.substr(0, eq));
-        if (name.empty()) continue;
-        const std::string key = state == kLoose ? std::string{} : section;
-        Values& values = values_[key];
-        texts_[key][name] = Trim(line.substr(eq + 1));
-        if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
-            values[name] = *value;
-        } else {
-            values.erase(name);
-        }
-        valueLine_[key][name] = i;
-        lastLineOf_[key] = i;
-        if (key.empty() && firstLoose_ == kNoLine) firstLoose_ = i;
+        if (state != kNone) TakeValue(line, i, state == kLoose ? std::string{} : section);
     }
+}
+
+bool IniDocument::OpenSection(const std::string& line, std::size_t i, std::string& section) {
+    if (line.back() != ']' || line.size() < 3) return false;
+    section = Trim(line.substr(1, line.size() - 2));
+    if (section.empty()) return false;
+    values_[section];
+    lastLineOf_[section] = i;
+    return true;
+}
+
+void IniDocument::TakeValue(const std::string& line, std::size_t i, const std::string& key) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) return;
+    const std::string name = Trim(line.substr(0, eq));
+    if (name.empty()) return;
+    Values& values = values_[key];
+    texts_[key][name] = Trim(line.substr(eq + 1));
+    if (auto value = ParseDword(Trim(line.substr(eq + 1)))) {
+        values[name] = *value;
+    } else {
+        values.erase(name);
+    }
+    valueLine_[key][name] = i;
+    lastLineOf_[key] = i;
+    if (key.empty() && firstLoose_ == kNoLine) firstLoose_ = i;
 }
 
 bool IniDocument::HasSection(const std::string& key) const { return !key.empty() && values_.count(key) != 0; }
@@ -264,25 +282,39 @@ bool IniSettingsStore::Load() {
 
 bool IniSettingsStore::Update(const std::function<void(IniDocument&)>& change) {
     IniDocument merged;
+    bool outgrown = false;
     const StoreResult r = UpdateFile(path_, kMaxFileBytes, [&](std::string& text) {
         const bool fresh = text.empty();
         merged = IniDocument(fresh ? std::string(kFileHeader) : text);
+        const std::string before = merged.Text();
         change(merged);
-        text = merged.Text();
+        std::string after = merged.Text();
+        // The next start would refuse a file past the limit.
+        outgrown = after.size() > kMaxFileBytes;
+        if (outgrown || (!fresh && after == before)) return false;
+        text = std::move(after);
         return true;
     });
+    if (outgrown) {
+        Refuse("would grow larger than " + SizeLimit() + ": the settings are not written");
+        return false;
+    }
+    const int error = errno;
     switch (r) {
         case StoreResult::Written:
         case StoreResult::Unchanged:
             // Memory follows the file, with what other copies saved meanwhile.
             doc_ = merged;
+            problem_.clear();
             return true;
         case StoreResult::NotRegular: return Refuse("is not a regular file: the settings are not written");
         case StoreResult::TooLarge:
             return Refuse("has grown larger than " + SizeLimit() + ": the settings are not written");
         case StoreResult::Locked: return Refuse("is kept locked by another program: the settings are not written");
-        default: return false;
+        case StoreResult::ReadOnly: return Refuse("is read-only: the settings are not written");
+        case StoreResult::Failed: return Refuse(std::string("could not be written: ") + std::strerror(error));
     }
+    return false;
 }
 
 SettingsStore::Disposition IniSettingsStore::CreateKey(const std::string& key) {
@@ -316,6 +348,31 @@ bool IniSettingsStore::SetValues(const std::string& key, const Values& values) {
     return Update([&](IniDocument& d) {
         if (!d.HasSection(key)) d.AdoptLoose(key);
         for (const auto& [name, value] : values) d.Set(key, name, value);
+    });
+}
+
+bool IniSettingsStore::SetEntries(const std::string& key, const Values& values, const Texts& texts) {
+    if (!Load()) return false;
+    for (const auto& [name, text] : texts)
+        if (text.find_first_of("\r\n") != std::string::npos) return false;
+    return Update([&](IniDocument& d) {
+        if (!d.HasSection(key)) d.AdoptLoose(key);
+        for (const auto& [name, value] : values) d.Set(key, name, value);
+        for (const auto& [name, text] : texts) d.SetText(key, name, text);
+    });
+}
+
+bool IniSettingsStore::EditValue(const std::string& key, const std::string& name, const ValueEdit& edit) {
+    if (!Load()) return false;
+    return Update([&](IniDocument& d) {
+        const Values* stored = d.Section(key);
+        std::optional<std::uint32_t> now;
+        if (stored)
+            if (auto v = stored->find(name); v != stored->end()) now = v->second;
+        if (const auto value = edit(now)) {
+            if (!d.HasSection(key)) d.AdoptLoose(key);
+            d.Set(key, name, *value);
+        }
     });
 }
 

@@ -31,6 +31,14 @@ public:
     virtual bool SetText(const std::string&, const std::string&, const std::string&) { return false; }
     // Several values that belong together, stored as one change (all or none).
     virtual bool SetValues(const std::string& key, const Values& values);
+    using Texts = std::map<std::string, std::string>;
+    // Numbers and texts that belong together, as one change (all or none).
+    virtual bool SetEntries(const std::string& key, const Values& values, const Texts& texts);
+    // Read-modify-write of one value: `edit` is given the value stored now
+    // (another copy of the game may have changed it) and returns the value
+    // to store, or nullopt to keep it.
+    using ValueEdit = std::function<std::optional<std::uint32_t>(std::optional<std::uint32_t> stored)>;
+    virtual bool EditValue(const std::string& key, const std::string& name, const ValueEdit& edit);
     // Why the store cannot be used, for the log (empty when it can).
     virtual std::string Problem() const { return {}; }
 };
@@ -83,6 +91,11 @@ public:
 
 private:
     void Reparse();
+    // "[name]" at line i: that section's values follow (false for a broken
+    // header or an empty name: no section's values until the next header).
+    bool OpenSection(const std::string& line, std::size_t i, std::string& section);
+    // "name = value" at line i, into the section `key` ("": before any).
+    void TakeValue(const std::string& line, std::size_t i, const std::string& key);
     bool bom_ = false;
     bool finalNewline_ = true;
     std::vector<std::string> lines_;
@@ -98,7 +111,8 @@ private:
 // INI file ("settings.ini"). Read once, on first use, and kept in memory.
 // A change is made to the file as it is on disk at that moment, under its
 // lock (platform::UpdateFile), and writes only the values changed: another
-// copy of the game saving in between keeps what it saved. The file is
+// copy of the game saving in between keeps what it saved; a failed write
+// leaves its reason in Problem(). The file is
 // replaced through a temporary file and a rename, or in place through a link
 // or in a directory that cannot be written. A file that is not regular (FIFO,
 // directory, device), cannot be read or is larger than kMaxFileBytes is never
@@ -114,6 +128,8 @@ public:
     std::optional<std::string> QueryText(const std::string& key, const std::string& name) override;
     bool SetText(const std::string& key, const std::string& name, const std::string& text) override;
     bool SetValues(const std::string& key, const Values& values) override;
+    bool SetEntries(const std::string& key, const Values& values, const Texts& texts) override;
+    bool EditValue(const std::string& key, const std::string& name, const ValueEdit& edit) override;
     std::string Problem() const override { return problem_; }
 
     const std::string& path() const { return path_; }
@@ -131,7 +147,8 @@ private:
     bool Load();
     // Sets the problem to the path followed by `why`; false.
     bool Refuse(const std::string& why);
-    // Applies `change` to the file on disk and, once written, to memory.
+    // Applies `change` to the file on disk and, once written, to memory. A
+    // change that would make the file larger than kMaxFileBytes is not made.
     bool Update(const std::function<void(IniDocument&)>& change);
     std::string path_;
     bool loaded_ = false, usable_ = false;

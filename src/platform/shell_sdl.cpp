@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 
@@ -18,6 +19,43 @@ namespace platform {
 namespace {
 
 constexpr const char* kWindowClass = "duskwhirl";
+
+// While a message box waits, an interrupt or a kill (SIGINT, SIGTERM) ends
+// the program as it would one without a window. SDL's own handlers only queue
+// a quit, which the box's loop never reads: the box outlived every kill. The
+// boxes are shown at the start or at the end, with nothing left to save.
+class SignalsEndTheProgram {
+public:
+    SignalsEndTheProgram() {
+#ifdef _WIN32
+        for (int i = 0; i < 2; ++i) old_[i] = std::signal(kSignals[i], SIG_DFL);
+#else
+        struct sigaction plain {};
+        plain.sa_handler = SIG_DFL;
+        sigemptyset(&plain.sa_mask);
+        for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &plain, &old_[i]);
+#endif
+    }
+    ~SignalsEndTheProgram() {
+        for (int i = 0; i < 2; ++i) {
+#ifdef _WIN32
+            std::signal(kSignals[i], old_[i]);
+#else
+            sigaction(kSignals[i], &old_[i], nullptr);
+#endif
+        }
+    }
+    SignalsEndTheProgram(const SignalsEndTheProgram&) = delete;
+    SignalsEndTheProgram& operator=(const SignalsEndTheProgram&) = delete;
+
+private:
+    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+#ifdef _WIN32
+    void (*old_[2])(int) = {};
+#else
+    struct sigaction old_[2]{};
+#endif
+};
 
 class SdlShell final : public Shell {
 public:
@@ -211,6 +249,7 @@ public:
         box.numbuttons = 1;
         box.buttons = &ok;
         int pressed = 0;
+        const SignalsEndTheProgram ending;
         SDL_ShowMessageBox(&box, &pressed);
     }
 

@@ -3,6 +3,10 @@
 
 #include <map>
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <dlfcn.h>
+#endif
+
 #include "platform/wav_check.h"
 #include "platform/sound_library.h"
 
@@ -32,6 +36,29 @@ struct MixerSoundLibrary::Impl {
 namespace {
 constexpr int kChannels = 32;
 int ToMix(int v) { return v <= 0 ? 0 : v >= 100 ? MIX_MAX_VOLUME : v * MIX_MAX_VOLUME / 100; }
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+void SayNothing(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// Without a sound card ALSA writes its own search (nine lines) to standard
+// error before SDL gives up; the game's log line says the same in one. Its
+// error handler is made silent in the library SDL loads (the game does not
+// link it; without ALSA there is nothing to silence). Kept open for good:
+// the handler lives in that library.
+void SilenceAlsa() {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    static const bool done = [] {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!alsa) return false;
+        if (auto* set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&SayNothing);
+        return true;
+    }();
+    (void)done;
+#endif
+}
 }  // namespace
 
 MixerSoundLibrary::Impl* MixerSoundLibrary::impl() {
@@ -47,6 +74,7 @@ MixerSoundLibrary::~MixerSoundLibrary() {
 std::uint8_t MixerSoundLibrary::IMXInit(int, int rate, int, std::uint32_t) {
     if (open_) return 1;
     initProblem_.clear();
+    SilenceAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         initProblem_ = SDL_GetError();
         return 0;
@@ -75,6 +103,14 @@ void MixerSoundLibrary::IMXStart() {
 std::int32_t MixerSoundLibrary::IMXSampleLoad(int, const void* bytes, int offset, std::uint32_t size, int, int) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return 0;
     if (!WavIsSound(static_cast<const std::uint8_t*>(bytes) + offset, size)) return 0;
+    // The mixer decodes a sample whole, in its own format: a WAV or an Ogg
+    // Vorbis only, and never one larger than a sane cap once decoded.
+    int outRate = 0;
+    if (open_ && (Mix_QuerySpec(&outRate, nullptr, nullptr) == 0 || outRate <= 0)) return 0;
+    if (open_ &&
+        !SampleFitsInMemory(static_cast<const std::uint8_t*>(bytes) + offset, size,
+                            static_cast<std::uint32_t>(outRate)))
+        return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(static_cast<const char*>(bytes) + offset, static_cast<int>(size));
     if (!rw) return 0;
     // Mix_LoadWAV_RW decodes into its own buffer, so the bytes may go. The

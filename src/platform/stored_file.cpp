@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,6 +19,11 @@ namespace platform {
 namespace {
 
 bool failWrites = false;
+std::function<void(const char*)> saveStepHook;
+
+void SaveStep(const char* step) {
+    if (saveStepHook) saveStepHook(step);
+}
 
 bool WriteAll(int fd, const std::string& bytes) {
     if (failWrites && !bytes.empty()) {
@@ -87,6 +94,7 @@ StoreResult WriteInPlace(const std::string& path, const std::string& bytes) {
     const int fd = OpenRegularFd(path, O_WRONLY, &notRegular);
     if (fd < 0) return notRegular ? StoreResult::NotRegular : StoreResult::Failed;
     bool ok = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+    SaveStep("written in place");
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     return ok ? StoreResult::Written : StoreResult::Failed;
@@ -152,19 +160,63 @@ bool ReadRegularFile(const std::string& path, std::string& out, bool* exists, bo
 
 namespace {
 
-// Writes `bytes` to a new temporary file beside `path` (its name in `temp`);
-// errno tells why when it could not be made.
-bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode, std::string& temp, bool& made) {
-    temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC | O_NOFOLLOW);
-    made = fd >= 0;
+// The directory and the name of a path ("." for a bare name).
+void SplitPath(const std::string& path, std::string& dir, std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    dir = slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : path.substr(0, slash));
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A temporary file being written: its name, and its descriptor, which holds
+// the file's lock until the rename is done (so that a start of another copy
+// never takes it for a left-over).
+struct Temporary {
+    std::string name;
+    int fd = -1;
+    void Close() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    void Discard() {
+        ::unlink(name.c_str());
+        Close();
+    }
+};
+
+// Writes `bytes` to a new temporary file beside `path` (kept open and
+// locked in `temp`); errno tells why when it could not be made.
+bool WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode, Temporary& temp, bool& made) {
+    temp.name = TemporaryPrefix(path) + "XXXXXX";
+    temp.fd = ::mkostemp(temp.name.data(), O_CLOEXEC | O_NOFOLLOW);
+    made = temp.fd >= 0;
     if (!made) return false;
-    bool ok = ::fchmod(fd, mode) == 0;
-    ok = ok && WriteAll(fd, bytes);
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) ::unlink(temp.c_str());
+    ::flock(temp.fd, LOCK_EX | LOCK_NB);  // a file of its own: never taken
+    SaveStep("temporary made");
+    bool ok = ::fchmod(temp.fd, mode) == 0;
+    ok = ok && WriteAll(temp.fd, bytes);
+    SaveStep("temporary written");
+    ok = ok && ::fsync(temp.fd) == 0;
+    SaveStep("temporary synced");
+    if (!ok) {
+        const int error = errno;
+        temp.Discard();
+        errno = error;
+    }
     return ok;
+}
+
+// Renames the temporary file over `path`, then syncs the directory so that
+// the new name survives a power cut. The temporary is gone either way.
+bool RenameInto(Temporary& temp, const std::string& path) {
+    if (::rename(temp.name.c_str(), path.c_str()) != 0) {
+        temp.Discard();
+        return false;
+    }
+    SaveStep("renamed");
+    temp.Close();
+    SyncDirectoryOf(path);
+    SaveStep("directory synced");
+    return true;
 }
 
 mode_t NewFileMode() {
@@ -188,17 +240,11 @@ StoreResult Written(StoreResult result = StoreResult::Written) {
 
 }  // namespace
 
-StoreResult ReplaceFile(const std::string& path, const std::string& bytes, std::string* temp) {
-    std::string name;
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
+    Temporary temp;
     bool made = false;
-    if (!WriteTemporary(path, bytes, NewFileMode(), name, made)) return StoreResult::Failed;
-    if (temp) {
-        *temp = name;
-        return Written();
-    }
-    if (::rename(name.c_str(), path.c_str()) == 0) return Written();
-    ::unlink(name.c_str());
-    return StoreResult::Failed;
+    if (!WriteTemporary(path, bytes, NewFileMode(), temp, made)) return StoreResult::Failed;
+    return RenameInto(temp, path) ? Written() : StoreResult::Failed;
 }
 
 StoreResult StoreFile(const std::string& path, const std::string& bytes) {
@@ -212,7 +258,7 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
 
     // The temporary file: a new name of its own (two copies of the game never
     // share one), never followed through a link, never a FIFO.
-    std::string temp;
+    Temporary temp;
     bool made = false;
     if (!WriteTemporary(path, bytes, exists ? (st.st_mode & 07777) : NewFileMode(), temp, made)) {
         // A directory that cannot be written: the existing file takes the
@@ -222,9 +268,7 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes) {
         if (dirReadOnly && exists) return Written(WriteInPlace(path, bytes));
         return StoreResult::Failed;
     }
-    if (::rename(temp.c_str(), path.c_str()) == 0) return Written();
-    ::unlink(temp.c_str());
-    return StoreResult::Failed;
+    return RenameInto(temp, path) ? Written() : StoreResult::Failed;
 }
 
 namespace {
@@ -275,13 +319,21 @@ int LockCurrentFile(const std::string& path, StoreResult& result) {
 }  // namespace
 
 StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
-                       const std::function<bool(std::string& contents)>& edit) {
+                       const std::function<bool(std::string& contents)>& edit, Oversize oversize) {
     StoreResult result = StoreResult::Failed;
     const int fd = LockCurrentFile(path, result);
     if (fd < 0) return result;
     std::string contents;
     bool tooLarge = false;
-    if (!ReadFd(fd, contents, maxBytes, tooLarge)) {
+    bool read = ReadFd(fd, contents, maxBytes, tooLarge);
+    if (tooLarge && oversize == Oversize::ReadFirstBytes) {
+        // Only the first bytes mean anything: read those, and the save
+        // writes the file anew without the rest.
+        contents.resize(maxBytes);
+        read = ::pread(fd, contents.data(), maxBytes, 0) == static_cast<ssize_t>(maxBytes);
+        tooLarge = false;
+    }
+    if (!read) {
         result = tooLarge ? StoreResult::TooLarge : StoreResult::Failed;
     } else if (!edit(contents)) {
         result = StoreResult::Unchanged;
@@ -303,6 +355,111 @@ int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
     }
     return fd;
 }
+
+void CloseLockedFile(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+StoreResult WithFileLock(const std::string& path, const std::function<void()>& locked) {
+    StoreResult result = StoreResult::Failed;
+    const int fd = LockCurrentFile(path, result);
+    if (fd < 0) return result;
+    locked();
+    ::close(fd);
+    return StoreResult::Unchanged;
+}
+
+std::string TemporaryPrefix(const std::string& path) {
+    std::string dir, name;
+    SplitPath(path, dir, name);
+    return (dir == "." && path.find('/') == std::string::npos ? std::string() : dir + "/") + "." + name +
+        kTemporaryMark + std::to_string(::getpid()) + "-";
+}
+
+bool SyncDirectoryOf(const std::string& path) {
+    std::string dir, name;
+    SplitPath(path, dir, name);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync a directory
+    ::close(fd);
+    return ok;
+}
+
+namespace {
+
+// The process that named a temporary file "...<mark><pid>-XXXXXX" still
+// runs (and is not this one, whose own saves hold their files' locks).
+bool WriterRuns(const std::string& suffix) {
+    char* end = nullptr;
+    const long pid = std::strtol(suffix.c_str(), &end, 10);
+    if (end == suffix.c_str() || *end != '-' || pid <= 0) return false;
+    if (pid == static_cast<long>(::getpid())) return false;
+#ifdef __EMSCRIPTEN__
+    return false;  // one process: every other page's files are copies
+#else
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+// Removes one left-over temporary file unless a save holds its lock.
+bool RemoveIfUnlocked(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool removed = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        removed = ::unlink(file.c_str()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+}  // namespace
+
+namespace {
+
+// Removes the left-over temporary files of `dir` whose names start with
+// `prefix` (any of the game's with an empty one).
+int SweepTemporaries(const std::string& dir, const std::string& prefix) {
+    int removed = 0;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return 0;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        const std::size_t mark = entry.find(kTemporaryMark);
+        if (entry.empty() || entry[0] != '.' || mark == std::string::npos ||
+            entry.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (WriterRuns(entry.substr(mark + sizeof kTemporaryMark - 1))) continue;
+        std::string file = dir;
+        file.append("/").append(entry);
+        removed += RemoveIfUnlocked(file) ? 1 : 0;
+    }
+    ::closedir(d);
+    if (removed > 0) UserFilesChanged();
+    return removed;
+}
+
+}  // namespace
+
+int RemoveStaleTemporaries(const std::string& path) {
+    std::string dir, name;
+    SplitPath(path, dir, name);
+    const std::string prefix = "." + name + kTemporaryMark;
+    int removed = 0;
+    const auto sweep = [&] { removed = SweepTemporaries(dir, prefix); };
+    // Under the file's lock when there is a file: no save of it is between
+    // its temporary file and the rename meanwhile.
+    if (KindOfPath(path) == PathKind::Regular)
+        WithFileLock(path, sweep);
+    else
+        sweep();
+    return removed;
+}
+
+int RemoveStaleTemporariesIn(const std::string& dir) { return SweepTemporaries(dir, "."); }
+
+void SetSaveStepHookForTests(std::function<void(const char* step)> hook) { saveStepHook = std::move(hook); }
 
 bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 

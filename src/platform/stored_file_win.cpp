@@ -4,7 +4,9 @@
 // CreateFileW with every sharing mode, LockFileEx, a unique temporary file
 // beside the target and ReplaceFileW / MoveFileExW, retried while another
 // program (a virus scanner, a backup tool, the other copy reading) holds the
-// file for a moment.
+// file for a moment. A temporary file is ".NAME.dwtmp-PID-XXXXXX" as on
+// Linux; its writer holds it open without delete sharing until the move, so
+// a sweep of left-overs cannot remove it meanwhile.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
@@ -17,9 +19,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/web_page.h"
+#include "platform/temporaries_win.h"
 #include "platform/wide_text.h"
 
 namespace platform {
@@ -27,6 +31,11 @@ namespace platform {
 namespace {
 
 bool failWrites = false;
+std::function<void(const char*)> saveStepHook;
+
+void SaveStep(const char* step) {
+    if (saveStepHook) saveStepHook(step);
+}
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -131,48 +140,61 @@ StoreResult WriteInPlace(const std::string& path, const std::string& bytes) {
     Handle h(OpenRegularHandle(path, GENERIC_WRITE, OPEN_EXISTING, &notRegular));
     if (!h.ok()) return notRegular ? StoreResult::NotRegular : StoreResult::Failed;
     bool ok = WriteAll(h.h, bytes) && SetEndOfFile(h.h);
+    SaveStep("written in place");
     ok = FlushFileBuffers(h.h) && ok;
     return ok ? StoreResult::Written : StoreResult::Failed;
 }
 
-// A name of its own beside `path`: this process, a counter and the clock.
-std::string TemporaryName(const std::string& path, unsigned attempt) {
+// Six characters of its own for a temporary name: a counter and the clock.
+std::string UniqueTail(unsigned attempt) {
     static std::atomic<unsigned> counter{0};
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%lx-%x-%lx-%x.tmp", GetCurrentProcessId(), counter++,
-                  static_cast<unsigned long>(GetTickCount()), attempt);
-    return path + suffix;
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    unsigned long long n = (static_cast<unsigned long long>(GetTickCount()) << 20) ^ (counter++ * 7919ULL) ^ attempt;
+    std::string tail(6, '0');
+    for (char& c : tail) {
+        c = kDigits[n % 36];
+        n /= 36;
+    }
+    return tail;
 }
 
 // Writes `bytes` to a new temporary file beside `path` (CREATE_NEW: never an
 // existing file, never through a link); its name in `temp`. `made` tells
-// whether the file could be made at all, `error` why not.
+// whether the file could be made at all, `error` why not. The file is
+// closed just before its move; until then no other process can delete it.
 bool WriteTemporary(const std::string& path, const std::string& bytes, std::string& temp, bool& made, DWORD& error) {
     made = false;
     Handle h;
     for (unsigned attempt = 0; attempt < 100 && !h.ok(); ++attempt) {
-        temp = TemporaryName(path, attempt);
-        h.h = CreateFileW(Widen(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (!h.ok() && GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    if (!h.ok()) {
+        temp = TemporaryPrefix(path) + UniqueTail(attempt);
+        MarkTemporary(temp, true);
+        h.h = CreateFileW(Widen(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h.ok()) break;
         error = GetLastError();
-        return false;
+        MarkTemporary(temp, false);
+        if (error != ERROR_FILE_EXISTS) break;
     }
+    if (!h.ok()) return false;
     made = true;
+    SaveStep("temporary made");
     bool ok = WriteAll(h.h, bytes);
+    SaveStep("temporary written");
     ok = FlushFileBuffers(h.h) && ok;
+    SaveStep("temporary synced");
     error = GetLastError();
     CloseHandle(h.release());
-    if (!ok) DeleteFileW(Widen(temp).c_str());
+    if (!ok) {
+        DeleteFileW(Widen(temp).c_str());
+        MarkTemporary(temp, false);
+    }
     return ok;
 }
 
 // Puts the written temporary file in the place of `path`: ReplaceFileW over
 // an existing file (which keeps its attributes and security), MoveFileExW
 // where there is none, each retried while another program holds the file.
-bool MoveIntoPlace(const std::string& temp, const std::string& path) {
-    const std::wstring from = Widen(temp), to = Widen(path);
+bool MoveAttempts(const std::wstring& from, const std::wstring& to) {
     for (int i = 0; i < kHeldTries; ++i) {
         if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
             if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
@@ -190,8 +212,18 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path) {
         }
         PauseForHolder();
     }
-    DeleteFileW(from.c_str());
     return false;
+}
+
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+    const std::wstring from = Widen(temp);
+    const bool moved = MoveAttempts(from, Widen(path));
+    if (moved)
+        SaveStep("renamed");
+    else
+        DeleteFileW(from.c_str());
+    MarkTemporary(temp, false);
+    return moved;
 }
 
 StoreResult Written(StoreResult result = StoreResult::Written) {
@@ -278,15 +310,11 @@ bool ReadRegularFile(const std::string& path, std::string& out, bool* exists, bo
     return r == ReadResult::Read;
 }
 
-StoreResult ReplaceFile(const std::string& path, const std::string& bytes, std::string* temp) {
+StoreResult ReplaceFile(const std::string& path, const std::string& bytes) {
     std::string name;
     bool made = false;
     DWORD error = 0;
     if (!WriteTemporary(path, bytes, name, made, error)) return StoreResult::Failed;
-    if (temp) {
-        *temp = name;
-        return Written();
-    }
     return MoveIntoPlace(name, path) ? Written() : StoreResult::Failed;
 }
 
@@ -348,16 +376,34 @@ HANDLE LockCompanion(const std::string& path, StoreResult& result) {
     return INVALID_HANDLE_VALUE;
 }
 
+// The first `maxBytes` of a file that is larger (its meaning is in them).
+ReadResult ReadFirstBytes(const std::string& path, std::string& out, std::size_t maxBytes) {
+    Handle h(OpenRegularHandle(path, GENERIC_READ, OPEN_EXISTING, nullptr));
+    if (!h.ok()) return ReadResult::Failed;
+    out.assign(maxBytes, '\0');
+    std::size_t done = 0;
+    while (done < maxBytes) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(maxBytes - done, 1u << 30));
+        if (!ReadFile(h.h, out.data() + done, chunk, &n, nullptr) || n == 0) return ReadResult::Failed;
+        done += n;
+    }
+    return ReadResult::Read;
+}
+
 }  // namespace
 
 StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
-                       const std::function<bool(std::string& contents)>& edit) {
+                       const std::function<bool(std::string& contents)>& edit, Oversize oversize) {
     if (KindOfPath(path) == PathKind::Other) return StoreResult::NotRegular;
     StoreResult result = StoreResult::Failed;
     Handle lock(LockCompanion(path, result));
     if (!lock.ok()) return result;
     std::string contents;
-    switch (ReadStoredFile(path, contents, maxBytes)) {
+    ReadResult read = ReadStoredFile(path, contents, maxBytes);
+    if (read == ReadResult::TooLarge && oversize == Oversize::ReadFirstBytes)
+        read = ReadFirstBytes(path, contents, maxBytes);
+    switch (read) {
         case ReadResult::Read:
         case ReadResult::Missing: break;
         case ReadResult::NotRegular: return StoreResult::NotRegular;
@@ -366,6 +412,15 @@ StoreResult UpdateFile(const std::string& path, std::size_t maxBytes,
     }
     if (!edit(contents)) return StoreResult::Unchanged;
     return StoreFile(path, contents);  // the lock goes with the handle
+}
+
+StoreResult WithFileLock(const std::string& path, const std::function<void()>& locked) {
+    if (KindOfPath(path) == PathKind::Other) return StoreResult::NotRegular;
+    StoreResult result = StoreResult::Failed;
+    Handle lock(LockCompanion(path, result));
+    if (!lock.ok()) return result;
+    locked();
+    return StoreResult::Unchanged;
 }
 
 int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
@@ -378,6 +433,10 @@ int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular) {
         return -1;
     }
     return DescriptorOf(h, _O_RDWR);
+}
+
+void CloseLockedFile(int fd) {
+    if (fd >= 0) _close(fd);
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -400,6 +459,8 @@ bool RemoveFile(const std::string& path) {
     }
     return false;
 }
+
+void SetSaveStepHookForTests(std::function<void(const char* step)> hook) { saveStepHook = std::move(hook); }
 
 void FailStoredWritesForTests(bool fail) { failWrites = fail; }
 

@@ -21,6 +21,12 @@ EM_JS(int, dw_page_open, (const char* url), {
 EM_JS(void, dw_page_persist, (), {
     if (Module.dwPersist) Module.dwPersist();
 });
+EM_JS(int, dw_page_storage_problem, (char* out, int size), {
+    const text = Module.dwTakeStorageProblem ? Module.dwTakeStorageProblem() : '';
+    if (!text) return 0;
+    stringToUTF8(text, out, size);
+    return 1;
+});
 EM_JS(void, dw_page_ended, (int status), {
     if (Module.dwEnded) Module.dwEnded(status);
 });
@@ -55,6 +61,12 @@ bool PointerLockLost() {
 
 void ProgramEnded(int status) { dw_page_ended(status); }
 
+std::string TakeStorageProblem() {
+    char text[512] = {};
+    if (!dw_page_storage_problem(text, static_cast<int>(sizeof text))) return {};
+    return text;
+}
+
 #else
 
 bool ShowOnPage(const std::string&, const std::string&, bool) { return false; }
@@ -63,6 +75,7 @@ void UserFilesChanged() {}
 void SaveUserFiles() {}
 bool PointerLockLost() { return false; }
 void ProgramEnded(int) {}
+std::string TakeStorageProblem() { return {}; }
 
 #endif
 

@@ -33,4 +33,8 @@ bool PointerLockLost();
 // The game has closed with this status: the page says so.
 void ProgramEnded(int status);
 
+// Why the browser's storage failed (said on the page once), one reason at a
+// time for the game's log; empty when there is none (and on the desktop).
+std::string TakeStorageProblem();
+
 }  // namespace platform

@@ -153,6 +153,49 @@ bool ZipArchive::Read(const std::string& name, std::vector<std::uint8_t>& out) c
     return Extract(it->second, out);
 }
 
+namespace {
+
+// Adds every file, stored or deflated as it asks, with the first time ZIP
+// can hold as its time (the same bytes on every run); false at the first
+// that fails.
+bool AddFiles(zip_t* z, const std::vector<ZipFile>& files) {
+    std::tm stamp{};
+    stamp.tm_year = 80;  // 1980-01-01 00:00
+    stamp.tm_mday = 1;
+    stamp.tm_isdst = -1;
+    const std::time_t mtime = std::mktime(&stamp);
+    for (const ZipFile& f : files) {
+        zip_source_t* src = zip_source_buffer(z, f.data.data(), f.data.size(), 0);
+        const zip_int64_t at = src ? zip_file_add(z, f.name.c_str(), src, 0) : -1;
+        if (at < 0) {
+            if (src) zip_source_free(src);
+            return false;
+        }
+        const auto index = static_cast<zip_uint64_t>(at);
+        if (zip_set_file_compression(z, index, f.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) != 0 ||
+            zip_file_set_mtime(z, index, mtime, 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The whole of a source's bytes (empty when it cannot be read).
+std::vector<std::uint8_t> ReadSource(zip_source_t* source) {
+    std::vector<std::uint8_t> bytes;
+    if (zip_source_open(source) != 0) return bytes;
+    if (zip_source_seek(source, 0, SEEK_END) == 0) {
+        const zip_int64_t size = zip_source_tell(source);
+        if (size > 0 && zip_source_seek(source, 0, SEEK_SET) == 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            if (zip_source_read(source, bytes.data(), bytes.size()) != size) bytes.clear();
+        }
+    }
+    zip_source_close(source);
+    return bytes;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> WriteZipArchive(const std::vector<ZipFile>& files) {
     zip_error_t error;
     zip_error_init(&error);
@@ -167,41 +210,12 @@ std::vector<std::uint8_t> WriteZipArchive(const std::vector<ZipFile>& files) {
         return {};
     }
     zip_source_keep(target);  // read back after zip_close
-    std::tm stamp{};
-    stamp.tm_year = 80;  // 1980-01-01 00:00, the first time ZIP can hold
-    stamp.tm_mday = 1;
-    stamp.tm_isdst = -1;
-    const std::time_t mtime = std::mktime(&stamp);
-    bool ok = true;
-    for (const ZipFile& f : files) {
-        zip_source_t* src = zip_source_buffer(z, f.data.data(), f.data.size(), 0);
-        const zip_int64_t at = src ? zip_file_add(z, f.name.c_str(), src, 0) : -1;
-        if (at < 0) {
-            if (src) zip_source_free(src);
-            ok = false;
-            break;
-        }
-        const auto index = static_cast<zip_uint64_t>(at);
-        ok = zip_set_file_compression(z, index, f.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) == 0 &&
-            zip_file_set_mtime(z, index, mtime, 0) == 0;
-        if (!ok) break;
-    }
-    if (!ok || zip_close(z) != 0) {
+    if (!AddFiles(z, files) || zip_close(z) != 0) {
         zip_discard(z);
         zip_source_free(target);
         return {};
     }
-    std::vector<std::uint8_t> bytes;
-    if (zip_source_open(target) == 0) {
-        if (zip_source_seek(target, 0, SEEK_END) == 0) {
-            const zip_int64_t size = zip_source_tell(target);
-            if (size > 0 && zip_source_seek(target, 0, SEEK_SET) == 0) {
-                bytes.resize(static_cast<std::size_t>(size));
-                if (zip_source_read(target, bytes.data(), bytes.size()) != size) bytes.clear();
-            }
-        }
-        zip_source_close(target);
-    }
+    std::vector<std::uint8_t> bytes = ReadSource(target);
     zip_source_free(target);
     return bytes;
 }

@@ -327,9 +327,10 @@ TEST(UiTextures, OpenPiecesLieWhereTheLayoutSaysAndDoNotOverlapBoundCells) {
         EXPECT_TRUE(c.x + c.w <= 448 || c.y >= 128 || c.y + c.h <= 64) << "overlaps the pointer";
     }
     const Texture& h2 = tex("Help2Tex");
-    for (int k = 0; k < kHelpPage2Lines; ++k) {
-        const auto c = help_page2_cell(k);
-        EXPECT_GT(ink(h2, c.x, c.y, c.w, c.h).coverage(), 0.03) << k;
+    {
+        // Page 2's title (its lines are the game's glyph text).
+        const auto c = help_page2_cell(0);
+        EXPECT_GT(ink(h2, c.x, c.y, c.w, c.h).coverage(), 0.03);
         EXPECT_GE(c.y, int(0.4 * 512) + 1) << "below the page-1 lines";
         EXPECT_LE(c.y + c.h, 512);
     }

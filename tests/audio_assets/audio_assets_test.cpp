@@ -44,168 +44,6 @@ const std::map<std::string, std::vector<std::uint8_t>>& generated() {
     return blobs;
 }
 
-std::uint32_t le32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
-std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-
-struct Wav {
-    int channels = 0, rate = 0, bits = 0, format = 0;
-    std::vector<float> samples;  // first channel
-};
-
-// Walks the RIFF chunks the way a strict loader would.
-::testing::AssertionResult parse_wav(const std::vector<std::uint8_t>& b, Wav& w) {
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
-        return ::testing::AssertionFailure() << "no RIFF/WAVE header";
-    if (le32(b.data() + 4) != b.size() - 8) return ::testing::AssertionFailure() << "RIFF size does not match the file";
-    bool have_fmt = false, have_data = false;
-    for (std::size_t at = 12; at + 8 <= b.size();) {
-        const std::uint32_t size = le32(b.data() + at + 4);
-        if (at + 8 + size > b.size()) return ::testing::AssertionFailure() << "chunk runs past the end";
-        const std::uint8_t* c = b.data() + at + 8;
-        if (std::memcmp(b.data() + at, "fmt ", 4) == 0) {
-            w.format = le16(c);
-            w.channels = le16(c + 2);
-            w.rate = int(le32(c + 4));
-            w.bits = le16(c + 14);
-            if (le32(c + 8) != std::uint32_t(w.rate * w.channels * w.bits / 8))
-                return ::testing::AssertionFailure() << "byte rate inconsistent";
-            have_fmt = true;
-        } else if (std::memcmp(b.data() + at, "data", 4) == 0) {
-            if (!have_fmt || w.bits != 16 || w.channels < 1) return ::testing::AssertionFailure() << "data before fmt";
-            for (std::uint32_t i = 0; i + 2 * w.channels <= size; i += 2 * w.channels)
-                w.samples.push_back(float(std::int16_t(le16(c + i))) / 32768.0f);
-            have_data = true;
-        }
-        at += 8 + size + (size & 1);
-    }
-    if (!have_fmt || !have_data) return ::testing::AssertionFailure() << "fmt or data chunk missing";
-    return ::testing::AssertionSuccess();
-}
-
-// RMS (dBFS) of the loudest 50 ms window: how loud a short sound is heard.
-double loudest_window_db(const std::vector<float>& s) {
-    const std::size_t win = audio::kRate / 20;
-    double best = 0.0;
-    for (std::size_t start = 0; start < s.size(); start += win / 4) {
-        const std::size_t end = std::min(s.size(), start + win);
-        double e = 0.0;
-        for (std::size_t i = start; i < end; ++i) e += double(s[i]) * s[i];
-        best = std::max(best, e / double(win));
-    }
-    return 10.0 * std::log10(std::max(best, 1e-20));
-}
-
-// --- samples ------------------------------------------------------------------
-
-TEST(AudioAssets, ProducesEverySampleAndBothThemesExactlyOnce) {
-    const auto& g = generated();
-    std::set<std::string> expected(kSampleNames.begin(), kSampleNames.end());
-    expected.insert("Theme0");
-    expected.insert("Theme1");
-    std::set<std::string> got;
-    for (const auto& [name, bytes] : g) {
-        got.insert(name);
-        EXPECT_FALSE(bytes.empty()) << name;
-    }
-    EXPECT_EQ(got, expected);
-    EXPECT_EQ(kSampleNames.size(), 38u);
-    EXPECT_EQ(audio::effect_names().size(), 38u);
-}
-
-TEST(AudioAssets, SamplesAreMono16BitWavAt44k) {
-    for (const auto& name : kSampleNames) {
-        SCOPED_TRACE(name);
-        Wav w;
-        ASSERT_TRUE(parse_wav(generated().at(name), w));
-        EXPECT_EQ(w.format, 1);
-        EXPECT_EQ(w.channels, 1);
-        EXPECT_EQ(w.rate, 44100);
-        EXPECT_EQ(w.bits, 16);
-        EXPECT_GT(w.samples.size(), 44100u / 50);
-    }
-}
-
-// No clicks at either end, no DC, no clipping, and not silent.
-TEST(AudioAssets, SamplesAreCleanAtTheEdgesAndBelowFullScale) {
-    for (const auto& name : kSampleNames) {
-        SCOPED_TRACE(name);
-        Wav w;
-        ASSERT_TRUE(parse_wav(generated().at(name), w));
-        const auto& s = w.samples;
-        double peak = 0.0, sum = 0.0;
-        for (float v : s) {
-            peak = std::max(peak, double(std::fabs(v)));
-            sum += v;
-        }
-        EXPECT_LT(peak, 0.95) << "peaks must stay below -0.5 dBFS";
-        EXPECT_GT(peak, 0.1) << "practically silent";
-        EXPECT_LT(std::fabs(sum / double(s.size())), 0.005) << "DC offset";
-        EXPECT_LT(std::fabs(s.front()), 0.01);
-        EXPECT_LT(std::fabs(s.back()), 0.01);
-        // The first and last few samples ramp, so no step is heard.
-        double first = 0.0, last = 0.0;
-        for (std::size_t i = 0; i < 8; ++i) {
-            first = std::max(first, double(std::fabs(s[i])));
-            last = std::max(last, double(std::fabs(s[s.size() - 1 - i])));
-        }
-        EXPECT_LT(first, 0.1 * peak + 0.005);
-        EXPECT_LT(last, 0.1 * peak + 0.005);
-    }
-}
-
-TEST(AudioAssets, SamplesShareOneLoudness) {
-    std::vector<std::pair<double, std::string>> levels;
-    for (const auto& name : kSampleNames) {
-        Wav w;
-        ASSERT_TRUE(parse_wav(generated().at(name), w)) << name;
-        levels.push_back({loudest_window_db(w.samples), name});
-    }
-    std::sort(levels.begin(), levels.end());
-    const double median = levels[levels.size() / 2].first;
-    for (const auto& [db, name] : levels) {
-        EXPECT_NEAR(db, median, 6.0) << name << " stands out from the others";
-    }
-    EXPECT_GT(median, -24.0);
-    EXPECT_LT(median, -8.0);
-}
-
-// Lengths follow how the game uses each sound: rapid-fire sounds end before
-// the next shot, menu blips are short, the splash jingle covers the splash.
-TEST(AudioAssets, SampleLengthsFitTheirUse) {
-    auto seconds = [](const std::string& name) {
-        Wav w;
-        EXPECT_TRUE(parse_wav(generated().at(name), w)) << name;
-        return double(w.samples.size()) / 44100.0;
-    };
-    EXPECT_LE(seconds("Game3Laser"), 0.11);  // fires every 100 ms
-    EXPECT_LE(seconds("Game1Laser"), 0.16);  // every 150 ms
-    EXPECT_LE(seconds("Game2Laser"), 0.21);  // every 200 ms
-    EXPECT_LE(seconds("Game0Laser"), 0.26);  // every 250 ms
-    EXPECT_LE(seconds("Game0Plasm"), 0.36);  // every 350 ms
-    EXPECT_LE(seconds("Game1Plasm"), 0.36);
-    EXPECT_LT(seconds("MenuSelect"), 0.1);
-    EXPECT_LT(seconds("MenuError"), 0.2);
-    EXPECT_LT(seconds("GameDamage"), 0.16);
-    for (const char* n : {"Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy", "Game4Enemy"})
-        EXPECT_LT(seconds(n), 0.5) << n;
-    EXPECT_GE(seconds("IntroTrackB"), 5.0);
-    EXPECT_LE(seconds("IntroTrackB"), 7.0);
-    EXPECT_GE(seconds("MenuPlane"), 3.0);
-    EXPECT_LE(seconds("MenuPlane"), 6.0);
-    EXPECT_GE(seconds("GameComple"), 1.5);
-    EXPECT_GE(seconds("GameGameov"), 1.5);
-    EXPECT_LE(seconds("GameGameov"), 4.0);
-}
-
-TEST(AudioAssets, EffectsAreTheSameOnEveryRun) {
-    for (const char* n : {"Game2Explo", "MenuPlane", "GameRocket"}) {
-        EXPECT_EQ(audio::render_effect(n), audio::render_effect(n)) << n;
-    }
-    EXPECT_THROW(audio::render_effect("NoSuchSound"), std::runtime_error);
-}
-
-// --- music streams --------------------------------------------------------------
-
 struct MemFile {
     const std::vector<std::uint8_t>* bytes;
     std::size_t pos = 0;
@@ -271,6 +109,189 @@ Decoded decode(const std::vector<std::uint8_t>& bytes) {
     ov_clear(&vf);
     return d;
 }
+
+// An effect as rendered, before the encoder (made once).
+const std::vector<float>& rendered(const std::string& name) {
+    static std::map<std::string, std::vector<float>> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) it = cache.emplace(name, audio::render_effect(name)).first;
+    return it->second;
+}
+
+// An effect as the game's mixer gets it: the archive's bytes decoded (made once).
+const Decoded& effect(const std::string& name) {
+    static std::map<std::string, Decoded> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) it = cache.emplace(name, decode(generated().at(name))).first;
+    return it->second;
+}
+
+// RMS (dBFS) of the loudest 50 ms window: how loud a short sound is heard.
+double loudest_window_db(const std::vector<float>& s) {
+    const std::size_t win = audio::kRate / 20;
+    double best = 0.0;
+    for (std::size_t start = 0; start < s.size(); start += win / 4) {
+        const std::size_t end = std::min(s.size(), start + win);
+        double e = 0.0;
+        for (std::size_t i = start; i < end; ++i) e += double(s[i]) * s[i];
+        best = std::max(best, e / double(win));
+    }
+    return 10.0 * std::log10(std::max(best, 1e-20));
+}
+
+// --- samples ------------------------------------------------------------------
+
+TEST(AudioAssets, ProducesEverySampleAndBothThemesExactlyOnce) {
+    const auto& g = generated();
+    std::set<std::string> expected(kSampleNames.begin(), kSampleNames.end());
+    expected.insert("Theme0");
+    expected.insert("Theme1");
+    std::set<std::string> got;
+    for (const auto& [name, bytes] : g) {
+        got.insert(name);
+        EXPECT_FALSE(bytes.empty()) << name;
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(kSampleNames.size(), 38u);
+    EXPECT_EQ(audio::effect_names().size(), 38u);
+}
+
+// Effects are mono Ogg Vorbis at 44.1 kHz (a twelfth of the WAV's bytes), of
+// exactly the length rendered.
+TEST(AudioAssets, SamplesAreMonoVorbisAt44k) {
+    std::size_t bytes = 0;
+    for (const auto& name : kSampleNames) {
+        SCOPED_TRACE(name);
+        const auto& b = generated().at(name);
+        ASSERT_GE(b.size(), 4u);
+        EXPECT_EQ(std::memcmp(b.data(), "OggS", 4), 0);
+        const Decoded& d = effect(name);
+        EXPECT_EQ(d.channels, 1);
+        EXPECT_EQ(d.rate, 44100);
+        EXPECT_GT(d.l.size(), 44100u / 50);
+        EXPECT_EQ(d.l.size(), rendered(name).size());
+        bytes += b.size();
+    }
+    // 4.2 MB as 16-bit WAV.
+    EXPECT_LT(bytes, 700u * 1024) << "the effects take " << bytes << " bytes";
+}
+
+// The encoder keeps each effect's sound: its loudness, and its course over
+// time (the loudness of every 50 ms) within a decibel or two where it sounds.
+TEST(AudioAssets, SamplesSoundAsRenderedAfterEncoding) {
+    for (const auto& name : kSampleNames) {
+        SCOPED_TRACE(name);
+        const std::vector<float>& pcm = rendered(name);
+        const std::vector<float>& got = effect(name).l;
+        ASSERT_EQ(got.size(), pcm.size());
+        EXPECT_NEAR(loudest_window_db(got), loudest_window_db(pcm), 0.5);
+        // The codec's ringing before a sharp attack stays a whisper at the
+        // ends (-26 dBFS), which the design keeps silent.
+        EXPECT_LT(std::fabs(got.front()), 0.05);
+        EXPECT_LT(std::fabs(got.back()), 0.05);
+        const std::size_t win = audio::kRate / 20;
+        const double top = loudest_window_db(pcm);
+        for (std::size_t at = 0; at + win <= pcm.size(); at += win) {
+            double e0 = 0.0, e1 = 0.0;
+            for (std::size_t i = at; i < at + win; ++i) {
+                e0 += double(pcm[i]) * pcm[i];
+                e1 += double(got[i]) * got[i];
+            }
+            const double db0 = 10.0 * std::log10(std::max(e0 / double(win), 1e-20));
+            const double db1 = 10.0 * std::log10(std::max(e1 / double(win), 1e-20));
+            if (db0 > top - 30.0) {
+                EXPECT_NEAR(db1, db0, 2.0) << "at " << double(at) / 44100.0 << " s";
+            }
+        }
+    }
+}
+
+// The start-up's track is the splash's whole track (its jingle, then its
+// sting), not a second copy of the jingle.
+TEST(AudioAssets, TheIntroTrackIsTheJingleThenTheSting) {
+    const auto whole = audio::render_effect("IntroTrack");
+    const auto jingle = audio::render_effect("IntroTrackB");
+    const auto sting = audio::render_effect("IntroTrackE");
+    ASSERT_EQ(whole.size(), jingle.size() + sting.size());
+    EXPECT_TRUE(std::equal(jingle.begin(), jingle.end(), whole.begin()));
+    EXPECT_TRUE(std::equal(sting.begin(), sting.end(), whole.begin() + std::ptrdiff_t(jingle.size())));
+    EXPECT_NE(generated().at("IntroTrack"), generated().at("IntroTrackB"));
+}
+
+// As designed (rendered): no clicks at either end, no DC, no clipping, and
+// not silent. The encoder's share is the test above.
+TEST(AudioAssets, SamplesAreCleanAtTheEdgesAndBelowFullScale) {
+    for (const auto& name : kSampleNames) {
+        SCOPED_TRACE(name);
+        const auto& s = rendered(name);
+        ASSERT_FALSE(s.empty());
+        double peak = 0.0, sum = 0.0;
+        for (float v : s) {
+            peak = std::max(peak, double(std::fabs(v)));
+            sum += v;
+        }
+        EXPECT_LT(peak, 0.95) << "peaks must stay below -0.5 dBFS";
+        EXPECT_GT(peak, 0.1) << "practically silent";
+        EXPECT_LT(std::fabs(sum / double(s.size())), 0.005) << "DC offset";
+        EXPECT_LT(std::fabs(s.front()), 0.01);
+        EXPECT_LT(std::fabs(s.back()), 0.01);
+        // The first and last few samples ramp, so no step is heard.
+        double first = 0.0, last = 0.0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            first = std::max(first, double(std::fabs(s[i])));
+            last = std::max(last, double(std::fabs(s[s.size() - 1 - i])));
+        }
+        EXPECT_LT(first, 0.1 * peak + 0.005);
+        EXPECT_LT(last, 0.1 * peak + 0.005);
+    }
+}
+
+TEST(AudioAssets, SamplesShareOneLoudness) {
+    std::vector<std::pair<double, std::string>> levels;
+    for (const auto& name : kSampleNames) {
+        levels.push_back({loudest_window_db(rendered(name)), name});
+    }
+    std::sort(levels.begin(), levels.end());
+    const double median = levels[levels.size() / 2].first;
+    for (const auto& [db, name] : levels) {
+        EXPECT_NEAR(db, median, 6.0) << name << " stands out from the others";
+    }
+    EXPECT_GT(median, -24.0);
+    EXPECT_LT(median, -8.0);
+}
+
+// Lengths follow how the game uses each sound: rapid-fire sounds end before
+// the next shot, menu blips are short, the splash jingle covers the splash.
+TEST(AudioAssets, SampleLengthsFitTheirUse) {
+    auto seconds = [](const std::string& name) { return double(effect(name).l.size()) / 44100.0; };
+    EXPECT_LE(seconds("Game3Laser"), 0.11);  // fires every 100 ms
+    EXPECT_LE(seconds("Game1Laser"), 0.16);  // every 150 ms
+    EXPECT_LE(seconds("Game2Laser"), 0.21);  // every 200 ms
+    EXPECT_LE(seconds("Game0Laser"), 0.26);  // every 250 ms
+    EXPECT_LE(seconds("Game0Plasm"), 0.36);  // every 350 ms
+    EXPECT_LE(seconds("Game1Plasm"), 0.36);
+    EXPECT_LT(seconds("MenuSelect"), 0.1);
+    EXPECT_LT(seconds("MenuError"), 0.2);
+    EXPECT_LT(seconds("GameDamage"), 0.16);
+    for (const char* n : {"Game0Enemy", "Game1Enemy", "Game2Enemy", "Game3Enemy", "Game4Enemy"})
+        EXPECT_LT(seconds(n), 0.5) << n;
+    EXPECT_GE(seconds("IntroTrackB"), 5.0);
+    EXPECT_LE(seconds("IntroTrackB"), 7.0);
+    EXPECT_GE(seconds("MenuPlane"), 3.0);
+    EXPECT_LE(seconds("MenuPlane"), 6.0);
+    EXPECT_GE(seconds("GameComple"), 1.5);
+    EXPECT_GE(seconds("GameGameov"), 1.5);
+    EXPECT_LE(seconds("GameGameov"), 4.0);
+}
+
+TEST(AudioAssets, EffectsAreTheSameOnEveryRun) {
+    for (const char* n : {"Game2Explo", "MenuPlane", "GameRocket"}) {
+        EXPECT_EQ(audio::render_effect(n), audio::render_effect(n)) << n;
+    }
+    EXPECT_THROW(audio::render_effect("NoSuchSound"), std::runtime_error);
+}
+
+// --- music streams --------------------------------------------------------------
 
 double rms(const std::vector<float>& s, std::size_t from, std::size_t n) {
     double e = 0.0;

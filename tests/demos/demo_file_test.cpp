@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "platform/clock.h"
 
 namespace dw {
 namespace {
@@ -92,6 +93,30 @@ TEST(DemoFile, EverythingWrittenReadsBackTheSame) {
     Demo quiet;
     quiet.frames.resize(1000);
     EXPECT_EQ(EncodeDemo(quiet).size(), EncodeDemo(Demo{}).size() + 2000);
+}
+
+// The window's clock over a stand-in for the real one: a minute stopped
+// (SIGSTOP, a suspend, a long minimise) steps at most a second, so the
+// game's own recording of it is a demo it reads back.
+TEST(DemoFile, AGameStoppedForMinutesRecordsADemoTheGamePlays) {
+    platform::FixedStepClock real(5000);
+    platform::LatchedClock clock(1000, real);
+    Demo d;
+    for (const std::uint32_t gap : {16u, 62144u, 16u, 3'600'000u, 17u}) {
+        real.Advance(gap);
+        DemoFrame f;
+        f.stepMs = clock.Tick(0);
+        EXPECT_LE(f.stepMs, platform::LatchedClock::kMaxStepMs) << "after " << gap << " ms";
+        d.frames.push_back(f);
+    }
+    EXPECT_EQ(d.frames[0].stepMs, 16u);
+    EXPECT_EQ(d.frames[2].stepMs, 16u) << "the frames after the stop step as before";
+    EXPECT_EQ(d.frames[4].stepMs, 17u);
+    EXPECT_EQ(clock.Milliseconds(), 1000u + 16 + 1000 + 16 + 1000 + 17);
+    const std::vector<std::uint8_t> bytes = EncodeDemo(d);
+    Demo back;
+    std::string error;
+    EXPECT_TRUE(DecodeDemo(bytes.data(), bytes.size(), back, error)) << error;
 }
 
 TEST(DemoFile, EveryCutIsRefusedWithAReason) {

@@ -545,13 +545,15 @@ TEST(GameReplays, AGameOverThatEntersTheTableIsKeptByPlaceOnceTheNameIsSaved) {
     c.score = 5'000'000;
     c.gamePhase = GamePhase::AllLevelsDone;  // game over
     const auto last = dir.path / "replays" / "last.dwdemo";
-    const auto best = dir.path / "replays" / "best-1.dwdemo";
     for (int f = 0; f < 3000 && !std::filesystem::exists(last); ++f) ASSERT_TRUE(session.Step());
     ASSERT_TRUE(std::filesystem::exists(last));
     EXPECT_EQ(c.gameInProgress, 0u);
     // The name is still being typed: the table's replays wait for it.
     Steps(session, 30);
-    EXPECT_FALSE(std::filesystem::exists(best));
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.path / "replays"), std::filesystem::directory_iterator{}),
+        1)
+        << "last.dwdemo alone";
     platform::ScriptedInput& in = session.game().input();
     for (int f = 0; f < 200 && c.recordSaves == 0; ++f) {
         in.SetKey(DIK_RETURN, f % 4 < 2);
@@ -560,21 +562,30 @@ TEST(GameReplays, AGameOverThatEntersTheTableIsKeptByPlaceOnceTheNameIsSaved) {
     ASSERT_EQ(c.recordSaves, 1u);
     EXPECT_EQ(c.recordSavedPlace, 0);
     Steps(session, 2);
-    EXPECT_TRUE(std::filesystem::exists(best));
+    const RecordReplays named = LoadRecordReplays((dir.path / kRecordsFile).string());
+    ASSERT_TRUE(named.listed);
+    Demo best;
+    EXPECT_TRUE(LoadDemoFile((dir.path / "replays" / named.files[0]).string(), best, error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "best-1.dwdemo"));
     EXPECT_EQ(LoadRecordTable((dir.path / kRecordsFile).string()).scores[0], 5'000'000u);
 }
 
-// The table's replays move down as the table does, once it took the entry.
+// The table's replays follow the table: the save that enters a game names
+// its replay at the place taken; older ones move down, the last drops out;
+// files saved by earlier versions (best-N.dwdemo) keep their names.
 TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     TempDir dir("dw_pyw_keep_shift");
     platform::Services seams;
     seams.userDir = dir.path.string();
+    const std::string records = (dir.path / kRecordsFile).string();
     GameReplays replays((dir.path / "replays").string());
     std::filesystem::create_directories(dir.path / "replays");
-    for (int p = 0; p < RecordTable::kPlaces; ++p) std::ofstream(replays.BestFile(p)) << "old " << p + 1;
-    // The default table on disk; a score between its second and third.
+    for (int p = 0; p < RecordTable::kPlaces; ++p)
+        std::ofstream(dir.path / "replays" / ("best-" + std::to_string(p + 1) + ".dwdemo")) << "old " << p + 1;
+    // The default table on disk, as an earlier version saved it; a score
+    // between its second and third.
     RecordTable table = DefaultRecordTable();
-    ASSERT_EQ(SaveRecordTable((dir.path / kRecordsFile).string(), table), RecordWrite::Written);
+    ASSERT_EQ(SaveRecordTable(records, table), RecordWrite::Written);
     const std::uint32_t score = table.scores[2] + 1;
     ASSERT_EQ(InsertionPlace(table, score), 2);
 
@@ -598,28 +609,34 @@ TEST(GameReplays, OlderBestReplaysMoveDownWithTheTable) {
     Demo kept;
     std::string error;
     EXPECT_TRUE(LoadDemoFile(replays.LastFile(), kept, error)) << error;
-    // Nothing moves before the table on disk took the entry.
-    for (int p = 0; p < RecordTable::kPlaces; ++p) EXPECT_EQ(text(replays.BestFile(p)), "old " + std::to_string(p + 1));
-    // Another copy of the game saved a better score meanwhile: this one took place 4.
-    c.recordSaves = 1;
-    c.recordSavedPlace = 3;
+    ASSERT_TRUE(c.keepReplay) << "the table's save will keep it";
+    for (int p = 0; p < RecordTable::kPlaces; ++p)
+        EXPECT_EQ(text(replays.BestFile(c, p)), "old " + std::to_string(p + 1));
+    // Another copy of the game saved a better score meanwhile (without a
+    // replay): this one takes place 4.
+    int place = 0;
+    RecordTable merged = table;
+    ASSERT_EQ(SaveRecordEntry(records, "other", table.scores[0] + 1, merged, place), RecordWrite::Written);
+    ASSERT_EQ(SaveRecordEntry(records, "me", score, merged, place, c.keepReplay), RecordWrite::Written);
+    ASSERT_EQ(place, 3);
+    c.recordSaves = 2;
+    c.recordSavedPlace = place;
     replays.AfterFrame(c, recording);
-    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
-    EXPECT_EQ(text(replays.BestFile(2)), "old 3");
-    EXPECT_TRUE(LoadDemoFile(replays.BestFile(3), kept, error)) << error;
+    EXPECT_FALSE(c.keepReplay) << "kept once";
+    EXPECT_EQ(replays.BestFile(c, 0), "") << "the other copy's game has no replay here";
+    EXPECT_EQ(text(replays.BestFile(c, 1)), "old 1");
+    EXPECT_EQ(text(replays.BestFile(c, 2)), "old 2");
+    EXPECT_TRUE(LoadDemoFile(replays.BestFile(c, 3), kept, error)) << error;
     EXPECT_EQ(kept.frames.size(), 3u);
-    EXPECT_EQ(text(replays.BestFile(4)), "old 4");
-    EXPECT_EQ(text(replays.BestFile(7)), "old 7");  // old 8 dropped out
+    EXPECT_EQ(text(replays.BestFile(c, 4)), "old 3");
+    EXPECT_EQ(text(replays.BestFile(c, 7)), "old 6");  // old 7 and 8 dropped out
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "best-7.dwdemo"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "replays" / "best-8.dwdemo"));
     std::size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path / "replays")) files += e.is_regular_file();
-    EXPECT_EQ(files, 9u) << "no temporary file left";
-    // Shown once: the next frames and a later save keep nothing more.
-    std::filesystem::remove(replays.LastFile());
-    c.recordSaves = 2;
-    c.recordSavedPlace = 0;
-    replays.AfterFrame(c, recording);
-    EXPECT_FALSE(std::filesystem::exists(replays.LastFile()));
-    EXPECT_EQ(text(replays.BestFile(0)), "old 1");
+    EXPECT_EQ(files, 8u) << "last, six old ones and the new one; no temporary file left";
+    // The next start finds nothing to remove.
+    EXPECT_EQ(RemoveUnlistedReplays(records), 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/demo.h"
 #include "app/program.h"
 #include "app/runner.h"
+#include "common/run_program.h"
 #include "shell/test_dir.h"
 
 namespace dw {

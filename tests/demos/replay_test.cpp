@@ -131,7 +131,7 @@ TEST(DemoReplay, TheDemosSizeClockSeedAndSettingsWinOverWhatTheDevicesAskFor) {
     EXPECT_EQ(c.screenWidth, 640);
     EXPECT_EQ(c.screenHeight, 480);
     EXPECT_EQ(c.timeNow, 7000u);
-    EXPECT_EQ(game.app().seed, std::optional<std::uint32_t>(4242u));
+    EXPECT_EQ(game.app().seed, 4242u);
     EXPECT_FLOAT_EQ(c.mouseSpeed, 1.5f);
     // The store asked for is left alone.
     EXPECT_EQ(asked.QueryValue(kSettingsKey, "Mouse"), 2500u);

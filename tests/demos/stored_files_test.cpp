@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,12 +19,15 @@
 #include <string>
 #include <thread>
 
+#include "app/attract_mode.h"
 #include "app/command_line.h"
 #include "app/demo.h"
 #include "app/game_replays.h"
 #include "app/runner.h"
+#include "common/run_program.h"
 #include "common/temp_dir.h"
 #include "core/game_context.h"
+#include "frontend/records_table.h"
 #include "platform/services.h"
 #include "platform/steering.h"
 
@@ -78,6 +82,35 @@ TEST(UserFiles, AReplayLeavesTheUserDirectoryExactlyAsItFoundIt) {
 
 // Without HOME (and XDG_DATA_HOME, and --user-dir) there is nowhere to keep
 // anything: the game says so and writes nothing, not in the working directory.
+// A replay or a demo killed part way leaves its scratch directory (with a
+// copy of the player's table): the next one removes it, never one whose run
+// goes on.
+TEST(UserFiles, TheScratchDirectoryOfAKilledReplayGoesAtTheNextOne) {
+    const fs::path base = fs::temp_directory_path();
+    const fs::path killed = base / ("duskwhirl-demo-killed" + std::to_string(::getpid()));
+    const fs::path running = base / ("duskwhirl-demo-running" + std::to_string(::getpid()));
+    for (const fs::path& d : {killed, running}) {
+        fs::create_directories(d);
+        std::ofstream(d / "records.csm") << "a copy";
+        std::ofstream(d / ".in-use");
+    }
+    const int held = ::open((running / ".in-use").c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const std::string scratch = MakeScratchUserDir("");
+    ASSERT_FALSE(scratch.empty());
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running / "records.csm"));
+    // A second one while the first is in use keeps it.
+    const std::string second = MakeScratchUserDir("");
+    EXPECT_TRUE(fs::exists(scratch));
+    RemoveScratchUserDir(second);
+    RemoveScratchUserDir(scratch);
+    EXPECT_FALSE(fs::exists(scratch));
+    ::close(held);
+    fs::remove_all(running);
+}
+
 TEST(UserFiles, WithoutHomeNothingIsSavedAndTheGameSaysSo) {
     TempDir dir("dw_files_nohome");
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
@@ -128,7 +161,6 @@ TEST(UserFiles, TheReplayWriterNeverWaitsOnAFifoNorWritesThroughALink) {
     const fs::path victim = dir.path / "victim";
     std::ofstream(victim) << "not a replay";
     ASSERT_EQ(::mkfifo((replays / "last.dwdemo.part").c_str(), 0644), 0);
-    fs::create_symlink(victim, replays / "best-1.dwdemo.part");
     fs::create_symlink(victim, replays / "best-1.dwdemo");
 
     platform::Services seams;
@@ -144,14 +176,19 @@ TEST(UserFiles, TheReplayWriterNeverWaitsOnAFifoNorWritesThroughALink) {
     c.score = 5'000'000;
     c.scoreFromGame = 1;
     EXPECT_TRUE(ReturnsWithoutAWriter(replays / "last.dwdemo.part", [&] { keeper.AfterFrame(c, recording); }));
+    RecordTable table = DefaultRecordTable();
+    int place = 0;
+    ASSERT_EQ(SaveRecordEntry((dir.path / kRecordsFile).string(), "me", c.score, table, place, c.keepReplay),
+              RecordWrite::Written);
     c.recordSaves = 1;
-    c.recordSavedPlace = 0;
+    c.recordSavedPlace = place;
     keeper.AfterFrame(c, recording);
     Demo kept;
     std::string error;
     EXPECT_TRUE(LoadDemoFile((replays / "last.dwdemo").string(), kept, error)) << error;
-    EXPECT_TRUE(LoadDemoFile((replays / "best-1.dwdemo").string(), kept, error)) << error;
-    EXPECT_FALSE(fs::is_symlink(replays / "best-1.dwdemo")) << "the link is replaced";
+    EXPECT_TRUE(LoadDemoFile(keeper.BestFile(c, 0), kept, error)) << error;
+    EXPECT_FALSE(fs::is_symlink(keeper.BestFile(c, 0)));
+    EXPECT_EQ(keeper.BestFile(c, 1), (replays / "best-1.dwdemo").string()) << "the old first place moved down";
     EXPECT_EQ(fs::file_size(victim), 12u) << "its target untouched";
 }
 

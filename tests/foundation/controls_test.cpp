@@ -228,5 +228,36 @@ TEST(KeyLatch, APressAndReleaseBetweenFramesIsSeenForOneWholeFrame) {
     EXPECT_EQ(state[DIK_Z], 0);
 }
 
+TEST(KeyLatch, TheEnterOfAltEnterNeverReachesTheGame) {
+    KeyLatch latch;
+    std::uint8_t state[256] = {};
+    const auto Read = [&](std::uint8_t held) {
+        std::memset(state, 0, sizeof state);
+        if (held) state[held] = 0x80;  // what the keyboard holds now
+        latch.AddTo(state);
+    };
+    for (const std::uint8_t enter : {DIK_RETURN, DIK_NUMPADENTER}) {
+        latch.Down(enter, true);
+        latch.NewFrame();
+        Read(enter);
+        EXPECT_EQ(state[enter], 0) << "pressed with Alt";
+        latch.NewFrame();
+        Read(enter);  // still held, Alt let go meanwhile
+        EXPECT_EQ(state[enter], 0) << "held after Alt";
+        latch.Up(enter);
+        latch.Down(enter, false);  // the next Enter alone is the game's
+        latch.NewFrame();
+        Read(enter);
+        EXPECT_EQ(state[enter], 0x80);
+        latch.Up(enter);
+        latch.NewFrame();
+    }
+    // Alt with any other key is the game's.
+    latch.Down(DIK_A, true);
+    latch.NewFrame();
+    Read(0);
+    EXPECT_EQ(state[DIK_A], 0x80);
+}
+
 }  // namespace
 }  // namespace platform

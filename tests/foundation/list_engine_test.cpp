@@ -152,6 +152,60 @@ TEST_F(ListEngineTest, CleanupThatRemovesTheNeighbourNeverVisitsIt) {
     EXPECT_EQ(Take(), (V{"move a", "move b", "cleanup b", "~c", "~b", "move d"}));
 }
 
+// A move may take objects out of the list (itself included) and put new ones
+// in; the pass goes on with the one that followed and never touches a removed
+// object again (under AddressSanitizer a stale node is a failure).
+TEST_F(ListEngineTest, AMoveThatRemovesItselfOrOthersOrAddsKeepsThePassWhole) {
+    Add("a", 1);
+    auto* b = Add("b", 2);
+    auto* c = Add("c", 3);
+    auto* d = Add("d", 4);
+    auto* e = Add("e", 5);
+    Add("f", 6);
+    // b leaves and destroys itself, putting a successor of its own order in
+    // its place; d takes e (the one after it) away; f is the last.
+    b->onMove = [&](Probe& self) {
+        list.RemoveObject(&self);
+        list.AddObject(new Probe(&ctx, &journal, "b2", 2));
+        delete &self;
+    };
+    d->onMove = [&](Probe&) {
+        list.RemoveObject(e);
+        delete e;
+    };
+    list.FrameMoveAll();
+    EXPECT_EQ(Take(), (V{"move a", "move b", "~b", "move b2", "move c", "move d", "~e", "move f"}));
+    EXPECT_EQ(Walk(), (V{"a", "b2", "c", "d", "f"}));
+    d->onMove = nullptr;
+    // The last object leaves during its move, and one removed and marked dead
+    // in its move is the remover's, not destroyed by the pass.
+    c->onMove = [&](Probe& self) {
+        list.RemoveObject(&self);
+        self.dead = 1;
+    };
+    list.FrameMoveAll();
+    EXPECT_EQ(Take(), (V{"move a", "move b2", "move c", "move d", "move f"}));
+    EXPECT_EQ(Walk(), (V{"a", "b2", "d", "f"}));
+    delete c;
+    Take();
+}
+
+TEST_F(ListEngineTest, TheLastOrOnlyObjectRemovingItselfEndsThePass) {
+    const auto leave = [&](Probe& self) {
+        list.RemoveObject(&self);
+        delete &self;
+    };
+    Add("a", 1)->onMove = leave;
+    Add("z", 9)->onMove = leave;
+    list.FrameMoveAll();
+    EXPECT_EQ(Take(), (V{"move a", "~a", "move z", "~z"}));
+    EXPECT_EQ(list.Head(), nullptr);
+    Add("only", 5)->onMove = leave;
+    list.FrameMoveAll();
+    EXPECT_EQ(Take(), (V{"move only", "~only"}));
+    EXPECT_EQ(list.CountObjects(), 0u);
+}
+
 TEST_F(ListEngineTest, RenderOnlyVisibleOneAndFanOutsReachEveryone) {
     Add("shown", 1, 1);
     Add("hidden", 2, 0);

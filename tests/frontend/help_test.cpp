@@ -2,8 +2,11 @@
 // area on each page, what each page draws, the icons' animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
+#include "assets/asset_names.h"
 #include "render/render_queue.h"
 #include "frontend/help_screen.h"
 #include "frontend/ui_common.h"
@@ -11,6 +14,21 @@
 
 namespace dw {
 namespace {
+
+// The screen rectangle a quad's six vertices cover.
+struct Box {
+    float x0, y0, x1, y1;
+};
+Box BoxOf(const ScreenVertex* q) {
+    Box b{q[0].x, q[0].y, q[0].x, q[0].y};
+    for (int v = 1; v < 6; ++v) {
+        b.x0 = std::min(b.x0, q[v].x);
+        b.x1 = std::max(b.x1, q[v].x);
+        b.y0 = std::min(b.y0, q[v].y);
+        b.y1 = std::max(b.y1, q[v].y);
+    }
+    return b;
+}
 
 class Help : public testing::FrontEndFixture {
 protected:
@@ -52,6 +70,23 @@ TEST_F(Help, AHeldClickDoesNotCloseItAndThePageButtonTurnsThePage) {
     EXPECT_TRUE(Objects("help").empty());
 }
 
+// The frame lies behind everything the page draws on it: its key is the
+// largest, so it is drawn first whatever the sheets' names.
+TEST_F(Help, TheFrameIsDrawnBehindThePageOnBothPages) {
+    HelpScreen* h = Open();
+    Frame();
+    for (int page = 0; page < 2; ++page) {
+        if (page == 1) Tap(DIK_RIGHT);
+        ASSERT_EQ(h->page2, page);
+        ASSERT_GE(queue.EntryCount(), 3u);
+        const DrawEntry& frame = queue.EntryAt(0);
+        EXPECT_STREQ(frame.texture, asset::Help5Tex);
+        EXPECT_EQ(frame.primitiveCount, 2u);
+        for (std::size_t i = 1; i < queue.EntryCount(); ++i)
+            EXPECT_GT(frame.sortKey, queue.EntryAt(i).sortKey) << "page " << page + 1 << ", entry " << i;
+    }
+}
+
 // Page 2 at the smallest window and a wide one (the 4:3 picture of
 // 1920 x 1080): the title inside the frame's band, every line below the
 // band's rule, none over the next, the last above the buttons.
@@ -75,7 +110,31 @@ TEST_F(Help, PageTwoKeepsItsLinesBetweenTheTitleBandAndTheButtons) {
             }
         }
         EXPECT_LT(lines[6 * (HelpScreen::kPage2Lines - 1) + 2].y, h->Buttons()[0].y);
+        // The text itself: every glyph in its line's place, under the rule,
+        // clear of the frame's edge (the places end short of it).
+        const Box place = BoxOf(lines + 6), box = BoxOf(frame);
+        EXPECT_LE(place.x1, box.x1 - 0.015f * static_cast<float>(w));
+        ASSERT_GT(h->TextGlyphCount(), 100);
+        for (int g = 0; g < h->TextGlyphCount(); ++g) {
+            const Box glyph = BoxOf(h->TextGlyphs() + 6 * g);
+            EXPECT_GT(glyph.y0, rule + 0.01f * static_cast<float>(hgt)) << "glyph " << g;
+            EXPECT_GE(glyph.x0, place.x0 - 0.5f) << "glyph " << g;
+            EXPECT_LE(glyph.x1, place.x1 + 0.5f) << "glyph " << g;
+            EXPECT_LT(glyph.y1, h->Buttons()[0].y) << "glyph " << g;
+        }
     }
+}
+
+// Page 2 says how the ship is steered (the mouse first) and what the bars
+// mean, in one font: the title from the sheet, every line in glyphs.
+TEST_F(Help, PageTwoNamesTheMouseAndTheKeysInOneFont) {
+    HelpScreen* h = Open();
+    const auto& text = h->TextLines();
+    EXPECT_EQ(text[0], "Mouse: steer the ship");
+    EXPECT_EQ(text[1].rfind("Steer: ", 0), 0u) << text[1];
+    bool energy = false;
+    for (const auto& line : text) energy = energy || line.find("energy") != std::string::npos;
+    EXPECT_TRUE(energy);
 }
 
 TEST_F(Help, IconsStepAtTwentyFiveFramesASecondAndWrap) {

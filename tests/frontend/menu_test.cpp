@@ -108,6 +108,21 @@ TEST_F(Menu, ANewGameChoosesAReachedLevelAndAsksTheGameToStart) {
     EXPECT_EQ(ctx.musicRequest, MusicRequest::GameTheme);
 }
 
+TEST_F(Menu, TheKeypadEnterActsAsEnter) {
+    MainMenu* m = Make();
+    Tap(DIK_NUMPADENTER);  // "new game"
+    Frame();
+    ASSERT_EQ(m->page, 8u);
+    Tap(DIK_NUMPADENTER);  // level 1
+    EXPECT_EQ(ctx.levelStartRequest, 1);
+    // Held through the next screen, it does not press again.
+    ctx.levelStartRequest = 0;
+    ctx.keys[DIK_NUMPADENTER] = 0x80;
+    Frame();
+    Frame();
+    EXPECT_EQ(ctx.levelStartRequest, 0);
+}
+
 TEST_F(Menu, ArrowsWaitForAStillMouseAndUpWinsOverDown) {
     MainMenu* m = Make();
     m->selection = 2;

@@ -178,6 +178,7 @@ TEST_F(OptionsFile, AReadOnlyFileNeverGetsTheSuccessLine) {
     platform::IniSettingsStore store(path);
     services.settings = &store;
     Open();
+    ctx.musicVolume = 77;  // a change to save
     Tap(DIK_ESCAPE);
     services.settings = &settings;
     EXPECT_EQ(Text(), file);

@@ -18,6 +18,7 @@
 #include "frontend_fixture.h"
 #include "media/glyph_text.h"
 #include "platform/embedded_resources.h"
+#include "platform/score_server.h"
 #include "common/whole_game.h"
 
 namespace dw {
@@ -46,10 +47,9 @@ protected:
 
 TEST_F(Setup, TheOptionsSlidersAndTheSetupButtonWorkWithTheKeys) {
     OptionsScreen* o = Open();
-    EXPECT_EQ(o->keySelection, -1);  // nothing chosen until a key is pressed
-    Tap(DIK_RIGHT);
-    EXPECT_EQ(ctx.soundVolume, 50);
-    Tap(DIK_DOWN);  // the first press chooses the sound volume
+    EXPECT_EQ(o->keySelection, 0);  // the sound volume is chosen from the start
+    Tap(DIK_UP);                    // and stays chosen at the top
+    EXPECT_EQ(o->keySelection, 0);
     Tap(DIK_RIGHT);
     EXPECT_EQ(ctx.soundVolume, 55);
     Tap(DIK_DOWN);
@@ -120,12 +120,12 @@ TEST_F(Setup, AKeyIsRemappedSwappedAndEscapeCancels) {
     EXPECT_EQ(s->waiting, SetupScreen::Waiting::None);
     EXPECT_EQ(ctx.controls, before);
     EXPECT_FALSE(s->closed);
-    // Leaving writes the names.
+    // Leaving writes the names of what changed, and nothing else.
     Tap(DIK_ESCAPE);
     EXPECT_EQ(Stored("KeyFire"), "F,D");
     EXPECT_EQ(Stored("KeyRight"), "Right,Z");
-    EXPECT_EQ(Stored("KeyPause"), "Escape");
-    EXPECT_EQ(Stored("PadPause"), "start,back");
+    EXPECT_EQ(Stored("KeyPause"), "(none)");
+    EXPECT_EQ(Stored("PadPause"), "(none)");
 }
 
 TEST_F(Setup, RestoreDefaultsAndTheSliderOfEachPage) {
@@ -179,10 +179,21 @@ TEST_F(Setup, TheDisplaySwitchesAskTheApplicationAndAreWritten) {
     Tap(DIK_DOWN);
     Tap(DIK_RETURN);
     EXPECT_EQ(ctx.display.reduceFlashes, 1);
+    // Online scores: the switch reaches the score server's client at once.
+    platform::ScoreServer scores(std::make_unique<platform::UnavailableHttpClient>(), (dir / "outbox").string());
+    services.scores = &scores;
+    ctx.online.server = "127.0.0.1:8765";
+    Tap(DIK_DOWN);
+    Tap(DIK_RETURN);
+    EXPECT_EQ(ctx.online.on, 1);
+    EXPECT_EQ(scores.config(), (platform::ScoreServer::Config{true, "127.0.0.1:8765"}));
     Tap(DIK_ESCAPE);
+    services.scores = nullptr;
     EXPECT_EQ(Stored("Stretch"), "1");
     EXPECT_EQ(Stored("VSync"), "0");
     EXPECT_EQ(Stored("ReduceFlashes"), "1");
+    EXPECT_EQ(Stored("OnlineScores"), "1");
+    EXPECT_EQ(Stored("ScoreServer"), "(none)") << "the address is the player's to write";
 }
 
 // What the glyph entries of the frame read, cell by cell (unknown cells as '?').

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,10 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
         EXPECT_EQ(menu->page, 0u);
         EXPECT_EQ(ctx.bestScore, 800000u);
         EXPECT_TRUE(std::filesystem::exists(dir / "records.csm"));
+        // The log says when the loading ends (a line of this game's own).
+        std::ifstream logFile(dir / "file.log");
+        const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+        EXPECT_NE(log.find("\nGAME: Assets loaded, the menu opens\n"), std::string::npos) << log;
 
         // New game, level 1 (index 0).
         PressKey(game, DIK_RETURN);
@@ -112,12 +117,12 @@ TEST(WholeGameFrontEnd, FromStartUpThroughAGameToANameInTheTable) {
     // The file: the name and score at their place, the rest moved down.
     std::ifstream in(dir / "records.csm", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), 168u);
+    ASSERT_GE(bytes.size(), 168u) << "the table, then the names of its replays";
     ASSERT_GE(place, 0);
     RecordTable expected = DefaultRecordTable();
     InsertScore(expected, place, finalScore);
     std::strcpy(expected.names[place], "Ace");
-    EXPECT_EQ(bytes, SerializeRecordTable(expected));
+    EXPECT_EQ(bytes.substr(0, 168), SerializeRecordTable(expected));
 
     {
         HeadlessOptions options;

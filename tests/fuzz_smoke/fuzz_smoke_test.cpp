@@ -46,6 +46,8 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
         "[Software\\QVM\\Duskwhirl]\nMouse=1200\nLevelID=584\n",
         "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n",
         "DWDEMO",
+        R"({"scores":[{"id":1,"name":"ACE","score":120500,"level":4,"date":"2026-12-10"}]})",
+        "DWSUBMIT1\nACE\nDWDEMO",
     };
     for (const char* t : texts) seeds.emplace_back(t, t + std::char_traits<char>::length(t));
     seeds.emplace_back(168, 0);

@@ -2,6 +2,10 @@
 # of its own, so that the ordinary test run feeds each loader a few thousand
 # random and mutated inputs.
 if(TARGET test_fuzz_smoke)
+  # The score server's entry needs its layer.
+  if(TARGET dw_server)
+    target_link_libraries(test_fuzz_smoke PRIVATE dw_server)
+  endif()
   include(${CMAKE_SOURCE_DIR}/cmake/FuzzEntries.cmake)
   file(GLOB DW_FUZZ_ENTRIES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/fuzz/fuzz_*.cpp)
   foreach(src ${DW_FUZZ_ENTRIES})

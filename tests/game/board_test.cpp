@@ -1,4 +1,5 @@
 #include <cmath>
+#include <string>
 
 #include "game/board.h"
 #include "game/caption.h"
@@ -10,20 +11,21 @@ namespace {
 
 using testing::GameFixture;
 
-// The digit a glyph quad shows, -1 for a blank quad.
-int DigitAt(const ScreenVertex* quads, int place) {
+// The character a glyph quad shows (the atlas's 13 x 6 cells), '.' for a
+// blank quad.
+char GlyphAt(const ScreenVertex* quads, int place) {
+    static const char* const kRows[6] = {"ABCDEFGHIJKLM", "NOPQRSTUVWXYZ", "abcdefghijklm",
+                                         "nopqrstuvwxyz", "0123456789+-*", "_.,:;?!\"#@>< "};
     const ScreenVertex& v = quads[6 * place];
-    if (v.u == 0 && v.v == 0 && quads[6 * place + 5].u == 0) return -1;
-    EXPECT_NEAR(v.v, 0.666664f, 1e-5f);
-    return static_cast<int>(std::lround(v.u * 13.0f));
+    if (v.u == 0 && v.v == 0 && quads[6 * place + 5].u == 0) return '.';
+    const long col = std::lround(v.u * 13.0f), row = std::lround(v.v * 6.0f);
+    if (col < 0 || col > 12 || row < 0 || row > 5) return '?';
+    return kRows[row][col];
 }
 
 std::string Shown(const ScreenVertex* quads, int places) {
     std::string s;
-    for (int i = 0; i < places; ++i) {
-        const int d = DigitAt(quads, i);
-        s += d < 0 ? '.' : static_cast<char>('0' + d);
-    }
+    for (int i = 0; i < places; ++i) s += GlyphAt(quads, i);
     return s;
 }
 
@@ -43,19 +45,20 @@ protected:
     Board* board = nullptr;
 };
 
-TEST_F(BoardTest, RocketsAreCappedAtNineHundredNinetyNineAndShownTwice) {
+// The first pod shows the count, the second the word that says what it is.
+TEST_F(BoardTest, RocketsAreCappedAtNineHundredNinetyNineAndReadAsRocketsLeft) {
     ctx.rockets = 7;
     Frame();
-    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), ".7....7...");
+    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), ".7....left");
     ctx.rockets = 42;
     Frame();
-    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), "...42...42");
+    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), "...42.left");
     ctx.rockets = 1500;
     Frame();
-    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), "999..999..");
+    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), "999...left");
     ctx.rockets = 0;
     Frame();
-    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), ".0....0...");
+    EXPECT_EQ(Shown(board->RocketGlyphs(), 10), ".0....left");
 }
 
 TEST_F(BoardTest, ScoreIsRightAlignedInSevenPlacesAndNeverOverrunsThem) {

@@ -66,6 +66,23 @@ TEST_F(BonusTest, StartsWithItsLookAndTheSurpriseKeepsItsOwnStrip) {
     EXPECT_FLOAT_EQ(death.vBase, 0.8125f);
 }
 
+// The autopilot finds the skull through the slot, never through the object.
+TEST_F(BonusTest, TheSlotSaysWhetherItsPickupIsTheSkull) {
+    Bonus skull(&ctx), gem(&ctx);
+    skull.SetKind(Bonus::kSkullKind);
+    gem.SetKind(2);
+    ctx.bonusSlots[3].deadly = 1;  // left by an earlier skull
+    skull.AttachSlot(1);
+    gem.AttachSlot(3);
+    EXPECT_EQ(ctx.bonusSlots[1].deadly, 1);
+    EXPECT_EQ(ctx.bonusSlots[3].deadly, 0) << "a new pickup in the slot overwrites the old word";
+    gem.SetKind(Bonus::kSkullKind);
+    EXPECT_EQ(ctx.bonusSlots[3].deadly, 1) << "a kind changed after the slot was taken is published";
+    Bonus unattached(&ctx);
+    unattached.SetKind(Bonus::kSkullKind);
+    EXPECT_EQ(ctx.bonusSlots[0].deadly, 0) << "nothing is written before a slot is taken";
+}
+
 TEST_F(BonusTest, EachKindAppliesItsEffectOnceWithItsSound) {
     testing::SoundHarness sound(ctx);
     ctx.laserLevel = 1;

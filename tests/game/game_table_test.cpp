@@ -152,6 +152,47 @@ TEST_F(GameTableTest, AnEmptyLevelRunsThroughEveryPhaseToTheNextLevel) {
     EXPECT_EQ(ctx.shipsLeft, 3u);
 }
 
+// A run straight into a level asks for its arsenal with the new game; the
+// new game's reset would take it back, so it is handed over once the ship
+// is in play, and only once.
+TEST_F(GameTableTest, TheArsenalAskedForComesOnceTheNewGamesShipIsIn) {
+    ctx.newGameReset = 1;
+    StartLevel(0);
+    ctx.arsenalRequest = 1;
+    ctx.requestedLaser = 3;
+    ctx.requestedPlasma = 2;
+    ctx.requestedRockets = 999;
+    Run(1);
+    EXPECT_EQ(ctx.rockets, 0u) << "not before the new game's ship";
+    ASSERT_TRUE(RunUntil([&] { return ctx.arsenalRequest == 0; }, 2000));
+    EXPECT_EQ(ctx.laserLevel, 3u);
+    EXPECT_EQ(ctx.plasmaLevel, 2u);
+    EXPECT_EQ(ctx.rockets, 999u);
+    EXPECT_EQ(ctx.shipAlive, 1u);
+    ctx.rockets = 5;
+    Run(3);
+    EXPECT_EQ(ctx.rockets, 5u) << "taken once";
+}
+
+// The browser test's hook asks; the Game table ends the game in play with
+// the score given, and nothing off the play screen.
+TEST_F(GameTableTest, AnEndOfGameAskedForEndsOnlyAGameInPlay) {
+    ctx.currentScreen = Screen::Menu;
+    ctx.score = 10;
+    ctx.endGameRequest = 1;
+    ctx.endGameScore = 4321;
+    Run(1);
+    EXPECT_EQ(ctx.endGameRequest, 0u);
+    EXPECT_EQ(ctx.score, 10u) << "no game in play: nothing";
+    StartLevel(0);
+    ASSERT_TRUE(RunUntil([&] { return ctx.currentScreen == Screen::Game && ctx.shipAlive; }, 2000));
+    ctx.endGameRequest = 1;
+    Run(1);
+    EXPECT_EQ(ctx.score, 4321u);
+    EXPECT_EQ(ctx.shipsLeft, 0u);
+    EXPECT_EQ(ctx.shipRemoveRequest, 1u);
+}
+
 TEST_F(GameTableTest, ReplayingALowerLevelWritesNothing) {
     ctx.levelIndex = 4;
     ctx.currentLevel = 2;

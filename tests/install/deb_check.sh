@@ -13,6 +13,7 @@ build=$1 debs=$2 version=$3 bindir=$4 datadir=$5
 shopt -s nullglob
 prog=("$debs"/duskwhirl_"$version"-*_*.deb)
 data=("$debs"/duskwhirl-data_"$version"-*_all.deb)
+scores=("$debs"/duskwhirl-scores_"$version"-*_*.deb)
 if [ ${#prog[@]} -eq 0 ] || [ ${#data[@]} -eq 0 ]; then
   if [ -n "${DW_REQUIRE_DEBS:-}" ]; then
     echo "FAIL: no packages of version $version in $debs (DW_REQUIRE_DEBS is set)"
@@ -21,8 +22,8 @@ if [ ${#prog[@]} -eq 0 ] || [ ${#data[@]} -eq 0 ]; then
   echo "SKIP: no packages of version $version in $debs: \"make deb\" builds them"
   exit 77
 fi
-if [ ${#prog[@]} -ne 1 ] || [ ${#data[@]} -ne 1 ]; then
-  echo "FAIL: more than one package of a kind in $debs: ${prog[*]} ${data[*]}"
+if [ ${#prog[@]} -ne 1 ] || [ ${#data[@]} -ne 1 ] || [ ${#scores[@]} -ne 1 ]; then
+  echo "FAIL: not one package of each kind in $debs: ${prog[*]} ${data[*]} ${scores[*]}"
   exit 1
 fi
 manifest=$debs/install_manifest.txt
@@ -37,6 +38,11 @@ root=$(realpath "$work")/root
 data_version=$(dpkg-deb -f "${data[0]}" Version)
 dpkg-deb -f "${prog[0]}" Depends | grep -qF "duskwhirl-data (= $data_version)" ||
   bad "duskwhirl does not depend on duskwhirl-data (= $data_version): $(dpkg-deb -f "${prog[0]}" Depends)"
+
+# Under a Wayland compositor that leaves the decorations to the window, SDL
+# draws the title bar through a libdecor plugin.
+dpkg-deb -f "${prog[0]}" Recommends | grep -q "libdecor-0-plugin-1" ||
+  bad "duskwhirl does not recommend a libdecor plugin: $(dpkg-deb -f "${prog[0]}" Recommends)"
 
 for deb in "${prog[0]}" "${data[0]}"; do
   dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x $deb"; exit 1; }
@@ -58,6 +64,11 @@ grep -qx "GAME: Resource Library file: $root/usr/share/games/duskwhirl/gamedata.
 contents() { dpkg-deb --fsys-tarfile "$1" | tar -t | grep -v '/$' | sed 's|^\.||' | sort; }
 contents "${prog[0]}" > "$work/prog.list"
 contents "${data[0]}" > "$work/data.list"
+contents "${scores[0]}" > "$work/scores.list"
+dpkg-deb -f "${scores[0]}" Depends | grep -qF "duskwhirl-data (= $data_version)" ||
+  bad "duskwhirl-scores does not depend on duskwhirl-data (= $data_version)"
+grep -qx "/lib/systemd/system/duskwhirl-scores.service" "$work/scores.list" ||
+  bad "duskwhirl-scores holds no systemd unit"
 grep -qx "/usr/share/games/duskwhirl/gamedata.res" "$work/data.list" || bad "gamedata.res is not in duskwhirl-data"
 grep -q "^/usr/share/games/duskwhirl/demos/.*\.dwdemo$" "$work/data.list" || bad "the demos are not in duskwhirl-data"
 grep -qx "/usr/share/applications/io.github.duskwhirl.duskwhirl.desktop" "$work/prog.list" ||
@@ -69,8 +80,8 @@ others=$(grep -Ev '^/usr/share/(doc|lintian/overrides|games/duskwhirl)/' "$work/
 # but for what Debian's tools add (copyright, changelog, lintian overrides) and
 # compress (manual pages, long documents).
 sed 's|^.*/debian/tmp/|/|' "$manifest" | sort > "$work/manifest.list"
-sort "$work/prog.list" "$work/data.list" |
-  grep -Ev '^/usr/share/doc/duskwhirl(-data)?/(copyright|changelog\.Debian\.gz)$|^/usr/share/lintian/overrides/' |
+sort "$work/prog.list" "$work/data.list" "$work/scores.list" |
+  grep -Ev '^/usr/share/doc/duskwhirl(-data|-scores)?/(copyright|changelog\.Debian\.gz)$|^/usr/share/lintian/overrides/' |
   while read -r f; do
     if grep -qxF -- "$f" "$work/manifest.list"; then echo "$f"
     elif [ "${f%.gz}" != "$f" ] && grep -qxF -- "${f%.gz}" "$work/manifest.list"; then echo "${f%.gz}"
@@ -83,7 +94,8 @@ fi
 # And the manifest against an install of this build, in the packages' layout.
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null || bad "cmake --install $build"
 (cd "$work/stage" && find . \( -type f -o -type l \) | sed 's|^\.||') |
-  sed "s|^/usr/$bindir/|/usr/games/|; s|^/usr/$datadir/|/usr/share/games/duskwhirl/|" | sort > "$work/build.list"
+  sed "s|^/usr/$bindir/|/usr/games/|; s|^/usr/$datadir/|/usr/share/games/duskwhirl/|; s|^/usr/lib/systemd/|/lib/systemd/|" |
+  sort > "$work/build.list"
 if ! diff -u "$work/build.list" "$work/manifest.list" > "$work/diff"; then
   bad "the packages are not of this build's install rules (- this build, + the packages' build):"; cat "$work/diff"
 fi

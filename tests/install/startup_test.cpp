@@ -15,6 +15,7 @@
 #include "common/headless_game.h"
 #include "core/log.h"
 #include "app/runner.h"
+#include "common/run_program.h"
 #include "platform/game_data.h"
 #include "platform/resource_library.h"
 #include "platform/shell.h"

@@ -2,18 +2,26 @@
 # A windowed start without usable data: exit status 1 and a message on
 # stderr naming the file and what is wrong with it, for each bad kind; at
 # once, never waiting on a FIFO. stderr carries the message box's text.
-# With a display (DISPLAY set, xdotool at hand) the box may show and wait:
+# With a display (DISPLAY set; xdotool and xwininfo at hand) the box may show and wait:
 # Enter is pressed on it until the game is gone, so the run passes whether
 # or not the box can be drawn; without one the box cannot open at all.
 set -u
 exe=$1 dir=$2
+if [ -n "${DISPLAY:-}" ] && ! { command -v xdotool && command -v xwininfo; } >/dev/null; then
+  echo "SKIP: on a display the message box needs xdotool and xwininfo to press its OK"
+  exit 77
+fi
 # Runs the game (its arguments) with Enter pressed on any window it shows.
 press_enter_on_boxes() {
   "$@" &
   local pid=$! presser=
-  if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  if [ -n "${DISPLAY:-}" ]; then
+    # The box is found by its title in the window tree: xdotool's own search
+    # does not see SDL's message box, which has no WM_NAME property.
     ( while kill -0 "$pid" 2>/dev/null; do
-        for w in $(xdotool search --name '^Duskwhirl 2$' 2>/dev/null); do xdotool key --window "$w" Return 2>/dev/null; done
+        for w in $(xwininfo -root -tree 2>/dev/null | awk '/"Duskwhirl 2"/ { print $1 }'); do
+          xdotool key --window "$w" Return 2>/dev/null
+        done
         sleep 0.3
       done ) &
     presser=$!

@@ -6,8 +6,9 @@
 set -euo pipefail
 exe=$1 entry=$2 work=$3
 for tool in xvfb-run xprop xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
+xvfb-run -a true >/dev/null 2>&1 || { echo "SKIP: xvfb-run could not start an X server"; exit 77; }
 want=$(sed -n 's/^StartupWMClass=//p' "$entry")
 [ -n "$want" ] || { echo "FAIL: $entry has no StartupWMClass"; exit 1; }
 rm -rf "$work"; mkdir -p "$work/user"

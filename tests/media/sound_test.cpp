@@ -159,10 +159,25 @@ TEST(MixerSound, TheDummyDriverOpensAndSaysNothingIsHeard) {
             << text.str();
     }
     std::filesystem::remove(std::filesystem::temp_directory_path() / "dw_dummy_sound.log");
+}
+
+// Without a sound card ALSA would write its own search to standard error
+// (nine lines at every start); the game's log line is all that is said.
+TEST(MixerSound, AStartWithoutACardWritesNothingOnStandardError) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = old ? old : "";
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    ::testing::internal::CaptureStderr();
+    {
+        platform::MixerSoundLibrary mixer;
+        mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu);
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
     if (old)
         ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1);
     else
         ::unsetenv("SDL_AUDIODRIVER");
+    EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
 }
 
 // Bytes SDL_mixer refuses leave nothing open behind them: asked to close
@@ -249,6 +264,65 @@ TEST(MixerSound, AWavWhoseChunksOrFormatAreNoSoundsIsRefused) {
     EXPECT_NE(mixer.IMXSampleLoad(1, whole.data(), 0, static_cast<std::uint32_t>(whole.size()), 0, 0), 0);
     EXPECT_EQ(mixer.IMXSampleLoad(1, claims4G.data(), 0, static_cast<std::uint32_t>(claims4G.size()), 0, 0), 0);
     EXPECT_EQ(mixer.IMXStreamOpenFile(1, claims4G.data(), 0, static_cast<std::uint32_t>(claims4G.size()), 0), 0);
+    mixer.IMXUninit();
+}
+
+// An Ogg Vorbis of `pages` pages after its identification header, each of
+// 255 one-byte packets (a hostile file: every packet may decode to a whole
+// block).
+std::vector<std::uint8_t> Ogg(int pages) {
+    std::vector<std::uint8_t> b;
+    auto page = [&](const std::vector<std::uint8_t>& laces, std::size_t body) {
+        const std::uint8_t head[27] = {'O', 'g', 'g', 'S', 0, 0, 0, 0, 0,
+                                       0,   0,   0,   0,   0, 0, 0, 0, 0,
+                                       0,   0,   0,   0,   0, 0, 0, 0, static_cast<std::uint8_t>(laces.size())};
+        b.insert(b.end(), head, head + 27);
+        b.insert(b.end(), laces.begin(), laces.end());
+        b.insert(b.end(), body, 0);
+        return b.size() - body;
+    };
+    const std::size_t id = page({30}, 30);
+    const std::uint8_t header[] = {1, 'v', 'o', 'r', 'b', 'i', 's', 0, 0, 0, 0, 2, 0x44, 0xAC, 0, 0};
+    std::copy(std::begin(header), std::end(header), b.begin() + static_cast<long>(id));
+    b[id + 28] = 0xB8;  // blocks of 256 and 2048
+    for (int p = 0; p < pages; ++p) page(std::vector<std::uint8_t>(255, 1), 255);
+    return b;
+}
+
+// The mixer decodes a whole effect before it plays: a WAV without its RIFF
+// header, or a small file that decodes to hundreds of megabytes (a slow
+// rate, few bits, or many tiny Ogg packets), never reaches it.
+TEST(MixerSound, ASampleLargerThanTheCapOnceDecodedIsRefusedBeforeSDLSeesIt) {
+    auto bare = Wav(400, 0xF9020400u);
+    bare.erase(bare.begin(), bare.begin() + 8);  // "WAVE" first: SDL reads it as a WAV
+    EXPECT_FALSE(platform::WavIsSound(bare.data(), bare.size()));
+
+    // 9 MiB of 4 kHz 8-bit mono: about 450 MB of 48 kHz 16-bit stereo.
+    auto slow = Wav(9u << 20, 9u << 20, 4000);
+    slow[34] = 8;  // bits a sample
+    const auto decoded = platform::DecodedSoundBytes(slow.data(), slow.size(), 48000);
+    ASSERT_TRUE(decoded);
+    EXPECT_GT(*decoded, 400ull << 20);
+    EXPECT_FALSE(platform::SampleFitsInMemory(slow.data(), slow.size(), 48000));
+    const auto effect = Wav(200'000, 200'000, 22050, 2);
+    EXPECT_TRUE(platform::SampleFitsInMemory(effect.data(), effect.size(), 48000));
+
+    const auto small = Ogg(2), packed = Ogg(40);
+    EXPECT_TRUE(platform::SampleFitsInMemory(small.data(), small.size(), 48000));
+    EXPECT_LT(packed.size(), 24'000u);
+    EXPECT_FALSE(platform::SampleFitsInMemory(packed.data(), packed.size(), 48000));
+    auto cut = small;
+    cut.pop_back();
+    EXPECT_FALSE(platform::DecodedSoundBytes(cut.data(), cut.size(), 48000)) << "a page cut short";
+    const std::uint8_t aiff[] = {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'A', 'I', 'F', 'F'};
+    EXPECT_FALSE(platform::SampleFitsInMemory(aiff, sizeof aiff, 48000)) << "neither WAV nor Ogg";
+
+    platform::MixerSoundLibrary mixer;
+    ASSERT_NE(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 0) << mixer.InitProblem();
+    EXPECT_EQ(mixer.IMXSampleLoad(1, slow.data(), 0, static_cast<std::uint32_t>(slow.size()), 0, 0), 0);
+    EXPECT_EQ(mixer.IMXSampleLoad(1, bare.data(), 0, static_cast<std::uint32_t>(bare.size()), 0, 0), 0);
+    EXPECT_EQ(mixer.IMXSampleLoad(1, packed.data(), 0, static_cast<std::uint32_t>(packed.size()), 0, 0), 0);
+    EXPECT_NE(mixer.IMXSampleLoad(1, effect.data(), 0, static_cast<std::uint32_t>(effect.size()), 0, 0), 0);
     mixer.IMXUninit();
 }
 

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "core/game_context.h"
+#include "core/log.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
 #include "gfx/null/null_device.h"
+#include "render/render_queue.h"
 #include "platform/resource_library.h"
 #include "platform/services.h"
 
@@ -98,15 +106,60 @@ TEST_F(TextureCacheTest, BindLoadsOnDemandAndTheEmptyNameClearsTheStage) {
     EXPECT_EQ(LoadTexture(&ctx, asset::NoTexture, 0, false, 1), E_FAIL);
 }
 
-// A broken texture drawn every frame is read and decoded once a session.
-TEST_F(TextureCacheTest, AFailedLoadIsRememberedForTheSession) {
-    const int before = resources.loadCalls;
-    for (int frame = 0; frame < 50; ++frame) {
-        EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
-        EXPECT_EQ(LoadTexture(&ctx, asset::BoardTex, 0, false, 1), E_FAIL);
+// The stage keeps its texture when a bind fails, but the render queue does
+// not draw with it: an entry whose texture cannot be had is drawn untextured,
+// never in the colours of the entry before it.
+TEST_F(TextureCacheTest, AnEntryWhoseTextureFailsIsDrawnUntextured) {
+    RenderQueue queue(&ctx);
+    ctx.renderQueue = &queue;
+    ASSERT_EQ(queue.RestoreDeviceObjects(), S_OK);
+    ScreenVertex quad[6] = {};
+    for (const auto& [key, texture] : {std::pair{2.0f, asset::ShotTex}, std::pair{3.0f, asset::BoardTex}}) {
+        DrawEntry& e = ctx.drawRequest;
+        e = DrawEntry{};
+        e.screenSpace = 1;
+        e.sortKey = key;  // opaque entries: the smaller key is drawn first
+        e.texture = texture;
+        e.vertices = quad;
+        e.primitiveCount = 2;
+        queue.Submit(e);
     }
-    EXPECT_EQ(resources.loadCalls, before + 1);
-    ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);  // the others load as ever
+    device.ClearRecords();
+    queue.Flush();
+    queue.Clear();
+    ASSERT_EQ(device.draws().size(), 2u);
+    EXPECT_EQ(device.draws()[0].texture, cache.Find(asset::ShotTex));
+    EXPECT_NE(device.draws()[0].texture, nullptr);
+    EXPECT_EQ(device.draws()[1].texture, nullptr);
+    queue.InvalidateDeviceObjects();
+    ctx.renderQueue = nullptr;
+}
+
+// A broken texture drawn every frame is read, decoded and logged once a
+// session.
+TEST_F(TextureCacheTest, AFailedLoadIsRememberedAndLoggedOnceForTheSession) {
+    const auto logPath = std::filesystem::temp_directory_path() / ("dw_tex_" + std::to_string(::getpid()) + ".log");
+    {
+        Log log(logPath.string());
+        ctx.log = &log;
+        const int before = resources.loadCalls;
+        for (int frame = 0; frame < 50; ++frame) {
+            EXPECT_EQ(BindTexture(&ctx, 0, asset::BoardTex), E_FAIL);
+            EXPECT_EQ(LoadTexture(&ctx, asset::BoardTex, 0, false, 1), E_FAIL);
+        }
+        EXPECT_EQ(resources.loadCalls, before + 1);
+        ASSERT_EQ(BindTexture(&ctx, 0, asset::ShotTex), S_OK);  // the others load as ever
+        EXPECT_EQ(LoadTexture(&ctx, "NoSuchTex", 0, false, 1), E_FAIL);
+        ctx.log = nullptr;
+    }
+    std::ifstream in(logPath);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(logPath);
+    EXPECT_EQ(text.str(),
+              std::string("FAIL: Can not load texture ") + asset::BoardTex +
+                  ": not a picture the game reads\nFAIL: Can not load texture NoSuchTex: not in the resource "
+                  "library\n");
 }
 
 TEST_F(TextureCacheTest, ReleaseForgetsOneAndMissingLibraryFails) {

@@ -460,6 +460,30 @@ TEST_F(Shell, AFrameNeverWaitsAndTheDriverKeepsPresents10MsApart) {
     game.Close();
 }
 
+// An attract demo keeps to the steps it was recorded with on the same pacer:
+// each frame is due its step after the one before; one that fell far behind
+// starts the schedule again instead of running frames back to back.
+TEST(FramePacer, ADemoKeepsToItsStepsAndDoesNotRushToCatchUp) {
+    using std::chrono::milliseconds;
+    FramePacer pacer;
+    const FramePacer::Clock::time_point start{milliseconds(5000)};
+    pacer.Restart(start);
+    EXPECT_EQ(pacer.MsUntilDue(start), 0u) << "the first frame is due at once";
+    pacer.Ran(16, start + milliseconds(2));
+    EXPECT_EQ(pacer.WaitAt(start + milliseconds(2)), milliseconds(14));
+    EXPECT_EQ(pacer.MsUntilDue(start + milliseconds(2)), 15u) << "rounded up for a clock's Sleep";
+    pacer.Ran(16, start + milliseconds(20));
+    EXPECT_EQ(pacer.WaitAt(start + milliseconds(20)), milliseconds(12)) << "due 32 ms after the start";
+    pacer.Ran(400, start + milliseconds(30));
+    EXPECT_EQ(pacer.MsUntilDue(start + milliseconds(30)), 100u) << "a long step sleeps in pieces of 100 ms";
+    // Far behind (a stall of a second): due again from now, one step at a time.
+    const FramePacer::Clock::time_point late = start + milliseconds(2000);
+    pacer.Ran(16, late);
+    EXPECT_EQ(pacer.WaitAt(late), FramePacer::Clock::duration::zero());
+    pacer.Ran(16, late);
+    EXPECT_EQ(pacer.WaitAt(late), milliseconds(16));
+}
+
 }  // namespace
 }  // namespace dw
 
@@ -486,6 +510,7 @@ TEST_F(Shell, ASizeChangedWhileMinimisedIsTakenWhenTheWindowReturns) {
 
 #include "app/command_line.h"
 #include "app/runner.h"
+#include "common/run_program.h"
 
 namespace dw {
 namespace {
@@ -547,10 +572,10 @@ TEST_F(Shell, ASessionWithoutOneOfItsSeamsDoesNotStartAndSaysWhich) {
     // A replay needs the script its demo drives.
     Demo demo;
     demo.frames.resize(2);
-    PlayOptions replay;
-    replay.replay = &demo;
+    SessionConfig replay;
+    TakeDemo(replay, demo);
     HeadlessGame complete(Options());
-    Session session(complete.services(), nullptr, replay, SessionStart{});
+    Session session(complete.services(), nullptr, replay);
     std::string error;
     EXPECT_FALSE(session.Start(error));
     EXPECT_EQ(error, "the session has no script");

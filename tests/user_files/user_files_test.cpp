@@ -2,7 +2,8 @@
 // game is built for must keep them (this suite is built for Windows too and
 // runs there under Wine): names in any script, binary bytes, atomic saves
 // that leave no temporary file, read-only files left alone, two writers
-// that lose nothing, the log's lock, scratch folders.
+// that lose nothing, the log's lock, the left-overs of killed saves and
+// runs, scratch folders.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -165,13 +166,67 @@ TEST(UserFiles, TheLogsLockTellsASecondCopyAndIsGoneWithTheFirst) {
     if (again >= 0) CloseDescriptor(again);
 }
 
+// A save killed part way leaves its temporary file: a later sweep removes
+// it, and one this process left in the past, but never the temporary file
+// of a save still writing, nor a file that is not a temporary one.
+TEST(UserFiles, LeftOverTemporariesGoButNotOneOfASaveInProgress) {
+    dw::TempDir tmp("dw_user_files_leftovers");
+    const std::string path = Utf8(tmp.path / "settings.ini");
+    ASSERT_EQ(platform::StoreFile(path, "[a]\n"), StoreResult::Written);
+    const std::string dead = Utf8(tmp.path / ".settings.ini.dwtmp-999999999-abcdef");
+    const std::string ours = platform::TemporaryPrefix(path) + "zzzzzz";
+    for (const std::string& left : {dead, ours, Utf8(tmp.path / "settings.ini.bak")})
+        ASSERT_EQ(platform::StoreFile(left, "half"), StoreResult::Written);
+    EXPECT_EQ(platform::RemoveStaleTemporaries(path), 2);
+    for (const std::string& name : Names(tmp.path))
+        EXPECT_TRUE(name == "settings.ini" || name == "settings.ini.bak" || name == "settings.ini.lock") << name;
+    EXPECT_EQ(Read(path), "[a]\n");
+
+    int sweptMeanwhile = -1;
+    platform::SetSaveStepHookForTests([&](const char* step) {
+        if (std::string(step) == "temporary written") sweptMeanwhile = platform::RemoveStaleTemporaries(path);
+    });
+    const StoreResult saved = platform::StoreFile(path, "[b]\n");
+    platform::SetSaveStepHookForTests({});
+    EXPECT_EQ(sweptMeanwhile, 0);
+    EXPECT_EQ(saved, StoreResult::Written);
+    EXPECT_EQ(Read(path), "[b]\n");
+}
+
+// A replay killed part way leaves its scratch folder: the next one removes
+// it, never one whose run goes on (its ".in-use" locked) nor its own.
+TEST(UserFiles, AKilledRunsScratchFolderGoesButNotOneInUse) {
+    const fs::path base = FromUtf8(platform::TemporaryFolder());
+    const fs::path killed = base / "duskwhirl-sweep-killed";
+    const fs::path running = base / "duskwhirl-sweep-running";
+    for (const fs::path& d : {killed, running}) {
+        fs::create_directories(d);
+        ASSERT_EQ(platform::StoreFile(Utf8(d / "records.csm"), "a copy"), StoreResult::Written);
+        ASSERT_EQ(platform::StoreFile(Utf8(d / ".in-use"), ""), StoreResult::Written);
+    }
+    const int held = platform::OpenLockedFile(Utf8(running / ".in-use"), nullptr, nullptr);
+    ASSERT_GE(held, 0);
+    const std::string first = platform::MakeScratchDirectory("duskwhirl-sweep");
+    ASSERT_FALSE(first.empty());
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running / "records.csm"));
+    const std::string second = platform::MakeScratchDirectory("duskwhirl-sweep");
+    EXPECT_TRUE(fs::exists(FromUtf8(first))) << "this run's own folder is in use";
+    platform::RemoveScratchDirectory(second);
+    platform::RemoveScratchDirectory(first);
+    EXPECT_FALSE(fs::exists(FromUtf8(first)));
+    platform::CloseLockedFile(held);
+    std::error_code ec;
+    fs::remove_all(running, ec);
+}
+
 TEST(UserFiles, ScratchFoldersAreNewEmptyAndRemovedWhole) {
     const std::string one = platform::MakeScratchDirectory("duskwhirl-test");
     const std::string two = platform::MakeScratchDirectory("duskwhirl-test");
     ASSERT_FALSE(one.empty());
     ASSERT_FALSE(two.empty());
     EXPECT_NE(one, two);
-    EXPECT_TRUE(fs::is_empty(FromUtf8(one)));
+    EXPECT_EQ(Names(FromUtf8(one)), std::vector<std::string>{".in-use"}) << "nothing but its lock";
     ASSERT_TRUE(platform::MakeDirs(one + "/replays"));
     ASSERT_EQ(platform::StoreFile(one + "/replays/last.dwdemo", "demo"), StoreResult::Written);
     platform::RemoveScratchDirectory(one);

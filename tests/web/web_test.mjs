@@ -12,6 +12,8 @@ const arg = (name, fallback) => {
   return i > 0 ? process.argv[i + 1] : fallback;
 };
 const webDir = path.resolve(arg('web', 'build-web'));
+// What a web site holds: the build fills www/ and the checks serve only that.
+const siteDir = path.join(webDir, 'www');
 const nativeDir = path.resolve(arg('native', 'build'));
 const sourceDir = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
 const shots = path.resolve(arg('shots', path.join(webDir, 'test-shots')));
@@ -20,9 +22,9 @@ fs.mkdirSync(shots, { recursive: true });
 
 // Fixtures beside the page: a truncated data file and the bench demos.
 const fixtures = fs.mkdtempSync(path.join(os.tmpdir(), 'dw-web-'));
-const data = fs.readFileSync(path.join(webDir, 'gamedata.res'));
+const data = fs.readFileSync(path.join(siteDir, 'gamedata.res'));
 fs.writeFileSync(path.join(fixtures, 'truncated.res'), data.subarray(0, Math.floor(data.length / 3)));
-const server = await startServer({ '/': webDir, '/fixtures/': fixtures, '/bench/': path.join(sourceDir, 'bench') });
+const server = await startServer({ '/': siteDir, '/fixtures/': fixtures, '/bench/': path.join(sourceDir, 'bench') });
 const base = `http://127.0.0.1:${server.port}/duskwhirl.html`;
 const browser = await launchBrowser();
 
@@ -147,12 +149,54 @@ async function highScoreCheck() {
   await context.close();
 }
 
+// --- the browser's storage refuses: a full quota, a second tab ----------------------
+const noticeOf = (page) => page.evaluate(() => {
+  const n = document.getElementById('notice');
+  return n && n.textContent ? n.textContent : null;
+});
+const logOf = (page) => page.evaluate(() => {
+  try { return new TextDecoder().decode(FS.readFile('/user/file.log')); } catch (e) { return ''; }
+});
+
+async function storageCheck() {
+  // A quota of a few bytes: IndexedDB aborts the first write.
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport({ width: 1024, height: 768 });
+  const origin = new URL(base).origin;
+  const session = await page.createCDPSession();
+  await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 64 });
+  await page.goto(base);
+  if (await reachMenu(page, 'quota')) {
+    await startGame(page);
+    await pressKey(page, 'Escape');  // a save of the settings on the way back
+    const said = await waitFor(() => noticeOf(page), 40000);
+    check(said !== null && /will not be saved/.test(said), 'storage: a full quota is said on the page',
+          said || 'no notice');
+    const log = await waitFor(async () => ((await logOf(page)).match(/will not be saved: .*/) || [null])[0], 10000);
+    check(log !== null, 'storage: and in the log', log || 'no line');
+  }
+  await context.close();
+
+  // Two tabs of one storage: the second says it keeps nothing.
+  const shared = await browser.createBrowserContext();
+  const first = await openPage(base, shared);
+  await reachMenu(first, 'tab1');
+  const second = await openPage(base, shared);
+  await reachMenu(second, 'tab2');
+  const notice = await waitFor(() => noticeOf(second), 10000);
+  check(notice !== null && /another tab/.test(notice), 'storage: a second tab says it saves nothing',
+        notice || 'no notice');
+  check((await noticeOf(first)) === null, 'storage: the first tab saves as ever');
+  await shared.close();
+}
+
 // --- a demo recorded natively replays to the same report -------------------------------
 async function replayCheck(demo) {
   const native = path.join(fixtures, 'native-report.json');
   const user = fs.mkdtempSync(path.join(os.tmpdir(), 'dw-web-user-'));
   execFileSync(path.join(nativeDir, 'duskwhirl'), ['--headless', '--replay', path.join(sourceDir, 'bench', demo),
-    '--report', native, '--data', path.join(webDir, 'gamedata.res'), '--user-dir', user],
+    '--report', native, '--data', path.join(siteDir, 'gamedata.res'), '--user-dir', user],
     { stdio: ['ignore', 'ignore', 'inherit'], env: { ...process.env, SDL_AUDIODRIVER: 'dummy' } });
   const context = await browser.createBrowserContext();
   const page = await openPage(`${base}?replay=bench/${demo}`, context);
@@ -196,9 +240,60 @@ async function dataCheck(name, dataUrl, wanted) {
   await context.close();
 }
 
+// --- the served folder holds the site's files and nothing else ------------------------
+function siteFilesCheck() {
+  const listed = [];
+  const walk = (dir, prefix) => {
+    for (const e of fs.readdirSync(dir, { withFileTypes: true })) {
+      if (e.isDirectory()) walk(path.join(dir, e.name), prefix + e.name + '/');
+      else listed.push(prefix + e.name);
+    }
+  };
+  walk(siteDir, '');
+  const wanted = (f) => /^duskwhirl\.(html|js|wasm)$/.test(f) || f === 'gamedata.res' ||
+    /^demos\/[^/]+\.dwdemo$/.test(f) || /^site\/[^/]+\.(html|css)$/.test(f);
+  const stray = listed.filter((f) => !wanted(f));
+  check(stray.length === 0, 'site: www/ holds only the page, its program, data, demos and site pages',
+        stray.slice(0, 8).join(', '));
+  for (const f of ['duskwhirl.html', 'duskwhirl.js', 'duskwhirl.wasm', 'gamedata.res', 'site/index.html'])
+    check(listed.includes(f), `site: www/ holds ${f}`);
+  check(listed.some((f) => f.startsWith('demos/')), 'site: www/ holds the attract demos');
+}
+
+// --- a browser without WebGL 2 -----------------------------------------------------------
+// The page says what is missing and what to do, and fetches neither the
+// program nor the game data.
+async function noWebGL2Check() {
+  const plain = await launchBrowser(['--disable-webgl2']);
+  try {
+    const before = { ...server.sent };
+    const page = await plain.newPage();
+    await page.setViewport({ width: 1024, height: 768 });
+    await page.goto(base);
+    const text = await waitFor(() => page.evaluate(() => {
+      const m = document.getElementById('message');
+      return m && !m.hidden ? document.getElementById('message-title').textContent + '\n' +
+        document.getElementById('message-text').textContent : null;
+    }), 30000);
+    await sleep(1500);  // time for any fetch that would follow
+    await page.screenshot({ path: path.join(shots, 'no-webgl2.png') });
+    check(text !== null && /WebGL 2/.test(text) && /hardware acceleration/.test(text),
+          'no WebGL 2: the page says what is missing and what to do', text ? text.split('\n')[1] : 'no message');
+    const fetched = (f) => (server.sent[f] || 0) > (before[f] || 0);
+    check(!fetched('/gamedata.res') && !fetched('/duskwhirl.wasm'),
+          'no WebGL 2: neither the game data nor the program is fetched',
+          Object.keys(server.sent).filter((f) => fetched(f)).join(', '));
+  } finally {
+    await plain.close();
+  }
+}
+
 const checks = {
+  site: siteFilesCheck,
+  nowebgl2: noWebGL2Check,
   play: playCheck,
   scores: highScoreCheck,
+  storage: storageCheck,
   replay: () => replayCheck(arg('demo', 'level4-opening.dwdemo')),
   missing: () => dataCheck('missing', 'fixtures/none.res', /could not be loaded/),
   truncated: () => dataCheck('truncated', 'fixtures/truncated.res', /No usable game data/),

@@ -28,5 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int place = dw::InsertionPlace(t, score);
     if (place < 0 || place > dw::RecordTable::kPlaces) std::abort();
     dw::InsertScore(t, place, score);
+    // The replays' names after the table: only names of the replays folder,
+    // and they read back as written.
+    const dw::RecordReplays replays = dw::ParseRecordReplays(data, size);
+    for (const std::string& f : replays.files)
+        if (!f.empty() && (!dw::IsTableReplayName(f) || f.find('/') != std::string::npos)) std::abort();
+    if (replays.listed) {
+        const std::string listed = bytes + dw::SerializeRecordReplays(replays);
+        const dw::RecordReplays back =
+            dw::ParseRecordReplays(reinterpret_cast<const std::uint8_t*>(listed.data()), listed.size());
+        if (back.files != replays.files) std::abort();
+    }
     return 0;
 }

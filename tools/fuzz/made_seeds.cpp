@@ -142,6 +142,15 @@ void WriteMappingSeeds(const fs::path& dir) {
     Seed(dir, "all.txt", FromText(other + pad + halves));
 }
 
+void WriteScoreAnswerSeeds(const fs::path& dir) {
+    Seed(dir, "board.json",
+         FromText(R"({"scores":[{"id":1,"name":"ACE","score":120500,"level":4,"date":"2026-12-10"},)"
+                  R"({"id":"b2","name":"Bee","score":900,"level":0,"date":1765000000}]})"));
+    Seed(dir, "taken.json", FromText(R"({"id":12,"score":99,"level":3,"frames":4000})"));
+    Seed(dir, "refused.json", FromText(R"({"error":"the demo ends before its game is over"})"));
+    Seed(dir, "outbox.dwsub", FromText(std::string("DWSUBMIT1\nAce Pilot\nDWDEMO\0\x01", 28)));
+}
+
 namespace {
 
 // The demo's bytes without its trailer (u8 0xFF, u32 frame count).

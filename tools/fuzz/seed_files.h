@@ -21,11 +21,12 @@ inline Bytes FromText(const std::string& s) { return Bytes(s.begin(), s.end()); 
 
 // Seeds made here rather than taken from the shipped data: small sounds
 // from the asset generator's encoders, archives of every kind of entry,
-// gamepad mapping files, and demos that decode but hold odd values, or
+// gamepad mapping files, the score server's answers, and demos that decode but hold odd values, or
 // that are damaged where a reader is most easily led astray.
 void WriteSoundSeeds(const std::filesystem::path& dir);
 void WriteArchiveSeeds(const std::filesystem::path& dir);
 void WriteMappingSeeds(const std::filesystem::path& dir);
+void WriteScoreAnswerSeeds(const std::filesystem::path& dir);
 void WriteDemoSeeds(const std::filesystem::path& dir, const std::vector<Bytes>& recorded);
 void WriteReplaySeeds(const std::filesystem::path& dir, const std::vector<Bytes>& recorded);
 

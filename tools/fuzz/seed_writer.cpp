@@ -155,7 +155,15 @@ int main(int argc, char** argv) {
     }
     WriteDemoSeeds(demos, recorded);
     WriteReplaySeeds(dir("fuzz_demo_replay"), recorded);
+    // The score server's target: the same demos, and the verifier's line.
+    const fs::path scores = dir("fuzz_score_server");
+    for (std::size_t i = 0; i < recorded.size(); ++i) Seed(scores, "demo-" + std::to_string(i), recorded[i]);
+    Seed(
+        scores, "outcome.json",
+        FromText(
+            R"({"frames":900,"gamesBegun":1,"startLevel":0,"over":true,"score":4200,"levelReached":0,"overFrame":900})"));
     WriteMappingSeeds(dir("fuzz_gamepad_mappings"));
+    WriteScoreAnswerSeeds(dir("fuzz_score_answers"));
 
     const fs::path archivePath = data / "gamedata.res";
     const std::vector<Entry> entries = ArchiveEntries(archivePath);

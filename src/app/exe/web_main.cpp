@@ -10,6 +10,7 @@
 #include "app/report.h"
 #include "app/session.h"
 #include "core/game_context.h"
+#include "core/log.h"
 #include "platform/web_page.h"
 
 namespace {
@@ -17,16 +18,32 @@ namespace {
 std::unique_ptr<dw::Program> program;
 bool running = false;
 std::string report;
+int endStatus = 0;
 
-void Frame() {
-    const bool more = program->StepFrame();
+// One frame of the program, the desktop's StepFrame; once the run is over
+// the program is gone, endStatus final, and false comes back.
+bool StepOnce() {
+    if (program->StepFrame()) return true;
+    endStatus = program->exitStatus();
+    program.reset();
+    return false;
+}
+
+// The browser's animation frame: one frame, the user files kept in the
+// page's storage; at the end the loop stops and the page is told.
+void AnimationFrame() {
+    const bool more = StepOnce();
     platform::SaveUserFiles();
+    // The page's storage failed: the log says so, as a failed save does on
+    // the desktop.
+    if (const std::string problem = platform::TakeStorageProblem(); !problem.empty()) {
+        if (dw::Log* log = program->session().context().log)
+            log->WriteLine("settings and high scores will not be saved: " + problem);
+    }
     if (more) return;
     running = false;
     emscripten_cancel_main_loop();
-    const int status = program->exitStatus();
-    program.reset();
-    platform::ProgramEnded(status);
+    platform::ProgramEnded(endStatus);
 }
 
 }  // namespace
@@ -47,9 +64,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void dw_web_end_game_with_score(unsigned score) 
     if (!program || !running) return;
     dw::GameContext& c = program->session().context();
     if (c.currentScreen != dw::Screen::Game) return;
-    c.score = score;
-    c.shipsLeft = 0;
-    c.shipRemoveRequest = 1;
+    c.endGameScore = score;
+    c.endGameRequest = 1;  // the Game table ends the game with it
 }
 
 int main(int argc, char** argv) {
@@ -57,14 +73,14 @@ int main(int argc, char** argv) {
     program = dw::Program::FromArguments(argc, argv, status);
     if (!program) return status;
     if (!program->plan().windowed) {
-        while (program->StepFrame()) {
+        // A headless run (a replay for its report) has no picture to keep
+        // pace with: the page waits for main to return at its end.
+        while (StepOnce()) {
         }
-        status = program->exitStatus();
-        program.reset();
-        return status;
+        return endStatus;
     }
     running = true;
     // The browser paces the frames; main never returns.
-    emscripten_set_main_loop(Frame, 0, 1);
+    emscripten_set_main_loop(AnimationFrame, 0, 1);
     return 0;
 }

@@ -1,4 +1,4 @@
-// Entry point of the sound module: every sample as WAV, both themes as Ogg Vorbis.
+// Entry point of the sound module: every sample and both themes as Ogg Vorbis.
 #include <future>
 
 #include "../asset_sink.h"
@@ -14,7 +14,7 @@ void generate_audio(Output& out) {
     auto game = std::async(std::launch::async, theme, 1);
 
     for (const auto& name : audio::effect_names())
-        out.blobs.push_back({name, audio::encode_wav(audio::render_effect(name))});
+        out.blobs.push_back({name, audio::encode_effect(name, audio::render_effect(name))});
 
     out.blobs.push_back({audio::theme_info(0).name, menu.get()});
     out.blobs.push_back({audio::theme_info(1).name, game.get()});

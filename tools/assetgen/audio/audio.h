@@ -1,5 +1,6 @@
 #pragma once
-// The sound side of assetgen: effects (mono WAV) and the two looping themes (Ogg Vorbis).
+// The sound side of assetgen: effects (mono) and the two looping themes (stereo),
+// all Ogg Vorbis.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,10 @@ namespace assetgen::audio {
 // Loudness every effect is brought to, and the peak ceiling (dBFS / linear).
 constexpr double kEffectLoudnessDb = -15.0;
 constexpr double kEffectCeiling = 0.891;  // -1 dBFS
+// Vorbis qualities: the effects (mono) and the themes (stereo), the least
+// that keeps their sound; together they are under half of gamedata.res.
+constexpr float kEffectQuality = 0.2f;
+constexpr float kThemeQuality = 0.1f;
 
 // Every sample name the game asks for, in a fixed order.
 const std::vector<std::string>& effect_names();
@@ -18,6 +23,9 @@ const std::vector<std::string>& effect_names();
 // The finished effect as mono float PCM at 44.1 kHz (loudness set, edges faded).
 // Throws std::runtime_error for an unknown name.
 std::vector<float> render_effect(const std::string& name);
+
+// The effect as a mono Ogg Vorbis file ready for the archive.
+std::vector<std::uint8_t> encode_effect(const std::string& name, const std::vector<float>& pcm);
 
 struct ThemeInfo {
     std::string name;  // asset name

@@ -136,11 +136,14 @@ std::vector<std::uint8_t> encode_wav(const std::vector<float>& mono) {
     return out;
 }
 
-std::vector<std::uint8_t> encode_ogg(const Stereo& pcm, float quality, int serial,
-                                     const std::vector<std::pair<std::string, std::string>>& tags) {
+namespace {
+
+// One or two channels of `frames` samples each.
+std::vector<std::uint8_t> encode_vorbis(const float* const* channels, int count, std::size_t frames, float quality,
+                                        int serial, const std::vector<std::pair<std::string, std::string>>& tags) {
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, kRate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&vi, count, kRate, quality) != 0) {
         vorbis_info_clear(&vi);
         throw std::runtime_error("vorbis encoder refused its settings");
     }
@@ -182,11 +185,10 @@ std::vector<std::uint8_t> encode_ogg(const Stereo& pcm, float quality, int seria
     };
 
     const std::size_t chunk = 4096;
-    for (std::size_t pos = 0; pos < pcm.size(); pos += chunk) {
-        const std::size_t n = std::min(chunk, pcm.size() - pos);
+    for (std::size_t pos = 0; pos < frames; pos += chunk) {
+        const std::size_t n = std::min(chunk, frames - pos);
         float** buf = vorbis_analysis_buffer(&vd, int(n));
-        std::memcpy(buf[0], pcm.l.data() + pos, n * sizeof(float));
-        std::memcpy(buf[1], pcm.r.data() + pos, n * sizeof(float));
+        for (int c = 0; c < count; ++c) std::memcpy(buf[c], channels[c] + pos, n * sizeof(float));
         vorbis_analysis_wrote(&vd, int(n));
         drain();
     }
@@ -200,6 +202,20 @@ std::vector<std::uint8_t> encode_ogg(const Stereo& pcm, float quality, int seria
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
     return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encode_ogg(const Stereo& pcm, float quality, int serial,
+                                     const std::vector<std::pair<std::string, std::string>>& tags) {
+    const float* channels[2] = {pcm.l.data(), pcm.r.data()};
+    return encode_vorbis(channels, 2, pcm.size(), quality, serial, tags);
+}
+
+std::vector<std::uint8_t> encode_ogg(const std::vector<float>& mono, float quality, int serial,
+                                     const std::vector<std::pair<std::string, std::string>>& tags) {
+    const float* channels[1] = {mono.data()};
+    return encode_vorbis(channels, 1, mono.size(), quality, serial, tags);
 }
 
 }  // namespace assetgen::audio

@@ -177,5 +177,8 @@ std::vector<std::uint8_t> encode_wav(const std::vector<float>& mono);
 // fixed so the same PCM always gives the same bytes. `tags` become Vorbis comments.
 std::vector<std::uint8_t> encode_ogg(const Stereo& pcm, float quality, int serial,
                                      const std::vector<std::pair<std::string, std::string>>& tags);
+// The same for one channel.
+std::vector<std::uint8_t> encode_ogg(const std::vector<float>& mono, float quality, int serial,
+                                     const std::vector<std::pair<std::string, std::string>>& tags);
 
 }  // namespace assetgen::audio

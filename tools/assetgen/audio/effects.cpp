@@ -464,17 +464,23 @@ const std::vector<std::string>& effect_names() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> v;
         for (const auto& [name, maker] : recipes()) v.push_back(name);
-        v.push_back("IntroTrack");  // the logo jingle again, loaded at start-up
+        v.push_back("IntroTrack");  // the splash's whole track, loaded at start-up
         return v;
     }();
     return names;
 }
 
 std::vector<float> render_effect(const std::string& name) {
-    const std::string recipe = name == "IntroTrack" ? std::string("IntroTrackB") : name;
+    // The whole track of the splash: its jingle, then its closing sting.
+    if (name == "IntroTrack") {
+        std::vector<float> track = render_effect("IntroTrackB");
+        const std::vector<float> sting = render_effect("IntroTrackE");
+        track.insert(track.end(), sting.begin(), sting.end());
+        return track;
+    }
     for (std::size_t i = 0; i < recipes().size(); ++i) {
         const auto& [n, maker] = recipes()[i];
-        if (n != recipe) continue;
+        if (n != name) continue;
         Rng rng(0xD05C0000ull + i * 7919u);
         Buf buf;
         maker(buf, rng);
@@ -482,6 +488,13 @@ std::vector<float> render_effect(const std::string& name) {
         return buf;
     }
     throw std::runtime_error("no sound recipe for \"" + name + "\"");
+}
+
+std::vector<std::uint8_t> encode_effect(const std::string& name, const std::vector<float>& pcm) {
+    // The serial is the name's own, so that the same sound gives the same bytes.
+    std::uint32_t serial = 0x44570100u;
+    for (char ch : name) serial = serial * 31u + static_cast<unsigned char>(ch);
+    return encode_ogg(pcm, kEffectQuality, static_cast<int>(serial & 0x7FFFFFFFu), {{"TITLE", name}});
 }
 // clang-format on
 

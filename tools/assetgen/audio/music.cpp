@@ -633,7 +633,7 @@ Stereo render_theme(int index) {
 std::vector<std::uint8_t> encode_theme(int index, const Stereo& pcm) {
     const ThemeInfo info = theme_info(index);
     // LOOPSTART/LOOPLENGTH let players that honour them loop sample-exactly.
-    return encode_ogg(pcm, 0.35f, 0x44570000 + index,
+    return encode_ogg(pcm, kThemeQuality, 0x44570000 + index,
                       {{"TITLE", index == 0 ? "Duskwhirl 2 - Menu" : "Duskwhirl 2 - Flight"},
                        {"LOOPSTART", "0"},
                        {"LOOPLENGTH", std::to_string(pcm.size())}});

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> encode_png(const std::uint8_t* rgba, int w, int h) {
         throw std::runtime_error("libpng: encoding failed");
     }
     png_set_write_fn(png, &out, png_write_vec, png_flush_none);
-    png_set_compression_level(png, 6);
+    png_set_compression_level(png, 9);
     png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

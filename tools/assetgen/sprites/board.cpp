@@ -165,9 +165,9 @@ void panel(Canvas& c) {
 
     // Rockets and score read-outs.
     const Rect rk = layout::kPanelRocketsDigits, sc = layout::kPanelScoreDigits;
-    // The rockets count shows twice, once per launcher: two pods side by
-    // side, each a capsule with a fin and its own read-out window over five
-    // glyph places.
+    // The rockets read-out: two pods side by side (the count, then "left"),
+    // each a capsule with a fin and its own read-out window over five glyph
+    // places.
     label(cr, cond, 10, "Rockets", 14, rk.y - 7);
     for (int side = 0; side < 2; ++side) {
         const double half = rk.w / 2.0;

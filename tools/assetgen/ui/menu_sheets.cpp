@@ -152,7 +152,9 @@ void button_plate(cairo_t* cr, Box b, double radius) {
 }
 
 // A menu item: a plate with its label, white so the selection tint shows.
-void menu_caption(Sheet& s, Box cell, const std::string& text, double screen_w, double screen_h, double cap) {
+// `pad`: room kept clear between the text and the plate's ends, in texels.
+void menu_caption(Sheet& s, Box cell, const std::string& text, double screen_w, double screen_h, double cap,
+                  double pad = 0) {
     // Plates are drawn in screen units so the corners stay round when shown.
     const double kx = cell.w / screen_w, ky = cell.h / screen_h;
     cairo_t* cr = s.cr();
@@ -164,6 +166,7 @@ void menu_caption(Sheet& s, Box cell, const std::string& text, double screen_w, 
     cairo_restore(cr);
     TextPlacement p;
     p.cap_height = cap;
+    p.pad = pad;
     p.screen_aspect = screen_w / screen_h;
     draw_text(s, cell, text, caption_style(), p, "Help5Tex");
 }
@@ -195,13 +198,15 @@ Texture help5() {
                                   0.126 + 0.0625 * i, 0.175 + 0.0625 * i);
         menu_caption(s, b, "Level " + std::to_string(i + 1), 220, 22.5, 0.5);
     }
-    menu_caption(s, box_of(kBackButton), "Back", 47, 16.5, 0.48);
+    // The small buttons keep their words clear of the plate's round ends.
+    const double pad = box_of(kBackButton).h * 0.5;
+    menu_caption(s, box_of(kBackButton), "Back", 47, 16.5, 0.42, pad);
     record(s, "button Back", kBackButton);
-    menu_caption(s, box_of(kNextPageButton), "Next page", 70, 16.5, 0.48);
+    menu_caption(s, box_of(kNextPageButton), "Next page", 70, 16.5, 0.42, pad);
     record(s, "button Next page", kNextPageButton);
-    menu_caption(s, box_of(kPrevPageButton), "Previous page", 106, 16.5, 0.48);
+    menu_caption(s, box_of(kPrevPageButton), "Previous page", 106, 16.5, 0.42, pad);
     record(s, "button Previous page", kPrevPageButton);
-    menu_caption(s, box_of(kSetupButton), "Display & controls", 140, 16.5, 0.48);
+    menu_caption(s, box_of(kSetupButton), "Display & controls", 140, 16.5, 0.42, pad);
     record(s, "button Display & controls", kSetupButton);
 
     // The help screen's frame, drawn for its 244 x 366 px on screen: the
@@ -290,35 +295,22 @@ Texture help2() {
         draw_text(s, box_of(c), "BONUSES", ts, tp, "Help2Tex");
         record(s, "help page 1 title", c);
     }
-    static const char* const page2[kHelpPage2Lines] = {
-        "HOW TO FLY",
-        "Mouse: steer the ship",
-        "Left button: lasers and plasma",
-        "Right button: homing rockets",
-        "Esc: back to the menu",
-        "Alt+Enter: full screen",
-        "Ctrl+Space: mute and minimise",
-        "Four ships per game",
-        "Ten levels, five bosses",
-        "Good luck, Captain!",
-    };
-    for (int k = 0; k < kHelpPage2Lines; ++k) {
-        const Cell c = help_page2_cell(k);
-        const Quad q = help_page2_quad(k);
+    // Page 2's title; its lines are drawn by the game in the glyph font, as
+    // they name the keys bound.
+    {
+        const Cell c = help_page2_cell(0);
+        const Quad q = help_page2_quad(0);
         TextPlacement pp = p;
-        pp.cap_height = 0.5;
+        pp.align = Align::Centre;
+        pp.cap_height = 0.56;
         pp.screen_aspect = ((q.x1 - q.x0) * 400) / ((q.y1 - q.y0) * 300);
         TextStyle ls = st;
-        if (k == 0) {
-            pp.align = Align::Centre;
-            pp.cap_height = 0.56;
-            ls.top = hex(0xFFF6D8);
-            ls.bottom = hex(0xFFB060);
-            ls.glow = hex(0xFF8040, 0.5);
-            ls.tracking = 0.15;
-        }
-        draw_text(s, box_of(c), page2[k], ls, pp, "Help2Tex");
-        record(s, "help page 2 line " + std::to_string(k), c);
+        ls.top = hex(0xFFF6D8);
+        ls.bottom = hex(0xFFB060);
+        ls.glow = hex(0xFF8040, 0.5);
+        ls.tracking = 0.15;
+        draw_text(s, box_of(c), "HOW TO FLY", ls, pp, "Help2Tex");
+        record(s, "help page 2 title", c);
     }
     return s.finish("Help2Tex");
 }
@@ -424,7 +416,10 @@ Texture help7() {
         TextPlacement p;
         p.cap_height = 0.52;
         p.screen_aspect = dw / 36.0;
-        draw_text(s, {b.x + 4, b.y + b.h * 96 / dh, b.w - 8, b.h * 30 / dh}, names[i], caption_style(), p, "Help7Tex");
+        // The name keeps clear of the plate's edges, as the icon does.
+        const double inset = b.w * 22 / dw;
+        draw_text(s, {b.x + inset, b.y + b.h * 96 / dh, b.w - 2 * inset, b.h * 30 / dh}, names[i], caption_style(), p,
+                  "Help7Tex");
     }
     return s.finish("Help7Tex");
 }

@@ -47,7 +47,8 @@ constexpr Quad kHelpFrameQuad{0.13, 0.74, -0.6, 0.62};
 constexpr Quad kNextPageQuad{0.518, 0.692, 0.515, 0.57};
 constexpr Quad kPrevPageQuad{0.426, 0.692, 0.515, 0.57};
 
-// --- "Help2Tex" (512 x 512): page 2 of the help, ten lines ---------------
+// --- "Help2Tex" (512 x 512): page 2 of the help: its title (cell 0); the
+// game writes its lines in the places below (quads 1 to 9) ---------------
 constexpr int kHelpPage2Lines = 10;
 constexpr Cell help_page2_cell(int k) { return {0, 208 + 30 * k, 384, 28, 512, 512}; }
 // The title in the frame's band; the lines below the band's rule.
