@@ -45,10 +45,11 @@ make windows JOBS="$jobs" DIST="$dist"
 
 echo "== the browser build"
 make web JOBS="$jobs"
+# www/ is what a web site holds (the page, the program, the data, the demos,
+# the site pages) and nothing of the build's own.
+[ -f build-web/www/duskwhirl.html ] || { echo "dist: no build-web/www (make web)" >&2; exit 1; }
 tmp=$(mktemp -d)
-mkdir -p "$tmp/$name-web"
-cp build-web/duskwhirl.html build-web/duskwhirl.js build-web/duskwhirl.wasm build-web/gamedata.res "$tmp/$name-web/"
-cp -r build-web/demos build-web/site "$tmp/$name-web/"
+cp -r build-web/www "$tmp/$name-web"
 (cd "$tmp" && find "$name-web" -print | LC_ALL=C sort | zip -qX -@ "$dist/$name-web.zip")
 rm -rf "$tmp"
 
