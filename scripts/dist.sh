@@ -3,7 +3,8 @@
 # with the version of scripts/version.sh:
 #   duskwhirl-VERSION.tar.gz                the source (git archive of HEAD, with a
 #                                           VERSION file; make run / make test build it)
-#   duskwhirl_*.deb, duskwhirl-data_*.deb   the Debian packages (make deb)
+#   duskwhirl_*.deb, duskwhirl-data_*.deb,  the Debian packages (make deb), without
+#   duskwhirl-scores_*.deb                  their debug symbols
 #   duskwhirl-VERSION-windows-x64.zip       the Windows program (make windows)
 #   duskwhirl-VERSION-setup.exe             its installer
 #   duskwhirl-VERSION-web.zip               the browser build (make web)
@@ -38,7 +39,7 @@ fi
 echo "== the Debian packages"
 DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-nocheck} make deb JOBS="$jobs"
 cp build-deb/duskwhirl*_*.deb "$dist/"
-rm -f "$dist"/duskwhirl-dbgsym_*.deb
+rm -f "$dist"/duskwhirl*-dbgsym_*.deb
 
 echo "== Windows"
 make windows JOBS="$jobs" DIST="$dist"
