@@ -14,6 +14,11 @@
 #   make web-serve   serve what a web site holds (build-web/www/) on
 #                    http://127.0.0.1:$(WEB_PORT)/duskwhirl.html
 #   make web-test    play the web build in headless Chromium and check it
+#   make windows     cross-build the game for Windows in build-win/, with its zip and
+#                    installer in dist/ (MinGW-w64, libraries from Debian's sources)
+#   make windows-test   run the Windows build under Wine and check it
+#   make dist   everything a release holds, in dist/: source tarball, debs, Windows
+#               zip and installer, web zip, SHA256SUMS
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -26,7 +31,7 @@ DESTDIR    ?=
 DEB_OUT    ?= build-deb
 
 .PHONY: all deps configure build game run test asan-test soak fuzz clean install uninstall deb \
-        web web-serve web-test serve
+        web web-serve web-test serve windows windows-test dist
 
 all: build
 
@@ -126,3 +131,20 @@ web-serve:
 
 web-test:
 	@bash scripts/web/test.sh $(BUILD) $(WEB_BUILD)
+
+# The Windows build: the native tools first (level compiler, assets, icon),
+# then the libraries from Debian's sources (kept in $(WIN_BUILD)/sysroot),
+# then duskwhirl.exe; last the zip and the installer in $(DIST).
+WIN_BUILD ?= build-win
+DIST      ?= dist
+windows: deps
+	@bash scripts/setup-deps.sh --windows
+	@JOBS=$(JOBS) WIN_CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/windows/build.sh $(BUILD) $(WIN_BUILD)
+	@bash scripts/windows/package.sh $(WIN_BUILD) $(DIST)
+
+windows-test:
+	@bash scripts/setup-deps.sh --windows
+	@JOBS=$(JOBS) bash scripts/windows/test.sh $(BUILD) $(WIN_BUILD) $(DIST)
+
+dist: deps
+	@JOBS=$(JOBS) bash scripts/dist.sh $(DIST)

@@ -28,10 +28,10 @@ set(DW_LAYER_EXCLUDE
   ${CMAKE_SOURCE_DIR}/src/platform/embedded_levels_none.cpp)
 
 # Layers that are programs of their own beside the game (the score server):
-# left out of the browser build and of duskwhirl_libs, so that the game never
-# links their libraries.
+# left out of the browser and Windows builds and of duskwhirl_libs, so that the
+# game never links their libraries. The score server is a Linux service.
 set(DW_PROGRAM_LAYERS server)
-if(EMSCRIPTEN)
+if(EMSCRIPTEN OR WIN32)
   list(REMOVE_ITEM DW_LAYERS ${DW_PROGRAM_LAYERS})
 endif()
 
@@ -53,6 +53,18 @@ foreach(layer ${DW_LAYERS})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${layer}/*.cpp)
   list(REMOVE_ITEM sources ${DW_LAYER_EXCLUDE})
   list(FILTER sources EXCLUDE REGEX "/src/[a-z0-9_]+/exe/")
+  # NAME_win.cpp is the Windows build's own: there it takes the place of
+  # NAME.cpp (when the folder has one); elsewhere it is left out.
+  set(win_sources ${sources})
+  list(FILTER win_sources INCLUDE REGEX "_win\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
+  if(WIN32)
+    foreach(win ${win_sources})
+      string(REGEX REPLACE "_win\\.cpp$" ".cpp" replaced ${win})
+      list(REMOVE_ITEM sources ${replaced})
+    endforeach()
+    list(APPEND sources ${win_sources})
+  endif()
   set(target dw_${layer})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PRIVATE ${tree})

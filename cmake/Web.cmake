@@ -1,12 +1,12 @@
 # The browser build (emcmake cmake): the libraries come from the sysroot that
-# scripts/web/build-sysroot.sh builds from Debian's sources, the level data
+# scripts/build-sysroot.sh web builds from Debian's sources, the level data
 # from the native level compiler (DW_HOST_LEVELGEN), the assets from the
 # native build's gamedata.res (DW_HOST_GAMEDATA), copied beside the page.
 set(DW_WEB_SYSROOT "${CMAKE_SOURCE_DIR}/build-web/sysroot" CACHE PATH "The libraries built for the web")
 set(DW_HOST_LEVELGEN "" CACHE FILEPATH "The native level compiler")
 set(DW_HOST_GAMEDATA "" CACHE FILEPATH "The native build's gamedata.res")
 if(NOT EXISTS ${DW_WEB_SYSROOT}/.stamp)
-  message(FATAL_ERROR "no web sysroot at ${DW_WEB_SYSROOT}: run scripts/web/build-sysroot.sh (make web does)")
+  message(FATAL_ERROR "no web sysroot at ${DW_WEB_SYSROOT}: run scripts/build-sysroot.sh web (make web does)")
 endif()
 if(NOT DW_HOST_LEVELGEN OR NOT EXISTS ${DW_HOST_LEVELGEN})
   message(FATAL_ERROR "DW_HOST_LEVELGEN must name the native levelgen (build the native tools first)")

@@ -5,6 +5,7 @@
 #   setup-deps.sh --fuzz    clang and its sanitizer/libFuzzer runtime, whichever
 #                           version this Debian release offers
 #   setup-deps.sh --web     the browser build's packages (scripts/web/packages.txt)
+#   setup-deps.sh --windows the Windows build's packages (scripts/windows/packages.txt)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wanted=()
@@ -16,6 +17,7 @@ if [ "${1:-}" = "--fuzz" ]; then
 else
   list="$here/packages.txt"
   [ "${1:-}" = "--web" ] && list="$here/web/packages.txt"
+  [ "${1:-}" = "--windows" ] && list="$here/windows/packages.txt"
   while read -r pkg; do
     pkg=${pkg%%#*}; pkg=$(echo "$pkg" | xargs)
     [ -n "$pkg" ] && wanted+=("$pkg")

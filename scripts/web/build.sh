@@ -4,7 +4,7 @@
 # site/) is copied to BUILD_WEB/www, which make web-serve serves.
 #   scripts/web/build.sh [NATIVE_BUILD [BUILD_WEB]]
 # The native build (default build) provides the level compiler and the
-# assets; the libraries come from the sysroot of build-sysroot.sh.
+# assets; the libraries come from the sysroot of scripts/build-sysroot.sh.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -28,7 +28,7 @@ gamedata=$(cd "$native" && pwd)/gamedata.res
 [ -x "$levelgen" ] || { echo "make web: no $levelgen" >&2; exit 1; }
 
 echo "== libraries for the web (sysroot)"
-bash "$here/build-sysroot.sh" "$web"
+bash "$root/scripts/build-sysroot.sh" web "$web"
 
 echo "== the game for the web in $web"
 mkdir -p "$web"

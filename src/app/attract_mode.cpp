@@ -1,10 +1,7 @@
 #include "app/attract_mode.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "app/application.h"
 #include "app/session.h"
@@ -18,8 +15,8 @@
 #include "frontend/records_table.h"
 #include "frontend/ui_common.h"
 #include "media/glyph_text.h"
+#include "platform/scratch_dir.h"
 #include "platform/shell.h"
-#include "platform/stored_file.h"
 #include "render/render_queue.h"
 
 namespace dw {
@@ -74,47 +71,6 @@ private:
     ScreenVertex quads_[6 * kGlyphs] = {};
 };
 
-constexpr char kScratchPrefix[] = "duskwhirl-demo-";
-constexpr char kScratchInUse[] = "/.in-use";
-
-// The lock of each scratch directory this process uses, held until it is
-// removed: a directory whose lock nobody holds was left by a killed run.
-std::map<std::string, int>& ScratchLocks() {
-    static std::map<std::string, int> locks;
-    return locks;
-}
-
-// Removes the scratch directories of runs that were killed.
-void RemoveLeftOverScratchDirs(const std::filesystem::path& base) {
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.rfind(kScratchPrefix, 0) != 0 || ScratchLocks().count(it->path().string())) continue;
-        const std::string inUse = it->path().string() + kScratchInUse;
-        if (platform::KindOfPath(inUse) != platform::PathKind::Regular) continue;  // not ours, or being made
-        bool taken = false;
-        const int fd = platform::OpenLockedFile(inUse, &taken, nullptr);
-        if (fd < 0) continue;  // its run goes on
-        std::error_code removeError;
-        std::filesystem::remove_all(it->path(), removeError);
-        platform::CloseLockedFile(fd);
-    }
-}
-
-// A private, empty directory for the demo's session (its log, its score
-// table), locked while in use; empty on failure.
-std::string MakeScratchDir() {
-    std::error_code ec;
-    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec) base = "/tmp";
-    RemoveLeftOverScratchDirs(base);
-    std::string pattern = (base / (std::string(kScratchPrefix) + "XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) return {};
-    const int fd = platform::OpenLockedFile(pattern + kScratchInUse, nullptr, nullptr);
-    if (fd >= 0) ScratchLocks()[pattern] = fd;
-    return pattern;
-}
-
 bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         if (bytes[i] & 0x80) return true;
@@ -124,7 +80,7 @@ bool AnyHeld(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 std::string MakeScratchUserDir(const std::string& userDir) {
-    std::string scratch = MakeScratchDir();
+    std::string scratch = platform::MakeScratchDirectory("duskwhirl-demo");
     if (scratch.empty() || userDir.empty()) return scratch;
     RecordRead read = RecordRead::Missing;
     const RecordTable table = LoadRecordTable(platform::FileIn(userDir, kRecordsFile), &read);
@@ -134,12 +90,7 @@ std::string MakeScratchUserDir(const std::string& userDir) {
 
 void RemoveScratchUserDir(const std::string& dir) {
     if (dir.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-    if (auto lock = ScratchLocks().find(dir); lock != ScratchLocks().end()) {
-        platform::CloseLockedFile(lock->second);
-        ScratchLocks().erase(lock);
-    }
+    platform::RemoveScratchDirectory(dir);
 }
 
 std::vector<std::string> FindAttractDemos(const std::string& dataFile) {
@@ -323,10 +274,7 @@ AttractMode::Opened AttractMode::OpenDemo(const std::string& path, std::string& 
 void AttractMode::Refuse(const std::string& path, const std::string& scratch, const std::string& error) {
     if (Log* log = HostLog())
         log->WriteLine(std::string("GAME: demo ").append(path).append(" left out: ").append(error));
-    if (!scratch.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(scratch, ec);
-    }
+    if (!scratch.empty()) platform::RemoveScratchDirectory(scratch);
 }
 
 void AttractMode::Begin(const std::string& path, const std::string& scratch) {
@@ -424,8 +372,7 @@ void AttractMode::Finish(bool hostClosing) {
     if (!session_) return;
     session_.reset();
     watched_ = false;
-    std::error_code ec;
-    if (!scratchDir_.empty()) std::filesystem::remove_all(scratchDir_, ec);
+    if (!scratchDir_.empty()) platform::RemoveScratchDirectory(scratchDir_);
     scratchDir_.clear();
     idle_ = 0;
     hostTimeKnown_ = false;

@@ -16,6 +16,7 @@
 #include "platform/game_data.h"
 #include "gfx/device.h"
 #include "platform/input.h"
+#include "platform/process_start.h"
 #include "platform/resource_library.h"
 #include "platform/score_server.h"
 #include "platform/screenshot.h"
@@ -128,17 +129,17 @@ std::unique_ptr<Program> Program::FromArguments(int argc, char** argv, int& stat
     auto cl = ParseCommandLine(args, error);
     status = 0;
     if (!cl) {
-        std::fprintf(stderr, "duskwhirl: %s\n%s", error.c_str(), CommandLineUsage().c_str());
+        platform::TellUser("duskwhirl: " + error + "\n" + CommandLineUsage(), true);
         status = 2;
         return nullptr;
     }
     if (cl->help) {
         // The keys as the player bound them.
-        std::fputs(CommandLineHelp(ReadBoundKeys(UserDirectoryFor(*cl))).c_str(), stdout);
+        platform::TellUser(CommandLineHelp(ReadBoundKeys(UserDirectoryFor(*cl))), false);
         return nullptr;
     }
     if (cl->version) {
-        std::printf("Duskwhirl 2 %s\n", DW_VERSION);
+        platform::TellUser(std::string("Duskwhirl 2 ") + DW_VERSION + "\n", false);
         return nullptr;
     }
     return std::make_unique<Program>(*cl);

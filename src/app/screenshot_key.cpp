@@ -28,9 +28,7 @@ std::string SaveScreenshotNow(gfx::Device& device, const std::string& dir, Log* 
         if (log) log->WriteLine("Screenshot: no picture to write");
         return {};
     }
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::LocalTimeNow();
     std::string path = ScreenshotPath(dir, local, [](const std::string& p) {
         std::error_code ec;
         return std::filesystem::exists(p, ec);

@@ -109,8 +109,9 @@ void StartSound(GameContext* ctx) {
     platform::SoundLibrary* imx = ctx->soundLibrary();
     ctx->soundReady = imx && imx->IMXInit(0, 44100, 0, 0xFFFFFFFFu) != 0 ? 1 : 0;
     if (ctx->soundReady) imx->IMXStart();
-    if (imx && !ctx->soundReady) {
-        // One line: the reason, and that play goes on without sound.
+    // One line: the reason, and that play goes on without sound (also when
+    // the library opened on a device nobody hears).
+    if (imx && (!ctx->soundReady || !imx->InitProblem().empty())) {
         const std::string why = imx->InitProblem();
         LogLine(ctx,
                 ("Sound: no audio device (" + (why.empty() ? std::string("unknown reason") : why) +

@@ -1,10 +1,12 @@
 #include "platform/game_data.h"
 
 #include <SDL.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -18,6 +20,7 @@ namespace platform {
 
 namespace {
 
+#ifndef _WIN32
 std::string KindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "is a directory, not a file";
     if (S_ISFIFO(mode)) return "is a pipe (FIFO), not a file";
@@ -36,14 +39,23 @@ struct MappedFile {
         if (fd >= 0) ::close(fd);
     }
 };
+#endif
 
 std::string Join(const std::string& dir, const std::string& name) {
     if (dir.empty()) return {};
+#ifdef _WIN32
+    // UTF-8 as it is: a narrow std::filesystem::path would read the bytes in
+    // the machine's ANSI code page.
+    return dir + '\\' + name;
+#else
     return (std::filesystem::path(dir) / name).lexically_normal().string();
+#endif
 }
 
 }  // namespace
 
+#ifndef _WIN32
+// (Windows: data_file_win.cpp.)
 std::string DataFileProblem(const std::string& path, const std::vector<std::string>& required) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -71,6 +83,7 @@ std::string DataFileProblem(const std::string& path, const std::vector<std::stri
     }
     return {};
 }
+#endif
 
 std::string ProgramDirectory() {
     // SDL knows where the program lies (it needs no SDL_Init for that).
@@ -78,7 +91,7 @@ std::string ProgramDirectory() {
     if (!base) return {};
     std::string dir = base;
     SDL_free(base);
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
     return dir;
 }
 
@@ -89,8 +102,14 @@ DataSearchInputs ProcessDataSearchInputs(const std::string& option, std::vector<
     in.option = option;
     if (const char* env = std::getenv("DUSKWHIRL_DATA")) in.environment = env;
     in.programDir = ProgramDirectory();
+#ifdef _WIN32
+    // The folder the installer put the game in (the program's own, unless
+    // it was moved since): Windows has no shared data folders to search.
+    in.buildTimeDir = InstalledDataDirectory();
+#else
     if (const char* xdg = std::getenv("XDG_DATA_DIRS")) in.xdgDataDirs = xdg;
     in.buildTimeDir = BuildTimeDataDirectory();
+#endif
     in.required = std::move(required);
     return in;
 }
@@ -117,6 +136,10 @@ DataSearch FindDataFile(const DataSearchInputs& in) {
         return search;
     }
     if (look("next to the program", Join(in.programDir, kDataFileName))) return search;
+#ifdef _WIN32
+    look("the folder the game was installed to", Join(in.buildTimeDir, kDataFileName));
+    return search;
+#endif
     // Beside the program's folder, in the two layouts of an installed tree:
     // bin/ with share/duskwhirl/, and games/ with share/games/duskwhirl/ (the
     // layout of the distributions' games).

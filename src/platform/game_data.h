@@ -11,6 +11,9 @@
 //      (default /usr/local/share:/usr/share)
 //   6. the data directory the program was built for
 //
+// On Windows: 1 to 3, then the folder the installer recorded (its
+// InstallDir value under Software\QVM\Duskwhirl).
+//
 // A file named by --data or DUSKWHIRL_DATA is the player's own choice: when
 // it is not usable the search stops there instead of quietly taking another.
 #include <string>
@@ -59,5 +62,11 @@ std::string ProgramDirectory();
 
 // The installed data directory this build was configured for.
 const char* BuildTimeDataDirectory();
+
+#ifdef _WIN32
+// The folder the installer recorded for the current user, else for all
+// users (empty when the game was unzipped rather than installed).
+std::string InstalledDataDirectory();
+#endif
 
 }  // namespace platform

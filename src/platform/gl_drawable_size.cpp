@@ -1,14 +1,15 @@
 #include "platform/gl_drawable_size.h"
 
-#ifndef __EMSCRIPTEN__
+#if !defined(__EMSCRIPTEN__) && !defined(_WIN32)
 #include <epoxy/egl.h>
 #include <epoxy/glx.h>
 #endif
 
 namespace platform {
 
-#ifdef __EMSCRIPTEN__
+#if defined(__EMSCRIPTEN__) || defined(_WIN32)
 // The browser has no window system to ask: the canvas is the size SDL gives.
+// On Windows SDL asks the window's client area itself (no GLX or EGL there).
 bool CurrentGlxDrawableSize(int&, int&) { return false; }
 bool CurrentEglSurfaceSize(int&, int&) { return false; }
 #else

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +45,7 @@ LibraryModule* ZipResourceLibrary::LoadLibrary(const char* fileName) {
     if (path.empty()) return nullptr;
     // Never a blocking open: whatever replaced the file since Resolve() (a
     // FIFO, a device) is refused by the check after opening.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularReadFd(path);
     if (fd < 0) return nullptr;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {

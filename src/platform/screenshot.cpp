@@ -53,8 +53,19 @@ bool WritePng(const std::string& path, const std::uint8_t* rgba, std::uint32_t w
     if (file == nullptr) return false;
     bool ok = WriteRows(file, rgba, width, height);
     ok = (std::fclose(file) == 0) && ok;
-    if (!ok) std::remove(path.c_str());
+    if (!ok) RemoveFile(path);
     return ok;
+}
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
 }
 
 }  // namespace platform

@@ -52,6 +52,8 @@ std::string FileIn(const std::string& dir, const std::string& fileName) {
     return dir + "/" + fileName;
 }
 
+#ifndef _WIN32
+// (Windows: user_dir_win.cpp.)
 bool MakeDirs(const std::string& path) {
     if (path.empty()) return false;
     std::string partial;
@@ -101,5 +103,7 @@ std::string UserDirProblem(const std::string& dir) {
     }
     return {};
 }
+
+#endif
 
 }  // namespace platform

@@ -60,7 +60,8 @@ std::string FileIn(const std::string& dir, const std::string& fileName);
 
 // The default user directory: $XDG_DATA_HOME/QVM/Duskwhirl or
 // ~/.local/share/QVM/Duskwhirl, created when missing (UserDirProblem tells
-// whether that worked). Empty when neither variable is set.
+// whether that worked). Empty when neither variable is set. On Windows
+// %APPDATA%\QVM\Duskwhirl (SDL_GetPrefPath).
 std::string DefaultUserDir();
 
 // Creates a directory and its parents. True when it exists afterwards.

@@ -27,7 +27,9 @@ public:
     virtual void IMXStreamClose(std::int32_t stream) = 0;
     virtual void IMXStop() = 0;
     virtual void IMXUninit() = 0;
-    // Why the last IMXInit failed (empty when it did not, or nobody knows).
+    // Why the last IMXInit failed (empty when it did not, or nobody knows),
+    // or why nothing will be heard although it succeeded (SDL's "dummy"
+    // audio driver: a machine without sound, a test).
     virtual std::string InitProblem() const { return {}; }
 };
 

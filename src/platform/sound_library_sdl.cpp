@@ -84,6 +84,11 @@ std::uint8_t MixerSoundLibrary::IMXInit(int, int rate, int, std::uint32_t) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
+    // The dummy driver (SDL_AUDIODRIVER=dummy, or the last resort of a
+    // machine without sound) plays into nothing: the game runs as with
+    // sound, and the log says that none is heard.
+    if (const char* driver = SDL_GetCurrentAudioDriver(); driver && SDL_strcmp(driver, "dummy") == 0)
+        initProblem_ = "SDL's \"dummy\" audio driver";
     Mix_Init(MIX_INIT_OGG);
     Mix_AllocateChannels(kChannels);
     impl()->generation.assign(kChannels, 0);

@@ -133,6 +133,8 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode, bool* notR
     return f;
 }
 
+int OpenRegularReadFd(const std::string& path) { return OpenRegularFd(path, O_RDONLY, nullptr); }
+
 ReadResult ReadStoredFile(const std::string& path, std::string& out, std::size_t maxBytes) {
     out.clear();
     bool notRegular = false;
@@ -458,6 +460,10 @@ int RemoveStaleTemporaries(const std::string& path) {
 int RemoveStaleTemporariesIn(const std::string& dir) { return SweepTemporaries(dir, "."); }
 
 void SetSaveStepHookForTests(std::function<void(const char* step)> hook) { saveStepHook = std::move(hook); }
+
+bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 void FailStoredWritesForTests(bool fail) { failWrites = fail; }
 

@@ -21,6 +21,10 @@ inline bool IsRegularFile(const std::string& path) { return KindOfPath(path) == 
 // regular.
 std::FILE* OpenRegularFile(const std::string& path, const char* mode, bool* notRegular = nullptr);
 
+// Opens a regular file for reading as a descriptor (binary, never a
+// blocking open): -1 when it is missing, unreadable or not a regular file.
+int OpenRegularReadFd(const std::string& path);
+
 // Reads a whole regular file. Missing: false with `*exists` false.
 bool ReadRegularFile(const std::string& path, std::string& out, bool* exists = nullptr, bool* notRegular = nullptr);
 
@@ -70,7 +74,8 @@ StoreResult StoreFile(const std::string& path, const std::string& bytes);
 // included) is replaced, never followed or opened.
 StoreResult ReplaceFile(const std::string& path, const std::string& bytes);
 
-// Read-modify-write under an advisory lock (flock) on the file itself, so
+// Read-modify-write under an advisory lock (flock on the file itself; on
+// Windows LockFileEx on a companion "NAME.lock" that is never replaced), so
 // that two copies of the game saving at once each see the other's save:
 // `edit` is given the contents on disk at that moment (empty when the file
 // is missing) and changes them, returning false to leave the file as it is.
@@ -93,6 +98,12 @@ StoreResult WithFileLock(const std::string& path, const std::function<void()>& l
 int OpenLockedFile(const std::string& path, bool* taken, bool* notRegular);
 // Closes what OpenLockedFile opened, and the lock with it.
 void CloseLockedFile(int fd);
+
+// Renames a file over a missing or existing one (false when it cannot be),
+// and removes a file (false when there was none or it cannot be removed):
+// rename() and remove() with UTF-8 names on every system.
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
 
 // Tests: while set, every write of StoreFile and UpdateFile fails as on a
 // full disk (ENOSPC).

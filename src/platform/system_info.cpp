@@ -5,14 +5,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <sched.h>
 #ifdef __EMSCRIPTEN__
 #include <emscripten/heap.h>
-#else
+#elif !defined(_WIN32)
 #include <sys/sysinfo.h>
 #endif
+#ifndef _WIN32
+#include <sched.h>
 #include <sys/utsname.h>
 #include <unistd.h>
+#endif
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -56,6 +58,8 @@ std::uint32_t GetCpuSpeed() {
 #endif
 }
 
+#ifndef _WIN32
+// (Windows: machine_facts_win.cpp.)
 SystemFacts RealSystemInfo::Gather() {
     SystemFacts f;
 #ifdef DW_X86
@@ -114,6 +118,7 @@ SystemFacts RealSystemInfo::Gather() {
     }
     return f;
 }
+#endif
 
 SystemFacts FixedSystemInfo::Gather() {
     SystemFacts f;

@@ -27,7 +27,8 @@ public:
     virtual SystemFacts Gather() = 0;
 };
 
-// Reads cpuid, /proc, sysinfo and uname; measures the clock speed over
+// Reads cpuid, /proc, sysinfo and uname (on Windows the system's own
+// calls); measures the clock speed over
 // 300 ms of the real clock.
 class RealSystemInfo final : public SystemInfo {
 public:

@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include "platform/stored_file.h"
+#endif
 
 namespace platform {
 
@@ -61,7 +64,13 @@ bool ZipArchive::OpenFd(int fd) {
 }
 
 bool ZipArchive::OpenFile(const std::string& path) {
+#ifdef _WIN32
+    // A UTF-8 path, opened in binary mode (the asset generator, which
+    // compiles this file alone, never runs on Windows).
+    const int fd = OpenRegularReadFd(path);
+#else
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#endif
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -133,6 +133,34 @@ TEST(MixerSound, AMissingDeviceSaysWhy) {
         ::unsetenv("SDL_AUDIODRIVER");
 }
 
+// SDL's dummy driver opens and plays into nothing: the game runs with sound
+// as usual, and the log says that none is heard.
+TEST(MixerSound, TheDummyDriverOpensAndSaysNothingIsHeard) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = old ? old : "";
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    {
+        platform::MixerSoundLibrary mixer;
+        EXPECT_EQ(mixer.IMXInit(0, 44100, 0, 0xFFFFFFFFu), 1);
+        EXPECT_NE(mixer.InitProblem().find("dummy"), std::string::npos) << mixer.InitProblem();
+        dw::Log log((std::filesystem::temp_directory_path() / "dw_dummy_sound.log").string());
+        GameContext ctx;
+        platform::Services services;
+        services.sound = &mixer;
+        ctx.services = &services;
+        ctx.log = &log;
+        StartSound(&ctx);
+        EXPECT_EQ(ctx.soundReady, 1);
+        std::ifstream in(std::filesystem::temp_directory_path() / "dw_dummy_sound.log");
+        std::stringstream text;
+        text << in.rdbuf();
+        EXPECT_NE(text.str().find("Sound: no audio device (SDL's \"dummy\" audio driver): the game plays silent"),
+                  std::string::npos)
+            << text.str();
+    }
+    std::filesystem::remove(std::filesystem::temp_directory_path() / "dw_dummy_sound.log");
+}
+
 // Without a sound card ALSA would write its own search to standard error
 // (nine lines at every start); the game's log line is all that is said.
 TEST(MixerSound, AStartWithoutACardWritesNothingOnStandardError) {
