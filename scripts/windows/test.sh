@@ -144,7 +144,8 @@ grep -q '^MyOwnLine=42' "$userdir/settings.ini" && grep -q '^; my own note' "$us
   ok "the player's own lines are kept" || fail "the player's own lines were lost"
 
 echo "== two copies at once"
-run "$exe" --windowed --size 640x480 --fixed-step 16 --frames 200 >"$work/first.txt" 2>&1 &
+# The first on the real clock: 600 frames, at most 100 a second, outlast the second's start.
+run "$exe" --windowed --size 640x480 --frames 600 >"$work/first.txt" 2>&1 &
 first=$!
 sleep 2
 run "$exe" --windowed --size 720x540 --fixed-step 16 --frames 120 >"$work/second.txt" 2>&1

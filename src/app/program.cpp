@@ -169,8 +169,9 @@ std::string Program::ChooseUserDir() {
 
 std::string Program::MakeSession(const SessionConfig& config, const std::string& userDir) {
     if (plan_.windowed) {
-        // A replay and a timedemo step as told; else the real time.
-        window_ = std::make_unique<WindowDevices>(cl_, config, plan_.replay || plan_.timedemo, userDir);
+        // A replay, a timedemo and --fixed-step step as told; else the real time.
+        window_ =
+            std::make_unique<WindowDevices>(cl_, config, plan_.replay || plan_.timedemo || plan_.fixedStep, userDir);
         // Online scores: a player's own games, kept in their user directory.
         if (!plan_.replay && !plan_.autopilot && !plan_.timedemo && scratchDir_.empty()) {
             window_->scores = std::make_unique<platform::ScoreServer>(platform::MakeHttpClient(),

@@ -52,6 +52,7 @@ RunPlan PlanRun(const CommandLine& cl) {
     p.startLevel = cl.level >= 0 ? cl.level : (p.autopilot ? 0 : -1);
     p.arsenal = cl.arsenal;
     p.stepMs = cl.fixedStep ? cl.fixedStep : 16;
+    p.fixedStep = cl.fixedStep != 0;
     p.seed = cl.seed;
     p.chooseSeed = !cl.seed && p.play;
     p.width = cl.width;

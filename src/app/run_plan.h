@@ -29,6 +29,9 @@ struct RunPlan {
     int startLevel = -1;     // -1: the menu
     Arsenal arsenal;
     std::uint32_t stepMs = 16;
+    // --fixed-step: the clock moves stepMs a frame, in a window too (else a
+    // window follows the real time).
+    bool fixedStep = false;
     std::optional<std::uint32_t> seed;  // the command line's
     bool chooseSeed = false;            // none given: the program picks one (kept in the demo)
     int width = 0, height = 0;          // the window asked for (0: the settings' size)

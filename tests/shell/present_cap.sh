@@ -27,4 +27,11 @@ now=$(sed -n 's/.*"timeNow": \([0-9]*\).*/\1/p' "$dir/capped/report.json")
 elapsed=$((now - 1000))
 least=$(((frames - 1) * 10))
 echo "uncapped: $fps frames a second; with VSync off: $frames frames in $elapsed ms (at least $least)"
-[ "$elapsed" -ge "$least" ]
+[ "$elapsed" -ge "$least" ] || exit 1
+# --fixed-step in a window: the clock moves by the step, not the real time.
+mkdir -p "$dir/fixed"
+"$exe" --windowed --size 320x240 --frames 100 --fixed-step 16 --user-dir "$dir/fixed" \
+  --report "$dir/fixed/report.json" >"$dir/fixed/out.txt" 2>&1
+fixed=$(sed -n 's/.*"timeNow": \([0-9]*\).*/\1/p' "$dir/fixed/report.json")
+echo "--fixed-step 16: 100 frames at $fixed ms (1000 + 100 x 16 = 2600)"
+[ "$fixed" = 2600 ]
