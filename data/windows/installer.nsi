@@ -8,7 +8,9 @@
 ; install. The uninstaller removes every file the installer put there and
 ; asks whether the player's settings, high scores, replays and screenshots
 ; (%APPDATA%\QVM\Duskwhirl) go too; a silent uninstall keeps them.
-Unicode true
+; A 64-bit installer for the 64-bit game (NSIS's amd64 stubs): it runs wherever
+; the game does, also under a 64-bit-only Wine.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
