@@ -1,5 +1,7 @@
 #include "server/verifier.h"
 
+#include <limits>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -83,21 +85,29 @@ std::string OutcomeJson(const GameOutcome& o) {
         .dump();
 }
 
+namespace {
+// A whole number of `key` in `j` that fits T; false for anything else (a
+// fraction, a sign, a number past T, another type).
+template <typename T>
+bool WholeNumber(const json& j, const char* key, T& out) {
+    const auto it = j.find(key);
+    if (it == j.end() || !it->is_number_unsigned()) return false;
+    const auto v = it->get<std::uint64_t>();
+    if (v > std::numeric_limits<T>::max()) return false;
+    out = static_cast<T>(v);
+    return true;
+}
+}  // namespace
+
 bool ParseOutcomeJson(const std::string& text, GameOutcome& o) {
     const json j = json::parse(text, nullptr, false);
     if (!j.is_object()) return false;
-    try {
-        o.frames = j.at("frames").get<std::uint64_t>();
-        o.gamesBegun = j.at("gamesBegun").get<std::uint32_t>();
-        o.startLevel = j.at("startLevel").get<std::uint32_t>();
-        o.over = j.at("over").get<bool>();
-        o.score = j.at("score").get<std::uint32_t>();
-        o.levelReached = j.at("levelReached").get<std::uint32_t>();
-        o.overFrame = j.at("overFrame").get<std::uint64_t>();
-    } catch (const json::exception&) {
-        return false;
-    }
-    return true;
+    const auto over = j.find("over");
+    if (over == j.end() || !over->is_boolean()) return false;
+    o.over = over->get<bool>();
+    return WholeNumber(j, "frames", o.frames) && WholeNumber(j, "gamesBegun", o.gamesBegun) &&
+        WholeNumber(j, "startLevel", o.startLevel) && WholeNumber(j, "score", o.score) &&
+        WholeNumber(j, "levelReached", o.levelReached) && WholeNumber(j, "overFrame", o.overFrame);
 }
 
 int RunVerifierChild(const std::string& dataFile, std::size_t maxBytes) {

@@ -124,6 +124,16 @@ TEST(Verifier, JudgesTheOutcomeOfTheLastGameBegun) {
     ASSERT_TRUE(ParseOutcomeJson(OutcomeJson(o), back));
     EXPECT_EQ(OutcomeJson(back), OutcomeJson(o));
     EXPECT_FALSE(ParseOutcomeJson("{\"frames\": -1}", back));
+    // A child's answer with a fraction or a number past its field is refused,
+    // never converted (a float past the range is undefined behaviour).
+    std::string huge = OutcomeJson(o), fraction = huge;
+    huge.replace(huge.find("\"score\":") + 8, 1, "9.06667e+58,\"x\":");
+    fraction.replace(fraction.find("\"frames\":") + 9, 0, "0.5,\"y\":");
+    EXPECT_FALSE(ParseOutcomeJson(huge, back)) << huge;
+    EXPECT_FALSE(ParseOutcomeJson(fraction, back)) << fraction;
+    std::string wide = OutcomeJson(o);
+    wide.replace(wide.find("\"score\":") + 8, 0, "4294967296,\"z\":");
+    EXPECT_FALSE(ParseOutcomeJson(wide, back)) << wide;
     EXPECT_FALSE(ParseOutcomeJson("not json", back));
 }
 
