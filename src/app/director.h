@@ -28,8 +28,6 @@ public:
     // session. False once the menu's session has closed.
     bool StepFrame();
     bool demoPlaying() const;
-    // Frames of the demos shown so far (the program's frames besides the menu's).
-    std::uint64_t demoFrames() const { return demoFrames_; }
     // The menu's frames and the demos'.
     std::uint64_t frames() const;
     // A paced demo's next frame is due in this many ms (0 when none plays).

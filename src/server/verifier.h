@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/frame_pacer.h"
 #include "app/replay_outcome.h"
 #include "server/sandbox.h"
 
@@ -17,9 +18,9 @@ struct Demo;
 
 namespace dw::server {
 
-// The shortest step a frame of a player's game takes: the game presents at
-// most one frame per 10 ms.
-inline constexpr std::uint32_t kShortestStepMs = 10;
+// The shortest step a frame of a player's game takes: the game runs at most
+// one frame of play per kFrameIntervalMs of its own clock.
+inline constexpr std::uint32_t kShortestStepMs = kFrameIntervalMs;
 
 struct Verdict {
     enum class Kind { Accepted, Refused, Unavailable };
