@@ -71,6 +71,7 @@ asan-test: deps
 	@cmake -S . -B $(ASAN_BUILD) $(SANITIZE_FLAGS) -DDW_SANITIZE=ON $(CMAKE_FLAGS)
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS) -L unit --timeout 900
 
@@ -79,6 +80,7 @@ soak: deps
 	@cmake -S . -B $(ASAN_BUILD) $(SANITIZE_FLAGS) -DDW_SANITIZE=ON $(CMAKE_FLAGS)
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -L soak --timeout 3600
 

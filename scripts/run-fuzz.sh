@@ -12,7 +12,7 @@ jobs=${3:-$(nproc 2>/dev/null || echo 1)}
 dir="$build/tools/fuzz"
 regressions="$(cd "$(dirname "$0")/.." && pwd)/tools/fuzz/regressions"
 # Leaks inside Debian's libraries that the game cannot free (each one named there).
-export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")/.." && pwd)/tools/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")/.." && pwd)/tools/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir -p "$build/findings"
 
 # One target: its log in findings/NAME.log, its line of the table in
