@@ -52,12 +52,13 @@ run: game
 	./$(BUILD)/duskwhirl $(RUN_ARGS)
 
 # The score server with an SQLite file in the build directory; the browser
-# build of build-web/ (make web) plays the page's "watch" links when it is there.
+# build of build-web/www/ (make web; the site's files alone, never the build tree)
+# plays the page's "watch" links when it is there.
 SCORES_PORT ?= 8090
 serve: build
 	@echo "The score server at http://127.0.0.1:$(SCORES_PORT)/ (Ctrl+C stops)"
 	./$(BUILD)/duskwhirl-scores --listen 127.0.0.1:$(SCORES_PORT) --db sqlite:$(BUILD)/scores.db \
-	  --data $(BUILD)/gamedata.res $(if $(wildcard build-web/duskwhirl.html),--web-root build-web)
+	  --data $(BUILD)/gamedata.res $(if $(wildcard $(WEB_BUILD)/www/duskwhirl.html),--web-root $(WEB_BUILD)/www)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 900 $(CTEST_ARGS)

@@ -126,7 +126,9 @@ int RunVerifierChild(const std::string& dataFile, std::size_t maxBytes) {
         !DecodeDemo(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), demo, error))
         return 2;
     GameOutcome outcome;
-    if (!ReplayOutcome(demo, dataFile, ".", outcome, error)) {
+    // No user directory: the confined child writes nothing, so there is no
+    // folder to check or sweep (and nothing to warn the server's log of).
+    if (!ReplayOutcome(demo, dataFile, "", outcome, error)) {
         std::fprintf(stderr, "duskwhirl-scores --verify: %s\n", error.c_str());
         return 3;
     }

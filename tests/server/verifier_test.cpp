@@ -143,7 +143,11 @@ TEST(Verifier, TheChildReplaysAsTheServerWouldAndAnUnrunnableOneIsTheServersFaul
     const Verifier verifier(ChildOptions());
     std::string error;
     ASSERT_TRUE(verifier.SelfTest(error)) << error;
+    // An honest game leaves nothing in the server's log: the confined child
+    // has no user directory to complain of.
+    ::testing::internal::CaptureStderr();
     const Verdict v = verifier.Verify(Bytes(g.demo));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     ASSERT_EQ(v.kind, Verdict::Kind::Accepted) << v.reason;
     EXPECT_EQ(v.score, g.score);
     EXPECT_EQ(v.level, g.levelReached + 1);
