@@ -31,6 +31,15 @@ constexpr int kMaxGlyphs = 400;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kValue = 0xFFB8DCFFu, kGrey = 0xFF8090A8u, kWait = 0xFFFFD060u;
 constexpr const char* kTabNames[SetupScreen::kPages] = {"Display", "Keyboard", "Gamepad"};
 constexpr const char* kIdleHint = "Enter changes, Escape goes back";
+// The frame and, in its texels (of 128 a side), the ornament on its title's
+// rule and a plain stretch of the rule beside it.
+constexpr ui::Area kFrame{0.13f, 0.74f, -0.6f, 0.62f};
+constexpr float kOrnamentX0 = 58.0f, kOrnamentX1 = 70.0f, kPlainRuleX0 = 30.0f;
+constexpr float kOrnamentY0 = 15.0f, kOrnamentY1 = 23.0f;
+// The ornament itself, tight around its lit texels.
+constexpr float kMarkX0 = 60.0f, kMarkX1 = 68.0f, kMarkY0 = 16.0f, kMarkY1 = 22.0f;
+// The band under the chosen row: a light wash, brighter while a key waits.
+constexpr std::uint32_t kBand = 0x3070A8FFu, kBandWaiting = 0x40FFD060u;
 
 using Row = SetupScreen::Row;
 
@@ -59,6 +68,22 @@ const char* LabelOf(const SetupScreen::Item& item) {
 }
 
 int KeyColumnAt(float x) { return x < 0.545f ? 0 : 1; }
+
+// The screen area over frame texels [x0, x1) x [y0, y1), and the texture
+// cell the frame shows there (the frame's own mapping, so a piece drawn
+// over it lines up texel for texel).
+float FrameX(float texel) { return kFrame.left + texel / 128.0f * (kFrame.right - kFrame.left); }
+float FrameY(float texel) { return kFrame.top + texel / 128.0f * (kFrame.bottom - kFrame.top); }
+ui::Cell FrameCell(float x0, float x1, float y0, float y1) {
+    const ui::Cell& f = ui::kHelpFrame;
+    return {f.u0 + x0 / 128.0f * (f.u1 - f.u0), f.u0 + x1 / 128.0f * (f.u1 - f.u0), f.v0 + y0 / 128.0f * (f.v1 - f.v0),
+            f.v0 + y1 / 128.0f * (f.v1 - f.v0)};
+}
+
+// The width of a tab's name as Text lays it out.
+float TextWidth(const char* text) {
+    return kAdvance * static_cast<float>(std::char_traits<char>::length(text) - 1) + kGlyphW;
+}
 
 int TabAt(float x) {
     for (int i = SetupScreen::kPages - 1; i > 0; --i)
@@ -144,12 +169,11 @@ int SetupScreen::Text(int at, float x, float y, const std::string& text, std::si
 
 void SetupScreen::Layout() {
     const GameContext& c = *context;
-    SetQuadScreen(frame_, 0.13f, 0.74f, -0.6f, 0.62f, ui::kHelpFrame.u0, ui::kHelpFrame.u1, ui::kHelpFrame.v0,
-                  ui::kHelpFrame.v1);
-    ui::SetAreaQuad(*this, frame_ + 6, kBack, ui::kBackButton);
-    ui::PrepareQuads(frame_, 2, kZ, kWhite);
+    ui::SetAreaQuad(*this, back_, kBack, ui::kBackButton);
+    ui::PrepareQuads(back_, 1, kZ, kWhite);
     const std::uint32_t green = ui::PulseGreen(phase_);
-    if (kBack.Contains(c.layoutCursorX, c.layoutCursorY)) ui::ColourQuads(frame_ + 6, 1, green);
+    if (kBack.Contains(c.layoutCursorX, c.layoutCursorY)) ui::ColourQuads(back_, 1, green);
+    LayoutMarks();
 
     const std::vector<Item> rows = Rows(page);
     int at = 0;
@@ -165,6 +189,40 @@ void SetupScreen::Layout() {
     ui::PrepareQuads(sliders_, 4, kZ, kWhite);
     // The knobs follow the tracks in one entry: two tracks, then two knobs.
     if (sliderQuads_ == 1) std::copy(sliders_ + 12, sliders_ + 18, sliders_ + 6);
+}
+
+void SetupScreen::LayoutMarks() {
+    // The frame's ornament stands under the page shown: the frame is drawn
+    // around the ornament's place, with the rule plain there, and the
+    // ornament again under the page's name. No piece lies over another (the
+    // frame is not quite opaque).
+    const float ox0 = kOrnamentX0, ox1 = kOrnamentX1, oy0 = kOrnamentY0, oy1 = kOrnamentY1;
+    // A piece over frame texels [x0, x1) x [y0, y1) shows the texels from
+    // column `fromX` on.
+    const auto piece = [this](ScreenVertex* q, float x0, float x1, float y0, float y1, float fromX) {
+        ui::SetAreaQuad(*this, q, {FrameX(x0), FrameX(x1), FrameY(y0), FrameY(y1)},
+                        FrameCell(fromX, fromX + (x1 - x0), y0, y1));
+    };
+    piece(frame_, 0, ox0, 0, 128, 0);
+    piece(frame_ + 6, ox1, 128, 0, 128, ox1);
+    piece(frame_ + 12, ox0, ox1, 0, oy0, ox0);
+    piece(frame_ + 18, ox0, ox1, oy1, 128, ox0);
+    piece(frame_ + 24, ox0, ox1, oy0, oy1, kPlainRuleX0);
+    ui::PrepareQuads(frame_, 5, kZ, kWhite);
+    pageMarkX_ = kTabX[page] + 0.5f * TextWidth(kTabNames[page]);
+    const float half = 0.5f * (FrameX(kMarkX1) - FrameX(kMarkX0));
+    ui::SetAreaQuad(*this, ornament_, {pageMarkX_ - half, pageMarkX_ + half, FrameY(kMarkY0), FrameY(kMarkY1)},
+                    FrameCell(kMarkX0, kMarkX1, kMarkY0, kMarkY1));
+    ui::PrepareQuads(ornament_, 1, kZ, kWhite);
+    // A band under the chosen row (under the page's name on the page row).
+    if (row == 0) {
+        const ui::Area r = RowRect(0);
+        band_ = {kTabX[page] - 0.012f, kTabX[page] + TextWidth(kTabNames[page]) + 0.012f, r.top, r.bottom};
+    } else {
+        band_ = RowRect(row);
+    }
+    ui::SetAreaQuad(*this, bandQuad_, band_, {0, 0, 0, 0});
+    ui::PrepareQuads(bandQuad_, 1, kZ, waiting != Waiting::None ? kBandWaiting : kBand);
 }
 
 int SetupScreen::LayoutRow(int at, int i, const Item& item, std::uint32_t green) {
@@ -402,8 +460,10 @@ std::int32_t SetupScreen::FrameMove() {
 
 std::int32_t SetupScreen::Render() {
     if (closed) return 0;
-    ui::SubmitSprites(context, asset::Help5Tex, frame_, 2, 2.585f);
-    ui::SubmitSprites(context, asset::Help5Tex, frame_ + 6, 2, 2.58f);
+    ui::SubmitSprites(context, asset::Help5Tex, frame_, 10, 2.585f);
+    ui::SubmitSprites(context, asset::Help5Tex, ornament_, 2, 2.583f);
+    ui::SubmitSprites(context, "", bandQuad_, 2, 2.582f);
+    ui::SubmitSprites(context, asset::Help5Tex, back_, 2, 2.58f);
     if (sliderQuads_ > 0)
         ui::SubmitSprites(context, asset::Help0Tex, sliders_, static_cast<std::uint32_t>(4 * sliderQuads_), 2.58f);
     if (glyphCount_ > 0)

@@ -60,6 +60,12 @@ public:
     std::uint8_t dragging = 0;
     std::string hint;  // the bottom line
 
+    // Where the chosen row's band lies (on the page row, under the page's
+    // name), and the centre of the ornament on the title's rule, which
+    // stands under the page shown.
+    const ui::Area& ChosenBand() const { return band_; }
+    float PageMarkX() const { return pageMarkX_; }
+
 private:
     void TakeKeys();
     void TakeWaiting();
@@ -88,7 +94,17 @@ private:
     std::uint8_t holdInput_ = 0;  // a binding press still held: nothing else is taken
     std::int32_t lastCursorX_ = 0, lastCursorY_ = 0;
     float phase_ = 0;
-    ScreenVertex frame_[6 * 2] = {};    // the frame and the back button ("Help5Tex")
+    void LayoutMarks();
+
+    // "Help5Tex": the frame in five pieces around its ornament (the rule runs
+    // plain where the ornament was), the ornament under the page shown, and
+    // the back button.
+    ScreenVertex frame_[6 * 5] = {};
+    ScreenVertex ornament_[6] = {};
+    ScreenVertex back_[6] = {};
+    ScreenVertex bandQuad_[6] = {};  // the chosen row's band (no texture)
+    ui::Area band_{};
+    float pageMarkX_ = 0;
     ScreenVertex sliders_[6 * 4] = {};  // two tracks and their knobs ("Help0Tex")
     int sliderQuads_ = 0;
     std::vector<ScreenVertex> glyphs_;  // "SymbolMid"

@@ -92,6 +92,33 @@ TEST_F(Setup, TheSetupButtonOpensThePagesWithTheMouse) {
     EXPECT_EQ(ctx.optionsClosed, 0);
 }
 
+TEST_F(Setup, TheChosenRowHasItsBandAndTheOrnamentStandsUnderThePageShown) {
+    SetupScreen* s = OpenSetup(Open());
+    ASSERT_NE(s, nullptr);
+    // On the page row the band lies under the page's name alone, the
+    // ornament below it.
+    const ui::Area tabs = SetupScreen::RowRect(0);
+    EXPECT_EQ(s->ChosenBand().top, tabs.top);
+    EXPECT_LT(s->ChosenBand().right, 0.4f);
+    EXPECT_GT(s->PageMarkX(), s->ChosenBand().left);
+    EXPECT_LT(s->PageMarkX(), s->ChosenBand().right);
+    // Each page turned moves both to the right.
+    float mark = s->PageMarkX(), band = s->ChosenBand().left;
+    for (int page = 1; page < SetupScreen::kPages; ++page) {
+        Tap(DIK_RIGHT);
+        ASSERT_EQ(s->page, page);
+        EXPECT_GT(s->PageMarkX(), mark + 0.1f);
+        EXPECT_GT(s->ChosenBand().left, band + 0.1f);
+        mark = s->PageMarkX();
+        band = s->ChosenBand().left;
+    }
+    // Down a row: the band spans that row; the ornament stays with the page.
+    Tap(DIK_DOWN);
+    EXPECT_EQ(s->ChosenBand().top, SetupScreen::RowRect(1).top);
+    EXPECT_EQ(s->ChosenBand().left, tabs.left);
+    EXPECT_EQ(s->PageMarkX(), mark);
+}
+
 TEST_F(Setup, AKeyIsRemappedSwappedAndEscapeCancels) {
     SetupScreen* s = OpenSetup(Open());
     ASSERT_NE(s, nullptr);
