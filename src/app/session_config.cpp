@@ -27,6 +27,18 @@ void KeepGamesIn(SessionConfig& config, const std::string& dir) {
     if (!dir.empty()) config.record = true;
 }
 
+// What a run asks of its play, the same in a plan and in play options: the
+// start straight into a level, the recording, the built-in player, the
+// timed stretch's start.
+template <typename Asked>
+void TakePlayChoices(SessionConfig& config, const Asked& asked) {
+    config.startLevel = asked.startLevel;
+    config.arsenal = asked.arsenal;
+    config.record = asked.record;
+    config.autopilot = asked.autopilot;
+    config.timedFrom = asked.timedFrom;
+}
+
 }  // namespace
 
 SessionConfig ResolveSession(const RunPlan& plan, const Demo* replay, std::uint32_t chosenSeed, std::uint64_t limit,
@@ -47,12 +59,8 @@ SessionConfig ResolveSession(const RunPlan& plan, const Demo* replay, std::uint3
     }
     config.window = plan.window;
     config.rememberWindow = plan.rememberWindow;
-    config.startLevel = plan.startLevel;
-    config.arsenal = plan.arsenal;
-    config.record = plan.record;
-    config.autopilot = plan.autopilot;
+    TakePlayChoices(config, plan);
     config.timedFrames = plan.TimedFrames(limit);
-    config.timedFrom = plan.timedFrom;
     if (replay) {
         TakeDemo(config, *replay);
     } else if (plan.keepGames && !userDir.empty()) {
@@ -69,12 +77,8 @@ SessionConfig ResolveSession(const HeadlessOptions& devices, const PlayOptions& 
     config.width = devices.width;
     config.height = devices.height;
     config.window = devices.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
-    config.startLevel = play.startLevel;
-    config.arsenal = play.arsenal;
-    config.record = play.record;
-    config.autopilot = play.autopilot;
+    TakePlayChoices(config, play);
     config.timedFrames = play.timedFrames;
-    config.timedFrom = play.timedFrom;
     if (play.replay) {
         TakeDemo(config, *play.replay);
     } else {
