@@ -7,7 +7,6 @@
 #include "platform/game_data.h"
 #include "platform/stored_file.h"
 #include "platform/wide_text.h"
-#include "platform/zip_archive.h"
 
 namespace platform {
 
@@ -56,16 +55,8 @@ std::string DataFileProblem(const std::string& path, const std::vector<std::stri
     if (!mapping) return "cannot be read: " + WindowsErrorText(GetLastError());
     std::unique_ptr<const void, Unmapper> view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return "cannot be read: " + WindowsErrorText(GetLastError());
-    ZipArchive zip;
-    if (!zip.Open(static_cast<const std::uint8_t*>(view.get()), static_cast<std::size_t>(size.QuadPart)))
-        return "is not a ZIP archive (damaged or cut short)";
-    std::vector<std::uint8_t> bytes;
-    for (const std::string& name : required) {
-        const int index = zip.Find(name);
-        if (index < 0) return "lacks \"" + name + "\" (not this game's data, or an old one)";
-        if (!zip.Extract(index, bytes)) return "holds a damaged \"" + name + "\"";
-    }
-    return {};
+    return DataArchiveProblem(static_cast<const std::uint8_t*>(view.get()), static_cast<std::size_t>(size.QuadPart),
+                              required);
 }
 
 std::string InstalledDataDirectory() {

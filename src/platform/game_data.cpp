@@ -15,6 +15,7 @@
 
 #include "dw_install_dirs.h"  // generated: DW_DATA_INSTALL_DIR
 #include "platform/resource_library.h"
+#include "platform/zip_archive.h"
 
 namespace platform {
 
@@ -72,18 +73,21 @@ std::string DataFileProblem(const std::string& path, const std::vector<std::stri
     f.size = static_cast<std::size_t>(st.st_size);
     f.map = ::mmap(nullptr, f.size, PROT_READ, MAP_PRIVATE, f.fd, 0);
     if (f.map == MAP_FAILED) return std::string("cannot be read: ") + std::strerror(errno);
+    return DataArchiveProblem(static_cast<const std::uint8_t*>(f.map), f.size, required);
+}
+#endif
+
+std::string DataArchiveProblem(const std::uint8_t* bytes, std::size_t size, const std::vector<std::string>& required) {
     ZipArchive zip;
-    if (!zip.Open(static_cast<const std::uint8_t*>(f.map), f.size))
-        return "is not a ZIP archive (damaged or cut short)";
-    std::vector<std::uint8_t> bytes;
+    if (!zip.Open(bytes, size)) return "is not a ZIP archive (damaged or cut short)";
+    std::vector<std::uint8_t> entry;
     for (const std::string& name : required) {
         const int index = zip.Find(name);
         if (index < 0) return "lacks \"" + name + "\" (not this game's data, or an old one)";
-        if (!zip.Extract(index, bytes)) return "holds a damaged \"" + name + "\"";
+        if (!zip.Extract(index, entry)) return "holds a damaged \"" + name + "\"";
     }
     return {};
 }
-#endif
 
 std::string ProgramDirectory() {
     // SDL knows where the program lies (it needs no SDL_Init for that).

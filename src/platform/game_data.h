@@ -16,6 +16,8 @@
 //
 // A file named by --data or DUSKWHIRL_DATA is the player's own choice: when
 // it is not usable the search stops there instead of quietly taking another.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,10 @@ DataSearch FindDataFile(const DataSearchInputs& inputs);
 // Why `path` is not a usable data file (empty when it is). Never blocks on
 // FIFOs or devices and reads nothing but regular files.
 std::string DataFileProblem(const std::string& path, const std::vector<std::string>& required);
+
+// Why the whole file `bytes` is not usable game data (empty when it is): not
+// a ZIP archive, or an entry of `required` missing or damaged.
+std::string DataArchiveProblem(const std::uint8_t* bytes, std::size_t size, const std::vector<std::string>& required);
 
 // For a search that found nothing: every place looked at, what was wrong
 // there, and what to do about it (several lines, ending in a newline).

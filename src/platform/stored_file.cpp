@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/temporary_sweep.h"
 #include "platform/web_page.h"
 
 namespace platform {
@@ -158,14 +159,13 @@ bool ReadRegularFile(const std::string& path, std::string& out, bool* exists, bo
     return r == ReadResult::Read;
 }
 
-namespace {
-
-// The directory and the name of a path ("." for a bare name).
 void SplitPath(const std::string& path, std::string& dir, std::string& name) {
     const std::size_t slash = path.rfind('/');
     dir = slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : path.substr(0, slash));
     name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+namespace {
 
 // A temporary file being written: its name, and its descriptor, which holds
 // the file's lock until the rename is done (so that a start of another copy
@@ -416,10 +416,6 @@ bool RemoveIfUnlocked(const std::string& file) {
 
 }  // namespace
 
-namespace {
-
-// Removes the left-over temporary files of `dir` whose names start with
-// `prefix` (any of the game's with an empty one).
 int SweepTemporaries(const std::string& dir, const std::string& prefix) {
     int removed = 0;
     DIR* d = ::opendir(dir.c_str());
@@ -439,25 +435,6 @@ int SweepTemporaries(const std::string& dir, const std::string& prefix) {
     if (removed > 0) UserFilesChanged();
     return removed;
 }
-
-}  // namespace
-
-int RemoveStaleTemporaries(const std::string& path) {
-    std::string dir, name;
-    SplitPath(path, dir, name);
-    const std::string prefix = "." + name + kTemporaryMark;
-    int removed = 0;
-    const auto sweep = [&] { removed = SweepTemporaries(dir, prefix); };
-    // Under the file's lock when there is a file: no save of it is between
-    // its temporary file and the rename meanwhile.
-    if (KindOfPath(path) == PathKind::Regular)
-        WithFileLock(path, sweep);
-    else
-        sweep();
-    return removed;
-}
-
-int RemoveStaleTemporariesIn(const std::string& dir) { return SweepTemporaries(dir, "."); }
 
 void SetSaveStepHookForTests(std::function<void(const char* step)> hook) { saveStepHook = std::move(hook); }
 

@@ -10,6 +10,7 @@
 
 #include "platform/stored_file.h"
 #include "platform/temporaries_win.h"
+#include "platform/temporary_sweep.h"
 #include "platform/web_page.h"
 #include "platform/wide_text.h"
 
@@ -35,13 +36,6 @@ bool IsInFlight(const std::string& name) {
     return InFlight().count(name) != 0;
 }
 
-// The folder and the name of a path, either separator ("." for a bare name).
-void SplitPath(const std::string& path, std::string& dir, std::string& name) {
-    const std::size_t slash = path.find_last_of("/\\");
-    dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The process that named a temporary file "...<mark><pid>-XXXXXX" still
 // runs (and is not this one, whose saves in progress are in InFlight).
 bool WriterRuns(const std::string& suffix) {
@@ -57,9 +51,16 @@ bool WriterRuns(const std::string& suffix) {
     return runs;
 }
 
-// Removes the left-over temporary files of `dir` whose names start with
-// `prefix` (any of the game's with "."). DeleteFileW fails on a file that
-// its writer holds open.
+}  // namespace
+
+// Either separator.
+void SplitPath(const std::string& path, std::string& dir, std::string& name) {
+    const std::size_t slash = path.find_last_of("/\\");
+    dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// DeleteFileW fails on a file that its writer holds open.
 int SweepTemporaries(const std::string& dir, const std::string& prefix) {
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(Widen(dir + "\\*").c_str(), &found);
@@ -79,8 +80,6 @@ int SweepTemporaries(const std::string& dir, const std::string& prefix) {
     if (removed > 0) UserFilesChanged();
     return removed;
 }
-
-}  // namespace
 
 void MarkTemporary(const std::string& name, bool writing) {
     const std::lock_guard<std::mutex> hold(inFlightMutex);
@@ -106,22 +105,5 @@ bool SyncDirectoryOf(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widen(dir).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-
-int RemoveStaleTemporaries(const std::string& path) {
-    std::string dir, name;
-    SplitPath(path, dir, name);
-    const std::string prefix = "." + name + kTemporaryMark;
-    int removed = 0;
-    const auto sweep = [&] { removed = SweepTemporaries(dir, prefix); };
-    // Under the file's lock when there is a file: no save of it through
-    // UpdateFile is between its temporary file and the move meanwhile.
-    if (KindOfPath(path) == PathKind::Regular)
-        WithFileLock(path, sweep);
-    else
-        sweep();
-    return removed;
-}
-
-int RemoveStaleTemporariesIn(const std::string& dir) { return SweepTemporaries(dir, "."); }
 
 }  // namespace platform
