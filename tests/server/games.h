@@ -1,8 +1,7 @@
 #pragma once
 // Real games for the server's tests: played headless from the first level
 // to their game over and recorded, as the game keeps them.
-#include <unistd.h>
-
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -25,7 +24,10 @@ struct RecordedGame {
 // frames, then nobody steers (it would play on for hours), and the ship is
 // lost four times over.
 inline RecordedGame RecordGame(std::uint32_t seed, std::uint64_t autopilotFrames, std::uint64_t maxFrames = 400000) {
-    const std::string name = "dw-server-record-" + std::to_string(::getpid());
+    // A folder of each call's own: the load bench records on several
+    // threads at once (TempDir adds the process's id).
+    static std::atomic<unsigned> calls{0};
+    const std::string name = "dw-server-record-" + std::to_string(++calls);
     TempDir dir(name.c_str());
     SessionOptions o = StartAt(dir, seed, 0);
     o.record = true;
