@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/application.h"
 #include "app/session.h"
 #include "assets/asset_names.h"
 #include "assets/textures.h"
@@ -225,10 +224,10 @@ bool AttractMode::OnIdleMainMenu(const GameContext& c) const {
     return c.mainMenuPage == MainMenu::kMain;
 }
 
-bool AttractMode::AfterHostFrame(Application& host) {
+bool AttractMode::AfterHostFrame(Session& host) {
     if (session_) return true;
     host_ = &host;
-    const GameContext& c = *host.context;
+    const GameContext& c = host.context();
     const std::uint32_t elapsed = hostTimeKnown_ ? c.timeNow - lastHostTime_ : 0;
     lastHostTime_ = c.timeNow;
     hostTimeKnown_ = true;
@@ -258,7 +257,7 @@ bool AttractMode::OpenSession(const std::string& scratch, std::string& error) {
     if (session_->Start(error)) return true;
     session_.reset();
     // It may have set the window's device to its own size.
-    if (options_.sharedDevice && host_ && host_->device) host_->Resize3DEnvironment();
+    if (options_.sharedDevice && host_ && host_->device()) host_->ResetPicture();
     return false;
 }
 
@@ -266,7 +265,7 @@ AttractMode::Opened AttractMode::OpenDemo(const std::string& path, std::string& 
     if (!LoadDemoFile(path, demo_, error)) return Opened::Refused;
     // The best score the demo shows is the player's; the demo's session
     // writes only its own copy.
-    scratch = MakeScratchUserDir(host_ ? host_->context->services->userDir : std::string());
+    scratch = MakeScratchUserDir(host_ ? host_->services().userDir : std::string());
     if (scratch.empty()) return Opened::NoScratch;
     return OpenSession(scratch, error) ? Opened::Playing : Opened::Refused;
 }
@@ -280,17 +279,16 @@ void AttractMode::Refuse(const std::string& path, const std::string& scratch, co
 void AttractMode::Begin(const std::string& path, const std::string& scratch) {
     scratchDir_ = scratch;
     currentDemo_ = path;
-    demoFrames_ = 0;
     demoPlayed_ = false;
     ++started_;
     GameContext& demoContext = session_->context();
     if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
-    if (host_) host_->context->attractDemo = 1;
+    if (host_) host_->context().attractDemo = 1;
     if (Log* log = HostLog()) log->WriteLine("GAME: demo " + path);
     pacer_.Restart(FramePacer::Clock::now());
 }
 
-Log* AttractMode::HostLog() const { return host_ ? host_->context->log : nullptr; }
+Log* AttractMode::HostLog() const { return host_ ? host_->context().log : nullptr; }
 
 AttractMode::Opened AttractMode::TryBegin(const std::string& path) {
     std::string scratch, error;
@@ -330,36 +328,37 @@ bool AttractMode::StartWatched() {
     return true;
 }
 
-bool AttractMode::Step() {
-    if (!session_) return false;
+Session* AttractMode::SessionForFrame() {
+    if (!session_) return nullptr;
     if (input_ && input_->PollForInput(!watched_)) {
         Finish(false);
-        return false;
+        return nullptr;
     }
-
     // As fast as the demo was recorded, not as fast as it draws: a frame
     // that is not due yet is left to the next pass.
-    if (options_.paced && MsUntilNextFrame() > 0) return true;
+    if (options_.paced && MsUntilNextFrame() > 0) return nullptr;
+    stepsBefore_ = session_->steps();
+    return session_.get();
+}
 
-    const std::uint64_t before = session_->steps();
-    const bool open = session_->Step();
-    const bool ran = session_->steps() != before;
+void AttractMode::AfterDemoFrame(bool open) {
+    if (!session_) return;
+    const std::uint64_t steps = session_->steps();
+    const bool ran = steps != stepsBefore_;
     const GameContext& c = session_->context();
     if (c.currentScreen == Screen::Game) demoPlayed_ = true;
     // Over at its end, or once its play has ended (game over, the last
     // level done, or a demo that no longer matches the game left play).
     const bool over =
         !open || session_->replayDone() || c.quitRequest || (demoPlayed_ && c.currentScreen != Screen::Game);
-    const std::uint32_t stepMs =
-        ran && demoFrames_ < demo_.frames.size() ? demo_.frames[static_cast<std::size_t>(demoFrames_)].stepMs : 0;
-    if (ran) ++demoFrames_;
-    if (options_.paced && ran) pacer_.Ran(stepMs, FramePacer::Clock::now());
-    if (over) {
-        Finish(false);
-        return false;
+    if (options_.paced && ran) {
+        const std::uint32_t stepMs = steps <= demo_.frames.size() ? demo_.frames[steps - 1].stepMs : 0;
+        pacer_.Ran(stepMs, FramePacer::Clock::now());
     }
-    return true;
+    if (over) Finish(false);
 }
+
+std::uint64_t AttractMode::demoFrames() const { return session_ ? session_->steps() : lastDemoFrames_; }
 
 std::uint32_t AttractMode::MsUntilNextFrame() const {
     if (!session_ || !options_.paced) return 0;
@@ -370,6 +369,8 @@ void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }
 
 void AttractMode::Finish(bool hostClosing) {
     if (!session_) return;
+    lastDemoFrames_ = session_->steps();
+    shownBefore_ += lastDemoFrames_;
     session_.reset();
     watched_ = false;
     if (!scratchDir_.empty()) platform::RemoveScratchDirectory(scratchDir_);
@@ -378,10 +379,10 @@ void AttractMode::Finish(bool hostClosing) {
     hostTimeKnown_ = false;
     // Closing, the menu's context keeps saying a demo played (for the report).
     if (!host_ || hostClosing) return;
-    host_->context->attractDemo = 0;
+    host_->context().attractDemo = 0;
     // The demo drew with the window's device at its own size: the menu's
     // picture comes back.
-    if (options_.sharedDevice && !host_->closed && host_->device) host_->Resize3DEnvironment();
+    if (options_.sharedDevice && !host_->closed() && host_->device()) host_->ResetPicture();
 }
 
 }  // namespace dw

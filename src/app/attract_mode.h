@@ -36,7 +36,6 @@ class Device;
 
 namespace dw {
 
-class Application;
 class GameContext;
 class Log;
 class Session;
@@ -135,22 +134,29 @@ public:
     // After every frame of the menu's session: counts the idle time on the
     // main menu and starts the next demo once it is due. True when a demo
     // plays now.
-    bool AfterHostFrame(Application& host);
+    bool AfterHostFrame(Session& host);
     bool playing() const { return session_ != nullptr; }
-    // One frame of the demo. False once it has ended (input, the demo's end
-    // or the end of its play); the menu's session then goes on as it was.
-    bool Step();
+    // The demo's session when its next frame is due now; null when none
+    // plays, when input has just ended the demo, or when a paced demo's
+    // frame is not due yet (the driver may sleep meanwhile).
+    Session* SessionForFrame();
+    // After the demo's session stepped (`open`: what its Step said): the
+    // demo ends at its end or once its play has ended; the menu's session
+    // then goes on as it was.
+    void AfterDemoFrame(bool open);
     // A paced demo's next frame is due in this many ms (0: now, or none
-    // plays); Step runs no frame before then, the driver may sleep meanwhile.
+    // plays).
     std::uint32_t MsUntilNextFrame() const;
     // Ends the demo now (nothing happens when none plays). `hostClosing`:
     // the menu's session is about to close; its picture is not set up
     // again and its context keeps saying a demo played.
     void Stop(bool hostClosing = false);
 
-    // What plays: the demo's file, the frames it has run, the demos started.
+    // What plays: the demo's file, the frames it has run (the last one's
+    // once it has ended), the frames of every demo shown, the demos started.
     const std::string& currentDemo() const { return currentDemo_; }
-    std::uint64_t demoFrames() const { return demoFrames_; }
+    std::uint64_t demoFrames() const;
+    std::uint64_t framesShown() const { return shownBefore_ + (session_ ? demoFrames() : 0); }
     std::uint32_t demosStarted() const { return started_; }
     std::uint32_t idleMs() const { return idle_; }
     // The demo's own session (null when none plays), for tests.
@@ -181,7 +187,7 @@ private:
 
     AttractOptions options_;
     std::unique_ptr<AttractInput> input_;
-    Application* host_ = nullptr;
+    Session* host_ = nullptr;
     std::uint32_t idle_ = 0;
     std::uint32_t lastHostTime_ = 0;
     bool hostTimeKnown_ = false;
@@ -193,10 +199,12 @@ private:
     std::string currentDemo_;
     std::string scratchDir_;
     std::unique_ptr<Session> session_;
-    std::uint64_t demoFrames_ = 0;
-    bool demoPlayed_ = false;  // its play has begun
-    bool watched_ = false;     // the demo was asked for
-    FramePacer pacer_;         // at the pace it was recorded
+    std::uint64_t stepsBefore_ = 0;     // the demo's frames before its due frame
+    std::uint64_t lastDemoFrames_ = 0;  // the frames of the demo that ended last
+    std::uint64_t shownBefore_ = 0;     // the frames of the demos that have ended
+    bool demoPlayed_ = false;           // its play has begun
+    bool watched_ = false;              // the demo was asked for
+    FramePacer pacer_;                  // at the pace it was recorded
 };
 
 }  // namespace dw

@@ -1,6 +1,5 @@
 #include "app/director.h"
 
-#include "app/application.h"
 #include "app/attract_mode.h"
 #include "app/session.h"
 #include "platform/clock.h"
@@ -13,7 +12,7 @@ Director::Director(Session& menu, AttractMode* attract, platform::LatchedClock* 
 
 bool Director::demoPlaying() const { return attract_ && attract_->playing(); }
 
-std::uint64_t Director::frames() const { return menu_.steps() + demoFrames_; }
+std::uint64_t Director::frames() const { return menu_.steps() + (attract_ ? attract_->framesShown() : 0); }
 
 std::uint32_t Director::MsUntilNextFrame() const { return demoPlaying() ? attract_->MsUntilNextFrame() : 0; }
 
@@ -21,32 +20,37 @@ void Director::EndForClose() {
     if (attract_) attract_->Stop(true);
 }
 
-bool Director::StepFrame() {
-    if (demoPlaying()) {
-        // The menu's clock stands still while a demo plays.
-        const std::uint64_t shown = attract_->demoFrames();
-        const bool goesOn = StepDemo();
-        if (attract_->demoFrames() != shown) ++demoFrames_;
-        if (!goesOn && menuClock_) menuClock_->Skip();
-        return !menu_.closed();
-    }
-    if (!menu_.Step()) return false;
-    if (attract_) attract_->AfterHostFrame(menu_.app());
-    return true;
+Session* Director::SessionForFrame() {
+    if (!demoPlaying()) return &menu_;
+    Session* demo = EventEndsDemo() ? nullptr : attract_->SessionForFrame();
+    if (!demoPlaying()) MenuResumes();
+    return demo;
 }
 
-bool Director::StepDemo() {
-    // The window's events: anything but a repaint ends the demo and goes to
-    // the menu's session. A close ends it first, as the close path needs.
-    Application& app = menu_.app();
+void Director::AfterFrame(Session& session, bool open) {
+    if (&session == &menu_) {
+        if (open && attract_) attract_->AfterHostFrame(menu_);
+        return;
+    }
+    attract_->AfterDemoFrame(open);
+    if (!demoPlaying()) MenuResumes();
+}
+
+bool Director::EventEndsDemo() {
+    // A close ends the demo first, as the menu's close path needs.
+    platform::Shell* shell = menu_.services().shell;
     platform::ShellEvent event;
-    while (app.shell && app.shell->PollEvent(event)) {
+    while (shell && shell->PollEvent(event)) {
         if (event.type == platform::ShellEventType::Expose) continue;
         attract_->Stop(event.type == platform::ShellEventType::Close);
-        app.HandleEvent(event);
-        return false;
+        menu_.HandleEvent(event);
+        return true;
     }
-    return attract_->Step();
+    return false;
+}
+
+void Director::MenuResumes() {
+    if (menuClock_) menuClock_->Skip();
 }
 
 }  // namespace dw

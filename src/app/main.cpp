@@ -15,6 +15,5 @@ int main(int argc, char** argv) {
     int status = 0;
     auto program = dw::Program::FromArguments(static_cast<int>(args.size()), pointers.data(), status);
     if (!program) return status;
-    while (program->StepFrame()) program->WaitForNextFrame();
-    return program->exitStatus();
+    return program->RunToEnd();
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/application.h"
 #include "app/attract_mode.h"
 #include "app/director.h"
 #include "app/report.h"
@@ -195,25 +194,25 @@ std::string Program::MakeSession(const SessionConfig& config, const std::string&
 }
 
 void Program::AfterStart() {
-    Application& app = session_->app();
     GameContext& c = session_->context();
     if (window_) {
         SetWindowIconFromData(*window_->resources, c.resourceLibraryName, *shell_);
-        if (!cl_.screenshotFile.empty()) app.device->SetCaptureOnPresent(true);
+        if (!cl_.screenshotFile.empty()) session_->device()->SetCaptureOnPresent(true);
     }
     windowSize_ = std::to_string(c.screenWidth) + "x" + std::to_string(c.screenHeight);
     // At the close: the screenshot of the last frame and the report, while
     // the device and the objects still exist.
-    app.onShutdown = [this] {
-        Application& a = session_->app();
-        if (!cl_.screenshotFile.empty() && (!a.device || !SaveScreenshot(cl_.screenshotFile, *a.device))) status_ = 1;
-        if (WriteEndReport(cl_, *a.context, director_->frames(), a.device, session_->lastBatches()) != 0) status_ = 1;
-    };
+    session_->OnShutdown([this] {
+        gfx::Device* device = session_->device();
+        if (!cl_.screenshotFile.empty() && (!device || !SaveScreenshot(cl_.screenshotFile, *device))) status_ = 1;
+        if (WriteEndReport(cl_, session_->context(), director_->frames(), device, session_->lastBatches()) != 0)
+            status_ = 1;
+    });
     director_ = std::make_unique<Director>(*session_, attract_.get(),
                                            window_ && window_->latchedClock ? &*window_->latchedClock : nullptr);
     if (attract_ && window_) {
         // The demo draws with the window's device, at the pace it was recorded.
-        attract_->options().sharedDevice = app.device;
+        attract_->options().sharedDevice = session_->device();
         attract_->options().paced = true;
     }
 }
@@ -265,17 +264,26 @@ bool Program::StopRuleHolds() const {
          c.gamePhase >= GamePhase::AllLevelsDone);
 }
 
+int Program::RunToEnd() {
+    while (StepFrame()) WaitForNextFrame();
+    return exitStatus();
+}
+
 bool Program::StepFrame() {
     if (!running_) return false;
     if (frames() >= limit_) {
         Finish();
         return false;
     }
-    if (!director_->StepFrame()) {
+    // One frame of the session that is on (none while a paced demo's is not due).
+    Session* on = director_->SessionForFrame();
+    const bool open = on ? on->Step() : true;
+    if (on) director_->AfterFrame(*on, open);
+    if (session_->closed() || (on == session_.get() && !open)) {
         Finish();
         return false;
     }
-    if (director_->demoPlaying()) return true;
+    if (on != session_.get() || director_->demoPlaying()) return true;
     if (session_->context().currentScreen == Screen::Game) played_ = true;
     if (StopRuleHolds()) {
         Finish();
@@ -286,14 +294,13 @@ bool Program::StepFrame() {
 
 void Program::WaitForNextFrame() {
     if (!running_) return;
-    Application& app = session_->app();
-    if (!app.active) {
+    if (!session_->active()) {
         // Minimised: wait for the window to come back.
         platform::ShellEvent event;
-        if (shell_->WaitEvent(event, 100)) app.HandleEvent(event);
+        if (shell_->WaitEvent(event, 100)) session_->HandleEvent(event);
         return;
     }
-    if (const std::uint32_t wait = MsUntilNextFrame()) app.context->clock().Sleep(wait);
+    if (const std::uint32_t wait = MsUntilNextFrame()) session_->context().clock().Sleep(wait);
 }
 
 std::uint32_t Program::MsUntilNextFrame() {
@@ -308,7 +315,7 @@ void Program::Finish() {
     running_ = false;
     director_->EndForClose();
     session_->Close();
-    if (status_ == 0) status_ = session_->app().exitStatus;
+    if (status_ == 0) status_ = session_->exitStatus();
     WriteOutputs();
 }
 

@@ -5,8 +5,12 @@
 //   int status = 0;
 //   auto program = dw::Program::FromArguments(argc, argv, status);
 //   if (!program) return status;               // --help, --version, a mistake
-//   while (program->StepFrame()) program->WaitForNextFrame();
-//   return program->exitStatus();
+//   return program->RunToEnd();                // the desktop's driver
+//
+// or, a host that calls us once per display refresh (a browser's animation
+// frame):
+//
+//   if (program->MsUntilNextFrame() == 0 && !program->StepFrame()) ...;  // over
 //
 // StepFrame runs exactly one frame (the window's events and input, the
 // world's move, the drawing, the present, then the stop rules) and never
@@ -58,6 +62,9 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+    // The desktop's driver: frames, with the pause between them, until the
+    // run is over; the exit status.
+    int RunToEnd();
     // One frame; false once the run is over (and closed).
     bool StepFrame();
     // The desktop's pause before the next frame: waits for the window while

@@ -1,6 +1,6 @@
 // The first objects of the scene, created in this order and added to the
 // object list one by one.
-#include "app/application.h"
+#include "app/session.h"
 #include "app/first_object.h"
 #include "core/game_context.h"
 #include "engine/list_engine.h"

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
-#include "app/application.h"
 #include "app/runner.h"
+#include "assets/mesh_cache.h"
+#include "assets/sound.h"
+#include "assets/textures.h"
 #include "core/game_context.h"
+#include "core/log.h"
 #include "core/settings.h"
 #include "engine/list_engine.h"
 #include "platform/clock.h"
@@ -91,9 +94,9 @@ Session::Session(std::unique_ptr<HeadlessDevices> devices, SessionConfig config)
       config_(std::move(config)) {}
 
 Session::~Session() {
-    if (app_ && !app_->closed) app_->Shutdown();
-    app_.reset();
-    context_.reset();
+    if (!context_) return;
+    if (!closed_) Shutdown();
+    if (context_->log == log_.get()) context_->log = nullptr;
 }
 
 bool Session::CheckSeams(std::string& error) const {
@@ -131,22 +134,17 @@ void Session::MakeContext() {
     for (int i = 0; i < 2; ++i)
         c.refreshTable[i] = RefreshRecord{static_cast<std::uint32_t>(desktopWidth),
                                           static_cast<std::uint32_t>(desktopHeight), i == 0 ? 16u : 32u, 60u};
-}
-
-void Session::ConfigureApplication() {
-    app_ = std::make_unique<Application>(context_.get());
-    Application& app = *app_;
+    // The log and the settings, then the configuration's size and window over them.
+    log_ = OpenLogAndReadSettings(c, creation_);
     if (config_.width > 0 && config_.height > 0) {
-        app.creation.width = static_cast<std::uint32_t>(config_.width);
-        app.creation.height = static_cast<std::uint32_t>(config_.height);
+        creation_.width = static_cast<std::uint32_t>(config_.width);
+        creation_.height = static_cast<std::uint32_t>(config_.height);
     }
     switch (config_.window) {
-        case WindowStart::Window: app.startWindowed = true; break;
-        case WindowStart::FullScreen: app.startWindowed = false; break;
-        case WindowStart::AsLeft: app.startWindowed = !app.creation.fullscreen; break;
+        case WindowStart::Window: startWindowed_ = true; break;
+        case WindowStart::FullScreen: startWindowed_ = false; break;
+        case WindowStart::AsLeft: startWindowed_ = !creation_.fullscreen; break;
     }
-    app.rememberWindow = config_.rememberWindow;
-    app.seed = config_.seed;
 }
 
 void Session::StampRecording() {
@@ -165,44 +163,62 @@ bool Session::Start(std::string& error) {
     if (!CheckSeams(error)) return false;
     PrepareRun();
     MakeContext();
-    ConfigureApplication();
-    Application& app = *app_;
     if (requiredData_ && requiredData_->file.empty()) {
-        ReportMissingData(*requiredData_, *services_.shell, app.log.get());
-        app.closed = true;
-        app.exitStatus = 1;
+        ReportMissingData(*requiredData_, *services_.shell, log_.get());
+        closed_ = true;
+        exitStatus_ = 1;
         return false;
     }
-    if (FAILED(app.Create())) {
+    if (!OpenWindow()) {
         error = "the game did not start";
         return false;
     }
-    services_.device = app.device;
+    services_.device = device_;
     StampRecording();
     return true;
 }
 
-bool Session::Step() {
-    if (!app_ || app_->closed) return false;
-    GameContext& c = *context_;
+std::optional<std::uint32_t> Session::TakeInput() {
     std::uint32_t step = config_.stepMs;
     if (player_) {
-        if (!player_->Feed(*script_, step)) return false;
+        if (!player_->Feed(*script_, step)) return std::nullopt;
     } else if (config_.autopilot) {
-        autopilot_.Drive(c, *script_);
+        autopilot_.Drive(*context_, *script_);
     }
     // A fixed-step clock moves by the step; the real one says what it was.
     step = services_.clock->Tick(step);
     if (recorder_) recorder_->BeginFrame(step + carried_);
-    const std::uint64_t before = app_->frameCount;
+    return step;
+}
+
+bool Session::Step() {
+    if (closed()) return false;
+    const std::optional<std::uint32_t> step = TakeInput();
+    if (!step) return false;
+    const std::uint64_t before = frames_;
     // A timed run that starts late plays its way there without drawing.
     const bool timed = config_.timedFrames && before >= config_.timedFrom;
-    if (config_.timedFrom) app_->device->SetDrawingSkipped(!timed);
+    if (config_.timedFrom) device_->SetDrawingSkipped(!timed);
     if (timed) timer_.Begin();
-    const bool open = app_->Step();
-    const bool ran = app_->frameCount != before;
-    if (c.renderQueue) lastBatches_ = c.renderQueue->lastBatchCount;
-    if (timed && ran) EndTimedFrame(timer_, app_->device->counters(), c);
+    // The waiting events, one frame while the window is shown, then the
+    // events that frame raised (a quit request closes at the end of its own frame).
+    PollEvents();
+    if (!closed_ && active_ && ready_) {
+        if (FAILED(RunFrame())) {
+            exitStatus_ = 1;
+            shell_->PostClose();
+        }
+        if (FAILED(ApplyDisplayChange())) FailReset();
+    }
+    const bool ran = frames_ != before;
+    if (renderQueue_) lastBatches_ = renderQueue_->lastBatchCount;
+    if (timed && ran) EndTimedFrame(timer_, device_->counters(), *context_);
+    PollEvents();
+    KeepFrame(ran, *step);
+    return !closed_;
+}
+
+void Session::KeepFrame(bool ran, std::uint32_t step) {
     if (recorder_) {
         if (ran) {
             recorder_->EndFrame();
@@ -212,25 +228,16 @@ bool Session::Step() {
             carried_ += step;
         }
     }
-    if (ran) {
-        starter_->AfterFrame(c, app_->frameCount);
-        if (replays_) replays_->AfterFrame(c, recorder_->demo());
-    }
-    return open;
+    if (!ran) return;
+    starter_->AfterFrame(*context_, frames_);
+    if (replays_) replays_->AfterFrame(*context_, recorder_->demo());
 }
 
 void Session::Close() {
-    if (!app_) return;
+    if (!context_) return;
     if (replays_ && recorder_) replays_->AtClose(*context_, recorder_->demo());
-    if (!app_->closed) app_->Shutdown();
+    if (!closed_) Shutdown();
 }
-
-// The frames the application has run: the session's one count of them.
-std::uint64_t Session::steps() const { return app_ ? app_->frameCount : 0; }
-
-int Session::exitStatus() const { return app_ ? app_->exitStatus : 1; }
-
-bool Session::closed() const { return !app_ || app_->closed; }
 
 const Demo& Session::recorded() const { return recorder_ ? recorder_->demo() : notRecorded_; }
 

@@ -79,6 +79,7 @@ SessionConfig ResolveSession(const HeadlessOptions& devices, const PlayOptions& 
     config.window = devices.fullscreen ? WindowStart::FullScreen : WindowStart::Window;
     TakePlayChoices(config, play);
     config.timedFrames = play.timedFrames;
+    config.rememberWindow = play.rememberWindow;
     if (play.replay) {
         TakeDemo(config, *play.replay);
     } else {

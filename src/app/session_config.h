@@ -50,6 +50,7 @@ struct PlayOptions {
     std::size_t timedFrames = 0;
     std::uint64_t timedFrom = 0;
     std::string keepGames;
+    bool rememberWindow = false;  // the window's size goes to the settings at the close
 };
 
 // The program's session: `replay` is the demo of --replay (null for none),

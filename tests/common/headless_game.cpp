@@ -1,7 +1,5 @@
 #include "common/headless_game.h"
 
-#include "app/application.h"
-
 namespace dw {
 
 HeadlessGame::HeadlessGame(const HeadlessOptions& options, const PlayOptions& play)
@@ -28,6 +26,6 @@ bool HeadlessGame::RunUntil(const std::function<bool()>& done, std::uint64_t max
     return done();
 }
 
-std::uint64_t HeadlessGame::frames() const { return session_.started() ? session_.app().frameCount : 0; }
+std::uint64_t HeadlessGame::frames() const { return session_.steps(); }
 
 }  // namespace dw

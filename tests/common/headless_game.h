@@ -41,7 +41,6 @@ public:
     Session& session() { return session_; }
     const Session& session() const { return session_; }
     GameContext& context() { return session_.context(); }
-    Application& app() { return session_.app(); }
     platform::ScriptedInput& input() { return devices_.input; }
     // What the game reads: the scripted input, or the steering over it.
     platform::InputDevices& inputSeam() { return *devices_.services.input; }
@@ -50,7 +49,7 @@ public:
     platform::FixedStepClock& clock() { return devices_.clock; }
     // The seams of this game (before Start: to take one away in a test).
     platform::Services& services() { return session_.seams(); }
-    // Frames the application has run.
+    // Frames the session has run.
     std::uint64_t frames() const;
     // Batches the Render queue drew in the last frame.
     std::uint32_t lastBatches() const { return session_.lastBatches(); }

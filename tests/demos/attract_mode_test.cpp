@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "app/attract_mode.h"
 #include "common/demo_session.h"
 #include "app/director.h"
@@ -101,13 +100,26 @@ struct Host {
         director.reset();
         game.reset();  // before the attract mode it reads input through
     }
+    // One pass as the program makes it: the session the director names
+    // steps. False once the menu's session has closed.
+    bool Pass() {
+        Session* on = director->SessionForFrame();
+        const bool open = on ? on->Step() : true;
+        if (on) director->AfterFrame(*on, open);
+        return !game->closed() && (open || on != &game->session());
+    }
     // `n` frames of the program (the menu's or a demo's), fewer when it closes.
     void Frames(std::uint64_t n) {
         for (std::uint64_t run = 0; run < n;) {
             const std::uint64_t before = director->frames();
-            if (!director->StepFrame()) return;
+            if (!Pass()) return;
             if (director->frames() != before) ++run;
         }
+    }
+    // One pass of the demo alone: false once it has ended (input, its end).
+    bool DemoPass() {
+        if (Session* demo = attract.SessionForFrame()) attract.AfterDemoFrame(demo->Step());
+        return attract.playing();
     }
     GameContext& context() { return game->context(); }
 
@@ -208,7 +220,7 @@ TEST(AttractMode, IdleMenuPlaysDemosAndAKeyReturnsToTheMenuAsItWas) {
     // A key: straight back to the menu, as it was.
     ASSERT_TRUE(host.attract.playing()) << "the 20 000th frame came between demos; play on to the next";
     host.game->input().SetKey(DIK_RETURN, true);
-    EXPECT_FALSE(host.attract.Step());
+    EXPECT_FALSE(host.DemoPass());
     EXPECT_FALSE(host.attract.playing());
     EXPECT_EQ(ContextReport(c), contextAtStart) << "the menu's session changed under the demo";
     EXPECT_EQ(MenuState(c), menuAtStart);
@@ -245,7 +257,7 @@ TEST(AttractMode, TheMenuResumesExactlyWhereItStood) {
     host.Frames(300);
     ASSERT_TRUE(host.attract.playing());
     host.game->input().MoveMouse(3, 0);
-    EXPECT_FALSE(host.attract.Step()) << "mouse motion ends the demo";
+    EXPECT_FALSE(host.DemoPass()) << "mouse motion ends the demo";
     EXPECT_EQ(ContextReport(c), contextAtStart);
     EXPECT_EQ(MenuState(c), menuAtStart);
     // The menu's next frame is an ordinary one: no stall, no motion.
@@ -344,9 +356,9 @@ TEST(AttractMode, ADemoAskedForPlaysAtOnceAndOnlyOnce) {
     EXPECT_EQ(host.attract.currentDemo(), shipped.front());
     host.Frames(50);
     host.game->input().MoveMouse(5, 3);
-    EXPECT_TRUE(host.attract.Step()) << "moving the mouse ended a demo asked for";
+    EXPECT_TRUE(host.DemoPass()) << "moving the mouse ended a demo asked for";
     host.game->input().SetKey(DIK_ESCAPE, true);
-    EXPECT_FALSE(host.attract.Step());
+    EXPECT_FALSE(host.DemoPass());
     host.game->input().SetKey(DIK_ESCAPE, false);
     host.Frames(kAttractIdleMs / 16 + 100);
     EXPECT_FALSE(host.attract.playing()) << "shown again, or the menu played a demo it does not have";
@@ -393,9 +405,9 @@ TEST(AttractMode, AnyGamepadButtonOrStickEndsTheDemo) {
         while (!host.attract.playing()) host.Frames(1);
         host.Frames(10);
         pads.state.leftX = 0.1f;  // inside the dead zone: nothing
-        ASSERT_TRUE(host.attract.Step()) << name;
+        ASSERT_TRUE(host.DemoPass()) << name;
         press(pads.state);
-        EXPECT_FALSE(host.attract.Step()) << name;
+        EXPECT_FALSE(host.DemoPass()) << name;
         host.Frames(200);
         EXPECT_EQ(host.attract.idleMs(), 0u) << name << ": held, and the menu counts idle time";
         pads.state = S{};
@@ -440,9 +452,8 @@ TEST(AttractMode, ClosingWhileADemoPlaysEndsItCleanly) {
     Host host(dir.path, {FindAttractDemos(DataFile()), DataFile()});
     ASSERT_TRUE(host.started);
     std::string report;
-    host.game->app().onShutdown = [&] {
-        report = ContextReport(host.context()) + BuildReport(host.context(), nullptr, 0, {});
-    };
+    host.game->session().OnShutdown(
+        [&] { report = ContextReport(host.context()) + BuildReport(host.context(), nullptr, 0, {}); });
     ASSERT_TRUE(UntilIdleCounts(host));
     host.Frames(30000 / 16 + 100);
     ASSERT_TRUE(host.attract.playing());

@@ -12,7 +12,6 @@
 #include "common/temp_dir.h"
 #include "core/game_context.h"
 #include "core/settings.h"
-#include "app/application.h"
 #include "platform/settings_store.h"
 #include "engine/list_engine.h"
 #include "engine/my_object.h"
@@ -131,7 +130,7 @@ TEST(DemoReplay, TheDemosSizeClockSeedAndSettingsWinOverWhatTheDevicesAskFor) {
     EXPECT_EQ(c.screenWidth, 640);
     EXPECT_EQ(c.screenHeight, 480);
     EXPECT_EQ(c.timeNow, 7000u);
-    EXPECT_EQ(game.app().seed, 4242u);
+    EXPECT_EQ(game.session().config().seed, 4242u);
     EXPECT_FLOAT_EQ(c.mouseSpeed, 1.5f);
     // The store asked for is left alone.
     EXPECT_EQ(asked.QueryValue(kSettingsKey, "Mouse"), 2500u);

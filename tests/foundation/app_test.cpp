@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/application.h"
+#include "app/session.h"
 #include "app/first_object.h"
 #include "core/game_context.h"
 #include "core/log.h"
@@ -65,34 +65,39 @@ protected:
     GameContext settingsCtx;  // for reading and writing single settings
 };
 
-// A Game context on a record of seams.
+// A Game context on a record of seams, and what a session's start makes of
+// them: the log, the user directory's check, the settings read.
 struct SessionContext : GameContext {
     explicit SessionContext(platform::Services& seams) { services = &seams; }
+    void Start() { startLog = OpenLogAndReadSettings(*this, creation); }
+    ~SessionContext() { log = nullptr; }
+    CreationSize creation;
+    std::unique_ptr<Log> startLog;
 };
 
 TEST_F(AppTest, FirstRunLogsSuccessThenErrorAndUses800x600Defaults) {
     SessionContext ctx{services};
     ctx.requestedWidth = 1920;
     ctx.requestedHeight = 1080;
-    auto app = std::make_unique<Application>(&ctx);
+    ctx.Start();
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
               "Read Settings........... Succesful read settings\n"
               "Read Settings....Fucking SHIT!!! Error occuried!\n");
-    EXPECT_EQ(app->creation.width, 800u);
-    EXPECT_EQ(app->creation.height, 600u);
+    EXPECT_EQ(ctx.creation.width, 800u);
+    EXPECT_EQ(ctx.creation.height, 600u);
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_EQ(ctx.soundVolume, 50);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.0f);
 
-    app.reset();  // the first run ends
+    ctx.startLog.reset();  // the first run ends
     // The second run finds the key: desktop size, one success line.
     SessionContext ctx2{services};
     ctx2.requestedWidth = 1920;
     ctx2.requestedHeight = 1080;
-    Application app2(&ctx2);
-    EXPECT_EQ(app2.creation.width, 1920u);
-    EXPECT_EQ(app2.creation.height, 1080u);
+    ctx2.Start();
+    EXPECT_EQ(ctx2.creation.width, 1920u);
+    EXPECT_EQ(ctx2.creation.height, 1080u);
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
               "Read Settings........... Succesful read settings\n");
@@ -125,7 +130,7 @@ TEST_F(AppTest, SettingsBoundsAndMalformedFiles) {
         SCOPED_TRACE(c.file);
         WriteSettings(c.file);
         SessionContext ctx{services};
-        Application app(&ctx);
+        ctx.Start();
         EXPECT_FLOAT_EQ(ctx.mouseSpeed, c.mouse);
         EXPECT_EQ(ctx.levelIndex, c.levelIndex);
         EXPECT_EQ(ctx.musicVolume, c.music);
@@ -136,7 +141,7 @@ TEST_F(AppTest, SettingsBoundsAndMalformedFiles) {
 TEST_F(AppTest, UnwritableSettingsGiveDefaultsAndTheErrorLine) {
     fs::create_directories(dir / "settings.ini");  // a directory where the file should be
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     // The save warning at start, then the settings' own error line.
     EXPECT_EQ(LogText(),
               "Start Execute: \"Duskwhirl 2\".  Begin Log File\n\n"
@@ -153,7 +158,7 @@ TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
     WriteSettings(bom + "[Software\\QVM\\Duskwhirl]\r\nMusicVolume=70\r\nMouse=1200\r\n");
     {
         SessionContext ctx{services};
-        Application app(&ctx);
+        ctx.Start();
         EXPECT_EQ(ctx.musicVolume, 70);
         EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.2f);
         EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
@@ -168,7 +173,7 @@ TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
     WriteSettings("; mine\nMusicVolume=66\nSoundVolume=12\n");
     {
         SessionContext ctx{services};
-        Application app(&ctx);
+        ctx.Start();
         EXPECT_EQ(ctx.musicVolume, 66);
         EXPECT_EQ(ctx.soundVolume, 12);
         EXPECT_EQ(LogText().find("Fucking"), std::string::npos);
@@ -177,7 +182,7 @@ TEST_F(AppTest, AByteOrderMarkOrAMissingSectionLineKeepsTheValues) {
     EXPECT_EQ(SettingsText(), "; mine\n[Software\\QVM\\Duskwhirl]\nMusicVolume=66\nSoundVolume=12\nMouse=800\n");
     NewStart();
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     EXPECT_EQ(ctx.musicVolume, 66);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 0.8f);
 }
@@ -218,7 +223,7 @@ TEST_F(AppTest, AFifoForTheSettingsIsRefusedAndStartUpGoesOn) {
     ASSERT_EQ(::mkfifo((dir / "settings.ini").c_str(), 0644), 0);
     NewStart();
     SessionContext ctx{services};
-    Application app(&ctx);  // does not hang
+    ctx.Start();  // does not hang
     EXPECT_EQ(ctx.musicVolume, 28);
     EXPECT_NE(LogText().find("settings.ini is not a regular file: the settings are neither read nor "
                              "written\nRead Settings....Fucking SHIT!!! Error occuried!\n"),
@@ -241,7 +246,7 @@ TEST_F(AppTest, WrittenSettingsAreReadBack) {
     ASSERT_EQ(WriteIntRegKey(settingsCtx, "Mouse", 1250), S_OK);
     ASSERT_EQ(WriteIntRegKey(settingsCtx, "LevelID", 913), S_OK);
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     EXPECT_EQ(ctx.musicVolume, 77);
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.25f);
     EXPECT_EQ(ctx.levelIndex, 6u);
@@ -260,12 +265,12 @@ TEST_F(AppTest, TwoCopiesKeepEachOthersSettings) {
     ASSERT_EQ(WriteIntRegKey(settingsCtx, "LevelID", 584), S_OK);
     NewStart();
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     EXPECT_FLOAT_EQ(ctx.mouseSpeed, 1.3f);
     EXPECT_EQ(ctx.musicVolume, 60);
     EXPECT_EQ(ctx.levelIndex, 3u);
-    EXPECT_EQ(app.creation.width, 1024u);
-    EXPECT_EQ(app.creation.height, 768u);
+    EXPECT_EQ(ctx.creation.width, 1024u);
+    EXPECT_EQ(ctx.creation.height, 768u);
 }
 
 // A store that counts the changes made to it.
@@ -315,7 +320,7 @@ TEST_F(AppTest, AnOversizedSettingsFileIsRefusedAndKept) {
         std::string(platform::IniSettingsStore::kMaxFileBytes, ';') + "\n";
     WriteSettings(big);
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     EXPECT_EQ(ctx.musicVolume, 28) << "the defaults";
     EXPECT_NE(LogText().find("settings.ini is larger than 1 MiB: the defaults are used and the file is "
                              "left as it is\n"),
@@ -358,39 +363,29 @@ TEST_F(AppTest, LogWritesPercentSignsVerbatimAndEmptiesAtStart) {
 
 TEST_F(AppTest, FrameTimeRingAveragesFromTheStartFill) {
     SessionContext ctx{services};
-    Application app(&ctx);
-    app.OneTimeSceneInit();
     ctx.ResetToStartValues();
     EXPECT_EQ(ctx.frameTimeAverage, 0u);
     for (int frame = 1; frame <= 21; ++frame) {
         clock.Advance(16);
-        app.FrameMove();
+        AdvanceFrameTime(ctx, clock.Milliseconds());
         EXPECT_EQ(ctx.frameTimeAverage, 10u) << "frame " << frame;
     }
     clock.Advance(16);
-    app.FrameMove();
+    AdvanceFrameTime(ctx, clock.Milliseconds());
     EXPECT_EQ(ctx.frameTimeAverage, 11u);
     EXPECT_EQ(ctx.timeNow, clock.Milliseconds());
     // The ring wraps after 130 frames; after 130 frames of 16 ms, all are 16.
     for (int i = 0; i < 130; ++i) {
         clock.Advance(16);
-        app.FrameMove();
+        AdvanceFrameTime(ctx, clock.Milliseconds());
     }
     EXPECT_EQ(ctx.frameTimeAverage, 16u);
     EXPECT_LT(ctx.frameTimeIndex, 130u);
-    app.ShutdownGame();
-}
-
-TEST_F(AppTest, QuitRequestClosesAtTheEndOfFrameMove) {
-    SessionContext ctx{services};
-    Application app(&ctx);
-    app.OneTimeSceneInit();
-    app.FrameMove();
-    EXPECT_FALSE(app.closeRequested);
-    ctx.quitRequest = 1;
-    app.FrameMove();
-    EXPECT_TRUE(app.closeRequested);
-    app.ShutdownGame();
+    // A stall counts as the longest frame at most.
+    clock.Advance(60000);
+    AdvanceFrameTime(ctx, clock.Milliseconds());
+    const auto count = static_cast<std::uint32_t>(kFrameTimeCount);
+    EXPECT_EQ(ctx.frameTimes[(ctx.frameTimeIndex + count - 1) % count], kLongestFrameMs);
 }
 
 TEST(FirstObject, ServesMenuStartAndScreenRequestsInOrder) {
@@ -443,7 +438,7 @@ TEST(GameContextStart, StartValuesAndSystemStartKeepsEarlierFills) {
 
 TEST_F(AppTest, SystemReportLinesAndFilterFlags) {
     SessionContext ctx{services};
-    Application app(&ctx);
+    ctx.Start();
     platform::FixedSystemInfo info;
     D3DCAPS8 caps{};
     caps.DeviceType = D3DDEVTYPE_HAL;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
+#include "gfx/device.h"
 #include "core/game_context.h"
 #include "common/headless_game.h"
 #include "app/frame_pacer.h"
@@ -184,10 +184,10 @@ TEST_F(Shell, QuitRequestClosesAtTheEndOfThatFrame) {
     game.context().objectList->AddObject(late);
     std::string lateEvents;
     int lateFrames = 0;
-    game.app().onShutdown = [&] {
+    game.session().OnShutdown([&] {
         lateFrames = late->frames;  // objects still alive when the close starts
         lateEvents = late->events;
-    };
+    });
     EXPECT_TRUE(game.Step());
     EXPECT_TRUE(game.Step());
     EXPECT_FALSE(game.Step());  // frame 3 raises the request: the window closes after it
@@ -252,7 +252,7 @@ TEST_F(Shell, FailedResetShowsTheMessageAndCloses) {
     EXPECT_FALSE(game.Step());
     EXPECT_EQ(game.shell().lastMessageCaption, "Duskwhirl 2");
     EXPECT_EQ(game.shell().lastMessageText, "Could not reset the Direct3D device.\n\nThis application will now exit.");
-    EXPECT_EQ(game.app().exitStatus, 1);
+    EXPECT_EQ(game.session().exitStatus(), 1);
     EXPECT_FALSE(game.shell().windowOpen);
 }
 
@@ -336,7 +336,7 @@ TEST_F(Shell, DeviceCreationFailureShowsItsMessage) {
     game.shell().failDevice = platform::DeviceError::OutOfMemory;
     EXPECT_FALSE(game.Start());
     EXPECT_EQ(game.shell().lastMessageText, "Not enough memory.\n\nThis application will now exit.");
-    EXPECT_EQ(game.app().exitStatus, 1);
+    EXPECT_EQ(game.session().exitStatus(), 1);
     EXPECT_TRUE(game.closed());
     EXPECT_FALSE(game.Step());
     // No display at all: nothing to show a box on.
@@ -446,9 +446,9 @@ TEST_F(Shell, AFrameNeverWaitsAndTheDriverKeepsPresents10MsApart) {
     clock.sleeps.clear();
     for (int i = 0; i < 3; ++i) {
         clock.now += 3;
-        game.app().Step();
+        game.Step();
     }
-    EXPECT_EQ(game.app().frameCount, 3u);
+    EXPECT_EQ(game.frames(), 3u);
     EXPECT_TRUE(clock.sleeps.empty()) << "a frame slept";
 
     game.Close();

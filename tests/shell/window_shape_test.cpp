@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "app/application.h"
 #include "common/headless_game.h"
 #include "app/screenshot_key.h"
+#include "gfx/device.h"
 #include "core/game_context.h"
 #include "core/settings.h"
 #include "platform/resource_library.h"
@@ -91,9 +91,10 @@ TEST_F(WindowShape, ThePictureFollowsEveryResizeAlsoInFullScreen) {
 
 TEST_F(WindowShape, TheWindowIsRememberedForTheNextStart) {
     {
-        HeadlessGame game(Options(800, 600));
+        PlayOptions remember;
+        remember.rememberWindow = true;
+        HeadlessGame game(Options(800, 600), remember);
         ASSERT_TRUE(game.Start());
-        game.app().rememberWindow = true;
         game.shell().Resize(1100, 700);
         game.Step();
         game.shell().Push(platform::ShellEventType::ToggleFullscreen);

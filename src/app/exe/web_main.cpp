@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
     if (!program->plan().windowed) {
         // A headless run (a replay for its report) has no picture to keep
         // pace with: the page waits for main to return at its end.
-        while (StepOnce()) {
-        }
+        endStatus = program->RunToEnd();
+        program.reset();
         return endStatus;
     }
     running = true;
