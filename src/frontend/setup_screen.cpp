@@ -31,7 +31,7 @@ constexpr int kMaxGlyphs = 400;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kValue = 0xFFB8DCFFu, kGrey = 0xFF8090A8u, kWait = 0xFFFFD060u;
 constexpr const char* kTabNames[SetupScreen::kPages] = {"Display", "Keyboard", "Gamepad"};
 constexpr const char* kIdleHint = "Enter changes, Escape goes back";
-// The frame and, in its texels (of 128 a side), the ornament on its title's
+// The frame and, in its texels (ui::kHelpFrameTexels a side), the ornament on its title's
 // rule and a plain stretch of the rule beside it.
 constexpr ui::Area kFrame{0.13f, 0.74f, -0.6f, 0.62f};
 constexpr float kOrnamentX0 = 58.0f, kOrnamentX1 = 70.0f, kPlainRuleX0 = 30.0f;
@@ -72,12 +72,13 @@ int KeyColumnAt(float x) { return x < 0.545f ? 0 : 1; }
 // The screen area over frame texels [x0, x1) x [y0, y1), and the texture
 // cell the frame shows there (the frame's own mapping, so a piece drawn
 // over it lines up texel for texel).
-float FrameX(float texel) { return kFrame.left + texel / 128.0f * (kFrame.right - kFrame.left); }
-float FrameY(float texel) { return kFrame.top + texel / 128.0f * (kFrame.bottom - kFrame.top); }
+constexpr float kTexels = static_cast<float>(ui::kHelpFrameTexels);
+float FrameX(float texel) { return kFrame.left + texel / kTexels * (kFrame.right - kFrame.left); }
+float FrameY(float texel) { return kFrame.top + texel / kTexels * (kFrame.bottom - kFrame.top); }
 ui::Cell FrameCell(float x0, float x1, float y0, float y1) {
     const ui::Cell& f = ui::kHelpFrame;
-    return {f.u0 + x0 / 128.0f * (f.u1 - f.u0), f.u0 + x1 / 128.0f * (f.u1 - f.u0), f.v0 + y0 / 128.0f * (f.v1 - f.v0),
-            f.v0 + y1 / 128.0f * (f.v1 - f.v0)};
+    return {f.u0 + x0 / kTexels * (f.u1 - f.u0), f.u0 + x1 / kTexels * (f.u1 - f.u0),
+            f.v0 + y0 / kTexels * (f.v1 - f.v0), f.v0 + y1 / kTexels * (f.v1 - f.v0)};
 }
 
 // The width of a tab's name as Text lays it out.
@@ -127,6 +128,7 @@ ui::Area SetupScreen::RowRect(int i) {
 }
 
 std::int32_t SetupScreen::RestoreDeviceObjects() {
+    LayoutFrame();
     Layout();
     return 0;
 }
@@ -191,11 +193,11 @@ void SetupScreen::Layout() {
     if (sliderQuads_ == 1) std::copy(sliders_ + 12, sliders_ + 18, sliders_ + 6);
 }
 
-void SetupScreen::LayoutMarks() {
+void SetupScreen::LayoutFrame() {
     // The frame's ornament stands under the page shown: the frame is drawn
     // around the ornament's place, with the rule plain there, and the
-    // ornament again under the page's name. No piece lies over another (the
-    // frame is not quite opaque).
+    // ornament again under the page's name (LayoutMarks). No piece lies over
+    // another (the frame is not quite opaque).
     const float ox0 = kOrnamentX0, ox1 = kOrnamentX1, oy0 = kOrnamentY0, oy1 = kOrnamentY1;
     // A piece over frame texels [x0, x1) x [y0, y1) shows the texels from
     // column `fromX` on.
@@ -203,12 +205,15 @@ void SetupScreen::LayoutMarks() {
         ui::SetAreaQuad(*this, q, {FrameX(x0), FrameX(x1), FrameY(y0), FrameY(y1)},
                         FrameCell(fromX, fromX + (x1 - x0), y0, y1));
     };
-    piece(frame_, 0, ox0, 0, 128, 0);
-    piece(frame_ + 6, ox1, 128, 0, 128, ox1);
+    piece(frame_, 0, ox0, 0, kTexels, 0);
+    piece(frame_ + 6, ox1, kTexels, 0, kTexels, ox1);
     piece(frame_ + 12, ox0, ox1, 0, oy0, ox0);
-    piece(frame_ + 18, ox0, ox1, oy1, 128, ox0);
+    piece(frame_ + 18, ox0, ox1, oy1, kTexels, ox0);
     piece(frame_ + 24, ox0, ox1, oy0, oy1, kPlainRuleX0);
     ui::PrepareQuads(frame_, 5, kZ, kWhite);
+}
+
+void SetupScreen::LayoutMarks() {
     pageMarkX_ = kTabX[page] + 0.5f * TextWidth(kTabNames[page]);
     const float half = 0.5f * (FrameX(kMarkX1) - FrameX(kMarkX0));
     ui::SetAreaQuad(*this, ornament_, {pageMarkX_ - half, pageMarkX_ + half, FrameY(kMarkY0), FrameY(kMarkY1)},

@@ -94,6 +94,9 @@ private:
     std::uint8_t holdInput_ = 0;  // a binding press still held: nothing else is taken
     std::int32_t lastCursorX_ = 0, lastCursorY_ = 0;
     float phase_ = 0;
+    // The frame's five pieces (with the layout's size: at a restore), then
+    // what moves with the page and the row: the ornament and the band.
+    void LayoutFrame();
     void LayoutMarks();
 
     // "Help5Tex": the frame in five pieces around its ornament (the rule runs

@@ -53,7 +53,8 @@ inline constexpr Cell kTitleOptions = TexelCell(0, 256, 256, 64);
 inline constexpr Cell kBackButton = TexelCell(256, 384, 128, 32);
 inline constexpr Cell kNextPageButton = TexelCell(256, 416, 128, 32);
 inline constexpr Cell kPrevPageButton = TexelCell(256, 448, 128, 32);
-inline constexpr Cell kHelpFrame = TexelCell(384, 384, 128, 128);
+inline constexpr int kHelpFrameTexels = 128;  // the frame's cell, texels a side
+inline constexpr Cell kHelpFrame = TexelCell(384, 384, kHelpFrameTexels, kHelpFrameTexels);
 inline constexpr Cell kSetupButton = TexelCell(256, 480, 128, 32);  // "Display & controls"
 // "Help2Tex": the first help page's title and the second's (cell 0); the
 // second page's lines are glyph text in the places of cells 1 to 9.
