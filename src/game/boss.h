@@ -4,6 +4,7 @@
 // A boss and its children talk through context->bossLink.
 #include <cstdint>
 
+#include "assets/sprite_layout.h"
 #include "engine/my_object.h"
 
 namespace dw {
@@ -58,7 +59,9 @@ protected:
     HitSlot& OwnSlot();
     // Sideways glide toward `gx1`; true when the leg is done.
     bool Glide(float ft, float speed);
-    void SetBody(float u0, float u1, float v0, float v1);
+    // The body's cell of the boss's sheet, a thousandth inside each edge
+    // (no texel of a neighbouring cell bleeds in).
+    void SetBody(const assetgen::layout::Rect& cell);
 
     std::uint8_t* done;
     const char* sheet;

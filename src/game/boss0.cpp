@@ -21,8 +21,7 @@ CarrierBoss::CarrierBoss(GameContext* ctx) : Boss(ctx, kBigbos0, asset::BigBoss0
     l.ballOrbit = 0;
     l.boss0AnchorX = l.boss0AnchorY = 0;
     nextFireAngle = kThird;
-    const layout::Rect& r = layout::kBoss0Body;
-    SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
+    SetBody(layout::kBoss0Body);
     RestoreDeviceObjects();
 }
 

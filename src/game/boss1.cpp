@@ -18,8 +18,7 @@ GunshipBoss::GunshipBoss(GameContext* ctx) : Boss(ctx, kBigbos1, asset::BigBoss1
     l.boss1Done = l.boss1Ready = 0;
     l.boss1Repair = 0;
     l.boss1Y = y;
-    const layout::Rect& r = layout::kBoss1Body;
-    SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
+    SetBody(layout::kBoss1Body);
     RestoreDeviceObjects();
 }
 

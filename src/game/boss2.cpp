@@ -19,8 +19,7 @@ BomberBoss::BomberBoss(GameContext* ctx) : Boss(ctx, kBigbos2, asset::BigBoss2, 
     l.boss2X = x;
     l.boss2BayY = y;
     nextVolley = ctx->playTimeNow + 1000;  // the first fire cycle, as after a cycle
-    const layout::Rect& r = layout::kBoss2Body;
-    SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
+    SetBody(layout::kBoss2Body);
     RestoreDeviceObjects();
 }
 

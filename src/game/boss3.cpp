@@ -21,8 +21,7 @@ CloudBoss::CloudBoss(GameContext* ctx) : Boss(ctx, kBigbos3, asset::BigBoss3, &c
     l.boss3X = x;
     l.boss3Y = y;
     target = kThird;
-    const layout::Rect& r = layout::kBoss3Body;
-    SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
+    SetBody(layout::kBoss3Body);
     ArmGeometry();
     RestoreDeviceObjects();
 }

@@ -18,8 +18,7 @@ FortressBoss::FortressBoss(GameContext* ctx) : Boss(ctx, kBigbos4, asset::BigBos
     l.boss4Done = 0;
     l.boss4X = x;
     l.boss4Y = y;
-    const layout::Rect& r = layout::kBoss4Body;
-    SetBody(r.x / 512.0f + 0.001f, (r.x + r.w) / 512.0f - 0.001f, r.y / 512.0f + 0.001f, (r.y + r.h) / 512.0f - 0.001f);
+    SetBody(layout::kBoss4Body);
     RestoreDeviceObjects();
 }
 

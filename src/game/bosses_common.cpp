@@ -80,11 +80,12 @@ void Boss::BuildPanel() {
     SetVertexLook(panel, 18, 0xffffffff, 0.2f);
 }
 
-void Boss::SetBody(float u0, float u1, float v0, float v1) {
-    bodyU[0] = u0;
-    bodyU[1] = u1;
-    bodyU[2] = v0;
-    bodyU[3] = v1;
+void Boss::SetBody(const assetgen::layout::Rect& cell) {
+    constexpr float kSheet = 512.0f, kInset = 0.001f;
+    bodyU[0] = cell.x / kSheet + kInset;
+    bodyU[1] = (cell.x + cell.w) / kSheet - kInset;
+    bodyU[2] = cell.y / kSheet + kInset;
+    bodyU[3] = (cell.y + cell.h) / kSheet - kInset;
 }
 
 void Boss::BuildQuads() {

@@ -20,13 +20,9 @@ constexpr const char kPlasmaName[] = "rwbul";
 constexpr const char kRocketName[] = "smroc";
 constexpr const char kFlameName[] = "wflame";
 
-void ClearShot(ShotSlot& s) {
-    s.active = 0;
-    s.hit = 0;
-    s.damage = 0;
-}
-
-void ClearRocket(RocketSlot& s) {
+// A shot's or a rocket's slot, free again.
+template <typename Slot>
+void ClearSlot(Slot& s) {
     s.active = 0;
     s.hit = 0;
     s.damage = 0;
@@ -58,7 +54,7 @@ ShotSlot* SlotShot::SlotToMove() {
     ShotSlot& s = context->playerShots[slot];
     if (ending || s.hit || !s.active || context->gameStartPending) {
         dead = 1;
-        ClearShot(s);
+        ClearSlot(s);
         return nullptr;
     }
     return GameRunning(context) ? &s : nullptr;
@@ -181,7 +177,7 @@ void PlasmaShot::SetDirection(float dx, float dy) {
 void PlasmaShot::End() {
     dead = 1;
     alive = 0;
-    ClearShot(context->playerShots[slot]);
+    ClearSlot(context->playerShots[slot]);
 }
 
 std::int32_t PlasmaShot::FrameMove() {
@@ -275,7 +271,7 @@ std::int32_t Rocket::MoveEmitter() {
     const std::uint32_t now = context->playTimeNow;
     if (s.hit || !s.active || burnOut < now || context->gameStartPending || ending) {
         dead = 1;
-        ClearRocket(s);
+        ClearSlot(s);
         if (!leftField && !context->gameStartPending) {
             auto* blast = new Explosion(context);
             blast->Setup(position[0], position[1], 0.015f * 5.5f, 1);
