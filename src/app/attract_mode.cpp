@@ -123,21 +123,9 @@ private:
     platform::InputDeviceKind kind_;
 };
 
-AttractInput::AttractInput(platform::InputDevices* inner) : inner_(inner) {}
-
-AttractInput::~AttractInput() = default;
-
-platform::InputDevice* AttractInput::CreateDevice(platform::InputDeviceKind kind) {
-    platform::InputDevice* dev = inner_ ? inner_->CreateDevice(kind) : nullptr;
-    auto& slot = kind == platform::InputDeviceKind::Keyboard ? keyboard_ : mouse_;
-    slot = dev ? std::make_unique<Device>(this, dev, kind) : nullptr;
-    return slot.get();
-}
-
-void AttractInput::ReleaseDevices() {
-    if (inner_) inner_->ReleaseDevices();
-    keyboard_.reset();
-    mouse_.reset();
+std::unique_ptr<platform::ForwardingInputDevice> AttractInput::Wrap(platform::InputDevice* inner,
+                                                                    platform::InputDeviceKind kind) {
+    return std::make_unique<Device>(this, inner, kind);
 }
 
 bool AttractInput::TakeActivity() {
@@ -174,7 +162,7 @@ bool AttractInput::PollForInput(bool motion) {
     bool input = GamepadActive();
     // A device that was never created or is not acquired has nothing to say;
     // one that was lost (the window lost the focus) ends the demo.
-    auto read = [&input](Device* device, DWORD size, void* data) {
+    auto read = [&input](platform::ForwardingInputDevice* device, DWORD size, void* data) {
         if (!device) return false;
         HRESULT hr = device->inner()->GetDeviceState(size, data);
         if (hr == DIERR_NOTACQUIRED && SUCCEEDED(device->inner()->Acquire()))
@@ -183,18 +171,18 @@ bool AttractInput::PollForInput(bool motion) {
         return SUCCEEDED(hr);
     };
     std::uint8_t keys[256] = {};
-    if (read(keyboard_.get(), sizeof keys, keys)) {
+    if (read(keyboard(), sizeof keys, keys)) {
         for (int k = 0; k < 256; ++k) {
             if (!(keys[k] & 0x80)) continue;
             hiddenKeys_[k] = 1;
             input = true;
         }
     }
-    DIMOUSESTATE mouse{};
-    if (read(mouse_.get(), sizeof mouse, &mouse)) {
-        if (motion && (mouse.lX || mouse.lY || mouse.lZ)) input = true;
+    DIMOUSESTATE pointer{};
+    if (read(mouse(), sizeof pointer, &pointer)) {
+        if (motion && (pointer.lX || pointer.lY || pointer.lZ)) input = true;
         for (int b = 0; b < 4; ++b) {
-            if (!(mouse.rgbButtons[b] & 0x80)) continue;
+            if (!(pointer.rgbButtons[b] & 0x80)) continue;
             hiddenButtons_[b] = 1;
             input = true;
         }

@@ -62,24 +62,9 @@ std::vector<std::string> FindAttractDemos(const std::string& dataFile);
 // attract mode poll the real devices while a demo plays, and afterwards
 // hides the keys and buttons that ended the demo until they are released,
 // so that the press that stopped the demo does nothing in the menu.
-class AttractInput final : public platform::InputDevices {
+class AttractInput final : public platform::InputLayer {
 public:
-    explicit AttractInput(platform::InputDevices* inner);
-    ~AttractInput() override;
-
-    platform::InputDevice* CreateDevice(platform::InputDeviceKind kind) override;
-    void ReleaseDevices() override;
-    void SetMode(platform::InputMode mode) override {
-        if (inner_) inner_->SetMode(mode);
-    }
-    void NewFrame() override {
-        if (inner_) inner_->NewFrame();
-    }
-    void SetControls(const platform::Controls& controls) override {
-        if (inner_) inner_->SetControls(controls);
-    }
-    std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
-    bool GamepadActive() override { return inner_ && inner_->GamepadActive(); }
+    explicit AttractInput(platform::InputDevices* inner) : InputLayer(inner) {}
 
     // True when the game has read any input since the last call, or a
     // gamepad is busy now (also with buttons the game does not read).
@@ -95,10 +80,10 @@ public:
 
 private:
     friend class Device;
+    std::unique_ptr<platform::ForwardingInputDevice> Wrap(platform::InputDevice* inner,
+                                                          platform::InputDeviceKind kind) override;
     void Filter(platform::InputDeviceKind kind, void* data);
 
-    platform::InputDevices* inner_;
-    std::unique_ptr<Device> keyboard_, mouse_;
     bool activity_ = false;
     std::uint8_t hiddenKeys_[256] = {};
     std::uint8_t hiddenButtons_[4] = {};

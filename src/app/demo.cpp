@@ -291,14 +291,10 @@ bool SaveDemoBytes(const std::string& path, const std::vector<std::uint8_t>& byt
 
 // --- recording --------------------------------------------------------------
 
-class DemoRecorder::Device final : public platform::InputDevice {
+class DemoRecorder::Device final : public platform::ForwardingInputDevice {
 public:
     Device(DemoRecorder* owner, platform::InputDevice* inner, platform::InputDeviceKind kind)
-        : owner_(owner), inner_(inner), kind_(kind) {}
-    HRESULT SetDataFormat() override { return inner_->SetDataFormat(); }
-    HRESULT SetCooperativeLevel(bool exclusive) override { return inner_->SetCooperativeLevel(exclusive); }
-    HRESULT Acquire() override { return inner_->Acquire(); }
-    HRESULT Unacquire() override { return inner_->Unacquire(); }
+        : ForwardingInputDevice(inner), owner_(owner), kind_(kind) {}
     HRESULT GetDeviceState(DWORD size, void* data) override {
         const HRESULT hr = inner_->GetDeviceState(size, data);
         const DWORD want = kind_ == platform::InputDeviceKind::Keyboard ? 256 : sizeof(DIMOUSESTATE);
@@ -308,26 +304,16 @@ public:
 
 private:
     DemoRecorder* owner_;
-    platform::InputDevice* inner_;
     platform::InputDeviceKind kind_;
 };
 
-DemoRecorder::DemoRecorder(platform::InputDevices* inner, DemoHeader header) : inner_(inner) { demo_.header = header; }
-
-DemoRecorder::~DemoRecorder() = default;
-
-platform::InputDevice* DemoRecorder::CreateDevice(platform::InputDeviceKind kind) {
-    platform::InputDevice* dev = inner_ ? inner_->CreateDevice(kind) : nullptr;
-    if (!dev) return nullptr;
-    auto& slot = kind == platform::InputDeviceKind::Keyboard ? keyboard_ : mouse_;
-    slot = std::make_unique<Device>(this, dev, kind);
-    return slot.get();
+DemoRecorder::DemoRecorder(platform::InputDevices* inner, DemoHeader header) : InputLayer(inner) {
+    demo_.header = header;
 }
 
-void DemoRecorder::ReleaseDevices() {
-    if (inner_) inner_->ReleaseDevices();
-    keyboard_.reset();
-    mouse_.reset();
+std::unique_ptr<platform::ForwardingInputDevice> DemoRecorder::Wrap(platform::InputDevice* inner,
+                                                                    platform::InputDeviceKind kind) {
+    return std::make_unique<Device>(this, inner, kind);
 }
 
 void DemoRecorder::BeginFrame(std::uint32_t stepMs) {

@@ -78,23 +78,9 @@ bool SaveDemoBytes(const std::string& path, const std::vector<std::uint8_t>& byt
 
 // Records what the game's input objects read: sits between the game and the
 // real input devices (SDL in a window, the scripted input headless).
-class DemoRecorder final : public platform::InputDevices {
+class DemoRecorder final : public platform::InputLayer {
 public:
     DemoRecorder(platform::InputDevices* inner, DemoHeader header);
-    ~DemoRecorder() override;
-
-    platform::InputDevice* CreateDevice(platform::InputDeviceKind kind) override;
-    void ReleaseDevices() override;
-    void SetMode(platform::InputMode mode) override {
-        if (inner_) inner_->SetMode(mode);
-    }
-    void NewFrame() override {
-        if (inner_) inner_->NewFrame();
-    }
-    void SetControls(const platform::Controls& controls) override {
-        if (inner_) inner_->SetControls(controls);
-    }
-    std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
 
     // Around each frame: the step the clock made before it, then the close.
     // Recording stops at kDemoMaxFrames, the most a demo file may hold (said
@@ -115,16 +101,16 @@ public:
 
 private:
     friend class Device;
+    std::unique_ptr<platform::ForwardingInputDevice> Wrap(platform::InputDevice* inner,
+                                                          platform::InputDeviceKind kind) override;
     void OnRead(platform::InputDeviceKind kind, HRESULT hr, const void* data);
 
-    platform::InputDevices* inner_;
     Demo demo_;
     DemoFrame current_;
     std::uint8_t keys_[256] = {};  // the keyboard as last read
     std::uint8_t buttons_ = 0;
     bool inFrame_ = false;
     bool toldFull_ = false;
-    std::unique_ptr<Device> keyboard_, mouse_;
 };
 
 // Feeds a demo into the scripted input, frame by frame.

@@ -109,6 +109,50 @@ public:
     virtual bool GamepadActive() { return false; }
 };
 
+// A layer over other input devices that watches what the game reads (the
+// attract mode's layer, the demo recorder): its keyboard and mouse are
+// ForwardingInputDevices over the inner ones (Wrap makes them), and every
+// other call is handed on.
+class InputLayer : public InputDevices {
+public:
+    explicit InputLayer(InputDevices* inner) : inner_(inner) {}
+
+    InputDevice* CreateDevice(InputDeviceKind kind) final {
+        InputDevice* dev = inner_ ? inner_->CreateDevice(kind) : nullptr;
+        auto& slot = kind == InputDeviceKind::Keyboard ? keyboard_ : mouse_;
+        slot = dev ? Wrap(dev, kind) : nullptr;
+        return slot.get();
+    }
+    void ReleaseDevices() final {
+        if (inner_) inner_->ReleaseDevices();
+        keyboard_.reset();
+        mouse_.reset();
+    }
+    void SetMode(InputMode mode) override {
+        if (inner_) inner_->SetMode(mode);
+    }
+    void NewFrame() override {
+        if (inner_) inner_->NewFrame();
+    }
+    void SetControls(const Controls& controls) override {
+        if (inner_) inner_->SetControls(controls);
+    }
+    std::uint32_t GamepadButtons() override { return inner_ ? inner_->GamepadButtons() : 0; }
+    bool GamepadActive() override { return inner_ && inner_->GamepadActive(); }
+
+protected:
+    // The layer's own device over the inner one of `kind`.
+    virtual std::unique_ptr<ForwardingInputDevice> Wrap(InputDevice* inner, InputDeviceKind kind) = 0;
+    // The layer's devices (null until made); `inner()` reads below the layer.
+    ForwardingInputDevice* keyboard() const { return keyboard_.get(); }
+    ForwardingInputDevice* mouse() const { return mouse_.get(); }
+
+    InputDevices* inner_;
+
+private:
+    std::unique_ptr<ForwardingInputDevice> keyboard_, mouse_;
+};
+
 // The presses of one frame: a key pressed and let go between two frames
 // still reads as held in every read of the next frame, so no short press is
 // lost however slowly the frames come.
