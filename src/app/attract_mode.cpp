@@ -1,6 +1,7 @@
 #include "app/attract_mode.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "app/session.h"
@@ -21,6 +22,13 @@
 namespace dw {
 
 namespace {
+
+// The real clock a paced demo keeps to, in ms (it wraps, as the pacer allows).
+std::uint32_t RealMs() {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());
+}
 
 // The blinking "DEMO" over the demo's picture, in the large glyph atlas,
 // centred over the battlefield near its top.
@@ -273,7 +281,7 @@ void AttractMode::Begin(const std::string& path, const std::string& scratch) {
     if (demoContext.objectList) demoContext.objectList->AddObject(new DemoCaption(&demoContext));
     if (host_) host_->context().attractDemo = 1;
     if (Log* log = HostLog()) log->WriteLine("GAME: demo " + path);
-    pacer_.Restart(FramePacer::Clock::now());
+    pacer_.DueAt(RealMs());
 }
 
 Log* AttractMode::HostLog() const { return host_ ? host_->context().log : nullptr; }
@@ -341,7 +349,7 @@ void AttractMode::AfterDemoFrame(bool open) {
         !open || session_->replayDone() || c.quitRequest || (demoPlayed_ && c.currentScreen != Screen::Game);
     if (options_.paced && ran) {
         const std::uint32_t stepMs = steps <= demo_.frames.size() ? demo_.frames[steps - 1].stepMs : 0;
-        pacer_.Ran(stepMs, FramePacer::Clock::now());
+        pacer_.Ran(stepMs, RealMs());
     }
     if (over) Finish(false);
 }
@@ -350,7 +358,7 @@ std::uint64_t AttractMode::demoFrames() const { return session_ ? session_->step
 
 std::uint32_t AttractMode::MsUntilNextFrame() const {
     if (!session_ || !options_.paced) return 0;
-    return pacer_.MsUntilDue(FramePacer::Clock::now());
+    return pacer_.MsUntilDue(RealMs());
 }
 
 void AttractMode::Stop(bool hostClosing) { Finish(hostClosing); }

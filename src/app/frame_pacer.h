@@ -1,11 +1,17 @@
 #pragma once
-// The pace of an attract demo on the real clock: each frame is due the step
-// it was recorded with after the one before. A schedule that falls behind by
-// more than its slack starts again from now rather than rushing to catch up.
-// (Play itself keeps to kFrameIntervalMs of the game's own clock:
-// LatchedClock::MsUntilStep.)
+// The pace of frames, the one rule of play and of an attract demo alike: a
+// frame is due at a time on a clock of milliseconds, and each frame that ran
+// says when the next one is:
+//  - play in a window (on the game's own clock): the next frame is due
+//    kFrameIntervalMs after the tick of the one that ran (DueAt), so that
+//    however late a frame starts, no step the game records is shorter;
+//  - a demo (on the real clock): the next frame is due its recorded step
+//    after the one before was due (Ran), so the demo keeps its recorded
+//    time; a schedule that falls behind by more than its slack starts again
+//    from now rather than rushing to catch up.
+// The drivers wait MsUntilDue: the desktop sleeps, the browser skips its
+// animation frames until then.
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 
 namespace dw {
@@ -16,37 +22,29 @@ inline constexpr std::uint32_t kFrameIntervalMs = 10;
 
 class FramePacer {
 public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kSlack{250};
+    static constexpr std::uint32_t kSlackMs = 250;
+    // The longest wait said at once (a clock's Sleep waits in such pieces).
+    static constexpr std::uint32_t kLongestWaitMs = 100;
 
-    // The schedule starts at `at`: a frame is due then.
-    void Restart(Clock::time_point at) {
-        start_ = at;
-        dueMs_ = 0;
+    // The next frame is due at `at`.
+    void DueAt(std::uint32_t at) { due_ = at; }
+    // A frame of a schedule ran, `ms` long: the next is due that much after
+    // this one was, or at `now` when the schedule is too far behind.
+    void Ran(std::uint32_t ms, std::uint32_t now) {
+        due_ += ms;
+        if (Ahead(now, due_) > static_cast<std::int64_t>(kSlackMs)) due_ = now;
     }
-    // A frame of `ms` ran: the next is due that much after this one was.
-    void Ran(std::uint32_t ms, Clock::time_point now) {
-        dueMs_ += ms;
-        if (now - Due() > kSlack) Restart(now);  // too slow to keep up
-    }
-    // How long until the next frame is due (zero when it is).
-    Clock::duration WaitAt(Clock::time_point now) const {
-        const Clock::time_point due = Due();
-        return due > now ? due - now : Clock::duration::zero();
-    }
-    // The same in whole ms for a clock's Sleep: rounded up, at most 100.
-    std::uint32_t MsUntilDue(Clock::time_point now) const {
-        const Clock::duration wait = WaitAt(now);
-        if (wait == Clock::duration::zero()) return 0;
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wait).count();
-        return static_cast<std::uint32_t>(std::min<std::int64_t>(ms + 1, 100));
+    // How long until the next frame is due (0: it is), at most kLongestWaitMs.
+    std::uint32_t MsUntilDue(std::uint32_t now) const {
+        const std::int64_t wait = Ahead(due_, now);
+        return wait <= 0 ? 0 : static_cast<std::uint32_t>(std::min<std::int64_t>(wait, kLongestWaitMs));
     }
 
 private:
-    Clock::time_point Due() const { return start_ + std::chrono::milliseconds(dueMs_); }
+    // How far `a` is past `b` on a clock that wraps.
+    static std::int64_t Ahead(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b); }
 
-    Clock::time_point start_;
-    std::uint64_t dueMs_ = 0;
+    std::uint32_t due_ = 0;
 };
 
 }  // namespace dw

@@ -210,6 +210,7 @@ void Program::AfterStart() {
     });
     director_ = std::make_unique<Director>(*session_, attract_.get(),
                                            window_ && window_->latchedClock ? &*window_->latchedClock : nullptr);
+    PaceFromTick();
     if (attract_ && window_) {
         // The demo draws with the window's device, at the pace it was recorded.
         attract_->options().sharedDevice = session_->device();
@@ -264,6 +265,11 @@ bool Program::StopRuleHolds() const {
          c.gamePhase >= GamePhase::AllLevelsDone);
 }
 
+void Program::PaceFromTick() {
+    // Play's next frame: kFrameIntervalMs after the tick of the game's clock.
+    if (window_ && window_->latchedClock) pace_.DueAt(window_->latchedClock->Milliseconds() + kFrameIntervalMs);
+}
+
 int Program::RunToEnd() {
     while (StepFrame()) WaitForNextFrame();
     return exitStatus();
@@ -279,6 +285,7 @@ bool Program::StepFrame() {
     Session* on = director_->SessionForFrame();
     const bool open = on ? on->Step() : true;
     if (on) director_->AfterFrame(*on, open);
+    if (on == session_.get()) PaceFromTick();
     if (session_->closed() || (on == session_.get() && !open)) {
         Finish();
         return false;
@@ -308,7 +315,7 @@ std::uint32_t Program::MsUntilNextFrame() {
     if (director_->demoPlaying()) return director_->MsUntilNextFrame();
     // A fixed-step clock (a replay's, a timedemo's) runs as fast as it goes.
     if (!window_ || !window_->latchedClock) return 0;
-    return window_->latchedClock->MsUntilStep(kFrameIntervalMs);
+    return pace_.MsUntilDue(window_->latchedClock->Peek());
 }
 
 void Program::Finish() {

@@ -98,6 +98,8 @@ private:
     // The window's icon, the capture, the close's outputs and the director.
     void AfterStart();
     bool StopRuleHolds() const;
+    // After a tick of the window's game clock: when play's next frame is due.
+    void PaceFromTick();
     void Finish();
     // The recording, the timedemo's figures, a replay cut short.
     void WriteOutputs();
@@ -110,6 +112,7 @@ private:
     std::unique_ptr<AttractMode> attract_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<Director> director_;
+    FramePacer pace_;  // play's, on the window's game clock
     platform::Shell* shell_ = nullptr;
     std::string windowSize_;  // as the game got it, for the timedemo line
     bool running_ = false;

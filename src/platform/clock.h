@@ -69,13 +69,9 @@ public:
     // Forgets the real time since the last tick (the program showed
     // something else meanwhile): the next step counts from now.
     void Skip() { offset_ = now_ - real_->Milliseconds(); }
-    // How long until a tick would step at least `ms` (0: it would now). A
-    // driver that waits this long before each frame never records a shorter
-    // step, however long the frame takes to reach its tick.
-    std::uint32_t MsUntilStep(std::uint32_t ms) const {
-        const std::uint32_t since = real_->Milliseconds() + offset_ - now_;
-        return since >= ms ? 0 : ms - since;
-    }
+    // What a tick would read now (before its longest-step limit): the
+    // game's time of a frame that began now, for the driver's pace.
+    std::uint32_t Peek() const { return real_->Milliseconds() + offset_; }
 
 private:
     RealClock own_;

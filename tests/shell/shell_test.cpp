@@ -454,62 +454,73 @@ TEST_F(Shell, AFrameNeverWaitsAndTheDriverKeepsPresents10MsApart) {
     game.Close();
 }
 
-// The rule the desktop's and the browser's drivers keep: wait what the
-// window's clock says before each frame. Whatever the work between the wait
-// and the frame's tick (events, a slow disk), no step is under 10 ms, so the
-// score server never takes a game played at 144 Hz for slow motion.
+// Play's pace, which the desktop's and the browser's drivers keep: the next
+// frame is due 10 ms of the window's game clock after the last one's tick.
+// Whatever the work between the wait and the frame's tick (events, a slow
+// disk), no step is under 10 ms, so the score server never takes a game
+// played at 144 Hz for slow motion.
 TEST(FramePacer, PlayNeverStepsUnderTenMsOfTheGamesClock) {
     SleepRecordingClock real;
     platform::LatchedClock clock(1000, real);
-    clock.Tick(0);
-    EXPECT_EQ(clock.MsUntilStep(kFrameIntervalMs), 10u) << "no time has passed";
+    FramePacer pace;
+    const auto tick = [&] {
+        const std::uint32_t step = clock.Tick(0);
+        pace.DueAt(clock.Milliseconds() + kFrameIntervalMs);
+        return step;
+    };
+    tick();
+    EXPECT_EQ(pace.MsUntilDue(clock.Peek()), 10u) << "no time has passed";
     real.now += 3;
-    EXPECT_EQ(clock.MsUntilStep(kFrameIntervalMs), 7u);
+    EXPECT_EQ(pace.MsUntilDue(clock.Peek()), 7u);
     real.now += 25;
-    EXPECT_EQ(clock.MsUntilStep(kFrameIntervalMs), 0u) << "a slow frame does not wait";
-    clock.Tick(0);
+    EXPECT_EQ(pace.MsUntilDue(clock.Peek()), 0u) << "a slow frame does not wait";
+    tick();
 
     // A 144 Hz display calls every 7 ms; work before the tick varies 0-6 ms.
     std::uint32_t shortest = ~0u, frames = 0;
     for (std::uint32_t refresh = 0; refresh < 2000; ++refresh) {
         real.now += 7;
-        if (clock.MsUntilStep(kFrameIntervalMs) > 0) continue;  // the browser skips this one
-        real.now += (refresh * 7919u) % 7;                      // the frame's work before its tick
-        shortest = std::min(shortest, clock.Tick(0));
+        if (pace.MsUntilDue(clock.Peek()) > 0) continue;  // the browser skips this one
+        real.now += (refresh * 7919u) % 7;                // the frame's work before its tick
+        shortest = std::min(shortest, tick());
         ++frames;
     }
     EXPECT_GE(shortest, kFrameIntervalMs);
     EXPECT_GT(frames, 900u) << "frames were skipped that could have run";
-    // The desktop sleeps instead; the same holds.
+    // The desktop sleeps instead; the same holds, also after a stall the
+    // clock cut to its longest step.
+    real.now += 5000;
+    tick();
     for (int i = 0; i < 500; ++i) {
-        if (const std::uint32_t wait = clock.MsUntilStep(kFrameIntervalMs)) clock.Sleep(wait);
+        if (const std::uint32_t wait = pace.MsUntilDue(clock.Peek())) clock.Sleep(wait);
         real.now += static_cast<std::uint32_t>(i % 5);
-        EXPECT_GE(clock.Tick(0), kFrameIntervalMs);
+        EXPECT_GE(tick(), kFrameIntervalMs);
     }
 }
 
 // An attract demo keeps to the steps it was recorded with on the same pacer:
 // each frame is due its step after the one before; one that fell far behind
-// starts the schedule again instead of running frames back to back.
+// starts the schedule again instead of running frames back to back. The
+// clock may wrap.
 TEST(FramePacer, ADemoKeepsToItsStepsAndDoesNotRushToCatchUp) {
-    using std::chrono::milliseconds;
-    FramePacer pacer;
-    const FramePacer::Clock::time_point start{milliseconds(5000)};
-    pacer.Restart(start);
-    EXPECT_EQ(pacer.MsUntilDue(start), 0u) << "the first frame is due at once";
-    pacer.Ran(16, start + milliseconds(2));
-    EXPECT_EQ(pacer.WaitAt(start + milliseconds(2)), milliseconds(14));
-    EXPECT_EQ(pacer.MsUntilDue(start + milliseconds(2)), 15u) << "rounded up for a clock's Sleep";
-    pacer.Ran(16, start + milliseconds(20));
-    EXPECT_EQ(pacer.WaitAt(start + milliseconds(20)), milliseconds(12)) << "due 32 ms after the start";
-    pacer.Ran(400, start + milliseconds(30));
-    EXPECT_EQ(pacer.MsUntilDue(start + milliseconds(30)), 100u) << "a long step sleeps in pieces of 100 ms";
-    // Far behind (a stall of a second): due again from now, one step at a time.
-    const FramePacer::Clock::time_point late = start + milliseconds(2000);
-    pacer.Ran(16, late);
-    EXPECT_EQ(pacer.WaitAt(late), FramePacer::Clock::duration::zero());
-    pacer.Ran(16, late);
-    EXPECT_EQ(pacer.WaitAt(late), milliseconds(16));
+    for (const std::uint32_t start : {5000u, 0xFFFFFFF0u}) {
+        SCOPED_TRACE(start);
+        FramePacer pacer;
+        pacer.DueAt(start);
+        EXPECT_EQ(pacer.MsUntilDue(start), 0u) << "the first frame is due at once";
+        pacer.Ran(16, start + 2);
+        EXPECT_EQ(pacer.MsUntilDue(start + 2), 14u);
+        pacer.Ran(16, start + 20);
+        EXPECT_EQ(pacer.MsUntilDue(start + 20), 12u) << "due 32 ms after the start";
+        pacer.Ran(400, start + 30);
+        EXPECT_EQ(pacer.MsUntilDue(start + 30), 100u) << "a long step sleeps in pieces of 100 ms";
+        // Far behind (a stall of a second): due again from now, one step at a time.
+        const std::uint32_t late = start + 2000;
+        pacer.Ran(16, late);
+        EXPECT_EQ(pacer.MsUntilDue(late), 0u);
+        pacer.Ran(16, late);
+        EXPECT_EQ(pacer.MsUntilDue(late), 16u);
+    }
 }
 
 }  // namespace
