@@ -17,7 +17,7 @@ class Log;
 // The user directory of a run, headless or in a window: --user-dir, else the
 // player's own ($XDG_DATA_HOME/QVM/Duskwhirl, else
 // ~/.local/share/QVM/Duskwhirl), created when missing. One that cannot be
-// used is reported once by the application at start; the game goes on.
+// used is reported once by the session at start; the game goes on.
 std::string UserDirectoryFor(const CommandLine& cl);
 
 // The keys bound in the settings.ini of a user directory (the defaults for

@@ -55,7 +55,7 @@ void UnloadAllSounds(GameContext* ctx);
 void StartSound(GameContext* ctx);
 // Shutdown step: closes the stream, IMXUninit, frees the resource library.
 void ShutdownSound(GameContext* ctx);
-// The application's StopSound: IMXStop when sound is running.
+// The session's StopSound: IMXStop when sound is running.
 void StopSoundOutput(GameContext* ctx);
 
 // Raises a throttled request: only when the slot's next-allowed time has

@@ -248,9 +248,9 @@ public:
     float mouseSpeed = 1.0f;
     // The player's keys and buttons (settings.ini), played by the input.
     platform::Controls controls = platform::Controls::Defaults();
-    // The picture: full screen (kept by the application), Stretch=1,
+    // The picture: full screen (kept by the session), Stretch=1,
     // vertical sync, reduced flashes. The display page changes them and sets
-    // `displayChangeRequest`; the application applies them.
+    // `displayChangeRequest`; the session applies them.
     struct Display {
         std::uint8_t fullscreen = 0, stretch = 0, vsync = 1, reduceFlashes = 0;
         bool operator==(const Display&) const = default;

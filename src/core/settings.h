@@ -14,7 +14,7 @@ class GameContext;
 
 inline constexpr char kSettingsKey[] = "Software\\QVM\\Duskwhirl";
 
-// The window/full-screen size the application asks for, and the depth bits.
+// The window/full-screen size the session asks for, and the depth bits.
 struct CreationSize {
     std::uint32_t width = 800;
     std::uint32_t height = 600;

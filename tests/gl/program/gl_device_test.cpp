@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         Check(dev.profile() == (gles ? gfx::GlProfile::Es30 : gfx::GlProfile::Core33), "the context's profile");
         Check(dev.BackBufferWidth() == 256 && dev.BackBufferHeight() == 256, "back buffer size");
         dev.SetCaptureOnPresent(true);
-        // What the application sets at start-up.
+        // What the scene sets at start-up (render/scene_states.cpp).
         dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         dev.SetRenderState(D3DRS_LIGHTING, 1);
         dev.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
