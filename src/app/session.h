@@ -165,10 +165,6 @@ public:
     // Batches the Render queue drew in the last frame.
     std::uint32_t lastBatches() const { return lastBatches_; }
 
-    // The back buffer for the window's drawable as it is now: the whole of
-    // it with Stretch=1, else the largest 4:3 picture in it.
-    gfx::PresentParameters PictureParameters() const;
-
 private:
     Session(std::unique_ptr<HeadlessDevices> devices, SessionConfig config);
 
@@ -204,6 +200,9 @@ private:
     // picture's shape, vertical sync); keeps the context's view of the
     // window up to date.
     HRESULT ApplyDisplayChange();
+    // The back buffer for the window's drawable as it is now: the whole of
+    // it with Stretch=1, else the largest 4:3 picture in it.
+    gfx::PresentParameters PictureParameters() const;
     // A reset that failed: said in a box, and the session closes.
     void FailReset();
     // Shows a message box with the window title; `fatal` adds the exit note.
